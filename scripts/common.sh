@@ -1,0 +1,37 @@
+# Shared by scripts/run and scripts/test: installs what the build needs, then configures and builds.
+set -euo pipefail
+
+VANTOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+VANTOR_BUILD="${VANTOR_BUILD:-$VANTOR_ROOT/build}"
+VANTOR_PACKAGES=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev qt6-base-dev mame xvfb xauth)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_missing_packages() {
+    local missing=()
+    for pkg in "${VANTOR_PACKAGES[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+    done
+    if [ "${#missing[@]}" -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        as_root apt-get update -qq
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
+
+configure_and_build() {
+    cmake -S "$VANTOR_ROOT" -B "$VANTOR_BUILD" -G Ninja "$@"
+    cmake --build "$VANTOR_BUILD"
+}
+
+# MAME's own listing: generated once per build folder, never committed.
+make_real_listxml() {
+    local out="$VANTOR_BUILD/real/listxml.xml"
+    if [ ! -s "$out" ]; then
+        mkdir -p "$(dirname "$out")"
+        echo "Generating the real MAME listing into $out"
+        /usr/games/mame -listxml > "$out.tmp" && mv "$out.tmp" "$out"
+    fi
+}

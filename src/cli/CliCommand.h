@@ -1,0 +1,114 @@
+#pragma once
+// vantor-cli: one small file per command, each registering itself with a CliCommandRegistrar.
+#include <cstdint>
+#include <deque>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "gamedata/MasterFile.h"
+#include "gamedata/UserInterface.h"
+
+namespace vantor::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // the command stopped on a failure it reported
+inline constexpr int kExitUsage = 2;    // a usage or search-expression error
+
+// Messages go to standard error as "error: " / "warning: " / "note: " by icon; file and folder
+// questions are answered from the command's options, queued before the engine asks.
+class CliUserInterface : public UserInterface {
+public:
+    CliUserInterface(std::ostream& err, bool progress) : err_(err), progress_(progress) {}
+
+    void ShowMessage(MessageIcon icon, const std::string& text) override;
+    bool ChooseOpenFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
+    bool ChooseSaveFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
+    bool BrowseForFolder(std::string& path, const std::string& title) override;
+    void ProgressShow(const std::string& firstLine, const std::string& secondLine) override;
+    void ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) override;
+    void ProgressUpdate(std::int64_t done, std::int64_t total) override;
+    void ProgressClose() override;
+
+    // Answers for the next questions, in order; an empty queue answers "cancelled".
+    void QueueAnswer(const std::string& path) { answers_.push_back(path); }
+    int MessageCount(MessageIcon icon) const;
+
+private:
+    bool NextAnswer(std::string& path);
+
+    std::ostream& err_;
+    bool progress_;
+    bool barShown_ = false;
+    int lastPercent_ = -1;
+    std::string label_;
+    std::deque<std::string> answers_;
+    int counts_[3] = {0, 0, 0};
+};
+
+// Reports scan progress to the interface's bar.
+class CliProgress : public ProgressSink {
+public:
+    explicit CliProgress(UserInterface& ui) : ui_(ui) {}
+    void Progress(std::int64_t done, std::int64_t total) override { ui_.ProgressUpdate(done, total); }
+
+private:
+    UserInterface& ui_;
+};
+
+struct GlobalOptions {
+    std::string input;
+    bool hideTags = false;
+    bool hideRomNames = false;
+    bool progress = false;
+};
+
+struct CliContext {
+    GlobalOptions options;
+    std::ostream& out;
+    std::ostream& err;
+    std::istream& in;
+    CliUserInterface ui;
+    MasterFile master;
+
+    CliContext(GlobalOptions opts, std::ostream& o, std::ostream& e, std::istream& i)
+        : options(std::move(opts)), out(o), err(e), in(i), ui(e, options.progress) {}
+
+    // The input check on --input: prints its messages; false (after the message) when the
+    // master file cannot be used.
+    bool OpenMaster();
+    void Error(const std::string& text) { ui.ShowMessage(MessageIcon::Stop, text); }
+    // "error: <usage line>" for a malformed command line.
+    int UsageError(const std::string& text);
+    // The match list as lines, CR/LF inside a field printed as a space; "N ROMs" on stderr.
+    void PrintMatchList(const std::string& listText, std::int64_t count);
+};
+
+using CommandFunction = int (*)(CliContext& context, std::vector<std::string>& args);
+
+struct CliCommandInfo {
+    const char* name;
+    const char* usage;    // after "vantor-cli [OPTIONS] "
+    const char* summary;  // one line for --help
+    CommandFunction run;
+};
+
+class CliCommandRegistrar {
+public:
+    explicit CliCommandRegistrar(const CliCommandInfo& info);
+};
+
+const std::vector<CliCommandInfo>& RegisteredCommands();
+
+// The whole program; `argv[0]` is the program name.
+int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err, std::istream& in);
+
+// Helpers for commands: "--name VALUE" options and "NAME=VALUE" words.
+// Removes "--name VALUE" from args; true when present. A missing VALUE is a usage error (throws).
+bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value);
+bool TakeFlag(std::vector<std::string>& args, const std::string& name);
+struct UsageProblem {
+    std::string text;
+};
+
+}  // namespace vantor::cli

@@ -1,0 +1,174 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <iostream>
+#include <map>
+
+#include "CliCommand.h"
+#include "gamedata/RegistryKey.h"
+#include "gamedata/TagTable.h"
+#include "search/SearchDriver.h"
+
+namespace vantor::cli {
+
+namespace {
+
+std::vector<CliCommandInfo>& Registry() {
+    static std::vector<CliCommandInfo> commands;
+    return commands;
+}
+
+void PrintHelp(std::ostream& out) {
+    out << "Usage: vantor-cli [OPTIONS] COMMAND [ARGUMENTS]\n"
+           "\n"
+           "Filters a MAME listing into front-end game lists.\n"
+           "\n"
+           "Options (before the command):\n"
+           "  --input FILE                     the master file (default: the settings' input file)\n"
+           "  --hide-tags, --no-hide-tags      hide (...) and [...] tags in descriptions\n"
+           "  --hide-rom-names, --no-hide-rom-names\n"
+           "                                   hide ROM names (and SHA1/CRCs) in details\n"
+           "  --progress                       progress bar on standard error (default: when a terminal)\n"
+           "  --help, --version\n"
+           "  --                               end of options\n"
+           "\n"
+           "Commands:\n";
+    std::vector<CliCommandInfo> commands = Registry();
+    std::sort(commands.begin(), commands.end(),
+              [](const CliCommandInfo& a, const CliCommandInfo& b) { return std::string(a.name) < b.name; });
+    for (const CliCommandInfo& command : commands) {
+        out << "  " << command.usage << "\n      " << command.summary << "\n";
+    }
+}
+
+}  // namespace
+
+CliCommandRegistrar::CliCommandRegistrar(const CliCommandInfo& info) { Registry().push_back(info); }
+
+const std::vector<CliCommandInfo>& RegisteredCommands() { return Registry(); }
+
+bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") return false;
+        if (args[i] == name) {
+            if (i + 1 >= args.size()) throw UsageProblem{"option " + name + " needs a value"};
+            value = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") return false;
+        if (args[i] == name) {
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CliContext::OpenMaster() {
+    InputCheck check = OpenInputFile(master, options.input);
+    for (const InputCheck::Message& message : check.messages) ui.ShowMessage(message.icon, message.text);
+    return check.opened;
+}
+
+int CliContext::UsageError(const std::string& text) {
+    err << "error: " << text << "\n(see vantor-cli --help)\n";
+    return kExitUsage;
+}
+
+void CliContext::PrintMatchList(const std::string& listText, std::int64_t count) {
+    std::string line;
+    for (const MatchEntry& entry : SplitMatchList(listText)) {
+        line.clear();
+        for (const std::string* field :
+             {&entry.key, &entry.romName, &entry.description, &entry.year, &entry.manufacturer}) {
+            for (char c : *field) line += (c == '\r' || c == '\n') ? ' ' : c;
+            line += '|';
+        }
+        line += '\n';
+        out << line;
+    }
+    out.flush();
+    err << count << " ROMs\n";
+}
+
+int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err, std::istream& in) {
+    Settings settings = Settings::Load();
+    GlobalOptions options;
+    options.input = settings.inputXmlFile;
+    options.hideTags = settings.hideTags;
+    options.hideRomNames = settings.hideSha1s;
+    options.progress = ::isatty(STDERR_FILENO) == 1 && &err == &std::cerr;
+
+    std::size_t i = 1;
+    for (; i < argv.size(); ++i) {
+        const std::string& arg = argv[i];
+        if (arg == "--") {
+            ++i;
+            break;
+        }
+        if (arg.empty() || arg[0] != '-') break;
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp(out);
+            return kExitOk;
+        } else if (arg == "--version") {
+            out << "vantor-cli 0.1.0\n";
+            return kExitOk;
+        } else if (arg == "--input") {
+            if (i + 1 >= argv.size()) {
+                err << "error: option --input needs a value\n";
+                return kExitUsage;
+            }
+            options.input = argv[++i];
+        } else if (arg == "--hide-tags") {
+            options.hideTags = true;
+        } else if (arg == "--no-hide-tags") {
+            options.hideTags = false;
+        } else if (arg == "--hide-rom-names") {
+            options.hideRomNames = true;
+        } else if (arg == "--no-hide-rom-names") {
+            options.hideRomNames = false;
+        } else if (arg == "--progress") {
+            options.progress = true;
+        } else {
+            err << "error: unknown option " << arg << "\n(see vantor-cli --help)\n";
+            return kExitUsage;
+        }
+    }
+    if (i >= argv.size()) {
+        PrintHelp(err);
+        return kExitUsage;
+    }
+    std::string name = argv[i++];
+    std::vector<std::string> args(argv.begin() + static_cast<std::ptrdiff_t>(i), argv.end());
+    auto found = std::find_if(Registry().begin(), Registry().end(),
+                              [&](const CliCommandInfo& command) { return name == command.name; });
+    if (found == Registry().end()) {
+        err << "error: unknown command " << name << "\n(see vantor-cli --help)\n";
+        return kExitUsage;
+    }
+
+    // Each run starts from the process-wide state a fresh program would have.
+    g_inputType = UnknownInput;
+    g_hideTags = options.hideTags;
+    CliContext context(options, out, err, in);
+    try {
+        return found->run(context, args);
+    } catch (const UsageProblem& problem) {
+        return context.UsageError(problem.text);
+    } catch (const CErrorMessage& error) {
+        context.ui.ShowMessage(error.Icon(), error.text);
+        return kExitFailure;
+    } catch (const std::bad_alloc&) {
+        context.Error("Out of memory.");
+        return kExitFailure;
+    }
+}
+
+}  // namespace vantor::cli

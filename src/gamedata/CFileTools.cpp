@@ -1,0 +1,169 @@
+#include "CFileTools.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "RecordFields.h"
+#include "TagTable.h"
+#include "TextUtil.h"
+
+namespace vantor {
+
+namespace {
+constexpr std::size_t kSmallRead = 64 * 1024;         // first read after a seek: records are small
+constexpr std::size_t kLargeRead = 1024 * 1024;       // sequential scans
+constexpr std::size_t kDefaultBuffer = 2 * kLargeRead;
+constexpr int kMaxHeaderLines = 1000;
+constexpr std::int64_t kHeaderBackStep = 150;
+}  // namespace
+
+void CFileTools::Attach(const MasterFile& file) {
+    if (file_ != &file) {
+        file_ = &file;
+        bufferOffset_ = 0;
+        begin_ = end_ = 0;
+        atEnd_ = false;
+        readSize_ = kSmallRead;
+    }
+    if (buffer_.empty()) buffer_.resize(kDefaultBuffer);
+}
+
+void CFileTools::Seek(const MasterFile& file, std::int64_t position) {
+    if (position < 0) position = 0;
+    Attach(file);
+    // A position inside what is already buffered costs nothing: writers re-read records in
+    // list order, often close to each other.
+    if (position >= bufferOffset_ && position <= bufferOffset_ + static_cast<std::int64_t>(end_)) {
+        begin_ = static_cast<std::size_t>(position - bufferOffset_);
+        return;
+    }
+    bufferOffset_ = position;
+    begin_ = end_ = 0;
+    atEnd_ = false;
+    readSize_ = kSmallRead;
+}
+
+bool CFileTools::ReadLine(const MasterFile& file, std::string_view& line, std::int64_t& lineStart) {
+    Attach(file);
+    std::size_t searchFrom = begin_;
+    for (;;) {
+        const char* data = buffer_.data();
+        const void* newline = searchFrom < end_ ? std::memchr(data + searchFrom, '\n', end_ - searchFrom) : nullptr;
+        if (newline != nullptr) {
+            std::size_t lineEnd = static_cast<std::size_t>(static_cast<const char*>(newline) - data) + 1;
+            line = std::string_view(data + begin_, lineEnd - begin_);
+            lineStart = bufferOffset_ + static_cast<std::int64_t>(begin_);
+            begin_ = lineEnd;
+            return true;
+        }
+        if (atEnd_) {
+            if (begin_ == end_) return false;
+            line = std::string_view(data + begin_, end_ - begin_);
+            lineStart = bufferOffset_ + static_cast<std::int64_t>(begin_);
+            begin_ = end_;
+            return true;
+        }
+        // Keep the unread part, then read more behind it.
+        std::size_t pending = end_ - begin_;
+        if (begin_ > 0) {
+            std::memmove(buffer_.data(), buffer_.data() + begin_, pending);
+            bufferOffset_ += static_cast<std::int64_t>(begin_);
+            begin_ = 0;
+            end_ = pending;
+        }
+        if (buffer_.size() > kDefaultBuffer && pending < kDefaultBuffer / 2) {
+            buffer_.resize(kDefaultBuffer);
+            buffer_.shrink_to_fit();
+        }
+        if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
+        std::size_t want = std::min(buffer_.size() - end_, std::max(readSize_, kSmallRead));
+        std::size_t got = file.ReadAt(bufferOffset_ + static_cast<std::int64_t>(end_), buffer_.data() + end_, want);
+        if (got == 0) atEnd_ = true;
+        searchFrom = end_;
+        end_ += got;
+        readSize_ = std::min(readSize_ * 2, kLargeRead);
+    }
+}
+
+std::int64_t CFileTools::ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
+                                    std::int64_t position) {
+    record.clear();
+    if (position != -1) Seek(file, position);
+    const std::string& endTag = Tags().endTag[TagTable::Column()];
+    bool started = false;
+    std::string_view line;
+    std::int64_t lineStart = 0;
+    while (ReadLine(file, line, lineStart)) {
+        if (Contains(line, startKey) && !Contains(line, "isdevice=\"yes\"")) {
+            recordPosition = lineStart > 0 ? lineStart - 1 : 0;
+            started = true;
+            record.append(line);
+        } else if (started) {
+            record.append(line);
+        }
+        if (started && Contains(line, endTag)) {
+            DecodeEntities(record);
+            return recordPosition;
+        }
+    }
+    recordPosition = -1;
+    DecodeEntities(record);
+    return -1;
+}
+
+void CFileTools::ReadHeader(const MasterFile& file, std::string& header) {
+    header.clear();
+    Seek(file, 0);
+    const TagTable& tags = Tags();
+    std::string_view line;
+    std::int64_t lineStart = 0;
+    for (int count = 1;; ++count) {
+        if (count > kMaxHeaderLines || !ReadLine(file, line, lineStart)) break;
+        bool startsRecord = std::any_of(std::begin(tags.startTag), std::end(tags.startTag),
+                                        [&](const std::string& tag) { return Contains(line, tag); });
+        if (startsRecord) {
+            // Leave the reader just before the first record's start line, so that the next
+            // ReadRecord finds it whatever the line's length.
+            Seek(file, lineStart > 0 ? lineStart - 1 : 0);
+            return;
+        }
+        header.append(line);
+    }
+    header.clear();
+    Seek(file, std::max<std::int64_t>(0, Tell() - kHeaderBackStep));
+}
+
+int CFileTools::DetectInputType(const MasterFile& file) {
+    std::string header;
+    ReadHeader(file, header);
+    static constexpr struct {
+        const char* signature;
+        int type;
+    } kSignatures[] = {{"mame (game+)", MameGame},
+                       {"mame (machine+)", MameMachine},
+                       {"DOCTYPE dat", Dat},
+                       {"generated by Vantor", MergedList},
+                       {"DOCTYPE softwarelist", SoftwareList}};
+    for (const auto& signature : kSignatures) {
+        if (Contains(header, signature.signature)) g_inputType = signature.type;
+    }
+    return g_inputType;
+}
+
+std::string CFileTools::GetRootCloseTag(const std::string& header) {
+    std::size_t pos = 0;
+    for (int lineCount = 0; lineCount < 500 && pos < header.size(); ++lineCount) {
+        std::size_t newline = header.find('\n', pos);
+        std::size_t end = newline == std::string::npos ? header.size() : newline;
+        std::string_view line = TrimView(std::string_view(header).substr(pos, end - pos));
+        pos = newline == std::string::npos ? header.size() : newline + 1;
+        if (line.empty() || Contains(line, "<?") || Contains(line, "<!") || Contains(line, "]>")) continue;
+        std::string_view word = line.substr(0, line.find(' '));
+        std::string closeTag = std::string(word.substr(0, 1)) + "/" + std::string(word.substr(1));
+        if (closeTag.back() != '>') closeTag += '>';
+        return closeTag;
+    }
+    return "</>";
+}
+
+}  // namespace vantor

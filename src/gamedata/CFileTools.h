@@ -1,0 +1,49 @@
+#pragma once
+// Reads a master file as text and cuts it into game records. Each CFileTools is one reader with
+// its own position in the file, so readers on different threads never disturb each other.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "MasterFile.h"
+
+namespace vantor {
+
+class CFileTools {
+public:
+    // One byte before the first line of the record last read (0 for a record at the very start
+    // of the file), or -1 when no complete record was found.
+    std::int64_t recordPosition = -1;
+
+    // Reads the next record whose start line holds `startKey` (device entries skipped), from
+    // `position` when it is not -1, else from where the last read stopped. Returns its position,
+    // or -1 at the end of the file (`record` then holds what was gathered, if anything).
+    std::int64_t ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
+                            std::int64_t position);
+    // The lines before the first record (at most 1000), or empty.
+    void ReadHeader(const MasterFile& file, std::string& header);
+    // Sets g_inputType from the header signatures and returns it (unchanged when none is found).
+    int DetectInputType(const MasterFile& file);
+    static std::string GetRootCloseTag(const std::string& header);
+
+    void Seek(const MasterFile& file, std::int64_t position);
+    void Rewind(const MasterFile& file) { Seek(file, 0); }
+    // The file offset of the next byte this reader will return.
+    std::int64_t Tell() const { return bufferOffset_ + static_cast<std::int64_t>(begin_); }
+
+private:
+    // The next whole line, its line end included; the view stays valid until the next call.
+    bool ReadLine(const MasterFile& file, std::string_view& line, std::int64_t& lineStart);
+    void Attach(const MasterFile& file);
+
+    const MasterFile* file_ = nullptr;
+    std::vector<char> buffer_;
+    std::int64_t bufferOffset_ = 0;  // file offset of buffer_[0]
+    std::size_t begin_ = 0;          // unread bytes are buffer_[begin_, end_)
+    std::size_t end_ = 0;
+    std::size_t readSize_ = 0;  // grows while reading sequentially, small again after a seek
+    bool atEnd_ = false;
+};
+
+}  // namespace vantor

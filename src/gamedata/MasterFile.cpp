@@ -1,0 +1,61 @@
+#include "MasterFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace vantor {
+
+MasterFile g_masterFile;
+
+MasterFile::~MasterFile() { Close(); }
+
+MasterFile::MasterFile(MasterFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), size_(other.size_), path_(std::move(other.path_)) {}
+
+MasterFile& MasterFile::operator=(MasterFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+bool MasterFile::Open(const std::string& path) {
+    Close();
+    if (path.empty()) return false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    size_ = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
+    path_ = path;
+    return true;
+}
+
+void MasterFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+    path_.clear();
+}
+
+std::size_t MasterFile::ReadAt(std::int64_t offset, char* data, std::size_t count) const {
+    if (fd_ < 0 || offset < 0) return 0;
+    for (;;) {
+        ssize_t got = ::pread(fd_, data, count, static_cast<off_t>(offset));
+        if (got >= 0) return static_cast<std::size_t>(got);
+        if (errno != EINTR) return 0;
+    }
+}
+
+}  // namespace vantor

@@ -1,0 +1,40 @@
+#pragma once
+// An input file opened for reading by position. Reads never move a shared position (pread), so
+// any number of readers on any threads can use one open file, each with its own cursor
+// (CFileTools).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace vantor {
+
+class MasterFile {
+public:
+    MasterFile() = default;
+    ~MasterFile();
+    MasterFile(const MasterFile&) = delete;
+    MasterFile& operator=(const MasterFile&) = delete;
+    MasterFile(MasterFile&& other) noexcept;
+    MasterFile& operator=(MasterFile&& other) noexcept;
+
+    // Opens a regular file (or anything readable that is not a folder); false when it cannot.
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    const std::string& Path() const { return path_; }
+    // Size at opening time.
+    std::int64_t Size() const { return size_; }
+
+    // Reads up to `count` bytes at `offset`; returns the bytes read, 0 at the end or on a read error.
+    std::size_t ReadAt(std::int64_t offset, char* data, std::size_t count) const;
+
+private:
+    int fd_ = -1;
+    std::int64_t size_ = 0;
+    std::string path_;
+};
+
+// The one open master file of the program (the input check opens it).
+extern MasterFile g_masterFile;
+
+}  // namespace vantor

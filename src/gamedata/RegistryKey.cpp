@@ -1,0 +1,143 @@
+#include "RegistryKey.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "AppPaths.h"
+#include "FileIo.h"
+#include "TextUtil.h"
+
+namespace vantor {
+
+namespace {
+bool SameName(const std::string& a, const std::string& b) { return ToLowerAscii(a) == ToLowerAscii(b); }
+constexpr std::size_t kMaxValueBytes = 2047;
+}  // namespace
+
+RegistryKey::RegistryKey(std::string path) : path_(path.empty() ? SettingsFilePath() : std::move(path)) {}
+
+bool RegistryKey::Exists() const { return FileExists(path_) && !IsDirectory(path_); }
+
+bool RegistryKey::Open(bool create) {
+    values_.clear();
+    open_ = false;
+    std::string text;
+    if (!ReadWholeFile(path_, text)) {
+        if (!create || IsDirectory(path_)) return false;
+        if (!Write()) return false;
+        open_ = true;
+        return true;
+    }
+    text = CrLfToLf(text);
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        std::size_t equals = line.find('=');
+        if (equals == std::string::npos || line.starts_with("#") || line.starts_with(";")) continue;
+        std::string name = line.substr(0, equals);
+        Trim(name);
+        std::string value = Unescape(line.substr(equals + 1));
+        bool replaced = false;
+        for (auto& entry : values_) {
+            if (SameName(entry.first, name)) {
+                entry.second = value;
+                replaced = true;
+            }
+        }
+        if (!replaced) values_.emplace_back(name, value);
+    }
+    open_ = true;
+    return true;
+}
+
+std::string RegistryKey::GetText(const std::string& name) const {
+    for (const auto& entry : values_) {
+        if (SameName(entry.first, name)) return entry.second;
+    }
+    return {};
+}
+
+bool RegistryKey::GetFlag(const std::string& name) const {
+    std::string text = GetText(name);
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    return end != text.c_str() && value != 0;
+}
+
+bool RegistryKey::SetText(const std::string& name, const std::string& text) {
+    std::string value = text.size() > kMaxValueBytes ? text.substr(0, kMaxValueBytes) : text;
+    bool replaced = false;
+    for (auto& entry : values_) {
+        if (SameName(entry.first, name)) {
+            entry.second = value;
+            replaced = true;
+        }
+    }
+    if (!replaced) values_.emplace_back(name, value);
+    return Write();
+}
+
+bool RegistryKey::Write() const {
+    std::string text;
+    for (const auto& [name, value] : values_) text += name + "=" + Escape(value) + "\n";
+    MakeDirectories(std::filesystem::path(path_).parent_path().string());
+    return WriteFileAtomically(path_, text);
+}
+
+std::string RegistryKey::Escape(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string RegistryKey::Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            char next = text[++i];
+            out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+Settings Settings::Load(const std::string& path) {
+    Settings settings;
+    RegistryKey key(path);
+    if (!key.Open(false)) return settings;
+    settings.keyExists = true;
+    settings.inputXmlFile = key.GetText(kInputXmlFileValue);
+    settings.listXmlFile = key.GetText(kListXmlFileValue);
+    settings.catverFile = key.GetText(kCatverFileValue);
+    settings.controlsFile = key.GetText(kControlsFileValue);
+    settings.nplayersFile = key.GetText(kNplayersFileValue);
+    settings.hideSha1s = key.GetFlag(kHideSha1sValue);
+    settings.hideTags = key.GetFlag(kHideTagsValue);
+    return settings;
+}
+
+bool Settings::Save(const std::string& path) const {
+    RegistryKey key(path);
+    if (!key.Open(true)) return false;
+    return key.SetText(kInputXmlFileValue, inputXmlFile) && key.SetText(kListXmlFileValue, listXmlFile) &&
+           key.SetText(kCatverFileValue, catverFile) && key.SetText(kControlsFileValue, controlsFile) &&
+           key.SetText(kNplayersFileValue, nplayersFile) && key.SetText(kHideSha1sValue, hideSha1s ? "1" : "0") &&
+           key.SetText(kHideTagsValue, hideTags ? "1" : "0");
+}
+
+}  // namespace vantor

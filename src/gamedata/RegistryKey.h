@@ -1,0 +1,60 @@
+#pragma once
+// The per-user settings store: one name=value line per value in SettingsFilePath(). Names are
+// compared case-insensitively; "the key exists" means the file exists.
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vantor {
+
+inline constexpr const char* kInputXmlFileValue = "inputXMLFile";
+inline constexpr const char* kListXmlFileValue = "listXMLFile";
+inline constexpr const char* kCatverFileValue = "catverFile";
+inline constexpr const char* kControlsFileValue = "controlsFile";
+inline constexpr const char* kNplayersFileValue = "nplayersFile";
+inline constexpr const char* kHideSha1sValue = "hideSHA1s";
+inline constexpr const char* kHideTagsValue = "hideTags";
+
+class RegistryKey {
+public:
+    explicit RegistryKey(std::string path = {});
+
+    // Reads the store. Without `create` a missing store fails (first run); with it, a missing
+    // store is created empty.
+    bool Open(bool create);
+    bool IsOpen() const { return open_; }
+    void Close() { open_ = false; }
+    bool Exists() const;
+
+    // A value that is not there reads as "".
+    std::string GetText(const std::string& name) const;
+    // Stores the value and writes the store at once; false when the file cannot be written.
+    bool SetText(const std::string& name, const std::string& text);
+    // "%d" parse of a stored option: any non-zero number is on, anything else off.
+    bool GetFlag(const std::string& name) const;
+
+    const std::string& Path() const { return path_; }
+
+    static std::string Escape(const std::string& text);
+    static std::string Unescape(const std::string& text);
+
+private:
+    bool Write() const;
+
+    std::string path_;
+    bool open_ = false;
+    std::vector<std::pair<std::string, std::string>> values_;
+};
+
+// The settings both programs start from.
+struct Settings {
+    std::string inputXmlFile, listXmlFile, catverFile, controlsFile, nplayersFile;
+    bool hideSha1s = false;
+    bool hideTags = false;
+    bool keyExists = false;
+
+    static Settings Load(const std::string& path = {});
+    bool Save(const std::string& path = {}) const;
+};
+
+}  // namespace vantor

@@ -1,0 +1,95 @@
+#include "TextUtil.h"
+
+#include <charconv>
+
+namespace vantor {
+
+std::string ToLowerAscii(std::string_view text) {
+    std::string out(text);
+    ToLowerAsciiInPlace(out);
+    return out;
+}
+
+void ToLowerAsciiInPlace(std::string& text) {
+    for (char& c : text) c = AsciiLower(c);
+}
+
+std::size_t ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+    if (from.empty()) return 0;
+    std::size_t pos = text.find(from);
+    if (pos == std::string::npos) return 0;
+    std::string out;
+    out.reserve(text.size());
+    std::size_t last = 0;
+    std::size_t count = 0;
+    while (pos != std::string::npos) {
+        out.append(text, last, pos - last);
+        out.append(to);
+        last = pos + from.size();
+        ++count;
+        pos = text.find(from, last);
+    }
+    out.append(text, last, std::string::npos);
+    text.swap(out);
+    return count;
+}
+
+std::size_t RemoveAll(std::string& text, char c) {
+    std::size_t before = text.size();
+    std::erase(text, c);
+    return before - text.size();
+}
+
+void TrimLeft(std::string& text, std::string_view chars) {
+    std::size_t first = text.find_first_not_of(chars);
+    if (first == std::string::npos) {
+        text.clear();
+    } else {
+        text.erase(0, first);
+    }
+}
+
+void TrimRight(std::string& text, std::string_view chars) {
+    std::size_t last = text.find_last_not_of(chars);
+    if (last == std::string::npos) {
+        text.clear();
+    } else {
+        text.erase(last + 1);
+    }
+}
+
+void Trim(std::string& text, std::string_view chars) {
+    TrimRight(text, chars);
+    TrimLeft(text, chars);
+}
+
+static constexpr std::string_view kWhiteSpace = " \t\n\r\v\f";
+
+void TrimLeft(std::string& text) { TrimLeft(text, kWhiteSpace); }
+void TrimRight(std::string& text) { TrimRight(text, kWhiteSpace); }
+void Trim(std::string& text) { Trim(text, kWhiteSpace); }
+
+std::string_view TrimView(std::string_view text) {
+    std::size_t first = text.find_first_not_of(kWhiteSpace);
+    if (first == std::string_view::npos) return {};
+    std::size_t last = text.find_last_not_of(kWhiteSpace);
+    return text.substr(first, last - first + 1);
+}
+
+std::string FormatRecordKey(long long position) {
+    char buffer[24];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<unsigned long long>(position), 16);
+    return "0x" + std::string(buffer, result.ptr);
+}
+
+long long ParseRecordKey(std::string_view key) {
+    key = TrimView(key);
+    if (key.size() < 3 || key[0] != '0' || (key[1] != 'x' && key[1] != 'X')) return -1;
+    unsigned long long value = 0;
+    auto result = std::from_chars(key.data() + 2, key.data() + key.size(), value, 16);
+    if (result.ec != std::errc() || result.ptr != key.data() + key.size()) return -1;
+    if (value > static_cast<unsigned long long>(INT64_MAX)) return -1;
+    return static_cast<long long>(value);
+}
+
+}  // namespace vantor

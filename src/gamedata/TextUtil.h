@@ -1,0 +1,39 @@
+#pragma once
+// Byte-string helpers shared by the whole engine. Texts are raw bytes in the master file's own
+// encoding; only ASCII letters are ever case-folded, so offsets in a folded copy equal those in
+// the original.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vantor {
+
+inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+inline bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::string ToLowerAscii(std::string_view text);
+void ToLowerAsciiInPlace(std::string& text);
+
+inline bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+inline bool Contains(std::string_view text, char c) { return text.find(c) != std::string_view::npos; }
+
+// Replaces every non-overlapping occurrence, left to right; returns how many were replaced.
+// An empty `from` replaces nothing.
+std::size_t ReplaceAll(std::string& text, std::string_view from, std::string_view to);
+std::size_t RemoveAll(std::string& text, char c);
+
+// Trimming: the `chars` variants remove any of the given characters, the others white space.
+void TrimLeft(std::string& text, std::string_view chars);
+void TrimRight(std::string& text, std::string_view chars);
+void Trim(std::string& text, std::string_view chars);
+void TrimLeft(std::string& text);
+void TrimRight(std::string& text);
+void Trim(std::string& text);
+std::string_view TrimView(std::string_view text);
+
+// "0x" + lower-case hexadecimal, the record key form of a file position.
+std::string FormatRecordKey(long long position);
+// Parses a record key ("0x1a2f"); returns -1 when the text is not one.
+long long ParseRecordKey(std::string_view key);
+
+}  // namespace vantor

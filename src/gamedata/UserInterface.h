@@ -1,0 +1,36 @@
+#pragma once
+// What the engine asks of its user: messages, files and folders, and a progress window.
+// The desktop program answers with dialogs, vantor-cli from its options, tests from a script.
+#include <cstdint>
+#include <string>
+
+#include "CErrorMessage.h"
+
+namespace vantor {
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    virtual void ShowMessage(MessageIcon icon, const std::string& text) = 0;
+
+    // Each returns false when the user cancelled; `path` is pre-filled and receives the choice.
+    virtual bool ChooseOpenFile(std::string& path, const std::string& filter, const std::string& defaultExt) = 0;
+    virtual bool ChooseSaveFile(std::string& path, const std::string& filter, const std::string& defaultExt) = 0;
+    virtual bool BrowseForFolder(std::string& path, const std::string& title) = 0;
+
+    // The progress window: two text lines and a bar of real progress (`done` of `total`).
+    virtual void ProgressShow(const std::string& firstLine, const std::string& secondLine) = 0;
+    virtual void ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) = 0;
+    virtual void ProgressUpdate(std::int64_t done, std::int64_t total) = 0;
+    virtual void ProgressClose() = 0;
+};
+
+// Reports progress of a long scan; the scans call it every so often with bytes read.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    virtual void Progress(std::int64_t done, std::int64_t total) = 0;
+};
+
+}  // namespace vantor

@@ -1,0 +1,74 @@
+#pragma once
+// The scans behind "Go!", "List all ROMs" and "ROM Search", the match list they produce, the
+// input check that opens the master file, and the details text of one game.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gamedata/CErrorMessage.h"
+#include "gamedata/CVn.h"
+#include "gamedata/MasterFile.h"
+#include "gamedata/UserInterface.h"
+
+namespace vantor {
+
+inline constexpr const char* kListAllExpression = "=";
+inline constexpr const char* kNothingToSearchFor = "Error! Nothing to search for";
+inline constexpr const char* kNoMatchesFound = "No matches found!";
+
+// Appends one match entry: key, ROM name, description, year, manufacturer, each followed by "|".
+// `lowerRecord` is the record's ASCII-lower-cased copy.
+void AppendMatchEntry(const CVn& vn, std::string& listText, std::int64_t position, std::string_view record,
+                      std::string_view lowerRecord);
+
+// Scans the whole file with vn.expression; fills vn.listText and vn.listCount. Throws
+// CErrorMessage for an expression error before anything is read.
+void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress = nullptr);
+
+// "ROM Search": LCS(q,d)/|q| + LCS(d,q)/|d| in single precision, both lower-cased.
+float DescriptionSimilarity(std::string_view query, std::string_view description);
+// Fills vn.listText / vn.listCount with the games whose description resembles `text`.
+void RomSearch(CVn& vn, const MasterFile& file, const std::string& text, ProgressSink* progress = nullptr);
+
+// One entry of a match list.
+struct MatchEntry {
+    std::string key, romName, description, year, manufacturer;
+};
+// Splits a match list five fields at a time (each field ends at its "|").
+std::vector<MatchEntry> SplitMatchList(std::string_view listText);
+
+// "Go!" before the scan: trims, rejects an empty text, removes double quotes, expands macros.
+// Throws CErrorMessage (kNothingToSearchFor, or the macro file message).
+std::string PrepareSearchText(const std::string& findText, const std::string& macroFilePath);
+
+// Replaces macro names by their definitions, in file order. `macroFilePath` empty or unreadable
+// throws the missing-file message, but only when the text holds "@".
+void ExpandMacros(std::string& text, const std::string& macroFilePath);
+extern const char* const kMacroFileMissing;
+
+// What the input check decided; the window and the command line act on it.
+struct InputCheck {
+    bool opened = false;     // the master file is open: "Go!" enabled
+    int inputType = -1;      // after detection (unknown becomes MameGame)
+    std::string header;
+    std::string verticalClause = "(rotate=90 | rotate=270)";
+    std::string horizontalClause = "(rotate=0 | rotate=180)";
+    bool categoriesEnabled = false;
+    bool playersEnabled = false;
+    struct Message {
+        MessageIcon icon;
+        std::string text;
+    };
+    std::vector<Message> messages;  // in the order they are shown
+};
+// Opens `path` as `file`, detects its type into g_inputType and decides the criteria groups.
+InputCheck OpenInputFile(MasterFile& file, const std::string& path);
+
+// The text "View Details" shows for a game: the first record whose start line holds the name key.
+// Returns false when the game is not in the file.
+bool DetailsText(const MasterFile& file, const std::string& romName, bool hideRomNames, std::string& text);
+// The preparation of a record's text for the details view.
+std::string PrepareDetailsText(std::string record, bool hideRomNames);
+
+}  // namespace vantor
