@@ -1,0 +1,79 @@
+#include "SearchHistory.h"
+
+#include <algorithm>
+
+#include "gamedata/AppPaths.h"
+#include "gamedata/FileIo.h"
+#include "gamedata/TextUtil.h"
+#include "gamedata/UserInterface.h"
+
+namespace vantor {
+
+void SearchHistory::Push(std::string text) {
+    std::move_backward(entries_.begin(), entries_.end() - 1, entries_.end());
+    entries_[0] = std::move(text);
+}
+
+void SearchHistory::Parse(std::string_view fileText) {
+    Clear();
+    std::size_t count = 0;
+    std::size_t pos = 0;
+    while (pos < fileText.size() && count < entries_.size()) {
+        std::size_t newline = fileText.find('\n', pos);
+        std::size_t end = newline == std::string_view::npos ? fileText.size() : newline;
+        std::string_view line = TrimView(fileText.substr(pos, end - pos));
+        pos = end + 1;
+        if (line.empty() || line.front() == ';') continue;
+        entries_[count++] = std::string(line);
+    }
+}
+
+std::string SearchHistory::Serialize() const {
+    std::string text = kSearchHistoryHeader;
+    for (const std::string& entry : entries_) {
+        // One line per entry, or every later entry would shift on reading.
+        std::string line = entry;
+        std::replace_if(
+            line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::string SearchHistoryFilePath() {
+    return UserDataFolder() + "/" + kSearchHistoryFileName;
+}
+
+bool LoadSearchHistory(SearchHistory& history, const std::string& path) {
+    std::string text;
+    if (!ReadWholeFile(path, text)) {
+        history.Clear();
+        return false;
+    }
+    history.Parse(text);
+    return true;
+}
+
+bool LoadSearchHistory(SearchHistory& history) {
+    return LoadSearchHistory(history, SearchHistoryFilePath());
+}
+
+void PushSearchHistory(SearchHistory& history, std::string text) {
+    history.Push(std::move(text));
+}
+
+bool SaveSearchHistory(const SearchHistory& history, const std::string& path, UserInterface& ui) {
+    if (!WriteTextFileAtomically(path, history.Serialize())) {
+        ui.ShowMessage(MessageIcon::Exclamation, kSearchHistoryWriteError);
+        return false;
+    }
+    return true;
+}
+
+bool SaveSearchHistory(const SearchHistory& history, UserInterface& ui) {
+    EnsureUserDataFolder();
+    return SaveSearchHistory(history, SearchHistoryFilePath(), ui);
+}
+
+}  // namespace vantor
