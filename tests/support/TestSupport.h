@@ -32,6 +32,14 @@ public:
         return Answer(path, filter);
     }
     bool BrowseForFolder(std::string& path, const std::string& title) override { return Answer(path, title); }
+    bool ChooseOpenFileTitled(std::string& path, const std::string& title, const std::string&,
+                              const std::string&) override {
+        return Answer(path, title);
+    }
+    bool ChooseSaveFileTitled(std::string& path, const std::string& title, const std::string&,
+                              const std::string&) override {
+        return Answer(path, title);
+    }
     void ProgressShow(const std::string& first, const std::string& second) override {
         ++progressOpen;
         progressTexts.push_back(first + "|" + second);
