@@ -8,6 +8,7 @@
 
 #include "gamedata/MasterFile.h"
 #include "gamedata/UserInterface.h"
+#include "search/SearchDriver.h"
 
 namespace vantor::cli {
 
@@ -80,8 +81,8 @@ struct CliContext {
     void Error(const std::string& text) { ui.ShowMessage(MessageIcon::Stop, text); }
     // "error: <usage line>" for a malformed command line.
     int UsageError(const std::string& text);
-    // The match list as lines, CR/LF inside a field printed as a space; "N ROMs" on stderr.
-    void PrintMatchList(const std::string& listText, std::int64_t count);
+    // One line per entry, CR/LF inside a field printed as a space; "N ROMs" on stderr.
+    void PrintMatchList(const std::vector<MatchEntry>& entries);
 };
 
 using CommandFunction = int (*)(CliContext& context, std::vector<std::string>& args);

@@ -82,9 +82,9 @@ int CliContext::UsageError(const std::string& text) {
     return kExitUsage;
 }
 
-void CliContext::PrintMatchList(const std::string& listText, std::int64_t count) {
+void CliContext::PrintMatchList(const std::vector<MatchEntry>& entries) {
     std::string line;
-    for (const MatchEntry& entry : SplitMatchList(listText)) {
+    for (const MatchEntry& entry : entries) {
         line.clear();
         for (const std::string* field :
              {&entry.key, &entry.romName, &entry.description, &entry.year, &entry.manufacturer}) {
@@ -95,7 +95,7 @@ void CliContext::PrintMatchList(const std::string& listText, std::int64_t count)
         out << line;
     }
     out.flush();
-    err << count << " ROMs\n";
+    err << entries.size() << " ROMs\n";
 }
 
 int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err, std::istream& in) {

@@ -43,6 +43,29 @@ void CFileTools::Seek(const MasterFile& file, std::int64_t position) {
     readSize_ = kSmallRead;
 }
 
+bool CFileTools::Refill(const MasterFile& file) {
+    if (atEnd_) return false;
+    // Keep the unread part, then read more behind it.
+    std::size_t pending = end_ - begin_;
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, pending);
+        bufferOffset_ += static_cast<std::int64_t>(begin_);
+        begin_ = 0;
+        end_ = pending;
+    }
+    if (buffer_.size() > kDefaultBuffer && pending < kDefaultBuffer / 2) {
+        buffer_.resize(kDefaultBuffer);
+        buffer_.shrink_to_fit();
+    }
+    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
+    std::size_t want = std::min(buffer_.size() - end_, std::max(readSize_, kSmallRead));
+    std::size_t got = file.ReadAt(bufferOffset_ + static_cast<std::int64_t>(end_), buffer_.data() + end_, want);
+    if (got == 0) atEnd_ = true;
+    end_ += got;
+    readSize_ = std::min(readSize_ * 2, kLargeRead);
+    return got > 0;
+}
+
 bool CFileTools::ReadLine(const MasterFile& file, std::string_view& line, std::int64_t& lineStart) {
     Attach(file);
     std::size_t searchFrom = begin_;
@@ -63,38 +86,97 @@ bool CFileTools::ReadLine(const MasterFile& file, std::string_view& line, std::i
             begin_ = end_;
             return true;
         }
-        // Keep the unread part, then read more behind it.
-        std::size_t pending = end_ - begin_;
-        if (begin_ > 0) {
-            std::memmove(buffer_.data(), buffer_.data() + begin_, pending);
-            bufferOffset_ += static_cast<std::int64_t>(begin_);
-            begin_ = 0;
-            end_ = pending;
-        }
-        if (buffer_.size() > kDefaultBuffer && pending < kDefaultBuffer / 2) {
-            buffer_.resize(kDefaultBuffer);
-            buffer_.shrink_to_fit();
-        }
-        if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
-        std::size_t want = std::min(buffer_.size() - end_, std::max(readSize_, kSmallRead));
-        std::size_t got = file.ReadAt(bufferOffset_ + static_cast<std::int64_t>(end_), buffer_.data() + end_, want);
-        if (got == 0) atEnd_ = true;
-        searchFrom = end_;
-        end_ += got;
-        readSize_ = std::min(readSize_ * 2, kLargeRead);
+        std::size_t scanned = end_ - begin_;
+        Refill(file);
+        searchFrom = begin_ + scanned;
     }
 }
+
+namespace {
+
+constexpr std::string_view kDeviceMarker = "isdevice=\"yes\"";
+
+// The line of `text` around offset `at`: [start, end), the end after its line feed.
+std::pair<std::size_t, std::size_t> LineAround(std::string_view text, std::size_t at) {
+    std::size_t start = at == 0 ? std::string_view::npos : text.rfind('\n', at - 1);
+    start = start == std::string_view::npos ? 0 : start + 1;
+    std::size_t end = text.find('\n', at);
+    end = end == std::string_view::npos ? text.size() : end + 1;
+    return {start, end};
+}
+
+// The start of the first line at or after `from` that holds `startKey` and is not a device entry.
+std::size_t FindStartLine(std::string_view lines, std::string_view startKey, std::size_t from) {
+    for (;;) {
+        std::size_t hit = FindText(lines, startKey, from);
+        if (hit == std::string_view::npos) return hit;
+        auto [start, end] = LineAround(lines, hit);
+        if (!Contains(lines.substr(start, end - start), kDeviceMarker)) return start;
+        from = end;
+    }
+}
+
+}  // namespace
 
 std::int64_t CFileTools::ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
                                     std::int64_t position) {
     record.clear();
     if (position != -1) Seek(file, position);
+    Attach(file);
+    if (startKey.empty() || Contains(startKey, '\n')) return ReadRecordByLines(file, record, startKey);
+
+    // The same rules as reading line by line, applied to all the whole lines in the buffer at
+    // once: one search for the start key, one for the end tag, per record.
+    const std::string& endTag = Tags().endTag[TagTable::Column()];
+    bool started = false;
+    for (;;) {
+        std::string_view data(buffer_.data() + begin_, end_ - begin_);
+        std::size_t lastNewline = data.rfind('\n');
+        std::size_t complete = atEnd_ ? data.size() : lastNewline == std::string_view::npos ? 0 : lastNewline + 1;
+        std::string_view lines = data.substr(0, complete);
+        if (!started) {
+            std::size_t start = FindStartLine(lines, startKey, 0);
+            if (start == std::string_view::npos) {
+                begin_ += complete;
+                if (!Refill(file) && begin_ == end_) break;
+                continue;
+            }
+            started = true;
+            begin_ += start;
+            lines.remove_prefix(start);
+        }
+        std::size_t endHit = FindText(lines, endTag);
+        std::size_t regionEnd = endHit == std::string_view::npos ? lines.size() : LineAround(lines, endHit).second;
+        std::string_view region = lines.substr(0, regionEnd);
+        // The last start line of the region decides the position (a start line inside a started
+        // record restarts it).
+        for (std::size_t from = 0;;) {
+            std::size_t restart = FindStartLine(region, startKey, from);
+            if (restart == std::string_view::npos) break;
+            std::int64_t lineStart = bufferOffset_ + static_cast<std::int64_t>(begin_ + restart);
+            recordPosition = lineStart > 0 ? lineStart - 1 : 0;
+            from = LineAround(region, restart).second;
+        }
+        record.append(region);
+        begin_ += regionEnd;
+        if (endHit != std::string_view::npos) {
+            DecodeEntities(record);
+            return recordPosition;
+        }
+        if (!Refill(file) && begin_ == end_) break;
+    }
+    recordPosition = -1;
+    DecodeEntities(record);
+    return -1;
+}
+
+std::int64_t CFileTools::ReadRecordByLines(const MasterFile& file, std::string& record, std::string_view startKey) {
     const std::string& endTag = Tags().endTag[TagTable::Column()];
     bool started = false;
     std::string_view line;
     std::int64_t lineStart = 0;
     while (ReadLine(file, line, lineStart)) {
-        if (Contains(line, startKey) && !Contains(line, "isdevice=\"yes\"")) {
+        if (Contains(line, startKey) && !Contains(line, kDeviceMarker)) {
             recordPosition = lineStart > 0 ? lineStart - 1 : 0;
             started = true;
             record.append(line);

@@ -36,6 +36,9 @@ private:
     // The next whole line, its line end included; the view stays valid until the next call.
     bool ReadLine(const MasterFile& file, std::string_view& line, std::int64_t& lineStart);
     void Attach(const MasterFile& file);
+    // Reads more of the file behind what is unread; false at the end of the file.
+    bool Refill(const MasterFile& file);
+    std::int64_t ReadRecordByLines(const MasterFile& file, std::string& record, std::string_view startKey);
 
     const MasterFile* file_ = nullptr;
     std::vector<char> buffer_;

@@ -7,7 +7,7 @@
 namespace vantor {
 
 std::string CVn::GetRomName(std::string_view record) const {
-    std::size_t start = record.find(Tags().startTag[TagTable::Column()]);
+    std::size_t start = FindText(record, Tags().startTag[TagTable::Column()]);
     if (start == std::string_view::npos) return {};
     std::size_t open = record.find('"', start);
     if (open == std::string_view::npos) return {};
@@ -100,7 +100,7 @@ std::int64_t CVn::GetFieldValues(std::string_view record, std::string_view lower
             if (!attrName.empty()) GetAttributeValue(record, pos, elementTag, attrName, value);
             out += value;
         } else if (!key.empty() && startPos >= 0 && static_cast<std::size_t>(startPos) <= lowerRecord.size()) {
-            std::size_t offset = lowerRecord.find(key, static_cast<std::size_t>(startPos));
+            std::size_t offset = FindText(lowerRecord, key, static_cast<std::size_t>(startPos));
             while (offset != std::string_view::npos) {
                 lastFound = static_cast<std::int64_t>(offset);
                 RemoveAll(key, '>');
@@ -111,7 +111,7 @@ std::int64_t CVn::GetFieldValues(std::string_view record, std::string_view lower
                 if (marker != std::string_view::npos) {
                     std::size_t valueStart = marker + 1;
                     std::size_t stop = record[marker] == '"' ? record.find('"', valueStart)
-                                                             : record.find("</", valueStart);
+                                                             : FindText(record, "</", valueStart);
                     valueEnd = stop == std::string_view::npos ? record.size() : stop;
                     value = record.substr(valueStart, valueEnd - valueStart);
                 }
@@ -122,7 +122,7 @@ std::int64_t CVn::GetFieldValues(std::string_view record, std::string_view lower
                 std::size_t next = record.find_first_of("\">", valueEnd);
                 if (next == std::string_view::npos) break;
                 // Always move forward, so that a search can never find the same place again.
-                offset = lowerRecord.find(key, std::max(next, offset + 1));
+                offset = FindText(lowerRecord, key, std::max(next, offset + 1));
             }
         }
         if (!valueSeparator.empty()) ReplaceAll(keyValues, valueSeparator, "_");

@@ -14,7 +14,10 @@ inline bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || 
 std::string ToLowerAscii(std::string_view text);
 void ToLowerAsciiInPlace(std::string& text);
 
-inline bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+// std::string_view::find, but with the C library's memmem: much faster on XML, where the first
+// byte of most keys ("<") occurs on every line.
+std::size_t FindText(std::string_view text, std::string_view part, std::size_t from = 0);
+inline bool Contains(std::string_view text, std::string_view part) { return FindText(text, part) != std::string_view::npos; }
 inline bool Contains(std::string_view text, char c) { return text.find(c) != std::string_view::npos; }
 
 // Replaces every non-overlapping occurrence, left to right; returns how many were replaced.

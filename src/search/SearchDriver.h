@@ -22,20 +22,25 @@ inline constexpr const char* kNoMatchesFound = "No matches found!";
 void AppendMatchEntry(const CVn& vn, std::string& listText, std::int64_t position, std::string_view record,
                       std::string_view lowerRecord);
 
-// Scans the whole file with vn.expression; fills vn.listText and vn.listCount. Throws
-// CErrorMessage for an expression error before anything is read.
-void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress = nullptr);
-
-// "ROM Search": LCS(q,d)/|q| + LCS(d,q)/|d| in single precision, both lower-cased.
-float DescriptionSimilarity(std::string_view query, std::string_view description);
-// Fills vn.listText / vn.listCount with the games whose description resembles `text`.
-void RomSearch(CVn& vn, const MasterFile& file, const std::string& text, ProgressSink* progress = nullptr);
-
 // One entry of a match list.
 struct MatchEntry {
     std::string key, romName, description, year, manufacturer;
 };
-// Splits a match list five fields at a time (each field ends at its "|").
+
+// Scans the whole file with vn.expression; fills vn.listText and vn.listCount (and `entries`,
+// when given, with the same entries one by one). Throws CErrorMessage for an expression error
+// before anything is read.
+void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress = nullptr,
+                    std::vector<MatchEntry>* entries = nullptr);
+
+// "ROM Search": LCS(q,d)/|q| + LCS(d,q)/|d| in single precision, both lower-cased.
+float DescriptionSimilarity(std::string_view query, std::string_view description);
+// Fills vn.listText / vn.listCount with the games whose description resembles `text`.
+void RomSearch(CVn& vn, const MasterFile& file, const std::string& text, ProgressSink* progress = nullptr,
+               std::vector<MatchEntry>* entries = nullptr);
+
+// Splits a hand-over text into entries as the list windows do: five fields at a time, each
+// ending at its "|", runs of "|" counting as one separator.
 std::vector<MatchEntry> SplitMatchList(std::string_view listText);
 
 // "Go!" before the scan: trims, rejects an empty text, removes double quotes, expands macros.

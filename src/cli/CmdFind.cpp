@@ -1,0 +1,89 @@
+// find EXPR, list-all, romsearch TEXT: the three scans, printed as match-list lines.
+#include "CliCommand.h"
+#include "gamedata/AppPaths.h"
+#include "gamedata/FileIo.h"
+#include "search/Evaluator.h"
+
+namespace vantor::cli {
+
+namespace {
+
+// The single positional argument of a command ("--" may precede it).
+bool TakeSingleArgument(std::vector<std::string>& args, std::string& value) {
+    if (!args.empty() && args.front() == "--") args.erase(args.begin());
+    if (args.size() != 1) return false;
+    value = args.front();
+    return true;
+}
+
+int RunScan(CliContext& context, const std::string& expression) {
+    if (!context.OpenMaster()) return kExitFailure;
+    CVn engine;
+    engine.expression = expression;
+    std::vector<MatchEntry> entries;
+    CliProgress progress(context.ui);
+    context.ui.ProgressShow("Scanning input file for matches...", "");
+    ScanForMatches(engine, context.master, &progress, &entries);
+    context.ui.ProgressClose();
+    context.PrintMatchList(entries);
+    return kExitOk;
+}
+
+int RunFind(CliContext& context, std::vector<std::string>& args) {
+    std::string findText;
+    if (!TakeSingleArgument(args, findText)) return context.UsageError("usage: vantor-cli find EXPR");
+    std::string expression;
+    try {
+        expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
+        CompiledExpression check(expression);  // an expression error ends the command before any output
+    } catch (const CErrorMessage& error) {
+        context.ui.ShowMessage(error.Icon(), error.text);
+        return error.text == kMacroFileMissing ? kExitFailure : kExitUsage;
+    }
+    return RunScan(context, expression);
+}
+
+int RunListAll(CliContext& context, std::vector<std::string>& args) {
+    if (!args.empty()) return context.UsageError("usage: vantor-cli list-all");
+    return RunScan(context, kListAllExpression);
+}
+
+int RunRomSearch(CliContext& context, std::vector<std::string>& args) {
+    std::string text;
+    if (!TakeSingleArgument(args, text)) return context.UsageError("usage: vantor-cli romsearch TEXT");
+    if (text.empty()) return kExitOk;  // an empty search text searches nothing
+    if (!context.OpenMaster()) return kExitFailure;
+    CVn engine;
+    std::vector<MatchEntry> entries;
+    CliProgress progress(context.ui);
+    context.ui.ProgressShow("Searching...", "");
+    RomSearch(engine, context.master, text, &progress, &entries);
+    context.ui.ProgressClose();
+    context.PrintMatchList(entries);
+    if (entries.empty()) context.ui.ShowMessage(MessageIcon::Information, kNoMatchesFound);
+    return kExitOk;
+}
+
+int RunDetails(CliContext& context, std::vector<std::string>& args) {
+    std::string romName;
+    if (!TakeSingleArgument(args, romName)) return context.UsageError("usage: vantor-cli details ROMNAME");
+    if (!context.OpenMaster()) return kExitFailure;
+    std::string text;
+    if (!DetailsText(context.master, romName, context.options.hideRomNames, text)) {
+        context.Error("No game named \"" + romName + "\" in the input file.");
+        return kExitFailure;
+    }
+    context.out << CrLfToLf(text) << '\n';
+    return kExitOk;
+}
+
+const CliCommandRegistrar kFind({"find", "find EXPR", "games matching a -find: expression (as \"Go!\")", RunFind});
+const CliCommandRegistrar kListAll({"list-all", "list-all", "every game (as \"List all ROMs\")", RunListAll});
+const CliCommandRegistrar kRomSearch({"romsearch", "romsearch TEXT",
+                                      "games whose description resembles TEXT (as \"ROM Search\")", RunRomSearch});
+const CliCommandRegistrar kDetails({"details", "details ROMNAME", "the text \"View Details\" shows for a game",
+                                    RunDetails});
+
+}  // namespace
+
+}  // namespace vantor::cli

@@ -1,0 +1,405 @@
+#include "Evaluator.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "gamedata/CErrorMessage.h"
+#include "gamedata/TextUtil.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr std::string_view kMatchAllToken = "=";
+constexpr std::string_view kMatchNoneToken = "zadorules";
+
+std::string_view TruthToken(bool rejects) { return rejects ? kMatchNoneToken : kMatchAllToken; }
+
+// Does `pattern` (wildcards in it, leading "*" already dropped) match `record`? Pieces are found
+// in order from one past the previous piece, and the rest of the pattern must then stand on the
+// same line as the last piece found.
+bool WildcardPatternMatches(std::string_view record, std::string term) {
+    std::size_t offset = 0;
+    for (;;) {
+        std::size_t star = term.find('*');
+        if (star == std::string::npos) return false;
+        std::string piece = term.substr(0, star);
+        std::size_t found = FindText(record, piece, offset);
+        ReplaceAll(term, piece, "");
+        TrimLeft(term, "*");
+        if (found == std::string_view::npos) return false;
+        offset = found + 1;
+        std::size_t lineEnd = record.find('\n', offset);
+        std::string_view restOfLine =
+            record.substr(offset, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - offset);
+        if (Contains(restOfLine, term)) return true;
+    }
+}
+
+bool IsNegated(std::string_view term) { return !term.empty() && (term.front() == '-' || term.front() == '!'); }
+
+// One term against a record already in the term's case: wildcard, negation, substring.
+bool PreparedTermRejects(std::string_view record, std::string term) {
+    bool negated = IsNegated(term);
+    if (negated) Trim(term, "-!");
+    bool found;
+    if (term.find('*') != std::string::npos) {
+        TrimLeft(term, "*");  // a leading "*" matches anything before the rest
+        found = term.empty() || (term.find('*') == std::string::npos ? Contains(record, term)
+                                                                      : WildcardPatternMatches(record, term));
+    } else {
+        found = Contains(record, term);
+    }
+    return negated ? found : !found;
+}
+
+}  // namespace
+
+bool WildcardTermRejects(std::string_view record, std::string term) { return PreparedTermRejects(record, term); }
+
+bool TermRejects(std::string record, std::string term, bool caseInsensitive) {
+    if (caseInsensitive) {
+        ToLowerAsciiInPlace(record);
+        ToLowerAsciiInPlace(term);
+    }
+    return PreparedTermRejects(record, std::move(term));
+}
+
+bool Evaluate(std::string record, std::string expression) {
+    ReplaceAll(expression, "`", "'");
+    ReplaceAll(expression, "! (", "!(");
+    ReplaceAll(expression, "- (", "-(");
+    RemoveAll(record, '"');
+
+    while (Contains(expression, '\'')) {
+        std::size_t open = expression.find('\'');
+        std::size_t close = expression.find('\'', open + 1);
+        if (close == std::string::npos) throw CErrorMessage(kMissingQuoteError);
+        std::string phrase = expression.substr(open + 1, close - open - 1);
+        bool rejects = TermRejects(record, phrase, false);
+        ReplaceAll(expression, "'" + phrase + "'", TruthToken(rejects));
+        Trim(expression);
+    }
+
+    if (Contains(expression, '(') && Contains(expression, ')')) {
+        while (Contains(expression, '(')) {
+            std::size_t open = expression.rfind('(');
+            std::size_t close = expression.find(')', open);
+            if (close == std::string::npos) throw CErrorMessage(kMissingParenthesisError);
+            std::string inner = expression.substr(open + 1, close - open - 1);
+            bool rejects = Evaluate(record, inner);
+            ReplaceAll(expression, "(" + inner + ")", TruthToken(rejects));
+            Trim(expression);
+        }
+    }
+
+    std::size_t firstAnd = expression.find('&');
+    std::size_t firstOr = expression.find('|');
+    if ((firstAnd == std::string::npos || firstAnd == 0) && (firstOr == std::string::npos || firstOr == 0)) {
+        ReplaceAll(expression, "_", " ");
+        return TermRejects(record, expression, true);
+    }
+
+    TrimLeft(expression, "()|& ");
+    expression += ' ';
+    bool rejects = false;
+    while (!expression.empty()) {
+        std::size_t space = expression.find(' ');
+        std::string term = expression.substr(0, space);
+        expression.erase(0, space);
+        TrimLeft(expression);
+        ReplaceAll(term, "_", " ");
+        rejects = TermRejects(record, term, true) || rejects;
+        if (!expression.empty() && expression.front() == '|') {
+            if (!rejects) return false;
+            rejects = false;
+        }
+        TrimLeft(expression, "|& ");
+    }
+    return rejects;
+}
+
+void PreparedRecord::Assign(std::string_view record) {
+    // One pass, written without branches so that it runs at memory speed.
+    unquoted_.resize(record.size());
+    lowered_.resize(record.size());
+    char* unquoted = unquoted_.data();
+    char* lowered = lowered_.data();
+    std::size_t kept = 0;
+    for (char c : record) {
+        unsigned char u = static_cast<unsigned char>(c);
+        unquoted[kept] = c;
+        lowered[kept] = static_cast<char>(u + (static_cast<unsigned char>(u - 'A') < 26u ? 32 : 0));
+        kept += c != '"';
+    }
+    unquoted_.resize(kept);
+    lowered_.resize(kept);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The compiled form. The rewriting algorithm's structure does not depend on the record: a phrase
+// or a group is replaced by a truth token, and tokens hold no quote, bracket, operator, space, "_"
+// or "*". So the expression is rewritten once with "slots" standing for the tokens, and only the
+// slots' values are computed per record (lazily: terms have no side effects). An expression
+// whose phrases could match across a slot's text is left to the literal algorithm.
+
+namespace {
+
+// A cell of the rewritten text: a byte (0..255) or a slot (-1 - slot index).
+using Cells = std::vector<int>;
+bool IsSlot(int cell) { return cell < 0; }
+int SlotOf(int cell) { return -1 - cell; }
+int CellOfSlot(int slot) { return -1 - slot; }
+bool IsChar(int cell, char c) { return cell == static_cast<unsigned char>(c); }
+bool IsWhiteCell(int cell) { return !IsSlot(cell) && IsWhiteSpace(static_cast<char>(cell)); }
+
+void TrimCells(Cells& cells, bool (*drop)(int), bool left, bool right) {
+    std::size_t first = 0, last = cells.size();
+    if (left)
+        while (first < last && drop(cells[first])) ++first;
+    if (right)
+        while (last > first && drop(cells[last - 1])) --last;
+    cells = Cells(cells.begin() + static_cast<std::ptrdiff_t>(first), cells.begin() + static_cast<std::ptrdiff_t>(last));
+}
+
+}  // namespace
+
+struct CompiledExpression::Program {
+    // A term of a term list, in the case it is tested in.
+    struct Term {
+        Cells cells;          // as written (slots included); used when `literal` is false
+        bool literal = true;  // no slot in it: `text` is final
+        std::string text;
+    };
+    struct Level {
+        bool singleTerm = false;
+        std::vector<Term> terms;
+        std::vector<char> orFollows;  // an "|" follows term i
+    };
+    struct Slot {
+        bool isPhrase = false;
+        std::string phrase;  // case-sensitive, as written
+        int level = -1;      // a group's own level
+    };
+
+    std::vector<Slot> slots;
+    std::vector<Level> levels;
+    int topLevel = -1;
+    bool literalEvaluation = false;
+    std::string expression;
+
+    int CompileLevel(const Cells& cells);
+    bool LevelRejects(int level, const PreparedRecord& record, std::vector<signed char>& memo) const;
+    bool SlotRejects(int slot, const PreparedRecord& record, std::vector<signed char>& memo) const;
+    bool TermRejectsCells(const Term& term, const PreparedRecord& record, std::vector<signed char>& memo) const;
+};
+
+int CompiledExpression::Program::CompileLevel(const Cells& input) {
+    Level level;
+    auto makeTerm = [&](Cells cells) {
+        Term term;
+        for (int& cell : cells) {
+            if (IsChar(cell, '_')) cell = ' ';
+            if (!IsSlot(cell)) cell = static_cast<unsigned char>(AsciiLower(static_cast<char>(cell)));
+        }
+        term.literal = std::none_of(cells.begin(), cells.end(), IsSlot);
+        if (term.literal) {
+            for (int cell : cells) term.text += static_cast<char>(cell);
+        }
+        term.cells = std::move(cells);
+        return term;
+    };
+
+    // One term unless the first "&" or the first "|" stands after the first character.
+    auto firstIndex = [&](char c) {
+        auto found = std::find_if(input.begin(), input.end(), [c](int cell) { return IsChar(cell, c); });
+        return found == input.end() ? std::ptrdiff_t{-1} : found - input.begin();
+    };
+    if (firstIndex('&') < 1 && firstIndex('|') < 1) {
+        level.singleTerm = true;
+        level.terms.push_back(makeTerm(input));
+        level.orFollows.push_back(0);
+    } else {
+        Cells rest = input;
+        TrimCells(
+            rest, [](int c) { return IsChar(c, '(') || IsChar(c, ')') || IsChar(c, '|') || IsChar(c, '&') || IsChar(c, ' '); },
+            true, false);
+        rest.push_back(' ');
+        std::size_t pos = 0;
+        while (pos < rest.size()) {
+            std::size_t space = pos;
+            while (space < rest.size() && !IsChar(rest[space], ' ')) ++space;
+            Cells termCells(rest.begin() + static_cast<std::ptrdiff_t>(pos), rest.begin() + static_cast<std::ptrdiff_t>(space));
+            pos = space;
+            while (pos < rest.size() && IsWhiteCell(rest[pos])) ++pos;
+            level.terms.push_back(makeTerm(std::move(termCells)));
+            level.orFollows.push_back(pos < rest.size() && IsChar(rest[pos], '|') ? 1 : 0);
+            while (pos < rest.size() && (IsChar(rest[pos], '|') || IsChar(rest[pos], '&') || IsChar(rest[pos], ' '))) ++pos;
+        }
+    }
+    levels.push_back(std::move(level));
+    return static_cast<int>(levels.size()) - 1;
+}
+
+bool CompiledExpression::Program::SlotRejects(int slot, const PreparedRecord& record,
+                                              std::vector<signed char>& memo) const {
+    signed char& known = memo[static_cast<std::size_t>(slot)];
+    if (known < 0) {
+        const Slot& s = slots[static_cast<std::size_t>(slot)];
+        known = s.isPhrase ? PreparedTermRejects(record.Unquoted(), s.phrase) : LevelRejects(s.level, record, memo);
+    }
+    return known != 0;
+}
+
+bool CompiledExpression::Program::TermRejectsCells(const Term& term, const PreparedRecord& record,
+                                                   std::vector<signed char>& memo) const {
+    if (term.literal) return PreparedTermRejects(record.Lowered(), term.text);
+    std::string text;
+    for (int cell : term.cells) {
+        if (IsSlot(cell)) {
+            text += TruthToken(SlotRejects(SlotOf(cell), record, memo));
+        } else {
+            text += static_cast<char>(cell);
+        }
+    }
+    return PreparedTermRejects(record.Lowered(), std::move(text));
+}
+
+bool CompiledExpression::Program::LevelRejects(int levelIndex, const PreparedRecord& record,
+                                               std::vector<signed char>& memo) const {
+    const Level& level = levels[static_cast<std::size_t>(levelIndex)];
+    bool rejects = false;
+    for (std::size_t i = 0; i < level.terms.size(); ++i) {
+        // Once a conjunction has failed, its remaining terms cannot change the answer.
+        if (!rejects) rejects = TermRejectsCells(level.terms[i], record, memo);
+        if (level.orFollows[i]) {
+            if (!rejects) return false;
+            rejects = false;
+        }
+    }
+    return rejects;
+}
+
+namespace {
+
+// Phrases are replaced pair by pair (first quote with the next). The literal algorithm replaces
+// every occurrence of a phrase at once, which can also match the text between two pairs, or
+// such text with an earlier token inside it (only when the phrase holds a token's text); then
+// the pairs no longer line up and the expression is left to the literal algorithm.
+bool PhrasesNeedLiteralEvaluation(const std::string& text, const std::vector<std::size_t>& quotes) {
+    std::string_view view(text);
+    std::unordered_set<std::string_view> phrases;
+    std::vector<std::string_view> phrasesWithTokenText;
+    for (std::size_t i = 0; i + 1 < quotes.size(); i += 2) {
+        std::string_view phrase = view.substr(quotes[i] + 1, quotes[i + 1] - quotes[i] - 1);
+        if (phrases.insert(phrase).second &&
+            (Contains(phrase, kMatchAllToken) || Contains(phrase, kMatchNoneToken))) {
+            phrasesWithTokenText.push_back(phrase);
+        }
+    }
+    std::unordered_set<std::string_view> betweenPairs;
+    for (std::size_t i = 1; i + 1 < quotes.size(); i += 2) {
+        std::string_view between = view.substr(quotes[i] + 1, quotes[i + 1] - quotes[i] - 1);
+        if (phrases.count(between) != 0) return true;
+        betweenPairs.insert(between);
+    }
+    if (betweenPairs.empty() || phrasesWithTokenText.empty()) return false;
+    constexpr std::size_t kMaxChecks = 1'000'000;
+    if (betweenPairs.size() * phrasesWithTokenText.size() > kMaxChecks) return true;
+    // Text spanning a token runs from the end of one pair to the start of a later one.
+    for (std::string_view phrase : phrasesWithTokenText) {
+        bool startsAlike = false, endsAlike = false;
+        for (std::string_view between : betweenPairs) {
+            startsAlike = startsAlike || phrase.starts_with(between);
+            endsAlike = endsAlike || phrase.ends_with(between);
+        }
+        if (startsAlike && endsAlike) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+CompiledExpression::CompiledExpression(const std::string& expression) : program_(std::make_unique<Program>()) {
+    Program& program = *program_;
+    program.expression = expression;
+    std::string text = expression;
+    ReplaceAll(text, "`", "'");
+    ReplaceAll(text, "! (", "!(");
+    ReplaceAll(text, "- (", "-(");
+
+    std::vector<std::size_t> quotes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\'') quotes.push_back(i);
+    }
+    if (quotes.size() % 2 != 0) throw CErrorMessage(kMissingQuoteError);
+    if (PhrasesNeedLiteralEvaluation(text, quotes)) {
+        // The literal algorithm decides errors too; find them now, not on the first record.
+        Evaluate(std::string(), expression);
+        program.literalEvaluation = true;
+        return;
+    }
+
+    Cells cells;
+    cells.reserve(text.size());
+    std::unordered_map<std::string, int> phraseSlots;
+    std::size_t nextQuote = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (nextQuote < quotes.size() && i == quotes[nextQuote]) {
+            std::size_t close = quotes[nextQuote + 1];
+            std::string phrase = text.substr(i + 1, close - i - 1);
+            auto [entry, added] = phraseSlots.try_emplace(phrase, static_cast<int>(program.slots.size()));
+            if (added) program.slots.push_back({true, phrase, -1});
+            cells.push_back(CellOfSlot(entry->second));
+            i = close;
+            nextQuote += 2;
+        } else {
+            cells.push_back(static_cast<unsigned char>(text[i]));
+        }
+    }
+    bool replaced = !quotes.empty();
+
+    bool hasOpen = std::any_of(cells.begin(), cells.end(), [](int c) { return IsChar(c, '('); });
+    bool hasClose = std::any_of(cells.begin(), cells.end(), [](int c) { return IsChar(c, ')'); });
+    if (hasOpen && hasClose) {
+        // Each ")" closes the nearest open "(": the same pairs as taking the last "(" with the
+        // first ")" after it, innermost first.
+        std::vector<Cells> frames(1);
+        for (int cell : cells) {
+            if (IsChar(cell, '(')) {
+                frames.emplace_back();
+            } else if (IsChar(cell, ')') && frames.size() > 1) {
+                Cells inner = std::move(frames.back());
+                frames.pop_back();
+                int slot = static_cast<int>(program.slots.size());
+                program.slots.push_back({false, {}, -1});
+                int level = program.CompileLevel(inner);
+                program.slots[static_cast<std::size_t>(slot)].level = level;
+                frames.back().push_back(CellOfSlot(slot));
+                replaced = true;
+            } else {
+                frames.back().push_back(cell);
+            }
+        }
+        if (frames.size() > 1) throw CErrorMessage(kMissingParenthesisError);
+        cells = std::move(frames.front());
+    }
+    if (replaced) TrimCells(cells, IsWhiteCell, true, true);
+    program.topLevel = program.CompileLevel(cells);
+}
+
+CompiledExpression::~CompiledExpression() = default;
+CompiledExpression::CompiledExpression(CompiledExpression&&) noexcept = default;
+CompiledExpression& CompiledExpression::operator=(CompiledExpression&&) noexcept = default;
+
+bool CompiledExpression::UsesLiteralEvaluation() const { return program_->literalEvaluation; }
+
+bool CompiledExpression::Rejects(const PreparedRecord& record) const {
+    const Program& program = *program_;
+    if (program.literalEvaluation) return Evaluate(record.Unquoted(), program.expression);
+    std::vector<signed char> memo(program.slots.size(), -1);
+    return program.LevelRejects(program.topLevel, record, memo);
+}
+
+}  // namespace vantor
