@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "gamedata/CErrorMessage.h"
+#include "gamedata/CVn.h"
+#include "gamedata/RecordFields.h"
+#include "gamedata/TagTable.h"
+
+using namespace vantor;
+
+namespace {
+
+const std::string kRecord =
+    "\t<machine name=\"pacman\" sourcefile=\"pacman.cpp\" cloneof=\"puckman\">\n"
+    "\t\t<description>Pac-Man (Midway) [bootleg]</description>\n"
+    "\t\t<year>1980</year>\n"
+    "\t\t<manufacturer>Namco, Midway</manufacturer>\n"
+    "\t\t<display type=\"raster\" rotate=\"90\"/>\n"
+    "\t\t<input players=\"2\" buttons=\"1\">\n"
+    "\t\t\t<control type=\"joy\" ways=\"4\"/>\n"
+    "\t\t\t<control type=\"dial\"/>\n"
+    "\t\t</input>\n"
+    "\t\t<driver status=\"good\" emulation=\"good\"/>\n"
+    "\t</machine>\n";
+
+class RecordFieldsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_inputType = MameMachine;
+        g_hideTags = false;
+    }
+    void TearDown() override { g_hideTags = false; }
+    std::string Values(const std::string& keys, bool all = false, const std::string& separator = "") {
+        CVn vn;
+        vn.valueSeparator = separator;
+        std::string out;
+        vn.GetFieldValues(kRecord, keys, out, 0, all);
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(RecordFieldsTest, ElementAndAttributeKeys) {
+    EXPECT_EQ(Values("<year>"), "1980");
+    EXPECT_EQ(Values("<YEAR>"), "1980");  // keys are matched without case, values keep theirs
+    EXPECT_EQ(Values("cloneof="), "puckman");
+    EXPECT_EQ(Values("%<driver.status"), "good");
+    EXPECT_EQ(Values("%<display.type="), "raster");
+    EXPECT_EQ(Values("control_type="), "joy");  // "_" stands for a space
+    EXPECT_EQ(Values("<nplayers>"), "");
+}
+
+TEST_F(RecordFieldsTest, SeveralKeysAndOccurrences) {
+    EXPECT_EQ(Values("<year>,<manufacturer>", false, ";"), "1980;Namco, Midway");
+    // The separator inside a value becomes "_"; a missing key still gets its separator.
+    EXPECT_EQ(Values("<year>,<manufacturer>", false, ","), "1980,Namco_ Midway");
+    EXPECT_EQ(Values("<year>,romof=", false, ","), "1980,");
+    EXPECT_EQ(Values("control_type=", true), "joy & dial");
+    EXPECT_EQ(Values("<description>", true), "Pac-Man (Midway) [bootleg]");
+    // A quoted key may hold commas and is taken first.
+    EXPECT_EQ(Values("<year>,'<manufacturer>'", false, "|"), "Namco, Midway|1980");
+}
+
+TEST_F(RecordFieldsTest, UnbalancedQuoteInKeyListThrows) {
+    try {
+        Values("'<year>");
+        FAIL() << "no error";
+    } catch (const CErrorMessage& error) {
+        EXPECT_EQ(error.text, "Error, missing 2nd quote mark.");
+    }
+}
+
+TEST_F(RecordFieldsTest, MalformedKeyListsAndRecordsEnd) {
+    CVn vn;
+    std::string out;
+    for (const char* keys : {",", ",,<year>", "''", "x,'',y", "%<", "%<.", "'a'b'c'd"}) {
+        try {
+            vn.GetFieldValues(kRecord, keys, out, 0, true);
+        } catch (const CErrorMessage&) {
+        }
+    }
+    // A key at the very end of a truncated record has no value.
+    vn.GetFieldValues("<machine name=\"x\" cloneof=", "cloneof=", out, 0, true);
+    EXPECT_EQ(out, "");
+    vn.GetFieldValues(kRecord, "<year>", out, 100000, true);
+    EXPECT_EQ(out, "");
+}
+
+TEST_F(RecordFieldsTest, RomNameAndDescriptionWithAndWithoutTags) {
+    CVn vn;
+    EXPECT_EQ(vn.GetRomName(kRecord), "pacman");
+    EXPECT_EQ(vn.GetDescription(kRecord), "Pac-Man (Midway) [bootleg]");
+    g_hideTags = true;
+    EXPECT_EQ(vn.GetDescription(kRecord), "Pac-Man");
+    std::string described = "<machine name=\"x\">\n<description>Name [a] (b)</description>\n</machine>\n";
+    EXPECT_EQ(vn.GetDescription(described), "Name");
+    std::string unbalanced = "<machine name=\"x\">\n<description>Odd ) one (x</description>\n</machine>\n";
+    EXPECT_EQ(vn.GetDescription(unbalanced), "Odd ) one (x");
+}
+
+TEST(EntitiesTest, DecodeInOrder) {
+    std::string text = "a &amp; b &lt;c&gt; &apos;d&apos; &amp;lt; &quot;e&quot; &#65;";
+    DecodeEntities(text);
+    EXPECT_EQ(text, "a & b <c> 'd' < &quot;e&quot; &#65;");
+}
+
+TEST(EntitiesTest, EncodeLeavesExistingReferencesAlone) {
+    std::string value = "Tom & Jerry's <game> &quot;x&quot; &#233; &lt;";
+    EncodeEntities(value);
+    EXPECT_EQ(value, "Tom &amp; Jerry&apos;s &lt;game&gt; &quot;x&quot; &#233; &lt;");
+    std::string decoded = "A &amp; B";
+    DecodeEntities(decoded);
+    EncodeEntities(decoded);
+    EXPECT_EQ(decoded, "A &amp; B");
+    // A text that already holds "&amp" keeps its other bare "&".
+    std::string mixed = "x &amp; y & z";
+    EncodeEntities(mixed);
+    EXPECT_EQ(mixed, "x &amp; y & z");
+}
+
+TEST(EntitiesTest, RecordEncodingKeepsMarkup) {
+    std::string record = "<machine name=\"a\">\n<manufacturer><unknown> & Co's</manufacturer>\n<x>a>>b</x>\n</machine>";
+    EncodeRecordEntities(record);
+    EXPECT_EQ(record,
+              "<machine name=\"a\">\n<manufacturer>&lt;unknown&gt; &amp; Co&apos;s</manufacturer>\n<x>a&gt;>b</x>\n"
+              "</machine>");
+}

@@ -1,0 +1,211 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "TestSupport.h"
+#include "gamedata/CFileTools.h"
+#include "gamedata/FileIo.h"
+#include "gamedata/TagTable.h"
+#include "gamedata/TextUtil.h"
+
+using namespace vantor;
+using vantor::test::TempDir;
+
+namespace {
+
+struct Opened {
+    TempDir dir;
+    MasterFile file;
+    explicit Opened(const std::string& bytes) { EXPECT_TRUE(file.Open(dir.Write("master.xml", bytes))); }
+};
+
+std::string Fixture() { return test::ReadFileBytes(test::FixturePath("gamedata/machines.xml")); }
+
+std::vector<std::pair<std::int64_t, std::string>> ReadAll(const MasterFile& file, CFileTools& reader) {
+    std::vector<std::pair<std::int64_t, std::string>> records;
+    reader.Rewind(file);
+    std::string record;
+    for (;;) {
+        std::int64_t position = reader.ReadRecord(file, record, Tags().startTag[TagTable::Column()], -1);
+        if (record.empty()) break;
+        records.emplace_back(position, record);
+        if (position == -1) break;
+    }
+    return records;
+}
+
+class RecordReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override { g_inputType = MameMachine; }
+};
+
+}  // namespace
+
+TEST_F(RecordReaderTest, SkipsDevicesAndRereadsEveryRecordFromItsPosition) {
+    for (bool crlf : {false, true}) {
+        std::string bytes = crlf ? LfToCrLf(Fixture()) : Fixture();
+        Opened master(bytes);
+        CFileTools reader;
+        auto records = ReadAll(master.file, reader);
+        ASSERT_EQ(records.size(), 6u) << "crlf=" << crlf;
+        for (const auto& [position, text] : records) {
+            EXPECT_FALSE(Contains(text, "isdevice")) << text;
+            // One byte before the first line: the previous line's line feed.
+            ASSERT_GT(position, 0);
+            EXPECT_EQ(bytes[static_cast<std::size_t>(position)], '\n');
+            CFileTools other;
+            std::string again;
+            EXPECT_EQ(other.ReadRecord(master.file, again, Tags().startTag[MameMachine], position), position);
+            EXPECT_EQ(again, text);
+        }
+        EXPECT_TRUE(records[0].second.starts_with("\t<machine name=\"puckman\""));
+        EXPECT_TRUE(records[0].second.ends_with(crlf ? "</machine>\r\n" : "</machine>\n"));
+        // The record after the device is the next real machine.
+        EXPECT_TRUE(Contains(records[2].second, "name=\"pacmanf\""));
+        // Entities are decoded as the record is read; &quot; is left alone.
+        EXPECT_TRUE(Contains(records[3].second, "Some & BIOS <unknown>"));
+        EXPECT_TRUE(Contains(records[4].second, "One &quot;Line&quot; Game"));
+        // A record on one line is returned whole.
+        EXPECT_EQ(std::count(records[4].second.begin(), records[4].second.end(), '\n'), 1);
+    }
+}
+
+TEST_F(RecordReaderTest, NamedKeyDoesNotMatchLongerNames) {
+    Opened master(Fixture());
+    CFileTools reader;
+    std::string record;
+    reader.Rewind(master.file);
+    reader.ReadRecord(master.file, record, Tags().startTag[MameMachine] + "\"pacman\"", -1);
+    EXPECT_TRUE(Contains(record, "<description>Pac-Man (Midway)</description>"));
+    reader.Rewind(master.file);
+    EXPECT_EQ(reader.ReadRecord(master.file, record, Tags().startTag[MameMachine] + "\"pacma\"", -1), -1);
+    EXPECT_TRUE(record.empty());
+}
+
+TEST_F(RecordReaderTest, EmptyStartKeyFirstYieldsTheLineFeedBeforeTheRecord) {
+    Opened master(Fixture());
+    CFileTools reader;
+    auto records = ReadAll(master.file, reader);
+    std::string record;
+    reader.ReadRecord(master.file, record, "", records[1].first);
+    EXPECT_EQ(record, "\n" + records[1].second);
+}
+
+TEST_F(RecordReaderTest, RecordAtTheStartOfTheFileHasPositionZero) {
+    Opened master("<machine name=\"a\"><description>A</description></machine>\n<machine name=\"b\">\n</machine>\n");
+    CFileTools reader;
+    auto records = ReadAll(master.file, reader);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].first, 0);
+    EXPECT_EQ(FormatRecordKey(records[0].first), "0x0");
+    std::string again;
+    reader.ReadRecord(master.file, again, Tags().startTag[MameMachine], 0);
+    EXPECT_EQ(again, records[0].second);
+}
+
+TEST_F(RecordReaderTest, TruncatedLastRecordComesBackWithoutPosition) {
+    Opened master("<mame>\n<machine name=\"a\">\n</machine>\n<machine name=\"b\">\n<description>cut");
+    CFileTools reader;
+    auto records = ReadAll(master.file, reader);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].first, -1);
+    EXPECT_EQ(records[1].second, "<machine name=\"b\">\n<description>cut");
+}
+
+TEST_F(RecordReaderTest, LinesLongerThanTheBufferAndNulBytesAreKeptWhole) {
+    std::string longLine(5 * 1024 * 1024, 'x');
+    std::string bytes = "<mame>\n<machine name=\"long\">\n<description>" + longLine +
+                        "</description>\n</machine>\n<machine name=\"nul\">\n" + std::string("a\0b", 3) +
+                        "\n</machine>\n";
+    Opened master(bytes);
+    CFileTools reader;
+    auto records = ReadAll(master.file, reader);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_TRUE(Contains(records[0].second, longLine));
+    EXPECT_TRUE(Contains(records[1].second, std::string("a\0b", 3)));
+}
+
+TEST_F(RecordReaderTest, StartLineInsideARecordRestartsThePosition) {
+    std::string bytes = "<mame>\n<machine name=\"a\">\n<machine name=\"b\">\n</machine>\n";
+    Opened master(bytes);
+    CFileTools reader;
+    std::string record;
+    reader.Rewind(master.file);
+    std::int64_t position = reader.ReadRecord(master.file, record, "<machine name=", -1);
+    EXPECT_EQ(record, "<machine name=\"a\">\n<machine name=\"b\">\n</machine>\n");
+    EXPECT_EQ(position, static_cast<std::int64_t>(bytes.find("<machine name=\"b\"")) - 1);
+}
+
+TEST_F(RecordReaderTest, PositionsAbove4GiBReadTheRightRecord) {
+    TempDir dir;
+    std::string path = dir.File("sparse.xml");
+    int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    const std::int64_t offset = (std::int64_t{1} << 32) + 12345;
+    std::string tail = "\n<machine name=\"far\">\n<description>Far</description>\n</machine>\n";
+    ASSERT_EQ(::pwrite(fd, tail.data(), tail.size(), offset), static_cast<ssize_t>(tail.size()));
+    ::close(fd);
+    MasterFile file;
+    ASSERT_TRUE(file.Open(path));
+    CFileTools reader;
+    std::string record;
+    std::int64_t position = reader.ReadRecord(file, record, "<machine name=", offset);
+    EXPECT_EQ(position, offset);
+    EXPECT_EQ(FormatRecordKey(position), "0x100003039");
+    EXPECT_EQ(ParseRecordKey("0x100003039"), offset);
+    EXPECT_TRUE(Contains(record, "Far"));
+}
+
+TEST_F(RecordReaderTest, HeaderAndInputTypeDetection) {
+    struct Case {
+        std::string header;
+        int expected;
+    } cases[] = {
+        {"<!DOCTYPE mame [\n<!ELEMENT mame (machine+)>\n]>\n<mame>\n", MameMachine},
+        {"<!ELEMENT mame (game+)>\n<!DOCTYPE dat>\n", Dat},  // later signatures win
+        {"<!-- generated by Vantor -->\n<!ELEMENT mame (game+)>\n", MergedList},
+        {"<!DOCTYPE softwarelist>\n", SoftwareList},
+        {"<nothing known/>\n", UnknownInput},
+    };
+    for (const Case& c : cases) {
+        Opened master(c.header + "<game name=\"x\">\n</game>\n<software name=\"y\">\n</software>\n");
+        CFileTools reader;
+        std::string header;
+        reader.ReadHeader(master.file, header);
+        EXPECT_EQ(header, c.header);
+        g_inputType = UnknownInput;
+        EXPECT_EQ(reader.DetectInputType(master.file), c.expected) << c.header;
+    }
+}
+
+TEST_F(RecordReaderTest, LongHeaderIsEmptyAndLeavesTheTypeAlone) {
+    std::string header = "<!ELEMENT mame (game+)>\n";
+    for (int i = 0; i < 1000; ++i) header += "<!-- filler -->\n";
+    Opened master(header + "<game name=\"x\">\n</game>\n");
+    CFileTools reader;
+    std::string read;
+    reader.ReadHeader(master.file, read);
+    EXPECT_TRUE(read.empty());
+    g_inputType = UnknownInput;
+    EXPECT_EQ(reader.DetectInputType(master.file), UnknownInput);
+}
+
+TEST_F(RecordReaderTest, HeaderLeavesTheReaderBeforeTheFirstRecordWhateverItsLength) {
+    std::string startLine = "<machine name=\"first\" " + std::string(400, 'x') + ">\n";
+    Opened master("<mame>\n" + startLine + "</machine>\n");
+    CFileTools reader;
+    std::string header, record;
+    reader.ReadHeader(master.file, header);
+    reader.ReadRecord(master.file, record, "<machine name=", -1);
+    EXPECT_TRUE(record.starts_with(startLine));
+}
+
+TEST_F(RecordReaderTest, RootCloseTagFromTheFirstMarkupLine) {
+    Opened master(Fixture());
+    CFileTools reader;
+    std::string header;
+    reader.ReadHeader(master.file, header);
+    EXPECT_EQ(CFileTools::GetRootCloseTag(header), "</mame>");
+    EXPECT_EQ(CFileTools::GetRootCloseTag("<?xml version=\"1.0\"?>\n<!DOCTYPE x>\n\n  <datafile>\n"), "</datafile>");
+    EXPECT_EQ(CFileTools::GetRootCloseTag("<?xml version=\"1.0\"?>\n<?other?>\n"), "</>");
+}

@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "gamedata/RegistryKey.h"
+
+using namespace vantor;
+using vantor::test::TempDir;
+
+TEST(SettingsStoreTest, MissingStoreIsFirstRunUntilCreated) {
+    TempDir dir;
+    RegistryKey key(dir.File("Vantor/Vantor.conf"));
+    EXPECT_FALSE(key.Exists());
+    EXPECT_FALSE(key.Open(false));
+    EXPECT_TRUE(key.Open(true));
+    EXPECT_TRUE(key.Exists());
+    EXPECT_EQ(key.GetText("inputXMLFile"), "");
+}
+
+TEST(SettingsStoreTest, NamesWithoutCaseAndValuesWithEscapes) {
+    TempDir dir;
+    std::string path = dir.File("Vantor.conf");
+    {
+        RegistryKey key(path);
+        ASSERT_TRUE(key.Open(true));
+        ASSERT_TRUE(key.SetText("inputXMLFile", "/games/my\\list\nnext.xml"));
+        ASSERT_TRUE(key.SetText("INPUTXMLFILE", "/games/a\\b\nc.xml"));
+    }
+    EXPECT_EQ(test::ReadFileBytes(path), "inputXMLFile=/games/a\\\\b\\nc.xml\n");
+    RegistryKey key(path);
+    ASSERT_TRUE(key.Open(false));
+    EXPECT_EQ(key.GetText("InputXmlFile"), "/games/a\\b\nc.xml");
+}
+
+TEST(SettingsStoreTest, OptionsParseAsNumbers) {
+    TempDir dir;
+    std::string path = dir.Write("Vantor.conf", "hideSHA1s=1\nhidetags=abc\ncatverFile=/x/catver.ini\r\n");
+    Settings settings = Settings::Load(path);
+    EXPECT_TRUE(settings.keyExists);
+    EXPECT_TRUE(settings.hideSha1s);
+    EXPECT_FALSE(settings.hideTags);
+    EXPECT_EQ(settings.catverFile, "/x/catver.ini");
+
+    settings.hideTags = true;
+    settings.inputXmlFile = "/x/in.xml";
+    ASSERT_TRUE(settings.Save(path));
+    Settings again = Settings::Load(path);
+    EXPECT_TRUE(again.hideTags);
+    EXPECT_EQ(again.inputXmlFile, "/x/in.xml");
+    EXPECT_EQ(again.catverFile, "/x/catver.ini");
+}
+
+TEST(SettingsStoreTest, UnwritableStoreReportsFailure) {
+    TempDir dir;
+    std::string path = dir.File("blocker/Vantor.conf");
+    dir.Write("blocker", "a file where the folder should be");
+    RegistryKey key(path);
+    EXPECT_FALSE(key.Open(true));
+    EXPECT_FALSE(Settings().Save(path));
+}

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <random>
+
+#include "gamedata/CErrorMessage.h"
+#include "search/Evaluator.h"
+
+using namespace vantor;
+
+namespace {
+
+const std::string kPacman =
+    "\t<machine name=\"pacman\" cloneof=\"puckman\">\n"
+    "\t\t<description>Pac-Man (Midway)</description>\n"
+    "\t\t<year>1980</year>\n"
+    "\t\t<nplayers>2P sim</nplayers>\n"
+    "\t\t<input players=\"2\" buttons=\"1\">\n"
+    "\t\t\t<control type=\"joy8way\"/> <control type=\"Analog\"/>\n"
+    "\t\t</input>\n"
+    "\t</machine>\n";
+const std::string kGalaga =
+    "\t<machine name=\"galaga\">\n"
+    "\t\t<description>Galaga (rev. B)</description>\n"
+    "\t\t<year>1981</year>\n"
+    "\t\t<input players=\"2\">\n"
+    "\t\t\t<control type=\"joy4way\"/><control type=\"analog\"/>\n"
+    "\t\t</input>\n"
+    "\t</machine>\n";
+
+// The outcome of one evaluation: matched, or the error's text.
+struct Outcome {
+    bool matched = false;
+    std::optional<std::string> error;
+    bool operator==(const Outcome&) const = default;
+};
+
+Outcome Literal(const std::string& record, const std::string& expression) {
+    try {
+        return {!Evaluate(record, expression), std::nullopt};
+    } catch (const CErrorMessage& e) {
+        return {false, e.text};
+    }
+}
+
+Outcome Compiled(const std::string& record, const std::string& expression) {
+    try {
+        CompiledExpression compiled(expression);
+        return {!compiled.Rejects(PreparedRecord(record)), std::nullopt};
+    } catch (const CErrorMessage& e) {
+        return {false, e.text};
+    }
+}
+
+// Both evaluators must agree; returns whether the record matched.
+bool Matches(const std::string& record, const std::string& expression) {
+    Outcome literal = Literal(record, expression);
+    EXPECT_EQ(literal, Compiled(record, expression)) << "expression: " << expression;
+    EXPECT_FALSE(literal.error) << expression << ": " << *literal.error;
+    return literal.matched;
+}
+
+std::string ErrorOf(const std::string& expression) {
+    Outcome literal = Literal(kPacman, expression);
+    EXPECT_EQ(literal, Compiled(kPacman, expression)) << expression;
+    return literal.error.value_or("");
+}
+
+}  // namespace
+
+TEST(EvaluatorTest, TruthTokens) {
+    EXPECT_TRUE(Matches(kPacman, "="));
+    EXPECT_FALSE(Matches(kPacman, "zadorules"));
+    EXPECT_FALSE(Matches(kPacman, "!="));
+}
+
+TEST(EvaluatorTest, AndBindsTighterThanOr) {
+    EXPECT_TRUE(Matches(kPacman, "joy8way | joy4way"));
+    EXPECT_TRUE(Matches(kGalaga, "joy8way | joy4way"));
+    EXPECT_FALSE(Matches(kPacman, "joy8way & joy4way"));
+    EXPECT_FALSE(Matches(kPacman, "joy8way joy4way & 1980"));  // space-separated terms are ANDed
+    EXPECT_TRUE(Matches(kGalaga, "joy8way | joy4way & 1981"));
+    EXPECT_FALSE(Matches(kGalaga, "joy8way | joy4way & 1980"));
+    EXPECT_TRUE(Matches(kPacman, "joy8way|joy4way | pacman"));  // "a|b" without spaces is one term
+    EXPECT_FALSE(Matches(kPacman, "joy8way|joy4way & pacman"));
+}
+
+TEST(EvaluatorTest, NegationOfTermsAndGroups) {
+    EXPECT_FALSE(Matches(kPacman, "!cloneof"));
+    EXPECT_TRUE(Matches(kGalaga, "!cloneof"));
+    EXPECT_TRUE(Matches(kGalaga, "-cloneof"));
+    EXPECT_FALSE(Matches(kPacman, "!(joy8way | joy2way)"));
+    EXPECT_TRUE(Matches(kGalaga, "! (joy8way | joy2way)"));
+    EXPECT_TRUE(Matches(kPacman, "cloneof=puckman"));  // double quotes are not seen
+    EXPECT_TRUE(Matches(kPacman, "buttons=0 | !buttons= | buttons=1"));
+    EXPECT_TRUE(Matches(kGalaga, "buttons=0 | !buttons="));
+}
+
+TEST(EvaluatorTest, PhrasesAreCaseSensitiveAndKeepSpaces) {
+    EXPECT_TRUE(Matches(kPacman, "'Analog'"));
+    EXPECT_FALSE(Matches(kGalaga, "'Analog'"));
+    EXPECT_TRUE(Matches(kGalaga, "analog"));
+    EXPECT_TRUE(Matches(kPacman, "'<nplayers>2P sim<'"));
+    EXPECT_TRUE(Matches(kPacman, "`Pac-Man (Midway)`"));  // backquotes are quotes
+    EXPECT_FALSE(Matches(kPacman, "'pac-man'"));
+    EXPECT_TRUE(Matches(kPacman, "pac-man_(mid & 1980"));  // "_" is a space outside phrases
+    EXPECT_TRUE(Matches(kPacman, "pac-man (mid"));         // no operator: one term, spaces included
+    EXPECT_FALSE(Matches(kPacman, "pac-man mid"));
+    EXPECT_FALSE(Matches(kPacman, "pac-man_(midway)"));  // a group, even glued to a term
+}
+
+TEST(EvaluatorTest, Wildcards) {
+    EXPECT_TRUE(Matches(kPacman, "pac-*midway"));  // on one line
+    EXPECT_FALSE(Matches(kPacman, "pac*midway"));  // only the first "pac" (the name) is tried
+    EXPECT_FALSE(Matches(kPacman, "pac*1980"));   // on another line
+    EXPECT_TRUE(Matches(kPacman, "!pac*1980"));
+    EXPECT_TRUE(Matches(kPacman, "*midway"));
+    EXPECT_TRUE(Matches(kPacman, "**"));
+    EXPECT_FALSE(Matches(kPacman, "*nothere"));
+    EXPECT_TRUE(Matches(kPacman, "'Pac*Midway'"));
+    EXPECT_FALSE(Matches(kPacman, "'pac*midway'"));
+}
+
+TEST(EvaluatorTest, BracketsAndErrors) {
+    EXPECT_EQ(ErrorOf("'pacman"), "Error, missing 2nd quote mark.");
+    EXPECT_EQ(ErrorOf("a ) (b"), "Error, missing parenthesis set\r\nIf you want to search for only 1, put quotes around it.");
+    EXPECT_EQ(ErrorOf("(a (b)"), "Error, missing parenthesis set\r\nIf you want to search for only 1, put quotes around it.");
+    EXPECT_TRUE(Matches("<x>(a</x>", "(a"));  // only "(": it stays part of the term
+    EXPECT_TRUE(Matches("<x>a)</x>", "a)"));
+    EXPECT_TRUE(Matches(kPacman, "(pacman) ) | nothere"));
+    EXPECT_TRUE(Matches(kPacman, "((((pacman))))"));
+}
+
+TEST(EvaluatorTest, PhraseTokensGlueToNeighbours) {
+    // A phrase's token takes part in the text around it, as the rewriting leaves it.
+    EXPECT_TRUE(Matches("<x name=a=b/>", "a'name'b"));
+    EXPECT_FALSE(Matches("<x name=a=b/>", "a'galaga'b"));
+    EXPECT_TRUE(Matches("<x name=azadorulesb/>", "a'galaga'b"));
+    // Phrases whose replacement spans other phrases go the literal way and still agree.
+    CompiledExpression odd("'x' 'y'x'z'");
+    EXPECT_TRUE(odd.UsesLiteralEvaluation());
+    Matches(kPacman, "'x' 'y'x'z'");
+    Matches(kPacman, "'a' '=' ''a''");
+    EXPECT_FALSE(CompiledExpression("(joy2way | joy4way | !'control type=') & 'dipvalue name=Cocktail'").UsesLiteralEvaluation());
+}
+
+TEST(EvaluatorTest, DeepAndLongExpressionsStayFast) {
+    std::string deep = std::string(10000, '(') + "pacman" + std::string(10000, ')');
+    EXPECT_TRUE(Compiled(kPacman, deep).matched);
+    std::string wide;
+    for (int i = 0; i < 50000; ++i) wide += "nothere" + std::to_string(i) + " | ";
+    wide += "pacman";
+    EXPECT_TRUE(Compiled(kPacman, wide).matched);
+    std::string phrases;
+    for (int i = 0; i < 50000; ++i) phrases += "'Pac" + std::to_string(i % 7) + "' | ";
+    phrases += "'Pac'";
+    EXPECT_TRUE(Compiled(kPacman, phrases).matched);
+}
+
+// The compiled evaluator against the literal rewriting, on generated expressions.
+TEST(EvaluatorTest, CompiledEqualsLiteralOnGeneratedExpressions) {
+    const std::vector<std::string> words = {
+        "pacman", "galaga", "joy8way", "joy4way", "analog", "Analog", "cloneof", "cloneof=puckman", "buttons=",
+        "buttons=1", "1980", "1981", "=", "zadorules", "2p_sim", "pac*man", "*way", "p*c*n", "nothere", "-", "!",
+        "x", "*", "<year>", "machine", "sim<", "a=b"};
+    const std::vector<std::string> glue = {" ", " & ", " | ", "&", "|", "  ", "_", " !", " -", "!", "-", ""};
+    const std::vector<std::string> records = {
+        kPacman, kGalaga, "<x name=a=b/>", "<y zadorules/>", "", "no equals here", "<a>\n<b>pac\nman</b>\n</a>"};
+    std::mt19937 random(20261207);
+    auto pick = [&](const std::vector<std::string>& from) { return from[random() % from.size()]; };
+
+    std::function<std::string(int)> generate = [&](int depth) {
+        std::string out;
+        int parts = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < parts; ++i) {
+            if (i > 0) out += pick(glue);
+            switch (random() % 9) {
+                case 0:
+                    if (depth < 3) out += "(" + generate(depth + 1) + ")";
+                    break;
+                case 1:
+                    if (depth < 3) out += "!(" + generate(depth + 1) + ")";
+                    break;
+                case 2:
+                    out += "'" + pick(words) + (random() % 2 ? " " + pick(words) : "") + "'";
+                    break;
+                case 3:
+                    out += "`" + pick(words) + "`";
+                    break;
+                case 4: {
+                    static const char* stray[] = {"(", ")", "'", "`", "! (", "- ("};
+                    out += stray[random() % 6];
+                    break;
+                }
+                default:
+                    out += pick(words);
+            }
+        }
+        return out;
+    };
+
+    int errors = 0, literalOnes = 0;
+    for (int i = 0; i < 20000; ++i) {
+        std::string expression = generate(0);
+        if (random() % 5 == 0) expression = " " + expression + " ";
+        for (const std::string& record : records) {
+            Outcome literal = Literal(record, expression);
+            ASSERT_EQ(literal, Compiled(record, expression)) << "expression: [" << expression << "]\nrecord: " << record;
+            errors += literal.error.has_value();
+        }
+        try {
+            literalOnes += CompiledExpression(expression).UsesLiteralEvaluation();
+        } catch (const CErrorMessage&) {
+        }
+    }
+    // The generator must reach both outcomes and the error paths.
+    EXPECT_GT(errors, 1000);
+    EXPECT_LT(literalOnes, 2000);
+}
