@@ -1,0 +1,47 @@
+// listxml: runs MAME with -listxml and prints where the listing was left.
+#include <cstdlib>
+#include <sstream>
+
+#include "CliCommand.h"
+#include "utilities/MameRunner.h"
+
+namespace vantor::cli {
+
+namespace {
+
+// A bare program name is looked up along PATH, as a shell would.
+std::string ResolveProgram(const std::string& name) {
+    if (name.find('/') != std::string::npos) return name;
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + name;
+        if (IsMameProgram(candidate)) return candidate;
+    }
+    return name;
+}
+
+int RunListXml(CliContext& context, std::vector<std::string>& args) {
+    std::string program;
+    TakeOption(args, "--mame", program);
+    if (!args.empty() || program.empty())
+        return context.UsageError("usage: vantor-cli listxml --mame PROGRAM");
+    program = ResolveProgram(program);
+    if (!IsMameProgram(program)) {
+        context.Error(program + " is not a program that can be run.");
+        return kExitFailure;
+    }
+    std::string listing = RunMameListing(program, context.ui);
+    if (listing.empty()) return kExitFailure;
+    context.out << listing << '\n';
+    return kExitOk;
+}
+
+const CliCommandRegistrar kListXml({"listxml", "listxml --mame PROGRAM",
+                                    "runs MAME -listxml and prints the path of the listxml.xml it made",
+                                    RunListXml});
+
+}  // namespace
+
+}  // namespace vantor::cli

@@ -1,0 +1,30 @@
+// mala2xml: a MaLa game list turned back into an XML file of the input file's records.
+#include "CliCommand.h"
+#include "utilities/ListConverters.h"
+
+namespace vantor::cli {
+
+namespace {
+
+int RunMala2Xml(CliContext& context, std::vector<std::string>& args) {
+    std::string outputPath;
+    TakeOption(args, "-o", outputPath);
+    if (!args.empty() && args.front() == "--") args.erase(args.begin());
+    if (args.size() != 1 || outputPath.empty())
+        return context.UsageError("usage: vantor-cli mala2xml MLG -o OUT");
+    context.ui.QueueAnswer(args.front());
+    context.ui.QueueAnswer(outputPath);
+    ConverterInputs inputs;
+    inputs.inputPath = context.options.input;
+    UtilityResult result = RunMalaToXml(inputs, context.ui);
+    return result.written ? kExitOk : kExitFailure;
+}
+
+const CliCommandRegistrar kMala2Xml({"mala2xml", "mala2xml MLG -o OUT",
+                                     "the input file's records of the games in a MaLa list; convertLog.txt "
+                                     "names the missing ones",
+                                     RunMala2Xml});
+
+}  // namespace
+
+}  // namespace vantor::cli

@@ -1,0 +1,27 @@
+// maximus2xml: a Maximus Arcade list turned back into an XML file of the input file's records.
+#include "CliCommand.h"
+#include "utilities/ListConverters.h"
+
+namespace vantor::cli {
+
+namespace {
+
+int RunMaximus2Xml(CliContext& context, std::vector<std::string>& args) {
+    ConverterInputs inputs;
+    TakeOption(args, "-o", inputs.outputPath);
+    if (!args.empty() && args.front() == "--") args.erase(args.begin());
+    if (args.size() != 1) return context.UsageError("usage: vantor-cli maximus2xml LIST [-o OUT]");
+    context.ui.QueueAnswer(args.front());
+    inputs.inputPath = context.options.input;
+    UtilityResult result = RunMaximusToXml(inputs, context.ui);
+    return result.written ? kExitOk : kExitFailure;
+}
+
+const CliCommandRegistrar kMaximus2Xml({"maximus2xml", "maximus2xml LIST [-o OUT]",
+                                        "the input file's records of the games in a Maximus list (default "
+                                        "output: tempXMLFile.xml in the temporary folder)",
+                                        RunMaximus2Xml});
+
+}  // namespace
+
+}  // namespace vantor::cli

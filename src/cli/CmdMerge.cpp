@@ -1,0 +1,33 @@
+// merge: MAME's listing merged with catver.ini, nplayers.ini and controls.xml.
+#include "CliCommand.h"
+#include "utilities/MergeUtility.h"
+
+namespace vantor::cli {
+
+namespace {
+
+int RunMergeCommand(CliContext& context, std::vector<std::string>& args) {
+    MergeInputs inputs;
+    std::string outputPath;
+    TakeOption(args, "--listxml", inputs.listXmlPath);
+    TakeOption(args, "--catver", inputs.catverPath);
+    TakeOption(args, "--controls", inputs.controlsPath);
+    TakeOption(args, "--nplayers", inputs.nplayersPath);
+    TakeOption(args, "-o", outputPath);
+    if (!args.empty() || inputs.listXmlPath.empty() || inputs.catverPath.empty() ||
+        inputs.controlsPath.empty() || outputPath.empty()) {
+        return context.UsageError(
+            "usage: vantor-cli merge --listxml FILE --catver FILE --controls FILE [--nplayers FILE] -o OUT");
+    }
+    context.ui.QueueAnswer(outputPath);
+    UtilityResult result = RunMerge(inputs, context.ui);
+    return result.written ? kExitOk : kExitFailure;
+}
+
+const CliCommandRegistrar kMerge(
+    {"merge", "merge --listxml FILE --catver FILE --controls FILE [--nplayers FILE] -o OUT",
+     "merge MAME's listing with the data files; log in mergelog.txt", RunMergeCommand});
+
+}  // namespace
+
+}  // namespace vantor::cli

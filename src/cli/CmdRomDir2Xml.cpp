@@ -1,0 +1,29 @@
+// romdir2xml: a minimal master file made from a folder of .zip and .7z archives.
+#include "CliCommand.h"
+#include "utilities/RomDirToXml.h"
+
+namespace vantor::cli {
+
+namespace {
+
+int RunRomDir2Xml(CliContext& context, std::vector<std::string>& args) {
+    std::string folder;
+    std::string outputPath;
+    TakeOption(args, "--roms", folder);
+    TakeOption(args, "-o", outputPath);
+    if (!args.empty() || folder.empty() || outputPath.empty()) {
+        return context.UsageError("usage: vantor-cli romdir2xml --roms DIR -o OUT");
+    }
+    context.ui.QueueAnswer(folder);
+    context.ui.QueueAnswer(outputPath);
+    UtilityResult result = RunRomDirToXml(context.ui);
+    return result.written ? kExitOk : kExitFailure;
+}
+
+const CliCommandRegistrar kRomDir2Xml({"romdir2xml", "romdir2xml --roms DIR -o OUT",
+                                       "a master file with one game per .zip/.7z archive in DIR",
+                                       RunRomDir2Xml});
+
+}  // namespace
+
+}  // namespace vantor::cli

@@ -1,0 +1,53 @@
+#pragma once
+// The list converters: a MaLa game list (.mlg) or a Maximus Arcade list turned back into an XML
+// file of the master file's records for the games it names.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "UtilityCommon.h"
+
+namespace vantor {
+
+inline constexpr const char* kConvertLogName = "convertLog.txt";
+inline constexpr const char* kMaximusOutputName = "tempXMLFile.xml";
+inline constexpr const char* kListOpenError = "Error opening file for reading!?";
+inline constexpr const char* kInvalidMalaList = "Invalid Mala game list file?!?";
+inline constexpr const char* kConvertDone =
+    "Your xml file has been created.\r\nThis file is now set as your input xml file.\r\n\r\nUse this new "
+    "input "
+    "XML file to generate an all ROMs list in the main vantor window.";
+inline constexpr const char* kMalaNamesMissing =
+    "Note!  At least one ROM name in the mlg file was not located in the master XML file.\r\nSee "
+    "convertLog.txt "
+    "for details.";
+
+struct MalaList {
+    // The file starts like a MaLa list and its header record is whole.
+    bool valid = false;
+    // A game record was cut short or held an unknown item; reading stopped there.
+    bool damaged = false;
+    std::vector<std::string> romNames;  // the first text of every whole game record
+};
+// Reads a .mlg file's bytes item by item; every length is checked against the end of the data.
+MalaList ReadMalaList(std::string_view data);
+
+// The ROM names of a Maximus Arcade list ("[" entries "]"), in list order; an entry that occurs
+// again is read once.
+std::vector<std::string> ReadMaximusRomNames(std::string text);
+
+struct ConverterInputs {
+    // The settings' input file: the records come from it.
+    std::string inputPath;
+    // Where convertLog.txt goes ("" = the current working directory).
+    std::string logFolder;
+    // The Maximus converter's output; "" = tempXMLFile.xml in the system's temporary folder.
+    std::string outputPath;
+};
+
+std::string MaximusOutputPath();
+
+UtilityResult RunMalaToXml(const ConverterInputs& inputs, UserInterface& ui);
+UtilityResult RunMaximusToXml(const ConverterInputs& inputs, UserInterface& ui);
+
+}  // namespace vantor

@@ -1,0 +1,130 @@
+#include "MameRunner.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "gamedata/AppPaths.h"
+#include "gamedata/FileIo.h"
+
+extern char** environ;
+
+namespace vantor {
+
+namespace {
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+// A temporary file for the listing in `folder`; -1 when the folder takes no new files.
+int MakeTemporary(const std::string& folder, std::string& tempPath) {
+    tempPath =
+        (folder.empty() || folder.back() != '/' ? folder + "/" : folder) + "." + kMameListingName + ".XXXXXX";
+    int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+    if (fd < 0) tempPath.clear();
+    return fd;
+}
+
+// Runs the program with its output into `outputFd`; true when it ran and ended with status 0.
+bool RunToFile(const std::string& programPath, const std::string& workingFolder, int outputFd) {
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return false;
+    posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
+    std::string program = programPath;
+    std::string option = "-listxml";
+    char* argv[] = {program.data(), option.data(), nullptr};
+    pid_t child = 0;
+    int spawnError = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawnError != 0) return false;
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return false;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+mode_t NewFileMode(const std::string& path) {
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) return existing.st_mode & 07777;
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+bool IsMameProgram(const std::string& path) {
+    if (EndsWith(path, ".exe")) return true;
+    if (EndsWith(path, ".xml")) return false;
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::string RunMameListing(const std::string& programPath, UserInterface& ui,
+                           const std::string& fallbackFolder) {
+    const std::string mameFolder = FolderOf(programPath);
+    ui.ShowMessage(MessageIcon::Exclamation, kMameCoaxMessage);
+
+    std::string outputFolder = mameFolder;
+    std::string tempPath;
+    int fd = MakeTemporary(outputFolder, tempPath);
+    if (fd < 0) {
+        outputFolder = fallbackFolder.empty() ? EnsureUserDataFolder() : fallbackFolder;
+        fd = MakeTemporary(outputFolder, tempPath);
+    }
+    if (fd < 0) {
+        ui.ShowMessage(MessageIcon::Exclamation, kMameListingUnreadable);
+        return {};
+    }
+    if (outputFolder.back() != '/') outputFolder += '/';
+    const std::string listingPath = outputFolder + kMameListingName;
+
+    ui.ProgressShow("Running MAME -listxml...", programPath);
+    bool ran = RunToFile(programPath, mameFolder, fd);
+    ui.ProgressClose();
+    struct stat info {};
+    bool valid = ran && ::fstat(fd, &info) == 0 && info.st_size >= kMinimumListingSize;
+    bool kept = valid && ::fchmod(fd, NewFileMode(listingPath)) == 0;
+    kept = (::close(fd) == 0) && kept;
+    kept = kept && ::rename(tempPath.c_str(), listingPath.c_str()) == 0;
+    if (!kept) ::unlink(tempPath.c_str());
+    if (!valid) {
+        // A program that failed, or wrote less than a listing, leaves any earlier listing alone.
+        ui.ShowMessage(MessageIcon::Exclamation, kMameListingInvalid);
+        return {};
+    }
+    int readFd = kept ? ::open(listingPath.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    if (readFd < 0) {
+        ui.ShowMessage(MessageIcon::Exclamation, kMameListingUnreadable);
+        return {};
+    }
+    ::close(readFd);
+    return listingPath;
+}
+
+bool ChooseListing(const std::string& chosenPath, UserInterface& ui, std::string& listXmlPath) {
+    if (!IsMameProgram(chosenPath)) {
+        listXmlPath = chosenPath;
+        return true;
+    }
+    std::string listing = RunMameListing(chosenPath, ui);
+    if (listing.empty()) return false;
+    listXmlPath = listing;
+    return true;
+}
+
+}  // namespace vantor

@@ -1,0 +1,38 @@
+#pragma once
+// The MAME listing runner: asks a MAME program for its XML listing (-listxml) and keeps it as
+// listxml.xml in MAME's folder, or in the per-user data folder when MAME's folder is read-only.
+#include <cstdint>
+#include <string>
+
+#include "gamedata/UserInterface.h"
+
+namespace vantor {
+
+inline constexpr const char* kMameCoaxMessage =
+    "I will now attempt to coax MAME.exe to give up the full xml listing.\r\nThis may take awhile, and "
+    "you'll see "
+    "a DOS window pop up for a bit.\r\n\r\nDon't Panic.";
+inline constexpr const char* kMameListingUnreadable =
+    "huh? Can't open the listXML file that we JUST had MAME generate!?";
+inline constexpr const char* kMameListingInvalid =
+    "Outfile file is invalid.  Is this really a MAME exe that you pointed me to?";
+inline constexpr const char* kMameListingName = "listxml.xml";
+// A real listing is hundreds of megabytes; anything under this is an error text.
+inline constexpr std::int64_t kMinimumListingSize = 1048576;
+
+// A chosen file counts as MAME itself when it ends in ".exe", or when it is executable and does
+// not end in ".xml".
+bool IsMameProgram(const std::string& path);
+
+// Runs `programPath -listxml` (no shell) in the program's folder and waits for it. Returns the
+// path of the listing, or "" after telling the user why there is none. An earlier listing is
+// replaced only by a good one. `fallbackFolder` "" means the per-user data folder.
+std::string RunMameListing(const std::string& programPath, UserInterface& ui,
+                           const std::string& fallbackFolder = "");
+
+// The settings window's browse for MAME's listing: a listing is taken as it is, a MAME program
+// is run for one. True when `listXmlPath` changed (edit 1000 then shows it); on failure it keeps
+// its old value.
+bool ChooseListing(const std::string& chosenPath, UserInterface& ui, std::string& listXmlPath);
+
+}  // namespace vantor

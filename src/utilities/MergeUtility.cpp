@@ -1,0 +1,461 @@
+#include "MergeUtility.h"
+
+#include <array>
+#include <cstring>
+#include <optional>
+
+#include "gamedata/CFileTools.h"
+#include "gamedata/CVn.h"
+#include "gamedata/FileIo.h"
+#include "gamedata/MasterFile.h"
+#include "gamedata/TagTable.h"
+#include "gamedata/TextUtil.h"
+
+namespace vantor {
+
+// ---------------------------------------------------------------------------------------------
+// IniLineIndex
+
+void IniLineIndex::Build(std::string_view text, std::size_t boundary) {
+    text_ = text;
+    boundary_ = boundary;
+    first_.clear();
+    firstAfter_.clear();
+    const char* data = text.data();
+    std::size_t size = text.size();
+    for (std::size_t q = text.find('\n'); q != std::string_view::npos;) {
+        std::size_t lineStart = q + 1;
+        const void* nextNewline =
+            lineStart < size ? std::memchr(data + lineStart, '\n', size - lineStart) : nullptr;
+        std::size_t lineEnd = nextNewline != nullptr
+                                  ? static_cast<std::size_t>(static_cast<const char*>(nextNewline) - data)
+                                  : size;
+        const void* equals = std::memchr(data + lineStart, '=', lineEnd - lineStart);
+        if (equals != nullptr) {
+            std::size_t equalsPos = static_cast<std::size_t>(static_cast<const char*>(equals) - data);
+            std::string_view name = text.substr(lineStart, equalsPos - lineStart);
+            first_.try_emplace(name, q);
+            if (boundary != std::string_view::npos && q > boundary) firstAfter_.try_emplace(name, q);
+        }
+        q = nextNewline != nullptr ? lineEnd : std::string_view::npos;
+    }
+}
+
+std::string IniLineIndex::Value(std::size_t position, std::size_t nameLength) const {
+    std::size_t start = position + 1 + nameLength + 1;
+    std::size_t end = text_.find('\n', start);
+    if (end == std::string_view::npos) end = text_.size();
+    return std::string(text_.substr(start, end - start));
+}
+
+// A name that holds "=" or a line end can match lines the index does not key by it.
+bool IniLineIndex::LinearFind(std::string_view name, std::size_t from, std::string& value,
+                              std::size_t& position) const {
+    std::string pattern = "\n" + std::string(name) + "=";
+    std::size_t found = FindText(text_, pattern, from);
+    if (found == std::string_view::npos) return false;
+    position = found;
+    value = Value(found, name.size());
+    return true;
+}
+
+bool IniLineIndex::Find(std::string_view name, std::string& value) const {
+    std::size_t position = 0;
+    return Find(name, value, position);
+}
+
+bool IniLineIndex::Find(std::string_view name, std::string& value, std::size_t& position) const {
+    if (name.find_first_of("=\n") != std::string_view::npos) return LinearFind(name, 0, value, position);
+    auto found = first_.find(name);
+    if (found == first_.end()) return false;
+    position = found->second;
+    value = Value(position, name.size());
+    return true;
+}
+
+bool IniLineIndex::FindAfterBoundary(std::string_view name, std::string& value) const {
+    if (boundary_ == std::string_view::npos) return false;
+    if (name.find_first_of("=\n") != std::string_view::npos) {
+        std::size_t position = 0;
+        return LinearFind(name, boundary_ + 1, value, position);
+    }
+    auto found = firstAfter_.find(name);
+    if (found == firstAfter_.end()) return false;
+    value = Value(found->second, name.size());
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// ControlsIndex
+
+namespace {
+constexpr std::string_view kRomnameKey = "game romname=\"";
+}
+
+void ControlsIndex::Build(std::string text) {
+    text_ = std::move(text);
+    lower_ = ToLowerAscii(text_);
+    games_.clear();
+    std::string_view lower = lower_;
+    for (std::size_t at = FindText(lower, kRomnameKey); at != std::string_view::npos;
+         at = FindText(lower, kRomnameKey, at + 1)) {
+        std::size_t nameStart = at + kRomnameKey.size();
+        std::size_t close = lower.find('"', nameStart);
+        if (close == std::string_view::npos) break;
+        games_.try_emplace(lower.substr(nameStart, close - nameStart), at);
+    }
+}
+
+bool ControlsIndex::Find(std::string_view lookupName, std::string& attributes, std::string& players) const {
+    attributes.clear();
+    players.clear();
+    std::string_view lower = lower_;
+    std::size_t at = std::string_view::npos;
+    if (lookupName.find('"') != std::string_view::npos) {
+        at = FindText(lower, std::string(kRomnameKey) + std::string(lookupName) + "\"");
+    } else {
+        auto found = games_.find(lookupName);
+        if (found != games_.end()) at = found->second;
+    }
+    if (at == std::string_view::npos) return false;
+
+    std::size_t tagEnd = lower.find('>', at);
+    if (tagEnd == std::string_view::npos) tagEnd = lower.size();
+    std::size_t numPlayers = FindText(lower, "numplayers=", at);
+    if (numPlayers != std::string_view::npos && numPlayers < tagEnd) {
+        attributes = text_.substr(numPlayers, tagEnd - numPlayers);
+        Trim(attributes);
+    }
+    std::size_t gameEnd = FindText(lower, "</game", at);
+    if (gameEnd == std::string_view::npos) gameEnd = lower.size();
+    std::size_t player = FindText(lower, "<player", at);
+    if (player != std::string_view::npos && player < gameEnd) {
+        players = text_.substr(player, gameEnd - player);
+        Trim(players);
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Control normalisation
+
+namespace {
+
+struct ControlRule {
+    std::string_view type, ways, ways2;  // ways2 empty: the element must not have one
+    std::string_view newType;
+};
+
+constexpr std::array<ControlRule, 12> kControlRules = {{
+    {"joy", "2", "", "joy2way"},
+    {"joy", "4", "", "joy4way"},
+    {"joy", "8", "", "joy8way"},
+    {"doublejoy", "8", "8", "doublejoy8way"},
+    {"joy", "3 (half4)", "", "joy4way"},
+    {"joy", "5 (half8)", "", "joy8way"},
+    {"doublejoy", "2", "2", "doublejoy2way"},
+    {"doublejoy", "4", "4", "doublejoy4way"},
+    {"doublejoy", "8", "2", "doublejoy8way"},
+    {"doublejoy", "vertical2", "vertical2", "doublejoy4way"},
+    {"joy", "1", "", "joy2way"},
+    {"joy", "vertical2", "", "joy2way"},
+}};
+
+struct Attribute {
+    std::size_t spaceStart;  // the white space before the name
+    std::size_t valueStart;
+    std::size_t end;  // one past the closing quote
+    std::string_view name;
+    std::string_view value;
+};
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Reads the attributes of the element whose name ends at `pos`, up to its "/>". False for
+// anything that is not a plain self-closing element with quoted attribute values.
+bool ParseEmptyElement(std::string_view text, std::size_t pos, std::vector<Attribute>& attributes,
+                       std::size_t& elementEnd) {
+    attributes.clear();
+    for (;;) {
+        std::size_t spaceStart = pos;
+        while (pos < text.size() && IsBlank(text[pos])) ++pos;
+        if (pos + 1 < text.size() && text[pos] == '/' && text[pos + 1] == '>') {
+            elementEnd = pos + 2;
+            return true;
+        }
+        if (pos == spaceStart || pos >= text.size()) return false;  // attributes are separated by blanks
+        std::size_t nameStart = pos;
+        while (pos < text.size() && text[pos] != '=' && !IsBlank(text[pos]) && text[pos] != '/' &&
+               text[pos] != '>' && text[pos] != '"')
+            ++pos;
+        if (pos == nameStart || pos + 1 >= text.size() || text[pos] != '=' || text[pos + 1] != '"')
+            return false;
+        std::string_view name = text.substr(nameStart, pos - nameStart);
+        std::size_t valueStart = pos + 2;
+        std::size_t close = text.find('"', valueStart);
+        if (close == std::string_view::npos) return false;
+        attributes.push_back(
+            {spaceStart, valueStart, close + 1, name, text.substr(valueStart, close - valueStart)});
+        pos = close + 1;
+    }
+}
+
+const Attribute* FindAttribute(const std::vector<Attribute>& attributes, std::string_view name,
+                               bool& duplicate) {
+    const Attribute* found = nullptr;
+    for (const Attribute& attribute : attributes) {
+        if (attribute.name != name) continue;
+        if (found != nullptr) duplicate = true;
+        found = &attribute;
+    }
+    return found;
+}
+
+}  // namespace
+
+void NormaliseControls(std::string& record) {
+    static constexpr std::string_view kControl = "<control ";
+    std::size_t at = FindText(record, kControl);
+    if (at == std::string::npos) return;
+    std::string out;
+    std::size_t copied = 0;
+    std::vector<Attribute> attributes;
+    for (; at != std::string::npos; at = FindText(record, kControl, at + 1)) {
+        std::string_view text = record;
+        std::size_t elementEnd = 0;
+        if (!ParseEmptyElement(text, at + kControl.size() - 1, attributes, elementEnd)) continue;
+        bool duplicate = false;
+        const Attribute* type = FindAttribute(attributes, "type", duplicate);
+        const Attribute* ways = FindAttribute(attributes, "ways", duplicate);
+        const Attribute* ways2 = FindAttribute(attributes, "ways2", duplicate);
+        if (duplicate || type == nullptr || ways == nullptr) continue;
+        const ControlRule* rule = nullptr;
+        for (const ControlRule& candidate : kControlRules) {
+            bool ways2Matches = candidate.ways2.empty() ? ways2 == nullptr
+                                                        : ways2 != nullptr && ways2->value == candidate.ways2;
+            if (type->value == candidate.type && ways->value == candidate.ways && ways2Matches) {
+                rule = &candidate;
+                break;
+            }
+        }
+        if (rule == nullptr) continue;
+        if (out.empty()) out.reserve(record.size());
+        out.append(text.substr(copied, at - copied));
+        std::size_t pos = at;
+        for (const Attribute& attribute : attributes) {
+            if (&attribute == ways || &attribute == ways2) {
+                out.append(text.substr(pos, attribute.spaceStart - pos));
+            } else if (&attribute == type) {
+                out.append(text.substr(pos, attribute.valueStart - pos));
+                out.append(rule->newType);
+                out += '"';
+            } else {
+                out.append(text.substr(pos, attribute.end - pos));
+            }
+            pos = attribute.end;
+        }
+        out.append(text.substr(pos, elementEnd - pos));
+        copied = elementEnd;
+        at = elementEnd - 1;
+    }
+    if (copied == 0) return;
+    out.append(std::string_view(record).substr(copied));
+    record.swap(out);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The merge
+
+namespace {
+
+constexpr const char* kMergeLogTitle =
+    "Vantor merge utility log file.  Delete me if you don't care if merge is missing any data.";
+constexpr const char* kMergingFirstLine = "Merging data, hang on...";
+
+// The comment that marks the merged file goes two characters after the header's first ">":
+// the start of the second line when the first is the XML declaration.
+void InsertMergedComment(std::string& header) {
+    std::size_t close = header.find('>');
+    std::size_t at = close == std::string::npos ? 0 : std::min(close + 2, header.size());
+    header.insert(at, kMergedComment);
+}
+
+// Where the added elements go: before the first ROM line, or, in a record without ROMs, before
+// its end tag (inside the element, where the readers see them).
+std::size_t InsertionPoint(const std::string& record) {
+    std::size_t rom = FindText(record, "<rom name=");
+    if (rom != std::string::npos) return rom;
+    std::size_t end = record.rfind(Tags().endTag[TagTable::Column()]);
+    return end != std::string::npos ? end : record.size();
+}
+
+void AppendElement(std::string& added, std::string_view open, std::string_view value,
+                   std::string_view close) {
+    added += '\t';
+    added.append(open);
+    added.append(value);
+    added.append(close);
+    added += "\n\t";
+}
+
+}  // namespace
+
+UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
+    UtilityResult result;
+    g_inputType = UnknownInput;
+    std::string log = UtilityLogHeader(kMergeLogTitle);
+
+    std::string outputPath = inputs.currentInputPath;
+    if (!ui.ChooseSaveFileTitled(outputPath, "Save merged file as...", kUtilityXmlFilter, "xml")) {
+        result.cancelled = true;
+        return result;
+    }
+    result.outputPath = outputPath;
+    AtomicOutputFile output;
+    if (!output.Open(outputPath)) {
+        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputOpenError);
+        return result;
+    }
+    ProgressWindow progress(ui, kMergingFirstLine, "");
+
+    std::string catver;
+    bool catverRead = false;
+    if (!inputs.catverPath.empty()) {
+        ui.ProgressSetTexts(kMergingFirstLine, "processing catver.ini...");
+        if (ReadTextModeFile(inputs.catverPath, catver)) catverRead = true;
+        ReplaceAll(catver, " = ", "=");
+    }
+    ControlsIndex controls;
+    if (!inputs.controlsPath.empty()) {
+        ui.ProgressSetTexts(kMergingFirstLine, "processing controls.xml...");
+        std::string text;
+        if (ReadTextModeFile(inputs.controlsPath, text)) controls.Build(std::move(text));
+    }
+    std::string nplayers;
+    bool nplayersRead = false;
+    if (!inputs.nplayersPath.empty()) {
+        ui.ProgressSetTexts(kMergingFirstLine, "processing nplayers.ini...");
+        if (ReadTextModeFile(inputs.nplayersPath, nplayers)) {
+            nplayers += "\n";
+            nplayersRead = true;
+        }
+    }
+
+    MasterFile listing;
+    if (!listing.Open(inputs.listXmlPath)) {
+        ui.ShowMessage(MessageIcon::Exclamation, kListXmlOpenError);
+        return result;
+    }
+    ui.ProgressSetTexts(kMergingFirstLine, "processing master xml file...");
+    CFileTools reader;
+    bool convert = false;
+    if (reader.DetectInputType(listing) == MameMachine) {
+        ui.ShowMessage(MessageIcon::Exclamation, kMame162Note);
+        convert = true;
+    }
+    std::string header;
+    reader.ReadHeader(listing, header);
+    const std::string rootCloseTag = CFileTools::GetRootCloseTag(header);
+    header = CrLfToLf(header);
+    if (convert) ReplaceAll(header, "mame (machine+)", "mame (game+)");
+    InsertMergedComment(header);
+    output.WriteText(header);
+
+    std::size_t verAdded = std::string::npos;
+    if (catverRead) {
+        verAdded = catver.find("[VerAdded]");
+        if (verAdded == std::string::npos) {
+            ui.ShowMessage(MessageIcon::Exclamation, kNoVerAddedError);
+            return result;
+        }
+    }
+    IniLineIndex catverIndex;
+    if (catverRead) catverIndex.Build(catver, verAdded);
+    IniLineIndex nplayersIndex;
+    if (nplayersRead) nplayersIndex.Build(nplayers);
+
+    CVn vn;
+    const std::string startTag = Tags().startTag[TagTable::Column()];
+    std::string record;
+    std::string added;
+    std::string value;
+    std::string parent;
+    std::string attributes;
+    std::string players;
+    std::int64_t lastReport = 0;
+    for (;;) {
+        if (reader.ReadRecord(listing, record, startTag, -1) == -1) break;
+        if (record.find('\r') != std::string::npos) record = CrLfToLf(record);
+        NormaliseControls(record);
+        const std::string name = vn.GetRomName(record);
+        ui.ProgressSetTexts(kMergingFirstLine, "Adding ROM:" + name);
+        added.clear();
+
+        if (catverRead) {
+            std::size_t position = 0;
+            if (catverIndex.Find(name, value, position) && position < verAdded) {
+                AppendElement(added, "<category>", value, "</category>");
+            } else {
+                AppendElement(added, "<category>", "no_catver", "</category>");
+                log += "Unable to find " + name + " in catver.ini\r\n";
+            }
+        }
+        if (nplayersRead) {
+            if (nplayersIndex.Find(name, value)) {
+                AppendElement(added, "<nplayers>", value, "</nplayers>");
+            } else {
+                AppendElement(added, "<nplayers>", "no_nplayers", "</nplayers>");
+                log += "Unable to find " + name + " in nplayers.ini\r\n";
+            }
+        }
+        if (catverRead) {
+            if (catverIndex.FindAfterBoundary(name, value)) {
+                AppendElement(added, "<verAdded>", value, "</verAdded>");
+            } else {
+                AppendElement(added, "<verAdded>", "no_veradded", "</verAdded>");
+                log += "Unable to find " + name + " in catver.ini\r\n";
+            }
+        }
+        // Clones take their parent's controls.
+        vn.GetFieldValues(record, "cloneof=", parent, 0, true);
+        const std::string& lookupName = parent.empty() ? name : parent;
+        if (controls.Find(lookupName, attributes, players)) {
+            if (!attributes.empty()) AppendElement(added, "<controls_info>", attributes, "</controls_info>");
+            if (!players.empty()) AppendElement(added, "", players, "");
+        } else {
+            log += "Unable to find " + name;
+            if (!parent.empty()) log += " (clone of " + parent + ")";
+            log += " in controls.xml\r\n";
+        }
+
+        record.insert(InsertionPoint(record), added);
+        if (convert) {
+            ReplaceAll(record, "<machine name=", "<game name=");
+            ReplaceAll(record, "</machine>", "</game>");
+        }
+        output.WriteText(record);
+        ++result.games;
+        if (reader.Tell() - lastReport >= (4 << 20)) {
+            lastReport = reader.Tell();
+            ui.ProgressUpdate(lastReport, listing.Size());
+        }
+    }
+    if (result.games == 0) {
+        ui.ShowMessage(MessageIcon::Exclamation, kNoGamesInListing);
+        return result;
+    }
+    output.WriteText("\n" + rootCloseTag);
+    if (!output.Commit()) {
+        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputWriteError);
+        return result;
+    }
+    result.written = true;
+    bool logWritten = WriteFileAtomically(LogFilePath(inputs.logFolder, kMergeLogName), log);
+    progress.Close();
+    if (!logWritten) ui.ShowMessage(MessageIcon::Exclamation, kUtilityLogOpenError);
+    return result;
+}
+
+}  // namespace vantor

@@ -1,0 +1,77 @@
+#include "RomDirToXml.h"
+
+#include "gamedata/CFileTools.h"
+#include "gamedata/TextUtil.h"
+
+namespace vantor {
+
+std::string RomDirGameElement(const std::string& folder, const std::string& path) {
+    // The year and maker come from the file's own name, so that a folder name with ")(" in it
+    // cannot supply them.
+    std::string fileName = path.substr(std::min(folder.size(), path.size()));
+    std::string year = "????";
+    std::string maker = "Unknown";
+    std::size_t brackets = fileName.find(")(");
+    if (brackets != std::string::npos && brackets >= 5 && fileName[brackets - 5] == '(') {
+        year = fileName.substr(brackets - 4, 4);
+        std::size_t makerStart = brackets + 2;
+        std::size_t makerEnd = fileName.find(')', makerStart);
+        maker = fileName.substr(makerStart,
+                                makerEnd == std::string::npos ? std::string::npos : makerEnd - makerStart);
+    }
+    std::string element = "\t<game name=\"" + path + "\">\r\n\t\t<description>" + path +
+                          "</description>\r\n\t\t<year>" + year + "</year>\r\n\t\t<manufacturer>" + maker +
+                          "</manufacturer>\r\n\t</game>\r\n";
+    // The folder goes first: a folder whose name holds ".zip" would otherwise stay in every name.
+    ReplaceAll(element, folder, "");
+    ReplaceAll(element, ".zip", "");
+    ReplaceAll(element, ".7z", "");
+    return element;
+}
+
+UtilityResult RunRomDirToXml(UserInterface& ui) {
+    UtilityResult result;
+    std::string folder;
+    if (!ui.BrowseForFolder(folder, "Folder of ROMs to use...")) {
+        result.cancelled = true;
+        return result;
+    }
+    folder = WithTrailingSlash(folder);
+    std::string outputPath;
+    if (!ui.ChooseSaveFileTitled(outputPath, "Save new xml file as...", kUtilityXmlFilter, "xml")) {
+        result.cancelled = true;
+        return result;
+    }
+    result.outputPath = outputPath;
+    AtomicOutputFile output;
+    if (!output.Open(outputPath)) {
+        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputOpenError);
+        return result;
+    }
+    ProgressWindow progress(ui, "Scanning and creating new xml file...", "");
+    RomFolderListing files = ListRomFiles(folder, {".zip", ".7z"});
+    if (!files.readable) {
+        progress.Close();
+        ui.ShowMessage(MessageIcon::Exclamation, kUtilityRomFolderReadError);
+        return result;
+    }
+    output.Write(kRomDirHeader);
+    std::int64_t done = 0;
+    for (const std::string& path : files.paths) {
+        ui.ProgressSetTexts("Scanning and creating new xml file...", path);
+        ui.ProgressUpdate(++done, static_cast<std::int64_t>(files.paths.size()));
+        output.Write(RomDirGameElement(folder, path));
+        ++result.games;
+    }
+    output.Write(CFileTools::GetRootCloseTag(kRomDirHeader));
+    progress.Close();
+    if (!output.Commit()) {
+        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputWriteError);
+        return result;
+    }
+    result.written = true;
+    ui.ShowMessage(MessageIcon::Information, kRomDirDone);
+    return result;
+}
+
+}  // namespace vantor

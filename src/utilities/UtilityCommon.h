@@ -1,0 +1,148 @@
+#pragma once
+// Pieces shared by the data-file utilities: their fixed messages, the log header, the output file
+// that appears only when it is complete, the ROM-folder listing and the master-file index.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "gamedata/CFileTools.h"
+#include "gamedata/MasterFile.h"
+#include "gamedata/UserInterface.h"
+
+namespace vantor {
+
+inline constexpr const char* kUtilityOutputOpenError = "Error opening output file for write!?";
+inline constexpr const char* kUtilityInputXmlOpenError = "Error opening input xml file for reading!?";
+inline constexpr const char* kUtilityLogOpenError = "Error opening log output file for write!?";
+// Our own texts for failures the utilities did not report before.
+inline constexpr const char* kUtilityOutputWriteError = "Error writing output file!?";
+inline constexpr const char* kUtilityRomFolderReadError = "Error reading the ROM folder!?";
+
+inline constexpr const char* kUtilityXmlFilter = "xml files (*.xml)|*.xml";
+
+struct UtilityResult {
+    // The file was written completely; `outputPath` is the new input file.
+    bool written = false;
+    // The user cancelled before anything happened.
+    bool cancelled = false;
+    std::string outputPath;
+    std::int64_t games = 0;
+};
+
+// The progress window of one utility run: shown by the constructor, closed by Close() or at the
+// end of the scope, whichever comes first.
+class ProgressWindow {
+  public:
+    ProgressWindow(UserInterface& ui, const std::string& firstLine, const std::string& secondLine) : ui_(ui) {
+        ui_.ProgressShow(firstLine, secondLine);
+    }
+    ~ProgressWindow() { Close(); }
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+    void Close() {
+        if (open_) ui_.ProgressClose();
+        open_ = false;
+    }
+
+  private:
+    UserInterface& ui_;
+    bool open_ = true;
+};
+
+// The first lines of every utility log: the title, then "\r\nFile created on:" with the local
+// date and time.
+std::string UtilityLogHeader(std::string_view title);
+
+// Where a utility writes its log: "" means the current working directory.
+std::string LogFilePath(const std::string& logFolder, const std::string& name);
+
+// An output file that appears under its name only when Commit() succeeds: the bytes go to a
+// temporary file in the same folder, which is renamed over the target at the end. A failed or
+// abandoned write leaves any earlier file of that name untouched.
+class AtomicOutputFile {
+  public:
+    AtomicOutputFile() = default;
+    ~AtomicOutputFile();
+    AtomicOutputFile(const AtomicOutputFile&) = delete;
+    AtomicOutputFile& operator=(const AtomicOutputFile&) = delete;
+
+    // False when the temporary file cannot be made (no such folder, no permission, a folder of
+    // that name).
+    bool Open(const std::string& path);
+    bool IsOpen() const { return fd_ >= 0; }
+    // Bytes unchanged.
+    void Write(std::string_view bytes);
+    // Windows text mode: every LF is stored as CR LF.
+    void WriteText(std::string_view text);
+    // False when any write failed or the rename did not happen; the temporary file is gone then.
+    bool Commit();
+    void Discard();
+    bool Failed() const { return failed_; }
+    std::int64_t BytesWritten() const { return written_ + static_cast<std::int64_t>(buffer_.size()); }
+
+  private:
+    void Flush();
+
+    int fd_ = -1;
+    bool failed_ = false;
+    std::string target_;
+    std::string tempPath_;
+    std::string buffer_;
+    std::int64_t written_ = 0;
+};
+
+// Windows text-mode reading of a whole file: CR LF becomes LF. False when it cannot be read.
+bool ReadTextModeFile(const std::string& path, std::string& text);
+
+struct RomFolderListing {
+    bool readable = false;
+    std::vector<std::string> paths;  // full paths, sorted by path case-insensitively
+};
+// The entries (not folders) of `folder` itself whose names end in one of `extensions` (".zip",
+// ...), compared case-insensitively as Windows patterns are. `folder` ends in "/".
+RomFolderListing ListRomFiles(const std::string& folder, const std::vector<std::string>& extensions);
+// A folder as the folder browser hands it on: with a "/" at the end.
+std::string WithTrailingSlash(std::string folder);
+
+// The master file's games by ROM name, built by one pass over the file. FindRecordKey answers
+// the question "where is the first record of this name" as a lookup.
+class MasterFileIndex {
+  public:
+    // Reads every record of `file` (start tag of the current input type), reporting progress.
+    void Build(const MasterFile& file, UserInterface* ui = nullptr);
+    // The position of the first record named `romName`, or -1.
+    std::int64_t FindRecordKey(const std::string& romName) const;
+    std::size_t Size() const { return positions_.size(); }
+
+  private:
+    std::unordered_map<std::string, std::int64_t> positions_;
+};
+
+// What the ROM scan and the list converters share: the master file they read, its index, and an
+// output made of the master file's header, chosen records and the root closing tag.
+class RecordExtract {
+  public:
+    MasterFile input;
+    MasterFileIndex index;
+
+    // Copies the input's header to `output` (text mode) and remembers its root closing tag.
+    void WriteHeader(AtomicOutputFile& output);
+    // Reads the record at `position` (the first line holding `startKey` from there) and writes
+    // it; false when the read reached the end of the file.
+    bool CopyRecord(AtomicOutputFile& output, std::int64_t position, std::string_view startKey);
+    // A line end and the root closing tag.
+    void WriteClosing(AtomicOutputFile& output);
+
+  private:
+    CFileTools reader_;
+    std::string rootCloseTag_;
+    std::string record_;
+};
+
+// Opens a master file read by a utility and makes sure the input type is known: an undetected
+// type is detected from this file, an unknown header counts as MameGame.
+bool OpenUtilityInput(MasterFile& file, const std::string& path);
+
+}  // namespace vantor
