@@ -1,0 +1,163 @@
+#include "ListTable.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <numeric>
+
+#include "ListCompare.h"
+#include "search/SearchDriver.h"
+
+namespace vantor {
+
+std::vector<ListColumn> ParseColumnSpec(std::string_view spec) {
+    std::vector<ListColumn> columns;
+    std::size_t pos = 0;
+    while (pos < spec.size()) {
+        std::size_t comma = spec.find(',', pos);
+        if (comma == std::string_view::npos) break;
+        std::size_t semicolon = spec.find(';', comma + 1);
+        std::size_t widthEnd = semicolon == std::string_view::npos ? spec.size() : semicolon;
+        ListColumn column;
+        column.heading = std::string(spec.substr(pos, comma - pos));
+        std::string width(spec.substr(comma + 1, widthEnd - comma - 1));
+        column.width = std::atoi(width.c_str());
+        if (column.width < 0) column.width = 0;
+        columns.push_back(std::move(column));
+        if (semicolon == std::string_view::npos) break;
+        pos = semicolon + 1;
+    }
+    return columns;
+}
+
+bool ListTable::SetColumns(std::string_view spec) {
+    std::vector<ListColumn> added = ParseColumnSpec(spec);
+    if (added.empty()) return false;
+    columns_.insert(columns_.end(), added.begin(), added.end());
+    for (Row& row : rows_) Fit(row);
+    return true;
+}
+
+void ListTable::Fit(Row& row) const {
+    row.resize(columns_.size());
+}
+
+int ListTable::AddRow(Row cells) {
+    Fit(cells);
+    rows_.push_back(std::move(cells));
+    return RowCount() - 1;
+}
+
+void ListTable::AppendRows(std::vector<Row> rows) {
+    for (Row& row : rows) Fit(row);
+    if (rows_.empty()) {
+        rows_ = std::move(rows);
+        return;
+    }
+    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+}
+
+const std::string& ListTable::Cell(int row, int column) const {
+    static const std::string kEmpty;
+    if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return kEmpty;
+    return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+bool ListTable::SetCellText(int row, int column, std::string text) {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return false;
+    rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = std::move(text);
+    return true;
+}
+
+bool ListTable::DeleteRow(int row) {
+    if (row < 0 || row >= RowCount()) return false;
+    rows_.erase(rows_.begin() + row);
+    return true;
+}
+
+int ListTable::DeleteRows(std::vector<int> rows) {
+    std::vector<char> doomed(rows_.size(), 0);
+    int count = 0;
+    for (int row : rows) {
+        if (row >= 0 && row < RowCount() && !doomed[static_cast<std::size_t>(row)]) {
+            doomed[static_cast<std::size_t>(row)] = 1;
+            ++count;
+        }
+    }
+    if (count == 0) return 0;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (!doomed[i]) {
+            if (kept != i) rows_[kept] = std::move(rows_[i]);
+            ++kept;
+        }
+    }
+    rows_.resize(kept);
+    return count;
+}
+
+std::vector<int> ListTable::Sort(int column, bool ascending) {
+    sortColumn_ = column;
+    sortAscending_ = ascending;
+    std::vector<int> order(rows_.size());
+    std::iota(order.begin(), order.end(), 0);
+    if (column < 0 || column >= ColumnCount()) return order;
+    const auto col = static_cast<std::size_t>(column);
+    // Sorting indices keeps the comparisons on the rows where they are; the rows move once.
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const std::string& left = rows_[static_cast<std::size_t>(a)][col];
+        const std::string& right = rows_[static_cast<std::size_t>(b)][col];
+        return ascending ? CompareListText(left, right) < 0 : CompareListText(right, left) < 0;
+    });
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    for (int index : order) sorted.push_back(std::move(rows_[static_cast<std::size_t>(index)]));
+    rows_.swap(sorted);
+    return order;
+}
+
+int ListTable::FindFirstChar(char c) const {
+    if (ColumnCount() <= kNameColumn) return -1;
+    for (int row = 0; row < RowCount(); ++row) {
+        const std::string& name = rows_[static_cast<std::size_t>(row)][kNameColumn];
+        if (name.empty()) return -1;
+        if (name.front() == c) return row;
+    }
+    return -1;
+}
+
+std::vector<ListTable::Row> GameRowsFromEntries(std::string_view entries) {
+    std::vector<MatchEntry> split = SplitMatchList(entries);
+    std::vector<ListTable::Row> rows;
+    rows.reserve(split.size());
+    for (MatchEntry& entry : split) {
+        ListTable::Row row(5);
+        row[kKeyColumn] = std::move(entry.key);
+        row[kNameColumn] = std::move(entry.description);
+        row[kRomNameColumn] = std::move(entry.romName);
+        row[kYearColumn] = std::move(entry.year);
+        row[kManufacturerColumn] = std::move(entry.manufacturer);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::string EntriesFromGameRows(const ListTable& table, const std::vector<int>& rows) {
+    std::string text;
+    for (int row : rows) {
+        if (row < 0 || row >= table.RowCount()) continue;
+        for (int column : {kKeyColumn, kRomNameColumn, kNameColumn, kYearColumn, kManufacturerColumn}) {
+            text += table.Cell(row, column);
+            text += '|';
+        }
+    }
+    return text;
+}
+
+std::string FormatCountTitle(std::string_view format, long long count) {
+    std::string title(format);
+    std::size_t pos = title.find("%d");
+    if (pos != std::string::npos) title.replace(pos, 2, std::to_string(count));
+    return title;
+}
+
+}  // namespace vantor

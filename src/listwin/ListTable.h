@@ -1,0 +1,82 @@
+#pragma once
+// The rows of one sortable list (the working list, the two list windows, the search history):
+// every cell's text kept by the table itself, so sorting never asks the owner for data.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+// The working list and the list windows: record key (hidden), Name, ROM Name, Year, Manufacturer.
+inline constexpr const char* kGameListColumns = "Key,0; Name,120; ROM Name,80; Year,45; Manufacturer,115;";
+inline constexpr int kKeyColumn = 0;
+inline constexpr int kNameColumn = 1;
+inline constexpr int kRomNameColumn = 2;
+inline constexpr int kYearColumn = 3;
+inline constexpr int kManufacturerColumn = 4;
+
+struct ListColumn {
+    std::string heading;
+    int width = 0;  // pixels; 0 hides the column
+};
+
+// "Key,0; Name,120;": heading up to each ",", width up to the next ";" (or the end). The blank
+// after a ";" belongs to the next heading. Stops when no further "," follows.
+std::vector<ListColumn> ParseColumnSpec(std::string_view spec);
+
+class ListTable {
+  public:
+    using Row = std::vector<std::string>;
+
+    // Appends the columns of `spec`; returns whether any column was added.
+    bool SetColumns(std::string_view spec);
+    const std::vector<ListColumn>& Columns() const { return columns_; }
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    const std::vector<Row>& Rows() const { return rows_; }
+    // Appends a row (cut or padded to the column count); returns its index.
+    int AddRow(Row cells);
+    void AppendRows(std::vector<Row> rows);
+    // "" for a cell that does not exist.
+    const std::string& Cell(int row, int column) const;
+    bool SetCellText(int row, int column, std::string text);
+    bool DeleteRow(int row);
+    // Deletes the given rows (any order, duplicates allowed); returns how many went.
+    int DeleteRows(std::vector<int> rows);
+    void DeleteAllRows() { rows_.clear(); }
+    // Replaces every row, keeping the columns and the sort state.
+    void SwapRows(std::vector<Row>& rows) { rows_.swap(rows); }
+
+    // Stable sort by one column with CompareListText. Returns the permutation applied:
+    // element i is the old index of the row now at i.
+    std::vector<int> Sort(int column, bool ascending);
+    int SortColumn() const { return sortColumn_; }
+    bool SortAscending() const { return sortAscending_; }
+    // The direction a click on a column heading sorts in: the sorted column reverses an
+    // ascending order, everything else sorts ascending.
+    bool AscendingAfterHeaderClick(int column) const { return !(column == sortColumn_ && sortAscending_); }
+
+    // The jump by first character: walking from the top, the first row whose Name begins with
+    // exactly `c` (case-sensitive); an empty Name ends the walk. -1 when none.
+    int FindFirstChar(char c) const;
+
+  private:
+    void Fit(Row& row) const;
+
+    std::vector<ListColumn> columns_;
+    std::vector<Row> rows_;
+    int sortColumn_ = -1;
+    bool sortAscending_ = true;
+};
+
+// The rows of a hand-over text (key, ROM name, description, year, manufacturer, each followed
+// by "|") in the game-list column order.
+std::vector<ListTable::Row> GameRowsFromEntries(std::string_view entries);
+// The hand-over text of the given rows of a game list, in the order given ("Add to your list").
+std::string EntriesFromGameRows(const ListTable& table, const std::vector<int>& rows);
+
+// The window titles: `format` with its one "%d" replaced by `count`.
+std::string FormatCountTitle(std::string_view format, long long count);
+
+}  // namespace vantor
