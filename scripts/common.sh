@@ -21,9 +21,19 @@ install_missing_packages() {
     fi
 }
 
+# configure_and_build [TARGET...]: everything, or just the named targets.
 configure_and_build() {
-    cmake -S "$VANTOR_ROOT" -B "$VANTOR_BUILD" -G Ninja "$@"
-    cmake --build "$VANTOR_BUILD"
+    cmake -S "$VANTOR_ROOT" -B "$VANTOR_BUILD" -G Ninja -DVANTOR_BUILD_TESTS=ON > /dev/null
+    if [ "$#" -gt 0 ]; then
+        local targets=()
+        for target in "$@"; do
+            # The desktop program is only there when Qt is.
+            if cmake --build "$VANTOR_BUILD" --target help | grep -q "^$target:"; then targets+=("$target"); fi
+        done
+        cmake --build "$VANTOR_BUILD" --target "${targets[@]}"
+    else
+        cmake --build "$VANTOR_BUILD"
+    fi
 }
 
 # MAME's own listing: generated once per build folder, never committed.

@@ -1,0 +1,29 @@
+// Scans a master file with the literal rewriting evaluator (the expression re-parsed and the
+// record re-copied for every term), so bench/run can show what the compiled evaluator saves.
+#include <cstdio>
+#include <string>
+
+#include "gamedata/CFileTools.h"
+#include "gamedata/TagTable.h"
+#include "search/Evaluator.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: bench_literal_search MASTERFILE EXPRESSION\n");
+        return 2;
+    }
+    vantor::MasterFile file;
+    if (!file.Open(argv[1])) return 1;
+    vantor::CFileTools reader;
+    reader.DetectInputType(file);
+    if (vantor::g_inputType < 0) vantor::g_inputType = vantor::MameGame;
+    reader.Rewind(file);
+    std::string record;
+    long matches = 0;
+    const std::string& startTag = vantor::Tags().startTag[vantor::TagTable::Column()];
+    while (reader.ReadRecord(file, record, startTag, -1) != -1) {
+        if (!vantor::Evaluate(record, argv[2])) ++matches;
+    }
+    std::printf("%ld\n", matches);
+    return 0;
+}

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <sstream>
+
+#include "TestSupport.h"
+#include "cli/CliCommand.h"
+#include "gamedata/RegistryKey.h"
+
+namespace vantor {
+namespace {
+
+using test::TempDir;
+
+class FindCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
+        ::setenv("XDG_DATA_HOME", data_.Path().c_str(), 1);
+        master_ = test::FixturePath("gamedata/machines.xml");
+    }
+
+    int Run(std::vector<std::string> args) {
+        args.insert(args.begin(), "vantor-cli");
+        std::ostringstream out, err;
+        std::istringstream in;
+        int status = cli::RunVantorCli(args, out, err, in);
+        out_ = out.str();
+        err_ = err.str();
+        return status;
+    }
+    int RunOn(const std::string& master, std::vector<std::string> args) {
+        args.insert(args.begin(), {"--input", master});
+        return Run(std::move(args));
+    }
+
+    TempDir config_, data_, files_;
+    std::string master_, out_, err_;
+};
+
+TEST_F(FindCliTest, PrintsMatchLinesAndTheCount) {
+    ASSERT_EQ(RunOn(master_, {"find", "pac-man | galaga_(namco"}), 0) << err_;
+    const std::string pacman = "|pacman|Pac-Man (Midway)|1980|Namco (Midway license)|\n";
+    EXPECT_NE(out_.find(pacman), std::string::npos) << out_;
+    EXPECT_NE(out_.find("|galaga|Galaga (Namco rev. B)|1981|Namco|\n"), std::string::npos);
+    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 3);  // pacman, pacmanf, galaga
+    EXPECT_TRUE(out_.starts_with("0x")) << out_;
+    EXPECT_NE(err_.find("3 ROMs\n"), std::string::npos) << err_;
+    // The non-merged note goes to standard error as a warning.
+    EXPECT_NE(err_.find("warning: Note: Because you are not using a merged input file"), std::string::npos);
+}
+
+TEST_F(FindCliTest, HideTagsAndOptionEnd) {
+    ASSERT_EQ(RunOn(master_, {"--hide-tags", "find", "--", "-cloneof"}), 0) << err_;
+    EXPECT_NE(out_.find("|onel|One &quot;Line&quot; Game|1999|?|\n"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("|bios1|Some & BIOS <unknown>|19??|<unknown>|\n"), std::string::npos) << out_;
+    EXPECT_EQ(out_.find("|pacman|"), std::string::npos);
+}
+
+TEST_F(FindCliTest, ExpressionErrorsExitTwoWithoutOutput) {
+    EXPECT_EQ(RunOn(master_, {"find", "'pacman"}), 2);
+    EXPECT_EQ(out_, "");
+    EXPECT_EQ(err_, "error: Error, missing 2nd quote mark.\n");
+    EXPECT_EQ(RunOn(master_, {"find", "(a (b)"}), 2);
+    EXPECT_EQ(err_, "error: Error, missing parenthesis set\nIf you want to search for only 1, put quotes around it.\n");
+    EXPECT_EQ(RunOn(master_, {"find", "   "}), 2);
+    EXPECT_EQ(err_, "error: Error! Nothing to search for\n");
+    EXPECT_EQ(RunOn(master_, {"find"}), 2);
+    EXPECT_EQ(RunOn(master_, {"frobnicate"}), 2);
+}
+
+TEST_F(FindCliTest, NoMatchPrintsNothing) {
+    EXPECT_EQ(RunOn(master_, {"find", "nothing_like_this"}), 0);
+    EXPECT_EQ(out_, "");
+    EXPECT_NE(err_.find("0 ROMs"), std::string::npos);
+}
+
+TEST_F(FindCliTest, InputFromSettingsAndBadInputs) {
+    EXPECT_EQ(Run({"list-all"}), 1);
+    EXPECT_EQ(err_, "error: Please hit the settings button to select an input file.\n");
+    Settings settings;
+    settings.inputXmlFile = master_;
+    ASSERT_TRUE(settings.Save());
+    EXPECT_EQ(Run({"list-all"}), 0);
+    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 6);
+    EXPECT_EQ(RunOn("/nonexistent.xml", {"list-all"}), 1);
+    EXPECT_EQ(err_, "error: Open or Read error on input file!?\nCheck your settings.\n");
+    std::string garbage = files_.Write("garbage.bin", std::string("\x00\xff\x01<mach\x00ine name=", 17));
+    EXPECT_EQ(RunOn(garbage, {"list-all"}), 0);
+    EXPECT_EQ(out_, "");
+    EXPECT_NE(err_.find("error: Unknown input XML type.  Continue at your own risk!"), std::string::npos);
+}
+
+TEST_F(FindCliTest, FieldLineBreaksPrintAsSpaces) {
+    std::string master = files_.Write(
+        "m.xml", "<mame (machine+)>\n<machine name=\"two\">\n<description>Two\r\nLines</description>\n</machine>\n");
+    ASSERT_EQ(RunOn(master, {"list-all"}), 0);
+    EXPECT_EQ(out_, "0x11|two|Two  Lines|19??|?|\n");
+}
+
+TEST_F(FindCliTest, MacrosFromTheUserCopyFirst) {
+    ASSERT_EQ(RunOn(master_, {"find", "@JAPAN"}), 0) << err_;  // the copy beside the executable
+    EXPECT_NE(out_.find("|puckman|"), std::string::npos);
+    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 1);
+    data_.Write("Vantor/vnmacros.txt", "@JAPAN = galaga\n");
+    ASSERT_EQ(RunOn(master_, {"find", "@JAPAN"}), 0);
+    EXPECT_NE(out_.find("|galaga|"), std::string::npos);
+}
+
+TEST_F(FindCliTest, RomSearchAndDetails) {
+    ASSERT_EQ(RunOn(master_, {"romsearch", "pac-man"}), 0);
+    EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 2);
+    EXPECT_EQ(RunOn(master_, {"romsearch", "zzzzzz"}), 0);
+    EXPECT_NE(err_.find("note: No matches found!"), std::string::npos);
+
+    ASSERT_EQ(RunOn(master_, {"details", "pacman"}), 0);
+    EXPECT_TRUE(out_.starts_with("<machine name=\"pacman\""));
+    EXPECT_NE(out_.find("<rom name=\"pacman.6e\""), std::string::npos);
+    ASSERT_EQ(RunOn(master_, {"--hide-rom-names", "details", "pacman"}), 0);
+    EXPECT_EQ(out_.find("<rom name="), std::string::npos) << out_;
+    EXPECT_NE(out_.find("<driver status=\"good\""), std::string::npos);
+    EXPECT_EQ(RunOn(master_, {"details", "pacma"}), 1);
+}
+
+}  // namespace
+}  // namespace vantor
