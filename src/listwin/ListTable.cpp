@@ -43,12 +43,14 @@ void ListTable::Fit(Row& row) const {
 
 int ListTable::AddRow(Row cells) {
     Fit(cells);
+    inSortOrder_ = false;
     rows_.push_back(std::move(cells));
     return RowCount() - 1;
 }
 
 void ListTable::AppendRows(std::vector<Row> rows) {
     for (Row& row : rows) Fit(row);
+    if (!rows.empty()) inSortOrder_ = false;
     if (rows_.empty()) {
         rows_ = std::move(rows);
         return;
@@ -65,6 +67,7 @@ const std::string& ListTable::Cell(int row, int column) const {
 bool ListTable::SetCellText(int row, int column, std::string text) {
     if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return false;
     rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = std::move(text);
+    if (column == sortColumn_) inSortOrder_ = false;
     return true;
 }
 
@@ -95,9 +98,39 @@ int ListTable::DeleteRows(std::vector<int> rows) {
     return count;
 }
 
+void ListTable::ReplaceRows(std::vector<Row> rows, int sortedColumn, bool ascending) {
+    for (Row& row : rows) Fit(row);
+    rows_ = std::move(rows);
+    if (sortedColumn >= 0) {
+        sortColumn_ = sortedColumn;
+        sortAscending_ = ascending;
+    }
+    inSortOrder_ = sortedColumn >= 0;
+}
+
+void ListTable::MergeRows(std::vector<Row> rows, int column, bool ascending) {
+    if (!inSortOrder_ || column != sortColumn_ || ascending != sortAscending_ || column < 0 ||
+        column >= ColumnCount()) {
+        AppendRows(std::move(rows));
+        Sort(column, ascending);
+        return;
+    }
+    std::size_t middle = rows_.size();
+    for (Row& row : rows) Fit(row);
+    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    const auto col = static_cast<std::size_t>(column);
+    // std::inplace_merge is stable: of equal rows, the old ones stay first.
+    std::inplace_merge(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(middle), rows_.end(),
+                       [&](const Row& a, const Row& b) {
+                           return ascending ? CompareListText(a[col], b[col]) < 0
+                                            : CompareListText(b[col], a[col]) < 0;
+                       });
+}
+
 std::vector<int> ListTable::Sort(int column, bool ascending) {
     sortColumn_ = column;
     sortAscending_ = ascending;
+    inSortOrder_ = true;
     std::vector<int> order(rows_.size());
     std::iota(order.begin(), order.end(), 0);
     if (column < 0 || column >= ColumnCount()) return order;

@@ -45,8 +45,12 @@ class ListTable {
     // Deletes the given rows (any order, duplicates allowed); returns how many went.
     int DeleteRows(std::vector<int> rows);
     void DeleteAllRows() { rows_.clear(); }
-    // Replaces every row, keeping the columns and the sort state.
-    void SwapRows(std::vector<Row>& rows) { rows_.swap(rows); }
+    // Replaces every row with rows already sorted by `sortedColumn` (-1: in no order).
+    void ReplaceRows(std::vector<Row> rows, int sortedColumn = -1, bool ascending = true);
+    // Adds rows sorted by `column` and leaves the whole table as a stable sort by that column of
+    // the old rows followed by the new ones would: a merge when the table is already in that
+    // order, a full sort otherwise.
+    void MergeRows(std::vector<Row> rows, int column, bool ascending);
 
     // Stable sort by one column with CompareListText. Returns the permutation applied:
     // element i is the old index of the row now at i.
@@ -68,6 +72,7 @@ class ListTable {
     std::vector<Row> rows_;
     int sortColumn_ = -1;
     bool sortAscending_ = true;
+    bool inSortOrder_ = false;  // rows_ still stand in the order of the last sort
 };
 
 // The rows of a hand-over text (key, ROM name, description, year, manufacturer, each followed

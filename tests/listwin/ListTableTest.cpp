@@ -128,5 +128,46 @@ TEST(ListTableTest, DeletingRowsAndAddingToTheWorkingList) {
     EXPECT_EQ(table.ColumnCount(), 5);
 }
 
+TEST(ListTableTest, MergingABatchEqualsSortingTheWholeList) {
+    const char* first = "0x1|r1|b|1|M|0x2|r2|A|2|M|0x3|r3|a|3|M|0x4|r4|c|4|M|";
+    const char* batch = "0x5|r5|a|5|M|0x6|r6|B|6|M|0x7|r7|b|7|M|";
+    auto sortedBatch = [&](int column, bool ascending) {
+        ListTable rows = GameTable(batch);
+        rows.Sort(column, ascending);
+        return rows.Rows();
+    };
+
+    // Already in name order: the batch is merged, old rows first among equal names.
+    ListTable table = GameTable(first);
+    table.Sort(kNameColumn, true);
+    table.MergeRows(sortedBatch(kNameColumn, true), kNameColumn, true);
+    EXPECT_EQ(Column(table, kKeyColumn),
+              (std::vector<std::string>{"0x3", "0x5", "0x2", "0x1", "0x7", "0x6", "0x4"}));
+
+    // Sorted by another column, or disturbed since: the whole list is sorted again.
+    ListTable byYear = GameTable(first);
+    byYear.Sort(kYearColumn, false);
+    byYear.MergeRows(sortedBatch(kNameColumn, true), kNameColumn, true);
+    ListTable reference = GameTable(first);
+    reference.Sort(kYearColumn, false);
+    reference.AppendRows(GameRowsFromEntries(batch));
+    reference.Sort(kNameColumn, true);
+    EXPECT_EQ(byYear.Rows(), reference.Rows());
+
+    ListTable edited = GameTable(first);
+    edited.Sort(kNameColumn, false);
+    edited.SetCellText(0, kNameColumn, "zzz");
+    edited.MergeRows(sortedBatch(kNameColumn, false), kNameColumn, false);
+    EXPECT_EQ(edited.Cell(0, kNameColumn), "zzz");
+    EXPECT_EQ(edited.SortColumn(), kNameColumn);
+    EXPECT_FALSE(edited.SortAscending());
+
+    ListTable fresh;
+    fresh.SetColumns(kGameListColumns);
+    fresh.MergeRows(sortedBatch(kNameColumn, true), kNameColumn, true);
+    fresh.MergeRows(GameRowsFromEntries(""), kNameColumn, true);
+    EXPECT_EQ(fresh.Rows(), sortedBatch(kNameColumn, true));
+}
+
 }  // namespace
 }  // namespace vantor
