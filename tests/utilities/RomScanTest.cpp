@@ -1,0 +1,146 @@
+#include "utilities/RomScan.h"
+
+#include <filesystem>
+
+#include "UtilityTestHelpers.h"
+#include "gamedata/CFileTools.h"
+#include "gamedata/CVn.h"
+#include "gamedata/TextUtil.h"
+
+namespace vantor::test {
+namespace {
+
+class RomScanTest : public UtilityTest {
+protected:
+    void SetUp() override {
+        UtilityTest::SetUp();
+        roms = dir.File("roms");
+        for (const char* name : {"pacman.zip", "galaga.7z", "notes.txt", "xyz.zip", "PUCKMAN.ZIP", "pacman.7z",
+                                 "mspacman.chd", "sub/digdug.chd"}) {
+            dir.Write(std::string("roms/") + name, "");
+        }
+        std::filesystem::create_directories(dir.File("roms/galaga.zip"));  // a folder is no archive
+    }
+    UtilityResult Scan(const std::string& input) {
+        ui.answers = {roms, dir.File("scanned.xml")};
+        RomScanInputs inputs;
+        inputs.inputPath = input;
+        inputs.logFolder = dir.Path();
+        return RunRomScan(inputs, ui);
+    }
+    std::string roms;
+};
+
+TEST_F(RomScanTest, FolderGivesTheExpectedFileAndLog) {
+    std::string master = UtilityFixture("master.xml");
+    UtilityResult result = Scan(master);
+    EXPECT_TRUE(result.written);
+    EXPECT_EQ(result.games, 4);
+    EXPECT_EQ(result.outputPath, dir.File("scanned.xml"));
+    EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), ReadFileBytes(UtilityFixture("romscan/expected.xml")));
+    std::string log = MaskLogDate(ReadFileBytes(dir.File("romscanlog.txt")));
+    ReplaceAll(log, master, "<input>");
+    EXPECT_EQ(log, ReadFileBytes(UtilityFixture("romscan/expected-romscanlog.txt")));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(ui.messages[0].text, kRomScanDone);
+    EXPECT_EQ(ui.asked, (std::vector<std::string>{"Folder of ROMs to scan...", "Save scanned xml file as..."}));
+    EXPECT_EQ(ui.progressOpen, 0);
+}
+
+TEST_F(RomScanTest, CrLfMasterFileGivesTheSameOutput) {
+    std::string crlf = LfToCrLf(ReadFileBytes(UtilityFixture("master.xml")));
+    EXPECT_TRUE(Scan(dir.Write("master-crlf.xml", crlf)).written);
+    EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), ReadFileBytes(UtilityFixture("romscan/expected.xml")));
+}
+
+TEST_F(RomScanTest, CancelledQuestionsWriteNothing) {
+    ui.answers = {""};
+    RomScanInputs inputs{UtilityFixture("master.xml"), dir.Path()};
+    EXPECT_TRUE(RunRomScan(inputs, ui).cancelled);
+    ui.answers = {roms, ""};
+    EXPECT_TRUE(RunRomScan(inputs, ui).cancelled);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(FileExists(dir.File("romscanlog.txt")));
+}
+
+TEST_F(RomScanTest, FailuresLeaveNoOutputAndNoLog) {
+    dir.Write("scanned.xml", "earlier");
+    EXPECT_FALSE(Scan(dir.File("missing.xml")).written);
+    EXPECT_EQ(MessageTexts(ui), std::string(kUtilityInputXmlOpenError) + "\n");
+
+    ui.messages.clear();
+    roms = dir.File("no-such-folder");
+    EXPECT_FALSE(Scan(UtilityFixture("master.xml")).written);
+    EXPECT_EQ(MessageTexts(ui), std::string(kUtilityRomFolderReadError) + "\n");
+
+    ui.messages.clear();
+    roms = dir.File("roms");
+    ui.answers = {roms, dir.File("no/folder/out.xml")};
+    EXPECT_FALSE(RunRomScan({UtilityFixture("master.xml"), dir.Path()}, ui).written);
+    EXPECT_EQ(MessageTexts(ui), std::string(kUtilityOutputOpenError) + "\n");
+
+    EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), "earlier");
+    EXPECT_FALSE(FileExists(dir.File("romscanlog.txt")));
+    EXPECT_EQ(ui.progressOpen, 0);
+}
+
+TEST_F(RomScanTest, EmptyFolderAndGarbageMasterFile) {
+    roms = dir.File("empty");
+    std::filesystem::create_directories(roms);
+    EXPECT_TRUE(Scan(UtilityFixture("master.xml")).written);
+    EXPECT_NE(ReadFileBytes(dir.File("romscanlog.txt")).find("\r\nAdded 0 entries into new XML file out of 0 zip "
+                                                             "files found."),
+              std::string::npos);
+
+    g_inputType = UnknownInput;
+    roms = dir.File("roms");
+    EXPECT_TRUE(Scan(dir.Write("garbage.xml", std::string("\0\1\2 not xml\n\xff", 15))).written);
+    EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), "\r\n</>");
+}
+
+TEST(RomNameOfFile, LowerCasedWithoutArchiveExtensions) {
+    EXPECT_EQ(RomNameOfFile("PACMAN.ZIP"), "pacman");
+    EXPECT_EQ(RomNameOfFile("a.zip.zip"), "a");
+    EXPECT_EQ(RomNameOfFile("Game.7z"), "game");
+    EXPECT_EQ(RomNameOfFile("disk.chd"), "disk");
+    EXPECT_EQ(RomNameOfFile("notes.txt"), "notes.txt");
+}
+
+TEST(ListRomFiles, MatchesPatternsWithoutCaseAndSortsByPath) {
+    TempDir dir;
+    for (const char* name : {"b.ZIP", "a.7z", "C.chd", "d.zipx", "e.txt", "A.zip"}) dir.Write(name, "");
+    std::filesystem::create_directories(dir.File("f.zip"));
+    std::string folder = dir.Path() + "/";
+    RomFolderListing listing = ListRomFiles(folder, {".zip", ".7z", ".chd"});
+    EXPECT_TRUE(listing.readable);
+    EXPECT_EQ(listing.paths, (std::vector<std::string>{folder + "a.7z", folder + "A.zip", folder + "b.ZIP",
+                                                        folder + "C.chd"}));
+    EXPECT_FALSE(ListRomFiles(dir.File("none/"), {".zip"}).readable);
+}
+
+TEST(MasterFileIndex, FindsTheFirstRecordOfANameOnly) {
+    g_inputType = MameGame;
+    MasterFile file;
+    ASSERT_TRUE(file.Open(UtilityFixture("master.xml")));
+    MasterFileIndex index;
+    index.Build(file);
+    EXPECT_EQ(index.Size(), 5u);
+    CFileTools reader;
+    std::string record;
+    CVn vn;
+    // abc's description reads "galaga": only a game's own name finds it.
+    for (const char* name : {"abc", "galaga", "pacman", "pacmanf", "puckman"}) {
+        std::int64_t position = index.FindRecordKey(name);
+        ASSERT_NE(position, -1) << name;
+        reader.ReadRecord(file, record, "<game name=", position);
+        EXPECT_EQ(vn.GetRomName(record), name);
+    }
+    EXPECT_EQ(index.FindRecordKey("pac"), -1);
+    EXPECT_EQ(index.FindRecordKey(""), -1);
+    EXPECT_EQ(index.FindRecordKey("Galaga"), -1);
+    g_inputType = UnknownInput;
+}
+
+}  // namespace
+}  // namespace vantor::test
