@@ -58,7 +58,9 @@ bool CFileTools::Refill(const MasterFile& file) {
         buffer_.shrink_to_fit();
     }
     if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
-    std::size_t want = std::min(buffer_.size() - end_, std::max(readSize_, kSmallRead));
+    // A buffer grown for a long line is filled whole: small reads would make the line quadratic.
+    std::size_t want = buffer_.size() > kDefaultBuffer ? buffer_.size() - end_
+                                                       : std::min(buffer_.size() - end_, std::max(readSize_, kSmallRead));
     std::size_t got = file.ReadAt(bufferOffset_ + static_cast<std::int64_t>(end_), buffer_.data() + end_, want);
     if (got == 0) atEnd_ = true;
     end_ += got;
@@ -130,6 +132,12 @@ std::int64_t CFileTools::ReadRecord(const MasterFile& file, std::string& record,
     const std::string& endTag = Tags().endTag[TagTable::Column()];
     bool started = false;
     for (;;) {
+        // Only whole lines are examined; first make sure there is one (or the end of the file).
+        std::size_t scanned = 0;
+        while (!atEnd_ && std::memchr(buffer_.data() + begin_ + scanned, '\n', end_ - begin_ - scanned) == nullptr) {
+            scanned = end_ - begin_;
+            Refill(file);
+        }
         std::string_view data(buffer_.data() + begin_, end_ - begin_);
         std::size_t lastNewline = data.rfind('\n');
         std::size_t complete = atEnd_ ? data.size() : lastNewline == std::string_view::npos ? 0 : lastNewline + 1;
