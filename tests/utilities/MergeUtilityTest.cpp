@@ -6,7 +6,7 @@ namespace vantor::test {
 namespace {
 
 class MergeTest : public UtilityTest {
-protected:
+  protected:
     MergeInputs Inputs() const {
         MergeInputs inputs;
         inputs.listXmlPath = UtilityFixture("merge/listxml.xml");
@@ -39,7 +39,8 @@ TEST_F(MergeTest, FixtureGivesTheExpectedFileAndLog) {
     EXPECT_EQ(ui.asked[0], "Save merged file as...");
     EXPECT_EQ(ui.progressOpen, 0);
     EXPECT_EQ(ui.progressTexts.front(), "Merging data, hang on...|");
-    EXPECT_NE(std::find(ui.progressTexts.begin(), ui.progressTexts.end(), "Merging data, hang on...|Adding ROM:tomjerry"),
+    EXPECT_NE(std::find(ui.progressTexts.begin(), ui.progressTexts.end(),
+                        "Merging data, hang on...|Adding ROM:tomjerry"),
               ui.progressTexts.end());
 }
 
@@ -74,9 +75,10 @@ TEST_F(MergeTest, DataFilesThatDoNotOpenAreLeftOut) {
     EXPECT_EQ(output.find("<controls_info>"), std::string::npos);
     // Every game is missing from controls.xml, clones under their parent's name.
     std::string log = MaskLogDate(Log());
-    EXPECT_NE(log.find("\r\nUnable to find puckman in controls.xml\r\nUnable to find pacman (clone of puckman) in "
-                       "controls.xml\r\nUnable to find tomjerry in controls.xml\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        log.find("\r\nUnable to find puckman in controls.xml\r\nUnable to find pacman (clone of puckman) in "
+                 "controls.xml\r\nUnable to find tomjerry in controls.xml\r\n"),
+        std::string::npos);
     EXPECT_EQ(log.find("catver.ini"), std::string::npos);
 }
 
@@ -158,7 +160,8 @@ TEST_F(MergeTest, SaveDialogStartsWithTheCurrentInputFile) {
 // A listing of MAME before 0.162: no note, no conversion, CR LF line ends read as lines.
 TEST_F(MergeTest, OldListingWithCrLfLineEnds) {
     std::string listing =
-        "<?xml version=\"1.0\"?>\r\n<!DOCTYPE mame [\r\n<!ELEMENT mame (game+)>\r\n]>\r\n<mame build=\"0.139\">\r\n"
+        "<?xml version=\"1.0\"?>\r\n<!DOCTYPE mame [\r\n<!ELEMENT mame (game+)>\r\n]>\r\n<mame "
+        "build=\"0.139\">\r\n"
         "\t<game name=\"pacman\" cloneof=\"puckman\">\r\n\t\t<description>Pac-Man</description>\r\n"
         "\t\t<rom name=\"p.1\" size=\"1\"/>\r\n\t\t<input players=\"2\">\r\n"
         "\t\t\t<control type=\"joy\" ways=\"8\"/>\r\n\t\t</input>\r\n\t</game>\r\n</mame>\r\n";
@@ -171,7 +174,8 @@ TEST_F(MergeTest, OldListingWithCrLfLineEnds) {
               "<!ELEMENT mame (game+)>\r\n]>\r\n<mame build=\"0.139\">\r\n"
               "\t<game name=\"pacman\" cloneof=\"puckman\">\r\n\t\t<description>Pac-Man</description>\r\n"
               "\t\t\t<category>Maze / Collect</category>\r\n\t\t<nplayers>2P alt</nplayers>\r\n"
-              "\t\t<verAdded>.37b5</verAdded>\r\n\t\t<controls_info>numPlayers=\"2\" alternating=\"1\" mirrored=\"1\" "
+              "\t\t<verAdded>.37b5</verAdded>\r\n\t\t<controls_info>numPlayers=\"2\" alternating=\"1\" "
+              "mirrored=\"1\" "
               "usesService=\"0\" tilt=\"0\" cocktail=\"1\"</controls_info>\r\n"
               "\t\t<player number=\"1\" numButtons=\"0\">\r\n\t\t\t<controls>\r\n"
               "\t\t\t\t<control name=\"4-way Joystick\">\r\n\t\t\t\t\t<constant name=\"joy4way\"/>\r\n"
@@ -195,14 +199,17 @@ TEST(NormaliseControls, TheTableTextsGiveTheTableResults) {
         {"<control type=\"doublejoy\" ways=\"2\" ways2=\"2\"/>", "<control type=\"doublejoy2way\"/>"},
         {"<control type=\"doublejoy\" ways=\"4\" ways2=\"4\"/>", "<control type=\"doublejoy4way\"/>"},
         {"<control type=\"doublejoy\" ways=\"8\" ways2=\"2\"/>", "<control type=\"doublejoy8way\"/>"},
-        {"<control type=\"doublejoy\" ways=\"vertical2\" ways2=\"vertical2\"/>", "<control type=\"doublejoy4way\"/>"},
+        {"<control type=\"doublejoy\" ways=\"vertical2\" ways2=\"vertical2\"/>",
+         "<control type=\"doublejoy4way\"/>"},
         {"<control type=\"joy\" ways=\"1\"/>", "<control type=\"joy2way\"/>"},
         {"<control type=\"joy\" ways=\"vertical2\"/>", "<control type=\"joy2way\"/>"},
     };
     for (const auto& [before, after] : table) {
-        std::string record = std::string("\t\t<input>\n\t\t\t") + before + "\n\t\t\t" + before + "\n\t\t</input>\n";
+        std::string record =
+            std::string("\t\t<input>\n\t\t\t") + before + "\n\t\t\t" + before + "\n\t\t</input>\n";
         NormaliseControls(record);
-        EXPECT_EQ(record, std::string("\t\t<input>\n\t\t\t") + after + "\n\t\t\t" + after + "\n\t\t</input>\n")
+        EXPECT_EQ(record,
+                  std::string("\t\t<input>\n\t\t\t") + after + "\n\t\t\t" + after + "\n\t\t</input>\n")
             << before;
     }
 }
@@ -221,18 +228,18 @@ TEST(NormaliseControls, CurrentListingsKeepTheirOtherAttributes) {
 
 TEST(NormaliseControls, OtherElementsAreLeftAlone) {
     const char* untouched[] = {
-        "<control type=\"joy\" ways=\"16\"/>",                    // not in the table
-        "<control type=\"joy\" ways=\"8\" ways2=\"8\"/>",         // joy rows have no ways2
-        "<control type=\"doublejoy\" ways=\"8\"/>",               // doublejoy rows need one
-        "<control type=\"doublejoy\" ways=\"2\" ways2=\"8\"/>",   // not a listed pair
-        "<control type=\"triplejoy\" ways=\"8\" ways2=\"8\"/>",   // another type
-        "<control ways=\"8\"/>",                                  // no type
-        "<control type=\"joy\" ways=\"8\" ways=\"4\"/>",          // ambiguous
-        "<control type=\"joy\" ways=\"8\">",                      // not an empty element
-        "<control type=\"joy\" ways=\"8\"",                       // cut short
-        "<control type=\"joy\" ways=8/>",                         // unquoted
-        "<control type=\"Joy\" ways=\"8\"/>",                     // case matters
-        "<control name=\"8-way Joystick\">",                      // controls.xml's own form
+        "<control type=\"joy\" ways=\"16\"/>",                   // not in the table
+        "<control type=\"joy\" ways=\"8\" ways2=\"8\"/>",        // joy rows have no ways2
+        "<control type=\"doublejoy\" ways=\"8\"/>",              // doublejoy rows need one
+        "<control type=\"doublejoy\" ways=\"2\" ways2=\"8\"/>",  // not a listed pair
+        "<control type=\"triplejoy\" ways=\"8\" ways2=\"8\"/>",  // another type
+        "<control ways=\"8\"/>",                                 // no type
+        "<control type=\"joy\" ways=\"8\" ways=\"4\"/>",         // ambiguous
+        "<control type=\"joy\" ways=\"8\">",                     // not an empty element
+        "<control type=\"joy\" ways=\"8\"",                      // cut short
+        "<control type=\"joy\" ways=8/>",                        // unquoted
+        "<control type=\"Joy\" ways=\"8\"/>",                    // case matters
+        "<control name=\"8-way Joystick\">",                     // controls.xml's own form
     };
     for (const char* text : untouched) {
         std::string record = std::string("a") + text + "b";
@@ -244,7 +251,8 @@ TEST(NormaliseControls, OtherElementsAreLeftAlone) {
 // ---------------------------------------------------------------------------------------------
 // Data-file indexes: the same answers as searching the text for "\n" + name + "=".
 
-std::string LinearValue(const std::string& text, const std::string& name, std::size_t from, std::size_t* at = nullptr) {
+std::string LinearValue(const std::string& text, const std::string& name, std::size_t from,
+                        std::size_t* at = nullptr) {
     std::size_t found = text.find("\n" + name + "=", from);
     if (found == std::string::npos) return "<none>";
     if (at != nullptr) *at = found;
@@ -260,8 +268,9 @@ TEST(IniLineIndex, AnswersAsTheTextSearchDoes) {
     std::size_t boundary = text.find("[VerAdded]");
     IniLineIndex index;
     index.Build(text, boundary);
-    for (std::string name : {"first", "pac", "pacman", "", "a", "a=b", "late", "tail", "no equals", "x\n[VerAdded]",
-                             "pacman=Maze / Collect\npacman", "missing", "[Category]\npac"}) {
+    for (std::string name :
+         {"first", "pac", "pacman", "", "a", "a=b", "late", "tail", "no equals", "x\n[VerAdded]",
+          "pacman=Maze / Collect\npacman", "missing", "[Category]\npac"}) {
         std::string value;
         std::size_t position = 0;
         std::size_t linearAt = 0;
@@ -280,7 +289,8 @@ TEST(ControlsIndex, FindsGamesByLowerCaseNameWithTheirAttributesAndPlayers) {
     ControlsIndex index;
     index.Build(
         "<game romname=\"first\" numPlayers=\"1\">\n"
-        "\t<game romname=\"Mixed\" gamename=\"M\" numPlayers=\"2\" tilt=\"0\" >\n\t\t<player number=\"1\"/>\n\t</game>\n"
+        "\t<game romname=\"Mixed\" gamename=\"M\" numPlayers=\"2\" tilt=\"0\" >\n\t\t<player "
+        "number=\"1\"/>\n\t</game>\n"
         "\t<game romname=\"noplayers\" numPlayers=\"1\">\n\t</game>\n"
         "\t<game romname=\"noattrs\">\n\t\t<player a=\"1\"/>\n\t</game>\n"
         "\t<game romname=\"mixed\" numPlayers=\"9\">\n\t</game>\n");

@@ -11,12 +11,12 @@ namespace vantor::test {
 namespace {
 
 class RomScanTest : public UtilityTest {
-protected:
+  protected:
     void SetUp() override {
         UtilityTest::SetUp();
         roms = dir.File("roms");
-        for (const char* name : {"pacman.zip", "galaga.7z", "notes.txt", "xyz.zip", "PUCKMAN.ZIP", "pacman.7z",
-                                 "mspacman.chd", "sub/digdug.chd"}) {
+        for (const char* name : {"pacman.zip", "galaga.7z", "notes.txt", "xyz.zip", "PUCKMAN.ZIP",
+                                 "pacman.7z", "mspacman.chd", "sub/digdug.chd"}) {
             dir.Write(std::string("roms/") + name, "");
         }
         std::filesystem::create_directories(dir.File("roms/galaga.zip"));  // a folder is no archive
@@ -44,7 +44,8 @@ TEST_F(RomScanTest, FolderGivesTheExpectedFileAndLog) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(ui.messages[0].text, kRomScanDone);
-    EXPECT_EQ(ui.asked, (std::vector<std::string>{"Folder of ROMs to scan...", "Save scanned xml file as..."}));
+    EXPECT_EQ(ui.asked,
+              (std::vector<std::string>{"Folder of ROMs to scan...", "Save scanned xml file as..."}));
     EXPECT_EQ(ui.progressOpen, 0);
 }
 
@@ -89,8 +90,9 @@ TEST_F(RomScanTest, EmptyFolderAndGarbageMasterFile) {
     roms = dir.File("empty");
     std::filesystem::create_directories(roms);
     EXPECT_TRUE(Scan(UtilityFixture("master.xml")).written);
-    EXPECT_NE(ReadFileBytes(dir.File("romscanlog.txt")).find("\r\nAdded 0 entries into new XML file out of 0 zip "
-                                                             "files found."),
+    EXPECT_NE(ReadFileBytes(dir.File("romscanlog.txt"))
+                  .find("\r\nAdded 0 entries into new XML file out of 0 zip "
+                        "files found."),
               std::string::npos);
 
     g_inputType = UnknownInput;
@@ -115,7 +117,7 @@ TEST(ListRomFiles, MatchesPatternsWithoutCaseAndSortsByPath) {
     RomFolderListing listing = ListRomFiles(folder, {".zip", ".7z", ".chd"});
     EXPECT_TRUE(listing.readable);
     EXPECT_EQ(listing.paths, (std::vector<std::string>{folder + "a.7z", folder + "A.zip", folder + "b.ZIP",
-                                                        folder + "C.chd"}));
+                                                       folder + "C.chd"}));
     EXPECT_FALSE(ListRomFiles(dir.File("none/"), {".zip"}).readable);
 }
 

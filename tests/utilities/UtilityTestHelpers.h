@@ -12,12 +12,15 @@
 
 namespace vantor::test {
 
-inline std::string UtilityFixture(const std::string& name) { return FixturePath("utilities/" + name); }
+inline std::string UtilityFixture(const std::string& name) {
+    return FixturePath("utilities/" + name);
+}
 
 // Replaces the date and time of a utility log with "<date>", after checking their format
 // ("Monday, December 07, 2026@21:03").
 inline std::string MaskLogDate(const std::string& log) {
-    static const std::regex kDate("File created on:[A-Z][a-z]+day, [A-Z][a-z]+ [0-9]{2}, [0-9]{4}@[0-9]{2}:[0-9]{2}\r\n");
+    static const std::regex kDate(
+        "File created on:[A-Z][a-z]+day, [A-Z][a-z]+ [0-9]{2}, [0-9]{4}@[0-9]{2}:[0-9]{2}\r\n");
     std::smatch match;
     if (!std::regex_search(log, match, kDate)) return "date missing or malformed: " + log;
     return match.prefix().str() + "File created on:<date>\r\n" + match.suffix().str();
@@ -37,7 +40,7 @@ inline std::string MessageTexts(const ScriptedUserInterface& ui) {
 
 // Every test starts as a fresh program: no input type detected yet.
 class UtilityTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { g_inputType = UnknownInput; }
     void TearDown() override { g_inputType = UnknownInput; }
 

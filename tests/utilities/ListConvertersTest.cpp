@@ -1,0 +1,242 @@
+#include "utilities/ListConverters.h"
+
+#include <random>
+
+#include "UtilityTestHelpers.h"
+
+namespace vantor::test {
+namespace {
+
+// MaLa items written out byte by byte.
+std::string Text(const std::string& text) {
+    return std::string("\x06", 1) + static_cast<char>(text.size()) + text;
+}
+std::string Small(int value) {
+    return std::string("\x02", 1) + static_cast<char>(value);
+}
+std::string Integer(int value) {
+    return std::string("\x03", 1) + static_cast<char>(value & 0xff) + static_cast<char>((value >> 8) & 0xff);
+}
+const std::string kFixed = std::string("\x11\xb1\x60\xf5\xf2\x8f\x28\xe3\x40", 9);
+
+std::string Header(int count, const std::string& title = "My list") {
+    return std::string("\x01", 1) + Text(title) + Text("") + Text("") + kFixed + kFixed + "\x08" +
+           Integer(count) + Small(0) + std::string("\x00", 1);
+}
+
+// A game record as the list writer makes it: 37 values, then 02 00 and the record end.
+std::string Game(const std::string& name, int width = 224) {
+    std::string bytes("\x01", 1);
+    bytes +=
+        Text(name) + Text("") + Text("puckman") + Text("pacman.c") + Text("Pac-Man (Midway)") + Integer(1980);
+    bytes += Text("Namco") + Text("Maze") + Small(1) + Small(2);
+    bytes +=
+        Text("2P alt") + Text("joy4way") + Text("raster") + Text("vertical") + Integer(width) + Integer(288);
+    for (int i = 0; i < 18; ++i) bytes += Text(i == 5 ? "4-way Joystick" : "good");
+    for (int i = 0; i < 3; ++i) bytes += Text("");
+    return bytes + Small(0) + std::string("\x00", 1);
+}
+
+TEST(ReadMalaList, ReadsTheNamesOfEveryGame) {
+    // Six games put a 06 byte into the header's count; a width of 262 puts one into a record.
+    std::string data =
+        Header(6) + Game("pacman") + Game("galaga", 262) + Game("a") + Game("b") + Game("") + Game("c");
+    MalaList list = ReadMalaList(data);
+    EXPECT_TRUE(list.valid);
+    EXPECT_FALSE(list.damaged);
+    EXPECT_EQ(list.romNames, (std::vector<std::string>{"pacman", "galaga", "a", "b", "", "c"}));
+
+    list = ReadMalaList(Header(0));
+    EXPECT_TRUE(list.valid);
+    EXPECT_TRUE(list.romNames.empty());
+}
+
+TEST(ReadMalaList, LongTextsAreReadWhole) {
+    std::string description(200, 'd');  // a length byte above 127
+    std::string game = Game("x");
+    std::string data = Header(2) + std::string("\x01", 1) + Text("long") + Text(description) +
+                       game.substr(1 + 3) + Game("next");
+    EXPECT_EQ(ReadMalaList(data).romNames, (std::vector<std::string>{"long", "next"}));
+}
+
+TEST(ReadMalaList, InvalidStartsAndHeaders) {
+    for (std::string data :
+         {std::string(), std::string("\x01", 1), std::string("\x06\x01", 2), std::string("\x01\x07", 2),
+          std::string("\x01\x06\x05"
+                      "ab",
+                      5),
+          Header(1).substr(0, Header(1).size() - 1), std::string("\x01\x06\x00\x06\x00\x06\x00\x42", 8),
+          std::string("garbage, not a list")}) {
+        EXPECT_FALSE(ReadMalaList(data).valid) << data.size();
+    }
+}
+
+TEST(ReadMalaList, TruncatedListsStopAtTheDamage) {
+    std::string full = Header(3) + Game("pacman") + Game("galaga") + Game("digdug");
+    std::vector<std::string> names = {"pacman", "galaga", "digdug"};
+    std::size_t header = Header(3).size();
+    for (std::size_t length = 0; length <= full.size(); ++length) {
+        MalaList list = ReadMalaList(std::string_view(full).substr(0, length));
+        EXPECT_EQ(list.valid, length >= header) << length;
+        ASSERT_LE(list.romNames.size(), names.size());
+        EXPECT_TRUE(std::equal(list.romNames.begin(), list.romNames.end(), names.begin())) << length;
+        std::size_t whole = length < header ? 0 : (length - header) / Game("pacman").size();
+        EXPECT_EQ(list.romNames.size(), whole) << length;
+        EXPECT_EQ(list.damaged, length > header && (length - header) % Game("pacman").size() != 0) << length;
+    }
+}
+
+TEST(ReadMalaList, RandomBytesNeverReadPastTheEnd) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        std::string data = round % 2 == 0 ? Header(1) : std::string("\x01\x06", 2);
+        std::size_t extra = random() % 200;
+        for (std::size_t i = 0; i < extra; ++i) data += static_cast<char>(random() % 20);  // mostly tag bytes
+        MalaList list = ReadMalaList(data);
+        for (const std::string& name : list.romNames) EXPECT_LE(name.size(), data.size());
+    }
+}
+
+TEST(ReadMaximusRomNames, TakesTheNameOfEachEntryOnce) {
+    EXPECT_EQ(ReadMaximusRomNames(ReadFileBytes(UtilityFixture("convert/maximus.txt"))),
+              (std::vector<std::string>{"pacman", "dkong", "galaga", "abc"}));
+    EXPECT_EQ(ReadMaximusRomNames("[\"A\": [#name: \"a\", #path: \"/r/\"]]\n"),
+              (std::vector<std::string>{"a", ""}));
+    // A description with double quotes names the wrong piece.
+    EXPECT_EQ(ReadMaximusRomNames("[\"Say \"Hi\"\": [#name: \"hi\", #path: \"/r/\"]]"),
+              (std::vector<std::string>{": [#name: "}));
+    EXPECT_EQ(ReadMaximusRomNames("[]"), (std::vector<std::string>{""}));
+}
+
+TEST(ReadMaximusRomNames, AnyTextEnds) {
+    // A "]" inside a description once stalled the reading for good; now that entry's name is lost
+    // and the reading goes on with the next entry.
+    EXPECT_EQ(
+        ReadMaximusRomNames("[\"Game [b]\": [#name: \"g\", #path: \"/r/\"], \"H\": [#name: \"h\", #path: "
+                            "\"/r/\"]]"),
+        (std::vector<std::string>{"", ", #path: ", "h"}));
+    std::mt19937 random(11);
+    const std::string alphabet = "[]\", :#abc";
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        std::size_t length = random() % 80;
+        for (std::size_t i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+        EXPECT_LE(ReadMaximusRomNames(text).size(), text.size() + 1);
+    }
+}
+
+class ConverterTest : public UtilityTest {
+  protected:
+    ConverterInputs Inputs() const {
+        ConverterInputs inputs;
+        inputs.inputPath = UtilityFixture("master.xml");
+        inputs.logFolder = dir.Path();
+        return inputs;
+    }
+    std::string MalaList(const std::vector<std::string>& names) {
+        std::string data = Header(static_cast<int>(names.size()));
+        for (const std::string& name : names) data += Game(name);
+        return dir.Write("list.mlg", data);
+    }
+};
+
+TEST_F(ConverterTest, MalaListGivesItsGamesInListOrderAndLogsTheMissing) {
+    ui.answers = {MalaList({"pacman", "dkong", "galaga", "", "abc"}), dir.File("out.xml")};
+    UtilityResult result = RunMalaToXml(Inputs(), ui);
+    EXPECT_TRUE(result.written);
+    EXPECT_EQ(result.games, 3);
+    EXPECT_EQ(ReadFileBytes(dir.File("out.xml")), ReadFileBytes(UtilityFixture("convert/expected.xml")));
+    EXPECT_EQ(MaskLogDate(ReadFileBytes(dir.File("convertLog.txt"))),
+              ReadFileBytes(UtilityFixture("convert/expected-convertLog.txt")));
+    EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n" + kMalaNamesMissing + "\n");
+    EXPECT_EQ(CountMessages(ui, MessageIcon::Information), 2);
+    EXPECT_EQ(ui.asked, (std::vector<std::string>{"Open a mala list...", "Save new XML file as..."}));
+    EXPECT_EQ(ui.progressOpen, 0);
+}
+
+TEST_F(ConverterTest, MalaListWithEveryGameFoundWritesNoLog) {
+    ui.answers = {MalaList({"puckman", "pacmanf"}), dir.File("out.xml")};
+    EXPECT_TRUE(RunMalaToXml(Inputs(), ui).written);
+    EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
+    EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n");
+    std::string output = ReadFileBytes(dir.File("out.xml"));
+    EXPECT_LT(output.find("<game name=\"puckman\""), output.find("<game name=\"pacmanf\""));
+}
+
+TEST_F(ConverterTest, MalaFailures) {
+    dir.Write("out.xml", "earlier");
+    ui.answers = {dir.File("missing.mlg")};
+    EXPECT_FALSE(RunMalaToXml(Inputs(), ui).written);
+    ui.answers = {dir.Write("bad.mlg", "\x01\x07 not a list"), dir.File("out.xml")};
+    EXPECT_FALSE(RunMalaToXml(Inputs(), ui).written);
+    EXPECT_EQ(ui.answers.size(), 1u);  // no save question after an invalid list
+    ui.answers = {MalaList({"pacman"}), dir.File("out.xml")};
+    ConverterInputs inputs = Inputs();
+    inputs.inputPath = dir.File("missing.xml");
+    EXPECT_FALSE(RunMalaToXml(inputs, ui).written);
+    ui.answers = {MalaList({"pacman"}), dir.File("none/out.xml")};
+    EXPECT_FALSE(RunMalaToXml(Inputs(), ui).written);
+    EXPECT_EQ(MessageTexts(ui), std::string(kListOpenError) + "\n" + kInvalidMalaList + "\n" +
+                                    kUtilityInputXmlOpenError + "\n" + kUtilityOutputOpenError + "\n");
+    EXPECT_EQ(CountMessages(ui, MessageIcon::Exclamation), 4);
+    EXPECT_EQ(ReadFileBytes(dir.File("out.xml")), "earlier");
+    EXPECT_EQ(ui.progressOpen, 0);
+}
+
+TEST_F(ConverterTest, UnwritableConvertLogIsReported) {
+    ui.answers = {MalaList({"dkong"}), dir.File("out.xml")};
+    ConverterInputs inputs = Inputs();
+    inputs.logFolder = dir.File("no/such/folder");
+    EXPECT_TRUE(RunMalaToXml(inputs, ui).written);
+    EXPECT_EQ(ui.messages.back().text, kUtilityLogOpenError);
+    EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
+}
+
+TEST_F(ConverterTest, MaximusListGivesItsGamesInListOrder) {
+    ui.answers = {UtilityFixture("convert/maximus.txt")};
+    ConverterInputs inputs = Inputs();
+    inputs.outputPath = dir.File("maximus.xml");
+    UtilityResult result = RunMaximusToXml(inputs, ui);
+    EXPECT_TRUE(result.written);
+    EXPECT_EQ(result.outputPath, dir.File("maximus.xml"));
+    EXPECT_EQ(ReadFileBytes(dir.File("maximus.xml")), ReadFileBytes(UtilityFixture("convert/expected.xml")));
+    EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n");
+    EXPECT_EQ(ui.asked, (std::vector<std::string>{"Point me to a Maximus file please..."}));
+    EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
+}
+
+TEST_F(ConverterTest, MaximusWritesTempXmlFileInTheTemporaryFolder) {
+    std::string oldTmp = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "";
+    setenv("TMPDIR", dir.Path().c_str(), 1);
+    EXPECT_EQ(MaximusOutputPath(), dir.File("tempXMLFile.xml"));
+    dir.Write("tempXMLFile.xml", "replaced");
+    ui.answers = {UtilityFixture("convert/maximus.txt")};
+    UtilityResult result = RunMaximusToXml(Inputs(), ui);
+    if (oldTmp.empty()) {
+        unsetenv("TMPDIR");
+    } else {
+        setenv("TMPDIR", oldTmp.c_str(), 1);
+    }
+    EXPECT_EQ(result.outputPath, dir.File("tempXMLFile.xml"));
+    EXPECT_EQ(ReadFileBytes(dir.File("tempXMLFile.xml")),
+              ReadFileBytes(UtilityFixture("convert/expected.xml")));
+}
+
+TEST_F(ConverterTest, MaximusFailuresAndGarbage) {
+    ConverterInputs inputs = Inputs();
+    inputs.outputPath = dir.File("maximus.xml");
+    ui.answers = {dir.File("missing.txt")};
+    EXPECT_FALSE(RunMaximusToXml(inputs, ui).written);
+    EXPECT_EQ(MessageTexts(ui), std::string(kListOpenError) + "\n");
+    EXPECT_FALSE(FileExists(dir.File("maximus.xml")));
+
+    ui.messages.clear();
+    ui.answers = {dir.Write("garbage.txt", std::string("\x01]]\"[[,, \xff\"\"]", 13))};
+    EXPECT_TRUE(RunMaximusToXml(inputs, ui).written);
+    std::string output = ReadFileBytes(dir.File("maximus.xml"));
+    EXPECT_EQ(output.find("<game"), std::string::npos);
+    EXPECT_EQ(output.substr(output.size() - 9), "\r\n</mame>");
+}
+
+}  // namespace
+}  // namespace vantor::test
