@@ -5,6 +5,23 @@
 
 namespace vantor {
 
+namespace {
+
+void RemoveAllNoCase(std::string& text, std::string_view part) {
+    std::string lower = ToLowerAscii(text);
+    std::string out;
+    std::size_t copied = 0;
+    for (std::size_t at = lower.find(part); at != std::string::npos; at = lower.find(part, at + part.size())) {
+        out.append(text, copied, at - copied);
+        copied = at + part.size();
+    }
+    if (copied == 0) return;
+    out.append(text, copied, std::string::npos);
+    text.swap(out);
+}
+
+}  // namespace
+
 std::string RomDirGameElement(const std::string& folder, const std::string& path) {
     // The year and maker come from the file's own name, so that a folder name with ")(" in it
     // cannot supply them.
@@ -23,9 +40,10 @@ std::string RomDirGameElement(const std::string& folder, const std::string& path
                           "</description>\r\n\t\t<year>" + year + "</year>\r\n\t\t<manufacturer>" + maker +
                           "</manufacturer>\r\n\t</game>\r\n";
     // The folder goes first: a folder whose name holds ".zip" would otherwise stay in every name.
+    // The extensions go in any letter case, as the folder listing finds them.
     ReplaceAll(element, folder, "");
-    ReplaceAll(element, ".zip", "");
-    ReplaceAll(element, ".7z", "");
+    RemoveAllNoCase(element, ".zip");
+    RemoveAllNoCase(element, ".7z");
     return element;
 }
 
