@@ -1,0 +1,243 @@
+// save FORMAT SOURCE [-o FILE] [FORMAT OPTIONS]: the working list written in one of the list
+// formats, or printed as "Preview List" shows it.
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include "CliCommand.h"
+#include "gamedata/AppPaths.h"
+#include "gamedata/TagTable.h"
+#include "gamedata/TextUtil.h"
+#include "listwin/ListCompare.h"
+#include "output/CsvColumns.h"
+#include "output/ListFormats.h"
+#include "search/Evaluator.h"
+#include "search/SearchDriver.h"
+
+namespace vantor::cli {
+
+namespace {
+
+constexpr const char* kSaveUsage =
+    "usage: vantor-cli save FORMAT (--find EXPR | --all | --keys FILE) [--keep-order] [-o FILE] [FORMAT "
+    "OPTIONS]";
+
+struct FormatOption {
+    const char* name;
+    bool takesValue;
+    std::vector<ListFormat> formats;
+};
+
+const std::vector<FormatOption>& FormatOptions() {
+    static const std::vector<FormatOption> options = {
+        {"--title", true, {ListFormat::Khameleon, ListFormat::Mala, ListFormat::Cabrio}},
+        {"--logo-dir", true, {ListFormat::Cabrio}},
+        {"--screenshot-dir", true, {ListFormat::Cabrio}},
+        {"--background-dir", true, {ListFormat::Cabrio}},
+        {"--rom-folder", true, {ListFormat::Maximus}},
+        {"--template", true, {ListFormat::Batch}},
+        {"--columns", true, {ListFormat::Csv}},
+        {"--delimiter", true, {ListFormat::Csv}},
+        {"--no-header", false, {ListFormat::Csv}},
+    };
+    return options;
+}
+
+std::string FormatNames() {
+    std::string names;
+    for (const ListFormatInfo& info : ListFormatTable()) {
+        if (!names.empty()) names += ", ";
+        names += info.cliName;
+    }
+    return names;
+}
+
+// The record keys of a key file: the first field of every non-empty line.
+bool ReadKeyLines(std::istream& in, const std::string& name, std::vector<std::string>& keys,
+                  std::string& problem) {
+    std::string line;
+    for (std::int64_t number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string key(TrimView(std::string_view(line).substr(0, line.find('|'))));
+        if (key.empty() && TrimView(line).empty()) continue;
+        if (ParseRecordKey(key) < 0) {
+            problem = "Line " + std::to_string(number) + " of " + name + " holds no record key: " + line;
+            return false;
+        }
+        keys.push_back(FormatRecordKey(ParseRecordKey(key)));
+    }
+    return true;
+}
+
+// The CSV columns named in LIST, in that order.
+std::vector<const CsvColumn*> ParseColumns(const std::string& list) {
+    std::vector<const CsvColumn*> columns;
+    std::stringstream stream(list);
+    std::string name;
+    while (std::getline(stream, name, ',')) {
+        std::string trimmed(TrimView(name));
+        if (trimmed.empty()) continue;
+        const CsvColumn* column = FindCsvColumn(trimmed);
+        if (column == nullptr) {
+            std::string known;
+            for (const CsvColumn& each : CsvColumns())
+                known += std::string(known.empty() ? "" : ", ") + each.cliName;
+            throw UsageProblem{"unknown CSV column " + trimmed + " (columns: " + known + ")"};
+        }
+        if (std::find(columns.begin(), columns.end(), column) != columns.end()) {
+            throw UsageProblem{"CSV column " + trimmed + " is named twice"};
+        }
+        columns.push_back(column);
+    }
+    return columns;
+}
+
+int RunSave(CliContext& context, std::vector<std::string>& args) {
+    std::string findText, keysFile, outFile;
+    const bool byFind = TakeOption(args, "--find", findText);
+    const bool byAll = TakeFlag(args, "--all");
+    const bool byKeys = TakeOption(args, "--keys", keysFile);
+    const bool keepOrder = TakeFlag(args, "--keep-order");
+    const bool hasOut = TakeOption(args, "-o", outFile);
+
+    std::map<std::string, std::string> given;  // format option -> value
+    for (const FormatOption& option : FormatOptions()) {
+        std::string value;
+        if (option.takesValue ? TakeOption(args, option.name, value) : TakeFlag(args, option.name)) {
+            given[option.name] = value;
+        }
+    }
+
+    std::erase(args, std::string("--"));
+    for (const std::string& arg : args) {
+        if (arg.size() > 1 && arg[0] == '-') throw UsageProblem{"unknown save option " + arg};
+    }
+    if (args.size() != 1) return context.UsageError(kSaveUsage);
+    const ListFormatInfo* format = FindFormatByCliName(args.front());
+    if (format == nullptr) {
+        return context.UsageError("unknown format " + args.front() + " (formats: " + FormatNames() + ")");
+    }
+    if (int(byFind) + int(byAll) + int(byKeys) != 1) {
+        return context.UsageError("give exactly one of --find EXPR, --all and --keys FILE\n" +
+                                  std::string(kSaveUsage));
+    }
+    for (const FormatOption& option : FormatOptions()) {
+        if (given.count(option.name) != 0 &&
+            std::find(option.formats.begin(), option.formats.end(), format->format) == option.formats.end()) {
+            return context.UsageError(std::string("option ") + option.name + " does not apply to the " +
+                                      format->cliName + " format");
+        }
+    }
+    const bool preview = !hasOut || outFile == "-";
+    if (preview && !format->handsBackText) {
+        return context.UsageError(std::string("the ") + format->cliName +
+                                  " format has no preview: give -o FILE");
+    }
+    if (format->format == ListFormat::Maximus && given.count("--rom-folder") == 0) {
+        return context.UsageError("the maximus format needs --rom-folder DIR");
+    }
+    if (format->format == ListFormat::Csv && given.count("--columns") == 0) {
+        return context.UsageError("the csv format needs --columns LIST");
+    }
+    std::vector<const CsvColumn*> columns;
+    if (format->format == ListFormat::Csv) columns = ParseColumns(given["--columns"]);
+
+    // The working list's keys, in row order.
+    std::vector<std::string> rowKeys;
+    if (byKeys) {
+        std::string problem;
+        bool ok;
+        if (keysFile == "-") {
+            ok = ReadKeyLines(context.in, "standard input", rowKeys, problem);
+        } else {
+            std::ifstream file(keysFile, std::ios::binary);
+            if (!file) {
+                context.Error("Cannot read the key file " + keysFile);
+                return kExitFailure;
+            }
+            ok = ReadKeyLines(file, keysFile, rowKeys, problem);
+        }
+        if (!ok) {
+            context.Error(problem);
+            return kExitFailure;
+        }
+    }
+    std::string expression = kListAllExpression;
+    if (byFind) {
+        try {
+            expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
+            CompiledExpression check(expression);  // an expression error ends the command before any scan
+        } catch (const CErrorMessage& error) {
+            context.ui.ShowMessage(error.Icon(), error.text);
+            return error.text == kMacroFileMissing ? kExitFailure : kExitUsage;
+        }
+    }
+
+    if (!context.OpenMaster()) return kExitFailure;
+    if (byKeys) {
+        for (const std::string& key : rowKeys) {
+            if (ParseRecordKey(key) >= std::max<std::int64_t>(context.master.Size(), 1)) {
+                context.Error("The record key " + key + " lies beyond the end of the input file.");
+                return kExitFailure;
+            }
+        }
+    } else {
+        CVn searchEngine;
+        searchEngine.expression = expression;
+        std::vector<MatchEntry> entries;
+        CliProgress progress(context.ui);
+        context.ui.ProgressShow("Scanning input file for matches...", "");
+        ScanForMatches(searchEngine, context.master, &progress, &entries);
+        context.ui.ProgressClose();
+        // As the working list sorts a batch that arrives: by Name.
+        if (!keepOrder) {
+            std::stable_sort(entries.begin(), entries.end(), [](const MatchEntry& a, const MatchEntry& b) {
+                return CompareListText(a.description, b.description) < 0;
+            });
+        }
+        rowKeys.reserve(entries.size());
+        for (MatchEntry& entry : entries) rowKeys.push_back(std::move(entry.key));
+    }
+    std::string keyList;
+    const std::int64_t count = BuildKeyList(rowKeys, keyList);
+    rowKeys.clear();
+    rowKeys.shrink_to_fit();
+
+    SaveOptions options;
+    options.listTitle = given["--title"];
+    options.logoFolder = given["--logo-dir"];
+    options.screenshotFolder = given["--screenshot-dir"];
+    options.backgroundFolder = given["--background-dir"];
+    options.romFolder = given["--rom-folder"];
+    if (!options.romFolder.ends_with('/')) options.romFolder += '/';
+    if (given.count("--template") != 0) options.batchTemplate = given["--template"];
+    if (format->format == ListFormat::Csv) {
+        options.csv =
+            MakeCsvListOptions(columns, g_inputType, given.count("--delimiter") ? given["--delimiter"] : ";",
+                               given.count("--no-header") == 0);
+    }
+
+    // A file really named like the preview marker is still a file.
+    std::string fileName = preview                     ? std::string(kPreviewMarker)
+                           : outFile == kPreviewMarker ? "./" + outFile
+                                                       : outFile;
+    CVn listEngine;
+    ListWriter writer(listEngine, context.master, context.ui);
+    if (!RunListWriter(writer, context.ui, format->format, fileName, keyList, count, options))
+        return kExitFailure;
+    if (preview) {
+        context.out.write(fileName.data(), static_cast<std::streamsize>(fileName.size()));
+        context.out.flush();
+    }
+    return kExitOk;
+}
+
+const CliCommandRegistrar kSave(
+    {"save", "save FORMAT (--find EXPR | --all | --keys FILE) [--keep-order] [-o FILE] [OPTIONS]",
+     "the working list in one of the list formats (as \"Save List to file\")", RunSave});
+
+}  // namespace
+
+}  // namespace vantor::cli

@@ -1,0 +1,38 @@
+// "Attract Mode": a semicolon-separated romlist with a fixed header line.
+#include "ListWriter.h"
+#include "gamedata/TextUtil.h"
+
+namespace vantor {
+
+namespace {
+constexpr const char* kAttractModeHeader =
+    "#Name;Title;Emulator;CloneOf;Year;Manufacturer;Category;Players;Rotation;Control;Status;DisplayCount;"
+    "DisplayType;AltRomname;AltTitle;Extra\r\n";
+}
+
+bool ListWriter::WriteAttractModeList(std::string& fileName, std::string_view keyList, std::int64_t count) {
+    if (!CheckTarget(fileName)) return false;
+    Begin();
+    vn_.listText = kAttractModeHeader;
+    AppendEntries(keyList, count, false, [](const ListedRecord& record, std::string& out) {
+        std::string controls = record.Value("control type=");
+        if (Contains(controls, '&')) ReplaceAll(controls, " & ", ", ");
+        out += record.RomName() + ";";
+        out += record.Description() + ";mame;";
+        out += record.Value("cloneof=") + ";";
+        out += record.Value("<year>") + ";";
+        out += record.Value("<manufacturer>") + ";";
+        out += record.Value("<category>") + ";";
+        out += record.Value("<nplayers>") + ";";
+        out += record.Value("rotate=") + ";";
+        out += controls + ";";
+        out += record.Value("%<driver.status") + ";";
+        out += "1;";
+        out += record.Value("%<display.type=") + ";";
+        out += ";\r\n";
+        return true;
+    });
+    return Finish(fileName, vn_.listText);
+}
+
+}  // namespace vantor

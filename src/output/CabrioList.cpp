@@ -1,0 +1,98 @@
+// "Cabrio": a Cabrio configuration with image folders, a named game list and five categories
+// per game.
+#include "ListWriter.h"
+#include "gamedata/RecordFields.h"
+#include "gamedata/TagTable.h"
+#include "gamedata/TextUtil.h"
+
+namespace vantor {
+
+namespace {
+
+// One value line per part of `text`, parts ending at `partEnd`; `stripChars` are dropped from the
+// front after each part. Always at least one line, so an empty text gives one empty value.
+void AppendValueParts(std::string text, std::string_view partEnd, char mark, std::string_view stripChars,
+                      std::string& out) {
+    text += partEnd;
+    while (Contains(text, mark)) {
+        std::size_t end = text.find(partEnd);
+        if (end == std::string::npos) end = text.size();
+        std::string part = text.substr(0, end);
+        text.erase(0, end);
+        TrimLeft(text, stripChars);
+        Trim(part);
+        out += "      <value>" + part + "</value>\r\n";
+    }
+}
+
+void AppendCategory(std::string_view name, std::string_view valueLines, std::string& out) {
+    out += "     <category>\r\n";
+    out += "      <name>";
+    out += name;
+    out += "</name>\r\n";
+    out += valueLines;
+    out += "     </category>\r\n";
+}
+
+}  // namespace
+
+bool ListWriter::WriteCabrioList(std::string& fileName, std::string_view keyList, std::int64_t count,
+                                 const std::string& listTitle, const std::string& logoFolder,
+                                 const std::string& screenshotFolder, const std::string& backgroundFolder) {
+    if (!CheckTarget(fileName)) return false;
+    Begin();
+    std::string& text = vn_.listText;
+    text = "<cabrio-config>\r\n";
+    text += " <locations>\r\n";
+    for (auto [type, folder] : {std::pair<const char*, const std::string*>{"logo", &logoFolder},
+                                {"screenshot", &screenshotFolder},
+                                {"background", &backgroundFolder}}) {
+        text += "  <location>\r\n";
+        text += std::string("   <type>") + type + "</type>\r\n";
+        text += "   <directory>" + *folder + "</directory>\r\n";
+        text += "  </location>\r\n";
+    }
+    text += " </locations>\r\n";
+    text += " <game-list>\r\n";
+    text += "  <name>" + listTitle + "</name>\r\n";
+    text += "  <games>\r\n";
+
+    const std::string& manufacturerTag = Tags().manufacturerTag[TagTable::Column()];
+    AppendEntries(keyList, count, true, [&](const ListedRecord& record, std::string& out) {
+        out += "   <game>\r\n";
+        out += "    <name>" + record.Description() + "</name>\r\n";
+        out += "    <rom-image>" + record.RomName() + ".zip</rom-image>\r\n";
+        out += "    <platform>Arcade</platform>\r\n";
+        out += "    <categories>\r\n";
+
+        std::string lines;
+        AppendValueParts(record.Value("<category>"), "/ ", '/', " /", lines);
+        AppendCategory("Genre", lines, out);
+
+        AppendCategory("Year", "      <value>" + record.Value("<year>") + "</value>\r\n", out);
+
+        std::string manufacturer = record.Value(manufacturerTag);
+        EncodeEntities(manufacturer);
+        AppendCategory("Manufacturer", "      <value>" + manufacturer + "</value>\r\n", out);
+
+        lines.clear();
+        AppendValueParts(record.Value("control type="), "& ", '&', " &", lines);
+        AppendCategory("Controls", lines, out);
+
+        // Only the first of several button counts ("4 & 6" gives 4).
+        std::string buttons = record.Value(Tags().buttonsKey) + " ";
+        buttons.erase(buttons.find(' '));
+        Trim(buttons);
+        AppendCategory("Buttons", "      <value>" + buttons + "</value>\r\n", out);
+
+        out += "    </categories>\r\n";
+        out += "   </game>\r\n";
+        return true;
+    });
+    text += "  </games>\r\n";
+    text += " </game-list>\r\n";
+    text += "</cabrio-config>\r\n";
+    return Finish(fileName, vn_.listText);
+}
+
+}  // namespace vantor

@@ -1,0 +1,86 @@
+#include "CsvColumns.h"
+
+#include "gamedata/TagTable.h"
+
+namespace vantor {
+
+namespace {
+constexpr unsigned kAll =
+    (1u << MameGame) | (1u << Dat) | (1u << MergedList) | (1u << SoftwareList) | (1u << MameMachine);
+constexpr unsigned kListing = (1u << MameGame) | (1u << MergedList);
+constexpr unsigned kMergedData = (1u << Dat) | (1u << MergedList);
+
+constexpr std::array<CsvColumn, kCsvColumnCount> kColumns = {{
+    {1904, "Description", "description", nullptr, "Description", kAll, -1},
+    {1906, "ROM Name", "rom-name", nullptr, "ROM Name", kAll, -1},
+    {1917, "Clone of", "clone-of", "cloneof=", "cloneof", kAll, -1},
+    {1918, "Driver", "driver", "sourcefile=", "driver", kAll, -1},
+    {1900, "Year", "year", "<year>", "Year", kListing, Dat},
+    {1901, "Manufacturer", "manufacturer", nullptr, "Manufacturer", kListing, Dat},
+    {1903, "# of Buttons", "buttons", "buttons=", "Buttons", kAll, -1},
+    {1902, "Controls", "controls", "control_type=", "Controls", kAll, -1},
+    {1910, "Cocktail", "cocktail", "cocktail=", "Cocktail Support", kAll, MameGame},
+    {1921, "Video Width", "video-width", "width=", "Screen Width", kListing, Dat},
+    {1924, "Video Height", "video-height", "height=", "Screen Height", kListing, Dat},
+    {1905, "Orientation", "orientation", "rotate=", "Rotate", kListing, Dat},
+    {1922, "Display Type", "display-type", "%<display.type", "Display Type", kListing, Dat},
+    {1920, "Refresh Rate", "refresh-rate", "refresh=", "Refresh Rate", kListing, -1},
+    {1911, "Emulation Status", "emulation-status", "emulation=", "Emulation Status", kListing, Dat},
+    {1916, "CHD", "chd", "disk_name=", "CHD name", kListing, -1},
+    {1915, "Category", "category", "<category>", "Category", kMergedData, MameGame},
+    {1923, "Controls XML", "controls-xml", "'<controls_info>'", "controlsXML_info", kMergedData, -1},
+    {1909, "Tilt", "tilt", "tilt=", "Tilt", kMergedData, MameGame},
+    {1908, "Alternating", "alternating", "alternating=", "Alternating", kMergedData, MameGame},
+    {1912, "# Players", "players", "numPlayers=", "Number of Players", kMergedData, MameGame},
+    {1913, "Uses Service", "uses-service", "usesService=", "Services", kMergedData, MameGame},
+    {1914, "Mirrored", "mirrored", "mirrored=", "Mirrored", kMergedData, MameGame},
+    {1919, "Version Added", "version-added", "<verAdded>", "Version Added", kMergedData, MameGame},
+}};
+}  // namespace
+
+const std::array<CsvColumn, kCsvColumnCount>& CsvColumns() {
+    return kColumns;
+}
+
+const CsvColumn* FindCsvColumn(std::string_view cliName) {
+    for (const CsvColumn& column : kColumns) {
+        if (cliName == column.cliName) return &column;
+    }
+    return nullptr;
+}
+
+std::string CsvColumnKey(const CsvColumn& column, int inputType) {
+    if (column.key != nullptr) return column.key;
+    const TagTable& tags = Tags();
+    const int type = TagTable::Column(inputType);
+    switch (column.boxId) {
+        case 1904:
+            return tags.descriptionTag[type];
+        case 1906:
+            return tags.startTag[type];
+        default:
+            return tags.manufacturerTag[type];
+    }
+}
+
+bool IsCsvColumnGathered(const CsvColumn& column, int inputType) {
+    return (column.gatheredTypes & (1u << TagTable::Column(inputType))) != 0;
+}
+
+CsvListOptions MakeCsvListOptions(const std::vector<const CsvColumn*>& columns, int inputType,
+                                  const std::string& delimiter, bool header) {
+    CsvListOptions options;
+    options.delimiter = delimiter;
+    bool first = true;
+    for (const CsvColumn* column : columns) {
+        if (column == nullptr || !IsCsvColumnGathered(*column, inputType)) continue;
+        options.columnKeys += CsvColumnKey(*column, inputType) + ",";
+        if (!first) options.headerLine += delimiter;
+        options.headerLine += column->heading;
+        first = false;
+    }
+    if (!header) options.headerLine.clear();
+    return options;
+}
+
+}  // namespace vantor

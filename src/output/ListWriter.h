@@ -1,0 +1,134 @@
+#pragma once
+// The list writers: each turns a key list (record keys, each followed by "|") into one list file
+// of its format. Every writer reads each listed record once at its key, builds the whole text in
+// memory and writes it at once, so a file is either complete or untouched. Given the preview
+// marker as file name, a writer hands the text back in `fileName` instead of writing it.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "gamedata/CVn.h"
+#include "gamedata/MasterFile.h"
+#include "gamedata/UserInterface.h"
+
+namespace vantor {
+
+// A file name no save dialog returns: "give me the text".
+inline constexpr const char* kPreviewMarker = "V*N";
+inline constexpr const char* kOutputOpenError = "Error opening output file for write!?";
+inline constexpr const char* kMameUifxHeader =
+    "[FOLDER_SETTINGS]\r\nRootFolderIcon cust1\r\nSubFolderIcon cust2\r\n\r\n[ROOT_FOLDER]\r\n";
+inline constexpr const char* kDefaultBatchTemplate = "copy %ROM%.zip c:\\mame\\roms";
+
+inline bool IsPreviewMarker(std::string_view fileName) {
+    return fileName == kPreviewMarker;
+}
+
+// What the list-title dialog hands the MaLa writer; only the two titles are written.
+struct MalaListOptions {
+    std::string listTitle;
+    std::string listSubtitle;
+    std::string extraText1;
+    std::string extraText2;
+    std::string secondText;
+    std::uint8_t flags = 0;
+};
+
+// The CSV choice: `columnKeys` each followed by ",", in output order; `headerLine` is the
+// headings joined by the delimiter, or "" for no header line.
+struct CsvListOptions {
+    std::string columnKeys;
+    std::string delimiter = ";";
+    std::string headerLine;
+};
+
+// One game record as the writers see it: the text and its lower-cased copy, so that every field
+// of a row is found without lower-casing the record again.
+class ListedRecord {
+  public:
+    ListedRecord(const CVn& vn, std::string text) : vn_(vn), text_(std::move(text)) {}
+    const std::string& Text() const { return text_; }
+    // All occurrences of the key list's keys from the start of the record.
+    std::string Value(std::string_view keyList) const;
+    std::string RomName() const;
+    std::string Description() const;
+
+  private:
+    const std::string& Lower() const;
+
+    const CVn& vn_;
+    std::string text_;
+    mutable std::string lower_;
+    mutable bool lowered_ = false;
+};
+
+class ListWriter {
+  public:
+    // `vn` keeps listText, listCount and valueSeparator; `file` is the master file the keys
+    // belong to; `ui` hears about files that cannot be written and sees the progress.
+    ListWriter(CVn& vn, const MasterFile& file, UserInterface& ui) : vn_(vn), file_(file), ui_(ui) {}
+
+    // Every writer returns false when its file could not be written; the user has then been
+    // told, and no file was created or changed.
+    bool WriteXmlList(std::string& fileName, std::string_view keyList, std::int64_t count);
+    bool WriteHyperSpinList(std::string& fileName, std::string_view keyList, std::int64_t count);
+    bool WriteCabrioList(std::string& fileName, std::string_view keyList, std::int64_t count,
+                         const std::string& listTitle, const std::string& logoFolder,
+                         const std::string& screenshotFolder, const std::string& backgroundFolder);
+    bool WriteMaximusList(std::string fileName, const std::string& romFolder, std::string_view keyList,
+                          std::int64_t count);
+    bool WriteMGalaxyList(std::string fileName, const std::string& romFolder, std::string_view keyList,
+                          std::int64_t count);
+    bool WriteKhameleonList(std::string& fileName, std::string_view keyList, std::int64_t count,
+                            const std::string& listTitle);
+    bool WriteAdvanceMenuList(std::string& fileName, std::string_view keyList, std::int64_t count);
+    bool WriteRomNameList(std::string& fileName, std::string_view keyList, std::int64_t count);
+    bool WriteAtomicFeList(std::string& fileName, std::string_view keyList, std::int64_t count);
+    bool WriteMameUifxList(std::string& fileName, const std::string& headerText, std::string_view keyList,
+                           std::int64_t count);
+    bool WriteBatchList(std::string& fileName, std::string_view keyList, std::int64_t count,
+                        const std::string& lineTemplate);
+    // Sets the engine's valueSeparator to the delimiter; it stays so for later lists.
+    bool WriteCsvList(std::string& fileName, std::string_view keyList, std::int64_t count,
+                      const CsvListOptions& options);
+    bool WriteMalaList(std::string fileName, const MalaListOptions& options, std::string_view keyList,
+                       std::int64_t count);
+    bool WriteAttractModeList(std::string& fileName, std::string_view keyList, std::int64_t count);
+    bool WriteMameWahList(std::string& fileName, std::string_view keyList, std::int64_t count);
+    bool WriteDescriptionList(std::string& fileName, std::string_view keyList, std::int64_t count);
+
+    // Each listed record, read at its key, is handed to `entry`, which appends the game's text to
+    // `out` and says whether the game counts; the texts reach listText in list order. With
+    // `encode` the record is entity-encoded first, as the XML formats want it.
+    using EntryFunction = std::function<bool(const ListedRecord& record, std::string& out)>;
+    void AppendEntries(std::string_view keyList, std::int64_t count, bool encode, const EntryFunction& entry);
+
+  private:
+    // False (after telling the user) when `fileName` plainly cannot be written; checked before
+    // any work so that a long list is not built for nothing.
+    bool CheckTarget(const std::string& fileName);
+    // Preview: the text goes back in `fileName`. Otherwise the file is written whole.
+    bool Finish(std::string& fileName, std::string_view bytes);
+    bool WriteTarget(const std::string& fileName, std::string_view bytes);
+    void Begin();
+    std::string ReadListedText(std::int64_t position);
+    bool WriteRomNames(std::string& fileName, std::string_view header, std::string_view lineEnd,
+                       std::string_view keyList, std::int64_t count);
+
+    CVn& vn_;
+    const MasterFile& file_;
+    UserInterface& ui_;
+};
+
+// The offsets of the first `count` keys of a key list: each key is the text up to the next "|",
+// read as hexadecimal with an optional "0x"; text that is not a number reads as 0.
+std::vector<std::int64_t> ParseKeyList(std::string_view keyList, std::int64_t count);
+
+// The working list's keys in row order, each followed by "|", a key equal to the one of the row
+// before left out. Returns the number of keys.
+std::int64_t BuildKeyList(const std::vector<std::string>& rowKeys, std::string& keyList);
+
+}  // namespace vantor

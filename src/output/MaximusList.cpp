@@ -1,0 +1,25 @@
+// "Maximus Arcade": one line that the front end's own converter turns into its list file.
+#include "ListWriter.h"
+#include "gamedata/TextUtil.h"
+
+namespace vantor {
+
+bool ListWriter::WriteMaximusList(std::string fileName, const std::string& romFolder,
+                                  std::string_view keyList, std::int64_t count) {
+    if (!CheckTarget(fileName)) return false;
+    Begin();
+    vn_.listText = "[";
+    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
+        out += "\"" + record.Description() + "\":";
+        out += " [#name: \"" + record.RomName() + "\",";
+        std::string parent = record.Value("cloneof=");
+        if (!parent.empty()) out += " #cloneof:\"" + parent + "\",";
+        out += " #path: \"" + romFolder + "\"], ";
+        return true;
+    });
+    TrimRight(vn_.listText, ", ");
+    vn_.listText += "]";
+    return WriteTarget(fileName, vn_.listText);
+}
+
+}  // namespace vantor

@@ -1,0 +1,140 @@
+// Every format on a small master file of every input type, against files written by hand; every
+// format with a preview must hand back exactly the bytes it saves.
+#include <gtest/gtest.h>
+
+#include "OutputTestSupport.h"
+#include "output/CsvColumns.h"
+#include "output/ListFormats.h"
+
+namespace vantor {
+namespace {
+
+struct Fixture {
+    const char* file;
+    std::vector<std::string> rows;  // ROM names in working-list order
+};
+
+const std::map<std::string, Fixture>& Fixtures() {
+    static const std::map<std::string, Fixture> fixtures = {
+        // Sorted by Name (so not in file order), with one game in two adjacent rows.
+        {"merged", {"merged.xml", {"lbreak", "pacman", "pacman", "puckman", "sf2", "cdgame"}}},
+        {"mamegame", {"mamegame.xml", {"mspacman", "twoyear"}}},  // file order
+        {"dat", {"dat.xml", {"1943kai", "1942"}}},
+        {"software", {"software.xml", {"smb", "smbj"}}},
+        {"machine", {"machine.xml", {"unkgame", "1942a", "1942"}}},
+        {"noheader", {"noheader.xml", {"first", "second"}}},
+    };
+    return fixtures;
+}
+
+struct GoldenCase {
+    GoldenCase(std::string f, ListFormat fmt, std::string g, bool hide = false, std::string v = "")
+        : fixture(std::move(f)), format(fmt), golden(std::move(g)), hideTags(hide), variant(std::move(v)) {}
+    std::string fixture;
+    ListFormat format;
+    std::string golden;  // file in tests/data/output/golden
+    bool hideTags;
+    std::string variant;  // extra option set, see OptionsFor
+};
+
+std::string CaseName(const ::testing::TestParamInfo<GoldenCase>& info) {
+    std::string name = info.param.fixture + "_" + FormatInfo(info.param.format).cliName;
+    if (info.param.hideTags) name += "_hidetags";
+    if (!info.param.variant.empty()) name += "_" + info.param.variant;
+    return name;
+}
+
+std::vector<GoldenCase> AllCases() {
+    std::vector<GoldenCase> cases;
+    for (const char* fixture : {"merged", "mamegame", "dat", "software", "machine"}) {
+        for (const ListFormatInfo& info : ListFormatTable()) {
+            std::string golden = std::string(fixture) + "." + info.cliName;
+            if (info.format == ListFormat::MultiFe) golden = std::string(fixture) + ".xml";
+            if (info.format == ListFormat::Mala) golden += ".hex";
+            cases.emplace_back(fixture, info.format, golden);
+        }
+    }
+    cases.emplace_back("noheader", ListFormat::Xml, "noheader.xml");
+    cases.emplace_back("noheader", ListFormat::MultiFe, "noheader.xml");
+    for (ListFormat format : {ListFormat::HyperSpin, ListFormat::Batch, ListFormat::Descriptions}) {
+        cases.emplace_back("merged", format,
+                           std::string("merged.") + FormatInfo(format).cliName + ".hidetags", true);
+    }
+    cases.emplace_back("merged", ListFormat::Mala, "merged.mala.hidetags.hex", true);
+    // The CSV description column is read without hiding tags.
+    cases.emplace_back("merged", ListFormat::Csv, "merged.csv", true);
+    cases.emplace_back("merged", ListFormat::Csv, "merged.csv.picked", false, "picked");
+    return cases;
+}
+
+SaveOptions OptionsFor(const GoldenCase& c, int inputType) {
+    SaveOptions options;
+    options.romFolder = "/roms/";
+    if (c.fixture == "merged") {
+        options.listTitle = c.format == ListFormat::Cabrio ? "My Games" : "Arcade Classics";
+        options.logoFolder = "/img/logos/";
+        options.backgroundFolder = "bg";
+        options.batchTemplate = "copy %ROM%.zip c:\\mame\\roms|rem %DESC% [%CHD%]";
+    } else if (c.fixture == "machine" && c.format == ListFormat::Mala) {
+        options.listTitle = "M";
+    }
+    std::vector<const CsvColumn*> columns;
+    if (c.variant == "picked") {
+        for (const char* name : {"version-added", "description", "controls", "chd", "year"}) {
+            columns.push_back(FindCsvColumn(name));
+        }
+        options.csv = MakeCsvListOptions(columns, inputType, ", ", false);
+    } else {
+        for (const CsvColumn& column : CsvColumns()) columns.push_back(&column);
+        options.csv = MakeCsvListOptions(columns, inputType, ";", true);
+    }
+    return options;
+}
+
+void PrintTo(const GoldenCase& c, std::ostream* out) {
+    *out << c.golden;
+}
+
+class ListWriterGoldenTest : public ::testing::TestWithParam<GoldenCase> {
+  protected:
+    void TearDown() override { g_hideTags = false; }
+};
+
+TEST_P(ListWriterGoldenTest, MatchesTheHandWrittenFile) {
+    const GoldenCase& c = GetParam();
+    g_hideTags = c.hideTags;
+    const Fixture& fixture = Fixtures().at(c.fixture);
+    MasterFile master;
+    test::OpenMaster(master, test::FixturePath(std::string("output/") + fixture.file));
+    std::string keyList;
+    std::int64_t count = BuildKeyList(test::KeysOf(master, fixture.rows), keyList);
+
+    std::string expected = test::ReadFileBytes(test::FixturePath("output/golden/" + c.golden));
+    ASSERT_FALSE(expected.empty()) << c.golden;
+    if (c.format == ListFormat::Mala) expected = test::ParseMalaNotation(expected);
+    const SaveOptions options = OptionsFor(c, g_inputType);
+
+    test::TempDir dir;
+    std::string fileName = dir.File("list.out");
+    test::ScriptedUserInterface ui;
+    CVn engine;
+    ListWriter writer(engine, master, ui);
+    ASSERT_TRUE(RunListWriter(writer, ui, c.format, fileName, keyList, count, options));
+    EXPECT_EQ(test::ReadFileBytes(fileName), expected);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.progressOpen, 0);
+
+    std::string preview = kPreviewMarker;
+    CVn previewEngine;
+    ListWriter previewWriter(previewEngine, master, ui);
+    bool handedBack = RunListWriter(previewWriter, ui, c.format, preview, keyList, count, options);
+    EXPECT_EQ(handedBack, FormatInfo(c.format).handsBackText);
+    if (handedBack) {
+        EXPECT_EQ(preview, expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFormats, ListWriterGoldenTest, ::testing::ValuesIn(AllCases()), CaseName);
+
+}  // namespace
+}  // namespace vantor
