@@ -1,0 +1,38 @@
+// Runs Debian's real MAME for its listing.
+#include <unistd.h>
+
+#include "UtilityTestHelpers.h"
+#include "gamedata/CFileTools.h"
+#include "utilities/MameRunner.h"
+
+namespace vantor::test {
+namespace {
+
+constexpr const char* kDebianMame = "/usr/games/mame";
+
+TEST(MameRunnerRealTest, DebiansMameGivesAListing) {
+    if (!FileExists(kDebianMame)) GTEST_SKIP() << kDebianMame << " is not installed";
+    // MAME's own folder is the link's folder, so the listing lands in our temporary folder.
+    TempDir dir;
+    std::string mame = dir.File("mame");
+    ASSERT_EQ(::symlink(kDebianMame, mame.c_str()), 0);
+    ASSERT_TRUE(IsMameProgram(mame));
+    ScriptedUserInterface ui;
+    std::string listing = RunMameListing(mame, ui);
+    ASSERT_EQ(listing, dir.File("listxml.xml")) << MessageTexts(ui);
+    EXPECT_EQ(ui.messages.size(), 1u);
+
+    MasterFile file;
+    ASSERT_TRUE(file.Open(listing));
+    EXPECT_GT(file.Size(), 100 * kMinimumListingSize);
+    g_inputType = UnknownInput;
+    CFileTools reader;
+    EXPECT_EQ(reader.DetectInputType(file), MameMachine);
+    std::string record;
+    EXPECT_NE(reader.ReadRecord(file, record, "<machine name=", -1), -1);
+    EXPECT_NE(record.find("<description>"), std::string::npos);
+    g_inputType = UnknownInput;
+}
+
+}  // namespace
+}  // namespace vantor::test
