@@ -12,7 +12,7 @@ namespace vantor::test {
 namespace {
 
 class MameRunnerTest : public UtilityTest {
-protected:
+  protected:
     // A stand-in for MAME: a shell script that notes how it was run and prints `bytes` bytes.
     std::string FakeMame(const std::string& folder, long bytes, int status = 0) {
         std::string script = "#!/bin/sh\necho \"$# $1 $(pwd)\" > \"" + dir.File("called.txt") +
@@ -45,8 +45,8 @@ TEST_F(MameRunnerTest, ShortOrFailedOutputIsRejectedAndKeepsTheEarlierListing) {
     EXPECT_EQ(RunMameListing(mame, ui), "");
     mame = FakeMame("emu", 2 * kMinimumListingSize, 3);
     EXPECT_EQ(RunMameListing(mame, ui), "");
-    EXPECT_EQ(MessageTexts(ui), std::string(kMameCoaxMessage) + "\n" + kMameListingInvalid + "\n" + kMameCoaxMessage +
-                                    "\n" + kMameListingInvalid + "\n");
+    EXPECT_EQ(MessageTexts(ui), std::string(kMameCoaxMessage) + "\n" + kMameListingInvalid + "\n" +
+                                    kMameCoaxMessage + "\n" + kMameListingInvalid + "\n");
     EXPECT_EQ(ReadFileBytes(dir.File("emu/listxml.xml")), "earlier listing");
     EXPECT_EQ(ui.progressOpen, 0);
 }
