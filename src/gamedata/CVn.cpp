@@ -125,8 +125,10 @@ std::int64_t CVn::GetFieldValues(std::string_view record, std::string_view lower
                 offset = FindText(lowerRecord, key, std::max(next, offset + 1));
             }
         }
-        if (!valueSeparator.empty()) ReplaceAll(keyValues, valueSeparator, "_");
+        // The last " & " goes first: a separator holding a blank or "&" (a CSV delimiter of " ")
+        // would otherwise turn it into "_&_" at the end of every value.
         TrimRight(keyValues, " &");
+        if (!valueSeparator.empty()) ReplaceAll(keyValues, valueSeparator, "_");
         out += keyValues;
         if (!list.empty()) out += valueSeparator;
     }
