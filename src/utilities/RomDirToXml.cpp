@@ -11,7 +11,8 @@ void RemoveAllNoCase(std::string& text, std::string_view part) {
     std::string lower = ToLowerAscii(text);
     std::string out;
     std::size_t copied = 0;
-    for (std::size_t at = lower.find(part); at != std::string::npos; at = lower.find(part, at + part.size())) {
+    for (std::size_t at = lower.find(part); at != std::string::npos;
+         at = lower.find(part, at + part.size())) {
         out.append(text, copied, at - copied);
         copied = at + part.size();
     }

@@ -1,0 +1,52 @@
+// A MaLa list of real games, written by the list writer and read back by the converter.
+#include "UtilityTestHelpers.h"
+#include "gamedata/CVn.h"
+#include "gamedata/TextUtil.h"
+#include "output/ListWriter.h"
+#include "utilities/ListConverters.h"
+
+namespace vantor::test {
+namespace {
+
+TEST(ListRoundTripRealTest, MalaListOfThreeHundredRealGames) {
+    std::string listing = RealListXmlPath();
+    if (listing.empty()) GTEST_SKIP() << "the real MAME listing has not been generated";
+    g_inputType = UnknownInput;
+    MasterFile master;
+    ASSERT_TRUE(OpenUtilityInput(master, listing));
+    // Every 97th game, whatever its texts hold.
+    CFileTools reader;
+    CVn vn;
+    std::string record;
+    std::string keys;
+    std::vector<std::string> names;
+    reader.Rewind(master);
+    const std::string startTag = Tags().startTag[TagTable::Column()];
+    for (int i = 0; names.size() < 300; ++i) {
+        std::int64_t position = reader.ReadRecord(master, record, startTag, -1);
+        ASSERT_NE(position, -1);
+        if (i % 97 != 0) continue;
+        names.push_back(vn.GetRomName(record));
+        keys += FormatRecordKey(position) + "|";
+    }
+    TempDir dir;
+    ScriptedUserInterface ui;
+    ListWriter writer(vn, master, ui);
+    ASSERT_TRUE(
+        writer.WriteMalaList(dir.File("real.mlg"), MalaListOptions{"Real", "", "", "", "", 0}, keys, 300));
+    std::string bytes = ReadFileBytes(dir.File("real.mlg"));
+    MalaList list = ReadMalaList(bytes);
+    EXPECT_TRUE(list.valid);
+    EXPECT_FALSE(list.damaged);
+    EXPECT_EQ(list.romNames, names);
+
+    ui.answers = {dir.File("real.mlg"), dir.File("back.xml")};
+    UtilityResult result = RunMalaToXml(ConverterInputs{listing, dir.Path(), ""}, ui);
+    ASSERT_TRUE(result.written) << MessageTexts(ui);
+    EXPECT_EQ(result.games, 300);
+    EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
+    g_inputType = UnknownInput;
+}
+
+}  // namespace
+}  // namespace vantor::test

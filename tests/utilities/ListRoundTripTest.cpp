@@ -1,0 +1,89 @@
+// Lists written by the list writers and read back by the converters.
+#include "UtilityTestHelpers.h"
+#include "gamedata/TextUtil.h"
+#include "output/ListWriter.h"
+#include "utilities/ListConverters.h"
+
+namespace vantor::test {
+namespace {
+
+class ListRoundTripTest : public UtilityTest {
+  protected:
+    void SetUp() override {
+        UtilityTest::SetUp();
+        ASSERT_TRUE(OpenUtilityInput(master, UtilityFixture("master.xml")));
+        index.Build(master);
+    }
+    std::string KeyList(const std::vector<std::string>& names) const {
+        std::string keys;
+        for (const std::string& name : names) keys += FormatRecordKey(index.FindRecordKey(name)) + "|";
+        return keys;
+    }
+    // The records of `output` by ROM name, in file order.
+    static std::vector<std::string> Games(const std::string& output) {
+        std::vector<std::string> names;
+        for (std::size_t at = output.find("<game name=\""); at != std::string::npos;
+             at = output.find("<game name=\"", at + 1)) {
+            std::size_t start = at + 12;
+            names.push_back(output.substr(start, output.find('"', start) - start));
+        }
+        return names;
+    }
+
+    MasterFile master;
+    MasterFileIndex index;
+    CVn vn;
+};
+
+TEST_F(ListRoundTripTest, MalaListOfThreeGamesComesBackInListOrder) {
+    ListWriter writer(vn, master, ui);
+    MalaListOptions options;
+    options.listTitle = "Round trip";
+    std::vector<std::string> names = {"puckman", "abc", "pacman"};
+    ASSERT_TRUE(writer.WriteMalaList(dir.File("list.mlg"), options, KeyList(names), 3));
+
+    ui.answers = {dir.File("list.mlg"), dir.File("back.xml")};
+    ConverterInputs inputs{UtilityFixture("master.xml"), dir.Path(), ""};
+    UtilityResult result = RunMalaToXml(inputs, ui);
+    ASSERT_TRUE(result.written) << MessageTexts(ui);
+    std::string output = ReadFileBytes(dir.File("back.xml"));
+    EXPECT_EQ(Games(output), names);
+    EXPECT_NE(output.find(
+                  "\t<game name=\"pacman\" sourcefile=\"pacman.c\" cloneof=\"puckman\" romof=\"puckman\">\r\n"
+                  "\t\t<description>Pac-Man (Midway)</description>\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
+    EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n");
+}
+
+TEST_F(ListRoundTripTest, MalaListOfManyGamesKeepsEveryName) {
+    // 262 games: the count field holds 06 01, and names come back whatever their number.
+    std::vector<std::string> names;
+    std::string keys;
+    for (int i = 0; i < 262; ++i) {
+        std::string name = i % 3 == 0 ? "galaga" : i % 3 == 1 ? "pacmanf" : "abc";
+        names.push_back(name);
+        keys += FormatRecordKey(index.FindRecordKey(name)) + "|";
+    }
+    ListWriter writer(vn, master, ui);
+    ASSERT_TRUE(writer.WriteMalaList(dir.File("many.mlg"), MalaListOptions{}, keys, 262));
+    MalaList list = ReadMalaList(ReadFileBytes(dir.File("many.mlg")));
+    EXPECT_TRUE(list.valid);
+    EXPECT_FALSE(list.damaged);
+    EXPECT_EQ(list.romNames, names);
+}
+
+TEST_F(ListRoundTripTest, MaximusListWithACloneComesBack) {
+    ListWriter writer(vn, master, ui);
+    std::vector<std::string> names = {"pacman", "galaga"};
+    ASSERT_TRUE(writer.WriteMaximusList(dir.File("maximus.txt"), "/home/me/roms/", KeyList(names), 2));
+    EXPECT_NE(ReadFileBytes(dir.File("maximus.txt")).find("#cloneof:"), std::string::npos);
+
+    ui.answers = {dir.File("maximus.txt")};
+    ConverterInputs inputs{UtilityFixture("master.xml"), dir.Path(), dir.File("back.xml")};
+    ASSERT_TRUE(RunMaximusToXml(inputs, ui).written) << MessageTexts(ui);
+    EXPECT_EQ(Games(ReadFileBytes(dir.File("back.xml"))), names);
+}
+
+}  // namespace
+}  // namespace vantor::test
