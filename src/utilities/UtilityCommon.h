@@ -22,12 +22,16 @@ inline constexpr const char* kUtilityRomFolderReadError = "Error reading the ROM
 
 inline constexpr const char* kUtilityXmlFilter = "xml files (*.xml)|*.xml";
 
+// What a utility run leaves for the settings window.
 struct UtilityResult {
-    // The file was written completely; `outputPath` is the new input file.
+    // The output file was written completely. Only then does `outputPath` become the settings'
+    // input file (edit 1025); after a failure any earlier file of that name is untouched.
     bool written = false;
-    // The user cancelled before anything happened.
+    // The user cancelled a question; nothing happened.
     bool cancelled = false;
+    // The output file, once chosen.
     std::string outputPath;
+    // Game records written.
     std::int64_t games = 0;
 };
 
