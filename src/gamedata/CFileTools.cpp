@@ -25,7 +25,8 @@ void CFileTools::Attach(const MasterFile& file) {
         atEnd_ = false;
         readSize_ = kSmallRead;
     }
-    if (buffer_.empty()) buffer_.resize(kDefaultBuffer);
+    // Small at first: most readers fetch a few records by position; scans grow it below.
+    if (buffer_.empty()) buffer_.resize(2 * kSmallRead);
 }
 
 void CFileTools::Seek(const MasterFile& file, std::int64_t position) {
@@ -57,7 +58,11 @@ bool CFileTools::Refill(const MasterFile& file) {
         buffer_.resize(kDefaultBuffer);
         buffer_.shrink_to_fit();
     }
-    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
+    if (end_ == buffer_.size()) {
+        buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
+    } else if (buffer_.size() < kDefaultBuffer && readSize_ >= kLargeRead) {
+        buffer_.resize(kDefaultBuffer);  // reading on and on: a scan
+    }
     // A buffer grown for a long line is filled whole: small reads would make the line quadratic.
     std::size_t want = buffer_.size() > kDefaultBuffer ? buffer_.size() - end_
                                                        : std::min(buffer_.size() - end_, std::max(readSize_, kSmallRead));

@@ -14,6 +14,9 @@ const char* const kMacroFileMissing =
     "Error, cannot find vnmacros.txt file in the folder Vantor is in.\r\nThis file came with the distribution "
     "package, make sure it's unzipped along with vantor.exe";
 
+const char* const kMacroExpansionTooLong =
+    "Error, the macros of vnmacros.txt make the search text longer than 4 MB.\r\nCheck the definitions in that file.";
+
 namespace {
 
 constexpr int kProgressEveryRecords = 512;
@@ -167,6 +170,17 @@ void ExpandMacros(std::string& text, const std::string& macroFilePath) {
         std::string replacement = line.substr(equals + 1);
         TrimRight(name);
         Trim(replacement);
+        if (!name.empty() && replacement.size() > name.size()) {
+            std::size_t count = 0;
+            for (std::size_t at = FindText(text, name); at != std::string::npos; at = FindText(text, name, at + name.size())) {
+                ++count;
+            }
+            // A definition that names itself doubles the text each time: stop before it grows
+            // without bound.
+            if (text.size() + count * (replacement.size() - name.size()) > kMaxExpandedSearchBytes) {
+                throw CErrorMessage(kMacroExpansionTooLong);
+            }
+        }
         ReplaceAll(text, name, replacement);
     }
 }

@@ -51,6 +51,9 @@ std::string PrepareSearchText(const std::string& findText, const std::string& ma
 // throws the missing-file message, but only when the text holds "@".
 void ExpandMacros(std::string& text, const std::string& macroFilePath);
 extern const char* const kMacroFileMissing;
+// Macros that would make the search text longer than this stop the search with the message below.
+inline constexpr std::size_t kMaxExpandedSearchBytes = 4 * 1024 * 1024;
+extern const char* const kMacroExpansionTooLong;
 
 // What the input check decided; the window and the command line act on it.
 struct InputCheck {

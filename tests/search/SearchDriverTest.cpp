@@ -189,6 +189,20 @@ TEST(MacroTest, ExpansionInFileOrder) {
     EXPECT_THROW(PrepareSearchText("  \t ", ""), CErrorMessage);
 }
 
+TEST(MacroTest, SelfNamingDefinitionsStopInsteadOfGrowingForever) {
+    TempDir dir;
+    std::string definitions;
+    for (int i = 0; i < 200; ++i) definitions += "@A = @A@A\n";
+    std::string macros = dir.Write("vnmacros.txt", definitions);
+    std::string text = "@A";
+    try {
+        ExpandMacros(text, macros);
+        FAIL() << "expanded to " << text.size() << " bytes";
+    } catch (const CErrorMessage& error) {
+        EXPECT_EQ(error.text, kMacroExpansionTooLong);
+    }
+}
+
 TEST(DetailsTest, HidesRomLinesForBothLineEnds) {
     const std::string record =
         "\t<machine name=\"a\">\n\t\t<description>A</description>\n\t\t<rom name=\"a.1\" size=\"1\"/>\n"

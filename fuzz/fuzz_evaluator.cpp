@@ -1,0 +1,37 @@
+// The compiled evaluator against the literal rewriting: the same answer and the same error on
+// every expression and record. Input: the expression, a line feed, the record.
+#include <optional>
+
+#include "FuzzSupport.h"
+#include "gamedata/CErrorMessage.h"
+#include "search/Evaluator.h"
+
+using namespace vantor;
+
+namespace {
+struct Outcome {
+    bool rejects = false;
+    std::optional<std::string> error;
+    bool operator==(const Outcome&) const = default;
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 8192) return 0;  // the literal algorithm is quadratic in the expression
+    auto parts = fuzz::SplitInput(data, size, 2);
+    std::string expression(parts[0]), record(parts[1]);
+    Outcome literal, compiled;
+    try {
+        literal.rejects = Evaluate(record, expression);
+    } catch (const CErrorMessage& e) {
+        literal.error = e.text;
+    }
+    try {
+        CompiledExpression program(expression);
+        compiled.rejects = program.Rejects(PreparedRecord(record));
+    } catch (const CErrorMessage& e) {
+        compiled.error = e.text;
+    }
+    if (!(literal == compiled)) fuzz::Fail("evaluators differ on [" + expression + "]");
+    return 0;
+}

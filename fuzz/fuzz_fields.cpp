@@ -1,0 +1,42 @@
+// GetFieldValues and the other field operations on arbitrary records and key lists.
+// Input: the key list, a line feed, an options line (separator), a line feed, the record.
+#include "FuzzSupport.h"
+#include "gamedata/CErrorMessage.h"
+#include "gamedata/CVn.h"
+#include "gamedata/RecordFields.h"
+#include "gamedata/TagTable.h"
+
+using namespace vantor;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 16384) return 0;
+    auto parts = fuzz::SplitInput(data, size, 3);
+    std::string keyList(parts[0]), record(parts[2]);
+    CVn vn;
+    vn.valueSeparator = std::string(parts[1].substr(0, 3));
+    g_inputType = parts[1].empty() ? 0 : static_cast<unsigned char>(parts[1][0]) % kInputTypeCount;
+    g_hideTags = parts[1].size() > 1 && (parts[1][1] & 1);
+    std::string out;
+    for (bool all : {false, true}) {
+        for (std::int64_t start : {std::int64_t{0}, std::int64_t{7}, static_cast<std::int64_t>(record.size())}) {
+            try {
+                std::int64_t found = vn.GetFieldValues(record, keyList, out, start, all);
+                if (found < 0 || found > static_cast<std::int64_t>(record.size())) fuzz::Fail("offset outside the record");
+            } catch (const CErrorMessage& error) {
+                if (error.text != kMissingQuoteError) fuzz::Fail("unexpected error " + error.text);
+            }
+        }
+    }
+    vn.GetRomName(record);
+    vn.GetDescription(record);
+    std::int64_t pos = 0;
+    vn.GetAttributeValue(record, pos, keyList, "status", out);
+
+    std::string value = record;
+    EncodeEntities(value);
+    if (value.find('<') != std::string::npos || value.find('>') != std::string::npos) fuzz::Fail("bracket left");
+    DecodeEntities(value);
+    std::string whole = record;
+    EncodeRecordEntities(whole);
+    return 0;
+}

@@ -1,0 +1,27 @@
+// Macro expansion with arbitrary definitions. Input: the search text, a line feed, the file.
+#include "FuzzSupport.h"
+#include "gamedata/CErrorMessage.h"
+#include "search/SearchDriver.h"
+
+using namespace vantor;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 16384) return 0;
+    auto parts = fuzz::SplitInput(data, size, 2);
+    fuzz::MemoryFile definitions(parts[1]);
+    std::string text(parts[0]);
+    std::string before = text;
+    try {
+        ExpandMacros(text, definitions.Path());
+    } catch (const CErrorMessage& error) {
+        if (error.text != kMacroExpansionTooLong) fuzz::Fail("unexpected error " + error.text);
+        return 0;
+    }
+    if (before.find('@') == std::string::npos && text != before) fuzz::Fail("text without @ changed");
+    try {
+        PrepareSearchText(before, definitions.Path());
+    } catch (const CErrorMessage& error) {
+        if (error.text != kNothingToSearchFor && error.text != kMacroExpansionTooLong) fuzz::Fail("unexpected error " + error.text);
+    }
+    return 0;
+}
