@@ -97,7 +97,7 @@ TEST_F(RomScanTest, EmptyFolderAndGarbageMasterFile) {
 
     g_inputType = UnknownInput;
     roms = dir.File("roms");
-    EXPECT_TRUE(Scan(dir.Write("garbage.xml", std::string("\0\1\2 not xml\n\xff", 15))).written);
+    EXPECT_TRUE(Scan(dir.Write("garbage.xml", std::string("\0\1\2 not xml\n\xff", 13))).written);
     EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), "\r\n</>");
 }
 
