@@ -94,6 +94,30 @@ std::vector<const CsvColumn*> ParseColumns(const std::string& list) {
     return columns;
 }
 
+// Every game, as "List all ROMs" lists them (every record the reader finds, the expression "="
+// rejects none), with no more than the sort needs: the key, and the Name when `withNames`.
+std::vector<MatchEntry> EveryGame(CVn& vn, const MasterFile& file, bool withNames, ProgressSink& progress) {
+    std::vector<MatchEntry> entries;
+    const std::string& startTag = Tags().startTag[TagTable::Column()];
+    std::string record, lowerRecord;
+    vn.reader.Rewind(file);
+    for (std::size_t count = 1;; ++count) {
+        std::int64_t position = vn.reader.ReadRecord(file, record, startTag, -1);
+        if (record.empty() || position == -1) break;
+        MatchEntry& entry = entries.emplace_back();
+        entry.key = FormatRecordKey(position);
+        if (withNames) {
+            lowerRecord.assign(record);
+            ToLowerAsciiInPlace(lowerRecord);
+            entry.description = vn.GetDescription(record, lowerRecord);
+            if (entry.description.empty()) entry.description = "Unknown";
+        }
+        if (count % 512 == 0) progress.Progress(vn.reader.Tell(), file.Size());
+    }
+    progress.Progress(file.Size(), file.Size());
+    return entries;
+}
+
 int RunSave(CliContext& context, std::vector<std::string>& args) {
     std::string findText, keysFile, outFile;
     const bool byFind = TakeOption(args, "--find", findText);
@@ -189,7 +213,11 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
         std::vector<MatchEntry> entries;
         CliProgress progress(context.ui);
         context.ui.ProgressShow("Scanning input file for matches...", "");
-        ScanForMatches(searchEngine, context.master, &progress, &entries);
+        if (byFind) {
+            ScanForMatches(searchEngine, context.master, &progress, &entries);
+        } else {
+            entries = EveryGame(searchEngine, context.master, !keepOrder, progress);
+        }
         context.ui.ProgressClose();
         // As the working list sorts a batch that arrives: by Name.
         if (!keepOrder) {

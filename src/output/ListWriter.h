@@ -49,7 +49,13 @@ struct CsvListOptions {
 // of a row is found without lower-casing the record again.
 class ListedRecord {
   public:
+    explicit ListedRecord(const CVn& vn) : vn_(vn) {}
     ListedRecord(const CVn& vn, std::string text) : vn_(vn), text_(std::move(text)) {}
+    // The text to fill with the next record; the buffers are reused from record to record.
+    std::string& Renew() {
+        lowered_ = false;
+        return text_;
+    }
     const std::string& Text() const { return text_; }
     // All occurrences of the key list's keys from the start of the record.
     std::string Value(std::string_view keyList) const;
@@ -114,18 +120,24 @@ class ListWriter {
     bool Finish(std::string& fileName, std::string_view bytes);
     bool WriteTarget(const std::string& fileName, std::string_view bytes);
     void Begin();
-    std::string ReadListedText(std::int64_t position);
+    // The record at `position` as read with an empty start key.
+    void ReadListedText(std::int64_t position, std::string& text);
     bool WriteRomNames(std::string& fileName, std::string_view header, std::string_view lineEnd,
                        std::string_view keyList, std::int64_t count);
 
     CVn& vn_;
     const MasterFile& file_;
     UserInterface& ui_;
+    std::string found_;  // reused by ReadListedText
 };
 
 // The offsets of the first `count` keys of a key list: each key is the text up to the next "|",
 // read as hexadecimal with an optional "0x"; text that is not a number reads as 0.
 std::vector<std::int64_t> ParseKeyList(std::string_view keyList, std::int64_t count);
+
+// False when EncodeRecordEntities cannot change `text`: it holds no "&" or "'", no doubled angle
+// bracket and no "<u" (of "<unknown>").
+bool RecordMayNeedEncoding(std::string_view text);
 
 // The working list's keys in row order, each followed by "|", a key equal to the one of the row
 // before left out. Returns the number of keys.

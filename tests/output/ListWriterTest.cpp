@@ -5,6 +5,7 @@
 
 #include "OutputTestSupport.h"
 #include "gamedata/FileIo.h"
+#include "gamedata/RecordFields.h"
 #include "output/CsvColumns.h"
 #include "output/ListFormats.h"
 #include "output/MalaList.h"
@@ -359,6 +360,42 @@ TEST_F(ListWriterTest, FormatTable) {
     EXPECT_EQ(SaveDialogFilter(FormatInfo(ListFormat::RomNames)), "text files (*.txt)");
     EXPECT_EQ(FindFormatByCliName("mamewah"), &FormatInfo(ListFormat::MameWah));
     EXPECT_EQ(FindFormatByCliName("MAMEWah"), nullptr);
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+TEST(RecordEncodingCheck, SaysNoOnlyWhenEncodingChangesNothing) {
+    for (std::string text :
+         {"",         "&",    "'",   "<<",  ">>",    "<unknown>",  "a & b",
+          "Jerry's",  "x<<y", "a>>", "<u",  "&amp;", "&#39;",      "<game name=\"a\">\n</game>\n",
+          "<a>\n<b>", "u<",   "> >", "< <", "abc'",  "plain text", "<upd>",
+          "a&"}) {
+        std::string encoded = text;
+        EncodeRecordEntities(encoded);
+        if (!RecordMayNeedEncoding(text)) {
+            EXPECT_EQ(encoded, text) << text;
+        }
+    }
+    for (const char* text :
+         {"&", "'", "<<", ">>", "<unknown>", "x&", "x'", "long text ... <unknown> ... end"}) {
+        EXPECT_TRUE(RecordMayNeedEncoding(text)) << text;
+    }
+    // Past the first block of the check as well.
+    std::string longText(10000, 'a');
+    EXPECT_FALSE(RecordMayNeedEncoding(longText));
+    for (std::size_t at : {0u, 4095u, 4096u, 4097u, 8191u, 9999u}) {
+        std::string withAmp = longText;
+        withAmp[at] = '&';
+        EXPECT_TRUE(RecordMayNeedEncoding(withAmp)) << at;
+    }
+    std::string pairAcross = longText;
+    pairAcross[4095] = '>';
+    pairAcross[4096] = '>';
+    EXPECT_TRUE(RecordMayNeedEncoding(pairAcross));
 }
 
 }  // namespace
