@@ -108,23 +108,32 @@ void ListTable::ReplaceRows(std::vector<Row> rows, int sortedColumn, bool ascend
     inSortOrder_ = sortedColumn >= 0;
 }
 
-void ListTable::MergeRows(std::vector<Row> rows, int column, bool ascending) {
-    if (!inSortOrder_ || column != sortColumn_ || ascending != sortAscending_ || column < 0 ||
-        column >= ColumnCount()) {
-        AppendRows(std::move(rows));
-        Sort(column, ascending);
-        return;
-    }
-    std::size_t middle = rows_.size();
-    for (Row& row : rows) Fit(row);
-    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+std::vector<int> ListTable::MergeRows(std::vector<Row> rows, int column, bool ascending) {
+    const bool merge = inSortOrder_ && column == sortColumn_ && ascending == sortAscending_ && column >= 0 &&
+                       column < ColumnCount();
+    const std::size_t middle = rows_.size();
+    AppendRows(std::move(rows));
+    if (!merge) return Sort(column, ascending);
+    inSortOrder_ = true;
+    std::vector<int> order(rows_.size());
+    std::iota(order.begin(), order.end(), 0);
     const auto col = static_cast<std::size_t>(column);
     // std::inplace_merge is stable: of equal rows, the old ones stay first.
-    std::inplace_merge(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(middle), rows_.end(),
-                       [&](const Row& a, const Row& b) {
-                           return ascending ? CompareListText(a[col], b[col]) < 0
-                                            : CompareListText(b[col], a[col]) < 0;
+    std::inplace_merge(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(middle), order.end(),
+                       [&](int a, int b) {
+                           const std::string& left = rows_[static_cast<std::size_t>(a)][col];
+                           const std::string& right = rows_[static_cast<std::size_t>(b)][col];
+                           return ascending ? CompareListText(left, right) < 0 : CompareListText(right, left) < 0;
                        });
+    return Permute(std::move(order));
+}
+
+std::vector<int> ListTable::Permute(std::vector<int> order) {
+    std::vector<Row> arranged;
+    arranged.reserve(rows_.size());
+    for (int index : order) arranged.push_back(std::move(rows_[static_cast<std::size_t>(index)]));
+    rows_.swap(arranged);
+    return order;
 }
 
 std::vector<int> ListTable::Sort(int column, bool ascending) {
@@ -141,11 +150,7 @@ std::vector<int> ListTable::Sort(int column, bool ascending) {
         const std::string& right = rows_[static_cast<std::size_t>(b)][col];
         return ascending ? CompareListText(left, right) < 0 : CompareListText(right, left) < 0;
     });
-    std::vector<Row> sorted;
-    sorted.reserve(rows_.size());
-    for (int index : order) sorted.push_back(std::move(rows_[static_cast<std::size_t>(index)]));
-    rows_.swap(sorted);
-    return order;
+    return Permute(std::move(order));
 }
 
 int ListTable::FindFirstChar(char c) const {

@@ -3,6 +3,7 @@
 // every cell's text kept by the table itself, so sorting never asks the owner for data.
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vantor {
@@ -49,8 +50,11 @@ class ListTable {
     void ReplaceRows(std::vector<Row> rows, int sortedColumn = -1, bool ascending = true);
     // Adds rows sorted by `column` and leaves the whole table as a stable sort by that column of
     // the old rows followed by the new ones would: a merge when the table is already in that
-    // order, a full sort otherwise.
-    void MergeRows(std::vector<Row> rows, int column, bool ascending);
+    // order, a full sort otherwise. Returns the permutation: element i is the index, in the old
+    // rows followed by the new ones, of the row now at i.
+    std::vector<int> MergeRows(std::vector<Row> rows, int column, bool ascending);
+    // Moves every row out, leaving the table empty.
+    std::vector<Row> TakeRows() { return std::exchange(rows_, {}); }
 
     // Stable sort by one column with CompareListText. Returns the permutation applied:
     // element i is the old index of the row now at i.
@@ -67,6 +71,8 @@ class ListTable {
 
   private:
     void Fit(Row& row) const;
+    // Puts the rows into `order` (old indexes) and returns it.
+    std::vector<int> Permute(std::vector<int> order);
 
     std::vector<ListColumn> columns_;
     std::vector<Row> rows_;

@@ -1,0 +1,50 @@
+#include "Application.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#include "AppIcon.h"
+#include "AppState.h"
+#include "MainDlg.h"
+#include "QtUserInterface.h"
+#include "WelcomeDlg.h"
+#include "gamedata/AppPaths.h"
+#include "gamedata/RegistryKey.h"
+#include "gamedata/TagTable.h"
+
+namespace vantor::app {
+
+std::unique_ptr<CMainDlg> CreateMainWindow() {
+    RegisterMetaTypes();
+    // Relative names (the utilities' logs) land in the per-user data folder.
+    QDir::setCurrent(FromBytes(EnsureUserDataFolder()));
+
+    Settings settings = Settings::Load();
+    bool firstRun = false;
+    if (settings.keyExists) {
+        g_hideTags = settings.hideTags;
+    } else {
+        REvodOrivado welcome;
+        if (welcome.exec() != QDialog::Accepted) return nullptr;
+        firstRun = true;
+    }
+    return std::make_unique<CMainDlg>(settings.inputXmlFile, settings.hideSha1s, firstRun);
+}
+
+int RunVantor(QApplication& application) {
+    application.setApplicationName(QStringLiteral("Vantor"));
+    application.setWindowIcon(AppIcon());
+    // The result windows stay open on their own; the program ends with the main window.
+    application.setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<CMainDlg> mainWindow = CreateMainWindow();
+    if (!mainWindow) return 0;
+    QObject::connect(mainWindow.get(), &CMainDlg::Closed, &application, &QApplication::quit,
+                     Qt::QueuedConnection);
+    mainWindow->show();
+    QTimer::singleShot(0, mainWindow.get(), &CMainDlg::Initialise);
+    return application.exec();
+}
+
+}  // namespace vantor::app

@@ -1,0 +1,30 @@
+#pragma once
+// "View Details": the record of one game, found by its ROM name from the top of the master file,
+// read on a worker thread and shown in a text window titled with the game's name.
+#include <QObject>
+#include <string>
+
+class QWidget;
+
+namespace vantor::app {
+
+class DetailsView : public QObject {
+    Q_OBJECT
+  public:
+    explicit DetailsView(QWidget* owner);
+
+    // Starts reading; the window opens (modal over the owner) when the text is ready. A second
+    // request while one is being read is ignored.
+    void Show(const std::string& name, const std::string& romName, bool hideRomNames);
+    bool Busy() const { return busy_; }
+
+  Q_SIGNALS:
+    // The text window has been opened; `text` is what it shows.
+    void Opened(const std::string& text);
+
+  private:
+    QWidget* owner_;
+    bool busy_ = false;
+};
+
+}  // namespace vantor::app

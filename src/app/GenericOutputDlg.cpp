@@ -1,0 +1,59 @@
+#include "GenericOutputDlg.h"
+
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include "AppIcon.h"
+#include "QtUserInterface.h"
+#include "gamedata/FileIo.h"
+
+namespace vantor::app {
+
+CGenericOutputDlg::CGenericOutputDlg(const std::string& windowTitle, const std::string& displayText,
+                                     bool saveEnabled, QWidget* parent)
+    : QDialog(parent), original_(displayText) {
+    setObjectName(QStringLiteral("genericOutputDlg"));
+    setWindowTitle(FromBytes(windowTitle));
+    setWindowIcon(AppIcon());
+    setSizeGripEnabled(true);
+
+    edit_ = new QPlainTextEdit(this);
+    edit_->setObjectName(QStringLiteral("id1065"));
+    edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QString text = FromBytes(displayText);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    edit_->setPlainText(text);
+    edit_->document()->setModified(false);
+
+    save_ = new QPushButton(QStringLiteral("Save"), this);
+    save_->setObjectName(QStringLiteral("id1068"));
+    save_->setAutoDefault(false);
+    save_->setVisible(saveEnabled);
+    connect(save_, &QPushButton::clicked, this, &CGenericOutputDlg::OnSave);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(edit_, 1);
+    layout->addWidget(save_, 0, Qt::AlignLeft);
+    resize(720, 520);
+}
+
+std::string CGenericOutputDlg::DisplayText() const {
+    if (!edit_->document()->isModified()) return original_;
+    // The window shows plain line ends; the lists it shows have CR LF ones.
+    QString text = edit_->toPlainText();
+    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return ToBytes(text);
+}
+
+void CGenericOutputDlg::OnSave() {
+    std::string path;
+    if (!AskForFile(this, FileQuestion::Save, "Save file as...", "txt files (*.txt)|*.txt", "txt", path))
+        return;
+    WriteFileAtomically(path, DisplayText());
+}
+
+}  // namespace vantor::app

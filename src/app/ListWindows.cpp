@@ -1,0 +1,143 @@
+#include "ListWindows.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "AppIcon.h"
+#include "DetailsView.h"
+#include "ProgressDlg.h"
+#include "QtUserInterface.h"
+#include "SortableListCtrl.h"
+
+namespace vantor::app {
+
+namespace {
+// A fill that ends sooner than this shows no progress window at all.
+constexpr int kProgressDelayMs = 300;
+}  // namespace
+
+CVNListDlg::CVNListDlg(Kind kind, QWidget* parent) : QDialog(parent), kind_(kind) {
+    setObjectName(kind == Kind::FullList ? QStringLiteral("fullListDlg") : QStringLiteral("searchItemsDlg"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(AppIcon());
+    setSizeGripEnabled(true);
+
+    list_ = new SortableListCtrl(this);
+    list_->setObjectName(QStringLiteral("id1062"));
+    list_->SetColumns(kGameListColumns);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    // The template's buttons exist but stay hidden.
+    const struct {
+        const char* name;
+        const char* text;
+    } hidden[] = {{"id1", "OK"}, {"id2", "Cancel"}, {"id1068", ""}};
+    for (const auto& button : hidden) {
+        auto* push = new QPushButton(QString::fromUtf8(button.text), this);
+        push->setObjectName(QString::fromUtf8(button.name));
+        push->setAutoDefault(false);
+        push->hide();
+    }
+
+    addAction_ = new QAction(QStringLiteral("Add to your list"), this);
+    addAction_->setObjectName(QStringLiteral("id32774"));
+    detailsAction_ = new QAction(QStringLiteral("View Details"), this);
+    detailsAction_->setObjectName(QStringLiteral("id32773"));
+    connect(addAction_, &QAction::triggered, this, &CVNListDlg::AddToWorkingList);
+    connect(detailsAction_, &QAction::triggered, this, &CVNListDlg::ShowDetails);
+    connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        menu.addAction(addAction_);
+        menu.addAction(detailsAction_);
+        menu.exec(list_->viewport()->mapToGlobal(pos));
+    });
+    connect(list_, &QAbstractItemView::doubleClicked, this, &CVNListDlg::ShowDetails);
+    connect(list_, &SortableListCtrl::FirstCharTyped, this, &CVNListDlg::JumpToFirstChar);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(list_);
+    resize(560, 520);
+
+    fill_ = new ListFillThread(this);
+    connect(fill_, &ListFillThread::Filled, this, &CVNListDlg::OnFilled);
+    connect(fill_, &ListFillThread::Progress, this, &CVNListDlg::OnFillProgress);
+    details_ = new DetailsView(this);
+    progressDelay_ = new QTimer(this);
+    progressDelay_->setSingleShot(true);
+    connect(progressDelay_, &QTimer::timeout, this, &CVNListDlg::ShowProgressLater);
+}
+
+CVNListDlg::~CVNListDlg() = default;
+
+int CVNListDlg::PendingFills() const {
+    return fill_->Pending();
+}
+
+void CVNListDlg::ReceiveEntries(const HandOver& handOver) {
+    // The search results take the hide setting before their fill, the full list after it; with
+    // fills on their own thread both simply take it with the batch.
+    const bool fills = kind_ == Kind::SearchResults || !handOver.entries.empty();
+    if (fills && !progressDelay_->isActive() && !progress_) progressDelay_->start(kProgressDelayMs);
+    fill_->Request(handOver, kind_ == Kind::SearchResults);
+}
+
+void CVNListDlg::ShowProgressLater() {
+    if (fill_->Pending() == 0) return;
+    progress_ = std::make_unique<CProgressDlg>(nullptr);
+    progress_->Show(true, 1000, QStringLiteral("Building list, one moment please..."), QString());
+}
+
+void CVNListDlg::OnFillProgress(quint64, qint64 done, qint64 total) {
+    if (progress_) progress_->SetProgress(done, total);
+}
+
+void CVNListDlg::OnFilled(FillResultPtr result) {
+    if (result->hasRows) {
+        entryCount_ = static_cast<int>(result->rows.size());
+        list_->Model()->ReplaceRows(std::move(result->rows), kNameColumn, true);
+        list_->header()->setSortIndicatorShown(true);
+        list_->header()->setSortIndicator(kNameColumn, Qt::AscendingOrder);
+        setWindowTitle(FromBytes(FormatCountTitle(result->handOver.titleFormat, entryCount_)));
+    }
+    if (result->handOver.setsHideRomNames) hideRomNames_ = result->handOver.hideRomNames;
+    if (fill_->Pending() == 0) {
+        progressDelay_->stop();
+        progress_.reset();
+    }
+    ShowWindow();
+    Q_EMIT BatchShown();
+}
+
+void CVNListDlg::ShowWindow() {
+    show();
+    raise();
+    activateWindow();
+    list_->setFocus();
+}
+
+void CVNListDlg::AddToWorkingList() {
+    HandOver handOver;
+    handOver.entries = EntriesFromGameRows(list_->Table(), list_->SelectedRows());
+    handOver.setsHideRomNames = false;
+    Q_EMIT EntriesForWorkingList(handOver);
+}
+
+void CVNListDlg::ShowDetails() {
+    const int row = list_->FirstSelectedRow();
+    if (row < 0) return;
+    const ListTable& table = list_->Table();
+    details_->Show(table.Cell(row, kNameColumn), table.Cell(row, kRomNameColumn), hideRomNames_);
+}
+
+void CVNListDlg::JumpToFirstChar(char c) {
+    const int row = list_->Table().FindFirstChar(c);
+    if (row >= 0) list_->JumpToRow(row);
+}
+
+}  // namespace vantor::app

@@ -1,0 +1,82 @@
+#pragma once
+// The two result windows of the main window's searches: the full list ("List all ROMs") and the
+// search results ("ROM Search"). Each is a modeless top-level window; batches reach it through
+// ReceiveEntries (a queued connection), are turned into rows on its own fill thread and shown in
+// the order they came.
+#include <QDialog>
+#include <QPointer>
+#include <string>
+
+#include "AppState.h"
+#include "ListFillWorker.h"
+
+class QAction;
+class QTimer;
+
+namespace vantor::app {
+
+class CProgressDlg;
+class DetailsView;
+class SortableListCtrl;
+
+class CVNListDlg : public QDialog {
+    Q_OBJECT
+  public:
+    enum class Kind { FullList, SearchResults };
+
+    ~CVNListDlg() override;
+
+    SortableListCtrl* List() const { return list_; }
+    int EntryCount() const { return entryCount_; }
+    bool HideRomNames() const { return hideRomNames_; }
+    // Batches handed over and not yet shown.
+    int PendingFills() const;
+
+    // The context menu's commands.
+    void AddToWorkingList();
+    void ShowDetails();
+    void JumpToFirstChar(char c);
+
+  public Q_SLOTS:
+    void ReceiveEntries(const vantor::app::HandOver& handOver);
+
+  Q_SIGNALS:
+    // "Add to your list": the selected rows for the working list.
+    void EntriesForWorkingList(const vantor::app::HandOver& handOver);
+    // A batch has been shown (after its fill, if it had one).
+    void BatchShown();
+
+  protected:
+    CVNListDlg(Kind kind, QWidget* parent);
+
+  private:
+    void OnFilled(FillResultPtr result);
+    void OnFillProgress(quint64 ticket, qint64 done, qint64 total);
+    void ShowProgressLater();
+    void ShowWindow();
+
+    Kind kind_;
+    SortableListCtrl* list_;
+    ListFillThread* fill_;
+    DetailsView* details_;
+    QAction* addAction_;
+    QAction* detailsAction_;
+    int entryCount_ = 0;
+    bool hideRomNames_ = false;
+    std::unique_ptr<CProgressDlg> progress_;
+    QTimer* progressDelay_;
+};
+
+class CVNAllROMsListDlg : public CVNListDlg {
+    Q_OBJECT
+  public:
+    explicit CVNAllROMsListDlg(QWidget* parent = nullptr) : CVNListDlg(Kind::FullList, parent) {}
+};
+
+class CVNSearchItemsListDlg : public CVNListDlg {
+    Q_OBJECT
+  public:
+    explicit CVNSearchItemsListDlg(QWidget* parent = nullptr) : CVNListDlg(Kind::SearchResults, parent) {}
+};
+
+}  // namespace vantor::app

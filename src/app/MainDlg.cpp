@@ -1,0 +1,467 @@
+#include "MainDlg.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QThread>
+#include <QVBoxLayout>
+#include <chrono>
+#include <optional>
+
+#include "AppIcon.h"
+#include "ListWindows.h"
+#include "OutputWindow.h"
+#include "ProgressDlg.h"
+#include "QtUserInterface.h"
+#include "SearchDialogs.h"
+#include "VantorSettingsDlg.h"
+#include "gamedata/AppPaths.h"
+#include "gamedata/MasterFile.h"
+#include "search/SearchDriver.h"
+
+namespace vantor::app {
+
+namespace {
+
+constexpr const char* kFindKey =
+    "Key:  & = AND    | = OR    ! = NOT    _=Space character    'any grouped text'";
+constexpr const char* kTriStateHint = "Check all that apply.\nA grey tick means don't care.";
+constexpr const char* kCategoriesHint =
+    "Check all that you want in your list.\nA grey tick means don't care.";
+
+QString ObjectName(int id) {
+    return QStringLiteral("id%1").arg(id);
+}
+
+Qt::CheckState ToQt(CheckState state) {
+    switch (state) {
+        case CheckState::Checked:
+            return Qt::Checked;
+        case CheckState::Indeterminate:
+            return Qt::PartiallyChecked;
+        case CheckState::Unchecked:
+            break;
+    }
+    return Qt::Unchecked;
+}
+
+// Scan progress from the worker thread to the progress window, a few dozen times a second at
+// most; each update is queued to the window's thread.
+class QueuedProgress : public ProgressSink {
+  public:
+    explicit QueuedProgress(CProgressDlg* window) : window_(window) {}
+    void Progress(std::int64_t done, std::int64_t total) override {
+        const auto now = std::chrono::steady_clock::now();
+        if (done < total && now - last_ < std::chrono::milliseconds(20)) return;
+        last_ = now;
+        CProgressDlg* window = window_;
+        QMetaObject::invokeMethod(
+            window, [window, done, total] { window->SetProgress(done, total); }, Qt::QueuedConnection);
+    }
+
+  private:
+    CProgressDlg* window_;
+    std::chrono::steady_clock::time_point last_{};
+};
+
+}  // namespace
+
+CMainDlg::CMainDlg(std::string inputXmlPath, bool hideRomNames, bool firstRun, QWidget* parent)
+    : QDialog(parent),
+      inputXmlPath_(std::move(inputXmlPath)),
+      hideRomNames_(hideRomNames),
+      firstRun_(firstRun) {
+    RegisterMetaTypes();
+    setObjectName(QStringLiteral("mainDlg"));
+    setWindowTitle(QString::fromUtf8(kMainWindowTitle));
+    setWindowIcon(AppIcon());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
+    BuildWindow();
+    model_.SetChangeListener([this](bool rebuilt) { OnCriteriaChanged(rebuilt); });
+    SyncCriteriaWidgets();
+
+    fullList_ = std::make_unique<CVNAllROMsListDlg>();
+    output_ = std::make_unique<CVNOutput>();
+    search_ = std::make_unique<CVNSearchItemsListDlg>();
+    connect(this, &CMainDlg::EntriesForWorkingList, output_.get(), &CVNOutput::ReceiveEntries,
+            Qt::QueuedConnection);
+    connect(this, &CMainDlg::EntriesForFullList, fullList_.get(), &CVNListDlg::ReceiveEntries,
+            Qt::QueuedConnection);
+    connect(this, &CMainDlg::EntriesForSearchResults, search_.get(), &CVNListDlg::ReceiveEntries,
+            Qt::QueuedConnection);
+    for (CVNListDlg* window : {fullList_.get(), search_.get()}) {
+        connect(window, &CVNListDlg::EntriesForWorkingList, output_.get(), &CVNOutput::ReceiveEntries,
+                Qt::QueuedConnection);
+    }
+}
+
+CMainDlg::~CMainDlg() {
+    model_.SetChangeListener({});
+}
+
+void CMainDlg::BuildWindow() {
+    // The small groups side by side on top, the long lists of tick boxes below them.
+    auto* small = new QHBoxLayout;
+    small->addWidget(BuildGroup(CriteriaGroup::Cabinet, QStringLiteral("Cabinet"), nullptr, 1), 1);
+    small->addWidget(BuildGroup(CriteriaGroup::Orientation, QStringLiteral("Orientation"), nullptr, 1), 1);
+    small->addWidget(BuildGroup(CriteriaGroup::Buttons, QStringLiteral("Buttons"), nullptr, 1), 1);
+    small->addWidget(BuildGroup(CriteriaGroup::Region, QStringLiteral("Region"), nullptr, 1), 1);
+    small->addWidget(BuildGroup(CriteriaGroup::Misc, QStringLiteral("Misc"), nullptr, 1), 1);
+
+    auto* lists = new QHBoxLayout;
+    lists->addWidget(BuildGroup(CriteriaGroup::Controls, QStringLiteral("Controls"), kTriStateHint, 4), 4);
+    lists->addWidget(BuildGroup(CriteriaGroup::Players, QStringLiteral("Players"), kTriStateHint, 2), 2);
+
+    auto* criteria = new QVBoxLayout;
+    criteria->addLayout(small);
+    criteria->addLayout(lists);
+    criteria->addWidget(
+        BuildGroup(CriteriaGroup::Categories, QStringLiteral("Categories"), kCategoriesHint, 6));
+
+    auto* findLabel = new QLabel(QStringLiteral("-find:"), this);
+    findEdit_ = new QLineEdit(this);
+    findEdit_->setObjectName(QStringLiteral("id1800"));
+    findLabel->setBuddy(findEdit_);
+    auto* findRow = new QHBoxLayout;
+    findRow->addWidget(findLabel);
+    findRow->addWidget(findEdit_, 1);
+    auto* key = new QLabel(QString::fromUtf8(kFindKey), this);
+    key->setObjectName(QStringLiteral("findKey"));
+    key->setIndent(findLabel->sizeHint().width() + 6);
+
+    goButton_ = new QPushButton(QStringLiteral("Go!"), this);
+    goButton_->setObjectName(QStringLiteral("id1"));
+    goButton_->setDefault(true);
+    auto makeButton = [this](int id, const char* text) {
+        auto* button = new QPushButton(QString::fromUtf8(text), this);
+        button->setObjectName(ObjectName(id));
+        button->setAutoDefault(false);
+        return button;
+    };
+    QPushButton* listAll = makeButton(1068, "List all ROMs");
+    QPushButton* romSearch = makeButton(1030, "ROM Search");
+    QPushButton* settings = makeButton(1052, "Settings and Tools");
+    QPushButton* history = makeButton(1094, "H");
+    history->setToolTip(QStringLiteral("Search History"));
+    history->setFixedWidth(history->sizeHint().height() + 8);
+    for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
+    connect(goButton_, &QPushButton::clicked, this, &CMainDlg::OnGo);
+    connect(listAll, &QPushButton::clicked, this, &CMainDlg::OnListAllRoms);
+    connect(romSearch, &QPushButton::clicked, this, &CMainDlg::OnRomSearch);
+    connect(settings, &QPushButton::clicked, this, &CMainDlg::OpenSettings);
+    connect(history, &QPushButton::clicked, this, &CMainDlg::OnHistoryButton);
+    findRow->addWidget(history);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(goButton_);
+    buttons->addWidget(listAll);
+    buttons->addWidget(romSearch);
+    buttons->addStretch(1);
+    buttons->addWidget(settings);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(criteria, 1);
+    layout->addSpacing(4);
+    layout->addLayout(findRow);
+    layout->addWidget(key);
+    layout->addSpacing(4);
+    layout->addLayout(buttons);
+    // Wide enough for the initial "-find:" text.
+    resize(std::max(980, sizeHint().width()), sizeHint().height());
+}
+
+QGroupBox* CMainDlg::BuildGroup(CriteriaGroup group, const QString& title, const char* hint, int columns) {
+    auto* box = new QGroupBox(title, this);
+    auto* layout = new QVBoxLayout(box);
+    layout->setSpacing(2);
+    if (hint != nullptr) {
+        auto* label = new QLabel(QString::fromUtf8(hint), box);
+        label->setObjectName(QStringLiteral("hint"));
+        layout->addWidget(label);
+        layout->addSpacing(2);
+    }
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(2);
+    layout->addLayout(grid);
+    int cell = 0;
+    QWidget* anyNone = nullptr;
+    for (const CriterionInfo& info : CriteriaControls()) {
+        if (info.group != group) continue;
+        QWidget* widget = MakeCriterionWidget(info);
+        widget->setParent(box);
+        if (info.id == criteria_id::kAnyNone) {
+            anyNone = widget;  // below the category boxes
+            continue;
+        }
+        if (info.kind == CriterionKind::Combo) {
+            // The group's title names the combo box; it takes a row of its own.
+            grid->addWidget(widget, cell / columns, cell % columns, 1, columns, Qt::AlignLeft);
+            cell += columns;
+            continue;
+        }
+        grid->addWidget(widget, cell / columns, cell % columns);
+        ++cell;
+    }
+    if (anyNone != nullptr) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(anyNone);
+        row->addStretch(1);
+        layout->addLayout(row);
+    }
+    return box;
+}
+
+QWidget* CMainDlg::MakeCriterionWidget(const CriterionInfo& info) {
+    const QString label = QString::fromUtf8(info.label);
+    QWidget* widget = nullptr;
+    switch (info.kind) {
+        case CriterionKind::TriState:
+        case CriterionKind::TwoState: {
+            QAbstractButton* button = nullptr;
+            if (info.id == criteria_id::kAnyNone) {
+                auto* push = new QPushButton(label);
+                push->setCheckable(true);
+                push->setAutoDefault(false);
+                button = push;
+            } else {
+                auto* box = new QCheckBox(label);
+                box->setTristate(info.kind == CriterionKind::TriState);
+                button = box;
+            }
+            // The model decides the new state (three-state boxes go unticked, ticked, grey) and
+            // every widget is set from it again.
+            connect(button, &QAbstractButton::clicked, this, [this, id = info.id] {
+                if (syncing_) return;
+                if (!model_.Click(id)) SyncCriteriaWidgets();
+            });
+            widget = button;
+            break;
+        }
+        case CriterionKind::Radio: {
+            auto* radio = new QRadioButton(label);
+            radio->setAutoExclusive(false);
+            connect(radio, &QAbstractButton::clicked, this, [this, id = info.id] {
+                if (syncing_) return;
+                if (!model_.Click(id)) SyncCriteriaWidgets();
+            });
+            widget = radio;
+            break;
+        }
+        case CriterionKind::Combo: {
+            auto* combo = new QComboBox;
+            for (const std::string& item : ComboItems(info.id)) combo->addItem(FromBytes(item));
+            combo->setMaxVisibleItems(18);
+            connect(combo, &QComboBox::currentIndexChanged, this, [this, id = info.id](int index) {
+                if (syncing_ || index == model_.ComboIndex(id)) return;
+                if (!model_.SetComboIndex(id, index)) SyncCriteriaWidgets();
+            });
+            widget = combo;
+            break;
+        }
+    }
+    widget->setObjectName(ObjectName(info.id));
+    criteria_.insert(info.id, widget);
+    return widget;
+}
+
+void CMainDlg::SyncCriteriaWidgets() {
+    syncing_ = true;
+    for (const CriterionInfo& info : CriteriaControls()) {
+        QWidget* widget = criteria_.value(info.id);
+        if (widget == nullptr) continue;
+        widget->setEnabled(model_.IsEnabled(info.id));
+        const CheckState state = model_.Check(info.id);
+        if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+            box->setCheckState(ToQt(state));
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            button->setChecked(state == CheckState::Checked);
+        } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            combo->setCurrentIndex(model_.ComboIndex(info.id));
+        }
+    }
+    syncing_ = false;
+}
+
+void CMainDlg::OnCriteriaChanged(bool findTextRebuilt) {
+    SyncCriteriaWidgets();
+    if (findTextRebuilt) SetFindText(model_.FindText());
+}
+
+void CMainDlg::SetFindText(const std::string& text) {
+    findEdit_->setText(FromBytes(text));
+    findEdit_->setCursorPosition(0);  // the start of a long expression matters most
+}
+
+void CMainDlg::Initialise() {
+    if (initialised_) return;
+    initialised_ = true;
+    if (firstRun_) {
+        OpenSettings();
+    } else {
+        OpenInputFile();
+    }
+    model_.ApplyInitialState();
+    g_fullListReady = false;
+    LoadSearchHistory(history_);
+}
+
+void CMainDlg::OpenSettings() {
+    if (scanRunning_) return;
+    CVantorSettingsDlg dialog(this);
+    dialog.exec();
+    // Taken over whatever the dialog returned.
+    inputXmlPath_ = dialog.InputXmlPath();
+    hideRomNames_ = dialog.HideRomNames();
+    g_masterFile.Close();
+    OpenInputFile();
+}
+
+void CMainDlg::OpenInputFile() {
+    InputCheck check = vantor::OpenInputFile(g_masterFile, inputXmlPath_);
+    g_fullListReady = false;
+    goButton_->setEnabled(check.opened);
+    for (const InputCheck::Message& message : check.messages)
+        ShowMessageBox(this, message.icon, message.text);
+    model_.ApplyInputCheck(check);
+}
+
+void CMainDlg::ShowError(const CErrorMessage& error) {
+    ShowMessageBox(this, error.Icon(), error.text);
+}
+
+void CMainDlg::RunScan(const char* progressText, std::function<void(ProgressSink&)> work,
+                       std::function<void()> done) {
+    scanRunning_ = true;
+    ++scanCount_;
+    progress_ = new CProgressDlg(this);
+    progress_->Show(true, 1000, QString::fromUtf8(progressText), QString());
+    auto sink = std::make_shared<QueuedProgress>(progress_);
+    QThread* thread = QThread::create([work = std::move(work), sink] { work(*sink); });
+    thread->setObjectName(QStringLiteral("scan"));
+    connect(thread, &QThread::finished, this, [this, thread, done = std::move(done)] {
+        thread->wait();
+        thread->deleteLater();
+        delete progress_;
+        progress_ = nullptr;
+        scanRunning_ = false;
+        done();
+        Q_EMIT ScanFinished();
+    });
+    thread->start();
+}
+
+void CMainDlg::OnGo() {
+    if (scanRunning_ || !goButton_->isEnabled()) return;
+    std::string searchText;
+    try {
+        searchText = PrepareSearchText(ToBytes(findEdit_->text()), FindDataFile("vnmacros.txt"));
+    } catch (const CErrorMessage& error) {
+        ShowError(error);
+        return;
+    }
+    PushSearchHistory(history_, searchText);
+    engine_.expression = searchText;
+    auto error = std::make_shared<std::optional<CErrorMessage>>();
+    RunScan(
+        "Scanning input file for matches...",
+        [this, error](ProgressSink& sink) {
+            try {
+                ScanForMatches(engine_, g_masterFile, &sink);
+            } catch (const CErrorMessage& thrown) {
+                *error = thrown;
+            }
+        },
+        [this, error] {
+            if (*error) {
+                ShowError(**error);
+                return;
+            }
+            HandOver handOver;
+            handOver.entries = std::move(engine_.listText);
+            handOver.hideRomNames = hideRomNames_;
+            Q_EMIT EntriesForWorkingList(handOver);
+        });
+}
+
+void CMainDlg::OnListAllRoms() {
+    if (scanRunning_) return;
+    if (g_fullListReady) {
+        // Built already: the window shows the list it holds.
+        HandOver handOver;
+        handOver.setsHideRomNames = false;
+        Q_EMIT EntriesForFullList(handOver);
+        return;
+    }
+    engine_.expression = kListAllExpression;
+    RunScan(
+        "Generating Full List. This could take a minute or two...",
+        [this](ProgressSink& sink) { ScanForMatches(engine_, g_masterFile, &sink); },
+        [this] {
+            HandOver handOver;
+            handOver.entries = std::move(engine_.listText);
+            handOver.titleFormat = "Full list of %d ROMs";
+            handOver.hideRomNames = hideRomNames_;
+            Q_EMIT EntriesForFullList(handOver);
+            g_fullListReady = true;
+        });
+}
+
+void CMainDlg::OnRomSearch() {
+    if (scanRunning_) return;
+    CSearchDlg dialog(previousRomSearch_, this);
+    dialog.exec();  // after Cancel the text it opened with is searched again
+    std::string text = dialog.Text();
+    if (text.empty()) return;
+    previousRomSearch_ = text;
+    RunScan(
+        "Searching...", [this, text](ProgressSink& sink) { RomSearch(engine_, g_masterFile, text, &sink); },
+        [this] {
+            const bool none = engine_.listCount == 0;
+            HandOver handOver;
+            handOver.entries = std::move(engine_.listText);
+            handOver.titleFormat = "Found %d ROMs";
+            handOver.hideRomNames = hideRomNames_;
+            Q_EMIT EntriesForSearchResults(handOver);
+            if (none) ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
+        });
+}
+
+void CMainDlg::OnHistoryButton() {
+    CSearchHistoryDlg dialog(history_.entries(), this);
+    dialog.exec();
+    if (dialog.Chosen()) SetFindText(dialog.ChosenText());
+    history_.SetEntries(dialog.Entries());
+}
+
+void CMainDlg::reject() {
+    // Escape does not end the program: only the close box does.
+}
+
+void CMainDlg::closeEvent(QCloseEvent* event) {
+    if (scanRunning_) {
+        event->ignore();
+        return;
+    }
+    if (!closed_) {
+        closed_ = true;
+        output_->ClearAndHide();
+        fullList_->hide();
+        search_->hide();
+        g_masterFile.Close();
+        QtUserInterface ui(this);
+        SaveSearchHistory(history_, ui);
+    }
+    event->accept();
+    Q_EMIT Closed();
+}
+
+}  // namespace vantor::app

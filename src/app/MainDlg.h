@@ -1,0 +1,109 @@
+#pragma once
+// The main window: the criteria (mirrored from a CriteriaModel, which builds the "-find:" text),
+// the search buttons, the settings and the history. Scans run on a worker thread behind a
+// window-modal progress window, so two never run at once; their results go to the three result
+// windows through queued signals.
+#include <QDialog>
+#include <QHash>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "AppState.h"
+#include "gamedata/CVn.h"
+#include "gamedata/UserInterface.h"
+#include "search/CriteriaModel.h"
+#include "search/SearchHistory.h"
+
+class QLineEdit;
+class QPushButton;
+class QGroupBox;
+
+namespace vantor::app {
+
+class CProgressDlg;
+class CVNListDlg;
+class CVNOutput;
+
+inline constexpr const char* kMainWindowTitle = "Vantor build 032";
+
+class CMainDlg : public QDialog {
+    Q_OBJECT
+  public:
+    CMainDlg(std::string inputXmlPath, bool hideRomNames, bool firstRun, QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    // The window's initialisation: the settings on a first run (else the input check), the
+    // initial criteria, the search history. Runs once, after the window is shown.
+    void Initialise();
+
+    void OpenSettings();
+    void OpenInputFile();
+    void OnGo();
+    void OnListAllRoms();
+    void OnRomSearch();
+    void OnHistoryButton();
+
+    CVNOutput* OutputWindow() const { return output_.get(); }
+    CVNListDlg* FullListWindow() const { return fullList_.get(); }
+    CVNListDlg* SearchWindow() const { return search_.get(); }
+    const CriteriaModel& Criteria() const { return model_; }
+    const SearchHistory& History() const { return history_; }
+    const std::string& InputXmlPath() const { return inputXmlPath_; }
+    bool HideRomNames() const { return hideRomNames_; }
+    bool FirstRun() const { return firstRun_; }
+    bool ScanRunning() const { return scanRunning_; }
+    // The progress window of the running scan, or null.
+    CProgressDlg* ScanProgress() const { return progress_; }
+    // Scans started since the window opened (a shown list that needed none does not count).
+    int ScanCount() const { return scanCount_; }
+
+  Q_SIGNALS:
+    void EntriesForWorkingList(const vantor::app::HandOver& handOver);
+    void EntriesForFullList(const vantor::app::HandOver& handOver);
+    void EntriesForSearchResults(const vantor::app::HandOver& handOver);
+    void ScanFinished();
+    // The window has closed: the history is saved and the program may end.
+    void Closed();
+
+  protected:
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildWindow();
+    QGroupBox* BuildGroup(CriteriaGroup group, const QString& title, const char* hint, int columns);
+    QWidget* MakeCriterionWidget(const CriterionInfo& info);
+    void SyncCriteriaWidgets();
+    void OnCriteriaChanged(bool findTextRebuilt);
+    void SetFindText(const std::string& text);
+    // Runs `work` on a worker thread behind the progress window; `done` runs on this thread after.
+    void RunScan(const char* progressText, std::function<void(ProgressSink&)> work,
+                 std::function<void()> done);
+    void ShowError(const CErrorMessage& error);
+
+    std::string inputXmlPath_;
+    bool hideRomNames_;
+    bool firstRun_;
+    bool initialised_ = false;
+    bool closed_ = false;
+
+    CriteriaModel model_;
+    SearchHistory history_;
+    CVn engine_;  // the searches' engine; only the running scan touches it
+    std::string previousRomSearch_;
+    bool scanRunning_ = false;
+    int scanCount_ = 0;
+    CProgressDlg* progress_ = nullptr;
+    bool syncing_ = false;
+
+    QHash<int, QWidget*> criteria_;
+    QLineEdit* findEdit_ = nullptr;
+    QPushButton* goButton_ = nullptr;
+
+    std::unique_ptr<CVNListDlg> fullList_;
+    std::unique_ptr<CVNOutput> output_;
+    std::unique_ptr<CVNListDlg> search_;
+};
+
+}  // namespace vantor::app

@@ -1,0 +1,80 @@
+#pragma once
+// The output window with the working list: batches from "Go!" and from the list windows' "Add to
+// your list" are added, sorted by name; rows can be deleted, jumped to and viewed in detail; the
+// format box and the save and preview buttons lead to the list writers. Closing the window clears
+// the list.
+#include <QDialog>
+#include <string>
+
+#include "AppState.h"
+#include "ListFillWorker.h"
+
+class QAction;
+class QComboBox;
+class QPushButton;
+
+namespace vantor::app {
+
+class DetailsView;
+class SortableListCtrl;
+
+// The seventeen formats in the order of the format box (alphabetical, case ignored).
+const QStringList& ListFormatNames();
+
+class CVNOutput : public QDialog {
+    Q_OBJECT
+  public:
+    explicit CVNOutput(QWidget* parent = nullptr);
+    ~CVNOutput() override;
+
+    SortableListCtrl* List() const { return list_; }
+    QComboBox* FormatBox() const { return formatBox_; }
+    int EntryCount() const { return entryCount_; }
+    bool HideRomNames() const { return hideRomNames_; }
+    bool PreviewMode() const { return previewMode_; }
+    std::string& BatchTemplate() { return batchTemplate_; }
+    int PendingFills() const;
+
+    void DeleteSelected();
+    void ShowDetails();
+    void JumpToFirstChar(char c);
+    void UpdatePreviewButton();
+    // "Save List to file"; with previewMode_ set, "Preview List".
+    void SaveList();
+    void PreviewList();
+    // Hides the window and empties the list.
+    void ClearAndHide();
+
+  public Q_SLOTS:
+    void ReceiveEntries(const vantor::app::HandOver& handOver);
+
+  Q_SIGNALS:
+    void BatchShown();
+
+  protected:
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void OnFilled(FillResultPtr result);
+    void UpdateTitle(const char* format);
+
+    SortableListCtrl* list_;
+    QComboBox* formatBox_;
+    QPushButton* saveButton_;
+    QPushButton* previewButton_;
+    QAction* deleteAction_;
+    QAction* detailsAction_;
+    ListFillThread* fill_;
+    DetailsView* details_;
+    int entryCount_ = 0;
+    bool hideRomNames_ = false;
+    bool previewMode_ = false;
+    std::string batchTemplate_ = "copy %ROM%.zip c:\\mame\\roms";
+    // Batches that arrived after the window was closed and before their fill came back belong
+    // to the new list; fills requested before the close do not.
+    quint64 clearedBefore_ = 0;
+    quint64 lastTicket_ = 0;
+};
+
+}  // namespace vantor::app

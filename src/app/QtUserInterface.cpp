@@ -1,0 +1,153 @@
+#include "QtUserInterface.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QStringList>
+
+#include "ProgressDlg.h"
+
+namespace vantor::app {
+
+namespace {
+
+MessageHook& Hook() {
+    static MessageHook hook;
+    return hook;
+}
+
+FileDialogHook& FileHook() {
+    static FileDialogHook hook;
+    return hook;
+}
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Stop:
+            return QMessageBox::Critical;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// "xml files (*.xml)|*.xml|csv files (*.csv)|*.csv" becomes Qt's ";;"-joined filter; the
+// description already names its pattern.
+QString ToQtFilter(const std::string& filter) {
+    QStringList parts = FromBytes(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        const QString& pattern = parts[i + 1];
+        filters << (description.contains(pattern)
+                        ? description
+                        : description + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+    }
+    if (filters.isEmpty() && !filter.empty()) filters << FromBytes(filter);
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString StartPath(const std::string& path) {
+    return path.empty() ? QDir::homePath() : FromBytes(path);
+}
+
+}  // namespace
+
+void SetMessageHook(MessageHook hook) {
+    Hook() = std::move(hook);
+}
+void SetFileDialogHook(FileDialogHook hook) {
+    FileHook() = std::move(hook);
+}
+
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, MessageIcon icon, const std::string& text,
+                                           QMessageBox::StandardButtons buttons) {
+    if (Hook()) return Hook()(icon, text, buttons);
+    // The texts carry Windows line ends; a label wants plain ones.
+    QString shown = FromBytes(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(ToQtIcon(icon), QString::fromUtf8(kMessageCaption), shown, buttons, parent);
+    box.setObjectName(QStringLiteral("messageBox"));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
+                const std::string& defaultExt, std::string& path) {
+    if (FileHook()) return FileHook()(kind, title, filter, path);
+    QString chosen;
+    const QString caption = FromBytes(title);
+    switch (kind) {
+        case FileQuestion::Open:
+            chosen = QFileDialog::getOpenFileName(parent, caption, StartPath(path), ToQtFilter(filter));
+            break;
+        case FileQuestion::Save: {
+            QFileDialog dialog(parent, caption, StartPath(path), ToQtFilter(filter));
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setOption(QFileDialog::DontConfirmOverwrite);
+            // "exe;xml": the first extension is the default.
+            QString suffix = FromBytes(defaultExt).section(QLatin1Char(';'), 0, 0);
+            if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+            if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+                chosen = dialog.selectedFiles().front();
+            }
+            break;
+        }
+        case FileQuestion::Folder:
+            chosen = QFileDialog::getExistingDirectory(parent, caption, StartPath(path));
+            break;
+    }
+    if (chosen.isEmpty()) return false;
+    path = ToBytes(chosen);
+    return true;
+}
+
+QtUserInterface::QtUserInterface(QWidget* parent) : parent_(parent) {}
+QtUserInterface::~QtUserInterface() = default;
+
+void QtUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
+    ShowMessageBox(parent_, icon, text);
+}
+
+bool QtUserInterface::ChooseOpenFile(std::string& path, const std::string& filter,
+                                     const std::string& defaultExt) {
+    return AskForFile(parent_, FileQuestion::Open, "", filter, defaultExt, path);
+}
+
+bool QtUserInterface::ChooseSaveFile(std::string& path, const std::string& filter,
+                                     const std::string& defaultExt) {
+    return AskForFile(parent_, FileQuestion::Save, "", filter, defaultExt, path);
+}
+
+bool QtUserInterface::BrowseForFolder(std::string& path, const std::string& title) {
+    return AskForFile(parent_, FileQuestion::Folder, title, "", "", path);
+}
+
+bool QtUserInterface::ChooseOpenFileTitled(std::string& path, const std::string& title,
+                                           const std::string& filter, const std::string& defaultExt) {
+    return AskForFile(parent_, FileQuestion::Open, title, filter, defaultExt, path);
+}
+
+bool QtUserInterface::ChooseSaveFileTitled(std::string& path, const std::string& title,
+                                           const std::string& filter, const std::string& defaultExt) {
+    return AskForFile(parent_, FileQuestion::Save, title, filter, defaultExt, path);
+}
+
+void QtUserInterface::ProgressShow(const std::string& firstLine, const std::string& secondLine) {
+    if (!progress_) progress_ = std::make_unique<CProgressDlg>(parent_);
+    progress_->Show(true, 1000, FromBytes(firstLine), FromBytes(secondLine));
+}
+
+void QtUserInterface::ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) {
+    if (progress_) progress_->SetTexts(FromBytes(firstLine), FromBytes(secondLine));
+}
+
+void QtUserInterface::ProgressUpdate(std::int64_t done, std::int64_t total) {
+    if (progress_) progress_->SetProgress(done, total);
+}
+
+void QtUserInterface::ProgressClose() {
+    progress_.reset();
+}
+
+}  // namespace vantor::app

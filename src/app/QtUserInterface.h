@@ -1,0 +1,76 @@
+#pragma once
+// The desktop program's answers to the engine: message boxes, file dialogs and the progress
+// window. Message boxes and file dialogs go through hooks that tests set to record and answer
+// them instead of blocking.
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "gamedata/UserInterface.h"
+
+class QWidget;
+
+namespace vantor::app {
+
+class CProgressDlg;
+
+// Bytes as read from files are shown as UTF-8.
+inline QString FromBytes(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+inline std::string ToBytes(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+// The caption of every message box.
+inline constexpr const char* kMessageCaption = "Vantor";
+
+// Gets the icon, the text exactly as the program passed it and the buttons offered; returns the
+// button pressed.
+using MessageHook = std::function<QMessageBox::StandardButton(MessageIcon icon, const std::string& text,
+                                                              QMessageBox::StandardButtons buttons)>;
+void SetMessageHook(MessageHook hook);
+
+// Shows a message box (or asks the hook); the parent may be null.
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, MessageIcon icon, const std::string& text,
+                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+enum class FileQuestion { Open, Save, Folder };
+// Gets the kind of question, its title and filter ("description|pattern|..."); fills `path` and
+// returns true for a choice, false for "cancelled".
+using FileDialogHook = std::function<bool(FileQuestion kind, const std::string& title,
+                                          const std::string& filter, std::string& path)>;
+void SetFileDialogHook(FileDialogHook hook);
+
+bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
+                const std::string& defaultExt, std::string& path);
+
+// The engine's UserInterface on Qt dialogs. The progress window is created on ProgressShow and
+// destroyed on ProgressClose; it is window-modal over `parent` when there is one.
+class QtUserInterface : public UserInterface {
+  public:
+    explicit QtUserInterface(QWidget* parent = nullptr);
+    ~QtUserInterface() override;
+
+    void ShowMessage(MessageIcon icon, const std::string& text) override;
+    bool ChooseOpenFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
+    bool ChooseSaveFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
+    bool BrowseForFolder(std::string& path, const std::string& title) override;
+    bool ChooseOpenFileTitled(std::string& path, const std::string& title, const std::string& filter,
+                              const std::string& defaultExt) override;
+    bool ChooseSaveFileTitled(std::string& path, const std::string& title, const std::string& filter,
+                              const std::string& defaultExt) override;
+    void ProgressShow(const std::string& firstLine, const std::string& secondLine) override;
+    void ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) override;
+    void ProgressUpdate(std::int64_t done, std::int64_t total) override;
+    void ProgressClose() override;
+
+  private:
+    QPointer<QWidget> parent_;
+    std::unique_ptr<CProgressDlg> progress_;
+};
+
+}  // namespace vantor::app

@@ -1,0 +1,85 @@
+#include "SearchDialogs.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "AppIcon.h"
+#include "QtUserInterface.h"
+#include "SortableListCtrl.h"
+
+namespace vantor::app {
+
+CSearchDlg::CSearchDlg(const std::string& text, QWidget* parent) : QDialog(parent), text_(text) {
+    setObjectName(QStringLiteral("searchDlg"));
+    setWindowTitle(QStringLiteral("Search"));
+    setWindowIcon(AppIcon());
+
+    auto* label = new QLabel(QStringLiteral("Case insensitive description search:"), this);
+    edit_ = new QLineEdit(FromBytes(text_), this);
+    edit_->setObjectName(QStringLiteral("id1051"));
+    label->setBuddy(edit_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(edit_);
+    layout->addWidget(buttons);
+    setMinimumWidth(360);
+    edit_->selectAll();
+    edit_->setFocus();
+}
+
+void CSearchDlg::accept() {
+    text_ = ToBytes(edit_->text());
+    QDialog::accept();
+}
+
+CSearchHistoryDlg::CSearchHistoryDlg(const SearchHistory::Entries& entries, QWidget* parent)
+    : QDialog(parent), entries_(entries) {
+    setObjectName(QStringLiteral("searchHistoryDlg"));
+    setWindowTitle(QStringLiteral("Search History"));
+    setWindowIcon(AppIcon());
+    setSizeGripEnabled(true);
+
+    list_ = new SortableListCtrl(this);
+    list_->setObjectName(QStringLiteral("id1119"));
+    list_->SetColumns("Search,800;");
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    for (const std::string& entry : entries_) list_->Model()->AddRow({entry});
+    connect(list_, &QAbstractItemView::doubleClicked, this, &CSearchHistoryDlg::ChooseSelected);
+
+    // The template's buttons exist but stay hidden: the window closes by its close box or a
+    // double click.
+    const struct {
+        const char* name;
+        const char* text;
+    } hidden[] = {{"id1", "OK"}, {"id2", "Cancel"}, {"id1068", "Save"}};
+    for (const auto& button : hidden) {
+        auto* push = new QPushButton(QString::fromUtf8(button.text), this);
+        push->setObjectName(QString::fromUtf8(button.name));
+        push->setAutoDefault(false);
+        push->hide();
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(list_);
+    resize(640, 420);
+}
+
+void CSearchHistoryDlg::ChooseSelected() {
+    const int row = list_->FirstSelectedRow();
+    if (row < 0) return;
+    chosenText_ = list_->Table().Cell(row, 0);
+    chosen_ = true;
+    accept();
+}
+
+}  // namespace vantor::app

@@ -1,0 +1,87 @@
+#include "AppTestSupport.h"
+
+#include <QDir>
+#include <algorithm>
+
+#include "gamedata/RegistryKey.h"
+
+namespace vantor::test {
+
+AppTestEnvironment::AppTestEnvironment() {
+    QDir root(dir_.path());
+    root.mkpath(QStringLiteral("config"));
+    root.mkpath(QStringLiteral("data"));
+    qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", root.filePath(QStringLiteral("data")).toUtf8());
+    app::SetMessageHook([this](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons) {
+        messages.push_back({icon, text});
+        return QMessageBox::Ok;
+    });
+    app::SetFileDialogHook(
+        [this](app::FileQuestion, const std::string& title, const std::string&, std::string& path) {
+            fileQuestions.push_back(title);
+            if (fileAnswers.empty()) return false;
+            std::string answer = fileAnswers.front();
+            fileAnswers.erase(fileAnswers.begin());
+            if (answer.empty()) return false;
+            path = answer;
+            return true;
+        });
+}
+
+AppTestEnvironment::~AppTestEnvironment() {
+    app::SetMessageHook({});
+    app::SetFileDialogHook({});
+}
+
+void AppTestEnvironment::WriteSettings(const std::string& inputXmlFile, bool hideSha1s, bool hideTags) {
+    Settings settings;
+    settings.inputXmlFile = inputXmlFile;
+    settings.hideSha1s = hideSha1s;
+    settings.hideTags = hideTags;
+    QVERIFY(settings.Save());
+}
+
+std::string AppTestEnvironment::DataFolder() const {
+    return QDir(dir_.path()).filePath(QStringLiteral("data")).toStdString();
+}
+std::string AppTestEnvironment::ConfigFolder() const {
+    return QDir(dir_.path()).filePath(QStringLiteral("config")).toStdString();
+}
+
+std::vector<std::string> AppTestEnvironment::MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const RecordedMessage& message : messages) texts.push_back(message.text);
+    return texts;
+}
+
+bool AppTestEnvironment::HasMessage(const std::string& text) const {
+    return std::any_of(messages.begin(), messages.end(),
+                       [&](const RecordedMessage& m) { return m.text == text; });
+}
+
+std::unique_ptr<app::CMainDlg> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
+                                              bool hideRomNames) {
+    environment.WriteSettings(inputPath, hideRomNames);
+    auto window = std::make_unique<app::CMainDlg>(inputPath, hideRomNames, false);
+    window->show();
+    window->Initialise();
+    return window;
+}
+
+std::string AppFixture(const char* name) {
+    return std::string(VANTOR_APP_TEST_DATA) + "/" + name;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+}  // namespace vantor::test

@@ -1,0 +1,85 @@
+#pragma once
+// Shared by the desktop program's tests: fresh settings and data folders per test, message boxes
+// and file dialogs answered by the test, modal dialogs driven from a timer.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/MainDlg.h"
+#include "app/QtUserInterface.h"
+
+namespace vantor::test {
+
+struct RecordedMessage {
+    MessageIcon icon;
+    std::string text;
+};
+
+// Points XDG_CONFIG_HOME and XDG_DATA_HOME at folders of its own, records every message box
+// (answering "OK") and answers file dialogs from `fileAnswers` ("" = cancelled). Restores the
+// hooks when it goes.
+class AppTestEnvironment {
+  public:
+    AppTestEnvironment();
+    ~AppTestEnvironment();
+
+    // Writes the settings store as "Set" would.
+    void WriteSettings(const std::string& inputXmlFile, bool hideSha1s = false, bool hideTags = false);
+    std::string DataFolder() const;
+    std::string ConfigFolder() const;
+    // The texts of the recorded messages, in order.
+    std::vector<std::string> MessageTexts() const;
+    bool HasMessage(const std::string& text) const;
+
+    std::vector<RecordedMessage> messages;
+    std::vector<std::string> fileAnswers;
+    std::vector<std::string> fileQuestions;
+
+  private:
+    QTemporaryDir dir_;
+};
+
+// tests/data/app/<name>
+std::string AppFixture(const char* name);
+
+// Stores `fixture` as the input file, then opens and initialises the main window on it.
+std::unique_ptr<app::CMainDlg> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
+                                              bool hideRomNames = false);
+
+// Finds a child by its object name ("id1800"); fails the test when it is missing.
+template <typename T>
+T* Child(QObject* parent, const char* name) {
+    T* child = parent->findChild<T*>(QString::fromUtf8(name));
+    if (child == nullptr) qWarning("no child %s", name);
+    return child;
+}
+
+// Processes events until `condition` holds or `timeoutMs` passes; returns the condition.
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
+
+// Runs `action` on the next modal dialog of type T as soon as it is open (within the running
+// modal loop). A dialog that never opens fails the wait of the caller, not this helper.
+template <typename T>
+void OnNextModal(std::function<void(T*)> action) {
+    auto* timer = new QTimer;
+    auto elapsed = std::make_shared<QElapsedTimer>();
+    elapsed->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, action, elapsed] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(dialog);
+        } else if (elapsed->elapsed() > 10000) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
+}
+
+}  // namespace vantor::test

@@ -1,0 +1,216 @@
+// Start-up, the first run, the settings stand-in, the input check and the criteria of the main
+// window.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "AppTestSupport.h"
+#include "app/Application.h"
+#include "app/VantorSettingsDlg.h"
+#include "app/WelcomeDlg.h"
+#include "gamedata/AppPaths.h"
+#include "gamedata/FileIo.h"
+#include "gamedata/RegistryKey.h"
+
+using namespace vantor;
+using namespace vantor::app;
+using namespace vantor::test;
+
+namespace {
+
+const char* kNoInputFile = "Please hit the settings button to select an input file.";
+const char* kOpenError = "Open or Read error on input file!?\r\nCheck your settings.";
+
+QString FindText(CMainDlg& window) {
+    return Child<QLineEdit>(&window, "id1800")->text();
+}
+
+Qt::CheckState Check(CMainDlg& window, int id) {
+    return window.findChild<QCheckBox*>(QStringLiteral("id%1").arg(id))->checkState();
+}
+
+bool Enabled(CMainDlg& window, int id) {
+    return window.findChild<QWidget*>(QStringLiteral("id%1").arg(id))->isEnabled();
+}
+
+}  // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void firstRunQuitEndsWithoutMainWindow();
+    void firstRunOpensSettingsBeforeTheInputCheck();
+    void initialCriteriaBuildTheFindText();
+    void clicksGoThroughTheCriteriaModel();
+    void inputCheckAdaptsToTheFile();
+};
+
+void StartupTest::firstRunQuitEndsWithoutMainWindow() {
+    AppTestEnvironment environment;
+    QVERIFY(!FileExists(SettingsFilePath()));
+    bool welcomed = false;
+    OnNextModal<REvodOrivado>([&](REvodOrivado* welcome) {
+        welcomed = welcome->windowTitle() == QStringLiteral("Vantor");
+        QCOMPARE(Child<QPushButton>(welcome, "id1")->text(), QStringLiteral("Next >>>"));
+        Child<QPushButton>(welcome, "id2")->click();  // "Quit"
+    });
+    std::unique_ptr<CMainDlg> window = CreateMainWindow();
+    QVERIFY(welcomed);
+    QVERIFY(window == nullptr);
+    QVERIFY(!FileExists(SettingsFilePath()));
+    // The per-user data folder is the working directory from the start.
+    QCOMPARE(QDir::currentPath(),
+             QDir(QString::fromStdString(environment.DataFolder() + "/Vantor")).canonicalPath());
+}
+
+void StartupTest::firstRunOpensSettingsBeforeTheInputCheck() {
+    AppTestEnvironment environment;
+    OnNextModal<REvodOrivado>([](REvodOrivado* welcome) { Child<QPushButton>(welcome, "id1")->click(); });
+    std::unique_ptr<CMainDlg> window = CreateMainWindow();
+    QVERIFY(window != nullptr);
+    QVERIFY(window->FirstRun());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Vantor build 032"));
+
+    // The settings come first, with nothing filled in; leaving them leaves no input file.
+    bool settingsShown = false;
+    OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* settings) {
+        settingsShown = environment.messages.empty();
+        QVERIFY(Child<QLineEdit>(settings, "id1025")->text().isEmpty());
+        QVERIFY(!Child<QPushButton>(settings, "id1")->isEnabled());
+        Child<QPushButton>(settings, "id2")->click();
+    });
+    window->show();
+    window->Initialise();
+    QVERIFY(settingsShown);
+    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{kNoInputFile});
+    QCOMPARE(environment.messages[0].icon, MessageIcon::Stop);
+    QVERIFY(!Enabled(*window, 1));  // "Go!"
+    QVERIFY(!FileExists(SettingsFilePath()));
+
+    // "Settings and Tools": browse to the master file, tick both options, "Set".
+    environment.messages.clear();
+    environment.fileAnswers = {AppFixture("games.xml")};
+    OnNextModal<CVantorSettingsDlg>([](CVantorSettingsDlg* settings) {
+        Child<QPushButton>(settings, "id1066")->click();
+        Child<QCheckBox>(settings, "id1069")->setChecked(true);
+        Child<QCheckBox>(settings, "id1092")->setChecked(true);
+        QVERIFY(Child<QPushButton>(settings, "id1")->isEnabled());
+        Child<QPushButton>(settings, "id1")->click();
+    });
+    Child<QPushButton>(window.get(), "id1052")->click();
+    QCOMPARE(environment.fileQuestions, std::vector<std::string>{"Point me to your xml file please..."});
+    QVERIFY(Enabled(*window, 1));
+    QCOMPARE(window->InputXmlPath(), AppFixture("games.xml"));
+    QVERIFY(window->HideRomNames());
+    Settings stored = Settings::Load();
+    QVERIFY(stored.keyExists);
+    QCOMPARE(stored.inputXmlFile, AppFixture("games.xml"));
+    QVERIFY(stored.hideSha1s);
+    QVERIFY(stored.hideTags);
+    // A listing, not a merged file: the note about categories.
+    QCOMPARE(environment.messages.size(), size_t{1});
+    QCOMPARE(environment.messages[0].icon, MessageIcon::Exclamation);
+
+    // The next start has a settings store: no welcome, no first run.
+    std::unique_ptr<CMainDlg> second = CreateMainWindow();
+    QVERIFY(second != nullptr);
+    QVERIFY(!second->FirstRun());
+    QCOMPARE(second->InputXmlPath(), AppFixture("games.xml"));
+}
+
+void StartupTest::initialCriteriaBuildTheFindText() {
+    AppTestEnvironment environment;
+    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    // Upright, at most two buttons, 2-way, 4-way or buttons only, every category but BIOS; a
+    // machine listing has no misc clause.
+    QCOMPARE(FindText(*window),
+             QStringLiteral("(buttons=2 | buttons=1 | buttons=0 | !buttons=) & (joy2way | joy4way | "
+                            "!'control type=') &  !(isbios=yes)"));
+    QVERIFY(Child<QRadioButton>(window.get(), "id1007")->isChecked());
+    QVERIFY(!Child<QRadioButton>(window.get(), "id1006")->isChecked());
+    QCOMPARE(Child<QComboBox>(window.get(), "id1003")->currentText(), QStringLiteral("2"));
+    QCOMPARE(Child<QComboBox>(window.get(), "id1057")->currentText(), QStringLiteral("Any"));
+    QVERIFY(!Enabled(*window, 1026));  // "Not" waits for a region
+    QCOMPARE(Check(*window, 1016), Qt::Checked);
+    QCOMPARE(Check(*window, 1010), Qt::PartiallyChecked);
+    QCOMPARE(Check(*window, 1015), Qt::Checked);
+    QCOMPARE(Check(*window, 1070), Qt::Unchecked);  // BIOS
+    QCOMPARE(Check(*window, 1071), Qt::PartiallyChecked);
+    QVERIFY(Child<QCheckBox>(window.get(), "id1071")->isTristate());
+    QCOMPARE(Check(*window, 1112), Qt::PartiallyChecked);
+    QVERIFY(!Enabled(*window, 1071));  // no categories without a merged file
+    QVERIFY(!Enabled(*window, 1112));  // no players without <nplayers>
+}
+
+void StartupTest::clicksGoThroughTheCriteriaModel() {
+    AppTestEnvironment environment;
+    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("merged.xml"));
+    auto* eightWay = Child<QCheckBox>(window.get(), "id1010");
+    // Grey, then unticked, ticked, grey again: the window's own cycle, not Qt's.
+    eightWay->click();
+    QCOMPARE(eightWay->checkState(), Qt::Unchecked);
+    QVERIFY(
+        FindText(*window).contains(QStringLiteral("(joy2way | joy4way | !'control type=') & !(joy8way)")));
+    eightWay->click();
+    QCOMPARE(eightWay->checkState(), Qt::Checked);
+    QVERIFY(FindText(*window).contains(QStringLiteral("(joy2way | joy4way | joy8way | !'control type=')")));
+    eightWay->click();
+    QCOMPARE(eightWay->checkState(), Qt::PartiallyChecked);
+
+    // Cocktail and Upright exclude each other; the cabinet clause comes first.
+    Child<QRadioButton>(window.get(), "id1006")->click();
+    QVERIFY(!Child<QRadioButton>(window.get(), "id1007")->isChecked());
+    QVERIFY(FindText(*window).startsWith(QStringLiteral("'dipvalue name=Cocktail' & ")));
+
+    // A region enables "Not"; a hand edit survives until the next change of a criterion.
+    Child<QComboBox>(window.get(), "id1057")->setCurrentIndex(2);
+    QVERIFY(Enabled(*window, 1026));
+    Child<QCheckBox>(window.get(), "id1026")->click();
+    QVERIFY(FindText(*window).contains(QStringLiteral("& !@JAPAN &")));
+    Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("pacman"));
+    QCOMPARE(FindText(*window), QStringLiteral("pacman"));
+
+    // "Any/None" unticked: no categories at all; the merged file has them enabled.
+    auto* anyNone = Child<QPushButton>(window.get(), "id1092");
+    QVERIFY(anyNone->isEnabled() && anyNone->isChecked());
+    anyNone->click();
+    QCOMPARE(Check(*window, 1071), Qt::Unchecked);
+    QVERIFY(FindText(*window).contains(QStringLiteral("!('ball & paddle' | isbios=yes | breakout")));
+
+    // Zero buttons disables "or less".
+    Child<QComboBox>(window.get(), "id1003")->setCurrentIndex(1);
+    QVERIFY(!Enabled(*window, 1008));
+    QVERIFY(FindText(*window).contains(QStringLiteral("buttons=0 &")));
+}
+
+void StartupTest::inputCheckAdaptsToTheFile() {
+    AppTestEnvironment environment;
+    {
+        std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, "/nonexistent/master.xml");
+        QCOMPARE(environment.MessageTexts(), std::vector<std::string>{kOpenError});
+        QCOMPARE(environment.messages[0].icon, MessageIcon::Stop);
+        QVERIFY(!Enabled(*window, 1));
+    }
+    environment.messages.clear();
+    {
+        std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, "");
+        QCOMPARE(environment.MessageTexts(), std::vector<std::string>{kNoInputFile});
+        QVERIFY(!Enabled(*window, 1));
+    }
+    environment.messages.clear();
+    {
+        // A merged file with player data: no note, categories and players usable.
+        std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("merged.xml"));
+        QVERIFY(environment.messages.empty());
+        QVERIFY(Enabled(*window, 1));
+        QVERIFY(Enabled(*window, 1071));
+        QVERIFY(Enabled(*window, 1112));
+        QVERIFY(FindText(*window).contains(QStringLiteral("!emulation=preliminary")));
+    }
+}
+
+QTEST_MAIN(StartupTest)
+#include "StartupTest.moc"
