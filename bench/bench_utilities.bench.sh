@@ -23,7 +23,7 @@ echo "  ROM folder: $(ls "$UTIL_WORK/roms" | wc -l) archives"
 measure romscan "$CLI" --input "$LISTXML" romscan --roms "$UTIL_WORK/roms" -o "$UTIL_WORK/scanned.xml"
 ratio romscan list_all 1.5
 memory romscan 64
-echo "  $(tail -c 80 "$UTIL_WORK/romscanlog.txt")"
+echo "  ROM scan: $(tail -n 1 "$UTIL_WORK/romscanlog.txt")"
 
 popd > /dev/null
 rm -rf "$UTIL_WORK"
