@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <numeric>
 
@@ -42,24 +44,43 @@ std::int64_t ParseHexKey(std::string_view text) {
 
 // Most records hold nothing to encode, and one pass that the compiler vectorises is far cheaper
 // than the encoding's own searches.
-bool RecordMayNeedEncoding(std::string_view text) {
+RecordEncoding RecordEncodingNeeded(std::string_view text) {
     const unsigned char* data = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
-    if (size == 0) return false;
+    if (size == 0) return RecordEncoding::None;
     constexpr std::size_t kBlock = 4096;
+    unsigned char apostrophes = data[size - 1] == '\'';
     for (std::size_t block = 0; block + 1 < size; block += kBlock) {
         const std::size_t end = std::min(size - 1, block + kBlock);
-        unsigned char hit = 0;  // byte-wide throughout, so that a vector holds 16 of them
+        unsigned char other = 0;  // byte-wide throughout, so that a vector holds 16 of them
+        unsigned char apostrophe = 0;
         for (std::size_t i = block; i < end; ++i) {
             const unsigned char c = data[i];
             const unsigned char d = data[i + 1];
-            const unsigned char amp = c == '&', apostrophe = c == '\'', lt = c == '<', gt = c == '>';
+            const unsigned char amp = c == '&', lt = c == '<', gt = c == '>';
             const unsigned char nextLt = d == '<', nextU = d == 'u', nextGt = d == '>';
-            hit |= amp | apostrophe | (lt & (nextLt | nextU)) | (gt & nextGt);
+            apostrophe |= c == '\'';
+            other |= amp | (lt & (nextLt | nextU)) | (gt & nextGt);
         }
-        if (hit != 0) return true;
+        if (other != 0) return RecordEncoding::Full;
+        apostrophes |= apostrophe;
     }
-    return data[size - 1] == '&' || data[size - 1] == '\'';
+    if (data[size - 1] == '&') return RecordEncoding::Full;
+    return apostrophes != 0 ? RecordEncoding::ApostrophesOnly : RecordEncoding::None;
+}
+
+void EncodeListedRecord(std::string& text) {
+    switch (RecordEncodingNeeded(text)) {
+        case RecordEncoding::None:
+            break;
+        case RecordEncoding::ApostrophesOnly:
+            // Without any "&" there is neither an ampersand to escape nor an "&apos" already.
+            ReplaceAll(text, "'", "&apos;");
+            break;
+        case RecordEncoding::Full:
+            EncodeRecordEntities(text);
+            break;
+    }
 }
 
 std::vector<std::int64_t> ParseKeyList(std::string_view keyList, std::int64_t count) {
@@ -93,25 +114,111 @@ std::int64_t BuildKeyList(const std::vector<std::string>& rowKeys, std::string& 
 
 const std::string& ListedRecord::Lower() const {
     if (!lowered_) {
-        lower_.assign(text_);
+        lower_.assign(body_);
         ToLowerAsciiInPlace(lower_);
         lowered_ = true;
     }
     return lower_;
 }
 
+bool ListedRecord::NeedsLineFeed(std::string_view keyList) const {
+    // Keys find the same values with or without a line feed in front, but for one thing: an
+    // "%<element.attribute" key looks for its element from the record offset equal to its own
+    // length, and the line feed moves the record by one. That matters only where the element
+    // starts right at that offset.
+    if (!lineFeed_ || keyList.find("%<") == std::string_view::npos) return false;
+    if (keyList.find_first_of(",'\"") != std::string_view::npos || !keyList.starts_with("%<")) return true;
+    std::size_t dot = keyList.rfind('.');
+    if (dot == std::string_view::npos || dot < 2) return true;
+    std::string elementTag = ToLowerAscii(keyList.substr(1, dot - 1));
+    std::size_t at = keyList.size() - 1;
+    return body_.compare(at, elementTag.size(), elementTag) == 0;
+}
+
+const std::vector<std::uint32_t>& ListedRecord::Offsets(char c) const {
+    std::vector<std::uint32_t>& offsets = c == '<' ? tagStarts_ : equalSigns_;
+    bool& found = c == '<' ? tagsFound_ : equalsFound_;
+    if (!found) {
+        offsets.clear();
+        const char* data = body_.data();
+        const std::size_t size = body_.size();
+        for (const char* at = data; (at = static_cast<const char*>(std::memchr(
+                                         at, c, size - static_cast<std::size_t>(at - data)))) != nullptr;
+             ++at) {
+            offsets.push_back(static_cast<std::uint32_t>(at - data));
+        }
+        found = true;
+    }
+    return offsets;
+}
+
+int ListedRecord::CountKey(std::string_view key, std::size_t& where) const {
+    if (key.size() < 2 || key.find_first_of(",'%") != std::string_view::npos) return -1;
+    // The key as the field search uses it: lower case, double quotes gone, "_" for a blank; after
+    // its first hit the search also drops ">" from it, which can only find more.
+    std::string searched;
+    for (char c : key) {
+        if (c == '"' || c == '>') continue;
+        searched += c == '_' ? ' ' : AsciiLower(c);
+    }
+    if (searched.size() < 2 || body_.size() >= UINT32_MAX) return -1;
+    const std::string& lower = Lower();
+    // Every occurrence of an element key starts at a "<", every one of an attribute key ends at
+    // an "=".
+    int count = 0;
+    if (searched.front() == '<') {
+        for (std::uint32_t start : Offsets('<')) {
+            if (lower.compare(start, searched.size(), searched) == 0) {
+                if (++count == 2) return 2;
+                where = start;
+            }
+        }
+    } else if (searched.back() == '=' && key.back() == '=' && ++attributeKeys_ > 1) {
+        // Walking the "=" of a record costs about one search: it pays from the second key on.
+        const std::size_t last = searched.size() - 1;
+        const char beforeEqual = searched[last - 1];
+        for (std::uint32_t equal : Offsets('=')) {
+            if (equal < last || lower[equal - 1] != beforeEqual) continue;
+            if (lower.compare(equal - last, last, searched, 0, last) == 0) {
+                if (++count == 2) return 2;
+                where = equal - last;
+            }
+        }
+    } else {
+        return -1;
+    }
+    return count;
+}
+
 std::string ListedRecord::Value(std::string_view keyList) const {
     std::string value;
-    vn_.GetFieldValues(text_, Lower(), std::string(keyList), value, 0, true);
+    if (NeedsLineFeed(keyList)) {
+        std::string text = "\n" + body_;
+        vn_.GetFieldValues(text, std::string(keyList), value, 0, true);
+        return value;
+    }
+    // A key that occurs at most once gives with its first occurrence what the search through the
+    // whole record gives; only the search for a second one is saved.
+    std::size_t where = 0;
+    int count = CountKey(keyList, where);
+    if (count == 0) return value;
+    if (count == 1) {
+        vn_.GetFieldValues(body_, Lower(), std::string(keyList), value, static_cast<std::int64_t>(where),
+                           false);
+    } else {
+        vn_.GetFieldValues(body_, Lower(), std::string(keyList), value, 0, true);
+    }
     return value;
 }
 
 std::string ListedRecord::RomName() const {
-    return vn_.GetRomName(text_);
+    return vn_.GetRomName(body_);
 }
 
 std::string ListedRecord::Description() const {
-    return vn_.GetDescription(text_, Lower());
+    std::string description = Value(Tags().descriptionTag[TagTable::Column()]);
+    if (g_hideTags) CVn::HideDescriptionTags(description);
+    return description;
 }
 
 void ListWriter::Begin() {
@@ -119,7 +226,7 @@ void ListWriter::Begin() {
     vn_.listCount = 0;
 }
 
-void ListWriter::ReadListedText(std::int64_t position, std::string& text) {
+bool ListWriter::ReadListedText(std::int64_t position, std::string& text) {
     // Records are read with an empty start key: from the very position, so the text begins with
     // the tail of the line before the record, its line feed. Where the key is the position of a
     // record (one byte before its start line), that is exactly a line feed followed by what a read
@@ -127,13 +234,10 @@ void ListWriter::ReadListedText(std::int64_t position, std::string& text) {
     // another file) take the empty-key read itself.
     if (position > 0) {
         const std::string& startTag = Tags().startTag[TagTable::Column()];
-        if (vn_.reader.ReadRecord(file_, found_, startTag, position) == position) {
-            text.assign(1, '\n');
-            text += found_;
-            return;
-        }
+        if (vn_.reader.ReadRecord(file_, text, startTag, position) == position) return true;
     }
     vn_.reader.ReadRecord(file_, text, "", position);
+    return false;
 }
 
 void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, bool encode,
@@ -143,9 +247,11 @@ void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, boo
     const std::int64_t total = static_cast<std::int64_t>(n);
     ListedRecord current(vn_);
     auto makeRecord = [&](std::int64_t offset) -> const ListedRecord& {
-        std::string& text = current.Renew();
-        ReadListedText(offset, text);
-        if (encode && RecordMayNeedEncoding(text)) EncodeRecordEntities(text);
+        std::string& text = found_;
+        bool lineFeed = ReadListedText(offset, text);
+        std::string& body = current.Renew(lineFeed);
+        body.swap(text);
+        if (encode) EncodeListedRecord(body);
         return current;
     };
     auto progress = [&](std::size_t done) {

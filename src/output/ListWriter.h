@@ -50,13 +50,22 @@ struct CsvListOptions {
 class ListedRecord {
   public:
     explicit ListedRecord(const CVn& vn) : vn_(vn) {}
-    ListedRecord(const CVn& vn, std::string text) : vn_(vn), text_(std::move(text)) {}
-    // The text to fill with the next record; the buffers are reused from record to record.
-    std::string& Renew() {
+    // `text` as a read with an empty start key returns it.
+    ListedRecord(const CVn& vn, std::string text) : vn_(vn), body_(std::move(text)) {}
+
+    // The buffer for the next record's text. With `lineFeed` the record stands for a line feed
+    // followed by that text (so the text need not be copied behind one). Buffers are reused.
+    std::string& Renew(bool lineFeed) {
+        lineFeed_ = lineFeed;
         lowered_ = false;
-        return text_;
+        tagsFound_ = equalsFound_ = false;
+        attributeKeys_ = 0;
+        return body_;
     }
-    const std::string& Text() const { return text_; }
+    void AppendText(std::string& out) const {
+        if (lineFeed_) out += '\n';
+        out += body_;
+    }
     // All occurrences of the key list's keys from the start of the record.
     std::string Value(std::string_view keyList) const;
     std::string RomName() const;
@@ -64,11 +73,22 @@ class ListedRecord {
 
   private:
     const std::string& Lower() const;
+    // Whether the leading line feed changes what `keyList` finds (see Value).
+    bool NeedsLineFeed(std::string_view keyList) const;
+    // For a single element key ("<year>") or attribute key ("cloneof="): how often it can occur
+    // (0, 1, or 2 for "more"), and where the one occurrence is; -1 for keys of other kinds.
+    int CountKey(std::string_view key, std::size_t& where) const;
+    const std::vector<std::uint32_t>& Offsets(char c) const;
 
     const CVn& vn_;
-    std::string text_;
+    bool lineFeed_ = false;
+    std::string body_;
     mutable std::string lower_;
     mutable bool lowered_ = false;
+    // Offsets of every "<" and every "=" of the record, found when first needed.
+    mutable std::vector<std::uint32_t> tagStarts_, equalSigns_;
+    mutable bool tagsFound_ = false, equalsFound_ = false;
+    mutable int attributeKeys_ = 0;  // attribute keys asked for so far
 };
 
 class ListWriter {
@@ -120,24 +140,28 @@ class ListWriter {
     bool Finish(std::string& fileName, std::string_view bytes);
     bool WriteTarget(const std::string& fileName, std::string_view bytes);
     void Begin();
-    // The record at `position` as read with an empty start key.
-    void ReadListedText(std::int64_t position, std::string& text);
+    // The record at `position` as read with an empty start key; true when that is a line feed
+    // followed by `text`, false when it is `text` itself.
+    bool ReadListedText(std::int64_t position, std::string& text);
     bool WriteRomNames(std::string& fileName, std::string_view header, std::string_view lineEnd,
                        std::string_view keyList, std::int64_t count);
 
     CVn& vn_;
     const MasterFile& file_;
     UserInterface& ui_;
-    std::string found_;  // reused by ReadListedText
+    std::string found_;  // the buffer records are read into, swapped with the record's
 };
 
 // The offsets of the first `count` keys of a key list: each key is the text up to the next "|",
 // read as hexadecimal with an optional "0x"; text that is not a number reads as 0.
 std::vector<std::int64_t> ParseKeyList(std::string_view keyList, std::int64_t count);
 
-// False when EncodeRecordEntities cannot change `text`: it holds no "&" or "'", no doubled angle
-// bracket and no "<u" (of "<unknown>").
-bool RecordMayNeedEncoding(std::string_view text);
+// What in a record entity encoding may change: nothing, only apostrophes (no "&", doubled angle
+// bracket or "<u" of "<unknown>"), or more.
+enum class RecordEncoding { None, ApostrophesOnly, Full };
+RecordEncoding RecordEncodingNeeded(std::string_view text);
+// EncodeRecordEntities, skipping the searches that cannot find anything.
+void EncodeListedRecord(std::string& text);
 
 // The working list's keys in row order, each followed by "|", a key equal to the one of the row
 // before left out. Returns the number of keys.

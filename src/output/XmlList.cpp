@@ -10,7 +10,7 @@ bool ListWriter::WriteXmlList(std::string& fileName, std::string_view keyList, s
     vn_.reader.ReadHeader(file_, vn_.listText);
     const std::string rootCloseTag = CFileTools::GetRootCloseTag(vn_.listText);
     AppendEntries(keyList, count, true, [](const ListedRecord& record, std::string& out) {
-        out += record.Text();
+        record.AppendText(out);
         return true;
     });
     vn_.listText += "\r\n";

@@ -368,34 +368,63 @@ TEST_F(ListWriterTest, FormatTable) {
 namespace vantor {
 namespace {
 
-TEST(RecordEncodingCheck, SaysNoOnlyWhenEncodingChangesNothing) {
-    for (std::string text :
-         {"",         "&",    "'",   "<<",  ">>",    "<unknown>",  "a & b",
-          "Jerry's",  "x<<y", "a>>", "<u",  "&amp;", "&#39;",      "<game name=\"a\">\n</game>\n",
-          "<a>\n<b>", "u<",   "> >", "< <", "abc'",  "plain text", "<upd>",
-          "a&"}) {
+TEST(RecordEncodingCheck, EncodesExactlyAsTheFullEncoding) {
+    for (std::string text : {"",
+                             "&",
+                             "'",
+                             "<<",
+                             ">>",
+                             "<unknown>",
+                             "a & b",
+                             "Jerry's",
+                             "x<<y",
+                             "a>>",
+                             "<u",
+                             "&amp;",
+                             "&#39;",
+                             "<game name=\"a\">\n</game>\n",
+                             "<a>\n<b>",
+                             "u<",
+                             "> >",
+                             "< <",
+                             "abc'",
+                             "plain text",
+                             "<upd>",
+                             "a&",
+                             "Jerry's &amp; Tom's",
+                             "it's <unknown>",
+                             "'&apos;'",
+                             "&apos; and '",
+                             "x''y"}) {
+        std::string expected = text;
+        EncodeRecordEntities(expected);
         std::string encoded = text;
-        EncodeRecordEntities(encoded);
-        if (!RecordMayNeedEncoding(text)) {
+        EncodeListedRecord(encoded);
+        EXPECT_EQ(encoded, expected) << text;
+        if (RecordEncodingNeeded(text) == RecordEncoding::None) {
             EXPECT_EQ(encoded, text) << text;
         }
     }
-    for (const char* text :
-         {"&", "'", "<<", ">>", "<unknown>", "x&", "x'", "long text ... <unknown> ... end"}) {
-        EXPECT_TRUE(RecordMayNeedEncoding(text)) << text;
+    EXPECT_EQ(RecordEncodingNeeded("Jerry's"), RecordEncoding::ApostrophesOnly);
+    EXPECT_EQ(RecordEncodingNeeded("Jerry's & Tom"), RecordEncoding::Full);
+    for (const char* text : {"&", "<<", ">>", "<unknown>", "x&", "long text ... <unknown> ... end"}) {
+        EXPECT_EQ(RecordEncodingNeeded(text), RecordEncoding::Full) << text;
     }
     // Past the first block of the check as well.
     std::string longText(10000, 'a');
-    EXPECT_FALSE(RecordMayNeedEncoding(longText));
+    EXPECT_EQ(RecordEncodingNeeded(longText), RecordEncoding::None);
     for (std::size_t at : {0u, 4095u, 4096u, 4097u, 8191u, 9999u}) {
         std::string withAmp = longText;
         withAmp[at] = '&';
-        EXPECT_TRUE(RecordMayNeedEncoding(withAmp)) << at;
+        EXPECT_EQ(RecordEncodingNeeded(withAmp), RecordEncoding::Full) << at;
+        std::string withApostrophe = longText;
+        withApostrophe[at] = '\'';
+        EXPECT_EQ(RecordEncodingNeeded(withApostrophe), RecordEncoding::ApostrophesOnly) << at;
     }
     std::string pairAcross = longText;
     pairAcross[4095] = '>';
     pairAcross[4096] = '>';
-    EXPECT_TRUE(RecordMayNeedEncoding(pairAcross));
+    EXPECT_EQ(RecordEncodingNeeded(pairAcross), RecordEncoding::Full);
 }
 
 }  // namespace
