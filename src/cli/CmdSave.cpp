@@ -94,28 +94,21 @@ std::vector<const CsvColumn*> ParseColumns(const std::string& list) {
     return columns;
 }
 
-// Every game, as "List all ROMs" lists them (every record the reader finds, the expression "="
-// rejects none), with no more than the sort needs: the key, and the Name when `withNames`.
-std::vector<MatchEntry> EveryGame(CVn& vn, const MasterFile& file, bool withNames, ProgressSink& progress) {
-    std::vector<MatchEntry> entries;
+// The keys of every game in file order, as "List all ROMs" lists them (every record the reader
+// finds: the expression "=" rejects none).
+std::vector<std::string> EveryGameKey(CVn& vn, const MasterFile& file, ProgressSink& progress) {
+    std::vector<std::string> keys;
     const std::string& startTag = Tags().startTag[TagTable::Column()];
-    std::string record, lowerRecord;
+    std::string record;
     vn.reader.Rewind(file);
     for (std::size_t count = 1;; ++count) {
         std::int64_t position = vn.reader.ReadRecord(file, record, startTag, -1);
         if (record.empty() || position == -1) break;
-        MatchEntry& entry = entries.emplace_back();
-        entry.key = FormatRecordKey(position);
-        if (withNames) {
-            lowerRecord.assign(record);
-            ToLowerAsciiInPlace(lowerRecord);
-            entry.description = vn.GetDescription(record, lowerRecord);
-            if (entry.description.empty()) entry.description = "Unknown";
-        }
+        keys.push_back(FormatRecordKey(position));
         if (count % 512 == 0) progress.Progress(vn.reader.Tell(), file.Size());
     }
     progress.Progress(file.Size(), file.Size());
-    return entries;
+    return keys;
 }
 
 int RunSave(CliContext& context, std::vector<std::string>& args) {
@@ -210,23 +203,25 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     } else {
         CVn searchEngine;
         searchEngine.expression = expression;
-        std::vector<MatchEntry> entries;
         CliProgress progress(context.ui);
         context.ui.ProgressShow("Scanning input file for matches...", "");
         if (byFind) {
+            std::vector<MatchEntry> entries;
             ScanForMatches(searchEngine, context.master, &progress, &entries);
+            // As the working list sorts a batch that arrives: by Name.
+            if (!keepOrder) {
+                std::stable_sort(entries.begin(), entries.end(),
+                                 [](const MatchEntry& a, const MatchEntry& b) {
+                                     return CompareListText(a.description, b.description) < 0;
+                                 });
+            }
+            rowKeys.reserve(entries.size());
+            for (MatchEntry& entry : entries) rowKeys.push_back(std::move(entry.key));
         } else {
-            entries = EveryGame(searchEngine, context.master, !keepOrder, progress);
+            // Every game: the writer reads each name anyway and sorts by it (see below).
+            rowKeys = EveryGameKey(searchEngine, context.master, progress);
         }
         context.ui.ProgressClose();
-        // As the working list sorts a batch that arrives: by Name.
-        if (!keepOrder) {
-            std::stable_sort(entries.begin(), entries.end(), [](const MatchEntry& a, const MatchEntry& b) {
-                return CompareListText(a.description, b.description) < 0;
-            });
-        }
-        rowKeys.reserve(entries.size());
-        for (MatchEntry& entry : entries) rowKeys.push_back(std::move(entry.key));
     }
     std::string keyList;
     const std::int64_t count = BuildKeyList(rowKeys, keyList);
@@ -253,6 +248,7 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
                                                        : outFile;
     CVn listEngine;
     ListWriter writer(listEngine, context.master, context.ui);
+    writer.SortByName(byAll && !keepOrder);
     if (!RunListWriter(writer, context.ui, format->format, fileName, keyList, count, options))
         return kExitFailure;
     if (preview) {

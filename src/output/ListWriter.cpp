@@ -12,6 +12,7 @@
 #include "gamedata/RecordFields.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
+#include "listwin/ListCompare.h"
 
 namespace vantor {
 
@@ -69,18 +70,19 @@ RecordEncoding RecordEncodingNeeded(std::string_view text) {
     return apostrophes != 0 ? RecordEncoding::ApostrophesOnly : RecordEncoding::None;
 }
 
-void EncodeListedRecord(std::string& text) {
+bool EncodeListedRecord(std::string& text) {
     switch (RecordEncodingNeeded(text)) {
         case RecordEncoding::None:
-            break;
+            return false;
         case RecordEncoding::ApostrophesOnly:
             // Without any "&" there is neither an ampersand to escape nor an "&apos" already.
             ReplaceAll(text, "'", "&apos;");
-            break;
+            return true;
         case RecordEncoding::Full:
             EncodeRecordEntities(text);
-            break;
+            return true;
     }
+    return true;
 }
 
 std::vector<std::int64_t> ParseKeyList(std::string_view keyList, std::int64_t count) {
@@ -154,8 +156,12 @@ const std::vector<std::uint32_t>& ListedRecord::Offsets(char c) const {
 
 int ListedRecord::CountKey(std::string_view key, std::size_t& where) const {
     if (key.size() < 2 || key.find_first_of(",'%") != std::string_view::npos) return -1;
-    // The key as the field search uses it: lower case, double quotes gone, "_" for a blank; after
-    // its first hit the search also drops ">" from it, which can only find more.
+    // After its first hit the field search drops ">" from the key. Where ">" can only end the key,
+    // the shorter key finds every place the longer one does (and maybe more), so counting it
+    // bounds both; a ">" inside the key would make them different texts.
+    std::size_t closing = key.find('>');
+    if (closing != std::string_view::npos && closing + 1 != key.size()) return -1;
+    // The key as the field search uses it: lower case, double quotes gone, "_" for a blank.
     std::string searched;
     for (char c : key) {
         if (c == '"' || c == '>') continue;
@@ -173,7 +179,7 @@ int ListedRecord::CountKey(std::string_view key, std::size_t& where) const {
                 where = start;
             }
         }
-    } else if (searched.back() == '=' && key.back() == '=' && ++attributeKeys_ > 1) {
+    } else if (searched.back() == '=' && closing == std::string_view::npos && ++attributeKeys_ > 1) {
         // Walking the "=" of a record costs about one search: it pays from the second key on.
         const std::size_t last = searched.size() - 1;
         const char beforeEqual = searched[last - 1];
@@ -216,9 +222,12 @@ std::string ListedRecord::RomName() const {
 }
 
 std::string ListedRecord::Description() const {
-    std::string description = Value(Tags().descriptionTag[TagTable::Column()]);
-    if (g_hideTags) CVn::HideDescriptionTags(description);
-    return description;
+    if (!described_) {
+        description_ = Value(Tags().descriptionTag[TagTable::Column()]);
+        if (g_hideTags) CVn::HideDescriptionTags(description_);
+        described_ = true;
+    }
+    return description_;
 }
 
 void ListWriter::Begin() {
@@ -246,12 +255,18 @@ void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, boo
     const std::size_t n = offsets.size();
     const std::int64_t total = static_cast<std::int64_t>(n);
     ListedRecord current(vn_);
+    std::string name;
     auto makeRecord = [&](std::int64_t offset) -> const ListedRecord& {
         std::string& text = found_;
         bool lineFeed = ReadListedText(offset, text);
         std::string& body = current.Renew(lineFeed);
         body.swap(text);
-        if (encode) EncodeListedRecord(body);
+        // The Name, as the search lists it, comes from the record as read.
+        if (sortByName_) {
+            name = current.Description();
+            if (name.empty()) name = "Unknown";
+        }
+        if (encode && EncodeListedRecord(body)) current.Changed();
         return current;
     };
     auto progress = [&](std::size_t done) {
@@ -259,7 +274,7 @@ void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, boo
             ui_.ProgressUpdate(static_cast<std::int64_t>(done), total);
     };
 
-    if (std::is_sorted(offsets.begin(), offsets.end())) {
+    if (!sortByName_ && std::is_sorted(offsets.begin(), offsets.end())) {
         for (std::size_t i = 0; i < n; ++i) {
             if (entry(makeRecord(offsets[i]), vn_.listText)) ++vn_.listCount;
             progress(i + 1);
@@ -274,6 +289,7 @@ void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, boo
     std::stable_sort(fileOrder.begin(), fileOrder.end(),
                      [&](std::size_t a, std::size_t b) { return offsets[a] < offsets[b]; });
     std::vector<std::string> pieces(n);
+    std::vector<std::string> names(sortByName_ ? n : 0);
     std::vector<std::size_t> source(n);
     std::vector<char> counted(n, 0);
     for (std::size_t i = 0; i < n; ++i) {
@@ -283,13 +299,21 @@ void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, boo
         } else {
             source[index] = index;
             counted[index] = entry(makeRecord(offsets[index]), pieces[index]) ? 1 : 0;
+            if (sortByName_) names[index].swap(name);
         }
         progress(i + 1);
+    }
+    std::vector<std::size_t> listOrder(n);
+    std::iota(listOrder.begin(), listOrder.end(), std::size_t{0});
+    if (sortByName_) {
+        std::stable_sort(listOrder.begin(), listOrder.end(), [&](std::size_t a, std::size_t b) {
+            return CompareListText(names[source[a]], names[source[b]]) < 0;
+        });
     }
     std::size_t size = vn_.listText.size();
     for (std::size_t i = 0; i < n; ++i) size += pieces[source[i]].size();
     vn_.listText.reserve(size);
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i : listOrder) {
         vn_.listText += pieces[source[i]];
         vn_.listCount += counted[source[i]];
     }

@@ -57,10 +57,14 @@ class ListedRecord {
     // followed by that text (so the text need not be copied behind one). Buffers are reused.
     std::string& Renew(bool lineFeed) {
         lineFeed_ = lineFeed;
-        lowered_ = false;
+        Changed();
+        return body_;
+    }
+    // To be called after the text was changed in place: what was found in it is forgotten.
+    void Changed() {
+        lowered_ = described_ = false;
         tagsFound_ = equalsFound_ = false;
         attributeKeys_ = 0;
-        return body_;
     }
     void AppendText(std::string& out) const {
         if (lineFeed_) out += '\n';
@@ -89,6 +93,8 @@ class ListedRecord {
     mutable std::vector<std::uint32_t> tagStarts_, equalSigns_;
     mutable bool tagsFound_ = false, equalsFound_ = false;
     mutable int attributeKeys_ = 0;  // attribute keys asked for so far
+    mutable std::string description_;
+    mutable bool described_ = false;
 };
 
 class ListWriter {
@@ -96,6 +102,12 @@ class ListWriter {
     // `vn` keeps listText, listCount and valueSeparator; `file` is the master file the keys
     // belong to; `ui` hears about files that cannot be written and sees the progress.
     ListWriter(CVn& vn, const MasterFile& file, UserInterface& ui) : vn_(vn), file_(file), ui_(ui) {}
+
+    // With it the games come out sorted by Name (the description as the working list shows it,
+    // compared as the list sorts), stably in key-list order, whatever the order of the keys. So a
+    // caller that has the keys of every game in file order need not read all names first: the
+    // writer reads them anyway.
+    void SortByName(bool on) { sortByName_ = on; }
 
     // Every writer returns false when its file could not be written; the user has then been
     // told, and no file was created or changed.
@@ -150,6 +162,7 @@ class ListWriter {
     const MasterFile& file_;
     UserInterface& ui_;
     std::string found_;  // the buffer records are read into, swapped with the record's
+    bool sortByName_ = false;
 };
 
 // The offsets of the first `count` keys of a key list: each key is the text up to the next "|",
@@ -160,8 +173,9 @@ std::vector<std::int64_t> ParseKeyList(std::string_view keyList, std::int64_t co
 // bracket or "<u" of "<unknown>"), or more.
 enum class RecordEncoding { None, ApostrophesOnly, Full };
 RecordEncoding RecordEncodingNeeded(std::string_view text);
-// EncodeRecordEntities, skipping the searches that cannot find anything.
-void EncodeListedRecord(std::string& text);
+// EncodeRecordEntities, skipping the searches that cannot find anything. False when the text
+// was left as it was.
+bool EncodeListedRecord(std::string& text);
 
 // The working list's keys in row order, each followed by "|", a key equal to the one of the row
 // before left out. Returns the number of keys.

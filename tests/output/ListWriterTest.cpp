@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "OutputTestSupport.h"
+#include "gamedata/CVn.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/RecordFields.h"
 #include "output/CsvColumns.h"
@@ -425,6 +426,70 @@ TEST(RecordEncodingCheck, EncodesExactlyAsTheFullEncoding) {
     pairAcross[4095] = '>';
     pairAcross[4096] = '>';
     EXPECT_EQ(RecordEncodingNeeded(pairAcross), RecordEncoding::Full);
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// The values the writers take, against GetFieldValues on the text as an empty-key read returns it.
+void ExpectSameValues(const std::string& readText, bool lineFeed) {
+    static const char* const kKeys[] = {
+        "<year>",
+        "<YEAR>",
+        "<description>",
+        "<manufacturer>",
+        "<category>",
+        "cloneof=",
+        "romof=",
+        "buttons=",
+        "control type=",
+        "control_type=",
+        "rotate=",
+        "width=",
+        "<nplayers>",
+        "%<driver.status",
+        "%<display.type=",
+        "%<driver.color",
+        "'<controls_info>'",
+        "'P1_BUTTON1\" value='",
+        "<game name=",
+        "<a>",
+        "a>b=",
+        "x=",
+    };
+    CVn vn;
+    std::string body = lineFeed ? readText.substr(1) : readText;
+    ListedRecord record(vn);
+    record.Renew(lineFeed) = body;
+    for (const char* key : kKeys) {
+        std::string expected;
+        vn.GetFieldValues(readText, key, expected, 0, true);
+        EXPECT_EQ(record.Value(key), expected) << key << " in " << readText;
+    }
+    std::string description = vn.GetDescription(readText);
+    EXPECT_EQ(record.Description(), description);
+}
+
+TEST(ListedRecordTest, ValuesEqualTheFieldSearchOfTheTextAsRead) {
+    g_inputType = MameGame;
+    for (std::string text : {
+             "\n<game name=\"a\"><driver status=\"good\"/></game>\n",  // "<driver" right at the key's offset
+             "\n<game name=\"\"><driver status=\"good\"/></game>\n",
+             "\n<game name=\"b\">\n<year>1980</year>\n<year>1981</year>\n<years>x</years>\n</game>\n",
+             "\n<game name=\"c\"><YEAR>19?\?</YEAR> <year >2</year> cloneof=\"z\" x cloneof=\"y\"</game>\n",
+             "\n<game name=\"d\"><a>1</a><a>2<a>3</a></game>\n",
+             "\n<game name=\"e\" cloneof=\"p\"><display type=\"raster\" rotate=\"90\" width=\"4\"/>"
+             "<control type=\"joy\"/><control type=\"stick\"/></game>\n",
+             "\n<game name=\"f\"><description>Multi\r\nline</description><description> "
+             "lead</description></game>\n",
+             "\n<game name=\"g\">x=\"1\" a>b=\"2\" <year>unterminated",
+             "<game name=\"h\"><year>1</year></game>\n",
+         }) {
+        ExpectSameValues(text, text.front() == '\n');
+    }
 }
 
 }  // namespace

@@ -1,0 +1,79 @@
+// The list writers on the real MAME listing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "OutputTestSupport.h"
+#include "gamedata/CVn.h"
+#include "listwin/ListCompare.h"
+#include "output/ListFormats.h"
+#include "search/SearchDriver.h"
+
+namespace vantor {
+namespace {
+
+// The shortcuts of the writers' field reading give exactly what the field search gives, for every
+// game of the listing and every kind of key the writers use.
+TEST(ListWriterRealTest, FieldValuesEqualTheFieldSearchForEveryGame) {
+    const std::string path = test::RealListXmlPath();
+    if (path.empty()) GTEST_SKIP() << "no real listing";
+    MasterFile master;
+    test::OpenMaster(master, path);
+    const char* const keys[] = {"<description>",  "<year>",         "<manufacturer>", "cloneof=",
+                                "romof=",         "sourcefile=",    "buttons=",       "control type=",
+                                "control_type=",  "rotate=",        "width=",         "height=",
+                                "coins=",         "input_players=", "disk_name=",     "%<driver.status",
+                                "%<display.type="};
+    CVn vn;
+    CFileTools reader;
+    const std::string& startTag = Tags().startTag[TagTable::Column()];
+    std::string text;
+    std::int64_t games = 0;
+    for (reader.Seek(master, 0);;) {
+        std::int64_t position = reader.ReadRecord(master, text, startTag, -1);
+        if (position < 0) break;
+        ++games;
+        const std::string readText = "\n" + text;  // what the empty-key read returns
+        ListedRecord record(vn);
+        record.Renew(true) = text;
+        for (const char* key : keys) {
+            std::string expected;
+            vn.GetFieldValues(readText, key, expected, 0, true);
+            ASSERT_EQ(record.Value(key), expected) << key << " at " << position;
+        }
+        ASSERT_EQ(record.Description(), vn.GetDescription(readText)) << position;
+    }
+    EXPECT_GT(games, 10000);
+}
+
+// The writer's own sort by Name (vantor-cli save --all) gives the order of the match list sorted
+// by Name, as the working list sorts it.
+TEST(ListWriterRealTest, WriterSortEqualsTheMatchListSort) {
+    const std::string path = test::RealListXmlPath();
+    if (path.empty()) GTEST_SKIP() << "no real listing";
+    MasterFile master;
+    test::OpenMaster(master, path);
+    CVn search;
+    search.expression = kListAllExpression;
+    std::vector<MatchEntry> entries;
+    ScanForMatches(search, master, nullptr, &entries);
+    ASSERT_GT(entries.size(), 10000u);
+    std::string keyList;
+    for (const MatchEntry& entry : entries) keyList += entry.key + "|";  // file order
+    std::stable_sort(entries.begin(), entries.end(), [](const MatchEntry& a, const MatchEntry& b) {
+        return CompareListText(a.description, b.description) < 0;
+    });
+    std::string expected;
+    for (const MatchEntry& entry : entries) expected += entry.romName + "\r\n";
+
+    test::ScriptedUserInterface ui;
+    CVn engine;
+    ListWriter writer(engine, master, ui);
+    writer.SortByName(true);
+    std::string text = kPreviewMarker;
+    ASSERT_TRUE(writer.WriteRomNameList(text, keyList, static_cast<std::int64_t>(entries.size())));
+    EXPECT_TRUE(text == expected);
+}
+
+}  // namespace
+}  // namespace vantor
