@@ -1,0 +1,279 @@
+// The main window's searches: "Go!" into the working list, "List all ROMs", "ROM Search", the
+// progress window and the search history.
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "AppTestSupport.h"
+#include "app/ListWindows.h"
+#include "app/OutputWindow.h"
+#include "app/ProgressDlg.h"
+#include "app/SearchDialogs.h"
+#include "app/SortableListCtrl.h"
+#include "app/VantorSettingsDlg.h"
+#include "gamedata/FileIo.h"
+#include "listwin/ListTable.h"
+
+using namespace vantor;
+using namespace vantor::app;
+using namespace vantor::test;
+
+namespace {
+
+std::vector<std::string> ColumnOf(SortableListCtrl* list, int column) {
+    std::vector<std::string> cells;
+    for (int row = 0; row < list->RowCount(); ++row) cells.push_back(list->Table().Cell(row, column));
+    return cells;
+}
+
+// Types into "-find:", presses "Go!" and waits until the working list has taken the batch.
+bool Go(CMainDlg& window, const QString& text) {
+    Child<QLineEdit>(&window, "id1800")->setText(text);
+    CVNOutput* output = window.OutputWindow();
+    int shown = 0;
+    auto connection = QObject::connect(output, &CVNOutput::BatchShown, [&] { ++shown; });
+    Child<QPushButton>(&window, "id1")->click();
+    bool ok = WaitFor([&] { return shown > 0; });
+    QObject::disconnect(connection);
+    return ok;
+}
+
+bool ListAll(CMainDlg& window) {
+    int shown = 0;
+    auto connection = QObject::connect(window.FullListWindow(), &CVNListDlg::BatchShown, [&] { ++shown; });
+    Child<QPushButton>(&window, "id1068")->click();
+    bool ok = WaitFor([&] { return shown > 0; });
+    QObject::disconnect(connection);
+    return ok;
+}
+
+bool RomSearch(CMainDlg& window, const QString& text, bool cancel = false) {
+    int shown = 0;
+    auto connection = QObject::connect(window.SearchWindow(), &CVNListDlg::BatchShown, [&] { ++shown; });
+    OnNextModal<CSearchDlg>([text, cancel](CSearchDlg* dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Search"));
+        Child<QLineEdit>(dialog, "id1051")->setText(text);
+        Child<QPushButton>(dialog, cancel ? "id2" : "id1")->click();
+    });
+    Child<QPushButton>(&window, "id1030")->click();
+    bool ok = WaitFor([&] { return shown > 0; });
+    QObject::disconnect(connection);
+    return ok;
+}
+
+}  // namespace
+
+class SearchTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void goFillsTheWorkingList();
+    void expressionErrorsHandOverNothing();
+    void listAllScansOnceUntilTheSettingsChange();
+    void romSearchFillsTheSearchWindow();
+    void scansShowProgressAndNeverOverlap();
+    void historyKeepsTheLast25AndPutsOneBack();
+};
+
+void SearchTest::goFillsTheWorkingList() {
+    AppTestEnvironment environment;
+    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    CVNOutput* output = window->OutputWindow();
+    QVERIFY(!output->isVisible());
+
+    // Double quotes are removed before the search.
+    QVERIFY(Go(*window, QStringLiteral("  \"ways=4\" & !cloneof  ")));
+    QVERIFY(output->isVisible());
+    QCOMPARE(output->windowTitle(), QStringLiteral("Your working list has 3 ROMs"));
+    QCOMPARE(ColumnOf(output->List(), kNameColumn),
+             (std::vector<std::string>{"Donkey Kong (US set 1)", "Ms. Pac-Man", "Puck Man (Japan set 1)"}));
+    QCOMPARE(output->List()->Table().Rows()[0],
+             (ListTable::Row{"0x109e", "Donkey Kong (US set 1)", "dkong", "1981", "Nintendo"}));
+    QCOMPARE(window->History()[0], std::string("ways=4 & !cloneof"));
+
+    // A second batch adds up and the list stays sorted by name; the same game twice is two rows.
+    QVERIFY(Go(*window, QStringLiteral("mappy | dkong")));
+    QCOMPARE(output->windowTitle(), QStringLiteral("Your working list has 5 ROMs"));
+    QCOMPARE(ColumnOf(output->List(), kRomNameColumn),
+             (std::vector<std::string>{"dkong", "dkong", "mappy", "mspacman", "puckman"}));
+    QVERIFY(environment.messages.size() == 1);  // only the input check's note
+}
+
+void SearchTest::expressionErrorsHandOverNothing() {
+    AppTestEnvironment environment;
+    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    environment.messages.clear();
+    auto* find = Child<QLineEdit>(window.get(), "id1800");
+
+    find->setText(QStringLiteral("'pacman"));
+    Child<QPushButton>(window.get(), "id1")->click();
+    QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
+    QTest::qWait(50);
+    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{kMissingQuoteError});
+    QCOMPARE(environment.messages[0].icon, MessageIcon::Stop);
+    QVERIFY(!window->OutputWindow()->isVisible());
+    QCOMPARE(window->OutputWindow()->List()->RowCount(), 0);
+
+    environment.messages.clear();
+    find->setText(QStringLiteral("dkong) | (pacman"));
+    Child<QPushButton>(window.get(), "id1")->click();
+    QVERIFY(WaitFor([&] { return !environment.messages.empty(); }));
+    QCOMPARE(environment.messages[0].text, std::string(kMissingParenthesisError));
+
+    environment.messages.clear();
+    const int scans = window->ScanCount();
+    find->setText(QStringLiteral("   "));
+    Child<QPushButton>(window.get(), "id1")->click();
+    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{"Error! Nothing to search for"});
+    QCOMPARE(window->ScanCount(), scans);
+
+    // Macros expand before the search; a user's own macro file comes first.
+    environment.messages.clear();
+    QVERIFY(MakeDirectories(environment.DataFolder() + "/Vantor"));
+    QVERIFY(WriteFileAtomically(environment.DataFolder() + "/Vantor/vnmacros.txt", "@USA = (usa)\n"));
+    QVERIFY(Go(*window, QStringLiteral("@USA | dkong")));
+    QCOMPARE(window->History()[0], std::string("(usa) | dkong"));
+    QVERIFY(environment.messages.empty());
+}
+
+void SearchTest::listAllScansOnceUntilTheSettingsChange() {
+    AppTestEnvironment environment;
+    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    CVNListDlg* fullList = window->FullListWindow();
+
+    QVERIFY(ListAll(*window));
+    QCOMPARE(window->ScanCount(), 1);
+    QVERIFY(fullList->isVisible());
+    QCOMPARE(fullList->windowTitle(), QStringLiteral("Full list of 12 ROMs"));
+    QCOMPARE(fullList->List()->Table().Cell(0, kNameColumn), std::string("1942 (Revision B)"));
+    QCOMPARE(fullList->List()->Table().Cell(11, kNameColumn), std::string("Tempest (rev 3)"));
+
+    // Closing hides; the next click shows the same rows without a scan.
+    fullList->close();
+    QVERIFY(!fullList->isVisible());
+    fullList->List()->Sort(kYearColumn, false);
+    QVERIFY(ListAll(*window));
+    QCOMPARE(window->ScanCount(), 1);
+    QVERIFY(fullList->isVisible());
+    QCOMPARE(fullList->EntryCount(), 12);
+    QCOMPARE(fullList->List()->Table().SortColumn(), kYearColumn);  // untouched
+
+    // "Set" in the settings: the next click scans the (new) file again.
+    OnNextModal<CVantorSettingsDlg>([](CVantorSettingsDlg* settings) {
+        Child<QLineEdit>(settings, "id1025")->setText(QString::fromStdString(AppFixture("merged.xml")));
+        Child<QPushButton>(settings, "id1")->click();
+    });
+    Child<QPushButton>(window.get(), "id1052")->click();
+    QVERIFY(ListAll(*window));
+    QCOMPARE(window->ScanCount(), 2);
+    QCOMPARE(fullList->windowTitle(), QStringLiteral("Full list of 3 ROMs"));
+    QCOMPARE(fullList->List()->Table().SortColumn(), kNameColumn);
+}
+
+void SearchTest::romSearchFillsTheSearchWindow() {
+    AppTestEnvironment environment;
+    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    environment.messages.clear();
+    CVNListDlg* search = window->SearchWindow();
+
+    QVERIFY(RomSearch(*window, QStringLiteral("PACMAN")));
+    QCOMPARE(search->windowTitle(), QStringLiteral("Found 3 ROMs"));
+    QCOMPARE(ColumnOf(search->List(), kRomNameColumn),
+             (std::vector<std::string>{"mspacman", "pacman", "pacmanx"}));
+
+    // Cancel keeps the text the dialog opened with, which is searched again.
+    OnNextModal<CSearchDlg>([](CSearchDlg* dialog) {
+        QCOMPARE(Child<QLineEdit>(dialog, "id1051")->text(), QStringLiteral("PACMAN"));
+    });
+    QVERIFY(RomSearch(*window, QStringLiteral("something else"), true));
+    QCOMPARE(window->ScanCount(), 2);
+    QCOMPARE(search->EntryCount(), 3);
+
+    // No match: an empty list titled with 0, then the message.
+    QVERIFY(RomSearch(*window, QStringLiteral("qqqqqqqqqqqqqqqqqqqq")));
+    QCOMPARE(search->windowTitle(), QStringLiteral("Found 0 ROMs"));
+    QCOMPARE(search->EntryCount(), 0);
+    QVERIFY(WaitFor([&] { return environment.HasMessage("No matches found!"); }));
+}
+
+void SearchTest::scansShowProgressAndNeverOverlap() {
+    AppTestEnvironment environment;
+    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("ways=4"));
+    Child<QPushButton>(window.get(), "id1")->click();
+
+    // The scan has started: its window-modal progress window shows, a second scan is refused.
+    QVERIFY(window->ScanRunning());
+    CProgressDlg* progress = window->ScanProgress();
+    QVERIFY(progress != nullptr);
+    QCOMPARE(progress->windowTitle(), QStringLiteral("Progress..."));
+    QCOMPARE(progress->windowModality(), Qt::WindowModal);
+    QCOMPARE(Child<QLabel>(progress, "id2003")->text(), QStringLiteral("Scanning input file for matches..."));
+    QVERIFY(Child<QLabel>(progress, "id2004") != nullptr);
+    auto* bar = Child<QProgressBar>(progress, "id2000");
+    QCOMPARE(bar->maximum(), 1000);
+    Child<QPushButton>(window.get(), "id1068")->click();
+    QCOMPARE(window->ScanCount(), 1);
+    progress->close();  // the user cannot close it
+    QVERIFY(progress->isVisible());
+
+    // The bar reaches the end (bytes read of the file) before the window goes.
+    int last = 0;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) { last = value; });
+    QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
+    QCOMPARE(last, 1000);
+    QVERIFY(window->ScanProgress() == nullptr);
+    QVERIFY(WaitFor([&] { return window->OutputWindow()->EntryCount() == 5; }));
+
+    // The main window cannot be closed under a running scan.
+    Child<QPushButton>(window.get(), "id1068")->click();
+    QVERIFY(window->ScanRunning());
+    QVERIFY(!window->close());
+    QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
+}
+
+void SearchTest::historyKeepsTheLast25AndPutsOneBack() {
+    AppTestEnvironment environment;
+    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    for (int i = 1; i <= 30; ++i) QVERIFY(Go(*window, QStringLiteral("name=\"mk\" | %1").arg(i)));
+    QCOMPARE(window->History()[0], std::string("name=mk | 30"));
+    QCOMPARE(window->History()[24], std::string("name=mk | 6"));
+
+    // "H": the entries newest first; a double click puts one back into "-find:" without a search.
+    auto* find = Child<QLineEdit>(window.get(), "id1800");
+    find->setText(QStringLiteral("something typed"));
+    const int scans = window->ScanCount();
+    OnNextModal<CSearchHistoryDlg>([](CSearchHistoryDlg* dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Search History"));
+        SortableListCtrl* list = Child<SortableListCtrl>(dialog, "id1119");
+        QCOMPARE(list->RowCount(), 25);
+        QCOMPARE(list->Table().Cell(0, 0), std::string("name=mk | 30"));
+        QVERIFY(!Child<QPushButton>(dialog, "id1068")->isVisible());
+        list->SelectRow(2, false);
+        // What a double click on the row reports.
+        Q_EMIT list->doubleClicked(list->Model()->index(2, 0));
+        QVERIFY(dialog->Chosen());
+    });
+    Child<QPushButton>(window.get(), "id1094")->click();
+    QCOMPARE(find->text(), QStringLiteral("name=mk | 28"));
+    QCOMPARE(window->ScanCount(), scans);
+
+    // Closing writes the file: two header lines and 25 entries, newest first.
+    QVERIFY(window->close());
+    std::string text;
+    QVERIFY(ReadWholeFile(environment.DataFolder() + "/Vantor/searchHistory.txt", text));
+    QVERIFY(text.rfind("; Vantor search history file.\r\r\n;Up to 25", 0) == 0);
+    std::size_t lines = 0;
+    for (char c : text) lines += c == '\n';
+    QCOMPARE(lines, std::size_t{27});
+    QVERIFY(text.find("name=mk | 30\r\r\nname=mk | 29\r\r\n") != std::string::npos);
+    QVERIFY(text.find("name=mk | 5\r\r\n") == std::string::npos);
+
+    // The next window loads it.
+    std::unique_ptr<CMainDlg> next = OpenMainWindow(environment, AppFixture("games.xml"));
+    QCOMPARE(next->History()[0], std::string("name=mk | 30"));
+    QCOMPARE(next->History()[24], std::string("name=mk | 6"));
+}
+
+QTEST_MAIN(SearchTest)
+#include "SearchTest.moc"
