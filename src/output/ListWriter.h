@@ -45,8 +45,9 @@ struct CsvListOptions {
     std::string headerLine;
 };
 
-// One game record as the writers see it: the text and its lower-cased copy, so that every field
-// of a row is found without lower-casing the record again.
+// One game record as the writers see it, with what was found in it so far (its lower-cased copy,
+// where its "<" and "=" stand, its description), so that the fields of one row never make the
+// record be lower-cased or searched again for the same thing.
 class ListedRecord {
   public:
     explicit ListedRecord(const CVn& vn) : vn_(vn) {}
