@@ -186,6 +186,10 @@ struct CompiledExpression::Program {
     std::vector<Slot> slots;
     std::vector<Level> levels;
     int topLevel = -1;
+    // Groups nested deeper than this are evaluated in order, innermost first, instead of on
+    // demand: demand evaluation recurses once per level.
+    static constexpr int kMaxDemandDepth = 100;
+    int maxDepth = 0;
     bool literalEvaluation = false;
     std::string expression;
 
@@ -369,6 +373,7 @@ CompiledExpression::CompiledExpression(const std::string& expression) : program_
         for (int cell : cells) {
             if (IsChar(cell, '(')) {
                 frames.emplace_back();
+                program.maxDepth = std::max(program.maxDepth, static_cast<int>(frames.size()) - 1);
             } else if (IsChar(cell, ')') && frames.size() > 1) {
                 Cells inner = std::move(frames.back());
                 frames.pop_back();
@@ -399,6 +404,10 @@ bool CompiledExpression::Rejects(const PreparedRecord& record) const {
     const Program& program = *program_;
     if (program.literalEvaluation) return Evaluate(record.Unquoted(), program.expression);
     std::vector<signed char> memo(program.slots.size(), -1);
+    if (program.maxDepth > Program::kMaxDemandDepth) {
+        // A slot only refers to slots made before it, so in this order every value it needs is known.
+        for (std::size_t slot = 0; slot < program.slots.size(); ++slot) program.SlotRejects(static_cast<int>(slot), record, memo);
+    }
     return program.LevelRejects(program.topLevel, record, memo);
 }
 

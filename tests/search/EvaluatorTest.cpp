@@ -147,6 +147,13 @@ TEST(EvaluatorTest, PhraseTokensGlueToNeighbours) {
 TEST(EvaluatorTest, DeepAndLongExpressionsStayFast) {
     std::string deep = std::string(10000, '(') + "pacman" + std::string(10000, ')');
     EXPECT_TRUE(Compiled(kPacman, deep).matched);
+    // Deep nesting is evaluated innermost first rather than on demand: the same answers.
+    for (const std::string& record : {kPacman, kGalaga}) {
+        std::string mixed;
+        for (int i = 0; i < 150; ++i) mixed += i % 3 == 0 ? "!(" : i % 3 == 1 ? "(galaga | " : "(x & ";
+        mixed += "joy4way" + std::string(150, ')');
+        EXPECT_EQ(Literal(record, mixed), Compiled(record, mixed));
+    }
     std::string wide;
     for (int i = 0; i < 50000; ++i) wide += "nothere" + std::to_string(i) + " | ";
     wide += "pacman";
