@@ -173,7 +173,9 @@ int ListedRecord::CountKey(std::string_view key, std::size_t& where) const {
     // an "=".
     int count = 0;
     if (searched.front() == '<') {
+        const char second = searched[1];
         for (std::uint32_t start : Offsets('<')) {
+            if (start + 1 >= lower.size() || lower[start + 1] != second) continue;
             if (lower.compare(start, searched.size(), searched) == 0) {
                 if (++count == 2) return 2;
                 where = start;
