@@ -24,6 +24,7 @@ CGenericOutputDlg::CGenericOutputDlg(const std::string& windowTitle, const std::
     edit_->setObjectName(QStringLiteral("id1065"));
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    edit_->setTabStopDistance(4 * edit_->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
     QString text = FromBytes(displayText);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     edit_->setPlainText(text);

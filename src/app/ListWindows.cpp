@@ -62,7 +62,7 @@ CVNListDlg::CVNListDlg(Kind kind, QWidget* parent) : QDialog(parent), kind_(kind
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(list_);
-    resize(560, 520);
+    resize(680, 520);
 
     fill_ = new ListFillThread(this);
     connect(fill_, &ListFillThread::Filled, this, &CVNListDlg::OnFilled);

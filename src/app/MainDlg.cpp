@@ -347,9 +347,11 @@ void CMainDlg::RunScan(const char* progressText, std::function<void(ProgressSink
     auto sink = std::make_shared<QueuedProgress>(progress_);
     QThread* thread = QThread::create([work = std::move(work), sink] { work(*sink); });
     thread->setObjectName(QStringLiteral("scan"));
+    scanThread_ = thread;
     connect(thread, &QThread::finished, this, [this, thread, done = std::move(done)] {
         thread->wait();
         thread->deleteLater();
+        scanThread_ = nullptr;
         delete progress_;
         progress_ = nullptr;
         scanRunning_ = false;

@@ -18,6 +18,7 @@
 class QLineEdit;
 class QPushButton;
 class QGroupBox;
+class QThread;
 
 namespace vantor::app {
 
@@ -95,6 +96,7 @@ class CMainDlg : public QDialog {
     bool scanRunning_ = false;
     int scanCount_ = 0;
     CProgressDlg* progress_ = nullptr;
+    QThread* scanThread_ = nullptr;
     bool syncing_ = false;
 
     QHash<int, QWidget*> criteria_;

@@ -97,7 +97,7 @@ CVNOutput::CVNOutput(QWidget* parent) : QDialog(parent) {
     layout->addWidget(list_, 1);
     layout->addLayout(controls);
     layout->addWidget(hint);
-    resize(560, 520);
+    resize(680, 520);
 
     fill_ = new ListFillThread(this);
     connect(fill_, &ListFillThread::Filled, this, &CVNOutput::OnFilled);

@@ -170,11 +170,13 @@ bool SortableListCtrl::SetColumns(std::string_view spec) {
 }
 
 void SortableListCtrl::ApplyColumnWidths() {
+    // The widths are meant for a small dialog font about five pixels a character wide.
+    const double scale = std::max(1.0, fontMetrics().averageCharWidth() / 5.0);
     const auto& columns = model_->Table().Columns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const int column = static_cast<int>(i);
         setColumnHidden(column, columns[i].width == 0);
-        if (columns[i].width > 0) setColumnWidth(column, columns[i].width);
+        if (columns[i].width > 0) setColumnWidth(column, static_cast<int>(columns[i].width * scale));
     }
 }
 
