@@ -168,7 +168,9 @@ void CMainDlg::BuildWindow() {
     buttons->addWidget(settings);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(criteria, 1);
+    // Extra height goes below the groups, which keep their natural size.
+    layout->addLayout(criteria);
+    layout->addStretch(1);
     layout->addSpacing(4);
     layout->addLayout(findRow);
     layout->addWidget(key);
