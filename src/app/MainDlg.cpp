@@ -228,33 +228,21 @@ QWidget* CMainDlg::MakeCriterionWidget(const CriterionInfo& info) {
     switch (info.kind) {
         case CriterionKind::TriState:
         case CriterionKind::TwoState: {
-            QAbstractButton* button = nullptr;
             if (info.id == criteria_id::kAnyNone) {
-                auto* push = new QPushButton(label);
+                auto* push = new QPushButton(label);  // the push-like tick box
                 push->setCheckable(true);
                 push->setAutoDefault(false);
-                button = push;
+                widget = push;
             } else {
                 auto* box = new QCheckBox(label);
                 box->setTristate(info.kind == CriterionKind::TriState);
-                button = box;
+                widget = box;
             }
-            // The model decides the new state (three-state boxes go unticked, ticked, grey) and
-            // every widget is set from it again.
-            connect(button, &QAbstractButton::clicked, this, [this, id = info.id] {
-                if (syncing_) return;
-                if (!model_.Click(id)) SyncCriteriaWidgets();
-            });
-            widget = button;
             break;
         }
         case CriterionKind::Radio: {
             auto* radio = new QRadioButton(label);
-            radio->setAutoExclusive(false);
-            connect(radio, &QAbstractButton::clicked, this, [this, id = info.id] {
-                if (syncing_) return;
-                if (!model_.Click(id)) SyncCriteriaWidgets();
-            });
+            radio->setAutoExclusive(false);  // the model unticks the other one
             widget = radio;
             break;
         }
@@ -269,6 +257,14 @@ QWidget* CMainDlg::MakeCriterionWidget(const CriterionInfo& info) {
             widget = combo;
             break;
         }
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        // The model decides the new state (three-state boxes go unticked, ticked, grey) and every
+        // widget is set from it again.
+        connect(button, &QAbstractButton::clicked, this, [this, id = info.id] {
+            if (syncing_) return;
+            if (!model_.Click(id)) SyncCriteriaWidgets();
+        });
     }
     widget->setObjectName(ObjectName(info.id));
     criteria_.insert(info.id, widget);
