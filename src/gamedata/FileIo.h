@@ -1,10 +1,46 @@
 #pragma once
 // Whole-file reading and writing. Files are written completely or not at all: the text goes to
 // a temporary file in the target's folder, which is then renamed over the target.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace vantor {
+
+// An output file that appears under its name only when Commit() succeeds: the bytes go to a
+// temporary file in the same folder, which is renamed over the target at the end. A failed or
+// abandoned write leaves any earlier file of that name untouched.
+class AtomicOutputFile {
+  public:
+    AtomicOutputFile() = default;
+    ~AtomicOutputFile();
+    AtomicOutputFile(const AtomicOutputFile&) = delete;
+    AtomicOutputFile& operator=(const AtomicOutputFile&) = delete;
+
+    // False when the temporary file cannot be made (no such folder, no permission, a folder of
+    // that name).
+    bool Open(const std::string& path);
+    bool IsOpen() const { return fd_ >= 0; }
+    // Bytes unchanged.
+    void Write(std::string_view bytes);
+    // Windows text mode: every LF is stored as CR LF.
+    void WriteText(std::string_view text);
+    // False when any write failed or the rename did not happen; the temporary file is gone then.
+    bool Commit();
+    void Discard();
+    bool Failed() const { return failed_; }
+    std::int64_t BytesWritten() const { return written_ + static_cast<std::int64_t>(buffer_.size()); }
+
+  private:
+    void Flush();
+
+    int fd_ = -1;
+    bool failed_ = false;
+    std::string target_;
+    std::string tempPath_;
+    std::string buffer_;
+    std::int64_t written_ = 0;
+};
 
 // Reads the whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& text);

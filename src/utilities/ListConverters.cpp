@@ -204,17 +204,8 @@ UtilityResult RunMalaToXml(const ConverterInputs& inputs, UserInterface& ui) {
         ui.ShowMessage(MessageIcon::Exclamation, kInvalidMalaList);
         return result;
     }
-    std::string outputPath;
-    if (!ui.ChooseSaveFileTitled(outputPath, "Save new XML file as...", kUtilityXmlFilter, "xml")) {
-        result.cancelled = true;
-        return result;
-    }
-    result.outputPath = outputPath;
     AtomicOutputFile output;
-    if (!output.Open(outputPath)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputOpenError);
-        return result;
-    }
+    if (!ChooseOutputFile(ui, "Save new XML file as...", {}, output, result)) return result;
     RecordExtract extract;
     if (!OpenUtilityInput(extract.input, inputs.inputPath)) {
         ui.ShowMessage(MessageIcon::Exclamation, kUtilityInputXmlOpenError);
@@ -265,7 +256,7 @@ UtilityResult RunMaximusToXml(const ConverterInputs& inputs, UserInterface& ui) 
     }
     // A list that cannot be read is reported, not turned into an empty master file.
     std::string text;
-    if (!ReadTextModeFile(listPath, text)) {
+    if (!ReadTextFile(listPath, text)) {
         ui.ShowMessage(MessageIcon::Exclamation, kListOpenError);
         return result;
     }

@@ -307,37 +307,28 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
     g_inputType = UnknownInput;
     std::string log = UtilityLogHeader(kMergeLogTitle);
 
-    std::string outputPath = inputs.currentInputPath;
-    if (!ui.ChooseSaveFileTitled(outputPath, "Save merged file as...", kUtilityXmlFilter, "xml")) {
-        result.cancelled = true;
-        return result;
-    }
-    result.outputPath = outputPath;
     AtomicOutputFile output;
-    if (!output.Open(outputPath)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputOpenError);
-        return result;
-    }
+    if (!ChooseOutputFile(ui, "Save merged file as...", inputs.currentInputPath, output, result)) return result;
     ProgressWindow progress(ui, kMergingFirstLine, "");
 
     std::string catver;
     bool catverRead = false;
     if (!inputs.catverPath.empty()) {
         ui.ProgressSetTexts(kMergingFirstLine, "processing catver.ini...");
-        if (ReadTextModeFile(inputs.catverPath, catver)) catverRead = true;
+        if (ReadTextFile(inputs.catverPath, catver)) catverRead = true;
         ReplaceAll(catver, " = ", "=");
     }
     ControlsIndex controls;
     if (!inputs.controlsPath.empty()) {
         ui.ProgressSetTexts(kMergingFirstLine, "processing controls.xml...");
         std::string text;
-        if (ReadTextModeFile(inputs.controlsPath, text)) controls.Build(std::move(text));
+        if (ReadTextFile(inputs.controlsPath, text)) controls.Build(std::move(text));
     }
     std::string nplayers;
     bool nplayersRead = false;
     if (!inputs.nplayersPath.empty()) {
         ui.ProgressSetTexts(kMergingFirstLine, "processing nplayers.ini...");
-        if (ReadTextModeFile(inputs.nplayersPath, nplayers)) {
+        if (ReadTextFile(inputs.nplayersPath, nplayers)) {
             nplayers += "\n";
             nplayersRead = true;
         }

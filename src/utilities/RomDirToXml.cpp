@@ -56,17 +56,8 @@ UtilityResult RunRomDirToXml(UserInterface& ui) {
         return result;
     }
     folder = WithTrailingSlash(folder);
-    std::string outputPath;
-    if (!ui.ChooseSaveFileTitled(outputPath, "Save new xml file as...", kUtilityXmlFilter, "xml")) {
-        result.cancelled = true;
-        return result;
-    }
-    result.outputPath = outputPath;
     AtomicOutputFile output;
-    if (!output.Open(outputPath)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputOpenError);
-        return result;
-    }
+    if (!ChooseOutputFile(ui, "Save new xml file as...", {}, output, result)) return result;
     ProgressWindow progress(ui, "Scanning and creating new xml file...", "");
     RomFolderListing files = ListRomFiles(folder, {".zip", ".7z"});
     if (!files.readable) {

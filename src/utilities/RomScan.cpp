@@ -26,18 +26,8 @@ UtilityResult RunRomScan(const RomScanInputs& inputs, UserInterface& ui) {
         return result;
     }
     folder = WithTrailingSlash(folder);
-    std::string outputPath;
-    if (!ui.ChooseSaveFileTitled(outputPath, "Save scanned xml file as...", kUtilityXmlFilter, "xml")) {
-        result.cancelled = true;
-        return result;
-    }
-    result.outputPath = outputPath;
-
     AtomicOutputFile output;
-    if (!output.Open(outputPath)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputOpenError);
-        return result;
-    }
+    if (!ChooseOutputFile(ui, "Save scanned xml file as...", {}, output, result)) return result;
     RecordExtract extract;
     if (!OpenUtilityInput(extract.input, inputs.inputPath)) {
         ui.ShowMessage(MessageIcon::Exclamation, kUtilityInputXmlOpenError);

@@ -17,10 +17,6 @@
 
 namespace vantor {
 
-namespace {
-constexpr std::size_t kOutputBufferSize = 4 * 1024 * 1024;
-}
-
 std::string UtilityLogHeader(std::string_view title) {
     std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -43,115 +39,18 @@ std::string LogFilePath(const std::string& logFolder, const std::string& name) {
     return logFolder.back() == '/' ? logFolder + name : logFolder + "/" + name;
 }
 
-AtomicOutputFile::~AtomicOutputFile() {
-    Discard();
-}
-
-bool AtomicOutputFile::Open(const std::string& path) {
-    Discard();
-    failed_ = false;
-    written_ = 0;
-    buffer_.clear();
-    if (path.empty() || IsDirectory(path)) return false;
-    std::filesystem::path target(path);
-    std::string folder = target.parent_path().string();
-    tempPath_ = (folder.empty() ? std::string(".") : folder) + "/." + target.filename().string() + ".XXXXXX";
-    fd_ = ::mkostemp(tempPath_.data(), O_CLOEXEC);
-    if (fd_ < 0) {
-        tempPath_.clear();
+bool ChooseOutputFile(UserInterface& ui, const char* title, std::string path, AtomicOutputFile& output,
+                      UtilityResult& result) {
+    if (!ui.ChooseSaveFileTitled(path, title, kUtilityXmlFilter, "xml")) {
+        result.cancelled = true;
         return false;
     }
-    target_ = path;
-    buffer_.reserve(kOutputBufferSize);
+    result.outputPath = path;
+    if (!output.Open(path)) {
+        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputOpenError);
+        return false;
+    }
     return true;
-}
-
-void AtomicOutputFile::Flush() {
-    std::size_t done = 0;
-    while (!failed_ && done < buffer_.size()) {
-        ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno != EINTR) {
-            failed_ = true;
-        }
-    }
-    written_ += static_cast<std::int64_t>(done);
-    buffer_.clear();
-}
-
-void AtomicOutputFile::Write(std::string_view bytes) {
-    if (fd_ < 0 || failed_) return;
-    if (buffer_.size() + bytes.size() > kOutputBufferSize) Flush();
-    if (bytes.size() >= kOutputBufferSize) {
-        buffer_.assign(bytes);
-        Flush();
-        return;
-    }
-    buffer_.append(bytes);
-}
-
-void AtomicOutputFile::WriteText(std::string_view text) {
-    if (fd_ < 0 || failed_) return;
-    while (!text.empty()) {
-        if (buffer_.size() + 2 > kOutputBufferSize) Flush();
-        if (failed_) return;
-        // Copy whole runs between line ends; a line end costs one extra byte.
-        std::size_t room = (kOutputBufferSize - buffer_.size()) / 2;
-        std::string_view part = text.substr(0, std::max<std::size_t>(room, 1));
-        std::size_t start = 0;
-        while (start < part.size()) {
-            std::size_t newline = part.find('\n', start);
-            if (newline == std::string_view::npos) {
-                buffer_.append(part.substr(start));
-                break;
-            }
-            buffer_.append(part.substr(start, newline - start));
-            buffer_.append("\r\n");
-            start = newline + 1;
-        }
-        text.remove_prefix(part.size());
-    }
-}
-
-bool AtomicOutputFile::Commit() {
-    if (fd_ < 0) return false;
-    Flush();
-    // Replacing a file keeps its permissions; a new file gets the usual ones (mkstemp makes it
-    // private to us).
-    struct stat existing {};
-    mode_t mode = 0666;
-    if (::stat(target_.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    bool ok = !failed_ && ::fchmod(fd_, mode) == 0;
-    ok = (::close(fd_) == 0) && ok;
-    fd_ = -1;
-    ok = ok && ::rename(tempPath_.c_str(), target_.c_str()) == 0;
-    if (!ok) ::unlink(tempPath_.c_str());
-    tempPath_.clear();
-    failed_ = !ok;
-    return ok;
-}
-
-void AtomicOutputFile::Discard() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    if (!tempPath_.empty()) {
-        ::unlink(tempPath_.c_str());
-        tempPath_.clear();
-    }
-    buffer_.clear();
-}
-
-bool ReadTextModeFile(const std::string& path, std::string& text) {
-    return ReadTextFile(path, text);
 }
 
 std::string WithTrailingSlash(std::string folder) {

@@ -9,6 +9,7 @@
 
 #include "gamedata/CFileTools.h"
 #include "gamedata/MasterFile.h"
+#include "gamedata/FileIo.h"
 #include "gamedata/UserInterface.h"
 
 namespace vantor {
@@ -62,43 +63,6 @@ std::string UtilityLogHeader(std::string_view title);
 // Where a utility writes its log: "" means the current working directory.
 std::string LogFilePath(const std::string& logFolder, const std::string& name);
 
-// An output file that appears under its name only when Commit() succeeds: the bytes go to a
-// temporary file in the same folder, which is renamed over the target at the end. A failed or
-// abandoned write leaves any earlier file of that name untouched.
-class AtomicOutputFile {
-  public:
-    AtomicOutputFile() = default;
-    ~AtomicOutputFile();
-    AtomicOutputFile(const AtomicOutputFile&) = delete;
-    AtomicOutputFile& operator=(const AtomicOutputFile&) = delete;
-
-    // False when the temporary file cannot be made (no such folder, no permission, a folder of
-    // that name).
-    bool Open(const std::string& path);
-    bool IsOpen() const { return fd_ >= 0; }
-    // Bytes unchanged.
-    void Write(std::string_view bytes);
-    // Windows text mode: every LF is stored as CR LF.
-    void WriteText(std::string_view text);
-    // False when any write failed or the rename did not happen; the temporary file is gone then.
-    bool Commit();
-    void Discard();
-    bool Failed() const { return failed_; }
-    std::int64_t BytesWritten() const { return written_ + static_cast<std::int64_t>(buffer_.size()); }
-
-  private:
-    void Flush();
-
-    int fd_ = -1;
-    bool failed_ = false;
-    std::string target_;
-    std::string tempPath_;
-    std::string buffer_;
-    std::int64_t written_ = 0;
-};
-
-// Windows text-mode reading of a whole file: CR LF becomes LF. False when it cannot be read.
-bool ReadTextModeFile(const std::string& path, std::string& text);
 
 struct RomFolderListing {
     bool readable = false;
@@ -109,6 +73,12 @@ struct RomFolderListing {
 RomFolderListing ListRomFiles(const std::string& folder, const std::vector<std::string>& extensions);
 // A folder as the folder browser hands it on: with a "/" at the end.
 std::string WithTrailingSlash(std::string folder);
+
+// Asks where to save the utility's XML file (the dialog starts at `path`) and opens it for
+// writing. False when the user cancelled (result.cancelled) or the file cannot be made (the
+// message is shown).
+bool ChooseOutputFile(UserInterface& ui, const char* title, std::string path, AtomicOutputFile& output,
+                      UtilityResult& result);
 
 // The master file's games by ROM name, built by one pass over the file. FindRecordKey answers
 // the question "where is the first record of this name" as a lookup.
