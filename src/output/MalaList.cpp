@@ -8,15 +8,6 @@ namespace vantor {
 
 namespace {
 
-enum : unsigned char {
-    kRecordStart = 0x01,
-    kSmallInteger = 0x02,
-    kInteger = 0x03,
-    kText = 0x06,
-    kMarker = 0x08,
-    kFixedValue = 0x11,
-    kRecordEnd = 0x00,
-};
 constexpr unsigned char kFixedBytes[8] = {0xB1, 0x60, 0xF5, 0xF2, 0x8F, 0x28, 0xE3, 0x40};
 constexpr std::size_t kMaxTextLength = 255;
 
@@ -28,24 +19,24 @@ void AppendByte(std::string& bytes, unsigned value) {
 // would make every later item unreadable.
 void AppendText(std::string& bytes, std::string_view text) {
     if (text.size() > kMaxTextLength) text = text.substr(0, kMaxTextLength);
-    AppendByte(bytes, kText);
+    AppendByte(bytes, kMalaText);
     AppendByte(bytes, static_cast<unsigned>(text.size()));
     bytes += text;
 }
 
 void AppendSmallInteger(std::string& bytes, int value) {
-    AppendByte(bytes, kSmallInteger);
+    AppendByte(bytes, kMalaSmallInteger);
     AppendByte(bytes, static_cast<unsigned>(value));
 }
 
 void AppendInteger(std::string& bytes, int value) {
-    AppendByte(bytes, kInteger);
+    AppendByte(bytes, kMalaInteger);
     AppendByte(bytes, static_cast<unsigned>(value));
     AppendByte(bytes, static_cast<unsigned>(value) >> 8);
 }
 
 void AppendFixedValue(std::string& bytes) {
-    AppendByte(bytes, kFixedValue);
+    AppendByte(bytes, kMalaFixedValue);
     bytes.append(reinterpret_cast<const char*>(kFixedBytes), sizeof kFixedBytes);
 }
 
@@ -79,22 +70,22 @@ std::string PlayersText(const ListedRecord& record) {
 }  // namespace
 
 std::size_t BuildMalaHeader(const MalaListOptions& options, std::string& bytes) {
-    AppendByte(bytes, kRecordStart);
+    AppendByte(bytes, kMalaRecordStart);
     AppendText(bytes, options.listTitle);
     AppendText(bytes, options.listSubtitle);
     AppendText(bytes, "");
     AppendFixedValue(bytes);
     AppendFixedValue(bytes);
-    AppendByte(bytes, kMarker);
+    AppendByte(bytes, kMalaMarker);
     std::size_t countOffset = bytes.size() + 1;
     AppendInteger(bytes, 1);  // the game count, filled in at the end
     AppendSmallInteger(bytes, 0);
-    AppendByte(bytes, kRecordEnd);
+    AppendByte(bytes, kMalaRecordEnd);
     return countOffset;
 }
 
 void BuildMalaEntry(const MalaEntry& entry, std::string& bytes) {
-    AppendByte(bytes, kRecordStart);
+    AppendByte(bytes, kMalaRecordStart);
     for (const std::string* text :
          {&entry.romName, &entry.romOf, &entry.cloneOf, &entry.driver, &entry.description}) {
         AppendText(bytes, *text);
@@ -119,7 +110,7 @@ void BuildMalaEntry(const MalaEntry& entry, std::string& bytes) {
     for (const std::string& label : entry.buttonLabels) AppendText(bytes, label);
     for (int i = 0; i < 3; ++i) AppendText(bytes, "");
     AppendSmallInteger(bytes, 0);
-    AppendByte(bytes, kRecordEnd);
+    AppendByte(bytes, kMalaRecordEnd);
 }
 
 MalaEntry MakeMalaEntry(const ListedRecord& record) {

@@ -9,6 +9,17 @@
 
 namespace vantor {
 
+// The item tags of the .mlg byte format, shared by the writer and the reader of the converters.
+enum MalaTag : unsigned char {
+    kMalaRecordEnd = 0x00,
+    kMalaRecordStart = 0x01,
+    kMalaSmallInteger = 0x02,
+    kMalaInteger = 0x03,
+    kMalaText = 0x06,
+    kMalaMarker = 0x08,
+    kMalaFixedValue = 0x11,
+};
+
 // The values of one game, in file order.
 struct MalaEntry {
     std::string romName, romOf, cloneOf, driver, description;

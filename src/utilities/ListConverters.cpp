@@ -1,11 +1,14 @@
 #include "ListConverters.h"
 
+#include "output/MalaList.h"
+
 #include <unordered_set>
 
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
+#include "output/MalaList.h"
 
 namespace vantor {
 
@@ -14,15 +17,6 @@ namespace vantor {
 
 namespace {
 
-enum MalaTag : unsigned char {
-    kRecordEnd = 0x00,
-    kRecordStart = 0x01,
-    kSmallInteger = 0x02,
-    kInteger = 0x03,
-    kText = 0x06,
-    kMarker = 0x08,
-    kFixedValue = 0x11,
-};
 
 class MalaReader {
   public:
@@ -34,7 +28,7 @@ class MalaReader {
 
     // text: 06, a length byte, that many bytes.
     bool Text(std::string* text) {
-        if (AtEnd() || Peek() != kText || pos_ + 2 > data_.size()) return false;
+        if (AtEnd() || Peek() != kMalaText || pos_ + 2 > data_.size()) return false;
         std::size_t length = static_cast<unsigned char>(data_[pos_ + 1]);
         if (pos_ + 2 + length > data_.size()) return false;
         if (text != nullptr) text->assign(data_.substr(pos_ + 2, length));
@@ -48,20 +42,20 @@ class MalaReader {
         if (AtEnd()) return false;
         std::size_t payload = 0;
         switch (Peek()) {
-            case kRecordEnd:
+            case kMalaRecordEnd:
                 end = true;
                 break;
-            case kSmallInteger:
+            case kMalaSmallInteger:
                 payload = 1;
                 break;
-            case kInteger:
+            case kMalaInteger:
                 payload = 2;
                 break;
-            case kText:
+            case kMalaText:
                 return Text(nullptr);
-            case kMarker:
+            case kMalaMarker:
                 break;
-            case kFixedValue:
+            case kMalaFixedValue:
                 payload = 8;
                 break;
             default:
@@ -90,8 +84,8 @@ class MalaReader {
 
 MalaList ReadMalaList(std::string_view data) {
     MalaList list;
-    if (data.size() < 2 || static_cast<unsigned char>(data[0]) != kRecordStart ||
-        static_cast<unsigned char>(data[1]) != kText)
+    if (data.size() < 2 || static_cast<unsigned char>(data[0]) != kMalaRecordStart ||
+        static_cast<unsigned char>(data[1]) != kMalaText)
         return list;
     // The header: title, subtitle and an empty text, then typed items up to its end. Its game
     // count is an integer whose bytes may look like any tag, so it is read as an item.
@@ -104,13 +98,13 @@ MalaList ReadMalaList(std::string_view data) {
     list.valid = true;
 
     while (!reader.AtEnd()) {
-        if (reader.Peek() != kRecordStart) {
+        if (reader.Peek() != kMalaRecordStart) {
             list.damaged = true;
             break;
         }
         reader.Skip(1);
         std::string romName;
-        if (!reader.AtEnd() && reader.Peek() == kText && !reader.Text(&romName)) {
+        if (!reader.AtEnd() && reader.Peek() == kMalaText && !reader.Text(&romName)) {
             list.damaged = true;
             break;
         }
