@@ -1,7 +1,5 @@
 #include "ListConverters.h"
 
-#include "output/MalaList.h"
-
 #include <unordered_set>
 
 #include "gamedata/AppPaths.h"
