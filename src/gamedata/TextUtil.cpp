@@ -3,14 +3,62 @@
 #include <string.h>
 
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 
 namespace vantor {
+
+namespace {
+
+// Sixteen bytes at a time, with the compiler's portable vector types.
+using Bytes16 = unsigned char __attribute__((vector_size(16)));
+
+Bytes16 Load16(const char* data) {
+    Bytes16 block;
+    std::memcpy(&block, data, sizeof block);
+    return block;
+}
+
+Bytes16 Splat16(char c) {
+    Bytes16 block;
+    for (int i = 0; i < 16; ++i) block[i] = static_cast<unsigned char>(c);
+    return block;
+}
+
+bool AnyLane(Bytes16 lanes) {
+    std::uint64_t halves[2];
+    std::memcpy(halves, &lanes, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
+
+}  // namespace
 
 std::size_t FindText(std::string_view text, std::string_view part, std::size_t from) {
     if (from > text.size()) return std::string_view::npos;
     if (part.empty()) return from;
-    const void* found = ::memmem(text.data() + from, text.size() - from, part.data(), part.size());
-    return found == nullptr ? std::string_view::npos : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+    if (part.size() > text.size() - from) return std::string_view::npos;
+    const char* data = text.data();
+    if (part.size() == 1) {
+        const void* found = std::memchr(data + from, part[0], text.size() - from);
+        return found == nullptr ? std::string_view::npos : static_cast<std::size_t>(static_cast<const char*>(found) - data);
+    }
+    // Candidates are the places where both the first and the last byte of `part` stand; in
+    // XML, where "<" and "=" are everywhere, that is far rarer than either alone.
+    const std::size_t last = part.size() - 1;
+    const Bytes16 first16 = Splat16(part[0]);
+    const Bytes16 last16 = Splat16(part[last]);
+    std::size_t i = from;
+    for (; i + last + 16 <= text.size(); i += 16) {
+        Bytes16 hits = (Load16(data + i) == first16) & (Load16(data + i + last) == last16);
+        if (!AnyLane(hits)) continue;
+        for (int lane = 0; lane < 16; ++lane) {
+            if (hits[lane] != 0 && std::memcmp(data + i + lane + 1, part.data() + 1, last - 1) == 0) {
+                return i + static_cast<std::size_t>(lane);
+            }
+        }
+    }
+    const void* found = ::memmem(data + i, text.size() - i, part.data(), part.size());
+    return found == nullptr ? std::string_view::npos : static_cast<std::size_t>(static_cast<const char*>(found) - data);
 }
 
 std::string ToLowerAscii(std::string_view text) {

@@ -1,6 +1,8 @@
 #include "Evaluator.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -120,17 +122,50 @@ bool Evaluate(std::string record, std::string expression) {
     return rejects;
 }
 
+namespace {
+using Bytes16 = unsigned char __attribute__((vector_size(16)));
+}  // namespace
+
 void PreparedRecord::Assign(std::string_view record) {
-    // One pass, written without branches so that it runs at memory speed.
     unquoted_.resize(record.size());
     lowered_.resize(record.size());
     char* unquoted = unquoted_.data();
     char* lowered = lowered_.data();
-    std::size_t kept = 0;
-    for (char c : record) {
-        unsigned char u = static_cast<unsigned char>(c);
+    const char* in = record.data();
+    const std::size_t size = record.size();
+    std::size_t kept = 0, i = 0;
+    // Sixteen bytes without a double quote are copied and lower-cased at once; the rest byte by byte.
+    Bytes16 quote, upperA, letters, caseBit;
+    for (int lane = 0; lane < 16; ++lane) {
+        quote[lane] = '"';
+        upperA[lane] = 'A';
+        letters[lane] = 26;
+        caseBit[lane] = 32;
+    }
+    for (; i + 16 <= size; i += 16) {
+        Bytes16 block;
+        std::memcpy(&block, in + i, sizeof block);
+        Bytes16 isQuote = block == quote;
+        std::uint64_t halves[2];
+        std::memcpy(halves, &isQuote, sizeof halves);
+        if ((halves[0] | halves[1]) == 0) {
+            Bytes16 lower = block + ((block - upperA < letters) & caseBit);
+            std::memcpy(unquoted + kept, &block, sizeof block);
+            std::memcpy(lowered + kept, &lower, sizeof lower);
+            kept += 16;
+            continue;
+        }
+        for (std::size_t j = i; j < i + 16; ++j) {
+            char c = in[j];
+            unquoted[kept] = c;
+            lowered[kept] = AsciiLower(c);
+            kept += c != '"';
+        }
+    }
+    for (; i < size; ++i) {
+        char c = in[i];
         unquoted[kept] = c;
-        lowered[kept] = static_cast<char>(u + (static_cast<unsigned char>(u - 'A') < 26u ? 32 : 0));
+        lowered[kept] = AsciiLower(c);
         kept += c != '"';
     }
     unquoted_.resize(kept);
