@@ -3,13 +3,19 @@
 // encoding; only ASCII letters are ever case-folded, so offsets in a folded copy equal those in
 // the original.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantor {
 
-inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-inline bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+inline char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+inline bool IsWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string ToLowerAscii(std::string_view text);
 void ToLowerAsciiInPlace(std::string& text);
@@ -17,8 +23,14 @@ void ToLowerAsciiInPlace(std::string& text);
 // std::string_view::find, but with the C library's memmem: much faster on XML, where the first
 // byte of most keys ("<") occurs on every line.
 std::size_t FindText(std::string_view text, std::string_view part, std::size_t from = 0);
-inline bool Contains(std::string_view text, std::string_view part) { return FindText(text, part) != std::string_view::npos; }
-inline bool Contains(std::string_view text, char c) { return text.find(c) != std::string_view::npos; }
+// Appends the offset of every `c` in `text` to `offsets` (texts below 4 GiB).
+void FindAllBytes(std::string_view text, char c, std::vector<std::uint32_t>& offsets);
+inline bool Contains(std::string_view text, std::string_view part) {
+    return FindText(text, part) != std::string_view::npos;
+}
+inline bool Contains(std::string_view text, char c) {
+    return text.find(c) != std::string_view::npos;
+}
 
 // Replaces every non-overlapping occurrence, left to right; returns how many were replaced.
 // An empty `from` replaces nothing.

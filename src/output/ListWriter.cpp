@@ -142,13 +142,7 @@ const std::vector<std::uint32_t>& ListedRecord::Offsets(char c) const {
     bool& found = c == '<' ? tagsFound_ : equalsFound_;
     if (!found) {
         offsets.clear();
-        const char* data = body_.data();
-        const std::size_t size = body_.size();
-        for (const char* at = data; (at = static_cast<const char*>(std::memchr(
-                                         at, c, size - static_cast<std::size_t>(at - data)))) != nullptr;
-             ++at) {
-            offsets.push_back(static_cast<std::uint32_t>(at - data));
-        }
+        FindAllBytes(body_, c, offsets);
         found = true;
     }
     return offsets;

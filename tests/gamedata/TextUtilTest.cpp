@@ -21,6 +21,19 @@ TEST(TextUtilTest, FindTextAgreesWithFind) {
     }
 }
 
+TEST(TextUtilTest, FindAllBytesAtEveryAlignment) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += (i % 7 == 0 || i % 11 == 0) ? '<' : 'x';
+    for (std::size_t length = 0; length <= text.size(); ++length) {
+        std::vector<std::uint32_t> found, expected;
+        for (std::uint32_t i = 0; i < length; ++i) {
+            if (text[i] == '<') expected.push_back(i);
+        }
+        FindAllBytes(std::string_view(text).substr(0, length), '<', found);
+        ASSERT_EQ(found, expected) << length;
+    }
+}
+
 TEST(TextUtilTest, RecordKeysRoundTrip) {
     EXPECT_EQ(FormatRecordKey(0), "0x0");
     EXPECT_EQ(FormatRecordKey(0x1a2f), "0x1a2f");
