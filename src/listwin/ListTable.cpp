@@ -9,17 +9,17 @@
 
 namespace vantor {
 
-std::vector<ListColumn> ParseColumnSpec(std::string_view spec) {
+std::vector<ListColumn> ParseColumnSpec(std::string_view columnSpec) {
     std::vector<ListColumn> columns;
     std::size_t pos = 0;
-    while (pos < spec.size()) {
-        std::size_t comma = spec.find(',', pos);
+    while (pos < columnSpec.size()) {
+        std::size_t comma = columnSpec.find(',', pos);
         if (comma == std::string_view::npos) break;
-        std::size_t semicolon = spec.find(';', comma + 1);
-        std::size_t widthEnd = semicolon == std::string_view::npos ? spec.size() : semicolon;
+        std::size_t semicolon = columnSpec.find(';', comma + 1);
+        std::size_t widthEnd = semicolon == std::string_view::npos ? columnSpec.size() : semicolon;
         ListColumn column;
-        column.heading = std::string(spec.substr(pos, comma - pos));
-        std::string width(spec.substr(comma + 1, widthEnd - comma - 1));
+        column.heading = std::string(columnSpec.substr(pos, comma - pos));
+        std::string width(columnSpec.substr(comma + 1, widthEnd - comma - 1));
         column.width = std::atoi(width.c_str());
         if (column.width < 0) column.width = 0;
         columns.push_back(std::move(column));
@@ -29,8 +29,8 @@ std::vector<ListColumn> ParseColumnSpec(std::string_view spec) {
     return columns;
 }
 
-bool ListTable::SetColumns(std::string_view spec) {
-    std::vector<ListColumn> added = ParseColumnSpec(spec);
+bool ListTable::SetColumns(std::string_view columnSpec) {
+    std::vector<ListColumn> added = ParseColumnSpec(columnSpec);
     if (added.empty()) return false;
     columns_.insert(columns_.end(), added.begin(), added.end());
     for (Row& row : rows_) Fit(row);

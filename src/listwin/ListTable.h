@@ -23,14 +23,14 @@ struct ListColumn {
 
 // "Key,0; Name,120;": heading up to each ",", width up to the next ";" (or the end). The blank
 // after a ";" belongs to the next heading. Stops when no further "," follows.
-std::vector<ListColumn> ParseColumnSpec(std::string_view spec);
+std::vector<ListColumn> ParseColumnSpec(std::string_view columnSpec);
 
 class ListTable {
   public:
     using Row = std::vector<std::string>;
 
-    // Appends the columns of `spec`; returns whether any column was added.
-    bool SetColumns(std::string_view spec);
+    // Appends the columns of `columnSpec`; returns whether any column was added.
+    bool SetColumns(std::string_view columnSpec);
     const std::vector<ListColumn>& Columns() const { return columns_; }
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
 
