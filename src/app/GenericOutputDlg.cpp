@@ -1,14 +1,17 @@
 #include "GenericOutputDlg.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "AppIcon.h"
 #include "QtUserInterface.h"
 #include "gamedata/FileIo.h"
+#include "output/ListWriter.h"
 
 namespace vantor::app {
 
@@ -29,6 +32,7 @@ CGenericOutputDlg::CGenericOutputDlg(const std::string& windowTitle, const std::
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     edit_->setPlainText(text);
     edit_->document()->setModified(false);
+    edit_->installEventFilter(this);
 
     save_ = new QPushButton(QStringLiteral("Save"), this);
     save_->setObjectName(QStringLiteral("id1068"));
@@ -54,7 +58,19 @@ void CGenericOutputDlg::OnSave() {
     std::string path;
     if (!AskForFile(this, FileQuestion::Save, "Save file as...", "txt files (*.txt)|*.txt", "txt", path))
         return;
-    WriteFileAtomically(path, DisplayText());
+    if (!WriteFileAtomically(path, DisplayText()))
+        ShowMessageBox(this, MessageIcon::Exclamation, kOutputOpenError);
+}
+
+bool CGenericOutputDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Focus leaves the text unselected, with the caret in view.
+    if (watched == edit_ && event->type() == QEvent::FocusIn) {
+        QTextCursor cursor = edit_->textCursor();
+        cursor.clearSelection();
+        edit_->setTextCursor(cursor);
+        edit_->ensureCursorVisible();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace vantor::app

@@ -17,6 +17,11 @@ class CGenericOutputDlg : public QDialog {
     // The text as it stands in the window (the user may have edited it).
     std::string DisplayText() const;
 
+    QPlainTextEdit* Edit() const { return edit_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void OnSave();
 

@@ -2,13 +2,10 @@
 
 #include <QAction>
 #include <QHeaderView>
-#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "AppIcon.h"
-#include "DetailsView.h"
 #include "ProgressDlg.h"
 #include "QtUserInterface.h"
 #include "SortableListCtrl.h"
@@ -20,18 +17,11 @@ namespace {
 constexpr int kProgressDelayMs = 300;
 }  // namespace
 
-CVNListDlg::CVNListDlg(Kind kind, QWidget* parent) : QDialog(parent), kind_(kind) {
-    setObjectName(kind == Kind::FullList ? QStringLiteral("fullListDlg") : QStringLiteral("searchItemsDlg"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                   Qt::WindowCloseButtonHint);
-    setWindowIcon(AppIcon());
-    setSizeGripEnabled(true);
-
-    list_ = new SortableListCtrl(this);
-    list_->setObjectName(QStringLiteral("id1062"));
-    list_->SetColumns(kGameListColumns);
-    list_->setContextMenuPolicy(Qt::CustomContextMenu);
-
+CVNListDlg::CVNListDlg(Kind kind, QWidget* parent)
+    : GameListWindow(
+          kind == Kind::FullList ? QStringLiteral("fullListDlg") : QStringLiteral("searchItemsDlg"),
+          new QAction(QStringLiteral("Add to your list"), nullptr), parent),
+      kind_(kind) {
     // The template's buttons exist but stay hidden.
     const struct {
         const char* name;
@@ -44,30 +34,17 @@ CVNListDlg::CVNListDlg(Kind kind, QWidget* parent) : QDialog(parent), kind_(kind
         push->hide();
     }
 
-    addAction_ = new QAction(QStringLiteral("Add to your list"), this);
+    addAction_ = Command();
     addAction_->setObjectName(QStringLiteral("id32774"));
-    detailsAction_ = new QAction(QStringLiteral("View Details"), this);
-    detailsAction_->setObjectName(QStringLiteral("id32773"));
     connect(addAction_, &QAction::triggered, this, &CVNListDlg::AddToWorkingList);
-    connect(detailsAction_, &QAction::triggered, this, &CVNListDlg::ShowDetails);
-    connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        QMenu menu(this);
-        menu.addAction(addAction_);
-        menu.addAction(detailsAction_);
-        menu.exec(list_->viewport()->mapToGlobal(pos));
-    });
-    connect(list_, &QAbstractItemView::doubleClicked, this, &CVNListDlg::ShowDetails);
-    connect(list_, &SortableListCtrl::FirstCharTyped, this, &CVNListDlg::JumpToFirstChar);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(list_);
-    resize(680, 520);
 
     fill_ = new ListFillThread(this);
     connect(fill_, &ListFillThread::Filled, this, &CVNListDlg::OnFilled);
     connect(fill_, &ListFillThread::Progress, this, &CVNListDlg::OnFillProgress);
-    details_ = new DetailsView(this);
     progressDelay_ = new QTimer(this);
     progressDelay_->setSingleShot(true);
     connect(progressDelay_, &QTimer::timeout, this, &CVNListDlg::ShowProgressLater);
@@ -126,18 +103,6 @@ void CVNListDlg::AddToWorkingList() {
     handOver.entries = EntriesFromGameRows(list_->Table(), list_->SelectedRows());
     handOver.setsHideRomNames = false;
     Q_EMIT EntriesForWorkingList(handOver);
-}
-
-void CVNListDlg::ShowDetails() {
-    const int row = list_->FirstSelectedRow();
-    if (row < 0) return;
-    const ListTable& table = list_->Table();
-    details_->Show(table.Cell(row, kNameColumn), table.Cell(row, kRomNameColumn), hideRomNames_);
-}
-
-void CVNListDlg::JumpToFirstChar(char c) {
-    const int row = list_->Table().FindFirstChar(c);
-    if (row >= 0) list_->JumpToRow(row);
 }
 
 }  // namespace vantor::app

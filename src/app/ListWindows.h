@@ -3,11 +3,11 @@
 // search results ("ROM Search"). Each is a modeless top-level window; batches reach it through
 // ReceiveEntries (a queued connection), are turned into rows on its own fill thread and shown in
 // the order they came.
-#include <QDialog>
 #include <QPointer>
 #include <string>
 
 #include "AppState.h"
+#include "GameListWindow.h"
 #include "ListFillWorker.h"
 
 class QAction;
@@ -16,26 +16,20 @@ class QTimer;
 namespace vantor::app {
 
 class CProgressDlg;
-class DetailsView;
-class SortableListCtrl;
 
-class CVNListDlg : public QDialog {
+class CVNListDlg : public GameListWindow {
     Q_OBJECT
   public:
     enum class Kind { FullList, SearchResults };
 
     ~CVNListDlg() override;
 
-    SortableListCtrl* List() const { return list_; }
     int EntryCount() const { return entryCount_; }
-    bool HideRomNames() const { return hideRomNames_; }
     // Batches handed over and not yet shown.
     int PendingFills() const;
 
-    // The context menu's commands.
+    // The context menu's own command.
     void AddToWorkingList();
-    void ShowDetails();
-    void JumpToFirstChar(char c);
 
   public Q_SLOTS:
     void ReceiveEntries(const vantor::app::HandOver& handOver);
@@ -56,13 +50,9 @@ class CVNListDlg : public QDialog {
     void ShowWindow();
 
     Kind kind_;
-    SortableListCtrl* list_;
     ListFillThread* fill_;
-    DetailsView* details_;
     QAction* addAction_;
-    QAction* detailsAction_;
     int entryCount_ = 0;
-    bool hideRomNames_ = false;
     std::unique_ptr<CProgressDlg> progress_;
     QTimer* progressDelay_;
 };

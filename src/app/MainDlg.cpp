@@ -313,8 +313,9 @@ void CMainDlg::Initialise() {
 }
 
 void CMainDlg::OpenSettings() {
-    if (scanRunning_) return;
-    CVantorSettingsDlg dialog(this);
+    // The settings reopen the master file, which a running scan or save is reading.
+    if (scanRunning_ || (output_ && output_->SaveRunning())) return;
+    CVantorSettingsDlg dialog(inputXmlPath_, this);
     dialog.exec();
     // Taken over whatever the dialog returned.
     inputXmlPath_ = dialog.InputXmlPath();
@@ -447,7 +448,7 @@ void CMainDlg::reject() {
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {
-    if (scanRunning_) {
+    if (scanRunning_ || (output_ && output_->SaveRunning())) {
         event->ignore();
         return;
     }

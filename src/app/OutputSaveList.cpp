@@ -1,13 +1,135 @@
-// The save path of the working list. The list writers are not wired to the window yet; until
-// they are, the buttons say so instead of doing nothing.
+// "Save List to file" and "Preview List": the working list's keys, the format's own questions, the
+// file dialog, then the writer on a worker thread behind the "Creating list..." progress window.
+#include "BackgroundTask.h"
+#include "CsvDialogs.h"
+#include "FormatDialogs.h"
+#include "GenericOutputDlg.h"
 #include "OutputWindow.h"
 #include "QtUserInterface.h"
+#include "SortableListCtrl.h"
+#include "gamedata/MasterFile.h"
+#include "gamedata/TagTable.h"
+#include "output/ListFormats.h"
+#include "utilities/UtilityCommon.h"
+
+#include <QComboBox>
 
 namespace vantor::app {
 
+namespace {
+
+constexpr const char* kMaximusNote =
+    "To create a Maximus .LST file you will need to download the Maximus Game List Converter tool from the "
+    "maximum arcade website.\r\nSimply drag the output .txt file that we're about to create into that tool "
+    "and it "
+    "will make your .LST file.\r\n\r\nThis next dialog box will ask you where your ROMs are located, then "
+    "I'll ask "
+    "where to save your .txt file list.";
+
+// The save dialog's file types as "description|pattern" pairs.
+std::string FileTypeFilter(const ListFormatInfo& info) {
+    std::string filter;
+    for (int i = 0; i < info.fileTypeCount; ++i) {
+        const FileType& type = info.fileTypes[static_cast<std::size_t>(i)];
+        if (!filter.empty()) filter += '|';
+        filter += std::string(type.description) + "|" + type.pattern;
+    }
+    return filter;
+}
+
+}  // namespace
+
 void CVNOutput::SaveList() {
-    ShowMessageBox(this, MessageIcon::Information,
-                   "Saving and previewing lists is not available in this build yet.");
+    if (saveRunning_) return;
+    saveRunning_ = true;
+    RunSave();
+    saveRunning_ = false;
+    Q_EMIT SaveFinished();
+}
+
+void CVNOutput::RunSave() {
+    const int index = formatBox_->currentIndex();
+    if (index < 0 || index >= kListFormatCount) return;
+    const ListFormatInfo& info = ListFormatTable()[static_cast<std::size_t>(index)];
+
+    std::vector<std::string> rowKeys;
+    const ListTable& table = list_->Table();
+    rowKeys.reserve(static_cast<std::size_t>(table.RowCount()));
+    for (int row = 0; row < table.RowCount(); ++row) rowKeys.push_back(table.Cell(row, kKeyColumn));
+    std::string keyList;
+    const std::int64_t count = BuildKeyList(rowKeys, keyList);
+
+    SaveOptions options;
+    options.batchTemplate = batchTemplate_;
+    std::string fileName;
+    if (previewMode_) {
+        // No questions before the preview: the title and the folder stay empty.
+        fileName = kPreviewMarker;
+    } else {
+        switch (info.format) {
+            case ListFormat::Khameleon:
+            case ListFormat::Mala: {
+                CMalaListDlg dialog({}, {}, this);
+                if (dialog.exec() != QDialog::Accepted) return;
+                options.listTitle = dialog.TitleText();
+                options.secondText = dialog.SecondText();
+                break;
+            }
+            case ListFormat::Maximus: {
+                ShowMessageBox(this, MessageIcon::Information, kMaximusNote);
+                std::string folder;
+                if (!AskForFile(this, FileQuestion::Folder, "Point me to your ROMs folder...", "", "",
+                                folder))
+                    return;
+                options.romFolder = WithTrailingSlash(folder);
+                break;
+            }
+            default:
+                break;
+        }
+        if (!AskForFile(this, FileQuestion::Save, "Save file as...", FileTypeFilter(info),
+                        info.defaultExtension, fileName)) {
+            return;
+        }
+    }
+
+    switch (info.format) {
+        case ListFormat::Batch: {
+            CbatchFileDlg dialog(batchTemplate_, this);
+            if (dialog.exec() != QDialog::Accepted) return;
+            batchTemplate_ = options.batchTemplate = dialog.TemplateText();
+            break;
+        }
+        case ListFormat::Cabrio: {
+            CCarbrioSettingsDlg dialog(this);
+            if (dialog.exec() != QDialog::Accepted) return;
+            options.listTitle = dialog.ListTitle();
+            options.logoFolder = dialog.LogoFolder();
+            options.screenshotFolder = dialog.ScreenshotFolder();
+            options.backgroundFolder = dialog.BackgroundFolder();
+            break;
+        }
+        case ListFormat::Csv: {
+            CCSVDialog dialog(g_inputType, this);
+            if (dialog.exec() != QDialog::Accepted) return;
+            options.csv = dialog.Options();
+            break;
+        }
+        default:
+            break;
+    }
+
+    bool written = false;
+    RunInBackground(this, [&](UserInterface& ui) {
+        // A fresh engine for every list: an earlier CSV delimiter must not change later lists.
+        CVn engine;
+        ListWriter writer(engine, g_masterFile, ui);
+        written = RunListWriter(writer, ui, info.format, fileName, keyList, count, options);
+    });
+    if (previewMode_ && written) {
+        CGenericOutputDlg preview("List Preview", fileName, true, this);
+        preview.exec();
+    }
 }
 
 }  // namespace vantor::app

@@ -6,50 +6,26 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "AppIcon.h"
-#include "DetailsView.h"
 #include "QtUserInterface.h"
 #include "SortableListCtrl.h"
+#include "output/ListFormats.h"
 
 namespace vantor::app {
 
 const QStringList& ListFormatNames() {
-    static const QStringList names = {QStringLiteral("AdvanceMenu Lst"),
-                                      QStringLiteral("Atomic FE"),
-                                      QStringLiteral("Attract Mode"),
-                                      QStringLiteral("Batch File"),
-                                      QStringLiteral("Cabrio"),
-                                      QStringLiteral("CSV File"),
-                                      QStringLiteral("HyperSpin"),
-                                      QStringLiteral("Khameleon"),
-                                      QStringLiteral("MaLa Gamelist"),
-                                      QStringLiteral("MAMEUIFX"),
-                                      QStringLiteral("MAMEWah"),
-                                      QStringLiteral("Maximus Arcade"),
-                                      QStringLiteral("mGalaxy"),
-                                      QStringLiteral("MultiFE"),
-                                      QStringLiteral("ROM descriptions only"),
-                                      QStringLiteral("ROM names only"),
-                                      QStringLiteral("XML File")};
+    static const QStringList names = [] {
+        QStringList list;
+        for (const ListFormatInfo& info : ListFormatTable()) list << QString::fromUtf8(info.name);
+        return list;
+    }();
     return names;
 }
 
-CVNOutput::CVNOutput(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("outputDlg"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                   Qt::WindowCloseButtonHint);
-    setWindowIcon(AppIcon());
-    setSizeGripEnabled(true);
-
-    list_ = new SortableListCtrl(this);
-    list_->setObjectName(QStringLiteral("id1062"));
-    list_->SetColumns(kGameListColumns);
-    list_->setContextMenuPolicy(Qt::CustomContextMenu);
-
+CVNOutput::CVNOutput(QWidget* parent)
+    : GameListWindow(QStringLiteral("outputDlg"), new QAction(QStringLiteral("Delete"), nullptr), parent) {
     formatBox_ = new QComboBox(this);
     formatBox_->setObjectName(QStringLiteral("id1063"));
     formatBox_->addItems(ListFormatNames());
@@ -68,20 +44,8 @@ CVNOutput::CVNOutput(QWidget* parent) : QDialog(parent) {
         hidden->hide();
     }
 
-    deleteAction_ = new QAction(QStringLiteral("Delete"), this);
-    deleteAction_->setObjectName(QStringLiteral("id32772"));
-    detailsAction_ = new QAction(QStringLiteral("View Details"), this);
-    detailsAction_->setObjectName(QStringLiteral("id32773"));
-    connect(deleteAction_, &QAction::triggered, this, &CVNOutput::DeleteSelected);
-    connect(detailsAction_, &QAction::triggered, this, &CVNOutput::ShowDetails);
-    connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        QMenu menu(this);
-        menu.addAction(deleteAction_);
-        menu.addAction(detailsAction_);
-        menu.exec(list_->viewport()->mapToGlobal(pos));
-    });
-    connect(list_, &QAbstractItemView::doubleClicked, this, &CVNOutput::ShowDetails);
-    connect(list_, &SortableListCtrl::FirstCharTyped, this, &CVNOutput::JumpToFirstChar);
+    Command()->setObjectName(QStringLiteral("id32772"));
+    connect(Command(), &QAction::triggered, this, &CVNOutput::DeleteSelected);
     connect(list_, &SortableListCtrl::DeletePressed, this, &CVNOutput::DeleteSelected);
     connect(formatBox_, &QComboBox::currentIndexChanged, this, &CVNOutput::UpdatePreviewButton);
     connect(saveButton_, &QPushButton::clicked, this, &CVNOutput::SaveList);
@@ -97,11 +61,9 @@ CVNOutput::CVNOutput(QWidget* parent) : QDialog(parent) {
     layout->addWidget(list_, 1);
     layout->addLayout(controls);
     layout->addWidget(hint);
-    resize(680, 520);
 
     fill_ = new ListFillThread(this);
     connect(fill_, &ListFillThread::Filled, this, &CVNOutput::OnFilled);
-    details_ = new DetailsView(this);
 }
 
 CVNOutput::~CVNOutput() = default;
@@ -145,40 +107,17 @@ void CVNOutput::DeleteSelected() {
     UpdateTitle("Found:%d matches");
 }
 
-void CVNOutput::ShowDetails() {
-    const int row = list_->FirstSelectedRow();
-    if (row < 0) return;
-    const ListTable& table = list_->Table();
-    details_->Show(table.Cell(row, kNameColumn), table.Cell(row, kRomNameColumn), hideRomNames_);
-}
-
-void CVNOutput::JumpToFirstChar(char c) {
-    const int row = list_->Table().FindFirstChar(c);
-    if (row >= 0) list_->JumpToRow(row);
-}
-
 void CVNOutput::UpdatePreviewButton() {
-    switch (formatBox_->currentIndex()) {
-        case 1:
-        case 2:
-        case 3:  // Atomic FE, Attract Mode, Batch File
-        case 5:
-        case 6:
-        case 7:  // CSV File, HyperSpin, Khameleon
-        case 9:
-        case 10:  // MAMEUIFX, MAMEWah
-        case 14:
-        case 15:  // ROM descriptions only, ROM names only
+    const int index = formatBox_->currentIndex();
+    if (index < 0 || index >= kListFormatCount) return;
+    switch (ListFormatTable()[static_cast<std::size_t>(index)].previewButton) {
+        case PreviewButton::Enabled:
             previewButton_->setEnabled(true);
             break;
-        case 8:  // MaLa Gamelist
-        case 11:
-        case 12:
-        case 13:  // Maximus Arcade, mGalaxy, MultiFE
-        case 16:  // XML File
+        case PreviewButton::Disabled:
             previewButton_->setEnabled(false);
             break;
-        default:  // AdvanceMenu Lst, Cabrio: as it was
+        case PreviewButton::Unchanged:
             break;
     }
 }
@@ -197,10 +136,15 @@ void CVNOutput::ClearAndHide() {
 }
 
 void CVNOutput::reject() {
-    ClearAndHide();
+    if (!saveRunning_) ClearAndHide();
 }
 
 void CVNOutput::closeEvent(QCloseEvent* event) {
+    // The list being written stays until the writer is done with it.
+    if (saveRunning_) {
+        event->ignore();
+        return;
+    }
     ClearAndHide();
     event->accept();
 }

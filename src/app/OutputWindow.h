@@ -3,41 +3,35 @@
 // your list" are added, sorted by name; rows can be deleted, jumped to and viewed in detail; the
 // format box and the save and preview buttons lead to the list writers. Closing the window clears
 // the list.
-#include <QDialog>
 #include <string>
 
 #include "AppState.h"
+#include "GameListWindow.h"
 #include "ListFillWorker.h"
 
-class QAction;
 class QComboBox;
 class QPushButton;
 
 namespace vantor::app {
 
-class DetailsView;
-class SortableListCtrl;
-
 // The seventeen formats in the order of the format box (alphabetical, case ignored).
 const QStringList& ListFormatNames();
 
-class CVNOutput : public QDialog {
+class CVNOutput : public GameListWindow {
     Q_OBJECT
   public:
     explicit CVNOutput(QWidget* parent = nullptr);
     ~CVNOutput() override;
 
-    SortableListCtrl* List() const { return list_; }
     QComboBox* FormatBox() const { return formatBox_; }
     int EntryCount() const { return entryCount_; }
-    bool HideRomNames() const { return hideRomNames_; }
     bool PreviewMode() const { return previewMode_; }
+    // A list is being written: the main window leaves the master file alone meanwhile.
+    bool SaveRunning() const { return saveRunning_; }
     std::string& BatchTemplate() { return batchTemplate_; }
     int PendingFills() const;
 
     void DeleteSelected();
-    void ShowDetails();
-    void JumpToFirstChar(char c);
     void UpdatePreviewButton();
     // "Save List to file"; with previewMode_ set, "Preview List".
     void SaveList();
@@ -50,6 +44,8 @@ class CVNOutput : public QDialog {
 
   Q_SIGNALS:
     void BatchShown();
+    // A save or preview has ended (written, cancelled or failed).
+    void SaveFinished();
 
   protected:
     void reject() override;
@@ -58,18 +54,15 @@ class CVNOutput : public QDialog {
   private:
     void OnFilled(FillResultPtr result);
     void UpdateTitle(const char* format);
+    void RunSave();
 
-    SortableListCtrl* list_;
     QComboBox* formatBox_;
     QPushButton* saveButton_;
     QPushButton* previewButton_;
-    QAction* deleteAction_;
-    QAction* detailsAction_;
     ListFillThread* fill_;
-    DetailsView* details_;
     int entryCount_ = 0;
-    bool hideRomNames_ = false;
     bool previewMode_ = false;
+    bool saveRunning_ = false;
     std::string batchTemplate_ = "copy %ROM%.zip c:\\mame\\roms";
     // Batches that arrived after the window was closed and before their fill came back belong
     // to the new list; fills requested before the close do not.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "ProgressDlg.h"
@@ -74,7 +75,7 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, MessageIcon icon, co
 
 bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
                 const std::string& defaultExt, std::string& path) {
-    if (FileHook()) return FileHook()(kind, title, filter, path);
+    if (FileHook()) return FileHook()(kind, title, filter, defaultExt, path);
     QString chosen;
     const QString caption = FromBytes(title);
     switch (kind) {
@@ -85,9 +86,15 @@ bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, co
             QFileDialog dialog(parent, caption, StartPath(path), ToQtFilter(filter));
             dialog.setAcceptMode(QFileDialog::AcceptSave);
             dialog.setOption(QFileDialog::DontConfirmOverwrite);
-            // "exe;xml": the first extension is the default.
+            // "csv;txt": the first extension is the default; choosing another file type makes
+            // that type's extension the default.
             QString suffix = FromBytes(defaultExt).section(QLatin1Char(';'), 0, 0);
             if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& type) {
+                static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)\\)"));
+                QRegularExpressionMatch match = pattern.match(type);
+                if (match.hasMatch()) dialog.setDefaultSuffix(match.captured(1));
+            });
             if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
                 chosen = dialog.selectedFiles().front();
             }

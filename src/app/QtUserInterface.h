@@ -39,10 +39,11 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, MessageIcon icon, co
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
 enum class FileQuestion { Open, Save, Folder };
-// Gets the kind of question, its title and filter ("description|pattern|..."); fills `path` and
-// returns true for a choice, false for "cancelled".
-using FileDialogHook = std::function<bool(FileQuestion kind, const std::string& title,
-                                          const std::string& filter, std::string& path)>;
+// Gets the kind of question, its title, filter ("description|pattern|...") and default extension;
+// fills `path` and returns true for a choice, false for "cancelled".
+using FileDialogHook =
+    std::function<bool(FileQuestion kind, const std::string& title, const std::string& filter,
+                       const std::string& defaultExt, std::string& path)>;
 void SetFileDialogHook(FileDialogHook hook);
 
 bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,

@@ -1,6 +1,7 @@
 #include "VantorSettingsDlg.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,96 +12,317 @@
 
 #include "AppIcon.h"
 #include "AppState.h"
+#include "BackgroundTask.h"
 #include "QtUserInterface.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/RegistryKey.h"
 #include "gamedata/TagTable.h"
+#include "utilities/ListConverters.h"
+#include "utilities/MameRunner.h"
+#include "utilities/MergeUtility.h"
+#include "utilities/RomDirToXml.h"
+#include "utilities/RomScan.h"
 
 namespace vantor::app {
 
-CVantorSettingsDlg::CVantorSettingsDlg(QWidget* parent) : QDialog(parent) {
+namespace {
+
+constexpr const char* kXmlFilter = "xml files (*.xml)|*.xml";
+constexpr const char* kIniFilter = "ini files (*.ini)|*.ini";
+// MAME on Linux has no ".exe": the last type lets the program itself be chosen.
+constexpr const char* kListingFilter = "exe files (*.exe)|*.exe|xml files (*.xml)|*.xml|all files (*)|*";
+
+QPushButton* MakeButton(QWidget* parent, int id, const char* text) {
+    auto* button = new QPushButton(QString::fromUtf8(text), parent);
+    button->setObjectName(QStringLiteral("id%1").arg(id));
+    button->setAutoDefault(false);
+    return button;
+}
+
+// The merge's data files are only shown here: the paths come from the browse buttons.
+QLineEdit* MakePathBox(QWidget* parent, int id, const std::string& path) {
+    auto* edit = new QLineEdit(FromBytes(path), parent);
+    edit->setObjectName(QStringLiteral("id%1").arg(id));
+    edit->setReadOnly(true);
+    edit->setMinimumWidth(300);
+    return edit;
+}
+
+QLabel* MakeText(QWidget* parent, const char* text) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setWordWrap(true);
+    return label;
+}
+
+}  // namespace
+
+CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
+    : QDialog(parent), inputInUse_(std::move(inputInUse)) {
     setObjectName(QStringLiteral("settingsDlg"));
     setWindowTitle(QStringLiteral("Settings"));
     setWindowIcon(AppIcon());
 
-    Settings settings = Settings::Load();
+    const Settings settings = Settings::Load();
     if (settings.keyExists) {
         inputXmlPath_ = settings.inputXmlFile;
+        listXmlPath_ = settings.listXmlFile;
+        catverPath_ = settings.catverFile;
+        controlsPath_ = settings.controlsFile;
+        nplayersPath_ = settings.nplayersFile;
         hideRomNames_ = settings.hideSha1s;
         g_hideTags = settings.hideTags;
     }
 
-    auto* inputLabel = new QLabel(
-        QStringLiteral("Input XML file.  This is what Vantor works with to create your output lists.\n\n"
-                       "The best option is to use the merge tool below to create a master, merged XML file.\n"
-                       "Otherwise you can use controls.xml or MAME's -listxml file."),
-        this);
-    inputLabel->setWordWrap(true);
+    // The input file.
+    QLabel* inputText =
+        MakeText(this,
+                 "Input XML file.  This is what Vantor works with to create your output lists.\n\n"
+                 "The best option is to use the merge tool below to create a master, merged XML file.\n"
+                 "Otherwise you can use controls.xml or MAME's -listxml file.");
     inputEdit_ = new QLineEdit(FromBytes(inputXmlPath_), this);
     inputEdit_->setObjectName(QStringLiteral("id1025"));
-    auto* browse = new QPushButton(QStringLiteral("Browse"), this);
-    browse->setObjectName(QStringLiteral("id1066"));
-    browse->setAutoDefault(false);
-    connect(browse, &QPushButton::clicked, this, &CVantorSettingsDlg::OnBrowseInput);
+    QPushButton* inputBrowse = MakeButton(this, 1066, "Browse");
+    connect(inputBrowse, &QPushButton::clicked, this, &CVantorSettingsDlg::OnBrowseInput);
+    auto* inputRow = new QHBoxLayout;
+    inputRow->addWidget(inputEdit_, 1);
+    inputRow->addWidget(inputBrowse);
 
+    // The display options.
     auto* misc = new QGroupBox(QStringLiteral("Misc settings"), this);
     hideRomNamesBox_ =
         new QCheckBox(QStringLiteral("Hide ROM names (and SHA1/CRCs) in output display"), misc);
     hideRomNamesBox_->setObjectName(QStringLiteral("id1069"));
-    hideRomNamesBox_->setChecked(hideRomNames_);
     hideTagsBox_ =
         new QCheckBox(QStringLiteral("Hide tags in ROM descriptions: (SET 1), (US), (hack), etc."), misc);
     hideTagsBox_->setObjectName(QStringLiteral("id1092"));
-    hideTagsBox_->setChecked(g_hideTags.load());
+    if (settings.keyExists) {
+        hideRomNamesBox_->setChecked(hideRomNames_);
+        hideTagsBox_->setChecked(g_hideTags.load());
+    }
     auto* miscLayout = new QVBoxLayout(misc);
     miscLayout->addWidget(hideRomNamesBox_);
     miscLayout->addWidget(hideTagsBox_);
 
+    warning_ = new QLabel(
+        QStringLiteral("Some buttons below will be disabled until you press the Set button!"), this);
+    warning_->setObjectName(QStringLiteral("id1116"));
+    warning_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    warning_->hide();
+
+    // The merge and its data files.
+    auto* merge = new QGroupBox(QStringLiteral("Merge Utility"), this);
+    auto* mergeGrid = new QGridLayout(merge);
+    listXmlEdit_ = MakePathBox(merge, 1000, listXmlPath_);
+    controlsEdit_ = MakePathBox(merge, 1002, controlsPath_);
+    catverEdit_ = MakePathBox(merge, 1004, catverPath_);
+    nplayersEdit_ = MakePathBox(merge, 1006, nplayersPath_);
+    const struct {
+        const char* label;
+        QLineEdit* edit;
+        int browseId;
+    } dataFiles[] = {
+        {"MAME ListXML file (generated by MAME) You may browse for the xml file or MAME.exe ", listXmlEdit_,
+         1001},
+        {"controls.xml (from the controls.dat project at arcadecontrols.com)", controlsEdit_, 1003},
+        {"catver.ini (from progettosnaps.net)", catverEdit_, 1005},
+        {"nplayers.ini (optional) (from nplayers.arcadebelgium.be)", nplayersEdit_, 1007},
+    };
+    int line = 0;
+    std::vector<QPushButton*> dataBrowse;
+    for (const auto& file : dataFiles) {
+        QLabel* label = MakeText(merge, file.label);
+        label->setBuddy(file.edit);
+        QPushButton* browse = MakeButton(merge, file.browseId, "Browse");
+        dataBrowse.push_back(browse);
+        mergeGrid->addWidget(label, line, 0, 1, 2);
+        mergeGrid->addWidget(file.edit, line + 1, 0);
+        mergeGrid->addWidget(browse, line + 1, 1);
+        line += 2;
+    }
+    connect(dataBrowse[0], &QPushButton::clicked, this, &CVantorSettingsDlg::OnBrowseListing);
+    connect(dataBrowse[1], &QPushButton::clicked, this, [this] {
+        OnBrowseDataFile("Point me to controls.xml please...", kXmlFilter, "xml", controlsPath_,
+                         controlsEdit_);
+    });
+    connect(dataBrowse[2], &QPushButton::clicked, this, [this] {
+        OnBrowseDataFile("Point me to catver.ini please...", kIniFilter, "ini", catverPath_, catverEdit_);
+    });
+    connect(dataBrowse[3], &QPushButton::clicked, this, [this] {
+        OnBrowseDataFile("Point me to nplayers.ini please...", kIniFilter, "ini", nplayersPath_,
+                         nplayersEdit_);
+    });
+    mergeButton_ = MakeButton(merge, 3, "Merge!");
+    auto* mergeRow = new QHBoxLayout;
+    mergeRow->addWidget(MakeText(merge,
+                                 "Use this to merge all the various datafiles into 1 master file.\n"
+                                 "This will allow you to do enhanced listing/searching."),
+                        1);
+    mergeRow->addWidget(mergeButton_, 0, Qt::AlignBottom);
+    mergeGrid->addLayout(mergeRow, line, 0, 1, 2);
+    mergeGrid->setColumnStretch(0, 1);
+    connect(mergeButton_, &QPushButton::clicked, this, [this] {
+        MergeInputs inputs;
+        inputs.listXmlPath = listXmlPath_;
+        inputs.catverPath = catverPath_;
+        inputs.controlsPath = controlsPath_;
+        inputs.nplayersPath = nplayersPath_;
+        inputs.currentInputPath = InputText();
+        RunUtility([inputs](UserInterface& ui) { return RunMerge(inputs, ui); });
+    });
+
+    // The ROM scan.
+    auto* scan = new QGroupBox(QStringLiteral("ROM Scan utility"), this);
+    romScanButton_ = MakeButton(scan, 1094, "ROM Scan");
+    auto* scanLayout = new QVBoxLayout(scan);
+    scanLayout->addWidget(MakeText(
+        scan,
+        "This utility will take a merged XML file and compare it against a folder of .zip ROM files on your "
+        "system."));
+    scanLayout->addWidget(MakeText(
+        scan, "The resulting output file will be an XML file that matches the ROMs you have available."));
+    scanLayout->addWidget(romScanButton_, 0, Qt::AlignRight);
+    connect(romScanButton_, &QPushButton::clicked, this, [this] {
+        RomScanInputs inputs;
+        inputs.inputPath = InputText();
+        RunUtility([inputs](UserInterface& ui) { return RunRomScan(inputs, ui); });
+    });
+
+    // The list converters.
+    auto* converters = new QGroupBox(QStringLiteral("List Converters"), this);
+    maximusButton_ = MakeButton(converters, 1115, "Maximus list to XML");
+    QPushButton* romDir = MakeButton(converters, 1107, "ROMDir2XML");
+    QPushButton* mala = MakeButton(converters, 1104, "Mala to XML");
+    auto* converterLayout = new QVBoxLayout(converters);
+    for (QPushButton* button : {mala, maximusButton_, romDir}) converterLayout->addWidget(button);
+    connect(maximusButton_, &QPushButton::clicked, this, [this] {
+        ConverterInputs inputs;
+        inputs.inputPath = InputText();
+        RunUtility([inputs](UserInterface& ui) { return RunMaximusToXml(inputs, ui); });
+    });
+    connect(mala, &QPushButton::clicked, this, [this] {
+        ConverterInputs inputs;
+        inputs.inputPath = InputText();
+        RunUtility([inputs](UserInterface& ui) { return RunMalaToXml(inputs, ui); });
+    });
+    connect(romDir, &QPushButton::clicked, this,
+            [this] { RunUtility([](UserInterface& ui) { return RunRomDirToXml(ui); }); });
+
     setButton_ = new QPushButton(QStringLiteral("Set"), this);
     setButton_->setObjectName(QStringLiteral("id1"));
     setButton_->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("id2"));
-    cancel->setAutoDefault(false);
+    QPushButton* cancel = MakeButton(this, 2, "Cancel");
     connect(setButton_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    setButton_->setEnabled(!inputXmlPath_.empty());
-    // A typed path counts as much as a browsed one: "Set" reads the box.
-    connect(inputEdit_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { setButton_->setEnabled(!text.trimmed().isEmpty()); });
-
-    auto* pathRow = new QHBoxLayout;
-    pathRow->addWidget(inputEdit_, 1);
-    pathRow->addWidget(browse);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
     buttonRow->addWidget(setButton_);
     buttonRow->addWidget(cancel);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(scan);
+    right->addWidget(converters);
+    right->addStretch(1);
+    auto* left = new QVBoxLayout;
+    left->addWidget(inputText);
+    left->addLayout(inputRow);
+    left->addWidget(misc);
+    left->addWidget(warning_);
+    left->addWidget(merge);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 3);
+    columns->addLayout(right, 2);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(inputLabel);
-    layout->addLayout(pathRow);
-    layout->addWidget(misc);
-    layout->addStretch(1);
+    layout->addLayout(columns);
     layout->addLayout(buttonRow);
-    setMinimumWidth(560);
+    setMinimumWidth(860);
+
+    setButton_->setEnabled(!inputXmlPath_.empty());
+    UpdateMergeButton();
+    OnInputTextChanged();
+    connect(inputEdit_, &QLineEdit::textChanged, this, &CVantorSettingsDlg::OnInputTextChanged);
+}
+
+std::string CVantorSettingsDlg::InputText() const {
+    return ToBytes(inputEdit_->text());
+}
+
+void CVantorSettingsDlg::OnInputTextChanged() {
+    const std::string text = InputText();
+    if (!text.empty()) setButton_->setEnabled(true);
+    const bool inUse = text == inputInUse_;
+    romScanButton_->setEnabled(inUse);
+    maximusButton_->setEnabled(inUse);
+    warning_->setVisible(!inUse);
+}
+
+void CVantorSettingsDlg::UpdateMergeButton() {
+    mergeButton_->setEnabled(!controlsPath_.empty() && !catverPath_.empty() && !listXmlPath_.empty());
 }
 
 void CVantorSettingsDlg::OnBrowseInput() {
+    if (busy_) return;
     std::string path = inputXmlPath_;
-    if (!AskForFile(this, FileQuestion::Save, "Point me to your xml file please...",
-                    "xml files (*.xml)|*.xml", "xml", path)) {
+    if (!AskForFile(this, FileQuestion::Save, "Point me to your xml file please...", kXmlFilter, "xml", path))
         return;
-    }
     inputXmlPath_ = path;
     inputEdit_->setText(FromBytes(path));
     setButton_->setEnabled(true);
 }
 
+void CVantorSettingsDlg::OnBrowseDataFile(const char* title, const char* filter, const char* defaultExt,
+                                          std::string& member, QLineEdit* edit) {
+    if (busy_) return;
+    std::string path = member;
+    if (AskForFile(this, FileQuestion::Open, title, filter, defaultExt, path)) {
+        member = path;
+        edit->setText(FromBytes(path));
+    }
+    UpdateMergeButton();
+}
+
+void CVantorSettingsDlg::OnBrowseListing() {
+    if (busy_) return;
+    std::string chosen;
+    if (!AskForFile(this, FileQuestion::Open, "Point me to MAME or MAME's xml file please...", kListingFilter,
+                    "exe;xml", chosen)) {
+        return;
+    }
+    // A MAME program runs for minutes: on the worker, behind the progress window.
+    std::string listing = listXmlPath_;
+    bool changed = false;
+    busy_ = true;
+    RunInBackground(this, [&](UserInterface& ui) { changed = ChooseListing(chosen, ui, listing); });
+    busy_ = false;
+    if (changed) {
+        listXmlPath_ = listing;
+        listXmlEdit_->setText(FromBytes(listing));
+        g_fullListReady = false;
+    }
+    UpdateMergeButton();
+}
+
+void CVantorSettingsDlg::RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility) {
+    if (busy_) return;
+    busy_ = true;
+    UtilityResult result;
+    RunInBackground(this, [&](UserInterface& ui) { result = utility(ui); });
+    busy_ = false;
+    if (result.written) {
+        inputXmlPath_ = result.outputPath;
+        inputEdit_->setText(FromBytes(result.outputPath));
+        setButton_->setEnabled(true);
+    }
+}
+
 void CVantorSettingsDlg::accept() {
-    inputXmlPath_ = ToBytes(inputEdit_->text());
-    // The values this dialog does not show are kept as stored.
-    Settings settings = Settings::Load();
+    if (busy_) return;
+    inputXmlPath_ = InputText();
+    Settings settings;
     settings.inputXmlFile = inputXmlPath_;
+    settings.listXmlFile = listXmlPath_;
+    settings.catverFile = catverPath_;
+    settings.controlsFile = controlsPath_;
+    settings.nplayersFile = nplayersPath_;
     settings.hideSha1s = hideRomNamesBox_->isChecked();
     settings.hideTags = hideTagsBox_->isChecked();
     hideRomNames_ = settings.hideSha1s;
@@ -112,6 +334,18 @@ void CVantorSettingsDlg::accept() {
     g_inputType = UnknownInput;
     g_fullListReady = false;
     QDialog::accept();
+}
+
+void CVantorSettingsDlg::reject() {
+    if (!busy_) QDialog::reject();
+}
+
+void CVantorSettingsDlg::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 }  // namespace vantor::app

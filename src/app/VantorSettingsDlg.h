@@ -1,11 +1,16 @@
 #pragma once
-// The settings window, in its first form: the input file and the two display options, stored by
-// "Set". The merge inputs and the utilities join it later; the main window only relies on the
-// interface below.
+// "Settings": the master file, the merge's data files and the two display options, stored by
+// "Set"; and the data-file utilities (merge, ROM scan, the list converters, ROMDir2XML) and the
+// MAME listing runner, each run on a worker thread behind the progress window.
 #include <QDialog>
+#include <functional>
 #include <string>
 
+#include "gamedata/UserInterface.h"
+#include "utilities/UtilityCommon.h"
+
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -14,24 +19,56 @@ namespace vantor::app {
 class CVantorSettingsDlg : public QDialog {
     Q_OBJECT
   public:
-    explicit CVantorSettingsDlg(QWidget* parent = nullptr);
+    // `inputInUse`: the master file the main window has open. The ROM scan and the Maximus
+    // converter read it together with the file named in the input box, so they wait while the two
+    // differ.
+    explicit CVantorSettingsDlg(std::string inputInUse = {}, QWidget* parent = nullptr);
 
     // What the main window takes over when the dialog has closed, whatever its result.
     const std::string& InputXmlPath() const { return inputXmlPath_; }
     bool HideRomNames() const { return hideRomNames_; }
 
+    const std::string& ListXmlPath() const { return listXmlPath_; }
+    const std::string& CatverPath() const { return catverPath_; }
+    const std::string& ControlsPath() const { return controlsPath_; }
+    const std::string& NplayersPath() const { return nplayersPath_; }
+    // A utility or the MAME runner is at work.
+    bool Busy() const { return busy_; }
+
   protected:
     void accept() override;  // "Set"
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void OnBrowseInput();
+    void OnBrowseDataFile(const char* title, const char* filter, const char* defaultExt, std::string& member,
+                          QLineEdit* edit);
+    void OnBrowseListing();
+    // Runs a utility on a worker thread; a file it wrote becomes the input file shown.
+    void RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility);
+    void UpdateMergeButton();
+    // "Set" needs an input file; the ROM scan and the Maximus converter need it to be the one in use.
+    void OnInputTextChanged();
+    std::string InputText() const;
 
-    std::string inputXmlPath_;
+    std::string inputInUse_;
+    std::string inputXmlPath_, listXmlPath_, catverPath_, controlsPath_, nplayersPath_;
     bool hideRomNames_ = false;
+    bool busy_ = false;
+
     QLineEdit* inputEdit_;
+    QLineEdit* listXmlEdit_;
+    QLineEdit* controlsEdit_;
+    QLineEdit* catverEdit_;
+    QLineEdit* nplayersEdit_;
     QCheckBox* hideRomNamesBox_;
     QCheckBox* hideTagsBox_;
+    QLabel* warning_;
     QPushButton* setButton_;
+    QPushButton* mergeButton_;
+    QPushButton* romScanButton_;
+    QPushButton* maximusButton_;
 };
 
 }  // namespace vantor::app

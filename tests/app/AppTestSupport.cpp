@@ -17,16 +17,17 @@ AppTestEnvironment::AppTestEnvironment() {
         messages.push_back({icon, text});
         return QMessageBox::Ok;
     });
-    app::SetFileDialogHook(
-        [this](app::FileQuestion, const std::string& title, const std::string&, std::string& path) {
-            fileQuestions.push_back(title);
-            if (fileAnswers.empty()) return false;
-            std::string answer = fileAnswers.front();
-            fileAnswers.erase(fileAnswers.begin());
-            if (answer.empty()) return false;
-            path = answer;
-            return true;
-        });
+    app::SetFileDialogHook([this](app::FileQuestion kind, const std::string& title, const std::string& filter,
+                                  const std::string& defaultExt, std::string& path) {
+        fileQuestions.push_back(title);
+        fileAsked.push_back({kind, title, filter, defaultExt, path});
+        if (fileAnswers.empty()) return false;
+        std::string answer = fileAnswers.front();
+        fileAnswers.erase(fileAnswers.begin());
+        if (answer.empty()) return false;
+        path = answer;
+        return true;
+    });
 }
 
 AppTestEnvironment::~AppTestEnvironment() {

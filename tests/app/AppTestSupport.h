@@ -20,6 +20,14 @@ struct RecordedMessage {
     std::string text;
 };
 
+struct RecordedFileQuestion {
+    app::FileQuestion kind;
+    std::string title;
+    std::string filter;  // "description|pattern|..."
+    std::string defaultExt;
+    std::string startPath;  // what the dialog would have started with
+};
+
 // Points XDG_CONFIG_HOME and XDG_DATA_HOME at folders of its own, records every message box
 // (answering "OK") and answers file dialogs from `fileAnswers` ("" = cancelled). Restores the
 // hooks when it goes.
@@ -38,7 +46,8 @@ class AppTestEnvironment {
 
     std::vector<RecordedMessage> messages;
     std::vector<std::string> fileAnswers;
-    std::vector<std::string> fileQuestions;
+    std::vector<std::string> fileQuestions;  // the titles
+    std::vector<RecordedFileQuestion> fileAsked;
 
   private:
     QTemporaryDir dir_;

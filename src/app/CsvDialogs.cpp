@@ -1,0 +1,144 @@
+#include "CsvDialogs.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "AppIcon.h"
+#include "QtUserInterface.h"
+#include "SortableListCtrl.h"
+
+namespace vantor::app {
+
+CCSVHeaderDlg::CCSVHeaderDlg(std::vector<const CsvColumn*> columns, int inputType, QWidget* parent)
+    : QDialog(parent), columns_(std::move(columns)) {
+    setObjectName(QStringLiteral("csvHeaderDlg"));
+    setWindowTitle(QStringLiteral("CSV Preview"));
+    setWindowIcon(AppIcon());
+    setSizeGripEnabled(true);
+
+    auto* hint = new QLabel(QStringLiteral("Adjust CSV output ordering by moving column headers"), this);
+    list_ = new SortableListCtrl(this);
+    list_->setObjectName(QStringLiteral("id1117"));
+    std::string spec;
+    ListTable::Row row;
+    for (const CsvColumn* column : columns_) {
+        spec += std::string(column->heading) + ",80;";
+        row.push_back(CsvColumnKey(*column, inputType) + ",");
+    }
+    list_->SetColumns(spec);
+    if (!columns_.empty()) list_->Model()->AddRow(std::move(row));
+    // Clicking a heading would sort the one row: only dragging means anything here.
+    list_->header()->setSectionsClickable(false);
+    list_->header()->setSectionsMovable(true);
+    list_->header()->setFirstSectionMovable(true);
+    list_->setSelectionMode(QAbstractItemView::NoSelection);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("id1118"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(hint);
+    layout->addWidget(list_, 1);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+    resize(std::max(360, std::min(1200, 80 * static_cast<int>(columns_.size()) + 40)), 180);
+}
+
+std::vector<const CsvColumn*> CCSVHeaderDlg::OrderedColumns() const {
+    std::vector<const CsvColumn*> ordered;
+    const QHeaderView* header = list_->header();
+    for (int position = 0; position < header->count(); ++position) {
+        const int logical = header->logicalIndex(position);
+        if (logical >= 0 && logical < static_cast<int>(columns_.size())) ordered.push_back(columns_[logical]);
+    }
+    return ordered;
+}
+
+CCSVDialog::CCSVDialog(int inputType, QWidget* parent) : QDialog(parent), inputType_(inputType) {
+    setObjectName(QStringLiteral("csvDlg"));
+    setWindowTitle(QString());
+    setWindowIcon(AppIcon());
+
+    auto* intro = new QLabel(QStringLiteral("Select the criteria you'd like to gather."), this);
+    auto* grid = new QGridLayout;
+    constexpr int kRows = 8;
+    int index = 0;
+    for (const CsvColumn& column : CsvColumns()) {
+        auto* box = new QCheckBox(QString::fromUtf8(column.boxText), this);
+        box->setObjectName(QStringLiteral("id%1").arg(column.boxId));
+        box->setEnabled(column.disabledFor != inputType);
+        boxes_[column.boxId] = box;
+        grid->addWidget(box, index % kRows, index / kRows);
+        ++index;
+    }
+
+    auto* delimiterLabel = new QLabel(QStringLiteral("Output Delimiter:"), this);
+    delimiterEdit_ = new QLineEdit(QStringLiteral(";"), this);
+    delimiterEdit_->setObjectName(QStringLiteral("id1907"));
+    delimiterEdit_->setMaximumWidth(80);
+    delimiterLabel->setBuddy(delimiterEdit_);
+    headerBox_ = new QCheckBox(QStringLiteral("Include column headers"), this);
+    headerBox_->setObjectName(QStringLiteral("id1069"));
+    headerBox_->setChecked(true);
+    auto* toggle = new QPushButton(QStringLiteral("Toggle all"), this);
+    toggle->setObjectName(QStringLiteral("id1113"));
+    toggle->setAutoDefault(false);
+    connect(toggle, &QPushButton::clicked, this, &CCSVDialog::ToggleAll);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* options = new QHBoxLayout;
+    options->addWidget(delimiterLabel);
+    options->addWidget(delimiterEdit_);
+    options->addSpacing(16);
+    options->addWidget(headerBox_);
+    options->addStretch(1);
+    options->addWidget(toggle);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addLayout(grid);
+    layout->addSpacing(6);
+    layout->addLayout(options);
+    layout->addWidget(buttons);
+}
+
+QCheckBox* CCSVDialog::Box(int boxId) const {
+    auto found = boxes_.find(boxId);
+    return found == boxes_.end() ? nullptr : found->second;
+}
+
+void CCSVDialog::ToggleAll() {
+    // Disabled boxes too: a box the file type does not gather is simply not written.
+    for (auto& [id, box] : boxes_) box->setChecked(toggleState_);
+    toggleState_ = !toggleState_;
+}
+
+void CCSVDialog::accept() {
+    std::vector<const CsvColumn*> chosen;
+    for (const CsvColumn& column : CsvColumns()) {
+        if (boxes_[column.boxId]->isChecked() && IsCsvColumnGathered(column, inputType_))
+            chosen.push_back(&column);
+    }
+    CCSVHeaderDlg order(chosen, inputType_, this);
+    order.exec();
+    // However "CSV Preview" was closed, the order it shows is the one written: closing it without
+    // its OK button must not lose the columns.
+    ordered_ = order.OrderedColumns();
+    options_ =
+        MakeCsvListOptions(ordered_, inputType_, ToBytes(delimiterEdit_->text()), headerBox_->isChecked());
+    QDialog::accept();
+}
+
+}  // namespace vantor::app

@@ -1,0 +1,62 @@
+#pragma once
+// The CSV list's two dialogs: the columns to gather with the delimiter and the header option,
+// then "CSV Preview", where the columns are put in order by dragging their headers.
+#include <QDialog>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "output/CsvColumns.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace vantor::app {
+
+class SortableListCtrl;
+
+// "CSV Preview": one column per chosen column, its key shown under its heading; the header
+// sections can be dragged into another order.
+class CCSVHeaderDlg : public QDialog {
+    Q_OBJECT
+  public:
+    CCSVHeaderDlg(std::vector<const CsvColumn*> columns, int inputType, QWidget* parent = nullptr);
+
+    SortableListCtrl* List() const { return list_; }
+    // The columns in the order their headers stand now.
+    std::vector<const CsvColumn*> OrderedColumns() const;
+
+  private:
+    std::vector<const CsvColumn*> columns_;
+    SortableListCtrl* list_;
+};
+
+// The column dialog: 24 tick boxes (those the master file's type cannot fill are disabled, but
+// "Toggle all" ticks them too), the delimiter and "Include column headers". OK runs "CSV Preview"
+// for the order.
+class CCSVDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit CCSVDialog(int inputType, QWidget* parent = nullptr);
+
+    // What the writer gets; valid after OK.
+    const CsvListOptions& Options() const { return options_; }
+    const std::vector<const CsvColumn*>& OrderedColumns() const { return ordered_; }
+    QCheckBox* Box(int boxId) const;
+
+  protected:
+    void accept() override;
+
+  private:
+    void ToggleAll();
+
+    int inputType_;
+    bool toggleState_ = true;
+    std::map<int, QCheckBox*> boxes_;
+    QLineEdit* delimiterEdit_;
+    QCheckBox* headerBox_;
+    CsvListOptions options_;
+    std::vector<const CsvColumn*> ordered_;
+};
+
+}  // namespace vantor::app

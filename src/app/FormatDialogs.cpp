@@ -1,0 +1,165 @@
+#include "FormatDialogs.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "AppIcon.h"
+#include "QtUserInterface.h"
+#include "utilities/UtilityCommon.h"
+
+namespace vantor::app {
+
+namespace {
+
+// OK (1) and Cancel (2) as every template has them.
+QDialogButtonBox* MakeOkCancel(QDialog* dialog) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, int id, const std::string& text) {
+    auto* edit = new QLineEdit(FromBytes(text), parent);
+    edit->setObjectName(QStringLiteral("id%1").arg(id));
+    return edit;
+}
+
+}  // namespace
+
+CMalaListDlg::CMalaListDlg(std::string titleText, std::string secondText, QWidget* parent)
+    : QDialog(parent), titleText_(std::move(titleText)), secondText_(std::move(secondText)) {
+    setObjectName(QStringLiteral("malaListDlg"));
+    setWindowTitle(QStringLiteral("List options"));
+    setWindowIcon(AppIcon());
+
+    auto* label = new QLabel(QStringLiteral("List Title:"), this);
+    edit_ = MakeEdit(this, 1053, titleText_);
+    label->setBuddy(edit_);
+    QDialogButtonBox* buttons = MakeOkCancel(this);
+    buttons->button(QDialogButtonBox::Cancel)->hide();
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(edit_, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    setMinimumWidth(340);
+    edit_->setFocus();
+}
+
+void CMalaListDlg::accept() {
+    titleText_ = ToBytes(edit_->text());
+    QDialog::accept();
+}
+
+CbatchFileDlg::CbatchFileDlg(std::string templateText, QWidget* parent)
+    : QDialog(parent), templateText_(std::move(templateText)) {
+    setObjectName(QStringLiteral("batchFileDlg"));
+    setWindowTitle(QStringLiteral("Batch file creation"));
+    setWindowIcon(AppIcon());
+
+    auto* intro = new QLabel(
+        QStringLiteral(
+            "Batch files are built off the ROM name only.\n\nEdit the below text to suit your needs, "
+            "using %ROM% as a placeholder where the name will be inserted."),
+        this);
+    intro->setWordWrap(true);
+    edit_ = MakeEdit(this, 1054, templateText_);
+    auto* examples =
+        new QLabel(QStringLiteral("Examples:\ncopy %ROM%.png c:\\mame\\snap\ndel %ROM%.zip"), this);
+    examples->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addWidget(edit_);
+    layout->addWidget(examples);
+    layout->addWidget(MakeOkCancel(this));
+    setMinimumWidth(420);
+    edit_->setFocus();
+}
+
+void CbatchFileDlg::accept() {
+    templateText_ = ToBytes(edit_->text());
+    QDialog::accept();
+}
+
+CCarbrioSettingsDlg::CCarbrioSettingsDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("cabrioSettingsDlg"));
+    setWindowTitle(QStringLiteral("Cabrio Settings"));
+    setWindowIcon(AppIcon());
+
+    auto* titleLabel = new QLabel(QStringLiteral("List Title"), this);
+    titleEdit_ = MakeEdit(this, 1097, {});
+    titleLabel->setBuddy(titleEdit_);
+
+    auto* folders = new QGroupBox(QStringLiteral("Image Folders"), this);
+    auto* grid = new QGridLayout(folders);
+    const struct {
+        const char* label;
+        int editId;
+        int browseId;
+        const char* browseTitle;
+        std::string* folder;
+        QLineEdit** edit;
+    } rows[] = {
+        {"Logo images:", 1098, 1101, "Folder of logo images...", &logoFolder_, &logoEdit_},
+        {"Screenshots:", 1099, 1102, "Folder of screesnhots...", &screenshotFolder_, &screenshotEdit_},
+        {"Backgrounds:", 1100, 1103, "Folder of background images...", &backgroundFolder_, &backgroundEdit_},
+    };
+    int line = 0;
+    for (const auto& row : rows) {
+        auto* label = new QLabel(QString::fromUtf8(row.label), folders);
+        QLineEdit* edit = MakeEdit(folders, row.editId, {});
+        label->setBuddy(edit);
+        auto* browse = new QPushButton(QStringLiteral("Browse"), folders);
+        browse->setObjectName(QStringLiteral("id%1").arg(row.browseId));
+        browse->setAutoDefault(false);
+        const char* title = row.browseTitle;
+        std::string* folder = row.folder;
+        connect(browse, &QPushButton::clicked, this,
+                [this, title, folder, edit] { Browse(title, *folder, edit); });
+        *row.edit = edit;
+        grid->addWidget(label, line, 0);
+        grid->addWidget(edit, line, 1);
+        grid->addWidget(browse, line, 2);
+        ++line;
+    }
+    grid->setColumnStretch(1, 1);
+
+    auto* titleRow = new QHBoxLayout;
+    titleRow->addWidget(titleLabel);
+    titleRow->addWidget(titleEdit_, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(titleRow);
+    layout->addWidget(folders);
+    layout->addWidget(MakeOkCancel(this));
+    setMinimumWidth(480);
+    titleEdit_->setFocus();
+}
+
+void CCarbrioSettingsDlg::Browse(const char* title, std::string& folder, QLineEdit* edit) {
+    std::string chosen;
+    if (!AskForFile(this, FileQuestion::Folder, title, "", "", chosen)) return;
+    folder = WithTrailingSlash(chosen);
+    edit->setText(FromBytes(folder));
+}
+
+void CCarbrioSettingsDlg::accept() {
+    listTitle_ = ToBytes(titleEdit_->text());
+    backgroundFolder_ = ToBytes(backgroundEdit_->text());
+    screenshotFolder_ = ToBytes(screenshotEdit_->text());
+    logoFolder_ = ToBytes(logoEdit_->text());
+    QDialog::accept();
+}
+
+}  // namespace vantor::app

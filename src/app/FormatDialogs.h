@@ -1,0 +1,72 @@
+#pragma once
+// The small dialogs some list formats ask before they are written: the list title (Khameleon,
+// MaLa), the batch line template and the Cabrio settings. Each is made for one save and keeps
+// nothing afterwards; the caller keeps what should last (the batch template).
+#include <QDialog>
+#include <string>
+
+class QLineEdit;
+
+namespace vantor::app {
+
+// "List options": the list title. Its Cancel button is invisible; Escape still cancels.
+class CMalaListDlg : public QDialog {
+    Q_OBJECT
+  public:
+    explicit CMalaListDlg(std::string titleText = {}, std::string secondText = {}, QWidget* parent = nullptr);
+
+    const std::string& TitleText() const { return titleText_; }
+    // Carried through unchanged for the MaLa list.
+    const std::string& SecondText() const { return secondText_; }
+
+  protected:
+    void accept() override;
+
+  private:
+    std::string titleText_;
+    std::string secondText_;
+    QLineEdit* edit_;
+};
+
+// "Batch file creation": the line written for every game, with %ROM%, %DESC% and %CHD%.
+class CbatchFileDlg : public QDialog {
+    Q_OBJECT
+  public:
+    explicit CbatchFileDlg(std::string templateText, QWidget* parent = nullptr);
+
+    const std::string& TemplateText() const { return templateText_; }
+
+  protected:
+    void accept() override;
+
+  private:
+    std::string templateText_;
+    QLineEdit* edit_;
+};
+
+// "Cabrio Settings": the list title and the three image folders. A folder chosen with "Browse"
+// ends in "/"; a typed one is taken as typed.
+class CCarbrioSettingsDlg : public QDialog {
+    Q_OBJECT
+  public:
+    explicit CCarbrioSettingsDlg(QWidget* parent = nullptr);
+
+    const std::string& ListTitle() const { return listTitle_; }
+    const std::string& LogoFolder() const { return logoFolder_; }
+    const std::string& ScreenshotFolder() const { return screenshotFolder_; }
+    const std::string& BackgroundFolder() const { return backgroundFolder_; }
+
+  protected:
+    void accept() override;
+
+  private:
+    void Browse(const char* title, std::string& folder, QLineEdit* edit);
+
+    std::string listTitle_, logoFolder_, screenshotFolder_, backgroundFolder_;
+    QLineEdit* titleEdit_;
+    QLineEdit* logoEdit_;
+    QLineEdit* screenshotEdit_;
+    QLineEdit* backgroundEdit_;
+};
+
+}  // namespace vantor::app

@@ -1,0 +1,56 @@
+#include "GameListWindow.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include "AppIcon.h"
+#include "DetailsView.h"
+#include "SortableListCtrl.h"
+
+namespace vantor::app {
+
+GameListWindow::GameListWindow(const QString& objectName, QAction* command, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(objectName);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(AppIcon());
+    setSizeGripEnabled(true);
+
+    list_ = new SortableListCtrl(this);
+    list_->setObjectName(QStringLiteral("id1062"));
+    list_->SetColumns(kGameListColumns);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    command_ = command;
+    command_->setParent(this);
+    detailsAction_ = new QAction(QStringLiteral("View Details"), this);
+    detailsAction_->setObjectName(QStringLiteral("id32773"));
+    connect(detailsAction_, &QAction::triggered, this, &GameListWindow::ShowDetails);
+    connect(list_, &QWidget::customContextMenuRequested, this, [this, command](const QPoint& pos) {
+        QMenu menu(this);
+        menu.addAction(command);
+        menu.addAction(detailsAction_);
+        menu.exec(list_->viewport()->mapToGlobal(pos));
+    });
+    connect(list_, &QAbstractItemView::doubleClicked, this, &GameListWindow::ShowDetails);
+    connect(list_, &SortableListCtrl::FirstCharTyped, this, &GameListWindow::JumpToFirstChar);
+    details_ = new DetailsView(this);
+    resize(680, 520);
+}
+
+GameListWindow::~GameListWindow() = default;
+
+void GameListWindow::ShowDetails() {
+    const int row = list_->FirstSelectedRow();
+    if (row < 0) return;
+    const ListTable& table = list_->Table();
+    details_->Show(table.Cell(row, kNameColumn), table.Cell(row, kRomNameColumn), hideRomNames_);
+}
+
+void GameListWindow::JumpToFirstChar(char c) {
+    const int row = list_->Table().FindFirstChar(c);
+    if (row >= 0) list_->JumpToRow(row);
+}
+
+}  // namespace vantor::app

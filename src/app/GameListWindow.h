@@ -1,0 +1,39 @@
+#pragma once
+// What the three game-list windows (the full list, the search results, the working list) have
+// in common: a modeless, resizable window around the game list, whose context menu offers one
+// command of the window's own and "View Details"; a double click shows the details and a typed
+// letter or digit jumps to the first game whose name begins with it.
+#include <QDialog>
+
+class QAction;
+
+namespace vantor::app {
+
+class DetailsView;
+class SortableListCtrl;
+
+class GameListWindow : public QDialog {
+    Q_OBJECT
+  public:
+    ~GameListWindow() override;
+
+    SortableListCtrl* List() const { return list_; }
+    bool HideRomNames() const { return hideRomNames_; }
+
+    // "View Details" of the first selected row.
+    void ShowDetails();
+    void JumpToFirstChar(char c);
+
+  protected:
+    // `command` is the context menu's first entry ("Add to your list", "Delete").
+    GameListWindow(const QString& objectName, QAction* command, QWidget* parent);
+    QAction* Command() const { return command_; }
+
+    SortableListCtrl* list_;
+    DetailsView* details_;
+    QAction* command_;
+    QAction* detailsAction_;
+    bool hideRomNames_ = false;
+};
+
+}  // namespace vantor::app
