@@ -1,8 +1,10 @@
 #include "AppTestSupport.h"
 
 #include <QDir>
+#include <QProcess>
 #include <algorithm>
 
+#include "gamedata/FileIo.h"
 #include "gamedata/RegistryKey.h"
 
 namespace vantor::test {
@@ -72,6 +74,23 @@ std::unique_ptr<app::CMainDlg> OpenMainWindow(AppTestEnvironment& environment, c
 
 std::string AppFixture(const char* name) {
     return std::string(VANTOR_APP_TEST_DATA) + "/" + name;
+}
+
+std::string RunCli(const std::vector<std::string>& args, int* exitCode) {
+    QProcess process;
+    QStringList arguments;
+    for (const std::string& arg : args) arguments << QString::fromStdString(arg);
+    process.start(QStringLiteral(VANTOR_CLI_PATH), arguments);
+    process.closeWriteChannel();
+    const bool ran = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
+    if (exitCode != nullptr) *exitCode = ran ? process.exitCode() : -1;
+    if (!ran || process.exitCode() != 0) qWarning("vantor-cli: %s", process.readAllStandardError().constData());
+    return process.readAllStandardOutput().toStdString();
+}
+
+std::string FileText(const std::string& path) {
+    std::string text;
+    return ReadWholeFile(path, text) ? text : std::string("<missing>");
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {

@@ -3,6 +3,7 @@
 // and file dialogs answered by the test, modal dialogs driven from a timer.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -68,13 +69,20 @@ T* Child(QObject* parent, const char* name) {
     return child;
 }
 
+// Runs the built vantor-cli with `args` (in the test's environment); returns its standard output
+// and puts its exit code (-1: it did not run) into `exitCode`.
+std::string RunCli(const std::vector<std::string>& args, int* exitCode = nullptr);
+// The whole file, or "<missing>" when it cannot be read.
+std::string FileText(const std::string& path);
+
 // Processes events until `condition` holds or `timeoutMs` passes; returns the condition.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
 
 // Runs `action` on the next modal dialog of type T as soon as it is open (within the running
-// modal loop). A dialog that never opens fails the wait of the caller, not this helper.
+// modal loop). A dialog that never opens fails the wait of the caller, not this helper; stop the
+// returned timer to stop waiting for it.
 template <typename T>
-void OnNextModal(std::function<void(T*)> action) {
+QPointer<QTimer> OnNextModal(std::function<void(T*)> action) {
     auto* timer = new QTimer;
     auto elapsed = std::make_shared<QElapsedTimer>();
     elapsed->start();
@@ -89,6 +97,15 @@ void OnNextModal(std::function<void(T*)> action) {
         }
     });
     timer->start(10);
+    return timer;
+}
+
+// Ends the wait of an OnNextModal whose dialog did not come.
+inline void StopWaiting(QPointer<QTimer> timer) {
+    if (timer) {
+        timer->stop();
+        timer->deleteLater();
+    }
 }
 
 }  // namespace vantor::test

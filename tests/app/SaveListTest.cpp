@@ -1,0 +1,515 @@
+// "Save List to file" and "Preview List" of the working list in every format: the format's own
+// dialogs, the file dialog, every Cancel, what is remembered between saves, files that cannot be
+// written, and the bytes written compared with what vantor-cli writes for the same list.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <map>
+
+#include "AppTestSupport.h"
+#include "app/CsvDialogs.h"
+#include "app/FormatDialogs.h"
+#include "app/GenericOutputDlg.h"
+#include "app/OutputWindow.h"
+#include "app/SortableListCtrl.h"
+#include "gamedata/FileIo.h"
+#include "output/ListFormats.h"
+
+using namespace vantor;
+using namespace vantor::app;
+using namespace vantor::test;
+
+namespace {
+
+// The save dialog of each format: file types and default extension.
+const std::map<ListFormat, std::pair<std::string, std::string>> kSaveDialogs = {
+    {ListFormat::AdvanceMenu, {"AdvanceMenu LST game list files (*.lst)|*.lst", "txt"}},
+    {ListFormat::AtomicFe, {"Atomic FE game list files (*.txt)|*.txt", "txt"}},
+    {ListFormat::AttractMode, {"Attract Mode game list files (*.txt)|*.txt", "txt"}},
+    {ListFormat::Batch, {"batch files (*.bat)|*.bat", "bat"}},
+    {ListFormat::Cabrio, {"xml files (*.xml)|*.xml", "xml"}},
+    {ListFormat::Csv, {"csv files (*.csv)|*.csv|txt files (*.txt)|*.txt", "csv;txt"}},
+    {ListFormat::HyperSpin, {"xml files (*.xml)|*.xml", "xml"}},
+    {ListFormat::Khameleon, {"Khameleon Game lists (*.lst)|*.lst", "lst"}},
+    {ListFormat::Mala, {"Mala Game lists (*.mlg)|*.mlg", "mlg"}},
+    {ListFormat::MameUifx, {"MAMEUIFX lists (*.ini)|*.ini", "ini"}},
+    {ListFormat::MameWah, {"MameWah game list files (*.lst)|*.lst", "lst"}},
+    {ListFormat::Maximus, {"Maximus Arcade files (*.txt)|*.txt", "txt"}},
+    {ListFormat::MGalaxy, {"xml files (*.xml)|*.xml", "xml"}},
+    {ListFormat::MultiFe, {"xml files (*.xml)|*.xml", "xml"}},
+    {ListFormat::Descriptions, {"text files (*.txt)|*.txt", "txt"}},
+    {ListFormat::RomNames, {"text files (*.txt)|*.txt", "txt"}},
+    {ListFormat::Xml, {"xml files (*.xml)|*.xml", "xml"}},
+};
+
+const char* kBatchTemplate = "copy %ROM%.zip /media/roms|echo %DESC% %CHD%";
+
+// Drags the header section at `from` (display position) onto `to` with the mouse.
+void DragHeader(QHeaderView* header, int from, int to) {
+    QWidget* viewport = header->viewport();
+    const int y = header->height() / 2;
+    const int start = header->sectionViewportPosition(header->logicalIndex(from)) + 10;
+    const int end = header->sectionViewportPosition(header->logicalIndex(to)) + 5;
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(start, y));
+    const int steps = 8;
+    for (int i = 1; i <= steps; ++i) QTest::mouseMove(viewport, QPoint(start + (end - start) * i / steps, y));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(end, y));
+}
+
+// A working list of every game of games.xml, with Mappy twice in adjacent rows.
+class WorkingList {
+  public:
+    WorkingList() {
+        window = OpenMainWindow(environment, AppFixture("games.xml"));
+        output = window->OutputWindow();
+        environment.messages.clear();
+        int shown = 0;
+        QObject::connect(output, &CVNOutput::BatchShown, [&] { ++shown; });
+        Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("="));
+        Child<QPushButton>(window.get(), "id1")->click();
+        ok = WaitFor([&] { return shown == 1; });
+        HandOver again;
+        again.entries = "0x750|mappy|Mappy (US)|1983|Namco|";
+        QMetaObject::invokeMethod(output, [this, again] { output->ReceiveEntries(again); }, Qt::QueuedConnection);
+        ok = ok && WaitFor([&] { return shown == 2; }) && output->EntryCount() == 13;
+        std::string keys;
+        for (int row = 0; row < output->List()->RowCount(); ++row)
+            keys += output->List()->Table().Cell(row, kKeyColumn) + "\n";
+        keyFile = Path("keys.txt");
+        ok = ok && WriteFileAtomically(keyFile, keys);
+    }
+
+    std::string Path(const std::string& name) const { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+
+    void Select(ListFormat format) {
+        Child<QComboBox>(output, "id1063")->setCurrentIndex(static_cast<int>(format));
+    }
+
+    // What vantor-cli writes for the same list: the file with `-o`, the preview text without.
+    std::string CliList(ListFormat format, const std::vector<std::string>& options, bool preview) {
+        std::vector<std::string> args = {"--input", AppFixture("games.xml"), "save", FormatInfo(format).cliName,
+                                         "--keys", keyFile};
+        args.insert(args.end(), options.begin(), options.end());
+        const std::string target = Path("cli.out");
+        std::remove(target.c_str());
+        if (!preview) args.insert(args.end(), {"-o", target});
+        int exitCode = -1;
+        std::string printed = RunCli(args, &exitCode);
+        if (exitCode != 0) return "<vantor-cli failed>";
+        return preview ? printed : FileText(target);
+    }
+
+    AppTestEnvironment environment;
+    std::unique_ptr<CMainDlg> window;
+    CVNOutput* output = nullptr;
+    QTemporaryDir dir;
+    std::string keyFile;
+    bool ok = false;
+};
+
+// How the format's own dialogs are answered, and the same choice as vantor-cli options. Dialogs
+// shown after the file dialog may ask for folders of their own: `laterAnswers`.
+struct FormatChoice {
+    std::vector<std::string> cliOptions;
+    std::vector<std::string> earlierAnswers;  // before the file dialog
+    std::vector<std::string> laterAnswers;    // after it
+};
+
+FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool preview,
+                                 const std::string& title = "Evening Games") {
+    FormatChoice choice;
+    switch (format) {
+        case ListFormat::Khameleon:
+        case ListFormat::Mala:
+            if (preview) break;
+            OnNextModal<CMalaListDlg>([title](CMalaListDlg* dialog) {
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("List options"));
+                Child<QLineEdit>(dialog, "id1053")->setText(QString::fromStdString(title));
+                Child<QPushButton>(dialog, "id1")->click();
+            });
+            if (!title.empty()) choice.cliOptions = {"--title", title};
+            break;
+        case ListFormat::Maximus:
+            choice.earlierAnswers = {list.Path("roms")};
+            choice.cliOptions = {"--rom-folder", list.Path("roms")};
+            break;
+        case ListFormat::Batch:
+            OnNextModal<CbatchFileDlg>([](CbatchFileDlg* dialog) {
+                Child<QLineEdit>(dialog, "id1054")->setText(QString::fromUtf8(kBatchTemplate));
+                Child<QPushButton>(dialog, "id1")->click();
+            });
+            choice.cliOptions = {"--template", kBatchTemplate};
+            break;
+        case ListFormat::Cabrio:
+            OnNextModal<CCarbrioSettingsDlg>([](CCarbrioSettingsDlg* dialog) {
+                Child<QLineEdit>(dialog, "id1097")->setText(QStringLiteral("Cabinet & Co"));
+                Child<QPushButton>(dialog, "id1101")->click();  // the logo folder, browsed
+                Child<QLineEdit>(dialog, "id1099")->setText(QStringLiteral("shots"));
+                Child<QPushButton>(dialog, "id1")->click();
+            });
+            choice.laterAnswers = {list.Path("logos")};
+            choice.cliOptions = {"--title", "Cabinet & Co", "--logo-dir", list.Path("logos") + "/",
+                                 "--screenshot-dir", "shots"};
+            break;
+        case ListFormat::Csv:
+            OnNextModal<CCSVDialog>([](CCSVDialog* dialog) {
+                for (const char* box : {"id1904", "id1906", "id1917", "id1918"}) Child<QCheckBox>(dialog, box)->click();
+                Child<QLineEdit>(dialog, "id1907")->setText(QStringLiteral(", "));
+                OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* order) {
+                    DragHeader(Child<SortableListCtrl>(order, "id1117")->header(), 3, 0);  // "driver" first
+                    Child<QPushButton>(order, "id1118")->click();
+                });
+                Child<QPushButton>(dialog, "id1")->click();
+            });
+            choice.cliOptions = {"--columns", "driver,description,rom-name,clone-of", "--delimiter", ", "};
+            break;
+        default:
+            break;
+    }
+    return choice;
+}
+
+std::string ExtensionOf(ListFormat format) {
+    return kSaveDialogs.at(format).second.substr(0, 3);
+}
+
+}  // namespace
+
+class SaveListTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void everyFormatSavesWhatTheCommandLineWrites();
+    void previewShowsWhatASaveWrites();
+    void previewWindowSavesTheEditedText();
+    void cancelAtEveryStepWritesNothing();
+    void batchTemplateIsRememberedAndNothingElse();
+    void unwritableTargetsAreReported();
+    void closingCsvPreviewKeepsTheColumns();
+};
+
+void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
+    WorkingList list;
+    QVERIFY(list.ok);
+    for (const ListFormatInfo& info : ListFormatTable()) {
+        const std::string path = list.Path(std::string("window-") + info.cliName + "." + ExtensionOf(info.format));
+        list.environment.fileAsked.clear();
+        list.environment.messages.clear();
+        list.Select(info.format);
+        FormatChoice choice = AnswerFormatDialogs(list, info.format, false);
+        list.environment.fileAnswers = choice.earlierAnswers;
+        list.environment.fileAnswers.push_back(path);
+        list.environment.fileAnswers.insert(list.environment.fileAnswers.end(), choice.laterAnswers.begin(),
+                                            choice.laterAnswers.end());
+        Child<QPushButton>(list.output, "id1064")->click();
+
+        QVERIFY2(list.environment.fileAnswers.empty(), info.name);
+        // The file dialog: its title, file types and default extension.
+        const RecordedFileQuestion& save = list.environment.fileAsked[choice.earlierAnswers.size()];
+        QCOMPARE(save.kind, FileQuestion::Save);
+        QCOMPARE(save.title, std::string("Save file as..."));
+        QCOMPARE(save.filter, kSaveDialogs.at(info.format).first);
+        QCOMPARE(save.defaultExt, kSaveDialogs.at(info.format).second);
+        const std::string written = FileText(path);
+        QVERIFY2(written != "<missing>", info.name);
+        QVERIFY2(written == list.CliList(info.format, choice.cliOptions, false), info.name);
+        if (info.format == ListFormat::Maximus) {
+            QCOMPARE(list.environment.messages.size(), size_t{1});
+            QCOMPARE(list.environment.messages[0].icon, MessageIcon::Information);
+            QVERIFY(list.environment.messages[0].text.starts_with("To create a Maximus .LST file"));
+            QCOMPARE(list.environment.fileAsked[0].kind, FileQuestion::Folder);
+            QCOMPARE(list.environment.fileAsked[0].title, std::string("Point me to your ROMs folder..."));
+        } else {
+            QVERIFY2(list.environment.messages.empty(), info.name);
+        }
+    }
+    // Mappy stands twice in adjacent rows and is written once; the list order is the window's.
+    QCOMPARE(FileText(list.Path("window-romnames.txt")),
+             std::string("1942\r\ndkong\r\ngalaga\r\nmadalien\r\nmappy\r\nmarble\r\nmk\r\nmspacman\r\npacman\r\n"
+                         "pacmanx\r\npuckman\r\ntempest\r\n"));
+    // The dragged column order and the delimiter, header first.
+    QVERIFY(FileText(list.Path("window-csv.csv"))
+                .starts_with("driver, Description, ROM Name, cloneof\r\nfixture.cpp, 1942 (Revision B), 1942\r\n"));
+    // The window keeps nothing it showed: the list is unchanged.
+    QCOMPARE(list.output->EntryCount(), 13);
+}
+
+void SaveListTest::previewShowsWhatASaveWrites() {
+    WorkingList list;
+    QVERIFY(list.ok);
+    auto* previewButton = Child<QPushButton>(list.output, "id1068");
+    for (const ListFormatInfo& info : ListFormatTable()) {
+        list.Select(ListFormat::AtomicFe);
+        list.Select(info.format);
+        QCOMPARE(previewButton->isEnabled(), info.previewButton != PreviewButton::Disabled);
+        if (!previewButton->isEnabled()) continue;
+
+        // The save, with the questions a preview leaves out answered empty.
+        const std::string path = list.Path(std::string("saved-") + info.cliName);
+        FormatChoice choice = AnswerFormatDialogs(list, info.format, false, "");
+        list.environment.fileAnswers = {path};
+        list.environment.fileAnswers.insert(list.environment.fileAnswers.end(), choice.laterAnswers.begin(),
+                                            choice.laterAnswers.end());
+        Child<QPushButton>(list.output, "id1064")->click();
+        QVERIFY2(list.environment.fileAnswers.empty(), info.name);
+
+        list.environment.fileAsked.clear();
+        AnswerFormatDialogs(list, info.format, true);
+        list.environment.fileAnswers = choice.laterAnswers;  // Cabrio's browse only
+        std::string shown;
+        QString title;
+        bool saveShown = false;
+        OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+            shown = preview->DisplayText();
+            title = preview->windowTitle();
+            saveShown = Child<QPushButton>(preview, "id1068")->isVisible();
+            preview->reject();
+        });
+        previewButton->click();
+        QCOMPARE(title, QStringLiteral("List Preview"));
+        QVERIFY(saveShown);
+        // No file dialog before the preview (Cabrio's folder browse is its own dialog's).
+        for (const RecordedFileQuestion& asked : list.environment.fileAsked)
+            QVERIFY2(asked.kind == FileQuestion::Folder, info.name);
+        QVERIFY2(shown == FileText(path), info.name);
+        QVERIFY2(shown == list.CliList(info.format, choice.cliOptions, true), info.name);
+    }
+    // Preview of a format that cannot hand its text back shows nothing.
+    list.Select(ListFormat::Mala);
+    bool previewed = false;
+    QPointer<QTimer> wait = OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+        previewed = true;
+        preview->reject();
+    });
+    list.output->PreviewList();
+    QTest::qWait(50);
+    StopWaiting(wait);
+    QVERIFY(!previewed);
+}
+
+void SaveListTest::previewWindowSavesTheEditedText() {
+    WorkingList list;
+    QVERIFY(list.ok);
+    list.Select(ListFormat::Batch);
+    const std::string edited = list.Path("edited.txt");
+    const std::string untouched = list.Path("untouched.txt");
+    std::string shown;
+    AnswerFormatDialogs(list, ListFormat::Batch, true);
+    OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+        shown = preview->DisplayText();
+        // Saved as shown first, then once more after an edit at the end; the window stays open.
+        list.environment.fileAnswers = {untouched, edited};
+        Child<QPushButton>(preview, "id1068")->click();
+        auto* edit = Child<QPlainTextEdit>(preview, "id1065");
+        edit->moveCursor(QTextCursor::End);
+        edit->insertPlainText(QStringLiteral("rem done\n"));
+        Child<QPushButton>(preview, "id1068")->click();
+        QVERIFY(preview->isVisible());
+        preview->reject();
+    });
+    Child<QPushButton>(list.output, "id1068")->click();
+    QVERIFY(shown.starts_with("copy 1942.zip /media/roms\r\necho 1942 (Revision B) \r\ncopy dkong.zip"));
+    QCOMPARE(list.environment.fileAsked.back().title, std::string("Save file as..."));
+    QCOMPARE(list.environment.fileAsked.back().filter, std::string("txt files (*.txt)|*.txt"));
+    QCOMPARE(list.environment.fileAsked.back().defaultExt, std::string("txt"));
+    QCOMPARE(FileText(untouched), shown);
+    QCOMPARE(FileText(edited), shown + "rem done\r\n");
+}
+
+void SaveListTest::cancelAtEveryStepWritesNothing() {
+    WorkingList list;
+    QVERIFY(list.ok);
+    const std::string path = list.Path("never.txt");
+    auto save = [&] { Child<QPushButton>(list.output, "id1064")->click(); };
+
+    // The file dialog cancelled.
+    list.Select(ListFormat::RomNames);
+    list.environment.fileAnswers = {""};
+    save();
+    QCOMPARE(list.environment.fileQuestions.size(), size_t{1});
+
+    // The list title cancelled, by the invisible Cancel's Escape: no file dialog follows.
+    for (ListFormat format : {ListFormat::Khameleon, ListFormat::Mala}) {
+        list.Select(format);
+        list.environment.fileQuestions.clear();
+        bool cancelVisible = true;
+        OnNextModal<CMalaListDlg>([&](CMalaListDlg* dialog) {
+            cancelVisible = Child<QPushButton>(dialog, "id2")->isVisible();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        save();
+        QVERIFY(!cancelVisible);
+        QVERIFY(list.environment.fileQuestions.empty());
+    }
+
+    // The Maximus folder cancelled: the note was shown, no file dialog follows.
+    list.Select(ListFormat::Maximus);
+    list.environment.fileQuestions.clear();
+    list.environment.messages.clear();
+    list.environment.fileAnswers = {""};
+    save();
+    QCOMPARE(list.environment.fileQuestions, std::vector<std::string>{"Point me to your ROMs folder..."});
+    QCOMPARE(list.environment.messages.size(), size_t{1});
+
+    // The file dialog cancelled before the batch, Cabrio and CSV dialogs: those never open.
+    int opened = 0;
+    QPointer<QTimer> batch = OnNextModal<CbatchFileDlg>([&](CbatchFileDlg* d) { ++opened, d->reject(); });
+    QPointer<QTimer> cabrio = OnNextModal<CCarbrioSettingsDlg>([&](CCarbrioSettingsDlg* d) { ++opened, d->reject(); });
+    QPointer<QTimer> csv = OnNextModal<CCSVDialog>([&](CCSVDialog* d) { ++opened, d->reject(); });
+    for (ListFormat format : {ListFormat::Batch, ListFormat::Cabrio, ListFormat::Csv}) {
+        list.Select(format);
+        list.environment.fileAnswers = {""};
+        save();
+    }
+    QTest::qWait(50);
+    QCOMPARE(opened, 0);
+    for (const QPointer<QTimer>& wait : {batch, cabrio, csv}) StopWaiting(wait);
+
+    // A file chosen, then the format's dialog cancelled: no file.
+    for (ListFormat format : {ListFormat::Batch, ListFormat::Cabrio, ListFormat::Csv}) {
+        list.Select(format);
+        list.environment.fileAnswers = {path};
+        if (format == ListFormat::Batch) OnNextModal<CbatchFileDlg>([](CbatchFileDlg* d) { Child<QPushButton>(d, "id2")->click(); });
+        if (format == ListFormat::Cabrio)
+            OnNextModal<CCarbrioSettingsDlg>([](CCarbrioSettingsDlg* d) { Child<QPushButton>(d, "id2")->click(); });
+        if (format == ListFormat::Csv) OnNextModal<CCSVDialog>([](CCSVDialog* d) { Child<QPushButton>(d, "id2")->click(); });
+        save();
+        QVERIFY(list.environment.fileAnswers.empty());
+    }
+    QVERIFY(!FileExists(path));
+    QVERIFY(list.environment.messages.size() == 1);  // only the Maximus note
+}
+
+void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
+    WorkingList list;
+    QVERIFY(list.ok);
+    auto save = [&](ListFormat format) {
+        list.Select(format);
+        list.environment.fileAnswers = {list.Path("list")};
+        Child<QPushButton>(list.output, "id1064")->click();
+    };
+
+    // The batch template starts as the default, a cancelled edit is forgotten, a confirmed one stays.
+    QString seen;
+    OnNextModal<CbatchFileDlg>([&](CbatchFileDlg* d) {
+        seen = Child<QLineEdit>(d, "id1054")->text();
+        QCOMPARE(d->windowTitle(), QStringLiteral("Batch file creation"));
+        Child<QLineEdit>(d, "id1054")->setText(QStringLiteral("forgotten"));
+        d->reject();
+    });
+    save(ListFormat::Batch);
+    QCOMPARE(seen, QStringLiteral("copy %ROM%.zip c:\\mame\\roms"));
+    OnNextModal<CbatchFileDlg>([&](CbatchFileDlg* d) {
+        seen = Child<QLineEdit>(d, "id1054")->text();
+        Child<QLineEdit>(d, "id1054")->setText(QStringLiteral("del %ROM%.zip"));
+        Child<QPushButton>(d, "id1")->click();
+    });
+    save(ListFormat::Batch);
+    QCOMPARE(seen, QStringLiteral("copy %ROM%.zip c:\\mame\\roms"));
+    QVERIFY(FileText(list.Path("list")).starts_with("del 1942.zip\r\ndel dkong.zip\r\n"));
+    OnNextModal<CbatchFileDlg>([&](CbatchFileDlg* d) {
+        seen = Child<QLineEdit>(d, "id1054")->text();
+        Child<QPushButton>(d, "id1")->click();
+    });
+    save(ListFormat::Batch);
+    QCOMPARE(seen, QStringLiteral("del %ROM%.zip"));
+
+    // The CSV choice, the Cabrio settings and the list title start empty every time.
+    for (int round = 0; round < 2; ++round) {
+        bool fresh = false;
+        OnNextModal<CCSVDialog>([&](CCSVDialog* d) {
+            fresh = Child<QLineEdit>(d, "id1907")->text() == QStringLiteral(";") &&
+                    !Child<QCheckBox>(d, "id1904")->isChecked() && Child<QCheckBox>(d, "id1069")->isChecked();
+            Child<QLineEdit>(d, "id1907")->setText(QStringLiteral("|"));
+            Child<QCheckBox>(d, "id1904")->setChecked(true);
+            OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* o) { Child<QPushButton>(o, "id1118")->click(); });
+            Child<QPushButton>(d, "id1")->click();
+        });
+        save(ListFormat::Csv);
+        QVERIFY(fresh);
+        OnNextModal<CCarbrioSettingsDlg>([&](CCarbrioSettingsDlg* d) {
+            fresh = d->windowTitle() == QStringLiteral("Cabrio Settings");
+            for (const char* edit : {"id1097", "id1098", "id1099", "id1100"}) {
+                fresh = fresh && Child<QLineEdit>(d, edit)->text().isEmpty();
+                Child<QLineEdit>(d, edit)->setText(QStringLiteral("x"));
+            }
+            Child<QPushButton>(d, "id1")->click();
+        });
+        save(ListFormat::Cabrio);
+        QVERIFY(fresh);
+        OnNextModal<CMalaListDlg>([&](CMalaListDlg* d) {
+            fresh = Child<QLineEdit>(d, "id1053")->text().isEmpty();
+            Child<QLineEdit>(d, "id1053")->setText(QStringLiteral("x"));
+            Child<QPushButton>(d, "id1")->click();
+        });
+        save(ListFormat::Khameleon);
+        QVERIFY(fresh);
+    }
+    // The CSV delimiter of the last save does not reach other lists (the command line starts
+    // afresh each time too).
+    list.Select(ListFormat::AttractMode);
+    list.environment.fileAnswers = {list.Path("attract.txt")};
+    Child<QPushButton>(list.output, "id1064")->click();
+    QCOMPARE(FileText(list.Path("attract.txt")), list.CliList(ListFormat::AttractMode, {}, false));
+}
+
+void SaveListTest::unwritableTargetsAreReported() {
+    WorkingList list;
+    QVERIFY(list.ok);
+    const std::string folder = list.Path("folder");
+    QVERIFY(MakeDirectories(folder));
+    for (ListFormat format : {ListFormat::RomNames, ListFormat::Xml, ListFormat::Mala}) {
+        for (const std::string& target : {list.Path("no-such-folder/list.txt"), folder}) {
+            list.environment.messages.clear();
+            list.Select(format);
+            if (format == ListFormat::Mala) {
+                OnNextModal<CMalaListDlg>([](CMalaListDlg* d) { Child<QPushButton>(d, "id1")->click(); });
+            }
+            list.environment.fileAnswers = {target};
+            Child<QPushButton>(list.output, "id1064")->click();
+            QCOMPARE(list.environment.MessageTexts(), std::vector<std::string>{"Error opening output file for write!?"});
+            QCOMPARE(list.environment.messages[0].icon, MessageIcon::Exclamation);
+        }
+    }
+    QVERIFY(!FileExists(list.Path("no-such-folder")));
+    QVERIFY(IsDirectory(folder));
+
+    // The preview window's Save says so too.
+    list.environment.messages.clear();
+    list.Select(ListFormat::RomNames);
+    OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+        list.environment.fileAnswers = {folder};
+        Child<QPushButton>(preview, "id1068")->click();
+        preview->reject();
+    });
+    Child<QPushButton>(list.output, "id1068")->click();
+    QCOMPARE(list.environment.MessageTexts(), std::vector<std::string>{"Error opening output file for write!?"});
+}
+
+void SaveListTest::closingCsvPreviewKeepsTheColumns() {
+    WorkingList list;
+    QVERIFY(list.ok);
+    list.Select(ListFormat::Csv);
+    OnNextModal<CCSVDialog>([](CCSVDialog* dialog) {
+        Child<QCheckBox>(dialog, "id1906")->click();
+        Child<QCheckBox>(dialog, "id1904")->click();
+        OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* order) {
+            QCOMPARE(order->windowTitle(), QStringLiteral("CSV Preview"));
+            DragHeader(Child<SortableListCtrl>(order, "id1117")->header(), 1, 0);
+            QTest::keyClick(order, Qt::Key_Escape);
+        });
+        Child<QPushButton>(dialog, "id1")->click();
+    });
+    list.environment.fileAnswers = {list.Path("closed.csv")};
+    Child<QPushButton>(list.output, "id1064")->click();
+    QCOMPARE(FileText(list.Path("closed.csv")),
+             list.CliList(ListFormat::Csv, {"--columns", "rom-name,description"}, false));
+    QVERIFY(FileText(list.Path("closed.csv")).starts_with("ROM Name;Description\r\n1942;1942 (Revision B)\r\n"));
+}
+
+QTEST_MAIN(SaveListTest)
+#include "SaveListTest.moc"
