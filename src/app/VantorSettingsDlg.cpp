@@ -184,7 +184,7 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
     connect(romScanButton_, &QPushButton::clicked, this, [this] {
         RomScanInputs inputs;
         inputs.inputPath = InputText();
-        RunUtility([inputs](UserInterface& ui) { return RunRomScan(inputs, ui); });
+        RunUtility([inputs](UserInterface& ui) { return RunRomScan(inputs, ui); }, true);
     });
 
     // The list converters.
@@ -197,12 +197,12 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
     connect(maximusButton_, &QPushButton::clicked, this, [this] {
         ConverterInputs inputs;
         inputs.inputPath = InputText();
-        RunUtility([inputs](UserInterface& ui) { return RunMaximusToXml(inputs, ui); });
+        RunUtility([inputs](UserInterface& ui) { return RunMaximusToXml(inputs, ui); }, true);
     });
     connect(mala, &QPushButton::clicked, this, [this] {
         ConverterInputs inputs;
         inputs.inputPath = InputText();
-        RunUtility([inputs](UserInterface& ui) { return RunMalaToXml(inputs, ui); });
+        RunUtility([inputs](UserInterface& ui) { return RunMalaToXml(inputs, ui); }, true);
     });
     connect(romDir, &QPushButton::clicked, this,
             [this] { RunUtility([](UserInterface& ui) { return RunRomDirToXml(ui); }); });
@@ -301,8 +301,13 @@ void CVantorSettingsDlg::OnBrowseListing() {
     UpdateMergeButton();
 }
 
-void CVantorSettingsDlg::RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility) {
+void CVantorSettingsDlg::RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility,
+                                    bool readsInput) {
     if (busy_) return;
+    // The file named in the input box is read as the kind of file it is, whatever an earlier
+    // utility of this session (the merge detects MAME's listing) left behind; the main window
+    // detects its own file again when this dialog closes.
+    if (readsInput) g_inputType = UnknownInput;
     busy_ = true;
     UtilityResult result;
     RunInBackground(this, [&](UserInterface& ui) { result = utility(ui); });

@@ -46,7 +46,8 @@ class CVantorSettingsDlg : public QDialog {
                           QLineEdit* edit);
     void OnBrowseListing();
     // Runs a utility on a worker thread; a file it wrote becomes the input file shown.
-    void RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility);
+    // `readsInput`: it reads the file named in the input box.
+    void RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility, bool readsInput = false);
     void UpdateMergeButton();
     // "Set" needs an input file; the ROM scan and the Maximus converter need it to be the one in use.
     void OnInputTextChanged();

@@ -84,7 +84,8 @@ std::string RunCli(const std::vector<std::string>& args, int* exitCode) {
     process.closeWriteChannel();
     const bool ran = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
     if (exitCode != nullptr) *exitCode = ran ? process.exitCode() : -1;
-    if (!ran || process.exitCode() != 0) qWarning("vantor-cli: %s", process.readAllStandardError().constData());
+    if (!ran || process.exitCode() != 0)
+        qWarning("vantor-cli: %s", process.readAllStandardError().constData());
     return process.readAllStandardOutput().toStdString();
 }
 

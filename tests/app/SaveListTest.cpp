@@ -75,7 +75,8 @@ class WorkingList {
         ok = WaitFor([&] { return shown == 1; });
         HandOver again;
         again.entries = "0x750|mappy|Mappy (US)|1983|Namco|";
-        QMetaObject::invokeMethod(output, [this, again] { output->ReceiveEntries(again); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            output, [this, again] { output->ReceiveEntries(again); }, Qt::QueuedConnection);
         ok = ok && WaitFor([&] { return shown == 2; }) && output->EntryCount() == 13;
         std::string keys;
         for (int row = 0; row < output->List()->RowCount(); ++row)
@@ -84,7 +85,9 @@ class WorkingList {
         ok = ok && WriteFileAtomically(keyFile, keys);
     }
 
-    std::string Path(const std::string& name) const { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Path(const std::string& name) const {
+        return dir.filePath(QString::fromStdString(name)).toStdString();
+    }
 
     void Select(ListFormat format) {
         Child<QComboBox>(output, "id1063")->setCurrentIndex(static_cast<int>(format));
@@ -92,8 +95,8 @@ class WorkingList {
 
     // What vantor-cli writes for the same list: the file with `-o`, the preview text without.
     std::string CliList(ListFormat format, const std::vector<std::string>& options, bool preview) {
-        std::vector<std::string> args = {"--input", AppFixture("games.xml"), "save", FormatInfo(format).cliName,
-                                         "--keys", keyFile};
+        std::vector<std::string> args = {
+            "--input", AppFixture("games.xml"), "save", FormatInfo(format).cliName, "--keys", keyFile};
         args.insert(args.end(), options.begin(), options.end());
         const std::string target = Path("cli.out");
         std::remove(target.c_str());
@@ -153,12 +156,13 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
                 Child<QPushButton>(dialog, "id1")->click();
             });
             choice.laterAnswers = {list.Path("logos")};
-            choice.cliOptions = {"--title", "Cabinet & Co", "--logo-dir", list.Path("logos") + "/",
+            choice.cliOptions = {"--title",          "Cabinet & Co", "--logo-dir", list.Path("logos") + "/",
                                  "--screenshot-dir", "shots"};
             break;
         case ListFormat::Csv:
             OnNextModal<CCSVDialog>([](CCSVDialog* dialog) {
-                for (const char* box : {"id1904", "id1906", "id1917", "id1918"}) Child<QCheckBox>(dialog, box)->click();
+                for (const char* box : {"id1904", "id1906", "id1917", "id1918"})
+                    Child<QCheckBox>(dialog, box)->click();
                 Child<QLineEdit>(dialog, "id1907")->setText(QStringLiteral(", "));
                 OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* order) {
                     DragHeader(Child<SortableListCtrl>(order, "id1117")->header(), 3, 0);  // "driver" first
@@ -196,7 +200,8 @@ void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
     WorkingList list;
     QVERIFY(list.ok);
     for (const ListFormatInfo& info : ListFormatTable()) {
-        const std::string path = list.Path(std::string("window-") + info.cliName + "." + ExtensionOf(info.format));
+        const std::string path =
+            list.Path(std::string("window-") + info.cliName + "." + ExtensionOf(info.format));
         list.environment.fileAsked.clear();
         list.environment.messages.clear();
         list.Select(info.format);
@@ -228,12 +233,14 @@ void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
         }
     }
     // Mappy stands twice in adjacent rows and is written once; the list order is the window's.
-    QCOMPARE(FileText(list.Path("window-romnames.txt")),
-             std::string("1942\r\ndkong\r\ngalaga\r\nmadalien\r\nmappy\r\nmarble\r\nmk\r\nmspacman\r\npacman\r\n"
-                         "pacmanx\r\npuckman\r\ntempest\r\n"));
+    QCOMPARE(
+        FileText(list.Path("window-romnames.txt")),
+        std::string("1942\r\ndkong\r\ngalaga\r\nmadalien\r\nmappy\r\nmarble\r\nmk\r\nmspacman\r\npacman\r\n"
+                    "pacmanx\r\npuckman\r\ntempest\r\n"));
     // The dragged column order and the delimiter, header first.
     QVERIFY(FileText(list.Path("window-csv.csv"))
-                .starts_with("driver, Description, ROM Name, cloneof\r\nfixture.cpp, 1942 (Revision B), 1942\r\n"));
+                .starts_with(
+                    "driver, Description, ROM Name, cloneof\r\nfixture.cpp, 1942 (Revision B), 1942\r\n"));
     // The window keeps nothing it showed: the list is unchanged.
     QCOMPARE(list.output->EntryCount(), 13);
 }
@@ -358,7 +365,8 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     // The file dialog cancelled before the batch, Cabrio and CSV dialogs: those never open.
     int opened = 0;
     QPointer<QTimer> batch = OnNextModal<CbatchFileDlg>([&](CbatchFileDlg* d) { ++opened, d->reject(); });
-    QPointer<QTimer> cabrio = OnNextModal<CCarbrioSettingsDlg>([&](CCarbrioSettingsDlg* d) { ++opened, d->reject(); });
+    QPointer<QTimer> cabrio =
+        OnNextModal<CCarbrioSettingsDlg>([&](CCarbrioSettingsDlg* d) { ++opened, d->reject(); });
     QPointer<QTimer> csv = OnNextModal<CCSVDialog>([&](CCSVDialog* d) { ++opened, d->reject(); });
     for (ListFormat format : {ListFormat::Batch, ListFormat::Cabrio, ListFormat::Csv}) {
         list.Select(format);
@@ -373,10 +381,13 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     for (ListFormat format : {ListFormat::Batch, ListFormat::Cabrio, ListFormat::Csv}) {
         list.Select(format);
         list.environment.fileAnswers = {path};
-        if (format == ListFormat::Batch) OnNextModal<CbatchFileDlg>([](CbatchFileDlg* d) { Child<QPushButton>(d, "id2")->click(); });
+        if (format == ListFormat::Batch)
+            OnNextModal<CbatchFileDlg>([](CbatchFileDlg* d) { Child<QPushButton>(d, "id2")->click(); });
         if (format == ListFormat::Cabrio)
-            OnNextModal<CCarbrioSettingsDlg>([](CCarbrioSettingsDlg* d) { Child<QPushButton>(d, "id2")->click(); });
-        if (format == ListFormat::Csv) OnNextModal<CCSVDialog>([](CCSVDialog* d) { Child<QPushButton>(d, "id2")->click(); });
+            OnNextModal<CCarbrioSettingsDlg>(
+                [](CCarbrioSettingsDlg* d) { Child<QPushButton>(d, "id2")->click(); });
+        if (format == ListFormat::Csv)
+            OnNextModal<CCSVDialog>([](CCSVDialog* d) { Child<QPushButton>(d, "id2")->click(); });
         save();
         QVERIFY(list.environment.fileAnswers.empty());
     }
@@ -471,7 +482,8 @@ void SaveListTest::unwritableTargetsAreReported() {
             }
             list.environment.fileAnswers = {target};
             Child<QPushButton>(list.output, "id1064")->click();
-            QCOMPARE(list.environment.MessageTexts(), std::vector<std::string>{"Error opening output file for write!?"});
+            QCOMPARE(list.environment.MessageTexts(),
+                     std::vector<std::string>{"Error opening output file for write!?"});
             QCOMPARE(list.environment.messages[0].icon, MessageIcon::Exclamation);
         }
     }
@@ -487,7 +499,8 @@ void SaveListTest::unwritableTargetsAreReported() {
         preview->reject();
     });
     Child<QPushButton>(list.output, "id1068")->click();
-    QCOMPARE(list.environment.MessageTexts(), std::vector<std::string>{"Error opening output file for write!?"});
+    QCOMPARE(list.environment.MessageTexts(),
+             std::vector<std::string>{"Error opening output file for write!?"});
 }
 
 void SaveListTest::closingCsvPreviewKeepsTheColumns() {
@@ -508,7 +521,8 @@ void SaveListTest::closingCsvPreviewKeepsTheColumns() {
     Child<QPushButton>(list.output, "id1064")->click();
     QCOMPARE(FileText(list.Path("closed.csv")),
              list.CliList(ListFormat::Csv, {"--columns", "rom-name,description"}, false));
-    QVERIFY(FileText(list.Path("closed.csv")).starts_with("ROM Name;Description\r\n1942;1942 (Revision B)\r\n"));
+    QVERIFY(
+        FileText(list.Path("closed.csv")).starts_with("ROM Name;Description\r\n1942;1942 (Revision B)\r\n"));
 }
 
 QTEST_MAIN(SaveListTest)

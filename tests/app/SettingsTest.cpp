@@ -1,0 +1,399 @@
+// The settings window: its enable rules, "Set" and Cancel, the MAME listing runner, and every
+// utility run from its buttons on a worker thread, with the utilities' logs in the working folder.
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <regex>
+
+#include "AppTestSupport.h"
+#include "app/ProgressDlg.h"
+#include "app/VantorSettingsDlg.h"
+#include "gamedata/FileIo.h"
+#include "gamedata/RegistryKey.h"
+#include "gamedata/TagTable.h"
+
+using namespace vantor;
+using namespace vantor::app;
+using namespace vantor::test;
+
+namespace {
+
+std::string UtilityFixture(const std::string& name) {
+    return AppFixture("../utilities/") + name;
+}
+
+bool Enabled(QWidget* dialog, int id) {
+    return Child<QWidget>(dialog, QStringLiteral("id%1").arg(id).toUtf8().constData())->isEnabled();
+}
+
+QString Text(QWidget* dialog, int id) {
+    return Child<QLineEdit>(dialog, QStringLiteral("id%1").arg(id).toUtf8().constData())->text();
+}
+
+void Click(QWidget* dialog, int id) {
+    Child<QPushButton>(dialog, QStringLiteral("id%1").arg(id).toUtf8().constData())->click();
+}
+
+bool WarningShown(QWidget* dialog) {
+    auto* warning = Child<QLabel>(dialog, "id1116");
+    return !warning->isHidden() &&
+           warning->text() ==
+               QStringLiteral("Some buttons below will be disabled until you press the Set button!");
+}
+
+std::string MaskLogDate(const std::string& log) {
+    static const std::regex kDate(
+        "File created on:[A-Z][a-z]+day, [A-Z][a-z]+ [0-9]{2}, [0-9]{4}@[0-9]{2}:[0-9]{2}\r\n");
+    std::smatch match;
+    if (!std::regex_search(log, match, kDate)) return "date missing or malformed: " + log;
+    return match.prefix().str() + "File created on:<date>\r\n" + match.suffix().str();
+}
+
+// A stand-in for MAME: prints `bytes` bytes of listing.
+std::string FakeMame(const QTemporaryDir& dir, const std::string& name, int bytes) {
+    const std::string folder = dir.filePath(QString::fromStdString(name)).toStdString();
+    MakeDirectories(folder);
+    const std::string path = folder + "/mame";
+    WriteFileAtomically(path, "#!/bin/sh\n[ \"$1\" = -listxml ] || exit 3\nhead -c " + std::to_string(bytes) +
+                                  " /dev/zero | tr '\\0' x\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    return path;
+}
+
+// The working folder of the program, where the utilities leave their logs.
+class WorkingFolder {
+  public:
+    WorkingFolder() : previous_(QDir::currentPath()) { QDir::setCurrent(dir.path()); }
+    ~WorkingFolder() { QDir::setCurrent(previous_); }
+    std::string File(const char* name) const { return dir.filePath(QString::fromUtf8(name)).toStdString(); }
+    QTemporaryDir dir;
+
+  private:
+    QString previous_;
+};
+
+}  // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void enableRulesAndSet();
+    void cancelStillHandsThePathOver();
+    void mameRunnerRunsTheProgramOrTakesTheListing();
+    void mergeRunsBehindTheProgressWindow();
+    void romScanAndConvertersSetTheInputFile();
+};
+
+void SettingsTest::enableRulesAndSet() {
+    AppTestEnvironment environment;
+    CVantorSettingsDlg dialog;
+    dialog.show();
+    // First opening: nothing filled in, "Set" and "Merge!" wait for their files.
+    QVERIFY(Text(&dialog, 1025).isEmpty());
+    QVERIFY(!Enabled(&dialog, 1));
+    QVERIFY(!Enabled(&dialog, 3));
+    QVERIFY(!WarningShown(&dialog));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Settings"));
+
+    // The merge inputs in any order: "Merge!" after the third; nplayers.ini is optional.
+    const std::string listing = UtilityFixture("merge/listxml.xml");
+    const std::string catver = UtilityFixture("merge/catver.ini");
+    const std::string controls = UtilityFixture("merge/controls.xml");
+    environment.fileAnswers = {catver, controls, listing, ""};
+    Click(&dialog, 1005);
+    QVERIFY(!Enabled(&dialog, 3));
+    Click(&dialog, 1003);
+    QVERIFY(!Enabled(&dialog, 3));
+    Click(&dialog, 1001);
+    QVERIFY(Enabled(&dialog, 3));
+    Click(&dialog, 1007);  // cancelled: nothing changes
+    QVERIFY(Enabled(&dialog, 3));
+    QVERIFY(Text(&dialog, 1006).isEmpty());
+    QCOMPARE(Text(&dialog, 1000).toStdString(), listing);
+    QCOMPARE(Text(&dialog, 1002).toStdString(), controls);
+    QCOMPARE(Text(&dialog, 1004).toStdString(), catver);
+    const std::vector<RecordedFileQuestion>& asked = environment.fileAsked;
+    QCOMPARE(asked[0].title, std::string("Point me to catver.ini please..."));
+    QCOMPARE(asked[0].filter, std::string("ini files (*.ini)|*.ini"));
+    QCOMPARE(asked[0].defaultExt, std::string("ini"));
+    QCOMPARE(asked[1].title, std::string("Point me to controls.xml please..."));
+    QCOMPARE(asked[1].filter, std::string("xml files (*.xml)|*.xml"));
+    QCOMPARE(asked[2].title, std::string("Point me to MAME or MAME's xml file please..."));
+    QVERIFY(asked[2].filter.starts_with("exe files (*.exe)|*.exe|xml files (*.xml)|*.xml"));
+    QCOMPARE(asked[2].defaultExt, std::string("exe;xml"));
+    QVERIFY(asked[2].startPath.empty());
+    QCOMPARE(asked[3].title, std::string("Point me to nplayers.ini please..."));
+    QVERIFY(environment.messages.empty());
+
+    // The input file: a save question, so a new name may be typed; "Set" follows.
+    environment.fileAnswers = {AppFixture("games.xml")};
+    Click(&dialog, 1066);
+    QCOMPARE(asked.back().kind, FileQuestion::Save);
+    QCOMPARE(asked.back().title, std::string("Point me to your xml file please..."));
+    QVERIFY(Enabled(&dialog, 1));
+    // Another file than the one in use: the ROM scan and the Maximus converter wait for "Set".
+    QVERIFY(!Enabled(&dialog, 1094));
+    QVERIFY(!Enabled(&dialog, 1115));
+    QVERIFY(Enabled(&dialog, 1104) && Enabled(&dialog, 1107));
+    QVERIFY(WarningShown(&dialog));
+
+    // The data-file boxes only show their paths: "Set" stores what was browsed.
+    Child<QLineEdit>(&dialog, "id1004")->setText(QStringLiteral("/typed/catver.ini"));
+    Child<QCheckBox>(&dialog, "id1069")->setChecked(true);
+    Child<QCheckBox>(&dialog, "id1092")->setChecked(true);
+    g_inputType = MameGame;
+    Click(&dialog, 1);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    Settings stored = Settings::Load();
+    QVERIFY(stored.keyExists);
+    QCOMPARE(stored.inputXmlFile, AppFixture("games.xml"));
+    QCOMPARE(stored.catverFile, catver);
+    QCOMPARE(stored.controlsFile, controls);
+    QCOMPARE(stored.listXmlFile, listing);
+    QCOMPARE(stored.nplayersFile, std::string());
+    QVERIFY(stored.hideSha1s && stored.hideTags);
+    QVERIFY(dialog.HideRomNames());
+    QVERIFY(g_hideTags);
+    QCOMPARE(g_inputType.load(), int(UnknownInput));
+
+    // The next opening reads it all back; the file in use is the stored one, so nothing waits.
+    CVantorSettingsDlg again(AppFixture("games.xml"));
+    QCOMPARE(Text(&again, 1025).toStdString(), AppFixture("games.xml"));
+    QCOMPARE(Text(&again, 1004).toStdString(), catver);
+    QVERIFY(Child<QCheckBox>(&again, "id1069")->isChecked());
+    QVERIFY(Enabled(&again, 1) && Enabled(&again, 3) && Enabled(&again, 1094) && Enabled(&again, 1115));
+    QVERIFY(!WarningShown(&again));
+    // Choosing the same file again changes nothing; another one disables, the one in use again enables.
+    environment.fileAnswers = {AppFixture("games.xml"), AppFixture("merged.xml"), AppFixture("games.xml")};
+    Click(&again, 1066);
+    QVERIFY(Enabled(&again, 1094) && !WarningShown(&again));
+    Click(&again, 1066);
+    QVERIFY(!Enabled(&again, 1094) && !Enabled(&again, 1115) && WarningShown(&again));
+    Click(&again, 1066);
+    QVERIFY(Enabled(&again, 1094) && Enabled(&again, 1115) && !WarningShown(&again));
+    g_hideTags = false;
+}
+
+void SettingsTest::cancelStillHandsThePathOver() {
+    AppTestEnvironment environment;
+    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    environment.messages.clear();
+    environment.fileAnswers = {AppFixture("merged.xml")};
+    OnNextModal<CVantorSettingsDlg>([](CVantorSettingsDlg* settings) {
+        // The main window's file is in use: the ROM scan is ready until another file is chosen.
+        QVERIFY(Enabled(settings, 1094));
+        Click(settings, 1066);
+        QVERIFY(!Enabled(settings, 1094));
+        Click(settings, 2);
+    });
+    Child<QPushButton>(window.get(), "id1052")->click();
+    QCOMPARE(window->InputXmlPath(), AppFixture("merged.xml"));
+    QCOMPARE(Settings::Load().inputXmlFile, AppFixture("games.xml"));
+    // The main window reopened its master file: the merged one has no note to show.
+    QVERIFY(environment.messages.empty());
+    QCOMPARE(g_inputType.load(), int(MergedList));
+}
+
+void SettingsTest::mameRunnerRunsTheProgramOrTakesTheListing() {
+    AppTestEnvironment environment;
+    QTemporaryDir dir;
+    const std::string good = FakeMame(dir, "good", 1100000);
+    const std::string small = FakeMame(dir, "small", 500000);
+    CVantorSettingsDlg dialog;
+    dialog.show();
+
+    environment.fileAnswers = {good};
+    Click(&dialog, 1001);
+    const std::string listing = dir.filePath(QStringLiteral("good/listxml.xml")).toStdString();
+    QCOMPARE(Text(&dialog, 1000).toStdString(), listing);
+    QCOMPARE(dialog.ListXmlPath(), listing);
+    QCOMPARE(std::filesystem::file_size(listing), std::uintmax_t{1100000});
+    QCOMPARE(environment.messages.size(), size_t{1});
+    QCOMPARE(environment.messages[0].icon, MessageIcon::Exclamation);
+    QVERIFY(environment.messages[0].text.starts_with("I will now attempt to coax MAME.exe to give up"));
+
+    // Too little output: rejected, the listing path stays.
+    environment.messages.clear();
+    environment.fileAnswers = {small};
+    Click(&dialog, 1001);
+    QCOMPARE(environment.MessageTexts(),
+             (std::vector<std::string>{
+                 environment.messages[0].text,
+                 "Outfile file is invalid.  Is this really a MAME exe that you pointed me to?"}));
+    QCOMPARE(environment.messages[1].icon, MessageIcon::Exclamation);
+    QCOMPARE(Text(&dialog, 1000).toStdString(), listing);
+    QVERIFY(!FileExists(dir.filePath(QStringLiteral("small/listxml.xml")).toStdString()));
+
+    // A listing is taken as it is.
+    environment.messages.clear();
+    environment.fileAnswers = {UtilityFixture("merge/listxml.xml")};
+    Click(&dialog, 1001);
+    QVERIFY(environment.messages.empty());
+    QCOMPARE(Text(&dialog, 1000).toStdString(), UtilityFixture("merge/listxml.xml"));
+}
+
+void SettingsTest::mergeRunsBehindTheProgressWindow() {
+    AppTestEnvironment environment;
+    WorkingFolder work;
+    environment.WriteSettings("");
+    {
+        Settings settings = Settings::Load();
+        settings.listXmlFile = UtilityFixture("merge/listxml.xml");
+        settings.catverFile = UtilityFixture("merge/catver.ini");
+        settings.controlsFile = UtilityFixture("merge/controls.xml");
+        settings.nplayersFile = UtilityFixture("merge/nplayers.ini");
+        QVERIFY(settings.Save());
+    }
+    CVantorSettingsDlg dialog;
+    dialog.show();
+    QVERIFY(Enabled(&dialog, 3));
+    QVERIFY(!Enabled(&dialog, 1));
+
+    // The note about the listing comes while the progress window shows the merge and the dialog
+    // is busy: "Set" and Cancel do nothing meanwhile.
+    QString progressText;
+    bool busyDialogStayed = false;
+    SetMessageHook([&](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons) {
+        environment.messages.push_back({icon, text});
+        for (CProgressDlg* progress : dialog.findChildren<CProgressDlg*>()) {
+            if (progress->isVisible()) progressText = progress->FirstText();
+        }
+        Click(&dialog, 2);
+        Click(&dialog, 1);
+        busyDialogStayed = dialog.isVisible() && dialog.Busy() && dialog.result() == 0;
+        return QMessageBox::Ok;
+    });
+    const std::string merged = work.File("merged.xml");
+    environment.fileAnswers = {merged};
+    Click(&dialog, 3);
+    QCOMPARE(environment.fileAsked[0].title, std::string("Save merged file as..."));
+    QCOMPARE(environment.messages.size(), size_t{1});
+    QVERIFY(
+        environment.messages[0].text.starts_with("Note: Your input XML file appears to be from MAME 162"));
+    QCOMPARE(progressText, QStringLiteral("Merging data, hang on..."));
+    QVERIFY(busyDialogStayed);
+    QVERIFY(!dialog.Busy());
+    QVERIFY(dialog.findChildren<CProgressDlg*>().isEmpty());
+
+    QCOMPARE(FileText(merged), FileText(UtilityFixture("merge/expected-merged.xml")));
+    QCOMPARE(MaskLogDate(FileText(work.File("mergelog.txt"))),
+             FileText(UtilityFixture("merge/expected-mergelog.txt")));
+    // The merged file becomes the input file shown; "Set" stores it.
+    QCOMPARE(Text(&dialog, 1025).toStdString(), merged);
+    QVERIFY(Enabled(&dialog, 1));
+    QVERIFY(WarningShown(&dialog));
+    Click(&dialog, 1);
+    QCOMPARE(Settings::Load().inputXmlFile, merged);
+
+    // A merge whose save question is cancelled changes nothing.
+    CVantorSettingsDlg second(merged);
+    environment.fileAnswers = {""};
+    environment.messages.clear();
+    Click(&second, 3);
+    QCOMPARE(Text(&second, 1025).toStdString(), merged);
+    QVERIFY(environment.messages.empty());
+}
+
+void SettingsTest::romScanAndConvertersSetTheInputFile() {
+    AppTestEnvironment environment;
+    WorkingFolder work;
+    QTemporaryDir temp;
+    qputenv("TMPDIR", temp.path().toUtf8());
+    const std::string master = UtilityFixture("master.xml");
+    environment.WriteSettings(master);
+    const std::string roms = work.File("roms");
+    MakeDirectories(roms);
+    for (const char* name : {"pacman.zip", "galaga.7z", "notes.txt", "xyz.zip", "Pac-Man (1980)(Namco).zip"})
+        WriteFileAtomically(roms + "/" + name, "");
+
+    auto expectCreated = [&](const std::vector<std::string>& texts) {
+        QCOMPARE(environment.MessageTexts(), texts);
+        for (const RecordedMessage& message : environment.messages)
+            QCOMPARE(message.icon, MessageIcon::Information);
+        environment.messages.clear();
+    };
+    const std::string created =
+        "Your xml file has been created.\r\nThis file is now set as your input xml file.";
+    const std::string convertDone =
+        created +
+        "\r\n\r\nUse this new input XML file to generate an all ROMs list in the main "
+        "vantor window.";
+
+    {
+        // The ROM scan of the file in use: its XML, its log here, the file shown as input.
+        CVantorSettingsDlg dialog(master);
+        g_inputType = MameMachine;  // the main window's type is not the one of the file read
+        const std::string scanned = work.File("scanned.xml");
+        environment.fileAnswers = {roms, scanned};
+        Click(&dialog, 1094);
+        expectCreated({created + "\r\nLogfile generated as romscanlog.txt"});
+        QCOMPARE(environment.fileAsked[0].title, std::string("Folder of ROMs to scan..."));
+        QCOMPARE(Text(&dialog, 1025).toStdString(), scanned);
+        QVERIFY(!Enabled(&dialog, 1094));
+        int exitCode = -1;
+        RunCli({"--input", master, "romscan", "--roms", roms, "-o", work.File("cli-scanned.xml")}, &exitCode);
+        QCOMPARE(exitCode, 0);
+        QCOMPARE(FileText(scanned), FileText(work.File("cli-scanned.xml")));
+        QVERIFY(FileText(scanned).find("<game name=\"galaga\"") != std::string::npos);
+        QVERIFY(FileText(work.File("romscanlog.txt")).find("xyz was not found in the xml file.\r\n") !=
+                std::string::npos);
+    }
+    {
+        // ROMDir2XML.
+        CVantorSettingsDlg dialog(master);
+        const std::string listed = work.File("romdir.xml");
+        environment.fileAnswers = {roms, listed};
+        Click(&dialog, 1107);
+        expectCreated({created});
+        QCOMPARE(Text(&dialog, 1025).toStdString(), listed);
+        QVERIFY(FileText(listed).find(
+                    "<description>Pac-Man (1980)(Namco)</description>\r\n\t\t<year>1980</year>") !=
+                std::string::npos);
+    }
+    {
+        // A MaLa list of three games of the master file back to XML: no log.
+        const std::string mala = work.File("three.mlg");
+        int exitCode = -1;
+        RunCli({"--input", master, "save", "mala", "--find", "galaga | puckman", "-o", mala}, &exitCode);
+        QCOMPARE(exitCode, 0);
+        CVantorSettingsDlg dialog(master);
+        const std::string converted = work.File("from-mala.xml");
+        environment.fileAnswers = {mala, converted};
+        Click(&dialog, 1104);
+        expectCreated({convertDone});
+        QCOMPARE(environment.fileAsked[environment.fileAsked.size() - 2].title,
+                 std::string("Open a mala list..."));
+        QCOMPARE(Text(&dialog, 1025).toStdString(), converted);
+        QVERIFY(!FileExists(work.File("convertLog.txt")));
+        RunCli({"--input", master, "mala2xml", mala, "-o", work.File("cli-mala.xml")}, &exitCode);
+        QCOMPARE(FileText(converted), FileText(work.File("cli-mala.xml")));
+    }
+    {
+        // The Maximus list always goes to tempXMLFile.xml in the temporary folder.
+        CVantorSettingsDlg dialog(master);
+        environment.fileAnswers = {UtilityFixture("convert/maximus.txt")};
+        Click(&dialog, 1115);
+        expectCreated({convertDone});
+        const std::string output = temp.filePath(QStringLiteral("tempXMLFile.xml")).toStdString();
+        QCOMPARE(Text(&dialog, 1025).toStdString(), output);
+        QCOMPARE(FileText(output), FileText(UtilityFixture("convert/expected.xml")));
+    }
+    {
+        // A folder question cancelled: nothing happens, not even a log.
+        std::remove(work.File("romscanlog.txt").c_str());
+        CVantorSettingsDlg dialog(master);
+        environment.fileAnswers = {""};
+        Click(&dialog, 1094);
+        QVERIFY(environment.messages.empty());
+        QCOMPARE(Text(&dialog, 1025).toStdString(), master);
+        QVERIFY(!FileExists(work.File("romscanlog.txt")));
+    }
+    qunsetenv("TMPDIR");
+}
+
+QTEST_MAIN(SettingsTest)
+#include "SettingsTest.moc"
