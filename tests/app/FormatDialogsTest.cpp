@@ -1,0 +1,241 @@
+// The format dialogs on their own (the CSV column choice and its order, the Cabrio folders, the
+// batch texts) and the worker thread that writers and utilities run on.
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QThread>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "AppTestSupport.h"
+#include "app/BackgroundTask.h"
+#include "app/CsvDialogs.h"
+#include "app/FormatDialogs.h"
+#include "app/ProgressDlg.h"
+#include "app/SortableListCtrl.h"
+#include "gamedata/TagTable.h"
+
+using namespace vantor;
+using namespace vantor::app;
+using namespace vantor::test;
+
+namespace {
+
+std::vector<int> DisabledBoxes(CCSVDialog& dialog) {
+    std::vector<int> disabled;
+    for (const CsvColumn& column : CsvColumns()) {
+        if (!dialog.Box(column.boxId)->isEnabled()) disabled.push_back(column.boxId);
+    }
+    std::sort(disabled.begin(), disabled.end());
+    return disabled;
+}
+
+std::vector<std::string> Headings(const std::vector<const CsvColumn*>& columns) {
+    std::vector<std::string> headings;
+    for (const CsvColumn* column : columns) headings.push_back(column->heading);
+    return headings;
+}
+
+}  // namespace
+
+class FormatDialogsTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void csvBoxesFollowTheInputType();
+    void csvHeaderDragReordersTheColumns();
+    void cabrioBrowseEndsFoldersWithASlash();
+    void batchDialogShowsItsTexts();
+    void workerQuestionsAndCoalescedProgress();
+};
+
+void FormatDialogsTest::csvBoxesFollowTheInputType() {
+    AppTestEnvironment environment;
+    {
+        CCSVDialog dialog(MameGame);
+        QCOMPARE(DisabledBoxes(dialog), (std::vector<int>{1908, 1909, 1910, 1912, 1913, 1914, 1915, 1919}));
+        QVERIFY(dialog.windowTitle().isEmpty());
+        // "Toggle all" ticks every box, the disabled ones too, then unticks them all.
+        Child<QPushButton>(&dialog, "id1113")->click();
+        for (const CsvColumn& column : CsvColumns()) QVERIFY(dialog.Box(column.boxId)->isChecked());
+        Child<QPushButton>(&dialog, "id1113")->click();
+        for (const CsvColumn& column : CsvColumns()) QVERIFY(!dialog.Box(column.boxId)->isChecked());
+
+        // Ticked: Cocktail (disabled, but gathered for a listing), Category (not gathered), Year.
+        for (int id : {1910, 1915, 1900}) dialog.Box(id)->setChecked(true);
+        std::vector<std::string> offered;
+        OnNextModal<CCSVHeaderDlg>([&](CCSVHeaderDlg* order) {
+            const QAbstractItemModel* model = Child<SortableListCtrl>(order, "id1117")->model();
+            for (int column = 0; column < model->columnCount(); ++column) {
+                offered.push_back(model->headerData(column, Qt::Horizontal).toString().toStdString() + "=" +
+                                  model->index(0, column).data().toString().toStdString());
+            }
+            Child<QPushButton>(order, "id1118")->click();
+        });
+        Child<QCheckBox>(&dialog, "id1069")->setChecked(false);
+        Child<QPushButton>(&dialog, "id1")->click();
+        QCOMPARE(offered, (std::vector<std::string>{"Year=<year>,", "Cocktail Support=cocktail=,"}));
+        QCOMPARE(dialog.Options().columnKeys, std::string("<year>,cocktail=,"));
+        QCOMPARE(dialog.Options().headerLine, std::string());
+        QCOMPARE(dialog.Options().delimiter, std::string(";"));
+    }
+    {
+        CCSVDialog dialog(Dat);
+        QCOMPARE(DisabledBoxes(dialog), (std::vector<int>{1900, 1901, 1905, 1911, 1921, 1922, 1924}));
+        // Nothing ticked: no columns, no header, an empty file.
+        OnNextModal<CCSVHeaderDlg>(
+            [](CCSVHeaderDlg* order) { Child<QPushButton>(order, "id1118")->click(); });
+        Child<QPushButton>(&dialog, "id1")->click();
+        QCOMPARE(dialog.Options().columnKeys, std::string());
+        QCOMPARE(dialog.Options().headerLine, std::string());
+    }
+    {
+        CCSVDialog dialog(MergedList);
+        QVERIFY(DisabledBoxes(dialog).empty());
+    }
+}
+
+void FormatDialogsTest::csvHeaderDragReordersTheColumns() {
+    AppTestEnvironment environment;
+    CCSVDialog dialog(MergedList);
+    for (int id : {1904, 1906, 1900}) dialog.Box(id)->setChecked(true);
+    Child<QLineEdit>(&dialog, "id1907")->setText(QStringLiteral(", "));
+    OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* order) {
+        QCOMPARE(order->findChild<QLabel*>()->text(),
+                 QStringLiteral("Adjust CSV output ordering by moving column headers"));
+        QHeaderView* header = Child<SortableListCtrl>(order, "id1117")->header();
+        QVERIFY(header->sectionsMovable());
+        // "Year" dragged with the mouse before "Description".
+        QWidget* viewport = header->viewport();
+        const int y = header->height() / 2;
+        const int from = header->sectionViewportPosition(2) + 10;
+        const int to = header->sectionViewportPosition(0) + 5;
+        QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(from, y));
+        for (int step = 1; step <= 10; ++step)
+            QTest::mouseMove(viewport, QPoint(from + (to - from) * step / 10, y));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(to, y));
+        QCOMPARE(header->logicalIndex(0), 2);
+        QCOMPARE(Headings(order->OrderedColumns()),
+                 (std::vector<std::string>{"Year", "Description", "ROM Name"}));
+        Child<QPushButton>(order, "id1118")->click();
+    });
+    Child<QPushButton>(&dialog, "id1")->click();
+    QCOMPARE(Headings(dialog.OrderedColumns()),
+             (std::vector<std::string>{"Year", "Description", "ROM Name"}));
+    QCOMPARE(dialog.Options().columnKeys, std::string("<year>,<description>,<game name=,"));
+    QCOMPARE(dialog.Options().headerLine, std::string("Year, Description, ROM Name"));
+}
+
+void FormatDialogsTest::cabrioBrowseEndsFoldersWithASlash() {
+    AppTestEnvironment environment;
+    CCarbrioSettingsDlg dialog;
+    environment.fileAnswers = {"/media/logos", "", "/media/backgrounds/"};
+    Child<QPushButton>(&dialog, "id1101")->click();
+    Child<QPushButton>(&dialog, "id1102")->click();  // cancelled
+    Child<QPushButton>(&dialog, "id1103")->click();
+    QCOMPARE(environment.fileQuestions,
+             (std::vector<std::string>{"Folder of logo images...", "Folder of screesnhots...",
+                                       "Folder of background images..."}));
+    for (const RecordedFileQuestion& asked : environment.fileAsked)
+        QCOMPARE(asked.kind, FileQuestion::Folder);
+    QCOMPARE(Child<QLineEdit>(&dialog, "id1098")->text(), QStringLiteral("/media/logos/"));
+    QVERIFY(Child<QLineEdit>(&dialog, "id1099")->text().isEmpty());
+    Child<QLineEdit>(&dialog, "id1099")->setText(QStringLiteral("typed"));
+    Child<QPushButton>(&dialog, "id1")->click();
+    QCOMPARE(dialog.LogoFolder(), std::string("/media/logos/"));
+    QCOMPARE(dialog.ScreenshotFolder(), std::string("typed"));
+    QCOMPARE(dialog.BackgroundFolder(), std::string("/media/backgrounds/"));
+}
+
+void FormatDialogsTest::batchDialogShowsItsTexts() {
+    CbatchFileDlg dialog("copy %ROM%.zip c:\\mame\\roms");
+    QStringList texts;
+    for (QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
+    QCOMPARE(
+        texts,
+        (QStringList{QStringLiteral("Batch files are built off the ROM name only.\n\nEdit the below text to "
+                                    "suit your needs, using %ROM% as a placeholder where the name will be "
+                                    "inserted."),
+                     QStringLiteral("Examples:\ncopy %ROM%.png c:\\mame\\snap\ndel %ROM%.zip")}));
+    QCOMPARE(Child<QLineEdit>(&dialog, "id1054")->text(), QStringLiteral("copy %ROM%.zip c:\\mame\\roms"));
+}
+
+void FormatDialogsTest::workerQuestionsAndCoalescedProgress() {
+    AppTestEnvironment environment;
+    QWidget owner;
+    owner.show();
+    // The window's thread keeps serving events while the work runs.
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(5);
+
+    QString shownAtMessage;
+    bool ownerBlocked = false;
+    SetMessageHook([&](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons) {
+        environment.messages.push_back({icon, text});
+        if (auto* progress = owner.findChild<CProgressDlg*>()) {
+            shownAtMessage = progress->FirstText() + "|" + progress->SecondText();
+            ownerBlocked = progress->isVisible() && progress->windowModality() == Qt::WindowModal;
+        }
+        return QMessageBox::Ok;
+    });
+    environment.fileAnswers = {"/chosen/file.xml"};
+    std::thread::id workerThread;
+    std::string chosen;
+    std::int64_t reports = 0;
+    constexpr int kTexts = 40000;
+    RunInBackground(&owner, [&](UserInterface& ui) {
+        workerThread = std::this_thread::get_id();
+        ui.ChooseSaveFileTitled(chosen, "Save merged file as...", "xml files (*.xml)|*.xml", "xml");
+        ui.ProgressShow("Merging data, hang on...", "");
+        for (int i = 0; i < kTexts; ++i) {
+            ui.ProgressSetTexts("Merging data, hang on...", "Adding ROM:game" + std::to_string(i));
+            ui.ProgressUpdate(i + 1, kTexts);
+            if (i % 4000 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ui.ShowMessage(MessageIcon::Exclamation, "a note");
+        reports = static_cast<WorkerUserInterface&>(ui).Reports();
+        throw CErrorMessage("Error, missing 2nd quote mark.");
+    });
+    QVERIFY(workerThread != std::this_thread::get_id());
+    QCOMPARE(chosen, std::string("/chosen/file.xml"));
+    QCOMPARE(environment.fileQuestions, std::vector<std::string>{"Save merged file as..."});
+    // The message came after every text before it was shown, over the window-modal progress window.
+    QCOMPARE(shownAtMessage, QStringLiteral("Merging data, hang on...|Adding ROM:game39999"));
+    QVERIFY(ownerBlocked);
+    // The thrown error is shown, and the progress window is gone.
+    QCOMPARE(environment.MessageTexts(),
+             (std::vector<std::string>{"a note", "Error, missing 2nd quote mark."}));
+    QCOMPARE(environment.messages[1].icon, MessageIcon::Stop);
+    QVERIFY(owner.findChild<CProgressDlg*>() == nullptr);
+    QCOMPARE(reports, std::int64_t{2 * kTexts + 1});
+    QVERIFY(ticks >= 10);
+
+    // Coalescing: far fewer updates reach the window than were reported.
+    QtUserInterface target(&owner);
+    WorkerUserInterface ui(target);
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        ui.ProgressShow("first", "");
+        for (int i = 0; i < kTexts; ++i) ui.ProgressSetTexts("first", std::to_string(i));
+        done = true;
+    });
+    QVERIFY(WaitFor([&] { return done.load(); }));
+    worker.join();
+    QCoreApplication::processEvents();
+    ui.Flush();
+    QVERIFY(ui.Applied() >= 1);
+    QVERIFY(ui.Applied() < kTexts / 10);
+    auto* progress = owner.findChild<CProgressDlg*>();
+    QVERIFY(progress != nullptr);
+    QCOMPARE(progress->SecondText(), QString::number(kTexts - 1));
+    ui.ProgressClose();
+    ui.Flush();
+    QVERIFY(owner.findChild<CProgressDlg*>() == nullptr);
+}
+
+QTEST_MAIN(FormatDialogsTest)
+#include "FormatDialogsTest.moc"

@@ -1,0 +1,188 @@
+// One whole session as a new user has it: the first run, the settings with the merge of MAME's
+// listing and the three data files, "Set", criteria, "Go!", and the working list saved in every
+// format, each file equal to what vantor-cli writes for the same search.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "AppTestSupport.h"
+#include "app/Application.h"
+#include "app/CsvDialogs.h"
+#include "app/FormatDialogs.h"
+#include "app/OutputWindow.h"
+#include "app/SortableListCtrl.h"
+#include "app/VantorSettingsDlg.h"
+#include "app/WelcomeDlg.h"
+#include "gamedata/FileIo.h"
+#include "gamedata/RegistryKey.h"
+#include "output/ListFormats.h"
+
+using namespace vantor;
+using namespace vantor::app;
+using namespace vantor::test;
+
+namespace {
+
+std::string SessionFixture(const char* name) {
+    return AppFixture("session/") + name;
+}
+
+// The CSV columns as vantor-cli names them, in the order of the boxes.
+std::vector<std::string> CsvCliNames() {
+    std::vector<std::string> names;
+    for (const CsvColumn& column : CsvColumns()) names.push_back(column.cliName);
+    return names;
+}
+
+}  // namespace
+
+class SessionTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void firstRunToEveryFormat();
+};
+
+void SessionTest::firstRunToEveryFormat() {
+    AppTestEnvironment environment;
+    QTemporaryDir dir;
+    auto path = [&](const std::string& name) {
+        return dir.filePath(QString::fromStdString(name)).toStdString();
+    };
+
+    // First run: the welcome, then the main window opens the settings before anything else.
+    OnNextModal<REvodOrivado>([](REvodOrivado* welcome) { Child<QPushButton>(welcome, "id1")->click(); });
+    std::unique_ptr<CMainDlg> window = CreateMainWindow();
+    QVERIFY(window != nullptr && window->FirstRun());
+
+    const std::string merged = path("merged.xml");
+    bool settingsDone = false;
+    OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* settings) {
+        QVERIFY(!Child<QPushButton>(settings, "id3")->isEnabled());
+        environment.fileAnswers = {SessionFixture("listxml.xml"), SessionFixture("controls.xml"),
+                                   SessionFixture("catver.ini"), SessionFixture("nplayers.ini"), merged};
+        for (const char* browse : {"id1001", "id1003", "id1005", "id1007"})
+            Child<QPushButton>(settings, browse)->click();
+        QVERIFY(Child<QPushButton>(settings, "id3")->isEnabled());
+        Child<QPushButton>(settings, "id3")->click();  // "Merge!"
+        QCOMPARE(Child<QLineEdit>(settings, "id1025")->text().toStdString(), merged);
+        Child<QCheckBox>(settings, "id1092")->setChecked(true);  // hide tags in descriptions
+        QVERIFY(Child<QPushButton>(settings, "id1")->isEnabled());
+        Child<QPushButton>(settings, "id1")->click();  // "Set"
+        settingsDone = true;
+    });
+    window->show();
+    window->Initialise();
+    QVERIFY(settingsDone);
+    QVERIFY(environment.messages.empty());  // an old-style listing: no note; a merged file: no warning
+    QCOMPARE(window->InputXmlPath(), merged);
+    QCOMPARE(Settings::Load().inputXmlFile, merged);
+    QVERIFY(Settings::Load().hideTags);
+    // The merge log lies in the per-user data folder, the program's working folder.
+    const std::string log = FileText(environment.DataFolder() + "/Vantor/mergelog.txt");
+    QVERIFY(log.find("Unable to find robby in catver.ini\r\n") != std::string::npos);
+    // The categories are usable with a merged file.
+    QVERIFY(Child<QCheckBox>(window.get(), "id1071")->isEnabled());
+
+    // Criteria: any number of buttons, 8-way joysticks too; then "Go!".
+    Child<QComboBox>(window.get(), "id1003")->setCurrentIndex(0);
+    auto* eightWay = Child<QCheckBox>(window.get(), "id1010");
+    eightWay->click();
+    eightWay->click();
+    QCOMPARE(eightWay->checkState(), Qt::Checked);
+    const std::string findText = Child<QLineEdit>(window.get(), "id1800")->text().toStdString();
+    QVERIFY(findText.find("joy8way") != std::string::npos);
+    CVNOutput* output = window->OutputWindow();
+    int shown = 0;
+    QObject::connect(output, &CVNOutput::BatchShown, [&] { ++shown; });
+    Child<QPushButton>(window.get(), "id1")->click();
+    QVERIFY(WaitFor([&] { return shown == 1; }));
+    QCOMPARE(output->EntryCount(), 8);
+    QVERIFY(output->isVisible());
+
+    // Every format from the window, compared with vantor-cli on the same search.
+    auto* formats = Child<QComboBox>(output, "id1063");
+    for (const ListFormatInfo& info : ListFormatTable()) {
+        formats->setCurrentIndex(static_cast<int>(info.format));
+        QCOMPARE(formats->currentText(), QString::fromUtf8(info.name));
+        const std::string saved = path(std::string("session-") + info.cliName);
+        std::vector<std::string> options;
+        environment.fileAnswers = {saved};
+        switch (info.format) {
+            case ListFormat::Khameleon:
+            case ListFormat::Mala:
+                OnNextModal<CMalaListDlg>([](CMalaListDlg* d) {
+                    Child<QLineEdit>(d, "id1053")->setText(QStringLiteral("Joysticks"));
+                    Child<QPushButton>(d, "id1")->click();
+                });
+                options = {"--title", "Joysticks"};
+                break;
+            case ListFormat::Maximus:
+                environment.fileAnswers.insert(environment.fileAnswers.begin(), path("roms"));
+                options = {"--rom-folder", path("roms")};
+                break;
+            case ListFormat::Batch:
+                OnNextModal<CbatchFileDlg>([](CbatchFileDlg* d) { Child<QPushButton>(d, "id1")->click(); });
+                break;
+            case ListFormat::Cabrio:
+                OnNextModal<CCarbrioSettingsDlg>([](CCarbrioSettingsDlg* d) {
+                    Child<QLineEdit>(d, "id1097")->setText(QStringLiteral("Joysticks"));
+                    Child<QLineEdit>(d, "id1098")->setText(QStringLiteral("/media/logos/"));
+                    Child<QPushButton>(d, "id1")->click();
+                });
+                options = {"--title", "Joysticks", "--logo-dir", "/media/logos/"};
+                break;
+            case ListFormat::Csv: {
+                // Every column, the last dragged to the front; tab-separated, no header.
+                OnNextModal<CCSVDialog>([](CCSVDialog* d) {
+                    Child<QPushButton>(d, "id1113")->click();
+                    Child<QLineEdit>(d, "id1907")->setText(QStringLiteral("\t"));
+                    Child<QCheckBox>(d, "id1069")->setChecked(false);
+                    OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* order) {
+                        QHeaderView* header = Child<SortableListCtrl>(order, "id1117")->header();
+                        header->moveSection(header->count() - 1, 0);
+                        Child<QPushButton>(order, "id1118")->click();
+                    });
+                    Child<QPushButton>(d, "id1")->click();
+                });
+                std::vector<std::string> names = CsvCliNames();
+                std::string columns = names.back();
+                for (std::size_t i = 0; i + 1 < names.size(); ++i) columns += "," + names[i];
+                options = {"--columns", columns, "--delimiter", "\t", "--no-header"};
+                break;
+            }
+            default:
+                break;
+        }
+        Child<QPushButton>(output, "id1064")->click();
+        QVERIFY2(environment.fileAnswers.empty(), info.name);
+        // Only the Maximus note; nothing failed.
+        QVERIFY2(environment.messages.size() == (info.format == ListFormat::Maximus ? 1u : 0u), info.name);
+        environment.messages.clear();
+
+        std::vector<std::string> args = {"save", info.cliName, "--find", findText, "-o", path("cli.out")};
+        args.insert(args.end(), options.begin(), options.end());
+        int exitCode = -1;
+        RunCli(args, &exitCode);
+        QCOMPARE(exitCode, 0);
+        const std::string written = FileText(saved);
+        QVERIFY2(written != "<missing>" && written == FileText(path("cli.out")), info.name);
+        // Every list names its games somewhere, by ROM name or description.
+        QVERIFY2(QString::fromStdString(written).contains(QStringLiteral("galaga"), Qt::CaseInsensitive),
+                 info.name);
+    }
+    // Hidden tags: the descriptions-only list has no "(...)" or "[...]" left.
+    QCOMPARE(FileText(path("session-descriptions")),
+             std::string(
+                 "1942\r\nDonkey Kong\r\nGalaga\r\nKiller Instinct\r\nMortal Kombat\r\nPac-Man\r\nPuckMan\r\n"
+                 "Robby Roto & Friends\r\n"));
+
+    window->close();
+    QVERIFY(!window->isVisible());
+}
+
+QTEST_MAIN(SessionTest)
+#include "SessionTest.moc"
