@@ -1,5 +1,7 @@
 #include "CsvDialogs.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -49,7 +51,10 @@ CCSVHeaderDlg::CCSVHeaderDlg(std::vector<const CsvColumn*> columns, int inputTyp
     layout->addWidget(hint);
     layout->addWidget(list_, 1);
     layout->addWidget(ok, 0, Qt::AlignRight);
-    resize(std::max(360, std::min(1200, 80 * static_cast<int>(columns_.size()) + 40)), 180);
+    // Every column in view, as far as the screen allows.
+    const int listWidth = list_->header()->length() + 2 * list_->frameWidth() + 2;
+    const QMargins margins = layout->contentsMargins();
+    resize(std::clamp(listWidth + margins.left() + margins.right(), 400, 1300), 200);
 }
 
 std::vector<const CsvColumn*> CCSVHeaderDlg::OrderedColumns() const {

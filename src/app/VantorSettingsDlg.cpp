@@ -48,9 +48,10 @@ QLineEdit* MakePathBox(QWidget* parent, int id, const std::string& path) {
     return edit;
 }
 
-QLabel* MakeText(QWidget* parent, const char* text) {
+// Texts with their own line breaks keep them; only the narrow column's texts are wrapped.
+QLabel* MakeText(QWidget* parent, const char* text, bool wrap = false) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setWordWrap(true);
+    label->setWordWrap(wrap);
     return label;
 }
 
@@ -107,6 +108,10 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
         QStringLiteral("Some buttons below will be disabled until you press the Set button!"), this);
     warning_->setObjectName(QStringLiteral("id1116"));
     warning_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    // Its place is kept, so that showing it moves nothing.
+    QSizePolicy keepPlace = warning_->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    warning_->setSizePolicy(keepPlace);
     warning_->hide();
 
     // The merge and its data files.
@@ -174,12 +179,12 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
     auto* scan = new QGroupBox(QStringLiteral("ROM Scan utility"), this);
     romScanButton_ = MakeButton(scan, 1094, "ROM Scan");
     auto* scanLayout = new QVBoxLayout(scan);
-    scanLayout->addWidget(MakeText(
-        scan,
-        "This utility will take a merged XML file and compare it against a folder of .zip ROM files on your "
-        "system."));
-    scanLayout->addWidget(MakeText(
-        scan, "The resulting output file will be an XML file that matches the ROMs you have available."));
+    for (const char* text :
+         {"This utility will take a merged XML file and compare it against a folder of .zip ROM files on "
+          "your system.",
+          "The resulting output file will be an XML file that matches the ROMs you have available."}) {
+        scanLayout->addWidget(MakeText(scan, text, true));
+    }
     scanLayout->addWidget(romScanButton_, 0, Qt::AlignRight);
     connect(romScanButton_, &QPushButton::clicked, this, [this] {
         RomScanInputs inputs;
@@ -218,6 +223,9 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
     buttonRow->addWidget(setButton_);
     buttonRow->addWidget(cancel);
 
+    // The utilities' column keeps its width; its texts wrap.
+    scan->setFixedWidth(320);
+    converters->setFixedWidth(320);
     auto* right = new QVBoxLayout;
     right->addWidget(scan);
     right->addWidget(converters);
@@ -234,7 +242,6 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     layout->addLayout(buttonRow);
-    setMinimumWidth(860);
 
     setButton_->setEnabled(!inputXmlPath_.empty());
     UpdateMergeButton();

@@ -35,9 +35,10 @@ class CVantorSettingsDlg : public QDialog {
     // A utility or the MAME runner is at work.
     bool Busy() const { return busy_; }
 
-  protected:
     void accept() override;  // "Set"
     void reject() override;
+
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:

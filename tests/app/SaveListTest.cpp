@@ -17,6 +17,7 @@
 #include "app/GenericOutputDlg.h"
 #include "app/OutputWindow.h"
 #include "app/SortableListCtrl.h"
+#include "app/VantorSettingsDlg.h"
 #include "gamedata/FileIo.h"
 #include "output/ListFormats.h"
 
@@ -489,6 +490,35 @@ void SaveListTest::unwritableTargetsAreReported() {
     }
     QVERIFY(!FileExists(list.Path("no-such-folder")));
     QVERIFY(IsDirectory(folder));
+
+    // While the writer runs (here: while it reports), the main window neither reopens the master
+    // file for the settings nor closes.
+    bool running = false;
+    int settingsOpened = 0;
+    QPointer<QTimer> settingsWait = OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* d) {
+        ++settingsOpened;
+        d->reject();
+    });
+    SetMessageHook([&](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons) {
+        list.environment.messages.push_back({icon, text});
+        running = list.output->SaveRunning();
+        list.window->OpenSettings();
+        list.window->close();
+        return QMessageBox::Ok;
+    });
+    list.Select(ListFormat::HyperSpin);
+    list.environment.fileAnswers = {folder};
+    Child<QPushButton>(list.output, "id1064")->click();
+    QTest::qWait(50);
+    StopWaiting(settingsWait);
+    QVERIFY(running);
+    QCOMPARE(settingsOpened, 0);
+    QVERIFY(list.window->isVisible());
+    QVERIFY(!list.output->SaveRunning());
+    SetMessageHook([&](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons) {
+        list.environment.messages.push_back({icon, text});
+        return QMessageBox::Ok;
+    });
 
     // The preview window's Save says so too.
     list.environment.messages.clear();
