@@ -11,16 +11,26 @@
 
 namespace vantor {
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    text.clear();
+int OpenReadableFile(const std::string& path, std::int64_t& size) {
+    size = 0;
+    if (path.empty()) return -1;
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return -1;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         ::close(fd);
-        return false;
+        return -1;
     }
-    if (S_ISREG(info.st_mode)) text.reserve(static_cast<std::size_t>(info.st_size));
+    if (S_ISREG(info.st_mode)) size = static_cast<std::int64_t>(info.st_size);
+    return fd;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+    text.clear();
+    std::int64_t size = 0;
+    int fd = OpenReadableFile(path, size);
+    if (fd < 0) return false;
+    text.reserve(static_cast<std::size_t>(size));
     char buffer[64 * 1024];
     bool ok = true;
     for (;;) {

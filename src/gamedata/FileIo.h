@@ -42,6 +42,9 @@ class AtomicOutputFile {
     std::int64_t written_ = 0;
 };
 
+// Opens a file for reading (a folder is refused): the descriptor, or -1. `size` is the size of a
+// regular file, 0 for anything else.
+int OpenReadableFile(const std::string& path, std::int64_t& size);
 // Reads the whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& text);
 // Windows text-mode reading: CR LF becomes LF.

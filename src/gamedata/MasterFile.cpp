@@ -1,11 +1,11 @@
 #include "MasterFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <utility>
+
+#include "FileIo.h"
 
 namespace vantor {
 
@@ -28,16 +28,8 @@ MasterFile& MasterFile::operator=(MasterFile&& other) noexcept {
 
 bool MasterFile::Open(const std::string& path) {
     Close();
-    if (path.empty()) return false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    size_ = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
+    fd_ = OpenReadableFile(path, size_);
+    if (fd_ < 0) return false;
     path_ = path;
     return true;
 }

@@ -39,15 +39,7 @@ bool RegistryKey::Open(bool create) {
         if (equals == std::string::npos || line.starts_with("#") || line.starts_with(";")) continue;
         std::string name = line.substr(0, equals);
         Trim(name);
-        std::string value = Unescape(line.substr(equals + 1));
-        bool replaced = false;
-        for (auto& entry : values_) {
-            if (SameName(entry.first, name)) {
-                entry.second = value;
-                replaced = true;
-            }
-        }
-        if (!replaced) values_.emplace_back(name, value);
+        Store(name, Unescape(line.substr(equals + 1)));
     }
     open_ = true;
     return true;
@@ -67,16 +59,18 @@ bool RegistryKey::GetFlag(const std::string& name) const {
     return end != text.c_str() && value != 0;
 }
 
-bool RegistryKey::SetText(const std::string& name, const std::string& text) {
-    std::string value = text.size() > kMaxValueBytes ? text.substr(0, kMaxValueBytes) : text;
-    bool replaced = false;
+void RegistryKey::Store(const std::string& name, const std::string& value) {
     for (auto& entry : values_) {
         if (SameName(entry.first, name)) {
             entry.second = value;
-            replaced = true;
+            return;
         }
     }
-    if (!replaced) values_.emplace_back(name, value);
+    values_.emplace_back(name, value);
+}
+
+bool RegistryKey::SetText(const std::string& name, const std::string& text) {
+    Store(name, text.size() > kMaxValueBytes ? text.substr(0, kMaxValueBytes) : text);
     return Write();
 }
 

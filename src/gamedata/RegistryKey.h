@@ -40,6 +40,8 @@ public:
 
 private:
     bool Write() const;
+    // Replaces the value of that name (any case), or adds it.
+    void Store(const std::string& name, const std::string& value);
 
     std::string path_;
     bool open_ = false;

@@ -178,6 +178,24 @@ constexpr const char* kIndexingSecondLine = "This will likely take a few minutes
 
 }  // namespace
 
+namespace {
+
+// Closes the converted file and says so; false when it could not be written.
+bool FinishConversion(ProgressWindow& progress, RecordExtract& extract, AtomicOutputFile& output, UserInterface& ui,
+                      UtilityResult& result) {
+    progress.Close();
+    extract.WriteClosing(output);
+    if (!output.Commit()) {
+        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputWriteError);
+        return false;
+    }
+    result.written = true;
+    ui.ShowMessage(MessageIcon::Information, kConvertDone);
+    return true;
+}
+
+}  // namespace
+
 UtilityResult RunMalaToXml(const ConverterInputs& inputs, UserInterface& ui) {
     UtilityResult result;
     std::string log = UtilityLogHeader("Vantor list convert utility log file.");
@@ -220,14 +238,7 @@ UtilityResult RunMalaToXml(const ConverterInputs& inputs, UserInterface& ui) {
         ui.ProgressSetTexts("Adding game:", name);
         if (extract.CopyRecord(output, position, name)) ++result.games;
     }
-    progress.Close();
-    extract.WriteClosing(output);
-    if (!output.Commit()) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputWriteError);
-        return result;
-    }
-    result.written = true;
-    ui.ShowMessage(MessageIcon::Information, kConvertDone);
+    if (!FinishConversion(progress, extract, output, ui, result)) return result;
     if (missing) {
         if (WriteFileAtomically(LogFilePath(inputs.logFolder, kConvertLogName), log)) {
             ui.ShowMessage(MessageIcon::Information, kMalaNamesMissing);
@@ -278,14 +289,7 @@ UtilityResult RunMaximusToXml(const ConverterInputs& inputs, UserInterface& ui) 
         ui.ProgressSetTexts("Adding game:", name);
         if (extract.CopyRecord(output, position, startTag)) ++result.games;
     }
-    progress.Close();
-    extract.WriteClosing(output);
-    if (!output.Commit()) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputWriteError);
-        return result;
-    }
-    result.written = true;
-    ui.ShowMessage(MessageIcon::Information, kConvertDone);
+    if (!FinishConversion(progress, extract, output, ui, result)) return result;
     return result;
 }
 
