@@ -15,6 +15,7 @@ constexpr std::size_t kLargeRead = 1024 * 1024;       // sequential scans
 constexpr std::size_t kDefaultBuffer = 2 * kLargeRead;
 constexpr int kMaxHeaderLines = 1000;
 constexpr std::int64_t kHeaderBackStep = 150;
+constexpr std::size_t kLongLine = 4 * 1024 * 1024;
 }  // namespace
 
 void CFileTools::Attach(const MasterFile& file) {
@@ -136,11 +137,23 @@ std::int64_t CFileTools::ReadRecord(const MasterFile& file, std::string& record,
     // once: one search for the start key, one for the end tag, per record.
     const std::string& endTag = Tags().endTag[TagTable::Column()];
     bool started = false;
+    // Where a very long line outside any record began, when its first part was let go.
+    std::int64_t droppedLineStart = -1;
     for (;;) {
         // Only whole lines are examined; first make sure there is one (or the end of the file).
         std::size_t scanned = 0;
         while (!atEnd_ && std::memchr(buffer_.data() + begin_ + scanned, '\n', end_ - begin_ - scanned) == nullptr) {
-            scanned = end_ - begin_;
+            // A line that is not part of a record need not be kept while it holds no start key
+            // (a zero-filled gap in a half-downloaded file is one line of any length).
+            std::size_t pending = end_ - begin_;
+            if (!started && pending > kLongLine &&
+                FindText(std::string_view(buffer_.data() + begin_, pending), startKey) == std::string_view::npos) {
+                if (droppedLineStart < 0) droppedLineStart = bufferOffset_ + static_cast<std::int64_t>(begin_);
+                std::size_t keep = startKey.size() - 1;  // a key may begin in what is kept
+                begin_ = end_ - keep;
+                pending = keep;
+            }
+            scanned = pending;
             Refill(file);
         }
         std::string_view data(buffer_.data() + begin_, end_ - begin_);
@@ -149,6 +162,15 @@ std::int64_t CFileTools::ReadRecord(const MasterFile& file, std::string& record,
         std::string_view lines = data.substr(0, complete);
         if (!started) {
             std::size_t start = FindStartLine(lines, startKey, 0);
+            if (droppedLineStart >= 0 && complete > 0) {
+                std::size_t firstLineEnd = LineAround(lines, 0).second;
+                if (start != std::string_view::npos && start < firstLineEnd) {
+                    // The long line holds a start key after all: read it whole, line by line.
+                    Seek(file, droppedLineStart);
+                    return ReadRecordByLines(file, record, startKey);
+                }
+                droppedLineStart = -1;
+            }
             if (start == std::string_view::npos) {
                 begin_ += complete;
                 if (!Refill(file) && begin_ == end_) break;
