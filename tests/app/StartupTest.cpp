@@ -1,4 +1,4 @@
-// Start-up, the first run, the settings stand-in, the input check and the criteria of the main
+// Start-up, the first run with the settings window, the input check and the criteria of the main
 // window.
 #include <QCheckBox>
 #include <QComboBox>
