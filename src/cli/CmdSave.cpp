@@ -99,11 +99,10 @@ std::vector<const CsvColumn*> ParseColumns(const std::string& list) {
 std::vector<std::string> EveryGameKey(CVn& vn, const MasterFile& file, ProgressSink& progress) {
     std::vector<std::string> keys;
     const std::string& startTag = Tags().startTag[TagTable::Column()];
-    std::string record;
     vn.reader.Rewind(file);
     for (std::size_t count = 1;; ++count) {
-        std::int64_t position = vn.reader.ReadRecord(file, record, startTag, -1);
-        if (record.empty() || position == -1) break;
+        std::int64_t position = vn.reader.NextRecordPosition(file, startTag);
+        if (position == -1) break;
         keys.push_back(FormatRecordKey(position));
         if (count % 512 == 0) progress.Progress(vn.reader.Tell(), file.Size());
     }

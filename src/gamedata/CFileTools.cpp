@@ -128,6 +128,17 @@ std::size_t FindStartLine(std::string_view lines, std::string_view startKey, std
 
 std::int64_t CFileTools::ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
                                     std::int64_t position) {
+    return FindRecord(file, &record, startKey, position);
+}
+
+std::int64_t CFileTools::NextRecordPosition(const MasterFile& file, std::string_view startKey) {
+    return FindRecord(file, nullptr, startKey, -1);
+}
+
+std::int64_t CFileTools::FindRecord(const MasterFile& file, std::string* text, std::string_view startKey,
+                                    std::int64_t position) {
+    std::string unused;
+    std::string& record = text != nullptr ? *text : unused;
     record.clear();
     if (position != -1) Seek(file, position);
     Attach(file);
@@ -192,7 +203,7 @@ std::int64_t CFileTools::ReadRecord(const MasterFile& file, std::string& record,
             recordPosition = lineStart > 0 ? lineStart - 1 : 0;
             from = LineAround(region, restart).second;
         }
-        record.append(region);
+        if (text != nullptr) record.append(region);
         begin_ += regionEnd;
         if (endHit != std::string_view::npos) {
             DecodeEntities(record);

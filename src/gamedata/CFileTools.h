@@ -21,6 +21,8 @@ public:
     // or -1 at the end of the file (`record` then holds what was gathered, if anything).
     std::int64_t ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
                             std::int64_t position);
+    // The position the next ReadRecord would return, without keeping the record's text.
+    std::int64_t NextRecordPosition(const MasterFile& file, std::string_view startKey);
     // The lines before the first record (at most 1000), or empty.
     void ReadHeader(const MasterFile& file, std::string& header);
     // Sets g_inputType from the header signatures and returns it (unchanged when none is found).
@@ -39,6 +41,8 @@ private:
     // Reads more of the file behind what is unread; false at the end of the file.
     bool Refill(const MasterFile& file);
     std::int64_t ReadRecordByLines(const MasterFile& file, std::string& record, std::string_view startKey);
+    // ReadRecord, with the text kept only when `text` is given.
+    std::int64_t FindRecord(const MasterFile& file, std::string* text, std::string_view startKey, std::int64_t position);
 
     const MasterFile* file_ = nullptr;
     std::vector<char> buffer_;

@@ -70,6 +70,17 @@ TEST_F(RecordReaderTest, SkipsDevicesAndRereadsEveryRecordFromItsPosition) {
     }
 }
 
+TEST_F(RecordReaderTest, PositionsWithoutTextAreThoseOfTheRecords) {
+    Opened master(Fixture());
+    CFileTools reader, positions;
+    auto records = ReadAll(master.file, reader);
+    positions.Rewind(master.file);
+    for (const auto& [position, text] : records) {
+        EXPECT_EQ(positions.NextRecordPosition(master.file, Tags().startTag[MameMachine]), position);
+    }
+    EXPECT_EQ(positions.NextRecordPosition(master.file, Tags().startTag[MameMachine]), -1);
+}
+
 TEST_F(RecordReaderTest, NamedKeyDoesNotMatchLongerNames) {
     Opened master(Fixture());
     CFileTools reader;
