@@ -28,13 +28,13 @@ CCSVHeaderDlg::CCSVHeaderDlg(std::vector<const CsvColumn*> columns, int inputTyp
     auto* hint = new QLabel(QStringLiteral("Adjust CSV output ordering by moving column headers"), this);
     list_ = new SortableListCtrl(this);
     list_->setObjectName(QStringLiteral("id1117"));
-    std::string spec;
+    std::string columnSpec;
     ListTable::Row row;
     for (const CsvColumn* column : columns_) {
-        spec += std::string(column->heading) + ",80;";
+        columnSpec += std::string(column->heading) + ",80;";
         row.push_back(CsvColumnKey(*column, inputType) + ",");
     }
-    list_->SetColumns(spec);
+    list_->SetColumns(columnSpec);
     if (!columns_.empty()) list_->Model()->AddRow(std::move(row));
     // Clicking a heading would sort the one row: only dragging means anything here.
     list_->header()->setSectionsClickable(false);

@@ -8,9 +8,9 @@
 
 namespace vantor::app {
 
-bool ListTableModel::SetColumns(std::string_view spec) {
+bool ListTableModel::SetColumns(std::string_view columnSpec) {
     beginResetModel();
-    bool added = table_.SetColumns(spec);
+    bool added = table_.SetColumns(columnSpec);
     endResetModel();
     return added;
 }
@@ -163,8 +163,8 @@ SortableListCtrl::SortableListCtrl(QWidget* parent) : QTreeView(parent), model_(
     connect(head, &QHeaderView::sectionClicked, this, &SortableListCtrl::OnHeaderClicked);
 }
 
-bool SortableListCtrl::SetColumns(std::string_view spec) {
-    bool added = model_->SetColumns(spec);
+bool SortableListCtrl::SetColumns(std::string_view columnSpec) {
+    bool added = model_->SetColumns(columnSpec);
     ApplyColumnWidths();
     return added;
 }

@@ -18,7 +18,7 @@ class ListTableModel : public QAbstractTableModel {
 
     const ListTable& Table() const { return table_; }
 
-    bool SetColumns(std::string_view spec);
+    bool SetColumns(std::string_view columnSpec);
     int AddRow(ListTable::Row cells);
     void ReplaceRows(std::vector<ListTable::Row> rows, int sortedColumn, bool ascending);
     void MergeRows(std::vector<ListTable::Row> rows, int column, bool ascending);
@@ -49,7 +49,7 @@ class SortableListCtrl : public QTreeView {
 
     // Builds the columns from a column string ("Key,0; Name,120; ..."); a zero width hides the
     // column.
-    bool SetColumns(std::string_view spec);
+    bool SetColumns(std::string_view columnSpec);
     ListTableModel* Model() const { return model_; }
     const ListTable& Table() const { return model_->Table(); }
     int RowCount() const { return model_->Table().RowCount(); }
