@@ -217,10 +217,7 @@ UtilityResult RunMalaToXml(const ConverterInputs& inputs, UserInterface& ui) {
     AtomicOutputFile output;
     if (!ChooseOutputFile(ui, "Save new XML file as...", {}, output, result)) return result;
     RecordExtract extract;
-    if (!OpenUtilityInput(extract.input, inputs.inputPath)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityInputXmlOpenError);
-        return result;
-    }
+    if (!extract.Open(inputs.inputPath, ui)) return result;
 
     ProgressWindow progress(ui, kIndexingFirstLine, kIndexingSecondLine);
     extract.index.Build(extract.input, &ui);
@@ -271,10 +268,7 @@ UtilityResult RunMaximusToXml(const ConverterInputs& inputs, UserInterface& ui) 
         return result;
     }
     RecordExtract extract;
-    if (!OpenUtilityInput(extract.input, inputs.inputPath)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityInputXmlOpenError);
-        return result;
-    }
+    if (!extract.Open(inputs.inputPath, ui)) return result;
 
     ProgressWindow progress(ui, kIndexingFirstLine, kIndexingSecondLine);
     extract.index.Build(extract.input, &ui);

@@ -29,10 +29,7 @@ UtilityResult RunRomScan(const RomScanInputs& inputs, UserInterface& ui) {
     AtomicOutputFile output;
     if (!ChooseOutputFile(ui, "Save scanned xml file as...", {}, output, result)) return result;
     RecordExtract extract;
-    if (!OpenUtilityInput(extract.input, inputs.inputPath)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityInputXmlOpenError);
-        return result;
-    }
+    if (!extract.Open(inputs.inputPath, ui)) return result;
     log += "XML input filename:" + inputs.inputPath + "\r\n";
 
     // An unreadable folder would give an empty master file that looks like a result.

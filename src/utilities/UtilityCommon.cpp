@@ -131,6 +131,12 @@ std::int64_t MasterFileIndex::FindRecordKey(const std::string& romName) const {
     return found == positions_.end() ? -1 : found->second;
 }
 
+bool RecordExtract::Open(const std::string& inputPath, UserInterface& ui) {
+    if (OpenUtilityInput(input, inputPath)) return true;
+    ui.ShowMessage(MessageIcon::Exclamation, kUtilityInputXmlOpenError);
+    return false;
+}
+
 void RecordExtract::WriteHeader(AtomicOutputFile& output) {
     std::string header;
     reader_.ReadHeader(input, header);

@@ -101,6 +101,8 @@ class RecordExtract {
     MasterFile input;
     MasterFileIndex index;
 
+    // Opens the master file the records come from; false (with the message shown) when it cannot.
+    bool Open(const std::string& inputPath, UserInterface& ui);
     // Copies the input's header to `output` (text mode) and remembers its root closing tag.
     void WriteHeader(AtomicOutputFile& output);
     // Reads the record at `position` (the first line holding `startKey` from there) and writes
