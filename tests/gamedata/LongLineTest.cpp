@@ -60,7 +60,11 @@ TEST(LongLineTest, GapWithoutStartKeyIsPassedOverInLittleMemory) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].second, record);
     EXPECT_EQ(records[0].first, static_cast<std::int64_t>(head.size() + kGap));
+#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer keeps freed memory in quarantine: no measure there
     EXPECT_LT(PeakKilobytes() - peakBefore, static_cast<long>(kGap / 1024 / 4));
+#else
+    (void)peakBefore;
+#endif
 }
 
 TEST(LongLineTest, LongLineWithAStartKeyIsReadWhole) {
