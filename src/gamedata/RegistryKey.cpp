@@ -10,13 +10,17 @@
 namespace vantor {
 
 namespace {
-bool SameName(const std::string& a, const std::string& b) { return ToLowerAscii(a) == ToLowerAscii(b); }
+bool SameName(const std::string& a, const std::string& b) {
+    return ToLowerAscii(a) == ToLowerAscii(b);
+}
 constexpr std::size_t kMaxValueBytes = 2047;
 }  // namespace
 
 RegistryKey::RegistryKey(std::string path) : path_(path.empty() ? SettingsFilePath() : std::move(path)) {}
 
-bool RegistryKey::Exists() const { return FileExists(path_) && !IsDirectory(path_); }
+bool RegistryKey::Exists() const {
+    return FileExists(path_) && !IsDirectory(path_);
+}
 
 bool RegistryKey::Open(bool create) {
     values_.clear();
@@ -70,7 +74,12 @@ void RegistryKey::Store(const std::string& name, const std::string& value) {
 }
 
 bool RegistryKey::SetText(const std::string& name, const std::string& text) {
-    Store(name, text.size() > kMaxValueBytes ? text.substr(0, kMaxValueBytes) : text);
+    return SetTexts({{name, text}});
+}
+
+bool RegistryKey::SetTexts(const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const auto& [name, text] : values)
+        Store(name, text.size() > kMaxValueBytes ? text.substr(0, kMaxValueBytes) : text);
     return Write();
 }
 
@@ -128,10 +137,13 @@ Settings Settings::Load(const std::string& path) {
 bool Settings::Save(const std::string& path) const {
     RegistryKey key(path);
     if (!key.Open(true)) return false;
-    return key.SetText(kInputXmlFileValue, inputXmlFile) && key.SetText(kListXmlFileValue, listXmlFile) &&
-           key.SetText(kCatverFileValue, catverFile) && key.SetText(kControlsFileValue, controlsFile) &&
-           key.SetText(kNplayersFileValue, nplayersFile) && key.SetText(kHideSha1sValue, hideSha1s ? "1" : "0") &&
-           key.SetText(kHideTagsValue, hideTags ? "1" : "0");
+    return key.SetTexts({{kInputXmlFileValue, inputXmlFile},
+                         {kListXmlFileValue, listXmlFile},
+                         {kCatverFileValue, catverFile},
+                         {kControlsFileValue, controlsFile},
+                         {kNplayersFileValue, nplayersFile},
+                         {kHideSha1sValue, hideSha1s ? "1" : "0"},
+                         {kHideTagsValue, hideTags ? "1" : "0"}});
 }
 
 }  // namespace vantor

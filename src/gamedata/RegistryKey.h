@@ -30,6 +30,8 @@ public:
     std::string GetText(const std::string& name) const;
     // Stores the value and writes the store at once; false when the file cannot be written.
     bool SetText(const std::string& name, const std::string& text);
+    // Several values at once, with one write of the store.
+    bool SetTexts(const std::vector<std::pair<std::string, std::string>>& values);
     // "%d" parse of a stored option: any non-zero number is on, anything else off.
     bool GetFlag(const std::string& name) const;
 

@@ -16,7 +16,9 @@ namespace {
 constexpr std::string_view kMatchAllToken = "=";
 constexpr std::string_view kMatchNoneToken = "zadorules";
 
-std::string_view TruthToken(bool rejects) { return rejects ? kMatchNoneToken : kMatchAllToken; }
+std::string_view TruthToken(bool rejects) {
+    return rejects ? kMatchNoneToken : kMatchAllToken;
+}
 
 // Does `pattern` (wildcards in it, leading "*" already dropped) match `record`? Pieces are found
 // in order from one past the previous piece, and the rest of the pattern must then stand on the
@@ -33,13 +35,15 @@ bool WildcardPatternMatches(std::string_view record, std::string term) {
         if (found == std::string_view::npos) return false;
         offset = found + 1;
         std::size_t lineEnd = record.find('\n', offset);
-        std::string_view restOfLine =
-            record.substr(offset, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - offset);
+        std::string_view restOfLine = record.substr(
+            offset, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - offset);
         if (Contains(restOfLine, term)) return true;
     }
 }
 
-bool IsNegated(std::string_view term) { return !term.empty() && (term.front() == '-' || term.front() == '!'); }
+bool IsNegated(std::string_view term) {
+    return !term.empty() && (term.front() == '-' || term.front() == '!');
+}
 
 // One term against a record already in the term's case: wildcard, negation, substring.
 bool PreparedTermRejects(std::string_view record, std::string term) {
@@ -49,7 +53,7 @@ bool PreparedTermRejects(std::string_view record, std::string term) {
     if (term.find('*') != std::string::npos) {
         TrimLeft(term, "*");  // a leading "*" matches anything before the rest
         found = term.empty() || (term.find('*') == std::string::npos ? Contains(record, term)
-                                                                      : WildcardPatternMatches(record, term));
+                                                                     : WildcardPatternMatches(record, term));
     } else {
         found = Contains(record, term);
     }
@@ -58,7 +62,9 @@ bool PreparedTermRejects(std::string_view record, std::string term) {
 
 }  // namespace
 
-bool WildcardTermRejects(std::string_view record, std::string term) { return PreparedTermRejects(record, term); }
+bool WildcardTermRejects(std::string_view record, std::string term) {
+    return PreparedTermRejects(record, term);
+}
 
 bool TermRejects(std::string record, std::string term, bool caseInsensitive) {
     if (caseInsensitive) {
@@ -134,6 +140,11 @@ void PreparedRecord::Assign(std::string_view record) {
     const char* in = record.data();
     const std::size_t size = record.size();
     std::size_t kept = 0, i = 0;
+    auto copyByte = [&](char c) {
+        unquoted[kept] = c;
+        lowered[kept] = AsciiLower(c);
+        kept += c != '"';
+    };
     // Sixteen bytes without a double quote are copied and lower-cased at once; the rest byte by byte.
     Bytes16 quote, upperA, letters, caseBit;
     for (int lane = 0; lane < 16; ++lane) {
@@ -155,19 +166,9 @@ void PreparedRecord::Assign(std::string_view record) {
             kept += 16;
             continue;
         }
-        for (std::size_t j = i; j < i + 16; ++j) {
-            char c = in[j];
-            unquoted[kept] = c;
-            lowered[kept] = AsciiLower(c);
-            kept += c != '"';
-        }
+        for (std::size_t j = i; j < i + 16; ++j) copyByte(in[j]);
     }
-    for (; i < size; ++i) {
-        char c = in[i];
-        unquoted[kept] = c;
-        lowered[kept] = AsciiLower(c);
-        kept += c != '"';
-    }
+    for (; i < size; ++i) copyByte(in[i]);
     unquoted_.resize(kept);
     lowered_.resize(kept);
 }
@@ -183,11 +184,21 @@ namespace {
 
 // A cell of the rewritten text: a byte (0..255) or a slot (-1 - slot index).
 using Cells = std::vector<int>;
-bool IsSlot(int cell) { return cell < 0; }
-int SlotOf(int cell) { return -1 - cell; }
-int CellOfSlot(int slot) { return -1 - slot; }
-bool IsChar(int cell, char c) { return cell == static_cast<unsigned char>(c); }
-bool IsWhiteCell(int cell) { return !IsSlot(cell) && IsWhiteSpace(static_cast<char>(cell)); }
+bool IsSlot(int cell) {
+    return cell < 0;
+}
+int SlotOf(int cell) {
+    return -1 - cell;
+}
+int CellOfSlot(int slot) {
+    return -1 - slot;
+}
+bool IsChar(int cell, char c) {
+    return cell == static_cast<unsigned char>(c);
+}
+bool IsWhiteCell(int cell) {
+    return !IsSlot(cell) && IsWhiteSpace(static_cast<char>(cell));
+}
 
 void TrimCells(Cells& cells, bool (*drop)(int), bool left, bool right) {
     std::size_t first = 0, last = cells.size();
@@ -195,7 +206,8 @@ void TrimCells(Cells& cells, bool (*drop)(int), bool left, bool right) {
         while (first < last && drop(cells[first])) ++first;
     if (right)
         while (last > first && drop(cells[last - 1])) --last;
-    cells = Cells(cells.begin() + static_cast<std::ptrdiff_t>(first), cells.begin() + static_cast<std::ptrdiff_t>(last));
+    cells = Cells(cells.begin() + static_cast<std::ptrdiff_t>(first),
+                  cells.begin() + static_cast<std::ptrdiff_t>(last));
 }
 
 }  // namespace
@@ -231,7 +243,8 @@ struct CompiledExpression::Program {
     int CompileLevel(const Cells& cells);
     bool LevelRejects(int level, const PreparedRecord& record, std::vector<signed char>& memo) const;
     bool SlotRejects(int slot, const PreparedRecord& record, std::vector<signed char>& memo) const;
-    bool TermRejectsCells(const Term& term, const PreparedRecord& record, std::vector<signed char>& memo) const;
+    bool TermRejectsCells(const Term& term, const PreparedRecord& record,
+                          std::vector<signed char>& memo) const;
 };
 
 int CompiledExpression::Program::CompileLevel(const Cells& input) {
@@ -262,19 +275,25 @@ int CompiledExpression::Program::CompileLevel(const Cells& input) {
     } else {
         Cells rest = input;
         TrimCells(
-            rest, [](int c) { return IsChar(c, '(') || IsChar(c, ')') || IsChar(c, '|') || IsChar(c, '&') || IsChar(c, ' '); },
+            rest,
+            [](int c) {
+                return IsChar(c, '(') || IsChar(c, ')') || IsChar(c, '|') || IsChar(c, '&') || IsChar(c, ' ');
+            },
             true, false);
         rest.push_back(' ');
         std::size_t pos = 0;
         while (pos < rest.size()) {
             std::size_t space = pos;
             while (space < rest.size() && !IsChar(rest[space], ' ')) ++space;
-            Cells termCells(rest.begin() + static_cast<std::ptrdiff_t>(pos), rest.begin() + static_cast<std::ptrdiff_t>(space));
+            Cells termCells(rest.begin() + static_cast<std::ptrdiff_t>(pos),
+                            rest.begin() + static_cast<std::ptrdiff_t>(space));
             pos = space;
             while (pos < rest.size() && IsWhiteCell(rest[pos])) ++pos;
             level.terms.push_back(makeTerm(std::move(termCells)));
             level.orFollows.push_back(pos < rest.size() && IsChar(rest[pos], '|') ? 1 : 0);
-            while (pos < rest.size() && (IsChar(rest[pos], '|') || IsChar(rest[pos], '&') || IsChar(rest[pos], ' '))) ++pos;
+            while (pos < rest.size() &&
+                   (IsChar(rest[pos], '|') || IsChar(rest[pos], '&') || IsChar(rest[pos], ' ')))
+                ++pos;
         }
     }
     levels.push_back(std::move(level));
@@ -286,7 +305,8 @@ bool CompiledExpression::Program::SlotRejects(int slot, const PreparedRecord& re
     signed char& known = memo[static_cast<std::size_t>(slot)];
     if (known < 0) {
         const Slot& s = slots[static_cast<std::size_t>(slot)];
-        known = s.isPhrase ? PreparedTermRejects(record.Unquoted(), s.phrase) : LevelRejects(s.level, record, memo);
+        known = s.isPhrase ? PreparedTermRejects(record.Unquoted(), s.phrase)
+                           : LevelRejects(s.level, record, memo);
     }
     return known != 0;
 }
@@ -360,7 +380,8 @@ bool PhrasesNeedLiteralEvaluation(const std::string& text, const std::vector<std
 
 }  // namespace
 
-CompiledExpression::CompiledExpression(const std::string& expression) : program_(std::make_unique<Program>()) {
+CompiledExpression::CompiledExpression(const std::string& expression)
+    : program_(std::make_unique<Program>()) {
     Program& program = *program_;
     program.expression = expression;
     std::string text = expression;
@@ -433,7 +454,9 @@ CompiledExpression::~CompiledExpression() = default;
 CompiledExpression::CompiledExpression(CompiledExpression&&) noexcept = default;
 CompiledExpression& CompiledExpression::operator=(CompiledExpression&&) noexcept = default;
 
-bool CompiledExpression::UsesLiteralEvaluation() const { return program_->literalEvaluation; }
+bool CompiledExpression::UsesLiteralEvaluation() const {
+    return program_->literalEvaluation;
+}
 
 bool CompiledExpression::Rejects(const PreparedRecord& record) const {
     const Program& program = *program_;
@@ -441,7 +464,8 @@ bool CompiledExpression::Rejects(const PreparedRecord& record) const {
     std::vector<signed char> memo(program.slots.size(), -1);
     if (program.maxDepth > Program::kMaxDemandDepth) {
         // A slot only refers to slots made before it, so in this order every value it needs is known.
-        for (std::size_t slot = 0; slot < program.slots.size(); ++slot) program.SlotRejects(static_cast<int>(slot), record, memo);
+        for (std::size_t slot = 0; slot < program.slots.size(); ++slot)
+            program.SlotRejects(static_cast<int>(slot), record, memo);
     }
     return program.LevelRejects(program.topLevel, record, memo);
 }

@@ -6,6 +6,7 @@
 
 #include "gamedata/FileIo.h"
 #include "gamedata/RegistryKey.h"
+#include "listwin/ListTable.h"
 
 namespace vantor::test {
 
@@ -92,6 +93,12 @@ std::string RunCli(const std::vector<std::string>& args, int* exitCode) {
 std::string FileText(const std::string& path) {
     std::string text;
     return ReadWholeFile(path, text) ? text : std::string("<missing>");
+}
+
+std::vector<std::string> ColumnOf(app::SortableListCtrl* list, int column) {
+    std::vector<std::string> cells;
+    for (int row = 0; row < list->RowCount(); ++row) cells.push_back(list->Table().Cell(row, column));
+    return cells;
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {

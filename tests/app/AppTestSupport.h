@@ -13,6 +13,7 @@
 
 #include "app/MainDlg.h"
 #include "app/QtUserInterface.h"
+#include "app/SortableListCtrl.h"
 
 namespace vantor::test {
 
@@ -74,6 +75,8 @@ T* Child(QObject* parent, const char* name) {
 std::string RunCli(const std::vector<std::string>& args, int* exitCode = nullptr);
 // The whole file, or "<missing>" when it cannot be read.
 std::string FileText(const std::string& path);
+// The texts of one column of a list, top to bottom.
+std::vector<std::string> ColumnOf(app::SortableListCtrl* list, int column);
 
 // Processes events until `condition` holds or `timeoutMs` passes; returns the condition.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);

@@ -22,12 +22,6 @@ using namespace vantor::test;
 
 namespace {
 
-std::vector<std::string> ColumnOf(SortableListCtrl* list, int column) {
-    std::vector<std::string> cells;
-    for (int row = 0; row < list->RowCount(); ++row) cells.push_back(list->Table().Cell(row, column));
-    return cells;
-}
-
 // Sends a batch the way the main window does and waits until the window has shown it.
 template <typename Window>
 bool Deliver(Window* window, const std::string& entries, const char* titleFormat = "", bool hide = false) {

@@ -21,12 +21,6 @@ using namespace vantor::test;
 
 namespace {
 
-std::vector<std::string> ColumnOf(SortableListCtrl* list, int column) {
-    std::vector<std::string> cells;
-    for (int row = 0; row < list->RowCount(); ++row) cells.push_back(list->Table().Cell(row, column));
-    return cells;
-}
-
 // Types into "-find:", presses "Go!" and waits until the working list has taken the batch.
 bool Go(CMainDlg& window, const QString& text) {
     Child<QLineEdit>(&window, "id1800")->setText(text);
