@@ -33,7 +33,6 @@ public:
 
     // Answers for the next questions, in order; an empty queue answers "cancelled".
     void QueueAnswer(const std::string& path) { answers_.push_back(path); }
-    int MessageCount(MessageIcon icon) const;
 
 private:
     bool NextAnswer(std::string& path);
@@ -44,7 +43,6 @@ private:
     int lastPercent_ = -1;
     std::string label_;
     std::deque<std::string> answers_;
-    int counts_[3] = {0, 0, 0};
 };
 
 // Reports scan progress to the interface's bar.

@@ -13,12 +13,9 @@ void CliUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
         lastPercent_ = -1;
     }
     const char* prefix = icon == MessageIcon::Stop ? "error: " : icon == MessageIcon::Exclamation ? "warning: " : "note: ";
-    ++counts_[static_cast<int>(icon)];
     err_ << prefix << CrLfToLf(text) << '\n';
     err_.flush();
 }
-
-int CliUserInterface::MessageCount(MessageIcon icon) const { return counts_[static_cast<int>(icon)]; }
 
 bool CliUserInterface::NextAnswer(std::string& path) {
     if (answers_.empty()) return false;

@@ -64,11 +64,6 @@ void ForEachRecord(CVn& vn, const MasterFile& file, ProgressSink* progress, Visi
 
 }  // namespace
 
-void AppendMatchEntry(const CVn& vn, std::string& listText, std::int64_t position, std::string_view record,
-                      std::string_view lowerRecord) {
-    AppendEntry(MakeMatchEntry(vn, position, record, lowerRecord), listText);
-}
-
 void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress, std::vector<MatchEntry>* entries) {
     CompiledExpression expression(vn.expression);
     vn.listText.clear();

@@ -17,11 +17,6 @@ inline constexpr const char* kListAllExpression = "=";
 inline constexpr const char* kNothingToSearchFor = "Error! Nothing to search for";
 inline constexpr const char* kNoMatchesFound = "No matches found!";
 
-// Appends one match entry: key, ROM name, description, year, manufacturer, each followed by "|".
-// `lowerRecord` is the record's ASCII-lower-cased copy.
-void AppendMatchEntry(const CVn& vn, std::string& listText, std::int64_t position, std::string_view record,
-                      std::string_view lowerRecord);
-
 // One entry of a match list.
 struct MatchEntry {
     std::string key, romName, description, year, manufacturer;
