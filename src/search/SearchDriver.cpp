@@ -42,6 +42,15 @@ void AppendEntry(const MatchEntry& entry, std::string& listText) {
     }
 }
 
+// Adds one entry to vn's match list (and to `entries`, when given).
+void AddMatch(CVn& vn, std::int64_t position, std::string_view record, std::string_view lowerRecord,
+              std::vector<MatchEntry>* entries) {
+    MatchEntry entry = MakeMatchEntry(vn, position, record, lowerRecord);
+    AppendEntry(entry, vn.listText);
+    ++vn.listCount;
+    if (entries != nullptr) entries->push_back(std::move(entry));
+}
+
 // Walks every complete record of the file; `visit` returns nothing. A record cut short by the
 // end of the file is not visited: its text is incomplete and its key could not be read back.
 template <typename Visit>
@@ -75,10 +84,7 @@ void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress, std
         if (expression.Rejects(prepared)) return;
         lowerRecord.assign(record);
         ToLowerAsciiInPlace(lowerRecord);
-        MatchEntry entry = MakeMatchEntry(vn, position, record, lowerRecord);
-        AppendEntry(entry, vn.listText);
-        ++vn.listCount;
-        if (entries != nullptr) entries->push_back(std::move(entry));
+        AddMatch(vn, position, record, lowerRecord, entries);
     });
 }
 
@@ -119,10 +125,7 @@ void RomSearch(CVn& vn, const MasterFile& file, const std::string& text, Progres
         // The sum is a float, compared as the double 1.2 is.
         float similarity = DescriptionSimilarity(query, description);
         if (!(static_cast<double>(similarity) > 1.2) && !Contains(description, query)) return;
-        MatchEntry entry = MakeMatchEntry(vn, position, record, lowerRecord);
-        AppendEntry(entry, vn.listText);
-        ++vn.listCount;
-        if (entries != nullptr) entries->push_back(std::move(entry));
+        AddMatch(vn, position, record, lowerRecord, entries);
     });
 }
 
