@@ -15,7 +15,7 @@ memory save_hyperspin 128
 memory save_csv10 128
 
 # The same on a merged master file, where all ten columns are gathered.
-REAL_DATA="${VANTOR_REAL_DATA:-$VANTOR_ROOT/../shared/data/real}"
+REAL_DATA="${VANTOR_REAL_DATA:-$VANTOR_ROOT/tests/data/real}"
 if (cd "$SAVE_WORK" && "$CLI" merge --listxml "$LISTXML" --catver "$REAL_DATA/catver.ini" \
         --controls "$REAL_DATA/controls.xml" --nplayers "$REAL_DATA/nplayers.ini" -o "$SAVE_WORK/merged.xml" \
         > /dev/null 2>&1); then

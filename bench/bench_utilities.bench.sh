@@ -2,7 +2,7 @@
 # files against sed copying the listing, and the ROM scan of a folder of 10,000 archives against
 # list-all. Both utilities index what they look things up in once.
 echo "Data-file utilities"
-REAL_DATA="${VANTOR_REAL_DATA:-$VANTOR_ROOT/../shared/data/real}"
+REAL_DATA="${VANTOR_REAL_DATA:-$VANTOR_ROOT/tests/data/real}"
 UTIL_WORK="$(mktemp -d)"
 pushd "$UTIL_WORK" > /dev/null  # the utilities write their logs into the current folder
 
