@@ -38,9 +38,7 @@ int RunFind(CliContext& context, std::vector<std::string>& args) {
         CompiledExpression check(expression);  // an expression error ends the command before any output
     } catch (const CErrorMessage& error) {
         context.ui.ShowMessage(error.Icon(), error.text);
-        bool expressionError = error.text == kNothingToSearchFor || error.text == kMissingQuoteError ||
-                               error.text == kMissingParenthesisError;
-        return expressionError ? kExitUsage : kExitFailure;
+        return error.kind == ErrorKind::Expression ? kExitUsage : kExitFailure;
     }
     return RunScan(context, expression);
 }

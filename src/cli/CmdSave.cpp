@@ -187,7 +187,7 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
             CompiledExpression check(expression);  // an expression error ends the command before any scan
         } catch (const CErrorMessage& error) {
             context.ui.ShowMessage(error.Icon(), error.text);
-            return error.text == kMacroFileMissing ? kExitFailure : kExitUsage;
+            return error.kind == ErrorKind::Expression ? kExitUsage : kExitFailure;
         }
     }
 

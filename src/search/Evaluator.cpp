@@ -1,8 +1,11 @@
 #include "Evaluator.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -45,25 +48,123 @@ bool IsNegated(std::string_view term) {
     return !term.empty() && (term.front() == '-' || term.front() == '!');
 }
 
-// One term against a record already in the term's case: wildcard, negation, substring.
-bool PreparedTermRejects(std::string_view record, std::string term) {
-    bool negated = IsNegated(term);
-    if (negated) Trim(term, "-!");
-    bool found;
-    if (term.find('*') != std::string::npos) {
-        TrimLeft(term, "*");  // a leading "*" matches anything before the rest
-        found = term.empty() || (term.find('*') == std::string::npos ? Contains(record, term)
-                                                                     : WildcardPatternMatches(record, term));
-    } else {
-        found = Contains(record, term);
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsKeyChar(char c) {
+    return (c >= 'a' && c <= 'z') || IsDigit(c) || c == '_' || c == '-' || c == '.' || c == ':';
+}
+
+// A decimal number at the start of `text` ("12", "59.94"); its length, 0 when there is none.
+std::size_t NumberLength(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    if (i == 0) return 0;
+    if (i + 1 < text.size() && text[i] == '.' && IsDigit(text[i + 1])) {
+        i += 2;
+        while (i < text.size() && IsDigit(text[i])) ++i;
     }
-    return negated ? found : !found;
+    return i;
+}
+
+// The value of a number that NumberLength() measured, whatever the locale; too large is infinite.
+double NumberValue(std::string_view number) {
+    double value = 0;
+    auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    (void)end;
+    return error == std::errc::result_out_of_range ? HUGE_VAL : value;
+}
+
+// A key as terms name it: a lower-case letter or "_", then letters, digits and "_-.:".
+bool IsKey(std::string_view key) {
+    if (key.empty() || !((key.front() >= 'a' && key.front() <= 'z') || key.front() == '_')) return false;
+    return std::all_of(key.begin(), key.end(), IsKeyChar);
 }
 
 }  // namespace
 
+TermTest::TermTest(std::string term, bool numeric) {
+    negated = IsNegated(term);
+    if (negated) Trim(term, "-!");
+    if (term.find('*') != std::string::npos) {
+        TrimLeft(term, "*");  // a leading "*" matches anything before the rest
+        kind = term.empty() ? Kind::Everything : term.find('*') == std::string::npos ? Kind::Text : Kind::Wildcard;
+        text = std::move(term);
+        return;
+    }
+    text = std::move(term);
+    if (!numeric) return;
+    // KEY=NUMBER names that number only; KEY<N, KEY<=N, KEY>N, KEY>=N compare.
+    std::size_t op = text.find_first_of("=<>");
+    if (op == std::string::npos || !IsKey(std::string_view(text).substr(0, op))) return;
+    std::size_t numberStart = op + 1;
+    if (text[op] != '=' && numberStart < text.size() && text[numberStart] == '=') ++numberStart;
+    std::string_view number = std::string_view(text).substr(numberStart);
+    if (number.empty() || NumberLength(number) != number.size()) return;
+    if (text[op] == '=') {
+        kind = Kind::NumberEquals;
+        numberHasFraction = number.find('.') != std::string_view::npos;
+        return;
+    }
+    kind = Kind::Compare;
+    key = text.substr(0, op);
+    comparison = text[op] == '<' ? (numberStart > op + 1 ? Comparison::AtMost : Comparison::Below)
+                                 : (numberStart > op + 1 ? Comparison::AtLeast : Comparison::Above);
+    bound = NumberValue(number);
+}
+
+bool TermTest::NumberEqualsFound(std::string_view record) const {
+    for (std::size_t at = FindText(record, text); at != std::string_view::npos;
+         at = FindText(record, text, at + 1)) {
+        if (at > 0 && IsKeyChar(record[at - 1])) continue;  // the key is part of a longer one
+        std::string_view after = record.substr(at + text.size());
+        if (!after.empty() && IsDigit(after.front())) continue;
+        if (!numberHasFraction && after.size() > 1 && after[0] == '.' && IsDigit(after[1])) continue;
+        return true;
+    }
+    return false;
+}
+
+bool TermTest::CompareFound(std::string_view record) const {
+    for (std::size_t at = FindText(record, key); at != std::string_view::npos; at = FindText(record, key, at + 1)) {
+        // The attribute form key=N, or the element form <key>N.
+        if (at > 0 && IsKeyChar(record[at - 1])) continue;
+        std::size_t after = at + key.size();
+        bool attribute = after < record.size() && record[after] == '=';
+        bool element = at > 0 && record[at - 1] == '<' && after < record.size() && record[after] == '>';
+        if (!attribute && !element) continue;
+        std::string_view rest = record.substr(after + 1);
+        std::size_t length = NumberLength(rest);
+        if (length == 0) continue;
+        double value = NumberValue(rest.substr(0, length));
+        bool holds = comparison == Comparison::Below    ? value < bound
+                     : comparison == Comparison::AtMost ? value <= bound
+                     : comparison == Comparison::Above  ? value > bound
+                                                        : value >= bound;
+        if (holds) return true;
+    }
+    return false;
+}
+
+bool TermTest::Found(std::string_view record) const {
+    switch (kind) {
+        case Kind::Everything:
+            return true;
+        case Kind::Text:
+            return Contains(record, text);
+        case Kind::Wildcard:
+            return WildcardPatternMatches(record, text);
+        case Kind::NumberEquals:
+            return NumberEqualsFound(record);
+        case Kind::Compare:
+            return CompareFound(record);
+    }
+    return false;
+}
+
 bool WildcardTermRejects(std::string_view record, std::string term) {
-    return PreparedTermRejects(record, term);
+    return TermTest(std::move(term), false).Rejects(record);
 }
 
 bool TermRejects(std::string record, std::string term, bool caseInsensitive) {
@@ -71,7 +172,8 @@ bool TermRejects(std::string record, std::string term, bool caseInsensitive) {
         ToLowerAsciiInPlace(record);
         ToLowerAsciiInPlace(term);
     }
-    return PreparedTermRejects(record, std::move(term));
+    // Unquoted terms (the case-insensitive ones) may name numbers; phrases are text as written.
+    return TermTest(std::move(term), caseInsensitive).Rejects(record);
 }
 
 bool Evaluate(std::string record, std::string expression) {
@@ -83,7 +185,7 @@ bool Evaluate(std::string record, std::string expression) {
     while (Contains(expression, '\'')) {
         std::size_t open = expression.find('\'');
         std::size_t close = expression.find('\'', open + 1);
-        if (close == std::string::npos) throw CErrorMessage(kMissingQuoteError);
+        if (close == std::string::npos) throw CErrorMessage(kMissingQuoteError, ErrorKind::Expression);
         std::string phrase = expression.substr(open + 1, close - open - 1);
         bool rejects = TermRejects(record, phrase, false);
         ReplaceAll(expression, "'" + phrase + "'", TruthToken(rejects));
@@ -94,7 +196,7 @@ bool Evaluate(std::string record, std::string expression) {
         while (Contains(expression, '(')) {
             std::size_t open = expression.rfind('(');
             std::size_t close = expression.find(')', open);
-            if (close == std::string::npos) throw CErrorMessage(kMissingParenthesisError);
+            if (close == std::string::npos) throw CErrorMessage(kMissingParenthesisError, ErrorKind::Expression);
             std::string inner = expression.substr(open + 1, close - open - 1);
             bool rejects = Evaluate(record, inner);
             ReplaceAll(expression, "(" + inner + ")", TruthToken(rejects));
@@ -216,8 +318,8 @@ struct CompiledExpression::Program {
     // A term of a term list, in the case it is tested in.
     struct Term {
         Cells cells;          // as written (slots included); used when `literal` is false
-        bool literal = true;  // no slot in it: `text` is final
-        std::string text;
+        bool literal = true;  // no slot in it: `test` is final
+        std::optional<TermTest> test;
     };
     struct Level {
         bool singleTerm = false;
@@ -226,8 +328,8 @@ struct CompiledExpression::Program {
     };
     struct Slot {
         bool isPhrase = false;
-        std::string phrase;  // case-sensitive, as written
-        int level = -1;      // a group's own level
+        std::optional<TermTest> phrase;  // case-sensitive, as written
+        int level = -1;                  // a group's own level
     };
 
     std::vector<Slot> slots;
@@ -257,7 +359,9 @@ int CompiledExpression::Program::CompileLevel(const Cells& input) {
         }
         term.literal = std::none_of(cells.begin(), cells.end(), IsSlot);
         if (term.literal) {
-            for (int cell : cells) term.text += static_cast<char>(cell);
+            std::string text;
+            for (int cell : cells) text += static_cast<char>(cell);
+            term.test.emplace(std::move(text), true);
         }
         term.cells = std::move(cells);
         return term;
@@ -305,15 +409,14 @@ bool CompiledExpression::Program::SlotRejects(int slot, const PreparedRecord& re
     signed char& known = memo[static_cast<std::size_t>(slot)];
     if (known < 0) {
         const Slot& s = slots[static_cast<std::size_t>(slot)];
-        known = s.isPhrase ? PreparedTermRejects(record.Unquoted(), s.phrase)
-                           : LevelRejects(s.level, record, memo);
+        known = s.isPhrase ? s.phrase->Rejects(record.Unquoted()) : LevelRejects(s.level, record, memo);
     }
     return known != 0;
 }
 
 bool CompiledExpression::Program::TermRejectsCells(const Term& term, const PreparedRecord& record,
                                                    std::vector<signed char>& memo) const {
-    if (term.literal) return PreparedTermRejects(record.Lowered(), term.text);
+    if (term.literal) return term.test->Rejects(record.Lowered());
     std::string text;
     for (int cell : term.cells) {
         if (IsSlot(cell)) {
@@ -322,7 +425,7 @@ bool CompiledExpression::Program::TermRejectsCells(const Term& term, const Prepa
             text += static_cast<char>(cell);
         }
     }
-    return PreparedTermRejects(record.Lowered(), std::move(text));
+    return TermTest(std::move(text), true).Rejects(record.Lowered());
 }
 
 bool CompiledExpression::Program::LevelRejects(int levelIndex, const PreparedRecord& record,
@@ -393,7 +496,7 @@ CompiledExpression::CompiledExpression(const std::string& expression)
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\'') quotes.push_back(i);
     }
-    if (quotes.size() % 2 != 0) throw CErrorMessage(kMissingQuoteError);
+    if (quotes.size() % 2 != 0) throw CErrorMessage(kMissingQuoteError, ErrorKind::Expression);
     if (PhrasesNeedLiteralEvaluation(text, quotes)) {
         // The literal algorithm decides errors too; find them now, not on the first record.
         Evaluate(std::string(), expression);
@@ -410,7 +513,7 @@ CompiledExpression::CompiledExpression(const std::string& expression)
             std::size_t close = quotes[nextQuote + 1];
             std::string phrase = text.substr(i + 1, close - i - 1);
             auto [entry, added] = phraseSlots.try_emplace(phrase, static_cast<int>(program.slots.size()));
-            if (added) program.slots.push_back({true, phrase, -1});
+            if (added) program.slots.push_back({true, TermTest(phrase, false), -1});
             cells.push_back(CellOfSlot(entry->second));
             i = close;
             nextQuote += 2;
@@ -443,7 +546,7 @@ CompiledExpression::CompiledExpression(const std::string& expression)
                 frames.back().push_back(cell);
             }
         }
-        if (frames.size() > 1) throw CErrorMessage(kMissingParenthesisError);
+        if (frames.size() > 1) throw CErrorMessage(kMissingParenthesisError, ErrorKind::Expression);
         cells = std::move(frames.front());
     }
     if (replaced) TrimCells(cells, IsWhiteCell, true, true);

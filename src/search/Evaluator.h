@@ -15,6 +15,33 @@ bool Evaluate(std::string record, std::string expression);
 bool TermRejects(std::string record, std::string term, bool caseInsensitive);
 bool WildcardTermRejects(std::string_view record, std::string term);
 
+// One term, ready to test records that are already in its case. A leading "!" or "-" negates it;
+// "*" makes it a wildcard. Unquoted terms (`numeric`) also read numbers: KEY=N names that key
+// and that number only (buttons=1 matches neither buttons=15 nor reqbuttons=1), and KEY<N, KEY<=N,
+// KEY>N, KEY>=N compare every value of KEY=... or <KEY>... in the record, matching when one holds.
+class TermTest {
+public:
+    TermTest(std::string term, bool numeric);
+
+    bool Found(std::string_view record) const;
+    bool Rejects(std::string_view record) const { return negated ? Found(record) : !Found(record); }
+
+private:
+    enum class Kind { Text, Everything, Wildcard, NumberEquals, Compare };
+    enum class Comparison { Below, AtMost, Above, AtLeast };
+
+    bool NumberEqualsFound(std::string_view record) const;
+    bool CompareFound(std::string_view record) const;
+
+    bool negated = false;
+    Kind kind = Kind::Text;
+    std::string text;  // without its negation; a wildcard without its leading "*"
+    bool numberHasFraction = false;
+    std::string key;
+    Comparison comparison = Comparison::Below;
+    double bound = 0;
+};
+
 // A record as the evaluator sees it: double quotes removed, and its ASCII-lower-cased copy.
 class PreparedRecord {
 public:

@@ -38,9 +38,16 @@ void RomSearch(CVn& vn, const MasterFile& file, const std::string& text, Progres
 // ending at its "|", runs of "|" counting as one separator.
 std::vector<MatchEntry> SplitMatchList(std::string_view listText);
 
-// "Go!" before the scan: trims, rejects an empty text, removes double quotes, expands macros.
-// Throws CErrorMessage (kNothingToSearchFor, or the macro file message).
+// "Go!" before the scan: trims, rejects an empty text, removes double quotes, checks the
+// expression's syntax and its macro names, expands macros. Throws CErrorMessage: ErrorKind::Expression
+// for a mistake in the text (kNothingToSearchFor included), ErrorKind::Failure for the macro file.
 std::string PrepareSearchText(const std::string& findText, const std::string& macroFilePath);
+
+// One line "NAME = replacement" of vnmacros.txt; comments and lines without "=" are skipped.
+struct MacroDefinition {
+    std::string name, replacement;
+};
+std::vector<MacroDefinition> ParseMacroDefinitions(std::string_view fileText);
 
 // Replaces macro names by their definitions, in file order. `macroFilePath` empty or unreadable
 // throws the missing-file message, but only when the text holds "@".

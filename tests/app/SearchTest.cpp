@@ -103,7 +103,8 @@ void SearchTest::expressionErrorsHandOverNothing() {
     Child<QPushButton>(window.get(), "id1")->click();
     QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
     QTest::qWait(50);
-    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{kMissingQuoteError});
+    QCOMPARE(environment.MessageTexts(),
+             std::vector<std::string>{std::string(kMissingQuoteError) + "\r\nThe quote mark at position 1 has no partner."});
     QCOMPARE(environment.messages[0].icon, MessageIcon::Stop);
     QVERIFY(!window->OutputWindow()->isVisible());
     QCOMPARE(window->OutputWindow()->List()->RowCount(), 0);
@@ -112,7 +113,8 @@ void SearchTest::expressionErrorsHandOverNothing() {
     find->setText(QStringLiteral("dkong) | (pacman"));
     Child<QPushButton>(window.get(), "id1")->click();
     QVERIFY(WaitFor([&] { return !environment.messages.empty(); }));
-    QCOMPARE(environment.messages[0].text, std::string(kMissingParenthesisError));
+    QCOMPARE(environment.messages[0].text,
+             std::string(kMissingParenthesisError) + "\r\nThe \")\" at position 6 closes nothing.");
 
     environment.messages.clear();
     const int scans = window->ScanCount();

@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_F(FindCliTest, PrintsMatchLinesAndTheCount) {
-    ASSERT_EQ(RunOn(master_, {"find", "pac-man | galaga_(namco"}), 0) << err_;
+    ASSERT_EQ(RunOn(master_, {"find", "pac-man | 'Galaga (Namco'"}), 0) << err_;
     const std::string pacman = "|pacman|Pac-Man (Midway)|1980|Namco (Midway license)|\n";
     EXPECT_NE(out_.find(pacman), std::string::npos) << out_;
     EXPECT_NE(out_.find("|galaga|Galaga (Namco rev. B)|1981|Namco|\n"), std::string::npos);
@@ -60,9 +60,17 @@ TEST_F(FindCliTest, HideTagsAndOptionEnd) {
 TEST_F(FindCliTest, ExpressionErrorsExitTwoWithoutOutput) {
     EXPECT_EQ(RunOn(master_, {"find", "'pacman"}), 2);
     EXPECT_EQ(out_, "");
-    EXPECT_EQ(err_, "error: Error, missing 2nd quote mark.\n");
+    EXPECT_EQ(err_, "error: Error, missing 2nd quote mark.\nThe quote mark at position 1 has no partner.\n");
     EXPECT_EQ(RunOn(master_, {"find", "(a (b)"}), 2);
-    EXPECT_EQ(err_, "error: Error, missing parenthesis set\nIf you want to search for only 1, put quotes around it.\n");
+    EXPECT_EQ(err_,
+              "error: Error, missing parenthesis set\nIf you want to search for only 1, put quotes around it.\n"
+              "The \"(\" at position 1 is never closed.\n");
+    // Mistakes that once searched silently: every game, or none.
+    for (const char* mistake : {"pacman |", "(joy8way", "@NOSUCH", "@usa", "joy8way & | galaga"}) {
+        EXPECT_EQ(RunOn(master_, {"find", mistake}), 2) << mistake;
+        EXPECT_EQ(out_, "") << mistake;
+        EXPECT_NE(err_.find("position"), std::string::npos) << err_;
+    }
     EXPECT_EQ(RunOn(master_, {"find", "   "}), 2);
     EXPECT_EQ(err_, "error: Error! Nothing to search for\n");
     EXPECT_EQ(RunOn(master_, {"find"}), 2);

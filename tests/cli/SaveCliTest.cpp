@@ -77,7 +77,7 @@ TEST_F(SaveCliTest, FindUsesTheSearchLanguage) {
     EXPECT_EQ(out_, "");
 
     EXPECT_EQ(Save(merged_, {"romnames", "--find", "'pacman"}), 2);
-    EXPECT_EQ(err_, "error: Error, missing 2nd quote mark.\n");
+    EXPECT_EQ(err_, "error: Error, missing 2nd quote mark.\nThe quote mark at position 1 has no partner.\n");
     EXPECT_EQ(Save(merged_, {"romnames", "--find", "  "}), 2);
     EXPECT_NE(err_.find("Error! Nothing to search for"), std::string::npos) << err_;
     EXPECT_EQ(out_, "");

@@ -121,6 +121,28 @@ TEST(EvaluatorTest, Wildcards) {
     EXPECT_FALSE(Matches(kPacman, "'pac*midway'"));
 }
 
+TEST(EvaluatorTest, NumbersAreWholeAndCompare) {
+    const std::string many =
+        "<machine name=\"m\">\n<year>1991</year>\n<control type=\"joy\" buttons=\"15\" ways=\"8\"/>\n"
+        "<control type=\"dial\" buttons=\"2\" reqbuttons=\"1\"/>\n<display refresh=\"59.94\"/>\n</machine>\n";
+    const struct {
+        const char* expression;
+        bool matches;
+    } cases[] = {
+        {"buttons=1", false},  // neither buttons=15 nor reqbuttons=1 is it
+        {"buttons=15", true},  {"buttons=2", true},      {"buttons=5", false},   {"ways=8", true},
+        {"refresh=59", false}, {"refresh=59.94", true},  {"refresh=59.9", false}, {"buttons>2", true},
+        {"!buttons>2", false}, {"!buttons>15", true},    {"buttons>=15", true},  {"buttons<3", true},
+        {"buttons<2", false},  {"year>=1991", true},     {"year>1991", false},   {"year<1990", false},
+        {"refresh<60", true},  {"'buttons=1'", true},     // a phrase is text as written
+        {"buttons=1*", true},                               // so is a wildcard
+        {"Buttons>14 & !BUTTONS>15", true},                 // keys ignore case like any term
+        {"<year>1991", true},                               // not a key: plain text
+        {"buttons>99999999999999999999999999999999999999999999999999", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Matches(many, c.expression), c.matches) << c.expression;
+}
+
 TEST(EvaluatorTest, BracketsAndErrors) {
     EXPECT_EQ(ErrorOf("'pacman"), "Error, missing 2nd quote mark.");
     EXPECT_EQ(ErrorOf("a ) (b"), "Error, missing parenthesis set\r\nIf you want to search for only 1, put quotes around it.");
@@ -169,7 +191,7 @@ TEST(EvaluatorTest, CompiledEqualsLiteralOnGeneratedExpressions) {
     const std::vector<std::string> words = {
         "pacman", "galaga", "joy8way", "joy4way", "analog", "Analog", "cloneof", "cloneof=puckman", "buttons=",
         "buttons=1", "1980", "1981", "=", "zadorules", "2p_sim", "pac*man", "*way", "p*c*n", "nothere", "-", "!",
-        "x", "*", "<year>", "machine", "sim<", "a=b"};
+        "x", "*", "<year>", "machine", "sim<", "a=b", "buttons>0", "buttons<=1", "year>1980", "players=2", "=1"};
     const std::vector<std::string> glue = {" ", " & ", " | ", "&", "|", "  ", "_", " !", " -", "!", "-", ""};
     const std::vector<std::string> records = {
         kPacman, kGalaga, "<x name=a=b/>", "<y zadorules/>", "", "no equals here", "<a>\n<b>pac\nman</b>\n</a>"};

@@ -170,9 +170,9 @@ TEST(MacroTest, ExpansionInFileOrder) {
     std::string macros = dir.Write("vnmacros.txt",
                                    "; comment\r\n  @EURO =  ( (Euro | (Europe )  \r\n@EU = nothing\r\n"
                                    "@A = @B x\n@B = b\nno equals line\n");
-    std::string text = "!@EURO & @EU & @A & @UNDEFINED";
+    std::string text = "!@EURO & @EU & @A & '@UNDEFINED'";
     ExpandMacros(text, macros);
-    EXPECT_EQ(text, "!( (Euro | (Europe ) & nothing & b x & @UNDEFINED");
+    EXPECT_EQ(text, "!( (Euro | (Europe ) & nothing & b x & '@UNDEFINED'");  // quoted: searched as written
     std::string later = "@B & @A";
     ExpandMacros(later, macros);
     EXPECT_EQ(later, "b & b x");  // @A's text names @B, defined after it, so it is expanded too

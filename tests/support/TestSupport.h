@@ -80,7 +80,7 @@ private:
 
 std::string ReadFileBytes(const std::string& path);
 std::string FixturePath(const std::string& relative);  // tests/data/<relative>
-std::string RealDataPath(const std::string& name);     // shared real data files
+std::string RealDataPath(const std::string& name);     // tests/data/real/<name>
 // The real MAME listing, or "" when it has not been generated (the test then skips).
 std::string RealListXmlPath();
 
