@@ -21,22 +21,26 @@ const std::vector<CriterionInfo> kControls = {
     {1005, K::TwoState, G::Orientation, "Vertical Only", "vertical-only", ""},
     {1004, K::TwoState, G::Orientation, "Horizontal Only", "horizontal-only", ""},
 
-    {1016, K::TriState, G::Controls, "2-way", "2-way", "joy2way | "},
-    {1009, K::TriState, G::Controls, "4-way", "4-way", "joy4way | "},
-    {1010, K::TriState, G::Controls, "8-way", "8-way", "joy8way | "},
-    {1020, K::TriState, G::Controls, "49-way", "49-way", "49-way | "},
-    {1025, K::TriState, G::Controls, "Triggerstick", "triggerstick", "triggerstick | "},
-    {1024, K::TriState, G::Controls, "Top Fire", "top-fire", "top-fire | "},
-    {1023, K::TriState, G::Controls, "Rotary", "rotary", "rotary | "},
-    {1018, K::TriState, G::Controls, "Dual 8-way", "dual-8-way", "doublejoy8way | "},
-    {1022, K::TriState, G::Controls, "Dual 4-way", "dual-4-way", "doublejoy4way | "},
-    {1027, K::TriState, G::Controls, "Dual 2-way", "dual-2-way", "doublejoy2way | "},
-    {1011, K::TriState, G::Controls, "Dial (spinner)", "dial", "dial | "},
-    {1012, K::TriState, G::Controls, "Trackball", "trackball", "trackball | "},
-    {1017, K::TriState, G::Controls, "Pedal", "pedal", "pedal | "},
-    {1019, K::TriState, G::Controls, "Light Gun", "light-gun", "lightgun | "},
-    {1021, K::TriState, G::Controls, "Analog", "analog", "'Analog' | "},
-    {1028, K::TriState, G::Controls, "Buttons Only", "buttons-only", "!'control type=' | "},
+    {1016, K::TriState, G::Controls, "2-way", "2-way", "joy2way | ", "ways=2 | ways=1 | ways=vertical2 | "},
+    {1009, K::TriState, G::Controls, "4-way", "4-way", "joy4way | ", "ways=4 | 'ways=3 (half4)' | "},
+    {1010, K::TriState, G::Controls, "8-way", "8-way", "joy8way | ", "ways=8 | 'ways=5 (half8)' | "},
+    {1020, K::TriState, G::Controls, "49-way", "49-way", "49-way | ", nullptr},
+    {1025, K::TriState, G::Controls, "Triggerstick", "triggerstick", "triggerstick | ", nullptr},
+    {1024, K::TriState, G::Controls, "Top Fire", "top-fire", "top-fire | ", nullptr},
+    {1023, K::TriState, G::Controls, "Rotary", "rotary", "rotary | ", nullptr},
+    {1018, K::TriState, G::Controls, "Dual 8-way", "dual-8-way", "doublejoy8way | ",
+     "type=doublejoy*ways=8 | "},
+    {1022, K::TriState, G::Controls, "Dual 4-way", "dual-4-way", "doublejoy4way | ",
+     "type=doublejoy*ways=4 | "},
+    {1027, K::TriState, G::Controls, "Dual 2-way", "dual-2-way", "doublejoy2way | ",
+     "type=doublejoy*ways=2 | type=doublejoy*ways=vertical2 | "},
+    {1011, K::TriState, G::Controls, "Dial (spinner)", "dial", "dial | ", "type=dial | "},
+    {1012, K::TriState, G::Controls, "Trackball", "trackball", "trackball | ", "type=trackball | "},
+    {1017, K::TriState, G::Controls, "Pedal", "pedal", "pedal | ", "type=pedal | "},
+    {1019, K::TriState, G::Controls, "Light Gun", "light-gun", "lightgun | ", "type=lightgun | "},
+    {1021, K::TriState, G::Controls, "Analog", "analog", "'Analog' | ", "type=stick | type=paddle | "},
+    {1028, K::TriState, G::Controls, "Buttons Only", "buttons-only", "!'control type=' | ",
+     "!'control type=' | "},
 
     {1057, K::Combo, G::Region, "Region", "region", ""},
     {1026, K::TwoState, G::Region, "Not", "not", ""},
@@ -179,6 +183,10 @@ void CriteriaModel::ApplyInitialState() {
     for (int id = kFirstPlayers; id <= kLastPlayers; ++id) SetRaw(id, CheckState::Indeterminate);
     Find(kRegion)->index = 0;
     OnRegionChanged();
+    // Controls not wanted are unticked, so they exclude games that need them.
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        if (kControls[i].group == G::Controls) states_[i].check = CheckState::Unchecked;
+    }
     for (int id : {kPlayable, kOrLess, kTwoWay, kFourWay, kButtonsOnly}) SetRaw(id, CheckState::Checked);
     Rebuild();
 }
@@ -186,6 +194,7 @@ void CriteriaModel::ApplyInitialState() {
 void CriteriaModel::ApplyInputCheck(const InputCheck& check) {
     inputType_ = check.inputType;
     if (check.opened) {
+        vocabulary_ = check.vocabulary;
         verticalClause_ = check.verticalClause;
         horizontalClause_ = check.horizontalClause;
         SetEnabledRange(criteria_id::kFirstCategory, criteria_id::kAnyNone, check.categoriesEnabled);
@@ -227,7 +236,52 @@ int CriteriaModel::ComboIndex(int id) const {
 
 bool CriteriaModel::IsEnabled(int id) const {
     const ControlState* control = Find(id);
-    return control != nullptr && control->enabled;
+    return control != nullptr && control->enabled && Served(id);
+}
+
+bool CriteriaModel::Served(int id) const {
+    const CriterionInfo* info = FindCriterion(id);
+    if (info == nullptr) return false;
+    const ListingVocabulary& words = vocabulary_;
+    switch (info->group) {
+        case G::Cabinet:
+        case G::Buttons:
+            return words.inputs;
+        case G::Controls:
+            return words.inputs && ClauseTextOf(*info) != nullptr;
+        case G::Orientation:
+            return words.display;
+        case G::Misc:
+            return id != criteria_id::kPlayable || words.driverStatus || words.softwareSupport;
+        default:
+            return true;
+    }
+}
+
+namespace {
+// With a control per player, a game has buttons only when none of its controls is anything else
+// (MAME writes type="only_buttons" for a player with buttons alone; mahjong, hanafuda, gambling
+// and keypad panels are buttons too).
+constexpr int kAnalog = 1021;
+constexpr const char* kButtonsOnlyPerPlayer =
+    "!(type=joy | type=doublejoy | type=triplejoy | type=stick | type=dial | type=paddle | type=trackball | "
+    "type=mouse | type=lightgun | type=pedal | type=positional | type=keyboard) | ";
+}  // namespace
+
+const char* CriteriaModel::ClauseTextOf(const CriterionInfo& info) const {
+    if (info.id == criteria_id::kButtonsOnly && vocabulary_.controlsPerPlayer) return kButtonsOnlyPerPlayer;
+    // A merged file of a current listing knows analog controls from controls.xml and from MAME.
+    if (info.id == kAnalog && vocabulary_.controlsPerPlayer && !vocabulary_.joystickWays) {
+        return "'Analog' | type=stick | type=paddle | ";
+    }
+    if (vocabulary_.joystickWays) return info.waysClauseText;
+    if (info.waysClauseText == nullptr && !vocabulary_.cabinetControls) return nullptr;
+    return info.clauseText;
+}
+
+void CriteriaModel::SetVocabulary(const ListingVocabulary& vocabulary) {
+    vocabulary_ = vocabulary;
+    Notify(false);
 }
 
 bool CriteriaModel::SetCheck(int id, CheckState state) {
@@ -355,7 +409,7 @@ std::string CriteriaModel::ComposeSearchCommand() const {
     add(BuildHorizontalClause(clause));
     add(BuildControlsClause(clause));
     add(BuildRegionClause(clause));
-    if (inputType_ == MameGame || inputType_ == MergedList) add(BuildMiscClause(clause));
+    add(BuildMiscClause(clause));
     add(BuildCategoriesClause(clause));
     add(BuildPlayersClause(clause));
     TrimRight(text, "& ");
@@ -363,37 +417,38 @@ std::string CriteriaModel::ComposeSearchCommand() const {
 }
 
 bool CriteriaModel::BuildCabinetClause(std::string& clause) const {
-    if (!IsChecked(criteria_id::kCocktail)) return false;
-    clause = Tags().cocktailKey;
+    if (!IsChecked(criteria_id::kCocktail) || !Served(criteria_id::kCocktail)) return false;
+    // Drivers offer the cocktail cabinet as a DIP switch or as a configuration setting.
+    clause = "(" + Tags().cocktailKey + " | 'confsetting name=Cocktail')";
     return true;
 }
 
 bool CriteriaModel::BuildButtonsClause(std::string& clause) const {
     int k = ComboIndex(criteria_id::kButtons);
-    if (k == 0) return false;
-    const std::string& key = Tags().buttonsKey;
-    // A disabled "or less" (0 buttons chosen) keeps its tick but no longer counts.
-    if (IsChecked(criteria_id::kOrLess) && IsEnabled(criteria_id::kOrLess)) {
-        clause = "(";
-        for (int n = k - 1; n >= 1; --n) clause += key + std::to_string(n) + " | ";
-        clause += "buttons=0 | !buttons=)";
-    } else if (k == 1 && inputType_ == MameGame) {
-        // The listing leaves the attribute out when there are no buttons.
-        clause = "!buttons=";
+    if (k == 0 || !Served(criteria_id::kButtons)) return false;
+    // A game's buttons are the most any of its controls has (each player's control carries its own
+    // count in current listings); a game without a count has none. A disabled "or less" (0 buttons
+    // chosen) keeps its tick but no longer counts.
+    const std::string most = "!" + Tags().buttonsKey.substr(0, Tags().buttonsKey.size() - 1) + ">";
+    const std::string count = std::to_string(k - 1);
+    if (k == 1 || (IsChecked(criteria_id::kOrLess) && IsEnabled(criteria_id::kOrLess))) {
+        clause = most + count;
     } else {
-        clause = key + std::to_string(k - 1);
+        clause = Tags().buttonsKey + count + " & " + most + count;
     }
     return true;
 }
 
 bool CriteriaModel::BuildVerticalClause(std::string& clause) const {
     if (!IsChecked(criteria_id::kVerticalOnly) || IsChecked(criteria_id::kHorizontalOnly)) return false;
+    if (!Served(criteria_id::kVerticalOnly)) return false;
     clause = verticalClause_;
     return true;
 }
 
 bool CriteriaModel::BuildHorizontalClause(std::string& clause) const {
     if (!IsChecked(criteria_id::kHorizontalOnly) || IsChecked(criteria_id::kVerticalOnly)) return false;
+    if (!Served(criteria_id::kHorizontalOnly)) return false;
     clause = horizontalClause_;
     return true;
 }
@@ -404,10 +459,13 @@ bool CriteriaModel::BuildTriStateClause(CriteriaGroup group, std::string& clause
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const CriterionInfo& info = kControls[i];
         if (info.group != group || info.kind != K::TriState) continue;
+        // Categories and players keep counting while disabled: the BIOS exclusion works on any file.
+        if (group == G::Controls && !Served(info.id)) continue;
+        const char* text = group == G::Controls ? ClauseTextOf(info) : info.clauseText;
         if (states_[i].check == CheckState::Checked) {
-            include += info.clauseText;
+            include += text;
         } else if (states_[i].check == CheckState::Unchecked) {
-            exclude += info.clauseText;
+            exclude += text;
         }
     }
     TrimRight(include, " |");
@@ -437,7 +495,12 @@ bool CriteriaModel::BuildMiscClause(std::string& clause) const {
     clause.clear();
     if (IsChecked(criteria_id::kNoClones)) clause += "!cloneof ";
     if (IsChecked(criteria_id::kNoSamples)) clause += "!sample_name= ";
-    if (IsChecked(criteria_id::kPlayable)) clause += "!emulation=preliminary ";
+    if (IsChecked(criteria_id::kPlayable) && Served(criteria_id::kPlayable)) {
+        // MAME's overall status is "preliminary" for a machine that does not work (and for a
+        // mechanical one, or one whose sound, graphics or protection is missing); a BIOS set is
+        // no game either. Software lists say it with supported="no".
+        clause += vocabulary_.driverStatus ? "!status=preliminary !isbios=yes " : "!supported=no ";
+    }
     TrimRight(clause);
     if (ReplaceAll(clause, " ", " & ") > 0) clause = "(" + clause + ")";
     return !clause.empty();

@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vantor {
+#include "search/SearchDriver.h"
 
-struct InputCheck;
+namespace vantor {
 
 // Windows' three-state tick box: unticked, ticked, grey ("don't care").
 enum class CheckState { Unchecked, Checked, Indeterminate };
@@ -61,6 +61,9 @@ struct CriterionInfo {
     const char* label;        // the caption in the window
     const char* settingName;  // the name vantor-cli's "criteria" command knows it by
     const char* clauseText;   // what a three-state box adds to its group's clause, else ""
+    // The same for a listing that writes joysticks as type="joy" ways="N" (MAME's own listing);
+    // nullptr when such a listing cannot say it (the name comes from controls.xml).
+    const char* waysClauseText = "";
 };
 
 // Every criterion control, groups in window order and each group in clause order.
@@ -93,11 +96,15 @@ class CriteriaModel {
     void SetOrientationClauses(std::string vertical, std::string horizontal);
     void EnableCategoryCriteria(bool enable);  // 1069 to 1092 (Any/None included)
     void EnablePlayerCriteria(bool enable);    // 1106 to 1112
+    // The words the master file uses; a criterion the file cannot serve is disabled and adds nothing.
+    void SetVocabulary(const ListingVocabulary& vocabulary);
+    const ListingVocabulary& Vocabulary() const { return vocabulary_; }
     int InputType() const { return inputType_; }
     const std::string& VerticalClause() const { return verticalClause_; }
     const std::string& HorizontalClause() const { return horizontalClause_; }
 
-    // Reading a control; an unknown id reads as unticked, index 0 and disabled.
+    // Reading a control; an unknown id reads as unticked, index 0 and disabled. A control is
+    // disabled when the window disables it or when the master file cannot serve it.
     CheckState Check(int id) const;
     bool IsChecked(int id) const { return Check(id) == CheckState::Checked; }
     int ComboIndex(int id) const;
@@ -145,6 +152,9 @@ class CriteriaModel {
 
     ControlState* Find(int id);
     const ControlState* Find(int id) const;
+    // Whether the master file holds what the criterion asks about.
+    bool Served(int id) const;
+    const char* ClauseTextOf(const CriterionInfo& info) const;
     void ResetStates();
     void SetRaw(int id, CheckState state);
     void SetEnabledRange(int firstId, int lastId, bool enable);
@@ -161,6 +171,7 @@ class CriteriaModel {
 
     std::vector<ControlState> states_;  // parallel to CriteriaControls()
     int inputType_ = 0;
+    ListingVocabulary vocabulary_;
     std::string verticalClause_ = "(rotate=90 | rotate=270)";
     std::string horizontalClause_ = "(rotate=0 | rotate=180)";
     std::string findText_;

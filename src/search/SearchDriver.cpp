@@ -12,11 +12,13 @@
 namespace vantor {
 
 const char* const kMacroFileMissing =
-    "Error, cannot find vnmacros.txt file in the folder Vantor is in.\r\nThis file came with the distribution "
+    "Error, cannot find vnmacros.txt file in the folder Vantor is in.\r\nThis file came with the "
+    "distribution "
     "package, make sure it's unzipped along with vantor.exe";
 
 const char* const kMacroExpansionTooLong =
-    "Error, the macros of vnmacros.txt make the search text longer than 4 MB.\r\nCheck the definitions in that file.";
+    "Error, the macros of vnmacros.txt make the search text longer than 4 MB.\r\nCheck the definitions in "
+    "that file.";
 
 namespace {
 
@@ -31,13 +33,15 @@ MatchEntry MakeMatchEntry(const CVn& vn, std::int64_t position, std::string_view
     if (entry.description.empty()) entry.description = "Unknown";
     vn.GetFieldValues(record, lowerRecord, "<year>", entry.year, 0, true);
     if (entry.year.size() < 4) entry.year = "19??";
-    vn.GetFieldValues(record, lowerRecord, Tags().manufacturerTag[TagTable::Column()], entry.manufacturer, 0, true);
+    vn.GetFieldValues(record, lowerRecord, Tags().manufacturerTag[TagTable::Column()], entry.manufacturer, 0,
+                      true);
     if (entry.manufacturer.empty()) entry.manufacturer = "?";
     return entry;
 }
 
 void AppendEntry(const MatchEntry& entry, std::string& listText) {
-    for (const std::string* field : {&entry.key, &entry.romName, &entry.description, &entry.year, &entry.manufacturer}) {
+    for (const std::string* field :
+         {&entry.key, &entry.romName, &entry.description, &entry.year, &entry.manufacturer}) {
         listText += *field;
         listText += '|';
     }
@@ -74,7 +78,8 @@ void ForEachRecord(CVn& vn, const MasterFile& file, ProgressSink* progress, Visi
 
 }  // namespace
 
-void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress, std::vector<MatchEntry>* entries) {
+void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress,
+                    std::vector<MatchEntry>* entries) {
     CompiledExpression expression(vn.expression);
     vn.listText.clear();
     vn.listCount = 0;
@@ -107,9 +112,10 @@ std::size_t LongestCommonSubsequence(std::string_view first, std::string_view se
 
 float DescriptionSimilarity(std::string_view query, std::string_view description) {
     if (query.empty() || description.empty()) return 0.0f;
-    float forward = static_cast<float>(LongestCommonSubsequence(query, description)) / static_cast<float>(query.size());
-    float backward =
-        static_cast<float>(LongestCommonSubsequence(description, query)) / static_cast<float>(description.size());
+    float forward =
+        static_cast<float>(LongestCommonSubsequence(query, description)) / static_cast<float>(query.size());
+    float backward = static_cast<float>(LongestCommonSubsequence(description, query)) /
+                     static_cast<float>(description.size());
     return forward + backward;
 }
 
@@ -195,7 +201,8 @@ void CheckMacroNames(std::string_view text, const std::vector<MacroDefinition>& 
         while (nameEnd < text.size() && IsMacroNameChar(text[nameEnd])) ++nameEnd;
         std::string name(text.substr(at, nameEnd - at));
         std::size_t typed = origin != nullptr && at < origin->size() ? (*origin)[at] : at;
-        std::string message = "Error, unknown macro " + name + " at position " + std::to_string(typed + 1) + ".";
+        std::string message =
+            "Error, unknown macro " + name + " at position " + std::to_string(typed + 1) + ".";
         std::string known_names;
         for (const MacroDefinition& definition : definitions) {
             if (definition.name.empty() || definition.name.front() != '@') continue;
@@ -211,10 +218,12 @@ void CheckMacroNames(std::string_view text, const std::vector<MacroDefinition>& 
     }
 }
 
-void ExpandMacros(std::string& text, const std::string& macroFilePath, const std::vector<std::size_t>* origin) {
+void ExpandMacros(std::string& text, const std::string& macroFilePath,
+                  const std::vector<std::size_t>* origin) {
     if (!Contains(text, '@')) return;
     std::string fileText;
-    if (macroFilePath.empty() || !ReadTextFile(macroFilePath, fileText)) throw CErrorMessage(kMacroFileMissing);
+    if (macroFilePath.empty() || !ReadTextFile(macroFilePath, fileText))
+        throw CErrorMessage(kMacroFileMissing);
     std::vector<MacroDefinition> definitions = ParseMacroDefinitions(fileText);
     CheckMacroNames(text, definitions, origin);
     for (const MacroDefinition& definition : definitions) {
@@ -222,7 +231,8 @@ void ExpandMacros(std::string& text, const std::string& macroFilePath, const std
         const std::string& replacement = definition.replacement;
         if (!name.empty() && replacement.size() > name.size()) {
             std::size_t count = 0;
-            for (std::size_t at = FindText(text, name); at != std::string::npos; at = FindText(text, name, at + name.size())) {
+            for (std::size_t at = FindText(text, name); at != std::string::npos;
+                 at = FindText(text, name, at + name.size())) {
                 ++count;
             }
             // A definition that names itself doubles the text each time: stop before it grows
@@ -263,22 +273,72 @@ std::string PrepareSearchText(const std::string& findText, const std::string& ma
         try {
             CheckExpressionSyntax(expanded);
         } catch (CErrorMessage& error) {
-            error.text += "\r\n(The position is counted in the text after the macros of vnmacros.txt were expanded.)";
+            error.text +=
+                "\r\n(The position is counted in the text after the macros of vnmacros.txt were expanded.)";
             throw;
         }
     }
     return expanded;
 }
 
+const char* const kNotMergedNote =
+    "Note: Because you are not using a merged input file, you will not be able to use category fields for "
+    "filtering.\r\nYou may also have some incompatibilities outputting lists to certain front ends, due to a "
+    "lack of information available from your choice of input file.\r\n\r\nYou'll be much happier if you "
+    "create a merged input file via the settings window.";
+
+ListingVocabulary DetectListingVocabulary(const MasterFile& file, int inputType) {
+    ListingVocabulary words;
+    words.cabinetControls = inputType == MergedList;
+    words.softwareSupport = inputType == SoftwareList;
+    words.inputs = words.display = words.driverStatus = false;
+    bool joystickSeen = false, controlSeen = false;
+    // Enough records to meet a joystick in any real listing, few enough to take no time.
+    constexpr int kRecordsToRead = 3000;
+    CFileTools reader;
+    reader.Rewind(file);
+    const std::string& startTag = Tags().startTag[TagTable::Column(inputType)];
+    std::string record;
+    for (int read = 0; read < kRecordsToRead; ++read) {
+        if (reader.ReadRecord(file, record, startTag, -1) == -1 || record.empty()) break;
+        words.inputs = words.inputs || Contains(record, "<input ") || Contains(record, "<control ");
+        words.display = words.display || Contains(record, "rotate=\"") || Contains(record, "orientation=\"");
+        words.driverStatus = words.driverStatus || Contains(record, "<driver status=");
+        // MAME's own control elements start with their type; controls.xml's (merged in) have a name.
+        for (std::size_t at = FindText(record, "<control type=");
+             at != std::string::npos && !(joystickSeen && controlSeen);
+             at = FindText(record, "<control type=", at + 1)) {
+            std::size_t end = record.find('>', at);
+            std::string_view element =
+                std::string_view(record).substr(at, end == std::string::npos ? std::string::npos : end - at);
+            if (!controlSeen) {
+                controlSeen = true;
+                words.controlsPerPlayer = Contains(element, " player=\"");
+            }
+            if (!joystickSeen && (Contains(element, "type=\"joy") || Contains(element, "type=\"doublejoy"))) {
+                joystickSeen = true;
+                words.joystickWays = Contains(element, " ways=\"");
+            }
+        }
+        if (joystickSeen && controlSeen && words.display && (words.driverStatus || inputType == SoftwareList))
+            break;
+    }
+    // MAME's own listing names joysticks by their ways even when no joystick was met.
+    if (!joystickSeen) words.joystickWays = inputType == MameMachine;
+    return words;
+}
+
 InputCheck OpenInputFile(MasterFile& file, const std::string& path) {
     InputCheck check;
     file.Close();
     if (path.empty()) {
-        check.messages.push_back({MessageIcon::Stop, "Please hit the settings button to select an input file."});
+        check.messages.push_back(
+            {MessageIcon::Stop, "Please hit the settings button to select an input file."});
         return check;
     }
     if (!file.Open(path)) {
-        check.messages.push_back({MessageIcon::Stop, "Open or Read error on input file!?\r\nCheck your settings."});
+        check.messages.push_back(
+            {MessageIcon::Stop, "Open or Read error on input file!?\r\nCheck your settings."});
         return check;
     }
     check.opened = true;
@@ -294,18 +354,27 @@ InputCheck OpenInputFile(MasterFile& file, const std::string& path) {
 
     std::string firstRecord;
     reader.ReadRecord(file, firstRecord, Tags().startTag[TagTable::Column()], -1);
-    if (Contains(firstRecord, "orientation=\"vertical\"") || Contains(firstRecord, "orientation=\"horizontal\"")) {
+    if (Contains(firstRecord, "orientation=\"vertical\"") ||
+        Contains(firstRecord, "orientation=\"horizontal\"")) {
         check.verticalClause = "orientation=vertical";
         check.horizontalClause = "orientation=horizontal";
     }
     check.categoriesEnabled = check.inputType == MergedList;
+    check.vocabulary = DetectListingVocabulary(file, check.inputType);
     if (!check.categoriesEnabled) {
-        check.messages.push_back(
-            {MessageIcon::Exclamation,
-             "Note: Because you are not using a merged input file, you will not be able to use category fields for "
-             "filtering.\r\nYou may also have some incompatibilities outputting lists to certain front ends, due to a "
-             "lack of information available from your choice of input file.\r\n\r\nYou'll be much happier if you "
-             "create a merged input file via the settings window."});
+        std::string note = kNotMergedNote;
+        const ListingVocabulary& words = check.vocabulary;
+        if (!words.inputs) {
+            note += "\r\n\r\nThis file holds no controls or buttons, so those criteria are off.";
+        } else if (!words.cabinetControls) {
+            note +=
+                "\r\n\r\nThe controls and buttons criteria read this file's own controls. 49-way, "
+                "Triggerstick, "
+                "Top Fire and Rotary come from controls.xml and stay off until you use a merged file.";
+        }
+        if (!words.display)
+            note += "\r\nThis file says nothing of the screen, so Vertical and Horizontal Only are off.";
+        check.messages.push_back({MessageIcon::Exclamation, note});
     }
     check.playersEnabled = Contains(firstRecord, "<nplayers>");
     return check;

@@ -66,30 +66,23 @@ TEST(CriteriaModelTest, AnyNoneSetsEveryCategory) {
     EXPECT_EQ(model.FindText(), kAllCategories);
 }
 
+// A game's buttons are the most any of its controls has, whatever the input type.
 TEST(CriteriaModelTest, ButtonsClause) {
     CriteriaModel model;
     model.SetComboIndex(kButtons, 1);  // "0"
-    EXPECT_EQ(model.FindText(), "!buttons=");
-    model.SetInputType(MergedList);
-    EXPECT_EQ(model.BuildSearchCommand(), "buttons=0");
-    model.SetInputType(MameMachine);
-    EXPECT_EQ(model.BuildSearchCommand(), "buttons=0");
-
+    EXPECT_EQ(model.FindText(), "!buttons>0");
     model.SetComboIndex(kButtons, 5);
-    EXPECT_EQ(model.FindText(), "buttons=4");
+    EXPECT_EQ(model.FindText(), "buttons=4 & !buttons>4");
     model.SetCheck(kOrLess, CheckState::Checked);
-    EXPECT_EQ(model.FindText(), "(buttons=4 | buttons=3 | buttons=2 | buttons=1 | buttons=0 | !buttons=)");
+    EXPECT_EQ(model.FindText(), "!buttons>4");
     model.SetComboIndex(kButtons, 3);
-    EXPECT_EQ(model.FindText(), "(buttons=2 | buttons=1 | buttons=0 | !buttons=)");
-    model.SetComboIndex(kButtons, 2);
-    EXPECT_EQ(model.FindText(), "(buttons=1 | buttons=0 | !buttons=)");
+    EXPECT_EQ(model.FindText(), "!buttons>2");
 
     // "0" disables "or less": its tick stays but no longer counts.
-    model.SetInputType(MameGame);
     model.SetComboIndex(kButtons, 1);
     EXPECT_FALSE(model.IsEnabled(kOrLess));
     EXPECT_TRUE(model.IsChecked(kOrLess));
-    EXPECT_EQ(model.FindText(), "!buttons=");
+    EXPECT_EQ(model.FindText(), "!buttons>0");
     model.SetComboIndex(kButtons, 0);
     EXPECT_EQ(model.FindText(), "");
 
@@ -117,21 +110,30 @@ TEST(CriteriaModelTest, OrientationUsesTheInputCheckClauses) {
     EXPECT_EQ(model.BuildSearchCommand(), "orientation=horizontal");
 }
 
-TEST(CriteriaModelTest, MiscClauseOnlyForListingsThatCarryIt) {
+TEST(CriteriaModelTest, MiscClauseFollowsWhatTheFileHolds) {
     CriteriaModel model;
     model.SetCheck(kNoClones, CheckState::Checked);
     EXPECT_EQ(model.FindText(), "!cloneof");
     model.SetCheck(kPlayable, CheckState::Checked);
-    EXPECT_EQ(model.FindText(), "(!cloneof & !emulation=preliminary)");
+    EXPECT_EQ(model.FindText(), "(!cloneof & !status=preliminary & !isbios=yes)");
     model.SetCheck(kNoSamples, CheckState::Checked);
-    EXPECT_EQ(model.FindText(), "(!cloneof & !sample_name= & !emulation=preliminary)");
-
-    for (int type : {MameMachine, Dat, SoftwareList, UnknownInput}) {
+    const std::string all = "(!cloneof & !sample_name= & !status=preliminary & !isbios=yes)";
+    EXPECT_EQ(model.FindText(), all);
+    for (int type : {MameMachine, Dat, SoftwareList, UnknownInput, MergedList}) {
         model.SetInputType(type);
-        EXPECT_EQ(model.BuildSearchCommand(), "") << "type " << type;
+        EXPECT_EQ(model.BuildSearchCommand(), all) << "type " << type;
     }
-    model.SetInputType(MergedList);
-    EXPECT_EQ(model.BuildSearchCommand(), "(!cloneof & !sample_name= & !emulation=preliminary)");
+
+    ListingVocabulary software;
+    software.driverStatus = false;
+    software.softwareSupport = true;
+    model.SetVocabulary(software);
+    EXPECT_EQ(model.BuildSearchCommand(), "(!cloneof & !sample_name= & !supported=no)");
+    ListingVocabulary dat = software;
+    dat.softwareSupport = false;
+    model.SetVocabulary(dat);
+    EXPECT_FALSE(model.IsEnabled(kPlayable));  // nothing in the file says whether a game works
+    EXPECT_EQ(model.BuildSearchCommand(), "(!cloneof & !sample_name=)");
 }
 
 TEST(CriteriaModelTest, RegionAndNot) {
@@ -156,7 +158,7 @@ TEST(CriteriaModelTest, UprightAndCocktailExcludeEachOther) {
     model.Click(kCocktail);
     EXPECT_TRUE(model.IsChecked(kCocktail));
     EXPECT_FALSE(model.IsChecked(kUpright));
-    EXPECT_EQ(model.FindText(), "'dipvalue name=Cocktail'");
+    EXPECT_EQ(model.FindText(), "('dipvalue name=Cocktail' | 'confsetting name=Cocktail')");
     model.SetCheck(kCocktail, CheckState::Unchecked);  // unticking one chooses the other
     EXPECT_TRUE(model.IsChecked(kUpright));
     EXPECT_EQ(model.FindText(), "");
@@ -180,30 +182,27 @@ TEST(CriteriaModelTest, ClausesJoinInTheirFixedOrder) {
     model.Click(kCocktail);
     EXPECT_EQ(
         model.FindText(),
-        "'dipvalue name=Cocktail' & buttons=4 & (rotate=90 | rotate=270) & (joy8way) & @USA & !cloneof & "
-        "(fighter) & ('<nplayers>2P sim<')");
+        "('dipvalue name=Cocktail' | 'confsetting name=Cocktail') & buttons=4 & !buttons>4 & (rotate=90 | "
+        "rotate=270) & (joy8way) & @USA & !cloneof & (fighter) & ('<nplayers>2P sim<')");
 }
+
+const char* const kExcludedControls =
+    "!(joy8way | 49-way | triggerstick | top-fire | rotary | doublejoy8way | doublejoy4way | doublejoy2way | "
+    "dial "
+    "| trackball | pedal | lightgun | 'Analog')";
 
 TEST(CriteriaModelTest, InitialState) {
     CriteriaModel model;
     model.ApplyInitialState();
-    const std::string withMisc =
-        "(buttons=2 | buttons=1 | buttons=0 | !buttons=) & (joy2way | joy4way | !'control type=') & "
-        "!emulation=preliminary &  !(isbios=yes)";
-    EXPECT_EQ(model.FindText(), withMisc);
+    // The controls not ticked start unticked, so games that need them are left out.
+    const std::string initial = std::string("!buttons>2 & (joy2way | joy4way | !'control type=') & ") +
+                                kExcludedControls + " & (!status=preliminary & !isbios=yes) &  !(isbios=yes)";
+    EXPECT_EQ(model.FindText(), initial);
     EXPECT_TRUE(model.IsEnabled(kOrLess));
     EXPECT_FALSE(model.IsEnabled(kNot));
     EXPECT_TRUE(model.IsChecked(kAnyNone));
-
-    model.SetInputType(MergedList);
-    model.ApplyInitialState();
-    EXPECT_EQ(model.FindText(), withMisc);
-
-    model.SetInputType(MameMachine);
-    model.ApplyInitialState();
-    EXPECT_EQ(model.FindText(),
-              "(buttons=2 | buttons=1 | buttons=0 | !buttons=) & (joy2way | joy4way | !'control type=') &  "
-              "!(isbios=yes)");
+    EXPECT_EQ(model.Check(kTrackball), CheckState::Unchecked);
+    EXPECT_EQ(model.Check(1112), CheckState::Indeterminate);  // players: don't care
 
     // A starting point, whatever was set before.
     model.SetCheck(kEightWay, CheckState::Checked);
@@ -211,9 +210,56 @@ TEST(CriteriaModelTest, InitialState) {
     model.Click(kCocktail);
     model.SetInputType(MameGame);
     model.ApplyInitialState();
-    EXPECT_EQ(model.FindText(), withMisc);
+    EXPECT_EQ(model.FindText(), initial);
     model.ResetToBlank();
     EXPECT_EQ(model.FindText(), "");
+}
+
+// MAME's own listing writes joysticks as type="joy" with their ways, a control per player, and
+// nothing of controls.xml: the criteria ask in its words and switch off what it cannot answer.
+TEST(CriteriaModelTest, CurrentListingsGetTheirOwnTerms) {
+    CriteriaModel model;
+    ListingVocabulary listing;
+    listing.joystickWays = true;
+    listing.controlsPerPlayer = true;
+    listing.cabinetControls = false;
+    model.SetVocabulary(listing);
+    model.ApplyInitialState();
+    EXPECT_EQ(
+        model.FindText(),
+        "!buttons>2 & (ways=2 | ways=1 | ways=vertical2 | ways=4 | 'ways=3 (half4)' | !(type=joy | "
+        "type=doublejoy | type=triplejoy | type=stick | type=dial | type=paddle | type=trackball | "
+        "type=mouse | "
+        "type=lightgun | type=pedal | type=positional | type=keyboard)) & !(ways=8 | 'ways=5 (half8)' | "
+        "type=doublejoy*ways=8 | type=doublejoy*ways=4 | type=doublejoy*ways=2 | "
+        "type=doublejoy*ways=vertical2 "
+        "| type=dial | type=trackball | type=pedal | type=lightgun | type=stick | type=paddle) & "
+        "(!status=preliminary & !isbios=yes) &  !(isbios=yes)");
+    for (int id : {1020, 1024, 1025, 1023}) {  // 49-way, Top Fire, Triggerstick, Rotary
+        EXPECT_FALSE(model.IsEnabled(id)) << id;
+        EXPECT_FALSE(model.Click(id)) << id;
+    }
+    EXPECT_TRUE(model.IsEnabled(kEightWay));
+
+    // A merged file of such a listing has the words back, and still a control per player.
+    listing.joystickWays = false;
+    listing.cabinetControls = true;
+    model.SetVocabulary(listing);
+    model.ResetToBlank();
+    model.SetCheck(kButtonsOnly, CheckState::Checked);
+    EXPECT_TRUE(model.FindText().starts_with("(!(type=joy | type=doublejoy")) << model.FindText();
+    EXPECT_TRUE(model.IsEnabled(1020));
+
+    // A file without controls or screen data: those criteria are off and add nothing.
+    ListingVocabulary dat;
+    dat.inputs = dat.display = dat.driverStatus = false;
+    model.SetVocabulary(dat);
+    model.ApplyInitialState();
+    model.SetCheck(kVerticalOnly, CheckState::Checked);
+    model.SetCheck(kCocktail, CheckState::Checked);
+    EXPECT_EQ(model.BuildSearchCommand(), " !(isbios=yes)");
+    EXPECT_FALSE(model.IsEnabled(kTwoWay));
+    EXPECT_FALSE(model.IsEnabled(kButtons));
 }
 
 TEST(CriteriaModelTest, ClickCyclesAsTheWindowBoxesDo) {
