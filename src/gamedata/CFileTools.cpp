@@ -189,6 +189,7 @@ std::int64_t CFileTools::FindRecord(const MasterFile& file, std::string* text, s
             }
             started = true;
             begin_ += start;
+            recordStart = bufferOffset_ + static_cast<std::int64_t>(begin_);
             lines.remove_prefix(start);
         }
         std::size_t endHit = FindText(lines, endTag);
@@ -224,6 +225,7 @@ std::int64_t CFileTools::ReadRecordByLines(const MasterFile& file, std::string& 
     while (ReadLine(file, line, lineStart)) {
         if (Contains(line, startKey) && !Contains(line, kDeviceMarker)) {
             recordPosition = lineStart > 0 ? lineStart - 1 : 0;
+            if (!started) recordStart = lineStart;
             started = true;
             record.append(line);
         } else if (started) {

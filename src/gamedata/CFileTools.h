@@ -15,6 +15,9 @@ public:
     // One byte before the first line of the record last read (0 for a record at the very start
     // of the file), or -1 when no complete record was found.
     std::int64_t recordPosition = -1;
+    // Where the text of the record last read begins: its first start line. It differs from the
+    // position when a start line inside the record restarted it.
+    std::int64_t recordStart = -1;
 
     // Reads the next record whose start line holds `startKey` (device entries skipped), from
     // `position` when it is not -1, else from where the last read stopped. Returns its position,

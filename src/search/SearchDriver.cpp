@@ -1,6 +1,11 @@
 #include "SearchDriver.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <thread>
 #include <vector>
 
 #include "Evaluator.h"
@@ -47,51 +52,130 @@ void AppendEntry(const MatchEntry& entry, std::string& listText) {
     }
 }
 
-// Adds one entry to vn's match list (and to `entries`, when given).
-void AddMatch(CVn& vn, std::int64_t position, std::string_view record, std::string_view lowerRecord,
-              std::vector<MatchEntry>* entries) {
-    MatchEntry entry = MakeMatchEntry(vn, position, record, lowerRecord);
-    AppendEntry(entry, vn.listText);
-    ++vn.listCount;
-    if (entries != nullptr) entries->push_back(std::move(entry));
+constexpr unsigned kMaxScanThreads = 8;
+
+struct ScanPart {
+    std::vector<MatchEntry> entries;
+    std::int64_t firstStart = -1;  // where the text of the first record read begins, owned or not
+    std::int64_t resume = -1;      // the text start of the first record not owned; -1: the end
+};
+
+// The first line start at or after `offset`.
+std::int64_t LineStartFrom(const MasterFile& file, std::int64_t offset) {
+    if (offset <= 0) return 0;
+    char buffer[4096];
+    for (std::int64_t at = offset - 1;;) {
+        std::size_t got = file.ReadAt(at, buffer, sizeof buffer);
+        if (got == 0) return file.Size();
+        const void* newline = std::memchr(buffer, '\n', got);
+        if (newline != nullptr) return at + (static_cast<const char*>(newline) - buffer) + 1;
+        at += static_cast<std::int64_t>(got);
+    }
 }
 
-// Walks every complete record of the file; `visit` returns nothing. A record cut short by the
-// end of the file is not visited: its text is incomplete and its key could not be read back.
+// Reads records from `from` (a line start) and hands those whose text begins before `limit` to
+// `visit`. A record cut short by the end of the file is not visited: its text is incomplete and
+// its key could not be read back.
 template <typename Visit>
-void ForEachRecord(CVn& vn, const MasterFile& file, ProgressSink* progress, Visit visit) {
-    vn.reader.Rewind(file);
+void ScanPartOfFile(const MasterFile& file, std::int64_t from, std::int64_t limit, Visit& visit,
+                    ScanPart& part, std::atomic<std::int64_t>& done,
+                    const std::function<void()>& reportProgress) {
+    CFileTools reader;
+    reader.Seek(file, from);
     const std::string& startTag = Tags().startTag[TagTable::Column()];
     std::string record;
     int sinceProgress = 0;
+    std::int64_t reported = from;
     for (;;) {
-        std::int64_t position = vn.reader.ReadRecord(file, record, startTag, -1);
+        std::int64_t position = reader.ReadRecord(file, record, startTag, -1);
         if (record.empty() || position == -1) break;
-        visit(position, record);
-        if (progress != nullptr && ++sinceProgress == kProgressEveryRecords) {
+        if (part.firstStart < 0) part.firstStart = reader.recordStart;
+        if (reader.recordStart >= limit) {
+            part.resume = reader.recordStart;
+            break;
+        }
+        visit(position, record, part.entries);
+        if (++sinceProgress == kProgressEveryRecords) {
             sinceProgress = 0;
-            progress->Progress(vn.reader.Tell(), file.Size());
+            done += reader.Tell() - reported;
+            reported = reader.Tell();
+            if (reportProgress) reportProgress();
         }
     }
-    if (progress != nullptr) progress->Progress(file.Size(), file.Size());
+}
+
+// Every complete record of the file in file order, as one reader would see them. `makeVisit`
+// makes one visitor per thread; a visitor appends the record's entry, if any, to the vector it is
+// given. Parts begin at the first line after an even split of the file; where a record runs over
+// the start of the next part (or a start line inside a record restarts it), that part is read
+// again from where the previous one stopped, so the result never depends on the split.
+template <typename MakeVisit>
+std::vector<MatchEntry> ScanRecords(const MasterFile& file, ProgressSink* progress, const ScanSplit& split,
+                                    MakeVisit makeVisit) {
+    const std::int64_t size = file.Size();
+    unsigned threads = split.threads != 0 ? split.threads : std::thread::hardware_concurrency();
+    threads = size < split.minimumBytes ? 1u : std::clamp(threads, 1u, kMaxScanThreads);
+    std::vector<std::int64_t> limits(threads + 1);
+    for (unsigned i = 0; i <= threads; ++i)
+        limits[i] = i == threads ? std::numeric_limits<std::int64_t>::max() : size / threads * i;
+    std::vector<ScanPart> parts(threads);
+    std::atomic<std::int64_t> done{0};
+    std::function<void()> report;
+    if (progress != nullptr) report = [&] { progress->Progress(std::min(done.load(), size), size); };
+
+    auto runPart = [&](unsigned i, const std::function<void()>& reportProgress) {
+        auto visit = makeVisit();
+        std::int64_t from = i == 0 ? 0 : LineStartFrom(file, limits[i] + 1);
+        ScanPartOfFile(file, from, limits[i + 1], visit, parts[i], done, reportProgress);
+    };
+    std::vector<std::thread> workers;
+    for (unsigned i = 1; i < threads; ++i) workers.emplace_back(runPart, i, std::function<void()>());
+    runPart(0, report);
+    for (std::thread& worker : workers) worker.join();
+
+    std::vector<MatchEntry> entries = std::move(parts[0].entries);
+    std::int64_t resume = parts[0].resume;
+    for (unsigned i = 1; i < threads; ++i) {
+        if (resume < 0) break;  // the previous part read to the end of the file
+        if (parts[i].firstStart != resume) {
+            // Not a clean seam: read this part again from where the previous one stopped.
+            parts[i] = ScanPart();
+            auto visit = makeVisit();
+            ScanPartOfFile(file, resume, limits[i + 1], visit, parts[i], done, std::function<void()>());
+        }
+        entries.insert(entries.end(), std::make_move_iterator(parts[i].entries.begin()),
+                       std::make_move_iterator(parts[i].entries.end()));
+        resume = parts[i].resume;
+    }
+    if (progress != nullptr) progress->Progress(size, size);
+    return entries;
+}
+
+// Hands the entries to vn's match list (and to `entries`, when given).
+void KeepMatches(CVn& vn, std::vector<MatchEntry> found, std::vector<MatchEntry>* entries) {
+    vn.listText.clear();
+    vn.listCount = static_cast<std::int64_t>(found.size());
+    for (const MatchEntry& entry : found) AppendEntry(entry, vn.listText);
+    if (entries != nullptr) *entries = std::move(found);
 }
 
 }  // namespace
 
-void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress,
-                    std::vector<MatchEntry>* entries) {
+void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress, std::vector<MatchEntry>* entries,
+                    const ScanSplit& split) {
     CompiledExpression expression(vn.expression);
-    vn.listText.clear();
-    vn.listCount = 0;
-    PreparedRecord prepared;
-    std::string lowerRecord;
-    ForEachRecord(vn, file, progress, [&](std::int64_t position, const std::string& record) {
-        prepared.Assign(record);
-        if (expression.Rejects(prepared)) return;
-        lowerRecord.assign(record);
-        ToLowerAsciiInPlace(lowerRecord);
-        AddMatch(vn, position, record, lowerRecord, entries);
+    const CVn& fields = vn;
+    std::vector<MatchEntry> found = ScanRecords(file, progress, split, [&] {
+        return [&expression, &fields, prepared = PreparedRecord(), lowerRecord = std::string()](
+                   std::int64_t position, const std::string& record, std::vector<MatchEntry>& out) mutable {
+            prepared.Assign(record);
+            if (expression.Rejects(prepared)) return;
+            lowerRecord.assign(record);
+            ToLowerAsciiInPlace(lowerRecord);
+            out.push_back(MakeMatchEntry(fields, position, record, lowerRecord));
+        };
     });
+    KeepMatches(vn, std::move(found), entries);
 }
 
 namespace {
@@ -120,20 +204,22 @@ float DescriptionSimilarity(std::string_view query, std::string_view description
 }
 
 void RomSearch(CVn& vn, const MasterFile& file, const std::string& text, ProgressSink* progress,
-               std::vector<MatchEntry>* entries) {
-    std::string query = ToLowerAscii(text);
-    vn.listText.clear();
-    vn.listCount = 0;
-    std::string lowerRecord;
-    ForEachRecord(vn, file, progress, [&](std::int64_t position, const std::string& record) {
-        lowerRecord.assign(record);
-        ToLowerAsciiInPlace(lowerRecord);
-        std::string description = ToLowerAscii(vn.GetDescription(record, lowerRecord));
-        // The sum is a float, compared as the double 1.2 is.
-        float similarity = DescriptionSimilarity(query, description);
-        if (!(static_cast<double>(similarity) > 1.2) && !Contains(description, query)) return;
-        AddMatch(vn, position, record, lowerRecord, entries);
+               std::vector<MatchEntry>* entries, const ScanSplit& split) {
+    const std::string query = ToLowerAscii(text);
+    const CVn& fields = vn;
+    std::vector<MatchEntry> found = ScanRecords(file, progress, split, [&] {
+        return [&query, &fields, lowerRecord = std::string()](
+                   std::int64_t position, const std::string& record, std::vector<MatchEntry>& out) mutable {
+            lowerRecord.assign(record);
+            ToLowerAsciiInPlace(lowerRecord);
+            std::string description = ToLowerAscii(fields.GetDescription(record, lowerRecord));
+            // The sum is a float, compared as the double 1.2 is.
+            float similarity = DescriptionSimilarity(query, description);
+            if (!(static_cast<double>(similarity) > 1.2) && !Contains(description, query)) return;
+            out.push_back(MakeMatchEntry(fields, position, record, lowerRecord));
+        };
     });
+    KeepMatches(vn, std::move(found), entries);
 }
 
 std::vector<MatchEntry> SplitMatchList(std::string_view listText) {

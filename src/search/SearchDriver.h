@@ -22,17 +22,24 @@ struct MatchEntry {
     std::string key, romName, description, year, manufacturer;
 };
 
+// How a scan splits the file: a large file is read in parts, one thread each, joined in file
+// order; the result never depends on the split. `threads` 0: one per processor.
+struct ScanSplit {
+    unsigned threads = 0;
+    std::int64_t minimumBytes = 8 << 20;  // a smaller file is read by one thread
+};
+
 // Scans the whole file with vn.expression; fills vn.listText and vn.listCount (and `entries`,
 // when given, with the same entries one by one). Throws CErrorMessage for an expression error
 // before anything is read.
 void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress = nullptr,
-                    std::vector<MatchEntry>* entries = nullptr);
+                    std::vector<MatchEntry>* entries = nullptr, const ScanSplit& split = {});
 
 // "ROM Search": LCS(q,d)/|q| + LCS(d,q)/|d| in single precision, both lower-cased.
 float DescriptionSimilarity(std::string_view query, std::string_view description);
 // Fills vn.listText / vn.listCount with the games whose description resembles `text`.
 void RomSearch(CVn& vn, const MasterFile& file, const std::string& text, ProgressSink* progress = nullptr,
-               std::vector<MatchEntry>* entries = nullptr);
+               std::vector<MatchEntry>* entries = nullptr, const ScanSplit& split = {});
 
 // Splits a hand-over text into entries as the list windows do: five fields at a time, each
 // ending at its "|", runs of "|" counting as one separator.

@@ -1,0 +1,84 @@
+// A scan read in parts by several threads must give what one reader gives, wherever the parts
+// happen to begin: inside a record, inside a record larger than a part, on a device entry, in a
+// record that a start line restarts, or in a file of one record.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestSupport.h"
+#include "gamedata/CVn.h"
+#include "gamedata/TagTable.h"
+#include "search/SearchDriver.h"
+
+namespace vantor {
+namespace {
+
+using test::TempDir;
+
+std::string Scan(const std::string& path, const std::string& expression, unsigned threads) {
+    MasterFile file;
+    EXPECT_TRUE(file.Open(path));
+    CVn vn;
+    vn.expression = expression;
+    ScanForMatches(vn, file, nullptr, nullptr, ScanSplit{threads, threads == 1 ? INT64_MAX : 0});
+    return vn.listText;
+}
+
+void ExpectSameForEverySplit(const std::string& path, int inputType) {
+    g_inputType = inputType;
+    for (const char* expression : {"=", "joy | !cloneof", "zadorules"}) {
+        const std::string whole = Scan(path, expression, 1);
+        for (unsigned threads = 2; threads <= 7; ++threads) {
+            EXPECT_EQ(Scan(path, expression, threads), whole) << path << " with " << threads << " parts";
+        }
+    }
+    MasterFile file;
+    ASSERT_TRUE(file.Open(path));
+    CVn vn;
+    std::vector<MatchEntry> one, many;
+    RomSearch(vn, file, "pac", nullptr, &one, ScanSplit{1, INT64_MAX});
+    RomSearch(vn, file, "pac", nullptr, &many, ScanSplit{3, 0});
+    EXPECT_EQ(one.size(), many.size()) << path;
+}
+
+TEST(ScanSplitTest, EveryFixtureGivesTheSameMatchesInEveryNumberOfParts) {
+    for (const char* folder : {"gamedata", "output", "hostile", "app"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(test::FixturePath(folder))) {
+            if (entry.path().extension() == ".xml")
+                ExpectSameForEverySplit(entry.path().string(), MameMachine);
+        }
+    }
+}
+
+TEST(ScanSplitTest, SeamsInsideAwkwardRecords) {
+    TempDir dir;
+    std::string big = "<machine name=\"big\">\n<description>Big</description>\n";
+    for (int i = 0; i < 2000; ++i) big += "<rom name=\"r" + std::to_string(i) + "\" joy/>\n";
+    big += "</machine>\n";
+    const std::string small =
+        "<machine name=\"pacman\" cloneof=\"puckman\">\n<year>1980</year>\n</machine>\n";
+    const std::string device = "<machine name=\"dev\" isdevice=\"yes\">\n</machine>\n";
+    // A start line inside an unfinished record restarts it: the record keeps the earlier text.
+    const std::string restarted =
+        "<machine name=\"open\">\n<rom joy/>\n<machine name=\"again\">\n</machine>\n";
+    const struct {
+        const char* name;
+        std::string text;
+    } files[] = {
+        {"one.xml", "<mame>\n" + small + "</mame>\n"},
+        {"big.xml", "<mame>\n" + small + big + small + small + "</mame>\n"},
+        {"mixed.xml", "<mame>\n" + small + device + restarted + small + big + device + restarted + small},
+        {"unfinished.xml", "<mame>\n" + small + small + "<machine name=\"cut\">\n<rom joy/>\n"},
+        {"crlf.xml",
+         "<mame>\r\n<machine name=\"a\">\r\n</machine>\r\n<machine name=\"b\">\r\n</machine>\r\n"},
+    };
+    for (const auto& file : files) {
+        std::string text = file.text;
+        for (int copy = 0; copy < 20; ++copy) text += file.text.substr(7);  // more seams to land on
+        ExpectSameForEverySplit(dir.Write(file.name, text), MameMachine);
+    }
+    ExpectSameForEverySplit(dir.Write("empty.xml", ""), MameMachine);
+}
+
+}  // namespace
+}  // namespace vantor
