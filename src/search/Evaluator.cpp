@@ -557,6 +557,16 @@ CompiledExpression::~CompiledExpression() = default;
 CompiledExpression::CompiledExpression(CompiledExpression&&) noexcept = default;
 CompiledExpression& CompiledExpression::operator=(CompiledExpression&&) noexcept = default;
 
+bool CompiledExpression::MatchesEveryRecord() const {
+    const Program& program = *program_;
+    if (program.literalEvaluation || program.topLevel < 0) return false;
+    const Program::Level& level = program.levels[static_cast<std::size_t>(program.topLevel)];
+    if (level.terms.size() != 1 || !level.terms[0].literal) return false;
+    std::string text;
+    for (int cell : level.terms[0].cells) text += static_cast<char>(cell);
+    return text == kMatchAllToken;
+}
+
 bool CompiledExpression::UsesLiteralEvaluation() const {
     return program_->literalEvaluation;
 }

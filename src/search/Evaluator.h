@@ -68,6 +68,9 @@ public:
     bool Rejects(const PreparedRecord& record) const;
     // True when the expression's shape made the compiler hand every record to Evaluate().
     bool UsesLiteralEvaluation() const;
+    // True for the match-all token alone ("="): every record holds "=" in its start tag
+    // (name=), so such an expression needs no record prepared.
+    bool MatchesEveryRecord() const;
 
     struct Program;
 

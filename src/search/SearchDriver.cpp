@@ -164,12 +164,15 @@ void KeepMatches(CVn& vn, std::vector<MatchEntry> found, std::vector<MatchEntry>
 void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress, std::vector<MatchEntry>* entries,
                     const ScanSplit& split) {
     CompiledExpression expression(vn.expression);
+    const bool everyRecord = expression.MatchesEveryRecord();
     const CVn& fields = vn;
     std::vector<MatchEntry> found = ScanRecords(file, progress, split, [&] {
-        return [&expression, &fields, prepared = PreparedRecord(), lowerRecord = std::string()](
+        return [&expression, everyRecord, &fields, prepared = PreparedRecord(), lowerRecord = std::string()](
                    std::int64_t position, const std::string& record, std::vector<MatchEntry>& out) mutable {
-            prepared.Assign(record);
-            if (expression.Rejects(prepared)) return;
+            if (!everyRecord) {
+                prepared.Assign(record);
+                if (expression.Rejects(prepared)) return;
+            }
             lowerRecord.assign(record);
             ToLowerAsciiInPlace(lowerRecord);
             out.push_back(MakeMatchEntry(fields, position, record, lowerRecord));

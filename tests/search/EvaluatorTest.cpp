@@ -72,6 +72,11 @@ TEST(EvaluatorTest, TruthTokens) {
     EXPECT_TRUE(Matches(kPacman, "="));
     EXPECT_FALSE(Matches(kPacman, "zadorules"));
     EXPECT_FALSE(Matches(kPacman, "!="));
+    // Only the token alone lets a scan skip preparing records.
+    EXPECT_TRUE(CompiledExpression("=").MatchesEveryRecord());
+    for (const char* other : {"==", "!=", "= | x", "(=)", "'='", "x"}) {
+        EXPECT_FALSE(CompiledExpression(other).MatchesEveryRecord()) << other;
+    }
 }
 
 TEST(EvaluatorTest, AndBindsTighterThanOr) {
