@@ -89,7 +89,9 @@ TermTest::TermTest(std::string term, bool numeric) {
     if (negated) Trim(term, "-!");
     if (term.find('*') != std::string::npos) {
         TrimLeft(term, "*");  // a leading "*" matches anything before the rest
-        kind = term.empty() ? Kind::Everything : term.find('*') == std::string::npos ? Kind::Text : Kind::Wildcard;
+        kind = term.empty()                          ? Kind::Everything
+               : term.find('*') == std::string::npos ? Kind::Text
+                                                     : Kind::Wildcard;
         text = std::move(term);
         return;
     }
@@ -114,20 +116,30 @@ TermTest::TermTest(std::string term, bool numeric) {
     bound = NumberValue(number);
 }
 
+std::string_view TermTest::Anchor() const {
+    return kind == Kind::Text || kind == Kind::NumberEquals ? std::string_view(text) : std::string_view();
+}
+
+bool TermTest::FoundAt(std::string_view record, std::size_t at) const {
+    if (record.compare(at, text.size(), text) != 0) return false;
+    if (kind != Kind::NumberEquals) return true;
+    if (at > 0 && IsKeyChar(record[at - 1])) return false;  // the key is part of a longer one
+    std::string_view after = record.substr(at + text.size());
+    if (!after.empty() && IsDigit(after.front())) return false;
+    return numberHasFraction || after.size() < 2 || after[0] != '.' || !IsDigit(after[1]);
+}
+
 bool TermTest::NumberEqualsFound(std::string_view record) const {
     for (std::size_t at = FindText(record, text); at != std::string_view::npos;
          at = FindText(record, text, at + 1)) {
-        if (at > 0 && IsKeyChar(record[at - 1])) continue;  // the key is part of a longer one
-        std::string_view after = record.substr(at + text.size());
-        if (!after.empty() && IsDigit(after.front())) continue;
-        if (!numberHasFraction && after.size() > 1 && after[0] == '.' && IsDigit(after[1])) continue;
-        return true;
+        if (FoundAt(record, at)) return true;
     }
     return false;
 }
 
 bool TermTest::CompareFound(std::string_view record) const {
-    for (std::size_t at = FindText(record, key); at != std::string_view::npos; at = FindText(record, key, at + 1)) {
+    for (std::size_t at = FindText(record, key); at != std::string_view::npos;
+         at = FindText(record, key, at + 1)) {
         // The attribute form key=N, or the element form <key>N.
         if (at > 0 && IsKeyChar(record[at - 1])) continue;
         std::size_t after = at + key.size();
@@ -196,7 +208,8 @@ bool Evaluate(std::string record, std::string expression) {
         while (Contains(expression, '(')) {
             std::size_t open = expression.rfind('(');
             std::size_t close = expression.find(')', open);
-            if (close == std::string::npos) throw CErrorMessage(kMissingParenthesisError, ErrorKind::Expression);
+            if (close == std::string::npos)
+                throw CErrorMessage(kMissingParenthesisError, ErrorKind::Expression);
             std::string inner = expression.substr(open + 1, close - open - 1);
             bool rejects = Evaluate(record, inner);
             ReplaceAll(expression, "(" + inner + ")", TruthToken(rejects));
@@ -231,23 +244,18 @@ bool Evaluate(std::string record, std::string expression) {
 }
 
 namespace {
-using Bytes16 = unsigned char __attribute__((vector_size(16)));
-}  // namespace
 
-void PreparedRecord::Assign(std::string_view record) {
-    unquoted_.resize(record.size());
-    lowered_.resize(record.size());
-    char* unquoted = unquoted_.data();
-    char* lowered = lowered_.data();
-    const char* in = record.data();
-    const std::size_t size = record.size();
+using Bytes16 = unsigned char __attribute__((vector_size(16)));
+
+// The portable way: sixteen bytes without a double quote are copied and lower-cased at once; the
+// rest byte by byte. Returns the bytes kept.
+std::size_t PrepareBytes(const char* in, std::size_t size, char* unquoted, char* lowered) {
     std::size_t kept = 0, i = 0;
     auto copyByte = [&](char c) {
         unquoted[kept] = c;
         lowered[kept] = AsciiLower(c);
         kept += c != '"';
     };
-    // Sixteen bytes without a double quote are copied and lower-cased at once; the rest byte by byte.
     Bytes16 quote, upperA, letters, caseBit;
     for (int lane = 0; lane < 16; ++lane) {
         quote[lane] = '"';
@@ -271,8 +279,92 @@ void PreparedRecord::Assign(std::string_view record) {
         for (std::size_t j = i; j < i + 16; ++j) copyByte(in[j]);
     }
     for (; i < size; ++i) copyByte(in[i]);
-    unquoted_.resize(kept);
-    lowered_.resize(kept);
+    return kept;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// In XML nearly every sixteen bytes hold a quote, so the quotes are squeezed out with a byte
+// shuffle: for each eight bytes, a table gives the order of the bytes that stay. Needs SSSE3,
+// which the processor is asked for once.
+struct QuoteShuffles {
+    alignas(16) unsigned char order[256][16];
+    unsigned char kept[256];
+    QuoteShuffles() {
+        for (int mask = 0; mask < 256; ++mask) {
+            int k = 0;
+            for (int bit = 0; bit < 8; ++bit) {
+                if ((mask & (1 << bit)) == 0) order[mask][k++] = static_cast<unsigned char>(bit);
+            }
+            kept[mask] = static_cast<unsigned char>(k);
+            for (int rest = k; rest < 16; ++rest) order[mask][rest] = 0x80;  // zero
+        }
+    }
+};
+
+__attribute__((target("ssse3"))) std::size_t PrepareBytesShuffled(const char* in, std::size_t size,
+                                                                  char* unquoted, char* lowered) {
+    static const QuoteShuffles shuffles;
+    using Chars = char __attribute__((vector_size(16)));
+    const Chars quote = {'"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"'};
+    const Chars beforeA = {'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1,
+                           'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1};
+    const Chars afterZ = {'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1,
+                          'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1};
+    const Chars caseBit = {32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32};
+    std::size_t kept = 0, i = 0;
+    for (; i + 16 <= size; i += 16) {
+        Chars block;
+        std::memcpy(&block, in + i, sizeof block);
+        // Signed compares: bytes above 127 are negative and never letters.
+        Chars lower = block | ((block > beforeA) & (block < afterZ) & caseBit);
+        unsigned mask = static_cast<unsigned>(__builtin_ia32_pmovmskb128(block == quote));
+        if (mask == 0) {
+            std::memcpy(unquoted + kept, &block, 16);
+            std::memcpy(lowered + kept, &lower, 16);
+            kept += 16;
+            continue;
+        }
+        for (int half = 0; half < 2; ++half) {
+            unsigned bits = (mask >> (8 * half)) & 0xff;
+            Chars order;
+            std::memcpy(&order, shuffles.order[bits], 16);
+            if (half == 1)
+                order =
+                    order + (order >= 0 ? Chars{8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8} : Chars{});
+            Chars picked = __builtin_ia32_pshufb128(block, order);
+            Chars pickedLower = __builtin_ia32_pshufb128(lower, order);
+            std::memcpy(unquoted + kept, &picked, 8);
+            std::memcpy(lowered + kept, &pickedLower, 8);
+            kept += shuffles.kept[bits];
+        }
+    }
+    return kept + PrepareBytes(in + i, size - i, unquoted + kept, lowered + kept);
+}
+
+bool HasSsse3() {
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+#endif
+
+}  // namespace
+
+void PreparedRecord::Assign(std::string_view record) {
+    // Eight bytes of room: the shuffled path writes whole halves.
+    if (unquoted_.size() < record.size() + 8) {
+        unquoted_.resize(record.size() + 8);
+        lowered_.resize(record.size() + 8);
+    }
+    std::size_t kept;
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (HasSsse3()) {
+        kept = PrepareBytesShuffled(record.data(), record.size(), unquoted_.data(), lowered_.data());
+    } else
+#endif
+    {
+        kept = PrepareBytes(record.data(), record.size(), unquoted_.data(), lowered_.data());
+    }
+    size_ = kept;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -320,6 +412,7 @@ struct CompiledExpression::Program {
         Cells cells;          // as written (slots included); used when `literal` is false
         bool literal = true;  // no slot in it: `test` is final
         std::optional<TermTest> test;
+        int needle = -1;  // its text's place in `needles`, when it has one
     };
     struct Level {
         bool singleTerm = false;
@@ -330,9 +423,27 @@ struct CompiledExpression::Program {
         bool isPhrase = false;
         std::optional<TermTest> phrase;  // case-sensitive, as written
         int level = -1;                  // a group's own level
+        int needle = -1;
+    };
+    // The fixed texts that terms and phrases look for. Texts that begin alike ("ways=2",
+    // "ways=4", "ways=vertical2") form a group, found in one pass over the record: every place
+    // where the group's first bytes stand is checked against each text of the group.
+    struct Needle {
+        const TermTest* test;
+        int group;
+    };
+    struct NeedleGroup {
+        std::string prefix;
+        bool unquoted;  // searched in the record as written (phrases), else lower-cased
+        std::vector<int> needles;
+    };
+    struct Scratch {
+        std::vector<signed char> slots, needles;
     };
 
     std::vector<Slot> slots;
+    std::vector<Needle> needles;
+    std::vector<NeedleGroup> groups;
     std::vector<Level> levels;
     int topLevel = -1;
     // Groups nested deeper than this are evaluated in order, innermost first, instead of on
@@ -343,11 +454,63 @@ struct CompiledExpression::Program {
     std::string expression;
 
     int CompileLevel(const Cells& cells);
-    bool LevelRejects(int level, const PreparedRecord& record, std::vector<signed char>& memo) const;
-    bool SlotRejects(int slot, const PreparedRecord& record, std::vector<signed char>& memo) const;
-    bool TermRejectsCells(const Term& term, const PreparedRecord& record,
-                          std::vector<signed char>& memo) const;
+    // Gives every fixed text its group, once all levels and slots stand where they stay.
+    void GroupNeedles();
+    int AddNeedle(const TermTest& test, bool unquoted);
+    bool NeedleFound(int needle, const PreparedRecord& record, Scratch& scratch) const;
+    bool LevelRejects(int level, const PreparedRecord& record, Scratch& scratch) const;
+    bool SlotRejects(int slot, const PreparedRecord& record, Scratch& scratch) const;
+    bool TermRejectsCells(const Term& term, const PreparedRecord& record, Scratch& scratch) const;
 };
+
+int CompiledExpression::Program::AddNeedle(const TermTest& test, bool unquoted) {
+    std::string_view anchor = test.Anchor();
+    if (anchor.empty()) return -1;
+    constexpr std::size_t kPrefixBytes = 4;
+    std::string prefix(anchor.substr(0, kPrefixBytes));
+    auto group = std::find_if(groups.begin(), groups.end(), [&](const NeedleGroup& g) {
+        return g.unquoted == unquoted && g.prefix == prefix;
+    });
+    if (group == groups.end()) group = groups.insert(groups.end(), NeedleGroup{prefix, unquoted, {}});
+    int index = static_cast<int>(needles.size());
+    needles.push_back({&test, static_cast<int>(group - groups.begin())});
+    group->needles.push_back(index);
+    return index;
+}
+
+void CompiledExpression::Program::GroupNeedles() {
+    for (Level& level : levels) {
+        for (Term& term : level.terms) {
+            if (term.literal) term.needle = AddNeedle(*term.test, false);
+        }
+    }
+    for (Slot& slot : slots) {
+        if (slot.isPhrase) slot.needle = AddNeedle(*slot.phrase, true);
+    }
+}
+
+bool CompiledExpression::Program::NeedleFound(int needle, const PreparedRecord& record,
+                                              Scratch& scratch) const {
+    signed char& known = scratch.needles[static_cast<std::size_t>(needle)];
+    if (known < 0) {
+        const NeedleGroup& group =
+            groups[static_cast<std::size_t>(needles[static_cast<std::size_t>(needle)].group)];
+        std::string_view text = group.unquoted ? record.Unquoted() : record.Lowered();
+        for (int member : group.needles) scratch.needles[static_cast<std::size_t>(member)] = 0;
+        std::size_t missing = group.needles.size();
+        for (std::size_t at = FindText(text, group.prefix); at != std::string_view::npos && missing > 0;
+             at = FindText(text, group.prefix, at + 1)) {
+            for (int member : group.needles) {
+                signed char& found = scratch.needles[static_cast<std::size_t>(member)];
+                if (found == 0 && needles[static_cast<std::size_t>(member)].test->FoundAt(text, at)) {
+                    found = 1;
+                    --missing;
+                }
+            }
+        }
+    }
+    return known != 0;
+}
 
 int CompiledExpression::Program::CompileLevel(const Cells& input) {
     Level level;
@@ -405,22 +568,30 @@ int CompiledExpression::Program::CompileLevel(const Cells& input) {
 }
 
 bool CompiledExpression::Program::SlotRejects(int slot, const PreparedRecord& record,
-                                              std::vector<signed char>& memo) const {
-    signed char& known = memo[static_cast<std::size_t>(slot)];
+                                              Scratch& scratch) const {
+    signed char known = scratch.slots[static_cast<std::size_t>(slot)];
     if (known < 0) {
         const Slot& s = slots[static_cast<std::size_t>(slot)];
-        known = s.isPhrase ? s.phrase->Rejects(record.Unquoted()) : LevelRejects(s.level, record, memo);
+        if (!s.isPhrase) {
+            known = LevelRejects(s.level, record, scratch);
+        } else if (s.needle >= 0) {
+            known = NeedleFound(s.needle, record, scratch) == s.phrase->Negated();
+        } else {
+            known = s.phrase->Rejects(record.Unquoted());
+        }
+        scratch.slots[static_cast<std::size_t>(slot)] = known;
     }
     return known != 0;
 }
 
 bool CompiledExpression::Program::TermRejectsCells(const Term& term, const PreparedRecord& record,
-                                                   std::vector<signed char>& memo) const {
+                                                   Scratch& scratch) const {
+    if (term.needle >= 0) return NeedleFound(term.needle, record, scratch) == term.test->Negated();
     if (term.literal) return term.test->Rejects(record.Lowered());
     std::string text;
     for (int cell : term.cells) {
         if (IsSlot(cell)) {
-            text += TruthToken(SlotRejects(SlotOf(cell), record, memo));
+            text += TruthToken(SlotRejects(SlotOf(cell), record, scratch));
         } else {
             text += static_cast<char>(cell);
         }
@@ -429,12 +600,12 @@ bool CompiledExpression::Program::TermRejectsCells(const Term& term, const Prepa
 }
 
 bool CompiledExpression::Program::LevelRejects(int levelIndex, const PreparedRecord& record,
-                                               std::vector<signed char>& memo) const {
+                                               Scratch& scratch) const {
     const Level& level = levels[static_cast<std::size_t>(levelIndex)];
     bool rejects = false;
     for (std::size_t i = 0; i < level.terms.size(); ++i) {
         // Once a conjunction has failed, its remaining terms cannot change the answer.
-        if (!rejects) rejects = TermRejectsCells(level.terms[i], record, memo);
+        if (!rejects) rejects = TermRejectsCells(level.terms[i], record, scratch);
         if (level.orFollows[i]) {
             if (!rejects) return false;
             rejects = false;
@@ -551,6 +722,7 @@ CompiledExpression::CompiledExpression(const std::string& expression)
     }
     if (replaced) TrimCells(cells, IsWhiteCell, true, true);
     program.topLevel = program.CompileLevel(cells);
+    program.GroupNeedles();
 }
 
 CompiledExpression::~CompiledExpression() = default;
@@ -573,14 +745,17 @@ bool CompiledExpression::UsesLiteralEvaluation() const {
 
 bool CompiledExpression::Rejects(const PreparedRecord& record) const {
     const Program& program = *program_;
-    if (program.literalEvaluation) return Evaluate(record.Unquoted(), program.expression);
-    std::vector<signed char> memo(program.slots.size(), -1);
+    if (program.literalEvaluation) return Evaluate(std::string(record.Unquoted()), program.expression);
+    // Scans call this for every record, on several threads: each thread keeps its own memory.
+    thread_local Program::Scratch scratch;
+    scratch.slots.assign(program.slots.size(), -1);
+    scratch.needles.assign(program.needles.size(), -1);
     if (program.maxDepth > Program::kMaxDemandDepth) {
         // A slot only refers to slots made before it, so in this order every value it needs is known.
         for (std::size_t slot = 0; slot < program.slots.size(); ++slot)
-            program.SlotRejects(static_cast<int>(slot), record, memo);
+            program.SlotRejects(static_cast<int>(slot), record, scratch);
     }
-    return program.LevelRejects(program.topLevel, record, memo);
+    return program.LevelRejects(program.topLevel, record, scratch);
 }
 
 }  // namespace vantor

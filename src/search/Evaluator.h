@@ -20,13 +20,18 @@ bool WildcardTermRejects(std::string_view record, std::string term);
 // and that number only (buttons=1 matches neither buttons=15 nor reqbuttons=1), and KEY<N, KEY<=N,
 // KEY>N, KEY>=N compare every value of KEY=... or <KEY>... in the record, matching when one holds.
 class TermTest {
-public:
+  public:
     TermTest(std::string term, bool numeric);
 
     bool Found(std::string_view record) const;
     bool Rejects(std::string_view record) const { return negated ? Found(record) : !Found(record); }
+    bool Negated() const { return negated; }
+    // For terms that are found where a fixed text stands (plain text, KEY=N): that text, which
+    // FoundAt() checks at one offset; empty for the others.
+    std::string_view Anchor() const;
+    bool FoundAt(std::string_view record, std::size_t at) const;
 
-private:
+  private:
     enum class Kind { Text, Everything, Wildcard, NumberEquals, Compare };
     enum class Comparison { Below, AtMost, Above, AtLeast };
 
@@ -44,21 +49,23 @@ private:
 
 // A record as the evaluator sees it: double quotes removed, and its ASCII-lower-cased copy.
 class PreparedRecord {
-public:
+  public:
     PreparedRecord() = default;
     explicit PreparedRecord(std::string_view record) { Assign(record); }
     void Assign(std::string_view record);
 
-    const std::string& Unquoted() const { return unquoted_; }
-    const std::string& Lowered() const { return lowered_; }
+    std::string_view Unquoted() const { return {unquoted_.data(), size_}; }
+    std::string_view Lowered() const { return {lowered_.data(), size_}; }
 
-private:
+  private:
+    // Buffers only grow; the first size_ bytes are the record.
     std::string unquoted_;
     std::string lowered_;
+    std::size_t size_ = 0;
 };
 
 class CompiledExpression {
-public:
+  public:
     // Parses once; throws CErrorMessage for an unbalanced quote or parenthesis.
     explicit CompiledExpression(const std::string& expression);
     ~CompiledExpression();
@@ -74,7 +81,7 @@ public:
 
     struct Program;
 
-private:
+  private:
     std::unique_ptr<Program> program_;
 };
 

@@ -117,7 +117,7 @@ TEST(EvaluatorTest, PhrasesAreCaseSensitiveAndKeepSpaces) {
 TEST(EvaluatorTest, Wildcards) {
     EXPECT_TRUE(Matches(kPacman, "pac-*midway"));  // on one line
     EXPECT_FALSE(Matches(kPacman, "pac*midway"));  // only the first "pac" (the name) is tried
-    EXPECT_FALSE(Matches(kPacman, "pac*1980"));   // on another line
+    EXPECT_FALSE(Matches(kPacman, "pac*1980"));    // on another line
     EXPECT_TRUE(Matches(kPacman, "!pac*1980"));
     EXPECT_TRUE(Matches(kPacman, "*midway"));
     EXPECT_TRUE(Matches(kPacman, "**"));
@@ -135,23 +135,59 @@ TEST(EvaluatorTest, NumbersAreWholeAndCompare) {
         bool matches;
     } cases[] = {
         {"buttons=1", false},  // neither buttons=15 nor reqbuttons=1 is it
-        {"buttons=15", true},  {"buttons=2", true},      {"buttons=5", false},   {"ways=8", true},
-        {"refresh=59", false}, {"refresh=59.94", true},  {"refresh=59.9", false}, {"buttons>2", true},
-        {"!buttons>2", false}, {"!buttons>15", true},    {"buttons>=15", true},  {"buttons<3", true},
-        {"buttons<2", false},  {"year>=1991", true},     {"year>1991", false},   {"year<1990", false},
-        {"refresh<60", true},  {"'buttons=1'", true},     // a phrase is text as written
-        {"buttons=1*", true},                               // so is a wildcard
-        {"Buttons>14 & !BUTTONS>15", true},                 // keys ignore case like any term
-        {"<year>1991", true},                               // not a key: plain text
+        {"buttons=15", true},
+        {"buttons=2", true},
+        {"buttons=5", false},
+        {"ways=8", true},
+        {"refresh=59", false},
+        {"refresh=59.94", true},
+        {"refresh=59.9", false},
+        {"buttons>2", true},
+        {"!buttons>2", false},
+        {"!buttons>15", true},
+        {"buttons>=15", true},
+        {"buttons<3", true},
+        {"buttons<2", false},
+        {"year>=1991", true},
+        {"year>1991", false},
+        {"year<1990", false},
+        {"refresh<60", true},
+        {"'buttons=1'", true},               // a phrase is text as written
+        {"buttons=1*", true},                // so is a wildcard
+        {"Buttons>14 & !BUTTONS>15", true},  // keys ignore case like any term
+        {"<year>1991", true},                // not a key: plain text
         {"buttons>99999999999999999999999999999999999999999999999999", false},
     };
     for (const auto& c : cases) EXPECT_EQ(Matches(many, c.expression), c.matches) << c.expression;
 }
 
+// Records are prepared sixteen bytes at a time; quotes anywhere, bytes above 127 and every
+// length must give what removing quotes and lower-casing byte by byte gives.
+TEST(EvaluatorTest, PreparedRecordsLoseTheirQuotesAndCase) {
+    std::mt19937 random(7);
+    PreparedRecord prepared;
+    for (int round = 0; round < 3000; ++round) {
+        std::string record(random() % 90, ' ');
+        const char alphabet[] = "\"\"\"aZ<>=Q\xc3\xa9\x80\xff@[`{";
+        for (char& c : record) c = alphabet[random() % (sizeof alphabet - 1)];
+        std::string unquoted, lowered;
+        for (char c : record) {
+            if (c == '"') continue;
+            unquoted += c;
+            lowered += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        }
+        prepared.Assign(record);
+        ASSERT_EQ(prepared.Unquoted(), unquoted) << record;
+        ASSERT_EQ(prepared.Lowered(), lowered) << record;
+    }
+}
+
 TEST(EvaluatorTest, BracketsAndErrors) {
     EXPECT_EQ(ErrorOf("'pacman"), "Error, missing 2nd quote mark.");
-    EXPECT_EQ(ErrorOf("a ) (b"), "Error, missing parenthesis set\r\nIf you want to search for only 1, put quotes around it.");
-    EXPECT_EQ(ErrorOf("(a (b)"), "Error, missing parenthesis set\r\nIf you want to search for only 1, put quotes around it.");
+    EXPECT_EQ(ErrorOf("a ) (b"),
+              "Error, missing parenthesis set\r\nIf you want to search for only 1, put quotes around it.");
+    EXPECT_EQ(ErrorOf("(a (b)"),
+              "Error, missing parenthesis set\r\nIf you want to search for only 1, put quotes around it.");
     EXPECT_TRUE(Matches("<x>(a</x>", "(a"));  // only "(": it stays part of the term
     EXPECT_TRUE(Matches("<x>a)</x>", "a)"));
     EXPECT_TRUE(Matches(kPacman, "(pacman) ) | nothere"));
@@ -168,7 +204,8 @@ TEST(EvaluatorTest, PhraseTokensGlueToNeighbours) {
     EXPECT_TRUE(odd.UsesLiteralEvaluation());
     Matches(kPacman, "'x' 'y'x'z'");
     Matches(kPacman, "'a' '=' ''a''");
-    EXPECT_FALSE(CompiledExpression("(joy2way | joy4way | !'control type=') & 'dipvalue name=Cocktail'").UsesLiteralEvaluation());
+    EXPECT_FALSE(CompiledExpression("(joy2way | joy4way | !'control type=') & 'dipvalue name=Cocktail'")
+                     .UsesLiteralEvaluation());
 }
 
 TEST(EvaluatorTest, DeepAndLongExpressionsStayFast) {
@@ -193,13 +230,22 @@ TEST(EvaluatorTest, DeepAndLongExpressionsStayFast) {
 
 // The compiled evaluator against the literal rewriting, on generated expressions.
 TEST(EvaluatorTest, CompiledEqualsLiteralOnGeneratedExpressions) {
-    const std::vector<std::string> words = {
-        "pacman", "galaga", "joy8way", "joy4way", "analog", "Analog", "cloneof", "cloneof=puckman", "buttons=",
-        "buttons=1", "1980", "1981", "=", "zadorules", "2p_sim", "pac*man", "*way", "p*c*n", "nothere", "-", "!",
-        "x", "*", "<year>", "machine", "sim<", "a=b", "buttons>0", "buttons<=1", "year>1980", "players=2", "=1"};
+    const std::vector<std::string> words = {"pacman",     "galaga",    "joy8way",   "joy4way",
+                                            "analog",     "Analog",    "cloneof",   "cloneof=puckman",
+                                            "buttons=",   "buttons=1", "1980",      "1981",
+                                            "=",          "zadorules", "2p_sim",    "pac*man",
+                                            "*way",       "p*c*n",     "nothere",   "-",
+                                            "!",          "x",         "*",         "<year>",
+                                            "machine",    "sim<",      "a=b",       "buttons>0",
+                                            "buttons<=1", "year>1980", "players=2", "=1"};
     const std::vector<std::string> glue = {" ", " & ", " | ", "&", "|", "  ", "_", " !", " -", "!", "-", ""};
-    const std::vector<std::string> records = {
-        kPacman, kGalaga, "<x name=a=b/>", "<y zadorules/>", "", "no equals here", "<a>\n<b>pac\nman</b>\n</a>"};
+    const std::vector<std::string> records = {kPacman,
+                                              kGalaga,
+                                              "<x name=a=b/>",
+                                              "<y zadorules/>",
+                                              "",
+                                              "no equals here",
+                                              "<a>\n<b>pac\nman</b>\n</a>"};
     std::mt19937 random(20261207);
     auto pick = [&](const std::vector<std::string>& from) { return from[random() % from.size()]; };
 
@@ -239,7 +285,8 @@ TEST(EvaluatorTest, CompiledEqualsLiteralOnGeneratedExpressions) {
         if (random() % 5 == 0) expression = " " + expression + " ";
         for (const std::string& record : records) {
             Outcome literal = Literal(record, expression);
-            ASSERT_EQ(literal, Compiled(record, expression)) << "expression: [" << expression << "]\nrecord: " << record;
+            ASSERT_EQ(literal, Compiled(record, expression))
+                << "expression: [" << expression << "]\nrecord: " << record;
             errors += literal.error.has_value();
         }
         try {
