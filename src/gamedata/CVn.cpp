@@ -1,5 +1,7 @@
 #include "CVn.h"
 
+#include <cstring>
+
 #include "CErrorMessage.h"
 #include "TagTable.h"
 #include "TextUtil.h"
@@ -51,7 +53,8 @@ namespace {
 void AppendValue(std::string& out, std::string_view value) {
     std::size_t start = out.size();
     out.append(value);
-    if (value.find("&quot;") != std::string_view::npos) {
+    if (!value.empty() && std::memchr(value.data(), '&', value.size()) != nullptr &&
+        value.find("&quot;") != std::string_view::npos) {
         std::string decoded = out.substr(start);
         ReplaceAll(decoded, "&quot;", "\"");
         out.replace(start, std::string::npos, decoded);

@@ -71,12 +71,13 @@ CsvListOptions MakeCsvListOptions(const std::vector<const CsvColumn*>& columns, 
                                   const std::string& delimiter, bool header) {
     CsvListOptions options;
     options.delimiter = delimiter;
+    const CsvFields fields(delimiter);
     bool first = true;
     for (const CsvColumn* column : columns) {
         if (column == nullptr || !IsCsvColumnGathered(*column, inputType)) continue;
         options.columnKeys += CsvColumnKey(*column, inputType) + ",";
         if (!first) options.headerLine += delimiter;
-        AppendCsvField(options.headerLine, column->heading, delimiter);
+        fields.Append(options.headerLine, column->heading);
         first = false;
     }
     if (!header) options.headerLine.clear();

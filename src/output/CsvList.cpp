@@ -13,6 +13,7 @@ bool IsMergePlaceholder(std::string_view value) {
 
 // The first real value of the keys joined by "|"; a placeholder only when there is nothing else.
 std::string ColumnValue(const ListedRecord& record, std::string_view keys) {
+    if (keys.find('|') == std::string_view::npos) return record.Value(keys);
     std::string fallback;
     for (std::size_t pos = 0; pos <= keys.size();) {
         std::size_t bar = keys.find('|', pos);
@@ -27,17 +28,16 @@ std::string ColumnValue(const ListedRecord& record, std::string_view keys) {
 
 }  // namespace
 
-void AppendCsvField(std::string& row, std::string_view value, std::string_view delimiter) {
-    bool quote = value.find_first_of("\"\r\n") != std::string_view::npos;
-    bool blanksOnly = true;
+CsvFields::CsvFields(std::string_view delimiter) : quoteTriggers_("\"\r\n") {
+    std::string characters;
     for (char c : delimiter) {
-        if (!IsWhiteSpace(c)) blanksOnly = false;
+        if (!IsWhiteSpace(c)) characters += c;
     }
-    for (std::size_t i = 0; !quote && i < delimiter.size(); ++i) {
-        if (blanksOnly || !IsWhiteSpace(delimiter[i]))
-            quote = value.find(delimiter[i]) != std::string_view::npos;
-    }
-    if (!quote) {
+    quoteTriggers_ += characters.empty() ? std::string(delimiter) : characters;
+}
+
+void CsvFields::Append(std::string& row, std::string_view value) const {
+    if (value.find_first_of(quoteTriggers_) == std::string_view::npos) {
         row += value;
         return;
     }
@@ -64,12 +64,13 @@ bool ListWriter::WriteCsvList(std::string& fileName, std::string_view keyList, s
     vn_.listText = options.headerLine;
     if (!vn_.listText.empty()) vn_.listText += "\r\n";
     const std::string& separator = options.delimiter;
+    const CsvFields fields(separator);
     // Values are read whole (no "_" for the delimiter inside them): quoting keeps them apart.
     vn_.valueSeparator.clear();
     AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         std::string row;
         for (const std::string& key : keys) {
-            AppendCsvField(row, ColumnValue(record, key), separator);
+            fields.Append(row, ColumnValue(record, key));
             row += separator;
         }
         // Empty trailing columns vanish; a game with no value at all has no row.

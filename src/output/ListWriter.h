@@ -50,10 +50,17 @@ struct CsvListOptions {
     std::string headerLine;
 };
 
-// `value` as one field of a CSV row joined by `delimiter`: in double quotes, its own doubled,
-// when it holds the delimiter (any of its characters but blanks, so ", " quotes values with a
-// comma, not every value with a space), a double quote or a line break; else as it is.
-void AppendCsvField(std::string& row, std::string_view value, std::string_view delimiter);
+// Values as fields of CSV rows joined by one delimiter: in double quotes, their own doubled, when
+// they hold the delimiter (any of its characters but blanks, so ", " quotes values with a comma,
+// not every value with a space), a double quote or a line break; else as they are.
+class CsvFields {
+  public:
+    explicit CsvFields(std::string_view delimiter);
+    void Append(std::string& row, std::string_view value) const;
+
+  private:
+    std::string quoteTriggers_;
+};
 
 // One game record as the writers see it, with what was found in it so far (its lower-cased copy,
 // where its "<" and "=" stand, its description), so that the fields of one row never make the
