@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
+#include <system_error>
 
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
@@ -105,7 +105,8 @@ std::string RunMameListing(const std::string& chosenPath, UserInterface& ui,
     const std::string mameFolder = FolderOf(programPath);
     auto notStarted = [&](int error) {
         ui.ShowMessage(MessageIcon::Exclamation,
-                       std::string(kMameNotStarted) + chosenPath + "\r\n(" + std::strerror(error) + ")");
+                       std::string(kMameNotStarted) + chosenPath + "\r\n(" +
+                           std::error_code(error, std::generic_category()).message() + ")");
         return std::string();
     };
     if (int problem = StartProblem(programPath); problem != 0) return notStarted(problem);

@@ -1,7 +1,5 @@
 #include "RomDirToXml.h"
 
-#include <algorithm>
-
 #include "gamedata/CFileTools.h"
 #include "gamedata/RecordFields.h"
 #include "gamedata/TextUtil.h"

@@ -13,7 +13,7 @@ namespace {
 using test::TempDir;
 
 class FindCliTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ::setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
         ::setenv("XDG_DATA_HOME", data_.Path().c_str(), 1);
@@ -62,9 +62,7 @@ TEST_F(FindCliTest, ExpressionErrorsExitTwoWithoutOutput) {
     EXPECT_EQ(out_, "");
     EXPECT_EQ(err_, "error: Error, missing 2nd quote mark.\n");
     EXPECT_EQ(RunOn(master_, {"find", "(a (b)"}), 2);
-    EXPECT_EQ(
-        err_,
-        "error: Error, missing parenthesis set\nIf you want to search for only 1, put quotes around it.\n");
+    EXPECT_EQ(err_, "error: Error, missing parenthesis set\nIf you want to search for only 1, put quotes around it.\n");
     EXPECT_EQ(RunOn(master_, {"find", "   "}), 2);
     EXPECT_EQ(err_, "error: Error! Nothing to search for\n");
     EXPECT_EQ(RunOn(master_, {"find"}), 2);
@@ -95,8 +93,7 @@ TEST_F(FindCliTest, InputFromSettingsAndBadInputs) {
 
 TEST_F(FindCliTest, FieldLineBreaksPrintAsSpaces) {
     std::string master = files_.Write(
-        "m.xml",
-        "<mame (machine+)>\n<machine name=\"two\">\n<description>Two\r\nLines</description>\n</machine>\n");
+        "m.xml", "<mame (machine+)>\n<machine name=\"two\">\n<description>Two\r\nLines</description>\n</machine>\n");
     ASSERT_EQ(RunOn(master, {"list-all"}), 0);
     EXPECT_EQ(out_, "0x11|two|Two  Lines|19??|?|\n");
 }
