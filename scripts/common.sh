@@ -3,7 +3,7 @@ set -euo pipefail
 
 VANTOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 VANTOR_BUILD="${VANTOR_BUILD:-$VANTOR_ROOT/build}"
-VANTOR_PACKAGES=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev qt6-base-dev mame time)
+VANTOR_PACKAGES=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev qt6-base-dev mame time libxml2-utils)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

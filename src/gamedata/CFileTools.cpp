@@ -10,8 +10,8 @@
 namespace vantor {
 
 namespace {
-constexpr std::size_t kSmallRead = 64 * 1024;         // first read after a seek: records are small
-constexpr std::size_t kLargeRead = 1024 * 1024;       // sequential scans
+constexpr std::size_t kSmallRead = 64 * 1024;    // first read after a seek: records are small
+constexpr std::size_t kLargeRead = 1024 * 1024;  // sequential scans
 constexpr std::size_t kDefaultBuffer = 2 * kLargeRead;
 constexpr int kMaxHeaderLines = 1000;
 constexpr std::int64_t kHeaderBackStep = 150;
@@ -65,9 +65,11 @@ bool CFileTools::Refill(const MasterFile& file) {
         buffer_.resize(kDefaultBuffer);  // reading on and on: a scan
     }
     // A buffer grown for a long line is filled whole: small reads would make the line quadratic.
-    std::size_t want = buffer_.size() > kDefaultBuffer ? buffer_.size() - end_
-                                                       : std::min(buffer_.size() - end_, std::max(readSize_, kSmallRead));
-    std::size_t got = file.ReadAt(bufferOffset_ + static_cast<std::int64_t>(end_), buffer_.data() + end_, want);
+    std::size_t want = buffer_.size() > kDefaultBuffer
+                           ? buffer_.size() - end_
+                           : std::min(buffer_.size() - end_, std::max(readSize_, kSmallRead));
+    std::size_t got =
+        file.ReadAt(bufferOffset_ + static_cast<std::int64_t>(end_), buffer_.data() + end_, want);
     if (got == 0) atEnd_ = true;
     end_ += got;
     readSize_ = std::min(readSize_ * 2, kLargeRead);
@@ -79,7 +81,8 @@ bool CFileTools::ReadLine(const MasterFile& file, std::string_view& line, std::i
     std::size_t searchFrom = begin_;
     for (;;) {
         const char* data = buffer_.data();
-        const void* newline = searchFrom < end_ ? std::memchr(data + searchFrom, '\n', end_ - searchFrom) : nullptr;
+        const void* newline =
+            searchFrom < end_ ? std::memchr(data + searchFrom, '\n', end_ - searchFrom) : nullptr;
         if (newline != nullptr) {
             std::size_t lineEnd = static_cast<std::size_t>(static_cast<const char*>(newline) - data) + 1;
             line = std::string_view(data + begin_, lineEnd - begin_);
@@ -127,22 +130,22 @@ std::size_t FindStartLine(std::string_view lines, std::string_view startKey, std
 }  // namespace
 
 std::int64_t CFileTools::ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
-                                    std::int64_t position) {
-    return FindRecord(file, &record, startKey, position);
+                                    std::int64_t position, RecordText form) {
+    return FindRecord(file, &record, startKey, position, form);
 }
 
 std::int64_t CFileTools::NextRecordPosition(const MasterFile& file, std::string_view startKey) {
-    return FindRecord(file, nullptr, startKey, -1);
+    return FindRecord(file, nullptr, startKey, -1, RecordText::Raw);
 }
 
 std::int64_t CFileTools::FindRecord(const MasterFile& file, std::string* text, std::string_view startKey,
-                                    std::int64_t position) {
+                                    std::int64_t position, RecordText form) {
     std::string unused;
     std::string& record = text != nullptr ? *text : unused;
     record.clear();
     if (position != -1) Seek(file, position);
     Attach(file);
-    if (startKey.empty() || Contains(startKey, '\n')) return ReadRecordByLines(file, record, startKey);
+    if (startKey.empty() || Contains(startKey, '\n')) return ReadRecordByLines(file, record, startKey, form);
 
     // The same rules as reading line by line, applied to all the whole lines in the buffer at
     // once: one search for the start key, one for the end tag, per record.
@@ -153,13 +156,16 @@ std::int64_t CFileTools::FindRecord(const MasterFile& file, std::string* text, s
     for (;;) {
         // Only whole lines are examined; first make sure there is one (or the end of the file).
         std::size_t scanned = 0;
-        while (!atEnd_ && std::memchr(buffer_.data() + begin_ + scanned, '\n', end_ - begin_ - scanned) == nullptr) {
+        while (!atEnd_ &&
+               std::memchr(buffer_.data() + begin_ + scanned, '\n', end_ - begin_ - scanned) == nullptr) {
             // A line that is not part of a record need not be kept while it holds no start key
             // (a zero-filled gap in a half-downloaded file is one line of any length).
             std::size_t pending = end_ - begin_;
             if (!started && pending > kLongLine &&
-                FindText(std::string_view(buffer_.data() + begin_, pending), startKey) == std::string_view::npos) {
-                if (droppedLineStart < 0) droppedLineStart = bufferOffset_ + static_cast<std::int64_t>(begin_);
+                FindText(std::string_view(buffer_.data() + begin_, pending), startKey) ==
+                    std::string_view::npos) {
+                if (droppedLineStart < 0)
+                    droppedLineStart = bufferOffset_ + static_cast<std::int64_t>(begin_);
                 std::size_t keep = startKey.size() - 1;  // a key may begin in what is kept
                 begin_ = end_ - keep;
                 pending = keep;
@@ -169,7 +175,9 @@ std::int64_t CFileTools::FindRecord(const MasterFile& file, std::string* text, s
         }
         std::string_view data(buffer_.data() + begin_, end_ - begin_);
         std::size_t lastNewline = data.rfind('\n');
-        std::size_t complete = atEnd_ ? data.size() : lastNewline == std::string_view::npos ? 0 : lastNewline + 1;
+        std::size_t complete = atEnd_                                  ? data.size()
+                               : lastNewline == std::string_view::npos ? 0
+                                                                       : lastNewline + 1;
         std::string_view lines = data.substr(0, complete);
         if (!started) {
             std::size_t start = FindStartLine(lines, startKey, 0);
@@ -178,7 +186,7 @@ std::int64_t CFileTools::FindRecord(const MasterFile& file, std::string* text, s
                 if (start != std::string_view::npos && start < firstLineEnd) {
                     // The long line holds a start key after all: read it whole, line by line.
                     Seek(file, droppedLineStart);
-                    return ReadRecordByLines(file, record, startKey);
+                    return ReadRecordByLines(file, record, startKey, form);
                 }
                 droppedLineStart = -1;
             }
@@ -193,7 +201,8 @@ std::int64_t CFileTools::FindRecord(const MasterFile& file, std::string* text, s
             lines.remove_prefix(start);
         }
         std::size_t endHit = FindText(lines, endTag);
-        std::size_t regionEnd = endHit == std::string_view::npos ? lines.size() : LineAround(lines, endHit).second;
+        std::size_t regionEnd =
+            endHit == std::string_view::npos ? lines.size() : LineAround(lines, endHit).second;
         std::string_view region = lines.substr(0, regionEnd);
         // The last start line of the region decides the position (a start line inside a started
         // record restarts it).
@@ -207,17 +216,18 @@ std::int64_t CFileTools::FindRecord(const MasterFile& file, std::string* text, s
         if (text != nullptr) record.append(region);
         begin_ += regionEnd;
         if (endHit != std::string_view::npos) {
-            DecodeEntities(record);
+            if (form == RecordText::Decoded) DecodeEntities(record);
             return recordPosition;
         }
         if (!Refill(file) && begin_ == end_) break;
     }
     recordPosition = -1;
-    DecodeEntities(record);
+    if (form == RecordText::Decoded) DecodeEntities(record);
     return -1;
 }
 
-std::int64_t CFileTools::ReadRecordByLines(const MasterFile& file, std::string& record, std::string_view startKey) {
+std::int64_t CFileTools::ReadRecordByLines(const MasterFile& file, std::string& record,
+                                           std::string_view startKey, RecordText form) {
     const std::string& endTag = Tags().endTag[TagTable::Column()];
     bool started = false;
     std::string_view line;
@@ -232,12 +242,12 @@ std::int64_t CFileTools::ReadRecordByLines(const MasterFile& file, std::string& 
             record.append(line);
         }
         if (started && Contains(line, endTag)) {
-            DecodeEntities(record);
+            if (form == RecordText::Decoded) DecodeEntities(record);
             return recordPosition;
         }
     }
     recordPosition = -1;
-    DecodeEntities(record);
+    if (form == RecordText::Decoded) DecodeEntities(record);
     return -1;
 }
 

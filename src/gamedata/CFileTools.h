@@ -10,8 +10,12 @@
 
 namespace vantor {
 
+// How a record's text is handed over: entity-decoded for searching and reading values, or the
+// bytes as they stand in the file, for copying the record into another XML file.
+enum class RecordText { Decoded, Raw };
+
 class CFileTools {
-public:
+  public:
     // One byte before the first line of the record last read (0 for a record at the very start
     // of the file), or -1 when no complete record was found.
     std::int64_t recordPosition = -1;
@@ -23,7 +27,7 @@ public:
     // `position` when it is not -1, else from where the last read stopped. Returns its position,
     // or -1 at the end of the file (`record` then holds what was gathered, if anything).
     std::int64_t ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
-                            std::int64_t position);
+                            std::int64_t position, RecordText form = RecordText::Decoded);
     // The position the next ReadRecord would return, without keeping the record's text.
     std::int64_t NextRecordPosition(const MasterFile& file, std::string_view startKey);
     // The lines before the first record (at most 1000), or empty.
@@ -37,15 +41,17 @@ public:
     // The file offset of the next byte this reader will return.
     std::int64_t Tell() const { return bufferOffset_ + static_cast<std::int64_t>(begin_); }
 
-private:
+  private:
     // The next whole line, its line end included; the view stays valid until the next call.
     bool ReadLine(const MasterFile& file, std::string_view& line, std::int64_t& lineStart);
     void Attach(const MasterFile& file);
     // Reads more of the file behind what is unread; false at the end of the file.
     bool Refill(const MasterFile& file);
-    std::int64_t ReadRecordByLines(const MasterFile& file, std::string& record, std::string_view startKey);
+    std::int64_t ReadRecordByLines(const MasterFile& file, std::string& record, std::string_view startKey,
+                                   RecordText form);
     // ReadRecord, with the text kept only when `text` is given.
-    std::int64_t FindRecord(const MasterFile& file, std::string* text, std::string_view startKey, std::int64_t position);
+    std::int64_t FindRecord(const MasterFile& file, std::string* text, std::string_view startKey,
+                            std::int64_t position, RecordText form);
 
     const MasterFile* file_ = nullptr;
     std::vector<char> buffer_;

@@ -1,5 +1,7 @@
 #include "CVn.h"
 
+#include <cstring>
+
 #include "CErrorMessage.h"
 #include "TagTable.h"
 #include "TextUtil.h"
@@ -45,6 +47,19 @@ std::int64_t CVn::GetFieldValues(std::string_view record, std::string keyList, s
 }
 
 namespace {
+
+// Appends a value taken from the record. Attribute values can still hold &quot; (the reader
+// decodes it only between tags); as a value it stands for a double quote.
+void AppendValue(std::string& out, std::string_view value) {
+    std::size_t start = out.size();
+    out.append(value);
+    if (!value.empty() && std::memchr(value.data(), '&', value.size()) != nullptr &&
+        value.find("&quot;") != std::string_view::npos) {
+        std::string decoded = out.substr(start);
+        ReplaceAll(decoded, "&quot;", "\"");
+        out.replace(start, std::string::npos, decoded);
+    }
+}
 
 // Takes the next key off the front of the (lower-cased) key list, as the list grammar says:
 // a quoted key wherever it stands first, else the text before the first comma.
@@ -99,7 +114,8 @@ std::int64_t CVn::GetFieldValues(std::string_view record, std::string_view lower
             std::string value;
             if (!attrName.empty()) GetAttributeValue(record, pos, elementTag, attrName, value);
             out += value;
-        } else if (!key.empty() && startPos >= 0 && static_cast<std::size_t>(startPos) <= lowerRecord.size()) {
+        } else if (!key.empty() && startPos >= 0 &&
+                   static_cast<std::size_t>(startPos) <= lowerRecord.size()) {
             std::size_t offset = FindText(lowerRecord, key, static_cast<std::size_t>(startPos));
             while (offset != std::string_view::npos) {
                 lastFound = static_cast<std::int64_t>(offset);
@@ -116,7 +132,7 @@ std::int64_t CVn::GetFieldValues(std::string_view record, std::string_view lower
                     value = record.substr(valueStart, valueEnd - valueStart);
                 }
                 if (!value.empty() && (value.front() == '>' || value.front() == ' ')) value = {};
-                keyValues.append(value);
+                AppendValue(keyValues, value);
                 keyValues.append(" & ");
                 if (!allOccurrences || key.empty()) break;
                 std::size_t next = record.find_first_of("\">", valueEnd);
@@ -147,8 +163,8 @@ void CVn::GetAttributeValue(std::string_view record, std::int64_t& pos, std::str
         return;
     }
     std::size_t elementEnd = record.find('>', element);
-    std::string_view elementText =
-        record.substr(element, elementEnd == std::string_view::npos ? std::string_view::npos : elementEnd - element + 1);
+    std::string_view elementText = record.substr(
+        element, elementEnd == std::string_view::npos ? std::string_view::npos : elementEnd - element + 1);
     std::size_t attr = elementText.find(attrName);
     std::size_t open = attr == std::string_view::npos ? attr : elementText.find('"', attr + attrName.size());
     if (open == std::string_view::npos) {
@@ -156,7 +172,9 @@ void CVn::GetAttributeValue(std::string_view record, std::int64_t& pos, std::str
         return;
     }
     std::size_t close = elementText.find('"', open + 1);
-    out = std::string(elementText.substr(open + 1, close == std::string_view::npos ? close : close - open - 1));
+    out.clear();
+    AppendValue(out,
+                elementText.substr(open + 1, close == std::string_view::npos ? close : close - open - 1));
 }
 
 }  // namespace vantor

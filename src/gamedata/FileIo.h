@@ -58,6 +58,9 @@ std::string CrLfToLf(std::string_view text);
 std::string LfToCrLf(std::string_view text);
 
 bool FileExists(const std::string& path);
+// Whether both paths name one existing file (the same device and inode, so "./a.xml", "a.xml",
+// a symlink and a hard link to it are all the same file).
+bool IsSameFile(const std::string& first, const std::string& second);
 bool IsDirectory(const std::string& path);
 bool MakeDirectories(const std::string& path);
 

@@ -7,8 +7,45 @@
 
 namespace vantor {
 
+namespace {
+
+constexpr std::string_view kQuotEntity = "&quot;";
+
+// &quot; becomes a double quote in the text between tags only: a tag's attribute values are
+// read up to the next double quote.
+void DecodeQuotesOutsideTags(std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    bool inTag = false;
+    char quote = 0;  // the delimiter of the attribute value being read
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (inTag) {
+            if (quote != 0) {
+                if (c == quote) quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                inTag = false;
+            }
+        } else if (c == '<') {
+            inTag = true;
+        } else if (c == '&' && std::string_view(text).substr(i).starts_with(kQuotEntity)) {
+            out += '"';
+            i += kQuotEntity.size() - 1;
+            continue;
+        }
+        out += c;
+    }
+    text.swap(out);
+}
+
+}  // namespace
+
 void DecodeEntities(std::string& text) {
     if (!Contains(text, '&')) return;
+    // First, so that an escaped escape ("&amp;quot;") stays the text it stands for.
+    if (Contains(text, kQuotEntity)) DecodeQuotesOutsideTags(text);
     ReplaceAll(text, "&amp;", "&");
     ReplaceAll(text, "&lt;", "<");
     ReplaceAll(text, "&gt;", ">");
@@ -37,41 +74,41 @@ bool StartsReference(std::string_view text, std::size_t pos) {
     return digits > 0 && i < rest.size() && rest[i] == ';';
 }
 
-// "&" becomes "&amp;" unless it already begins a reference, which would otherwise be corrupted
-// ("&quot;" into "&amp;quot;").
-void EscapeBareAmpersands(std::string& text) {
-    if (Contains(text, "&amp") || !Contains(text, '&')) return;
-    std::string out;
-    out.reserve(text.size() + 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&' && !StartsReference(text, i)) {
-            out += "&amp;";
-        } else {
-            out += text[i];
-        }
-    }
-    text.swap(out);
-}
-
-void EscapeApostrophes(std::string& text) {
-    if (!Contains(text, "&apos")) ReplaceAll(text, "'", "&apos;");
-}
-
 }  // namespace
 
 void EncodeEntities(std::string& value) {
-    EscapeBareAmpersands(value);
-    EscapeApostrophes(value);
-    ReplaceAll(value, "<", "&lt;");
-    ReplaceAll(value, ">", "&gt;");
+    if (value.find_first_of("&<>'\"") == std::string::npos) return;
+    std::string out;
+    out.reserve(value.size() + 16);
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        switch (value[i]) {
+            case '&':
+                // A reference is kept: the numeric ones are never decoded, and escaping one again
+                // would show its text instead of its character.
+                out += StartsReference(value, i) ? "&" : "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += value[i];
+        }
+    }
+    value.swap(out);
 }
 
-void EncodeRecordEntities(std::string& record) {
-    EscapeBareAmpersands(record);
-    EscapeApostrophes(record);
-    ReplaceAll(record, "<<", "&lt;<");
-    ReplaceAll(record, ">>", "&gt;>");
-    ReplaceAll(record, "<unknown>", "&lt;unknown&gt;");
+std::string EncodedEntities(std::string value) {
+    EncodeEntities(value);
+    return value;
 }
 
 }  // namespace vantor

@@ -4,11 +4,14 @@
 
 namespace vantor {
 
-// Applied to every record as it is read: &amp; &lt; &gt; &apos; (in that order).
+// Applied to every record as it is read: &amp; &lt; &gt; &apos; everywhere (in that order), and
+// &quot; in the text between tags. Inside a tag &quot; stays, so that an attribute value still
+// ends at the next double quote; the field operations decode it in the values they return.
 void DecodeEntities(std::string& text);
-// For one value written into an XML attribute or element.
+// For one value written into an XML attribute or element: & < > ' " are escaped; character and
+// entity references already in the value are kept.
 void EncodeEntities(std::string& value);
-// For a whole record written back: markup stays, doubled brackets and <unknown> are escaped.
-void EncodeRecordEntities(std::string& record);
+// EncodeEntities on a copy.
+std::string EncodedEntities(std::string value);
 
 }  // namespace vantor

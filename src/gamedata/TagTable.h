@@ -21,8 +21,8 @@ extern std::atomic<int> g_inputType;
 extern std::atomic<bool> g_hideTags;
 
 struct TagTable {
-    std::string startTag[kInputTypeCount] = {"<game name=", "<game name=", "<game name=", "<software name=",
-                                             "<machine name="};
+    std::string startTag[kInputTypeCount] = {
+        "<game name=", "<game name=", "<game name=", "<software name=", "<machine name="};
     std::string descriptionTag[kInputTypeCount] = {"<description>", "gamename=", "<description>",
                                                    "<description>", "<description>"};
     std::string manufacturerTag[kInputTypeCount] = {"<manufacturer>", "<manufacturer>", "<manufacturer>",
@@ -37,5 +37,10 @@ struct TagTable {
 };
 
 const TagTable& Tags();
+
+// What the merge writes into a game that a data file does not know.
+inline constexpr const char* kNoCatver = "no_catver";
+inline constexpr const char* kNoNplayers = "no_nplayers";
+inline constexpr const char* kNoVerAdded = "no_veradded";
 
 }  // namespace vantor

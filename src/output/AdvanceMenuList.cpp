@@ -1,10 +1,19 @@
 // "AdvanceMenu Lst": one "game ( ... )" block per game, plain text.
+#include <algorithm>
+
 #include "ListWriter.h"
-#include "gamedata/RecordFields.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 
 namespace vantor {
+
+namespace {
+// A double quote would end the quoted text early; the list shows an apostrophe instead.
+std::string QuotedText(std::string text) {
+    std::replace(text.begin(), text.end(), '"', '\'');
+    return "\"" + text + "\"";
+}
+}  // namespace
 
 bool ListWriter::WriteAdvanceMenuList(std::string& fileName, std::string_view keyList, std::int64_t count) {
     if (!CheckTarget(fileName)) return false;
@@ -14,20 +23,16 @@ bool ListWriter::WriteAdvanceMenuList(std::string& fileName, std::string_view ke
         std::string description = record.Description();
         RemoveAll(description, '\r');
         RemoveAll(description, '\n');
-        std::string manufacturer = record.Value(manufacturerTag);
-        EncodeEntities(manufacturer);
         std::string parent = record.Value("cloneof=");
         out += "game (\r\n";
         out += "      name " + record.RomName() + "\r\n";
-        out += "      description \"" + description + "\"\r\n";
+        out += "      description " + QuotedText(description) + "\r\n";
         out += "      year " + record.Value("<year>") + "\r\n";
-        out += "      manufacturer \"" + manufacturer + "\"\r\n";
+        out += "      manufacturer " + QuotedText(record.Value(manufacturerTag)) + "\r\n";
         if (!parent.empty()) out += "      cloneof " + parent + "\r\n";
         out += ")\r\n";
         return true;
     });
-    // The file holds plain text: what the entity encoding above put in is taken out again.
-    DecodeEntities(vn_.listText);
     return Finish(fileName, vn_.listText);
 }
 

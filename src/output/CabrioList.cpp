@@ -21,7 +21,7 @@ void AppendValueParts(std::string text, std::string_view partEnd, char mark, std
         text.erase(0, end);
         TrimLeft(text, stripChars);
         Trim(part);
-        out += "      <value>" + part + "</value>\r\n";
+        out += "      <value>" + EncodedEntities(part) + "</value>\r\n";
     }
 }
 
@@ -49,19 +49,19 @@ bool ListWriter::WriteCabrioList(std::string& fileName, std::string_view keyList
                                 {"background", &backgroundFolder}}) {
         text += "  <location>\r\n";
         text += std::string("   <type>") + type + "</type>\r\n";
-        text += "   <directory>" + *folder + "</directory>\r\n";
+        text += "   <directory>" + EncodedEntities(*folder) + "</directory>\r\n";
         text += "  </location>\r\n";
     }
     text += " </locations>\r\n";
     text += " <game-list>\r\n";
-    text += "  <name>" + listTitle + "</name>\r\n";
+    text += "  <name>" + EncodedEntities(listTitle) + "</name>\r\n";
     text += "  <games>\r\n";
 
     const std::string& manufacturerTag = Tags().manufacturerTag[TagTable::Column()];
-    AppendEntries(keyList, count, true, [&](const ListedRecord& record, std::string& out) {
+    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         out += "   <game>\r\n";
-        out += "    <name>" + record.Description() + "</name>\r\n";
-        out += "    <rom-image>" + record.RomName() + ".zip</rom-image>\r\n";
+        out += "    <name>" + EncodedEntities(record.Description()) + "</name>\r\n";
+        out += "    <rom-image>" + EncodedEntities(record.RomName()) + ".zip</rom-image>\r\n";
         out += "    <platform>Arcade</platform>\r\n";
         out += "    <categories>\r\n";
 
@@ -69,11 +69,11 @@ bool ListWriter::WriteCabrioList(std::string& fileName, std::string_view keyList
         AppendValueParts(record.Value("<category>"), "/ ", '/', " /", lines);
         AppendCategory("Genre", lines, out);
 
-        AppendCategory("Year", "      <value>" + record.Value("<year>") + "</value>\r\n", out);
-
-        std::string manufacturer = record.Value(manufacturerTag);
-        EncodeEntities(manufacturer);
-        AppendCategory("Manufacturer", "      <value>" + manufacturer + "</value>\r\n", out);
+        AppendCategory("Year", "      <value>" + EncodedEntities(record.Value("<year>")) + "</value>\r\n",
+                       out);
+        AppendCategory("Manufacturer",
+                       "      <value>" + EncodedEntities(record.Value(manufacturerTag)) + "</value>\r\n",
+                       out);
 
         lines.clear();
         AppendValueParts(record.Value("control type="), "& ", '&', " &", lines);
@@ -83,7 +83,7 @@ bool ListWriter::WriteCabrioList(std::string& fileName, std::string_view keyList
         std::string buttons = record.Value(Tags().buttonsKey) + " ";
         buttons.erase(buttons.find(' '));
         Trim(buttons);
-        AppendCategory("Buttons", "      <value>" + buttons + "</value>\r\n", out);
+        AppendCategory("Buttons", "      <value>" + EncodedEntities(buttons) + "</value>\r\n", out);
 
         out += "    </categories>\r\n";
         out += "   </game>\r\n";

@@ -31,7 +31,7 @@ constexpr std::array<CsvColumn, kCsvColumnCount> kColumns = {{
     {1923, "Controls XML", "controls-xml", "'<controls_info>'", "controlsXML_info", kMergedData, -1},
     {1909, "Tilt", "tilt", "tilt=", "Tilt", kMergedData, MameGame},
     {1908, "Alternating", "alternating", "alternating=", "Alternating", kMergedData, MameGame},
-    {1912, "# Players", "players", "numPlayers=", "Number of Players", kMergedData, MameGame},
+    {1912, "# Players", "players", "<nplayers>|numPlayers=", "Number of Players", kMergedData, MameGame},
     {1913, "Uses Service", "uses-service", "usesService=", "Services", kMergedData, MameGame},
     {1914, "Mirrored", "mirrored", "mirrored=", "Mirrored", kMergedData, MameGame},
     {1919, "Version Added", "version-added", "<verAdded>", "Version Added", kMergedData, MameGame},
@@ -71,12 +71,13 @@ CsvListOptions MakeCsvListOptions(const std::vector<const CsvColumn*>& columns, 
                                   const std::string& delimiter, bool header) {
     CsvListOptions options;
     options.delimiter = delimiter;
+    const CsvFields fields(delimiter);
     bool first = true;
     for (const CsvColumn* column : columns) {
         if (column == nullptr || !IsCsvColumnGathered(*column, inputType)) continue;
         options.columnKeys += CsvColumnKey(*column, inputType) + ",";
         if (!first) options.headerLine += delimiter;
-        options.headerLine += column->heading;
+        fields.Append(options.headerLine, column->heading);
         first = false;
     }
     if (!header) options.headerLine.clear();

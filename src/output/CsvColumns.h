@@ -14,7 +14,9 @@ struct CsvColumn {
     int boxId;
     const char* boxText;
     const char* cliName;
-    const char* key;  // nullptr: the description, start or manufacturer tag of the input type
+    // nullptr: the description, start or manufacturer tag of the input type. Keys joined by "|"
+    // are tried in turn (see CsvListOptions).
+    const char* key;
     const char* heading;
     unsigned gatheredTypes;  // one bit per InputType
     int disabledFor;         // the input type whose box is disabled, or -1

@@ -1,8 +1,53 @@
 // "CSV File": the chosen columns, one row per game, joined by a free delimiter.
 #include "ListWriter.h"
+#include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 
 namespace vantor {
+
+namespace {
+
+bool IsMergePlaceholder(std::string_view value) {
+    return value == kNoCatver || value == kNoNplayers || value == kNoVerAdded;
+}
+
+// The first real value of the keys joined by "|"; a placeholder only when there is nothing else.
+std::string ColumnValue(const ListedRecord& record, std::string_view keys) {
+    if (keys.find('|') == std::string_view::npos) return record.Value(keys);
+    std::string fallback;
+    for (std::size_t pos = 0; pos <= keys.size();) {
+        std::size_t bar = keys.find('|', pos);
+        if (bar == std::string_view::npos) bar = keys.size();
+        std::string value = record.Value(keys.substr(pos, bar - pos));
+        if (!value.empty() && !IsMergePlaceholder(value)) return value;
+        if (fallback.empty()) fallback = std::move(value);
+        pos = bar + 1;
+    }
+    return fallback;
+}
+
+}  // namespace
+
+CsvFields::CsvFields(std::string_view delimiter) : quoteTriggers_("\"\r\n") {
+    std::string characters;
+    for (char c : delimiter) {
+        if (!IsWhiteSpace(c)) characters += c;
+    }
+    quoteTriggers_ += characters.empty() ? std::string(delimiter) : characters;
+}
+
+void CsvFields::Append(std::string& row, std::string_view value) const {
+    if (value.find_first_of(quoteTriggers_) == std::string_view::npos) {
+        row += value;
+        return;
+    }
+    row += '"';
+    for (char c : value) {
+        if (c == '"') row += '"';
+        row += c;
+    }
+    row += '"';
+}
 
 bool ListWriter::WriteCsvList(std::string& fileName, std::string_view keyList, std::int64_t count,
                               const CsvListOptions& options) {
@@ -18,11 +63,14 @@ bool ListWriter::WriteCsvList(std::string& fileName, std::string_view keyList, s
     }
     vn_.listText = options.headerLine;
     if (!vn_.listText.empty()) vn_.listText += "\r\n";
-    const std::string& separator = vn_.valueSeparator;
+    const std::string& separator = options.delimiter;
+    const CsvFields fields(separator);
+    // Values are read whole (no "_" for the delimiter inside them): quoting keeps them apart.
+    vn_.valueSeparator.clear();
     AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         std::string row;
         for (const std::string& key : keys) {
-            row += record.Value(key);
+            fields.Append(row, ColumnValue(record, key));
             row += separator;
         }
         // Empty trailing columns vanish; a game with no value at all has no row.
@@ -32,6 +80,7 @@ bool ListWriter::WriteCsvList(std::string& fileName, std::string_view keyList, s
         out += "\r\n";
         return true;
     });
+    vn_.valueSeparator = separator;
     return Finish(fileName, vn_.listText);
 }
 

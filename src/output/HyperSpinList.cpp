@@ -10,15 +10,13 @@ bool ListWriter::WriteHyperSpinList(std::string& fileName, std::string_view keyL
     Begin();
     vn_.listText = "<menu>\r\n";
     const std::string& manufacturerTag = Tags().manufacturerTag[TagTable::Column()];
-    AppendEntries(keyList, count, true, [&](const ListedRecord& record, std::string& out) {
-        std::string manufacturer = record.Value(manufacturerTag);
-        EncodeEntities(manufacturer);
-        out += "\t<game name=\"" + record.RomName() + "\">\r\n";
-        out += "\t\t<description>" + record.Description() + "</description>\r\n";
-        out += "\t\t<cloneof>" + record.Value("cloneof=") + "</cloneof>\r\n";
-        out += "\t\t<manufacturer>" + manufacturer + "</manufacturer>\r\n";
-        out += "\t\t<year>" + record.Value("<year>") + "</year>\r\n";
-        out += "\t\t<genre>" + record.Value("<category>") + "</genre>\r\n";
+    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
+        out += "\t<game name=\"" + EncodedEntities(record.RomName()) + "\">\r\n";
+        out += "\t\t<description>" + EncodedEntities(record.Description()) + "</description>\r\n";
+        out += "\t\t<cloneof>" + EncodedEntities(record.Value("cloneof=")) + "</cloneof>\r\n";
+        out += "\t\t<manufacturer>" + EncodedEntities(record.Value(manufacturerTag)) + "</manufacturer>\r\n";
+        out += "\t\t<year>" + EncodedEntities(record.Value("<year>")) + "</year>\r\n";
+        out += "\t\t<genre>" + EncodedEntities(record.Value("<category>")) + "</genre>\r\n";
         out += "\t</game>\r\n";
         return true;
     });

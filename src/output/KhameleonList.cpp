@@ -15,9 +15,10 @@ constexpr const char* kKhameleonHeader =
     "   <ListFilename>allgames.lst</ListFilename>\r\n   <FilterFilename>allgames.flt</FilterFilename>\r\n"
     "   <Version>2</Version>\r\n";
 
-void AppendElement(std::string& out, std::string_view open, std::string_view value, std::string_view close) {
+void AppendElement(std::string& out, std::string_view open, const std::string& value,
+                   std::string_view close) {
     out += open;
-    out += value;
+    out += EncodedEntities(value);
     out += close;
 }
 
@@ -37,7 +38,7 @@ void AppendControlBlocks(std::string remaining, std::string& out) {
             TrimLeft(remaining, " &");
         }
         Trim(part);
-        out += part;
+        out += EncodedEntities(part);
         out += "</ControlName>\r\n";
         out += "         </control>\r\n";
         if (last) break;
@@ -49,14 +50,13 @@ void AppendControlBlocks(std::string remaining, std::string& out) {
 bool ListWriter::WriteKhameleonList(std::string& fileName, std::string_view keyList, std::int64_t count,
                                     const std::string& listTitle) {
     std::string header = kKhameleonHeader;
-    ReplaceAll(header, "All Games", listTitle);
+    ReplaceAll(header, "All Games", EncodedEntities(listTitle));
     if (!CheckTarget(fileName)) return false;
     Begin();
     vn_.listText = header;
     const std::string& manufacturerTag = Tags().manufacturerTag[TagTable::Column()];
-    AppendEntries(keyList, count, true, [&](const ListedRecord& record, std::string& out) {
+    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         std::string manufacturer = record.Value(manufacturerTag);
-        EncodeEntities(manufacturer);
 
         std::string buttons = record.Value("buttons=");
         if (Contains(buttons, '&')) {

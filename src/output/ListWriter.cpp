@@ -43,48 +43,6 @@ std::int64_t ParseHexKey(std::string_view text) {
 }
 }  // namespace
 
-// Most records hold nothing to encode, and one pass that the compiler vectorises is far cheaper
-// than the encoding's own searches.
-RecordEncoding RecordEncodingNeeded(std::string_view text) {
-    const unsigned char* data = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
-    if (size == 0) return RecordEncoding::None;
-    constexpr std::size_t kBlock = 4096;
-    unsigned char apostrophes = data[size - 1] == '\'';
-    for (std::size_t block = 0; block + 1 < size; block += kBlock) {
-        const std::size_t end = std::min(size - 1, block + kBlock);
-        unsigned char other = 0;  // byte-wide throughout, so that a vector holds 16 of them
-        unsigned char apostrophe = 0;
-        for (std::size_t i = block; i < end; ++i) {
-            const unsigned char c = data[i];
-            const unsigned char d = data[i + 1];
-            const unsigned char amp = c == '&', lt = c == '<', gt = c == '>';
-            const unsigned char nextLt = d == '<', nextU = d == 'u', nextGt = d == '>';
-            apostrophe |= c == '\'';
-            other |= amp | (lt & (nextLt | nextU)) | (gt & nextGt);
-        }
-        if (other != 0) return RecordEncoding::Full;
-        apostrophes |= apostrophe;
-    }
-    if (data[size - 1] == '&') return RecordEncoding::Full;
-    return apostrophes != 0 ? RecordEncoding::ApostrophesOnly : RecordEncoding::None;
-}
-
-bool EncodeListedRecord(std::string& text) {
-    switch (RecordEncodingNeeded(text)) {
-        case RecordEncoding::None:
-            return false;
-        case RecordEncoding::ApostrophesOnly:
-            // Without any "&" there is neither an ampersand to escape nor an "&apos" already.
-            ReplaceAll(text, "'", "&apos;");
-            return true;
-        case RecordEncoding::Full:
-            EncodeRecordEntities(text);
-            return true;
-    }
-    return true;
-}
-
 std::vector<std::int64_t> ParseKeyList(std::string_view keyList, std::int64_t count) {
     std::vector<std::int64_t> offsets;
     if (count <= 0) return offsets;
@@ -231,7 +189,7 @@ void ListWriter::Begin() {
     vn_.listCount = 0;
 }
 
-bool ListWriter::ReadListedText(std::int64_t position, std::string& text) {
+bool ListWriter::ReadListedText(std::int64_t position, std::string& text, RecordText form) {
     // Records are read with an empty start key: from the very position, so the text begins with
     // the tail of the line before the record, its line feed. Where the key is the position of a
     // record (one byte before its start line), that is exactly a line feed followed by what a read
@@ -239,14 +197,15 @@ bool ListWriter::ReadListedText(std::int64_t position, std::string& text) {
     // another file) take the empty-key read itself.
     if (position > 0) {
         const std::string& startTag = Tags().startTag[TagTable::Column()];
-        if (vn_.reader.ReadRecord(file_, text, startTag, position) == position) return true;
+        if (vn_.reader.ReadRecord(file_, text, startTag, position, form) == position) return true;
     }
-    vn_.reader.ReadRecord(file_, text, "", position);
+    vn_.reader.ReadRecord(file_, text, "", position, form);
     return false;
 }
 
-void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, bool encode,
+void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, bool raw,
                                const EntryFunction& entry) {
+    const RecordText form = raw ? RecordText::Raw : RecordText::Decoded;
     std::vector<std::int64_t> offsets = ParseKeyList(keyList, count);
     const std::size_t n = offsets.size();
     const std::int64_t total = static_cast<std::int64_t>(n);
@@ -254,15 +213,15 @@ void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, boo
     std::string name;
     auto makeRecord = [&](std::int64_t offset) -> const ListedRecord& {
         std::string& text = found_;
-        bool lineFeed = ReadListedText(offset, text);
+        bool lineFeed = ReadListedText(offset, text, form);
         std::string& body = current.Renew(lineFeed);
         body.swap(text);
-        // The Name, as the search lists it, comes from the record as read.
+        // The Name, as the search lists it: from the decoded record.
         if (sortByName_) {
             name = current.Description();
+            if (form == RecordText::Raw) DecodeEntities(name);
             if (name.empty()) name = "Unknown";
         }
-        if (encode && EncodeListedRecord(body)) current.Changed();
         return current;
     };
     auto progress = [&](std::size_t done) {
@@ -324,7 +283,14 @@ bool ListWriter::CheckTarget(const std::string& fileName) {
         ok = IsDirectory(folderName) && ::access(folderName.c_str(), W_OK | X_OK) == 0;
         if (ok && FileExists(fileName)) ok = ::access(fileName.c_str(), W_OK) == 0;
     }
-    if (!ok) ui_.ShowMessage(MessageIcon::Exclamation, kOutputOpenError);
+    if (!ok) {
+        ui_.ShowMessage(MessageIcon::Exclamation, kOutputOpenError);
+    } else if (IsSameFile(fileName, file_.Path())) {
+        // The list would take the place of the master file it is made from.
+        ui_.ShowMessage(MessageIcon::Exclamation,
+                        std::string(kOutputIsMasterFile) + fileName + kChooseAnotherName);
+        ok = false;
+    }
     return ok;
 }
 

@@ -19,6 +19,9 @@ namespace vantor {
 // A file name no save dialog returns: "give me the text".
 inline constexpr const char* kPreviewMarker = "V*N";
 inline constexpr const char* kOutputOpenError = "Error opening output file for write!?";
+inline constexpr const char* kOutputIsMasterFile =
+    "Can't write the list over the master file it is made from:\r\n";
+inline constexpr const char* kChooseAnotherName = "\r\nPlease choose another name!?";
 inline constexpr const char* kMameUifxHeader =
     "[FOLDER_SETTINGS]\r\nRootFolderIcon cust1\r\nSubFolderIcon cust2\r\n\r\n[ROOT_FOLDER]\r\n";
 inline constexpr const char* kDefaultBatchTemplate = "copy %ROM%.zip c:\\mame\\roms";
@@ -38,11 +41,25 @@ struct MalaListOptions {
 };
 
 // The CSV choice: `columnKeys` each followed by ",", in output order; `headerLine` is the
-// headings joined by the delimiter, or "" for no header line.
+// headings joined by the delimiter, or "" for no header line. A column key may name several keys
+// joined by "|": the column takes the first real value among them (the merge's "no_..." texts for
+// a game a data file does not know count only when nothing else is there).
 struct CsvListOptions {
     std::string columnKeys;
     std::string delimiter = ";";
     std::string headerLine;
+};
+
+// Values as fields of CSV rows joined by one delimiter: in double quotes, their own doubled, when
+// they hold the delimiter (any of its characters but blanks, so ", " quotes values with a comma,
+// not every value with a space), a double quote or a line break; else as they are.
+class CsvFields {
+  public:
+    explicit CsvFields(std::string_view delimiter);
+    void Append(std::string& row, std::string_view value) const;
+
+  private:
+    std::string quoteTriggers_;
 };
 
 // One game record as the writers see it, with what was found in it so far (its lower-cased copy,
@@ -130,7 +147,9 @@ class ListWriter {
                            std::int64_t count);
     bool WriteBatchList(std::string& fileName, std::string_view keyList, std::int64_t count,
                         const std::string& lineTemplate);
-    // Sets the engine's valueSeparator to the delimiter; it stays so for later lists.
+    // A value holding the delimiter, a double quote or a line break is quoted as CSV quotes (the
+    // quotes inside doubled). Sets the engine's valueSeparator to the delimiter; it stays so for
+    // later lists.
     bool WriteCsvList(std::string& fileName, std::string_view keyList, std::int64_t count,
                       const CsvListOptions& options);
     bool WriteMalaList(std::string fileName, const MalaListOptions& options, std::string_view keyList,
@@ -140,10 +159,11 @@ class ListWriter {
     bool WriteDescriptionList(std::string& fileName, std::string_view keyList, std::int64_t count);
 
     // Each listed record, read at its key, is handed to `entry`, which appends the game's text to
-    // `out` and says whether the game counts; the texts reach listText in list order. With
-    // `encode` the record is entity-encoded first, as the XML formats want it.
+    // `out` and says whether the game counts; the texts reach listText in list order. The record
+    // comes entity-decoded, for its values, or with `raw` as the bytes of the file, to be copied
+    // into an XML file as it stands.
     using EntryFunction = std::function<bool(const ListedRecord& record, std::string& out)>;
-    void AppendEntries(std::string_view keyList, std::int64_t count, bool encode, const EntryFunction& entry);
+    void AppendEntries(std::string_view keyList, std::int64_t count, bool raw, const EntryFunction& entry);
 
   private:
     // False (after telling the user) when `fileName` plainly cannot be written; checked before
@@ -155,7 +175,7 @@ class ListWriter {
     void Begin();
     // The record at `position` as read with an empty start key; true when that is a line feed
     // followed by `text`, false when it is `text` itself.
-    bool ReadListedText(std::int64_t position, std::string& text);
+    bool ReadListedText(std::int64_t position, std::string& text, RecordText form);
     bool WriteRomNames(std::string& fileName, std::string_view header, std::string_view lineEnd,
                        std::string_view keyList, std::int64_t count);
 
@@ -169,14 +189,6 @@ class ListWriter {
 // The offsets of the first `count` keys of a key list: each key is the text up to the next "|",
 // read as hexadecimal with an optional "0x"; text that is not a number reads as 0.
 std::vector<std::int64_t> ParseKeyList(std::string_view keyList, std::int64_t count);
-
-// What in a record entity encoding may change: nothing, only apostrophes (no "&", doubled angle
-// bracket or "<u" of "<unknown>"), or more.
-enum class RecordEncoding { None, ApostrophesOnly, Full };
-RecordEncoding RecordEncodingNeeded(std::string_view text);
-// EncodeRecordEntities, skipping the searches that cannot find anything. False when the text
-// was left as it was.
-bool EncodeListedRecord(std::string& text);
 
 // The working list's keys in row order, each followed by "|", a key equal to the one of the row
 // before left out. Returns the number of keys.

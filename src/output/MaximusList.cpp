@@ -1,4 +1,6 @@
 // "Maximus Arcade": one line that the front end's own converter turns into its list file.
+#include <algorithm>
+
 #include "ListWriter.h"
 #include "gamedata/TextUtil.h"
 
@@ -10,7 +12,10 @@ bool ListWriter::WriteMaximusList(std::string fileName, const std::string& romFo
     Begin();
     vn_.listText = "[";
     AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
-        out += "\"" + record.Description() + "\":";
+        // A double quote would end the quoted description early and shift every text after it.
+        std::string description = record.Description();
+        std::replace(description.begin(), description.end(), '"', '\'');
+        out += "\"" + description + "\":";
         out += " [#name: \"" + record.RomName() + "\",";
         std::string parent = record.Value("cloneof=");
         if (!parent.empty()) out += " #cloneof:\"" + parent + "\",";

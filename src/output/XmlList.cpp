@@ -1,4 +1,5 @@
-// "XML File" and "MultiFE": a cut-down copy of the master file itself.
+// "XML File" and "MultiFE": a cut-down copy of the master file itself, its records copied byte
+// for byte.
 #include "ListWriter.h"
 #include "gamedata/CFileTools.h"
 

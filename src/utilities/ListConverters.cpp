@@ -15,7 +15,6 @@ namespace vantor {
 
 namespace {
 
-
 class MalaReader {
   public:
     explicit MalaReader(std::string_view data) : data_(data) {}
@@ -102,12 +101,15 @@ MalaList ReadMalaList(std::string_view data) {
         }
         reader.Skip(1);
         std::string romName;
-        if (!reader.AtEnd() && reader.Peek() == kMalaText && !reader.Text(&romName)) {
+        bool named = !reader.AtEnd() && reader.Peek() == kMalaText;
+        if (named && !reader.Text(&romName)) {
             list.damaged = true;
             break;
         }
         if (!reader.RestOfRecord()) {
+            // A list cut short inside a game still names that game when its name is whole.
             list.damaged = true;
+            if (named) list.romNames.push_back(std::move(romName));
             break;
         }
         list.romNames.push_back(std::move(romName));
@@ -181,8 +183,8 @@ constexpr const char* kIndexingSecondLine = "This will likely take a few minutes
 namespace {
 
 // Closes the converted file and says so; false when it could not be written.
-bool FinishConversion(ProgressWindow& progress, RecordExtract& extract, AtomicOutputFile& output, UserInterface& ui,
-                      UtilityResult& result) {
+bool FinishConversion(ProgressWindow& progress, RecordExtract& extract, AtomicOutputFile& output,
+                      UserInterface& ui, UtilityResult& result) {
     progress.Close();
     extract.WriteClosing(output);
     if (!output.Commit()) {
@@ -215,7 +217,8 @@ UtilityResult RunMalaToXml(const ConverterInputs& inputs, UserInterface& ui) {
         return result;
     }
     AtomicOutputFile output;
-    if (!ChooseOutputFile(ui, "Save new XML file as...", {}, output, result)) return result;
+    if (!ChooseOutputFile(ui, "Save new XML file as...", {}, {inputs.inputPath, listPath}, output, result))
+        return result;
     RecordExtract extract;
     if (!extract.Open(inputs.inputPath, ui)) return result;
 
@@ -236,6 +239,7 @@ UtilityResult RunMalaToXml(const ConverterInputs& inputs, UserInterface& ui) {
         if (extract.CopyRecord(output, position, name)) ++result.games;
     }
     if (!FinishConversion(progress, extract, output, ui, result)) return result;
+    if (list.damaged) ui.ShowMessage(MessageIcon::Exclamation, kMalaListEndsEarly);
     if (missing) {
         if (WriteFileAtomically(LogFilePath(inputs.logFolder, kConvertLogName), log)) {
             ui.ShowMessage(MessageIcon::Information, kMalaNamesMissing);
@@ -263,10 +267,7 @@ UtilityResult RunMaximusToXml(const ConverterInputs& inputs, UserInterface& ui) 
     std::string outputPath = inputs.outputPath.empty() ? MaximusOutputPath() : inputs.outputPath;
     result.outputPath = outputPath;
     AtomicOutputFile output;
-    if (!output.Open(outputPath)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputOpenError);
-        return result;
-    }
+    if (!OpenOutputFile(ui, outputPath, {inputs.inputPath, listPath}, output)) return result;
     RecordExtract extract;
     if (!extract.Open(inputs.inputPath, ui)) return result;
 

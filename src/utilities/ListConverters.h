@@ -22,12 +22,16 @@ inline constexpr const char* kMalaNamesMissing =
     "convertLog.txt "
     "for details.";
 
+inline constexpr const char* kMalaListEndsEarly =
+    "The mlg file ends early: it is cut short or damaged.\r\nThe games up to that point were converted.";
+
 struct MalaList {
     // The file starts like a MaLa list and its header record is whole.
     bool valid = false;
     // A game record was cut short or held an unknown item; reading stopped there.
     bool damaged = false;
-    std::vector<std::string> romNames;  // the first text of every whole game record
+    // The first text of every game record, and of the damaged one when that text is whole.
+    std::vector<std::string> romNames;
 };
 // Reads a .mlg file's bytes item by item; every length is checked against the end of the data.
 MalaList ReadMalaList(std::string_view data);

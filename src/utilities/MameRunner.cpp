@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
@@ -36,10 +38,15 @@ int MakeTemporary(const std::string& folder, std::string& tempPath) {
     return fd;
 }
 
-// Runs the program with its output into `outputFd`; true when it ran and ended with status 0.
-bool RunToFile(const std::string& programPath, const std::string& workingFolder, int outputFd) {
+enum class RunResult { Succeeded, Failed, NotStarted };
+
+// Runs the program with its output into `outputFd`. Succeeded: it ran and ended with status 0;
+// NotStarted: it could not be started (`startError` says why).
+RunResult RunToFile(const std::string& programPath, const std::string& workingFolder, int outputFd,
+                    int& startError) {
     posix_spawn_file_actions_t actions;
-    if (posix_spawn_file_actions_init(&actions) != 0) return false;
+    startError = posix_spawn_file_actions_init(&actions);
+    if (startError != 0) return RunResult::NotStarted;
     posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
@@ -47,14 +54,32 @@ bool RunToFile(const std::string& programPath, const std::string& workingFolder,
     std::string option = "-listxml";
     char* argv[] = {program.data(), option.data(), nullptr};
     pid_t child = 0;
-    int spawnError = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
+    // The C library reports a failed exec here too, so a program that does not start is told
+    // apart from one that runs and fails.
+    startError = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawnError != 0) return false;
+    if (startError != 0) return RunResult::NotStarted;
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return false;
+        if (errno != EINTR) return RunResult::Failed;
     }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? RunResult::Succeeded : RunResult::Failed;
+}
+
+// The program's path as it stands before the child changes to the program's folder.
+std::string AbsolutePath(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
+// Why the program cannot be run at all, or 0 when it might.
+int StartProblem(const std::string& programPath) {
+    struct stat info {};
+    if (::stat(programPath.c_str(), &info) != 0) return errno;
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if (::access(programPath.c_str(), X_OK) != 0) return errno;
+    return 0;
 }
 
 mode_t NewFileMode(const std::string& path) {
@@ -74,9 +99,17 @@ bool IsMameProgram(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-std::string RunMameListing(const std::string& programPath, UserInterface& ui,
+std::string RunMameListing(const std::string& chosenPath, UserInterface& ui,
                            const std::string& fallbackFolder) {
+    const std::string programPath = AbsolutePath(chosenPath);
     const std::string mameFolder = FolderOf(programPath);
+    auto notStarted = [&](int error) {
+        ui.ShowMessage(MessageIcon::Exclamation,
+                       std::string(kMameNotStarted) + chosenPath + "\r\n(" +
+                           std::error_code(error, std::generic_category()).message() + ")");
+        return std::string();
+    };
+    if (int problem = StartProblem(programPath); problem != 0) return notStarted(problem);
     ui.ShowMessage(MessageIcon::Exclamation, kMameCoaxMessage);
 
     std::string outputFolder = mameFolder;
@@ -94,14 +127,17 @@ std::string RunMameListing(const std::string& programPath, UserInterface& ui,
     const std::string listingPath = outputFolder + kMameListingName;
 
     ui.ProgressShow("Running MAME -listxml...", programPath);
-    bool ran = RunToFile(programPath, mameFolder, fd);
+    int startError = 0;
+    RunResult ran = RunToFile(programPath, mameFolder, fd, startError);
     ui.ProgressClose();
     struct stat info {};
-    bool valid = ran && ::fstat(fd, &info) == 0 && info.st_size >= kMinimumListingSize;
+    bool valid =
+        ran == RunResult::Succeeded && ::fstat(fd, &info) == 0 && info.st_size >= kMinimumListingSize;
     bool kept = valid && ::fchmod(fd, NewFileMode(listingPath)) == 0;
     kept = (::close(fd) == 0) && kept;
     kept = kept && ::rename(tempPath.c_str(), listingPath.c_str()) == 0;
     if (!kept) ::unlink(tempPath.c_str());
+    if (ran == RunResult::NotStarted) return notStarted(startError);
     if (!valid) {
         // A program that failed, or wrote less than a listing, leaves any earlier listing alone.
         ui.ShowMessage(MessageIcon::Exclamation, kMameListingInvalid);

@@ -16,6 +16,8 @@ inline constexpr const char* kMameListingUnreadable =
     "huh? Can't open the listXML file that we JUST had MAME generate!?";
 inline constexpr const char* kMameListingInvalid =
     "Outfile file is invalid.  Is this really a MAME exe that you pointed me to?";
+// Ours: the program could not be started at all (missing, not executable, not a program).
+inline constexpr const char* kMameNotStarted = "Can't start the program you pointed me to:\r\n";
 inline constexpr const char* kMameListingName = "listxml.xml";
 // A real listing is hundreds of megabytes; anything under this is an error text.
 inline constexpr std::int64_t kMinimumListingSize = 1048576;
@@ -24,9 +26,10 @@ inline constexpr std::int64_t kMinimumListingSize = 1048576;
 // not end in ".xml".
 bool IsMameProgram(const std::string& path);
 
-// Runs `programPath -listxml` (no shell) in the program's folder and waits for it. Returns the
-// path of the listing, or "" after telling the user why there is none. An earlier listing is
-// replaced only by a good one. `fallbackFolder` "" means the per-user data folder.
+// Runs `programPath -listxml` (no shell) in the program's folder and waits for it; a relative
+// path counts from the current folder. Returns the path of the listing, or "" after telling the
+// user why there is none. An earlier listing is replaced only by a good one. `fallbackFolder` ""
+// means the per-user data folder.
 std::string RunMameListing(const std::string& programPath, UserInterface& ui,
                            const std::string& fallbackFolder = "");
 

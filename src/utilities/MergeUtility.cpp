@@ -8,6 +8,7 @@
 #include "gamedata/CVn.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/MasterFile.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 
@@ -300,7 +301,40 @@ void AppendElement(std::string& added, std::string_view open, std::string_view v
     added += "\n\t";
 }
 
+// A value from an ini file goes into XML text: "Track & Field" must come out as "&amp;".
+void AppendTextElement(std::string& added, std::string_view open, const std::string& value,
+                       std::string_view close) {
+    AppendElement(added, open, EncodedEntities(value), close);
+}
+
+std::string FolderPart(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 }  // namespace
+
+std::string SuggestedMergeOutput(const MergeInputs& inputs) {
+    const std::string& current = inputs.currentInputPath;
+    bool besideCurrent =
+        !current.empty() && current != inputs.listXmlPath && !IsSameFile(current, inputs.listXmlPath);
+    std::string suggestion = FolderPart(besideCurrent ? current : inputs.listXmlPath) + "merged.xml";
+    // A data file that happens to be called merged.xml is not offered either.
+    for (const std::string* read :
+         {&inputs.listXmlPath, &inputs.catverPath, &inputs.controlsPath, &inputs.nplayersPath}) {
+        if (suggestion == *read || IsSameFile(suggestion, *read))
+            return FolderPart(suggestion) + "merged-new.xml";
+    }
+    return suggestion;
+}
+
+std::string MergeDoneMessage(std::int64_t games, const std::string& outputPath, const std::string& logPath) {
+    std::string text = "Your merged xml file has been created with " + std::to_string(games) +
+                       (games == 1 ? " game" : " games") + ":\r\n" + outputPath +
+                       "\r\nThis file is now set as your input xml file.";
+    if (!logPath.empty()) text += "\r\nLogfile generated as " + logPath;
+    return text;
+}
 
 UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
     UtilityResult result;
@@ -308,7 +342,10 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
     std::string log = UtilityLogHeader(kMergeLogTitle);
 
     AtomicOutputFile output;
-    if (!ChooseOutputFile(ui, "Save merged file as...", inputs.currentInputPath, output, result)) return result;
+    if (!ChooseOutputFile(ui, "Save merged file as...", SuggestedMergeOutput(inputs),
+                          {inputs.listXmlPath, inputs.catverPath, inputs.controlsPath, inputs.nplayersPath},
+                          output, result))
+        return result;
     ProgressWindow progress(ui, kMergingFirstLine, "");
 
     std::string catver;
@@ -341,11 +378,8 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
     }
     ui.ProgressSetTexts(kMergingFirstLine, "processing master xml file...");
     CFileTools reader;
-    bool convert = false;
-    if (reader.DetectInputType(listing) == MameMachine) {
-        ui.ShowMessage(MessageIcon::Exclamation, kMame162Note);
-        convert = true;
-    }
+    // Listings of MAME 0.162 and later name their records "machine": they become "game" records.
+    const bool convert = reader.DetectInputType(listing) == MameMachine;
     std::string header;
     reader.ReadHeader(listing, header);
     const std::string rootCloseTag = CFileTools::GetRootCloseTag(header);
@@ -377,7 +411,8 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
     std::string players;
     std::int64_t lastReport = 0;
     for (;;) {
-        if (reader.ReadRecord(listing, record, startTag, -1) == -1) break;
+        // The record's bytes as they stand: it is copied, and only what is added gets encoded.
+        if (reader.ReadRecord(listing, record, startTag, -1, RecordText::Raw) == -1) break;
         if (record.find('\r') != std::string::npos) record = CrLfToLf(record);
         NormaliseControls(record);
         const std::string name = vn.GetRomName(record);
@@ -387,25 +422,25 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
         if (catverRead) {
             std::size_t position = 0;
             if (catverIndex.Find(name, value, position) && position < verAdded) {
-                AppendElement(added, "<category>", value, "</category>");
+                AppendTextElement(added, "<category>", value, "</category>");
             } else {
-                AppendElement(added, "<category>", "no_catver", "</category>");
+                AppendElement(added, "<category>", kNoCatver, "</category>");
                 log += "Unable to find " + name + " in catver.ini\r\n";
             }
         }
         if (nplayersRead) {
             if (nplayersIndex.Find(name, value)) {
-                AppendElement(added, "<nplayers>", value, "</nplayers>");
+                AppendTextElement(added, "<nplayers>", value, "</nplayers>");
             } else {
-                AppendElement(added, "<nplayers>", "no_nplayers", "</nplayers>");
+                AppendElement(added, "<nplayers>", kNoNplayers, "</nplayers>");
                 log += "Unable to find " + name + " in nplayers.ini\r\n";
             }
         }
         if (catverRead) {
             if (catverIndex.FindAfterBoundary(name, value)) {
-                AppendElement(added, "<verAdded>", value, "</verAdded>");
+                AppendTextElement(added, "<verAdded>", value, "</verAdded>");
             } else {
-                AppendElement(added, "<verAdded>", "no_veradded", "</verAdded>");
+                AppendElement(added, "<verAdded>", kNoVerAdded, "</verAdded>");
                 log += "Unable to find " + name + " in catver.ini\r\n";
             }
         }
@@ -443,9 +478,12 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
         return result;
     }
     result.written = true;
-    bool logWritten = WriteFileAtomically(LogFilePath(inputs.logFolder, kMergeLogName), log);
+    const std::string logPath = LogFilePath(inputs.logFolder, kMergeLogName);
+    bool logWritten = WriteFileAtomically(logPath, log);
     progress.Close();
     if (!logWritten) ui.ShowMessage(MessageIcon::Exclamation, kUtilityLogOpenError);
+    ui.ShowMessage(MessageIcon::Information,
+                   MergeDoneMessage(result.games, result.outputPath, logWritten ? logPath : std::string()));
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "RomDirToXml.h"
 
 #include "gamedata/CFileTools.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/TextUtil.h"
 
 namespace vantor {
@@ -37,15 +38,18 @@ std::string RomDirGameElement(const std::string& folder, const std::string& path
         maker = fileName.substr(makerStart,
                                 makerEnd == std::string::npos ? std::string::npos : makerEnd - makerStart);
     }
-    std::string element = "\t<game name=\"" + path + "\">\r\n\t\t<description>" + path +
-                          "</description>\r\n\t\t<year>" + year + "</year>\r\n\t\t<manufacturer>" + maker +
-                          "</manufacturer>\r\n\t</game>\r\n";
-    // The folder goes first: a folder whose name holds ".zip" would otherwise stay in every name.
-    // The extensions go in any letter case, as the folder listing finds them.
-    ReplaceAll(element, folder, "");
-    RemoveAllNoCase(element, ".zip");
-    RemoveAllNoCase(element, ".7z");
-    return element;
+    // The folder text and the extensions (in any letter case, as the folder listing finds them)
+    // go from every text of the element; the folder first, so that a folder whose name holds
+    // ".zip" cannot stay in every name. File names may hold "&" or quotes: the texts are encoded.
+    std::string stem = path;
+    for (std::string* text : {&stem, &year, &maker}) {
+        ReplaceAll(*text, folder, "");
+        RemoveAllNoCase(*text, ".zip");
+        RemoveAllNoCase(*text, ".7z");
+        EncodeEntities(*text);
+    }
+    return "\t<game name=\"" + stem + "\">\r\n\t\t<description>" + stem + "</description>\r\n\t\t<year>" +
+           year + "</year>\r\n\t\t<manufacturer>" + maker + "</manufacturer>\r\n\t</game>\r\n";
 }
 
 UtilityResult RunRomDirToXml(UserInterface& ui) {
@@ -57,7 +61,7 @@ UtilityResult RunRomDirToXml(UserInterface& ui) {
     }
     folder = WithTrailingSlash(folder);
     AtomicOutputFile output;
-    if (!ChooseOutputFile(ui, "Save new xml file as...", {}, output, result)) return result;
+    if (!ChooseOutputFile(ui, "Save new xml file as...", {}, {}, output, result)) return result;
     ProgressWindow progress(ui, "Scanning and creating new xml file...", "");
     RomFolderListing files = ListRomFiles(folder, {".zip", ".7z"});
     if (!files.readable) {

@@ -27,7 +27,8 @@ UtilityResult RunRomScan(const RomScanInputs& inputs, UserInterface& ui) {
     }
     folder = WithTrailingSlash(folder);
     AtomicOutputFile output;
-    if (!ChooseOutputFile(ui, "Save scanned xml file as...", {}, output, result)) return result;
+    if (!ChooseOutputFile(ui, "Save scanned xml file as...", {}, {inputs.inputPath}, output, result))
+        return result;
     RecordExtract extract;
     if (!extract.Open(inputs.inputPath, ui)) return result;
     log += "XML input filename:" + inputs.inputPath + "\r\n";

@@ -39,18 +39,31 @@ std::string LogFilePath(const std::string& logFolder, const std::string& name) {
     return logFolder.back() == '/' ? logFolder + name : logFolder + "/" + name;
 }
 
-bool ChooseOutputFile(UserInterface& ui, const char* title, std::string path, AtomicOutputFile& output,
+bool OpenOutputFile(UserInterface& ui, const std::string& path, const std::vector<std::string>& readFiles,
+                    AtomicOutputFile& output) {
+    for (const std::string& read : readFiles) {
+        if (IsSameFile(path, read)) {
+            ui.ShowMessage(MessageIcon::Exclamation,
+                           std::string(kUtilityOutputIsInput) + path + kUtilityChooseAnotherName);
+            return false;
+        }
+    }
+    if (!output.Open(path)) {
+        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputOpenError);
+        return false;
+    }
+    return true;
+}
+
+bool ChooseOutputFile(UserInterface& ui, const char* title, std::string path,
+                      const std::vector<std::string>& readFiles, AtomicOutputFile& output,
                       UtilityResult& result) {
     if (!ui.ChooseSaveFileTitled(path, title, kUtilityXmlFilter, "xml")) {
         result.cancelled = true;
         return false;
     }
     result.outputPath = path;
-    if (!output.Open(path)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputOpenError);
-        return false;
-    }
-    return true;
+    return OpenOutputFile(ui, path, readFiles, output);
 }
 
 std::string WithTrailingSlash(std::string folder) {
@@ -145,7 +158,7 @@ void RecordExtract::WriteHeader(AtomicOutputFile& output) {
 }
 
 bool RecordExtract::CopyRecord(AtomicOutputFile& output, std::int64_t position, std::string_view startKey) {
-    if (reader_.ReadRecord(input, record_, startKey, position) == -1) return false;
+    if (reader_.ReadRecord(input, record_, startKey, position, RecordText::Raw) == -1) return false;
     if (record_.find('\r') != std::string::npos) record_ = CrLfToLf(record_);
     output.WriteText(record_);
     return true;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "gamedata/CFileTools.h"
-#include "gamedata/MasterFile.h"
 #include "gamedata/FileIo.h"
+#include "gamedata/MasterFile.h"
 #include "gamedata/UserInterface.h"
 
 namespace vantor {
@@ -20,6 +20,9 @@ inline constexpr const char* kUtilityLogOpenError = "Error opening log output fi
 // Our own texts for failures the utilities did not report before.
 inline constexpr const char* kUtilityOutputWriteError = "Error writing output file!?";
 inline constexpr const char* kUtilityRomFolderReadError = "Error reading the ROM folder!?";
+inline constexpr const char* kUtilityOutputIsInput =
+    "Can't write the output over a file that is being read:\r\n";
+inline constexpr const char* kUtilityChooseAnotherName = "\r\nPlease choose another name!?";
 
 inline constexpr const char* kUtilityXmlFilter = "xml files (*.xml)|*.xml";
 
@@ -63,7 +66,6 @@ std::string UtilityLogHeader(std::string_view title);
 // Where a utility writes its log: "" means the current working directory.
 std::string LogFilePath(const std::string& logFolder, const std::string& name);
 
-
 struct RomFolderListing {
     bool readable = false;
     std::vector<std::string> paths;  // full paths, sorted by path case-insensitively
@@ -75,10 +77,15 @@ RomFolderListing ListRomFiles(const std::string& folder, const std::vector<std::
 std::string WithTrailingSlash(std::string folder);
 
 // Asks where to save the utility's XML file (the dialog starts at `path`) and opens it for
-// writing. False when the user cancelled (result.cancelled) or the file cannot be made (the
-// message is shown).
-bool ChooseOutputFile(UserInterface& ui, const char* title, std::string path, AtomicOutputFile& output,
+// writing. False when the user cancelled (result.cancelled), or the file is one of `readFiles`
+// or cannot be made (the message is shown).
+bool ChooseOutputFile(UserInterface& ui, const char* title, std::string path,
+                      const std::vector<std::string>& readFiles, AtomicOutputFile& output,
                       UtilityResult& result);
+// Opens `path` for writing unless it is one of `readFiles` (the utility would write over what it
+// reads) or cannot be made; false after telling the user.
+bool OpenOutputFile(UserInterface& ui, const std::string& path, const std::vector<std::string>& readFiles,
+                    AtomicOutputFile& output);
 
 // The master file's games by ROM name, built by one pass over the file. FindRecordKey answers
 // the question "where is the first record of this name" as a lookup.
@@ -106,7 +113,7 @@ class RecordExtract {
     // Copies the input's header to `output` (text mode) and remembers its root closing tag.
     void WriteHeader(AtomicOutputFile& output);
     // Reads the record at `position` (the first line holding `startKey` from there) and writes
-    // it; false when the read reached the end of the file.
+    // its bytes as they stand; false when the read reached the end of the file.
     bool CopyRecord(AtomicOutputFile& output, std::int64_t position, std::string_view startKey);
     // A line end and the root closing tag.
     void WriteClosing(AtomicOutputFile& output);

@@ -253,12 +253,13 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     QVERIFY(Enabled(&dialog, 3));
     QVERIFY(!Enabled(&dialog, 1));
 
-    // The note about the listing comes while the progress window shows the merge and the dialog
-    // is busy: "Set" and Cancel do nothing meanwhile.
-    QString progressText;
+    // The result comes when the progress window has gone, while the dialog is still busy: "Set"
+    // and Cancel do nothing meanwhile.
+    QString progressText = QStringLiteral("none");
     bool busyDialogStayed = false;
     SetMessageHook([&](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons) {
         environment.messages.push_back({icon, text});
+        progressText.clear();
         for (CProgressDlg* progress : dialog.findChildren<CProgressDlg*>()) {
             if (progress->isVisible()) progressText = progress->FirstText();
         }
@@ -272,9 +273,12 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     Click(&dialog, 3);
     QCOMPARE(environment.fileAsked[0].title, std::string("Save merged file as..."));
     QCOMPARE(environment.messages.size(), size_t{1});
-    QVERIFY(
-        environment.messages[0].text.starts_with("Note: Your input XML file appears to be from MAME 162"));
-    QCOMPARE(progressText, QStringLiteral("Merging data, hang on..."));
+    QCOMPARE(environment.messages[0].icon, MessageIcon::Information);
+    QCOMPARE(environment.messages[0].text, "Your merged xml file has been created with 5 games:\r\n" +
+                                               merged +
+                                               "\r\nThis file is now set as your input xml file.\r\n"
+                                               "Logfile generated as mergelog.txt");
+    QCOMPARE(progressText, QString());
     QVERIFY(busyDialogStayed);
     QVERIFY(!dialog.Busy());
     QVERIFY(dialog.findChildren<CProgressDlg*>().isEmpty());

@@ -23,7 +23,7 @@ const std::string kRecord =
     "\t</machine>\n";
 
 class RecordFieldsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         g_inputType = MameMachine;
         g_hideTags = false;
@@ -98,30 +98,41 @@ TEST_F(RecordFieldsTest, RomNameAndDescriptionWithAndWithoutTags) {
     EXPECT_EQ(vn.GetDescription(unbalanced), "Odd ) one (x");
 }
 
-TEST(EntitiesTest, DecodeInOrder) {
-    std::string text = "a &amp; b &lt;c&gt; &apos;d&apos; &amp;lt; &quot;e&quot; &#65;";
+TEST(EntitiesTest, DecodeInOrderAndQuotesOnlyBetweenTags) {
+    std::string text = "a &amp; b &lt;c&gt; &apos;d&apos; &amp;lt; &amp;quot; &#65;";
     DecodeEntities(text);
-    EXPECT_EQ(text, "a & b <c> 'd' < &quot;e&quot; &#65;");
+    EXPECT_EQ(text, "a & b <c> 'd' < &quot; &#65;");
+    // Inside a tag an attribute value still ends at the next double quote.
+    std::string record = "<chip name=\"MOS &quot;Paula&quot;\" x='&quot;'>Say &quot;hi&quot;</chip>";
+    DecodeEntities(record);
+    EXPECT_EQ(record, "<chip name=\"MOS &quot;Paula&quot;\" x='&quot;'>Say \"hi\"</chip>");
 }
 
-TEST(EntitiesTest, EncodeLeavesExistingReferencesAlone) {
-    std::string value = "Tom & Jerry's <game> &quot;x&quot; &#233; &lt;";
+TEST_F(RecordFieldsTest, QuotesInARecordReadAsText) {
+    std::string record =
+        "<machine name=\"qix\" cloneof=\"a &quot;b&quot;\">\n<description>The &quot;Qix&quot; (set "
+        "1)</description>\n"
+        "<chip type=\"audio\" name=\"MOS &quot;Paula&quot;\"/>\n<driver status=\"good\"/>\n</machine>\n";
+    DecodeEntities(record);
+    CVn vn;
+    std::string out;
+    EXPECT_EQ(vn.GetRomName(record), "qix");
+    EXPECT_EQ(vn.GetDescription(record), "The \"Qix\" (set 1)");
+    vn.GetFieldValues(record, "cloneof=,%<chip.name,%<driver.status", out, 0, true);
+    EXPECT_EQ(out, "a \"b\"MOS \"Paula\"good");
+    std::int64_t pos = 0;
+    CVn::GetAttributeValue(record, pos, "<chip", "name", out);
+    EXPECT_EQ(out, "MOS \"Paula\"");
+}
+
+TEST(EntitiesTest, EncodeEscapesEverythingButReferences) {
+    std::string value = "Tom & Jerry's <game> \"x\" &#233; &#x4A; &lt; &amp; y & z &#; &bogus;";
     EncodeEntities(value);
-    EXPECT_EQ(value, "Tom &amp; Jerry&apos;s &lt;game&gt; &quot;x&quot; &#233; &lt;");
+    EXPECT_EQ(value,
+              "Tom &amp; Jerry&apos;s &lt;game&gt; &quot;x&quot; &#233; &#x4A; &lt; &amp; y &amp; z &amp;#; "
+              "&amp;bogus;");
     std::string decoded = "A &amp; B";
     DecodeEntities(decoded);
-    EncodeEntities(decoded);
-    EXPECT_EQ(decoded, "A &amp; B");
-    // A text that already holds "&amp" keeps its other bare "&".
-    std::string mixed = "x &amp; y & z";
-    EncodeEntities(mixed);
-    EXPECT_EQ(mixed, "x &amp; y & z");
-}
-
-TEST(EntitiesTest, RecordEncodingKeepsMarkup) {
-    std::string record = "<machine name=\"a\">\n<manufacturer><unknown> & Co's</manufacturer>\n<x>a>>b</x>\n</machine>";
-    EncodeRecordEntities(record);
-    EXPECT_EQ(record,
-              "<machine name=\"a\">\n<manufacturer>&lt;unknown&gt; &amp; Co&apos;s</manufacturer>\n<x>a&gt;>b</x>\n"
-              "</machine>");
+    EXPECT_EQ(EncodedEntities(decoded), "A &amp; B");
+    EXPECT_EQ(EncodedEntities("plain"), "plain");
 }

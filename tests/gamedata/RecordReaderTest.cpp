@@ -19,7 +19,9 @@ struct Opened {
     explicit Opened(const std::string& bytes) { EXPECT_TRUE(file.Open(dir.Write("master.xml", bytes))); }
 };
 
-std::string Fixture() { return test::ReadFileBytes(test::FixturePath("gamedata/machines.xml")); }
+std::string Fixture() {
+    return test::ReadFileBytes(test::FixturePath("gamedata/machines.xml"));
+}
 
 std::vector<std::pair<std::int64_t, std::string>> ReadAll(const MasterFile& file, CFileTools& reader) {
     std::vector<std::pair<std::int64_t, std::string>> records;
@@ -35,7 +37,7 @@ std::vector<std::pair<std::int64_t, std::string>> ReadAll(const MasterFile& file
 }
 
 class RecordReaderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { g_inputType = MameMachine; }
 };
 
@@ -62,9 +64,9 @@ TEST_F(RecordReaderTest, SkipsDevicesAndRereadsEveryRecordFromItsPosition) {
         EXPECT_TRUE(records[0].second.ends_with(crlf ? "</machine>\r\n" : "</machine>\n"));
         // The record after the device is the next real machine.
         EXPECT_TRUE(Contains(records[2].second, "name=\"pacmanf\""));
-        // Entities are decoded as the record is read; &quot; is left alone.
+        // Entities are decoded as the record is read, &quot; between tags only.
         EXPECT_TRUE(Contains(records[3].second, "Some & BIOS <unknown>"));
-        EXPECT_TRUE(Contains(records[4].second, "One &quot;Line&quot; Game"));
+        EXPECT_TRUE(Contains(records[4].second, "One \"Line\" Game"));
         // A record on one line is returned whole.
         EXPECT_EQ(std::count(records[4].second.begin(), records[4].second.end(), '\n'), 1);
     }
@@ -103,7 +105,8 @@ TEST_F(RecordReaderTest, EmptyStartKeyFirstYieldsTheLineFeedBeforeTheRecord) {
 }
 
 TEST_F(RecordReaderTest, RecordAtTheStartOfTheFileHasPositionZero) {
-    Opened master("<machine name=\"a\"><description>A</description></machine>\n<machine name=\"b\">\n</machine>\n");
+    Opened master(
+        "<machine name=\"a\"><description>A</description></machine>\n<machine name=\"b\">\n</machine>\n");
     CFileTools reader;
     auto records = ReadAll(master.file, reader);
     ASSERT_EQ(records.size(), 2u);
@@ -217,6 +220,7 @@ TEST_F(RecordReaderTest, RootCloseTagFromTheFirstMarkupLine) {
     std::string header;
     reader.ReadHeader(master.file, header);
     EXPECT_EQ(CFileTools::GetRootCloseTag(header), "</mame>");
-    EXPECT_EQ(CFileTools::GetRootCloseTag("<?xml version=\"1.0\"?>\n<!DOCTYPE x>\n\n  <datafile>\n"), "</datafile>");
+    EXPECT_EQ(CFileTools::GetRootCloseTag("<?xml version=\"1.0\"?>\n<!DOCTYPE x>\n\n  <datafile>\n"),
+              "</datafile>");
     EXPECT_EQ(CFileTools::GetRootCloseTag("<?xml version=\"1.0\"?>\n<?other?>\n"), "</>");
 }

@@ -73,6 +73,33 @@ TEST(ListWriterRealTest, WriterSortEqualsTheMatchListSort) {
     std::string text = kPreviewMarker;
     ASSERT_TRUE(writer.WriteRomNameList(text, keyList, static_cast<std::int64_t>(entries.size())));
     EXPECT_TRUE(text == expected);
+
+    // The XML formats of every game: real XML, and the XML File (whose records are copied as
+    // they stand) in the same order.
+    test::TempDir dir;
+    SaveOptions options;
+    options.listTitle = "All & everything";
+    for (ListFormat format : {ListFormat::Xml, ListFormat::HyperSpin, ListFormat::Cabrio,
+                              ListFormat::Khameleon, ListFormat::MGalaxy}) {
+        SCOPED_TRACE(FormatInfo(format).name);
+        std::string fileName = dir.File(FormatInfo(format).cliName);
+        CVn listEngine;
+        ListWriter xmlWriter(listEngine, master, ui);
+        xmlWriter.SortByName(true);
+        ASSERT_TRUE(RunListWriter(xmlWriter, ui, format, fileName, keyList,
+                                  static_cast<std::int64_t>(entries.size()), options));
+        EXPECT_EQ(test::XmlProblems(fileName), "");
+        if (format != ListFormat::Xml) continue;
+        std::string names;
+        const std::string written = test::ReadFileBytes(fileName);
+        const std::string startTag = Tags().startTag[TagTable::Column()] + "\"";
+        for (std::size_t at = written.find(startTag); at != std::string::npos;
+             at = written.find(startTag, at + 1)) {
+            std::size_t start = at + startTag.size();
+            names += written.substr(start, written.find('"', start) - start) + "\r\n";
+        }
+        EXPECT_TRUE(names == expected);
+    }
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ TEST_F(SearchDriverTest, MatchListEntriesAndDefaults) {
     EXPECT_EQ(entries[3].year, "19??");
     EXPECT_EQ(entries[3].description, "Some & BIOS <unknown>");
     EXPECT_EQ(entries[3].manufacturer, "<unknown>");
-    EXPECT_EQ(entries[4].description, "One &quot;Line&quot; Game [hack]");
+    EXPECT_EQ(entries[4].description, "One \"Line\" Game [hack]");
     // Keys lead back to the records.
     for (const MatchEntry& entry : entries) {
         CFileTools reader;
@@ -113,7 +113,7 @@ TEST_F(SearchDriverTest, HideTagsAndEmptyDescription) {
     std::vector<MatchEntry> entries = Find("onel | pacmanf");
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].description, "Pac-Man");
-    EXPECT_EQ(entries[1].description, "One &quot;Line&quot; Game");
+    EXPECT_EQ(entries[1].description, "One \"Line\" Game");
     TempDir dir;
     MasterFile other;
     ASSERT_TRUE(OpenInputFile(other, dir.Write("x.xml", "<mame (machine+)>\n<machine name=\"x\">\n</machine>\n")).opened);

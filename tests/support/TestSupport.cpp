@@ -41,13 +41,28 @@ std::string ReadFileBytes(const std::string& path) {
     return text.str();
 }
 
-std::string FixturePath(const std::string& relative) { return std::string(VANTOR_TEST_DATA) + "/" + relative; }
-std::string RealDataPath(const std::string& name) { return std::string(VANTOR_REAL_DATA) + "/" + name; }
+std::string FixturePath(const std::string& relative) {
+    return std::string(VANTOR_TEST_DATA) + "/" + relative;
+}
+std::string RealDataPath(const std::string& name) {
+    return std::string(VANTOR_REAL_DATA) + "/" + name;
+}
 
 std::string RealListXmlPath() {
     const char* fromEnv = std::getenv("VANTOR_REAL_LISTXML");
     std::string path = fromEnv != nullptr && fromEnv[0] != '\0' ? fromEnv : VANTOR_REAL_LISTXML;
     return std::filesystem::exists(path) ? path : std::string();
+}
+
+std::string XmlProblems(const std::string& path) {
+    TempDir dir;
+    std::string report = dir.File("xmllint.txt");
+    std::string command = "xmllint --noout --stream '" + path + "' > '" + report + "' 2>&1";
+    int status = std::system(command.c_str());
+    if (status == 0) return {};
+    std::string problems = ReadFileBytes(report);
+    if (problems.size() > 2000) problems.resize(2000);
+    return problems.empty() ? "xmllint did not run (Debian package libxml2-utils)" : problems;
 }
 
 }  // namespace vantor::test

@@ -12,7 +12,7 @@ namespace vantor::test {
 
 // Answers queued in advance; every message and progress call is recorded.
 class ScriptedUserInterface : public UserInterface {
-public:
+  public:
     struct Message {
         MessageIcon icon;
         std::string text;
@@ -50,7 +50,7 @@ public:
     void ProgressUpdate(std::int64_t, std::int64_t) override { ++progressUpdates; }
     void ProgressClose() override { --progressOpen; }
 
-private:
+  private:
     bool Answer(std::string& path, const std::string& question) {
         asked.push_back(question);
         if (answers.empty()) return false;
@@ -64,7 +64,7 @@ private:
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -74,7 +74,7 @@ public:
     // Writes bytes unchanged; returns the path.
     std::string Write(const std::string& name, const std::string& bytes) const;
 
-private:
+  private:
     std::string path_;
 };
 
@@ -83,5 +83,8 @@ std::string FixturePath(const std::string& relative);  // tests/data/<relative>
 std::string RealDataPath(const std::string& name);     // tests/data/real/<name>
 // The real MAME listing, or "" when it has not been generated (the test then skips).
 std::string RealListXmlPath();
+// What a real XML parser (xmllint, streaming) says is wrong with the file: "" when it is
+// well-formed.
+std::string XmlProblems(const std::string& path);
 
 }  // namespace vantor::test

@@ -71,18 +71,21 @@ TEST(ReadMalaList, InvalidStartsAndHeaders) {
     }
 }
 
-TEST(ReadMalaList, TruncatedListsStopAtTheDamage) {
+TEST(ReadMalaList, TruncatedListsKeepEveryWholeName) {
     std::string full = Header(3) + Game("pacman") + Game("galaga") + Game("digdug");
     std::vector<std::string> names = {"pacman", "galaga", "digdug"};
     std::size_t header = Header(3).size();
+    const std::size_t game = Game("pacman").size();
+    const std::size_t nameEnd = 1 + Text("pacman").size();  // the record start, then the name
     for (std::size_t length = 0; length <= full.size(); ++length) {
         MalaList list = ReadMalaList(std::string_view(full).substr(0, length));
         EXPECT_EQ(list.valid, length >= header) << length;
         ASSERT_LE(list.romNames.size(), names.size());
         EXPECT_TRUE(std::equal(list.romNames.begin(), list.romNames.end(), names.begin())) << length;
-        std::size_t whole = length < header ? 0 : (length - header) / Game("pacman").size();
-        EXPECT_EQ(list.romNames.size(), whole) << length;
-        EXPECT_EQ(list.damaged, length > header && (length - header) % Game("pacman").size() != 0) << length;
+        std::size_t into = length < header ? 0 : (length - header) % game;
+        std::size_t named = length < header ? 0 : (length - header) / game + (into >= nameEnd ? 1 : 0);
+        EXPECT_EQ(list.romNames.size(), named) << length;
+        EXPECT_EQ(list.damaged, length > header && into != 0) << length;
     }
 }
 
@@ -146,6 +149,7 @@ TEST_F(ConverterTest, MalaListGivesItsGamesInListOrderAndLogsTheMissing) {
     EXPECT_TRUE(result.written);
     EXPECT_EQ(result.games, 3);
     EXPECT_EQ(ReadFileBytes(dir.File("out.xml")), ReadFileBytes(UtilityFixture("convert/expected.xml")));
+    EXPECT_EQ(XmlProblems(dir.File("out.xml")), "");
     EXPECT_EQ(MaskLogDate(ReadFileBytes(dir.File("convertLog.txt"))),
               ReadFileBytes(UtilityFixture("convert/expected-convertLog.txt")));
     EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n" + kMalaNamesMissing + "\n");
@@ -161,6 +165,41 @@ TEST_F(ConverterTest, MalaListWithEveryGameFoundWritesNoLog) {
     EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n");
     std::string output = ReadFileBytes(dir.File("out.xml"));
     EXPECT_LT(output.find("<game name=\"puckman\""), output.find("<game name=\"pacmanf\""));
+}
+
+TEST_F(ConverterTest, MalaListCutShortConvertsEveryWholeNameAndSaysSo) {
+    std::string data = ReadFileBytes(MalaList({"puckman", "galaga", "pacmanf"}));
+    dir.Write("list.mlg", data.substr(0, data.size() - 20));
+    ui.answers = {dir.File("list.mlg"), dir.File("out.xml")};
+    UtilityResult result = RunMalaToXml(Inputs(), ui);
+    EXPECT_TRUE(result.written);
+    EXPECT_EQ(result.games, 3);
+    EXPECT_NE(ReadFileBytes(dir.File("out.xml")).find("<game name=\"pacmanf\""), std::string::npos);
+    EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n" + kMalaListEndsEarly + "\n");
+    EXPECT_EQ(ui.messages[1].icon, MessageIcon::Exclamation);
+    EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
+}
+
+TEST_F(ConverterTest, OutputOverAFileItReadsIsRefused) {
+    std::string master = dir.Write("master.xml", ReadFileBytes(UtilityFixture("master.xml")));
+    std::string list = MalaList({"pacman"});
+    std::string maximus = dir.Write("maximus.txt", ReadFileBytes(UtilityFixture("convert/maximus.txt")));
+    ConverterInputs inputs = Inputs();
+    inputs.inputPath = master;
+    for (const std::string& target : {master, list, maximus}) {
+        ui.messages.clear();
+        if (target == maximus) {
+            ui.answers = {maximus};
+            inputs.outputPath = target;
+            EXPECT_FALSE(RunMaximusToXml(inputs, ui).written);
+        } else {
+            ui.answers = {list, target};
+            EXPECT_FALSE(RunMalaToXml(inputs, ui).written);
+        }
+        EXPECT_EQ(MessageTexts(ui), kUtilityOutputIsInput + target + kUtilityChooseAnotherName + "\n");
+    }
+    EXPECT_EQ(ReadFileBytes(master), ReadFileBytes(UtilityFixture("master.xml")));
+    EXPECT_EQ(ReadFileBytes(maximus), ReadFileBytes(UtilityFixture("convert/maximus.txt")));
 }
 
 TEST_F(ConverterTest, MalaFailures) {

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "UtilityTestHelpers.h"
 
 namespace vantor::test {
@@ -51,11 +53,40 @@ TEST_F(MameRunnerTest, ShortOrFailedOutputIsRejectedAndKeepsTheEarlierListing) {
     EXPECT_EQ(ui.progressOpen, 0);
 }
 
-TEST_F(MameRunnerTest, ProgramThatDoesNotRunIsRejected) {
-    std::string notAProgram = dir.Write("emu/mame.exe", "MZ not really");
-    EXPECT_EQ(RunMameListing(notAProgram, ui), "");
-    EXPECT_EQ(ui.messages.back().text, kMameListingInvalid);
+TEST_F(MameRunnerTest, ProgramThatCannotStartIsToldApart) {
+    std::string plain = dir.Write("emu/mame.exe", "MZ not really");
+    std::string notAProgram = dir.Write("emu/fake.exe", "MZ not really");
+    ::chmod(notAProgram.c_str(), 0755);
+    std::string noInterpreter = dir.Write("emu/script", "#!/no/such/shell\n");
+    ::chmod(noInterpreter.c_str(), 0755);
+    const std::pair<std::string, std::string> cases[] = {
+        {plain, "Permission denied"},
+        {notAProgram, "Exec format error"},
+        {noInterpreter, "No such file or directory"},
+        {dir.File("emu/missing.exe"), "No such file or directory"},
+        {dir.File("emu"), "Is a directory"},
+    };
+    for (const auto& [program, reason] : cases) {
+        ui.messages.clear();
+        EXPECT_EQ(RunMameListing(program, ui), "");
+        EXPECT_EQ(MessageTexts(ui).find(kMameListingInvalid), std::string::npos) << program;
+        EXPECT_EQ(ui.messages.back().text, std::string(kMameNotStarted) + program + "\r\n(" + reason + ")");
+    }
     EXPECT_FALSE(FileExists(dir.File("emu/listxml.xml")));
+    EXPECT_EQ(ui.progressOpen, 0);
+}
+
+// The program is started after changing to its folder: a relative path still names it.
+TEST_F(MameRunnerTest, RelativePathWithAFolder) {
+    FakeMame("emu", kMinimumListingSize);
+    std::string previous = std::filesystem::current_path().string();
+    std::filesystem::current_path(dir.Path());
+    std::string listing = RunMameListing("emu/mame", ui);
+    std::string bare = RunMameListing("./emu/../emu/mame", ui);
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(listing, dir.File("emu/listxml.xml")) << MessageTexts(ui);
+    EXPECT_EQ(bare, listing);
+    EXPECT_EQ(ReadFileBytes(dir.File("called.txt")), "1 -listxml " + dir.File("emu") + "\n");
 }
 
 // Makes a folder refuse new files, even to root (which ignores permissions): an immutable folder.

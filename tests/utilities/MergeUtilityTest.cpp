@@ -1,5 +1,7 @@
 #include "utilities/MergeUtility.h"
 
+#include <unistd.h>
+
 #include "UtilityTestHelpers.h"
 
 namespace vantor::test {
@@ -29,12 +31,17 @@ TEST_F(MergeTest, FixtureGivesTheExpectedFileAndLog) {
     EXPECT_TRUE(result.written);
     EXPECT_EQ(result.outputPath, dir.File("merged.xml"));
     EXPECT_EQ(result.games, 5);
+    // Records are copied as they stand (entities stay encoded), added values are encoded.
     EXPECT_EQ(Output(), ReadFileBytes(UtilityFixture("merge/expected-merged.xml")));
+    EXPECT_EQ(XmlProblems(dir.File("merged.xml")), "");
     EXPECT_EQ(MaskLogDate(Log()), ReadFileBytes(UtilityFixture("merge/expected-mergelog.txt")));
-    // The MAME 0.162+ note, once, and nothing else.
+    // The result, and nothing else.
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(ui.messages[0].text, kMame162Note);
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(ui.messages[0].text,
+              "Your merged xml file has been created with 5 games:\r\n" + dir.File("merged.xml") +
+                  "\r\nThis file is now set as your input xml file.\r\nLogfile generated as " +
+                  dir.File("mergelog.txt"));
     ASSERT_EQ(ui.asked.size(), 1u);
     EXPECT_EQ(ui.asked[0], "Save merged file as...");
     EXPECT_EQ(ui.progressOpen, 0);
@@ -88,12 +95,30 @@ TEST_F(MergeTest, CatverWithoutVerAddedStopsAndKeepsTheEarlierFile) {
     inputs.catverPath = dir.Write("catver.ini", "[Category]\npuckman=Maze\n");
     UtilityResult result = Merge(inputs);
     EXPECT_FALSE(result.written);
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[1].text, kNoVerAddedError);
-    EXPECT_EQ(ui.messages[1].icon, MessageIcon::Exclamation);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, kNoVerAddedError);
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(Output(), "earlier merged file");
     EXPECT_FALSE(FileExists(dir.File("mergelog.txt")));
     EXPECT_EQ(ui.progressOpen, 0);
+}
+
+TEST_F(MergeTest, OutputOverAFileItReadsIsRefused) {
+    MergeInputs inputs = Inputs();
+    inputs.listXmlPath = dir.Write("listxml.xml", ReadFileBytes(UtilityFixture("merge/listxml.xml")));
+    inputs.nplayersPath = dir.Write("nplayers.ini", "[NPlayers]\n");
+    ::symlink(inputs.nplayersPath.c_str(), dir.File("link.ini").c_str());
+    for (const std::string& target :
+         {inputs.listXmlPath, dir.Path() + "/./listxml.xml", dir.File("link.ini"), inputs.catverPath}) {
+        ui.messages.clear();
+        ui.answers.push_back(target);
+        EXPECT_FALSE(RunMerge(inputs, ui).written) << target;
+        ASSERT_EQ(MessageTexts(ui),
+                  std::string(kUtilityOutputIsInput) + target + kUtilityChooseAnotherName + "\n");
+    }
+    EXPECT_EQ(ReadFileBytes(inputs.listXmlPath), ReadFileBytes(UtilityFixture("merge/listxml.xml")));
+    EXPECT_EQ(ReadFileBytes(inputs.nplayersPath), "[NPlayers]\n");
+    EXPECT_FALSE(FileExists(dir.File("mergelog.txt")));
 }
 
 TEST_F(MergeTest, EmptyCatverCountsAsReadAndHasNoVerAdded) {
@@ -142,7 +167,7 @@ TEST_F(MergeTest, UnwritableOutputAndCancelledSave) {
     EXPECT_FALSE(FileExists(dir.File("mergelog.txt")));
 }
 
-TEST_F(MergeTest, SaveDialogStartsWithTheCurrentInputFile) {
+TEST_F(MergeTest, SaveDialogOffersANewNameBesideTheInputOrTheListing) {
     struct RecordingUi : ScriptedUserInterface {
         std::string offered;
         bool ChooseSaveFileTitled(std::string& path, const std::string&, const std::string& filter,
@@ -154,7 +179,18 @@ TEST_F(MergeTest, SaveDialogStartsWithTheCurrentInputFile) {
     MergeInputs inputs = Inputs();
     inputs.currentInputPath = "/some/where/input.xml";
     RunMerge(inputs, recording);
-    EXPECT_EQ(recording.offered, "/some/where/input.xml|xml files (*.xml)|*.xml|xml");
+    EXPECT_EQ(recording.offered, "/some/where/merged.xml|xml files (*.xml)|*.xml|xml");
+    // The listing itself (by another name too) or no input file: beside the listing.
+    const std::string listingFolder = UtilityFixture("merge/");
+    for (std::string current : {inputs.listXmlPath, listingFolder + "./listxml.xml", std::string()}) {
+        inputs.currentInputPath = current;
+        EXPECT_EQ(SuggestedMergeOutput(inputs), listingFolder + "merged.xml") << current;
+    }
+    inputs.listXmlPath = "listxml.xml";
+    EXPECT_EQ(SuggestedMergeOutput(inputs), "merged.xml");
+    inputs.catverPath = "/d/merged.xml";
+    inputs.currentInputPath = "/d/input.xml";
+    EXPECT_EQ(SuggestedMergeOutput(inputs), "/d/merged-new.xml");
 }
 
 // A listing of MAME before 0.162: no note, no conversion, CR LF line ends read as lines.
@@ -168,7 +204,7 @@ TEST_F(MergeTest, OldListingWithCrLfLineEnds) {
     MergeInputs inputs = Inputs();
     inputs.listXmlPath = dir.Write("old.xml", listing);
     EXPECT_TRUE(Merge(inputs).written);
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(CountMessages(ui, MessageIcon::Exclamation), 0);
     EXPECT_EQ(Output(),
               "<?xml version=\"1.0\"?>\r\n<!-- This file generated by Vantor -->\r\n<!DOCTYPE mame [\r\n"
               "<!ELEMENT mame (game+)>\r\n]>\r\n<mame build=\"0.139\">\r\n"

@@ -54,6 +54,18 @@ TEST_F(RomDirTest, EmptyFolderGivesTheFrameOnly) {
               "-->\r\n<romdir2xml>\r\n</romdir2xml>");
 }
 
+TEST_F(RomDirTest, FileNamesAreEncoded) {
+    dir.Write("roms/Tom & Jerry's \"Chase\" <x> (1990)(A&B).zip", "");
+    EXPECT_TRUE(Run(dir.File("roms")).written);
+    EXPECT_EQ(XmlProblems(dir.File("romdir.xml")), "");
+    const std::string stem = "Tom &amp; Jerry&apos;s &quot;Chase&quot; &lt;x&gt; (1990)(A&amp;B)";
+    EXPECT_NE(
+        ReadFileBytes(dir.File("romdir.xml"))
+            .find("\t<game name=\"" + stem + "\">\r\n\t\t<description>" + stem +
+                  "</description>\r\n\t\t<year>1990</year>\r\n\t\t<manufacturer>A&amp;B</manufacturer>\r\n"),
+        std::string::npos);
+}
+
 TEST_F(RomDirTest, FolderNamesDoNotLeakIntoTheGames) {
     dir.Write("old.zip (1999)(Folder)/Game.zip", "");
     EXPECT_TRUE(Run(dir.File("old.zip (1999)(Folder)")).written);

@@ -38,6 +38,7 @@ TEST_F(RomScanTest, FolderGivesTheExpectedFileAndLog) {
     EXPECT_EQ(result.games, 4);
     EXPECT_EQ(result.outputPath, dir.File("scanned.xml"));
     EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), ReadFileBytes(UtilityFixture("romscan/expected.xml")));
+    EXPECT_EQ(XmlProblems(dir.File("scanned.xml")), "");
     std::string log = MaskLogDate(ReadFileBytes(dir.File("romscanlog.txt")));
     ReplaceAll(log, master, "<input>");
     EXPECT_EQ(log, ReadFileBytes(UtilityFixture("romscan/expected-romscanlog.txt")));
@@ -84,6 +85,16 @@ TEST_F(RomScanTest, FailuresLeaveNoOutputAndNoLog) {
     EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), "earlier");
     EXPECT_FALSE(FileExists(dir.File("romscanlog.txt")));
     EXPECT_EQ(ui.progressOpen, 0);
+}
+
+TEST_F(RomScanTest, OutputOverTheMasterFileIsRefused) {
+    std::string master = dir.Write("master.xml", ReadFileBytes(UtilityFixture("master.xml")));
+    ui.answers = {roms, dir.Path() + "/./master.xml"};
+    EXPECT_FALSE(RunRomScan({master, dir.Path()}, ui).written);
+    EXPECT_EQ(MessageTexts(ui), std::string(kUtilityOutputIsInput) + dir.Path() + "/./master.xml" +
+                                    kUtilityChooseAnotherName + "\n");
+    EXPECT_EQ(ReadFileBytes(master), ReadFileBytes(UtilityFixture("master.xml")));
+    EXPECT_FALSE(FileExists(dir.File("romscanlog.txt")));
 }
 
 TEST_F(RomScanTest, EmptyFolderAndGarbageMasterFile) {

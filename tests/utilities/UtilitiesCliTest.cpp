@@ -44,10 +44,8 @@ TEST_F(UtilitiesCliTest, MergeWritesTheFileAndItsLogInTheCurrentFolder) {
               ReadFileBytes(UtilityFixture("merge/expected-merged.xml")));
     EXPECT_EQ(MaskLogDate(ReadFileBytes(dir.File("work/mergelog.txt"))),
               ReadFileBytes(UtilityFixture("merge/expected-mergelog.txt")));
-    EXPECT_EQ(err,
-              "warning: Note: Your input XML file appears to be from MAME 162 or later.\nAs a temporary work "
-              "around to support the new XML formatting, Vantor will convert the file back to the formatting "
-              "used prior to MAME 162.\nFuture versions of Vantor will work with both formats.\n");
+    EXPECT_EQ(err, "note: Your merged xml file has been created with 5 games:\n" + dir.File("merged.xml") +
+                       "\nThis file is now set as your input xml file.\nLogfile generated as mergelog.txt\n");
     EXPECT_EQ(out, "");
 
     EXPECT_EQ(Run("merge --listxml x.xml -o out.xml"), 2);
@@ -113,6 +111,13 @@ TEST_F(UtilitiesCliTest, ListXmlRunsTheProgramAndPrintsTheListingPath) {
     EXPECT_EQ(err.rfind("warning: I will now attempt to coax MAME.exe", 0), 0u);
     EXPECT_EQ(Run("listxml --mame " + Quote(dir.File("emu/listxml.xml"))), 1);
     EXPECT_EQ(Run("listxml"), 2);
+    // A relative path holding a folder, from the current folder.
+    ASSERT_EQ(Run("listxml --mame ../emu/mame"), 0) << err;
+    EXPECT_EQ(out, dir.File("emu/listxml.xml") + "\n");
+    std::string broken = dir.Write("emu/broken.exe", "MZ");
+    EXPECT_EQ(Run("listxml --mame " + Quote(broken)), 1);
+    EXPECT_EQ(err,
+              "warning: Can't start the program you pointed me to:\n" + broken + "\n(Permission denied)\n");
 }
 
 }  // namespace
