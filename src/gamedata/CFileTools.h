@@ -45,6 +45,7 @@ private:
     std::int64_t FindRecord(const MasterFile& file, std::string* text, std::string_view startKey, std::int64_t position);
 
     const MasterFile* file_ = nullptr;
+    std::uint64_t fileOpenId_ = 0;  // the opening of file_ that the buffer was read from
     std::vector<char> buffer_;
     std::int64_t bufferOffset_ = 0;  // file offset of buffer_[0]
     std::size_t begin_ = 0;          // unread bytes are buffer_[begin_, end_)
