@@ -9,6 +9,8 @@ namespace vantor::cli {
 
 std::string CommandLineWording(const std::string& text) {
     static const std::pair<const char*, const char*> kPhrases[] = {
+        {"Please hit the settings button to select an input file.",
+         "No input file: give --input FILE, or choose one in the settings of the desktop program."},
         {"This file is now set as your input xml file.", "Search it with vantor-cli --input FILE."},
         {"Use this new input XML file to generate an all ROMs list in the main vantor window.",
          "vantor-cli --input FILE list-all lists all its ROMs."},

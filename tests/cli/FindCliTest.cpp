@@ -78,7 +78,9 @@ TEST_F(FindCliTest, NoMatchPrintsNothing) {
 
 TEST_F(FindCliTest, InputFromSettingsAndBadInputs) {
     EXPECT_EQ(Run({"list-all"}), 1);
-    EXPECT_EQ(err_, "error: Please hit the settings button to select an input file.\n");
+    EXPECT_EQ(
+        err_,
+        "error: No input file: give --input FILE, or choose one in the settings of the desktop program.\n");
     Settings settings;
     settings.inputXmlFile = master_;
     ASSERT_TRUE(settings.Save());
