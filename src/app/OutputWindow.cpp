@@ -105,7 +105,8 @@ void CVNOutput::OnFilled(FillResultPtr result) {
     }
     const int added = static_cast<int>(rows.size());
     const int already = static_cast<int>(result->rows.size()) - added;
-    addedText_->setText(FromBytes(AddedMessage(added, already)));
+    // An empty batch ("Add to your list" with nothing selected) only shows the window.
+    if (added + already > 0) addedText_->setText(FromBytes(AddedMessage(added, already)));
     if (added > 0) unsaved_ = true;
     entryCount_ += added;
     list_->Model()->MergeRows(std::move(rows), kNameColumn, true);
