@@ -18,6 +18,7 @@ struct HandOver {
     std::string titleFormat;  // one %d for the number of rows; unused by the working list
     bool hideRomNames = false;
     bool setsHideRomNames = true;  // "Add to your list" leaves the receiver's setting alone
+    bool sortByName = true;        // false: the rows keep the order of the entries
 };
 
 // Registers the types that travel in queued signals; called before the first window is made.

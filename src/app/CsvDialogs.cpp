@@ -67,7 +67,8 @@ std::vector<const CsvColumn*> CCSVHeaderDlg::OrderedColumns() const {
     return ordered;
 }
 
-CCSVDialog::CCSVDialog(int inputType, QWidget* parent) : QDialog(parent), inputType_(inputType) {
+CCSVDialog::CCSVDialog(int inputType, const CsvChoice& initial, QWidget* parent)
+    : QDialog(parent), inputType_(inputType), lastOrder_(initial.order) {
     setObjectName(QStringLiteral("csvDlg"));
     setWindowTitle(QString());
     setWindowIcon(AppIcon());
@@ -80,19 +81,21 @@ CCSVDialog::CCSVDialog(int inputType, QWidget* parent) : QDialog(parent), inputT
         auto* box = new QCheckBox(QString::fromUtf8(column.boxText), this);
         box->setObjectName(QStringLiteral("id%1").arg(column.boxId));
         box->setEnabled(column.disabledFor != inputType);
+        box->setChecked(std::find(initial.ticked.begin(), initial.ticked.end(), column.boxId) !=
+                        initial.ticked.end());
         boxes_[column.boxId] = box;
         grid->addWidget(box, index % kRows, index / kRows);
         ++index;
     }
 
     auto* delimiterLabel = new QLabel(QStringLiteral("Output Delimiter:"), this);
-    delimiterEdit_ = new QLineEdit(QStringLiteral(";"), this);
+    delimiterEdit_ = new QLineEdit(FromBytes(initial.delimiter), this);
     delimiterEdit_->setObjectName(QStringLiteral("id1907"));
     delimiterEdit_->setMaximumWidth(80);
     delimiterLabel->setBuddy(delimiterEdit_);
     headerBox_ = new QCheckBox(QStringLiteral("Include column headers"), this);
     headerBox_->setObjectName(QStringLiteral("id1069"));
-    headerBox_->setChecked(true);
+    headerBox_->setChecked(initial.header);
     auto* toggle = new QPushButton(QStringLiteral("Toggle all"), this);
     toggle->setObjectName(QStringLiteral("id1113"));
     toggle->setAutoDefault(false);
@@ -136,6 +139,19 @@ void CCSVDialog::accept() {
         if (boxes_[column.boxId]->isChecked() && IsCsvColumnGathered(column, inputType_))
             chosen.push_back(&column);
     }
+    // Nothing to write: the dialog stays open, and the preview or save it belongs to goes on
+    // once a column is ticked.
+    if (chosen.empty()) {
+        ShowMessageBox(this, MessageIcon::Exclamation, kNoCsvColumnChosen);
+        return;
+    }
+    // Columns in the order they were last written, new ones behind them.
+    auto rank = [this](const CsvColumn* column) {
+        auto found = std::find(lastOrder_.begin(), lastOrder_.end(), column->boxId);
+        return found - lastOrder_.begin();
+    };
+    std::stable_sort(chosen.begin(), chosen.end(),
+                     [&](const CsvColumn* a, const CsvColumn* b) { return rank(a) < rank(b); });
     CCSVHeaderDlg order(chosen, inputType_, this);
     order.exec();
     // However "CSV Preview" was closed, the order it shows is the one written: closing it without
@@ -143,6 +159,13 @@ void CCSVDialog::accept() {
     ordered_ = order.OrderedColumns();
     options_ =
         MakeCsvListOptions(ordered_, inputType_, ToBytes(delimiterEdit_->text()), headerBox_->isChecked());
+    choice_ = CsvChoice();
+    for (const CsvColumn& column : CsvColumns()) {
+        if (boxes_[column.boxId]->isChecked()) choice_.ticked.push_back(column.boxId);
+    }
+    for (const CsvColumn* column : ordered_) choice_.order.push_back(column->boxId);
+    choice_.delimiter = ToBytes(delimiterEdit_->text());
+    choice_.header = headerBox_->isChecked();
     QDialog::accept();
 }
 

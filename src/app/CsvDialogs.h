@@ -15,6 +15,18 @@ namespace vantor::app {
 
 class SortableListCtrl;
 
+// What the user chose in the CSV dialogs. The output window keeps the last confirmed choice, so
+// the save after a preview (or the next save) starts from it.
+struct CsvChoice {
+    std::vector<int> ticked;  // box ids
+    std::vector<int> order;   // box ids of the columns written, in output order
+    std::string delimiter = ";";
+    bool header = true;
+};
+
+inline constexpr const char* kNoCsvColumnChosen =
+    "Please select at least one of the criteria to gather.\r\nA list without columns would be empty.";
+
 // "CSV Preview": one column per chosen column, its key shown under its heading; the header
 // sections can be dragged into another order.
 class CCSVHeaderDlg : public QDialog {
@@ -37,10 +49,11 @@ class CCSVHeaderDlg : public QDialog {
 class CCSVDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CCSVDialog(int inputType, QWidget* parent = nullptr);
+    explicit CCSVDialog(int inputType, const CsvChoice& initial = {}, QWidget* parent = nullptr);
 
-    // What the writer gets; valid after OK.
+    // What the writer gets and what was chosen; valid after OK.
     const CsvListOptions& Options() const { return options_; }
+    const CsvChoice& Choice() const { return choice_; }
     const std::vector<const CsvColumn*>& OrderedColumns() const { return ordered_; }
     QCheckBox* Box(int boxId) const;
 
@@ -51,6 +64,8 @@ class CCSVDialog : public QDialog {
     void ToggleAll();
 
     int inputType_;
+    std::vector<int> lastOrder_;
+    CsvChoice choice_;
     bool toggleState_ = true;
     std::map<int, QCheckBox*> boxes_;
     QLineEdit* delimiterEdit_;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "AppIcon.h"
@@ -62,8 +63,16 @@ void CMalaListDlg::accept() {
     QDialog::accept();
 }
 
-CbatchFileDlg::CbatchFileDlg(std::string templateText, QWidget* parent)
-    : QDialog(parent), templateText_(std::move(templateText)) {
+namespace {
+
+const char* DefaultTemplate(BatchForm form) {
+    return form == BatchForm::Shell ? kShellBatchTemplate : kWindowsBatchTemplate;
+}
+
+}  // namespace
+
+CbatchFileDlg::CbatchFileDlg(std::string templateText, BatchForm form, QWidget* parent)
+    : QDialog(parent), templateText_(std::move(templateText)), form_(form) {
     setObjectName(QStringLiteral("batchFileDlg"));
     setWindowTitle(QStringLiteral("Batch file creation"));
     setWindowIcon(AppIcon());
@@ -74,18 +83,41 @@ CbatchFileDlg::CbatchFileDlg(std::string templateText, QWidget* parent)
             "using %ROM% as a placeholder where the name will be inserted."),
         this);
     intro->setWordWrap(true);
+    shellButton_ = new QRadioButton(QStringLiteral("Shell script (.sh) for Linux"), this);
+    shellButton_->setObjectName(QStringLiteral("shellForm"));
+    windowsButton_ = new QRadioButton(QStringLiteral("Windows batch file (.bat)"), this);
+    windowsButton_->setObjectName(QStringLiteral("windowsForm"));
+    (form_ == BatchForm::Shell ? shellButton_ : windowsButton_)->setChecked(true);
     edit_ = MakeEdit(this, 1054, templateText_);
-    auto* examples =
-        new QLabel(QStringLiteral("Examples:\ncopy %ROM%.png c:\\mame\\snap\ndel %ROM%.zip"), this);
-    examples->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    examples_ = new QLabel(this);
+    examples_->setObjectName(QStringLiteral("examples"));
+    examples_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(shellButton_, &QRadioButton::toggled, this,
+            [this](bool shell) { ShowForm(shell ? BatchForm::Shell : BatchForm::Windows); });
 
+    auto* forms = new QHBoxLayout;
+    forms->addWidget(shellButton_);
+    forms->addWidget(windowsButton_);
+    forms->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
+    layout->addLayout(forms);
     layout->addWidget(edit_);
-    layout->addWidget(examples);
+    layout->addWidget(examples_);
     layout->addWidget(MakeOkCancel(this));
-    setMinimumWidth(420);
+    setMinimumWidth(460);
+    ShowForm(form_);
     edit_->setFocus();
+}
+
+void CbatchFileDlg::ShowForm(BatchForm form) {
+    if (form != form_ && ToBytes(edit_->text()) == DefaultTemplate(form_))
+        edit_->setText(QString::fromUtf8(DefaultTemplate(form)));
+    form_ = form;
+    // Values are filled in so that they are safe inside double quotes, as in the examples.
+    examples_->setText(form == BatchForm::Shell
+                           ? QStringLiteral("Examples:\ncp \"%ROM%.png\" ~/mame/snap/\nrm \"%ROM%.zip\"")
+                           : QStringLiteral("Examples:\ncopy %ROM%.png c:\\mame\\snap\ndel %ROM%.zip"));
 }
 
 void CbatchFileDlg::accept() {

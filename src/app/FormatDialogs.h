@@ -5,7 +5,11 @@
 #include <QDialog>
 #include <string>
 
+#include "output/ListWriter.h"
+
+class QLabel;
 class QLineEdit;
+class QRadioButton;
 
 namespace vantor::app {
 
@@ -28,20 +32,30 @@ class CMalaListDlg : public QDialog {
     QLineEdit* edit_;
 };
 
-// "Batch file creation": the line written for every game, with %ROM%, %DESC% and %CHD%.
+// "Batch file creation": the line written for every game, with %ROM%, %DESC% and %CHD%, and the
+// form of the file: a shell script or a Windows batch file. Switching the form while the template
+// is the other form's default puts in this form's default.
 class CbatchFileDlg : public QDialog {
     Q_OBJECT
   public:
-    explicit CbatchFileDlg(std::string templateText, QWidget* parent = nullptr);
+    explicit CbatchFileDlg(std::string templateText, BatchForm form = BatchForm::Shell,
+                           QWidget* parent = nullptr);
 
     const std::string& TemplateText() const { return templateText_; }
+    BatchForm Form() const { return form_; }
 
   protected:
     void accept() override;
 
   private:
+    void ShowForm(BatchForm form);
+
     std::string templateText_;
+    BatchForm form_;
     QLineEdit* edit_;
+    QLabel* examples_;
+    QRadioButton* shellButton_;
+    QRadioButton* windowsButton_;
 };
 
 // "Cabrio Settings": the list title and the three image folders. A folder chosen with "Browse"

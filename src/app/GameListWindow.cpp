@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <algorithm>
 
 #include "AppIcon.h"
 #include "DetailsView.h"
@@ -49,8 +50,17 @@ void GameListWindow::ShowDetails() {
 }
 
 void GameListWindow::JumpToFirstChar(char c) {
-    const int row = list_->Table().FindFirstChar(c);
+    // Pressed again, the same letter goes on to the next game that begins with it.
+    const int row = list_->Table().FindNextChar(c, list_->currentIndex().row());
     if (row >= 0) list_->JumpToRow(row);
+}
+
+void GameListWindow::FitNameColumn() {
+    // Wide enough for the names, but the other columns stay in view.
+    const int least = list_->ColumnSpecWidth(kNameColumn);
+    // The window, not the list: a window not shown yet has not laid its list out.
+    const int most = std::max(least, width() * 3 / 5);
+    list_->setColumnWidth(kNameColumn, std::clamp(list_->WidestText(kNameColumn), least, most));
 }
 
 }  // namespace vantor::app

@@ -23,6 +23,8 @@ class GameListWindow : public QDialog {
     // "View Details" of the first selected row.
     void ShowDetails();
     void JumpToFirstChar(char c);
+    // The Name column made as wide as its names (within reason).
+    void FitNameColumn();
 
   protected:
     // `command` is the context menu's first entry ("Add to your list", "Delete").

@@ -11,13 +11,17 @@
 #include "AppIcon.h"
 #include "QtUserInterface.h"
 #include "gamedata/FileIo.h"
+#include "output/ListFormats.h"
 #include "output/ListWriter.h"
 
 namespace vantor::app {
 
 CGenericOutputDlg::CGenericOutputDlg(const std::string& windowTitle, const std::string& displayText,
                                      bool saveEnabled, QWidget* parent)
-    : QDialog(parent), original_(displayText) {
+    : QDialog(parent),
+      original_(displayText),
+      // A text of one line (or none) takes the CR LF of most lists.
+      crLf_(displayText.find("\r\n") != std::string::npos || displayText.find('\n') == std::string::npos) {
     setObjectName(QStringLiteral("genericOutputDlg"));
     setWindowTitle(FromBytes(windowTitle));
     setWindowIcon(AppIcon());
@@ -48,18 +52,24 @@ CGenericOutputDlg::CGenericOutputDlg(const std::string& windowTitle, const std::
 
 std::string CGenericOutputDlg::DisplayText() const {
     if (!edit_->document()->isModified()) return original_;
-    // The window shows plain line ends; the lists it shows have CR LF ones.
+    // The window shows plain line ends; most lists have CR LF ones.
     QString text = edit_->toPlainText();
-    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    if (crLf_) text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     return ToBytes(text);
 }
 
 void CGenericOutputDlg::OnSave() {
     std::string path;
-    if (!AskForFile(this, FileQuestion::Save, "Save file as...", "txt files (*.txt)|*.txt", "txt", path))
+    if (!AskForFile(this, FileQuestion::Save, "Save file as...", saveType_.filter, saveType_.defaultExt,
+                    path))
         return;
-    if (!WriteFileAtomically(path, DisplayText()))
+    if (!WriteFileAtomically(path, DisplayText())) {
         ShowMessageBox(this, MessageIcon::Exclamation, kOutputOpenError);
+        return;
+    }
+    saved_ = true;
+    if (saveType_.executable && !MarkExecutable(path))
+        ShowMessageBox(this, MessageIcon::Exclamation, kScriptNotExecutable);
 }
 
 bool CGenericOutputDlg::eventFilter(QObject* watched, QEvent* event) {

@@ -8,14 +8,26 @@ class QPushButton;
 
 namespace vantor::app {
 
+// What "Save" offers: the file types of the list's own format, and whether the file is a script
+// to be made executable.
+struct SaveFileType {
+    std::string filter = "txt files (*.txt)|*.txt";  // "description|pattern|..."
+    std::string defaultExt = "txt";
+    bool executable = false;
+};
+
 class CGenericOutputDlg : public QDialog {
     Q_OBJECT
   public:
     CGenericOutputDlg(const std::string& windowTitle, const std::string& displayText, bool saveEnabled,
                       QWidget* parent = nullptr);
 
-    // The text as it stands in the window (the user may have edited it).
+    void SetSaveFileType(SaveFileType type) { saveType_ = std::move(type); }
+    // The text as it stands in the window (the user may have edited it), with the line ends of
+    // the text it was given.
     std::string DisplayText() const;
+    // "Save" wrote the text at least once.
+    bool Saved() const { return saved_; }
 
     QPlainTextEdit* Edit() const { return edit_; }
 
@@ -26,6 +38,9 @@ class CGenericOutputDlg : public QDialog {
     void OnSave();
 
     std::string original_;  // shown unchanged while the user has not edited it
+    bool crLf_;             // the text's lines end in CR LF
+    SaveFileType saveType_;
+    bool saved_ = false;
     QPlainTextEdit* edit_;
     QPushButton* save_;
 };

@@ -14,7 +14,7 @@ void ListFillWorker::Fill(quint64 ticket, HandOver handOver, bool fillWhenEmpty)
         handOver.entries.clear();
         handOver.entries.shrink_to_fit();
         Q_EMIT Progress(ticket, total * 6 / 10, total);
-        table.Sort(kNameColumn, true);
+        if (handOver.sortByName) table.Sort(kNameColumn, true);
         Q_EMIT Progress(ticket, total, total);
         result->rows = table.TakeRows();
     }

@@ -16,7 +16,7 @@ struct FillResult {
     quint64 ticket = 0;
     HandOver handOver;  // the entries themselves are consumed
     bool hasRows = false;
-    std::vector<ListTable::Row> rows;  // sorted by Name, ascending
+    std::vector<ListTable::Row> rows;  // sorted by Name, ascending, when the hand-over asks
 };
 using FillResultPtr = std::shared_ptr<FillResult>;
 

@@ -77,9 +77,11 @@ void CVNListDlg::OnFillProgress(quint64, qint64 done, qint64 total) {
 void CVNListDlg::OnFilled(FillResultPtr result) {
     if (result->hasRows) {
         entryCount_ = static_cast<int>(result->rows.size());
-        list_->Model()->ReplaceRows(std::move(result->rows), kNameColumn, true);
-        list_->header()->setSortIndicatorShown(true);
-        list_->header()->setSortIndicator(kNameColumn, Qt::AscendingOrder);
+        const bool byName = result->handOver.sortByName;
+        list_->Model()->ReplaceRows(std::move(result->rows), byName ? kNameColumn : -1, true);
+        list_->header()->setSortIndicatorShown(byName);
+        if (byName) list_->header()->setSortIndicator(kNameColumn, Qt::AscendingOrder);
+        FitNameColumn();
         setWindowTitle(FromBytes(FormatCountTitle(result->handOver.titleFormat, entryCount_)));
     }
     if (result->handOver.setsHideRomNames) hideRomNames_ = result->handOver.hideRomNames;

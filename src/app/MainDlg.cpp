@@ -24,6 +24,7 @@
 #include "VantorSettingsDlg.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/MasterFile.h"
+#include "gamedata/TextUtil.h"
 #include "search/SearchDriver.h"
 
 namespace vantor::app {
@@ -70,6 +71,28 @@ class QueuedProgress : public ProgressSink {
     CProgressDlg* window_;
     std::chrono::steady_clock::time_point last_{};
 };
+
+// The hand-over text of ROM Search's matches, the best match first: by the description
+// similarity to the query, games that score alike in the order of the file.
+std::string BestMatchesFirst(std::vector<MatchEntry> entries, const std::string& query) {
+    const std::string lowerQuery = ToLowerAscii(query);
+    std::vector<std::pair<float, std::size_t>> scores;
+    scores.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        scores.emplace_back(DescriptionSimilarity(lowerQuery, ToLowerAscii(entries[i].description)), i);
+    std::stable_sort(scores.begin(), scores.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::string text;
+    for (const auto& [score, index] : scores) {
+        const MatchEntry& entry = entries[index];
+        for (const std::string* field :
+             {&entry.key, &entry.romName, &entry.description, &entry.year, &entry.manufacturer}) {
+            text += *field;
+            text += '|';
+        }
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -146,8 +169,8 @@ void CMainDlg::BuildWindow() {
         button->setAutoDefault(false);
         return button;
     };
-    QPushButton* listAll = makeButton(1068, "List all ROMs");
-    QPushButton* romSearch = makeButton(1030, "ROM Search");
+    QPushButton* listAll = listAllButton_ = makeButton(1068, "List all ROMs");
+    QPushButton* romSearch = romSearchButton_ = makeButton(1030, "ROM Search");
     QPushButton* settings = makeButton(1052, "Settings and Tools");
     QPushButton* history = makeButton(1094, "H");
     history->setToolTip(QStringLiteral("Search History"));
@@ -327,7 +350,9 @@ void CMainDlg::OpenSettings() {
 void CMainDlg::OpenInputFile() {
     InputCheck check = vantor::OpenInputFile(g_masterFile, inputXmlPath_);
     g_fullListReady = false;
-    goButton_->setEnabled(check.opened);
+    // Without a master file there is nothing to scan: the three searches wait for one.
+    for (QPushButton* button : {goButton_, listAllButton_, romSearchButton_})
+        button->setEnabled(check.opened);
     for (const InputCheck::Message& message : check.messages)
         ShowMessageBox(this, message.icon, message.text);
     model_.ApplyInputCheck(check);
@@ -362,14 +387,16 @@ void CMainDlg::RunScan(const char* progressText, std::function<void(ProgressSink
 
 void CMainDlg::OnGo() {
     if (scanRunning_ || !goButton_->isEnabled()) return;
+    // The history keeps the text as typed (macros unexpanded), once the search has run.
+    std::string typed = ToBytes(findEdit_->text());
+    Trim(typed);
     std::string searchText;
     try {
-        searchText = PrepareSearchText(ToBytes(findEdit_->text()), FindDataFile("vnmacros.txt"));
+        searchText = PrepareSearchText(typed, FindDataFile("vnmacros.txt"));
     } catch (const CErrorMessage& error) {
         ShowError(error);
         return;
     }
-    PushSearchHistory(history_, searchText);
     engine_.expression = searchText;
     auto error = std::make_shared<std::optional<CErrorMessage>>();
     RunScan(
@@ -381,9 +408,14 @@ void CMainDlg::OnGo() {
                 *error = thrown;
             }
         },
-        [this, error] {
+        [this, error, typed] {
             if (*error) {
                 ShowError(**error);
+                return;
+            }
+            PushSearchHistory(history_, typed);
+            if (engine_.listCount == 0) {
+                ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
                 return;
             }
             HandOver handOver;
@@ -394,7 +426,7 @@ void CMainDlg::OnGo() {
 }
 
 void CMainDlg::OnListAllRoms() {
-    if (scanRunning_) return;
+    if (scanRunning_ || !listAllButton_->isEnabled()) return;
     if (g_fullListReady) {
         // Built already: the window shows the list it holds.
         HandOver handOver;
@@ -417,22 +449,30 @@ void CMainDlg::OnListAllRoms() {
 }
 
 void CMainDlg::OnRomSearch() {
-    if (scanRunning_) return;
+    if (scanRunning_ || !romSearchButton_->isEnabled()) return;
     CSearchDlg dialog(previousRomSearch_, this);
     dialog.exec();  // after Cancel the text it opened with is searched again
     std::string text = dialog.Text();
     if (text.empty()) return;
     previousRomSearch_ = text;
     RunScan(
-        "Searching...", [this, text](ProgressSink& sink) { RomSearch(engine_, g_masterFile, text, &sink); },
+        "Searching...",
+        [this, text](ProgressSink& sink) {
+            std::vector<MatchEntry> entries;
+            RomSearch(engine_, g_masterFile, text, &sink, &entries);
+            engine_.listText = BestMatchesFirst(std::move(entries), text);
+        },
         [this] {
-            const bool none = engine_.listCount == 0;
+            if (engine_.listCount == 0) {
+                ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
+                return;
+            }
             HandOver handOver;
             handOver.entries = std::move(engine_.listText);
             handOver.titleFormat = "Found %d ROMs";
             handOver.hideRomNames = hideRomNames_;
+            handOver.sortByName = false;
             Q_EMIT EntriesForSearchResults(handOver);
-            if (none) ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
         });
 }
 
@@ -449,6 +489,11 @@ void CMainDlg::reject() {
 
 void CMainDlg::closeEvent(QCloseEvent* event) {
     if (scanRunning_ || (output_ && output_->SaveRunning())) {
+        event->ignore();
+        return;
+    }
+    // Quitting would lose a working list that was never saved.
+    if (!closed_ && !output_->ConfirmDiscard()) {
         event->ignore();
         return;
     }

@@ -102,6 +102,8 @@ class CMainDlg : public QDialog {
     QHash<int, QWidget*> criteria_;
     QLineEdit* findEdit_ = nullptr;
     QPushButton* goButton_ = nullptr;
+    QPushButton* listAllButton_ = nullptr;
+    QPushButton* romSearchButton_ = nullptr;
 
     std::unique_ptr<CVNListDlg> fullList_;
     std::unique_ptr<CVNOutput> output_;

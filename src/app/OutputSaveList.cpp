@@ -18,23 +18,33 @@ namespace vantor::app {
 
 namespace {
 
+// The converter runs on Windows; what it needs from us is the text file.
 constexpr const char* kMaximusNote =
     "To create a Maximus .LST file you will need to download the Maximus Game List Converter tool from the "
-    "maximum arcade website.\r\nSimply drag the output .txt file that we're about to create into that tool "
-    "and it "
-    "will make your .LST file.\r\n\r\nThis next dialog box will ask you where your ROMs are located, then "
-    "I'll ask "
-    "where to save your .txt file list.";
+    "maximum arcade website.\r\nSimply open the output .txt file that we're about to create with that tool "
+    "and it will make your .LST file.\r\n\r\nThis next dialog box will ask you where your ROMs are located, "
+    "then I'll ask where to save your .txt file list.";
 
-// The save dialog's file types as "description|pattern" pairs.
-std::string FileTypeFilter(const ListFormatInfo& info) {
-    std::string filter;
+// The save dialog's file types as "description|pattern" pairs; a batch file is saved in the form
+// chosen for it.
+SaveFileType SaveTypeOf(const ListFormatInfo& info, const SaveOptions& options) {
+    SaveFileType type;
+    type.filter.clear();
     for (int i = 0; i < info.fileTypeCount; ++i) {
-        const FileType& type = info.fileTypes[static_cast<std::size_t>(i)];
-        if (!filter.empty()) filter += '|';
-        filter += std::string(type.description) + "|" + type.pattern;
+        const FileType& fileType = info.fileTypes[static_cast<std::size_t>(i)];
+        if (!type.filter.empty()) type.filter += '|';
+        type.filter += std::string(fileType.description) + "|" + fileType.pattern;
     }
-    return filter;
+    type.defaultExt = info.defaultExtension;
+    if (info.format == ListFormat::Batch) {
+        if (options.batchForm == BatchForm::Windows) {
+            const FileType windows = WindowsBatchFileType();
+            type.filter = std::string(windows.description) + "|" + windows.pattern;
+            type.defaultExt = kWindowsBatchExtension;
+        }
+        type.executable = options.batchForm == BatchForm::Shell;
+    }
+    return type;
 }
 
 }  // namespace
@@ -60,7 +70,16 @@ void CVNOutput::RunSave() {
     const std::int64_t count = BuildKeyList(rowKeys, keyList);
 
     SaveOptions options;
+    options.batchForm = batchForm_;
     options.batchTemplate = batchTemplate_;
+    if (info.format == ListFormat::Batch) {
+        // Before the file dialog: the form decides the file's type.
+        CbatchFileDlg dialog(batchTemplate_, batchForm_, this);
+        if (dialog.exec() != QDialog::Accepted) return;
+        batchTemplate_ = options.batchTemplate = dialog.TemplateText();
+        batchForm_ = options.batchForm = dialog.Form();
+    }
+    const SaveFileType saveType = SaveTypeOf(info, options);
     std::string fileName;
     if (previewMode_) {
         // No questions before the preview: the title and the folder stay empty.
@@ -87,19 +106,13 @@ void CVNOutput::RunSave() {
             default:
                 break;
         }
-        if (!AskForFile(this, FileQuestion::Save, "Save file as...", FileTypeFilter(info),
-                        info.defaultExtension, fileName)) {
+        if (!AskForFile(this, FileQuestion::Save, "Save file as...", saveType.filter, saveType.defaultExt,
+                        fileName)) {
             return;
         }
     }
 
     switch (info.format) {
-        case ListFormat::Batch: {
-            CbatchFileDlg dialog(batchTemplate_, this);
-            if (dialog.exec() != QDialog::Accepted) return;
-            batchTemplate_ = options.batchTemplate = dialog.TemplateText();
-            break;
-        }
         case ListFormat::Cabrio: {
             CCarbrioSettingsDlg dialog(this);
             if (dialog.exec() != QDialog::Accepted) return;
@@ -110,9 +123,10 @@ void CVNOutput::RunSave() {
             break;
         }
         case ListFormat::Csv: {
-            CCSVDialog dialog(g_inputType, this);
+            CCSVDialog dialog(g_inputType, csvChoice_, this);
             if (dialog.exec() != QDialog::Accepted) return;
             options.csv = dialog.Options();
+            csvChoice_ = dialog.Choice();
             break;
         }
         default:
@@ -128,7 +142,11 @@ void CVNOutput::RunSave() {
     });
     if (previewMode_ && written) {
         CGenericOutputDlg preview("List Preview", fileName, true, this);
+        preview.SetSaveFileType(saveType);
         preview.exec();
+        if (preview.Saved()) unsaved_ = false;
+    } else if (written) {
+        unsaved_ = false;
     }
 }
 

@@ -8,12 +8,21 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <unordered_set>
 
 #include "QtUserInterface.h"
 #include "SortableListCtrl.h"
 #include "output/ListFormats.h"
 
 namespace vantor::app {
+
+std::string AddedMessage(int added, int already) {
+    std::string text = "Added " + std::to_string(added) + (added == 1 ? " ROM" : " ROMs");
+    if (already > 0) {
+        text += "; " + std::to_string(already) + (already == 1 ? " was" : " were") + " in your list already";
+    }
+    return text + ".";
+}
 
 const QStringList& ListFormatNames() {
     static const QStringList names = [] {
@@ -37,6 +46,8 @@ CVNOutput::CVNOutput(QWidget* parent)
     previewButton_->setObjectName(QStringLiteral("id1068"));
     previewButton_->setDefault(true);
     auto* hint = new QLabel(QStringLiteral("To clear your list, simply close this window."), this);
+    addedText_ = new QLabel(this);
+    addedText_->setObjectName(QStringLiteral("addedText"));
     for (const char* name : {"id1", "id2"}) {
         auto* hidden = new QPushButton(this);
         hidden->setObjectName(QString::fromUtf8(name));
@@ -60,7 +71,11 @@ CVNOutput::CVNOutput(QWidget* parent)
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(list_, 1);
     layout->addLayout(controls);
-    layout->addWidget(hint);
+    auto* notes = new QHBoxLayout;
+    notes->addWidget(hint);
+    notes->addStretch(1);
+    notes->addWidget(addedText_);
+    layout->addLayout(notes);
 
     fill_ = new ListFillThread(this);
     connect(fill_, &ListFillThread::Filled, this, &CVNOutput::OnFilled);
@@ -78,10 +93,26 @@ void CVNOutput::ReceiveEntries(const HandOver& handOver) {
 
 void CVNOutput::OnFilled(FillResultPtr result) {
     if (result->ticket <= clearedBefore_) return;
-    entryCount_ += static_cast<int>(result->rows.size());
-    list_->Model()->MergeRows(std::move(result->rows), kNameColumn, true);
+    // A game is in the list once: the games already there (from an earlier Go! or "Add to your
+    // list") are skipped.
+    std::unordered_set<std::string> keys;
+    keys.reserve(static_cast<std::size_t>(list_->RowCount()) + result->rows.size());
+    for (const ListTable::Row& row : list_->Table().Rows()) keys.insert(row[kKeyColumn]);
+    std::vector<ListTable::Row> rows;
+    rows.reserve(result->rows.size());
+    for (ListTable::Row& row : result->rows) {
+        if (keys.insert(row[kKeyColumn]).second) rows.push_back(std::move(row));
+    }
+    const int added = static_cast<int>(rows.size());
+    const int already = static_cast<int>(result->rows.size()) - added;
+    // An empty batch ("Add to your list" with nothing selected) only shows the window.
+    if (added + already > 0) addedText_->setText(FromBytes(AddedMessage(added, already)));
+    if (added > 0) unsaved_ = true;
+    entryCount_ += added;
+    list_->Model()->MergeRows(std::move(rows), kNameColumn, true);
     list_->header()->setSortIndicatorShown(true);
     list_->header()->setSortIndicator(kNameColumn, Qt::AscendingOrder);
+    FitNameColumn();
     UpdateTitle("Your working list has %d ROMs");
     if (result->handOver.setsHideRomNames) hideRomNames_ = result->handOver.hideRomNames;
     show();
@@ -99,7 +130,9 @@ void CVNOutput::DeleteSelected() {
     std::vector<int> rows = list_->SelectedRows();
     // Deleting the first selected row again and again ends at this index.
     const int mark = rows.empty() ? 0 : rows.back() - static_cast<int>(rows.size()) + 1;
-    entryCount_ -= list_->Model()->DeleteRows(rows);
+    const int deleted = list_->Model()->DeleteRows(rows);
+    entryCount_ -= deleted;
+    if (deleted > 0) unsaved_ = true;
     if (mark < list_->RowCount()) {
         list_->selectionModel()->setCurrentIndex(list_->Model()->index(mark, 1),
                                                  QItemSelectionModel::NoUpdate);
@@ -133,15 +166,29 @@ void CVNOutput::ClearAndHide() {
     clearedBefore_ = lastTicket_;
     list_->Model()->DeleteAllRows();
     entryCount_ = 0;
+    unsaved_ = false;
+    addedText_->clear();
+}
+
+std::string CVNOutput::DiscardQuestion(int count) {
+    return "Your working list of " + std::to_string(count) +
+           " ROMs has not been saved.\r\nDo you want to discard it?";
+}
+
+bool CVNOutput::ConfirmDiscard() {
+    if (!Unsaved()) return true;
+    return ShowMessageBox(isVisible() ? this : parentWidget(), MessageIcon::Exclamation,
+                          DiscardQuestion(entryCount_),
+                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void CVNOutput::reject() {
-    if (!saveRunning_) ClearAndHide();
+    if (!saveRunning_ && ConfirmDiscard()) ClearAndHide();
 }
 
 void CVNOutput::closeEvent(QCloseEvent* event) {
     // The list being written stays until the writer is done with it.
-    if (saveRunning_) {
+    if (saveRunning_ || !ConfirmDiscard()) {
         event->ignore();
         return;
     }

@@ -6,16 +6,21 @@
 #include <string>
 
 #include "AppState.h"
+#include "CsvDialogs.h"
 #include "GameListWindow.h"
 #include "ListFillWorker.h"
+#include "output/ListWriter.h"
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 namespace vantor::app {
 
 // The seventeen formats in the order of the format box (alphabetical, case ignored).
 const QStringList& ListFormatNames();
+// The note after a batch: "Added 3 ROMs; 2 were in your list already."
+std::string AddedMessage(int added, int already);
 
 class CVNOutput : public GameListWindow {
     Q_OBJECT
@@ -29,7 +34,16 @@ class CVNOutput : public GameListWindow {
     // A list is being written: the main window leaves the master file alone meanwhile.
     bool SaveRunning() const { return saveRunning_; }
     std::string& BatchTemplate() { return batchTemplate_; }
+    BatchForm GetBatchForm() const { return batchForm_; }
     int PendingFills() const;
+    // Rows added or deleted since the list was last saved (or previewed and saved from there).
+    bool Unsaved() const { return unsaved_ && entryCount_ > 0; }
+    // What the last batch did: how many games it added and how many were in the list already.
+    QLabel* AddedText() const { return addedText_; }
+
+    // Asks before a list that was never saved is thrown away; true when it may go.
+    bool ConfirmDiscard();
+    static std::string DiscardQuestion(int count);
 
     void DeleteSelected();
     void UpdatePreviewButton();
@@ -59,11 +73,15 @@ class CVNOutput : public GameListWindow {
     QComboBox* formatBox_;
     QPushButton* saveButton_;
     QPushButton* previewButton_;
+    QLabel* addedText_;
     ListFillThread* fill_;
     int entryCount_ = 0;
     bool previewMode_ = false;
     bool saveRunning_ = false;
-    std::string batchTemplate_ = "copy %ROM%.zip c:\\mame\\roms";
+    bool unsaved_ = false;
+    BatchForm batchForm_ = BatchForm::Shell;
+    std::string batchTemplate_ = kShellBatchTemplate;
+    CsvChoice csvChoice_;
     // Batches that arrived after the window was closed and before their fill came back belong
     // to the new list; fills requested before the close do not.
     quint64 clearedBefore_ = 0;

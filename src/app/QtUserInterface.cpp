@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "ProgressDlg.h"
+#include "gamedata/FileIo.h"
 
 namespace vantor::app {
 
@@ -73,7 +74,9 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, MessageIcon icon, co
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
+namespace {
+
+bool ChooseFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
                 const std::string& defaultExt, std::string& path) {
     if (FileHook()) return FileHook()(kind, title, filter, defaultExt, path);
     QString chosen;
@@ -107,6 +110,28 @@ bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, co
     if (chosen.isEmpty()) return false;
     path = ToBytes(chosen);
     return true;
+}
+
+}  // namespace
+
+std::string ReplaceFileQuestion(const std::string& path) {
+    return path + " already exists.\r\nDo you want to replace it?";
+}
+
+bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
+                const std::string& defaultExt, std::string& path) {
+    for (;;) {
+        std::string chosen = path;
+        if (!ChooseFile(parent, kind, title, filter, defaultExt, chosen)) return false;
+        path = chosen;
+        // The dialog's own question is off: this one is asked the same way for every save, and
+        // "No" goes back to the dialog.
+        if (kind != FileQuestion::Save || !FileExists(chosen) || IsDirectory(chosen)) return true;
+        if (ShowMessageBox(parent, MessageIcon::Exclamation, ReplaceFileQuestion(chosen),
+                           QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+            return true;
+        }
+    }
 }
 
 QtUserInterface::QtUserInterface(QWidget* parent) : parent_(parent) {}

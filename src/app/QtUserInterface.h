@@ -46,8 +46,11 @@ using FileDialogHook =
                        const std::string& defaultExt, std::string& path)>;
 void SetFileDialogHook(FileDialogHook hook);
 
+// Asks the question; a file chosen to save over an existing one is written only after the user
+// said "Yes" to ReplaceFileQuestion (a "No" shows the dialog again).
 bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
                 const std::string& defaultExt, std::string& path);
+std::string ReplaceFileQuestion(const std::string& path);
 
 // The engine's UserInterface on Qt dialogs. The progress window is created on ProgressShow and
 // destroyed on ProgressClose; it is window-modal over `parent` when there is one.

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyle>
 #include <algorithm>
 
 #include "QtUserInterface.h"
@@ -169,14 +170,38 @@ bool SortableListCtrl::SetColumns(std::string_view columnSpec) {
     return added;
 }
 
-void SortableListCtrl::ApplyColumnWidths() {
+int SortableListCtrl::ColumnSpecWidth(int column) const {
+    const auto& columns = model_->Table().Columns();
+    if (column < 0 || column >= static_cast<int>(columns.size())) return 0;
     // The widths are meant for a small dialog font about five pixels a character wide.
     const double scale = std::max(1.0, fontMetrics().averageCharWidth() / 5.0);
+    return static_cast<int>(columns[static_cast<std::size_t>(column)].width * scale);
+}
+
+int SortableListCtrl::WidestText(int column) const {
+    // Measuring tens of thousands of texts takes a while; the widest is among the longest.
+    constexpr std::size_t kMeasured = 200;
+    std::vector<const std::string*> texts;
+    texts.reserve(static_cast<std::size_t>(RowCount()));
+    for (int row = 0; row < RowCount(); ++row) texts.push_back(&Table().Cell(row, column));
+    const auto longer = [](const std::string* a, const std::string* b) { return a->size() > b->size(); };
+    if (texts.size() > kMeasured) {
+        std::nth_element(texts.begin(), texts.begin() + kMeasured, texts.end(), longer);
+        texts.resize(kMeasured);
+    }
+    int widest = 0;
+    for (const std::string* text : texts)
+        widest = std::max(widest, fontMetrics().horizontalAdvance(FromBytes(*text)));
+    // The cell's own margins and the space for the focus frame.
+    return widest + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 12;
+}
+
+void SortableListCtrl::ApplyColumnWidths() {
     const auto& columns = model_->Table().Columns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const int column = static_cast<int>(i);
         setColumnHidden(column, columns[i].width == 0);
-        if (columns[i].width > 0) setColumnWidth(column, static_cast<int>(columns[i].width * scale));
+        if (columns[i].width > 0) setColumnWidth(column, ColumnSpecWidth(column));
     }
 }
 
@@ -216,7 +241,7 @@ void SortableListCtrl::SelectRow(int row, bool keepOthers) {
 void SortableListCtrl::JumpToRow(int row) {
     if (row < 0 || row >= RowCount()) return;
     const QModelIndex target = model_->index(row, 1 < model_->columnCount() ? 1 : 0);
-    scrollTo(target);
+    scrollTo(target, QAbstractItemView::PositionAtTop);
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
     SelectRow(row, true);
     setFocus();

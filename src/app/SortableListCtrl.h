@@ -50,6 +50,10 @@ class SortableListCtrl : public QTreeView {
     // Builds the columns from a column string ("Key,0; Name,120; ..."); a zero width hides the
     // column.
     bool SetColumns(std::string_view columnSpec);
+    // A column's width as the column string gives it, in this font's pixels.
+    int ColumnSpecWidth(int column) const;
+    // The width that shows the column's texts whole (its longest ones are measured).
+    int WidestText(int column) const;
     ListTableModel* Model() const { return model_; }
     const ListTable& Table() const { return model_->Table(); }
     int RowCount() const { return model_->Table().RowCount(); }
@@ -60,8 +64,8 @@ class SortableListCtrl : public QTreeView {
     std::vector<int> SelectedRows() const;
     int FirstSelectedRow() const;
     void SelectRow(int row, bool keepOthers);
-    // Scrolls to the row, makes it current, selects it without clearing other selections and
-    // takes the focus.
+    // Scrolls the row to the top of the view, makes it current, selects it without clearing other
+    // selections and takes the focus.
     void JumpToRow(int row);
 
   Q_SIGNALS:

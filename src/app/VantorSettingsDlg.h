@@ -24,7 +24,9 @@ class CVantorSettingsDlg : public QDialog {
     // differ.
     explicit CVantorSettingsDlg(std::string inputInUse = {}, QWidget* parent = nullptr);
 
-    // What the main window takes over when the dialog has closed, whatever its result.
+    // What the main window takes over when the dialog has closed: after "Set" the path set, after
+    // Cancel the one stored in the settings (a utility's output is stored as soon as it is
+    // written), so the main window searches what the settings show.
     const std::string& InputXmlPath() const { return inputXmlPath_; }
     bool HideRomNames() const { return hideRomNames_; }
 
@@ -37,6 +39,9 @@ class CVantorSettingsDlg : public QDialog {
 
     void accept() override;  // "Set"
     void reject() override;
+
+    static std::string MissingInputMessage(const std::string& path);
+    static std::string SettingsNotSavedMessage();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -55,6 +60,7 @@ class CVantorSettingsDlg : public QDialog {
     std::string InputText() const;
 
     std::string inputInUse_;
+    std::string storedInputXmlPath_;  // the input file in the settings store
     std::string inputXmlPath_, listXmlPath_, catverPath_, controlsPath_, nplayersPath_;
     bool hideRomNames_ = false;
     bool busy_ = false;

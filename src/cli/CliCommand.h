@@ -16,7 +16,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // the command stopped on a failure it reported
 inline constexpr int kExitUsage = 2;    // a usage or search-expression error
 
-// Messages go to standard error as "error: " / "warning: " / "note: " by icon; file and folder
+// Messages go to standard error as "error: " / "warning: " / "note: " by icon, said as the
+// command line would where they speak of the windows (CommandLineWording); file and folder
 // questions are answered from the command's options, queued before the engine asks.
 class CliUserInterface : public UserInterface {
 public:
@@ -55,6 +56,10 @@ private:
     UserInterface& ui_;
 };
 
+// A message of the engine with its words about the windows ("now set as your input xml file",
+// "via the settings window") replaced by what a command-line user does instead.
+std::string CommandLineWording(const std::string& text);
+
 struct GlobalOptions {
     std::string input;
     bool hideTags = false;
@@ -73,9 +78,12 @@ struct CliContext {
     CliContext(GlobalOptions opts, std::ostream& o, std::ostream& e, std::istream& i)
         : options(std::move(opts)), out(o), err(e), in(i), ui(e, options.progress) {}
 
-    // The input check on --input: prints its messages; false (after the message) when the
-    // master file cannot be used.
-    bool OpenMaster();
+    // The input check on --input; false (after the message) when the master file cannot be
+    // used. Its errors are always printed; its notes on what the file cannot serve (categories)
+    // only with `notes`, where they matter.
+    bool OpenMaster(bool notes = false);
+    // Prints what the input check said under the same rule.
+    void PrintInputCheck(const InputCheck& check, bool notes);
     void Error(const std::string& text) { ui.ShowMessage(MessageIcon::Stop, text); }
     // "error: <usage line>" for a malformed command line.
     int UsageError(const std::string& text);
@@ -90,7 +98,12 @@ struct CliCommandInfo {
     const char* usage;    // after "vantor-cli [OPTIONS] "
     const char* summary;  // one line for --help
     CommandFunction run;
+    const char* details = nullptr;               // COMMAND --help: arguments and options
+    void (*printHelp)(std::ostream&) = nullptr;  // or a help text of the command's own
 };
+
+// The formats and the options of `save`, as --help and save --help list them.
+void PrintSaveFormatsAndOptions(std::ostream& out);
 
 class CliCommandRegistrar {
 public:

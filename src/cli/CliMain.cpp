@@ -18,6 +18,13 @@ std::vector<CliCommandInfo>& Registry() {
     return commands;
 }
 
+std::vector<CliCommandInfo> SortedCommands() {
+    std::vector<CliCommandInfo> commands = Registry();
+    std::sort(commands.begin(), commands.end(),
+              [](const CliCommandInfo& a, const CliCommandInfo& b) { return std::string(a.name) < b.name; });
+    return commands;
+}
+
 void PrintHelp(std::ostream& out) {
     out << "Usage: vantor-cli [OPTIONS] COMMAND [ARGUMENTS]\n"
            "\n"
@@ -32,13 +39,33 @@ void PrintHelp(std::ostream& out) {
            "  --help, --version\n"
            "  --                               end of options\n"
            "\n"
-           "Commands:\n";
-    std::vector<CliCommandInfo> commands = Registry();
-    std::sort(commands.begin(), commands.end(),
-              [](const CliCommandInfo& a, const CliCommandInfo& b) { return std::string(a.name) < b.name; });
-    for (const CliCommandInfo& command : commands) {
+           "Commands (vantor-cli COMMAND --help tells more of each):\n";
+    for (const CliCommandInfo& command : SortedCommands()) {
         out << "  " << command.usage << "\n      " << command.summary << "\n";
     }
+    out << "\n";
+    PrintSaveFormatsAndOptions(out);
+    out << "\n"
+           "Exit status: 0 done, 1 the command stopped on a failure it reported, 2 a usage or\n"
+           "search-expression error.\n";
+}
+
+void PrintCommandHelp(std::ostream& out, const CliCommandInfo& command) {
+    if (command.printHelp != nullptr) {
+        command.printHelp(out);
+        return;
+    }
+    out << "Usage: vantor-cli [OPTIONS] " << command.usage << "\n\n" << command.summary << ".\n";
+    if (command.details != nullptr) out << "\n" << command.details;
+}
+
+// "--help" among a command's own arguments (before a "--", after which it is an argument).
+bool AsksForHelp(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--") return false;
+        if (arg == "--help" || arg == "-h") return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -71,10 +98,16 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
     return false;
 }
 
-bool CliContext::OpenMaster() {
+bool CliContext::OpenMaster(bool notes) {
     InputCheck check = OpenInputFile(master, options.input);
-    for (const InputCheck::Message& message : check.messages) ui.ShowMessage(message.icon, message.text);
+    PrintInputCheck(check, notes);
     return check.opened;
+}
+
+void CliContext::PrintInputCheck(const InputCheck& check, bool notes) {
+    for (const InputCheck::Message& message : check.messages) {
+        if (notes || message.icon == MessageIcon::Stop) ui.ShowMessage(message.icon, message.text);
+    }
 }
 
 int CliContext::UsageError(const std::string& text) {
@@ -152,6 +185,10 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
     if (found == Registry().end()) {
         err << "error: unknown command " << name << "\n(see vantor-cli --help)\n";
         return kExitUsage;
+    }
+    if (AsksForHelp(args)) {
+        PrintCommandHelp(out, *found);
+        return kExitOk;
     }
 
     // Each run starts from the process-wide state a fresh program would have.

@@ -3,8 +3,24 @@
 
 #include "CliCommand.h"
 #include "gamedata/FileIo.h"
+#include "gamedata/TextUtil.h"
 
 namespace vantor::cli {
+
+std::string CommandLineWording(const std::string& text) {
+    static const std::pair<const char*, const char*> kPhrases[] = {
+        {"Please hit the settings button to select an input file.",
+         "No input file: give --input FILE, or choose one in the settings of the desktop program."},
+        {"This file is now set as your input xml file.", "Search it with vantor-cli --input FILE."},
+        {"Use this new input XML file to generate an all ROMs list in the main vantor window.",
+         "vantor-cli --input FILE list-all lists all its ROMs."},
+        {"create a merged input file via the settings window.",
+         "create a merged input file with vantor-cli merge."},
+    };
+    std::string said = text;
+    for (const auto& [window, commandLine] : kPhrases) ReplaceAll(said, window, commandLine);
+    return said;
+}
 
 void CliUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
     if (barShown_) {
@@ -13,7 +29,7 @@ void CliUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
         lastPercent_ = -1;
     }
     const char* prefix = icon == MessageIcon::Stop ? "error: " : icon == MessageIcon::Exclamation ? "warning: " : "note: ";
-    err_ << prefix << CrLfToLf(text) << '\n';
+    err_ << prefix << CrLfToLf(CommandLineWording(text)) << '\n';
     err_.flush();
 }
 

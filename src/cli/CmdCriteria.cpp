@@ -86,7 +86,7 @@ std::string ApplySetting(CriteriaModel& model, const std::string& setting) {
 }
 
 void PrintSettings(std::ostream& out) {
-    out << "Usage: vantor-cli [--input FILE] criteria [--initial] [NAME=VALUE ...]\n"
+    out << "Usage: vantor-cli [OPTIONS] criteria [--initial] [NAME=VALUE ...]\n"
            "\n"
            "Prints the -find: text that the main window's criteria build. Without --initial every\n"
            "three-state box starts grey, both combo boxes at their first entry, every two-state box\n"
@@ -116,10 +116,6 @@ void PrintSettings(std::ostream& out) {
 }
 
 int RunCriteria(CliContext& context, std::vector<std::string>& args) {
-    if (TakeFlag(args, "--help")) {
-        PrintSettings(context.out);
-        return kExitOk;
-    }
     bool initial = TakeFlag(args, "--initial");
     if (!args.empty() && args.front() == "--") args.erase(args.begin());
     for (const std::string& arg : args) {
@@ -138,8 +134,8 @@ int RunCriteria(CliContext& context, std::vector<std::string>& args) {
     model = CriteriaModel();
     if (!context.options.input.empty()) {
         InputCheck check = OpenInputFile(context.master, context.options.input);
-        for (const InputCheck::Message& message : check.messages)
-            context.ui.ShowMessage(message.icon, message.text);
+        // Here the category boxes are what the note is about.
+        context.PrintInputCheck(check, true);
         if (!check.opened) return kExitFailure;
         model.ApplyInputCheck(check);
     }
@@ -151,7 +147,8 @@ int RunCriteria(CliContext& context, std::vector<std::string>& args) {
 
 const CliCommandRegistrar kCriteria(
     {"criteria", "criteria [--initial] [NAME=VALUE ...]",
-     "the -find: text the main window's criteria build (criteria --help lists them)", RunCriteria});
+     "the -find: text the main window's criteria build (criteria --help lists them)", RunCriteria, nullptr,
+     PrintSettings});
 
 }  // namespace
 

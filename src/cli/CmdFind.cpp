@@ -77,12 +77,40 @@ int RunDetails(CliContext& context, std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const CliCommandRegistrar kFind({"find", "find EXPR", "games matching a -find: expression (as \"Go!\")", RunFind});
-const CliCommandRegistrar kListAll({"list-all", "list-all", "every game (as \"List all ROMs\")", RunListAll});
+constexpr const char* kMatchLines =
+    "Prints one line per game, in the order of the master file (--input FILE, or the input file of\n"
+    "the settings): record key|ROM name|description|year|manufacturer|, then \"N ROMs\" on\n"
+    "standard error.\n";
+
+const std::string kFindDetails =
+    std::string(kMatchLines) +
+    "\n"
+    "EXPR is a -find: expression, as the main window's \"Go!\" searches it:\n"
+    "  terms         case-insensitive substrings of a game's record (cloneof=puckman)\n"
+    "  & | ! -       AND, OR (AND binds tighter; terms side by side are ANDed), NOT\n"
+    "  ( )           groups\n"
+    "  _             a space\n"
+    "  'text'        searched as written, case and spaces included\n"
+    "  *             any text within one line\n"
+    "  @NAME         a macro of vnmacros.txt (@USA, @JAPAN, @EURO, @ASIA)\n"
+    "Put -- before an expression that begins with - (vantor-cli find -- -cloneof).\n"
+    "vantor-cli criteria builds the expression of the main window's tick boxes.\n";
+const std::string kRomSearchDetails =
+    std::string(kMatchLines) +
+    "\nTEXT is compared with every description, case ignored: a game is listed when its description\n"
+    "holds TEXT or resembles it closely enough (as the main window's \"ROM Search\").\n";
+
+const CliCommandRegistrar kFind({"find", "find EXPR", "games matching a -find: expression (as \"Go!\")",
+                                 RunFind, kFindDetails.c_str()});
+const CliCommandRegistrar kListAll({"list-all", "list-all", "every game (as \"List all ROMs\")", RunListAll,
+                                    kMatchLines});
 const CliCommandRegistrar kRomSearch({"romsearch", "romsearch TEXT",
-                                      "games whose description resembles TEXT (as \"ROM Search\")", RunRomSearch});
-const CliCommandRegistrar kDetails({"details", "details ROMNAME", "the text \"View Details\" shows for a game",
-                                    RunDetails});
+                                      "games whose description resembles TEXT (as \"ROM Search\")",
+                                      RunRomSearch, kRomSearchDetails.c_str()});
+const CliCommandRegistrar kDetails({"details", "details ROMNAME",
+                                    "the text \"View Details\" shows for a game", RunDetails,
+                                    "Prints the record of the game named ROMNAME in the master file; with\n"
+                                    "--hide-rom-names (before the command) without its <rom> lines.\n"});
 
 }  // namespace
 

@@ -20,10 +20,13 @@ int RunMala2Xml(CliContext& context, std::vector<std::string>& args) {
     return result.written ? kExitOk : kExitFailure;
 }
 
-const CliCommandRegistrar kMala2Xml({"mala2xml", "mala2xml MLG -o OUT",
-                                     "the input file's records of the games in a MaLa list; convertLog.txt "
-                                     "names the missing ones",
-                                     RunMala2Xml});
+const CliCommandRegistrar kMala2Xml(
+    {"mala2xml", "mala2xml MLG -o OUT",
+     "the input file's records of the games in a MaLa list; convertLog.txt "
+     "names the missing ones",
+     RunMala2Xml,
+     "Writes OUT with the records of the --input master file of the games that the\n"
+     "MaLa list MLG names, in the list's order.\n"});
 
 }  // namespace
 

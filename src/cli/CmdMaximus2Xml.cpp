@@ -17,10 +17,14 @@ int RunMaximus2Xml(CliContext& context, std::vector<std::string>& args) {
     return result.written ? kExitOk : kExitFailure;
 }
 
-const CliCommandRegistrar kMaximus2Xml({"maximus2xml", "maximus2xml LIST [-o OUT]",
-                                        "the input file's records of the games in a Maximus list (default "
-                                        "output: tempXMLFile.xml in the temporary folder)",
-                                        RunMaximus2Xml});
+const CliCommandRegistrar kMaximus2Xml(
+    {"maximus2xml", "maximus2xml LIST [-o OUT]",
+     "the input file's records of the games in a Maximus list (default "
+     "output: tempXMLFile.xml in the temporary folder)",
+     RunMaximus2Xml,
+     "Writes OUT (default: tempXMLFile.xml in the temporary folder) with the\n"
+     "records of the --input master file of the games that the Maximus Arcade\n"
+     "list LIST names.\n"});
 
 }  // namespace
 

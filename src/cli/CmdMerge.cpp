@@ -26,7 +26,12 @@ int RunMergeCommand(CliContext& context, std::vector<std::string>& args) {
 
 const CliCommandRegistrar kMerge(
     {"merge", "merge --listxml FILE --catver FILE --controls FILE [--nplayers FILE] -o OUT",
-     "merge MAME's listing with the data files; log in mergelog.txt", RunMergeCommand});
+     "merge MAME's listing with the data files; log in mergelog.txt", RunMergeCommand,
+     "Writes OUT, the merged master file: every game of MAME's listing (--listxml) with its\n"
+     "category and the version that added it (--catver catver.ini), its player modes (--nplayers\n"
+     "nplayers.ini, optional) and its cabinet controls (--controls controls.xml). The games missing\n"
+     "from the data files are named in mergelog.txt in the current folder. Search OUT with\n"
+     "vantor-cli --input OUT.\n"});
 
 }  // namespace
 

@@ -20,6 +20,8 @@ namespace vantor::cli {
 
 namespace {
 
+constexpr const char* kSaveCommandUsage =
+    "save FORMAT (--find EXPR | --all | --keys FILE) [--keep-order] [-o FILE] [OPTIONS]";
 constexpr const char* kSaveUsage =
     "usage: vantor-cli save FORMAT (--find EXPR | --all | --keys FILE) [--keep-order] [-o FILE] [FORMAT "
     "OPTIONS]";
@@ -28,19 +30,47 @@ struct FormatOption {
     const char* name;
     bool takesValue;
     std::vector<ListFormat> formats;
+    const char* help;  // "--name VALUE" and what it does, for --help
 };
 
 const std::vector<FormatOption>& FormatOptions() {
     static const std::vector<FormatOption> options = {
-        {"--title", true, {ListFormat::Khameleon, ListFormat::Mala, ListFormat::Cabrio}},
-        {"--logo-dir", true, {ListFormat::Cabrio}},
-        {"--screenshot-dir", true, {ListFormat::Cabrio}},
-        {"--background-dir", true, {ListFormat::Cabrio}},
-        {"--rom-folder", true, {ListFormat::Maximus}},
-        {"--template", true, {ListFormat::Batch}},
-        {"--columns", true, {ListFormat::Csv}},
-        {"--delimiter", true, {ListFormat::Csv}},
-        {"--no-header", false, {ListFormat::Csv}},
+        {"--title",
+         true,
+         {ListFormat::Khameleon, ListFormat::Mala, ListFormat::Cabrio},
+         "--title TEXT           khameleon, mala, cabrio: the list title"},
+        {"--logo-dir",
+         true,
+         {ListFormat::Cabrio},
+         "--logo-dir DIR         cabrio: the folder of logo images"},
+        {"--screenshot-dir",
+         true,
+         {ListFormat::Cabrio},
+         "--screenshot-dir DIR   cabrio: the folder of screenshots"},
+        {"--background-dir",
+         true,
+         {ListFormat::Cabrio},
+         "--background-dir DIR   cabrio: the folder of backgrounds"},
+        {"--rom-folder",
+         true,
+         {ListFormat::Maximus},
+         "--rom-folder DIR       maximus (required): your ROM folder"},
+        {"--template",
+         true,
+         {ListFormat::Batch},
+         "--template TEXT        batch: the line written per game; %ROM%, %DESC%, %CHD% are filled in,\n"
+         "                         | starts a new line (default: cp \"%ROM%.zip\" ~/roms/)"},
+        {"--windows",
+         false,
+         {ListFormat::Batch},
+         "--windows              batch: a Windows batch file (CR LF, default template\n"
+         "                         copy %ROM%.zip c:\\mame\\roms) instead of an executable shell script"},
+        {"--columns",
+         true,
+         {ListFormat::Csv},
+         "--columns LIST         csv (required): comma-separated columns, in order"},
+        {"--delimiter", true, {ListFormat::Csv}, "--delimiter TEXT       csv: between values (default ;)"},
+        {"--no-header", false, {ListFormat::Csv}, "--no-header            csv: no header line"},
     };
     return options;
 }
@@ -108,6 +138,57 @@ std::vector<std::string> EveryGameKey(CVn& vn, const MasterFile& file, ProgressS
     }
     progress.Progress(file.Size(), file.Size());
     return keys;
+}
+
+}  // namespace
+
+namespace {
+
+// The words joined by ", ", indented by two, lines kept under 95 characters.
+void PrintWordList(std::ostream& out, const std::vector<std::string>& words) {
+    std::string line = " ";
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string word = " " + words[i] + (i + 1 < words.size() ? "," : "");
+        if (line.size() + word.size() > 94) {
+            out << line << "\n";
+            line = " ";
+        }
+        line += word;
+    }
+    out << line << "\n";
+}
+
+}  // namespace
+
+void PrintSaveFormatsAndOptions(std::ostream& out) {
+    std::vector<std::string> formats;
+    for (const ListFormatInfo& info : ListFormatTable()) formats.emplace_back(info.cliName);
+    out << "Formats of save:\n";
+    PrintWordList(out, formats);
+    out << "\nOptions of save:\n"
+           "  --find EXPR | --all | --keys FILE\n"
+           "                         the games: the matches of EXPR, every game, or the lines of FILE\n"
+           "                         as find prints them (- reads standard input)\n"
+           "  --keep-order           --find and --all in file order instead of sorted by name\n"
+           "  -o FILE                write FILE (whole or not at all); without it the preview text is\n"
+           "                         printed (mala, maximus and mgalaxy need -o)\n";
+    for (const FormatOption& option : FormatOptions()) out << "  " << option.help << "\n";
+    std::vector<std::string> columns;
+    for (const CsvColumn& column : CsvColumns()) columns.emplace_back(column.cliName);
+    out << "CSV columns:\n";
+    PrintWordList(out, columns);
+}
+
+namespace {
+
+void PrintSaveHelp(std::ostream& out) {
+    out << "Usage: vantor-cli [OPTIONS] " << kSaveCommandUsage
+        << "\n"
+           "\n"
+           "Writes the games as a list of one of the formats, as the working list's \"Save List to file\"\n"
+           "(or prints the text \"Preview List\" shows). A game in adjacent rows is written once.\n"
+           "\n";
+    PrintSaveFormatsAndOptions(out);
 }
 
 int RunSave(CliContext& context, std::vector<std::string>& args) {
@@ -234,6 +315,10 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     options.backgroundFolder = given["--background-dir"];
     options.romFolder = given["--rom-folder"];
     if (!options.romFolder.ends_with('/')) options.romFolder += '/';
+    if (given.count("--windows") != 0) {
+        options.batchForm = BatchForm::Windows;
+        options.batchTemplate = kWindowsBatchTemplate;
+    }
     if (given.count("--template") != 0) options.batchTemplate = given["--template"];
     if (format->format == ListFormat::Csv) {
         options.csv =
@@ -257,9 +342,9 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const CliCommandRegistrar kSave(
-    {"save", "save FORMAT (--find EXPR | --all | --keys FILE) [--keep-order] [-o FILE] [OPTIONS]",
-     "the working list in one of the list formats (as \"Save List to file\")", RunSave});
+const CliCommandRegistrar kSave({"save", kSaveCommandUsage,
+                                 "the working list in one of the list formats (as \"Save List to file\")",
+                                 RunSave, nullptr, PrintSaveHelp});
 
 }  // namespace
 

@@ -19,8 +19,9 @@ constexpr std::size_t kLongLine = 4 * 1024 * 1024;
 }  // namespace
 
 void CFileTools::Attach(const MasterFile& file) {
-    if (file_ != &file) {
+    if (file_ != &file || fileOpenId_ != file.OpenId()) {
         file_ = &file;
+        fileOpenId_ = file.OpenId();
         bufferOffset_ = 0;
         begin_ = end_ = 0;
         atEnd_ = false;

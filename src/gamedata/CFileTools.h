@@ -54,6 +54,7 @@ class CFileTools {
                             std::int64_t position, RecordText form);
 
     const MasterFile* file_ = nullptr;
+    std::uint64_t fileOpenId_ = 0;  // the opening of file_ that the buffer was read from
     std::vector<char> buffer_;
     std::int64_t bufferOffset_ = 0;  // file offset of buffer_[0]
     std::size_t begin_ = 0;          // unread bytes are buffer_[begin_, end_)

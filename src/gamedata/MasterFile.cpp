@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <utility>
 
@@ -11,16 +12,24 @@ namespace vantor {
 
 MasterFile g_masterFile;
 
+namespace {
+std::atomic<std::uint64_t> g_lastOpenId{0};
+}  // namespace
+
 MasterFile::~MasterFile() { Close(); }
 
 MasterFile::MasterFile(MasterFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), size_(other.size_), path_(std::move(other.path_)) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      size_(other.size_),
+      openId_(std::exchange(other.openId_, ++g_lastOpenId)),
+      path_(std::move(other.path_)) {}
 
 MasterFile& MasterFile::operator=(MasterFile&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, -1);
         size_ = other.size_;
+        openId_ = std::exchange(other.openId_, ++g_lastOpenId);
         path_ = std::move(other.path_);
     }
     return *this;
@@ -28,6 +37,7 @@ MasterFile& MasterFile::operator=(MasterFile&& other) noexcept {
 
 bool MasterFile::Open(const std::string& path) {
     Close();
+    openId_ = ++g_lastOpenId;
     fd_ = OpenReadableFile(path, size_);
     if (fd_ < 0) return false;
     path_ = path;
@@ -39,6 +49,7 @@ void MasterFile::Close() {
     fd_ = -1;
     size_ = 0;
     path_.clear();
+    openId_ = ++g_lastOpenId;
 }
 
 std::size_t MasterFile::ReadAt(std::int64_t offset, char* data, std::size_t count) const {

@@ -24,6 +24,9 @@ public:
     const std::string& Path() const { return path_; }
     // Size at opening time.
     std::int64_t Size() const { return size_; }
+    // Different for every opening, so a reader can tell that the same object now holds another
+    // file (or none) and forget what it buffered.
+    std::uint64_t OpenId() const { return openId_; }
 
     // Reads up to `count` bytes at `offset`; returns the bytes read, 0 at the end or on a read error.
     std::size_t ReadAt(std::int64_t offset, char* data, std::size_t count) const;
@@ -31,6 +34,7 @@ public:
 private:
     int fd_ = -1;
     std::int64_t size_ = 0;
+    std::uint64_t openId_ = 0;
     std::string path_;
 };
 

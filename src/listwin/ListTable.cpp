@@ -101,10 +101,9 @@ int ListTable::DeleteRows(std::vector<int> rows) {
 void ListTable::ReplaceRows(std::vector<Row> rows, int sortedColumn, bool ascending) {
     for (Row& row : rows) Fit(row);
     rows_ = std::move(rows);
-    if (sortedColumn >= 0) {
-        sortColumn_ = sortedColumn;
-        sortAscending_ = ascending;
-    }
+    // Rows in no sorted order leave no sorted column behind: a heading click then sorts ascending.
+    sortColumn_ = sortedColumn >= 0 ? sortedColumn : -1;
+    sortAscending_ = sortedColumn >= 0 ? ascending : true;
     inSortOrder_ = sortedColumn >= 0;
 }
 
@@ -161,6 +160,18 @@ int ListTable::FindFirstChar(char c) const {
         if (name.front() == c) return row;
     }
     return -1;
+}
+
+int ListTable::FindNextChar(char c, int current) const {
+    auto startsWith = [&](int row) {
+        const std::string& name = Cell(row, kNameColumn);
+        return !name.empty() && name.front() == c;
+    };
+    if (current < 0 || current >= RowCount() || !startsWith(current)) return FindFirstChar(c);
+    for (int row = current + 1; row < RowCount(); ++row) {
+        if (startsWith(row)) return row;
+    }
+    return FindFirstChar(c);
 }
 
 std::vector<ListTable::Row> GameRowsFromEntries(std::string_view entries) {

@@ -68,6 +68,9 @@ class ListTable {
     // The jump by first character: walking from the top, the first row whose Name begins with
     // exactly `c` (case-sensitive); an empty Name ends the walk. -1 when none.
     int FindFirstChar(char c) const;
+    // The same letter pressed again: the next row after `current` whose Name begins with `c`,
+    // round to the first one after the last; FindFirstChar when `current` is not such a row.
+    int FindNextChar(char c, int current) const;
 
   private:
     void Fit(Row& row) const;

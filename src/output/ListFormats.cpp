@@ -36,9 +36,9 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
     {ListFormat::Batch,
      "Batch File",
      "batch",
-     {{{"batch files (*.bat)", "*.bat"}, kNone}},
+     {{{"shell scripts (*.sh)", "*.sh"}, kNone}},
      1,
-     "bat",
+     "sh",
      P::Enabled,
      true},
     {ListFormat::Cabrio, "Cabrio", "cabrio", {{kXml, kNone}}, 1, "xml", P::Unchanged, true},
@@ -110,6 +110,10 @@ const std::array<ListFormatInfo, kListFormatCount>& ListFormatTable() {
     return kFormats;
 }
 
+FileType WindowsBatchFileType() {
+    return {"batch files (*.bat)", "*.bat"};
+}
+
 const ListFormatInfo& FormatInfo(ListFormat format) {
     return kFormats[static_cast<std::size_t>(format)];
 }
@@ -146,7 +150,8 @@ bool RunListWriter(ListWriter& writer, UserInterface& ui, ListFormat format, std
             written = writer.WriteAttractModeList(fileName, keyList, count);
             break;
         case ListFormat::Batch:
-            written = writer.WriteBatchList(fileName, keyList, count, options.batchTemplate);
+            written =
+                writer.WriteBatchList(fileName, keyList, count, options.batchTemplate, options.batchForm);
             break;
         case ListFormat::Cabrio:
             written = writer.WriteCabrioList(fileName, keyList, count, options.listTitle, options.logoFolder,

@@ -56,6 +56,11 @@ const ListFormatInfo& FormatInfo(ListFormat format);
 const ListFormatInfo* FindFormatByCliName(std::string_view cliName);
 // The save dialog's file types as one filter text, "description;;description".
 std::string SaveDialogFilter(const ListFormatInfo& info);
+// "Batch File" as a Windows batch file: the table's entry has the shell-script file type.
+FileType WindowsBatchFileType();
+inline constexpr const char* kWindowsBatchExtension = "bat";
+// Adds the executable bits wherever the file may be read (a saved shell script).
+bool MarkExecutable(const std::string& path);
 
 // The format's own choices, gathered by its dialogs (or vantor-cli's options).
 struct SaveOptions {
@@ -63,7 +68,8 @@ struct SaveOptions {
     std::string secondText;                                      // MaLa: carried along, not written
     std::string logoFolder, screenshotFolder, backgroundFolder;  // Cabrio
     std::string romFolder;  // Maximus Arcade, with its trailing separator
-    std::string batchTemplate = kDefaultBatchTemplate;
+    BatchForm batchForm = BatchForm::Shell;
+    std::string batchTemplate = kShellBatchTemplate;
     CsvListOptions csv;
 };
 

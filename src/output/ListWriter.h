@@ -24,7 +24,14 @@ inline constexpr const char* kOutputIsMasterFile =
 inline constexpr const char* kChooseAnotherName = "\r\nPlease choose another name!?";
 inline constexpr const char* kMameUifxHeader =
     "[FOLDER_SETTINGS]\r\nRootFolderIcon cust1\r\nSubFolderIcon cust2\r\n\r\n[ROOT_FOLDER]\r\n";
-inline constexpr const char* kDefaultBatchTemplate = "copy %ROM%.zip c:\\mame\\roms";
+// "Batch File" comes in two forms: a shell script (LF line ends, executable) and a Windows batch
+// file (CR LF), each with a default template of its own.
+enum class BatchForm { Shell, Windows };
+inline constexpr const char* kShellBatchTemplate = "cp \"%ROM%.zip\" ~/roms/";
+inline constexpr const char* kWindowsBatchTemplate = "copy %ROM%.zip c:\\mame\\roms";
+inline constexpr const char* kShellScriptFirstLine = "#!/bin/sh\n";
+inline constexpr const char* kScriptNotExecutable =
+    "The script was written, but it could not be made executable!?";
 
 inline bool IsPreviewMarker(std::string_view fileName) {
     return fileName == kPreviewMarker;
@@ -145,8 +152,10 @@ class ListWriter {
     bool WriteAtomicFeList(std::string& fileName, std::string_view keyList, std::int64_t count);
     bool WriteMameUifxList(std::string& fileName, const std::string& headerText, std::string_view keyList,
                            std::int64_t count);
+    // The shell form escapes $ ` " and \\ in the values (for use inside double quotes) and makes
+    // the file executable.
     bool WriteBatchList(std::string& fileName, std::string_view keyList, std::int64_t count,
-                        const std::string& lineTemplate);
+                        const std::string& lineTemplate, BatchForm form = BatchForm::Shell);
     // A value holding the delimiter, a double quote or a line break is quoted as CSV quotes (the
     // quotes inside doubled). Sets the engine's valueSeparator to the delimiter; it stays so for
     // later lists.

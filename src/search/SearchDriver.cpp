@@ -17,9 +17,8 @@
 namespace vantor {
 
 const char* const kMacroFileMissing =
-    "Error, cannot find vnmacros.txt file in the folder Vantor is in.\r\nThis file came with the "
-    "distribution "
-    "package, make sure it's unzipped along with vantor.exe";
+    "Error, cannot find vnmacros.txt file in the folder Vantor is in.\r\nThis file came with the distribution "
+    "package, make sure it's installed along with vantor.";
 
 const char* const kMacroExpansionTooLong =
     "Error, the macros of vnmacros.txt make the search text longer than 4 MB.\r\nCheck the definitions in "

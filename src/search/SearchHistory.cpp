@@ -10,7 +10,10 @@
 namespace vantor {
 
 void SearchHistory::Push(std::string text) {
-    std::move_backward(entries_.begin(), entries_.end() - 1, entries_.end());
+    // A search already in the history moves to the top; otherwise the oldest entry falls off.
+    auto found = std::find(entries_.begin(), entries_.end(), text);
+    auto last = found != entries_.end() ? found : entries_.end() - 1;
+    std::move_backward(entries_.begin(), last, last + 1);
     entries_[0] = std::move(text);
 }
 

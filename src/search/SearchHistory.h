@@ -1,7 +1,7 @@
 #pragma once
 // The last 25 searches, newest first, kept between runs in searchHistory.txt in the per-user
-// data folder. The main window loads it when it opens, pushes every "Go!" and saves it when it
-// closes; the "H" window shows and edits the entries.
+// data folder. The main window loads it when it opens, pushes every "Go!" that ran (as typed,
+// macros unexpanded) and saves it when it closes; the "H" window shows and edits the entries.
 #include <array>
 #include <string>
 #include <string_view>
@@ -28,7 +28,8 @@ class SearchHistory {
     void SetEntries(const Entries& entries) { entries_ = entries; }
     void Clear() { entries_.fill(std::string()); }
 
-    // The oldest entry falls off; also when `text` equals the newest entry.
+    // `text` becomes the newest entry. An equal entry moves up instead of being repeated; else the
+    // oldest entry falls off.
     void Push(std::string text);
 
     // Reads the file's text: lines end at LF, white space around lines is trimmed, empty lines

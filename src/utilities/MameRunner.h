@@ -9,13 +9,12 @@
 namespace vantor {
 
 inline constexpr const char* kMameCoaxMessage =
-    "I will now attempt to coax MAME.exe to give up the full xml listing.\r\nThis may take awhile, and "
-    "you'll see "
-    "a DOS window pop up for a bit.\r\n\r\nDon't Panic.";
+    "I will now attempt to coax MAME to give up the full xml listing.\r\nThis may take awhile; MAME "
+    "works in the background and shows no window of its own.\r\n\r\nDon't Panic.";
 inline constexpr const char* kMameListingUnreadable =
     "huh? Can't open the listXML file that we JUST had MAME generate!?";
 inline constexpr const char* kMameListingInvalid =
-    "Outfile file is invalid.  Is this really a MAME exe that you pointed me to?";
+    "Outfile file is invalid.  Is this really a MAME program that you pointed me to?";
 // Ours: the program could not be started at all (missing, not executable, not a program).
 inline constexpr const char* kMameNotStarted = "Can't start the program you pointed me to:\r\n";
 inline constexpr const char* kMameListingName = "listxml.xml";

@@ -16,10 +16,15 @@ AppTestEnvironment::AppTestEnvironment() {
     root.mkpath(QStringLiteral("data"));
     qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
     qputenv("XDG_DATA_HOME", root.filePath(QStringLiteral("data")).toUtf8());
-    app::SetMessageHook([this](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons) {
-        messages.push_back({icon, text});
-        return QMessageBox::Ok;
-    });
+    app::SetMessageHook(
+        [this](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons buttons) {
+            messages.push_back({icon, text});
+            if (!buttons.testFlag(QMessageBox::Yes)) return QMessageBox::Ok;
+            if (questionAnswers.empty()) return QMessageBox::Yes;
+            QMessageBox::StandardButton answer = questionAnswers.front();
+            questionAnswers.erase(questionAnswers.begin());
+            return answer;
+        });
     app::SetFileDialogHook([this](app::FileQuestion kind, const std::string& title, const std::string& filter,
                                   const std::string& defaultExt, std::string& path) {
         fileQuestions.push_back(title);

@@ -31,8 +31,8 @@ struct RecordedFileQuestion {
 };
 
 // Points XDG_CONFIG_HOME and XDG_DATA_HOME at folders of its own, records every message box
-// (answering "OK") and answers file dialogs from `fileAnswers` ("" = cancelled). Restores the
-// hooks when it goes.
+// (answering "OK", and a Yes/No question from `questionAnswers`, "Yes" when none is left) and
+// answers file dialogs from `fileAnswers` ("" = cancelled). Restores the hooks when it goes.
 class AppTestEnvironment {
   public:
     AppTestEnvironment();
@@ -47,6 +47,7 @@ class AppTestEnvironment {
     bool HasMessage(const std::string& text) const;
 
     std::vector<RecordedMessage> messages;
+    std::vector<QMessageBox::StandardButton> questionAnswers;
     std::vector<std::string> fileAnswers;
     std::vector<std::string> fileQuestions;  // the titles
     std::vector<RecordedFileQuestion> fileAsked;

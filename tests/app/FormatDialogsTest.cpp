@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QThread>
 #include <atomic>
 #include <chrono>
@@ -84,12 +85,16 @@ void FormatDialogsTest::csvBoxesFollowTheInputType() {
     {
         CCSVDialog dialog(Dat);
         QCOMPARE(DisabledBoxes(dialog), (std::vector<int>{1900, 1901, 1905, 1911, 1921, 1922, 1924}));
-        // Nothing ticked: no columns, no header, an empty file.
-        OnNextModal<CCSVHeaderDlg>(
-            [](CCSVHeaderDlg* order) { Child<QPushButton>(order, "id1118")->click(); });
+        // Nothing ticked, or only a box the file type does not fill: OK is refused and the
+        // dialog stays, so the preview or save it belongs to goes on once a column is chosen.
+        environment.messages.clear();
+        dialog.open();
         Child<QPushButton>(&dialog, "id1")->click();
-        QCOMPARE(dialog.Options().columnKeys, std::string());
-        QCOMPARE(dialog.Options().headerLine, std::string());
+        dialog.Box(1900)->setChecked(true);
+        Child<QPushButton>(&dialog, "id1")->click();
+        QCOMPARE(environment.MessageTexts(), (std::vector<std::string>(2, kNoCsvColumnChosen)));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
     }
     {
         CCSVDialog dialog(MergedList);
@@ -150,7 +155,7 @@ void FormatDialogsTest::cabrioBrowseEndsFoldersWithASlash() {
 }
 
 void FormatDialogsTest::batchDialogShowsItsTexts() {
-    CbatchFileDlg dialog("copy %ROM%.zip c:\\mame\\roms");
+    CbatchFileDlg dialog(kShellBatchTemplate, BatchForm::Shell);
     QStringList texts;
     for (QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
     QCOMPARE(
@@ -158,8 +163,21 @@ void FormatDialogsTest::batchDialogShowsItsTexts() {
         (QStringList{QStringLiteral("Batch files are built off the ROM name only.\n\nEdit the below text to "
                                     "suit your needs, using %ROM% as a placeholder where the name will be "
                                     "inserted."),
-                     QStringLiteral("Examples:\ncopy %ROM%.png c:\\mame\\snap\ndel %ROM%.zip")}));
-    QCOMPARE(Child<QLineEdit>(&dialog, "id1054")->text(), QStringLiteral("copy %ROM%.zip c:\\mame\\roms"));
+                     QStringLiteral("Examples:\ncp \"%ROM%.png\" ~/mame/snap/\nrm \"%ROM%.zip\"")}));
+    auto* edit = Child<QLineEdit>(&dialog, "id1054");
+    QCOMPARE(edit->text(), QStringLiteral("cp \"%ROM%.zip\" ~/roms/"));
+    // The Windows form brings its own default template and examples; a template of the user's
+    // own stays when the form changes.
+    Child<QRadioButton>(&dialog, "windowsForm")->click();
+    QCOMPARE(edit->text(), QStringLiteral("copy %ROM%.zip c:\\mame\\roms"));
+    QCOMPARE(Child<QLabel>(&dialog, "examples")->text(),
+             QStringLiteral("Examples:\ncopy %ROM%.png c:\\mame\\snap\ndel %ROM%.zip"));
+    edit->setText(QStringLiteral("del %ROM%.zip"));
+    Child<QRadioButton>(&dialog, "shellForm")->click();
+    Child<QRadioButton>(&dialog, "windowsForm")->click();
+    Child<QPushButton>(&dialog, "id1")->click();
+    QCOMPARE(dialog.TemplateText(), std::string("del %ROM%.zip"));
+    QCOMPARE(dialog.Form(), BatchForm::Windows);
 }
 
 void FormatDialogsTest::workerQuestionsAndCoalescedProgress() {

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -84,7 +85,10 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
     QCOMPARE(output->List()->Table().Rows()[1],
              (ListTable::Row{"0x1740", "Mortal Kombat (rev 5.0 T-Unit 03/19/93)", "mk", "1992", "Midway"}));
 
-    // The same again from the search window, plus one more: duplicates are kept, sorted by name.
+    QCOMPARE(Child<QLabel>(output, "addedText")->text(), QStringLiteral("Added 2 ROMs."));
+
+    // The same again from the search window, plus one more: a game already in the list is not
+    // added twice, and the window says so; the list stays sorted by name.
     int found = 0;
     QObject::connect(window->SearchWindow(), &CVNListDlg::BatchShown, [&] { ++found; });
     QVERIFY(Deliver(window->SearchWindow(),
@@ -95,9 +99,10 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
     results->SelectRow(1, true);
     Child<QAction>(window->SearchWindow(), "id32774")->trigger();
     QVERIFY(WaitFor([&] { return added == 2; }));
-    QCOMPARE(ColumnOf(output->List(), kRomNameColumn),
-             (std::vector<std::string>{"dkong", "dkong", "mk", "puckman"}));
-    QCOMPARE(output->windowTitle(), QStringLiteral("Your working list has 4 ROMs"));
+    QCOMPARE(ColumnOf(output->List(), kRomNameColumn), (std::vector<std::string>{"dkong", "mk", "puckman"}));
+    QCOMPARE(output->windowTitle(), QStringLiteral("Your working list has 3 ROMs"));
+    QCOMPARE(Child<QLabel>(output, "addedText")->text(),
+             QStringLiteral("Added 1 ROM; 1 was in your list already."));
 
     // Nothing selected: the working list is merely shown.
     results->clearSelection();
@@ -106,7 +111,7 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
     Child<QAction>(window->SearchWindow(), "id32774")->trigger();
     QVERIFY(WaitFor([&] { return added == 3; }));
     QVERIFY(output->isVisible());
-    QCOMPARE(output->EntryCount(), 4);
+    QCOMPARE(output->EntryCount(), 3);
 }
 
 void ListWindowsTest::deletingRowsFromTheWorkingList() {
@@ -167,12 +172,43 @@ void ListWindowsTest::firstLetterJumpIsCaseSensitive() {
     QCOMPARE(list->currentIndex().row(), 0);
     QCOMPARE(list->SelectedRows(), (std::vector<int>{0, 2, 4}));
 
-    // The working list jumps the same way.
+    // The working list jumps the same way; the same letter again goes on to the next name
+    // with it, and round to the first.
     CVNOutput output;
     QVERIFY(Deliver(&output, kFiveGames));
     output.List()->setFocus();
     QTest::keyClick(output.List(), Qt::Key_P);
     QCOMPARE(output.List()->currentIndex().row(), 4);
+    std::vector<int> rows;
+    for (int press = 0; press < 3; ++press) {
+        QTest::keyClick(output.List(), Qt::Key_M);
+        rows.push_back(output.List()->currentIndex().row());
+    }
+    QCOMPARE(rows, (std::vector<int>{2, 3, 2}));  // Mappy, Mortal Kombat, Mappy
+
+    // In a long list the match comes to the top of the view, and the Name column is as wide as
+    // its (longest) name.
+    std::string entries;
+    for (int i = 0; i < 300; ++i)
+        entries += "0x" + std::to_string(i + 1) + "|r|Game " + std::to_string(1000 + i) + "|1|X|";
+    const std::string longName = "Zzyzx: The Exceedingly Long Title Of A Game (World, revision 2)";
+    entries += "0x999|z|" + longName + "|1|X|";
+    CVNAllROMsListDlg longList;
+    QVERIFY(Deliver(&longList, entries, "Full list of %d ROMs"));
+    QVERIFY(QTest::qWaitForWindowExposed(&longList));
+    SortableListCtrl* view = longList.List();
+    QVERIFY(view->columnWidth(kNameColumn) >=
+            view->fontMetrics().horizontalAdvance(QString::fromStdString(longName)));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Z);
+    QCOMPARE(view->currentIndex().row(), 300);
+    QTest::keyClick(view, Qt::Key_G);
+    QCOMPARE(view->currentIndex().row(), 0);
+    QTest::keyClick(view, Qt::Key_G);
+    QCOMPARE(view->currentIndex().row(), 1);
+    // A row in the middle: scrolled to the top, not just into view at the bottom.
+    view->JumpToRow(150);
+    QCOMPARE(view->visualRect(view->Model()->index(150, kNameColumn)).top(), 0);
 }
 
 void ListWindowsTest::headerClicksSortWithTheArrow() {
@@ -218,7 +254,13 @@ void ListWindowsTest::closingClearsOnlyTheWorkingList() {
     CVNOutput output;
     QVERIFY(Deliver(&output, kFiveGames));
     QVERIFY(output.isVisible());
+    // A list that was never saved is kept unless the user says to discard it.
+    environment.questionAnswers = {QMessageBox::No};
     output.close();
+    QVERIFY(output.isVisible());
+    QCOMPARE(output.EntryCount(), 5);
+    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{CVNOutput::DiscardQuestion(5)});
+    output.close();  // "Yes"
     QVERIFY(!output.isVisible());
     QCOMPARE(output.EntryCount(), 0);
     QCOMPARE(output.List()->RowCount(), 0);
@@ -226,9 +268,14 @@ void ListWindowsTest::closingClearsOnlyTheWorkingList() {
     QCOMPARE(output.windowTitle(), QStringLiteral("Your working list has 1 ROMs"));
     QCOMPARE(ColumnOf(output.List(), kRomNameColumn), std::vector<std::string>{"bzone"});
 
-    // Escape closes it too.
+    // Escape closes it too, after the same question.
+    environment.messages.clear();
+    environment.questionAnswers = {QMessageBox::No};
+    QTest::keyClick(&output, Qt::Key_Escape);
+    QCOMPARE(output.EntryCount(), 1);
     QTest::keyClick(&output, Qt::Key_Escape);
     QCOMPARE(output.EntryCount(), 0);
+    QCOMPARE(environment.messages.size(), std::size_t{2});
 
     // The list windows only hide: the rows stay.
     CVNAllROMsListDlg fullList;
@@ -278,7 +325,7 @@ void ListWindowsTest::detailsHideRomLinesWhenAsked() {
     QObject::connect(output, &CVNOutput::BatchShown, [&] { ++added; });
     Child<QAction>(fullList, "id32774")->trigger();
     QVERIFY(WaitFor([&] { return added == 1; }));
-    QCOMPARE(output->EntryCount(), 2);
+    QCOMPARE(output->EntryCount(), 1);  // the game was there already
     QVERIFY(output->HideRomNames());
 }
 

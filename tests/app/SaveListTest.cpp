@@ -3,10 +3,12 @@
 // written, and the bytes written compared with what vantor-cli writes for the same list.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <map>
@@ -32,7 +34,7 @@ const std::map<ListFormat, std::pair<std::string, std::string>> kSaveDialogs = {
     {ListFormat::AdvanceMenu, {"AdvanceMenu LST game list files (*.lst)|*.lst", "txt"}},
     {ListFormat::AtomicFe, {"Atomic FE game list files (*.txt)|*.txt", "txt"}},
     {ListFormat::AttractMode, {"Attract Mode game list files (*.txt)|*.txt", "txt"}},
-    {ListFormat::Batch, {"batch files (*.bat)|*.bat", "bat"}},
+    {ListFormat::Batch, {"shell scripts (*.sh)|*.sh", "sh"}},
     {ListFormat::Cabrio, {"xml files (*.xml)|*.xml", "xml"}},
     {ListFormat::Csv, {"csv files (*.csv)|*.csv|txt files (*.txt)|*.txt", "csv;txt"}},
     {ListFormat::HyperSpin, {"xml files (*.xml)|*.xml", "xml"}},
@@ -62,7 +64,7 @@ void DragHeader(QHeaderView* header, int from, int to) {
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(end, y));
 }
 
-// A working list of every game of games.xml, with Mappy twice in adjacent rows.
+// A working list of every game of games.xml; Mappy, sent again, stands in it once.
 class WorkingList {
   public:
     WorkingList() {
@@ -78,7 +80,7 @@ class WorkingList {
         again.entries = "0x750|mappy|Mappy (US)|1983|Namco|";
         QMetaObject::invokeMethod(
             output, [this, again] { output->ReceiveEntries(again); }, Qt::QueuedConnection);
-        ok = ok && WaitFor([&] { return shown == 2; }) && output->EntryCount() == 13;
+        ok = ok && WaitFor([&] { return shown == 2; }) && output->EntryCount() == 12;
         std::string keys;
         for (int row = 0; row < output->List()->RowCount(); ++row)
             keys += output->List()->Table().Cell(row, kKeyColumn) + "\n";
@@ -162,11 +164,18 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
             break;
         case ListFormat::Csv:
             OnNextModal<CCSVDialog>([](CCSVDialog* dialog) {
+                // Ticked already when the window kept the choice of an earlier save.
                 for (const char* box : {"id1904", "id1906", "id1917", "id1918"})
-                    Child<QCheckBox>(dialog, box)->click();
+                    Child<QCheckBox>(dialog, box)->setChecked(true);
                 Child<QLineEdit>(dialog, "id1907")->setText(QStringLiteral(", "));
                 OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* order) {
-                    DragHeader(Child<SortableListCtrl>(order, "id1117")->header(), 3, 0);  // "driver" first
+                    QHeaderView* header = Child<SortableListCtrl>(order, "id1117")->header();
+                    for (int column = 0; column < header->count(); ++column) {  // "driver" first
+                        const QString heading =
+                            header->model()->headerData(column, Qt::Horizontal).toString();
+                        if (heading == QStringLiteral("driver") && header->visualIndex(column) != 0)
+                            DragHeader(header, header->visualIndex(column), 0);
+                    }
                     Child<QPushButton>(order, "id1118")->click();
                 });
                 Child<QPushButton>(dialog, "id1")->click();
@@ -195,6 +204,7 @@ class SaveListTest : public QObject {
     void batchTemplateIsRememberedAndNothingElse();
     void unwritableTargetsAreReported();
     void closingCsvPreviewKeepsTheColumns();
+    void nothingIsReplacedOrDiscardedUnasked();
 };
 
 void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
@@ -233,7 +243,7 @@ void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
             QVERIFY2(list.environment.messages.empty(), info.name);
         }
     }
-    // Mappy stands twice in adjacent rows and is written once; the list order is the window's.
+    // The list order is the window's.
     QCOMPARE(
         FileText(list.Path("window-romnames.txt")),
         std::string("1942\r\ndkong\r\ngalaga\r\nmadalien\r\nmappy\r\nmarble\r\nmk\r\nmspacman\r\npacman\r\n"
@@ -243,7 +253,7 @@ void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
                 .starts_with(
                     "driver, Description, ROM Name, cloneof\r\nfixture.cpp, 1942 (Revision B), 1942\r\n"));
     // The window keeps nothing it showed: the list is unchanged.
-    QCOMPARE(list.output->EntryCount(), 13);
+    QCOMPARE(list.output->EntryCount(), 12);
 }
 
 void SaveListTest::previewShowsWhatASaveWrites() {
@@ -320,12 +330,26 @@ void SaveListTest::previewWindowSavesTheEditedText() {
         preview->reject();
     });
     Child<QPushButton>(list.output, "id1068")->click();
-    QVERIFY(shown.starts_with("copy 1942.zip /media/roms\r\necho 1942 (Revision B) \r\ncopy dkong.zip"));
+    // A shell script: its own file type, its LF line ends kept after the edit, executable.
+    QVERIFY(
+        shown.starts_with("#!/bin/sh\ncopy 1942.zip /media/roms\necho 1942 (Revision B) \ncopy dkong.zip"));
     QCOMPARE(list.environment.fileAsked.back().title, std::string("Save file as..."));
-    QCOMPARE(list.environment.fileAsked.back().filter, std::string("txt files (*.txt)|*.txt"));
-    QCOMPARE(list.environment.fileAsked.back().defaultExt, std::string("txt"));
+    QCOMPARE(list.environment.fileAsked.back().filter, std::string("shell scripts (*.sh)|*.sh"));
+    QCOMPARE(list.environment.fileAsked.back().defaultExt, std::string("sh"));
     QCOMPARE(FileText(untouched), shown);
-    QCOMPARE(FileText(edited), shown + "rem done\r\n");
+    QCOMPARE(FileText(edited), shown + "rem done\n");
+    QVERIFY(QFileInfo(QString::fromStdString(edited)).isExecutable());
+
+    // Another format's preview offers that format's file type.
+    list.Select(ListFormat::HyperSpin);
+    OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+        list.environment.fileAnswers = {""};
+        Child<QPushButton>(preview, "id1068")->click();
+        preview->reject();
+    });
+    Child<QPushButton>(list.output, "id1068")->click();
+    QCOMPARE(list.environment.fileAsked.back().filter, std::string("xml files (*.xml)|*.xml"));
+    QCOMPARE(list.environment.fileAsked.back().defaultExt, std::string("xml"));
 }
 
 void SaveListTest::cancelAtEveryStepWritesNothing() {
@@ -363,27 +387,31 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     QCOMPARE(list.environment.fileQuestions, std::vector<std::string>{"Point me to your ROMs folder..."});
     QCOMPARE(list.environment.messages.size(), size_t{1});
 
-    // The file dialog cancelled before the batch, Cabrio and CSV dialogs: those never open.
+    // The batch dialog comes first (its form decides the file type): cancelled, no file dialog.
+    list.Select(ListFormat::Batch);
+    list.environment.fileQuestions.clear();
+    OnNextModal<CbatchFileDlg>([](CbatchFileDlg* d) { Child<QPushButton>(d, "id2")->click(); });
+    save();
+    QVERIFY(list.environment.fileQuestions.empty());
+
+    // The file dialog cancelled before the Cabrio and CSV dialogs: those never open.
     int opened = 0;
-    QPointer<QTimer> batch = OnNextModal<CbatchFileDlg>([&](CbatchFileDlg* d) { ++opened, d->reject(); });
     QPointer<QTimer> cabrio =
         OnNextModal<CCarbrioSettingsDlg>([&](CCarbrioSettingsDlg* d) { ++opened, d->reject(); });
     QPointer<QTimer> csv = OnNextModal<CCSVDialog>([&](CCSVDialog* d) { ++opened, d->reject(); });
-    for (ListFormat format : {ListFormat::Batch, ListFormat::Cabrio, ListFormat::Csv}) {
+    for (ListFormat format : {ListFormat::Cabrio, ListFormat::Csv}) {
         list.Select(format);
         list.environment.fileAnswers = {""};
         save();
     }
     QTest::qWait(50);
     QCOMPARE(opened, 0);
-    for (const QPointer<QTimer>& wait : {batch, cabrio, csv}) StopWaiting(wait);
+    for (const QPointer<QTimer>& wait : {cabrio, csv}) StopWaiting(wait);
 
     // A file chosen, then the format's dialog cancelled: no file.
-    for (ListFormat format : {ListFormat::Batch, ListFormat::Cabrio, ListFormat::Csv}) {
+    for (ListFormat format : {ListFormat::Cabrio, ListFormat::Csv}) {
         list.Select(format);
         list.environment.fileAnswers = {path};
-        if (format == ListFormat::Batch)
-            OnNextModal<CbatchFileDlg>([](CbatchFileDlg* d) { Child<QPushButton>(d, "id2")->click(); });
         if (format == ListFormat::Cabrio)
             OnNextModal<CCarbrioSettingsDlg>(
                 [](CCarbrioSettingsDlg* d) { Child<QPushButton>(d, "id2")->click(); });
@@ -414,35 +442,55 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
         d->reject();
     });
     save(ListFormat::Batch);
-    QCOMPARE(seen, QStringLiteral("copy %ROM%.zip c:\\mame\\roms"));
+    QCOMPARE(seen, QStringLiteral("cp \"%ROM%.zip\" ~/roms/"));
     OnNextModal<CbatchFileDlg>([&](CbatchFileDlg* d) {
         seen = Child<QLineEdit>(d, "id1054")->text();
         Child<QLineEdit>(d, "id1054")->setText(QStringLiteral("del %ROM%.zip"));
+        Child<QRadioButton>(d, "windowsForm")->click();
         Child<QPushButton>(d, "id1")->click();
     });
     save(ListFormat::Batch);
-    QCOMPARE(seen, QStringLiteral("copy %ROM%.zip c:\\mame\\roms"));
+    QCOMPARE(seen, QStringLiteral("cp \"%ROM%.zip\" ~/roms/"));
     QVERIFY(FileText(list.Path("list")).starts_with("del 1942.zip\r\ndel dkong.zip\r\n"));
+    QCOMPARE(list.environment.fileAsked.back().filter, std::string("batch files (*.bat)|*.bat"));
+    bool windowsForm = false;
     OnNextModal<CbatchFileDlg>([&](CbatchFileDlg* d) {
         seen = Child<QLineEdit>(d, "id1054")->text();
+        windowsForm = Child<QRadioButton>(d, "windowsForm")->isChecked();
         Child<QPushButton>(d, "id1")->click();
     });
     save(ListFormat::Batch);
     QCOMPARE(seen, QStringLiteral("del %ROM%.zip"));
+    QVERIFY(windowsForm);
 
-    // The CSV choice, the Cabrio settings and the list title start empty every time.
+    // The CSV choice is kept from one save (or preview) to the next, so a preview and its save
+    // ask nothing new; the Cabrio settings and the list title start empty every time.
     for (int round = 0; round < 2; ++round) {
         bool fresh = false;
+        bool kept = false;
         OnNextModal<CCSVDialog>([&](CCSVDialog* d) {
             fresh = Child<QLineEdit>(d, "id1907")->text() == QStringLiteral(";") &&
                     !Child<QCheckBox>(d, "id1904")->isChecked() && Child<QCheckBox>(d, "id1069")->isChecked();
+            kept = Child<QLineEdit>(d, "id1907")->text() == QStringLiteral("|") &&
+                   Child<QCheckBox>(d, "id1904")->isChecked() && Child<QCheckBox>(d, "id1906")->isChecked() &&
+                   !Child<QCheckBox>(d, "id1069")->isChecked();
             Child<QLineEdit>(d, "id1907")->setText(QStringLiteral("|"));
             Child<QCheckBox>(d, "id1904")->setChecked(true);
-            OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* o) { Child<QPushButton>(o, "id1118")->click(); });
+            Child<QCheckBox>(d, "id1906")->setChecked(true);
+            Child<QCheckBox>(d, "id1069")->setChecked(false);
+            OnNextModal<CCSVHeaderDlg>([round](CCSVHeaderDlg* o) {
+                // The order of the last list: ROM Name dragged first, and offered so again.
+                QHeaderView* header = Child<SortableListCtrl>(o, "id1117")->header();
+                if (round == 0) DragHeader(header, 1, 0);
+                QCOMPARE(header->model()->headerData(header->logicalIndex(0), Qt::Horizontal).toString(),
+                         QStringLiteral("ROM Name"));
+                Child<QPushButton>(o, "id1118")->click();
+            });
             Child<QPushButton>(d, "id1")->click();
         });
         save(ListFormat::Csv);
-        QVERIFY(fresh);
+        QVERIFY(round == 0 ? fresh : kept);
+        QVERIFY(FileText(list.Path("list")).starts_with("1942|1942 (Revision B)\r\n"));
         OnNextModal<CCarbrioSettingsDlg>([&](CCarbrioSettingsDlg* d) {
             fresh = d->windowTitle() == QStringLiteral("Cabrio Settings");
             for (const char* edit : {"id1097", "id1098", "id1099", "id1100"}) {
@@ -463,6 +511,7 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     }
     // The CSV delimiter of the last save does not reach other lists (the command line starts
     // afresh each time too).
+    list.environment.fileAnswers.clear();
     list.Select(ListFormat::AttractMode);
     list.environment.fileAnswers = {list.Path("attract.txt")};
     Child<QPushButton>(list.output, "id1064")->click();
@@ -553,6 +602,59 @@ void SaveListTest::closingCsvPreviewKeepsTheColumns() {
              list.CliList(ListFormat::Csv, {"--columns", "rom-name,description"}, false));
     QVERIFY(
         FileText(list.Path("closed.csv")).starts_with("ROM Name;Description\r\n1942;1942 (Revision B)\r\n"));
+}
+
+void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
+    WorkingList list;
+    QVERIFY(list.ok);
+    AppTestEnvironment& environment = list.environment;
+    const std::string existing = list.Path("existing.txt");
+    QVERIFY(WriteFileAtomically(existing, "keep me"));
+    list.Select(ListFormat::RomNames);
+
+    // Quitting with a list never saved asks first; "No" keeps the program and the list.
+    environment.questionAnswers = {QMessageBox::No};
+    QVERIFY(!list.window->close());
+    QVERIFY(list.window->isVisible());
+    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{CVNOutput::DiscardQuestion(12)});
+
+    // A save onto an existing file asks; "No" goes back to the file dialog (cancelled here).
+    environment.messages.clear();
+    environment.fileAsked.clear();
+    environment.questionAnswers = {QMessageBox::No};
+    environment.fileAnswers = {existing, ""};
+    Child<QPushButton>(list.output, "id1064")->click();
+    QCOMPARE(FileText(existing), std::string("keep me"));
+    QCOMPARE(environment.fileAsked.size(), std::size_t{2});
+    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{ReplaceFileQuestion(existing)});
+    QVERIFY(list.output->Unsaved());
+    // The preview's Save asks the same.
+    OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+        environment.questionAnswers = {QMessageBox::No};
+        environment.fileAnswers = {existing, ""};
+        Child<QPushButton>(preview, "id1068")->click();
+        preview->reject();
+    });
+    Child<QPushButton>(list.output, "id1068")->click();
+    QCOMPARE(FileText(existing), std::string("keep me"));
+    QCOMPARE(environment.messages.size(), std::size_t{2});
+
+    // "Yes" replaces it; the list is saved now, so closing asks nothing.
+    environment.messages.clear();
+    environment.fileAnswers = {existing};
+    Child<QPushButton>(list.output, "id1064")->click();
+    QVERIFY(FileText(existing).starts_with("1942\r\n"));
+    QVERIFY(!list.output->Unsaved());
+    // A deletion is a change again.
+    list.output->List()->SelectRow(0, false);
+    list.output->DeleteSelected();
+    QVERIFY(list.output->Unsaved());
+    environment.fileAnswers = {existing};
+    Child<QPushButton>(list.output, "id1064")->click();
+    environment.messages.clear();
+    list.output->close();
+    QVERIFY(environment.messages.empty());
+    QCOMPARE(list.output->EntryCount(), 0);
 }
 
 QTEST_MAIN(SaveListTest)

@@ -1,5 +1,6 @@
 // The main window's searches: "Go!" into the working list, "List all ROMs", "ROM Search", the
 // progress window and the search history.
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -83,14 +84,25 @@ void SearchTest::goFillsTheWorkingList() {
              (std::vector<std::string>{"Donkey Kong (US set 1)", "Ms. Pac-Man", "Puck Man (Japan set 1)"}));
     QCOMPARE(output->List()->Table().Rows()[0],
              (ListTable::Row{"0x109e", "Donkey Kong (US set 1)", "dkong", "1981", "Nintendo"}));
-    QCOMPARE(window->History()[0], std::string("ways=4 & !cloneof"));
+    // The history keeps the search as typed.
+    QCOMPARE(window->History()[0], std::string("\"ways=4\" & !cloneof"));
 
-    // A second batch adds up and the list stays sorted by name; the same game twice is two rows.
+    // A second batch adds up and the list stays sorted by name; a game already there is not
+    // added again.
     QVERIFY(Go(*window, QStringLiteral("mappy | dkong")));
-    QCOMPARE(output->windowTitle(), QStringLiteral("Your working list has 5 ROMs"));
+    QCOMPARE(output->windowTitle(), QStringLiteral("Your working list has 4 ROMs"));
     QCOMPARE(ColumnOf(output->List(), kRomNameColumn),
-             (std::vector<std::string>{"dkong", "dkong", "mappy", "mspacman", "puckman"}));
+             (std::vector<std::string>{"dkong", "mappy", "mspacman", "puckman"}));
     QVERIFY(environment.messages.size() == 1);  // only the input check's note
+
+    // No match: the message, and the working list as it was.
+    environment.messages.clear();
+    Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("zzzz"));
+    Child<QPushButton>(window.get(), "id1")->click();
+    QVERIFY(WaitFor([&] { return !window->ScanRunning() && !environment.messages.empty(); }));
+    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{"No matches found!"});
+    QCOMPARE(output->EntryCount(), 4);
+    QCOMPARE(window->History()[0], std::string("zzzz"));
 }
 
 void SearchTest::expressionErrorsHandOverNothing() {
@@ -122,13 +134,17 @@ void SearchTest::expressionErrorsHandOverNothing() {
     Child<QPushButton>(window.get(), "id1")->click();
     QCOMPARE(environment.MessageTexts(), std::vector<std::string>{"Error! Nothing to search for"});
     QCOMPARE(window->ScanCount(), scans);
+    // None of them is kept in the history.
+    QCOMPARE(window->History()[0], std::string());
 
-    // Macros expand before the search; a user's own macro file comes first.
+    // Macros expand before the search (a user's own macro file comes first); the history keeps
+    // the macro name.
     environment.messages.clear();
     QVERIFY(MakeDirectories(environment.DataFolder() + "/Vantor"));
     QVERIFY(WriteFileAtomically(environment.DataFolder() + "/Vantor/vnmacros.txt", "@USA = (usa)\n"));
     QVERIFY(Go(*window, QStringLiteral("@USA | dkong")));
-    QCOMPARE(window->History()[0], std::string("(usa) | dkong"));
+    QCOMPARE(window->History()[0], std::string("@USA | dkong"));
+    QCOMPARE(window->History()[1], std::string());
     QVERIFY(environment.messages.empty());
 }
 
@@ -172,6 +188,11 @@ void SearchTest::romSearchFillsTheSearchWindow() {
     environment.messages.clear();
     CVNListDlg* search = window->SearchWindow();
 
+    // Best match first (by the description similarity), not by name or file order.
+    QVERIFY(RomSearch(*window, QStringLiteral("Pac-Man (Prototype)")));
+    QCOMPARE(ColumnOf(search->List(), kRomNameColumn), (std::vector<std::string>{"pacmanx", "pacman"}));
+    QVERIFY(!search->List()->header()->isSortIndicatorShown());
+
     QVERIFY(RomSearch(*window, QStringLiteral("PACMAN")));
     QCOMPARE(search->windowTitle(), QStringLiteral("Found 3 ROMs"));
     QCOMPARE(ColumnOf(search->List(), kRomNameColumn),
@@ -182,14 +203,21 @@ void SearchTest::romSearchFillsTheSearchWindow() {
         QCOMPARE(Child<QLineEdit>(dialog, "id1051")->text(), QStringLiteral("PACMAN"));
     });
     QVERIFY(RomSearch(*window, QStringLiteral("something else"), true));
-    QCOMPARE(window->ScanCount(), 2);
+    QCOMPARE(window->ScanCount(), 3);
     QCOMPARE(search->EntryCount(), 3);
 
-    // No match: an empty list titled with 0, then the message.
-    QVERIFY(RomSearch(*window, QStringLiteral("qqqqqqqqqqqqqqqqqqqq")));
-    QCOMPARE(search->windowTitle(), QStringLiteral("Found 0 ROMs"));
-    QCOMPARE(search->EntryCount(), 0);
+    // No match: the message instead of an empty window.
+    search->hide();
+    OnNextModal<CSearchDlg>([](CSearchDlg* dialog) {
+        Child<QLineEdit>(dialog, "id1051")->setText(QStringLiteral("qqqqqqqqqqqqqqqqqqqq"));
+        Child<QPushButton>(dialog, "id1")->click();
+    });
+    Child<QPushButton>(window.get(), "id1030")->click();
     QVERIFY(WaitFor([&] { return environment.HasMessage("No matches found!"); }));
+    QCOMPARE(window->ScanCount(), 4);
+    QTest::qWait(50);
+    QVERIFY(!search->isVisible());
+    QCOMPARE(search->EntryCount(), 3);
 }
 
 void SearchTest::scansShowProgressAndNeverOverlap() {
@@ -231,8 +259,14 @@ void SearchTest::scansShowProgressAndNeverOverlap() {
 void SearchTest::historyKeepsTheLast25AndPutsOneBack() {
     AppTestEnvironment environment;
     std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
-    for (int i = 1; i <= 30; ++i) QVERIFY(Go(*window, QStringLiteral("name=\"mk\" | %1").arg(i)));
+    for (int i = 1; i <= 30; ++i) QVERIFY(Go(*window, QStringLiteral("name=mk | %1").arg(i)));
     QCOMPARE(window->History()[0], std::string("name=mk | 30"));
+    QCOMPARE(window->History()[24], std::string("name=mk | 6"));
+    // A search made again moves up instead of standing twice.
+    QVERIFY(Go(*window, QStringLiteral("name=mk | 29")));
+    QVERIFY(Go(*window, QStringLiteral("name=mk | 30")));
+    QCOMPARE(window->History()[1], std::string("name=mk | 29"));
+    QCOMPARE(window->History()[2], std::string("name=mk | 28"));
     QCOMPARE(window->History()[24], std::string("name=mk | 6"));
 
     // "H": the entries newest first; a double click puts one back into "-find:" without a search.

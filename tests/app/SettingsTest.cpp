@@ -10,11 +10,14 @@
 #include <regex>
 
 #include "AppTestSupport.h"
+#include "app/ListWindows.h"
+#include "app/OutputWindow.h"
 #include "app/ProgressDlg.h"
 #include "app/VantorSettingsDlg.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/RegistryKey.h"
 #include "gamedata/TagTable.h"
+#include "listwin/ListTable.h"
 
 using namespace vantor;
 using namespace vantor::app;
@@ -82,7 +85,7 @@ class SettingsTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void enableRulesAndSet();
-    void cancelStillHandsThePathOver();
+    void theSearchedFileIsTheOneTheSettingsShow();
     void mameRunnerRunsTheProgramOrTakesTheListing();
     void mergeRunsBehindTheProgressWindow();
     void romScanAndConvertersSetTheInputFile();
@@ -123,16 +126,17 @@ void SettingsTest::enableRulesAndSet() {
     QCOMPARE(asked[1].title, std::string("Point me to controls.xml please..."));
     QCOMPARE(asked[1].filter, std::string("xml files (*.xml)|*.xml"));
     QCOMPARE(asked[2].title, std::string("Point me to MAME or MAME's xml file please..."));
-    QVERIFY(asked[2].filter.starts_with("exe files (*.exe)|*.exe|xml files (*.xml)|*.xml"));
-    QCOMPARE(asked[2].defaultExt, std::string("exe;xml"));
+    // The MAME program has no ".exe" here: it is one of "all files".
+    QCOMPARE(asked[2].filter, std::string("xml files (*.xml)|*.xml|all files (*)|*"));
+    QCOMPARE(asked[2].defaultExt, std::string("xml"));
     QVERIFY(asked[2].startPath.empty());
     QCOMPARE(asked[3].title, std::string("Point me to nplayers.ini please..."));
     QVERIFY(environment.messages.empty());
 
-    // The input file: a save question, so a new name may be typed; "Set" follows.
+    // The input file: an open question (a file that exists); "Set" follows.
     environment.fileAnswers = {AppFixture("games.xml")};
     Click(&dialog, 1066);
-    QCOMPARE(asked.back().kind, FileQuestion::Save);
+    QCOMPARE(asked.back().kind, FileQuestion::Open);
     QCOMPARE(asked.back().title, std::string("Point me to your xml file please..."));
     QVERIFY(Enabled(&dialog, 1));
     // Another file than the one in use: the ROM scan and the Maximus converter wait for "Set".
@@ -146,6 +150,16 @@ void SettingsTest::enableRulesAndSet() {
     Child<QCheckBox>(&dialog, "id1069")->setChecked(true);
     Child<QCheckBox>(&dialog, "id1092")->setChecked(true);
     g_inputType = MameGame;
+    // A typed path that names no file is refused, by name; the dialog stays.
+    const std::string missing = AppFixture("no-such-file.xml");
+    Child<QLineEdit>(&dialog, "id1025")->setText(QString::fromStdString(missing));
+    Click(&dialog, 1);
+    QCOMPARE(environment.MessageTexts(),
+             std::vector<std::string>{CVantorSettingsDlg::MissingInputMessage(missing)});
+    QVERIFY(environment.messages[0].text.find(missing) != std::string::npos);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!Settings::Load().keyExists);
+    Child<QLineEdit>(&dialog, "id1025")->setText(QString::fromStdString(AppFixture("games.xml")));
     Click(&dialog, 1);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     Settings stored = Settings::Load();
@@ -178,11 +192,42 @@ void SettingsTest::enableRulesAndSet() {
     g_hideTags = false;
 }
 
-void SettingsTest::cancelStillHandsThePathOver() {
+void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
-    environment.messages.clear();
-    environment.fileAnswers = {AppFixture("merged.xml")};
+    WorkingFolder work;
+    const std::string master = UtilityFixture("master.xml");
+    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, work.File("missing.xml"));
+    auto* findEdit = Child<QLineEdit>(window.get(), "id1800");
+    // The games "Go!" puts into the working list (emptied first) for `text`.
+    auto go = [&](const char* text) {
+        window->OutputWindow()->ClearAndHide();
+        findEdit->setText(QString::fromUtf8(text));
+        Click(window.get(), 1);
+        WaitFor([&] { return !window->ScanRunning() && window->OutputWindow()->PendingFills() == 0; });
+        QTest::qWait(20);
+        return ColumnOf(window->OutputWindow()->List(), kRomNameColumn);
+    };
+
+    // No readable master file: nothing to search, so the three searches wait for one ...
+    QVERIFY(environment.HasMessage("Open or Read error on input file!?\r\nCheck your settings."));
+    for (int id : {1, 1068, 1030}) QVERIFY(!Enabled(window.get(), id));
+    Click(window.get(), 1068);
+    QCOMPARE(window->ScanCount(), 0);
+    // ... and once one is set, they find its games.
+    OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* settings) {
+        Child<QLineEdit>(settings, "id1025")->setText(QString::fromStdString(master));
+        Click(settings, 1);
+    });
+    Click(window.get(), 1052);
+    QCOMPARE(go("pac"), (std::vector<std::string>{"pacman", "pacmanf", "puckman"}));
+    int shown = 0;
+    QObject::connect(window->FullListWindow(), &CVNListDlg::BatchShown, [&] { ++shown; });
+    Click(window.get(), 1068);
+    QVERIFY(WaitFor([&] { return shown == 1; }));
+    QCOMPARE(window->FullListWindow()->EntryCount(), 5);
+
+    // A new file browsed, then Cancel: the main window goes on with the stored file.
+    environment.fileAnswers = {AppFixture("games.xml")};
     OnNextModal<CVantorSettingsDlg>([](CVantorSettingsDlg* settings) {
         // The main window's file is in use: the ROM scan is ready until another file is chosen.
         QVERIFY(Enabled(settings, 1094));
@@ -190,12 +235,34 @@ void SettingsTest::cancelStillHandsThePathOver() {
         QVERIFY(!Enabled(settings, 1094));
         Click(settings, 2);
     });
-    Child<QPushButton>(window.get(), "id1052")->click();
-    QCOMPARE(window->InputXmlPath(), AppFixture("merged.xml"));
-    QCOMPARE(Settings::Load().inputXmlFile, AppFixture("games.xml"));
-    // The main window reopened its master file: the merged one has no note to show.
-    QVERIFY(environment.messages.empty());
-    QCOMPARE(g_inputType.load(), int(MergedList));
+    Click(window.get(), 1052);
+    QCOMPARE(window->InputXmlPath(), master);
+    QCOMPARE(Settings::Load().inputXmlFile, master);
+    QCOMPARE(go("pac"), (std::vector<std::string>{"pacman", "pacmanf", "puckman"}));
+
+    // A converter's output is the input file at once, in the window and the settings alike,
+    // whether the dialog then ends with Cancel or "Set".
+    const std::string mala = work.File("one.mlg");
+    int exitCode = -1;
+    RunCli({"--input", master, "save", "mala", "--find", "name=galaga", "-o", mala}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    const std::string converted = work.File("from-mala.xml");
+    environment.fileAnswers = {mala, converted};
+    OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* settings) {
+        Click(settings, 1104);
+        QCOMPARE(Text(settings, 1025).toStdString(), converted);
+        Click(settings, 2);
+    });
+    Click(window.get(), 1052);
+    QCOMPARE(window->InputXmlPath(), converted);
+    QCOMPARE(Settings::Load().inputXmlFile, converted);
+    QCOMPARE(go("pac | galaga"), (std::vector<std::string>{"galaga"}));
+    OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* settings) {
+        QCOMPARE(Text(settings, 1025).toStdString(), converted);
+        Click(settings, 2);
+    });
+    Click(window.get(), 1052);
+    QCOMPARE(window->InputXmlPath(), converted);
 }
 
 void SettingsTest::mameRunnerRunsTheProgramOrTakesTheListing() {
@@ -214,7 +281,7 @@ void SettingsTest::mameRunnerRunsTheProgramOrTakesTheListing() {
     QCOMPARE(std::filesystem::file_size(listing), std::uintmax_t{1100000});
     QCOMPARE(environment.messages.size(), size_t{1});
     QCOMPARE(environment.messages[0].icon, MessageIcon::Exclamation);
-    QVERIFY(environment.messages[0].text.starts_with("I will now attempt to coax MAME.exe to give up"));
+    QVERIFY(environment.messages[0].text.starts_with("I will now attempt to coax MAME to give up"));
 
     // Too little output: rejected, the listing path stays.
     environment.messages.clear();
@@ -223,7 +290,7 @@ void SettingsTest::mameRunnerRunsTheProgramOrTakesTheListing() {
     QCOMPARE(environment.MessageTexts(),
              (std::vector<std::string>{
                  environment.messages[0].text,
-                 "Outfile file is invalid.  Is this really a MAME exe that you pointed me to?"}));
+                 "Outfile file is invalid.  Is this really a MAME program that you pointed me to?"}));
     QCOMPARE(environment.messages[1].icon, MessageIcon::Exclamation);
     QCOMPARE(Text(&dialog, 1000).toStdString(), listing);
     QVERIFY(!FileExists(dir.filePath(QStringLiteral("small/listxml.xml")).toStdString()));
@@ -300,6 +367,21 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     Click(&second, 3);
     QCOMPARE(Text(&second, 1025).toStdString(), merged);
     QVERIFY(environment.messages.empty());
+
+    // Merging onto an existing file asks first; "No" goes back to the save question.
+    const std::string older = work.File("older.xml");
+    QVERIFY(WriteFileAtomically(older, "an older file"));
+    SetMessageHook([&](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons buttons) {
+        environment.messages.push_back({icon, text});
+        return buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+    });
+    environment.fileAsked.clear();
+    environment.fileAnswers = {older, ""};
+    Click(&second, 3);
+    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{ReplaceFileQuestion(older)});
+    QCOMPARE(environment.fileAsked.size(), std::size_t{2});
+    QCOMPARE(FileText(older), std::string("an older file"));
+    QCOMPARE(Text(&second, 1025).toStdString(), merged);
 }
 
 void SettingsTest::romScanAndConvertersSetTheInputFile() {
@@ -337,6 +419,8 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         expectCreated({created + "\r\nLogfile generated as romscanlog.txt"});
         QCOMPARE(environment.fileAsked[0].title, std::string("Folder of ROMs to scan..."));
         QCOMPARE(Text(&dialog, 1025).toStdString(), scanned);
+        QCOMPARE(Settings::Load().inputXmlFile, scanned);  // stored at once
+        environment.WriteSettings(master);
         QVERIFY(!Enabled(&dialog, 1094));
         int exitCode = -1;
         RunCli({"--input", master, "romscan", "--roms", roms, "-o", work.File("cli-scanned.xml")}, &exitCode);
@@ -354,6 +438,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         Click(&dialog, 1107);
         expectCreated({created});
         QCOMPARE(Text(&dialog, 1025).toStdString(), listed);
+        environment.WriteSettings(master);
         QVERIFY(FileText(listed).find(
                     "<description>Pac-Man (1980)(Namco)</description>\r\n\t\t<year>1980</year>") !=
                 std::string::npos);
@@ -372,6 +457,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         QCOMPARE(environment.fileAsked[environment.fileAsked.size() - 2].title,
                  std::string("Open a mala list..."));
         QCOMPARE(Text(&dialog, 1025).toStdString(), converted);
+        environment.WriteSettings(master);
         QVERIFY(!FileExists(work.File("convertLog.txt")));
         RunCli({"--input", master, "mala2xml", mala, "-o", work.File("cli-mala.xml")}, &exitCode);
         QCOMPARE(FileText(converted), FileText(work.File("cli-mala.xml")));
@@ -385,6 +471,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         const std::string output = temp.filePath(QStringLiteral("tempXMLFile.xml")).toStdString();
         QCOMPARE(Text(&dialog, 1025).toStdString(), output);
         QCOMPARE(FileText(output), FileText(UtilityFixture("convert/expected.xml")));
+        environment.WriteSettings(master);
     }
     {
         // A folder question cancelled: nothing happens, not even a log.

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -46,6 +47,7 @@ class StartupTest : public QObject {
     void initialCriteriaBuildTheFindText();
     void clicksGoThroughTheCriteriaModel();
     void inputCheckAdaptsToTheFile();
+    void smallestMainWindowCutsAndOverlapsNothing();
 };
 
 void StartupTest::firstRunQuitEndsWithoutMainWindow() {
@@ -213,6 +215,38 @@ void StartupTest::inputCheckAdaptsToTheFile() {
         // It says nothing of the emulation status: Playable is off and adds nothing.
         QVERIFY(!Enabled(*window, 1015));
         QVERIFY(!FindText(*window).contains(QStringLiteral("status=")));
+    }
+}
+
+void StartupTest::smallestMainWindowCutsAndOverlapsNothing() {
+    AppTestEnvironment environment;
+    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    window->resize(1, 1);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QCoreApplication::processEvents();
+    QVERIFY(window->width() >= window->minimumSizeHint().width());
+    QVERIFY(window->height() >= window->minimumSizeHint().height());
+    // Every text shown whole, and no two controls of one group on top of each other.
+    const QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    for (QWidget* widget : widgets) {
+        if (!widget->isVisible() || widget->isWindow()) continue;
+        if (auto* push = qobject_cast<QPushButton*>(widget)) {
+            // A push button's own smallest size has room to spare ("H" is kept narrow).
+            QVERIFY2(push->width() >= push->fontMetrics().horizontalAdvance(push->text()) + 8,
+                     qPrintable(push->text()));
+        } else if (qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget) ||
+                   qobject_cast<QComboBox*>(widget)) {
+            QVERIFY2(widget->width() >= widget->minimumSizeHint().width() &&
+                         widget->height() >= widget->minimumSizeHint().height(),
+                     qPrintable(widget->objectName()));
+        }
+        for (QWidget* other : widgets) {
+            if (other == widget || other->parentWidget() != widget->parentWidget() || !other->isVisible() ||
+                other->isWindow())
+                continue;
+            QVERIFY2(!widget->geometry().intersects(other->geometry()),
+                     qPrintable(widget->objectName() + QStringLiteral(" / ") + other->objectName()));
+        }
     }
 }
 

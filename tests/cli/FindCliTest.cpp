@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "cli/CliCommand.h"
 #include "gamedata/RegistryKey.h"
+#include "output/ListFormats.h"
 
 namespace vantor {
 namespace {
@@ -46,8 +47,8 @@ TEST_F(FindCliTest, PrintsMatchLinesAndTheCount) {
     EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 3);  // pacman, pacmanf, galaga
     EXPECT_TRUE(out_.starts_with("0x")) << out_;
     EXPECT_NE(err_.find("3 ROMs\n"), std::string::npos) << err_;
-    // The non-merged note goes to standard error as a warning.
-    EXPECT_NE(err_.find("warning: Note: Because you are not using a merged input file"), std::string::npos);
+    // The note on files that are not merged is for criteria, where categories matter.
+    EXPECT_EQ(err_, "3 ROMs\n");
 }
 
 TEST_F(FindCliTest, HideTagsAndOptionEnd) {
@@ -85,7 +86,9 @@ TEST_F(FindCliTest, NoMatchPrintsNothing) {
 
 TEST_F(FindCliTest, InputFromSettingsAndBadInputs) {
     EXPECT_EQ(Run({"list-all"}), 1);
-    EXPECT_EQ(err_, "error: Please hit the settings button to select an input file.\n");
+    EXPECT_EQ(
+        err_,
+        "error: No input file: give --input FILE, or choose one in the settings of the desktop program.\n");
     Settings settings;
     settings.inputXmlFile = master_;
     ASSERT_TRUE(settings.Save());
@@ -128,6 +131,42 @@ TEST_F(FindCliTest, RomSearchAndDetails) {
     EXPECT_EQ(out_.find("<rom name="), std::string::npos) << out_;
     EXPECT_NE(out_.find("<driver status=\"good\""), std::string::npos);
     EXPECT_EQ(RunOn(master_, {"details", "pacma"}), 1);
+}
+
+TEST_F(FindCliTest, HelpForEveryCommandAndMessagesSaidForTheCommandLine) {
+    for (const cli::CliCommandInfo& command : cli::RegisteredCommands()) {
+        ASSERT_EQ(Run({command.name, "--help"}), 0) << command.name;
+        EXPECT_TRUE(out_.starts_with("Usage: vantor-cli [OPTIONS] " + std::string(command.usage) + "\n"))
+            << out_;
+        EXPECT_EQ(err_, "");
+    }
+    ASSERT_EQ(Run({"--help"}), 0);
+    for (const ListFormatInfo& info : ListFormatTable()) {
+        EXPECT_NE(out_.find(std::string(" ") + info.cliName + (info.format == ListFormat::Xml ? "\n" : ",")),
+                  std::string::npos)
+            << info.cliName;
+    }
+    for (const char* option :
+         {"--keys FILE", "--keep-order", "-o FILE", "--title TEXT", "--rom-folder DIR", "--template TEXT",
+          "--windows", "--columns LIST", "--delimiter TEXT", "--no-header"}) {
+        EXPECT_NE(out_.find(option), std::string::npos) << option;
+    }
+    // After "--" it is an argument: an expression.
+    EXPECT_EQ(RunOn(master_, {"find", "--", "--help"}), 0);
+    EXPECT_TRUE(out_.starts_with("0x")) << out_;
+
+    // The note on files that are not merged comes once, where categories matter, and points to
+    // the command that makes a merged file.
+    ASSERT_EQ(RunOn(master_, {"criteria"}), 0);
+    const std::string note = "warning: Note: Because you are not using a merged input file";
+    EXPECT_EQ(err_.find(note), err_.rfind(note));
+    EXPECT_NE(err_.find("create a merged input file with vantor-cli merge."), std::string::npos) << err_;
+    EXPECT_EQ(err_.find("settings window"), std::string::npos);
+    for (std::vector<std::string> command :
+         {std::vector<std::string>{"list-all"}, {"save", "romnames", "--all"}}) {
+        ASSERT_EQ(RunOn(master_, command), 0);
+        EXPECT_EQ(err_.find("Note:"), std::string::npos) << err_;
+    }
 }
 
 }  // namespace

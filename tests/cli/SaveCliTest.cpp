@@ -131,11 +131,14 @@ TEST_F(SaveCliTest, FormatOptions) {
     EXPECT_EQ(out_, Golden("merged.cabrio"));
     ASSERT_EQ(Save(merged_, {"khameleon", "--all", "--title", "Arcade Classics"}), 0) << err_;
     EXPECT_EQ(out_, Golden("merged.khameleon"));
-    ASSERT_EQ(
-        Save(merged_, {"batch", "--all", "--template", "copy %ROM%.zip c:\\mame\\roms|rem %DESC% [%CHD%]"}),
-        0);
+    ASSERT_EQ(Save(merged_, {"batch", "--all", "--windows", "--template",
+                             "copy %ROM%.zip c:\\mame\\roms|rem %DESC% [%CHD%]"}),
+              0);
     EXPECT_EQ(out_, Golden("merged.batch"));
+    // A shell script by default, a Windows batch file with --windows; each has its own template.
     ASSERT_EQ(Save(merged_, {"batch", "--find", "sf2"}), 0);
+    EXPECT_EQ(out_, "#!/bin/sh\ncp \"sf2.zip\" ~/roms/\n");
+    ASSERT_EQ(Save(merged_, {"batch", "--find", "sf2", "--windows"}), 0);
     EXPECT_EQ(out_, "copy sf2.zip c:\\mame\\roms\r\n");
     ASSERT_EQ(Run({"--input", merged_, "--hide-tags", "save", "descriptions", "--all"}), 0) << err_;
     EXPECT_EQ(out_, Golden("merged.descriptions.hidetags"));

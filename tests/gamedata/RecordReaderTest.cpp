@@ -117,6 +117,26 @@ TEST_F(RecordReaderTest, RecordAtTheStartOfTheFileHasPositionZero) {
     EXPECT_EQ(again, records[0].second);
 }
 
+TEST_F(RecordReaderTest, AReaderFollowsItsFileObjectToTheNextFileOpenedInIt) {
+    // The program keeps one file object and reopens it when the settings change; a reader that
+    // read the old file (or tried a missing one) must read the new file, not what it buffered.
+    TempDir dir;
+    const std::string first = dir.Write("a.xml", "<mame>\n<machine name=\"old\">\n</machine>\n</mame>\n");
+    const std::string second = dir.Write("b.xml",
+                                         "<mame>\n<machine name=\"new1\">\n</machine>\n"
+                                         "<machine name=\"new2\">\n</machine>\n</mame>\n");
+    MasterFile file;
+    CFileTools reader;
+    EXPECT_FALSE(file.Open(dir.Path() + "/missing.xml"));
+    EXPECT_TRUE(ReadAll(file, reader).empty());
+    for (const std::string& path : {first, second, first}) {
+        ASSERT_TRUE(file.Open(path));
+        auto records = ReadAll(file, reader);
+        ASSERT_EQ(records.size(), path == first ? 1u : 2u) << path;
+        EXPECT_TRUE(Contains(records[0].second, path == first ? "\"old\"" : "\"new1\"")) << records[0].second;
+    }
+}
+
 TEST_F(RecordReaderTest, TruncatedLastRecordComesBackWithoutPosition) {
     Opened master("<mame>\n<machine name=\"a\">\n</machine>\n<machine name=\"b\">\n<description>cut");
     CFileTools reader;

@@ -70,6 +70,9 @@ std::vector<GoldenCase> AllCases() {
 SaveOptions OptionsFor(const GoldenCase& c, int inputType) {
     SaveOptions options;
     options.romFolder = "/roms/";
+    // The golden batch files are the Windows form.
+    options.batchForm = BatchForm::Windows;
+    options.batchTemplate = kWindowsBatchTemplate;
     if (c.fixture == "merged") {
         options.listTitle = c.format == ListFormat::Cabrio ? "My Games" : "Arcade Classics";
         options.logoFolder = "/img/logos/";

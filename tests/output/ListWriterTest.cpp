@@ -83,7 +83,7 @@ TEST_F(ListWriterTest, EmptyWorkingListWritesHeaderAndTrailerOnly) {
          "#Name;Title;Emulator;CloneOf;Year;Manufacturer;Category;Players;Rotation;Control;Status;"
          "DisplayCount;"
          "DisplayType;AltRomname;AltTitle;Extra\r\n"},
-        {ListFormat::Batch, ""},
+        {ListFormat::Batch, kShellScriptFirstLine},
         {ListFormat::Cabrio, cabrio},
         {ListFormat::Csv, "Year\r\n"},
         {ListFormat::HyperSpin, "<menu>\r\n</menu>\r\n"},
@@ -368,7 +368,7 @@ TEST_F(ListWriterTest, EntitiesAreTextInListsAndStayEncodedInXml) {
         {ListFormat::AdvanceMenu, "description \"" + apostrophes + "\""},
         {ListFormat::AtomicFe, "qix"},
         {ListFormat::AttractMode, "qix;" + text + ";mame;q&x;1981;<unknown>;Sports / Track & Field;"},
-        {ListFormat::Batch, "rem " + text},
+        {ListFormat::Batch, "rem The \\\"Qix\\\" <proto> & Co's"},  // escaped for the shell's double quotes
         {ListFormat::Cabrio, "<name>" + encoded + "</name>"},
         {ListFormat::Csv, "qix;\"The \"\"Qix\"\" <proto> & Co's\"\r\n"},
         {ListFormat::HyperSpin,
@@ -433,6 +433,37 @@ TEST_F(ListWriterTest, SavedFileKeepsTheModeOfTheFileItReplaces) {
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
+TEST_F(ListWriterTest, BatchAsShellScriptOrWindowsBatchFile) {
+    // A description that would run a command or start a line if pasted into a script as it is.
+    OpenText(
+        "<?xml version=\"1.0\"?>\n<!-- mame (game+) -->\n<mame>\n"
+        "\t<game name=\"evil\">\n\t\t<description>A \"$(id)\" `id` \\ | reboot</description>\n\t</game>\n"
+        "\t<game name=\"pacman\">\n\t\t<description>Pac-Man</description>\n\t</game>\n</mame>\n");
+    SaveOptions options;
+    options.batchTemplate = "echo \"%DESC%\"|echo \"%ROM%.zip\"";
+    const std::string script = Save(ListFormat::Batch, {"evil", "pacman"}, options);
+    EXPECT_EQ(Preview(ListFormat::Batch, {"evil", "pacman"}, options), script);
+    EXPECT_TRUE(script.starts_with("#!/bin/sh\n")) << script;
+    EXPECT_EQ(script.find('\r'), std::string::npos);
+    // Run as it is: executable, and the values come out exactly as written in the records.
+    const std::string path = dir_.File("list.out");
+    FILE* run = ::popen(path.c_str(), "r");
+    ASSERT_NE(run, nullptr);
+    std::string output;
+    char buffer[256];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, run)) > 0;) output.append(buffer, got);
+    EXPECT_EQ(::pclose(run), 0);
+    EXPECT_EQ(output, "A \"$(id)\" `id` \\ | reboot\nevil.zip\nPac-Man\npacman.zip\n");
+
+    // The Windows form: CR LF, values as they are, every bar a line break.
+    options.batchForm = BatchForm::Windows;
+    options.batchTemplate = "copy %ROM%.zip c:\\roms|rem %DESC%";
+    EXPECT_EQ(Save(ListFormat::Batch, {"pacman", "evil"}, options),
+              "copy pacman.zip c:\\roms\r\nrem Pac-Man\r\n"
+              "copy evil.zip c:\\roms\r\nrem A \"$(id)\" `id` \\ \r\n reboot\r\n");
+    EXPECT_TRUE(ui_.messages.empty());
+}
+
 TEST_F(ListWriterTest, ProgressFollowsTheKeys) {
     Open("merged.xml");
     Preview(ListFormat::RomNames, {"sf2", "pacman"});
@@ -456,6 +487,8 @@ TEST_F(ListWriterTest, FormatTable) {
         EXPECT_EQ(SaveDialogFilter(FormatInfo(format)), "xml files (*.xml)");
     }
     EXPECT_EQ(SaveDialogFilter(FormatInfo(ListFormat::RomNames)), "text files (*.txt)");
+    EXPECT_EQ(SaveDialogFilter(FormatInfo(ListFormat::Batch)), "shell scripts (*.sh)");
+    EXPECT_STREQ(FormatInfo(ListFormat::Batch).defaultExtension, "sh");
     EXPECT_EQ(FindFormatByCliName("mamewah"), &FormatInfo(ListFormat::MameWah));
     EXPECT_EQ(FindFormatByCliName("MAMEWah"), nullptr);
 }

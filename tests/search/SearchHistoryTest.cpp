@@ -17,11 +17,17 @@ TEST(SearchHistoryTest, ThirtyPushesKeepTheLast25NewestFirst) {
     TempDir dir;
     SearchHistory history;
     for (int i = 1; i <= 30; ++i) PushSearchHistory(history, "search " + std::to_string(i));
-    PushSearchHistory(history, "search 30");  // a repeat is pushed too
     EXPECT_EQ(history[0], "search 30");
+    EXPECT_EQ(history[24], "search 6");
+    // A repeat moves its entry to the top instead of standing twice; nothing falls off for it.
+    PushSearchHistory(history, "search 30");
+    PushSearchHistory(history, "search 20");
+    EXPECT_EQ(history[0], "search 20");
     EXPECT_EQ(history[1], "search 30");
     EXPECT_EQ(history[2], "search 29");
-    EXPECT_EQ(history[24], "search 7");
+    EXPECT_EQ(history[10], "search 21");
+    EXPECT_EQ(history[11], "search 19");
+    EXPECT_EQ(history[24], "search 6");
 
     ScriptedUserInterface ui;
     std::string path = dir.File("searchHistory.txt");

@@ -45,7 +45,7 @@ TEST_F(UtilitiesCliTest, MergeWritesTheFileAndItsLogInTheCurrentFolder) {
     EXPECT_EQ(MaskLogDate(ReadFileBytes(dir.File("work/mergelog.txt"))),
               ReadFileBytes(UtilityFixture("merge/expected-mergelog.txt")));
     EXPECT_EQ(err, "note: Your merged xml file has been created with 5 games:\n" + dir.File("merged.xml") +
-                       "\nThis file is now set as your input xml file.\nLogfile generated as mergelog.txt\n");
+                       "\nSearch it with vantor-cli --input FILE.\nLogfile generated as mergelog.txt\n");
     EXPECT_EQ(out, "");
 
     EXPECT_EQ(Run("merge --listxml x.xml -o out.xml"), 2);
@@ -63,8 +63,9 @@ TEST_F(UtilitiesCliTest, RomScanAndRomDir2Xml) {
                   Quote(dir.File("roms")) + " -o " + Quote(dir.File("scanned.xml"))),
               0)
         << err;
+    // Said as the command line would: the settings' input file is not changed here.
     EXPECT_EQ(err,
-              "note: Your xml file has been created.\nThis file is now set as your input xml file.\nLogfile "
+              "note: Your xml file has been created.\nSearch it with vantor-cli --input FILE.\nLogfile "
               "generated as romscanlog.txt\n");
     std::string log = ReadFileBytes(dir.File("work/romscanlog.txt"));
     EXPECT_NE(
@@ -108,7 +109,7 @@ TEST_F(UtilitiesCliTest, ListXmlRunsTheProgramAndPrintsTheListingPath) {
     ::chmod(mame.c_str(), 0755);
     ASSERT_EQ(Run("listxml --mame " + Quote(mame)), 0) << err;
     EXPECT_EQ(out, dir.File("emu/listxml.xml") + "\n");
-    EXPECT_EQ(err.rfind("warning: I will now attempt to coax MAME.exe", 0), 0u);
+    EXPECT_EQ(err.rfind("warning: I will now attempt to coax MAME to give up", 0), 0u);
     EXPECT_EQ(Run("listxml --mame " + Quote(dir.File("emu/listxml.xml"))), 1);
     EXPECT_EQ(Run("listxml"), 2);
     // A relative path holding a folder, from the current folder.
