@@ -41,8 +41,8 @@ check_tree() {  # ROOT BINDIR DATADIR MANDIR
         diff <(expected_files "$2" "$3" "$4" | sort) <(echo "$found")
     fi
 }
-# The programs of an install: their version texts, and a search with a macro.
-check_programs() {  # BIN_FOLDER MACRO WANTED_ROM
+# The programs of an install: their version texts, and a search that needs the macros.
+check_programs() {  # BIN_FOLDER EXPRESSION "ROM NAMES FOUND"
     local text rom
     text=$("$1/vantor-cli" --version)
     [ "$(sed -n 1p <<< "$text")" = "vantor-cli $version" ] || fail "$1/vantor-cli --version: $text"
