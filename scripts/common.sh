@@ -3,7 +3,9 @@ set -euo pipefail
 
 VANTOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 VANTOR_BUILD="${VANTOR_BUILD:-$VANTOR_ROOT/build}"
-VANTOR_PACKAGES=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev qt6-base-dev mame time libxml2-utils)
+# What building and running need; scripts/test and scripts/sanitize add what testing needs.
+VANTOR_PACKAGES=(cmake ninja-build g++ ccache qt6-base-dev mame)
+VANTOR_TEST_PACKAGES=(libgtest-dev libgmock-dev desktop-file-utils appstream man-db groff-base dpkg-dev file libxml2-utils)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -21,9 +23,10 @@ install_missing_packages() {
     fi
 }
 
-# configure_and_build [TARGET...]: everything, or just the named targets.
+# configure_and_build [TARGET...]: everything, or just the named targets. Returns non-zero when
+# either step fails (callers may run with errexit off).
 configure_and_build() {
-    cmake -S "$VANTOR_ROOT" -B "$VANTOR_BUILD" -G Ninja -DVANTOR_BUILD_TESTS=ON > /dev/null
+    cmake -S "$VANTOR_ROOT" -B "$VANTOR_BUILD" -G Ninja -DVANTOR_BUILD_TESTS=ON > /dev/null || return
     if [ "$#" -gt 0 ]; then
         local targets=()
         for target in "$@"; do
@@ -42,6 +45,6 @@ make_real_listxml() {
     if [ ! -s "$out" ]; then
         mkdir -p "$(dirname "$out")"
         echo "Generating the real MAME listing into $out"
-        /usr/games/mame -listxml > "$out.tmp" && mv "$out.tmp" "$out"
+        /usr/games/mame -listxml > "$out.tmp" && mv "$out.tmp" "$out" || { rm -f "$out.tmp"; return 1; }
     fi
 }

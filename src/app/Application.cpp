@@ -34,6 +34,8 @@ std::unique_ptr<CMainDlg> CreateMainWindow() {
 
 int RunVantor(QApplication& application) {
     application.setApplicationName(QStringLiteral("Vantor"));
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vantor.Vantor"));
     application.setWindowIcon(AppIcon());
     // The result windows stay open on their own; the program ends with the main window.
     application.setQuitOnLastWindowClosed(false);

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <optional>
 
+#include "AboutBox.h"
 #include "AppIcon.h"
 #include "ListWindows.h"
 #include "OutputWindow.h"
@@ -173,6 +174,9 @@ void CMainDlg::BuildWindow() {
     QPushButton* romSearch = romSearchButton_ = makeButton(1030, "ROM Search");
     QPushButton* settings = makeButton(1052, "Settings and Tools");
     QPushButton* history = makeButton(1094, "H");
+    auto* about = new QPushButton(QStringLiteral("About"), this);
+    about->setObjectName(QStringLiteral("aboutButton"));
+    about->setAutoDefault(false);
     history->setToolTip(QStringLiteral("Search History"));
     history->setFixedWidth(history->sizeHint().height() + 8);
     for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
@@ -181,6 +185,7 @@ void CMainDlg::BuildWindow() {
     connect(romSearch, &QPushButton::clicked, this, &CMainDlg::OnRomSearch);
     connect(settings, &QPushButton::clicked, this, &CMainDlg::OpenSettings);
     connect(history, &QPushButton::clicked, this, &CMainDlg::OnHistoryButton);
+    connect(about, &QPushButton::clicked, this, [this] { ShowAboutBox(this); });
     findRow->addWidget(history);
 
     auto* buttons = new QHBoxLayout;
@@ -188,6 +193,7 @@ void CMainDlg::BuildWindow() {
     buttons->addWidget(listAll);
     buttons->addWidget(romSearch);
     buttons->addStretch(1);
+    buttons->addWidget(about);
     buttons->addWidget(settings);
 
     auto* layout = new QVBoxLayout(this);

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "CliCommand.h"
+#include "gamedata/BuildInfo.h"
 #include "gamedata/RegistryKey.h"
 #include "gamedata/TagTable.h"
 #include "search/SearchDriver.h"
@@ -66,6 +67,17 @@ bool AsksForHelp(const std::vector<std::string>& args) {
         if (arg == "--help" || arg == "-h") return true;
     }
     return false;
+}
+
+// vantor-cli links no Qt; the Qt version named is the desktop program's, from the same build.
+void PrintVersion(std::ostream& out) {
+    const BuildInfo& build = ThisBuild();
+    out << "vantor-cli " << build.version << "\nbuilt " << build.date;
+    if (build.qtVersion[0] != '\0') {
+        out << ", desktop program with Qt " << build.qtVersion << "\n";
+    } else {
+        out << ", desktop program not built (no Qt 6)\n";
+    }
 }
 
 }  // namespace
@@ -151,7 +163,7 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
             PrintHelp(out);
             return kExitOk;
         } else if (arg == "--version") {
-            out << "vantor-cli 0.1.0\n";
+            PrintVersion(out);
             return kExitOk;
         } else if (arg == "--input") {
             if (i + 1 >= argv.size()) {

@@ -8,6 +8,9 @@
 
 #include "FileIo.h"
 
+#ifndef VANTOR_DATADIR_FROM_BINDIR
+#define VANTOR_DATADIR_FROM_BINDIR "../share/vantor"
+#endif
 #ifndef VANTOR_INSTALL_DATADIR
 #define VANTOR_INSTALL_DATADIR "/usr/local/share/vantor"
 #endif
@@ -40,7 +43,9 @@ std::string ExecutableFolder() {
 }
 
 std::string FindDataFile(const std::string& name) {
-    const std::vector<std::string> folders = {UserDataFolder(), ExecutableFolder(), VANTOR_INSTALL_DATADIR};
+    const std::string exeFolder = ExecutableFolder();
+    const std::vector<std::string> folders = {
+        UserDataFolder(), exeFolder, exeFolder + "/" + VANTOR_DATADIR_FROM_BINDIR, VANTOR_INSTALL_DATADIR};
     for (const std::string& folder : folders) {
         std::string candidate = folder + "/" + name;
         if (FileExists(candidate) && !IsDirectory(candidate)) return candidate;

@@ -1,7 +1,8 @@
 #pragma once
 // Where Vantor keeps its files: settings under $XDG_CONFIG_HOME/Vantor, written data under
 // $XDG_DATA_HOME/Vantor, read-only data (vnmacros.txt) in the user data folder, beside the
-// executable or in the installed share folder.
+// executable (the build) or in the installed share folder (found from the executable's folder
+// first, so a moved install still works).
 #include <string>
 
 namespace vantor {
