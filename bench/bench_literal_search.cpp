@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "gamedata/CFileTools.h"
+#include "gamedata/RecordReader.h"
 #include "gamedata/TagTable.h"
 #include "search/Evaluator.h"
 
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     }
     vantor::MasterFile file;
     if (!file.Open(argv[1])) return 1;
-    vantor::CFileTools reader;
+    vantor::RecordReader reader;
     reader.DetectInputType(file);
     if (vantor::g_inputType < 0) vantor::g_inputType = vantor::MameGame;
     reader.Rewind(file);

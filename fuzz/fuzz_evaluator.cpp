@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "FuzzSupport.h"
-#include "gamedata/CErrorMessage.h"
+#include "gamedata/EngineError.h"
 #include "search/Evaluator.h"
 
 using namespace vantor;

@@ -1,9 +1,9 @@
 // GetFieldValues and the other field operations on arbitrary records and key lists.
 // Input: the key list, a line feed, an options line (separator), a line feed, the record.
 #include "FuzzSupport.h"
-#include "gamedata/CErrorMessage.h"
-#include "gamedata/CVn.h"
+#include "gamedata/EngineError.h"
 #include "gamedata/RecordFields.h"
+#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
 
 using namespace vantor;
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 16384) return 0;
     auto parts = fuzz::SplitInput(data, size, 3);
     std::string keyList(parts[0]), record(parts[2]);
-    CVn vn;
+    RecordFields vn;
     vn.valueSeparator = std::string(parts[1].substr(0, 3));
     g_inputType = parts[1].empty() ? 0 : static_cast<unsigned char>(parts[1][0]) % kInputTypeCount;
     g_hideTags = parts[1].size() > 1 && (parts[1][1] & 1);

@@ -1,6 +1,6 @@
 // Macro expansion with arbitrary definitions. Input: the search text, a line feed, the file.
 #include "FuzzSupport.h"
-#include "gamedata/CErrorMessage.h"
+#include "gamedata/EngineError.h"
 #include "search/SearchDriver.h"
 
 using namespace vantor;

@@ -1,8 +1,8 @@
 // The record reader over arbitrary bytes: against a plain line-by-line reading, and every
 // record read again from its position. The first byte picks the input type.
 #include "FuzzSupport.h"
-#include "gamedata/CFileTools.h"
-#include "gamedata/RecordFields.h"
+#include "gamedata/RecordReader.h"
+#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string& startKey = Tags().startTag[g_inputType];
     const std::string& endTag = Tags().endTag[g_inputType];
 
-    CFileTools reader;
+    RecordReader reader;
     reader.Rewind(file);
     std::size_t from = 0;
     for (int count = 0; count < 10000; ++count) {
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (position != 0 && bytes[static_cast<std::size_t>(position)] != '\n') fuzz::Fail("position not before a line");
         // Read again from its position, a record is the same from its last start line on (a
         // start line inside a record restarts the position, the text before it stays).
-        CFileTools again;
+        RecordReader again;
         std::string reread;
         if (again.ReadRecord(file, reread, startKey, position) != position || !record.ends_with(reread) ||
             !Contains(reread.substr(0, reread.find('\n')), startKey)) {
@@ -75,6 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::string header;
     reader.ReadHeader(file, header);
-    CFileTools::GetRootCloseTag(header);
+    RecordReader::GetRootCloseTag(header);
     return 0;
 }

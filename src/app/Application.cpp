@@ -10,7 +10,7 @@
 #include "QtUserInterface.h"
 #include "WelcomeDlg.h"
 #include "gamedata/AppPaths.h"
-#include "gamedata/RegistryKey.h"
+#include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
 
 namespace vantor::app {

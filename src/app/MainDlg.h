@@ -10,7 +10,7 @@
 #include <string>
 
 #include "AppState.h"
-#include "gamedata/CVn.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/UserInterface.h"
 #include "search/CriteriaModel.h"
 #include "search/SearchHistory.h"
@@ -91,7 +91,7 @@ class CMainDlg : public QDialog {
 
     CriteriaModel model_;
     SearchHistory history_;
-    CVn engine_;  // the searches' engine; only the running scan touches it
+    RecordFields engine_;  // the searches' engine; only the running scan touches it
     std::string previousRomSearch_;
     bool scanRunning_ = false;
     int scanCount_ = 0;

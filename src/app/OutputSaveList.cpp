@@ -136,7 +136,7 @@ void CVNOutput::RunSave() {
     bool written = false;
     RunInBackground(this, [&](UserInterface& ui) {
         // A fresh engine for every list: an earlier CSV delimiter must not change later lists.
-        CVn engine;
+        RecordFields engine;
         ListWriter writer(engine, g_masterFile, ui);
         written = RunListWriter(writer, ui, info.format, fileName, keyList, count, options);
     });

@@ -16,7 +16,7 @@
 #include "QtUserInterface.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
-#include "gamedata/RegistryKey.h"
+#include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
 #include "utilities/ListConverters.h"
 #include "utilities/MameRunner.h"

@@ -6,7 +6,7 @@
 
 #include "CliCommand.h"
 #include "gamedata/BuildInfo.h"
-#include "gamedata/RegistryKey.h"
+#include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
 #include "search/SearchDriver.h"
 

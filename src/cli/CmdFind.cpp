@@ -18,7 +18,7 @@ bool TakeSingleArgument(std::vector<std::string>& args, std::string& value) {
 
 int RunScan(CliContext& context, const std::string& expression) {
     if (!context.OpenMaster()) return kExitFailure;
-    CVn engine;
+    RecordFields engine;
     engine.expression = expression;
     std::vector<MatchEntry> entries;
     CliProgress progress(context.ui);
@@ -53,7 +53,7 @@ int RunRomSearch(CliContext& context, std::vector<std::string>& args) {
     if (!TakeSingleArgument(args, text)) return context.UsageError("usage: vantor-cli romsearch TEXT");
     if (text.empty()) return kExitOk;  // an empty search text searches nothing
     if (!context.OpenMaster()) return kExitFailure;
-    CVn engine;
+    RecordFields engine;
     std::vector<MatchEntry> entries;
     CliProgress progress(context.ui);
     context.ui.ProgressShow("Searching...", "");

@@ -126,7 +126,7 @@ std::vector<const CsvColumn*> ParseColumns(const std::string& list) {
 
 // The keys of every game in file order, as "List all ROMs" lists them (every record the reader
 // finds: the expression "=" rejects none).
-std::vector<std::string> EveryGameKey(CVn& vn, const MasterFile& file, ProgressSink& progress) {
+std::vector<std::string> EveryGameKey(RecordFields& vn, const MasterFile& file, ProgressSink& progress) {
     std::vector<std::string> keys;
     const std::string& startTag = Tags().startTag[TagTable::Column()];
     vn.reader.Rewind(file);
@@ -281,7 +281,7 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
             }
         }
     } else {
-        CVn searchEngine;
+        RecordFields searchEngine;
         searchEngine.expression = expression;
         CliProgress progress(context.ui);
         context.ui.ProgressShow("Scanning input file for matches...", "");
@@ -330,7 +330,7 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     std::string fileName = preview                     ? std::string(kPreviewMarker)
                            : outFile == kPreviewMarker ? "./" + outFile
                                                        : outFile;
-    CVn listEngine;
+    RecordFields listEngine;
     ListWriter writer(listEngine, context.master, context.ui);
     writer.SortByName(byAll && !keepOrder);
     if (!RunListWriter(writer, context.ui, format->format, fileName, keyList, count, options))

@@ -1,7 +1,7 @@
 #pragma once
 // An input file opened for reading by position. Reads never move a shared position (pread), so
 // any number of readers on any threads can use one open file, each with its own cursor
-// (CFileTools).
+// (RecordReader).
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -1,114 +1,180 @@
 #include "RecordFields.h"
 
-#include <cctype>
-#include <string_view>
+#include <cstring>
 
+#include "EngineError.h"
+#include "TagTable.h"
 #include "TextUtil.h"
 
 namespace vantor {
 
+std::string RecordFields::GetRomName(std::string_view record) const {
+    std::size_t start = FindText(record, Tags().startTag[TagTable::Column()]);
+    if (start == std::string_view::npos) return {};
+    std::size_t open = record.find('"', start);
+    if (open == std::string_view::npos) return {};
+    std::size_t close = record.find('"', open + 1);
+    if (close == std::string_view::npos) return {};
+    return std::string(record.substr(open + 1, close - open - 1));
+}
+
+std::string RecordFields::GetDescription(std::string_view record) const {
+    return GetDescription(record, ToLowerAscii(record));
+}
+
+std::string RecordFields::GetDescription(std::string_view record, std::string_view lowerRecord) const {
+    std::string description;
+    GetFieldValues(record, lowerRecord, Tags().descriptionTag[TagTable::Column()], description, 0, true);
+    if (g_hideTags) HideDescriptionTags(description);
+    return description;
+}
+
+void RecordFields::HideDescriptionTags(std::string& description) {
+    for (auto [open, close] : {std::pair{'(', ')'}, std::pair{'[', ']'}}) {
+        std::size_t first = description.find(open);
+        if (first == std::string::npos) continue;
+        std::size_t last = description.rfind(close);
+        if (last == std::string::npos || last < first) continue;
+        std::string tagText = description.substr(first, last - first + 1);
+        ReplaceAll(description, tagText, "");
+        Trim(description, " ");
+    }
+}
+
+std::int64_t RecordFields::GetFieldValues(std::string_view record, std::string keyList, std::string& out,
+                                 std::int64_t startPos, bool allOccurrences) const {
+    return GetFieldValues(record, ToLowerAscii(record), std::move(keyList), out, startPos, allOccurrences);
+}
+
 namespace {
 
-constexpr std::string_view kQuotEntity = "&quot;";
+// Appends a value taken from the record. Attribute values can still hold &quot; (the reader
+// decodes it only between tags); as a value it stands for a double quote.
+void AppendValue(std::string& out, std::string_view value) {
+    std::size_t start = out.size();
+    out.append(value);
+    if (!value.empty() && std::memchr(value.data(), '&', value.size()) != nullptr &&
+        value.find("&quot;") != std::string_view::npos) {
+        std::string decoded = out.substr(start);
+        ReplaceAll(decoded, "&quot;", "\"");
+        out.replace(start, std::string::npos, decoded);
+    }
+}
 
-// &quot; becomes a double quote in the text between tags only: a tag's attribute values are
-// read up to the next double quote.
-void DecodeQuotesOutsideTags(std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    bool inTag = false;
-    char quote = 0;  // the delimiter of the attribute value being read
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (inTag) {
-            if (quote != 0) {
-                if (c == quote) quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                inTag = false;
+// Takes the next key off the front of the (lower-cased) key list, as the list grammar says:
+// a quoted key wherever it stands first, else the text before the first comma.
+std::string TakeNextKey(std::string& list) {
+    std::string key;
+    std::size_t quote = list.find('\'');
+    if (quote != std::string::npos) {
+        std::size_t closing = list.find('\'', quote + 1);
+        if (closing == std::string::npos) throw CErrorMessage(kMissingQuoteError);
+        key = list.substr(quote + 1, closing - quote - 1);
+        if (key.empty()) {
+            list.erase(quote, 2);  // '' names no key, and removing nothing would never end
+        } else {
+            ReplaceAll(list, key, "");
+        }
+        Trim(list, "'");
+        return key;
+    }
+    RemoveAll(list, '"');
+    key = list.substr(0, list.find(','));
+    if (key.empty()) {
+        list.erase(0, 1);  // a stray comma; ReplaceAll of nothing would never shorten the list
+    } else {
+        ReplaceAll(list, key, "");
+    }
+    TrimLeft(list, ", ");
+    ReplaceAll(key, "_", " ");
+    return key;
+}
+
+}  // namespace
+
+std::int64_t RecordFields::GetFieldValues(std::string_view record, std::string_view lowerRecord, std::string keyList,
+                                 std::string& out, std::int64_t startPos, bool allOccurrences) const {
+    ToLowerAsciiInPlace(keyList);
+    out.clear();
+    std::int64_t lastFound = 0;
+    std::string& list = keyList;
+    while (!list.empty()) {
+        std::string key = TakeNextKey(list);
+        std::string keyValues;
+        if (key.starts_with("%<")) {
+            std::size_t dot = key.rfind('.');
+            std::string_view elementTag, attrName;
+            if (dot != std::string::npos && dot >= 1) {
+                elementTag = std::string_view(key).substr(1, dot - 1);
+                attrName = std::string_view(key).substr(dot + 1);
+            } else {
+                elementTag = std::string_view(key).substr(1);
             }
-        } else if (c == '<') {
-            inTag = true;
-        } else if (c == '&' && std::string_view(text).substr(i).starts_with(kQuotEntity)) {
-            out += '"';
-            i += kQuotEntity.size() - 1;
-            continue;
+            std::int64_t pos = static_cast<std::int64_t>(key.size());
+            std::string value;
+            if (!attrName.empty()) GetAttributeValue(record, pos, elementTag, attrName, value);
+            out += value;
+        } else if (!key.empty() && startPos >= 0 &&
+                   static_cast<std::size_t>(startPos) <= lowerRecord.size()) {
+            std::size_t offset = FindText(lowerRecord, key, static_cast<std::size_t>(startPos));
+            while (offset != std::string_view::npos) {
+                lastFound = static_cast<std::int64_t>(offset);
+                RemoveAll(key, '>');
+                std::size_t scan = offset + key.size();
+                std::size_t marker = record.find_first_of("\">", scan);
+                std::string_view value;
+                std::size_t valueEnd = record.size();
+                if (marker != std::string_view::npos) {
+                    std::size_t valueStart = marker + 1;
+                    std::size_t stop = record[marker] == '"' ? record.find('"', valueStart)
+                                                             : FindText(record, "</", valueStart);
+                    valueEnd = stop == std::string_view::npos ? record.size() : stop;
+                    value = record.substr(valueStart, valueEnd - valueStart);
+                }
+                if (!value.empty() && (value.front() == '>' || value.front() == ' ')) value = {};
+                AppendValue(keyValues, value);
+                keyValues.append(" & ");
+                if (!allOccurrences || key.empty()) break;
+                std::size_t next = record.find_first_of("\">", valueEnd);
+                if (next == std::string_view::npos) break;
+                // Always move forward, so that a search can never find the same place again.
+                offset = FindText(lowerRecord, key, std::max(next, offset + 1));
+            }
         }
-        out += c;
+        // The last " & " goes first: a separator holding a blank or "&" (a CSV delimiter of " ")
+        // would otherwise turn it into "_&_" at the end of every value.
+        TrimRight(keyValues, " &");
+        if (!valueSeparator.empty()) ReplaceAll(keyValues, valueSeparator, "_");
+        out += keyValues;
+        if (!list.empty()) out += valueSeparator;
     }
-    text.swap(out);
+    Trim(out);
+    return lastFound;
 }
 
-}  // namespace
-
-void DecodeEntities(std::string& text) {
-    if (!Contains(text, '&')) return;
-    // First, so that an escaped escape ("&amp;quot;") stays the text it stands for.
-    if (Contains(text, kQuotEntity)) DecodeQuotesOutsideTags(text);
-    ReplaceAll(text, "&amp;", "&");
-    ReplaceAll(text, "&lt;", "<");
-    ReplaceAll(text, "&gt;", ">");
-    ReplaceAll(text, "&apos;", "'");
-    ReplaceAll(text, "&lt;unknown&gt;", "<unknown>");
-}
-
-namespace {
-
-// True when the "&" at `pos` already begins a character or entity reference.
-bool StartsReference(std::string_view text, std::size_t pos) {
-    std::string_view rest = text.substr(pos);
-    for (std::string_view entity : {"&amp;", "&lt;", "&gt;", "&apos;", "&quot;"}) {
-        if (rest.starts_with(entity)) return true;
+void RecordFields::GetAttributeValue(std::string_view record, std::int64_t& pos, std::string_view elementTag,
+                            std::string_view attrName, std::string& out) {
+    out.clear();
+    std::size_t element = pos >= 0 && static_cast<std::size_t>(pos) <= record.size()
+                              ? record.find(elementTag, static_cast<std::size_t>(pos))
+                              : std::string_view::npos;
+    if (element == std::string_view::npos) {
+        pos = -1;
+        return;
     }
-    if (!rest.starts_with("&#")) return false;
-    std::size_t i = 2;
-    bool hex = i < rest.size() && (rest[i] == 'x' || rest[i] == 'X');
-    if (hex) ++i;
-    std::size_t digits = 0;
-    while (i < rest.size() && (hex ? std::isxdigit(static_cast<unsigned char>(rest[i]))
-                                   : std::isdigit(static_cast<unsigned char>(rest[i])))) {
-        ++i;
-        ++digits;
+    std::size_t elementEnd = record.find('>', element);
+    std::string_view elementText = record.substr(
+        element, elementEnd == std::string_view::npos ? std::string_view::npos : elementEnd - element + 1);
+    std::size_t attr = elementText.find(attrName);
+    std::size_t open = attr == std::string_view::npos ? attr : elementText.find('"', attr + attrName.size());
+    if (open == std::string_view::npos) {
+        pos = -1;
+        return;
     }
-    return digits > 0 && i < rest.size() && rest[i] == ';';
-}
-
-}  // namespace
-
-void EncodeEntities(std::string& value) {
-    if (value.find_first_of("&<>'\"") == std::string::npos) return;
-    std::string out;
-    out.reserve(value.size() + 16);
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        switch (value[i]) {
-            case '&':
-                // A reference is kept: the numeric ones are never decoded, and escaping one again
-                // would show its text instead of its character.
-                out += StartsReference(value, i) ? "&" : "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += value[i];
-        }
-    }
-    value.swap(out);
-}
-
-std::string EncodedEntities(std::string value) {
-    EncodeEntities(value);
-    return value;
+    std::size_t close = elementText.find('"', open + 1);
+    out.clear();
+    AppendValue(out,
+                elementText.substr(open + 1, close == std::string_view::npos ? close : close - open - 1));
 }
 
 }  // namespace vantor

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "CErrorMessage.h"
+#include "EngineError.h"
 
 namespace vantor {
 

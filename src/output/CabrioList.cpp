@@ -1,7 +1,7 @@
 // "Cabrio": a Cabrio configuration with image folders, a named game list and five categories
 // per game.
 #include "ListWriter.h"
-#include "gamedata/RecordFields.h"
+#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 

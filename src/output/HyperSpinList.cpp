@@ -1,6 +1,6 @@
 // "HyperSpin": a menu database with one game element per game.
 #include "ListWriter.h"
-#include "gamedata/RecordFields.h"
+#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
 
 namespace vantor {

@@ -1,6 +1,6 @@
 // "Khameleon": a GameList document whose category name is the list title.
 #include "ListWriter.h"
-#include "gamedata/RecordFields.h"
+#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 

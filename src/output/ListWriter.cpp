@@ -9,7 +9,7 @@
 #include <numeric>
 
 #include "gamedata/FileIo.h"
-#include "gamedata/RecordFields.h"
+#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 #include "listwin/ListCompare.h"
@@ -178,7 +178,7 @@ std::string ListedRecord::RomName() const {
 std::string ListedRecord::Description() const {
     if (!described_) {
         description_ = Value(Tags().descriptionTag[TagTable::Column()]);
-        if (g_hideTags) CVn::HideDescriptionTags(description_);
+        if (g_hideTags) RecordFields::HideDescriptionTags(description_);
         described_ = true;
     }
     return description_;

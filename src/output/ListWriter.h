@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "gamedata/CVn.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/UserInterface.h"
 
@@ -74,9 +74,9 @@ class CsvFields {
 // record be lower-cased or searched again for the same thing.
 class ListedRecord {
   public:
-    explicit ListedRecord(const CVn& vn) : vn_(vn) {}
+    explicit ListedRecord(const RecordFields& vn) : vn_(vn) {}
     // `text` as a read with an empty start key returns it.
-    ListedRecord(const CVn& vn, std::string text) : vn_(vn), body_(std::move(text)) {}
+    ListedRecord(const RecordFields& vn, std::string text) : vn_(vn), body_(std::move(text)) {}
 
     // The buffer for the next record's text. With `lineFeed` the record stands for a line feed
     // followed by that text (so the text need not be copied behind one). Buffers are reused.
@@ -109,7 +109,7 @@ class ListedRecord {
     int CountKey(std::string_view key, std::size_t& where) const;
     const std::vector<std::uint32_t>& Offsets(char c) const;
 
-    const CVn& vn_;
+    const RecordFields& vn_;
     bool lineFeed_ = false;
     std::string body_;
     mutable std::string lower_;
@@ -126,7 +126,7 @@ class ListWriter {
   public:
     // `vn` keeps listText, listCount and valueSeparator; `file` is the master file the keys
     // belong to; `ui` hears about files that cannot be written and sees the progress.
-    ListWriter(CVn& vn, const MasterFile& file, UserInterface& ui) : vn_(vn), file_(file), ui_(ui) {}
+    ListWriter(RecordFields& vn, const MasterFile& file, UserInterface& ui) : vn_(vn), file_(file), ui_(ui) {}
 
     // With it the games come out sorted by Name (the description as the working list shows it,
     // compared as the list sorts), stably in key-list order, whatever the order of the keys. So a
@@ -188,7 +188,7 @@ class ListWriter {
     bool WriteRomNames(std::string& fileName, std::string_view header, std::string_view lineEnd,
                        std::string_view keyList, std::int64_t count);
 
-    CVn& vn_;
+    RecordFields& vn_;
     const MasterFile& file_;
     UserInterface& ui_;
     std::string found_;  // the buffer records are read into, swapped with the record's

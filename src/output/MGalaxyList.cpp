@@ -1,6 +1,6 @@
 // "mGalaxy": an XML game database; its comment line makes it readable as a merged master file.
 #include "ListWriter.h"
-#include "gamedata/RecordFields.h"
+#include "gamedata/XmlEntities.h"
 
 namespace vantor {
 

@@ -1,7 +1,7 @@
 // "XML File" and "MultiFE": a cut-down copy of the master file itself, its records copied byte
 // for byte.
 #include "ListWriter.h"
-#include "gamedata/CFileTools.h"
+#include "gamedata/RecordReader.h"
 
 namespace vantor {
 
@@ -9,7 +9,7 @@ bool ListWriter::WriteXmlList(std::string& fileName, std::string_view keyList, s
     if (!CheckTarget(fileName)) return false;
     Begin();
     vn_.reader.ReadHeader(file_, vn_.listText);
-    const std::string rootCloseTag = CFileTools::GetRootCloseTag(vn_.listText);
+    const std::string rootCloseTag = RecordReader::GetRootCloseTag(vn_.listText);
     AppendEntries(keyList, count, true, [](const ListedRecord& record, std::string& out) {
         record.AppendText(out);
         return true;

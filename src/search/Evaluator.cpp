@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "gamedata/CErrorMessage.h"
+#include "gamedata/EngineError.h"
 #include "gamedata/TextUtil.h"
 
 namespace vantor {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "gamedata/CErrorMessage.h"
+#include "gamedata/EngineError.h"
 
 namespace vantor {
 

@@ -28,7 +28,7 @@ namespace {
 
 constexpr int kProgressEveryRecords = 512;
 
-MatchEntry MakeMatchEntry(const CVn& vn, std::int64_t position, std::string_view record,
+MatchEntry MakeMatchEntry(const RecordFields& vn, std::int64_t position, std::string_view record,
                           std::string_view lowerRecord) {
     MatchEntry entry;
     entry.key = FormatRecordKey(position);
@@ -79,7 +79,7 @@ template <typename Visit>
 void ScanPartOfFile(const MasterFile& file, std::int64_t from, std::int64_t limit, Visit& visit,
                     ScanPart& part, std::atomic<std::int64_t>& done,
                     const std::function<void()>& reportProgress) {
-    CFileTools reader;
+    RecordReader reader;
     reader.Seek(file, from);
     const std::string& startTag = Tags().startTag[TagTable::Column()];
     std::string record;
@@ -151,7 +151,7 @@ std::vector<MatchEntry> ScanRecords(const MasterFile& file, ProgressSink* progre
 }
 
 // Hands the entries to vn's match list (and to `entries`, when given).
-void KeepMatches(CVn& vn, std::vector<MatchEntry> found, std::vector<MatchEntry>* entries) {
+void KeepMatches(RecordFields& vn, std::vector<MatchEntry> found, std::vector<MatchEntry>* entries) {
     vn.listText.clear();
     vn.listCount = static_cast<std::int64_t>(found.size());
     for (const MatchEntry& entry : found) AppendEntry(entry, vn.listText);
@@ -160,11 +160,11 @@ void KeepMatches(CVn& vn, std::vector<MatchEntry> found, std::vector<MatchEntry>
 
 }  // namespace
 
-void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress, std::vector<MatchEntry>* entries,
+void ScanForMatches(RecordFields& vn, const MasterFile& file, ProgressSink* progress, std::vector<MatchEntry>* entries,
                     const ScanSplit& split) {
     CompiledExpression expression(vn.expression);
     const bool everyRecord = expression.MatchesEveryRecord();
-    const CVn& fields = vn;
+    const RecordFields& fields = vn;
     std::vector<MatchEntry> found = ScanRecords(file, progress, split, [&] {
         return [&expression, everyRecord, &fields, prepared = PreparedRecord(), lowerRecord = std::string()](
                    std::int64_t position, const std::string& record, std::vector<MatchEntry>& out) mutable {
@@ -205,10 +205,10 @@ float DescriptionSimilarity(std::string_view query, std::string_view description
     return forward + backward;
 }
 
-void RomSearch(CVn& vn, const MasterFile& file, const std::string& text, ProgressSink* progress,
+void RomSearch(RecordFields& vn, const MasterFile& file, const std::string& text, ProgressSink* progress,
                std::vector<MatchEntry>* entries, const ScanSplit& split) {
     const std::string query = ToLowerAscii(text);
-    const CVn& fields = vn;
+    const RecordFields& fields = vn;
     std::vector<MatchEntry> found = ScanRecords(file, progress, split, [&] {
         return [&query, &fields, lowerRecord = std::string()](
                    std::int64_t position, const std::string& record, std::vector<MatchEntry>& out) mutable {
@@ -383,7 +383,7 @@ ListingVocabulary DetectListingVocabulary(const MasterFile& file, int inputType)
     bool joystickSeen = false, controlSeen = false;
     // Enough records to meet a joystick in any real listing, few enough to take no time.
     constexpr int kRecordsToRead = 3000;
-    CFileTools reader;
+    RecordReader reader;
     reader.Rewind(file);
     const std::string& startTag = Tags().startTag[TagTable::Column(inputType)];
     std::string record;
@@ -431,7 +431,7 @@ InputCheck OpenInputFile(MasterFile& file, const std::string& path) {
     }
     check.opened = true;
 
-    CFileTools reader;
+    RecordReader reader;
     reader.ReadHeader(file, check.header);
     g_inputType = UnknownInput;
     if (reader.DetectInputType(file) == UnknownInput) {
@@ -488,7 +488,7 @@ std::string PrepareDetailsText(std::string record, bool hideRomNames) {
 }
 
 bool DetailsText(const MasterFile& file, const std::string& romName, bool hideRomNames, std::string& text) {
-    CFileTools reader;
+    RecordReader reader;
     reader.Rewind(file);
     std::string record;
     reader.ReadRecord(file, record, Tags().startTag[TagTable::Column()] + "\"" + romName + "\"", -1);

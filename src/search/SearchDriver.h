@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "gamedata/CErrorMessage.h"
-#include "gamedata/CVn.h"
+#include "gamedata/EngineError.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/UserInterface.h"
 
@@ -32,13 +32,13 @@ struct ScanSplit {
 // Scans the whole file with vn.expression; fills vn.listText and vn.listCount (and `entries`,
 // when given, with the same entries one by one). Throws CErrorMessage for an expression error
 // before anything is read.
-void ScanForMatches(CVn& vn, const MasterFile& file, ProgressSink* progress = nullptr,
+void ScanForMatches(RecordFields& vn, const MasterFile& file, ProgressSink* progress = nullptr,
                     std::vector<MatchEntry>* entries = nullptr, const ScanSplit& split = {});
 
 // "ROM Search": LCS(q,d)/|q| + LCS(d,q)/|d| in single precision, both lower-cased.
 float DescriptionSimilarity(std::string_view query, std::string_view description);
 // Fills vn.listText / vn.listCount with the games whose description resembles `text`.
-void RomSearch(CVn& vn, const MasterFile& file, const std::string& text, ProgressSink* progress = nullptr,
+void RomSearch(RecordFields& vn, const MasterFile& file, const std::string& text, ProgressSink* progress = nullptr,
                std::vector<MatchEntry>* entries = nullptr, const ScanSplit& split = {});
 
 // Splits a hand-over text into entries as the list windows do: five fields at a time, each

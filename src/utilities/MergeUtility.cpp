@@ -4,11 +4,11 @@
 #include <cstring>
 #include <optional>
 
-#include "gamedata/CFileTools.h"
-#include "gamedata/CVn.h"
+#include "gamedata/RecordReader.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/MasterFile.h"
-#include "gamedata/RecordFields.h"
+#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 
@@ -377,12 +377,12 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
         return result;
     }
     ui.ProgressSetTexts(kMergingFirstLine, "processing master xml file...");
-    CFileTools reader;
+    RecordReader reader;
     // Listings of MAME 0.162 and later name their records "machine": they become "game" records.
     const bool convert = reader.DetectInputType(listing) == MameMachine;
     std::string header;
     reader.ReadHeader(listing, header);
-    const std::string rootCloseTag = CFileTools::GetRootCloseTag(header);
+    const std::string rootCloseTag = RecordReader::GetRootCloseTag(header);
     header = CrLfToLf(header);
     if (convert) ReplaceAll(header, "mame (machine+)", "mame (game+)");
     InsertMergedComment(header);
@@ -401,7 +401,7 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
     IniLineIndex nplayersIndex;
     if (nplayersRead) nplayersIndex.Build(nplayers);
 
-    CVn vn;
+    RecordFields vn;
     const std::string startTag = Tags().startTag[TagTable::Column()];
     std::string record;
     std::string added;

@@ -1,7 +1,7 @@
 #include "RomDirToXml.h"
 
-#include "gamedata/CFileTools.h"
-#include "gamedata/RecordFields.h"
+#include "gamedata/RecordReader.h"
+#include "gamedata/XmlEntities.h"
 #include "gamedata/TextUtil.h"
 
 namespace vantor {
@@ -77,7 +77,7 @@ UtilityResult RunRomDirToXml(UserInterface& ui) {
         output.Write(RomDirGameElement(folder, path));
         ++result.games;
     }
-    output.Write(CFileTools::GetRootCloseTag(kRomDirHeader));
+    output.Write(RecordReader::GetRootCloseTag(kRomDirHeader));
     progress.Close();
     if (!output.Commit()) {
         ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputWriteError);

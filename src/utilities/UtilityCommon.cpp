@@ -9,8 +9,8 @@
 #include <ctime>
 #include <filesystem>
 
-#include "gamedata/CFileTools.h"
-#include "gamedata/CVn.h"
+#include "gamedata/RecordReader.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
@@ -121,8 +121,8 @@ RomFolderListing ListRomFiles(const std::string& folder, const std::vector<std::
 
 void MasterFileIndex::Build(const MasterFile& file, UserInterface* ui) {
     positions_.clear();
-    CFileTools reader;
-    CVn vn;
+    RecordReader reader;
+    RecordFields vn;
     reader.Rewind(file);
     const std::string startTag = Tags().startTag[TagTable::Column()];
     std::string record;
@@ -153,7 +153,7 @@ bool RecordExtract::Open(const std::string& inputPath, UserInterface& ui) {
 void RecordExtract::WriteHeader(AtomicOutputFile& output) {
     std::string header;
     reader_.ReadHeader(input, header);
-    rootCloseTag_ = CFileTools::GetRootCloseTag(header);
+    rootCloseTag_ = RecordReader::GetRootCloseTag(header);
     output.WriteText(CrLfToLf(header));
 }
 
@@ -171,7 +171,7 @@ void RecordExtract::WriteClosing(AtomicOutputFile& output) {
 bool OpenUtilityInput(MasterFile& file, const std::string& path) {
     if (!file.Open(path)) return false;
     if (g_inputType == UnknownInput) {
-        CFileTools reader;
+        RecordReader reader;
         if (reader.DetectInputType(file) == UnknownInput) g_inputType = MameGame;
     }
     return true;

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "gamedata/CFileTools.h"
+#include "gamedata/RecordReader.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/UserInterface.h"
@@ -119,7 +119,7 @@ class RecordExtract {
     void WriteClosing(AtomicOutputFile& output);
 
   private:
-    CFileTools reader_;
+    RecordReader reader_;
     std::string rootCloseTag_;
     std::string record_;
 };

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "gamedata/FileIo.h"
-#include "gamedata/RegistryKey.h"
+#include "gamedata/SettingsStore.h"
 #include "listwin/ListTable.h"
 
 namespace vantor::test {

@@ -18,7 +18,7 @@
 #include "app/VantorSettingsDlg.h"
 #include "app/WelcomeDlg.h"
 #include "gamedata/FileIo.h"
-#include "gamedata/RegistryKey.h"
+#include "gamedata/SettingsStore.h"
 #include "output/ListFormats.h"
 
 using namespace vantor;

@@ -15,7 +15,7 @@
 #include "app/ProgressDlg.h"
 #include "app/VantorSettingsDlg.h"
 #include "gamedata/FileIo.h"
-#include "gamedata/RegistryKey.h"
+#include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
 #include "listwin/ListTable.h"
 

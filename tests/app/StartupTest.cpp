@@ -14,7 +14,7 @@
 #include "app/WelcomeDlg.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
-#include "gamedata/RegistryKey.h"
+#include "gamedata/SettingsStore.h"
 
 using namespace vantor;
 using namespace vantor::app;

@@ -5,7 +5,7 @@
 
 #include "TestSupport.h"
 #include "cli/CliCommand.h"
-#include "gamedata/RegistryKey.h"
+#include "gamedata/SettingsStore.h"
 #include "output/ListFormats.h"
 
 namespace vantor {

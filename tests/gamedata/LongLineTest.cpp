@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "TestSupport.h"
-#include "gamedata/CFileTools.h"
+#include "gamedata/RecordReader.h"
 #include "gamedata/TagTable.h"
 
 using namespace vantor;
@@ -37,7 +37,7 @@ std::string WriteWithGap(const test::TempDir& dir, const std::string& name, cons
 std::vector<std::pair<std::int64_t, std::string>> ReadAll(const std::string& path) {
     MasterFile file;
     EXPECT_TRUE(file.Open(path));
-    CFileTools reader;
+    RecordReader reader;
     std::vector<std::pair<std::int64_t, std::string>> records;
     std::string record;
     for (;;) {

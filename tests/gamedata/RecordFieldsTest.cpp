@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "gamedata/CErrorMessage.h"
-#include "gamedata/CVn.h"
+#include "gamedata/EngineError.h"
 #include "gamedata/RecordFields.h"
+#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
 
 using namespace vantor;
@@ -30,7 +30,7 @@ class RecordFieldsTest : public ::testing::Test {
     }
     void TearDown() override { g_hideTags = false; }
     std::string Values(const std::string& keys, bool all = false, const std::string& separator = "") {
-        CVn vn;
+        RecordFields vn;
         vn.valueSeparator = separator;
         std::string out;
         vn.GetFieldValues(kRecord, keys, out, 0, all);
@@ -71,7 +71,7 @@ TEST_F(RecordFieldsTest, UnbalancedQuoteInKeyListThrows) {
 }
 
 TEST_F(RecordFieldsTest, MalformedKeyListsAndRecordsEnd) {
-    CVn vn;
+    RecordFields vn;
     std::string out;
     for (const char* keys : {",", ",,<year>", "''", "x,'',y", "%<", "%<.", "'a'b'c'd"}) {
         try {
@@ -87,7 +87,7 @@ TEST_F(RecordFieldsTest, MalformedKeyListsAndRecordsEnd) {
 }
 
 TEST_F(RecordFieldsTest, RomNameAndDescriptionWithAndWithoutTags) {
-    CVn vn;
+    RecordFields vn;
     EXPECT_EQ(vn.GetRomName(kRecord), "pacman");
     EXPECT_EQ(vn.GetDescription(kRecord), "Pac-Man (Midway) [bootleg]");
     g_hideTags = true;
@@ -114,14 +114,14 @@ TEST_F(RecordFieldsTest, QuotesInARecordReadAsText) {
         "1)</description>\n"
         "<chip type=\"audio\" name=\"MOS &quot;Paula&quot;\"/>\n<driver status=\"good\"/>\n</machine>\n";
     DecodeEntities(record);
-    CVn vn;
+    RecordFields vn;
     std::string out;
     EXPECT_EQ(vn.GetRomName(record), "qix");
     EXPECT_EQ(vn.GetDescription(record), "The \"Qix\" (set 1)");
     vn.GetFieldValues(record, "cloneof=,%<chip.name,%<driver.status", out, 0, true);
     EXPECT_EQ(out, "a \"b\"MOS \"Paula\"good");
     std::int64_t pos = 0;
-    CVn::GetAttributeValue(record, pos, "<chip", "name", out);
+    RecordFields::GetAttributeValue(record, pos, "<chip", "name", out);
     EXPECT_EQ(out, "MOS \"Paula\"");
 }
 

@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
-#include "gamedata/CFileTools.h"
+#include "gamedata/RecordReader.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
@@ -23,7 +23,7 @@ std::string Fixture() {
     return test::ReadFileBytes(test::FixturePath("gamedata/machines.xml"));
 }
 
-std::vector<std::pair<std::int64_t, std::string>> ReadAll(const MasterFile& file, CFileTools& reader) {
+std::vector<std::pair<std::int64_t, std::string>> ReadAll(const MasterFile& file, RecordReader& reader) {
     std::vector<std::pair<std::int64_t, std::string>> records;
     reader.Rewind(file);
     std::string record;
@@ -47,7 +47,7 @@ TEST_F(RecordReaderTest, SkipsDevicesAndRereadsEveryRecordFromItsPosition) {
     for (bool crlf : {false, true}) {
         std::string bytes = crlf ? LfToCrLf(Fixture()) : Fixture();
         Opened master(bytes);
-        CFileTools reader;
+        RecordReader reader;
         auto records = ReadAll(master.file, reader);
         ASSERT_EQ(records.size(), 6u) << "crlf=" << crlf;
         for (const auto& [position, text] : records) {
@@ -55,7 +55,7 @@ TEST_F(RecordReaderTest, SkipsDevicesAndRereadsEveryRecordFromItsPosition) {
             // One byte before the first line: the previous line's line feed.
             ASSERT_GT(position, 0);
             EXPECT_EQ(bytes[static_cast<std::size_t>(position)], '\n');
-            CFileTools other;
+            RecordReader other;
             std::string again;
             EXPECT_EQ(other.ReadRecord(master.file, again, Tags().startTag[MameMachine], position), position);
             EXPECT_EQ(again, text);
@@ -74,7 +74,7 @@ TEST_F(RecordReaderTest, SkipsDevicesAndRereadsEveryRecordFromItsPosition) {
 
 TEST_F(RecordReaderTest, PositionsWithoutTextAreThoseOfTheRecords) {
     Opened master(Fixture());
-    CFileTools reader, positions;
+    RecordReader reader, positions;
     auto records = ReadAll(master.file, reader);
     positions.Rewind(master.file);
     for (const auto& [position, text] : records) {
@@ -85,7 +85,7 @@ TEST_F(RecordReaderTest, PositionsWithoutTextAreThoseOfTheRecords) {
 
 TEST_F(RecordReaderTest, NamedKeyDoesNotMatchLongerNames) {
     Opened master(Fixture());
-    CFileTools reader;
+    RecordReader reader;
     std::string record;
     reader.Rewind(master.file);
     reader.ReadRecord(master.file, record, Tags().startTag[MameMachine] + "\"pacman\"", -1);
@@ -97,7 +97,7 @@ TEST_F(RecordReaderTest, NamedKeyDoesNotMatchLongerNames) {
 
 TEST_F(RecordReaderTest, EmptyStartKeyFirstYieldsTheLineFeedBeforeTheRecord) {
     Opened master(Fixture());
-    CFileTools reader;
+    RecordReader reader;
     auto records = ReadAll(master.file, reader);
     std::string record;
     reader.ReadRecord(master.file, record, "", records[1].first);
@@ -107,7 +107,7 @@ TEST_F(RecordReaderTest, EmptyStartKeyFirstYieldsTheLineFeedBeforeTheRecord) {
 TEST_F(RecordReaderTest, RecordAtTheStartOfTheFileHasPositionZero) {
     Opened master(
         "<machine name=\"a\"><description>A</description></machine>\n<machine name=\"b\">\n</machine>\n");
-    CFileTools reader;
+    RecordReader reader;
     auto records = ReadAll(master.file, reader);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].first, 0);
@@ -126,7 +126,7 @@ TEST_F(RecordReaderTest, AReaderFollowsItsFileObjectToTheNextFileOpenedInIt) {
                                          "<mame>\n<machine name=\"new1\">\n</machine>\n"
                                          "<machine name=\"new2\">\n</machine>\n</mame>\n");
     MasterFile file;
-    CFileTools reader;
+    RecordReader reader;
     EXPECT_FALSE(file.Open(dir.Path() + "/missing.xml"));
     EXPECT_TRUE(ReadAll(file, reader).empty());
     for (const std::string& path : {first, second, first}) {
@@ -139,7 +139,7 @@ TEST_F(RecordReaderTest, AReaderFollowsItsFileObjectToTheNextFileOpenedInIt) {
 
 TEST_F(RecordReaderTest, TruncatedLastRecordComesBackWithoutPosition) {
     Opened master("<mame>\n<machine name=\"a\">\n</machine>\n<machine name=\"b\">\n<description>cut");
-    CFileTools reader;
+    RecordReader reader;
     auto records = ReadAll(master.file, reader);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1].first, -1);
@@ -152,7 +152,7 @@ TEST_F(RecordReaderTest, LinesLongerThanTheBufferAndNulBytesAreKeptWhole) {
                         "</description>\n</machine>\n<machine name=\"nul\">\n" + std::string("a\0b", 3) +
                         "\n</machine>\n";
     Opened master(bytes);
-    CFileTools reader;
+    RecordReader reader;
     auto records = ReadAll(master.file, reader);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_TRUE(Contains(records[0].second, longLine));
@@ -162,7 +162,7 @@ TEST_F(RecordReaderTest, LinesLongerThanTheBufferAndNulBytesAreKeptWhole) {
 TEST_F(RecordReaderTest, StartLineInsideARecordRestartsThePosition) {
     std::string bytes = "<mame>\n<machine name=\"a\">\n<machine name=\"b\">\n</machine>\n";
     Opened master(bytes);
-    CFileTools reader;
+    RecordReader reader;
     std::string record;
     reader.Rewind(master.file);
     std::int64_t position = reader.ReadRecord(master.file, record, "<machine name=", -1);
@@ -181,7 +181,7 @@ TEST_F(RecordReaderTest, PositionsAbove4GiBReadTheRightRecord) {
     ::close(fd);
     MasterFile file;
     ASSERT_TRUE(file.Open(path));
-    CFileTools reader;
+    RecordReader reader;
     std::string record;
     std::int64_t position = reader.ReadRecord(file, record, "<machine name=", offset);
     EXPECT_EQ(position, offset);
@@ -203,7 +203,7 @@ TEST_F(RecordReaderTest, HeaderAndInputTypeDetection) {
     };
     for (const Case& c : cases) {
         Opened master(c.header + "<game name=\"x\">\n</game>\n<software name=\"y\">\n</software>\n");
-        CFileTools reader;
+        RecordReader reader;
         std::string header;
         reader.ReadHeader(master.file, header);
         EXPECT_EQ(header, c.header);
@@ -216,7 +216,7 @@ TEST_F(RecordReaderTest, LongHeaderIsEmptyAndLeavesTheTypeAlone) {
     std::string header = "<!ELEMENT mame (game+)>\n";
     for (int i = 0; i < 1000; ++i) header += "<!-- filler -->\n";
     Opened master(header + "<game name=\"x\">\n</game>\n");
-    CFileTools reader;
+    RecordReader reader;
     std::string read;
     reader.ReadHeader(master.file, read);
     EXPECT_TRUE(read.empty());
@@ -227,7 +227,7 @@ TEST_F(RecordReaderTest, LongHeaderIsEmptyAndLeavesTheTypeAlone) {
 TEST_F(RecordReaderTest, HeaderLeavesTheReaderBeforeTheFirstRecordWhateverItsLength) {
     std::string startLine = "<machine name=\"first\" " + std::string(400, 'x') + ">\n";
     Opened master("<mame>\n" + startLine + "</machine>\n");
-    CFileTools reader;
+    RecordReader reader;
     std::string header, record;
     reader.ReadHeader(master.file, header);
     reader.ReadRecord(master.file, record, "<machine name=", -1);
@@ -236,11 +236,11 @@ TEST_F(RecordReaderTest, HeaderLeavesTheReaderBeforeTheFirstRecordWhateverItsLen
 
 TEST_F(RecordReaderTest, RootCloseTagFromTheFirstMarkupLine) {
     Opened master(Fixture());
-    CFileTools reader;
+    RecordReader reader;
     std::string header;
     reader.ReadHeader(master.file, header);
-    EXPECT_EQ(CFileTools::GetRootCloseTag(header), "</mame>");
-    EXPECT_EQ(CFileTools::GetRootCloseTag("<?xml version=\"1.0\"?>\n<!DOCTYPE x>\n\n  <datafile>\n"),
+    EXPECT_EQ(RecordReader::GetRootCloseTag(header), "</mame>");
+    EXPECT_EQ(RecordReader::GetRootCloseTag("<?xml version=\"1.0\"?>\n<!DOCTYPE x>\n\n  <datafile>\n"),
               "</datafile>");
-    EXPECT_EQ(CFileTools::GetRootCloseTag("<?xml version=\"1.0\"?>\n<?other?>\n"), "</>");
+    EXPECT_EQ(RecordReader::GetRootCloseTag("<?xml version=\"1.0\"?>\n<?other?>\n"), "</>");
 }

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "gamedata/RegistryKey.h"
+#include "gamedata/SettingsStore.h"
 
 using namespace vantor;
 using vantor::test::TempDir;
 
 TEST(SettingsStoreTest, MissingStoreIsFirstRunUntilCreated) {
     TempDir dir;
-    RegistryKey key(dir.File("Vantor/Vantor.conf"));
+    SettingsStore key(dir.File("Vantor/Vantor.conf"));
     EXPECT_FALSE(key.Exists());
     EXPECT_FALSE(key.Open(false));
     EXPECT_TRUE(key.Open(true));
@@ -20,13 +20,13 @@ TEST(SettingsStoreTest, NamesWithoutCaseAndValuesWithEscapes) {
     TempDir dir;
     std::string path = dir.File("Vantor.conf");
     {
-        RegistryKey key(path);
+        SettingsStore key(path);
         ASSERT_TRUE(key.Open(true));
         ASSERT_TRUE(key.SetText("inputXMLFile", "/games/my\\list\nnext.xml"));
         ASSERT_TRUE(key.SetText("INPUTXMLFILE", "/games/a\\b\nc.xml"));
     }
     EXPECT_EQ(test::ReadFileBytes(path), "inputXMLFile=/games/a\\\\b\\nc.xml\n");
-    RegistryKey key(path);
+    SettingsStore key(path);
     ASSERT_TRUE(key.Open(false));
     EXPECT_EQ(key.GetText("InputXmlFile"), "/games/a\\b\nc.xml");
 }
@@ -53,7 +53,7 @@ TEST(SettingsStoreTest, UnwritableStoreReportsFailure) {
     TempDir dir;
     std::string path = dir.File("blocker/Vantor.conf");
     dir.Write("blocker", "a file where the folder should be");
-    RegistryKey key(path);
+    SettingsStore key(path);
     EXPECT_FALSE(key.Open(true));
     EXPECT_FALSE(Settings().Save(path));
 }

@@ -120,7 +120,7 @@ TEST_P(ListWriterGoldenTest, MatchesTheHandWrittenFile) {
     test::TempDir dir;
     std::string fileName = dir.File("list.out");
     test::ScriptedUserInterface ui;
-    CVn engine;
+    RecordFields engine;
     ListWriter writer(engine, master, ui);
     ASSERT_TRUE(RunListWriter(writer, ui, c.format, fileName, keyList, count, options));
     EXPECT_EQ(test::ReadFileBytes(fileName), expected);
@@ -132,7 +132,7 @@ TEST_P(ListWriterGoldenTest, MatchesTheHandWrittenFile) {
     EXPECT_EQ(ui.progressOpen, 0);
 
     std::string preview = kPreviewMarker;
-    CVn previewEngine;
+    RecordFields previewEngine;
     ListWriter previewWriter(previewEngine, master, ui);
     bool handedBack = RunListWriter(previewWriter, ui, c.format, preview, keyList, count, options);
     EXPECT_EQ(handedBack, FormatInfo(c.format).handsBackText);

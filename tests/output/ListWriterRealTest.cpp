@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "OutputTestSupport.h"
-#include "gamedata/CVn.h"
+#include "gamedata/RecordFields.h"
 #include "listwin/ListCompare.h"
 #include "output/ListFormats.h"
 #include "search/SearchDriver.h"
@@ -24,8 +24,8 @@ TEST(ListWriterRealTest, FieldValuesEqualTheFieldSearchForEveryGame) {
                                 "control_type=",  "rotate=",        "width=",         "height=",
                                 "coins=",         "input_players=", "disk_name=",     "%<driver.status",
                                 "%<display.type="};
-    CVn vn;
-    CFileTools reader;
+    RecordFields vn;
+    RecordReader reader;
     const std::string& startTag = Tags().startTag[TagTable::Column()];
     std::string text;
     std::int64_t games = 0;
@@ -53,7 +53,7 @@ TEST(ListWriterRealTest, WriterSortEqualsTheMatchListSort) {
     if (path.empty()) GTEST_SKIP() << "no real listing";
     MasterFile master;
     test::OpenMaster(master, path);
-    CVn search;
+    RecordFields search;
     search.expression = kListAllExpression;
     std::vector<MatchEntry> entries;
     ScanForMatches(search, master, nullptr, &entries);
@@ -67,7 +67,7 @@ TEST(ListWriterRealTest, WriterSortEqualsTheMatchListSort) {
     for (const MatchEntry& entry : entries) expected += entry.romName + "\r\n";
 
     test::ScriptedUserInterface ui;
-    CVn engine;
+    RecordFields engine;
     ListWriter writer(engine, master, ui);
     writer.SortByName(true);
     std::string text = kPreviewMarker;
@@ -83,7 +83,7 @@ TEST(ListWriterRealTest, WriterSortEqualsTheMatchListSort) {
                               ListFormat::Khameleon, ListFormat::MGalaxy}) {
         SCOPED_TRACE(FormatInfo(format).name);
         std::string fileName = dir.File(FormatInfo(format).cliName);
-        CVn listEngine;
+        RecordFields listEngine;
         ListWriter xmlWriter(listEngine, master, ui);
         xmlWriter.SortByName(true);
         ASSERT_TRUE(RunListWriter(xmlWriter, ui, format, fileName, keyList,

@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include "OutputTestSupport.h"
-#include "gamedata/CVn.h"
-#include "gamedata/FileIo.h"
 #include "gamedata/RecordFields.h"
+#include "gamedata/FileIo.h"
+#include "gamedata/XmlEntities.h"
 #include "output/CsvColumns.h"
 #include "output/ListFormats.h"
 #include "output/MalaList.h"
@@ -54,7 +54,7 @@ class ListWriterTest : public ::testing::Test {
     test::TempDir dir_;
     MasterFile master_;
     test::ScriptedUserInterface ui_;
-    CVn engine_;
+    RecordFields engine_;
     std::int64_t count_ = 0;
 };
 
@@ -280,7 +280,7 @@ TEST_F(ListWriterTest, CsvDelimitersAndEmptyRows) {
         for (const char* name : names) columns.push_back(FindCsvColumn(name));
         SaveOptions options;
         options.csv = MakeCsvListOptions(columns, g_inputType, delimiter, header);
-        CVn fresh;
+        RecordFields fresh;
         std::string keyList = Keys(games);
         std::string text = kPreviewMarker;
         ListWriter writer(fresh, master_, ui_);
@@ -525,7 +525,7 @@ void ExpectSameValues(const std::string& readText, bool lineFeed) {
         "a>b=",
         "x=",
     };
-    CVn vn;
+    RecordFields vn;
     std::string body = lineFeed ? readText.substr(1) : readText;
     ListedRecord record(vn);
     record.Renew(lineFeed) = body;

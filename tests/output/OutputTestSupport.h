@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "gamedata/CFileTools.h"
+#include "gamedata/RecordReader.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
@@ -19,7 +19,7 @@ namespace vantor::test {
 inline void OpenMaster(MasterFile& file, const std::string& path) {
     ASSERT_TRUE(file.Open(path)) << path;
     g_inputType = UnknownInput;
-    CFileTools reader;
+    RecordReader reader;
     reader.DetectInputType(file);
     if (g_inputType == UnknownInput) g_inputType = MameGame;
 }
@@ -27,7 +27,7 @@ inline void OpenMaster(MasterFile& file, const std::string& path) {
 // The record key of every game of the open master file, by ROM name.
 inline std::map<std::string, std::string> KeysByName(const MasterFile& file) {
     std::map<std::string, std::string> keys;
-    CFileTools reader;
+    RecordReader reader;
     const std::string& startTag = Tags().startTag[TagTable::Column()];
     std::string record;
     reader.Seek(file, 0);

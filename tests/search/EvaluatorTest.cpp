@@ -3,7 +3,7 @@
 #include <optional>
 #include <random>
 
-#include "gamedata/CErrorMessage.h"
+#include "gamedata/EngineError.h"
 #include "search/Evaluator.h"
 
 using namespace vantor;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gamedata/CErrorMessage.h"
+#include "gamedata/EngineError.h"
 #include "search/CriteriaModel.h"
 #include "search/SearchDriver.h"
 

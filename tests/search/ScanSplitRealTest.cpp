@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "gamedata/CVn.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/TagTable.h"
 #include "search/SearchDriver.h"
 
@@ -14,7 +14,7 @@ TEST(ScanSplitRealTest, TheRealListingInOneAndInSeveralParts) {
     if (listing.empty()) GTEST_SKIP() << "the real MAME listing has not been generated";
     MasterFile file;
     ASSERT_TRUE(OpenInputFile(file, listing).opened);
-    CVn vn;
+    RecordFields vn;
     vn.expression = "=";
     ScanForMatches(vn, file, nullptr, nullptr, ScanSplit{1, INT64_MAX});
     const std::string whole = vn.listText;

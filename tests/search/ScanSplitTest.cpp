@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "gamedata/CVn.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/TagTable.h"
 #include "search/SearchDriver.h"
 
@@ -18,7 +18,7 @@ using test::TempDir;
 std::string Scan(const std::string& path, const std::string& expression, unsigned threads) {
     MasterFile file;
     EXPECT_TRUE(file.Open(path));
-    CVn vn;
+    RecordFields vn;
     vn.expression = expression;
     ScanForMatches(vn, file, nullptr, nullptr, ScanSplit{threads, threads == 1 ? INT64_MAX : 0});
     return vn.listText;
@@ -34,7 +34,7 @@ void ExpectSameForEverySplit(const std::string& path, int inputType) {
     }
     MasterFile file;
     ASSERT_TRUE(file.Open(path));
-    CVn vn;
+    RecordFields vn;
     std::vector<MatchEntry> one, many;
     RomSearch(vn, file, "pac", nullptr, &one, ScanSplit{1, INT64_MAX});
     RomSearch(vn, file, "pac", nullptr, &many, ScanSplit{3, 0});

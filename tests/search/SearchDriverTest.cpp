@@ -23,7 +23,7 @@ protected:
     void TearDown() override { g_hideTags = false; }
 
     std::vector<MatchEntry> Find(const std::string& expression) {
-        CVn vn;
+        RecordFields vn;
         vn.expression = expression;
         std::vector<MatchEntry> entries;
         ScanForMatches(vn, file, nullptr, &entries);
@@ -84,7 +84,7 @@ TEST(InputCheckTest, MissingUnknownAndMergedFiles) {
 }
 
 TEST_F(SearchDriverTest, MatchListEntriesAndDefaults) {
-    CVn vn;
+    RecordFields vn;
     vn.expression = "=";
     ScanForMatches(vn, file);
     EXPECT_EQ(vn.listCount, 6);
@@ -100,7 +100,7 @@ TEST_F(SearchDriverTest, MatchListEntriesAndDefaults) {
     EXPECT_EQ(entries[4].description, "One \"Line\" Game [hack]");
     // Keys lead back to the records.
     for (const MatchEntry& entry : entries) {
-        CFileTools reader;
+        RecordReader reader;
         std::string record;
         reader.ReadRecord(file, record, Tags().startTag[MameMachine], ParseRecordKey(entry.key));
         EXPECT_EQ(vn.GetRomName(record), entry.romName);
@@ -117,7 +117,7 @@ TEST_F(SearchDriverTest, HideTagsAndEmptyDescription) {
     TempDir dir;
     MasterFile other;
     ASSERT_TRUE(OpenInputFile(other, dir.Write("x.xml", "<mame (machine+)>\n<machine name=\"x\">\n</machine>\n")).opened);
-    CVn vn;
+    RecordFields vn;
     vn.expression = "=";
     ScanForMatches(vn, other);
     EXPECT_EQ(vn.listText, "0x11|x|Unknown|19??|?|");
@@ -137,14 +137,14 @@ TEST_F(SearchDriverTest, TruncatedLastRecordIsNotListed) {
     bytes = bytes.substr(0, bytes.find("<year>1981</year>"));
     MasterFile cut;
     ASSERT_TRUE(OpenInputFile(cut, dir.Write("cut.xml", bytes)).opened);
-    CVn vn;
+    RecordFields vn;
     vn.expression = "=";
     ScanForMatches(vn, cut);
     EXPECT_EQ(vn.listCount, 5);
 }
 
 TEST_F(SearchDriverTest, RomSearchBySimilarity) {
-    CVn vn;
+    RecordFields vn;
     std::vector<MatchEntry> entries;
     RomSearch(vn, file, "PAC-MAN", nullptr, &entries);
     EXPECT_EQ(Names(entries), (std::vector<std::string>{"pacman", "pacmanf"}));

@@ -1,6 +1,6 @@
 // A MaLa list of real games, written by the list writer and read back by the converter.
 #include "UtilityTestHelpers.h"
-#include "gamedata/CVn.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/TextUtil.h"
 #include "output/ListWriter.h"
 #include "utilities/ListConverters.h"
@@ -15,8 +15,8 @@ TEST(ListRoundTripRealTest, MalaListOfThreeHundredRealGames) {
     MasterFile master;
     ASSERT_TRUE(OpenUtilityInput(master, listing));
     // Every 97th game, whatever its texts hold.
-    CFileTools reader;
-    CVn vn;
+    RecordReader reader;
+    RecordFields vn;
     std::string record;
     std::string keys;
     std::vector<std::string> names;

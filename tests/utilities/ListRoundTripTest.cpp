@@ -32,7 +32,7 @@ class ListRoundTripTest : public UtilityTest {
 
     MasterFile master;
     MasterFileIndex index;
-    CVn vn;
+    RecordFields vn;
 };
 
 TEST_F(ListRoundTripTest, MalaListOfThreeGamesComesBackInListOrder) {

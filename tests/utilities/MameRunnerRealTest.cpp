@@ -2,7 +2,7 @@
 #include <unistd.h>
 
 #include "UtilityTestHelpers.h"
-#include "gamedata/CFileTools.h"
+#include "gamedata/RecordReader.h"
 #include "utilities/MameRunner.h"
 
 namespace vantor::test {
@@ -26,7 +26,7 @@ TEST(MameRunnerRealTest, DebiansMameGivesAListing) {
     ASSERT_TRUE(file.Open(listing));
     EXPECT_GT(file.Size(), 100 * kMinimumListingSize);
     g_inputType = UnknownInput;
-    CFileTools reader;
+    RecordReader reader;
     EXPECT_EQ(reader.DetectInputType(file), MameMachine);
     std::string record;
     EXPECT_NE(reader.ReadRecord(file, record, "<machine name=", -1), -1);

@@ -1,7 +1,7 @@
 // The merge of the real MAME listing with the real catver.ini, nplayers.ini and controls.xml.
 #include "UtilityTestHelpers.h"
-#include "gamedata/CFileTools.h"
-#include "gamedata/CVn.h"
+#include "gamedata/RecordReader.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/TextUtil.h"
 #include "search/SearchDriver.h"
 #include "utilities/MergeUtility.h"
@@ -65,8 +65,8 @@ TEST(MergeRealTest, RealFilesMerge) {
     EXPECT_TRUE(check.categoriesEnabled);
     EXPECT_TRUE(check.playersEnabled);
 
-    CFileTools reader;
-    CVn vn;
+    RecordReader reader;
+    RecordFields vn;
     std::string record;
     std::int64_t games = 0;
     int checked = 0;

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "UtilityTestHelpers.h"
-#include "gamedata/CFileTools.h"
-#include "gamedata/CVn.h"
+#include "gamedata/RecordReader.h"
+#include "gamedata/RecordFields.h"
 #include "search/SearchDriver.h"
 
 namespace vantor::test {
@@ -36,8 +36,8 @@ TEST_F(RomDirTest, FolderGivesTheExpectedFile) {
     MasterFile file;
     InputCheck check = OpenInputFile(file, dir.File("romdir.xml"));
     EXPECT_EQ(check.inputType, MergedList);
-    CFileTools reader;
-    CVn vn;
+    RecordReader reader;
+    RecordFields vn;
     std::string record;
     std::vector<std::string> names;
     reader.Rewind(file);

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "UtilityTestHelpers.h"
-#include "gamedata/CFileTools.h"
-#include "gamedata/CVn.h"
+#include "gamedata/RecordReader.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/TextUtil.h"
 
 namespace vantor::test {
@@ -139,9 +139,9 @@ TEST(MasterFileIndex, FindsTheFirstRecordOfANameOnly) {
     MasterFileIndex index;
     index.Build(file);
     EXPECT_EQ(index.Size(), 5u);
-    CFileTools reader;
+    RecordReader reader;
     std::string record;
-    CVn vn;
+    RecordFields vn;
     // abc's description reads "galaga": only a game's own name finds it.
     for (const char* name : {"abc", "galaga", "pacman", "pacmanf", "puckman"}) {
         std::int64_t position = index.FindRecordKey(name);

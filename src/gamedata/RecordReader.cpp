@@ -1,9 +1,9 @@
-#include "CFileTools.h"
+#include "RecordReader.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "RecordFields.h"
+#include "XmlEntities.h"
 #include "TagTable.h"
 #include "TextUtil.h"
 
@@ -18,7 +18,7 @@ constexpr std::int64_t kHeaderBackStep = 150;
 constexpr std::size_t kLongLine = 4 * 1024 * 1024;
 }  // namespace
 
-void CFileTools::Attach(const MasterFile& file) {
+void RecordReader::Attach(const MasterFile& file) {
     if (file_ != &file || fileOpenId_ != file.OpenId()) {
         file_ = &file;
         fileOpenId_ = file.OpenId();
@@ -31,7 +31,7 @@ void CFileTools::Attach(const MasterFile& file) {
     if (buffer_.empty()) buffer_.resize(2 * kSmallRead);
 }
 
-void CFileTools::Seek(const MasterFile& file, std::int64_t position) {
+void RecordReader::Seek(const MasterFile& file, std::int64_t position) {
     if (position < 0) position = 0;
     Attach(file);
     // A position inside what is already buffered costs nothing: writers re-read records in
@@ -46,7 +46,7 @@ void CFileTools::Seek(const MasterFile& file, std::int64_t position) {
     readSize_ = kSmallRead;
 }
 
-bool CFileTools::Refill(const MasterFile& file) {
+bool RecordReader::Refill(const MasterFile& file) {
     if (atEnd_) return false;
     // Keep the unread part, then read more behind it.
     std::size_t pending = end_ - begin_;
@@ -77,7 +77,7 @@ bool CFileTools::Refill(const MasterFile& file) {
     return got > 0;
 }
 
-bool CFileTools::ReadLine(const MasterFile& file, std::string_view& line, std::int64_t& lineStart) {
+bool RecordReader::ReadLine(const MasterFile& file, std::string_view& line, std::int64_t& lineStart) {
     Attach(file);
     std::size_t searchFrom = begin_;
     for (;;) {
@@ -130,16 +130,16 @@ std::size_t FindStartLine(std::string_view lines, std::string_view startKey, std
 
 }  // namespace
 
-std::int64_t CFileTools::ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
+std::int64_t RecordReader::ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
                                     std::int64_t position, RecordText form) {
     return FindRecord(file, &record, startKey, position, form);
 }
 
-std::int64_t CFileTools::NextRecordPosition(const MasterFile& file, std::string_view startKey) {
+std::int64_t RecordReader::NextRecordPosition(const MasterFile& file, std::string_view startKey) {
     return FindRecord(file, nullptr, startKey, -1, RecordText::Raw);
 }
 
-std::int64_t CFileTools::FindRecord(const MasterFile& file, std::string* text, std::string_view startKey,
+std::int64_t RecordReader::FindRecord(const MasterFile& file, std::string* text, std::string_view startKey,
                                     std::int64_t position, RecordText form) {
     std::string unused;
     std::string& record = text != nullptr ? *text : unused;
@@ -227,7 +227,7 @@ std::int64_t CFileTools::FindRecord(const MasterFile& file, std::string* text, s
     return -1;
 }
 
-std::int64_t CFileTools::ReadRecordByLines(const MasterFile& file, std::string& record,
+std::int64_t RecordReader::ReadRecordByLines(const MasterFile& file, std::string& record,
                                            std::string_view startKey, RecordText form) {
     const std::string& endTag = Tags().endTag[TagTable::Column()];
     bool started = false;
@@ -252,7 +252,7 @@ std::int64_t CFileTools::ReadRecordByLines(const MasterFile& file, std::string& 
     return -1;
 }
 
-void CFileTools::ReadHeader(const MasterFile& file, std::string& header) {
+void RecordReader::ReadHeader(const MasterFile& file, std::string& header) {
     header.clear();
     Seek(file, 0);
     const TagTable& tags = Tags();
@@ -274,7 +274,7 @@ void CFileTools::ReadHeader(const MasterFile& file, std::string& header) {
     Seek(file, std::max<std::int64_t>(0, Tell() - kHeaderBackStep));
 }
 
-int CFileTools::DetectInputType(const MasterFile& file) {
+int RecordReader::DetectInputType(const MasterFile& file) {
     std::string header;
     ReadHeader(file, header);
     static constexpr struct {
@@ -291,7 +291,7 @@ int CFileTools::DetectInputType(const MasterFile& file) {
     return g_inputType;
 }
 
-std::string CFileTools::GetRootCloseTag(const std::string& header) {
+std::string RecordReader::GetRootCloseTag(const std::string& header) {
     std::size_t pos = 0;
     for (int lineCount = 0; lineCount < 500 && pos < header.size(); ++lineCount) {
         std::size_t newline = header.find('\n', pos);

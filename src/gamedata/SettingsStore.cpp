@@ -1,4 +1,4 @@
-#include "RegistryKey.h"
+#include "SettingsStore.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,13 +16,13 @@ bool SameName(const std::string& a, const std::string& b) {
 constexpr std::size_t kMaxValueBytes = 2047;
 }  // namespace
 
-RegistryKey::RegistryKey(std::string path) : path_(path.empty() ? SettingsFilePath() : std::move(path)) {}
+SettingsStore::SettingsStore(std::string path) : path_(path.empty() ? SettingsFilePath() : std::move(path)) {}
 
-bool RegistryKey::Exists() const {
+bool SettingsStore::Exists() const {
     return FileExists(path_) && !IsDirectory(path_);
 }
 
-bool RegistryKey::Open(bool create) {
+bool SettingsStore::Open(bool create) {
     values_.clear();
     open_ = false;
     std::string text;
@@ -49,21 +49,21 @@ bool RegistryKey::Open(bool create) {
     return true;
 }
 
-std::string RegistryKey::GetText(const std::string& name) const {
+std::string SettingsStore::GetText(const std::string& name) const {
     for (const auto& entry : values_) {
         if (SameName(entry.first, name)) return entry.second;
     }
     return {};
 }
 
-bool RegistryKey::GetFlag(const std::string& name) const {
+bool SettingsStore::GetFlag(const std::string& name) const {
     std::string text = GetText(name);
     char* end = nullptr;
     long value = std::strtol(text.c_str(), &end, 10);
     return end != text.c_str() && value != 0;
 }
 
-void RegistryKey::Store(const std::string& name, const std::string& value) {
+void SettingsStore::Store(const std::string& name, const std::string& value) {
     for (auto& entry : values_) {
         if (SameName(entry.first, name)) {
             entry.second = value;
@@ -73,24 +73,24 @@ void RegistryKey::Store(const std::string& name, const std::string& value) {
     values_.emplace_back(name, value);
 }
 
-bool RegistryKey::SetText(const std::string& name, const std::string& text) {
+bool SettingsStore::SetText(const std::string& name, const std::string& text) {
     return SetTexts({{name, text}});
 }
 
-bool RegistryKey::SetTexts(const std::vector<std::pair<std::string, std::string>>& values) {
+bool SettingsStore::SetTexts(const std::vector<std::pair<std::string, std::string>>& values) {
     for (const auto& [name, text] : values)
         Store(name, text.size() > kMaxValueBytes ? text.substr(0, kMaxValueBytes) : text);
     return Write();
 }
 
-bool RegistryKey::Write() const {
+bool SettingsStore::Write() const {
     std::string text;
     for (const auto& [name, value] : values_) text += name + "=" + Escape(value) + "\n";
     MakeDirectories(std::filesystem::path(path_).parent_path().string());
     return WriteFileAtomically(path_, text);
 }
 
-std::string RegistryKey::Escape(const std::string& text) {
+std::string SettingsStore::Escape(const std::string& text) {
     std::string out;
     for (char c : text) {
         if (c == '\\') {
@@ -106,7 +106,7 @@ std::string RegistryKey::Escape(const std::string& text) {
     return out;
 }
 
-std::string RegistryKey::Unescape(const std::string& text) {
+std::string SettingsStore::Unescape(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 1 < text.size()) {
@@ -121,7 +121,7 @@ std::string RegistryKey::Unescape(const std::string& text) {
 
 Settings Settings::Load(const std::string& path) {
     Settings settings;
-    RegistryKey key(path);
+    SettingsStore key(path);
     if (!key.Open(false)) return settings;
     settings.keyExists = true;
     settings.inputXmlFile = key.GetText(kInputXmlFileValue);
@@ -135,7 +135,7 @@ Settings Settings::Load(const std::string& path) {
 }
 
 bool Settings::Save(const std::string& path) const {
-    RegistryKey key(path);
+    SettingsStore key(path);
     if (!key.Open(true)) return false;
     return key.SetTexts({{kInputXmlFileValue, inputXmlFile},
                          {kListXmlFileValue, listXmlFile},

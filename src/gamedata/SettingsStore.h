@@ -15,9 +15,9 @@ inline constexpr const char* kNplayersFileValue = "nplayersFile";
 inline constexpr const char* kHideSha1sValue = "hideSHA1s";
 inline constexpr const char* kHideTagsValue = "hideTags";
 
-class RegistryKey {
+class SettingsStore {
 public:
-    explicit RegistryKey(std::string path = {});
+    explicit SettingsStore(std::string path = {});
 
     // Reads the store. Without `create` a missing store fails (first run); with it, a missing
     // store is created empty.

@@ -1,5 +1,5 @@
 #pragma once
-// Reads a master file as text and cuts it into game records. Each CFileTools is one reader with
+// Reads a master file as text and cuts it into game records. Each RecordReader is one reader with
 // its own position in the file, so readers on different threads never disturb each other.
 #include <cstdint>
 #include <string>
@@ -14,7 +14,7 @@ namespace vantor {
 // bytes as they stand in the file, for copying the record into another XML file.
 enum class RecordText { Decoded, Raw };
 
-class CFileTools {
+class RecordReader {
   public:
     // One byte before the first line of the record last read (0 for a record at the very start
     // of the file), or -1 when no complete record was found.
