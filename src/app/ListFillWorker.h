@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "AppState.h"
-#include "listwin/ListTable.h"
+#include "listmodel/ListTable.h"
 
 namespace vantor::app {
 

@@ -7,7 +7,7 @@
 #include <QTreeView>
 #include <vector>
 
-#include "listwin/ListTable.h"
+#include "listmodel/ListTable.h"
 
 namespace vantor::app {
 

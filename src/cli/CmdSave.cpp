@@ -10,7 +10,7 @@
 #include "gamedata/AppPaths.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
-#include "listwin/ListCompare.h"
+#include "gamedata/ListOrder.h"
 #include "output/CsvColumns.h"
 #include "output/ListFormats.h"
 #include "search/Evaluator.h"

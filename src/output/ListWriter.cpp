@@ -12,7 +12,7 @@
 #include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
-#include "listwin/ListCompare.h"
+#include "gamedata/ListOrder.h"
 
 namespace vantor {
 

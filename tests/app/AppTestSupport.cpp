@@ -6,7 +6,7 @@
 
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
-#include "listwin/ListTable.h"
+#include "listmodel/ListTable.h"
 
 namespace vantor::test {
 

@@ -15,7 +15,7 @@
 #include "app/ListWindows.h"
 #include "app/OutputWindow.h"
 #include "app/SortableListCtrl.h"
-#include "listwin/ListTable.h"
+#include "listmodel/ListTable.h"
 
 using namespace vantor;
 using namespace vantor::app;

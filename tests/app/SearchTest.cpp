@@ -14,7 +14,7 @@
 #include "app/SortableListCtrl.h"
 #include "app/VantorSettingsDlg.h"
 #include "gamedata/FileIo.h"
-#include "listwin/ListTable.h"
+#include "listmodel/ListTable.h"
 
 using namespace vantor;
 using namespace vantor::app;

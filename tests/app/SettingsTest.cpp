@@ -17,7 +17,7 @@
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
-#include "listwin/ListTable.h"
+#include "listmodel/ListTable.h"
 
 using namespace vantor;
 using namespace vantor::app;

@@ -5,7 +5,7 @@
 
 #include "OutputTestSupport.h"
 #include "gamedata/RecordFields.h"
-#include "listwin/ListCompare.h"
+#include "gamedata/ListOrder.h"
 #include "output/ListFormats.h"
 #include "search/SearchDriver.h"
 

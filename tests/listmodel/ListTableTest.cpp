@@ -1,4 +1,4 @@
-#include "listwin/ListTable.h"
+#include "listmodel/ListTable.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <numeric>
 
-#include "ListCompare.h"
+#include "gamedata/ListOrder.h"
 #include "search/SearchDriver.h"
 
 namespace vantor {

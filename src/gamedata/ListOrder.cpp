@@ -1,6 +1,6 @@
-#include "ListCompare.h"
+#include "ListOrder.h"
 
-#include "gamedata/TextUtil.h"
+#include "TextUtil.h"
 
 namespace vantor {
 
