@@ -23,14 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Outcome literal, compiled;
     try {
         literal.rejects = Evaluate(record, expression);
-    } catch (const CErrorMessage& e) {
-        literal.error = e.text;
+    } catch (const EngineError& e) {
+        literal.error = e.Text();
     }
     try {
         CompiledExpression program(expression);
         compiled.rejects = program.Rejects(PreparedRecord(record));
-    } catch (const CErrorMessage& e) {
-        compiled.error = e.text;
+    } catch (const EngineError& e) {
+        compiled.error = e.Text();
     }
     if (!(literal == compiled)) fuzz::Fail("evaluators differ on [" + expression + "]");
     return 0;

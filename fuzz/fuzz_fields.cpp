@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::int64_t found = vn.GetFieldValues(record, keyList, out, start, all);
                 if (found < 0 || found > static_cast<std::int64_t>(record.size()))
                     fuzz::Fail("offset outside the record");
-            } catch (const CErrorMessage& error) {
-                if (error.text != kMissingQuoteError) fuzz::Fail("unexpected error " + error.text);
+            } catch (const EngineError& error) {
+                if (error.Text() != kMissingQuoteError) fuzz::Fail("unexpected error " + error.Text());
             }
         }
     }

@@ -13,19 +13,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string before = text;
     try {
         ExpandMacros(text, definitions.Path());
-    } catch (const CErrorMessage& error) {
+    } catch (const EngineError& error) {
         // A name that no definition starts is the user's mistake.
-        if (error.text != kMacroExpansionTooLong && error.kind != ErrorKind::Expression) {
-            fuzz::Fail("unexpected error " + error.text);
+        if (error.Text() != kMacroExpansionTooLong && error.Kind() != ErrorKind::Expression) {
+            fuzz::Fail("unexpected error " + error.Text());
         }
         return 0;
     }
     if (before.find('@') == std::string::npos && text != before) fuzz::Fail("text without @ changed");
     try {
         PrepareSearchText(before, definitions.Path());
-    } catch (const CErrorMessage& error) {
-        if (error.kind != ErrorKind::Expression && error.text != kMacroExpansionTooLong) {
-            fuzz::Fail("unexpected error " + error.text);
+    } catch (const EngineError& error) {
+        if (error.Kind() != ErrorKind::Expression && error.Text() != kMacroExpansionTooLong) {
+            fuzz::Fail("unexpected error " + error.Text());
         }
     }
     return 0;

@@ -143,8 +143,8 @@ void RunInBackground(QWidget* owner, const std::function<void(UserInterface& ui)
     std::unique_ptr<QThread> thread(QThread::create([&ui, &work, &done] {
         try {
             work(ui);
-        } catch (const CErrorMessage& error) {
-            if (!error.suppress) ui.ShowMessage(error.Icon(), error.text);
+        } catch (const EngineError& error) {
+            ui.ShowMessage(error.Icon(), error.Text());
         } catch (const std::exception& error) {
             ui.ShowMessage(MessageIcon::Exclamation, error.what());
         }

@@ -67,7 +67,7 @@ class WorkerUserInterface : public UserInterface {
 
 // Runs `work` on a worker thread and returns when it has ended; meanwhile the event loop runs, so
 // the windows repaint and the progress window moves. Questions and messages appear over `owner`.
-// A CErrorMessage or other exception thrown by the work is shown as a message.
+// A EngineError or other exception thrown by the work is shown as a message.
 void RunInBackground(QWidget* owner, const std::function<void(UserInterface& ui)>& work);
 
 }  // namespace vantor::app

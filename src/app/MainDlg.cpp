@@ -364,8 +364,8 @@ void CMainDlg::OpenInputFile() {
     model_.ApplyInputCheck(check);
 }
 
-void CMainDlg::ShowError(const CErrorMessage& error) {
-    ShowMessageBox(this, error.Icon(), error.text);
+void CMainDlg::ShowError(const EngineError& error) {
+    ShowMessageBox(this, error.Icon(), error.Text());
 }
 
 void CMainDlg::RunScan(const char* progressText, std::function<void(ProgressSink&)> work,
@@ -399,18 +399,18 @@ void CMainDlg::OnGo() {
     std::string searchText;
     try {
         searchText = PrepareSearchText(typed, FindDataFile("vnmacros.txt"));
-    } catch (const CErrorMessage& error) {
+    } catch (const EngineError& error) {
         ShowError(error);
         return;
     }
     engine_.expression = searchText;
-    auto error = std::make_shared<std::optional<CErrorMessage>>();
+    auto error = std::make_shared<std::optional<EngineError>>();
     RunScan(
         "Scanning input file for matches...",
         [this, error](ProgressSink& sink) {
             try {
                 ScanForMatches(engine_, g_masterFile, &sink);
-            } catch (const CErrorMessage& thrown) {
+            } catch (const EngineError& thrown) {
                 *error = thrown;
             }
         },

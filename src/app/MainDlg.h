@@ -81,7 +81,7 @@ class CMainDlg : public QDialog {
     // Runs `work` on a worker thread behind the progress window; `done` runs on this thread after.
     void RunScan(const char* progressText, std::function<void(ProgressSink&)> work,
                  std::function<void()> done);
-    void ShowError(const CErrorMessage& error);
+    void ShowError(const EngineError& error);
 
     std::string inputXmlPath_;
     bool hideRomNames_;

@@ -211,8 +211,8 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
         return found->run(context, args);
     } catch (const UsageProblem& problem) {
         return context.UsageError(problem.text);
-    } catch (const CErrorMessage& error) {
-        context.ui.ShowMessage(error.Icon(), error.text);
+    } catch (const EngineError& error) {
+        context.ui.ShowMessage(error.Icon(), error.Text());
         return kExitFailure;
     } catch (const std::bad_alloc&) {
         context.Error("Out of memory.");

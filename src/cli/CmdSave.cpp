@@ -266,9 +266,9 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
         try {
             expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
             CompiledExpression check(expression);  // an expression error ends the command before any scan
-        } catch (const CErrorMessage& error) {
-            context.ui.ShowMessage(error.Icon(), error.text);
-            return error.kind == ErrorKind::Expression ? kExitUsage : kExitFailure;
+        } catch (const EngineError& error) {
+            context.ui.ShowMessage(error.Icon(), error.Text());
+            return error.Kind() == ErrorKind::Expression ? kExitUsage : kExitFailure;
         }
     }
 

@@ -1,4 +1,7 @@
 #pragma once
+// The one exception the engine throws: a search text that is wrong, or work that could not be
+// done. Whoever catches it shows its text; the command line picks its exit status by the kind.
+#include <stdexcept>
 #include <string>
 
 namespace vantor {
@@ -9,19 +12,17 @@ enum class MessageIcon { Stop, Exclamation, Information };
 // work could not be done (a missing file, a limit).
 enum class ErrorKind { Failure, Expression };
 
-// Thrown by value from the field, search and macro layers and shown by whoever catches it.
-struct CErrorMessage {
-    int suppress = 0;
-    int type = 16;  // the stop icon
-    std::string text = "MSG_DEFAULT";
-    ErrorKind kind = ErrorKind::Failure;
+class EngineError : public std::runtime_error {
+  public:
+    explicit EngineError(const std::string& message, ErrorKind kind = ErrorKind::Failure)
+        : std::runtime_error(message), kind_(kind) {}
+    ErrorKind Kind() const { return kind_; }
+    std::string Text() const { return what(); }
+    // Shown with the stop icon.
+    MessageIcon Icon() const { return MessageIcon::Stop; }
 
-    CErrorMessage() = default;
-    explicit CErrorMessage(std::string message, ErrorKind errorKind = ErrorKind::Failure)
-        : text(std::move(message)), kind(errorKind) {}
-    MessageIcon Icon() const {
-        return type == 48 ? MessageIcon::Exclamation : type == 64 ? MessageIcon::Information : MessageIcon::Stop;
-    }
+  private:
+    ErrorKind kind_;
 };
 
 inline constexpr const char* kMissingQuoteError = "Error, missing 2nd quote mark.";

@@ -68,7 +68,7 @@ std::string TakeNextKey(std::string& list) {
     std::size_t quote = list.find('\'');
     if (quote != std::string::npos) {
         std::size_t closing = list.find('\'', quote + 1);
-        if (closing == std::string::npos) throw CErrorMessage(kMissingQuoteError);
+        if (closing == std::string::npos) throw EngineError(kMissingQuoteError);
         key = list.substr(quote + 1, closing - quote - 1);
         if (key.empty()) {
             list.erase(quote, 2);  // '' names no key, and removing nothing would never end

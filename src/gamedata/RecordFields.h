@@ -25,7 +25,7 @@ public:
     std::string GetDescription(std::string_view record, std::string_view lowerRecord) const;
 
     // Fills `out` with the values of the comma-separated keys of `keyList`. Returns the record
-    // offset of the last key occurrence found (0 if none). Throws CErrorMessage for an unbalanced
+    // offset of the last key occurrence found (0 if none). Throws EngineError for an unbalanced
     // quote in the key list.
     std::int64_t GetFieldValues(std::string_view record, std::string keyList, std::string& out,
                                 std::int64_t startPos, bool allOccurrences) const;

@@ -197,7 +197,7 @@ bool Evaluate(std::string record, std::string expression) {
     while (Contains(expression, '\'')) {
         std::size_t open = expression.find('\'');
         std::size_t close = expression.find('\'', open + 1);
-        if (close == std::string::npos) throw CErrorMessage(kMissingQuoteError, ErrorKind::Expression);
+        if (close == std::string::npos) throw EngineError(kMissingQuoteError, ErrorKind::Expression);
         std::string phrase = expression.substr(open + 1, close - open - 1);
         bool rejects = TermRejects(record, phrase, false);
         ReplaceAll(expression, "'" + phrase + "'", TruthToken(rejects));
@@ -209,7 +209,7 @@ bool Evaluate(std::string record, std::string expression) {
             std::size_t open = expression.rfind('(');
             std::size_t close = expression.find(')', open);
             if (close == std::string::npos)
-                throw CErrorMessage(kMissingParenthesisError, ErrorKind::Expression);
+                throw EngineError(kMissingParenthesisError, ErrorKind::Expression);
             std::string inner = expression.substr(open + 1, close - open - 1);
             bool rejects = Evaluate(record, inner);
             ReplaceAll(expression, "(" + inner + ")", TruthToken(rejects));
@@ -667,7 +667,7 @@ CompiledExpression::CompiledExpression(const std::string& expression)
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\'') quotes.push_back(i);
     }
-    if (quotes.size() % 2 != 0) throw CErrorMessage(kMissingQuoteError, ErrorKind::Expression);
+    if (quotes.size() % 2 != 0) throw EngineError(kMissingQuoteError, ErrorKind::Expression);
     if (PhrasesNeedLiteralEvaluation(text, quotes)) {
         // The literal algorithm decides errors too; find them now, not on the first record.
         Evaluate(std::string(), expression);
@@ -717,7 +717,7 @@ CompiledExpression::CompiledExpression(const std::string& expression)
                 frames.back().push_back(cell);
             }
         }
-        if (frames.size() > 1) throw CErrorMessage(kMissingParenthesisError, ErrorKind::Expression);
+        if (frames.size() > 1) throw EngineError(kMissingParenthesisError, ErrorKind::Expression);
         cells = std::move(frames.front());
     }
     if (replaced) TrimCells(cells, IsWhiteCell, true, true);

@@ -10,7 +10,7 @@
 
 namespace vantor {
 
-// Rejection flags: true means the record does not match. Both throw CErrorMessage.
+// Rejection flags: true means the record does not match. Both throw EngineError.
 bool Evaluate(std::string record, std::string expression);
 bool TermRejects(std::string record, std::string term, bool caseInsensitive);
 bool WildcardTermRejects(std::string_view record, std::string term);
@@ -66,7 +66,7 @@ class PreparedRecord {
 
 class CompiledExpression {
   public:
-    // Parses once; throws CErrorMessage for an unbalanced quote or parenthesis.
+    // Parses once; throws EngineError for an unbalanced quote or parenthesis.
     explicit CompiledExpression(const std::string& expression);
     ~CompiledExpression();
     CompiledExpression(CompiledExpression&&) noexcept;

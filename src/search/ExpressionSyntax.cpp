@@ -170,7 +170,7 @@ class SyntaxChecker {
 
     [[noreturn]] static void Fail(std::string message) {
         if (message.rfind("Error", 0) != 0) message = "Error, " + message;
-        throw CErrorMessage(std::move(message), ErrorKind::Expression);
+        throw EngineError(std::move(message), ErrorKind::Expression);
     }
 
     std::string_view text_;

@@ -8,7 +8,7 @@
 
 namespace vantor {
 
-// Throws CErrorMessage (ErrorKind::Expression) naming the first mistake and its position, counted
+// Throws EngineError (ErrorKind::Expression) naming the first mistake and its position, counted
 // from 1. `origin`, when given, maps each byte of `text` to its position in what the user typed
 // (counted from 0), so that positions survive the removal of double quotes.
 void CheckExpressionSyntax(std::string_view text, const std::vector<std::size_t>* origin = nullptr);

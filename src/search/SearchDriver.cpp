@@ -296,13 +296,13 @@ void CheckMacroNames(std::string_view text, const std::vector<MacroDefinition>& 
             if (definition.name.empty() || definition.name.front() != '@') continue;
             if (ToLowerAscii(definition.name) == ToLowerAscii(name)) {
                 message += "\r\nDid you mean " + definition.name + "? Macro names are case-sensitive.";
-                throw CErrorMessage(message, ErrorKind::Expression);
+                throw EngineError(message, ErrorKind::Expression);
             }
             known_names += (known_names.empty() ? "" : ", ") + definition.name;
         }
         message += known_names.empty() ? "\r\nvnmacros.txt defines no macros."
                                        : "\r\nThe macros of vnmacros.txt are " + known_names + ".";
-        throw CErrorMessage(message, ErrorKind::Expression);
+        throw EngineError(message, ErrorKind::Expression);
     }
 }
 
@@ -311,7 +311,7 @@ void ExpandMacros(std::string& text, const std::string& macroFilePath,
     if (!Contains(text, '@')) return;
     std::string fileText;
     if (macroFilePath.empty() || !ReadTextFile(macroFilePath, fileText))
-        throw CErrorMessage(kMacroFileMissing);
+        throw EngineError(kMacroFileMissing);
     std::vector<MacroDefinition> definitions = ParseMacroDefinitions(fileText);
     CheckMacroNames(text, definitions, origin);
     for (const MacroDefinition& definition : definitions) {
@@ -326,7 +326,7 @@ void ExpandMacros(std::string& text, const std::string& macroFilePath,
             // A definition that names itself doubles the text each time: stop before it grows
             // without bound.
             if (text.size() + count * (replacement.size() - name.size()) > kMaxExpandedSearchBytes) {
-                throw CErrorMessage(kMacroExpansionTooLong);
+                throw EngineError(kMacroExpansionTooLong);
             }
         }
         ReplaceAll(text, name, replacement);
@@ -345,7 +345,7 @@ std::string PrepareSearchText(const std::string& findText, const std::string& ma
     while (lead < typed.size() && IsWhiteSpace(typed[lead])) ++lead;
     std::size_t tail = typed.size();
     while (tail > lead && IsWhiteSpace(typed[tail - 1])) --tail;
-    if (lead == tail) throw CErrorMessage(kNothingToSearchFor, ErrorKind::Expression);
+    if (lead == tail) throw EngineError(kNothingToSearchFor, ErrorKind::Expression);
     // The text without its double quotes, and where each of its bytes was typed.
     std::string text;
     std::vector<std::size_t> origin;
@@ -360,10 +360,10 @@ std::string PrepareSearchText(const std::string& findText, const std::string& ma
     if (expanded != text) {
         try {
             CheckExpressionSyntax(expanded);
-        } catch (CErrorMessage& error) {
-            error.text +=
-                "\r\n(The position is counted in the text after the macros of vnmacros.txt were expanded.)";
-            throw;
+        } catch (const EngineError& error) {
+            throw EngineError(
+                error.Text() + "\r\n(The position is counted in the text after the macros of vnmacros.txt were expanded.)",
+                error.Kind());
         }
     }
     return expanded;

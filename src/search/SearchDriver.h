@@ -30,7 +30,7 @@ struct ScanSplit {
 };
 
 // Scans the whole file with vn.expression; fills vn.listText and vn.listCount (and `entries`,
-// when given, with the same entries one by one). Throws CErrorMessage for an expression error
+// when given, with the same entries one by one). Throws EngineError for an expression error
 // before anything is read.
 void ScanForMatches(RecordFields& vn, const MasterFile& file, ProgressSink* progress = nullptr,
                     std::vector<MatchEntry>* entries = nullptr, const ScanSplit& split = {});
@@ -46,7 +46,7 @@ void RomSearch(RecordFields& vn, const MasterFile& file, const std::string& text
 std::vector<MatchEntry> SplitMatchList(std::string_view listText);
 
 // "Go!" before the scan: trims, rejects an empty text, removes double quotes, checks the
-// expression's syntax and its macro names, expands macros. Throws CErrorMessage: ErrorKind::Expression
+// expression's syntax and its macro names, expands macros. Throws EngineError: ErrorKind::Expression
 // for a mistake in the text (kNothingToSearchFor included), ErrorKind::Failure for the macro file.
 std::string PrepareSearchText(const std::string& findText, const std::string& macroFilePath);
 

@@ -216,7 +216,7 @@ void FormatDialogsTest::workerQuestionsAndCoalescedProgress() {
         }
         ui.ShowMessage(MessageIcon::Exclamation, "a note");
         reports = static_cast<WorkerUserInterface&>(ui).Reports();
-        throw CErrorMessage("Error, missing 2nd quote mark.");
+        throw EngineError("Error, missing 2nd quote mark.");
     });
     QVERIFY(workerThread != std::this_thread::get_id());
     QCOMPARE(chosen, std::string("/chosen/file.xml"));

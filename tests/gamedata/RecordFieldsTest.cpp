@@ -65,8 +65,8 @@ TEST_F(RecordFieldsTest, UnbalancedQuoteInKeyListThrows) {
     try {
         Values("'<year>");
         FAIL() << "no error";
-    } catch (const CErrorMessage& error) {
-        EXPECT_EQ(error.text, "Error, missing 2nd quote mark.");
+    } catch (const EngineError& error) {
+        EXPECT_EQ(error.Text(), "Error, missing 2nd quote mark.");
     }
 }
 
@@ -76,7 +76,7 @@ TEST_F(RecordFieldsTest, MalformedKeyListsAndRecordsEnd) {
     for (const char* keys : {",", ",,<year>", "''", "x,'',y", "%<", "%<.", "'a'b'c'd"}) {
         try {
             vn.GetFieldValues(kRecord, keys, out, 0, true);
-        } catch (const CErrorMessage&) {
+        } catch (const EngineError&) {
         }
     }
     // A key at the very end of a truncated record has no value.

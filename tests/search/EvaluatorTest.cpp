@@ -38,8 +38,8 @@ struct Outcome {
 Outcome Literal(const std::string& record, const std::string& expression) {
     try {
         return {!Evaluate(record, expression), std::nullopt};
-    } catch (const CErrorMessage& e) {
-        return {false, e.text};
+    } catch (const EngineError& e) {
+        return {false, e.Text()};
     }
 }
 
@@ -47,8 +47,8 @@ Outcome Compiled(const std::string& record, const std::string& expression) {
     try {
         CompiledExpression compiled(expression);
         return {!compiled.Rejects(PreparedRecord(record)), std::nullopt};
-    } catch (const CErrorMessage& e) {
-        return {false, e.text};
+    } catch (const EngineError& e) {
+        return {false, e.Text()};
     }
 }
 
@@ -291,7 +291,7 @@ TEST(EvaluatorTest, CompiledEqualsLiteralOnGeneratedExpressions) {
         }
         try {
             literalOnes += CompiledExpression(expression).UsesLiteralEvaluation();
-        } catch (const CErrorMessage&) {
+        } catch (const EngineError&) {
         }
     }
     // The generator must reach both outcomes and the error paths.

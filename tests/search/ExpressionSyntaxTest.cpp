@@ -12,9 +12,9 @@ namespace {
 std::string ErrorOf(const std::string& text) {
     try {
         PrepareSearchText(text, "");
-    } catch (const CErrorMessage& error) {
-        EXPECT_EQ(error.kind, ErrorKind::Expression) << text;
-        return error.text;
+    } catch (const EngineError& error) {
+        EXPECT_EQ(error.Kind(), ErrorKind::Expression) << text;
+        return error.Text();
     }
     return "";
 }
@@ -77,9 +77,9 @@ TEST(ExpressionSyntaxTest, UnknownMacrosAreErrors) {
         try {
             PrepareSearchText(c.text, macros);
             ADD_FAILURE() << c.text;
-        } catch (const CErrorMessage& error) {
-            EXPECT_EQ(error.text, c.message);
-            EXPECT_EQ(error.kind, ErrorKind::Expression);
+        } catch (const EngineError& error) {
+            EXPECT_EQ(error.Text(), c.message);
+            EXPECT_EQ(error.Kind(), ErrorKind::Expression);
         }
     }
     EXPECT_NO_THROW(PrepareSearchText("'user@host'", macros));  // quoted text is searched as written

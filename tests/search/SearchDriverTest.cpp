@@ -128,7 +128,7 @@ TEST_F(SearchDriverTest, ExpressionsOverTheFixture) {
     EXPECT_EQ(Names(Find("joy4way")), (std::vector<std::string>{}));  // the merge has not normalised them
     EXPECT_EQ(Names(Find("dial & !emulation=preliminary")), (std::vector<std::string>{"galaga"}));
     EXPECT_EQ(Names(Find("buttons=0 | !buttons=")).size(), 5u);
-    EXPECT_THROW(Find("'unbalanced"), CErrorMessage);
+    EXPECT_THROW(Find("'unbalanced"), EngineError);
 }
 
 TEST_F(SearchDriverTest, TruncatedLastRecordIsNotListed) {
@@ -182,11 +182,11 @@ TEST(MacroTest, ExpansionInFileOrder) {
     try {
         ExpandMacros(withMacro, "/nonexistent/vnmacros.txt");
         FAIL();
-    } catch (const CErrorMessage& error) {
-        EXPECT_EQ(error.text, kMacroFileMissing);
+    } catch (const EngineError& error) {
+        EXPECT_EQ(error.Text(), kMacroFileMissing);
     }
     EXPECT_EQ(PrepareSearchText("  \"joy8way\"  ", ""), "joy8way");
-    EXPECT_THROW(PrepareSearchText("  \t ", ""), CErrorMessage);
+    EXPECT_THROW(PrepareSearchText("  \t ", ""), EngineError);
 }
 
 TEST(MacroTest, SelfNamingDefinitionsStopInsteadOfGrowingForever) {
@@ -198,8 +198,8 @@ TEST(MacroTest, SelfNamingDefinitionsStopInsteadOfGrowingForever) {
     try {
         ExpandMacros(text, macros);
         FAIL() << "expanded to " << text.size() << " bytes";
-    } catch (const CErrorMessage& error) {
-        EXPECT_EQ(error.text, kMacroExpansionTooLong);
+    } catch (const EngineError& error) {
+        EXPECT_EQ(error.Text(), kMacroExpansionTooLong);
     }
 }
 
