@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     }
     SetMessageHook(
         [](MessageIcon, const std::string&, QMessageBox::StandardButtons) { return QMessageBox::Ok; });
-    CMainDlg window(argv[1], false, false);
+    CMainDlg window(argv[1], vantor::DisplayOptions{}, false);
     window.show();
     window.Initialise();
     CVNListDlg* fullList = window.FullListWindow();

@@ -14,13 +14,14 @@ int main(int argc, char** argv) {
     }
     vantor::MasterFile file;
     if (!file.Open(argv[1])) return 1;
-    vantor::RecordReader reader;
-    reader.DetectInputType(file);
-    if (vantor::g_inputType < 0) vantor::g_inputType = vantor::MameGame;
+    vantor::RecordReader reader(vantor::UnknownInput);
+    int inputType = reader.DetectInputType(file);
+    if (inputType < 0) inputType = vantor::MameGame;
+    reader.SetInputType(inputType);
     reader.Rewind(file);
     std::string record;
     long matches = 0;
-    const std::string& startTag = vantor::Tags().startTag[vantor::TagTable::Column()];
+    const std::string& startTag = vantor::Tags().StartTag(inputType);
     while (reader.ReadRecord(file, record, startTag, -1) != -1) {
         if (!vantor::Evaluate(record, argv[2])) ++matches;
     }

@@ -3,8 +3,8 @@
 #include "FuzzSupport.h"
 #include "gamedata/EngineError.h"
 #include "gamedata/RecordFields.h"
-#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
+#include "gamedata/XmlEntities.h"
 
 using namespace vantor;
 
@@ -12,16 +12,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 16384) return 0;
     auto parts = fuzz::SplitInput(data, size, 3);
     std::string keyList(parts[0]), record(parts[2]);
-    RecordFields vn;
-    vn.valueSeparator = std::string(parts[1].substr(0, 3));
-    g_inputType = parts[1].empty() ? 0 : static_cast<unsigned char>(parts[1][0]) % kInputTypeCount;
-    g_hideTags = parts[1].size() > 1 && (parts[1][1] & 1);
+    const std::string separator(parts[1].substr(0, 3));
+    const RecordFields vn(parts[1].empty() ? 0 : static_cast<unsigned char>(parts[1][0]) % kInputTypeCount,
+                          parts[1].size() > 1 && (parts[1][1] & 1));
     std::string out;
     for (bool all : {false, true}) {
         for (std::int64_t start :
              {std::int64_t{0}, std::int64_t{7}, static_cast<std::int64_t>(record.size())}) {
             try {
-                std::int64_t found = vn.GetFieldValues(record, keyList, out, start, all);
+                std::int64_t found = 0;
+                out = vn.GetFieldValues(record, keyList, separator, start, all, &found);
                 if (found < 0 || found > static_cast<std::int64_t>(record.size()))
                     fuzz::Fail("offset outside the record");
             } catch (const EngineError& error) {

@@ -4,8 +4,6 @@
 
 namespace vantor::app {
 
-std::atomic<bool> g_fullListReady{false};
-
 void RegisterMetaTypes() {
     qRegisterMetaType<HandOver>();
     qRegisterMetaType<FillResultPtr>();

@@ -1,20 +1,17 @@
 #pragma once
-// What the windows of the desktop program share: the hand-over of entries to a result window and
-// the flag that the full list has been built.
+// What the windows of the desktop program hand each other: a batch of games for a result window.
 #include <QMetaType>
-#include <atomic>
 #include <string>
+#include <vector>
+
+#include "search/SearchDriver.h"
 
 namespace vantor::app {
-
-// Set once "List all ROMs" has handed a full list to its window; cleared by the input check and
-// by the settings dialog's "Set", so the next click scans again.
-extern std::atomic<bool> g_fullListReady;
 
 // One batch for a result window, carried by a queued signal: each receiver gets its own copy,
 // and batches arrive whole and in the order sent.
 struct HandOver {
-    std::string entries;      // key, ROM name, description, year, manufacturer, each + "|"
+    std::vector<MatchEntry> entries;
     std::string titleFormat;  // one %d for the number of rows; unused by the working list
     bool hideRomNames = false;
     bool setsHideRomNames = true;  // "Add to your list" leaves the receiver's setting alone

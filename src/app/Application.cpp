@@ -22,14 +22,13 @@ std::unique_ptr<CMainDlg> CreateMainWindow() {
 
     Settings settings = Settings::Load();
     bool firstRun = false;
-    if (settings.keyExists) {
-        g_hideTags = settings.hideTags;
-    } else {
+    if (!settings.keyExists) {
         REvodOrivado welcome;
         if (welcome.exec() != QDialog::Accepted) return nullptr;
         firstRun = true;
     }
-    return std::make_unique<CMainDlg>(settings.inputXmlFile, settings.hideSha1s, firstRun);
+    return std::make_unique<CMainDlg>(settings.inputXmlFile,
+                                      DisplayOptions{settings.hideTags, settings.hideSha1s}, firstRun);
 }
 
 int RunVantor(QApplication& application) {

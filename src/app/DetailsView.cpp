@@ -6,24 +6,27 @@
 #include <memory>
 
 #include "GenericOutputDlg.h"
-#include "gamedata/MasterFile.h"
+#include "gamedata/Catalog.h"
 #include "search/SearchDriver.h"
 
 namespace vantor::app {
 
-DetailsView::DetailsView(QWidget* owner) : QObject(owner), owner_(owner) {}
+DetailsView::DetailsView(QWidget* owner, const Catalog& catalog)
+    : QObject(owner), owner_(owner), catalog_(catalog) {}
 
 void DetailsView::Show(const std::string& name, const std::string& romName, bool hideRomNames) {
     if (busy_) return;
     busy_ = true;
     owner_->setCursor(Qt::BusyCursor);
     auto text = std::make_shared<std::string>();
-    // A file of its own: the main window may close and reopen the shared one meanwhile.
-    const std::string path = g_masterFile.Path();
-    const bool open = g_masterFile.IsOpen();
-    QThread* thread = QThread::create([text, path, open, romName, hideRomNames] {
-        MasterFile file;
-        if (open && file.Open(path)) DetailsText(file, romName, hideRomNames, *text);
+    const std::string path = catalog_.file.Path();
+    const bool open = catalog_.file.IsOpen();
+    const int inputType = catalog_.inputType;
+    QThread* thread = QThread::create([text, path, open, inputType, romName, hideRomNames] {
+        Catalog own;
+        own.inputType = inputType;
+        own.display.hideRomNames = hideRomNames;
+        if (open && own.file.Open(path)) DetailsText(own, romName, *text);
     });
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     connect(thread, &QThread::finished, this, [this, text, name] {

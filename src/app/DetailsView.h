@@ -6,12 +6,18 @@
 
 class QWidget;
 
+namespace vantor {
+struct Catalog;
+}
+
 namespace vantor::app {
 
 class DetailsView : public QObject {
     Q_OBJECT
   public:
-    explicit DetailsView(QWidget* owner);
+    // Reads `catalog`'s master file (with a file of its own: the main window may close and reopen
+    // the catalog's meanwhile).
+    DetailsView(QWidget* owner, const Catalog& catalog);
 
     // Starts reading; the window opens (modal over the owner) when the text is ready. A second
     // request while one is being read is ignored.
@@ -24,6 +30,7 @@ class DetailsView : public QObject {
 
   private:
     QWidget* owner_;
+    const Catalog& catalog_;
     bool busy_ = false;
 };
 

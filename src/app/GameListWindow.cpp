@@ -10,8 +10,9 @@
 
 namespace vantor::app {
 
-GameListWindow::GameListWindow(const QString& objectName, QAction* command, QWidget* parent)
-    : QDialog(parent) {
+GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName, QAction* command,
+                               QWidget* parent)
+    : QDialog(parent), catalog_(catalog) {
     setObjectName(objectName);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
@@ -36,7 +37,7 @@ GameListWindow::GameListWindow(const QString& objectName, QAction* command, QWid
     });
     connect(list_, &QAbstractItemView::doubleClicked, this, &GameListWindow::ShowDetails);
     connect(list_, &SortableListCtrl::FirstCharTyped, this, &GameListWindow::JumpToFirstChar);
-    details_ = new DetailsView(this);
+    details_ = new DetailsView(this, catalog_);
     resize(680, 520);
 }
 

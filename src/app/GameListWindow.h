@@ -7,6 +7,10 @@
 
 class QAction;
 
+namespace vantor {
+struct Catalog;
+}
+
 namespace vantor::app {
 
 class DetailsView;
@@ -28,9 +32,11 @@ class GameListWindow : public QDialog {
 
   protected:
     // `command` is the context menu's first entry ("Add to your list", "Delete").
-    GameListWindow(const QString& objectName, QAction* command, QWidget* parent);
+    // The games' records are read from `catalog`'s master file.
+    GameListWindow(const Catalog& catalog, const QString& objectName, QAction* command, QWidget* parent);
     QAction* Command() const { return command_; }
 
+    const Catalog& catalog_;
     SortableListCtrl* list_;
     DetailsView* details_;
     QAction* command_;

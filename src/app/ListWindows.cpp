@@ -17,9 +17,9 @@ namespace {
 constexpr int kProgressDelayMs = 300;
 }  // namespace
 
-CVNListDlg::CVNListDlg(Kind kind, QWidget* parent)
+CVNListDlg::CVNListDlg(const Catalog& catalog, Kind kind, QWidget* parent)
     : GameListWindow(
-          kind == Kind::FullList ? QStringLiteral("fullListDlg") : QStringLiteral("searchItemsDlg"),
+          catalog, kind == Kind::FullList ? QStringLiteral("fullListDlg") : QStringLiteral("searchItemsDlg"),
           new QAction(QStringLiteral("Add to your list"), nullptr), parent),
       kind_(kind) {
     // The template's buttons exist but stay hidden.

@@ -41,7 +41,7 @@ class CVNListDlg : public GameListWindow {
     void BatchShown();
 
   protected:
-    CVNListDlg(Kind kind, QWidget* parent);
+    CVNListDlg(const Catalog& catalog, Kind kind, QWidget* parent);
 
   private:
     void OnFilled(FillResultPtr result);
@@ -60,13 +60,15 @@ class CVNListDlg : public GameListWindow {
 class CVNAllROMsListDlg : public CVNListDlg {
     Q_OBJECT
   public:
-    explicit CVNAllROMsListDlg(QWidget* parent = nullptr) : CVNListDlg(Kind::FullList, parent) {}
+    explicit CVNAllROMsListDlg(const Catalog& catalog, QWidget* parent = nullptr)
+        : CVNListDlg(catalog, Kind::FullList, parent) {}
 };
 
 class CVNSearchItemsListDlg : public CVNListDlg {
     Q_OBJECT
   public:
-    explicit CVNSearchItemsListDlg(QWidget* parent = nullptr) : CVNListDlg(Kind::SearchResults, parent) {}
+    explicit CVNSearchItemsListDlg(const Catalog& catalog, QWidget* parent = nullptr)
+        : CVNListDlg(catalog, Kind::SearchResults, parent) {}
 };
 
 }  // namespace vantor::app

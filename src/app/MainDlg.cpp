@@ -75,7 +75,7 @@ class QueuedProgress : public ProgressSink {
 
 // The hand-over text of ROM Search's matches, the best match first: by the description
 // similarity to the query, games that score alike in the order of the file.
-std::string BestMatchesFirst(std::vector<MatchEntry> entries, const std::string& query) {
+std::vector<MatchEntry> BestMatchesFirst(std::vector<MatchEntry> entries, const std::string& query) {
     const std::string lowerQuery = ToLowerAscii(query);
     std::vector<std::pair<float, std::size_t>> scores;
     scores.reserve(entries.size());
@@ -83,25 +83,17 @@ std::string BestMatchesFirst(std::vector<MatchEntry> entries, const std::string&
         scores.emplace_back(DescriptionSimilarity(lowerQuery, ToLowerAscii(entries[i].description)), i);
     std::stable_sort(scores.begin(), scores.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::string text;
-    for (const auto& [score, index] : scores) {
-        const MatchEntry& entry = entries[index];
-        for (const std::string* field :
-             {&entry.key, &entry.romName, &entry.description, &entry.year, &entry.manufacturer}) {
-            text += *field;
-            text += '|';
-        }
-    }
-    return text;
+    std::vector<MatchEntry> ordered;
+    ordered.reserve(entries.size());
+    for (const auto& [score, index] : scores) ordered.push_back(std::move(entries[index]));
+    return ordered;
 }
 
 }  // namespace
 
-CMainDlg::CMainDlg(std::string inputXmlPath, bool hideRomNames, bool firstRun, QWidget* parent)
-    : QDialog(parent),
-      inputXmlPath_(std::move(inputXmlPath)),
-      hideRomNames_(hideRomNames),
-      firstRun_(firstRun) {
+CMainDlg::CMainDlg(std::string inputXmlPath, DisplayOptions display, bool firstRun, QWidget* parent)
+    : QDialog(parent), inputXmlPath_(std::move(inputXmlPath)), firstRun_(firstRun) {
+    catalog_.display = display;
     RegisterMetaTypes();
     setObjectName(QStringLiteral("mainDlg"));
     setWindowTitle(QString::fromUtf8(kMainWindowTitle));
@@ -112,9 +104,9 @@ CMainDlg::CMainDlg(std::string inputXmlPath, bool hideRomNames, bool firstRun, Q
     model_.SetChangeListener([this](bool rebuilt) { OnCriteriaChanged(rebuilt); });
     SyncCriteriaWidgets();
 
-    fullList_ = std::make_unique<CVNAllROMsListDlg>();
-    output_ = std::make_unique<CVNOutput>();
-    search_ = std::make_unique<CVNSearchItemsListDlg>();
+    fullList_ = std::make_unique<CVNAllROMsListDlg>(catalog_);
+    output_ = std::make_unique<CVNOutput>(catalog_);
+    search_ = std::make_unique<CVNSearchItemsListDlg>(catalog_);
     connect(this, &CMainDlg::EntriesForWorkingList, output_.get(), &CVNOutput::ReceiveEntries,
             Qt::QueuedConnection);
     connect(this, &CMainDlg::EntriesForFullList, fullList_.get(), &CVNListDlg::ReceiveEntries,
@@ -337,7 +329,7 @@ void CMainDlg::Initialise() {
         OpenInputFile();
     }
     model_.ApplyInitialState();
-    g_fullListReady = false;
+    fullListReady_ = false;
     LoadSearchHistory(history_);
 }
 
@@ -348,14 +340,14 @@ void CMainDlg::OpenSettings() {
     dialog.exec();
     // Taken over whatever the dialog returned.
     inputXmlPath_ = dialog.InputXmlPath();
-    hideRomNames_ = dialog.HideRomNames();
-    g_masterFile.Close();
+    catalog_.display = {dialog.HideTags(), dialog.HideRomNames()};
+    catalog_.file.Close();
     OpenInputFile();
 }
 
 void CMainDlg::OpenInputFile() {
-    InputCheck check = vantor::OpenInputFile(g_masterFile, inputXmlPath_);
-    g_fullListReady = false;
+    InputCheck check = vantor::OpenInputFile(catalog_, inputXmlPath_);
+    fullListReady_ = false;
     // Without a master file there is nothing to scan: the three searches wait for one.
     for (QPushButton* button : {goButton_, listAllButton_, romSearchButton_})
         button->setEnabled(check.opened);
@@ -403,54 +395,54 @@ void CMainDlg::OnGo() {
         ShowError(error);
         return;
     }
-    engine_.expression = searchText;
     auto error = std::make_shared<std::optional<EngineError>>();
+    auto found = std::make_shared<std::vector<MatchEntry>>();
     RunScan(
         "Scanning input file for matches...",
-        [this, error](ProgressSink& sink) {
+        [this, error, found, searchText](ProgressSink& sink) {
             try {
-                ScanForMatches(engine_, g_masterFile, &sink);
+                *found = ScanForMatches(catalog_, searchText, &sink);
             } catch (const EngineError& thrown) {
                 *error = thrown;
             }
         },
-        [this, error, typed] {
+        [this, error, found, typed] {
             if (*error) {
                 ShowError(**error);
                 return;
             }
             PushSearchHistory(history_, typed);
-            if (engine_.listCount == 0) {
+            if (found->empty()) {
                 ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
                 return;
             }
             HandOver handOver;
-            handOver.entries = std::move(engine_.listText);
-            handOver.hideRomNames = hideRomNames_;
+            handOver.entries = std::move(*found);
+            handOver.hideRomNames = catalog_.display.hideRomNames;
             Q_EMIT EntriesForWorkingList(handOver);
         });
 }
 
 void CMainDlg::OnListAllRoms() {
     if (scanRunning_ || !listAllButton_->isEnabled()) return;
-    if (g_fullListReady) {
+    if (fullListReady_) {
         // Built already: the window shows the list it holds.
         HandOver handOver;
         handOver.setsHideRomNames = false;
         Q_EMIT EntriesForFullList(handOver);
         return;
     }
-    engine_.expression = kListAllExpression;
+    auto found = std::make_shared<std::vector<MatchEntry>>();
     RunScan(
         "Generating Full List. This could take a minute or two...",
-        [this](ProgressSink& sink) { ScanForMatches(engine_, g_masterFile, &sink); },
-        [this] {
+        [this, found](ProgressSink& sink) { *found = ScanForMatches(catalog_, kListAllExpression, &sink); },
+        [this, found] {
             HandOver handOver;
-            handOver.entries = std::move(engine_.listText);
+            handOver.entries = std::move(*found);
             handOver.titleFormat = "Full list of %d ROMs";
-            handOver.hideRomNames = hideRomNames_;
+            handOver.hideRomNames = catalog_.display.hideRomNames;
             Q_EMIT EntriesForFullList(handOver);
-            g_fullListReady = true;
+            fullListReady_ = true;
         });
 }
 
@@ -461,22 +453,21 @@ void CMainDlg::OnRomSearch() {
     std::string text = dialog.Text();
     if (text.empty()) return;
     previousRomSearch_ = text;
+    auto found = std::make_shared<std::vector<MatchEntry>>();
     RunScan(
         "Searching...",
-        [this, text](ProgressSink& sink) {
-            std::vector<MatchEntry> entries;
-            RomSearch(engine_, g_masterFile, text, &sink, &entries);
-            engine_.listText = BestMatchesFirst(std::move(entries), text);
+        [this, text, found](ProgressSink& sink) {
+            *found = BestMatchesFirst(RomSearch(catalog_, text, &sink), text);
         },
-        [this] {
-            if (engine_.listCount == 0) {
+        [this, found] {
+            if (found->empty()) {
                 ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
                 return;
             }
             HandOver handOver;
-            handOver.entries = std::move(engine_.listText);
+            handOver.entries = std::move(*found);
             handOver.titleFormat = "Found %d ROMs";
-            handOver.hideRomNames = hideRomNames_;
+            handOver.hideRomNames = catalog_.display.hideRomNames;
             handOver.sortByName = false;
             Q_EMIT EntriesForSearchResults(handOver);
         });
@@ -508,7 +499,7 @@ void CMainDlg::closeEvent(QCloseEvent* event) {
         output_->ClearAndHide();
         fullList_->hide();
         search_->hide();
-        g_masterFile.Close();
+        catalog_.file.Close();
         QtUserInterface ui(this);
         SaveSearchHistory(history_, ui);
     }

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "AppState.h"
-#include "gamedata/RecordFields.h"
+#include "gamedata/Catalog.h"
 #include "gamedata/UserInterface.h"
 #include "search/CriteriaModel.h"
 #include "search/SearchHistory.h"
@@ -31,7 +31,7 @@ inline constexpr const char* kMainWindowTitle = "Vantor build 032";
 class CMainDlg : public QDialog {
     Q_OBJECT
   public:
-    CMainDlg(std::string inputXmlPath, bool hideRomNames, bool firstRun, QWidget* parent = nullptr);
+    CMainDlg(std::string inputXmlPath, DisplayOptions display, bool firstRun, QWidget* parent = nullptr);
     ~CMainDlg() override;
 
     // The window's initialisation: the settings on a first run (else the input check), the
@@ -51,7 +51,8 @@ class CMainDlg : public QDialog {
     const CriteriaModel& Criteria() const { return model_; }
     const SearchHistory& History() const { return history_; }
     const std::string& InputXmlPath() const { return inputXmlPath_; }
-    bool HideRomNames() const { return hideRomNames_; }
+    bool HideRomNames() const { return catalog_.display.hideRomNames; }
+    const Catalog& MasterCatalog() const { return catalog_; }
     bool FirstRun() const { return firstRun_; }
     bool ScanRunning() const { return scanRunning_; }
     // The progress window of the running scan, or null.
@@ -84,14 +85,16 @@ class CMainDlg : public QDialog {
     void ShowError(const EngineError& error);
 
     std::string inputXmlPath_;
-    bool hideRomNames_;
+    // The open master file; the result windows read it too, while this window lives.
+    Catalog catalog_;
+    // "List all ROMs" has handed its list over; cleared whenever the master file is opened.
+    bool fullListReady_ = false;
     bool firstRun_;
     bool initialised_ = false;
     bool closed_ = false;
 
     CriteriaModel model_;
     SearchHistory history_;
-    RecordFields engine_;  // the searches' engine; only the running scan touches it
     std::string previousRomSearch_;
     bool scanRunning_ = false;
     int scanCount_ = 0;

@@ -123,7 +123,7 @@ void CVNOutput::RunSave() {
             break;
         }
         case ListFormat::Csv: {
-            CCSVDialog dialog(g_inputType, csvChoice_, this);
+            CCSVDialog dialog(catalog_.inputType, csvChoice_, this);
             if (dialog.exec() != QDialog::Accepted) return;
             options.csv = dialog.Options();
             csvChoice_ = dialog.Choice();
@@ -135,9 +135,7 @@ void CVNOutput::RunSave() {
 
     bool written = false;
     RunInBackground(this, [&](UserInterface& ui) {
-        // A fresh engine for every list: an earlier CSV delimiter must not change later lists.
-        RecordFields engine;
-        ListWriter writer(engine, g_masterFile, ui);
+        ListWriter writer(catalog_, ui);
         written = RunListWriter(writer, ui, info.format, fileName, keyList, count, options);
     });
     if (previewMode_ && written) {

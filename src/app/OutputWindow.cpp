@@ -33,8 +33,9 @@ const QStringList& ListFormatNames() {
     return names;
 }
 
-CVNOutput::CVNOutput(QWidget* parent)
-    : GameListWindow(QStringLiteral("outputDlg"), new QAction(QStringLiteral("Delete"), nullptr), parent) {
+CVNOutput::CVNOutput(const Catalog& catalog, QWidget* parent)
+    : GameListWindow(catalog, QStringLiteral("outputDlg"), new QAction(QStringLiteral("Delete"), nullptr),
+                     parent) {
     formatBox_ = new QComboBox(this);
     formatBox_->setObjectName(QStringLiteral("id1063"));
     formatBox_->addItems(ListFormatNames());

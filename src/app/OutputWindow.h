@@ -25,7 +25,7 @@ std::string AddedMessage(int added, int already);
 class CVNOutput : public GameListWindow {
     Q_OBJECT
   public:
-    explicit CVNOutput(QWidget* parent = nullptr);
+    explicit CVNOutput(const Catalog& catalog, QWidget* parent = nullptr);
     ~CVNOutput() override;
 
     QComboBox* FormatBox() const { return formatBox_; }

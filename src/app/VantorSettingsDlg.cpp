@@ -72,7 +72,7 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
         controlsPath_ = settings.controlsFile;
         nplayersPath_ = settings.nplayersFile;
         hideRomNames_ = settings.hideSha1s;
-        g_hideTags = settings.hideTags;
+        hideTags_ = settings.hideTags;
     }
 
     // The input file.
@@ -99,7 +99,7 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
     hideTagsBox_->setObjectName(QStringLiteral("id1092"));
     if (settings.keyExists) {
         hideRomNamesBox_->setChecked(hideRomNames_);
-        hideTagsBox_->setChecked(g_hideTags.load());
+        hideTagsBox_->setChecked(hideTags_);
     }
     auto* miscLayout = new QVBoxLayout(misc);
     miscLayout->addWidget(hideRomNamesBox_);
@@ -190,7 +190,7 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
     connect(romScanButton_, &QPushButton::clicked, this, [this] {
         RomScanInputs inputs;
         inputs.inputPath = InputText();
-        RunUtility([inputs](UserInterface& ui) { return RunRomScan(inputs, ui); }, true);
+        RunUtility([inputs](UserInterface& ui) { return RunRomScan(inputs, ui); });
     });
 
     // The list converters.
@@ -203,12 +203,12 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
     connect(maximusButton_, &QPushButton::clicked, this, [this] {
         ConverterInputs inputs;
         inputs.inputPath = InputText();
-        RunUtility([inputs](UserInterface& ui) { return RunMaximusToXml(inputs, ui); }, true);
+        RunUtility([inputs](UserInterface& ui) { return RunMaximusToXml(inputs, ui); });
     });
     connect(mala, &QPushButton::clicked, this, [this] {
         ConverterInputs inputs;
         inputs.inputPath = InputText();
-        RunUtility([inputs](UserInterface& ui) { return RunMalaToXml(inputs, ui); }, true);
+        RunUtility([inputs](UserInterface& ui) { return RunMalaToXml(inputs, ui); });
     });
     connect(romDir, &QPushButton::clicked, this,
             [this] { RunUtility([](UserInterface& ui) { return RunRomDirToXml(ui); }); });
@@ -304,18 +304,12 @@ void CVantorSettingsDlg::OnBrowseListing() {
     if (changed) {
         listXmlPath_ = listing;
         listXmlEdit_->setText(FromBytes(listing));
-        g_fullListReady = false;
     }
     UpdateMergeButton();
 }
 
-void CVantorSettingsDlg::RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility,
-                                    bool readsInput) {
+void CVantorSettingsDlg::RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility) {
     if (busy_) return;
-    // The file named in the input box is read as the kind of file it is, whatever an earlier
-    // utility of this session (the merge detects MAME's listing) left behind; the main window
-    // detects its own file again when this dialog closes.
-    if (readsInput) g_inputType = UnknownInput;
     busy_ = true;
     UtilityResult result;
     RunInBackground(this, [&](UserInterface& ui) { result = utility(ui); });
@@ -363,14 +357,12 @@ void CVantorSettingsDlg::accept() {
     settings.hideSha1s = hideRomNamesBox_->isChecked();
     settings.hideTags = hideTagsBox_->isChecked();
     hideRomNames_ = settings.hideSha1s;
-    g_hideTags = settings.hideTags;
+    hideTags_ = settings.hideTags;
     if (settings.Save()) {
         storedInputXmlPath_ = inputXmlPath_;
     } else {
         ShowMessageBox(this, MessageIcon::Exclamation, SettingsNotSavedMessage());
     }
-    g_inputType = UnknownInput;
-    g_fullListReady = false;
     QDialog::accept();
 }
 

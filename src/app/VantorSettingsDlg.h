@@ -29,6 +29,7 @@ class CVantorSettingsDlg : public QDialog {
     // written), so the main window searches what the settings show.
     const std::string& InputXmlPath() const { return inputXmlPath_; }
     bool HideRomNames() const { return hideRomNames_; }
+    bool HideTags() const { return hideTags_; }
 
     const std::string& ListXmlPath() const { return listXmlPath_; }
     const std::string& CatverPath() const { return catverPath_; }
@@ -52,8 +53,7 @@ class CVantorSettingsDlg : public QDialog {
                           QLineEdit* edit);
     void OnBrowseListing();
     // Runs a utility on a worker thread; a file it wrote becomes the input file shown.
-    // `readsInput`: it reads the file named in the input box.
-    void RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility, bool readsInput = false);
+    void RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility);
     void UpdateMergeButton();
     // "Set" needs an input file; the ROM scan and the Maximus converter need it to be the one in use.
     void OnInputTextChanged();
@@ -63,6 +63,7 @@ class CVantorSettingsDlg : public QDialog {
     std::string storedInputXmlPath_;  // the input file in the settings store
     std::string inputXmlPath_, listXmlPath_, catverPath_, controlsPath_, nplayersPath_;
     bool hideRomNames_ = false;
+    bool hideTags_ = false;
     bool busy_ = false;
 
     QLineEdit* inputEdit_;

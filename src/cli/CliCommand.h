@@ -20,7 +20,7 @@ inline constexpr int kExitUsage = 2;    // a usage or search-expression error
 // command line would where they speak of the windows (CommandLineWording); file and folder
 // questions are answered from the command's options, queued before the engine asks.
 class CliUserInterface : public UserInterface {
-public:
+  public:
     CliUserInterface(std::ostream& err, bool progress) : err_(err), progress_(progress) {}
 
     void ShowMessage(MessageIcon icon, const std::string& text) override;
@@ -35,7 +35,7 @@ public:
     // Answers for the next questions, in order; an empty queue answers "cancelled".
     void QueueAnswer(const std::string& path) { answers_.push_back(path); }
 
-private:
+  private:
     bool NextAnswer(std::string& path);
 
     std::ostream& err_;
@@ -48,11 +48,11 @@ private:
 
 // Reports scan progress to the interface's bar.
 class CliProgress : public ProgressSink {
-public:
+  public:
     explicit CliProgress(UserInterface& ui) : ui_(ui) {}
     void Progress(std::int64_t done, std::int64_t total) override { ui_.ProgressUpdate(done, total); }
 
-private:
+  private:
     UserInterface& ui_;
 };
 
@@ -73,10 +73,12 @@ struct CliContext {
     std::ostream& err;
     std::istream& in;
     CliUserInterface ui;
-    MasterFile master;
+    Catalog catalog;  // the --input master file, once OpenMaster() has opened it
 
     CliContext(GlobalOptions opts, std::ostream& o, std::ostream& e, std::istream& i)
-        : options(std::move(opts)), out(o), err(e), in(i), ui(e, options.progress) {}
+        : options(std::move(opts)), out(o), err(e), in(i), ui(e, options.progress) {
+        catalog.display = {options.hideTags, options.hideRomNames};
+    }
 
     // The input check on --input; false (after the message) when the master file cannot be
     // used. Its errors are always printed; its notes on what the file cannot serve (categories)
@@ -106,14 +108,15 @@ struct CliCommandInfo {
 void PrintSaveFormatsAndOptions(std::ostream& out);
 
 class CliCommandRegistrar {
-public:
+  public:
     explicit CliCommandRegistrar(const CliCommandInfo& info);
 };
 
 const std::vector<CliCommandInfo>& RegisteredCommands();
 
 // The whole program; `argv[0]` is the program name.
-int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err, std::istream& in);
+int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
+                 std::istream& in);
 
 // Helpers for commands: "--name VALUE" options and "NAME=VALUE" words.
 // Removes "--name VALUE" from args; true when present. A missing VALUE is a usage error (throws).

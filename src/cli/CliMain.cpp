@@ -82,9 +82,13 @@ void PrintVersion(std::ostream& out) {
 
 }  // namespace
 
-CliCommandRegistrar::CliCommandRegistrar(const CliCommandInfo& info) { Registry().push_back(info); }
+CliCommandRegistrar::CliCommandRegistrar(const CliCommandInfo& info) {
+    Registry().push_back(info);
+}
 
-const std::vector<CliCommandInfo>& RegisteredCommands() { return Registry(); }
+const std::vector<CliCommandInfo>& RegisteredCommands() {
+    return Registry();
+}
 
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value) {
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -92,7 +96,8 @@ bool TakeOption(std::vector<std::string>& args, const std::string& name, std::st
         if (args[i] == name) {
             if (i + 1 >= args.size()) throw UsageProblem{"option " + name + " needs a value"};
             value = args[i + 1];
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                       args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
             return true;
         }
     }
@@ -111,7 +116,7 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
 }
 
 bool CliContext::OpenMaster(bool notes) {
-    InputCheck check = OpenInputFile(master, options.input);
+    InputCheck check = OpenInputFile(catalog, options.input);
     PrintInputCheck(check, notes);
     return check.opened;
 }
@@ -143,7 +148,8 @@ void CliContext::PrintMatchList(const std::vector<MatchEntry>& entries) {
     err << entries.size() << " ROMs\n";
 }
 
-int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err, std::istream& in) {
+int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
+                 std::istream& in) {
     Settings settings = Settings::Load();
     GlobalOptions options;
     options.input = settings.inputXmlFile;
@@ -203,9 +209,6 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
         return kExitOk;
     }
 
-    // Each run starts from the process-wide state a fresh program would have.
-    g_inputType = UnknownInput;
-    g_hideTags = options.hideTags;
     CliContext context(options, out, err, in);
     try {
         return found->run(context, args);

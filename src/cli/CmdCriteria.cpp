@@ -133,7 +133,7 @@ int RunCriteria(CliContext& context, std::vector<std::string>& args) {
 
     model = CriteriaModel();
     if (!context.options.input.empty()) {
-        InputCheck check = OpenInputFile(context.master, context.options.input);
+        InputCheck check = OpenInputFile(context.catalog, context.options.input);
         // Here the category boxes are what the note is about.
         context.PrintInputCheck(check, true);
         if (!check.opened) return kExitFailure;

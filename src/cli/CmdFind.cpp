@@ -18,12 +18,9 @@ bool TakeSingleArgument(std::vector<std::string>& args, std::string& value) {
 
 int RunScan(CliContext& context, const std::string& expression) {
     if (!context.OpenMaster()) return kExitFailure;
-    RecordFields engine;
-    engine.expression = expression;
-    std::vector<MatchEntry> entries;
     CliProgress progress(context.ui);
     context.ui.ProgressShow("Scanning input file for matches...", "");
-    ScanForMatches(engine, context.master, &progress, &entries);
+    std::vector<MatchEntry> entries = ScanForMatches(context.catalog, expression, &progress);
     context.ui.ProgressClose();
     context.PrintMatchList(entries);
     return kExitOk;
@@ -53,11 +50,9 @@ int RunRomSearch(CliContext& context, std::vector<std::string>& args) {
     if (!TakeSingleArgument(args, text)) return context.UsageError("usage: vantor-cli romsearch TEXT");
     if (text.empty()) return kExitOk;  // an empty search text searches nothing
     if (!context.OpenMaster()) return kExitFailure;
-    RecordFields engine;
-    std::vector<MatchEntry> entries;
     CliProgress progress(context.ui);
     context.ui.ProgressShow("Searching...", "");
-    RomSearch(engine, context.master, text, &progress, &entries);
+    std::vector<MatchEntry> entries = RomSearch(context.catalog, text, &progress);
     context.ui.ProgressClose();
     context.PrintMatchList(entries);
     if (entries.empty()) context.ui.ShowMessage(MessageIcon::Information, kNoMatchesFound);
@@ -69,7 +64,7 @@ int RunDetails(CliContext& context, std::vector<std::string>& args) {
     if (!TakeSingleArgument(args, romName)) return context.UsageError("usage: vantor-cli details ROMNAME");
     if (!context.OpenMaster()) return kExitFailure;
     std::string text;
-    if (!DetailsText(context.master, romName, context.options.hideRomNames, text)) {
+    if (!DetailsText(context.catalog, romName, text)) {
         context.Error("No game named \"" + romName + "\" in the input file.");
         return kExitFailure;
     }

@@ -8,9 +8,9 @@
 
 #include "CliCommand.h"
 #include "gamedata/AppPaths.h"
+#include "gamedata/ListOrder.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
-#include "gamedata/ListOrder.h"
 #include "output/CsvColumns.h"
 #include "output/ListFormats.h"
 #include "search/Evaluator.h"
@@ -126,15 +126,16 @@ std::vector<const CsvColumn*> ParseColumns(const std::string& list) {
 
 // The keys of every game in file order, as "List all ROMs" lists them (every record the reader
 // finds: the expression "=" rejects none).
-std::vector<std::string> EveryGameKey(RecordFields& vn, const MasterFile& file, ProgressSink& progress) {
+std::vector<std::string> EveryGameKey(const Catalog& catalog, ProgressSink& progress) {
     std::vector<std::string> keys;
-    const std::string& startTag = Tags().startTag[TagTable::Column()];
-    vn.reader.Rewind(file);
+    const MasterFile& file = catalog.file;
+    RecordReader reader = catalog.Reader();
+    reader.Rewind(file);
     for (std::size_t count = 1;; ++count) {
-        std::int64_t position = vn.reader.NextRecordPosition(file, startTag);
+        std::int64_t position = reader.NextRecordPosition(file, catalog.StartTag());
         if (position == -1) break;
         keys.push_back(FormatRecordKey(position));
-        if (count % 512 == 0) progress.Progress(vn.reader.Tell(), file.Size());
+        if (count % 512 == 0) progress.Progress(reader.Tell(), file.Size());
     }
     progress.Progress(file.Size(), file.Size());
     return keys;
@@ -275,19 +276,16 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     if (!context.OpenMaster()) return kExitFailure;
     if (byKeys) {
         for (const std::string& key : rowKeys) {
-            if (ParseRecordKey(key) >= std::max<std::int64_t>(context.master.Size(), 1)) {
+            if (ParseRecordKey(key) >= std::max<std::int64_t>(context.catalog.file.Size(), 1)) {
                 context.Error("The record key " + key + " lies beyond the end of the input file.");
                 return kExitFailure;
             }
         }
     } else {
-        RecordFields searchEngine;
-        searchEngine.expression = expression;
         CliProgress progress(context.ui);
         context.ui.ProgressShow("Scanning input file for matches...", "");
         if (byFind) {
-            std::vector<MatchEntry> entries;
-            ScanForMatches(searchEngine, context.master, &progress, &entries);
+            std::vector<MatchEntry> entries = ScanForMatches(context.catalog, expression, &progress);
             // As the working list sorts a batch that arrives: by Name.
             if (!keepOrder) {
                 std::stable_sort(entries.begin(), entries.end(),
@@ -299,7 +297,7 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
             for (MatchEntry& entry : entries) rowKeys.push_back(std::move(entry.key));
         } else {
             // Every game: the writer reads each name anyway and sorts by it (see below).
-            rowKeys = EveryGameKey(searchEngine, context.master, progress);
+            rowKeys = EveryGameKey(context.catalog, progress);
         }
         context.ui.ProgressClose();
     }
@@ -321,17 +319,16 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     }
     if (given.count("--template") != 0) options.batchTemplate = given["--template"];
     if (format->format == ListFormat::Csv) {
-        options.csv =
-            MakeCsvListOptions(columns, g_inputType, given.count("--delimiter") ? given["--delimiter"] : ";",
-                               given.count("--no-header") == 0);
+        options.csv = MakeCsvListOptions(columns, context.catalog.inputType,
+                                         given.count("--delimiter") ? given["--delimiter"] : ";",
+                                         given.count("--no-header") == 0);
     }
 
     // A file really named like the preview marker is still a file.
     std::string fileName = preview                     ? std::string(kPreviewMarker)
                            : outFile == kPreviewMarker ? "./" + outFile
                                                        : outFile;
-    RecordFields listEngine;
-    ListWriter writer(listEngine, context.master, context.ui);
+    ListWriter writer(context.catalog, context.ui);
     writer.SortByName(byAll && !keepOrder);
     if (!RunListWriter(writer, context.ui, format->format, fileName, keyList, count, options))
         return kExitFailure;

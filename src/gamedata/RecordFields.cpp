@@ -9,7 +9,7 @@
 namespace vantor {
 
 std::string RecordFields::GetRomName(std::string_view record) const {
-    std::size_t start = FindText(record, Tags().startTag[TagTable::Column()]);
+    std::size_t start = FindText(record, Tags().StartTag(inputType_));
     if (start == std::string_view::npos) return {};
     std::size_t open = record.find('"', start);
     if (open == std::string_view::npos) return {};
@@ -23,9 +23,9 @@ std::string RecordFields::GetDescription(std::string_view record) const {
 }
 
 std::string RecordFields::GetDescription(std::string_view record, std::string_view lowerRecord) const {
-    std::string description;
-    GetFieldValues(record, lowerRecord, Tags().descriptionTag[TagTable::Column()], description, 0, true);
-    if (g_hideTags) HideDescriptionTags(description);
+    std::string description =
+        GetFieldValues(record, lowerRecord, Tags().DescriptionTag(inputType_), {}, 0, true);
+    if (hideTags_) HideDescriptionTags(description);
     return description;
 }
 
@@ -41,9 +41,11 @@ void RecordFields::HideDescriptionTags(std::string& description) {
     }
 }
 
-std::int64_t RecordFields::GetFieldValues(std::string_view record, std::string keyList, std::string& out,
-                                 std::int64_t startPos, bool allOccurrences) const {
-    return GetFieldValues(record, ToLowerAscii(record), std::move(keyList), out, startPos, allOccurrences);
+std::string RecordFields::GetFieldValues(std::string_view record, std::string keyList,
+                                         std::string_view separator, std::int64_t startPos,
+                                         bool allOccurrences, std::int64_t* lastFound) const {
+    return GetFieldValues(record, ToLowerAscii(record), std::move(keyList), separator, startPos,
+                          allOccurrences, lastFound);
 }
 
 namespace {
@@ -92,11 +94,13 @@ std::string TakeNextKey(std::string& list) {
 
 }  // namespace
 
-std::int64_t RecordFields::GetFieldValues(std::string_view record, std::string_view lowerRecord, std::string keyList,
-                                 std::string& out, std::int64_t startPos, bool allOccurrences) const {
+std::string RecordFields::GetFieldValues(std::string_view record, std::string_view lowerRecord,
+                                         std::string keyList, std::string_view separator,
+                                         std::int64_t startPos, bool allOccurrences,
+                                         std::int64_t* lastFound) const {
     ToLowerAsciiInPlace(keyList);
-    out.clear();
-    std::int64_t lastFound = 0;
+    std::string out;
+    if (lastFound != nullptr) *lastFound = 0;
     std::string& list = keyList;
     while (!list.empty()) {
         std::string key = TakeNextKey(list);
@@ -118,7 +122,7 @@ std::int64_t RecordFields::GetFieldValues(std::string_view record, std::string_v
                    static_cast<std::size_t>(startPos) <= lowerRecord.size()) {
             std::size_t offset = FindText(lowerRecord, key, static_cast<std::size_t>(startPos));
             while (offset != std::string_view::npos) {
-                lastFound = static_cast<std::int64_t>(offset);
+                if (lastFound != nullptr) *lastFound = static_cast<std::int64_t>(offset);
                 RemoveAll(key, '>');
                 std::size_t scan = offset + key.size();
                 std::size_t marker = record.find_first_of("\">", scan);
@@ -144,16 +148,16 @@ std::int64_t RecordFields::GetFieldValues(std::string_view record, std::string_v
         // The last " & " goes first: a separator holding a blank or "&" (a CSV delimiter of " ")
         // would otherwise turn it into "_&_" at the end of every value.
         TrimRight(keyValues, " &");
-        if (!valueSeparator.empty()) ReplaceAll(keyValues, valueSeparator, "_");
+        if (!separator.empty()) ReplaceAll(keyValues, separator, "_");
         out += keyValues;
-        if (!list.empty()) out += valueSeparator;
+        if (!list.empty()) out += separator;
     }
     Trim(out);
-    return lastFound;
+    return out;
 }
 
 void RecordFields::GetAttributeValue(std::string_view record, std::int64_t& pos, std::string_view elementTag,
-                            std::string_view attrName, std::string& out) {
+                                     std::string_view attrName, std::string& out) {
     out.clear();
     std::size_t element = pos >= 0 && static_cast<std::size_t>(pos) <= record.size()
                               ? record.find(elementTag, static_cast<std::size_t>(pos))

@@ -16,6 +16,11 @@ enum class RecordText { Decoded, Raw };
 
 class RecordReader {
   public:
+    // Records end with the end tag of `inputType`.
+    explicit RecordReader(int inputType) : inputType_(inputType) {}
+    void SetInputType(int inputType) { inputType_ = inputType; }
+    int InputType() const { return inputType_; }
+
     // One byte before the first line of the record last read (0 for a record at the very start
     // of the file), or -1 when no complete record was found.
     std::int64_t recordPosition = -1;
@@ -32,7 +37,7 @@ class RecordReader {
     std::int64_t NextRecordPosition(const MasterFile& file, std::string_view startKey);
     // The lines before the first record (at most 1000), or empty.
     void ReadHeader(const MasterFile& file, std::string& header);
-    // Sets g_inputType from the header signatures and returns it (unchanged when none is found).
+    // The flavour the header's signatures name (the last one found wins), or UnknownInput.
     int DetectInputType(const MasterFile& file);
     static std::string GetRootCloseTag(const std::string& header);
 
@@ -53,6 +58,7 @@ class RecordReader {
     std::int64_t FindRecord(const MasterFile& file, std::string* text, std::string_view startKey,
                             std::int64_t position, RecordText form);
 
+    int inputType_;
     const MasterFile* file_ = nullptr;
     std::uint64_t fileOpenId_ = 0;  // the opening of file_ that the buffer was read from
     std::vector<char> buffer_;

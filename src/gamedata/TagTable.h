@@ -1,6 +1,5 @@
 #pragma once
 // The master-file flavours and the tags that tell records apart in each of them.
-#include <atomic>
 #include <string>
 
 namespace vantor {
@@ -15,11 +14,6 @@ enum InputType : int {
 };
 inline constexpr int kInputTypeCount = 5;
 
-// The flavour of the open master file; -1 until detected. Shared by every reader.
-extern std::atomic<int> g_inputType;
-// "Hide tags in ROM descriptions", read by GetDescription.
-extern std::atomic<bool> g_hideTags;
-
 struct TagTable {
     std::string startTag[kInputTypeCount] = {
         "<game name=", "<game name=", "<game name=", "<software name=", "<machine name="};
@@ -31,9 +25,12 @@ struct TagTable {
     std::string buttonsKey = "buttons=";
     std::string cocktailKey = "'dipvalue name=Cocktail'";
 
-    // The column of the current input type; an undetected type reads as MameGame.
+    // The column of an input type; an undetected type reads as MameGame.
     static int Column(int inputType) { return inputType >= 0 && inputType < kInputTypeCount ? inputType : 0; }
-    static int Column() { return Column(g_inputType.load()); }
+    const std::string& StartTag(int inputType) const { return startTag[Column(inputType)]; }
+    const std::string& DescriptionTag(int inputType) const { return descriptionTag[Column(inputType)]; }
+    const std::string& ManufacturerTag(int inputType) const { return manufacturerTag[Column(inputType)]; }
+    const std::string& EndTag(int inputType) const { return endTag[Column(inputType)]; }
 };
 
 const TagTable& Tags();

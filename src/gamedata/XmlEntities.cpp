@@ -12,7 +12,8 @@ namespace {
 constexpr std::string_view kQuotEntity = "&quot;";
 
 // &quot; becomes a double quote in the text between tags only: a tag's attribute values are
-// read up to the next double quote.
+// read up to the next double quote. Each line is judged on its own (it starts outside any tag),
+// so a record reads the same whichever of its lines the reading began at.
 void DecodeQuotesOutsideTags(std::string& text) {
     std::string out;
     out.reserve(text.size());
@@ -20,7 +21,10 @@ void DecodeQuotesOutsideTags(std::string& text) {
     char quote = 0;  // the delimiter of the attribute value being read
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (inTag) {
+        if (c == '\n') {
+            inTag = false;
+            quote = 0;
+        } else if (inTag) {
             if (quote != 0) {
                 if (c == quote) quote = 0;
             } else if (c == '"' || c == '\'') {

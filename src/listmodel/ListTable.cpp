@@ -118,12 +118,12 @@ std::vector<int> ListTable::MergeRows(std::vector<Row> rows, int column, bool as
     std::iota(order.begin(), order.end(), 0);
     const auto col = static_cast<std::size_t>(column);
     // std::inplace_merge is stable: of equal rows, the old ones stay first.
-    std::inplace_merge(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(middle), order.end(),
-                       [&](int a, int b) {
-                           const std::string& left = rows_[static_cast<std::size_t>(a)][col];
-                           const std::string& right = rows_[static_cast<std::size_t>(b)][col];
-                           return ascending ? CompareListText(left, right) < 0 : CompareListText(right, left) < 0;
-                       });
+    std::inplace_merge(
+        order.begin(), order.begin() + static_cast<std::ptrdiff_t>(middle), order.end(), [&](int a, int b) {
+            const std::string& left = rows_[static_cast<std::size_t>(a)][col];
+            const std::string& right = rows_[static_cast<std::size_t>(b)][col];
+            return ascending ? CompareListText(left, right) < 0 : CompareListText(right, left) < 0;
+        });
     return Permute(std::move(order));
 }
 
@@ -174,11 +174,10 @@ int ListTable::FindNextChar(char c, int current) const {
     return FindFirstChar(c);
 }
 
-std::vector<ListTable::Row> GameRowsFromEntries(std::string_view entries) {
-    std::vector<MatchEntry> split = SplitMatchList(entries);
+std::vector<ListTable::Row> GameRowsFromEntries(std::vector<MatchEntry> entries) {
     std::vector<ListTable::Row> rows;
-    rows.reserve(split.size());
-    for (MatchEntry& entry : split) {
+    rows.reserve(entries.size());
+    for (MatchEntry& entry : entries) {
         ListTable::Row row(5);
         row[kKeyColumn] = std::move(entry.key);
         row[kNameColumn] = std::move(entry.description);
@@ -190,16 +189,15 @@ std::vector<ListTable::Row> GameRowsFromEntries(std::string_view entries) {
     return rows;
 }
 
-std::string EntriesFromGameRows(const ListTable& table, const std::vector<int>& rows) {
-    std::string text;
+std::vector<MatchEntry> EntriesFromGameRows(const ListTable& table, const std::vector<int>& rows) {
+    std::vector<MatchEntry> entries;
     for (int row : rows) {
         if (row < 0 || row >= table.RowCount()) continue;
-        for (int column : {kKeyColumn, kRomNameColumn, kNameColumn, kYearColumn, kManufacturerColumn}) {
-            text += table.Cell(row, column);
-            text += '|';
-        }
+        entries.push_back({table.Cell(row, kKeyColumn), table.Cell(row, kRomNameColumn),
+                           table.Cell(row, kNameColumn), table.Cell(row, kYearColumn),
+                           table.Cell(row, kManufacturerColumn)});
     }
-    return text;
+    return entries;
 }
 
 std::string FormatCountTitle(std::string_view format, long long count) {

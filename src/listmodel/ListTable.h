@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "search/SearchDriver.h"
+
 namespace vantor {
 
 // The working list and the list windows: record key (hidden), Name, ROM Name, Year, Manufacturer.
@@ -84,11 +86,10 @@ class ListTable {
     bool inSortOrder_ = false;  // rows_ still stand in the order of the last sort
 };
 
-// The rows of a hand-over text (key, ROM name, description, year, manufacturer, each followed
-// by "|") in the game-list column order.
-std::vector<ListTable::Row> GameRowsFromEntries(std::string_view entries);
-// The hand-over text of the given rows of a game list, in the order given ("Add to your list").
-std::string EntriesFromGameRows(const ListTable& table, const std::vector<int>& rows);
+// Match entries as rows in the game-list column order.
+std::vector<ListTable::Row> GameRowsFromEntries(std::vector<MatchEntry> entries);
+// The given rows of a game list as match entries, in the order given ("Add to your list").
+std::vector<MatchEntry> EntriesFromGameRows(const ListTable& table, const std::vector<int>& rows);
 
 // The window titles: `format` with its one "%d" replaced by `count`.
 std::string FormatCountTitle(std::string_view format, long long count);

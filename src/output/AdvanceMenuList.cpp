@@ -18,7 +18,7 @@ std::string QuotedText(std::string text) {
 bool ListWriter::WriteAdvanceMenuList(std::string& fileName, std::string_view keyList, std::int64_t count) {
     if (!CheckTarget(fileName)) return false;
     Begin();
-    const std::string& manufacturerTag = Tags().manufacturerTag[TagTable::Column()];
+    const std::string& manufacturerTag = catalog_.ManufacturerTag();
     AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         std::string description = record.Description();
         RemoveAll(description, '\r');
@@ -33,7 +33,7 @@ bool ListWriter::WriteAdvanceMenuList(std::string& fileName, std::string_view ke
         out += ")\r\n";
         return true;
     });
-    return Finish(fileName, vn_.listText);
+    return Finish(fileName, text_);
 }
 
 }  // namespace vantor

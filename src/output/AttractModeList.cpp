@@ -13,7 +13,7 @@ constexpr const char* kAttractModeHeader =
 bool ListWriter::WriteAttractModeList(std::string& fileName, std::string_view keyList, std::int64_t count) {
     if (!CheckTarget(fileName)) return false;
     Begin();
-    vn_.listText = kAttractModeHeader;
+    text_ = kAttractModeHeader;
     AppendEntries(keyList, count, false, [](const ListedRecord& record, std::string& out) {
         std::string controls = record.Value("control type=");
         if (Contains(controls, '&')) ReplaceAll(controls, " & ", ", ");
@@ -32,7 +32,7 @@ bool ListWriter::WriteAttractModeList(std::string& fileName, std::string_view ke
         out += ";\r\n";
         return true;
     });
-    return Finish(fileName, vn_.listText);
+    return Finish(fileName, text_);
 }
 
 }  // namespace vantor

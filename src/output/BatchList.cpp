@@ -64,13 +64,13 @@ bool ListWriter::WriteBatchList(std::string& fileName, std::string_view keyList,
     const bool preview = IsPreviewMarker(fileName);
     const std::string target = fileName;
     Begin();
-    if (form == BatchForm::Shell) vn_.listText = kShellScriptFirstLine;
+    if (form == BatchForm::Shell) text_ = kShellScriptFirstLine;
     AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         out +=
             form == BatchForm::Shell ? ShellLines(lineTemplate, record) : WindowsLines(lineTemplate, record);
         return true;
     });
-    if (!Finish(fileName, vn_.listText)) return false;
+    if (!Finish(fileName, text_)) return false;
     if (!preview && form == BatchForm::Shell && !MarkExecutable(target))
         ui_.ShowMessage(MessageIcon::Exclamation, kScriptNotExecutable);
     return true;

@@ -1,9 +1,9 @@
 // "Cabrio": a Cabrio configuration with image folders, a named game list and five categories
 // per game.
 #include "ListWriter.h"
-#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
+#include "gamedata/XmlEntities.h"
 
 namespace vantor {
 
@@ -41,7 +41,7 @@ bool ListWriter::WriteCabrioList(std::string& fileName, std::string_view keyList
                                  const std::string& screenshotFolder, const std::string& backgroundFolder) {
     if (!CheckTarget(fileName)) return false;
     Begin();
-    std::string& text = vn_.listText;
+    std::string& text = text_;
     text = "<cabrio-config>\r\n";
     text += " <locations>\r\n";
     for (auto [type, folder] : {std::pair<const char*, const std::string*>{"logo", &logoFolder},
@@ -57,7 +57,7 @@ bool ListWriter::WriteCabrioList(std::string& fileName, std::string_view keyList
     text += "  <name>" + EncodedEntities(listTitle) + "</name>\r\n";
     text += "  <games>\r\n";
 
-    const std::string& manufacturerTag = Tags().manufacturerTag[TagTable::Column()];
+    const std::string& manufacturerTag = catalog_.ManufacturerTag();
     AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         out += "   <game>\r\n";
         out += "    <name>" + EncodedEntities(record.Description()) + "</name>\r\n";
@@ -92,7 +92,7 @@ bool ListWriter::WriteCabrioList(std::string& fileName, std::string_view keyList
     text += "  </games>\r\n";
     text += " </game-list>\r\n";
     text += "</cabrio-config>\r\n";
-    return Finish(fileName, vn_.listText);
+    return Finish(fileName, text_);
 }
 
 }  // namespace vantor

@@ -51,7 +51,7 @@ void CsvFields::Append(std::string& row, std::string_view value) const {
 
 bool ListWriter::WriteCsvList(std::string& fileName, std::string_view keyList, std::int64_t count,
                               const CsvListOptions& options) {
-    vn_.valueSeparator = options.delimiter;
+    separator_ = options.delimiter;
     if (!CheckTarget(fileName)) return false;
     Begin();
     std::vector<std::string> keys;
@@ -61,12 +61,12 @@ bool ListWriter::WriteCsvList(std::string& fileName, std::string_view keyList, s
         if (comma > pos) keys.push_back(options.columnKeys.substr(pos, comma - pos));
         pos = comma + 1;
     }
-    vn_.listText = options.headerLine;
-    if (!vn_.listText.empty()) vn_.listText += "\r\n";
+    text_ = options.headerLine;
+    if (!text_.empty()) text_ += "\r\n";
     const std::string& separator = options.delimiter;
     const CsvFields fields(separator);
     // Values are read whole (no "_" for the delimiter inside them): quoting keeps them apart.
-    vn_.valueSeparator.clear();
+    separator_.clear();
     AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         std::string row;
         for (const std::string& key : keys) {
@@ -80,8 +80,8 @@ bool ListWriter::WriteCsvList(std::string& fileName, std::string_view keyList, s
         out += "\r\n";
         return true;
     });
-    vn_.valueSeparator = separator;
-    return Finish(fileName, vn_.listText);
+    separator_ = separator;
+    return Finish(fileName, text_);
 }
 
 }  // namespace vantor

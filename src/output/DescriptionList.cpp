@@ -11,7 +11,7 @@ bool ListWriter::WriteDescriptionList(std::string& fileName, std::string_view ke
         out += "\r\n";
         return true;
     });
-    return Finish(fileName, vn_.listText);
+    return Finish(fileName, text_);
 }
 
 }  // namespace vantor

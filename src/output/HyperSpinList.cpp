@@ -1,15 +1,15 @@
 // "HyperSpin": a menu database with one game element per game.
 #include "ListWriter.h"
-#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
+#include "gamedata/XmlEntities.h"
 
 namespace vantor {
 
 bool ListWriter::WriteHyperSpinList(std::string& fileName, std::string_view keyList, std::int64_t count) {
     if (!CheckTarget(fileName)) return false;
     Begin();
-    vn_.listText = "<menu>\r\n";
-    const std::string& manufacturerTag = Tags().manufacturerTag[TagTable::Column()];
+    text_ = "<menu>\r\n";
+    const std::string& manufacturerTag = catalog_.ManufacturerTag();
     AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         out += "\t<game name=\"" + EncodedEntities(record.RomName()) + "\">\r\n";
         out += "\t\t<description>" + EncodedEntities(record.Description()) + "</description>\r\n";
@@ -20,8 +20,8 @@ bool ListWriter::WriteHyperSpinList(std::string& fileName, std::string_view keyL
         out += "\t</game>\r\n";
         return true;
     });
-    vn_.listText += "</menu>\r\n";
-    return Finish(fileName, vn_.listText);
+    text_ += "</menu>\r\n";
+    return Finish(fileName, text_);
 }
 
 }  // namespace vantor

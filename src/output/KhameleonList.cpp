@@ -1,8 +1,8 @@
 // "Khameleon": a GameList document whose category name is the list title.
 #include "ListWriter.h"
-#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
+#include "gamedata/XmlEntities.h"
 
 namespace vantor {
 
@@ -53,8 +53,8 @@ bool ListWriter::WriteKhameleonList(std::string& fileName, std::string_view keyL
     ReplaceAll(header, "All Games", EncodedEntities(listTitle));
     if (!CheckTarget(fileName)) return false;
     Begin();
-    vn_.listText = header;
-    const std::string& manufacturerTag = Tags().manufacturerTag[TagTable::Column()];
+    text_ = header;
+    const std::string& manufacturerTag = catalog_.ManufacturerTag();
     AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         std::string manufacturer = record.Value(manufacturerTag);
 
@@ -97,8 +97,8 @@ bool ListWriter::WriteKhameleonList(std::string& fileName, std::string_view keyL
         out += "   </Entry>\r\n";
         return true;
     });
-    vn_.listText += "</GameList>\r\n";
-    return Finish(fileName, vn_.listText);
+    text_ += "</GameList>\r\n";
+    return Finish(fileName, text_);
 }
 
 }  // namespace vantor

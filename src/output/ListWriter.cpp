@@ -9,10 +9,10 @@
 #include <numeric>
 
 #include "gamedata/FileIo.h"
-#include "gamedata/XmlEntities.h"
+#include "gamedata/ListOrder.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
-#include "gamedata/ListOrder.h"
+#include "gamedata/XmlEntities.h"
 
 namespace vantor {
 
@@ -154,7 +154,7 @@ std::string ListedRecord::Value(std::string_view keyList) const {
     std::string value;
     if (NeedsLineFeed(keyList)) {
         std::string text = "\n" + body_;
-        vn_.GetFieldValues(text, std::string(keyList), value, 0, true);
+        value = fields_.GetFieldValues(text, std::string(keyList), separator_, 0, true);
         return value;
     }
     // A key that occurs at most once gives with its first occurrence what the search through the
@@ -163,30 +163,30 @@ std::string ListedRecord::Value(std::string_view keyList) const {
     int count = CountKey(keyList, where);
     if (count == 0) return value;
     if (count == 1) {
-        vn_.GetFieldValues(body_, Lower(), std::string(keyList), value, static_cast<std::int64_t>(where),
-                           false);
+        value = fields_.GetFieldValues(body_, Lower(), std::string(keyList), separator_,
+                                       static_cast<std::int64_t>(where), false);
     } else {
-        vn_.GetFieldValues(body_, Lower(), std::string(keyList), value, 0, true);
+        value = fields_.GetFieldValues(body_, Lower(), std::string(keyList), separator_, 0, true);
     }
     return value;
 }
 
 std::string ListedRecord::RomName() const {
-    return vn_.GetRomName(body_);
+    return fields_.GetRomName(body_);
 }
 
 std::string ListedRecord::Description() const {
     if (!described_) {
-        description_ = Value(Tags().descriptionTag[TagTable::Column()]);
-        if (g_hideTags) RecordFields::HideDescriptionTags(description_);
+        description_ = Value(Tags().DescriptionTag(fields_.InputType()));
+        if (fields_.HidesTags()) RecordFields::HideDescriptionTags(description_);
         described_ = true;
     }
     return description_;
 }
 
 void ListWriter::Begin() {
-    vn_.listText.clear();
-    vn_.listCount = 0;
+    text_.clear();
+    count_ = 0;
 }
 
 bool ListWriter::ReadListedText(std::int64_t position, std::string& text, RecordText form) {
@@ -196,10 +196,10 @@ bool ListWriter::ReadListedText(std::int64_t position, std::string& text, Record
     // with the start tag finds, and the reader finds that much faster. Other keys (0, or keys of
     // another file) take the empty-key read itself.
     if (position > 0) {
-        const std::string& startTag = Tags().startTag[TagTable::Column()];
-        if (vn_.reader.ReadRecord(file_, text, startTag, position, form) == position) return true;
+        const std::string& startTag = catalog_.StartTag();
+        if (reader_.ReadRecord(file_, text, startTag, position, form) == position) return true;
     }
-    vn_.reader.ReadRecord(file_, text, "", position, form);
+    reader_.ReadRecord(file_, text, "", position, form);
     return false;
 }
 
@@ -209,7 +209,7 @@ void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, boo
     std::vector<std::int64_t> offsets = ParseKeyList(keyList, count);
     const std::size_t n = offsets.size();
     const std::int64_t total = static_cast<std::int64_t>(n);
-    ListedRecord current(vn_);
+    ListedRecord current(fields_, separator_);
     std::string name;
     auto makeRecord = [&](std::int64_t offset) -> const ListedRecord& {
         std::string& text = found_;
@@ -231,7 +231,7 @@ void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, boo
 
     if (!sortByName_ && std::is_sorted(offsets.begin(), offsets.end())) {
         for (std::size_t i = 0; i < n; ++i) {
-            if (entry(makeRecord(offsets[i]), vn_.listText)) ++vn_.listCount;
+            if (entry(makeRecord(offsets[i]), text_)) ++count_;
             progress(i + 1);
         }
         return;
@@ -265,12 +265,12 @@ void ListWriter::AppendEntries(std::string_view keyList, std::int64_t count, boo
             return CompareListText(names[source[a]], names[source[b]]) < 0;
         });
     }
-    std::size_t size = vn_.listText.size();
+    std::size_t size = text_.size();
     for (std::size_t i = 0; i < n; ++i) size += pieces[source[i]].size();
-    vn_.listText.reserve(size);
+    text_.reserve(size);
     for (std::size_t i : listOrder) {
-        vn_.listText += pieces[source[i]];
-        vn_.listCount += counted[source[i]];
+        text_ += pieces[source[i]];
+        count_ += counted[source[i]];
     }
 }
 

@@ -10,8 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "gamedata/RecordFields.h"
-#include "gamedata/MasterFile.h"
+#include "gamedata/Catalog.h"
 #include "gamedata/UserInterface.h"
 
 namespace vantor {
@@ -74,9 +73,13 @@ class CsvFields {
 // record be lower-cased or searched again for the same thing.
 class ListedRecord {
   public:
-    explicit ListedRecord(const RecordFields& vn) : vn_(vn) {}
+    // Values of different keys are joined by `separator` (a CSV delimiter), which inside a value
+    // becomes "_".
+    ListedRecord(const RecordFields& fields, const std::string& separator)
+        : fields_(fields), separator_(separator) {}
     // `text` as a read with an empty start key returns it.
-    ListedRecord(const RecordFields& vn, std::string text) : vn_(vn), body_(std::move(text)) {}
+    ListedRecord(const RecordFields& fields, const std::string& separator, std::string text)
+        : fields_(fields), separator_(separator), body_(std::move(text)) {}
 
     // The buffer for the next record's text. With `lineFeed` the record stands for a line feed
     // followed by that text (so the text need not be copied behind one). Buffers are reused.
@@ -99,6 +102,7 @@ class ListedRecord {
     std::string Value(std::string_view keyList) const;
     std::string RomName() const;
     std::string Description() const;
+    int InputType() const { return fields_.InputType(); }
 
   private:
     const std::string& Lower() const;
@@ -109,7 +113,8 @@ class ListedRecord {
     int CountKey(std::string_view key, std::size_t& where) const;
     const std::vector<std::uint32_t>& Offsets(char c) const;
 
-    const RecordFields& vn_;
+    const RecordFields& fields_;
+    const std::string& separator_;
     bool lineFeed_ = false;
     std::string body_;
     mutable std::string lower_;
@@ -124,15 +129,22 @@ class ListedRecord {
 
 class ListWriter {
   public:
-    // `vn` keeps listText, listCount and valueSeparator; `file` is the master file the keys
-    // belong to; `ui` hears about files that cannot be written and sees the progress.
-    ListWriter(RecordFields& vn, const MasterFile& file, UserInterface& ui) : vn_(vn), file_(file), ui_(ui) {}
+    // The keys belong to the catalog's master file; `ui` hears about files that cannot be written
+    // and sees the progress. Each writer starts from an empty text and no separator.
+    ListWriter(const Catalog& catalog, UserInterface& ui)
+        : catalog_(catalog),
+          file_(catalog.file),
+          fields_(catalog.Fields()),
+          reader_(catalog.Reader()),
+          ui_(ui) {}
 
     // With it the games come out sorted by Name (the description as the working list shows it,
     // compared as the list sorts), stably in key-list order, whatever the order of the keys. So a
     // caller that has the keys of every game in file order need not read all names first: the
     // writer reads them anyway.
     void SortByName(bool on) { sortByName_ = on; }
+    // The games the last list counted.
+    std::int64_t Count() const { return count_; }
 
     // Every writer returns false when its file could not be written; the user has then been
     // told, and no file was created or changed.
@@ -157,8 +169,7 @@ class ListWriter {
     bool WriteBatchList(std::string& fileName, std::string_view keyList, std::int64_t count,
                         const std::string& lineTemplate, BatchForm form = BatchForm::Shell);
     // A value holding the delimiter, a double quote or a line break is quoted as CSV quotes (the
-    // quotes inside doubled). Sets the engine's valueSeparator to the delimiter; it stays so for
-    // later lists.
+    // quotes inside doubled).
     bool WriteCsvList(std::string& fileName, std::string_view keyList, std::int64_t count,
                       const CsvListOptions& options);
     bool WriteMalaList(std::string fileName, const MalaListOptions& options, std::string_view keyList,
@@ -168,7 +179,7 @@ class ListWriter {
     bool WriteDescriptionList(std::string& fileName, std::string_view keyList, std::int64_t count);
 
     // Each listed record, read at its key, is handed to `entry`, which appends the game's text to
-    // `out` and says whether the game counts; the texts reach listText in list order. The record
+    // `out` and says whether the game counts; the texts reach the list's text in list order. The record
     // comes entity-decoded, for its values, or with `raw` as the bytes of the file, to be copied
     // into an XML file as it stands.
     using EntryFunction = std::function<bool(const ListedRecord& record, std::string& out)>;
@@ -188,10 +199,15 @@ class ListWriter {
     bool WriteRomNames(std::string& fileName, std::string_view header, std::string_view lineEnd,
                        std::string_view keyList, std::int64_t count);
 
-    RecordFields& vn_;
+    const Catalog& catalog_;
     const MasterFile& file_;
+    const RecordFields fields_;
+    RecordReader reader_;
     UserInterface& ui_;
-    std::string found_;  // the buffer records are read into, swapped with the record's
+    std::string text_;        // the list being built
+    std::int64_t count_ = 0;  // the games in it
+    std::string separator_;   // between the values of a row's keys
+    std::string found_;       // the buffer records are read into, swapped with the record's
     bool sortByName_ = false;
 };
 

@@ -123,7 +123,7 @@ MalaEntry MakeMalaEntry(const ListedRecord& record) {
     Trim(entry.description);
     // A year, width or height that is no number ("19??", or none) is written as 0.
     entry.year = LeadingNumber(record.Value("<year>"), 0);
-    entry.manufacturer = record.Value(Tags().manufacturerTag[TagTable::Column()]);
+    entry.manufacturer = record.Value(Tags().ManufacturerTag(record.InputType()));
     entry.category = record.Value("<category>");
     entry.buttons = LeadingNumber(record.Value(Tags().buttonsKey), 0);
     entry.coins = LeadingNumber(record.Value("coins="), 0);
@@ -171,11 +171,11 @@ bool ListWriter::WriteMalaList(std::string fileName, const MalaListOptions& opti
         BuildMalaEntry(MakeMalaEntry(record), out);
         return true;
     });
-    bytes += vn_.listText;
-    vn_.listText.clear();
+    bytes += text_;
+    text_.clear();
     // The count field holds the number of games, little-endian.
-    bytes[countOffset] = static_cast<char>(vn_.listCount & 0xFF);
-    if (vn_.listCount > 255) bytes[countOffset + 1] = static_cast<char>((vn_.listCount >> 8) & 0xFF);
+    bytes[countOffset] = static_cast<char>(count_ & 0xFF);
+    if (count_ > 255) bytes[countOffset + 1] = static_cast<char>((count_ >> 8) & 0xFF);
     return WriteTarget(fileName, bytes);
 }
 

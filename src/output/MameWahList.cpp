@@ -43,7 +43,7 @@ bool ListWriter::WriteMameWahList(std::string& fileName, std::string_view keyLis
         AppendLine(out, record.Value("<category>"));
         return true;
     });
-    return Finish(fileName, vn_.listText);
+    return Finish(fileName, text_);
 }
 
 }  // namespace vantor

@@ -10,7 +10,7 @@ bool ListWriter::WriteMaximusList(std::string fileName, const std::string& romFo
                                   std::string_view keyList, std::int64_t count) {
     if (!CheckTarget(fileName)) return false;
     Begin();
-    vn_.listText = "[";
+    text_ = "[";
     AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         // A double quote would end the quoted description early and shift every text after it.
         std::string description = record.Description();
@@ -22,9 +22,9 @@ bool ListWriter::WriteMaximusList(std::string fileName, const std::string& romFo
         out += " #path: \"" + romFolder + "\"], ";
         return true;
     });
-    TrimRight(vn_.listText, ", ");
-    vn_.listText += "]";
-    return WriteTarget(fileName, vn_.listText);
+    TrimRight(text_, ", ");
+    text_ += "]";
+    return WriteTarget(fileName, text_);
 }
 
 }  // namespace vantor

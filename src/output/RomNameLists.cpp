@@ -7,13 +7,13 @@ bool ListWriter::WriteRomNames(std::string& fileName, std::string_view header, s
                                std::string_view keyList, std::int64_t count) {
     if (!CheckTarget(fileName)) return false;
     Begin();
-    vn_.listText = header;
+    text_ = header;
     AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
         out += record.RomName();
         out += lineEnd;
         return true;
     });
-    return Finish(fileName, vn_.listText);
+    return Finish(fileName, text_);
 }
 
 bool ListWriter::WriteRomNameList(std::string& fileName, std::string_view keyList, std::int64_t count) {

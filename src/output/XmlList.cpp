@@ -8,16 +8,16 @@ namespace vantor {
 bool ListWriter::WriteXmlList(std::string& fileName, std::string_view keyList, std::int64_t count) {
     if (!CheckTarget(fileName)) return false;
     Begin();
-    vn_.reader.ReadHeader(file_, vn_.listText);
-    const std::string rootCloseTag = RecordReader::GetRootCloseTag(vn_.listText);
+    reader_.ReadHeader(file_, text_);
+    const std::string rootCloseTag = RecordReader::GetRootCloseTag(text_);
     AppendEntries(keyList, count, true, [](const ListedRecord& record, std::string& out) {
         record.AppendText(out);
         return true;
     });
-    vn_.listText += "\r\n";
-    vn_.listText += rootCloseTag;
-    vn_.listText += "\n";
-    return Finish(fileName, vn_.listText);
+    text_ += "\r\n";
+    text_ += rootCloseTag;
+    text_ += "\n";
+    return Finish(fileName, text_);
 }
 
 }  // namespace vantor

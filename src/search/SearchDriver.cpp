@@ -17,7 +17,8 @@
 namespace vantor {
 
 const char* const kMacroFileMissing =
-    "Error, cannot find vnmacros.txt file in the folder Vantor is in.\r\nThis file came with the distribution "
+    "Error, cannot find vnmacros.txt file in the folder Vantor is in.\r\nThis file came with the "
+    "distribution "
     "package, make sure it's installed along with vantor.";
 
 const char* const kMacroExpansionTooLong =
@@ -28,27 +29,19 @@ namespace {
 
 constexpr int kProgressEveryRecords = 512;
 
-MatchEntry MakeMatchEntry(const RecordFields& vn, std::int64_t position, std::string_view record,
+MatchEntry MakeMatchEntry(const RecordFields& fields, std::int64_t position, std::string_view record,
                           std::string_view lowerRecord) {
     MatchEntry entry;
     entry.key = FormatRecordKey(position);
-    entry.romName = vn.GetRomName(record);
-    entry.description = vn.GetDescription(record, lowerRecord);
+    entry.romName = fields.GetRomName(record);
+    entry.description = fields.GetDescription(record, lowerRecord);
     if (entry.description.empty()) entry.description = "Unknown";
-    vn.GetFieldValues(record, lowerRecord, "<year>", entry.year, 0, true);
+    entry.year = fields.GetFieldValues(record, lowerRecord, "<year>", {}, 0, true);
     if (entry.year.size() < 4) entry.year = "19??";
-    vn.GetFieldValues(record, lowerRecord, Tags().manufacturerTag[TagTable::Column()], entry.manufacturer, 0,
-                      true);
+    entry.manufacturer =
+        fields.GetFieldValues(record, lowerRecord, Tags().ManufacturerTag(fields.InputType()), {}, 0, true);
     if (entry.manufacturer.empty()) entry.manufacturer = "?";
     return entry;
-}
-
-void AppendEntry(const MatchEntry& entry, std::string& listText) {
-    for (const std::string* field :
-         {&entry.key, &entry.romName, &entry.description, &entry.year, &entry.manufacturer}) {
-        listText += *field;
-        listText += '|';
-    }
 }
 
 constexpr unsigned kMaxScanThreads = 8;
@@ -76,12 +69,13 @@ std::int64_t LineStartFrom(const MasterFile& file, std::int64_t offset) {
 // `visit`. A record cut short by the end of the file is not visited: its text is incomplete and
 // its key could not be read back.
 template <typename Visit>
-void ScanPartOfFile(const MasterFile& file, std::int64_t from, std::int64_t limit, Visit& visit,
+void ScanPartOfFile(const Catalog& catalog, std::int64_t from, std::int64_t limit, Visit& visit,
                     ScanPart& part, std::atomic<std::int64_t>& done,
                     const std::function<void()>& reportProgress) {
-    RecordReader reader;
+    const MasterFile& file = catalog.file;
+    RecordReader reader = catalog.Reader();
     reader.Seek(file, from);
-    const std::string& startTag = Tags().startTag[TagTable::Column()];
+    const std::string& startTag = catalog.StartTag();
     std::string record;
     int sinceProgress = 0;
     std::int64_t reported = from;
@@ -109,8 +103,9 @@ void ScanPartOfFile(const MasterFile& file, std::int64_t from, std::int64_t limi
 // the start of the next part (or a start line inside a record restarts it), that part is read
 // again from where the previous one stopped, so the result never depends on the split.
 template <typename MakeVisit>
-std::vector<MatchEntry> ScanRecords(const MasterFile& file, ProgressSink* progress, const ScanSplit& split,
+std::vector<MatchEntry> ScanRecords(const Catalog& catalog, ProgressSink* progress, const ScanSplit& split,
                                     MakeVisit makeVisit) {
+    const MasterFile& file = catalog.file;
     const std::int64_t size = file.Size();
     unsigned threads = split.threads != 0 ? split.threads : std::thread::hardware_concurrency();
     threads = size < split.minimumBytes ? 1u : std::clamp(threads, 1u, kMaxScanThreads);
@@ -125,7 +120,7 @@ std::vector<MatchEntry> ScanRecords(const MasterFile& file, ProgressSink* progre
     auto runPart = [&](unsigned i, const std::function<void()>& reportProgress) {
         auto visit = makeVisit();
         std::int64_t from = i == 0 ? 0 : LineStartFrom(file, limits[i] + 1);
-        ScanPartOfFile(file, from, limits[i + 1], visit, parts[i], done, reportProgress);
+        ScanPartOfFile(catalog, from, limits[i + 1], visit, parts[i], done, reportProgress);
     };
     std::vector<std::thread> workers;
     for (unsigned i = 1; i < threads; ++i) workers.emplace_back(runPart, i, std::function<void()>());
@@ -140,7 +135,7 @@ std::vector<MatchEntry> ScanRecords(const MasterFile& file, ProgressSink* progre
             // Not a clean seam: read this part again from where the previous one stopped.
             parts[i] = ScanPart();
             auto visit = makeVisit();
-            ScanPartOfFile(file, resume, limits[i + 1], visit, parts[i], done, std::function<void()>());
+            ScanPartOfFile(catalog, resume, limits[i + 1], visit, parts[i], done, std::function<void()>());
         }
         entries.insert(entries.end(), std::make_move_iterator(parts[i].entries.begin()),
                        std::make_move_iterator(parts[i].entries.end()));
@@ -150,22 +145,14 @@ std::vector<MatchEntry> ScanRecords(const MasterFile& file, ProgressSink* progre
     return entries;
 }
 
-// Hands the entries to vn's match list (and to `entries`, when given).
-void KeepMatches(RecordFields& vn, std::vector<MatchEntry> found, std::vector<MatchEntry>* entries) {
-    vn.listText.clear();
-    vn.listCount = static_cast<std::int64_t>(found.size());
-    for (const MatchEntry& entry : found) AppendEntry(entry, vn.listText);
-    if (entries != nullptr) *entries = std::move(found);
-}
-
 }  // namespace
 
-void ScanForMatches(RecordFields& vn, const MasterFile& file, ProgressSink* progress, std::vector<MatchEntry>* entries,
-                    const ScanSplit& split) {
-    CompiledExpression expression(vn.expression);
+std::vector<MatchEntry> ScanForMatches(const Catalog& catalog, const std::string& text,
+                                       ProgressSink* progress, const ScanSplit& split) {
+    CompiledExpression expression(text);
     const bool everyRecord = expression.MatchesEveryRecord();
-    const RecordFields& fields = vn;
-    std::vector<MatchEntry> found = ScanRecords(file, progress, split, [&] {
+    const RecordFields fields = catalog.Fields();
+    return ScanRecords(catalog, progress, split, [&] {
         return [&expression, everyRecord, &fields, prepared = PreparedRecord(), lowerRecord = std::string()](
                    std::int64_t position, const std::string& record, std::vector<MatchEntry>& out) mutable {
             if (!everyRecord) {
@@ -177,7 +164,6 @@ void ScanForMatches(RecordFields& vn, const MasterFile& file, ProgressSink* prog
             out.push_back(MakeMatchEntry(fields, position, record, lowerRecord));
         };
     });
-    KeepMatches(vn, std::move(found), entries);
 }
 
 namespace {
@@ -205,11 +191,11 @@ float DescriptionSimilarity(std::string_view query, std::string_view description
     return forward + backward;
 }
 
-void RomSearch(RecordFields& vn, const MasterFile& file, const std::string& text, ProgressSink* progress,
-               std::vector<MatchEntry>* entries, const ScanSplit& split) {
+std::vector<MatchEntry> RomSearch(const Catalog& catalog, const std::string& text, ProgressSink* progress,
+                                  const ScanSplit& split) {
     const std::string query = ToLowerAscii(text);
-    const RecordFields& fields = vn;
-    std::vector<MatchEntry> found = ScanRecords(file, progress, split, [&] {
+    const RecordFields fields = catalog.Fields();
+    return ScanRecords(catalog, progress, split, [&] {
         return [&query, &fields, lowerRecord = std::string()](
                    std::int64_t position, const std::string& record, std::vector<MatchEntry>& out) mutable {
             lowerRecord.assign(record);
@@ -221,28 +207,6 @@ void RomSearch(RecordFields& vn, const MasterFile& file, const std::string& text
             out.push_back(MakeMatchEntry(fields, position, record, lowerRecord));
         };
     });
-    KeepMatches(vn, std::move(found), entries);
-}
-
-std::vector<MatchEntry> SplitMatchList(std::string_view listText) {
-    std::vector<MatchEntry> entries;
-    auto takeField = [&listText]() {
-        std::size_t bar = listText.find('|');
-        std::string field(listText.substr(0, bar));
-        listText.remove_prefix(bar == std::string_view::npos ? listText.size() : bar);
-        while (!listText.empty() && listText.front() == '|') listText.remove_prefix(1);
-        return field;
-    };
-    while (!listText.empty()) {
-        MatchEntry entry;
-        entry.key = takeField();
-        entry.romName = takeField();
-        entry.description = takeField();
-        entry.year = takeField();
-        entry.manufacturer = takeField();
-        entries.push_back(std::move(entry));
-    }
-    return entries;
 }
 
 std::vector<MacroDefinition> ParseMacroDefinitions(std::string_view fileText) {
@@ -310,8 +274,7 @@ void ExpandMacros(std::string& text, const std::string& macroFilePath,
                   const std::vector<std::size_t>* origin) {
     if (!Contains(text, '@')) return;
     std::string fileText;
-    if (macroFilePath.empty() || !ReadTextFile(macroFilePath, fileText))
-        throw EngineError(kMacroFileMissing);
+    if (macroFilePath.empty() || !ReadTextFile(macroFilePath, fileText)) throw EngineError(kMacroFileMissing);
     std::vector<MacroDefinition> definitions = ParseMacroDefinitions(fileText);
     CheckMacroNames(text, definitions, origin);
     for (const MacroDefinition& definition : definitions) {
@@ -361,9 +324,10 @@ std::string PrepareSearchText(const std::string& findText, const std::string& ma
         try {
             CheckExpressionSyntax(expanded);
         } catch (const EngineError& error) {
-            throw EngineError(
-                error.Text() + "\r\n(The position is counted in the text after the macros of vnmacros.txt were expanded.)",
-                error.Kind());
+            throw EngineError(error.Text() +
+                                  "\r\n(The position is counted in the text after the macros of vnmacros.txt "
+                                  "were expanded.)",
+                              error.Kind());
         }
     }
     return expanded;
@@ -383,9 +347,9 @@ ListingVocabulary DetectListingVocabulary(const MasterFile& file, int inputType)
     bool joystickSeen = false, controlSeen = false;
     // Enough records to meet a joystick in any real listing, few enough to take no time.
     constexpr int kRecordsToRead = 3000;
-    RecordReader reader;
+    RecordReader reader(inputType);
     reader.Rewind(file);
-    const std::string& startTag = Tags().startTag[TagTable::Column(inputType)];
+    const std::string& startTag = Tags().StartTag(inputType);
     std::string record;
     for (int read = 0; read < kRecordsToRead; ++read) {
         if (reader.ReadRecord(file, record, startTag, -1) == -1 || record.empty()) break;
@@ -416,9 +380,11 @@ ListingVocabulary DetectListingVocabulary(const MasterFile& file, int inputType)
     return words;
 }
 
-InputCheck OpenInputFile(MasterFile& file, const std::string& path) {
+InputCheck OpenInputFile(Catalog& catalog, const std::string& path) {
     InputCheck check;
+    MasterFile& file = catalog.file;
     file.Close();
+    catalog.inputType = MameGame;
     if (path.empty()) {
         check.messages.push_back(
             {MessageIcon::Stop, "Please hit the settings button to select an input file."});
@@ -431,17 +397,18 @@ InputCheck OpenInputFile(MasterFile& file, const std::string& path) {
     }
     check.opened = true;
 
-    RecordReader reader;
+    RecordReader reader(UnknownInput);
     reader.ReadHeader(file, check.header);
-    g_inputType = UnknownInput;
-    if (reader.DetectInputType(file) == UnknownInput) {
-        g_inputType = MameGame;
+    check.inputType = reader.DetectInputType(file);
+    if (check.inputType == UnknownInput) {
+        check.inputType = MameGame;
         check.messages.push_back({MessageIcon::Stop, "Unknown input XML type.  Continue at your own risk!"});
     }
-    check.inputType = g_inputType;
+    catalog.inputType = check.inputType;
+    reader.SetInputType(check.inputType);
 
     std::string firstRecord;
-    reader.ReadRecord(file, firstRecord, Tags().startTag[TagTable::Column()], -1);
+    reader.ReadRecord(file, firstRecord, catalog.StartTag(), -1);
     if (Contains(firstRecord, "orientation=\"vertical\"") ||
         Contains(firstRecord, "orientation=\"horizontal\"")) {
         check.verticalClause = "orientation=vertical";
@@ -487,12 +454,12 @@ std::string PrepareDetailsText(std::string record, bool hideRomNames) {
     return record;
 }
 
-bool DetailsText(const MasterFile& file, const std::string& romName, bool hideRomNames, std::string& text) {
-    RecordReader reader;
-    reader.Rewind(file);
+bool DetailsText(const Catalog& catalog, const std::string& romName, std::string& text) {
+    RecordReader reader = catalog.Reader();
+    reader.Rewind(catalog.file);
     std::string record;
-    reader.ReadRecord(file, record, Tags().startTag[TagTable::Column()] + "\"" + romName + "\"", -1);
-    text = PrepareDetailsText(record, hideRomNames);
+    reader.ReadRecord(catalog.file, record, catalog.StartTag() + "\"" + romName + "\"", -1);
+    text = PrepareDetailsText(record, catalog.display.hideRomNames);
     return !record.empty();
 }
 

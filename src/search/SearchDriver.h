@@ -6,9 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "gamedata/Catalog.h"
 #include "gamedata/EngineError.h"
-#include "gamedata/RecordFields.h"
-#include "gamedata/MasterFile.h"
 #include "gamedata/UserInterface.h"
 
 namespace vantor {
@@ -20,6 +19,7 @@ inline constexpr const char* kNoMatchesFound = "No matches found!";
 // One entry of a match list.
 struct MatchEntry {
     std::string key, romName, description, year, manufacturer;
+    bool operator==(const MatchEntry&) const = default;
 };
 
 // How a scan splits the file: a large file is read in parts, one thread each, joined in file
@@ -29,21 +29,16 @@ struct ScanSplit {
     std::int64_t minimumBytes = 8 << 20;  // a smaller file is read by one thread
 };
 
-// Scans the whole file with vn.expression; fills vn.listText and vn.listCount (and `entries`,
-// when given, with the same entries one by one). Throws EngineError for an expression error
-// before anything is read.
-void ScanForMatches(RecordFields& vn, const MasterFile& file, ProgressSink* progress = nullptr,
-                    std::vector<MatchEntry>* entries = nullptr, const ScanSplit& split = {});
+// The games of the catalog's file that `expression` matches, in file order. Throws EngineError
+// for an expression error before anything is read.
+std::vector<MatchEntry> ScanForMatches(const Catalog& catalog, const std::string& expression,
+                                       ProgressSink* progress = nullptr, const ScanSplit& split = {});
 
 // "ROM Search": LCS(q,d)/|q| + LCS(d,q)/|d| in single precision, both lower-cased.
 float DescriptionSimilarity(std::string_view query, std::string_view description);
-// Fills vn.listText / vn.listCount with the games whose description resembles `text`.
-void RomSearch(RecordFields& vn, const MasterFile& file, const std::string& text, ProgressSink* progress = nullptr,
-               std::vector<MatchEntry>* entries = nullptr, const ScanSplit& split = {});
-
-// Splits a hand-over text into entries as the list windows do: five fields at a time, each
-// ending at its "|", runs of "|" counting as one separator.
-std::vector<MatchEntry> SplitMatchList(std::string_view listText);
+// The games whose description resembles `text`, in file order.
+std::vector<MatchEntry> RomSearch(const Catalog& catalog, const std::string& text,
+                                  ProgressSink* progress = nullptr, const ScanSplit& split = {});
 
 // "Go!" before the scan: trims, rejects an empty text, removes double quotes, checks the
 // expression's syntax and its macro names, expands macros. Throws EngineError: ErrorKind::Expression
@@ -101,12 +96,13 @@ struct InputCheck {
     };
     std::vector<Message> messages;  // in the order they are shown
 };
-// Opens `path` as `file`, detects its type into g_inputType and decides the criteria groups.
-InputCheck OpenInputFile(MasterFile& file, const std::string& path);
+// Opens `path` as the catalog's file, detects its type into the catalog and decides the criteria
+// groups. The catalog's display options are left as they are.
+InputCheck OpenInputFile(Catalog& catalog, const std::string& path);
 
 // The text "View Details" shows for a game: the first record whose start line holds the name key.
 // Returns false when the game is not in the file.
-bool DetailsText(const MasterFile& file, const std::string& romName, bool hideRomNames, std::string& text);
+bool DetailsText(const Catalog& catalog, const std::string& romName, std::string& text);
 // The preparation of a record's text for the details view.
 std::string PrepareDetailsText(std::string record, bool hideRomNames);
 

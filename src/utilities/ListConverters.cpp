@@ -274,7 +274,7 @@ UtilityResult RunMaximusToXml(const ConverterInputs& inputs, UserInterface& ui) 
     ProgressWindow progress(ui, kIndexingFirstLine, kIndexingSecondLine);
     extract.index.Build(extract.input, &ui);
     extract.WriteHeader(output);
-    const std::string startTag = Tags().startTag[TagTable::Column()];
+    const std::string startTag = extract.input.StartTag();
     std::vector<std::string> names = ReadMaximusRomNames(std::move(text));
     std::int64_t done = 0;
     for (const std::string& name : names) {

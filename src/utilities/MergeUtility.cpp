@@ -4,13 +4,13 @@
 #include <cstring>
 #include <optional>
 
-#include "gamedata/RecordReader.h"
-#include "gamedata/RecordFields.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/MasterFile.h"
-#include "gamedata/XmlEntities.h"
+#include "gamedata/RecordFields.h"
+#include "gamedata/RecordReader.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
+#include "gamedata/XmlEntities.h"
 
 namespace vantor {
 
@@ -285,10 +285,10 @@ void InsertMergedComment(std::string& header) {
 
 // Where the added elements go: before the first ROM line, or, in a record without ROMs, before
 // its end tag (inside the element, where the readers see them).
-std::size_t InsertionPoint(const std::string& record) {
+std::size_t InsertionPoint(const std::string& record, int inputType) {
     std::size_t rom = FindText(record, "<rom name=");
     if (rom != std::string::npos) return rom;
-    std::size_t end = record.rfind(Tags().endTag[TagTable::Column()]);
+    std::size_t end = record.rfind(Tags().EndTag(inputType));
     return end != std::string::npos ? end : record.size();
 }
 
@@ -338,7 +338,6 @@ std::string MergeDoneMessage(std::int64_t games, const std::string& outputPath, 
 
 UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
     UtilityResult result;
-    g_inputType = UnknownInput;
     std::string log = UtilityLogHeader(kMergeLogTitle);
 
     AtomicOutputFile output;
@@ -377,9 +376,11 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
         return result;
     }
     ui.ProgressSetTexts(kMergingFirstLine, "processing master xml file...");
-    RecordReader reader;
+    RecordReader reader(UnknownInput);
+    const int listingType = reader.DetectInputType(listing);
+    reader.SetInputType(listingType);
     // Listings of MAME 0.162 and later name their records "machine": they become "game" records.
-    const bool convert = reader.DetectInputType(listing) == MameMachine;
+    const bool convert = listingType == MameMachine;
     std::string header;
     reader.ReadHeader(listing, header);
     const std::string rootCloseTag = RecordReader::GetRootCloseTag(header);
@@ -401,8 +402,8 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
     IniLineIndex nplayersIndex;
     if (nplayersRead) nplayersIndex.Build(nplayers);
 
-    RecordFields vn;
-    const std::string startTag = Tags().startTag[TagTable::Column()];
+    const RecordFields fields(listingType, false);
+    const std::string startTag = Tags().StartTag(listingType);
     std::string record;
     std::string added;
     std::string value;
@@ -415,7 +416,7 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
         if (reader.ReadRecord(listing, record, startTag, -1, RecordText::Raw) == -1) break;
         if (record.find('\r') != std::string::npos) record = CrLfToLf(record);
         NormaliseControls(record);
-        const std::string name = vn.GetRomName(record);
+        const std::string name = fields.GetRomName(record);
         ui.ProgressSetTexts(kMergingFirstLine, "Adding ROM:" + name);
         added.clear();
 
@@ -445,7 +446,7 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
             }
         }
         // Clones take their parent's controls.
-        vn.GetFieldValues(record, "cloneof=", parent, 0, true);
+        parent = fields.GetFieldValues(record, "cloneof=", {}, 0, true);
         const std::string& lookupName = parent.empty() ? name : parent;
         if (controls.Find(lookupName, attributes, players)) {
             if (!attributes.empty()) AppendElement(added, "<controls_info>", attributes, "</controls_info>");
@@ -456,7 +457,7 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
             log += " in controls.xml\r\n";
         }
 
-        record.insert(InsertionPoint(record), added);
+        record.insert(InsertionPoint(record, listingType), added);
         if (convert) {
             ReplaceAll(record, "<machine name=", "<game name=");
             ReplaceAll(record, "</machine>", "</game>");

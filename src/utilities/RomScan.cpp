@@ -45,7 +45,7 @@ UtilityResult RunRomScan(const RomScanInputs& inputs, UserInterface& ui) {
     ui.ProgressSetTexts("Scanning zips and creating new xml file...", "");
     extract.WriteHeader(output);
 
-    const std::string startTag = Tags().startTag[TagTable::Column()];
+    const std::string startTag = extract.input.StartTag();
     std::int64_t filesFound = 0;
     for (const std::string& path : files.paths) {
         ++filesFound;

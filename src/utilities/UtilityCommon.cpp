@@ -9,9 +9,9 @@
 #include <ctime>
 #include <filesystem>
 
-#include "gamedata/RecordReader.h"
-#include "gamedata/RecordFields.h"
 #include "gamedata/FileIo.h"
+#include "gamedata/RecordFields.h"
+#include "gamedata/RecordReader.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 
@@ -119,18 +119,19 @@ RomFolderListing ListRomFiles(const std::string& folder, const std::vector<std::
     return listing;
 }
 
-void MasterFileIndex::Build(const MasterFile& file, UserInterface* ui) {
+void MasterFileIndex::Build(const Catalog& catalog, UserInterface* ui) {
     positions_.clear();
-    RecordReader reader;
-    RecordFields vn;
+    const MasterFile& file = catalog.file;
+    RecordReader reader = catalog.Reader();
+    const RecordFields fields = catalog.Fields();
     reader.Rewind(file);
-    const std::string startTag = Tags().startTag[TagTable::Column()];
+    const std::string& startTag = catalog.StartTag();
     std::string record;
     std::int64_t lastReport = 0;
     for (;;) {
         std::int64_t position = reader.ReadRecord(file, record, startTag, -1);
         if (position == -1) break;
-        positions_.try_emplace(vn.GetRomName(record), position);
+        positions_.try_emplace(fields.GetRomName(record), position);
         if (ui != nullptr && reader.Tell() - lastReport >= (4 << 20)) {
             lastReport = reader.Tell();
             ui->ProgressUpdate(lastReport, file.Size());
@@ -152,13 +153,15 @@ bool RecordExtract::Open(const std::string& inputPath, UserInterface& ui) {
 
 void RecordExtract::WriteHeader(AtomicOutputFile& output) {
     std::string header;
-    reader_.ReadHeader(input, header);
+    reader_.SetInputType(input.inputType);
+    reader_.ReadHeader(input.file, header);
     rootCloseTag_ = RecordReader::GetRootCloseTag(header);
     output.WriteText(CrLfToLf(header));
 }
 
 bool RecordExtract::CopyRecord(AtomicOutputFile& output, std::int64_t position, std::string_view startKey) {
-    if (reader_.ReadRecord(input, record_, startKey, position, RecordText::Raw) == -1) return false;
+    reader_.SetInputType(input.inputType);
+    if (reader_.ReadRecord(input.file, record_, startKey, position, RecordText::Raw) == -1) return false;
     if (record_.find('\r') != std::string::npos) record_ = CrLfToLf(record_);
     output.WriteText(record_);
     return true;
@@ -168,12 +171,10 @@ void RecordExtract::WriteClosing(AtomicOutputFile& output) {
     output.WriteText("\n" + rootCloseTag_);
 }
 
-bool OpenUtilityInput(MasterFile& file, const std::string& path) {
-    if (!file.Open(path)) return false;
-    if (g_inputType == UnknownInput) {
-        RecordReader reader;
-        if (reader.DetectInputType(file) == UnknownInput) g_inputType = MameGame;
-    }
+bool OpenUtilityInput(Catalog& catalog, const std::string& path) {
+    if (!catalog.file.Open(path)) return false;
+    catalog.inputType = RecordReader(UnknownInput).DetectInputType(catalog.file);
+    if (catalog.inputType == UnknownInput) catalog.inputType = MameGame;
     return true;
 }
 

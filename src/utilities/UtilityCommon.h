@@ -7,9 +7,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "gamedata/RecordReader.h"
+#include "gamedata/Catalog.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/MasterFile.h"
+#include "gamedata/RecordReader.h"
 #include "gamedata/UserInterface.h"
 
 namespace vantor {
@@ -91,8 +92,8 @@ bool OpenOutputFile(UserInterface& ui, const std::string& path, const std::vecto
 // the question "where is the first record of this name" as a lookup.
 class MasterFileIndex {
   public:
-    // Reads every record of `file` (start tag of the current input type), reporting progress.
-    void Build(const MasterFile& file, UserInterface* ui = nullptr);
+    // Reads every record of the catalog's file, reporting progress.
+    void Build(const Catalog& catalog, UserInterface* ui = nullptr);
     // The position of the first record named `romName`, or -1.
     std::int64_t FindRecordKey(const std::string& romName) const;
     std::size_t Size() const { return positions_.size(); }
@@ -105,7 +106,7 @@ class MasterFileIndex {
 // output made of the master file's header, chosen records and the root closing tag.
 class RecordExtract {
   public:
-    MasterFile input;
+    Catalog input;
     MasterFileIndex index;
 
     // Opens the master file the records come from; false (with the message shown) when it cannot.
@@ -119,13 +120,13 @@ class RecordExtract {
     void WriteClosing(AtomicOutputFile& output);
 
   private:
-    RecordReader reader_;
+    RecordReader reader_{UnknownInput};
     std::string rootCloseTag_;
     std::string record_;
 };
 
 // Opens a master file read by a utility and makes sure the input type is known: an undetected
 // type is detected from this file, an unknown header counts as MameGame.
-bool OpenUtilityInput(MasterFile& file, const std::string& path);
+bool OpenUtilityInput(Catalog& catalog, const std::string& path);
 
 }  // namespace vantor

@@ -72,7 +72,7 @@ bool AppTestEnvironment::HasMessage(const std::string& text) const {
 std::unique_ptr<app::CMainDlg> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
                                               bool hideRomNames) {
     environment.WriteSettings(inputPath, hideRomNames);
-    auto window = std::make_unique<app::CMainDlg>(inputPath, hideRomNames, false);
+    auto window = std::make_unique<app::CMainDlg>(inputPath, DisplayOptions{false, hideRomNames}, false);
     window->show();
     window->Initialise();
     return window;

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include "AppTestSupport.h"
+#include "MatchEntryText.h"
 #include "app/GenericOutputDlg.h"
 #include "app/ListWindows.h"
 #include "app/OutputWindow.h"
@@ -29,7 +30,7 @@ bool Deliver(Window* window, const std::string& entries, const char* titleFormat
     int shown = 0;
     auto connection = QObject::connect(window, &Window::BatchShown, [&] { ++shown; });
     HandOver handOver;
-    handOver.entries = entries;
+    handOver.entries = EntriesFromText(entries);
     handOver.titleFormat = titleFormat;
     handOver.hideRomNames = hide;
     QMetaObject::invokeMethod(
@@ -116,7 +117,8 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
 
 void ListWindowsTest::deletingRowsFromTheWorkingList() {
     AppTestEnvironment environment;
-    CVNOutput output;
+    Catalog catalog;
+    CVNOutput output(catalog);
     QVERIFY(Deliver(&output, kFiveGames));
     QCOMPARE(ColumnOf(output.List(), kNameColumn),
              (std::vector<std::string>{"Donkey Kong", "Galaga", "Mappy", "Mortal Kombat", "Pac-Man"}));
@@ -149,7 +151,8 @@ void ListWindowsTest::deletingRowsFromTheWorkingList() {
 
 void ListWindowsTest::firstLetterJumpIsCaseSensitive() {
     AppTestEnvironment environment;
-    CVNAllROMsListDlg fullList;
+    Catalog catalog;
+    CVNAllROMsListDlg fullList(catalog);
     QVERIFY(Deliver(&fullList,
                     "0x1|a|mad alien|1980|X|0x2|b|Mappy|1983|X|0x3|c|pac-land|1984|X|0x4|d|Pac-Man|1980|X|"
                     "0x5|e|1942|1984|X|",
@@ -174,7 +177,7 @@ void ListWindowsTest::firstLetterJumpIsCaseSensitive() {
 
     // The working list jumps the same way; the same letter again goes on to the next name
     // with it, and round to the first.
-    CVNOutput output;
+    CVNOutput output(catalog);
     QVERIFY(Deliver(&output, kFiveGames));
     output.List()->setFocus();
     QTest::keyClick(output.List(), Qt::Key_P);
@@ -193,7 +196,7 @@ void ListWindowsTest::firstLetterJumpIsCaseSensitive() {
         entries += "0x" + std::to_string(i + 1) + "|r|Game " + std::to_string(1000 + i) + "|1|X|";
     const std::string longName = "Zzyzx: The Exceedingly Long Title Of A Game (World, revision 2)";
     entries += "0x999|z|" + longName + "|1|X|";
-    CVNAllROMsListDlg longList;
+    CVNAllROMsListDlg longList(catalog);
     QVERIFY(Deliver(&longList, entries, "Full list of %d ROMs"));
     QVERIFY(QTest::qWaitForWindowExposed(&longList));
     SortableListCtrl* view = longList.List();
@@ -213,7 +216,8 @@ void ListWindowsTest::firstLetterJumpIsCaseSensitive() {
 
 void ListWindowsTest::headerClicksSortWithTheArrow() {
     AppTestEnvironment environment;
-    CVNSearchItemsListDlg search;
+    Catalog searchCatalog;
+    CVNSearchItemsListDlg search(searchCatalog);
     QVERIFY(Deliver(&search, std::string(kFiveGames) + "0x7|b|mappy|1983|Namco|", "Found %d ROMs"));
     QCOMPARE(search.windowTitle(), QStringLiteral("Found 6 ROMs"));
     SortableListCtrl* list = search.List();
@@ -251,7 +255,8 @@ void ListWindowsTest::headerClicksSortWithTheArrow() {
 
 void ListWindowsTest::closingClearsOnlyTheWorkingList() {
     AppTestEnvironment environment;
-    CVNOutput output;
+    Catalog catalog;
+    CVNOutput output(catalog);
     QVERIFY(Deliver(&output, kFiveGames));
     QVERIFY(output.isVisible());
     // A list that was never saved is kept unless the user says to discard it.
@@ -278,7 +283,7 @@ void ListWindowsTest::closingClearsOnlyTheWorkingList() {
     QCOMPARE(environment.messages.size(), std::size_t{2});
 
     // The list windows only hide: the rows stay.
-    CVNAllROMsListDlg fullList;
+    CVNAllROMsListDlg fullList(catalog);
     QVERIFY(Deliver(&fullList, kFiveGames, "Full list of %d ROMs"));
     fullList.close();
     QCOMPARE(fullList.EntryCount(), 5);
@@ -331,7 +336,8 @@ void ListWindowsTest::detailsHideRomLinesWhenAsked() {
 
 void ListWindowsTest::formatBoxDecidesThePreviewButton() {
     AppTestEnvironment environment;
-    CVNOutput output;
+    Catalog catalog;
+    CVNOutput output(catalog);
     auto* formats = Child<QComboBox>(&output, "id1063");
     auto* preview = Child<QPushButton>(&output, "id1068");
     QCOMPARE(formats->count(), 17);
@@ -358,7 +364,8 @@ void ListWindowsTest::fortyFiveThousandRowsFillAndSortQuickly() {
                    std::to_string(scrambled) + (i % 3 == 0 ? " (set 1)" : " (US)") + "|" +
                    std::to_string(1975 + i % 40) + "|Maker " + std::to_string(i % 97) + "|";
     }
-    CVNAllROMsListDlg fullList;
+    Catalog catalog;
+    CVNAllROMsListDlg fullList(catalog);
     QElapsedTimer timer;
     timer.start();
     QVERIFY(Deliver(&fullList, entries, "Full list of %d ROMs"));

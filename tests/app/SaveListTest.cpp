@@ -14,6 +14,7 @@
 #include <map>
 
 #include "AppTestSupport.h"
+#include "MatchEntryText.h"
 #include "app/CsvDialogs.h"
 #include "app/FormatDialogs.h"
 #include "app/GenericOutputDlg.h"
@@ -77,7 +78,7 @@ class WorkingList {
         Child<QPushButton>(window.get(), "id1")->click();
         ok = WaitFor([&] { return shown == 1; });
         HandOver again;
-        again.entries = "0x750|mappy|Mappy (US)|1983|Namco|";
+        again.entries = EntriesFromText("0x750|mappy|Mappy (US)|1983|Namco|");
         QMetaObject::invokeMethod(
             output, [this, again] { output->ReceiveEntries(again); }, Qt::QueuedConnection);
         ok = ok && WaitFor([&] { return shown == 2; }) && output->EntryCount() == 12;

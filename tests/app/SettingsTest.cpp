@@ -149,7 +149,6 @@ void SettingsTest::enableRulesAndSet() {
     Child<QLineEdit>(&dialog, "id1004")->setText(QStringLiteral("/typed/catver.ini"));
     Child<QCheckBox>(&dialog, "id1069")->setChecked(true);
     Child<QCheckBox>(&dialog, "id1092")->setChecked(true);
-    g_inputType = MameGame;
     // A typed path that names no file is refused, by name; the dialog stays.
     const std::string missing = AppFixture("no-such-file.xml");
     Child<QLineEdit>(&dialog, "id1025")->setText(QString::fromStdString(missing));
@@ -171,8 +170,7 @@ void SettingsTest::enableRulesAndSet() {
     QCOMPARE(stored.nplayersFile, std::string());
     QVERIFY(stored.hideSha1s && stored.hideTags);
     QVERIFY(dialog.HideRomNames());
-    QVERIFY(g_hideTags);
-    QCOMPARE(g_inputType.load(), int(UnknownInput));
+    QVERIFY(dialog.HideTags());
 
     // The next opening reads it all back; the file in use is the stored one, so nothing waits.
     CVantorSettingsDlg again(AppFixture("games.xml"));
@@ -189,7 +187,6 @@ void SettingsTest::enableRulesAndSet() {
     QVERIFY(!Enabled(&again, 1094) && !Enabled(&again, 1115) && WarningShown(&again));
     Click(&again, 1066);
     QVERIFY(Enabled(&again, 1094) && Enabled(&again, 1115) && !WarningShown(&again));
-    g_hideTags = false;
 }
 
 void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
@@ -412,7 +409,6 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
     {
         // The ROM scan of the file in use: its XML, its log here, the file shown as input.
         CVantorSettingsDlg dialog(master);
-        g_inputType = MameMachine;  // the main window's type is not the one of the file read
         const std::string scanned = work.File("scanned.xml");
         environment.fileAnswers = {roms, scanned};
         Click(&dialog, 1094);

@@ -37,7 +37,7 @@ std::string WriteWithGap(const test::TempDir& dir, const std::string& name, cons
 std::vector<std::pair<std::int64_t, std::string>> ReadAll(const std::string& path) {
     MasterFile file;
     EXPECT_TRUE(file.Open(path));
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     std::vector<std::pair<std::int64_t, std::string>> records;
     std::string record;
     for (;;) {
@@ -51,7 +51,6 @@ std::vector<std::pair<std::int64_t, std::string>> ReadAll(const std::string& pat
 }  // namespace
 
 TEST(LongLineTest, GapWithoutStartKeyIsPassedOverInLittleMemory) {
-    g_inputType = MameMachine;
     test::TempDir dir;
     const std::string head = "<mame>\n", record = "<machine name=\"after\">\n</machine>\n";
     std::string path = WriteWithGap(dir, "quiet.xml", head, "\n" + record);
@@ -68,7 +67,6 @@ TEST(LongLineTest, GapWithoutStartKeyIsPassedOverInLittleMemory) {
 }
 
 TEST(LongLineTest, LongLineWithAStartKeyIsReadWhole) {
-    g_inputType = MameMachine;
     test::TempDir dir;
     const std::string head = "<mame>\n<machine name=\"before\">\n</machine>\n<!-- ";
     const std::string tail = "<machine name=\"x\" -->\n</machine>\n";

@@ -2,8 +2,8 @@
 
 #include "gamedata/EngineError.h"
 #include "gamedata/RecordFields.h"
-#include "gamedata/XmlEntities.h"
 #include "gamedata/TagTable.h"
+#include "gamedata/XmlEntities.h"
 
 using namespace vantor;
 
@@ -24,17 +24,8 @@ const std::string kRecord =
 
 class RecordFieldsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        g_inputType = MameMachine;
-        g_hideTags = false;
-    }
-    void TearDown() override { g_hideTags = false; }
     std::string Values(const std::string& keys, bool all = false, const std::string& separator = "") {
-        RecordFields vn;
-        vn.valueSeparator = separator;
-        std::string out;
-        vn.GetFieldValues(kRecord, keys, out, 0, all);
-        return out;
+        return RecordFields(MameMachine, false).GetFieldValues(kRecord, keys, separator, 0, all);
     }
 };
 
@@ -71,26 +62,22 @@ TEST_F(RecordFieldsTest, UnbalancedQuoteInKeyListThrows) {
 }
 
 TEST_F(RecordFieldsTest, MalformedKeyListsAndRecordsEnd) {
-    RecordFields vn;
-    std::string out;
+    const RecordFields vn(MameMachine, false);
     for (const char* keys : {",", ",,<year>", "''", "x,'',y", "%<", "%<.", "'a'b'c'd"}) {
         try {
-            vn.GetFieldValues(kRecord, keys, out, 0, true);
+            (void)vn.GetFieldValues(kRecord, keys, {}, 0, true);
         } catch (const EngineError&) {
         }
     }
     // A key at the very end of a truncated record has no value.
-    vn.GetFieldValues("<machine name=\"x\" cloneof=", "cloneof=", out, 0, true);
-    EXPECT_EQ(out, "");
-    vn.GetFieldValues(kRecord, "<year>", out, 100000, true);
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(vn.GetFieldValues("<machine name=\"x\" cloneof=", "cloneof=", {}, 0, true), "");
+    EXPECT_EQ(vn.GetFieldValues(kRecord, "<year>", {}, 100000, true), "");
 }
 
 TEST_F(RecordFieldsTest, RomNameAndDescriptionWithAndWithoutTags) {
-    RecordFields vn;
-    EXPECT_EQ(vn.GetRomName(kRecord), "pacman");
-    EXPECT_EQ(vn.GetDescription(kRecord), "Pac-Man (Midway) [bootleg]");
-    g_hideTags = true;
+    const RecordFields shown(MameMachine, false), vn(MameMachine, true);
+    EXPECT_EQ(shown.GetRomName(kRecord), "pacman");
+    EXPECT_EQ(shown.GetDescription(kRecord), "Pac-Man (Midway) [bootleg]");
     EXPECT_EQ(vn.GetDescription(kRecord), "Pac-Man");
     std::string described = "<machine name=\"x\">\n<description>Name [a] (b)</description>\n</machine>\n";
     EXPECT_EQ(vn.GetDescription(described), "Name");
@@ -106,6 +93,10 @@ TEST(EntitiesTest, DecodeInOrderAndQuotesOnlyBetweenTags) {
     std::string record = "<chip name=\"MOS &quot;Paula&quot;\" x='&quot;'>Say &quot;hi&quot;</chip>";
     DecodeEntities(record);
     EXPECT_EQ(record, "<chip name=\"MOS &quot;Paula&quot;\" x='&quot;'>Say \"hi\"</chip>");
+    // A line starts outside any tag, whatever the line before left open.
+    std::string lines = "<open &quot;\n<d>&quot;x&quot;</d>";
+    DecodeEntities(lines);
+    EXPECT_EQ(lines, "<open &quot;\n<d>\"x\"</d>");
 }
 
 TEST_F(RecordFieldsTest, QuotesInARecordReadAsText) {
@@ -114,12 +105,12 @@ TEST_F(RecordFieldsTest, QuotesInARecordReadAsText) {
         "1)</description>\n"
         "<chip type=\"audio\" name=\"MOS &quot;Paula&quot;\"/>\n<driver status=\"good\"/>\n</machine>\n";
     DecodeEntities(record);
-    RecordFields vn;
+    const RecordFields vn(MameMachine, false);
     std::string out;
     EXPECT_EQ(vn.GetRomName(record), "qix");
     EXPECT_EQ(vn.GetDescription(record), "The \"Qix\" (set 1)");
-    vn.GetFieldValues(record, "cloneof=,%<chip.name,%<driver.status", out, 0, true);
-    EXPECT_EQ(out, "a \"b\"MOS \"Paula\"good");
+    EXPECT_EQ(vn.GetFieldValues(record, "cloneof=,%<chip.name,%<driver.status", {}, 0, true),
+              "a \"b\"MOS \"Paula\"good");
     std::int64_t pos = 0;
     RecordFields::GetAttributeValue(record, pos, "<chip", "name", out);
     EXPECT_EQ(out, "MOS \"Paula\"");

@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
-#include "gamedata/RecordReader.h"
 #include "gamedata/FileIo.h"
+#include "gamedata/RecordReader.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 
@@ -28,7 +28,7 @@ std::vector<std::pair<std::int64_t, std::string>> ReadAll(const MasterFile& file
     reader.Rewind(file);
     std::string record;
     for (;;) {
-        std::int64_t position = reader.ReadRecord(file, record, Tags().startTag[TagTable::Column()], -1);
+        std::int64_t position = reader.ReadRecord(file, record, Tags().StartTag(reader.InputType()), -1);
         if (record.empty()) break;
         records.emplace_back(position, record);
         if (position == -1) break;
@@ -36,10 +36,7 @@ std::vector<std::pair<std::int64_t, std::string>> ReadAll(const MasterFile& file
     return records;
 }
 
-class RecordReaderTest : public ::testing::Test {
-  protected:
-    void SetUp() override { g_inputType = MameMachine; }
-};
+class RecordReaderTest : public ::testing::Test {};
 
 }  // namespace
 
@@ -47,7 +44,7 @@ TEST_F(RecordReaderTest, SkipsDevicesAndRereadsEveryRecordFromItsPosition) {
     for (bool crlf : {false, true}) {
         std::string bytes = crlf ? LfToCrLf(Fixture()) : Fixture();
         Opened master(bytes);
-        RecordReader reader;
+        RecordReader reader(MameMachine);
         auto records = ReadAll(master.file, reader);
         ASSERT_EQ(records.size(), 6u) << "crlf=" << crlf;
         for (const auto& [position, text] : records) {
@@ -55,7 +52,7 @@ TEST_F(RecordReaderTest, SkipsDevicesAndRereadsEveryRecordFromItsPosition) {
             // One byte before the first line: the previous line's line feed.
             ASSERT_GT(position, 0);
             EXPECT_EQ(bytes[static_cast<std::size_t>(position)], '\n');
-            RecordReader other;
+            RecordReader other(MameMachine);
             std::string again;
             EXPECT_EQ(other.ReadRecord(master.file, again, Tags().startTag[MameMachine], position), position);
             EXPECT_EQ(again, text);
@@ -74,7 +71,7 @@ TEST_F(RecordReaderTest, SkipsDevicesAndRereadsEveryRecordFromItsPosition) {
 
 TEST_F(RecordReaderTest, PositionsWithoutTextAreThoseOfTheRecords) {
     Opened master(Fixture());
-    RecordReader reader, positions;
+    RecordReader reader(MameMachine), positions(MameMachine);
     auto records = ReadAll(master.file, reader);
     positions.Rewind(master.file);
     for (const auto& [position, text] : records) {
@@ -85,7 +82,7 @@ TEST_F(RecordReaderTest, PositionsWithoutTextAreThoseOfTheRecords) {
 
 TEST_F(RecordReaderTest, NamedKeyDoesNotMatchLongerNames) {
     Opened master(Fixture());
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     std::string record;
     reader.Rewind(master.file);
     reader.ReadRecord(master.file, record, Tags().startTag[MameMachine] + "\"pacman\"", -1);
@@ -97,7 +94,7 @@ TEST_F(RecordReaderTest, NamedKeyDoesNotMatchLongerNames) {
 
 TEST_F(RecordReaderTest, EmptyStartKeyFirstYieldsTheLineFeedBeforeTheRecord) {
     Opened master(Fixture());
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     auto records = ReadAll(master.file, reader);
     std::string record;
     reader.ReadRecord(master.file, record, "", records[1].first);
@@ -107,7 +104,7 @@ TEST_F(RecordReaderTest, EmptyStartKeyFirstYieldsTheLineFeedBeforeTheRecord) {
 TEST_F(RecordReaderTest, RecordAtTheStartOfTheFileHasPositionZero) {
     Opened master(
         "<machine name=\"a\"><description>A</description></machine>\n<machine name=\"b\">\n</machine>\n");
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     auto records = ReadAll(master.file, reader);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].first, 0);
@@ -126,7 +123,7 @@ TEST_F(RecordReaderTest, AReaderFollowsItsFileObjectToTheNextFileOpenedInIt) {
                                          "<mame>\n<machine name=\"new1\">\n</machine>\n"
                                          "<machine name=\"new2\">\n</machine>\n</mame>\n");
     MasterFile file;
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     EXPECT_FALSE(file.Open(dir.Path() + "/missing.xml"));
     EXPECT_TRUE(ReadAll(file, reader).empty());
     for (const std::string& path : {first, second, first}) {
@@ -139,7 +136,7 @@ TEST_F(RecordReaderTest, AReaderFollowsItsFileObjectToTheNextFileOpenedInIt) {
 
 TEST_F(RecordReaderTest, TruncatedLastRecordComesBackWithoutPosition) {
     Opened master("<mame>\n<machine name=\"a\">\n</machine>\n<machine name=\"b\">\n<description>cut");
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     auto records = ReadAll(master.file, reader);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1].first, -1);
@@ -152,7 +149,7 @@ TEST_F(RecordReaderTest, LinesLongerThanTheBufferAndNulBytesAreKeptWhole) {
                         "</description>\n</machine>\n<machine name=\"nul\">\n" + std::string("a\0b", 3) +
                         "\n</machine>\n";
     Opened master(bytes);
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     auto records = ReadAll(master.file, reader);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_TRUE(Contains(records[0].second, longLine));
@@ -162,7 +159,7 @@ TEST_F(RecordReaderTest, LinesLongerThanTheBufferAndNulBytesAreKeptWhole) {
 TEST_F(RecordReaderTest, StartLineInsideARecordRestartsThePosition) {
     std::string bytes = "<mame>\n<machine name=\"a\">\n<machine name=\"b\">\n</machine>\n";
     Opened master(bytes);
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     std::string record;
     reader.Rewind(master.file);
     std::int64_t position = reader.ReadRecord(master.file, record, "<machine name=", -1);
@@ -181,7 +178,7 @@ TEST_F(RecordReaderTest, PositionsAbove4GiBReadTheRightRecord) {
     ::close(fd);
     MasterFile file;
     ASSERT_TRUE(file.Open(path));
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     std::string record;
     std::int64_t position = reader.ReadRecord(file, record, "<machine name=", offset);
     EXPECT_EQ(position, offset);
@@ -203,11 +200,10 @@ TEST_F(RecordReaderTest, HeaderAndInputTypeDetection) {
     };
     for (const Case& c : cases) {
         Opened master(c.header + "<game name=\"x\">\n</game>\n<software name=\"y\">\n</software>\n");
-        RecordReader reader;
+        RecordReader reader(MameMachine);
         std::string header;
         reader.ReadHeader(master.file, header);
         EXPECT_EQ(header, c.header);
-        g_inputType = UnknownInput;
         EXPECT_EQ(reader.DetectInputType(master.file), c.expected) << c.header;
     }
 }
@@ -216,18 +212,17 @@ TEST_F(RecordReaderTest, LongHeaderIsEmptyAndLeavesTheTypeAlone) {
     std::string header = "<!ELEMENT mame (game+)>\n";
     for (int i = 0; i < 1000; ++i) header += "<!-- filler -->\n";
     Opened master(header + "<game name=\"x\">\n</game>\n");
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     std::string read;
     reader.ReadHeader(master.file, read);
     EXPECT_TRUE(read.empty());
-    g_inputType = UnknownInput;
     EXPECT_EQ(reader.DetectInputType(master.file), UnknownInput);
 }
 
 TEST_F(RecordReaderTest, HeaderLeavesTheReaderBeforeTheFirstRecordWhateverItsLength) {
     std::string startLine = "<machine name=\"first\" " + std::string(400, 'x') + ">\n";
     Opened master("<mame>\n" + startLine + "</machine>\n");
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     std::string header, record;
     reader.ReadHeader(master.file, header);
     reader.ReadRecord(master.file, record, "<machine name=", -1);
@@ -236,7 +231,7 @@ TEST_F(RecordReaderTest, HeaderLeavesTheReaderBeforeTheFirstRecordWhateverItsLen
 
 TEST_F(RecordReaderTest, RootCloseTagFromTheFirstMarkupLine) {
     Opened master(Fixture());
-    RecordReader reader;
+    RecordReader reader(MameMachine);
     std::string header;
     reader.ReadHeader(master.file, header);
     EXPECT_EQ(RecordReader::GetRootCloseTag(header), "</mame>");

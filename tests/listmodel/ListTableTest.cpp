@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "MatchEntryText.h"
+
 namespace vantor {
 namespace {
 
@@ -11,11 +13,14 @@ std::vector<std::string> Column(const ListTable& table, int column) {
     return cells;
 }
 
-ListTable GameTable(std::string_view entries) {
+ListTable GameTable(std::vector<MatchEntry> entries) {
     ListTable table;
     table.SetColumns(kGameListColumns);
-    table.AppendRows(GameRowsFromEntries(entries));
+    table.AppendRows(GameRowsFromEntries(std::move(entries)));
     return table;
+}
+ListTable GameTable(std::string_view text) {
+    return GameTable(test::EntriesFromText(text));
 }
 
 TEST(ListTableTest, ColumnSpecKeepsTheBlankAfterEachSemicolon) {
@@ -106,9 +111,10 @@ TEST(ListTableTest, DeletingRowsAndAddingToTheWorkingList) {
         "0x3|r3|Three|1983|C|"
         "0x4|r4|Four|1984|D|"
         "0x5|r5|Five|1985|E|");
-    EXPECT_EQ(EntriesFromGameRows(table, {3, 1}), "0x4|r4|Four|1984|D|0x2|r2|Two|1982|B|");
-    EXPECT_EQ(EntriesFromGameRows(table, {}), "");
-    EXPECT_EQ(EntriesFromGameRows(table, {9}), "");
+    EXPECT_EQ(EntriesFromGameRows(table, {3, 1}),
+              test::EntriesFromText("0x4|r4|Four|1984|D|0x2|r2|Two|1982|B|"));
+    EXPECT_TRUE(EntriesFromGameRows(table, {}).empty());
+    EXPECT_TRUE(EntriesFromGameRows(table, {9}).empty());
 
     EXPECT_EQ(table.DeleteRows({3, 1, 3, 7}), 2);
     EXPECT_EQ(Column(table, kKeyColumn), (std::vector<std::string>{"0x1", "0x3", "0x5"}));
@@ -150,7 +156,7 @@ TEST(ListTableTest, MergingABatchEqualsSortingTheWholeList) {
     byYear.MergeRows(sortedBatch(kNameColumn, true), kNameColumn, true);
     ListTable reference = GameTable(first);
     reference.Sort(kYearColumn, false);
-    reference.AppendRows(GameRowsFromEntries(batch));
+    reference.AppendRows(GameRowsFromEntries(test::EntriesFromText(batch)));
     reference.Sort(kNameColumn, true);
     EXPECT_EQ(byYear.Rows(), reference.Rows());
 
@@ -165,7 +171,7 @@ TEST(ListTableTest, MergingABatchEqualsSortingTheWholeList) {
     ListTable fresh;
     fresh.SetColumns(kGameListColumns);
     fresh.MergeRows(sortedBatch(kNameColumn, true), kNameColumn, true);
-    fresh.MergeRows(GameRowsFromEntries(""), kNameColumn, true);
+    fresh.MergeRows(GameRowsFromEntries({}), kNameColumn, true);
     EXPECT_EQ(fresh.Rows(), sortedBatch(kNameColumn, true));
 }
 

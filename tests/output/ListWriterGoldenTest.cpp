@@ -98,16 +98,13 @@ void PrintTo(const GoldenCase& c, std::ostream* out) {
     *out << c.golden;
 }
 
-class ListWriterGoldenTest : public ::testing::TestWithParam<GoldenCase> {
-  protected:
-    void TearDown() override { g_hideTags = false; }
-};
+class ListWriterGoldenTest : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(ListWriterGoldenTest, MatchesTheHandWrittenFile) {
     const GoldenCase& c = GetParam();
-    g_hideTags = c.hideTags;
     const Fixture& fixture = Fixtures().at(c.fixture);
-    MasterFile master;
+    Catalog master;
+    master.display.hideTags = c.hideTags;
     test::OpenMaster(master, test::FixturePath(std::string("output/") + fixture.file));
     std::string keyList;
     std::int64_t count = BuildKeyList(test::KeysOf(master, fixture.rows), keyList);
@@ -115,13 +112,12 @@ TEST_P(ListWriterGoldenTest, MatchesTheHandWrittenFile) {
     std::string expected = test::ReadFileBytes(test::FixturePath("output/golden/" + c.golden));
     ASSERT_FALSE(expected.empty()) << c.golden;
     if (c.format == ListFormat::Mala) expected = test::ParseMalaNotation(expected);
-    const SaveOptions options = OptionsFor(c, g_inputType);
+    const SaveOptions options = OptionsFor(c, master.inputType);
 
     test::TempDir dir;
     std::string fileName = dir.File("list.out");
     test::ScriptedUserInterface ui;
-    RecordFields engine;
-    ListWriter writer(engine, master, ui);
+    ListWriter writer(master, ui);
     ASSERT_TRUE(RunListWriter(writer, ui, c.format, fileName, keyList, count, options));
     EXPECT_EQ(test::ReadFileBytes(fileName), expected);
     // Every XML list of an XML master file is XML (the master file without a header is not).
@@ -132,8 +128,7 @@ TEST_P(ListWriterGoldenTest, MatchesTheHandWrittenFile) {
     EXPECT_EQ(ui.progressOpen, 0);
 
     std::string preview = kPreviewMarker;
-    RecordFields previewEngine;
-    ListWriter previewWriter(previewEngine, master, ui);
+    ListWriter previewWriter(master, ui);
     bool handedBack = RunListWriter(previewWriter, ui, c.format, preview, keyList, count, options);
     EXPECT_EQ(handedBack, FormatInfo(c.format).handsBackText);
     if (handedBack) {

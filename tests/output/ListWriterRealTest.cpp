@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "OutputTestSupport.h"
-#include "gamedata/RecordFields.h"
 #include "gamedata/ListOrder.h"
+#include "gamedata/RecordFields.h"
 #include "output/ListFormats.h"
 #include "search/SearchDriver.h"
 
@@ -17,29 +17,29 @@ namespace {
 TEST(ListWriterRealTest, FieldValuesEqualTheFieldSearchForEveryGame) {
     const std::string path = test::RealListXmlPath();
     if (path.empty()) GTEST_SKIP() << "no real listing";
-    MasterFile master;
+    Catalog master;
     test::OpenMaster(master, path);
     const char* const keys[] = {"<description>",  "<year>",         "<manufacturer>", "cloneof=",
                                 "romof=",         "sourcefile=",    "buttons=",       "control type=",
                                 "control_type=",  "rotate=",        "width=",         "height=",
                                 "coins=",         "input_players=", "disk_name=",     "%<driver.status",
                                 "%<display.type="};
-    RecordFields vn;
-    RecordReader reader;
-    const std::string& startTag = Tags().startTag[TagTable::Column()];
+    const RecordFields vn = master.Fields();
+    const std::string noSeparator;
+    RecordReader reader = master.Reader();
+    const std::string& startTag = master.StartTag();
     std::string text;
     std::int64_t games = 0;
-    for (reader.Seek(master, 0);;) {
-        std::int64_t position = reader.ReadRecord(master, text, startTag, -1);
+    for (reader.Seek(master.file, 0);;) {
+        std::int64_t position = reader.ReadRecord(master.file, text, startTag, -1);
         if (position < 0) break;
         ++games;
         const std::string readText = "\n" + text;  // what the empty-key read returns
-        ListedRecord record(vn);
+        ListedRecord record(vn, noSeparator);
         record.Renew(true) = text;
         for (const char* key : keys) {
-            std::string expected;
-            vn.GetFieldValues(readText, key, expected, 0, true);
-            ASSERT_EQ(record.Value(key), expected) << key << " at " << position;
+            ASSERT_EQ(record.Value(key), vn.GetFieldValues(readText, key, {}, 0, true))
+                << key << " at " << position;
         }
         ASSERT_EQ(record.Description(), vn.GetDescription(readText)) << position;
     }
@@ -51,12 +51,9 @@ TEST(ListWriterRealTest, FieldValuesEqualTheFieldSearchForEveryGame) {
 TEST(ListWriterRealTest, WriterSortEqualsTheMatchListSort) {
     const std::string path = test::RealListXmlPath();
     if (path.empty()) GTEST_SKIP() << "no real listing";
-    MasterFile master;
+    Catalog master;
     test::OpenMaster(master, path);
-    RecordFields search;
-    search.expression = kListAllExpression;
-    std::vector<MatchEntry> entries;
-    ScanForMatches(search, master, nullptr, &entries);
+    std::vector<MatchEntry> entries = ScanForMatches(master, kListAllExpression);
     ASSERT_GT(entries.size(), 10000u);
     std::string keyList;
     for (const MatchEntry& entry : entries) keyList += entry.key + "|";  // file order
@@ -67,8 +64,7 @@ TEST(ListWriterRealTest, WriterSortEqualsTheMatchListSort) {
     for (const MatchEntry& entry : entries) expected += entry.romName + "\r\n";
 
     test::ScriptedUserInterface ui;
-    RecordFields engine;
-    ListWriter writer(engine, master, ui);
+    ListWriter writer(master, ui);
     writer.SortByName(true);
     std::string text = kPreviewMarker;
     ASSERT_TRUE(writer.WriteRomNameList(text, keyList, static_cast<std::int64_t>(entries.size())));
@@ -83,8 +79,7 @@ TEST(ListWriterRealTest, WriterSortEqualsTheMatchListSort) {
                               ListFormat::Khameleon, ListFormat::MGalaxy}) {
         SCOPED_TRACE(FormatInfo(format).name);
         std::string fileName = dir.File(FormatInfo(format).cliName);
-        RecordFields listEngine;
-        ListWriter xmlWriter(listEngine, master, ui);
+        ListWriter xmlWriter(master, ui);
         xmlWriter.SortByName(true);
         ASSERT_TRUE(RunListWriter(xmlWriter, ui, format, fileName, keyList,
                                   static_cast<std::int64_t>(entries.size()), options));
@@ -92,7 +87,7 @@ TEST(ListWriterRealTest, WriterSortEqualsTheMatchListSort) {
         if (format != ListFormat::Xml) continue;
         std::string names;
         const std::string written = test::ReadFileBytes(fileName);
-        const std::string startTag = Tags().startTag[TagTable::Column()] + "\"";
+        const std::string startTag = master.StartTag() + "\"";
         for (std::size_t at = written.find(startTag); at != std::string::npos;
              at = written.find(startTag, at + 1)) {
             std::size_t start = at + startTag.size();

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include "OutputTestSupport.h"
-#include "gamedata/RecordFields.h"
 #include "gamedata/FileIo.h"
+#include "gamedata/RecordFields.h"
 #include "gamedata/XmlEntities.h"
 #include "output/CsvColumns.h"
 #include "output/ListFormats.h"
@@ -17,17 +17,14 @@ namespace {
 
 class ListWriterTest : public ::testing::Test {
   protected:
-    void SetUp() override { g_hideTags = false; }
-    void TearDown() override { g_hideTags = false; }
-
     void Open(const std::string& fixture) {
-        test::OpenMaster(master_, test::FixturePath("output/" + fixture));
+        test::OpenMaster(catalog_, test::FixturePath("output/" + fixture));
     }
-    void OpenText(const std::string& text) { test::OpenMaster(master_, dir_.Write("master.xml", text)); }
+    void OpenText(const std::string& text) { test::OpenMaster(catalog_, dir_.Write("master.xml", text)); }
 
     std::string Keys(const std::vector<std::string>& names) {
         std::string keyList;
-        count_ = BuildKeyList(test::KeysOf(master_, names), keyList);
+        count_ = BuildKeyList(test::KeysOf(catalog_, names), keyList);
         return keyList;
     }
 
@@ -36,8 +33,9 @@ class ListWriterTest : public ::testing::Test {
                         const SaveOptions& options = {}) {
         std::string keyList = Keys(names);
         std::string text = kPreviewMarker;
-        ListWriter writer(engine_, master_, ui_);
+        ListWriter writer(catalog_, ui_);
         EXPECT_TRUE(RunListWriter(writer, ui_, format, text, keyList, count_, options));
+        written_ = writer.Count();
         return text;
     }
 
@@ -46,16 +44,17 @@ class ListWriterTest : public ::testing::Test {
                      const SaveOptions& options = {}) {
         std::string keyList = Keys(names);
         std::string fileName = dir_.File("list.out");
-        ListWriter writer(engine_, master_, ui_);
+        ListWriter writer(catalog_, ui_);
         EXPECT_TRUE(RunListWriter(writer, ui_, format, fileName, keyList, count_, options));
+        written_ = writer.Count();
         return test::ReadFileBytes(fileName);
     }
 
     test::TempDir dir_;
-    MasterFile master_;
+    Catalog catalog_;
     test::ScriptedUserInterface ui_;
-    RecordFields engine_;
     std::int64_t count_ = 0;
+    std::int64_t written_ = 0;  // the games the last Preview or Save counted
 };
 
 TEST_F(ListWriterTest, EmptyWorkingListWritesHeaderAndTrailerOnly) {
@@ -104,15 +103,15 @@ TEST_F(ListWriterTest, EmptyWorkingListWritesHeaderAndTrailerOnly) {
     };
     ASSERT_EQ(expected.size(), static_cast<std::size_t>(kListFormatCount));
     SaveOptions options;
-    options.csv = MakeCsvListOptions({FindCsvColumn("year")}, g_inputType, ";", true);
+    options.csv = MakeCsvListOptions({FindCsvColumn("year")}, catalog_.inputType, ";", true);
     for (const auto& [format, text] : expected) {
         SCOPED_TRACE(FormatInfo(format).name);
         std::string fileName = dir_.File(std::string(FormatInfo(format).cliName) + ".out");
-        ListWriter writer(engine_, master_, ui_);
+        ListWriter writer(catalog_, ui_);
         ASSERT_TRUE(RunListWriter(writer, ui_, format, fileName, "", 0, options));
         ASSERT_TRUE(FileExists(fileName));
         EXPECT_EQ(test::ReadFileBytes(fileName), text);
-        EXPECT_EQ(engine_.listCount, 0);
+        EXPECT_EQ(writer.Count(), 0);
     }
     EXPECT_TRUE(ui_.messages.empty());
 }
@@ -132,7 +131,7 @@ TEST_F(ListWriterTest, FileThatCannotBeCreatedIsReportedAndNothingIsWritten) {
             SCOPED_TRACE(std::string(info.name) + " -> " + target);
             ui_.messages.clear();
             std::string fileName = target;
-            ListWriter writer(engine_, master_, ui_);
+            ListWriter writer(catalog_, ui_);
             EXPECT_FALSE(RunListWriter(writer, ui_, info.format, fileName, keyList, count_, SaveOptions{}));
             if (target.empty() && (info.format == ListFormat::Mala || info.format == ListFormat::MameUifx)) {
                 EXPECT_TRUE(ui_.messages.empty());  // no file chosen: nothing to report
@@ -151,13 +150,13 @@ TEST_F(ListWriterTest, FileThatCannotBeCreatedIsReportedAndNothingIsWritten) {
 TEST_F(ListWriterTest, ListOverItsOwnMasterFileIsRefused) {
     const std::string text = test::ReadFileBytes(test::FixturePath("output/merged.xml"));
     const std::string master = dir_.Write("master.xml", text);
-    test::OpenMaster(master_, master);
+    test::OpenMaster(catalog_, master);
     ::symlink(master.c_str(), dir_.File("link.xml").c_str());
     std::string keyList = Keys({"pacman"});
     for (const std::string& target : {master, dir_.Path() + "/./master.xml", dir_.File("link.xml")}) {
         ui_.messages.clear();
         std::string fileName = target;
-        ListWriter writer(engine_, master_, ui_);
+        ListWriter writer(catalog_, ui_);
         EXPECT_FALSE(RunListWriter(writer, ui_, ListFormat::Xml, fileName, keyList, count_, SaveOptions{}));
         ASSERT_EQ(ui_.messages.size(), 1u);
         EXPECT_EQ(ui_.messages[0].text, std::string(kOutputIsMasterFile) + target + kChooseAnotherName);
@@ -169,7 +168,7 @@ TEST_F(ListWriterTest, SavingReplacesAnOlderListWhole) {
     Open("merged.xml");
     std::string fileName = dir_.Write("list.txt", "an older and much longer list of games\r\n");
     std::string keyList = Keys({"sf2"});
-    ListWriter writer(engine_, master_, ui_);
+    ListWriter writer(catalog_, ui_);
     ASSERT_TRUE(writer.WriteRomNameList(fileName, keyList, count_));
     EXPECT_EQ(test::ReadFileBytes(fileName), "sf2\r\n");
 }
@@ -179,7 +178,7 @@ TEST_F(ListWriterTest, FormatsWithoutPreviewRefuseTheMarker) {
     std::string keyList = Keys({"pacman"});
     for (ListFormat format : {ListFormat::Mala, ListFormat::Maximus, ListFormat::MGalaxy}) {
         std::string fileName = kPreviewMarker;
-        ListWriter writer(engine_, master_, ui_);
+        ListWriter writer(catalog_, ui_);
         EXPECT_FALSE(RunListWriter(writer, ui_, format, fileName, keyList, count_, SaveOptions{}));
         EXPECT_EQ(fileName, kPreviewMarker);
     }
@@ -204,24 +203,23 @@ TEST_F(ListWriterTest, GamesListedTwiceApartAreWrittenTwiceInListOrder) {
     Open("merged.xml");
     EXPECT_EQ(Preview(ListFormat::RomNames, {"sf2", "pacman", "puckman", "pacman", "sf2"}),
               "sf2\r\npacman\r\npuckman\r\npacman\r\nsf2\r\n");
-    EXPECT_EQ(engine_.listCount, 5);
+    EXPECT_EQ(written_, 5);
 }
 
 TEST_F(ListWriterTest, MalaCountFieldHoldsTheNumberOfGames) {
     Open("merged.xml");
-    std::string key = test::KeysByName(master_).at("pacman");
+    std::string key = test::KeysByName(catalog_).at("pacman");
     std::string keyList;
     for (int i = 0; i < 300; ++i) keyList += key + "|";
     std::string fileName = dir_.File("list.mlg");
-    ListWriter writer(engine_, master_, ui_);
+    ListWriter writer(catalog_, ui_);
     ASSERT_TRUE(writer.WriteMalaList(fileName, MalaListOptions{"Title", "", "", "", "", 0}, keyList, 300));
     std::string bytes = test::ReadFileBytes(fileName);
     std::string header;
     std::size_t countOffset = BuildMalaHeader(MalaListOptions{"Title", "", "", "", "", 0}, header);
     ASSERT_GT(bytes.size(), header.size());
     EXPECT_EQ(bytes.substr(countOffset - 1, 3), std::string("\x03\x2c\x01", 3));  // 300 = 2C 01
-    EXPECT_EQ(engine_.listCount, 300);
-    EXPECT_TRUE(engine_.listText.empty());
+    EXPECT_EQ(writer.Count(), 300);
 }
 
 TEST_F(ListWriterTest, MalaCutsLongTextsAndWritesYearsWithoutNumberAsZero) {
@@ -234,7 +232,7 @@ TEST_F(ListWriterTest, MalaCutsLongTextsAndWritesYearsWithoutNumberAsZero) {
         "\t</game>\n</mame>\n");
     std::string keyList = Keys({"long"});
     std::string fileName = dir_.File("list.mlg");
-    ListWriter writer(engine_, master_, ui_);
+    ListWriter writer(catalog_, ui_);
     ASSERT_TRUE(writer.WriteMalaList(fileName, MalaListOptions{}, keyList, count_));
     std::string bytes = test::ReadFileBytes(fileName);
 
@@ -267,8 +265,10 @@ TEST_F(ListWriterTest, MalaPlayerTexts) {
          {std::pair{"sim", "1P sim"}, std::pair{"odd", "2P"}, std::pair{"np", "4P sim"}}) {
         std::string keyList = Keys({name});
         std::string record;
-        engine_.reader.ReadRecord(master_, record, "", ParseKeyList(keyList, 1)[0]);
-        EXPECT_EQ(MakeMalaEntry(ListedRecord(engine_, record)).players, players) << name;
+        catalog_.Reader().ReadRecord(catalog_.file, record, "", ParseKeyList(keyList, 1)[0]);
+        const RecordFields fields = catalog_.Fields();
+        const std::string noSeparator;
+        EXPECT_EQ(MakeMalaEntry(ListedRecord(fields, noSeparator, record)).players, players) << name;
     }
 }
 
@@ -279,11 +279,10 @@ TEST_F(ListWriterTest, CsvDelimitersAndEmptyRows) {
         std::vector<const CsvColumn*> columns;
         for (const char* name : names) columns.push_back(FindCsvColumn(name));
         SaveOptions options;
-        options.csv = MakeCsvListOptions(columns, g_inputType, delimiter, header);
-        RecordFields fresh;
+        options.csv = MakeCsvListOptions(columns, catalog_.inputType, delimiter, header);
         std::string keyList = Keys(games);
         std::string text = kPreviewMarker;
-        ListWriter writer(fresh, master_, ui_);
+        ListWriter writer(catalog_, ui_);
         EXPECT_TRUE(RunListWriter(writer, ui_, ListFormat::Csv, text, keyList, count_, options));
         return text;
     };
@@ -332,7 +331,7 @@ TEST_F(ListWriterTest, CsvDelimiterStaysInForceForLaterListsOfTheSameEngine) {
     std::string keyList = Keys({"semi"});
     const std::string attract = "semi;Semi;Colon;mame;;;;;;;;;1;;;\r\n";
     std::string text = kPreviewMarker;
-    ListWriter writer(engine_, master_, ui_);
+    ListWriter writer(catalog_, ui_);
     ASSERT_TRUE(writer.WriteAttractModeList(text, keyList, count_));
     EXPECT_TRUE(text.ends_with(attract)) << text;
 
@@ -341,7 +340,6 @@ TEST_F(ListWriterTest, CsvDelimiterStaysInForceForLaterListsOfTheSameEngine) {
     text = kPreviewMarker;
     ASSERT_TRUE(writer.WriteCsvList(text, keyList, count_, csv));
     EXPECT_EQ(text, "\"Semi;Colon\"\r\n");
-    EXPECT_EQ(engine_.valueSeparator, ";");
 
     text = kPreviewMarker;
     ASSERT_TRUE(writer.WriteAttractModeList(text, keyList, count_));
@@ -389,13 +387,13 @@ TEST_F(ListWriterTest, EntitiesAreTextInListsAndStayEncodedInXml) {
     options.batchTemplate = "rem %DESC%";
     options.listTitle = "Tom & Jerry's <list>";
     options.logoFolder = "/img/\"a&b\"/";
-    options.csv = MakeCsvListOptions({FindCsvColumn("rom-name"), FindCsvColumn("description")}, g_inputType,
-                                     ";", false);
+    options.csv = MakeCsvListOptions({FindCsvColumn("rom-name"), FindCsvColumn("description")},
+                                     catalog_.inputType, ";", false);
     std::string keyList = Keys({"qix"});
     for (const auto& [format, expected] : shown) {
         SCOPED_TRACE(FormatInfo(format).name);
         std::string fileName = dir_.File(std::string(FormatInfo(format).cliName) + ".out");
-        ListWriter writer(engine_, master_, ui_);
+        ListWriter writer(catalog_, ui_);
         ASSERT_TRUE(RunListWriter(writer, ui_, format, fileName, keyList, count_, options));
         std::string written = test::ReadFileBytes(fileName);
         EXPECT_NE(written.find(expected), std::string::npos) << written;
@@ -413,11 +411,11 @@ TEST_F(ListWriterTest, MGalaxyListIsReadBackAsAMergedFile) {
     Open("mamegame.xml");
     std::string keyList = Keys({"mspacman", "twoyear"});
     std::string fileName = dir_.File("galaxy.xml");
-    ListWriter writer(engine_, master_, ui_);
+    ListWriter writer(catalog_, ui_);
     ASSERT_TRUE(writer.WriteMGalaxyList(fileName, "", keyList, count_));
-    MasterFile again;
+    Catalog again;
     test::OpenMaster(again, fileName);
-    EXPECT_EQ(g_inputType.load(), MergedList);
+    EXPECT_EQ(again.inputType, MergedList);
     EXPECT_EQ(test::KeysByName(again).size(), 2u);
 }
 
@@ -426,7 +424,7 @@ TEST_F(ListWriterTest, SavedFileKeepsTheModeOfTheFileItReplaces) {
     std::string fileName = dir_.Write("list.txt", "old");
     ASSERT_EQ(::chmod(fileName.c_str(), 0640), 0);
     std::string keyList = Keys({"sf2"});
-    ListWriter writer(engine_, master_, ui_);
+    ListWriter writer(catalog_, ui_);
     ASSERT_TRUE(writer.WriteDescriptionList(fileName, keyList, count_));
     struct stat info {};
     ASSERT_EQ(::stat(fileName.c_str(), &info), 0);
@@ -525,21 +523,20 @@ void ExpectSameValues(const std::string& readText, bool lineFeed) {
         "a>b=",
         "x=",
     };
-    RecordFields vn;
+    const RecordFields vn(MameGame, false);
+    const std::string noSeparator;
     std::string body = lineFeed ? readText.substr(1) : readText;
-    ListedRecord record(vn);
+    ListedRecord record(vn, noSeparator);
     record.Renew(lineFeed) = body;
     for (const char* key : kKeys) {
-        std::string expected;
-        vn.GetFieldValues(readText, key, expected, 0, true);
-        EXPECT_EQ(record.Value(key), expected) << key << " in " << readText;
+        EXPECT_EQ(record.Value(key), vn.GetFieldValues(readText, key, {}, 0, true))
+            << key << " in " << readText;
     }
     std::string description = vn.GetDescription(readText);
     EXPECT_EQ(record.Description(), description);
 }
 
 TEST(ListedRecordTest, ValuesEqualTheFieldSearchOfTheTextAsRead) {
-    g_inputType = MameGame;
     for (std::string text : {
              "\n<game name=\"a\"><driver status=\"good\"/></game>\n",  // "<driver" right at the key's offset
              "\n<game name=\"\"><driver status=\"good\"/></game>\n",

@@ -8,27 +8,25 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "gamedata/RecordReader.h"
-#include "gamedata/MasterFile.h"
-#include "gamedata/TagTable.h"
+#include "gamedata/Catalog.h"
 #include "gamedata/TextUtil.h"
 
 namespace vantor::test {
 
-// Opens `path` and sets g_inputType from its header (an unknown type counts as MameGame).
-inline void OpenMaster(MasterFile& file, const std::string& path) {
-    ASSERT_TRUE(file.Open(path)) << path;
-    g_inputType = UnknownInput;
-    RecordReader reader;
-    reader.DetectInputType(file);
-    if (g_inputType == UnknownInput) g_inputType = MameGame;
+// Opens `path` as the catalog's file, its type from its header (an unknown type counts as
+// MameGame).
+inline void OpenMaster(Catalog& catalog, const std::string& path) {
+    ASSERT_TRUE(catalog.file.Open(path)) << path;
+    catalog.inputType = RecordReader(UnknownInput).DetectInputType(catalog.file);
+    if (catalog.inputType == UnknownInput) catalog.inputType = MameGame;
 }
 
 // The record key of every game of the open master file, by ROM name.
-inline std::map<std::string, std::string> KeysByName(const MasterFile& file) {
+inline std::map<std::string, std::string> KeysByName(const Catalog& catalog) {
     std::map<std::string, std::string> keys;
-    RecordReader reader;
-    const std::string& startTag = Tags().startTag[TagTable::Column()];
+    const MasterFile& file = catalog.file;
+    RecordReader reader = catalog.Reader();
+    const std::string& startTag = catalog.StartTag();
     std::string record;
     reader.Seek(file, 0);
     for (;;) {
@@ -41,8 +39,8 @@ inline std::map<std::string, std::string> KeysByName(const MasterFile& file) {
     return keys;
 }
 
-inline std::vector<std::string> KeysOf(const MasterFile& file, const std::vector<std::string>& names) {
-    std::map<std::string, std::string> keys = KeysByName(file);
+inline std::vector<std::string> KeysOf(const Catalog& catalog, const std::vector<std::string>& names) {
+    std::map<std::string, std::string> keys = KeysByName(catalog);
     std::vector<std::string> rows;
     for (const std::string& name : names) {
         EXPECT_TRUE(keys.count(name)) << name;

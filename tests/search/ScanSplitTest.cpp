@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "gamedata/RecordFields.h"
 #include "gamedata/TagTable.h"
 #include "search/SearchDriver.h"
 
@@ -15,30 +14,36 @@ namespace {
 
 using test::TempDir;
 
-std::string Scan(const std::string& path, const std::string& expression, unsigned threads) {
-    MasterFile file;
-    EXPECT_TRUE(file.Open(path));
-    RecordFields vn;
-    vn.expression = expression;
-    ScanForMatches(vn, file, nullptr, nullptr, ScanSplit{threads, threads == 1 ? INT64_MAX : 0});
-    return vn.listText;
+// Every field of every entry, in order.
+std::string Joined(const std::vector<MatchEntry>& entries) {
+    std::string text;
+    for (const MatchEntry& e : entries)
+        text += e.key + "|" + e.romName + "|" + e.description + "|" + e.year + "\n";
+    return text;
+}
+
+std::string Scan(const std::string& path, int inputType, const std::string& expression, unsigned threads) {
+    Catalog catalog;
+    EXPECT_TRUE(catalog.file.Open(path));
+    catalog.inputType = inputType;
+    return Joined(
+        ScanForMatches(catalog, expression, nullptr, ScanSplit{threads, threads == 1 ? INT64_MAX : 0}));
 }
 
 void ExpectSameForEverySplit(const std::string& path, int inputType) {
-    g_inputType = inputType;
     for (const char* expression : {"=", "joy | !cloneof", "zadorules"}) {
-        const std::string whole = Scan(path, expression, 1);
+        const std::string whole = Scan(path, inputType, expression, 1);
         for (unsigned threads = 2; threads <= 7; ++threads) {
-            EXPECT_EQ(Scan(path, expression, threads), whole) << path << " with " << threads << " parts";
+            EXPECT_EQ(Scan(path, inputType, expression, threads), whole)
+                << path << " with " << threads << " parts";
         }
     }
-    MasterFile file;
-    ASSERT_TRUE(file.Open(path));
-    RecordFields vn;
-    std::vector<MatchEntry> one, many;
-    RomSearch(vn, file, "pac", nullptr, &one, ScanSplit{1, INT64_MAX});
-    RomSearch(vn, file, "pac", nullptr, &many, ScanSplit{3, 0});
-    EXPECT_EQ(one.size(), many.size()) << path;
+    Catalog catalog;
+    ASSERT_TRUE(catalog.file.Open(path));
+    catalog.inputType = inputType;
+    EXPECT_EQ(Joined(RomSearch(catalog, "pac", nullptr, ScanSplit{1, INT64_MAX})),
+              Joined(RomSearch(catalog, "pac", nullptr, ScanSplit{3, 0})))
+        << path;
 }
 
 TEST(ScanSplitTest, EveryFixtureGivesTheSameMatchesInEveryNumberOfParts) {

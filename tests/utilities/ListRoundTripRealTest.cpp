@@ -11,19 +11,18 @@ namespace {
 TEST(ListRoundTripRealTest, MalaListOfThreeHundredRealGames) {
     std::string listing = RealListXmlPath();
     if (listing.empty()) GTEST_SKIP() << "the real MAME listing has not been generated";
-    g_inputType = UnknownInput;
-    MasterFile master;
+    Catalog master;
     ASSERT_TRUE(OpenUtilityInput(master, listing));
     // Every 97th game, whatever its texts hold.
-    RecordReader reader;
-    RecordFields vn;
+    RecordReader reader = master.Reader();
+    const RecordFields vn = master.Fields();
     std::string record;
     std::string keys;
     std::vector<std::string> names;
-    reader.Rewind(master);
-    const std::string startTag = Tags().startTag[TagTable::Column()];
+    reader.Rewind(master.file);
+    const std::string startTag = master.StartTag();
     for (int i = 0; names.size() < 300; ++i) {
-        std::int64_t position = reader.ReadRecord(master, record, startTag, -1);
+        std::int64_t position = reader.ReadRecord(master.file, record, startTag, -1);
         ASSERT_NE(position, -1);
         if (i % 97 != 0) continue;
         names.push_back(vn.GetRomName(record));
@@ -31,7 +30,7 @@ TEST(ListRoundTripRealTest, MalaListOfThreeHundredRealGames) {
     }
     TempDir dir;
     ScriptedUserInterface ui;
-    ListWriter writer(vn, master, ui);
+    ListWriter writer(master, ui);
     ASSERT_TRUE(
         writer.WriteMalaList(dir.File("real.mlg"), MalaListOptions{"Real", "", "", "", "", 0}, keys, 300));
     std::string bytes = ReadFileBytes(dir.File("real.mlg"));
@@ -45,7 +44,6 @@ TEST(ListRoundTripRealTest, MalaListOfThreeHundredRealGames) {
     ASSERT_TRUE(result.written) << MessageTexts(ui);
     EXPECT_EQ(result.games, 300);
     EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
-    g_inputType = UnknownInput;
 }
 
 }  // namespace

@@ -30,13 +30,12 @@ class ListRoundTripTest : public UtilityTest {
         return names;
     }
 
-    MasterFile master;
+    Catalog master;
     MasterFileIndex index;
-    RecordFields vn;
 };
 
 TEST_F(ListRoundTripTest, MalaListOfThreeGamesComesBackInListOrder) {
-    ListWriter writer(vn, master, ui);
+    ListWriter writer(master, ui);
     MalaListOptions options;
     options.listTitle = "Round trip";
     std::vector<std::string> names = {"puckman", "abc", "pacman"};
@@ -65,7 +64,7 @@ TEST_F(ListRoundTripTest, MalaListOfManyGamesKeepsEveryName) {
         names.push_back(name);
         keys += FormatRecordKey(index.FindRecordKey(name)) + "|";
     }
-    ListWriter writer(vn, master, ui);
+    ListWriter writer(master, ui);
     ASSERT_TRUE(writer.WriteMalaList(dir.File("many.mlg"), MalaListOptions{}, keys, 262));
     MalaList list = ReadMalaList(ReadFileBytes(dir.File("many.mlg")));
     EXPECT_TRUE(list.valid);
@@ -74,7 +73,7 @@ TEST_F(ListRoundTripTest, MalaListOfManyGamesKeepsEveryName) {
 }
 
 TEST_F(ListRoundTripTest, MaximusListWithACloneComesBack) {
-    ListWriter writer(vn, master, ui);
+    ListWriter writer(master, ui);
     std::vector<std::string> names = {"pacman", "galaga"};
     ASSERT_TRUE(writer.WriteMaximusList(dir.File("maximus.txt"), "/home/me/roms/", KeyList(names), 2));
     EXPECT_NE(ReadFileBytes(dir.File("maximus.txt")).find("#cloneof:"), std::string::npos);

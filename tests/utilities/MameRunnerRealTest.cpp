@@ -25,13 +25,12 @@ TEST(MameRunnerRealTest, DebiansMameGivesAListing) {
     MasterFile file;
     ASSERT_TRUE(file.Open(listing));
     EXPECT_GT(file.Size(), 100 * kMinimumListingSize);
-    g_inputType = UnknownInput;
-    RecordReader reader;
+    RecordReader reader(UnknownInput);
     EXPECT_EQ(reader.DetectInputType(file), MameMachine);
+    reader.SetInputType(MameMachine);
     std::string record;
     EXPECT_NE(reader.ReadRecord(file, record, "<machine name=", -1), -1);
     EXPECT_NE(record.find("<description>"), std::string::npos);
-    g_inputType = UnknownInput;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The merge of the real MAME listing with the real catver.ini, nplayers.ini and controls.xml.
 #include "UtilityTestHelpers.h"
-#include "gamedata/RecordReader.h"
 #include "gamedata/RecordFields.h"
+#include "gamedata/RecordReader.h"
 #include "gamedata/TextUtil.h"
 #include "search/SearchDriver.h"
 #include "utilities/MergeUtility.h"
@@ -31,7 +31,6 @@ TEST(MergeRealTest, RealFilesMerge) {
     if (listing.empty()) GTEST_SKIP() << "the real MAME listing has not been generated";
     TempDir dir;
     ScriptedUserInterface ui;
-    g_inputType = UnknownInput;
     MergeInputs inputs;
     inputs.listXmlPath = listing;
     inputs.catverPath = RealDataPath("catver.ini");
@@ -58,21 +57,21 @@ TEST(MergeRealTest, RealFilesMerge) {
     std::size_t verAdded = catver.find("[VerAdded]");
     ASSERT_NE(verAdded, std::string::npos);
 
-    MasterFile merged;
+    Catalog merged;
     InputCheck check = OpenInputFile(merged, dir.File("merged.xml"));
     ASSERT_TRUE(check.opened);
     EXPECT_EQ(check.inputType, MergedList);
     EXPECT_TRUE(check.categoriesEnabled);
     EXPECT_TRUE(check.playersEnabled);
 
-    RecordReader reader;
-    RecordFields vn;
+    RecordReader reader = merged.Reader();
+    const RecordFields vn = merged.Fields();
     std::string record;
     std::int64_t games = 0;
     int checked = 0;
     int withControls = 0;
-    reader.Rewind(merged);
-    while (reader.ReadRecord(merged, record, "<game name=", -1) != -1) {
+    reader.Rewind(merged.file);
+    while (reader.ReadRecord(merged.file, record, "<game name=", -1) != -1) {
         ++games;
         ASSERT_EQ(record.find("<machine"), std::string::npos);
         ASSERT_EQ(record.find("\r\r"), std::string::npos);
@@ -87,8 +86,7 @@ TEST(MergeRealTest, RealFilesMerge) {
         EXPECT_EQ(ElementValue(record, "verAdded"), version.empty() ? "no_veradded" : version) << name;
         std::string players = LineValue(nplayers, name, 0);
         EXPECT_EQ(ElementValue(record, "nplayers"), players.empty() ? "no_nplayers" : players) << name;
-        std::string parent;
-        vn.GetFieldValues(record, "cloneof=", parent, 0, true);
+        std::string parent = vn.GetFieldValues(record, "cloneof=", {}, 0, true);
         bool inControls = controlsLower.find("game romname=\"" + (parent.empty() ? name : parent) + "\"") !=
                           std::string::npos;
         if (inControls) ++withControls;
@@ -114,7 +112,6 @@ TEST(MergeRealTest, RealFilesMerge) {
     std::string log = ReadFileBytes(dir.File("mergelog.txt"));
     EXPECT_EQ(log.rfind("Vantor merge utility log file.", 0), 0u);
     EXPECT_NE(log.find("in controls.xml\r\n"), std::string::npos);
-    g_inputType = UnknownInput;
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "UtilityTestHelpers.h"
-#include "gamedata/RecordReader.h"
 #include "gamedata/RecordFields.h"
+#include "gamedata/RecordReader.h"
 #include "search/SearchDriver.h"
 
 namespace vantor::test {
@@ -33,15 +33,16 @@ TEST_F(RomDirTest, FolderGivesTheExpectedFile) {
     EXPECT_EQ(ui.progressOpen, 0);
 
     // Read back as a master file: a merged file with one record per archive.
-    MasterFile file;
+    Catalog file;
     InputCheck check = OpenInputFile(file, dir.File("romdir.xml"));
     EXPECT_EQ(check.inputType, MergedList);
-    RecordReader reader;
-    RecordFields vn;
+    RecordReader reader = file.Reader();
+    const RecordFields vn = file.Fields();
     std::string record;
     std::vector<std::string> names;
-    reader.Rewind(file);
-    while (reader.ReadRecord(file, record, "<game name=", -1) != -1) names.push_back(vn.GetRomName(record));
+    reader.Rewind(file.file);
+    while (reader.ReadRecord(file.file, record, "<game name=", -1) != -1)
+        names.push_back(vn.GetRomName(record));
     EXPECT_EQ(names, (std::vector<std::string>{"a", "DIGDUG", "Galaga", "Game (19xx)(Maker)",
                                                "Pac-Man (1980)(Namco)", "x (80)(y)"}));
 }

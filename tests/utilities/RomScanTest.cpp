@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "UtilityTestHelpers.h"
-#include "gamedata/RecordReader.h"
 #include "gamedata/RecordFields.h"
+#include "gamedata/RecordReader.h"
 #include "gamedata/TextUtil.h"
 
 namespace vantor::test {
@@ -106,7 +106,6 @@ TEST_F(RomScanTest, EmptyFolderAndGarbageMasterFile) {
                         "files found."),
               std::string::npos);
 
-    g_inputType = UnknownInput;
     roms = dir.File("roms");
     EXPECT_TRUE(Scan(dir.Write("garbage.xml", std::string("\0\1\2 not xml\n\xff", 13))).written);
     EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), "\r\n</>");
@@ -133,26 +132,24 @@ TEST(ListRomFiles, MatchesPatternsWithoutCaseAndSortsByPath) {
 }
 
 TEST(MasterFileIndex, FindsTheFirstRecordOfANameOnly) {
-    g_inputType = MameGame;
-    MasterFile file;
-    ASSERT_TRUE(file.Open(UtilityFixture("master.xml")));
+    Catalog file;
+    ASSERT_TRUE(file.file.Open(UtilityFixture("master.xml")));
     MasterFileIndex index;
     index.Build(file);
     EXPECT_EQ(index.Size(), 5u);
-    RecordReader reader;
+    RecordReader reader = file.Reader();
     std::string record;
-    RecordFields vn;
+    const RecordFields vn = file.Fields();
     // abc's description reads "galaga": only a game's own name finds it.
     for (const char* name : {"abc", "galaga", "pacman", "pacmanf", "puckman"}) {
         std::int64_t position = index.FindRecordKey(name);
         ASSERT_NE(position, -1) << name;
-        reader.ReadRecord(file, record, "<game name=", position);
+        reader.ReadRecord(file.file, record, "<game name=", position);
         EXPECT_EQ(vn.GetRomName(record), name);
     }
     EXPECT_EQ(index.FindRecordKey("pac"), -1);
     EXPECT_EQ(index.FindRecordKey(""), -1);
     EXPECT_EQ(index.FindRecordKey("Galaga"), -1);
-    g_inputType = UnknownInput;
 }
 
 }  // namespace

@@ -38,12 +38,8 @@ inline std::string MessageTexts(const ScriptedUserInterface& ui) {
     return texts;
 }
 
-// Every test starts as a fresh program: no input type detected yet.
 class UtilityTest : public ::testing::Test {
   protected:
-    void SetUp() override { g_inputType = UnknownInput; }
-    void TearDown() override { g_inputType = UnknownInput; }
-
     TempDir dir;
     ScriptedUserInterface ui;
 };
