@@ -8,10 +8,10 @@
 #include <QHeaderView>
 #include <cstdio>
 
-#include "app/ListWindows.h"
-#include "app/MainDlg.h"
+#include "app/ResultListWindows.h"
+#include "app/MainWindow.h"
 #include "app/QtUserInterface.h"
-#include "app/SortableListCtrl.h"
+#include "app/SortableListView.h"
 
 using namespace vantor;
 using namespace vantor::app;
@@ -24,17 +24,17 @@ int main(int argc, char* argv[]) {
     }
     SetMessageHook(
         [](MessageIcon, const std::string&, QMessageBox::StandardButtons) { return QMessageBox::Ok; });
-    CMainDlg window(argv[1], vantor::DisplayOptions{}, false);
+    MainWindow window(argv[1], vantor::DisplayOptions{}, false);
     window.show();
     window.Initialise();
-    CVNListDlg* fullList = window.FullListWindow();
+    ResultListWindow* fullList = window.FullList();
 
     double scanSeconds = 0;
     QElapsedTimer timer;
-    QObject::connect(&window, &CMainDlg::ScanFinished,
+    QObject::connect(&window, &MainWindow::ScanFinished,
                      [&] { scanSeconds = static_cast<double>(timer.nsecsElapsed()) / 1e9; });
     bool shown = false;
-    QObject::connect(fullList, &CVNListDlg::BatchShown, [&] { shown = true; });
+    QObject::connect(fullList, &ResultListWindow::BatchShown, [&] { shown = true; });
     timer.start();
     window.OnListAllRoms();
     while (!shown) application.processEvents(QEventLoop::WaitForMoreEvents);

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     long matches = 0;
     const std::string& startTag = vantor::Tags().StartTag(inputType);
     while (reader.ReadRecord(file, record, startTag, -1) != -1) {
-        if (!vantor::Evaluate(record, argv[2])) ++matches;
+        if (vantor::LiteralMatches(record, argv[2])) ++matches;
     }
     std::printf("%ld\n", matches);
     return 0;

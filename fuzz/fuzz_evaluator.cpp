@@ -22,13 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string expression(parts[0]), record(parts[1]);
     Outcome literal, compiled;
     try {
-        literal.rejects = Evaluate(record, expression);
+        literal.rejects = !LiteralMatches(record, expression);
     } catch (const EngineError& e) {
         literal.error = e.Text();
     }
     try {
         CompiledExpression program(expression);
-        compiled.rejects = program.Rejects(PreparedRecord(record));
+        compiled.rejects = !program.Matches(PreparedRecord(record));
     } catch (const EngineError& e) {
         compiled.error = e.Text();
     }

@@ -6,16 +6,16 @@
 
 #include "AppIcon.h"
 #include "AppState.h"
-#include "MainDlg.h"
+#include "MainWindow.h"
 #include "QtUserInterface.h"
-#include "WelcomeDlg.h"
+#include "WelcomeDialog.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
 
 namespace vantor::app {
 
-std::unique_ptr<CMainDlg> CreateMainWindow() {
+std::unique_ptr<MainWindow> CreateMainWindow() {
     RegisterMetaTypes();
     // Relative names (the utilities' logs) land in the per-user data folder.
     QDir::setCurrent(FromBytes(EnsureUserDataFolder()));
@@ -23,11 +23,11 @@ std::unique_ptr<CMainDlg> CreateMainWindow() {
     Settings settings = Settings::Load();
     bool firstRun = false;
     if (!settings.keyExists) {
-        REvodOrivado welcome;
+        WelcomeDialog welcome;
         if (welcome.exec() != QDialog::Accepted) return nullptr;
         firstRun = true;
     }
-    return std::make_unique<CMainDlg>(settings.inputXmlFile,
+    return std::make_unique<MainWindow>(settings.inputXmlFile,
                                       DisplayOptions{settings.hideTags, settings.hideSha1s}, firstRun);
 }
 
@@ -39,12 +39,12 @@ int RunVantor(QApplication& application) {
     // The result windows stay open on their own; the program ends with the main window.
     application.setQuitOnLastWindowClosed(false);
 
-    std::unique_ptr<CMainDlg> mainWindow = CreateMainWindow();
+    std::unique_ptr<MainWindow> mainWindow = CreateMainWindow();
     if (!mainWindow) return 0;
-    QObject::connect(mainWindow.get(), &CMainDlg::Closed, &application, &QApplication::quit,
+    QObject::connect(mainWindow.get(), &MainWindow::Closed, &application, &QApplication::quit,
                      Qt::QueuedConnection);
     mainWindow->show();
-    QTimer::singleShot(0, mainWindow.get(), &CMainDlg::Initialise);
+    QTimer::singleShot(0, mainWindow.get(), &MainWindow::Initialise);
     return application.exec();
 }
 

@@ -6,12 +6,12 @@ class QApplication;
 
 namespace vantor::app {
 
-class CMainDlg;
+class MainWindow;
 
 // Makes the per-user data folder the working directory and reads the settings; on a first run
 // (no settings store yet) shows the welcome. Returns the main window, not yet shown, or null
 // when the user chose "Quit".
-std::unique_ptr<CMainDlg> CreateMainWindow();
+std::unique_ptr<MainWindow> CreateMainWindow();
 
 // Runs the main window until it closes; returns the exit code.
 int RunVantor(QApplication& application);

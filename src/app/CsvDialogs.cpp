@@ -14,11 +14,11 @@
 
 #include "AppIcon.h"
 #include "QtUserInterface.h"
-#include "SortableListCtrl.h"
+#include "SortableListView.h"
 
 namespace vantor::app {
 
-CCSVHeaderDlg::CCSVHeaderDlg(std::vector<const CsvColumn*> columns, int inputType, QWidget* parent)
+CsvHeaderDialog::CsvHeaderDialog(std::vector<const CsvColumn*> columns, int inputType, QWidget* parent)
     : QDialog(parent), columns_(std::move(columns)) {
     setObjectName(QStringLiteral("csvHeaderDlg"));
     setWindowTitle(QStringLiteral("CSV Preview"));
@@ -26,7 +26,7 @@ CCSVHeaderDlg::CCSVHeaderDlg(std::vector<const CsvColumn*> columns, int inputTyp
     setSizeGripEnabled(true);
 
     auto* hint = new QLabel(QStringLiteral("Adjust CSV output ordering by moving column headers"), this);
-    list_ = new SortableListCtrl(this);
+    list_ = new SortableListView(this);
     list_->setObjectName(QStringLiteral("id1117"));
     std::string columnSpec;
     ListTable::Row row;
@@ -57,7 +57,7 @@ CCSVHeaderDlg::CCSVHeaderDlg(std::vector<const CsvColumn*> columns, int inputTyp
     resize(std::clamp(listWidth + margins.left() + margins.right(), 400, 1300), 200);
 }
 
-std::vector<const CsvColumn*> CCSVHeaderDlg::OrderedColumns() const {
+std::vector<const CsvColumn*> CsvHeaderDialog::OrderedColumns() const {
     std::vector<const CsvColumn*> ordered;
     const QHeaderView* header = list_->header();
     for (int position = 0; position < header->count(); ++position) {
@@ -67,7 +67,7 @@ std::vector<const CsvColumn*> CCSVHeaderDlg::OrderedColumns() const {
     return ordered;
 }
 
-CCSVDialog::CCSVDialog(int inputType, const CsvChoice& initial, QWidget* parent)
+CsvColumnsDialog::CsvColumnsDialog(int inputType, const CsvChoice& initial, QWidget* parent)
     : QDialog(parent), inputType_(inputType), lastOrder_(initial.order) {
     setObjectName(QStringLiteral("csvDlg"));
     setWindowTitle(QString());
@@ -99,7 +99,7 @@ CCSVDialog::CCSVDialog(int inputType, const CsvChoice& initial, QWidget* parent)
     auto* toggle = new QPushButton(QStringLiteral("Toggle all"), this);
     toggle->setObjectName(QStringLiteral("id1113"));
     toggle->setAutoDefault(false);
-    connect(toggle, &QPushButton::clicked, this, &CCSVDialog::ToggleAll);
+    connect(toggle, &QPushButton::clicked, this, &CsvColumnsDialog::ToggleAll);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
@@ -122,18 +122,18 @@ CCSVDialog::CCSVDialog(int inputType, const CsvChoice& initial, QWidget* parent)
     layout->addWidget(buttons);
 }
 
-QCheckBox* CCSVDialog::Box(int boxId) const {
+QCheckBox* CsvColumnsDialog::Box(int boxId) const {
     auto found = boxes_.find(boxId);
     return found == boxes_.end() ? nullptr : found->second;
 }
 
-void CCSVDialog::ToggleAll() {
+void CsvColumnsDialog::ToggleAll() {
     // Disabled boxes too: a box the file type does not gather is simply not written.
     for (auto& [id, box] : boxes_) box->setChecked(toggleState_);
     toggleState_ = !toggleState_;
 }
 
-void CCSVDialog::accept() {
+void CsvColumnsDialog::accept() {
     std::vector<const CsvColumn*> chosen;
     for (const CsvColumn& column : CsvColumns()) {
         if (boxes_[column.boxId]->isChecked() && IsCsvColumnGathered(column, inputType_))
@@ -152,7 +152,7 @@ void CCSVDialog::accept() {
     };
     std::stable_sort(chosen.begin(), chosen.end(),
                      [&](const CsvColumn* a, const CsvColumn* b) { return rank(a) < rank(b); });
-    CCSVHeaderDlg order(chosen, inputType_, this);
+    CsvHeaderDialog order(chosen, inputType_, this);
     order.exec();
     // However "CSV Preview" was closed, the order it shows is the one written: closing it without
     // its OK button must not lose the columns.

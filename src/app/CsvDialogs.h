@@ -13,7 +13,7 @@ class QLineEdit;
 
 namespace vantor::app {
 
-class SortableListCtrl;
+class SortableListView;
 
 // What the user chose in the CSV dialogs. The output window keeps the last confirmed choice, so
 // the save after a preview (or the next save) starts from it.
@@ -29,27 +29,27 @@ inline constexpr const char* kNoCsvColumnChosen =
 
 // "CSV Preview": one column per chosen column, its key shown under its heading; the header
 // sections can be dragged into another order.
-class CCSVHeaderDlg : public QDialog {
+class CsvHeaderDialog : public QDialog {
     Q_OBJECT
   public:
-    CCSVHeaderDlg(std::vector<const CsvColumn*> columns, int inputType, QWidget* parent = nullptr);
+    CsvHeaderDialog(std::vector<const CsvColumn*> columns, int inputType, QWidget* parent = nullptr);
 
-    SortableListCtrl* List() const { return list_; }
+    SortableListView* List() const { return list_; }
     // The columns in the order their headers stand now.
     std::vector<const CsvColumn*> OrderedColumns() const;
 
   private:
     std::vector<const CsvColumn*> columns_;
-    SortableListCtrl* list_;
+    SortableListView* list_;
 };
 
 // The column dialog: 24 tick boxes (those the master file's type cannot fill are disabled, but
 // "Toggle all" ticks them too), the delimiter and "Include column headers". OK runs "CSV Preview"
 // for the order.
-class CCSVDialog : public QDialog {
+class CsvColumnsDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CCSVDialog(int inputType, const CsvChoice& initial = {}, QWidget* parent = nullptr);
+    explicit CsvColumnsDialog(int inputType, const CsvChoice& initial = {}, QWidget* parent = nullptr);
 
     // What the writer gets and what was chosen; valid after OK.
     const CsvListOptions& Options() const { return options_; }

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "GenericOutputDlg.h"
+#include "TextWindow.h"
 #include "gamedata/Catalog.h"
 #include "search/SearchDriver.h"
 
@@ -32,7 +32,7 @@ void DetailsView::Show(const std::string& name, const std::string& romName, bool
     connect(thread, &QThread::finished, this, [this, text, name] {
         busy_ = false;
         owner_->unsetCursor();
-        CGenericOutputDlg dialog(name, *text, false, owner_);
+        TextWindow dialog(name, *text, false, owner_);
         QMetaObject::invokeMethod(
             this, [this, text] { Q_EMIT Opened(*text); }, Qt::QueuedConnection);
         dialog.exec();

@@ -36,7 +36,7 @@ QLineEdit* MakeEdit(QWidget* parent, int id, const std::string& text) {
 
 }  // namespace
 
-CMalaListDlg::CMalaListDlg(std::string titleText, std::string secondText, QWidget* parent)
+ListTitleDialog::ListTitleDialog(std::string titleText, std::string secondText, QWidget* parent)
     : QDialog(parent), titleText_(std::move(titleText)), secondText_(std::move(secondText)) {
     setObjectName(QStringLiteral("malaListDlg"));
     setWindowTitle(QStringLiteral("List options"));
@@ -58,7 +58,7 @@ CMalaListDlg::CMalaListDlg(std::string titleText, std::string secondText, QWidge
     edit_->setFocus();
 }
 
-void CMalaListDlg::accept() {
+void ListTitleDialog::accept() {
     titleText_ = ToBytes(edit_->text());
     QDialog::accept();
 }
@@ -71,7 +71,7 @@ const char* DefaultTemplate(BatchForm form) {
 
 }  // namespace
 
-CbatchFileDlg::CbatchFileDlg(std::string templateText, BatchForm form, QWidget* parent)
+BatchTemplateDialog::BatchTemplateDialog(std::string templateText, BatchForm form, QWidget* parent)
     : QDialog(parent), templateText_(std::move(templateText)), form_(form) {
     setObjectName(QStringLiteral("batchFileDlg"));
     setWindowTitle(QStringLiteral("Batch file creation"));
@@ -110,7 +110,7 @@ CbatchFileDlg::CbatchFileDlg(std::string templateText, BatchForm form, QWidget* 
     edit_->setFocus();
 }
 
-void CbatchFileDlg::ShowForm(BatchForm form) {
+void BatchTemplateDialog::ShowForm(BatchForm form) {
     if (form != form_ && ToBytes(edit_->text()) == DefaultTemplate(form_))
         edit_->setText(QString::fromUtf8(DefaultTemplate(form)));
     form_ = form;
@@ -120,12 +120,12 @@ void CbatchFileDlg::ShowForm(BatchForm form) {
                            : QStringLiteral("Examples:\ncopy %ROM%.png c:\\mame\\snap\ndel %ROM%.zip"));
 }
 
-void CbatchFileDlg::accept() {
+void BatchTemplateDialog::accept() {
     templateText_ = ToBytes(edit_->text());
     QDialog::accept();
 }
 
-CCarbrioSettingsDlg::CCarbrioSettingsDlg(QWidget* parent) : QDialog(parent) {
+CabrioSettingsDialog::CabrioSettingsDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("cabrioSettingsDlg"));
     setWindowTitle(QStringLiteral("Cabrio Settings"));
     setWindowIcon(AppIcon());
@@ -179,14 +179,14 @@ CCarbrioSettingsDlg::CCarbrioSettingsDlg(QWidget* parent) : QDialog(parent) {
     titleEdit_->setFocus();
 }
 
-void CCarbrioSettingsDlg::Browse(const char* title, std::string& folder, QLineEdit* edit) {
+void CabrioSettingsDialog::Browse(const char* title, std::string& folder, QLineEdit* edit) {
     std::string chosen;
     if (!AskForFile(this, FileQuestion::Folder, title, "", "", chosen)) return;
     folder = WithTrailingSlash(chosen);
     edit->setText(FromBytes(folder));
 }
 
-void CCarbrioSettingsDlg::accept() {
+void CabrioSettingsDialog::accept() {
     listTitle_ = ToBytes(titleEdit_->text());
     backgroundFolder_ = ToBytes(backgroundEdit_->text());
     screenshotFolder_ = ToBytes(screenshotEdit_->text());

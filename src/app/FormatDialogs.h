@@ -14,10 +14,10 @@ class QRadioButton;
 namespace vantor::app {
 
 // "List options": the list title. Its Cancel button is invisible; Escape still cancels.
-class CMalaListDlg : public QDialog {
+class ListTitleDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CMalaListDlg(std::string titleText = {}, std::string secondText = {}, QWidget* parent = nullptr);
+    explicit ListTitleDialog(std::string titleText = {}, std::string secondText = {}, QWidget* parent = nullptr);
 
     const std::string& TitleText() const { return titleText_; }
     // Carried through unchanged for the MaLa list.
@@ -35,10 +35,10 @@ class CMalaListDlg : public QDialog {
 // "Batch file creation": the line written for every game, with %ROM%, %DESC% and %CHD%, and the
 // form of the file: a shell script or a Windows batch file. Switching the form while the template
 // is the other form's default puts in this form's default.
-class CbatchFileDlg : public QDialog {
+class BatchTemplateDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CbatchFileDlg(std::string templateText, BatchForm form = BatchForm::Shell,
+    explicit BatchTemplateDialog(std::string templateText, BatchForm form = BatchForm::Shell,
                            QWidget* parent = nullptr);
 
     const std::string& TemplateText() const { return templateText_; }
@@ -60,10 +60,10 @@ class CbatchFileDlg : public QDialog {
 
 // "Cabrio Settings": the list title and the three image folders. A folder chosen with "Browse"
 // ends in "/"; a typed one is taken as typed.
-class CCarbrioSettingsDlg : public QDialog {
+class CabrioSettingsDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CCarbrioSettingsDlg(QWidget* parent = nullptr);
+    explicit CabrioSettingsDialog(QWidget* parent = nullptr);
 
     const std::string& ListTitle() const { return listTitle_; }
     const std::string& LogoFolder() const { return logoFolder_; }

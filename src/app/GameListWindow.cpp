@@ -6,7 +6,7 @@
 
 #include "AppIcon.h"
 #include "DetailsView.h"
-#include "SortableListCtrl.h"
+#include "SortableListView.h"
 
 namespace vantor::app {
 
@@ -19,7 +19,7 @@ GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName
     setWindowIcon(AppIcon());
     setSizeGripEnabled(true);
 
-    list_ = new SortableListCtrl(this);
+    list_ = new SortableListView(this);
     list_->setObjectName(QStringLiteral("id1062"));
     list_->SetColumns(kGameListColumns);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -36,7 +36,7 @@ GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName
         menu.exec(list_->viewport()->mapToGlobal(pos));
     });
     connect(list_, &QAbstractItemView::doubleClicked, this, &GameListWindow::ShowDetails);
-    connect(list_, &SortableListCtrl::FirstCharTyped, this, &GameListWindow::JumpToFirstChar);
+    connect(list_, &SortableListView::FirstCharTyped, this, &GameListWindow::JumpToFirstChar);
     details_ = new DetailsView(this, catalog_);
     resize(680, 520);
 }

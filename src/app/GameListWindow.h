@@ -14,14 +14,14 @@ struct Catalog;
 namespace vantor::app {
 
 class DetailsView;
-class SortableListCtrl;
+class SortableListView;
 
 class GameListWindow : public QDialog {
     Q_OBJECT
   public:
     ~GameListWindow() override;
 
-    SortableListCtrl* List() const { return list_; }
+    SortableListView* List() const { return list_; }
     bool HideRomNames() const { return hideRomNames_; }
 
     // "View Details" of the first selected row.
@@ -37,7 +37,7 @@ class GameListWindow : public QDialog {
     QAction* Command() const { return command_; }
 
     const Catalog& catalog_;
-    SortableListCtrl* list_;
+    SortableListView* list_;
     DetailsView* details_;
     QAction* command_;
     QAction* detailsAction_;

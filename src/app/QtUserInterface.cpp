@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include "ProgressDlg.h"
+#include "ProgressDialog.h"
 #include "gamedata/FileIo.h"
 
 namespace vantor::app {
@@ -166,7 +166,7 @@ bool QtUserInterface::ChooseSaveFileTitled(std::string& path, const std::string&
 }
 
 void QtUserInterface::ProgressShow(const std::string& firstLine, const std::string& secondLine) {
-    if (!progress_) progress_ = std::make_unique<CProgressDlg>(parent_);
+    if (!progress_) progress_ = std::make_unique<ProgressDialog>(parent_);
     progress_->Show(true, 1000, FromBytes(firstLine), FromBytes(secondLine));
 }
 

@@ -15,7 +15,7 @@ class QWidget;
 
 namespace vantor::app {
 
-class CProgressDlg;
+class ProgressDialog;
 
 // Bytes as read from files are shown as UTF-8.
 inline QString FromBytes(const std::string& text) {
@@ -74,7 +74,7 @@ class QtUserInterface : public UserInterface {
 
   private:
     QPointer<QWidget> parent_;
-    std::unique_ptr<CProgressDlg> progress_;
+    std::unique_ptr<ProgressDialog> progress_;
 };
 
 }  // namespace vantor::app

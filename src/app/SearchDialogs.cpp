@@ -8,11 +8,11 @@
 
 #include "AppIcon.h"
 #include "QtUserInterface.h"
-#include "SortableListCtrl.h"
+#include "SortableListView.h"
 
 namespace vantor::app {
 
-CSearchDlg::CSearchDlg(const std::string& text, QWidget* parent) : QDialog(parent), text_(text) {
+RomSearchDialog::RomSearchDialog(const std::string& text, QWidget* parent) : QDialog(parent), text_(text) {
     setObjectName(QStringLiteral("searchDlg"));
     setWindowTitle(QStringLiteral("Search"));
     setWindowIcon(AppIcon());
@@ -36,24 +36,24 @@ CSearchDlg::CSearchDlg(const std::string& text, QWidget* parent) : QDialog(paren
     edit_->setFocus();
 }
 
-void CSearchDlg::accept() {
+void RomSearchDialog::accept() {
     text_ = ToBytes(edit_->text());
     QDialog::accept();
 }
 
-CSearchHistoryDlg::CSearchHistoryDlg(const SearchHistory::Entries& entries, QWidget* parent)
+SearchHistoryDialog::SearchHistoryDialog(const SearchHistory::Entries& entries, QWidget* parent)
     : QDialog(parent), entries_(entries) {
     setObjectName(QStringLiteral("searchHistoryDlg"));
     setWindowTitle(QStringLiteral("Search History"));
     setWindowIcon(AppIcon());
     setSizeGripEnabled(true);
 
-    list_ = new SortableListCtrl(this);
+    list_ = new SortableListView(this);
     list_->setObjectName(QStringLiteral("id1119"));
     list_->SetColumns("Search,800;");
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     for (const std::string& entry : entries_) list_->Model()->AddRow({entry});
-    connect(list_, &QAbstractItemView::doubleClicked, this, &CSearchHistoryDlg::ChooseSelected);
+    connect(list_, &QAbstractItemView::doubleClicked, this, &SearchHistoryDialog::ChooseSelected);
 
     // The template's buttons exist but stay hidden: the window closes by its close box or a
     // double click.
@@ -74,7 +74,7 @@ CSearchHistoryDlg::CSearchHistoryDlg(const SearchHistory::Entries& entries, QWid
     resize(640, 420);
 }
 
-void CSearchHistoryDlg::ChooseSelected() {
+void SearchHistoryDialog::ChooseSelected() {
     const int row = list_->FirstSelectedRow();
     if (row < 0) return;
     chosenText_ = list_->Table().Cell(row, 0);

@@ -10,13 +10,13 @@ class QLineEdit;
 
 namespace vantor::app {
 
-class SortableListCtrl;
+class SortableListView;
 
 // "Search": one edit box; OK stores its text, Cancel keeps the text it opened with.
-class CSearchDlg : public QDialog {
+class RomSearchDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CSearchDlg(const std::string& text, QWidget* parent = nullptr);
+    explicit RomSearchDialog(const std::string& text, QWidget* parent = nullptr);
     const std::string& Text() const { return text_; }
 
   protected:
@@ -28,21 +28,21 @@ class CSearchDlg : public QDialog {
 };
 
 // "Search History": the 25 entries, newest first; a double click on a row chooses it.
-class CSearchHistoryDlg : public QDialog {
+class SearchHistoryDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CSearchHistoryDlg(const SearchHistory::Entries& entries, QWidget* parent = nullptr);
+    explicit SearchHistoryDialog(const SearchHistory::Entries& entries, QWidget* parent = nullptr);
 
     const SearchHistory::Entries& Entries() const { return entries_; }
     bool Chosen() const { return chosen_; }
     const std::string& ChosenText() const { return chosenText_; }
-    SortableListCtrl* List() const { return list_; }
+    SortableListView* List() const { return list_; }
     // What a double click does: takes the selected row, if any, and closes.
     void ChooseSelected();
 
   private:
     SearchHistory::Entries entries_;
-    SortableListCtrl* list_;
+    SortableListView* list_;
     bool chosen_ = false;
     std::string chosenText_;
 };

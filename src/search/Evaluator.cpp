@@ -175,10 +175,9 @@ bool TermTest::Found(std::string_view record) const {
     return false;
 }
 
-bool WildcardTermRejects(std::string_view record, std::string term) {
-    return TermTest(std::move(term), false).Rejects(record);
-}
+namespace {
 
+// The rejection flag of one term (true: the record does not match), as the rewriting works.
 bool TermRejects(std::string record, std::string term, bool caseInsensitive) {
     if (caseInsensitive) {
         ToLowerAsciiInPlace(record);
@@ -188,7 +187,8 @@ bool TermRejects(std::string record, std::string term, bool caseInsensitive) {
     return TermTest(std::move(term), caseInsensitive).Rejects(record);
 }
 
-bool Evaluate(std::string record, std::string expression) {
+// The rejection flag of the whole expression, as the rewriting algorithm keeps it.
+bool EvaluateRejects(std::string record, std::string expression) {
     ReplaceAll(expression, "`", "'");
     ReplaceAll(expression, "! (", "!(");
     ReplaceAll(expression, "- (", "-(");
@@ -211,7 +211,7 @@ bool Evaluate(std::string record, std::string expression) {
             if (close == std::string::npos)
                 throw EngineError(kMissingParenthesisError, ErrorKind::Expression);
             std::string inner = expression.substr(open + 1, close - open - 1);
-            bool rejects = Evaluate(record, inner);
+            bool rejects = EvaluateRejects(record, inner);
             ReplaceAll(expression, "(" + inner + ")", TruthToken(rejects));
             Trim(expression);
         }
@@ -241,6 +241,12 @@ bool Evaluate(std::string record, std::string expression) {
         TrimLeft(expression, "|& ");
     }
     return rejects;
+}
+
+}  // namespace
+
+bool LiteralMatches(std::string record, std::string expression) {
+    return !EvaluateRejects(std::move(record), std::move(expression));
 }
 
 namespace {
@@ -670,7 +676,7 @@ CompiledExpression::CompiledExpression(const std::string& expression)
     if (quotes.size() % 2 != 0) throw EngineError(kMissingQuoteError, ErrorKind::Expression);
     if (PhrasesNeedLiteralEvaluation(text, quotes)) {
         // The literal algorithm decides errors too; find them now, not on the first record.
-        Evaluate(std::string(), expression);
+        (void)LiteralMatches(std::string(), expression);
         program.literalEvaluation = true;
         return;
     }
@@ -743,9 +749,9 @@ bool CompiledExpression::UsesLiteralEvaluation() const {
     return program_->literalEvaluation;
 }
 
-bool CompiledExpression::Rejects(const PreparedRecord& record) const {
+bool CompiledExpression::Matches(const PreparedRecord& record) const {
     const Program& program = *program_;
-    if (program.literalEvaluation) return Evaluate(std::string(record.Unquoted()), program.expression);
+    if (program.literalEvaluation) return LiteralMatches(std::string(record.Unquoted()), program.expression);
     // Scans call this for every record, on several threads: each thread keeps its own memory.
     thread_local Program::Scratch scratch;
     scratch.slots.assign(program.slots.size(), -1);
@@ -755,7 +761,7 @@ bool CompiledExpression::Rejects(const PreparedRecord& record) const {
         for (std::size_t slot = 0; slot < program.slots.size(); ++slot)
             program.SlotRejects(static_cast<int>(slot), record, scratch);
     }
-    return program.LevelRejects(program.topLevel, record, scratch);
+    return !program.LevelRejects(program.topLevel, record, scratch);
 }
 
 }  // namespace vantor

@@ -1,5 +1,5 @@
 #pragma once
-// The "-find:" language. Evaluate() is the rewriting algorithm exactly as the language is
+// The "-find:" language. LiteralMatches() is the rewriting algorithm exactly as the language is
 // defined (phrases first, then groups innermost first, then the flat term list), re-parsing the
 // expression for every record. CompiledExpression gives the same answers and the same errors
 // while parsing the expression once and preparing each record once; searches use it.
@@ -10,10 +10,8 @@
 
 namespace vantor {
 
-// Rejection flags: true means the record does not match. Both throw EngineError.
-bool Evaluate(std::string record, std::string expression);
-bool TermRejects(std::string record, std::string term, bool caseInsensitive);
-bool WildcardTermRejects(std::string_view record, std::string term);
+// Whether the record matches, by rewriting the expression for this record. Throws EngineError.
+bool LiteralMatches(std::string record, std::string expression);
 
 // One term, ready to test records that are already in its case. A leading "!" or "-" negates it;
 // "*" makes it a wildcard. Unquoted terms (`numeric`) also read numbers: KEY=N names that key
@@ -72,8 +70,8 @@ class CompiledExpression {
     CompiledExpression(CompiledExpression&&) noexcept;
     CompiledExpression& operator=(CompiledExpression&&) noexcept;
 
-    bool Rejects(const PreparedRecord& record) const;
-    // True when the expression's shape made the compiler hand every record to Evaluate().
+    bool Matches(const PreparedRecord& record) const;
+    // True when the expression's shape made the compiler hand every record to LiteralMatches().
     bool UsesLiteralEvaluation() const;
     // True for the match-all token alone ("="): every record holds "=" in its start tag
     // (name=), so such an expression needs no record prepared.

@@ -157,7 +157,7 @@ std::vector<MatchEntry> ScanForMatches(const Catalog& catalog, const std::string
                    std::int64_t position, const std::string& record, std::vector<MatchEntry>& out) mutable {
             if (!everyRecord) {
                 prepared.Assign(record);
-                if (expression.Rejects(prepared)) return;
+                if (!expression.Matches(prepared)) return;
             }
             lowerRecord.assign(record);
             ToLowerAsciiInPlace(lowerRecord);

@@ -15,7 +15,7 @@ class AboutBoxTest : public QObject {
 
 void AboutBoxTest::aboutButtonShowsVersionDateAndQt() {
     AppTestEnvironment environment;
-    std::unique_ptr<vantor::app::CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    std::unique_ptr<vantor::app::MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
     auto* about = Child<QPushButton>(window.get(), "aboutButton");
     QVERIFY(about != nullptr);
     QVERIFY(about->isVisible());

@@ -69,10 +69,10 @@ bool AppTestEnvironment::HasMessage(const std::string& text) const {
                        [&](const RecordedMessage& m) { return m.text == text; });
 }
 
-std::unique_ptr<app::CMainDlg> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
+std::unique_ptr<app::MainWindow> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
                                               bool hideRomNames) {
     environment.WriteSettings(inputPath, hideRomNames);
-    auto window = std::make_unique<app::CMainDlg>(inputPath, DisplayOptions{false, hideRomNames}, false);
+    auto window = std::make_unique<app::MainWindow>(inputPath, DisplayOptions{false, hideRomNames}, false);
     window->show();
     window->Initialise();
     return window;
@@ -100,7 +100,7 @@ std::string FileText(const std::string& path) {
     return ReadWholeFile(path, text) ? text : std::string("<missing>");
 }
 
-std::vector<std::string> ColumnOf(app::SortableListCtrl* list, int column) {
+std::vector<std::string> ColumnOf(app::SortableListView* list, int column) {
     std::vector<std::string> cells;
     for (int row = 0; row < list->RowCount(); ++row) cells.push_back(list->Table().Cell(row, column));
     return cells;

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/MainDlg.h"
+#include "app/MainWindow.h"
 #include "app/QtUserInterface.h"
-#include "app/SortableListCtrl.h"
+#include "app/SortableListView.h"
 
 namespace vantor::test {
 
@@ -60,7 +60,7 @@ class AppTestEnvironment {
 std::string AppFixture(const char* name);
 
 // Stores `fixture` as the input file, then opens and initialises the main window on it.
-std::unique_ptr<app::CMainDlg> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
+std::unique_ptr<app::MainWindow> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
                                               bool hideRomNames = false);
 
 // Finds a child by its object name ("id1800"); fails the test when it is missing.
@@ -77,7 +77,7 @@ std::string RunCli(const std::vector<std::string>& args, int* exitCode = nullptr
 // The whole file, or "<missing>" when it cannot be read.
 std::string FileText(const std::string& path);
 // The texts of one column of a list, top to bottom.
-std::vector<std::string> ColumnOf(app::SortableListCtrl* list, int column);
+std::vector<std::string> ColumnOf(app::SortableListView* list, int column);
 
 // Processes events until `condition` holds or `timeoutMs` passes; returns the condition.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);

@@ -12,11 +12,11 @@
 #include <thread>
 
 #include "AppTestSupport.h"
-#include "app/BackgroundTask.h"
+#include "app/BackgroundWork.h"
 #include "app/CsvDialogs.h"
 #include "app/FormatDialogs.h"
-#include "app/ProgressDlg.h"
-#include "app/SortableListCtrl.h"
+#include "app/ProgressDialog.h"
+#include "app/SortableListView.h"
 #include "gamedata/TagTable.h"
 
 using namespace vantor;
@@ -25,7 +25,7 @@ using namespace vantor::test;
 
 namespace {
 
-std::vector<int> DisabledBoxes(CCSVDialog& dialog) {
+std::vector<int> DisabledBoxes(CsvColumnsDialog& dialog) {
     std::vector<int> disabled;
     for (const CsvColumn& column : CsvColumns()) {
         if (!dialog.Box(column.boxId)->isEnabled()) disabled.push_back(column.boxId);
@@ -55,7 +55,7 @@ class FormatDialogsTest : public QObject {
 void FormatDialogsTest::csvBoxesFollowTheInputType() {
     AppTestEnvironment environment;
     {
-        CCSVDialog dialog(MameGame);
+        CsvColumnsDialog dialog(MameGame);
         QCOMPARE(DisabledBoxes(dialog), (std::vector<int>{1908, 1909, 1910, 1912, 1913, 1914, 1915, 1919}));
         QVERIFY(dialog.windowTitle().isEmpty());
         // "Toggle all" ticks every box, the disabled ones too, then unticks them all.
@@ -67,8 +67,8 @@ void FormatDialogsTest::csvBoxesFollowTheInputType() {
         // Ticked: Cocktail (disabled, but gathered for a listing), Category (not gathered), Year.
         for (int id : {1910, 1915, 1900}) dialog.Box(id)->setChecked(true);
         std::vector<std::string> offered;
-        OnNextModal<CCSVHeaderDlg>([&](CCSVHeaderDlg* order) {
-            const QAbstractItemModel* model = Child<SortableListCtrl>(order, "id1117")->model();
+        OnNextModal<CsvHeaderDialog>([&](CsvHeaderDialog* order) {
+            const QAbstractItemModel* model = Child<SortableListView>(order, "id1117")->model();
             for (int column = 0; column < model->columnCount(); ++column) {
                 offered.push_back(model->headerData(column, Qt::Horizontal).toString().toStdString() + "=" +
                                   model->index(0, column).data().toString().toStdString());
@@ -83,7 +83,7 @@ void FormatDialogsTest::csvBoxesFollowTheInputType() {
         QCOMPARE(dialog.Options().delimiter, std::string(";"));
     }
     {
-        CCSVDialog dialog(Dat);
+        CsvColumnsDialog dialog(Dat);
         QCOMPARE(DisabledBoxes(dialog), (std::vector<int>{1900, 1901, 1905, 1911, 1921, 1922, 1924}));
         // Nothing ticked, or only a box the file type does not fill: OK is refused and the
         // dialog stays, so the preview or save it belongs to goes on once a column is chosen.
@@ -97,20 +97,20 @@ void FormatDialogsTest::csvBoxesFollowTheInputType() {
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
     }
     {
-        CCSVDialog dialog(MergedList);
+        CsvColumnsDialog dialog(MergedList);
         QVERIFY(DisabledBoxes(dialog).empty());
     }
 }
 
 void FormatDialogsTest::csvHeaderDragReordersTheColumns() {
     AppTestEnvironment environment;
-    CCSVDialog dialog(MergedList);
+    CsvColumnsDialog dialog(MergedList);
     for (int id : {1904, 1906, 1900}) dialog.Box(id)->setChecked(true);
     Child<QLineEdit>(&dialog, "id1907")->setText(QStringLiteral(", "));
-    OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* order) {
+    OnNextModal<CsvHeaderDialog>([](CsvHeaderDialog* order) {
         QCOMPARE(order->findChild<QLabel*>()->text(),
                  QStringLiteral("Adjust CSV output ordering by moving column headers"));
-        QHeaderView* header = Child<SortableListCtrl>(order, "id1117")->header();
+        QHeaderView* header = Child<SortableListView>(order, "id1117")->header();
         QVERIFY(header->sectionsMovable());
         // "Year" dragged with the mouse before "Description".
         QWidget* viewport = header->viewport();
@@ -135,7 +135,7 @@ void FormatDialogsTest::csvHeaderDragReordersTheColumns() {
 
 void FormatDialogsTest::cabrioBrowseEndsFoldersWithASlash() {
     AppTestEnvironment environment;
-    CCarbrioSettingsDlg dialog;
+    CabrioSettingsDialog dialog;
     environment.fileAnswers = {"/media/logos", "", "/media/backgrounds/"};
     Child<QPushButton>(&dialog, "id1101")->click();
     Child<QPushButton>(&dialog, "id1102")->click();  // cancelled
@@ -155,7 +155,7 @@ void FormatDialogsTest::cabrioBrowseEndsFoldersWithASlash() {
 }
 
 void FormatDialogsTest::batchDialogShowsItsTexts() {
-    CbatchFileDlg dialog(kShellBatchTemplate, BatchForm::Shell);
+    BatchTemplateDialog dialog(kShellBatchTemplate, BatchForm::Shell);
     QStringList texts;
     for (QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
     QCOMPARE(
@@ -194,7 +194,7 @@ void FormatDialogsTest::workerQuestionsAndCoalescedProgress() {
     bool ownerBlocked = false;
     SetMessageHook([&](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons) {
         environment.messages.push_back({icon, text});
-        if (auto* progress = owner.findChild<CProgressDlg*>()) {
+        if (auto* progress = owner.findChild<ProgressDialog*>()) {
             shownAtMessage = progress->FirstText() + "|" + progress->SecondText();
             ownerBlocked = progress->isVisible() && progress->windowModality() == Qt::WindowModal;
         }
@@ -228,7 +228,7 @@ void FormatDialogsTest::workerQuestionsAndCoalescedProgress() {
     QCOMPARE(environment.MessageTexts(),
              (std::vector<std::string>{"a note", "Error, missing 2nd quote mark."}));
     QCOMPARE(environment.messages[1].icon, MessageIcon::Stop);
-    QVERIFY(owner.findChild<CProgressDlg*>() == nullptr);
+    QVERIFY(owner.findChild<ProgressDialog*>() == nullptr);
     QCOMPARE(reports, std::int64_t{2 * kTexts + 1});
     QVERIFY(ticks >= 10);
 
@@ -247,12 +247,12 @@ void FormatDialogsTest::workerQuestionsAndCoalescedProgress() {
     ui.Flush();
     QVERIFY(ui.Applied() >= 1);
     QVERIFY(ui.Applied() < kTexts / 10);
-    auto* progress = owner.findChild<CProgressDlg*>();
+    auto* progress = owner.findChild<ProgressDialog*>();
     QVERIFY(progress != nullptr);
     QCOMPARE(progress->SecondText(), QString::number(kTexts - 1));
     ui.ProgressClose();
     ui.Flush();
-    QVERIFY(owner.findChild<CProgressDlg*>() == nullptr);
+    QVERIFY(owner.findChild<ProgressDialog*>() == nullptr);
 }
 
 QTEST_MAIN(FormatDialogsTest)

@@ -12,10 +12,10 @@
 
 #include "AppTestSupport.h"
 #include "MatchEntryText.h"
-#include "app/GenericOutputDlg.h"
-#include "app/ListWindows.h"
-#include "app/OutputWindow.h"
-#include "app/SortableListCtrl.h"
+#include "app/TextWindow.h"
+#include "app/ResultListWindows.h"
+#include "app/WorkingListWindow.h"
+#include "app/SortableListView.h"
 #include "listmodel/ListTable.h"
 
 using namespace vantor;
@@ -64,20 +64,20 @@ class ListWindowsTest : public QObject {
 
 void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
-    CVNListDlg* fullList = window->FullListWindow();
-    CVNOutput* output = window->OutputWindow();
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    ResultListWindow* fullList = window->FullList();
+    WorkingListWindow* output = window->WorkingList();
     int shown = 0;
-    QObject::connect(fullList, &CVNListDlg::BatchShown, [&] { ++shown; });
+    QObject::connect(fullList, &ResultListWindow::BatchShown, [&] { ++shown; });
     Child<QPushButton>(window.get(), "id1068")->click();
     QVERIFY(WaitFor([&] { return shown == 1; }));
 
     // Rows 6 and 1 of the name order (selected in that order): sent in row order.
-    SortableListCtrl* list = Child<SortableListCtrl>(fullList, "id1062");
+    SortableListView* list = Child<SortableListView>(fullList, "id1062");
     list->SelectRow(6, false);
     list->SelectRow(1, true);
     int added = 0;
-    QObject::connect(output, &CVNOutput::BatchShown, [&] { ++added; });
+    QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++added; });
     Child<QAction>(fullList, "id32774")->trigger();  // "Add to your list"
     QVERIFY(WaitFor([&] { return added == 1; }));
     QCOMPARE(output->windowTitle(), QStringLiteral("Your working list has 2 ROMs"));
@@ -91,14 +91,14 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
     // The same again from the search window, plus one more: a game already in the list is not
     // added twice, and the window says so; the list stays sorted by name.
     int found = 0;
-    QObject::connect(window->SearchWindow(), &CVNListDlg::BatchShown, [&] { ++found; });
-    QVERIFY(Deliver(window->SearchWindow(),
+    QObject::connect(window->SearchResults(), &ResultListWindow::BatchShown, [&] { ++found; });
+    QVERIFY(Deliver(window->SearchResults(),
                     "0x109e|dkong|Donkey Kong (US set 1)|1981|Nintendo|0x0a5|puckman|Puck Man|1980|Namco|",
                     "Found %d ROMs"));
-    SortableListCtrl* results = window->SearchWindow()->List();
+    SortableListView* results = window->SearchResults()->List();
     results->SelectRow(0, false);
     results->SelectRow(1, true);
-    Child<QAction>(window->SearchWindow(), "id32774")->trigger();
+    Child<QAction>(window->SearchResults(), "id32774")->trigger();
     QVERIFY(WaitFor([&] { return added == 2; }));
     QCOMPARE(ColumnOf(output->List(), kRomNameColumn), (std::vector<std::string>{"dkong", "mk", "puckman"}));
     QCOMPARE(output->windowTitle(), QStringLiteral("Your working list has 3 ROMs"));
@@ -109,7 +109,7 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
     results->clearSelection();
     output->hide();
     QVERIFY(!output->isVisible());
-    Child<QAction>(window->SearchWindow(), "id32774")->trigger();
+    Child<QAction>(window->SearchResults(), "id32774")->trigger();
     QVERIFY(WaitFor([&] { return added == 3; }));
     QVERIFY(output->isVisible());
     QCOMPARE(output->EntryCount(), 3);
@@ -118,11 +118,11 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
 void ListWindowsTest::deletingRowsFromTheWorkingList() {
     AppTestEnvironment environment;
     Catalog catalog;
-    CVNOutput output(catalog);
+    WorkingListWindow output(catalog);
     QVERIFY(Deliver(&output, kFiveGames));
     QCOMPARE(ColumnOf(output.List(), kNameColumn),
              (std::vector<std::string>{"Donkey Kong", "Galaga", "Mappy", "Mortal Kombat", "Pac-Man"}));
-    SortableListCtrl* list = Child<SortableListCtrl>(&output, "id1062");
+    SortableListView* list = Child<SortableListView>(&output, "id1062");
     list->SelectRow(1, false);
     list->SelectRow(3, true);
     list->setFocus();
@@ -152,13 +152,13 @@ void ListWindowsTest::deletingRowsFromTheWorkingList() {
 void ListWindowsTest::firstLetterJumpIsCaseSensitive() {
     AppTestEnvironment environment;
     Catalog catalog;
-    CVNAllROMsListDlg fullList(catalog);
+    FullListWindow fullList(catalog);
     QVERIFY(Deliver(&fullList,
                     "0x1|a|mad alien|1980|X|0x2|b|Mappy|1983|X|0x3|c|pac-land|1984|X|0x4|d|Pac-Man|1980|X|"
                     "0x5|e|1942|1984|X|",
                     "Full list of %d ROMs"));
     QCOMPARE(fullList.windowTitle(), QStringLiteral("Full list of 5 ROMs"));
-    SortableListCtrl* list = Child<SortableListCtrl>(&fullList, "id1062");
+    SortableListView* list = Child<SortableListView>(&fullList, "id1062");
     QCOMPARE(ColumnOf(list, kNameColumn),
              (std::vector<std::string>{"1942", "mad alien", "Mappy", "pac-land", "Pac-Man"}));
 
@@ -177,7 +177,7 @@ void ListWindowsTest::firstLetterJumpIsCaseSensitive() {
 
     // The working list jumps the same way; the same letter again goes on to the next name
     // with it, and round to the first.
-    CVNOutput output(catalog);
+    WorkingListWindow output(catalog);
     QVERIFY(Deliver(&output, kFiveGames));
     output.List()->setFocus();
     QTest::keyClick(output.List(), Qt::Key_P);
@@ -196,10 +196,10 @@ void ListWindowsTest::firstLetterJumpIsCaseSensitive() {
         entries += "0x" + std::to_string(i + 1) + "|r|Game " + std::to_string(1000 + i) + "|1|X|";
     const std::string longName = "Zzyzx: The Exceedingly Long Title Of A Game (World, revision 2)";
     entries += "0x999|z|" + longName + "|1|X|";
-    CVNAllROMsListDlg longList(catalog);
+    FullListWindow longList(catalog);
     QVERIFY(Deliver(&longList, entries, "Full list of %d ROMs"));
     QVERIFY(QTest::qWaitForWindowExposed(&longList));
-    SortableListCtrl* view = longList.List();
+    SortableListView* view = longList.List();
     QVERIFY(view->columnWidth(kNameColumn) >=
             view->fontMetrics().horizontalAdvance(QString::fromStdString(longName)));
     view->setFocus();
@@ -217,10 +217,10 @@ void ListWindowsTest::firstLetterJumpIsCaseSensitive() {
 void ListWindowsTest::headerClicksSortWithTheArrow() {
     AppTestEnvironment environment;
     Catalog searchCatalog;
-    CVNSearchItemsListDlg search(searchCatalog);
+    SearchResultsWindow search(searchCatalog);
     QVERIFY(Deliver(&search, std::string(kFiveGames) + "0x7|b|mappy|1983|Namco|", "Found %d ROMs"));
     QCOMPARE(search.windowTitle(), QStringLiteral("Found 6 ROMs"));
-    SortableListCtrl* list = search.List();
+    SortableListView* list = search.List();
     QHeaderView* header = list->header();
     QVERIFY(QTest::qWaitForWindowExposed(&search));
     QVERIFY(list->isColumnHidden(kKeyColumn));
@@ -256,7 +256,7 @@ void ListWindowsTest::headerClicksSortWithTheArrow() {
 void ListWindowsTest::closingClearsOnlyTheWorkingList() {
     AppTestEnvironment environment;
     Catalog catalog;
-    CVNOutput output(catalog);
+    WorkingListWindow output(catalog);
     QVERIFY(Deliver(&output, kFiveGames));
     QVERIFY(output.isVisible());
     // A list that was never saved is kept unless the user says to discard it.
@@ -264,7 +264,7 @@ void ListWindowsTest::closingClearsOnlyTheWorkingList() {
     output.close();
     QVERIFY(output.isVisible());
     QCOMPARE(output.EntryCount(), 5);
-    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{CVNOutput::DiscardQuestion(5)});
+    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{WorkingListWindow::DiscardQuestion(5)});
     output.close();  // "Yes"
     QVERIFY(!output.isVisible());
     QCOMPARE(output.EntryCount(), 0);
@@ -283,7 +283,7 @@ void ListWindowsTest::closingClearsOnlyTheWorkingList() {
     QCOMPARE(environment.messages.size(), std::size_t{2});
 
     // The list windows only hide: the rows stay.
-    CVNAllROMsListDlg fullList(catalog);
+    FullListWindow fullList(catalog);
     QVERIFY(Deliver(&fullList, kFiveGames, "Full list of %d ROMs"));
     fullList.close();
     QCOMPARE(fullList.EntryCount(), 5);
@@ -295,15 +295,15 @@ void ListWindowsTest::closingClearsOnlyTheWorkingList() {
 
 void ListWindowsTest::detailsHideRomLinesWhenAsked() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"), true);
-    CVNOutput* output = window->OutputWindow();
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"), true);
+    WorkingListWindow* output = window->WorkingList();
     // A batch from "Go!" carries the hide setting.
     QVERIFY(Deliver(output, "0x516|mspacman|Ms. Pac-Man|1981|Midway|", "", true));
     output->List()->SelectRow(0, false);
 
     auto readDetails = [](QAction* action) {
         std::string title, text;
-        OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* dialog) {
+        OnNextModal<TextWindow>([&](TextWindow* dialog) {
             title = dialog->windowTitle().toStdString();
             text = Child<QPlainTextEdit>(dialog, "id1065")->toPlainText().toStdString();
             QVERIFY(!Child<QPushButton>(dialog, "id1068")->isVisible());
@@ -320,14 +320,14 @@ void ListWindowsTest::detailsHideRomLinesWhenAsked() {
     QVERIFY(text.find("<rom name=") == std::string::npos);
 
     // "Add to your list" leaves the working list's setting alone; the full list has its own.
-    CVNListDlg* fullList = window->FullListWindow();
+    ResultListWindow* fullList = window->FullList();
     QVERIFY(Deliver(fullList, "0x516|mspacman|Ms. Pac-Man|1981|Midway|", "Full list of %d ROMs", false));
     fullList->List()->SelectRow(0, false);
     auto [fullTitle, fullText] = readDetails(Child<QAction>(fullList, "id32773"));
     QCOMPARE(fullTitle, std::string("Ms. Pac-Man"));
     QVERIFY(fullText.find("<rom name=\"mspacman.1\"") != std::string::npos);
     int added = 0;
-    QObject::connect(output, &CVNOutput::BatchShown, [&] { ++added; });
+    QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++added; });
     Child<QAction>(fullList, "id32774")->trigger();
     QVERIFY(WaitFor([&] { return added == 1; }));
     QCOMPARE(output->EntryCount(), 1);  // the game was there already
@@ -337,7 +337,7 @@ void ListWindowsTest::detailsHideRomLinesWhenAsked() {
 void ListWindowsTest::formatBoxDecidesThePreviewButton() {
     AppTestEnvironment environment;
     Catalog catalog;
-    CVNOutput output(catalog);
+    WorkingListWindow output(catalog);
     auto* formats = Child<QComboBox>(&output, "id1063");
     auto* preview = Child<QPushButton>(&output, "id1068");
     QCOMPARE(formats->count(), 17);
@@ -365,7 +365,7 @@ void ListWindowsTest::fortyFiveThousandRowsFillAndSortQuickly() {
                    std::to_string(1975 + i % 40) + "|Maker " + std::to_string(i % 97) + "|";
     }
     Catalog catalog;
-    CVNAllROMsListDlg fullList(catalog);
+    FullListWindow fullList(catalog);
     QElapsedTimer timer;
     timer.start();
     QVERIFY(Deliver(&fullList, entries, "Full list of %d ROMs"));

@@ -17,10 +17,10 @@
 #include "MatchEntryText.h"
 #include "app/CsvDialogs.h"
 #include "app/FormatDialogs.h"
-#include "app/GenericOutputDlg.h"
-#include "app/OutputWindow.h"
-#include "app/SortableListCtrl.h"
-#include "app/VantorSettingsDlg.h"
+#include "app/TextWindow.h"
+#include "app/WorkingListWindow.h"
+#include "app/SortableListView.h"
+#include "app/SettingsWindow.h"
 #include "gamedata/FileIo.h"
 #include "output/ListFormats.h"
 
@@ -70,10 +70,10 @@ class WorkingList {
   public:
     WorkingList() {
         window = OpenMainWindow(environment, AppFixture("games.xml"));
-        output = window->OutputWindow();
+        output = window->WorkingList();
         environment.messages.clear();
         int shown = 0;
-        QObject::connect(output, &CVNOutput::BatchShown, [&] { ++shown; });
+        QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++shown; });
         Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("="));
         Child<QPushButton>(window.get(), "id1")->click();
         ok = WaitFor([&] { return shown == 1; });
@@ -112,8 +112,8 @@ class WorkingList {
     }
 
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window;
-    CVNOutput* output = nullptr;
+    std::unique_ptr<MainWindow> window;
+    WorkingListWindow* output = nullptr;
     QTemporaryDir dir;
     std::string keyFile;
     bool ok = false;
@@ -134,7 +134,7 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
         case ListFormat::Khameleon:
         case ListFormat::Mala:
             if (preview) break;
-            OnNextModal<CMalaListDlg>([title](CMalaListDlg* dialog) {
+            OnNextModal<ListTitleDialog>([title](ListTitleDialog* dialog) {
                 QCOMPARE(dialog->windowTitle(), QStringLiteral("List options"));
                 Child<QLineEdit>(dialog, "id1053")->setText(QString::fromStdString(title));
                 Child<QPushButton>(dialog, "id1")->click();
@@ -146,14 +146,14 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
             choice.cliOptions = {"--rom-folder", list.Path("roms")};
             break;
         case ListFormat::Batch:
-            OnNextModal<CbatchFileDlg>([](CbatchFileDlg* dialog) {
+            OnNextModal<BatchTemplateDialog>([](BatchTemplateDialog* dialog) {
                 Child<QLineEdit>(dialog, "id1054")->setText(QString::fromUtf8(kBatchTemplate));
                 Child<QPushButton>(dialog, "id1")->click();
             });
             choice.cliOptions = {"--template", kBatchTemplate};
             break;
         case ListFormat::Cabrio:
-            OnNextModal<CCarbrioSettingsDlg>([](CCarbrioSettingsDlg* dialog) {
+            OnNextModal<CabrioSettingsDialog>([](CabrioSettingsDialog* dialog) {
                 Child<QLineEdit>(dialog, "id1097")->setText(QStringLiteral("Cabinet & Co"));
                 Child<QPushButton>(dialog, "id1101")->click();  // the logo folder, browsed
                 Child<QLineEdit>(dialog, "id1099")->setText(QStringLiteral("shots"));
@@ -164,13 +164,13 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
                                  "--screenshot-dir", "shots"};
             break;
         case ListFormat::Csv:
-            OnNextModal<CCSVDialog>([](CCSVDialog* dialog) {
+            OnNextModal<CsvColumnsDialog>([](CsvColumnsDialog* dialog) {
                 // Ticked already when the window kept the choice of an earlier save.
                 for (const char* box : {"id1904", "id1906", "id1917", "id1918"})
                     Child<QCheckBox>(dialog, box)->setChecked(true);
                 Child<QLineEdit>(dialog, "id1907")->setText(QStringLiteral(", "));
-                OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* order) {
-                    QHeaderView* header = Child<SortableListCtrl>(order, "id1117")->header();
+                OnNextModal<CsvHeaderDialog>([](CsvHeaderDialog* order) {
+                    QHeaderView* header = Child<SortableListView>(order, "id1117")->header();
                     for (int column = 0; column < header->count(); ++column) {  // "driver" first
                         const QString heading =
                             header->model()->headerData(column, Qt::Horizontal).toString();
@@ -282,7 +282,7 @@ void SaveListTest::previewShowsWhatASaveWrites() {
         std::string shown;
         QString title;
         bool saveShown = false;
-        OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+        OnNextModal<TextWindow>([&](TextWindow* preview) {
             shown = preview->DisplayText();
             title = preview->windowTitle();
             saveShown = Child<QPushButton>(preview, "id1068")->isVisible();
@@ -300,7 +300,7 @@ void SaveListTest::previewShowsWhatASaveWrites() {
     // Preview of a format that cannot hand its text back shows nothing.
     list.Select(ListFormat::Mala);
     bool previewed = false;
-    QPointer<QTimer> wait = OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+    QPointer<QTimer> wait = OnNextModal<TextWindow>([&](TextWindow* preview) {
         previewed = true;
         preview->reject();
     });
@@ -318,7 +318,7 @@ void SaveListTest::previewWindowSavesTheEditedText() {
     const std::string untouched = list.Path("untouched.txt");
     std::string shown;
     AnswerFormatDialogs(list, ListFormat::Batch, true);
-    OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+    OnNextModal<TextWindow>([&](TextWindow* preview) {
         shown = preview->DisplayText();
         // Saved as shown first, then once more after an edit at the end; the window stays open.
         list.environment.fileAnswers = {untouched, edited};
@@ -343,7 +343,7 @@ void SaveListTest::previewWindowSavesTheEditedText() {
 
     // Another format's preview offers that format's file type.
     list.Select(ListFormat::HyperSpin);
-    OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+    OnNextModal<TextWindow>([&](TextWindow* preview) {
         list.environment.fileAnswers = {""};
         Child<QPushButton>(preview, "id1068")->click();
         preview->reject();
@@ -370,7 +370,7 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
         list.Select(format);
         list.environment.fileQuestions.clear();
         bool cancelVisible = true;
-        OnNextModal<CMalaListDlg>([&](CMalaListDlg* dialog) {
+        OnNextModal<ListTitleDialog>([&](ListTitleDialog* dialog) {
             cancelVisible = Child<QPushButton>(dialog, "id2")->isVisible();
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
@@ -391,15 +391,15 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     // The batch dialog comes first (its form decides the file type): cancelled, no file dialog.
     list.Select(ListFormat::Batch);
     list.environment.fileQuestions.clear();
-    OnNextModal<CbatchFileDlg>([](CbatchFileDlg* d) { Child<QPushButton>(d, "id2")->click(); });
+    OnNextModal<BatchTemplateDialog>([](BatchTemplateDialog* d) { Child<QPushButton>(d, "id2")->click(); });
     save();
     QVERIFY(list.environment.fileQuestions.empty());
 
     // The file dialog cancelled before the Cabrio and CSV dialogs: those never open.
     int opened = 0;
     QPointer<QTimer> cabrio =
-        OnNextModal<CCarbrioSettingsDlg>([&](CCarbrioSettingsDlg* d) { ++opened, d->reject(); });
-    QPointer<QTimer> csv = OnNextModal<CCSVDialog>([&](CCSVDialog* d) { ++opened, d->reject(); });
+        OnNextModal<CabrioSettingsDialog>([&](CabrioSettingsDialog* d) { ++opened, d->reject(); });
+    QPointer<QTimer> csv = OnNextModal<CsvColumnsDialog>([&](CsvColumnsDialog* d) { ++opened, d->reject(); });
     for (ListFormat format : {ListFormat::Cabrio, ListFormat::Csv}) {
         list.Select(format);
         list.environment.fileAnswers = {""};
@@ -414,10 +414,10 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
         list.Select(format);
         list.environment.fileAnswers = {path};
         if (format == ListFormat::Cabrio)
-            OnNextModal<CCarbrioSettingsDlg>(
-                [](CCarbrioSettingsDlg* d) { Child<QPushButton>(d, "id2")->click(); });
+            OnNextModal<CabrioSettingsDialog>(
+                [](CabrioSettingsDialog* d) { Child<QPushButton>(d, "id2")->click(); });
         if (format == ListFormat::Csv)
-            OnNextModal<CCSVDialog>([](CCSVDialog* d) { Child<QPushButton>(d, "id2")->click(); });
+            OnNextModal<CsvColumnsDialog>([](CsvColumnsDialog* d) { Child<QPushButton>(d, "id2")->click(); });
         save();
         QVERIFY(list.environment.fileAnswers.empty());
     }
@@ -436,7 +436,7 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
 
     // The batch template starts as the default, a cancelled edit is forgotten, a confirmed one stays.
     QString seen;
-    OnNextModal<CbatchFileDlg>([&](CbatchFileDlg* d) {
+    OnNextModal<BatchTemplateDialog>([&](BatchTemplateDialog* d) {
         seen = Child<QLineEdit>(d, "id1054")->text();
         QCOMPARE(d->windowTitle(), QStringLiteral("Batch file creation"));
         Child<QLineEdit>(d, "id1054")->setText(QStringLiteral("forgotten"));
@@ -444,7 +444,7 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     });
     save(ListFormat::Batch);
     QCOMPARE(seen, QStringLiteral("cp \"%ROM%.zip\" ~/roms/"));
-    OnNextModal<CbatchFileDlg>([&](CbatchFileDlg* d) {
+    OnNextModal<BatchTemplateDialog>([&](BatchTemplateDialog* d) {
         seen = Child<QLineEdit>(d, "id1054")->text();
         Child<QLineEdit>(d, "id1054")->setText(QStringLiteral("del %ROM%.zip"));
         Child<QRadioButton>(d, "windowsForm")->click();
@@ -455,7 +455,7 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     QVERIFY(FileText(list.Path("list")).starts_with("del 1942.zip\r\ndel dkong.zip\r\n"));
     QCOMPARE(list.environment.fileAsked.back().filter, std::string("batch files (*.bat)|*.bat"));
     bool windowsForm = false;
-    OnNextModal<CbatchFileDlg>([&](CbatchFileDlg* d) {
+    OnNextModal<BatchTemplateDialog>([&](BatchTemplateDialog* d) {
         seen = Child<QLineEdit>(d, "id1054")->text();
         windowsForm = Child<QRadioButton>(d, "windowsForm")->isChecked();
         Child<QPushButton>(d, "id1")->click();
@@ -469,7 +469,7 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     for (int round = 0; round < 2; ++round) {
         bool fresh = false;
         bool kept = false;
-        OnNextModal<CCSVDialog>([&](CCSVDialog* d) {
+        OnNextModal<CsvColumnsDialog>([&](CsvColumnsDialog* d) {
             fresh = Child<QLineEdit>(d, "id1907")->text() == QStringLiteral(";") &&
                     !Child<QCheckBox>(d, "id1904")->isChecked() && Child<QCheckBox>(d, "id1069")->isChecked();
             kept = Child<QLineEdit>(d, "id1907")->text() == QStringLiteral("|") &&
@@ -479,9 +479,9 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
             Child<QCheckBox>(d, "id1904")->setChecked(true);
             Child<QCheckBox>(d, "id1906")->setChecked(true);
             Child<QCheckBox>(d, "id1069")->setChecked(false);
-            OnNextModal<CCSVHeaderDlg>([round](CCSVHeaderDlg* o) {
+            OnNextModal<CsvHeaderDialog>([round](CsvHeaderDialog* o) {
                 // The order of the last list: ROM Name dragged first, and offered so again.
-                QHeaderView* header = Child<SortableListCtrl>(o, "id1117")->header();
+                QHeaderView* header = Child<SortableListView>(o, "id1117")->header();
                 if (round == 0) DragHeader(header, 1, 0);
                 QCOMPARE(header->model()->headerData(header->logicalIndex(0), Qt::Horizontal).toString(),
                          QStringLiteral("ROM Name"));
@@ -492,7 +492,7 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
         save(ListFormat::Csv);
         QVERIFY(round == 0 ? fresh : kept);
         QVERIFY(FileText(list.Path("list")).starts_with("1942|1942 (Revision B)\r\n"));
-        OnNextModal<CCarbrioSettingsDlg>([&](CCarbrioSettingsDlg* d) {
+        OnNextModal<CabrioSettingsDialog>([&](CabrioSettingsDialog* d) {
             fresh = d->windowTitle() == QStringLiteral("Cabrio Settings");
             for (const char* edit : {"id1097", "id1098", "id1099", "id1100"}) {
                 fresh = fresh && Child<QLineEdit>(d, edit)->text().isEmpty();
@@ -502,7 +502,7 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
         });
         save(ListFormat::Cabrio);
         QVERIFY(fresh);
-        OnNextModal<CMalaListDlg>([&](CMalaListDlg* d) {
+        OnNextModal<ListTitleDialog>([&](ListTitleDialog* d) {
             fresh = Child<QLineEdit>(d, "id1053")->text().isEmpty();
             Child<QLineEdit>(d, "id1053")->setText(QStringLiteral("x"));
             Child<QPushButton>(d, "id1")->click();
@@ -529,7 +529,7 @@ void SaveListTest::unwritableTargetsAreReported() {
             list.environment.messages.clear();
             list.Select(format);
             if (format == ListFormat::Mala) {
-                OnNextModal<CMalaListDlg>([](CMalaListDlg* d) { Child<QPushButton>(d, "id1")->click(); });
+                OnNextModal<ListTitleDialog>([](ListTitleDialog* d) { Child<QPushButton>(d, "id1")->click(); });
             }
             list.environment.fileAnswers = {target};
             Child<QPushButton>(list.output, "id1064")->click();
@@ -545,7 +545,7 @@ void SaveListTest::unwritableTargetsAreReported() {
     // file for the settings nor closes.
     bool running = false;
     int settingsOpened = 0;
-    QPointer<QTimer> settingsWait = OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* d) {
+    QPointer<QTimer> settingsWait = OnNextModal<SettingsWindow>([&](SettingsWindow* d) {
         ++settingsOpened;
         d->reject();
     });
@@ -573,7 +573,7 @@ void SaveListTest::unwritableTargetsAreReported() {
     // The preview window's Save says so too.
     list.environment.messages.clear();
     list.Select(ListFormat::RomNames);
-    OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+    OnNextModal<TextWindow>([&](TextWindow* preview) {
         list.environment.fileAnswers = {folder};
         Child<QPushButton>(preview, "id1068")->click();
         preview->reject();
@@ -587,12 +587,12 @@ void SaveListTest::closingCsvPreviewKeepsTheColumns() {
     WorkingList list;
     QVERIFY(list.ok);
     list.Select(ListFormat::Csv);
-    OnNextModal<CCSVDialog>([](CCSVDialog* dialog) {
+    OnNextModal<CsvColumnsDialog>([](CsvColumnsDialog* dialog) {
         Child<QCheckBox>(dialog, "id1906")->click();
         Child<QCheckBox>(dialog, "id1904")->click();
-        OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* order) {
+        OnNextModal<CsvHeaderDialog>([](CsvHeaderDialog* order) {
             QCOMPARE(order->windowTitle(), QStringLiteral("CSV Preview"));
-            DragHeader(Child<SortableListCtrl>(order, "id1117")->header(), 1, 0);
+            DragHeader(Child<SortableListView>(order, "id1117")->header(), 1, 0);
             QTest::keyClick(order, Qt::Key_Escape);
         });
         Child<QPushButton>(dialog, "id1")->click();
@@ -617,7 +617,7 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     environment.questionAnswers = {QMessageBox::No};
     QVERIFY(!list.window->close());
     QVERIFY(list.window->isVisible());
-    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{CVNOutput::DiscardQuestion(12)});
+    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{WorkingListWindow::DiscardQuestion(12)});
 
     // A save onto an existing file asks; "No" goes back to the file dialog (cancelled here).
     environment.messages.clear();
@@ -630,7 +630,7 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     QCOMPARE(environment.MessageTexts(), std::vector<std::string>{ReplaceFileQuestion(existing)});
     QVERIFY(list.output->Unsaved());
     // The preview's Save asks the same.
-    OnNextModal<CGenericOutputDlg>([&](CGenericOutputDlg* preview) {
+    OnNextModal<TextWindow>([&](TextWindow* preview) {
         environment.questionAnswers = {QMessageBox::No};
         environment.fileAnswers = {existing, ""};
         Child<QPushButton>(preview, "id1068")->click();

@@ -7,12 +7,12 @@
 #include <QPushButton>
 
 #include "AppTestSupport.h"
-#include "app/ListWindows.h"
-#include "app/OutputWindow.h"
-#include "app/ProgressDlg.h"
+#include "app/ResultListWindows.h"
+#include "app/WorkingListWindow.h"
+#include "app/ProgressDialog.h"
 #include "app/SearchDialogs.h"
-#include "app/SortableListCtrl.h"
-#include "app/VantorSettingsDlg.h"
+#include "app/SortableListView.h"
+#include "app/SettingsWindow.h"
 #include "gamedata/FileIo.h"
 #include "listmodel/ListTable.h"
 
@@ -23,30 +23,30 @@ using namespace vantor::test;
 namespace {
 
 // Types into "-find:", presses "Go!" and waits until the working list has taken the batch.
-bool Go(CMainDlg& window, const QString& text) {
+bool Go(MainWindow& window, const QString& text) {
     Child<QLineEdit>(&window, "id1800")->setText(text);
-    CVNOutput* output = window.OutputWindow();
+    WorkingListWindow* output = window.WorkingList();
     int shown = 0;
-    auto connection = QObject::connect(output, &CVNOutput::BatchShown, [&] { ++shown; });
+    auto connection = QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++shown; });
     Child<QPushButton>(&window, "id1")->click();
     bool ok = WaitFor([&] { return shown > 0; });
     QObject::disconnect(connection);
     return ok;
 }
 
-bool ListAll(CMainDlg& window) {
+bool ListAll(MainWindow& window) {
     int shown = 0;
-    auto connection = QObject::connect(window.FullListWindow(), &CVNListDlg::BatchShown, [&] { ++shown; });
+    auto connection = QObject::connect(window.FullList(), &ResultListWindow::BatchShown, [&] { ++shown; });
     Child<QPushButton>(&window, "id1068")->click();
     bool ok = WaitFor([&] { return shown > 0; });
     QObject::disconnect(connection);
     return ok;
 }
 
-bool RomSearch(CMainDlg& window, const QString& text, bool cancel = false) {
+bool RomSearch(MainWindow& window, const QString& text, bool cancel = false) {
     int shown = 0;
-    auto connection = QObject::connect(window.SearchWindow(), &CVNListDlg::BatchShown, [&] { ++shown; });
-    OnNextModal<CSearchDlg>([text, cancel](CSearchDlg* dialog) {
+    auto connection = QObject::connect(window.SearchResults(), &ResultListWindow::BatchShown, [&] { ++shown; });
+    OnNextModal<RomSearchDialog>([text, cancel](RomSearchDialog* dialog) {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Search"));
         Child<QLineEdit>(dialog, "id1051")->setText(text);
         Child<QPushButton>(dialog, cancel ? "id2" : "id1")->click();
@@ -72,8 +72,8 @@ class SearchTest : public QObject {
 
 void SearchTest::goFillsTheWorkingList() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
-    CVNOutput* output = window->OutputWindow();
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    WorkingListWindow* output = window->WorkingList();
     QVERIFY(!output->isVisible());
 
     // Double quotes are removed before the search.
@@ -107,7 +107,7 @@ void SearchTest::goFillsTheWorkingList() {
 
 void SearchTest::expressionErrorsHandOverNothing() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
     environment.messages.clear();
     auto* find = Child<QLineEdit>(window.get(), "id1800");
 
@@ -118,8 +118,8 @@ void SearchTest::expressionErrorsHandOverNothing() {
     QCOMPARE(environment.MessageTexts(),
              std::vector<std::string>{std::string(kMissingQuoteError) + "\r\nThe quote mark at position 1 has no partner."});
     QCOMPARE(environment.messages[0].icon, MessageIcon::Stop);
-    QVERIFY(!window->OutputWindow()->isVisible());
-    QCOMPARE(window->OutputWindow()->List()->RowCount(), 0);
+    QVERIFY(!window->WorkingList()->isVisible());
+    QCOMPARE(window->WorkingList()->List()->RowCount(), 0);
 
     environment.messages.clear();
     find->setText(QStringLiteral("dkong) | (pacman"));
@@ -150,8 +150,8 @@ void SearchTest::expressionErrorsHandOverNothing() {
 
 void SearchTest::listAllScansOnceUntilTheSettingsChange() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
-    CVNListDlg* fullList = window->FullListWindow();
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    ResultListWindow* fullList = window->FullList();
 
     QVERIFY(ListAll(*window));
     QCOMPARE(window->ScanCount(), 1);
@@ -171,7 +171,7 @@ void SearchTest::listAllScansOnceUntilTheSettingsChange() {
     QCOMPARE(fullList->List()->Table().SortColumn(), kYearColumn);  // untouched
 
     // "Set" in the settings: the next click scans the (new) file again.
-    OnNextModal<CVantorSettingsDlg>([](CVantorSettingsDlg* settings) {
+    OnNextModal<SettingsWindow>([](SettingsWindow* settings) {
         Child<QLineEdit>(settings, "id1025")->setText(QString::fromStdString(AppFixture("merged.xml")));
         Child<QPushButton>(settings, "id1")->click();
     });
@@ -184,9 +184,9 @@ void SearchTest::listAllScansOnceUntilTheSettingsChange() {
 
 void SearchTest::romSearchFillsTheSearchWindow() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
     environment.messages.clear();
-    CVNListDlg* search = window->SearchWindow();
+    ResultListWindow* search = window->SearchResults();
 
     // Best match first (by the description similarity), not by name or file order.
     QVERIFY(RomSearch(*window, QStringLiteral("Pac-Man (Prototype)")));
@@ -199,7 +199,7 @@ void SearchTest::romSearchFillsTheSearchWindow() {
              (std::vector<std::string>{"mspacman", "pacman", "pacmanx"}));
 
     // Cancel keeps the text the dialog opened with, which is searched again.
-    OnNextModal<CSearchDlg>([](CSearchDlg* dialog) {
+    OnNextModal<RomSearchDialog>([](RomSearchDialog* dialog) {
         QCOMPARE(Child<QLineEdit>(dialog, "id1051")->text(), QStringLiteral("PACMAN"));
     });
     QVERIFY(RomSearch(*window, QStringLiteral("something else"), true));
@@ -208,7 +208,7 @@ void SearchTest::romSearchFillsTheSearchWindow() {
 
     // No match: the message instead of an empty window.
     search->hide();
-    OnNextModal<CSearchDlg>([](CSearchDlg* dialog) {
+    OnNextModal<RomSearchDialog>([](RomSearchDialog* dialog) {
         Child<QLineEdit>(dialog, "id1051")->setText(QStringLiteral("qqqqqqqqqqqqqqqqqqqq"));
         Child<QPushButton>(dialog, "id1")->click();
     });
@@ -222,13 +222,13 @@ void SearchTest::romSearchFillsTheSearchWindow() {
 
 void SearchTest::scansShowProgressAndNeverOverlap() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
     Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("ways=4"));
     Child<QPushButton>(window.get(), "id1")->click();
 
     // The scan has started: its window-modal progress window shows, a second scan is refused.
     QVERIFY(window->ScanRunning());
-    CProgressDlg* progress = window->ScanProgress();
+    ProgressDialog* progress = window->ScanProgress();
     QVERIFY(progress != nullptr);
     QCOMPARE(progress->windowTitle(), QStringLiteral("Progress..."));
     QCOMPARE(progress->windowModality(), Qt::WindowModal);
@@ -247,7 +247,7 @@ void SearchTest::scansShowProgressAndNeverOverlap() {
     QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
     QCOMPARE(last, 1000);
     QVERIFY(window->ScanProgress() == nullptr);
-    QVERIFY(WaitFor([&] { return window->OutputWindow()->EntryCount() == 5; }));
+    QVERIFY(WaitFor([&] { return window->WorkingList()->EntryCount() == 5; }));
 
     // The main window cannot be closed under a running scan.
     Child<QPushButton>(window.get(), "id1068")->click();
@@ -258,7 +258,7 @@ void SearchTest::scansShowProgressAndNeverOverlap() {
 
 void SearchTest::historyKeepsTheLast25AndPutsOneBack() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
     for (int i = 1; i <= 30; ++i) QVERIFY(Go(*window, QStringLiteral("name=mk | %1").arg(i)));
     QCOMPARE(window->History()[0], std::string("name=mk | 30"));
     QCOMPARE(window->History()[24], std::string("name=mk | 6"));
@@ -273,9 +273,9 @@ void SearchTest::historyKeepsTheLast25AndPutsOneBack() {
     auto* find = Child<QLineEdit>(window.get(), "id1800");
     find->setText(QStringLiteral("something typed"));
     const int scans = window->ScanCount();
-    OnNextModal<CSearchHistoryDlg>([](CSearchHistoryDlg* dialog) {
+    OnNextModal<SearchHistoryDialog>([](SearchHistoryDialog* dialog) {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Search History"));
-        SortableListCtrl* list = Child<SortableListCtrl>(dialog, "id1119");
+        SortableListView* list = Child<SortableListView>(dialog, "id1119");
         QCOMPARE(list->RowCount(), 25);
         QCOMPARE(list->Table().Cell(0, 0), std::string("name=mk | 30"));
         QVERIFY(!Child<QPushButton>(dialog, "id1068")->isVisible());
@@ -300,7 +300,7 @@ void SearchTest::historyKeepsTheLast25AndPutsOneBack() {
     QVERIFY(text.find("name=mk | 5\r\r\n") == std::string::npos);
 
     // The next window loads it.
-    std::unique_ptr<CMainDlg> next = OpenMainWindow(environment, AppFixture("games.xml"));
+    std::unique_ptr<MainWindow> next = OpenMainWindow(environment, AppFixture("games.xml"));
     QCOMPARE(next->History()[0], std::string("name=mk | 30"));
     QCOMPARE(next->History()[24], std::string("name=mk | 6"));
 }

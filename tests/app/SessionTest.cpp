@@ -13,10 +13,10 @@
 #include "app/Application.h"
 #include "app/CsvDialogs.h"
 #include "app/FormatDialogs.h"
-#include "app/OutputWindow.h"
-#include "app/SortableListCtrl.h"
-#include "app/VantorSettingsDlg.h"
-#include "app/WelcomeDlg.h"
+#include "app/WorkingListWindow.h"
+#include "app/SortableListView.h"
+#include "app/SettingsWindow.h"
+#include "app/WelcomeDialog.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
 #include "output/ListFormats.h"
@@ -54,13 +54,13 @@ void SessionTest::firstRunToEveryFormat() {
     };
 
     // First run: the welcome, then the main window opens the settings before anything else.
-    OnNextModal<REvodOrivado>([](REvodOrivado* welcome) { Child<QPushButton>(welcome, "id1")->click(); });
-    std::unique_ptr<CMainDlg> window = CreateMainWindow();
+    OnNextModal<WelcomeDialog>([](WelcomeDialog* welcome) { Child<QPushButton>(welcome, "id1")->click(); });
+    std::unique_ptr<MainWindow> window = CreateMainWindow();
     QVERIFY(window != nullptr && window->FirstRun());
 
     const std::string merged = path("merged.xml");
     bool settingsDone = false;
-    OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* settings) {
+    OnNextModal<SettingsWindow>([&](SettingsWindow* settings) {
         QVERIFY(!Child<QPushButton>(settings, "id3")->isEnabled());
         environment.fileAnswers = {SessionFixture("listxml.xml"), SessionFixture("controls.xml"),
                                    SessionFixture("catver.ini"), SessionFixture("nplayers.ini"), merged};
@@ -98,9 +98,9 @@ void SessionTest::firstRunToEveryFormat() {
     QCOMPARE(eightWay->checkState(), Qt::Checked);
     const std::string findText = Child<QLineEdit>(window.get(), "id1800")->text().toStdString();
     QVERIFY(findText.find("joy8way") != std::string::npos);
-    CVNOutput* output = window->OutputWindow();
+    WorkingListWindow* output = window->WorkingList();
     int shown = 0;
-    QObject::connect(output, &CVNOutput::BatchShown, [&] { ++shown; });
+    QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++shown; });
     Child<QPushButton>(window.get(), "id1")->click();
     QVERIFY(WaitFor([&] { return shown == 1; }));
     QCOMPARE(output->EntryCount(), 8);
@@ -117,7 +117,7 @@ void SessionTest::firstRunToEveryFormat() {
         switch (info.format) {
             case ListFormat::Khameleon:
             case ListFormat::Mala:
-                OnNextModal<CMalaListDlg>([](CMalaListDlg* d) {
+                OnNextModal<ListTitleDialog>([](ListTitleDialog* d) {
                     Child<QLineEdit>(d, "id1053")->setText(QStringLiteral("Joysticks"));
                     Child<QPushButton>(d, "id1")->click();
                 });
@@ -128,10 +128,10 @@ void SessionTest::firstRunToEveryFormat() {
                 options = {"--rom-folder", path("roms")};
                 break;
             case ListFormat::Batch:
-                OnNextModal<CbatchFileDlg>([](CbatchFileDlg* d) { Child<QPushButton>(d, "id1")->click(); });
+                OnNextModal<BatchTemplateDialog>([](BatchTemplateDialog* d) { Child<QPushButton>(d, "id1")->click(); });
                 break;
             case ListFormat::Cabrio:
-                OnNextModal<CCarbrioSettingsDlg>([](CCarbrioSettingsDlg* d) {
+                OnNextModal<CabrioSettingsDialog>([](CabrioSettingsDialog* d) {
                     Child<QLineEdit>(d, "id1097")->setText(QStringLiteral("Joysticks"));
                     Child<QLineEdit>(d, "id1098")->setText(QStringLiteral("/media/logos/"));
                     Child<QPushButton>(d, "id1")->click();
@@ -140,12 +140,12 @@ void SessionTest::firstRunToEveryFormat() {
                 break;
             case ListFormat::Csv: {
                 // Every column, the last dragged to the front; tab-separated, no header.
-                OnNextModal<CCSVDialog>([](CCSVDialog* d) {
+                OnNextModal<CsvColumnsDialog>([](CsvColumnsDialog* d) {
                     Child<QPushButton>(d, "id1113")->click();
                     Child<QLineEdit>(d, "id1907")->setText(QStringLiteral("\t"));
                     Child<QCheckBox>(d, "id1069")->setChecked(false);
-                    OnNextModal<CCSVHeaderDlg>([](CCSVHeaderDlg* order) {
-                        QHeaderView* header = Child<SortableListCtrl>(order, "id1117")->header();
+                    OnNextModal<CsvHeaderDialog>([](CsvHeaderDialog* order) {
+                        QHeaderView* header = Child<SortableListView>(order, "id1117")->header();
                         header->moveSection(header->count() - 1, 0);
                         Child<QPushButton>(order, "id1118")->click();
                     });

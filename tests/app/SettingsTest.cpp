@@ -10,10 +10,10 @@
 #include <regex>
 
 #include "AppTestSupport.h"
-#include "app/ListWindows.h"
-#include "app/OutputWindow.h"
-#include "app/ProgressDlg.h"
-#include "app/VantorSettingsDlg.h"
+#include "app/ResultListWindows.h"
+#include "app/WorkingListWindow.h"
+#include "app/ProgressDialog.h"
+#include "app/SettingsWindow.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
@@ -93,7 +93,7 @@ class SettingsTest : public QObject {
 
 void SettingsTest::enableRulesAndSet() {
     AppTestEnvironment environment;
-    CVantorSettingsDlg dialog;
+    SettingsWindow dialog;
     dialog.show();
     // First opening: nothing filled in, "Set" and "Merge!" wait for their files.
     QVERIFY(Text(&dialog, 1025).isEmpty());
@@ -154,7 +154,7 @@ void SettingsTest::enableRulesAndSet() {
     Child<QLineEdit>(&dialog, "id1025")->setText(QString::fromStdString(missing));
     Click(&dialog, 1);
     QCOMPARE(environment.MessageTexts(),
-             std::vector<std::string>{CVantorSettingsDlg::MissingInputMessage(missing)});
+             std::vector<std::string>{SettingsWindow::MissingInputMessage(missing)});
     QVERIFY(environment.messages[0].text.find(missing) != std::string::npos);
     QVERIFY(dialog.isVisible());
     QVERIFY(!Settings::Load().keyExists);
@@ -173,7 +173,7 @@ void SettingsTest::enableRulesAndSet() {
     QVERIFY(dialog.HideTags());
 
     // The next opening reads it all back; the file in use is the stored one, so nothing waits.
-    CVantorSettingsDlg again(AppFixture("games.xml"));
+    SettingsWindow again(AppFixture("games.xml"));
     QCOMPARE(Text(&again, 1025).toStdString(), AppFixture("games.xml"));
     QCOMPARE(Text(&again, 1004).toStdString(), catver);
     QVERIFY(Child<QCheckBox>(&again, "id1069")->isChecked());
@@ -193,16 +193,16 @@ void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
     AppTestEnvironment environment;
     WorkingFolder work;
     const std::string master = UtilityFixture("master.xml");
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, work.File("missing.xml"));
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, work.File("missing.xml"));
     auto* findEdit = Child<QLineEdit>(window.get(), "id1800");
     // The games "Go!" puts into the working list (emptied first) for `text`.
     auto go = [&](const char* text) {
-        window->OutputWindow()->ClearAndHide();
+        window->WorkingList()->ClearAndHide();
         findEdit->setText(QString::fromUtf8(text));
         Click(window.get(), 1);
-        WaitFor([&] { return !window->ScanRunning() && window->OutputWindow()->PendingFills() == 0; });
+        WaitFor([&] { return !window->ScanRunning() && window->WorkingList()->PendingFills() == 0; });
         QTest::qWait(20);
-        return ColumnOf(window->OutputWindow()->List(), kRomNameColumn);
+        return ColumnOf(window->WorkingList()->List(), kRomNameColumn);
     };
 
     // No readable master file: nothing to search, so the three searches wait for one ...
@@ -211,21 +211,21 @@ void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
     Click(window.get(), 1068);
     QCOMPARE(window->ScanCount(), 0);
     // ... and once one is set, they find its games.
-    OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* settings) {
+    OnNextModal<SettingsWindow>([&](SettingsWindow* settings) {
         Child<QLineEdit>(settings, "id1025")->setText(QString::fromStdString(master));
         Click(settings, 1);
     });
     Click(window.get(), 1052);
     QCOMPARE(go("pac"), (std::vector<std::string>{"pacman", "pacmanf", "puckman"}));
     int shown = 0;
-    QObject::connect(window->FullListWindow(), &CVNListDlg::BatchShown, [&] { ++shown; });
+    QObject::connect(window->FullList(), &ResultListWindow::BatchShown, [&] { ++shown; });
     Click(window.get(), 1068);
     QVERIFY(WaitFor([&] { return shown == 1; }));
-    QCOMPARE(window->FullListWindow()->EntryCount(), 5);
+    QCOMPARE(window->FullList()->EntryCount(), 5);
 
     // A new file browsed, then Cancel: the main window goes on with the stored file.
     environment.fileAnswers = {AppFixture("games.xml")};
-    OnNextModal<CVantorSettingsDlg>([](CVantorSettingsDlg* settings) {
+    OnNextModal<SettingsWindow>([](SettingsWindow* settings) {
         // The main window's file is in use: the ROM scan is ready until another file is chosen.
         QVERIFY(Enabled(settings, 1094));
         Click(settings, 1066);
@@ -245,7 +245,7 @@ void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
     QCOMPARE(exitCode, 0);
     const std::string converted = work.File("from-mala.xml");
     environment.fileAnswers = {mala, converted};
-    OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* settings) {
+    OnNextModal<SettingsWindow>([&](SettingsWindow* settings) {
         Click(settings, 1104);
         QCOMPARE(Text(settings, 1025).toStdString(), converted);
         Click(settings, 2);
@@ -254,7 +254,7 @@ void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
     QCOMPARE(window->InputXmlPath(), converted);
     QCOMPARE(Settings::Load().inputXmlFile, converted);
     QCOMPARE(go("pac | galaga"), (std::vector<std::string>{"galaga"}));
-    OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* settings) {
+    OnNextModal<SettingsWindow>([&](SettingsWindow* settings) {
         QCOMPARE(Text(settings, 1025).toStdString(), converted);
         Click(settings, 2);
     });
@@ -267,7 +267,7 @@ void SettingsTest::mameRunnerRunsTheProgramOrTakesTheListing() {
     QTemporaryDir dir;
     const std::string good = FakeMame(dir, "good", 1100000);
     const std::string small = FakeMame(dir, "small", 500000);
-    CVantorSettingsDlg dialog;
+    SettingsWindow dialog;
     dialog.show();
 
     environment.fileAnswers = {good};
@@ -312,7 +312,7 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
         settings.nplayersFile = UtilityFixture("merge/nplayers.ini");
         QVERIFY(settings.Save());
     }
-    CVantorSettingsDlg dialog;
+    SettingsWindow dialog;
     dialog.show();
     QVERIFY(Enabled(&dialog, 3));
     QVERIFY(!Enabled(&dialog, 1));
@@ -324,7 +324,7 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     SetMessageHook([&](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons) {
         environment.messages.push_back({icon, text});
         progressText.clear();
-        for (CProgressDlg* progress : dialog.findChildren<CProgressDlg*>()) {
+        for (ProgressDialog* progress : dialog.findChildren<ProgressDialog*>()) {
             if (progress->isVisible()) progressText = progress->FirstText();
         }
         Click(&dialog, 2);
@@ -345,7 +345,7 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     QCOMPARE(progressText, QString());
     QVERIFY(busyDialogStayed);
     QVERIFY(!dialog.Busy());
-    QVERIFY(dialog.findChildren<CProgressDlg*>().isEmpty());
+    QVERIFY(dialog.findChildren<ProgressDialog*>().isEmpty());
 
     QCOMPARE(FileText(merged), FileText(UtilityFixture("merge/expected-merged.xml")));
     QCOMPARE(MaskLogDate(FileText(work.File("mergelog.txt"))),
@@ -358,7 +358,7 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     QCOMPARE(Settings::Load().inputXmlFile, merged);
 
     // A merge whose save question is cancelled changes nothing.
-    CVantorSettingsDlg second(merged);
+    SettingsWindow second(merged);
     environment.fileAnswers = {""};
     environment.messages.clear();
     Click(&second, 3);
@@ -408,7 +408,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
 
     {
         // The ROM scan of the file in use: its XML, its log here, the file shown as input.
-        CVantorSettingsDlg dialog(master);
+        SettingsWindow dialog(master);
         const std::string scanned = work.File("scanned.xml");
         environment.fileAnswers = {roms, scanned};
         Click(&dialog, 1094);
@@ -428,7 +428,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
     }
     {
         // ROMDir2XML.
-        CVantorSettingsDlg dialog(master);
+        SettingsWindow dialog(master);
         const std::string listed = work.File("romdir.xml");
         environment.fileAnswers = {roms, listed};
         Click(&dialog, 1107);
@@ -445,7 +445,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         int exitCode = -1;
         RunCli({"--input", master, "save", "mala", "--find", "galaga | puckman", "-o", mala}, &exitCode);
         QCOMPARE(exitCode, 0);
-        CVantorSettingsDlg dialog(master);
+        SettingsWindow dialog(master);
         const std::string converted = work.File("from-mala.xml");
         environment.fileAnswers = {mala, converted};
         Click(&dialog, 1104);
@@ -460,7 +460,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
     }
     {
         // The Maximus list always goes to tempXMLFile.xml in the temporary folder.
-        CVantorSettingsDlg dialog(master);
+        SettingsWindow dialog(master);
         environment.fileAnswers = {UtilityFixture("convert/maximus.txt")};
         Click(&dialog, 1115);
         expectCreated({convertDone});
@@ -472,7 +472,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
     {
         // A folder question cancelled: nothing happens, not even a log.
         std::remove(work.File("romscanlog.txt").c_str());
-        CVantorSettingsDlg dialog(master);
+        SettingsWindow dialog(master);
         environment.fileAnswers = {""};
         Click(&dialog, 1094);
         QVERIFY(environment.messages.empty());

@@ -10,8 +10,8 @@
 
 #include "AppTestSupport.h"
 #include "app/Application.h"
-#include "app/VantorSettingsDlg.h"
-#include "app/WelcomeDlg.h"
+#include "app/SettingsWindow.h"
+#include "app/WelcomeDialog.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
@@ -25,15 +25,15 @@ namespace {
 const char* kNoInputFile = "Please hit the settings button to select an input file.";
 const char* kOpenError = "Open or Read error on input file!?\r\nCheck your settings.";
 
-QString FindText(CMainDlg& window) {
+QString FindText(MainWindow& window) {
     return Child<QLineEdit>(&window, "id1800")->text();
 }
 
-Qt::CheckState Check(CMainDlg& window, int id) {
+Qt::CheckState Check(MainWindow& window, int id) {
     return window.findChild<QCheckBox*>(QStringLiteral("id%1").arg(id))->checkState();
 }
 
-bool Enabled(CMainDlg& window, int id) {
+bool Enabled(MainWindow& window, int id) {
     return window.findChild<QWidget*>(QStringLiteral("id%1").arg(id))->isEnabled();
 }
 
@@ -54,12 +54,12 @@ void StartupTest::firstRunQuitEndsWithoutMainWindow() {
     AppTestEnvironment environment;
     QVERIFY(!FileExists(SettingsFilePath()));
     bool welcomed = false;
-    OnNextModal<REvodOrivado>([&](REvodOrivado* welcome) {
+    OnNextModal<WelcomeDialog>([&](WelcomeDialog* welcome) {
         welcomed = welcome->windowTitle() == QStringLiteral("Vantor");
         QCOMPARE(Child<QPushButton>(welcome, "id1")->text(), QStringLiteral("Next >>>"));
         Child<QPushButton>(welcome, "id2")->click();  // "Quit"
     });
-    std::unique_ptr<CMainDlg> window = CreateMainWindow();
+    std::unique_ptr<MainWindow> window = CreateMainWindow();
     QVERIFY(welcomed);
     QVERIFY(window == nullptr);
     QVERIFY(!FileExists(SettingsFilePath()));
@@ -70,15 +70,15 @@ void StartupTest::firstRunQuitEndsWithoutMainWindow() {
 
 void StartupTest::firstRunOpensSettingsBeforeTheInputCheck() {
     AppTestEnvironment environment;
-    OnNextModal<REvodOrivado>([](REvodOrivado* welcome) { Child<QPushButton>(welcome, "id1")->click(); });
-    std::unique_ptr<CMainDlg> window = CreateMainWindow();
+    OnNextModal<WelcomeDialog>([](WelcomeDialog* welcome) { Child<QPushButton>(welcome, "id1")->click(); });
+    std::unique_ptr<MainWindow> window = CreateMainWindow();
     QVERIFY(window != nullptr);
     QVERIFY(window->FirstRun());
     QCOMPARE(window->windowTitle(), QStringLiteral("Vantor build 032"));
 
     // The settings come first, with nothing filled in; leaving them leaves no input file.
     bool settingsShown = false;
-    OnNextModal<CVantorSettingsDlg>([&](CVantorSettingsDlg* settings) {
+    OnNextModal<SettingsWindow>([&](SettingsWindow* settings) {
         settingsShown = environment.messages.empty();
         QVERIFY(Child<QLineEdit>(settings, "id1025")->text().isEmpty());
         QVERIFY(!Child<QPushButton>(settings, "id1")->isEnabled());
@@ -95,7 +95,7 @@ void StartupTest::firstRunOpensSettingsBeforeTheInputCheck() {
     // "Settings and Tools": browse to the master file, tick both options, "Set".
     environment.messages.clear();
     environment.fileAnswers = {AppFixture("games.xml")};
-    OnNextModal<CVantorSettingsDlg>([](CVantorSettingsDlg* settings) {
+    OnNextModal<SettingsWindow>([](SettingsWindow* settings) {
         Child<QPushButton>(settings, "id1066")->click();
         Child<QCheckBox>(settings, "id1069")->setChecked(true);
         Child<QCheckBox>(settings, "id1092")->setChecked(true);
@@ -117,7 +117,7 @@ void StartupTest::firstRunOpensSettingsBeforeTheInputCheck() {
     QCOMPARE(environment.messages[0].icon, MessageIcon::Exclamation);
 
     // The next start has a settings store: no welcome, no first run.
-    std::unique_ptr<CMainDlg> second = CreateMainWindow();
+    std::unique_ptr<MainWindow> second = CreateMainWindow();
     QVERIFY(second != nullptr);
     QVERIFY(!second->FirstRun());
     QCOMPARE(second->InputXmlPath(), AppFixture("games.xml"));
@@ -125,7 +125,7 @@ void StartupTest::firstRunOpensSettingsBeforeTheInputCheck() {
 
 void StartupTest::initialCriteriaBuildTheFindText() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
     // Upright, at most two buttons, 2-way, 4-way or buttons only and no other control, playable,
     // every category but BIOS; in the words of MAME's own listing (joysticks by their ways).
     const QString text = FindText(*window);
@@ -152,7 +152,7 @@ void StartupTest::initialCriteriaBuildTheFindText() {
 
 void StartupTest::clicksGoThroughTheCriteriaModel() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("merged.xml"));
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("merged.xml"));
     auto* eightWay = Child<QCheckBox>(window.get(), "id1010");
     // Unticked, then ticked, grey, unticked again: the window's own cycle, not Qt's.
     QCOMPARE(eightWay->checkState(), Qt::Unchecked);
@@ -193,21 +193,21 @@ void StartupTest::clicksGoThroughTheCriteriaModel() {
 void StartupTest::inputCheckAdaptsToTheFile() {
     AppTestEnvironment environment;
     {
-        std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, "/nonexistent/master.xml");
+        std::unique_ptr<MainWindow> window = OpenMainWindow(environment, "/nonexistent/master.xml");
         QCOMPARE(environment.MessageTexts(), std::vector<std::string>{kOpenError});
         QCOMPARE(environment.messages[0].icon, MessageIcon::Stop);
         QVERIFY(!Enabled(*window, 1));
     }
     environment.messages.clear();
     {
-        std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, "");
+        std::unique_ptr<MainWindow> window = OpenMainWindow(environment, "");
         QCOMPARE(environment.MessageTexts(), std::vector<std::string>{kNoInputFile});
         QVERIFY(!Enabled(*window, 1));
     }
     environment.messages.clear();
     {
         // A merged file with player data: no note, categories and players usable.
-        std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("merged.xml"));
+        std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("merged.xml"));
         QVERIFY(environment.messages.empty());
         QVERIFY(Enabled(*window, 1));
         QVERIFY(Enabled(*window, 1071));
@@ -220,7 +220,7 @@ void StartupTest::inputCheckAdaptsToTheFile() {
 
 void StartupTest::smallestMainWindowCutsAndOverlapsNothing() {
     AppTestEnvironment environment;
-    std::unique_ptr<CMainDlg> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
     window->resize(1, 1);
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QCoreApplication::processEvents();

@@ -37,7 +37,7 @@ struct Outcome {
 
 Outcome Literal(const std::string& record, const std::string& expression) {
     try {
-        return {!Evaluate(record, expression), std::nullopt};
+        return {LiteralMatches(record, expression), std::nullopt};
     } catch (const EngineError& e) {
         return {false, e.Text()};
     }
@@ -46,7 +46,7 @@ Outcome Literal(const std::string& record, const std::string& expression) {
 Outcome Compiled(const std::string& record, const std::string& expression) {
     try {
         CompiledExpression compiled(expression);
-        return {!compiled.Rejects(PreparedRecord(record)), std::nullopt};
+        return {compiled.Matches(PreparedRecord(record)), std::nullopt};
     } catch (const EngineError& e) {
         return {false, e.Text()};
     }

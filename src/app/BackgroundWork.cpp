@@ -1,4 +1,4 @@
-#include "BackgroundTask.h"
+#include "BackgroundWork.h"
 
 #include <QEventLoop>
 #include <QThread>

@@ -16,10 +16,10 @@ struct SaveFileType {
     bool executable = false;
 };
 
-class CGenericOutputDlg : public QDialog {
+class TextWindow : public QDialog {
     Q_OBJECT
   public:
-    CGenericOutputDlg(const std::string& windowTitle, const std::string& displayText, bool saveEnabled,
+    TextWindow(const std::string& windowTitle, const std::string& displayText, bool saveEnabled,
                       QWidget* parent = nullptr);
 
     void SetSaveFileType(SaveFileType type) { saveType_ = std::move(type); }

@@ -1,4 +1,4 @@
-#include "GenericOutputDlg.h"
+#include "TextWindow.h"
 
 #include <QEvent>
 #include <QFontDatabase>
@@ -16,7 +16,7 @@
 
 namespace vantor::app {
 
-CGenericOutputDlg::CGenericOutputDlg(const std::string& windowTitle, const std::string& displayText,
+TextWindow::TextWindow(const std::string& windowTitle, const std::string& displayText,
                                      bool saveEnabled, QWidget* parent)
     : QDialog(parent),
       original_(displayText),
@@ -42,7 +42,7 @@ CGenericOutputDlg::CGenericOutputDlg(const std::string& windowTitle, const std::
     save_->setObjectName(QStringLiteral("id1068"));
     save_->setAutoDefault(false);
     save_->setVisible(saveEnabled);
-    connect(save_, &QPushButton::clicked, this, &CGenericOutputDlg::OnSave);
+    connect(save_, &QPushButton::clicked, this, &TextWindow::OnSave);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(edit_, 1);
@@ -50,7 +50,7 @@ CGenericOutputDlg::CGenericOutputDlg(const std::string& windowTitle, const std::
     resize(720, 520);
 }
 
-std::string CGenericOutputDlg::DisplayText() const {
+std::string TextWindow::DisplayText() const {
     if (!edit_->document()->isModified()) return original_;
     // The window shows plain line ends; most lists have CR LF ones.
     QString text = edit_->toPlainText();
@@ -58,7 +58,7 @@ std::string CGenericOutputDlg::DisplayText() const {
     return ToBytes(text);
 }
 
-void CGenericOutputDlg::OnSave() {
+void TextWindow::OnSave() {
     std::string path;
     if (!AskForFile(this, FileQuestion::Save, "Save file as...", saveType_.filter, saveType_.defaultExt,
                     path))
@@ -72,7 +72,7 @@ void CGenericOutputDlg::OnSave() {
         ShowMessageBox(this, MessageIcon::Exclamation, kScriptNotExecutable);
 }
 
-bool CGenericOutputDlg::eventFilter(QObject* watched, QEvent* event) {
+bool TextWindow::eventFilter(QObject* watched, QEvent* event) {
     // Focus leaves the text unselected, with the caret in view.
     if (watched == edit_ && event->type() == QEvent::FocusIn) {
         QTextCursor cursor = edit_->textCursor();

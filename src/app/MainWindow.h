@@ -22,17 +22,17 @@ class QThread;
 
 namespace vantor::app {
 
-class CProgressDlg;
-class CVNListDlg;
-class CVNOutput;
+class ProgressDialog;
+class ResultListWindow;
+class WorkingListWindow;
 
 inline constexpr const char* kMainWindowTitle = "Vantor build 032";
 
-class CMainDlg : public QDialog {
+class MainWindow : public QDialog {
     Q_OBJECT
   public:
-    CMainDlg(std::string inputXmlPath, DisplayOptions display, bool firstRun, QWidget* parent = nullptr);
-    ~CMainDlg() override;
+    MainWindow(std::string inputXmlPath, DisplayOptions display, bool firstRun, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The window's initialisation: the settings on a first run (else the input check), the
     // initial criteria, the search history. Runs once, after the window is shown.
@@ -45,9 +45,9 @@ class CMainDlg : public QDialog {
     void OnRomSearch();
     void OnHistoryButton();
 
-    CVNOutput* OutputWindow() const { return output_.get(); }
-    CVNListDlg* FullListWindow() const { return fullList_.get(); }
-    CVNListDlg* SearchWindow() const { return search_.get(); }
+    WorkingListWindow* WorkingList() const { return output_.get(); }
+    ResultListWindow* FullList() const { return fullList_.get(); }
+    ResultListWindow* SearchResults() const { return search_.get(); }
     const CriteriaModel& Criteria() const { return model_; }
     const SearchHistory& History() const { return history_; }
     const std::string& InputXmlPath() const { return inputXmlPath_; }
@@ -56,7 +56,7 @@ class CMainDlg : public QDialog {
     bool FirstRun() const { return firstRun_; }
     bool ScanRunning() const { return scanRunning_; }
     // The progress window of the running scan, or null.
-    CProgressDlg* ScanProgress() const { return progress_; }
+    ProgressDialog* ScanProgress() const { return progress_; }
     // Scans started since the window opened (a shown list that needed none does not count).
     int ScanCount() const { return scanCount_; }
 
@@ -98,7 +98,7 @@ class CMainDlg : public QDialog {
     std::string previousRomSearch_;
     bool scanRunning_ = false;
     int scanCount_ = 0;
-    CProgressDlg* progress_ = nullptr;
+    ProgressDialog* progress_ = nullptr;
     QThread* scanThread_ = nullptr;
     bool syncing_ = false;
 
@@ -108,9 +108,9 @@ class CMainDlg : public QDialog {
     QPushButton* listAllButton_ = nullptr;
     QPushButton* romSearchButton_ = nullptr;
 
-    std::unique_ptr<CVNListDlg> fullList_;
-    std::unique_ptr<CVNOutput> output_;
-    std::unique_ptr<CVNListDlg> search_;
+    std::unique_ptr<ResultListWindow> fullList_;
+    std::unique_ptr<WorkingListWindow> output_;
+    std::unique_ptr<ResultListWindow> search_;
 };
 
 }  // namespace vantor::app

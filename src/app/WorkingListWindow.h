@@ -22,11 +22,11 @@ const QStringList& ListFormatNames();
 // The note after a batch: "Added 3 ROMs; 2 were in your list already."
 std::string AddedMessage(int added, int already);
 
-class CVNOutput : public GameListWindow {
+class WorkingListWindow : public GameListWindow {
     Q_OBJECT
   public:
-    explicit CVNOutput(const Catalog& catalog, QWidget* parent = nullptr);
-    ~CVNOutput() override;
+    explicit WorkingListWindow(const Catalog& catalog, QWidget* parent = nullptr);
+    ~WorkingListWindow() override;
 
     QComboBox* FormatBox() const { return formatBox_; }
     int EntryCount() const { return entryCount_; }

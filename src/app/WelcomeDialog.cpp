@@ -1,4 +1,4 @@
-#include "WelcomeDlg.h"
+#include "WelcomeDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFont>
@@ -10,7 +10,7 @@
 
 namespace vantor::app {
 
-REvodOrivado::REvodOrivado(QWidget* parent) : QDialog(parent) {
+WelcomeDialog::WelcomeDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("welcomeDlg"));
     setWindowTitle(QStringLiteral("Vantor"));
     setWindowIcon(AppIcon());

@@ -1,12 +1,12 @@
 // "Save List to file" and "Preview List": the working list's keys, the format's own questions, the
 // file dialog, then the writer on a worker thread behind the "Creating list..." progress window.
-#include "BackgroundTask.h"
+#include "BackgroundWork.h"
 #include "CsvDialogs.h"
 #include "FormatDialogs.h"
-#include "GenericOutputDlg.h"
-#include "OutputWindow.h"
+#include "TextWindow.h"
+#include "WorkingListWindow.h"
 #include "QtUserInterface.h"
-#include "SortableListCtrl.h"
+#include "SortableListView.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/TagTable.h"
 #include "output/ListFormats.h"
@@ -49,7 +49,7 @@ SaveFileType SaveTypeOf(const ListFormatInfo& info, const SaveOptions& options) 
 
 }  // namespace
 
-void CVNOutput::SaveList() {
+void WorkingListWindow::SaveList() {
     if (saveRunning_) return;
     saveRunning_ = true;
     RunSave();
@@ -57,7 +57,7 @@ void CVNOutput::SaveList() {
     Q_EMIT SaveFinished();
 }
 
-void CVNOutput::RunSave() {
+void WorkingListWindow::RunSave() {
     const int index = formatBox_->currentIndex();
     if (index < 0 || index >= kListFormatCount) return;
     const ListFormatInfo& info = ListFormatTable()[static_cast<std::size_t>(index)];
@@ -74,7 +74,7 @@ void CVNOutput::RunSave() {
     options.batchTemplate = batchTemplate_;
     if (info.format == ListFormat::Batch) {
         // Before the file dialog: the form decides the file's type.
-        CbatchFileDlg dialog(batchTemplate_, batchForm_, this);
+        BatchTemplateDialog dialog(batchTemplate_, batchForm_, this);
         if (dialog.exec() != QDialog::Accepted) return;
         batchTemplate_ = options.batchTemplate = dialog.TemplateText();
         batchForm_ = options.batchForm = dialog.Form();
@@ -88,7 +88,7 @@ void CVNOutput::RunSave() {
         switch (info.format) {
             case ListFormat::Khameleon:
             case ListFormat::Mala: {
-                CMalaListDlg dialog({}, {}, this);
+                ListTitleDialog dialog({}, {}, this);
                 if (dialog.exec() != QDialog::Accepted) return;
                 options.listTitle = dialog.TitleText();
                 options.secondText = dialog.SecondText();
@@ -114,7 +114,7 @@ void CVNOutput::RunSave() {
 
     switch (info.format) {
         case ListFormat::Cabrio: {
-            CCarbrioSettingsDlg dialog(this);
+            CabrioSettingsDialog dialog(this);
             if (dialog.exec() != QDialog::Accepted) return;
             options.listTitle = dialog.ListTitle();
             options.logoFolder = dialog.LogoFolder();
@@ -123,7 +123,7 @@ void CVNOutput::RunSave() {
             break;
         }
         case ListFormat::Csv: {
-            CCSVDialog dialog(catalog_.inputType, csvChoice_, this);
+            CsvColumnsDialog dialog(catalog_.inputType, csvChoice_, this);
             if (dialog.exec() != QDialog::Accepted) return;
             options.csv = dialog.Options();
             csvChoice_ = dialog.Choice();
@@ -139,7 +139,7 @@ void CVNOutput::RunSave() {
         written = RunListWriter(writer, ui, info.format, fileName, keyList, count, options);
     });
     if (previewMode_ && written) {
-        CGenericOutputDlg preview("List Preview", fileName, true, this);
+        TextWindow preview("List Preview", fileName, true, this);
         preview.SetSaveFileType(saveType);
         preview.exec();
         if (preview.Saved()) unsaved_ = false;

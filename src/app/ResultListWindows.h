@@ -15,14 +15,14 @@ class QTimer;
 
 namespace vantor::app {
 
-class CProgressDlg;
+class ProgressDialog;
 
-class CVNListDlg : public GameListWindow {
+class ResultListWindow : public GameListWindow {
     Q_OBJECT
   public:
     enum class Kind { FullList, SearchResults };
 
-    ~CVNListDlg() override;
+    ~ResultListWindow() override;
 
     int EntryCount() const { return entryCount_; }
     // Batches handed over and not yet shown.
@@ -41,7 +41,7 @@ class CVNListDlg : public GameListWindow {
     void BatchShown();
 
   protected:
-    CVNListDlg(const Catalog& catalog, Kind kind, QWidget* parent);
+    ResultListWindow(const Catalog& catalog, Kind kind, QWidget* parent);
 
   private:
     void OnFilled(FillResultPtr result);
@@ -53,22 +53,22 @@ class CVNListDlg : public GameListWindow {
     ListFillThread* fill_;
     QAction* addAction_;
     int entryCount_ = 0;
-    std::unique_ptr<CProgressDlg> progress_;
+    std::unique_ptr<ProgressDialog> progress_;
     QTimer* progressDelay_;
 };
 
-class CVNAllROMsListDlg : public CVNListDlg {
+class FullListWindow : public ResultListWindow {
     Q_OBJECT
   public:
-    explicit CVNAllROMsListDlg(const Catalog& catalog, QWidget* parent = nullptr)
-        : CVNListDlg(catalog, Kind::FullList, parent) {}
+    explicit FullListWindow(const Catalog& catalog, QWidget* parent = nullptr)
+        : ResultListWindow(catalog, Kind::FullList, parent) {}
 };
 
-class CVNSearchItemsListDlg : public CVNListDlg {
+class SearchResultsWindow : public ResultListWindow {
     Q_OBJECT
   public:
-    explicit CVNSearchItemsListDlg(const Catalog& catalog, QWidget* parent = nullptr)
-        : CVNListDlg(catalog, Kind::SearchResults, parent) {}
+    explicit SearchResultsWindow(const Catalog& catalog, QWidget* parent = nullptr)
+        : ResultListWindow(catalog, Kind::SearchResults, parent) {}
 };
 
 }  // namespace vantor::app

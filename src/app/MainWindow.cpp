@@ -1,4 +1,4 @@
-#include "MainDlg.h"
+#include "MainWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,12 +17,12 @@
 
 #include "AboutBox.h"
 #include "AppIcon.h"
-#include "ListWindows.h"
-#include "OutputWindow.h"
-#include "ProgressDlg.h"
+#include "ResultListWindows.h"
+#include "WorkingListWindow.h"
+#include "ProgressDialog.h"
 #include "QtUserInterface.h"
 #include "SearchDialogs.h"
-#include "VantorSettingsDlg.h"
+#include "SettingsWindow.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/TextUtil.h"
@@ -58,18 +58,18 @@ Qt::CheckState ToQt(CheckState state) {
 // most; each update is queued to the window's thread.
 class QueuedProgress : public ProgressSink {
   public:
-    explicit QueuedProgress(CProgressDlg* window) : window_(window) {}
+    explicit QueuedProgress(ProgressDialog* window) : window_(window) {}
     void Progress(std::int64_t done, std::int64_t total) override {
         const auto now = std::chrono::steady_clock::now();
         if (done < total && now - last_ < std::chrono::milliseconds(20)) return;
         last_ = now;
-        CProgressDlg* window = window_;
+        ProgressDialog* window = window_;
         QMetaObject::invokeMethod(
             window, [window, done, total] { window->SetProgress(done, total); }, Qt::QueuedConnection);
     }
 
   private:
-    CProgressDlg* window_;
+    ProgressDialog* window_;
     std::chrono::steady_clock::time_point last_{};
 };
 
@@ -91,7 +91,7 @@ std::vector<MatchEntry> BestMatchesFirst(std::vector<MatchEntry> entries, const 
 
 }  // namespace
 
-CMainDlg::CMainDlg(std::string inputXmlPath, DisplayOptions display, bool firstRun, QWidget* parent)
+MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool firstRun, QWidget* parent)
     : QDialog(parent), inputXmlPath_(std::move(inputXmlPath)), firstRun_(firstRun) {
     catalog_.display = display;
     RegisterMetaTypes();
@@ -104,26 +104,26 @@ CMainDlg::CMainDlg(std::string inputXmlPath, DisplayOptions display, bool firstR
     model_.SetChangeListener([this](bool rebuilt) { OnCriteriaChanged(rebuilt); });
     SyncCriteriaWidgets();
 
-    fullList_ = std::make_unique<CVNAllROMsListDlg>(catalog_);
-    output_ = std::make_unique<CVNOutput>(catalog_);
-    search_ = std::make_unique<CVNSearchItemsListDlg>(catalog_);
-    connect(this, &CMainDlg::EntriesForWorkingList, output_.get(), &CVNOutput::ReceiveEntries,
+    fullList_ = std::make_unique<FullListWindow>(catalog_);
+    output_ = std::make_unique<WorkingListWindow>(catalog_);
+    search_ = std::make_unique<SearchResultsWindow>(catalog_);
+    connect(this, &MainWindow::EntriesForWorkingList, output_.get(), &WorkingListWindow::ReceiveEntries,
             Qt::QueuedConnection);
-    connect(this, &CMainDlg::EntriesForFullList, fullList_.get(), &CVNListDlg::ReceiveEntries,
+    connect(this, &MainWindow::EntriesForFullList, fullList_.get(), &ResultListWindow::ReceiveEntries,
             Qt::QueuedConnection);
-    connect(this, &CMainDlg::EntriesForSearchResults, search_.get(), &CVNListDlg::ReceiveEntries,
+    connect(this, &MainWindow::EntriesForSearchResults, search_.get(), &ResultListWindow::ReceiveEntries,
             Qt::QueuedConnection);
-    for (CVNListDlg* window : {fullList_.get(), search_.get()}) {
-        connect(window, &CVNListDlg::EntriesForWorkingList, output_.get(), &CVNOutput::ReceiveEntries,
+    for (ResultListWindow* window : {fullList_.get(), search_.get()}) {
+        connect(window, &ResultListWindow::EntriesForWorkingList, output_.get(), &WorkingListWindow::ReceiveEntries,
                 Qt::QueuedConnection);
     }
 }
 
-CMainDlg::~CMainDlg() {
+MainWindow::~MainWindow() {
     model_.SetChangeListener({});
 }
 
-void CMainDlg::BuildWindow() {
+void MainWindow::BuildWindow() {
     // The small groups side by side on top, the long lists of tick boxes below them.
     auto* small = new QHBoxLayout;
     small->addWidget(BuildGroup(CriteriaGroup::Cabinet, QStringLiteral("Cabinet"), nullptr, 1), 1);
@@ -172,11 +172,11 @@ void CMainDlg::BuildWindow() {
     history->setToolTip(QStringLiteral("Search History"));
     history->setFixedWidth(history->sizeHint().height() + 8);
     for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
-    connect(goButton_, &QPushButton::clicked, this, &CMainDlg::OnGo);
-    connect(listAll, &QPushButton::clicked, this, &CMainDlg::OnListAllRoms);
-    connect(romSearch, &QPushButton::clicked, this, &CMainDlg::OnRomSearch);
-    connect(settings, &QPushButton::clicked, this, &CMainDlg::OpenSettings);
-    connect(history, &QPushButton::clicked, this, &CMainDlg::OnHistoryButton);
+    connect(goButton_, &QPushButton::clicked, this, &MainWindow::OnGo);
+    connect(listAll, &QPushButton::clicked, this, &MainWindow::OnListAllRoms);
+    connect(romSearch, &QPushButton::clicked, this, &MainWindow::OnRomSearch);
+    connect(settings, &QPushButton::clicked, this, &MainWindow::OpenSettings);
+    connect(history, &QPushButton::clicked, this, &MainWindow::OnHistoryButton);
     connect(about, &QPushButton::clicked, this, [this] { ShowAboutBox(this); });
     findRow->addWidget(history);
 
@@ -201,7 +201,7 @@ void CMainDlg::BuildWindow() {
     resize(std::max(980, sizeHint().width()), sizeHint().height());
 }
 
-QGroupBox* CMainDlg::BuildGroup(CriteriaGroup group, const QString& title, const char* hint, int columns) {
+QGroupBox* MainWindow::BuildGroup(CriteriaGroup group, const QString& title, const char* hint, int columns) {
     auto* box = new QGroupBox(title, this);
     auto* layout = new QVBoxLayout(box);
     layout->setSpacing(2);
@@ -243,7 +243,7 @@ QGroupBox* CMainDlg::BuildGroup(CriteriaGroup group, const QString& title, const
     return box;
 }
 
-QWidget* CMainDlg::MakeCriterionWidget(const CriterionInfo& info) {
+QWidget* MainWindow::MakeCriterionWidget(const CriterionInfo& info) {
     const QString label = QString::fromUtf8(info.label);
     QWidget* widget = nullptr;
     switch (info.kind) {
@@ -292,7 +292,7 @@ QWidget* CMainDlg::MakeCriterionWidget(const CriterionInfo& info) {
     return widget;
 }
 
-void CMainDlg::SyncCriteriaWidgets() {
+void MainWindow::SyncCriteriaWidgets() {
     syncing_ = true;
     for (const CriterionInfo& info : CriteriaControls()) {
         QWidget* widget = criteria_.value(info.id);
@@ -310,17 +310,17 @@ void CMainDlg::SyncCriteriaWidgets() {
     syncing_ = false;
 }
 
-void CMainDlg::OnCriteriaChanged(bool findTextRebuilt) {
+void MainWindow::OnCriteriaChanged(bool findTextRebuilt) {
     SyncCriteriaWidgets();
     if (findTextRebuilt) SetFindText(model_.FindText());
 }
 
-void CMainDlg::SetFindText(const std::string& text) {
+void MainWindow::SetFindText(const std::string& text) {
     findEdit_->setText(FromBytes(text));
     findEdit_->setCursorPosition(0);  // the start of a long expression matters most
 }
 
-void CMainDlg::Initialise() {
+void MainWindow::Initialise() {
     if (initialised_) return;
     initialised_ = true;
     if (firstRun_) {
@@ -333,10 +333,10 @@ void CMainDlg::Initialise() {
     LoadSearchHistory(history_);
 }
 
-void CMainDlg::OpenSettings() {
+void MainWindow::OpenSettings() {
     // The settings reopen the master file, which a running scan or save is reading.
     if (scanRunning_ || (output_ && output_->SaveRunning())) return;
-    CVantorSettingsDlg dialog(inputXmlPath_, this);
+    SettingsWindow dialog(inputXmlPath_, this);
     dialog.exec();
     // Taken over whatever the dialog returned.
     inputXmlPath_ = dialog.InputXmlPath();
@@ -345,7 +345,7 @@ void CMainDlg::OpenSettings() {
     OpenInputFile();
 }
 
-void CMainDlg::OpenInputFile() {
+void MainWindow::OpenInputFile() {
     InputCheck check = vantor::OpenInputFile(catalog_, inputXmlPath_);
     fullListReady_ = false;
     // Without a master file there is nothing to scan: the three searches wait for one.
@@ -356,15 +356,15 @@ void CMainDlg::OpenInputFile() {
     model_.ApplyInputCheck(check);
 }
 
-void CMainDlg::ShowError(const EngineError& error) {
+void MainWindow::ShowError(const EngineError& error) {
     ShowMessageBox(this, error.Icon(), error.Text());
 }
 
-void CMainDlg::RunScan(const char* progressText, std::function<void(ProgressSink&)> work,
+void MainWindow::RunScan(const char* progressText, std::function<void(ProgressSink&)> work,
                        std::function<void()> done) {
     scanRunning_ = true;
     ++scanCount_;
-    progress_ = new CProgressDlg(this);
+    progress_ = new ProgressDialog(this);
     progress_->Show(true, 1000, QString::fromUtf8(progressText), QString());
     auto sink = std::make_shared<QueuedProgress>(progress_);
     QThread* thread = QThread::create([work = std::move(work), sink] { work(*sink); });
@@ -383,7 +383,7 @@ void CMainDlg::RunScan(const char* progressText, std::function<void(ProgressSink
     thread->start();
 }
 
-void CMainDlg::OnGo() {
+void MainWindow::OnGo() {
     if (scanRunning_ || !goButton_->isEnabled()) return;
     // The history keeps the text as typed (macros unexpanded), once the search has run.
     std::string typed = ToBytes(findEdit_->text());
@@ -423,7 +423,7 @@ void CMainDlg::OnGo() {
         });
 }
 
-void CMainDlg::OnListAllRoms() {
+void MainWindow::OnListAllRoms() {
     if (scanRunning_ || !listAllButton_->isEnabled()) return;
     if (fullListReady_) {
         // Built already: the window shows the list it holds.
@@ -446,9 +446,9 @@ void CMainDlg::OnListAllRoms() {
         });
 }
 
-void CMainDlg::OnRomSearch() {
+void MainWindow::OnRomSearch() {
     if (scanRunning_ || !romSearchButton_->isEnabled()) return;
-    CSearchDlg dialog(previousRomSearch_, this);
+    RomSearchDialog dialog(previousRomSearch_, this);
     dialog.exec();  // after Cancel the text it opened with is searched again
     std::string text = dialog.Text();
     if (text.empty()) return;
@@ -473,18 +473,18 @@ void CMainDlg::OnRomSearch() {
         });
 }
 
-void CMainDlg::OnHistoryButton() {
-    CSearchHistoryDlg dialog(history_.entries(), this);
+void MainWindow::OnHistoryButton() {
+    SearchHistoryDialog dialog(history_.entries(), this);
     dialog.exec();
     if (dialog.Chosen()) SetFindText(dialog.ChosenText());
     history_.SetEntries(dialog.Entries());
 }
 
-void CMainDlg::reject() {
+void MainWindow::reject() {
     // Escape does not end the program: only the close box does.
 }
 
-void CMainDlg::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (scanRunning_ || (output_ && output_->SaveRunning())) {
         event->ignore();
         return;

@@ -1,4 +1,4 @@
-#include "ProgressDlg.h"
+#include "ProgressDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,7 +11,7 @@
 
 namespace vantor::app {
 
-CProgressDlg::CProgressDlg(QWidget* owner) : QDialog(owner) {
+ProgressDialog::ProgressDialog(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("progressDlg"));
     setWindowTitle(QStringLiteral("Progress..."));
     setWindowIcon(AppIcon());
@@ -40,7 +40,7 @@ CProgressDlg::CProgressDlg(QWidget* owner) : QDialog(owner) {
     setMinimumWidth(380);
 }
 
-void CProgressDlg::Show(bool setRange, int range, const QString& firstText, const QString& secondText) {
+void ProgressDialog::Show(bool setRange, int range, const QString& firstText, const QString& secondText) {
     if (setRange) {
         bar_->setRange(0, range);
         stepCount_ = 0;
@@ -52,12 +52,12 @@ void CProgressDlg::Show(bool setRange, int range, const QString& firstText, cons
     SetTexts(firstText, secondText);
 }
 
-void CProgressDlg::SetTexts(const QString& firstText, const QString& secondText) {
+void ProgressDialog::SetTexts(const QString& firstText, const QString& secondText) {
     firstLine_->setText(firstText);
     secondLine_->setText(secondText);
 }
 
-void CProgressDlg::SetProgress(std::int64_t done, std::int64_t total) {
+void ProgressDialog::SetProgress(std::int64_t done, std::int64_t total) {
     if (total <= 0) return;
     if (done > total) done = total;
     if (done < 0) done = 0;
@@ -65,22 +65,22 @@ void CProgressDlg::SetProgress(std::int64_t done, std::int64_t total) {
     bar_->setValue(bar_->minimum() + static_cast<int>(done * span / total));
 }
 
-void CProgressDlg::StepIt() {
+void ProgressDialog::StepIt() {
     ++stepCount_;
     bar_->setValue(std::min(bar_->maximum(), bar_->value() + 1));
 }
 
-int CProgressDlg::Position() const {
+int ProgressDialog::Position() const {
     return bar_->value();
 }
-QString CProgressDlg::FirstText() const {
+QString ProgressDialog::FirstText() const {
     return firstLine_->text();
 }
-QString CProgressDlg::SecondText() const {
+QString ProgressDialog::SecondText() const {
     return secondLine_->text();
 }
 
-void CProgressDlg::closeEvent(QCloseEvent* event) {
+void ProgressDialog::closeEvent(QCloseEvent* event) {
     // Only the work it shows ends it, by deleting it.
     event->ignore();
 }

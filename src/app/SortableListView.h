@@ -42,10 +42,10 @@ class ListTableModel : public QAbstractTableModel {
     ListTable table_;
 };
 
-class SortableListCtrl : public QTreeView {
+class SortableListView : public QTreeView {
     Q_OBJECT
   public:
-    explicit SortableListCtrl(QWidget* parent = nullptr);
+    explicit SortableListView(QWidget* parent = nullptr);
 
     // Builds the columns from a column string ("Key,0; Name,120; ..."); a zero width hides the
     // column.

@@ -1,4 +1,4 @@
-#include "VantorSettingsDlg.h"
+#include "SettingsWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,7 +12,7 @@
 
 #include "AppIcon.h"
 #include "AppState.h"
-#include "BackgroundTask.h"
+#include "BackgroundWork.h"
 #include "QtUserInterface.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
@@ -58,7 +58,7 @@ QLabel* MakeText(QWidget* parent, const char* text, bool wrap = false) {
 
 }  // namespace
 
-CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
+SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     : QDialog(parent), inputInUse_(std::move(inputInUse)) {
     setObjectName(QStringLiteral("settingsDlg"));
     setWindowTitle(QStringLiteral("Settings"));
@@ -84,7 +84,7 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
     inputEdit_ = new QLineEdit(FromBytes(inputXmlPath_), this);
     inputEdit_->setObjectName(QStringLiteral("id1025"));
     QPushButton* inputBrowse = MakeButton(this, 1066, "Browse");
-    connect(inputBrowse, &QPushButton::clicked, this, &CVantorSettingsDlg::OnBrowseInput);
+    connect(inputBrowse, &QPushButton::clicked, this, &SettingsWindow::OnBrowseInput);
     auto* inputRow = new QHBoxLayout;
     inputRow->addWidget(inputEdit_, 1);
     inputRow->addWidget(inputBrowse);
@@ -145,7 +145,7 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
         mergeGrid->addWidget(browse, line + 1, 1);
         line += 2;
     }
-    connect(dataBrowse[0], &QPushButton::clicked, this, &CVantorSettingsDlg::OnBrowseListing);
+    connect(dataBrowse[0], &QPushButton::clicked, this, &SettingsWindow::OnBrowseListing);
     connect(dataBrowse[1], &QPushButton::clicked, this, [this] {
         OnBrowseDataFile("Point me to controls.xml please...", kXmlFilter, "xml", controlsPath_,
                          controlsEdit_);
@@ -247,14 +247,14 @@ CVantorSettingsDlg::CVantorSettingsDlg(std::string inputInUse, QWidget* parent)
     setButton_->setEnabled(!inputXmlPath_.empty());
     UpdateMergeButton();
     OnInputTextChanged();
-    connect(inputEdit_, &QLineEdit::textChanged, this, &CVantorSettingsDlg::OnInputTextChanged);
+    connect(inputEdit_, &QLineEdit::textChanged, this, &SettingsWindow::OnInputTextChanged);
 }
 
-std::string CVantorSettingsDlg::InputText() const {
+std::string SettingsWindow::InputText() const {
     return ToBytes(inputEdit_->text());
 }
 
-void CVantorSettingsDlg::OnInputTextChanged() {
+void SettingsWindow::OnInputTextChanged() {
     const std::string text = InputText();
     if (!text.empty()) setButton_->setEnabled(true);
     const bool inUse = text == inputInUse_;
@@ -263,11 +263,11 @@ void CVantorSettingsDlg::OnInputTextChanged() {
     warning_->setVisible(!inUse);
 }
 
-void CVantorSettingsDlg::UpdateMergeButton() {
+void SettingsWindow::UpdateMergeButton() {
     mergeButton_->setEnabled(!controlsPath_.empty() && !catverPath_.empty() && !listXmlPath_.empty());
 }
 
-void CVantorSettingsDlg::OnBrowseInput() {
+void SettingsWindow::OnBrowseInput() {
     if (busy_) return;
     std::string path = inputXmlPath_;
     if (!AskForFile(this, FileQuestion::Open, "Point me to your xml file please...", kXmlFilter, "xml", path))
@@ -277,7 +277,7 @@ void CVantorSettingsDlg::OnBrowseInput() {
     setButton_->setEnabled(true);
 }
 
-void CVantorSettingsDlg::OnBrowseDataFile(const char* title, const char* filter, const char* defaultExt,
+void SettingsWindow::OnBrowseDataFile(const char* title, const char* filter, const char* defaultExt,
                                           std::string& member, QLineEdit* edit) {
     if (busy_) return;
     std::string path = member;
@@ -288,7 +288,7 @@ void CVantorSettingsDlg::OnBrowseDataFile(const char* title, const char* filter,
     UpdateMergeButton();
 }
 
-void CVantorSettingsDlg::OnBrowseListing() {
+void SettingsWindow::OnBrowseListing() {
     if (busy_) return;
     std::string chosen;
     if (!AskForFile(this, FileQuestion::Open, "Point me to MAME or MAME's xml file please...", kListingFilter,
@@ -308,7 +308,7 @@ void CVantorSettingsDlg::OnBrowseListing() {
     UpdateMergeButton();
 }
 
-void CVantorSettingsDlg::RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility) {
+void SettingsWindow::RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility) {
     if (busy_) return;
     busy_ = true;
     UtilityResult result;
@@ -330,15 +330,15 @@ void CVantorSettingsDlg::RunUtility(const std::function<UtilityResult(UserInterf
     }
 }
 
-std::string CVantorSettingsDlg::SettingsNotSavedMessage() {
+std::string SettingsWindow::SettingsNotSavedMessage() {
     return "The settings could not be saved to " + SettingsFilePath() + "!?";
 }
 
-std::string CVantorSettingsDlg::MissingInputMessage(const std::string& path) {
+std::string SettingsWindow::MissingInputMessage(const std::string& path) {
     return "The input file " + path + " does not exist!?\r\nChoose an existing xml file.";
 }
 
-void CVantorSettingsDlg::accept() {
+void SettingsWindow::accept() {
     if (busy_) return;
     const std::string input = InputText();
     // A typed path is taken only when it names a file: a mistyped one would make every search
@@ -366,14 +366,14 @@ void CVantorSettingsDlg::accept() {
     QDialog::accept();
 }
 
-void CVantorSettingsDlg::reject() {
+void SettingsWindow::reject() {
     if (busy_) return;
     // What was not "Set" is dropped: the main window goes on with the stored input file.
     inputXmlPath_ = storedInputXmlPath_;
     QDialog::reject();
 }
 
-void CVantorSettingsDlg::closeEvent(QCloseEvent* event) {
+void SettingsWindow::closeEvent(QCloseEvent* event) {
     if (busy_) {
         event->ignore();
         return;

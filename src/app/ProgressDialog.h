@@ -11,11 +11,11 @@ class QPushButton;
 
 namespace vantor::app {
 
-class CProgressDlg : public QDialog {
+class ProgressDialog : public QDialog {
     Q_OBJECT
   public:
     // With an owner the window is window-modal over it: the owner takes no input meanwhile.
-    explicit CProgressDlg(QWidget* owner = nullptr);
+    explicit ProgressDialog(QWidget* owner = nullptr);
 
     // Sets the range when asked (callers pass 1000), puts the bar at 0, shows the window in
     // front and sets the texts.

@@ -1,4 +1,4 @@
-#include "ListWindows.h"
+#include "ResultListWindows.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -6,9 +6,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "ProgressDlg.h"
+#include "ProgressDialog.h"
 #include "QtUserInterface.h"
-#include "SortableListCtrl.h"
+#include "SortableListView.h"
 
 namespace vantor::app {
 
@@ -17,7 +17,7 @@ namespace {
 constexpr int kProgressDelayMs = 300;
 }  // namespace
 
-CVNListDlg::CVNListDlg(const Catalog& catalog, Kind kind, QWidget* parent)
+ResultListWindow::ResultListWindow(const Catalog& catalog, Kind kind, QWidget* parent)
     : GameListWindow(
           catalog, kind == Kind::FullList ? QStringLiteral("fullListDlg") : QStringLiteral("searchItemsDlg"),
           new QAction(QStringLiteral("Add to your list"), nullptr), parent),
@@ -36,27 +36,27 @@ CVNListDlg::CVNListDlg(const Catalog& catalog, Kind kind, QWidget* parent)
 
     addAction_ = Command();
     addAction_->setObjectName(QStringLiteral("id32774"));
-    connect(addAction_, &QAction::triggered, this, &CVNListDlg::AddToWorkingList);
+    connect(addAction_, &QAction::triggered, this, &ResultListWindow::AddToWorkingList);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(list_);
 
     fill_ = new ListFillThread(this);
-    connect(fill_, &ListFillThread::Filled, this, &CVNListDlg::OnFilled);
-    connect(fill_, &ListFillThread::Progress, this, &CVNListDlg::OnFillProgress);
+    connect(fill_, &ListFillThread::Filled, this, &ResultListWindow::OnFilled);
+    connect(fill_, &ListFillThread::Progress, this, &ResultListWindow::OnFillProgress);
     progressDelay_ = new QTimer(this);
     progressDelay_->setSingleShot(true);
-    connect(progressDelay_, &QTimer::timeout, this, &CVNListDlg::ShowProgressLater);
+    connect(progressDelay_, &QTimer::timeout, this, &ResultListWindow::ShowProgressLater);
 }
 
-CVNListDlg::~CVNListDlg() = default;
+ResultListWindow::~ResultListWindow() = default;
 
-int CVNListDlg::PendingFills() const {
+int ResultListWindow::PendingFills() const {
     return fill_->Pending();
 }
 
-void CVNListDlg::ReceiveEntries(const HandOver& handOver) {
+void ResultListWindow::ReceiveEntries(const HandOver& handOver) {
     // The search results take the hide setting before their fill, the full list after it; with
     // fills on their own thread both simply take it with the batch.
     const bool fills = kind_ == Kind::SearchResults || !handOver.entries.empty();
@@ -64,17 +64,17 @@ void CVNListDlg::ReceiveEntries(const HandOver& handOver) {
     fill_->Request(handOver, kind_ == Kind::SearchResults);
 }
 
-void CVNListDlg::ShowProgressLater() {
+void ResultListWindow::ShowProgressLater() {
     if (fill_->Pending() == 0) return;
-    progress_ = std::make_unique<CProgressDlg>(nullptr);
+    progress_ = std::make_unique<ProgressDialog>(nullptr);
     progress_->Show(true, 1000, QStringLiteral("Building list, one moment please..."), QString());
 }
 
-void CVNListDlg::OnFillProgress(quint64, qint64 done, qint64 total) {
+void ResultListWindow::OnFillProgress(quint64, qint64 done, qint64 total) {
     if (progress_) progress_->SetProgress(done, total);
 }
 
-void CVNListDlg::OnFilled(FillResultPtr result) {
+void ResultListWindow::OnFilled(FillResultPtr result) {
     if (result->hasRows) {
         entryCount_ = static_cast<int>(result->rows.size());
         const bool byName = result->handOver.sortByName;
@@ -93,14 +93,14 @@ void CVNListDlg::OnFilled(FillResultPtr result) {
     Q_EMIT BatchShown();
 }
 
-void CVNListDlg::ShowWindow() {
+void ResultListWindow::ShowWindow() {
     show();
     raise();
     activateWindow();
     list_->setFocus();
 }
 
-void CVNListDlg::AddToWorkingList() {
+void ResultListWindow::AddToWorkingList() {
     HandOver handOver;
     handOver.entries = EntriesFromGameRows(list_->Table(), list_->SelectedRows());
     handOver.setsHideRomNames = false;

@@ -1,4 +1,4 @@
-#include "OutputWindow.h"
+#include "WorkingListWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -11,7 +11,7 @@
 #include <unordered_set>
 
 #include "QtUserInterface.h"
-#include "SortableListCtrl.h"
+#include "SortableListView.h"
 #include "output/ListFormats.h"
 
 namespace vantor::app {
@@ -33,7 +33,7 @@ const QStringList& ListFormatNames() {
     return names;
 }
 
-CVNOutput::CVNOutput(const Catalog& catalog, QWidget* parent)
+WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     : GameListWindow(catalog, QStringLiteral("outputDlg"), new QAction(QStringLiteral("Delete"), nullptr),
                      parent) {
     formatBox_ = new QComboBox(this);
@@ -57,11 +57,11 @@ CVNOutput::CVNOutput(const Catalog& catalog, QWidget* parent)
     }
 
     Command()->setObjectName(QStringLiteral("id32772"));
-    connect(Command(), &QAction::triggered, this, &CVNOutput::DeleteSelected);
-    connect(list_, &SortableListCtrl::DeletePressed, this, &CVNOutput::DeleteSelected);
-    connect(formatBox_, &QComboBox::currentIndexChanged, this, &CVNOutput::UpdatePreviewButton);
-    connect(saveButton_, &QPushButton::clicked, this, &CVNOutput::SaveList);
-    connect(previewButton_, &QPushButton::clicked, this, &CVNOutput::PreviewList);
+    connect(Command(), &QAction::triggered, this, &WorkingListWindow::DeleteSelected);
+    connect(list_, &SortableListView::DeletePressed, this, &WorkingListWindow::DeleteSelected);
+    connect(formatBox_, &QComboBox::currentIndexChanged, this, &WorkingListWindow::UpdatePreviewButton);
+    connect(saveButton_, &QPushButton::clicked, this, &WorkingListWindow::SaveList);
+    connect(previewButton_, &QPushButton::clicked, this, &WorkingListWindow::PreviewList);
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(formatBox_);
@@ -79,20 +79,20 @@ CVNOutput::CVNOutput(const Catalog& catalog, QWidget* parent)
     layout->addLayout(notes);
 
     fill_ = new ListFillThread(this);
-    connect(fill_, &ListFillThread::Filled, this, &CVNOutput::OnFilled);
+    connect(fill_, &ListFillThread::Filled, this, &WorkingListWindow::OnFilled);
 }
 
-CVNOutput::~CVNOutput() = default;
+WorkingListWindow::~WorkingListWindow() = default;
 
-int CVNOutput::PendingFills() const {
+int WorkingListWindow::PendingFills() const {
     return fill_->Pending();
 }
 
-void CVNOutput::ReceiveEntries(const HandOver& handOver) {
+void WorkingListWindow::ReceiveEntries(const HandOver& handOver) {
     lastTicket_ = fill_->Request(handOver, true);
 }
 
-void CVNOutput::OnFilled(FillResultPtr result) {
+void WorkingListWindow::OnFilled(FillResultPtr result) {
     if (result->ticket <= clearedBefore_) return;
     // A game is in the list once: the games already there (from an earlier Go! or "Add to your
     // list") are skipped.
@@ -123,11 +123,11 @@ void CVNOutput::OnFilled(FillResultPtr result) {
     Q_EMIT BatchShown();
 }
 
-void CVNOutput::UpdateTitle(const char* format) {
+void WorkingListWindow::UpdateTitle(const char* format) {
     setWindowTitle(FromBytes(FormatCountTitle(format, entryCount_)));
 }
 
-void CVNOutput::DeleteSelected() {
+void WorkingListWindow::DeleteSelected() {
     std::vector<int> rows = list_->SelectedRows();
     // Deleting the first selected row again and again ends at this index.
     const int mark = rows.empty() ? 0 : rows.back() - static_cast<int>(rows.size()) + 1;
@@ -141,7 +141,7 @@ void CVNOutput::DeleteSelected() {
     UpdateTitle("Found:%d matches");
 }
 
-void CVNOutput::UpdatePreviewButton() {
+void WorkingListWindow::UpdatePreviewButton() {
     const int index = formatBox_->currentIndex();
     if (index < 0 || index >= kListFormatCount) return;
     switch (ListFormatTable()[static_cast<std::size_t>(index)].previewButton) {
@@ -156,13 +156,13 @@ void CVNOutput::UpdatePreviewButton() {
     }
 }
 
-void CVNOutput::PreviewList() {
+void WorkingListWindow::PreviewList() {
     previewMode_ = true;
     SaveList();
     previewMode_ = false;
 }
 
-void CVNOutput::ClearAndHide() {
+void WorkingListWindow::ClearAndHide() {
     hide();
     clearedBefore_ = lastTicket_;
     list_->Model()->DeleteAllRows();
@@ -171,23 +171,23 @@ void CVNOutput::ClearAndHide() {
     addedText_->clear();
 }
 
-std::string CVNOutput::DiscardQuestion(int count) {
+std::string WorkingListWindow::DiscardQuestion(int count) {
     return "Your working list of " + std::to_string(count) +
            " ROMs has not been saved.\r\nDo you want to discard it?";
 }
 
-bool CVNOutput::ConfirmDiscard() {
+bool WorkingListWindow::ConfirmDiscard() {
     if (!Unsaved()) return true;
     return ShowMessageBox(isVisible() ? this : parentWidget(), MessageIcon::Exclamation,
                           DiscardQuestion(entryCount_),
                           QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-void CVNOutput::reject() {
+void WorkingListWindow::reject() {
     if (!saveRunning_ && ConfirmDiscard()) ClearAndHide();
 }
 
-void CVNOutput::closeEvent(QCloseEvent* event) {
+void WorkingListWindow::closeEvent(QCloseEvent* event) {
     // The list being written stays until the writer is done with it.
     if (saveRunning_ || !ConfirmDiscard()) {
         event->ignore();

@@ -1,4 +1,4 @@
-#include "SortableListCtrl.h"
+#include "SortableListView.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -144,7 +144,7 @@ void ListTableModel::sort(int column, Qt::SortOrder order) {
     Sort(column, order == Qt::AscendingOrder);
 }
 
-SortableListCtrl::SortableListCtrl(QWidget* parent) : QTreeView(parent), model_(new ListTableModel(this)) {
+SortableListView::SortableListView(QWidget* parent) : QTreeView(parent), model_(new ListTableModel(this)) {
     setModel(model_);
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -161,16 +161,16 @@ SortableListCtrl::SortableListCtrl(QWidget* parent) : QTreeView(parent), model_(
     head->setSortIndicatorShown(false);
     head->setStretchLastSection(true);
     head->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    connect(head, &QHeaderView::sectionClicked, this, &SortableListCtrl::OnHeaderClicked);
+    connect(head, &QHeaderView::sectionClicked, this, &SortableListView::OnHeaderClicked);
 }
 
-bool SortableListCtrl::SetColumns(std::string_view columnSpec) {
+bool SortableListView::SetColumns(std::string_view columnSpec) {
     bool added = model_->SetColumns(columnSpec);
     ApplyColumnWidths();
     return added;
 }
 
-int SortableListCtrl::ColumnSpecWidth(int column) const {
+int SortableListView::ColumnSpecWidth(int column) const {
     const auto& columns = model_->Table().Columns();
     if (column < 0 || column >= static_cast<int>(columns.size())) return 0;
     // The widths are meant for a small dialog font about five pixels a character wide.
@@ -178,7 +178,7 @@ int SortableListCtrl::ColumnSpecWidth(int column) const {
     return static_cast<int>(columns[static_cast<std::size_t>(column)].width * scale);
 }
 
-int SortableListCtrl::WidestText(int column) const {
+int SortableListView::WidestText(int column) const {
     // Measuring tens of thousands of texts takes a while; the widest is among the longest.
     constexpr std::size_t kMeasured = 200;
     std::vector<const std::string*> texts;
@@ -196,7 +196,7 @@ int SortableListCtrl::WidestText(int column) const {
     return widest + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 12;
 }
 
-void SortableListCtrl::ApplyColumnWidths() {
+void SortableListView::ApplyColumnWidths() {
     const auto& columns = model_->Table().Columns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const int column = static_cast<int>(i);
@@ -205,17 +205,17 @@ void SortableListCtrl::ApplyColumnWidths() {
     }
 }
 
-void SortableListCtrl::OnHeaderClicked(int column) {
+void SortableListView::OnHeaderClicked(int column) {
     Sort(column, model_->Table().AscendingAfterHeaderClick(column));
 }
 
-void SortableListCtrl::Sort(int column, bool ascending) {
+void SortableListView::Sort(int column, bool ascending) {
     model_->Sort(column, ascending);
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
-std::vector<int> SortableListCtrl::SelectedRows() const {
+std::vector<int> SortableListView::SelectedRows() const {
     std::vector<int> rows;
     if (selectionModel() == nullptr) return rows;
     for (const QItemSelectionRange& range : selectionModel()->selection()) {
@@ -226,19 +226,19 @@ std::vector<int> SortableListCtrl::SelectedRows() const {
     return rows;
 }
 
-int SortableListCtrl::FirstSelectedRow() const {
+int SortableListView::FirstSelectedRow() const {
     std::vector<int> rows = SelectedRows();
     return rows.empty() ? -1 : rows.front();
 }
 
-void SortableListCtrl::SelectRow(int row, bool keepOthers) {
+void SortableListView::SelectRow(int row, bool keepOthers) {
     if (row < 0 || row >= RowCount()) return;
     QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
     if (!keepOthers) flags |= QItemSelectionModel::Clear;
     selectionModel()->select(model_->index(row, 0), flags);
 }
 
-void SortableListCtrl::JumpToRow(int row) {
+void SortableListView::JumpToRow(int row) {
     if (row < 0 || row >= RowCount()) return;
     const QModelIndex target = model_->index(row, 1 < model_->columnCount() ? 1 : 0);
     scrollTo(target, QAbstractItemView::PositionAtTop);
@@ -247,7 +247,7 @@ void SortableListCtrl::JumpToRow(int row) {
     setFocus();
 }
 
-void SortableListCtrl::keyPressEvent(QKeyEvent* event) {
+void SortableListView::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     const Qt::KeyboardModifiers blocking = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     if ((event->modifiers() & blocking) == 0) {

@@ -16,13 +16,13 @@ class QPushButton;
 
 namespace vantor::app {
 
-class CVantorSettingsDlg : public QDialog {
+class SettingsWindow : public QDialog {
     Q_OBJECT
   public:
     // `inputInUse`: the master file the main window has open. The ROM scan and the Maximus
     // converter read it together with the file named in the input box, so they wait while the two
     // differ.
-    explicit CVantorSettingsDlg(std::string inputInUse = {}, QWidget* parent = nullptr);
+    explicit SettingsWindow(std::string inputInUse = {}, QWidget* parent = nullptr);
 
     // What the main window takes over when the dialog has closed: after "Set" the path set, after
     // Cancel the one stored in the settings (a utility's output is stored as soon as it is

@@ -5,10 +5,10 @@
 
 namespace vantor::app {
 
-class REvodOrivado : public QDialog {
+class WelcomeDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit REvodOrivado(QWidget* parent = nullptr);
+    explicit WelcomeDialog(QWidget* parent = nullptr);
 };
 
 }  // namespace vantor::app
