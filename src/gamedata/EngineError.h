@@ -9,8 +9,8 @@ namespace vantor {
 enum class MessageIcon { Stop, Exclamation, Information };
 
 // Expression: the search text itself is wrong (the command line's usage status); Failure: the
-// work could not be done (a missing file, a limit).
-enum class ErrorKind { Failure, Expression };
+// work could not be done (a missing file, a limit); Cancelled: the user stopped it.
+enum class ErrorKind { Failure, Expression, Cancelled };
 
 class EngineError : public std::runtime_error {
   public:
@@ -25,6 +25,7 @@ class EngineError : public std::runtime_error {
     ErrorKind kind_;
 };
 
+inline constexpr const char* kCancelled = "Cancelled.";
 inline constexpr const char* kMissingQuoteError = "Error, missing 2nd quote mark.";
 inline constexpr const char* kMissingParenthesisError =
     "Error, missing parenthesis set\r\nIf you want to search for only 1, put quotes around it.";

@@ -9,14 +9,16 @@
 namespace vantor {
 
 class UserInterface {
-public:
+  public:
     virtual ~UserInterface() = default;
 
     virtual void ShowMessage(MessageIcon icon, const std::string& text) = 0;
 
     // Each returns false when the user cancelled; `path` is pre-filled and receives the choice.
-    virtual bool ChooseOpenFile(std::string& path, const std::string& filter, const std::string& defaultExt) = 0;
-    virtual bool ChooseSaveFile(std::string& path, const std::string& filter, const std::string& defaultExt) = 0;
+    virtual bool ChooseOpenFile(std::string& path, const std::string& filter,
+                                const std::string& defaultExt) = 0;
+    virtual bool ChooseSaveFile(std::string& path, const std::string& filter,
+                                const std::string& defaultExt) = 0;
     virtual bool BrowseForFolder(std::string& path, const std::string& title) = 0;
     // The same file questions with the dialog's title. `filter` holds "description|pattern" pairs
     // joined by "|" ("xml files (*.xml)|*.xml"). The default asks without the title.
@@ -38,11 +40,14 @@ public:
     virtual void ProgressClose() = 0;
 };
 
-// Reports progress of a long scan; the scans call it every so often with bytes read.
+// Reports progress of a long job and carries the user's wish to stop it. The scans call it a
+// few times a second, from the thread that started them; a job that sees CancelRequested()
+// stops within a fraction of a second and throws EngineError of kind Cancelled.
 class ProgressSink {
-public:
+  public:
     virtual ~ProgressSink() = default;
     virtual void Progress(std::int64_t done, std::int64_t total) = 0;
+    virtual bool CancelRequested() const { return false; }
 };
 
 }  // namespace vantor

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -27,7 +30,7 @@ const char* const kMacroExpansionTooLong =
 
 namespace {
 
-constexpr int kProgressEveryRecords = 512;
+constexpr int kProgressEveryRecords = 64;
 
 MatchEntry MakeMatchEntry(const RecordFields& fields, std::int64_t position, std::string_view record,
                           std::string_view lowerRecord) {
@@ -70,8 +73,7 @@ std::int64_t LineStartFrom(const MasterFile& file, std::int64_t offset) {
 // its key could not be read back.
 template <typename Visit>
 void ScanPartOfFile(const Catalog& catalog, std::int64_t from, std::int64_t limit, Visit& visit,
-                    ScanPart& part, std::atomic<std::int64_t>& done,
-                    const std::function<void()>& reportProgress) {
+                    ScanPart& part, std::atomic<std::int64_t>& done, const std::atomic<bool>& stop) {
     const MasterFile& file = catalog.file;
     RecordReader reader = catalog.Reader();
     reader.Seek(file, from);
@@ -80,6 +82,7 @@ void ScanPartOfFile(const Catalog& catalog, std::int64_t from, std::int64_t limi
     int sinceProgress = 0;
     std::int64_t reported = from;
     for (;;) {
+        if (stop.load(std::memory_order_relaxed)) return;
         std::int64_t position = reader.ReadRecord(file, record, startTag, -1);
         if (record.empty() || position == -1) break;
         if (part.firstStart < 0) part.firstStart = reader.recordStart;
@@ -92,7 +95,6 @@ void ScanPartOfFile(const Catalog& catalog, std::int64_t from, std::int64_t limi
             sinceProgress = 0;
             done += reader.Tell() - reported;
             reported = reader.Tell();
-            if (reportProgress) reportProgress();
         }
     }
 }
@@ -114,18 +116,38 @@ std::vector<MatchEntry> ScanRecords(const Catalog& catalog, ProgressSink* progre
         limits[i] = i == threads ? std::numeric_limits<std::int64_t>::max() : size / threads * i;
     std::vector<ScanPart> parts(threads);
     std::atomic<std::int64_t> done{0};
-    std::function<void()> report;
-    if (progress != nullptr) report = [&] { progress->Progress(std::min(done.load(), size), size); };
+    std::atomic<bool> stop{false};
+    std::mutex finishedMutex;
+    std::condition_variable finishedChanged;
+    unsigned finished = 0;
 
-    auto runPart = [&](unsigned i, const std::function<void()>& reportProgress) {
+    // The parts are read on threads of their own; this one reports the progress and passes a
+    // cancel request on, a few times a second.
+    auto runPart = [&](unsigned i) {
         auto visit = makeVisit();
         std::int64_t from = i == 0 ? 0 : LineStartFrom(file, limits[i] + 1);
-        ScanPartOfFile(catalog, from, limits[i + 1], visit, parts[i], done, reportProgress);
+        ScanPartOfFile(catalog, from, limits[i + 1], visit, parts[i], done, stop);
+        std::lock_guard lock(finishedMutex);
+        ++finished;
+        finishedChanged.notify_one();
     };
     std::vector<std::thread> workers;
-    for (unsigned i = 1; i < threads; ++i) workers.emplace_back(runPart, i, std::function<void()>());
-    runPart(0, report);
+    for (unsigned i = 0; i < threads; ++i) workers.emplace_back(runPart, i);
+    {
+        std::unique_lock lock(finishedMutex);
+        while (!finishedChanged.wait_for(lock, std::chrono::milliseconds(50),
+                                         [&] { return finished == threads; })) {
+            lock.unlock();
+            if (progress != nullptr) {
+                progress->Progress(std::min(done.load(), size), size);
+                if (progress->CancelRequested()) stop = true;
+            }
+            lock.lock();
+        }
+    }
     for (std::thread& worker : workers) worker.join();
+    if (stop || (progress != nullptr && progress->CancelRequested()))
+        throw EngineError(kCancelled, ErrorKind::Cancelled);
 
     std::vector<MatchEntry> entries = std::move(parts[0].entries);
     std::int64_t resume = parts[0].resume;
@@ -135,7 +157,7 @@ std::vector<MatchEntry> ScanRecords(const Catalog& catalog, ProgressSink* progre
             // Not a clean seam: read this part again from where the previous one stopped.
             parts[i] = ScanPart();
             auto visit = makeVisit();
-            ScanPartOfFile(catalog, resume, limits[i + 1], visit, parts[i], done, std::function<void()>());
+            ScanPartOfFile(catalog, resume, limits[i + 1], visit, parts[i], done, stop);
         }
         entries.insert(entries.end(), std::make_move_iterator(parts[i].entries.begin()),
                        std::make_move_iterator(parts[i].entries.end()));

@@ -85,5 +85,27 @@ TEST(ScanSplitTest, SeamsInsideAwkwardRecords) {
     ExpectSameForEverySplit(dir.Write("empty.xml", ""), MameMachine);
 }
 
+// A scan asked to stop ends with the Cancelled error, whatever the number of parts.
+TEST(ScanSplitTest, CancelledScanStops) {
+    struct StopAtOnce : ProgressSink {
+        void Progress(std::int64_t, std::int64_t) override {}
+        bool CancelRequested() const override { return true; }
+    } stop;
+    TempDir dir;
+    std::string text = "<mame>\n";
+    for (int i = 0; i < 5000; ++i) text += "<machine name=\"m" + std::to_string(i) + "\">\n</machine>\n";
+    Catalog catalog;
+    ASSERT_TRUE(catalog.file.Open(dir.Write("many.xml", text)));
+    catalog.inputType = MameMachine;
+    for (unsigned threads : {1u, 3u}) {
+        try {
+            (void)ScanForMatches(catalog, "=", &stop, ScanSplit{threads, 0});
+            ADD_FAILURE() << "not cancelled";
+        } catch (const EngineError& error) {
+            EXPECT_EQ(error.Kind(), ErrorKind::Cancelled);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace vantor
