@@ -357,20 +357,51 @@ bool HasSsse3() {
 
 void PreparedRecord::Assign(std::string_view record) {
     // Eight bytes of room: the shuffled path writes whole halves.
-    if (unquoted_.size() < record.size() + 8) {
-        unquoted_.resize(record.size() + 8);
-        lowered_.resize(record.size() + 8);
+    if (unquotedBuffer_.size() < record.size() + 8) {
+        unquotedBuffer_.resize(record.size() + 8);
+        loweredBuffer_.resize(record.size() + 8);
     }
     std::size_t kept;
 #if defined(__x86_64__) && defined(__GNUC__)
     if (HasSsse3()) {
-        kept = PrepareBytesShuffled(record.data(), record.size(), unquoted_.data(), lowered_.data());
+        kept =
+            PrepareBytesShuffled(record.data(), record.size(), unquotedBuffer_.data(), loweredBuffer_.data());
     } else
 #endif
     {
-        kept = PrepareBytes(record.data(), record.size(), unquoted_.data(), lowered_.data());
+        kept = PrepareBytes(record.data(), record.size(), unquotedBuffer_.data(), loweredBuffer_.data());
     }
-    size_ = kept;
+    unquoted_ = std::string_view(unquotedBuffer_.data(), kept);
+    lowered_ = std::string_view(loweredBuffer_.data(), kept);
+    unquotedReady_ = true;
+}
+
+void PreparedRecord::AssignLowered(std::string_view lowered, const std::uint64_t* upperBits,
+                                   std::uint64_t firstBit) {
+    lowered_ = lowered;
+    upperBits_ = upperBits;
+    firstBit_ = firstBit;
+    unquotedReady_ = false;
+}
+
+void PreparedRecord::RestoreCase() const {
+    if (unquotedBuffer_.size() < lowered_.size()) unquotedBuffer_.resize(lowered_.size());
+    std::memcpy(unquotedBuffer_.data(), lowered_.data(), lowered_.size());
+    // Only the capitals change back; most 64-byte stretches have none.
+    for (std::size_t i = 0; i < lowered_.size();) {
+        std::uint64_t bit = firstBit_ + i;
+        std::uint64_t word = upperBits_[bit / 64] >> (bit % 64);
+        std::size_t span = std::min<std::size_t>(64 - bit % 64, lowered_.size() - i);
+        if (span < 64) word &= (std::uint64_t{1} << span) - 1;
+        while (word != 0) {
+            std::size_t at = i + static_cast<std::size_t>(__builtin_ctzll(word));
+            unquotedBuffer_[at] = static_cast<char>(unquotedBuffer_[at] - ('a' - 'A'));
+            word &= word - 1;
+        }
+        i += span;
+    }
+    unquoted_ = std::string_view(unquotedBuffer_.data(), lowered_.size());
+    unquotedReady_ = true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -442,6 +473,7 @@ struct CompiledExpression::Program {
         std::string prefix;
         bool unquoted;  // searched in the record as written (phrases), else lower-cased
         std::vector<int> needles;
+        std::string lowerPrefix;  // where a phrase can stand is first looked for without case
     };
     struct Scratch {
         std::vector<signed char> slots, needles;
@@ -477,7 +509,9 @@ int CompiledExpression::Program::AddNeedle(const TermTest& test, bool unquoted) 
     auto group = std::find_if(groups.begin(), groups.end(), [&](const NeedleGroup& g) {
         return g.unquoted == unquoted && g.prefix == prefix;
     });
-    if (group == groups.end()) group = groups.insert(groups.end(), NeedleGroup{prefix, unquoted, {}});
+    if (group == groups.end()) {
+        group = groups.insert(groups.end(), NeedleGroup{prefix, unquoted, {}, ToLowerAscii(prefix)});
+    }
     int index = static_cast<int>(needles.size());
     needles.push_back({&test, static_cast<int>(group - groups.begin())});
     group->needles.push_back(index);
@@ -501,11 +535,15 @@ bool CompiledExpression::Program::NeedleFound(int needle, const PreparedRecord& 
     if (known < 0) {
         const NeedleGroup& group =
             groups[static_cast<std::size_t>(needles[static_cast<std::size_t>(needle)].group)];
-        std::string_view text = group.unquoted ? record.Unquoted() : record.Lowered();
+        // A phrase's group is found without case first (the record as written may not be made
+        // yet, and a phrase absent without case is absent with it), then checked as written.
+        std::string_view searched = record.Lowered();
+        const std::string& prefix = group.unquoted ? group.lowerPrefix : group.prefix;
         for (int member : group.needles) scratch.needles[static_cast<std::size_t>(member)] = 0;
         std::size_t missing = group.needles.size();
-        for (std::size_t at = FindText(text, group.prefix); at != std::string_view::npos && missing > 0;
-             at = FindText(text, group.prefix, at + 1)) {
+        for (std::size_t at = FindText(searched, prefix); at != std::string_view::npos && missing > 0;
+             at = FindText(searched, prefix, at + 1)) {
+            std::string_view text = group.unquoted ? record.Unquoted() : searched;
             for (int member : group.needles) {
                 signed char& found = scratch.needles[static_cast<std::size_t>(member)];
                 if (found == 0 && needles[static_cast<std::size_t>(member)].test->FoundAt(text, at)) {

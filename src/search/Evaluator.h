@@ -3,6 +3,7 @@
 // defined (phrases first, then groups innermost first, then the flat term list), re-parsing the
 // expression for every record. CompiledExpression gives the same answers and the same errors
 // while parsing the expression once and preparing each record once; searches use it.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,15 +52,28 @@ class PreparedRecord {
     PreparedRecord() = default;
     explicit PreparedRecord(std::string_view record) { Assign(record); }
     void Assign(std::string_view record);
+    // For a record already prepared and kept elsewhere (it must outlive the use of this one): its
+    // lower-cased text and, from bit `firstBit` of `upperBits` on, one bit per byte telling which
+    // bytes were capitals. The text as written is made from them only if a phrase needs it.
+    void AssignLowered(std::string_view lowered, const std::uint64_t* upperBits, std::uint64_t firstBit);
 
-    std::string_view Unquoted() const { return {unquoted_.data(), size_}; }
-    std::string_view Lowered() const { return {lowered_.data(), size_}; }
+    std::string_view Unquoted() const {
+        if (!unquotedReady_) RestoreCase();
+        return unquoted_;
+    }
+    std::string_view Lowered() const { return lowered_; }
 
   private:
-    // Buffers only grow; the first size_ bytes are the record.
-    std::string unquoted_;
-    std::string lowered_;
-    std::size_t size_ = 0;
+    void RestoreCase() const;
+
+    // Buffers only grow; the views show the record in them (or, lowered, outside them).
+    mutable std::string unquotedBuffer_;
+    std::string loweredBuffer_;
+    mutable std::string_view unquoted_;
+    std::string_view lowered_;
+    mutable bool unquotedReady_ = true;
+    const std::uint64_t* upperBits_ = nullptr;
+    std::uint64_t firstBit_ = 0;
 };
 
 class CompiledExpression {

@@ -1,0 +1,3 @@
+add_executable(bench_live_count ${CMAKE_CURRENT_LIST_DIR}/bench_live_count.cpp)
+target_link_libraries(bench_live_count PRIVATE vantor_search vantor_options)
+set_target_properties(bench_live_count PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
