@@ -15,6 +15,10 @@
 
 namespace vantor::cli {
 
+namespace {
+constexpr const char* kOutputWriteFailed = "Writing the output failed (standard output).";
+}  // namespace
+
 const std::vector<CliCommand>& Commands() {
     static const std::vector<CliCommand> commands = {
         FindCommand(),     ListAllCommand(),     RomSearchCommand(),  DetailsCommand(),
@@ -131,6 +135,28 @@ std::string UndeclaredOption(const CliCommand& command, const std::vector<std::s
     return {};
 }
 
+// The command's exit status, with every exception it lets out turned into a message.
+int RunCommand(const CliCommand& command, CliContext& context, std::vector<std::string>& args) {
+    try {
+        return command.run(context, args);
+    } catch (const UsageProblem& problem) {
+        return context.UsageError(problem.text);
+    } catch (const EngineError& error) {
+        // Stopping on request is no error; the note says why the command ended early.
+        const bool cancelled = error.Kind() == ErrorKind::Cancelled;
+        context.ui.ShowMessage(cancelled ? MessageIcon::Information : error.Icon(), error.Text());
+        return ExitStatusFor(error.Kind());
+    } catch (const std::bad_alloc&) {
+        context.Error("Out of memory.");
+        return kExitFailure;
+    } catch (const std::exception& error) {
+        // A failure of the system or the library (a folder that vanished, a limit): reported, not
+        // a crash.
+        context.Error(error.what());
+        return kExitFailure;
+    }
+}
+
 // vantor-cli links no Qt; the Qt version named is the desktop program's, from the same build.
 void PrintVersion(std::ostream& out) {
     const BuildInfo& build = ThisBuild();
@@ -201,7 +227,7 @@ void CliContext::PrintMatchList(const std::vector<MatchEntry>& entries) {
         line += '\n';
         out << line;
     }
-    out.flush();
+    if (!out.flush()) throw EngineError(kOutputWriteFailed);
     err << entries.size() << " ROMs\n";
 }
 
@@ -274,19 +300,13 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
         return context.UsageError("unknown option " + unknown + " for " + name + "\nusage: vantor-cli " +
                                   found->usage);
     }
-    try {
-        return found->run(context, args);
-    } catch (const UsageProblem& problem) {
-        return context.UsageError(problem.text);
-    } catch (const EngineError& error) {
-        // Stopping on request is no error; the note says why the command ended early.
-        const bool cancelled = error.Kind() == ErrorKind::Cancelled;
-        context.ui.ShowMessage(cancelled ? MessageIcon::Information : error.Icon(), error.Text());
-        return ExitStatusFor(error.Kind());
-    } catch (const std::bad_alloc&) {
-        context.Error("Out of memory.");
-        return kExitFailure;
+    int status = RunCommand(*found, context, args);
+    // Output that never reached its file or pipe (a full disk) must not pass for a done command.
+    if (!out.flush() && status == kExitOk) {
+        context.Error(kOutputWriteFailed);
+        status = kExitFailure;
     }
+    return status;
 }
 
 }  // namespace vantor::cli

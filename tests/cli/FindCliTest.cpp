@@ -113,6 +113,18 @@ TEST_F(FindCliTest, OptionsACommandDoesNotDeclareAreUsageErrors) {
     }
 }
 
+TEST_F(FindCliTest, OutputThatCannotBeWrittenIsAFailure) {
+    for (std::vector<std::string> command :
+         {std::vector<std::string>{"list-all"}, {"find", "--count", "pacman"}, {"details", "pacman"}}) {
+        command.insert(command.begin(), {"vantor-cli", "--input", master_});
+        std::ostream full(nullptr);  // every write fails, as on a full disk
+        std::ostringstream err;
+        std::istringstream in;
+        EXPECT_EQ(cli::RunVantorCli(command, full, err, in), 1) << command[3];
+        EXPECT_EQ(err.str(), "error: Writing the output failed (standard output).\n");
+    }
+}
+
 TEST_F(FindCliTest, NoMatchPrintsNothing) {
     EXPECT_EQ(RunOn(master_, {"find", "nothing_like_this"}), 0);
     EXPECT_EQ(out_, "");
