@@ -15,10 +15,6 @@
 
 namespace vantor::cli {
 
-namespace {
-constexpr const char* kOutputWriteFailed = "Writing the output failed (standard output).";
-}  // namespace
-
 const std::vector<CliCommand>& Commands() {
     static const std::vector<CliCommand> commands = {
         FindCommand(),     ListAllCommand(),     RomSearchCommand(),  DetailsCommand(),
@@ -59,6 +55,8 @@ int ExitStatusFor(ErrorKind kind) {
 }
 
 namespace {
+
+constexpr const char* kOutputWriteFailed = "Writing the output failed (standard output).";
 
 // "  NAME VALUE   help" lines, the helps in one column.
 void PrintOptions(std::ostream& out, const std::vector<CliOption>& options) {

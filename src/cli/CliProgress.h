@@ -46,10 +46,11 @@ class ProgressLine {
 
 class CliUserInterface;
 
-// An engine job's progress on the progress line; Ctrl-C or SIGTERM is its cancel request.
+// An engine job's progress on the progress line; Ctrl-C or SIGTERM is its cancel request. The
+// amounts are named only where the caller knows what the job counts (the scans: bytes).
 class CliProgress : public ProgressSink {
   public:
-    explicit CliProgress(CliUserInterface& ui, ProgressUnit unit = ProgressUnit::Bytes)
+    explicit CliProgress(CliUserInterface& ui, ProgressUnit unit = ProgressUnit::Unnamed)
         : ui_(ui), unit_(unit) {}
     void Progress(std::int64_t done, std::int64_t total) override;
     bool CancelRequested() const override;

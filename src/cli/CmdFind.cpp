@@ -19,7 +19,7 @@ bool TakeSingleArgument(std::vector<std::string>& args, std::string& value) {
 // With `countOnly` just the number of matches, on a line of its own.
 int RunScan(CliContext& context, const std::string& expression, bool countOnly = false) {
     if (!context.OpenMaster()) return kExitFailure;
-    CliProgress progress(context.ui);
+    CliProgress progress(context.ui, ProgressUnit::Bytes);
     context.ui.ProgressShow("Scanning input file for matches...", "");
     std::vector<MatchEntry> entries = ScanForMatches(context.catalog, expression, &progress);
     context.ui.ProgressClose();
@@ -52,7 +52,7 @@ int RunRomSearch(CliContext& context, std::vector<std::string>& args) {
     if (!TakeSingleArgument(args, text)) return context.UsageError("usage: vantor-cli romsearch TEXT");
     if (text.empty()) return kExitOk;  // an empty search text searches nothing
     if (!context.OpenMaster()) return kExitFailure;
-    CliProgress progress(context.ui);
+    CliProgress progress(context.ui, ProgressUnit::Bytes);
     context.ui.ProgressShow("Searching...", "");
     std::vector<MatchEntry> entries = RomSearch(context.catalog, text, &progress);
     context.ui.ProgressClose();
