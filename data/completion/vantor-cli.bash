@@ -1,30 +1,44 @@
 # bash completion for vantor-cli: commands, options, list formats, and file and folder names.
-# A new command goes into _vantor_cli_commands, its options into _vantor_cli_command_options; a new
-# list format into _vantor_cli_formats. A test compares both lists with the program's own.
+# The lists are the program's own: CompletionListsTest compares each with what vantor-cli declares,
+# so a command, option or list format added to the program without its completion fails there.
 
-_vantor_cli_commands="criteria details find list-all listxml mala2xml maximus2xml merge romdir2xml romscan romsearch save"
+_vantor_cli_commands="find list-all romsearch details criteria save merge romscan mala2xml maximus2xml romdir2xml listxml"
 _vantor_cli_formats="advancemenu atomicfe attractmode batch cabrio csv hyperspin khameleon mala mameuifx mamewah maximus mgalaxy multife descriptions romnames xml"
-_vantor_cli_global_options="--input --hide-tags --no-hide-tags --hide-rom-names --no-hide-rom-names --progress --help --version --"
+_vantor_cli_global_options="--input --hide-tags --no-hide-tags --hide-rom-names --no-hide-rom-names --progress --no-progress --help --version --"
+
+# The options of each command (its name with "_" for "-"); every command also takes --help.
+_vantor_cli_options_find="--count"
+_vantor_cli_options_criteria="--initial"
+_vantor_cli_options_save="--find --all --keys --keep-order -o --title --logo-dir --screenshot-dir --background-dir --rom-folder --template --windows --columns --delimiter --no-header"
+_vantor_cli_options_merge="--listxml --catver --controls --nplayers -o"
+_vantor_cli_options_romscan="--roms -o"
+_vantor_cli_options_mala2xml="-o"
+_vantor_cli_options_maximus2xml="-o"
+_vantor_cli_options_romdir2xml="--roms -o"
+_vantor_cli_options_listxml="--mame"
+
+# What the word after an option is: a file, a folder or some text; after any other option, a
+# new word (the option is a flag).
+_vantor_cli_file_options="--input --keys -o --listxml --catver --controls --nplayers --mame"
+_vantor_cli_folder_options="--logo-dir --screenshot-dir --background-dir --rom-folder --roms"
+_vantor_cli_text_options="--find --title --template --columns --delimiter"
+# The commands whose arguments are file names.
+_vantor_cli_file_argument_commands="mala2xml maximus2xml"
 
 _vantor_cli_command_options() {
-    case $1 in
-        criteria) echo "--initial --help" ;;
-        save) echo "--find --all --keys --keep-order -o --title --logo-dir --screenshot-dir --background-dir" \
-                   "--rom-folder --template --columns --delimiter --no-header" ;;
-        merge) echo "--listxml --catver --controls --nplayers -o" ;;
-        romscan | romdir2xml) echo "--roms -o" ;;
-        mala2xml | maximus2xml) echo "-o" ;;
-        listxml) echo "--mame" ;;
-    esac
+    [[ " $_vantor_cli_commands " == *" $1 "* ]] || return
+    local list=_vantor_cli_options_${1//-/_}
+    echo "${!list} --help"
 }
 
-# What the word after an option is: a file, a folder, some text, or nothing (the option is a flag).
 _vantor_cli_option_value() {
-    case $1 in
-        --input | --keys | --listxml | --catver | --controls | --nplayers | -o | --mame) echo file ;;
-        --roms | --rom-folder | --logo-dir | --screenshot-dir | --background-dir) echo folder ;;
-        --find | --title | --template | --columns | --delimiter) echo text ;;
-    esac
+    if [[ " $_vantor_cli_file_options " == *" $1 "* ]]; then
+        echo file
+    elif [[ " $_vantor_cli_folder_options " == *" $1 "* ]]; then
+        echo folder
+    elif [[ " $_vantor_cli_text_options " == *" $1 "* ]]; then
+        echo text
+    fi
 }
 
 _vantor_cli_words() {  # the words of a list that start with the current word
@@ -73,10 +87,11 @@ _vantor_cli() {
         _vantor_cli_words "$(_vantor_cli_command_options "$command")"
         return
     fi
-    case $command in
-        save) [[ $positionals -eq 0 ]] && _vantor_cli_words "$_vantor_cli_formats" ;;
-        mala2xml | maximus2xml) _vantor_cli_paths -f ;;
-    esac
+    if [[ $command == save ]]; then
+        [[ $positionals -eq 0 ]] && _vantor_cli_words "$_vantor_cli_formats"
+    elif [[ " $_vantor_cli_file_argument_commands " == *" $command "* ]]; then
+        _vantor_cli_paths -f
+    fi
 }
 
 complete -F _vantor_cli vantor-cli

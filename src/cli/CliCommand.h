@@ -1,11 +1,14 @@
 #pragma once
-// vantor-cli: one small file per command, each registering itself with a CliCommandRegistrar.
+// vantor-cli: one small file per command, each declaring its command (CliCommand); Commands() in
+// CliMain.cpp lists them all.
 #include <cstdint>
 #include <deque>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "CliProgress.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/UserInterface.h"
 #include "search/SearchDriver.h"
@@ -13,15 +16,20 @@
 namespace vantor::cli {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;  // the command stopped on a failure it reported
-inline constexpr int kExitUsage = 2;    // a usage or search-expression error
+inline constexpr int kExitFailure = 1;        // the command stopped on a failure it reported
+inline constexpr int kExitUsage = 2;          // a usage or search-expression error
+inline constexpr int kExitInterrupted = 130;  // cancelled by Ctrl-C (128 + SIGINT)
+inline constexpr int kExitTerminated = 143;   // cancelled by SIGTERM (128 + SIGTERM)
+
+// The exit status of a command that ended on an engine error of this kind.
+int ExitStatusFor(ErrorKind kind);
 
 // Messages go to standard error as "error: " / "warning: " / "note: " by icon, said as the
 // command line would where they speak of the windows (CommandLineWording); file and folder
 // questions are answered from the command's options, queued before the engine asks.
 class CliUserInterface : public UserInterface {
   public:
-    CliUserInterface(std::ostream& err, bool progress) : err_(err), progress_(progress) {}
+    CliUserInterface(std::ostream& err, bool progress) : err_(err), line_(err, progress) {}
 
     void ShowMessage(MessageIcon icon, const std::string& text) override;
     bool ChooseOpenFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
@@ -35,25 +43,16 @@ class CliUserInterface : public UserInterface {
     // Answers for the next questions, in order; an empty queue answers "cancelled".
     void QueueAnswer(const std::string& path) { answers_.push_back(path); }
 
+    // The one progress line on standard error, shared by the progress window's calls and the
+    // engine's progress sinks (CliProgress).
+    ProgressLine& Line() { return line_; }
+
   private:
     bool NextAnswer(std::string& path);
 
     std::ostream& err_;
-    bool progress_;
-    bool barShown_ = false;
-    int lastPercent_ = -1;
-    std::string label_;
+    ProgressLine line_;
     std::deque<std::string> answers_;
-};
-
-// Reports scan progress to the interface's bar.
-class CliProgress : public ProgressSink {
-  public:
-    explicit CliProgress(UserInterface& ui) : ui_(ui) {}
-    void Progress(std::int64_t done, std::int64_t total) override { ui_.ProgressUpdate(done, total); }
-
-  private:
-    UserInterface& ui_;
 };
 
 // A message of the engine with its words about the windows ("now set as your input xml file",
@@ -64,7 +63,7 @@ struct GlobalOptions {
     std::string input;
     bool hideTags = false;
     bool hideRomNames = false;
-    bool progress = false;
+    bool progress = false;  // the progress line: standard error is a terminal, and no --no-progress
 };
 
 struct CliContext {
@@ -95,24 +94,50 @@ struct CliContext {
 
 using CommandFunction = int (*)(CliContext& context, std::vector<std::string>& args);
 
-struct CliCommandInfo {
-    const char* name;
-    const char* usage;    // after "vantor-cli [OPTIONS] "
-    const char* summary;  // one line for --help
-    CommandFunction run;
-    const char* details = nullptr;               // COMMAND --help: arguments and options
-    void (*printHelp)(std::ostream&) = nullptr;  // or a help text of the command's own
+// What follows an option: nothing (a flag), or a value that help names and the completion offers.
+enum class OptionValue { None, File, Folder, Text };
+
+struct CliOption {
+    std::string name;  // "--roms", "-o"
+    OptionValue value = OptionValue::None;
+    std::string valueName = {};  // "DIR", as help shows it
+    std::string help = {};       // one line
 };
+
+// One command, declared once: --help, COMMAND --help, the check of its options and the bash
+// completion's lists (compared by a test) all come from here.
+struct CliCommand {
+    std::string name;
+    std::string usage;         // after "vantor-cli [OPTIONS] "
+    std::string summary;       // one line for --help
+    std::string details = {};  // COMMAND --help: what it does, before its options
+    std::vector<CliOption> options = {};
+    CommandFunction run = nullptr;
+    void (*printHelp)(std::ostream&) = nullptr;  // a help text of the command's own instead
+    bool fileArguments = false;                  // its arguments are file names
+};
+
+// Every command, in the order --help lists them.
+const std::vector<CliCommand>& Commands();
+// The options before the command.
+const std::vector<CliOption>& GlobalOptionList();
+
+// The declarations, one function per command, at the bottom of each Cmd*.cpp.
+CliCommand CriteriaCommand();
+CliCommand DetailsCommand();
+CliCommand FindCommand();
+CliCommand ListAllCommand();
+CliCommand ListXmlCommand();
+CliCommand Mala2XmlCommand();
+CliCommand Maximus2XmlCommand();
+CliCommand MergeCommand();
+CliCommand RomDir2XmlCommand();
+CliCommand RomScanCommand();
+CliCommand RomSearchCommand();
+CliCommand SaveCommand();
 
 // The formats and the options of `save`, as --help and save --help list them.
 void PrintSaveFormatsAndOptions(std::ostream& out);
-
-class CliCommandRegistrar {
-  public:
-    explicit CliCommandRegistrar(const CliCommandInfo& info);
-};
-
-const std::vector<CliCommandInfo>& RegisteredCommands();
 
 // The whole program; `argv[0]` is the program name.
 int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,

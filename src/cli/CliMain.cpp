@@ -1,6 +1,8 @@
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <iostream>
 #include <map>
 
@@ -8,22 +10,68 @@
 #include "gamedata/BuildInfo.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
+#include "gamedata/TextUtil.h"
 #include "search/SearchDriver.h"
 
 namespace vantor::cli {
 
-namespace {
-
-std::vector<CliCommandInfo>& Registry() {
-    static std::vector<CliCommandInfo> commands;
+const std::vector<CliCommand>& Commands() {
+    static const std::vector<CliCommand> commands = {
+        FindCommand(),     ListAllCommand(),     RomSearchCommand(),  DetailsCommand(),
+        CriteriaCommand(), SaveCommand(),        MergeCommand(),      RomScanCommand(),
+        Mala2XmlCommand(), Maximus2XmlCommand(), RomDir2XmlCommand(), ListXmlCommand(),
+    };
     return commands;
 }
 
-std::vector<CliCommandInfo> SortedCommands() {
-    std::vector<CliCommandInfo> commands = Registry();
-    std::sort(commands.begin(), commands.end(),
-              [](const CliCommandInfo& a, const CliCommandInfo& b) { return std::string(a.name) < b.name; });
-    return commands;
+const std::vector<CliOption>& GlobalOptionList() {
+    static const std::vector<CliOption> options = {
+        {"--input", OptionValue::File, "FILE", "the master file (default: the settings' input file)"},
+        {"--hide-tags", OptionValue::None, "", "hide (...) and [...] tags in descriptions"},
+        {"--no-hide-tags", OptionValue::None, "", "show them (default: as the settings say)"},
+        {"--hide-rom-names", OptionValue::None, "", "hide ROM names (and SHA1/CRCs) in details"},
+        {"--no-hide-rom-names", OptionValue::None, "", "show them (default: as the settings say)"},
+        {"--progress", OptionValue::None, "",
+         "a progress line on standard error: amount, percent, time left (the default;\n"
+         "only ever drawn on a terminal)"},
+        {"--no-progress", OptionValue::None, "", "no progress line"},
+        {"--help", OptionValue::None, "", "this help"},
+        {"--version", OptionValue::None, "", "the version and the build date"},
+        {"--", OptionValue::None, "", "the end of the options"},
+    };
+    return options;
+}
+
+int ExitStatusFor(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::Failure:
+            return kExitFailure;
+        case ErrorKind::Expression:
+            return kExitUsage;
+        case ErrorKind::Cancelled:
+            return CancelSignal() == SIGTERM ? kExitTerminated : kExitInterrupted;
+    }
+    return kExitFailure;
+}
+
+namespace {
+
+constexpr const char* kOutputWriteFailed = "Writing the output failed (standard output).";
+
+// "  NAME VALUE   help" lines, the helps in one column.
+void PrintOptions(std::ostream& out, const std::vector<CliOption>& options) {
+    std::vector<std::string> names;
+    std::size_t width = 0;
+    for (const CliOption& option : options) {
+        names.push_back(option.name + (option.valueName.empty() ? "" : " " + option.valueName));
+        width = std::max(width, names.back().size());
+    }
+    const std::string indent(width + 5, ' ');
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::string help = options[i].help;
+        ReplaceAll(help, "\n", "\n" + indent);
+        out << "  " << names[i] << std::string(width + 3 - names[i].size(), ' ') << help << "\n";
+    }
 }
 
 void PrintHelp(std::ostream& out) {
@@ -31,33 +79,31 @@ void PrintHelp(std::ostream& out) {
            "\n"
            "Filters a MAME listing into front-end game lists.\n"
            "\n"
-           "Options (before the command):\n"
-           "  --input FILE                     the master file (default: the settings' input file)\n"
-           "  --hide-tags, --no-hide-tags      hide (...) and [...] tags in descriptions\n"
-           "  --hide-rom-names, --no-hide-rom-names\n"
-           "                                   hide ROM names (and SHA1/CRCs) in details\n"
-           "  --progress                       progress bar on standard error (default: when a terminal)\n"
-           "  --help, --version\n"
-           "  --                               end of options\n"
-           "\n"
-           "Commands (vantor-cli COMMAND --help tells more of each):\n";
-    for (const CliCommandInfo& command : SortedCommands()) {
+           "Options (before the command):\n";
+    PrintOptions(out, GlobalOptionList());
+    out << "\nCommands (vantor-cli COMMAND --help tells more of each):\n";
+    for (const CliCommand& command : Commands()) {
         out << "  " << command.usage << "\n      " << command.summary << "\n";
     }
     out << "\n";
     PrintSaveFormatsAndOptions(out);
     out << "\n"
            "Exit status: 0 done, 1 the command stopped on a failure it reported, 2 a usage or\n"
-           "search-expression error.\n";
+           "search-expression error, 130 cancelled by Ctrl-C, 143 cancelled by SIGTERM.\n";
 }
 
-void PrintCommandHelp(std::ostream& out, const CliCommandInfo& command) {
+void PrintCommandHelp(std::ostream& out, const CliCommand& command) {
     if (command.printHelp != nullptr) {
         command.printHelp(out);
         return;
     }
-    out << "Usage: vantor-cli [OPTIONS] " << command.usage << "\n\n" << command.summary << ".\n";
-    if (command.details != nullptr) out << "\n" << command.details;
+    std::string summary = command.summary;
+    summary[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(summary[0])));
+    out << "Usage: vantor-cli [OPTIONS] " << command.usage << "\n\n" << summary << ".\n";
+    if (!command.details.empty()) out << "\n" << command.details;
+    if (command.options.empty()) return;
+    out << "\nOptions:\n";
+    PrintOptions(out, command.options);
 }
 
 // "--help" among a command's own arguments (before a "--", after which it is an argument).
@@ -67,6 +113,46 @@ bool AsksForHelp(const std::vector<std::string>& args) {
         if (arg == "--help" || arg == "-h") return true;
     }
     return false;
+}
+
+// The first word before "--" that looks like a long option the command does not declare. A
+// value of a declared option is skipped; a word with "=" is left to the command (criteria's
+// settings); words with one dash may be arguments (find -cloneof).
+std::string UndeclaredOption(const CliCommand& command, const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--") break;
+        auto declared = std::find_if(command.options.begin(), command.options.end(),
+                                     [&](const CliOption& option) { return option.name == arg; });
+        if (declared != command.options.end()) {
+            if (declared->value != OptionValue::None) ++i;
+        } else if (arg.starts_with("--") && arg.find('=') == std::string::npos) {
+            return arg;
+        }
+    }
+    return {};
+}
+
+// The command's exit status, with every exception it lets out turned into a message.
+int RunCommand(const CliCommand& command, CliContext& context, std::vector<std::string>& args) {
+    try {
+        return command.run(context, args);
+    } catch (const UsageProblem& problem) {
+        return context.UsageError(problem.text);
+    } catch (const EngineError& error) {
+        // Stopping on request is no error; the note says why the command ended early.
+        const bool cancelled = error.Kind() == ErrorKind::Cancelled;
+        context.ui.ShowMessage(cancelled ? MessageIcon::Information : error.Icon(), error.Text());
+        return ExitStatusFor(error.Kind());
+    } catch (const std::bad_alloc&) {
+        context.Error("Out of memory.");
+        return kExitFailure;
+    } catch (const std::exception& error) {
+        // A failure of the system or the library (a folder that vanished, a limit): reported, not
+        // a crash.
+        context.Error(error.what());
+        return kExitFailure;
+    }
 }
 
 // vantor-cli links no Qt; the Qt version named is the desktop program's, from the same build.
@@ -81,14 +167,6 @@ void PrintVersion(std::ostream& out) {
 }
 
 }  // namespace
-
-CliCommandRegistrar::CliCommandRegistrar(const CliCommandInfo& info) {
-    Registry().push_back(info);
-}
-
-const std::vector<CliCommandInfo>& RegisteredCommands() {
-    return Registry();
-}
 
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value) {
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -134,7 +212,10 @@ int CliContext::UsageError(const std::string& text) {
 
 void CliContext::PrintMatchList(const std::vector<MatchEntry>& entries) {
     std::string line;
-    for (const MatchEntry& entry : entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        // A terminal may take a while for a long list.
+        if (i % 1024 == 1023 && CancelSignal() != 0) throw EngineError(kCancelled, ErrorKind::Cancelled);
+        const MatchEntry& entry = entries[i];
         line.clear();
         for (const std::string* field :
              {&entry.key, &entry.romName, &entry.description, &entry.year, &entry.manufacturer}) {
@@ -144,7 +225,7 @@ void CliContext::PrintMatchList(const std::vector<MatchEntry>& entries) {
         line += '\n';
         out << line;
     }
-    out.flush();
+    if (!out.flush()) throw EngineError(kOutputWriteFailed);
     err << entries.size() << " ROMs\n";
 }
 
@@ -155,7 +236,9 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
     options.input = settings.inputXmlFile;
     options.hideTags = settings.hideTags;
     options.hideRomNames = settings.hideSha1s;
-    options.progress = ::isatty(STDERR_FILENO) == 1 && &err == &std::cerr;
+    // Never drawn into a file or a pipe, where the redraws would be noise.
+    const bool errIsTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+    bool progressWanted = true;
 
     std::size_t i = 1;
     for (; i < argv.size(); ++i) {
@@ -185,22 +268,23 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
             options.hideRomNames = true;
         } else if (arg == "--no-hide-rom-names") {
             options.hideRomNames = false;
-        } else if (arg == "--progress") {
-            options.progress = true;
+        } else if (arg == "--progress" || arg == "--no-progress") {
+            progressWanted = arg == "--progress";
         } else {
             err << "error: unknown option " << arg << "\n(see vantor-cli --help)\n";
             return kExitUsage;
         }
     }
+    options.progress = progressWanted && errIsTerminal;
     if (i >= argv.size()) {
         PrintHelp(err);
         return kExitUsage;
     }
     std::string name = argv[i++];
     std::vector<std::string> args(argv.begin() + static_cast<std::ptrdiff_t>(i), argv.end());
-    auto found = std::find_if(Registry().begin(), Registry().end(),
-                              [&](const CliCommandInfo& command) { return name == command.name; });
-    if (found == Registry().end()) {
+    auto found = std::find_if(Commands().begin(), Commands().end(),
+                              [&](const CliCommand& command) { return name == command.name; });
+    if (found == Commands().end()) {
         err << "error: unknown command " << name << "\n(see vantor-cli --help)\n";
         return kExitUsage;
     }
@@ -210,17 +294,17 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
     }
 
     CliContext context(options, out, err, in);
-    try {
-        return found->run(context, args);
-    } catch (const UsageProblem& problem) {
-        return context.UsageError(problem.text);
-    } catch (const EngineError& error) {
-        context.ui.ShowMessage(error.Icon(), error.Text());
-        return kExitFailure;
-    } catch (const std::bad_alloc&) {
-        context.Error("Out of memory.");
-        return kExitFailure;
+    if (std::string unknown = UndeclaredOption(*found, args); !unknown.empty()) {
+        return context.UsageError("unknown option " + unknown + " for " + name + "\nusage: vantor-cli " +
+                                  found->usage);
     }
+    int status = RunCommand(*found, context, args);
+    // Output that never reached its file or pipe (a full disk) must not pass for a done command.
+    if (!out.flush() && status == kExitOk) {
+        context.Error(kOutputWriteFailed);
+        status = kExitFailure;
+    }
+    return status;
 }
 
 }  // namespace vantor::cli

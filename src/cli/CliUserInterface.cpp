@@ -23,11 +23,7 @@ std::string CommandLineWording(const std::string& text) {
 }
 
 void CliUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
-    if (barShown_) {
-        err_ << '\n';
-        barShown_ = false;
-        lastPercent_ = -1;
-    }
+    line_.Break();
     const char* prefix = icon == MessageIcon::Stop ? "error: " : icon == MessageIcon::Exclamation ? "warning: " : "note: ";
     err_ << prefix << CrLfToLf(CommandLineWording(text)) << '\n';
     err_.flush();
@@ -51,32 +47,20 @@ bool CliUserInterface::ChooseSaveFile(std::string& path, const std::string&, con
 bool CliUserInterface::BrowseForFolder(std::string& path, const std::string&) { return NextAnswer(path); }
 
 void CliUserInterface::ProgressShow(const std::string& firstLine, const std::string&) {
-    label_ = firstLine;
-    lastPercent_ = -1;
+    line_.Start(firstLine);
 }
 
-void CliUserInterface::ProgressSetTexts(const std::string& firstLine, const std::string&) { label_ = firstLine; }
+void CliUserInterface::ProgressSetTexts(const std::string& firstLine, const std::string&) {
+    line_.SetLabel(firstLine);
+}
 
+// The engine's utilities report files, names or bytes here, without saying which.
 void CliUserInterface::ProgressUpdate(std::int64_t done, std::int64_t total) {
-    if (!progress_ || total <= 0) return;
-    int percent = static_cast<int>(std::clamp<std::int64_t>(done * 100 / total, 0, 100));
-    if (percent == lastPercent_) return;
-    lastPercent_ = percent;
-    constexpr int kWidth = 40;
-    int filled = percent * kWidth / 100;
-    err_ << '\r' << (label_.empty() ? "Working" : label_) << " [" << std::string(filled, '#')
-         << std::string(kWidth - filled, ' ') << "] " << percent << "%";
-    err_.flush();
-    barShown_ = true;
+    line_.Update(done, total, ProgressUnit::Unnamed);
 }
 
 void CliUserInterface::ProgressClose() {
-    if (barShown_) {
-        err_ << '\n';
-        err_.flush();
-    }
-    barShown_ = false;
-    lastPercent_ = -1;
+    line_.Break();
 }
 
 }  // namespace vantor::cli

@@ -145,11 +145,15 @@ int RunCriteria(CliContext& context, std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const CliCommandRegistrar kCriteria(
-    {"criteria", "criteria [--initial] [NAME=VALUE ...]",
-     "the -find: text the main window's criteria build (criteria --help lists them)", RunCriteria, nullptr,
-     PrintSettings});
-
 }  // namespace
+
+CliCommand CriteriaCommand() {
+    return {.name = "criteria",
+            .usage = "criteria [--initial] [NAME=VALUE ...]",
+            .summary = "the -find: text the main window's criteria build (criteria --help lists them)",
+            .options = {{"--initial", OptionValue::None, "", "start from the main window's opening state"}},
+            .run = RunCriteria,
+            .printHelp = PrintSettings};
+}
 
 }  // namespace vantor::cli

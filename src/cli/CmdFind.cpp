@@ -16,28 +16,30 @@ bool TakeSingleArgument(std::vector<std::string>& args, std::string& value) {
     return true;
 }
 
-int RunScan(CliContext& context, const std::string& expression) {
+// With `countOnly` just the number of matches, on a line of its own.
+int RunScan(CliContext& context, const std::string& expression, bool countOnly = false) {
     if (!context.OpenMaster()) return kExitFailure;
-    CliProgress progress(context.ui);
+    CliProgress progress(context.ui, ProgressUnit::Bytes);
     context.ui.ProgressShow("Scanning input file for matches...", "");
     std::vector<MatchEntry> entries = ScanForMatches(context.catalog, expression, &progress);
     context.ui.ProgressClose();
-    context.PrintMatchList(entries);
+    if (countOnly) {
+        context.out << entries.size() << '\n';
+    } else {
+        context.PrintMatchList(entries);
+    }
     return kExitOk;
 }
 
 int RunFind(CliContext& context, std::vector<std::string>& args) {
+    const bool countOnly = TakeFlag(args, "--count");
     std::string findText;
-    if (!TakeSingleArgument(args, findText)) return context.UsageError("usage: vantor-cli find EXPR");
-    std::string expression;
-    try {
-        expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
-        CompiledExpression check(expression);  // an expression error ends the command before any output
-    } catch (const EngineError& error) {
-        context.ui.ShowMessage(error.Icon(), error.Text());
-        return error.Kind() == ErrorKind::Expression ? kExitUsage : kExitFailure;
-    }
-    return RunScan(context, expression);
+    if (!TakeSingleArgument(args, findText))
+        return context.UsageError("usage: vantor-cli find [--count] EXPR");
+    // An expression error (exit status 2) ends the command before any output.
+    std::string expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
+    CompiledExpression check(expression);
+    return RunScan(context, expression, countOnly);
 }
 
 int RunListAll(CliContext& context, std::vector<std::string>& args) {
@@ -50,7 +52,7 @@ int RunRomSearch(CliContext& context, std::vector<std::string>& args) {
     if (!TakeSingleArgument(args, text)) return context.UsageError("usage: vantor-cli romsearch TEXT");
     if (text.empty()) return kExitOk;  // an empty search text searches nothing
     if (!context.OpenMaster()) return kExitFailure;
-    CliProgress progress(context.ui);
+    CliProgress progress(context.ui, ProgressUnit::Bytes);
     context.ui.ProgressShow("Searching...", "");
     std::vector<MatchEntry> entries = RomSearch(context.catalog, text, &progress);
     context.ui.ProgressClose();
@@ -95,18 +97,41 @@ const std::string kRomSearchDetails =
     "\nTEXT is compared with every description, case ignored: a game is listed when its description\n"
     "holds TEXT or resembles it closely enough (as the main window's \"ROM Search\").\n";
 
-const CliCommandRegistrar kFind({"find", "find EXPR", "games matching a -find: expression (as \"Go!\")",
-                                 RunFind, kFindDetails.c_str()});
-const CliCommandRegistrar kListAll({"list-all", "list-all", "every game (as \"List all ROMs\")", RunListAll,
-                                    kMatchLines});
-const CliCommandRegistrar kRomSearch({"romsearch", "romsearch TEXT",
-                                      "games whose description resembles TEXT (as \"ROM Search\")",
-                                      RunRomSearch, kRomSearchDetails.c_str()});
-const CliCommandRegistrar kDetails({"details", "details ROMNAME",
-                                    "the text \"View Details\" shows for a game", RunDetails,
-                                    "Prints the record of the game named ROMNAME in the master file; with\n"
-                                    "--hide-rom-names (before the command) without its <rom> lines.\n"});
-
 }  // namespace
+
+CliCommand FindCommand() {
+    return {.name = "find",
+            .usage = "find [--count] EXPR",
+            .summary = "games matching a -find: expression (as \"Go!\")",
+            .details = kFindDetails,
+            .options = {{"--count", OptionValue::None, "", "print only the number of matches, on one line"}},
+            .run = RunFind};
+}
+
+CliCommand ListAllCommand() {
+    return {.name = "list-all",
+            .usage = "list-all",
+            .summary = "every game (as \"List all ROMs\")",
+            .details = kMatchLines,
+            .run = RunListAll};
+}
+
+CliCommand RomSearchCommand() {
+    return {.name = "romsearch",
+            .usage = "romsearch TEXT",
+            .summary = "games whose description resembles TEXT (as \"ROM Search\")",
+            .details = kRomSearchDetails,
+            .run = RunRomSearch};
+}
+
+CliCommand DetailsCommand() {
+    return {.name = "details",
+            .usage = "details ROMNAME",
+            .summary = "the text \"View Details\" shows for a game",
+            .details =
+                "Prints the record of the game named ROMNAME in the master file; with\n"
+                "--hide-rom-names (before the command) without its <rom> lines.\n",
+            .run = RunDetails};
+}
 
 }  // namespace vantor::cli

@@ -38,13 +38,18 @@ int RunListXml(CliContext& context, std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const CliCommandRegistrar kListXml(
-    {"listxml", "listxml --mame PROGRAM", "runs MAME -listxml and prints the path of the listxml.xml it made",
-     RunListXml,
-     "Runs PROGRAM -listxml (a name without a folder is looked up along PATH) and\n"
-     "keeps its output as listxml.xml in the program's folder, or in\n"
-     "~/.local/share/Vantor/ when that folder is read-only; prints that path.\n"});
-
 }  // namespace
+
+CliCommand ListXmlCommand() {
+    return {.name = "listxml",
+            .usage = "listxml --mame PROGRAM",
+            .summary = "runs MAME -listxml and prints the path of the listxml.xml it made",
+            .details =
+                "Runs PROGRAM -listxml (a name without a folder is looked up along PATH) and\n"
+                "keeps its output as listxml.xml in the program's folder, or in\n"
+                "~/.local/share/Vantor/ when that folder is read-only; prints that path.\n",
+            .options = {{"--mame", OptionValue::File, "PROGRAM", "MAME's program (required)"}},
+            .run = RunListXml};
+}
 
 }  // namespace vantor::cli

@@ -20,14 +20,19 @@ int RunMala2Xml(CliContext& context, std::vector<std::string>& args) {
     return result.written ? kExitOk : kExitFailure;
 }
 
-const CliCommandRegistrar kMala2Xml(
-    {"mala2xml", "mala2xml MLG -o OUT",
-     "the input file's records of the games in a MaLa list; convertLog.txt "
-     "names the missing ones",
-     RunMala2Xml,
-     "Writes OUT with the records of the --input master file of the games that the\n"
-     "MaLa list MLG names, in the list's order.\n"});
-
 }  // namespace
+
+CliCommand Mala2XmlCommand() {
+    return {.name = "mala2xml",
+            .usage = "mala2xml MLG -o OUT",
+            .summary =
+                "the input file's records of the games in a MaLa list; convertLog.txt names the missing ones",
+            .details =
+                "Writes OUT with the records of the --input master file of the games that the\n"
+                "MaLa list MLG names, in the list's order.\n",
+            .options = {{"-o", OptionValue::File, "OUT", "the XML file to write (required)"}},
+            .run = RunMala2Xml,
+            .fileArguments = true};
+}
 
 }  // namespace vantor::cli

@@ -17,15 +17,19 @@ int RunMaximus2Xml(CliContext& context, std::vector<std::string>& args) {
     return result.written ? kExitOk : kExitFailure;
 }
 
-const CliCommandRegistrar kMaximus2Xml(
-    {"maximus2xml", "maximus2xml LIST [-o OUT]",
-     "the input file's records of the games in a Maximus list (default "
-     "output: tempXMLFile.xml in the temporary folder)",
-     RunMaximus2Xml,
-     "Writes OUT (default: tempXMLFile.xml in the temporary folder) with the\n"
-     "records of the --input master file of the games that the Maximus Arcade\n"
-     "list LIST names.\n"});
-
 }  // namespace
+
+CliCommand Maximus2XmlCommand() {
+    return {.name = "maximus2xml",
+            .usage = "maximus2xml LIST [-o OUT]",
+            .summary = "the input file's records of the games in a Maximus Arcade list",
+            .details =
+                "Writes OUT (default: tempXMLFile.xml in the temporary folder) with the\n"
+                "records of the --input master file of the games that the Maximus Arcade\n"
+                "list LIST names.\n",
+            .options = {{"-o", OptionValue::File, "OUT", "the XML file to write"}},
+            .run = RunMaximus2Xml,
+            .fileArguments = true};
+}
 
 }  // namespace vantor::cli

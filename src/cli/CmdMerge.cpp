@@ -24,15 +24,25 @@ int RunMergeCommand(CliContext& context, std::vector<std::string>& args) {
     return result.written ? kExitOk : kExitFailure;
 }
 
-const CliCommandRegistrar kMerge(
-    {"merge", "merge --listxml FILE --catver FILE --controls FILE [--nplayers FILE] -o OUT",
-     "merge MAME's listing with the data files; log in mergelog.txt", RunMergeCommand,
-     "Writes OUT, the merged master file: every game of MAME's listing (--listxml) with its\n"
-     "category and the version that added it (--catver catver.ini), its player modes (--nplayers\n"
-     "nplayers.ini, optional) and its cabinet controls (--controls controls.xml). The games missing\n"
-     "from the data files are named in mergelog.txt in the current folder. Search OUT with\n"
-     "vantor-cli --input OUT.\n"});
-
 }  // namespace
+
+CliCommand MergeCommand() {
+    return {
+        .name = "merge",
+        .usage = "merge --listxml FILE --catver FILE --controls FILE [--nplayers FILE] -o OUT",
+        .summary = "merge MAME's listing with the data files; log in mergelog.txt",
+        .details =
+            "Writes OUT, the merged master file: every game of MAME's listing (--listxml) with its\n"
+            "category and the version that added it (--catver catver.ini), its player modes (--nplayers\n"
+            "nplayers.ini, optional) and its cabinet controls (--controls controls.xml). The games missing\n"
+            "from the data files are named in mergelog.txt in the current folder. Search OUT with\n"
+            "vantor-cli --input OUT.\n",
+        .options = {{"--listxml", OptionValue::File, "FILE", "MAME's listing, as mame -listxml writes it"},
+                    {"--catver", OptionValue::File, "FILE", "catver.ini"},
+                    {"--controls", OptionValue::File, "FILE", "controls.xml"},
+                    {"--nplayers", OptionValue::File, "FILE", "nplayers.ini (optional)"},
+                    {"-o", OptionValue::File, "OUT", "the merged file to write"}},
+        .run = RunMergeCommand};
+}
 
 }  // namespace vantor::cli

@@ -20,13 +20,19 @@ int RunRomDir2Xml(CliContext& context, std::vector<std::string>& args) {
     return result.written ? kExitOk : kExitFailure;
 }
 
-const CliCommandRegistrar kRomDir2Xml(
-    {"romdir2xml", "romdir2xml --roms DIR -o OUT", "a master file with one game per .zip/.7z archive in DIR",
-     RunRomDir2Xml,
-     "Writes OUT, a minimal master file with one game per .zip or .7z archive\n"
-     "in DIR; an archive named \"Title (year)(maker).zip\" gives its title, year\n"
-     "and maker.\n"});
-
 }  // namespace
+
+CliCommand RomDir2XmlCommand() {
+    return {.name = "romdir2xml",
+            .usage = "romdir2xml --roms DIR -o OUT",
+            .summary = "a master file with one game per .zip/.7z archive in DIR",
+            .details =
+                "Writes OUT, a minimal master file with one game per .zip or .7z archive\n"
+                "in DIR; an archive named \"Title (year)(maker).zip\" gives its title, year\n"
+                "and maker.\n",
+            .options = {{"--roms", OptionValue::Folder, "DIR", "the folder of the archives"},
+                        {"-o", OptionValue::File, "OUT", "the XML file to write"}},
+            .run = RunRomDir2Xml};
+}
 
 }  // namespace vantor::cli

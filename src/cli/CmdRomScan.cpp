@@ -22,15 +22,19 @@ int RunRomScanCommand(CliContext& context, std::vector<std::string>& args) {
     return result.written ? kExitOk : kExitFailure;
 }
 
-const CliCommandRegistrar kRomScan(
-    {"romscan", "romscan --roms DIR -o OUT",
-     "the games of the input file found as .zip/.7z/.chd in DIR; log in "
-     "romscanlog.txt",
-     RunRomScanCommand,
-     "Writes OUT with the games of the --input master file whose .zip, .7z or .chd\n"
-     "lies in the folder DIR (the folder itself, not its subfolders). The archives\n"
-     "of no game are named in romscanlog.txt in the current folder.\n"});
-
 }  // namespace
+
+CliCommand RomScanCommand() {
+    return {.name = "romscan",
+            .usage = "romscan --roms DIR -o OUT",
+            .summary = "the games of the input file found as .zip/.7z/.chd in DIR; log in romscanlog.txt",
+            .details =
+                "Writes OUT with the games of the --input master file whose .zip, .7z or .chd\n"
+                "lies in the folder DIR (the folder itself, not its subfolders). The archives\n"
+                "of no game are named in romscanlog.txt in the current folder.\n",
+            .options = {{"--roms", OptionValue::Folder, "DIR", "the folder of your ROM archives"},
+                        {"-o", OptionValue::File, "OUT", "the XML file to write"}},
+            .run = RunRomScanCommand};
+}
 
 }  // namespace vantor::cli

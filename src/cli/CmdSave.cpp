@@ -339,10 +339,32 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const CliCommandRegistrar kSave({"save", kSaveCommandUsage,
-                                 "the working list in one of the list formats (as \"Save List to file\")",
-                                 RunSave, nullptr, PrintSaveHelp});
-
 }  // namespace
+
+CliCommand SaveCommand() {
+    CliCommand save{.name = "save",
+                    .usage = kSaveCommandUsage,
+                    .summary = "the working list in one of the list formats (as \"Save List to file\")",
+                    .options = {{"--find", OptionValue::Text, "EXPR", ""},
+                                {"--all", OptionValue::None, "", ""},
+                                {"--keys", OptionValue::File, "FILE", ""},
+                                {"--keep-order", OptionValue::None, "", ""},
+                                {"-o", OptionValue::File, "FILE", ""}},
+                    .run = RunSave,
+                    .printHelp = PrintSaveHelp};
+    for (const FormatOption& option : FormatOptions()) {
+        // The help's "--name VALUE" says what the value is.
+        std::istringstream words(option.help);
+        std::string name, valueName;
+        words >> name >> valueName;
+        if (!option.takesValue) valueName.clear();
+        const OptionValue value = !option.takesValue    ? OptionValue::None
+                                  : valueName == "DIR"  ? OptionValue::Folder
+                                  : valueName == "FILE" ? OptionValue::File
+                                                        : OptionValue::Text;
+        save.options.push_back({option.name, value, valueName, ""});
+    }
+    return save;
+}
 
 }  // namespace vantor::cli

@@ -6,6 +6,8 @@
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    // Only the program itself: tests that run commands in-process keep the default handlers.
+    vantor::cli::InstallCancelHandlers();
     std::vector<std::string> args(argv, argv + argc);
     return vantor::cli::RunVantorCli(args, std::cout, std::cerr, std::cin);
 }

@@ -1,7 +1,9 @@
-// The bash completion's lists of commands and list formats against vantor-cli's own, so a command
-// or format added to the program without its completion is caught here.
+// The bash completion's lists against vantor-cli's own declarations, so a command, option or list
+// format added to the program without its completion (or the other way round) is caught here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -10,9 +12,10 @@
 #include "cli/CliCommand.h"
 #include "output/ListFormats.h"
 
+namespace vantor::cli {
 namespace {
 
-// The words of the script's line `NAME="word word ..."`.
+// The words of the script's line `NAME="word word ..."`; a missing line has none.
 std::set<std::string> ScriptList(const std::string& script, const std::string& name) {
     const std::string start = "\n" + name + "=\"";
     const std::size_t begin = script.find(start);
@@ -24,16 +27,39 @@ std::set<std::string> ScriptList(const std::string& script, const std::string& n
     return list;
 }
 
-TEST(CompletionListsTest, NameEveryCommandAndFormatOfTheProgram) {
-    const std::string script = vantor::test::ReadFileBytes(VANTOR_COMPLETION_SCRIPT);
+std::set<std::string> Names(const std::vector<CliOption>& options) {
+    std::set<std::string> names;
+    for (const CliOption& option : options) names.insert(option.name);
+    return names;
+}
+
+TEST(CompletionListsTest, NameEveryCommandOptionAndFormatOfTheProgram) {
+    const std::string script = test::ReadFileBytes(VANTOR_COMPLETION_SCRIPT);
     ASSERT_FALSE(script.empty());
-    std::set<std::string> commands;
-    for (const vantor::cli::CliCommandInfo& command : vantor::cli::RegisteredCommands())
+
+    std::set<std::string> commands, fileArgumentCommands;
+    // An option's value kind, over the global options and every command's.
+    std::map<OptionValue, std::set<std::string>> byValue;
+    for (const CliOption& option : GlobalOptionList()) byValue[option.value].insert(option.name);
+    for (const CliCommand& command : Commands()) {
         commands.insert(command.name);
-    std::set<std::string> formats;
-    for (const vantor::ListFormatInfo& format : vantor::ListFormatTable()) formats.insert(format.cliName);
+        if (command.fileArguments) fileArgumentCommands.insert(command.name);
+        std::string variable = "_vantor_cli_options_" + command.name;
+        std::replace(variable.begin(), variable.end(), '-', '_');
+        EXPECT_EQ(ScriptList(script, variable), Names(command.options)) << command.name;
+        for (const CliOption& option : command.options) byValue[option.value].insert(option.name);
+    }
     EXPECT_EQ(ScriptList(script, "_vantor_cli_commands"), commands);
+    EXPECT_EQ(ScriptList(script, "_vantor_cli_global_options"), Names(GlobalOptionList()));
+    EXPECT_EQ(ScriptList(script, "_vantor_cli_file_argument_commands"), fileArgumentCommands);
+    EXPECT_EQ(ScriptList(script, "_vantor_cli_file_options"), byValue[OptionValue::File]);
+    EXPECT_EQ(ScriptList(script, "_vantor_cli_folder_options"), byValue[OptionValue::Folder]);
+    EXPECT_EQ(ScriptList(script, "_vantor_cli_text_options"), byValue[OptionValue::Text]);
+
+    std::set<std::string> formats;
+    for (const ListFormatInfo& format : ListFormatTable()) formats.insert(format.cliName);
     EXPECT_EQ(ScriptList(script, "_vantor_cli_formats"), formats);
 }
 
 }  // namespace
+}  // namespace vantor::cli

@@ -78,6 +78,53 @@ TEST_F(FindCliTest, ExpressionErrorsExitTwoWithoutOutput) {
     EXPECT_EQ(RunOn(master_, {"frobnicate"}), 2);
 }
 
+TEST_F(FindCliTest, CountPrintsOnlyTheNumberOfMatches) {
+    ASSERT_EQ(RunOn(master_, {"find", "--count", "pac-man | 'Galaga (Namco'"}), 0) << err_;
+    EXPECT_EQ(out_, "3\n");
+    EXPECT_EQ(err_, "");
+    ASSERT_EQ(RunOn(master_, {"find", "nothing_like_this", "--count"}), 0);
+    EXPECT_EQ(out_, "0\n");
+    EXPECT_EQ(RunOn(master_, {"find", "--count", "'pacman"}), 2);
+    EXPECT_EQ(out_, "");
+}
+
+TEST_F(FindCliTest, OptionsACommandDoesNotDeclareAreUsageErrors) {
+    EXPECT_EQ(RunOn(master_, {"find", "--frobnicate", "pacman"}), 2);
+    EXPECT_EQ(out_, "");
+    EXPECT_EQ(err_,
+              "error: unknown option --frobnicate for find\nusage: vantor-cli find [--count] EXPR\n"
+              "(see vantor-cli --help)\n");
+    EXPECT_EQ(RunOn(master_, {"romscan", "--rom", "/tmp", "-o", files_.File("x.xml")}), 2);
+    EXPECT_NE(err_.find("unknown option --rom for romscan"), std::string::npos) << err_;
+    // One dash may begin an expression; a declared option's value may look like an option.
+    ASSERT_EQ(RunOn(master_, {"find", "--", "-cloneof"}), 0) << err_;
+    const std::string afterOptionEnd = out_;
+    ASSERT_EQ(RunOn(master_, {"find", "-cloneof"}), 0) << err_;
+    EXPECT_EQ(out_, afterOptionEnd);
+    EXPECT_NE(out_, "");
+    EXPECT_EQ(RunOn(master_, {"save", "romnames", "--find", "--pacman", "--keep-order"}), 0) << err_;
+    // Every option the program declares before the command is one it takes.
+    for (const cli::CliOption& option : cli::GlobalOptionList()) {
+        if (option.name == "--") continue;
+        std::vector<std::string> args = {option.name};
+        if (option.value != cli::OptionValue::None) args.push_back(master_);
+        args.push_back("--version");
+        EXPECT_EQ(Run(args), 0) << option.name << ": " << err_;
+    }
+}
+
+TEST_F(FindCliTest, OutputThatCannotBeWrittenIsAFailure) {
+    for (std::vector<std::string> command :
+         {std::vector<std::string>{"list-all"}, {"find", "--count", "pacman"}, {"details", "pacman"}}) {
+        command.insert(command.begin(), {"vantor-cli", "--input", master_});
+        std::ostream full(nullptr);  // every write fails, as on a full disk
+        std::ostringstream err;
+        std::istringstream in;
+        EXPECT_EQ(cli::RunVantorCli(command, full, err, in), 1) << command[3];
+        EXPECT_EQ(err.str(), "error: Writing the output failed (standard output).\n");
+    }
+}
+
 TEST_F(FindCliTest, NoMatchPrintsNothing) {
     EXPECT_EQ(RunOn(master_, {"find", "nothing_like_this"}), 0);
     EXPECT_EQ(out_, "");
@@ -134,11 +181,14 @@ TEST_F(FindCliTest, RomSearchAndDetails) {
 }
 
 TEST_F(FindCliTest, HelpForEveryCommandAndMessagesSaidForTheCommandLine) {
-    for (const cli::CliCommandInfo& command : cli::RegisteredCommands()) {
+    for (const cli::CliCommand& command : cli::Commands()) {
         ASSERT_EQ(Run({command.name, "--help"}), 0) << command.name;
-        EXPECT_TRUE(out_.starts_with("Usage: vantor-cli [OPTIONS] " + std::string(command.usage) + "\n"))
-            << out_;
+        EXPECT_TRUE(out_.starts_with("Usage: vantor-cli [OPTIONS] " + command.usage + "\n")) << out_;
         EXPECT_EQ(err_, "");
+        for (const cli::CliOption& option : command.options) {
+            EXPECT_NE(out_.find(" " + option.name + " "), std::string::npos)
+                << command.name << " " << option.name;
+        }
     }
     ASSERT_EQ(Run({"--help"}), 0);
     for (const ListFormatInfo& info : ListFormatTable()) {

@@ -3,23 +3,21 @@
 // crash or a hang, and no file may change but the intended output.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <sstream>
-#include <thread>
 
+#include "CliChildProcess.h"
 #include "TestSupport.h"
 #include "cli/CliCommand.h"
 
 namespace vantor {
 namespace {
 
+using test::ChildLimits;
+using test::RunChild;
 using test::TempDir;
 
 struct Outcome {
@@ -35,61 +33,6 @@ Outcome RunInProcess(std::vector<std::string> args) {
     outcome.status = cli::RunVantorCli(args, out, err, in);
     outcome.out = out.str();
     outcome.err = err.str();
-    return outcome;
-}
-
-struct ChildLimits {
-    bool asOtherUser = false;  // run as "nobody" when we are root, so that permissions apply
-    rlim_t fileSizeLimit = RLIM_INFINITY;
-};
-
-// Runs the built vantor-cli in a child process; a child still running after a minute is a hang.
-Outcome RunChild(const std::vector<std::string>& args, const std::string& folder, ChildLimits limits = {}) {
-    std::string outPath = folder + "/.child-out", errPath = folder + "/.child-err";
-    // The other user may not reach the build folder: it runs a copy of the program.
-    std::string program = std::string(VANTOR_BIN_DIR) + "/vantor-cli";
-    if (limits.asOtherUser) {
-        std::string copy = folder + "/vantor-cli";
-        std::filesystem::copy_file(program, copy, std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::permissions(copy, std::filesystem::perms::all);
-        program = copy;
-    }
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int outFd = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        ::dup2(outFd, 1);
-        ::dup2(errFd, 2);
-        ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG, as on a full disk
-        rlimit fileSize{limits.fileSizeLimit, limits.fileSizeLimit};
-        ::setrlimit(RLIMIT_FSIZE, &fileSize);
-        if (limits.asOtherUser && ::geteuid() == 0) {
-            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(125);
-        }
-        std::vector<std::string> full = {program};
-        full.insert(full.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& arg : full) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(126);
-    }
-    Outcome outcome;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    int status = 0;
-    while (::waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            ADD_FAILURE() << "vantor-cli hung";
-            return outcome;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_TRUE(WIFEXITED(status)) << "vantor-cli ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.out = test::ReadFileBytes(outPath);
-    outcome.err = test::ReadFileBytes(errPath);
     return outcome;
 }
 
@@ -246,7 +189,8 @@ TEST_F(HostileInputTest, UnreadableFolderAndReadOnlyOutput) {
     files_.Write("locked/pacman.zip", "");
     std::filesystem::permissions(locked, std::filesystem::perms::none);
     std::string out = files_.File("scan.xml");
-    Outcome scan = RunChild({"--input", master, "romscan", "--roms", locked, "-o", out}, files_.Path(), {true});
+    test::ChildOutcome scan =
+        RunChild({"--input", master, "romscan", "--roms", locked, "-o", out}, files_.Path(), {true});
     EXPECT_EQ(scan.status, 1) << scan.err;
     EXPECT_NE(scan.err.find("Error reading the ROM folder!?"), std::string::npos) << scan.err;
     EXPECT_FALSE(std::filesystem::exists(out));
@@ -257,7 +201,8 @@ TEST_F(HostileInputTest, UnreadableFolderAndReadOnlyOutput) {
     std::string existing = files_.Write("readonly/list.xml", "an older list");
     std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
                                                std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
-    Outcome saved = RunChild({"--input", master, "save", "xml", "--all", "-o", existing}, files_.Path(), {true});
+    test::ChildOutcome saved =
+        RunChild({"--input", master, "save", "xml", "--all", "-o", existing}, files_.Path(), {true});
     EXPECT_EQ(saved.status, 1);
     EXPECT_NE(saved.err.find("warning: Error opening output file for write!?"), std::string::npos) << saved.err;
     EXPECT_EQ(test::ReadFileBytes(existing), "an older list");
@@ -269,15 +214,17 @@ TEST_F(HostileInputTest, FullDiskKeepsTheOlderFile) {
     std::string existing = files_.Write("list.xml", "an older list");
     ChildLimits full;
     full.fileSizeLimit = 1000;  // smaller than the list: the write fails as on a full disk
-    Outcome saved = RunChild({"--input", master, "save", "xml", "--all", "-o", existing}, files_.Path(), full);
+    test::ChildOutcome saved =
+        RunChild({"--input", master, "save", "xml", "--all", "-o", existing}, files_.Path(), full);
     EXPECT_EQ(saved.status, 1) << saved.err;
     EXPECT_NE(saved.err.find("warning: "), std::string::npos) << saved.err;
     EXPECT_EQ(test::ReadFileBytes(existing), "an older list");
 
     std::string merged = files_.File("merged.xml");
-    Outcome merge = RunChild({"merge", "--listxml", master, "--catver", test::RealDataPath("catver.ini"), "--controls",
-                              test::RealDataPath("controls.xml"), "-o", merged},
-                             files_.Path(), full);
+    test::ChildOutcome merge =
+        RunChild({"merge", "--listxml", master, "--catver", test::RealDataPath("catver.ini"), "--controls",
+                  test::RealDataPath("controls.xml"), "-o", merged},
+                 files_.Path(), full);
     EXPECT_EQ(merge.status, 1) << merge.err;
     EXPECT_FALSE(std::filesystem::exists(merged));
     // No temporary file is left behind either.

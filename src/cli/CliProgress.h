@@ -1,0 +1,69 @@
+#pragma once
+// vantor-cli's progress line on standard error, and Ctrl-C or SIGTERM as the request to stop.
+#include <chrono>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+#include "gamedata/UserInterface.h"
+
+namespace vantor::cli {
+
+// What the amounts of a progress report count; Unnamed shows the percentage and the time only.
+enum class ProgressUnit { Bytes, Items, Unnamed };
+
+// "LABEL  45% [#######         ] 121/270 MB, 12 s left", fitted to `width` columns (a shorter bar
+// first, then a shorter label). An estimate is only worth showing after a second and 1% of the work.
+std::string ProgressLineText(std::string_view label, ProgressUnit unit, std::int64_t done, std::int64_t total,
+                             double elapsedSeconds, std::size_t width);
+
+// The line itself, redrawn in place at most ten times a second; it draws nothing when disabled
+// (standard error is not a terminal, or --no-progress).
+class ProgressLine {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    ProgressLine(std::ostream& err, bool enabled) : err_(err), enabled_(enabled) {}
+
+    // New work: its label, and the clock of the estimate starts again.
+    void Start(std::string label);
+    void SetLabel(std::string label) { label_ = std::move(label); }
+    void Update(std::int64_t done, std::int64_t total, ProgressUnit unit,
+                Clock::time_point now = Clock::now());
+    // Ends a drawn line, so that a message begins on a line of its own; the next update redraws.
+    void Break();
+    bool Enabled() const { return enabled_; }
+
+  private:
+    std::ostream& err_;
+    bool enabled_;
+    bool drawn_ = false;
+    std::string label_;
+    Clock::time_point started_ = Clock::now();
+    Clock::time_point lastDrawn_{};
+};
+
+class CliUserInterface;
+
+// An engine job's progress on the progress line; Ctrl-C or SIGTERM is its cancel request. The
+// amounts are named only where the caller knows what the job counts (the scans: bytes).
+class CliProgress : public ProgressSink {
+  public:
+    explicit CliProgress(CliUserInterface& ui, ProgressUnit unit = ProgressUnit::Unnamed)
+        : ui_(ui), unit_(unit) {}
+    void Progress(std::int64_t done, std::int64_t total) override;
+    bool CancelRequested() const override;
+
+  private:
+    CliUserInterface& ui_;
+    ProgressUnit unit_;
+};
+
+// SIGINT and SIGTERM ask the running command to stop (the handlers only set a flag); a second
+// one ends the program at once, as if there were no handler. Installing clears an earlier request.
+void InstallCancelHandlers();
+// The signal that asked to stop (SIGINT or SIGTERM), or 0.
+int CancelSignal();
+
+}  // namespace vantor::cli

@@ -1,0 +1,109 @@
+#pragma once
+// The built vantor-cli run as a user runs it: its own process, its own limits, and signals sent
+// to it while it works.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestSupport.h"
+
+namespace vantor::test {
+
+struct ChildLimits {
+    bool asOtherUser = false;  // run as "nobody" when we are root, so that permissions apply
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+    // Sent once the program has read `signalAfterBytes` of its input, so it is surely at work.
+    int signal = 0;
+    std::int64_t signalAfterBytes = 0;
+};
+
+struct ChildOutcome {
+    int status = -1;  // the exit status; -1 when it ended by a signal or hung
+    std::string out, err;
+    bool signalSent = false;  // it was still running when the signal went
+    double secondsAfterSignal = 0;
+};
+
+// The bytes the process has read so far (/proc/PID/io's rchar), -1 when unknown.
+inline std::int64_t BytesReadBy(pid_t pid) {
+    std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+    std::string key;
+    std::int64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:") return value;
+    }
+    return -1;
+}
+
+// Runs the built vantor-cli in a child process; a child still running after a minute is a hang.
+inline ChildOutcome RunChild(const std::vector<std::string>& args, const std::string& folder,
+                             ChildLimits limits = {}) {
+    std::string outPath = folder + "/.child-out", errPath = folder + "/.child-err";
+    // The other user may not reach the build folder: it runs a copy of the program.
+    std::string program = std::string(VANTOR_BIN_DIR) + "/vantor-cli";
+    if (limits.asOtherUser) {
+        std::string copy = folder + "/vantor-cli";
+        std::filesystem::copy_file(program, copy, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::permissions(copy, std::filesystem::perms::all);
+        program = copy;
+    }
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int outFd = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        ::dup2(outFd, 1);
+        ::dup2(errFd, 2);
+        ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG, as on a full disk
+        rlimit fileSize{limits.fileSizeLimit, limits.fileSizeLimit};
+        ::setrlimit(RLIMIT_FSIZE, &fileSize);
+        if (limits.asOtherUser && ::geteuid() == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(125);
+        }
+        std::vector<std::string> full = {program};
+        full.insert(full.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& arg : full) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(126);
+    }
+    ChildOutcome outcome;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::minutes(1);
+    Clock::time_point signalled;
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (Clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            ADD_FAILURE() << "vantor-cli hung";
+            return outcome;
+        }
+        if (limits.signal != 0 && !outcome.signalSent && BytesReadBy(pid) >= limits.signalAfterBytes) {
+            ::kill(pid, limits.signal);
+            signalled = Clock::now();
+            outcome.signalSent = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(outcome.signalSent ? 1 : 10));
+    }
+    if (outcome.signalSent)
+        outcome.secondsAfterSignal = std::chrono::duration<double>(Clock::now() - signalled).count();
+    EXPECT_TRUE(WIFEXITED(status)) << "vantor-cli ended by signal "
+                                   << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.out = ReadFileBytes(outPath);
+    outcome.err = ReadFileBytes(errPath);
+    return outcome;
+}
+
+}  // namespace vantor::test
