@@ -47,7 +47,7 @@ const std::array<CsvColumn, kCsvColumnCount>& CsvColumns();
 const CsvColumn* FindCsvColumn(std::string_view cliName);
 // The columns of a comma-separated list of names ("year, rom-name"), in that order; blanks around
 // names and empty names are ignored. An unknown name or one named twice is a `problem`.
-std::vector<const CsvColumn*> ParseCsvColumnList(std::string_view names, std::string& problem);
+[[nodiscard]] std::vector<const CsvColumn*> ParseCsvColumnList(std::string_view names, std::string& problem);
 // The names of `columns` joined by ",", as ParseCsvColumnList reads them.
 std::string CsvColumnList(const std::vector<const CsvColumn*>& columns);
 
