@@ -157,8 +157,10 @@ void CsvColumnsDialog::accept() {
     // However "CSV Preview" was closed, the order it shows is the one written: closing it without
     // its OK button must not lose the columns.
     ordered_ = order.OrderedColumns();
-    options_ =
-        MakeCsvListOptions(ordered_, inputType_, ToBytes(delimiterEdit_->text()), headerBox_->isChecked());
+    options_ = ListOptions();
+    options_.Set(ListOption::Columns, CsvColumnList(ordered_));
+    options_.Set(ListOption::Delimiter, ToBytes(delimiterEdit_->text()));
+    if (!headerBox_->isChecked()) options_.Set(ListOption::NoHeader);
     choice_ = CsvChoice();
     for (const CsvColumn& column : CsvColumns()) {
         if (boxes_[column.boxId]->isChecked()) choice_.ticked.push_back(column.boxId);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "output/CsvColumns.h"
+#include "output/ListOptions.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -51,8 +52,9 @@ class CsvColumnsDialog : public QDialog {
   public:
     explicit CsvColumnsDialog(int inputType, const CsvChoice& initial = {}, QWidget* parent = nullptr);
 
-    // What the writer gets and what was chosen; valid after OK.
-    const CsvListOptions& Options() const { return options_; }
+    // What the writer gets (the columns, the delimiter, the header option) and what was chosen;
+    // valid after OK.
+    const ListOptions& Options() const { return options_; }
     const CsvChoice& Choice() const { return choice_; }
     const std::vector<const CsvColumn*>& OrderedColumns() const { return ordered_; }
     QCheckBox* Box(int boxId) const;
@@ -70,7 +72,7 @@ class CsvColumnsDialog : public QDialog {
     std::map<int, QCheckBox*> boxes_;
     QLineEdit* delimiterEdit_;
     QCheckBox* headerBox_;
-    CsvListOptions options_;
+    ListOptions options_;
     std::vector<const CsvColumn*> ordered_;
 };
 

@@ -36,8 +36,8 @@ QLineEdit* MakeEdit(QWidget* parent, int id, const std::string& text) {
 
 }  // namespace
 
-ListTitleDialog::ListTitleDialog(std::string titleText, std::string secondText, QWidget* parent)
-    : QDialog(parent), titleText_(std::move(titleText)), secondText_(std::move(secondText)) {
+ListTitleDialog::ListTitleDialog(std::string titleText, QWidget* parent)
+    : QDialog(parent), titleText_(std::move(titleText)) {
     setObjectName(QStringLiteral("malaListDlg"));
     setWindowTitle(QStringLiteral("List options"));
     setWindowIcon(AppIcon());
@@ -62,14 +62,6 @@ void ListTitleDialog::accept() {
     titleText_ = ToBytes(edit_->text());
     QDialog::accept();
 }
-
-namespace {
-
-const char* DefaultTemplate(BatchForm form) {
-    return form == BatchForm::Shell ? kShellBatchTemplate : kWindowsBatchTemplate;
-}
-
-}  // namespace
 
 BatchTemplateDialog::BatchTemplateDialog(std::string templateText, BatchForm form, QWidget* parent)
     : QDialog(parent), templateText_(std::move(templateText)), form_(form) {
@@ -111,8 +103,8 @@ BatchTemplateDialog::BatchTemplateDialog(std::string templateText, BatchForm for
 }
 
 void BatchTemplateDialog::ShowForm(BatchForm form) {
-    if (form != form_ && ToBytes(edit_->text()) == DefaultTemplate(form_))
-        edit_->setText(QString::fromUtf8(DefaultTemplate(form)));
+    if (form != form_ && ToBytes(edit_->text()) == DefaultBatchTemplate(form_))
+        edit_->setText(QString::fromUtf8(DefaultBatchTemplate(form)));
     form_ = form;
     // Values are filled in so that they are safe inside double quotes, as in the examples.
     examples_->setText(form == BatchForm::Shell

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <string>
 
-#include "output/ListWriter.h"
+#include "output/BatchList.h"
 
 class QLabel;
 class QLineEdit;
@@ -17,18 +17,15 @@ namespace vantor::app {
 class ListTitleDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit ListTitleDialog(std::string titleText = {}, std::string secondText = {}, QWidget* parent = nullptr);
+    explicit ListTitleDialog(std::string titleText = {}, QWidget* parent = nullptr);
 
     const std::string& TitleText() const { return titleText_; }
-    // Carried through unchanged for the MaLa list.
-    const std::string& SecondText() const { return secondText_; }
 
   protected:
     void accept() override;
 
   private:
     std::string titleText_;
-    std::string secondText_;
     QLineEdit* edit_;
 };
 
@@ -39,7 +36,7 @@ class BatchTemplateDialog : public QDialog {
     Q_OBJECT
   public:
     explicit BatchTemplateDialog(std::string templateText, BatchForm form = BatchForm::Shell,
-                           QWidget* parent = nullptr);
+                                 QWidget* parent = nullptr);
 
     const std::string& TemplateText() const { return templateText_; }
     BatchForm Form() const { return form_; }

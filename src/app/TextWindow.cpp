@@ -10,14 +10,12 @@
 
 #include "AppIcon.h"
 #include "QtUserInterface.h"
-#include "gamedata/FileIo.h"
-#include "output/ListFormats.h"
-#include "output/ListWriter.h"
+#include "output/ListSink.h"
 
 namespace vantor::app {
 
-TextWindow::TextWindow(const std::string& windowTitle, const std::string& displayText,
-                                     bool saveEnabled, QWidget* parent)
+TextWindow::TextWindow(const std::string& windowTitle, const std::string& displayText, bool saveEnabled,
+                       QWidget* parent)
     : QDialog(parent),
       original_(displayText),
       // A text of one line (or none) takes the CR LF of most lists.
@@ -63,13 +61,20 @@ void TextWindow::OnSave() {
     if (!AskForFile(this, FileQuestion::Save, "Save file as...", saveType_.filter, saveType_.defaultExt,
                     path))
         return;
-    if (!WriteFileAtomically(path, DisplayText())) {
-        ShowMessageBox(this, MessageIcon::Exclamation, kOutputOpenError);
+    FileSink file(path);
+    SaveOutcome outcome = file.Prepare(saveType_.masterFile);
+    if (outcome.Written()) {
+        ListDocument document;
+        document.text = DisplayText();
+        document.executable = saveType_.executable;
+        outcome = file.Take(document);
+    }
+    if (!outcome.Written()) {
+        ShowMessageBox(this, outcome.icon, outcome.message);
         return;
     }
     saved_ = true;
-    if (saveType_.executable && !MarkExecutable(path))
-        ShowMessageBox(this, MessageIcon::Exclamation, kScriptNotExecutable);
+    for (const SaveNote& note : outcome.notes) ShowMessageBox(this, note.icon, note.text);
 }
 
 bool TextWindow::eventFilter(QObject* watched, QEvent* event) {

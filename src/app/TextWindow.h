@@ -8,19 +8,20 @@ class QPushButton;
 
 namespace vantor::app {
 
-// What "Save" offers: the file types of the list's own format, and whether the file is a script
-// to be made executable.
+// What "Save" offers: the file types of the list's own format, whether the file is a script to
+// be made executable, and the master file the list was made from, which it must not replace.
 struct SaveFileType {
     std::string filter = "txt files (*.txt)|*.txt";  // "description|pattern|..."
     std::string defaultExt = "txt";
     bool executable = false;
+    std::string masterFile;
 };
 
 class TextWindow : public QDialog {
     Q_OBJECT
   public:
     TextWindow(const std::string& windowTitle, const std::string& displayText, bool saveEnabled,
-                      QWidget* parent = nullptr);
+               QWidget* parent = nullptr);
 
     void SetSaveFileType(SaveFileType type) { saveType_ = std::move(type); }
     // The text as it stands in the window (the user may have edited it), with the line ends of

@@ -1,16 +1,14 @@
 // "Save List to file" and "Preview List": the working list's keys, the format's own questions, the
-// file dialog, then the writer on a worker thread behind the "Creating list..." progress window.
+// file dialog, then the save on a worker thread behind the "Creating list..." progress window.
 #include "BackgroundWork.h"
 #include "CsvDialogs.h"
 #include "FormatDialogs.h"
-#include "TextWindow.h"
-#include "WorkingListWindow.h"
 #include "QtUserInterface.h"
 #include "SortableListView.h"
-#include "gamedata/MasterFile.h"
-#include "gamedata/TagTable.h"
-#include "output/ListFormats.h"
-#include "utilities/UtilityCommon.h"
+#include "TextWindow.h"
+#include "WorkingListWindow.h"
+#include "gamedata/TextUtil.h"
+#include "output/SaveList.h"
 
 #include <QComboBox>
 
@@ -25,9 +23,19 @@ constexpr const char* kMaximusNote =
     "and it will make your .LST file.\r\n\r\nThis next dialog box will ask you where your ROMs are located, "
     "then I'll ask where to save your .txt file list.";
 
+// The writer's progress on the progress window.
+class WindowProgress : public ProgressSink {
+  public:
+    explicit WindowProgress(UserInterface& ui) : ui_(ui) {}
+    void Progress(std::int64_t done, std::int64_t total) override { ui_.ProgressUpdate(done, total); }
+
+  private:
+    UserInterface& ui_;
+};
+
 // The save dialog's file types as "description|pattern" pairs; a batch file is saved in the form
 // chosen for it.
-SaveFileType SaveTypeOf(const ListFormatInfo& info, const SaveOptions& options) {
+SaveFileType SaveTypeOf(const ListFormatInfo& info, BatchForm batchForm) {
     SaveFileType type;
     type.filter.clear();
     for (int i = 0; i < info.fileTypeCount; ++i) {
@@ -37,12 +45,12 @@ SaveFileType SaveTypeOf(const ListFormatInfo& info, const SaveOptions& options) 
     }
     type.defaultExt = info.defaultExtension;
     if (info.format == ListFormat::Batch) {
-        if (options.batchForm == BatchForm::Windows) {
+        if (batchForm == BatchForm::Windows) {
             const FileType windows = WindowsBatchFileType();
             type.filter = std::string(windows.description) + "|" + windows.pattern;
             type.defaultExt = kWindowsBatchExtension;
         }
-        type.executable = options.batchForm == BatchForm::Shell;
+        type.executable = batchForm == BatchForm::Shell;
     }
     return type;
 }
@@ -61,37 +69,36 @@ void WorkingListWindow::RunSave() {
     const int index = formatBox_->currentIndex();
     if (index < 0 || index >= kListFormatCount) return;
     const ListFormatInfo& info = ListFormatTable()[static_cast<std::size_t>(index)];
+    if (previewMode_ && !info.hasPreview) return;
 
-    std::vector<std::string> rowKeys;
+    SaveRequest request;
+    request.format = info.format;
     const ListTable& table = list_->Table();
-    rowKeys.reserve(static_cast<std::size_t>(table.RowCount()));
-    for (int row = 0; row < table.RowCount(); ++row) rowKeys.push_back(table.Cell(row, kKeyColumn));
-    std::string keyList;
-    const std::int64_t count = BuildKeyList(rowKeys, keyList);
+    request.keys.reserve(static_cast<std::size_t>(table.RowCount()));
+    for (int row = 0; row < table.RowCount(); ++row)
+        request.keys.push_back(ParseRecordKey(table.Cell(row, kKeyColumn)));
 
-    SaveOptions options;
-    options.batchForm = batchForm_;
-    options.batchTemplate = batchTemplate_;
+    ListOptions& options = request.options;
     if (info.format == ListFormat::Batch) {
         // Before the file dialog: the form decides the file's type.
         BatchTemplateDialog dialog(batchTemplate_, batchForm_, this);
         if (dialog.exec() != QDialog::Accepted) return;
-        batchTemplate_ = options.batchTemplate = dialog.TemplateText();
-        batchForm_ = options.batchForm = dialog.Form();
+        batchTemplate_ = dialog.TemplateText();
+        batchForm_ = dialog.Form();
+        options.Set(ListOption::Template, batchTemplate_);
+        if (batchForm_ == BatchForm::Windows) options.Set(ListOption::WindowsBatch);
     }
-    const SaveFileType saveType = SaveTypeOf(info, options);
+    SaveFileType saveType = SaveTypeOf(info, batchForm_);
+    saveType.masterFile = catalog_.file.Path();
     std::string fileName;
-    if (previewMode_) {
-        // No questions before the preview: the title and the folder stay empty.
-        fileName = kPreviewMarker;
-    } else {
+    // No questions before the preview: the title and the folder stay empty.
+    if (!previewMode_) {
         switch (info.format) {
             case ListFormat::Khameleon:
             case ListFormat::Mala: {
-                ListTitleDialog dialog({}, {}, this);
+                ListTitleDialog dialog({}, this);
                 if (dialog.exec() != QDialog::Accepted) return;
-                options.listTitle = dialog.TitleText();
-                options.secondText = dialog.SecondText();
+                options.Set(ListOption::Title, dialog.TitleText());
                 break;
             }
             case ListFormat::Maximus: {
@@ -100,7 +107,7 @@ void WorkingListWindow::RunSave() {
                 if (!AskForFile(this, FileQuestion::Folder, "Point me to your ROMs folder...", "", "",
                                 folder))
                     return;
-                options.romFolder = WithTrailingSlash(folder);
+                options.Set(ListOption::RomFolder, folder);
                 break;
             }
             default:
@@ -116,16 +123,16 @@ void WorkingListWindow::RunSave() {
         case ListFormat::Cabrio: {
             CabrioSettingsDialog dialog(this);
             if (dialog.exec() != QDialog::Accepted) return;
-            options.listTitle = dialog.ListTitle();
-            options.logoFolder = dialog.LogoFolder();
-            options.screenshotFolder = dialog.ScreenshotFolder();
-            options.backgroundFolder = dialog.BackgroundFolder();
+            options.Set(ListOption::Title, dialog.ListTitle());
+            options.Set(ListOption::LogoFolder, dialog.LogoFolder());
+            options.Set(ListOption::ScreenshotFolder, dialog.ScreenshotFolder());
+            options.Set(ListOption::BackgroundFolder, dialog.BackgroundFolder());
             break;
         }
         case ListFormat::Csv: {
             CsvColumnsDialog dialog(catalog_.inputType, csvChoice_, this);
             if (dialog.exec() != QDialog::Accepted) return;
-            options.csv = dialog.Options();
+            options = dialog.Options();
             csvChoice_ = dialog.Choice();
             break;
         }
@@ -133,17 +140,25 @@ void WorkingListWindow::RunSave() {
             break;
     }
 
-    bool written = false;
+    StringSink preview;
+    FileSink file(fileName);
+    ListSink& target = previewMode_ ? static_cast<ListSink&>(preview) : file;
+    SaveOutcome outcome;
     RunInBackground(this, [&](UserInterface& ui) {
-        ListWriter writer(catalog_, ui);
-        written = RunListWriter(writer, ui, info.format, fileName, keyList, count, options);
+        ui.ProgressShow(kCreatingList, "");
+        WindowProgress progress(ui);
+        outcome = vantor::SaveList(catalog_, request, target, &progress);
+        ui.ProgressClose();
     });
-    if (previewMode_ && written) {
-        TextWindow preview("List Preview", fileName, true, this);
-        preview.SetSaveFileType(saveType);
-        preview.exec();
-        if (preview.Saved()) unsaved_ = false;
-    } else if (written) {
+    if (outcome.status == SaveStatus::Failed) ShowMessageBox(this, outcome.icon, outcome.message);
+    if (!outcome.Written()) return;
+    for (const SaveNote& note : outcome.notes) ShowMessageBox(this, note.icon, note.text);
+    if (previewMode_) {
+        TextWindow window("List Preview", preview.Text(), true, this);
+        window.SetSaveFileType(saveType);
+        window.exec();
+        if (window.Saved()) unsaved_ = false;
+    } else {
         unsaved_ = false;
     }
 }

@@ -9,7 +9,7 @@
 #include "CsvDialogs.h"
 #include "GameListWindow.h"
 #include "ListFillWorker.h"
-#include "output/ListWriter.h"
+#include "output/BatchList.h"
 
 class QComboBox;
 class QLabel;

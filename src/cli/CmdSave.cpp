@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <fstream>
 #include <iostream>
-#include <map>
-#include <sstream>
 
 #include "CliCommand.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/ListOrder.h"
-#include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 #include "output/CsvColumns.h"
-#include "output/ListFormats.h"
+#include "output/SaveList.h"
 #include "search/Evaluator.h"
 #include "search/SearchDriver.h"
 
@@ -26,55 +23,6 @@ constexpr const char* kSaveUsage =
     "usage: vantor-cli save FORMAT (--find EXPR | --all | --keys FILE) [--keep-order] [-o FILE] [FORMAT "
     "OPTIONS]";
 
-struct FormatOption {
-    const char* name;
-    bool takesValue;
-    std::vector<ListFormat> formats;
-    const char* help;  // "--name VALUE" and what it does, for --help
-};
-
-const std::vector<FormatOption>& FormatOptions() {
-    static const std::vector<FormatOption> options = {
-        {"--title",
-         true,
-         {ListFormat::Khameleon, ListFormat::Mala, ListFormat::Cabrio},
-         "--title TEXT           khameleon, mala, cabrio: the list title"},
-        {"--logo-dir",
-         true,
-         {ListFormat::Cabrio},
-         "--logo-dir DIR         cabrio: the folder of logo images"},
-        {"--screenshot-dir",
-         true,
-         {ListFormat::Cabrio},
-         "--screenshot-dir DIR   cabrio: the folder of screenshots"},
-        {"--background-dir",
-         true,
-         {ListFormat::Cabrio},
-         "--background-dir DIR   cabrio: the folder of backgrounds"},
-        {"--rom-folder",
-         true,
-         {ListFormat::Maximus},
-         "--rom-folder DIR       maximus (required): your ROM folder"},
-        {"--template",
-         true,
-         {ListFormat::Batch},
-         "--template TEXT        batch: the line written per game; %ROM%, %DESC%, %CHD% are filled in,\n"
-         "                         | starts a new line (default: cp \"%ROM%.zip\" ~/roms/)"},
-        {"--windows",
-         false,
-         {ListFormat::Batch},
-         "--windows              batch: a Windows batch file (CR LF, default template\n"
-         "                         copy %ROM%.zip c:\\mame\\roms) instead of an executable shell script"},
-        {"--columns",
-         true,
-         {ListFormat::Csv},
-         "--columns LIST         csv (required): comma-separated columns, in order"},
-        {"--delimiter", true, {ListFormat::Csv}, "--delimiter TEXT       csv: between values (default ;)"},
-        {"--no-header", false, {ListFormat::Csv}, "--no-header            csv: no header line"},
-    };
-    return options;
-}
-
 std::string FormatNames() {
     std::string names;
     for (const ListFormatInfo& info : ListFormatTable()) {
@@ -85,56 +33,34 @@ std::string FormatNames() {
 }
 
 // The record keys of a key file: the first field of every non-empty line.
-bool ReadKeyLines(std::istream& in, const std::string& name, std::vector<std::string>& keys,
+bool ReadKeyLines(std::istream& in, const std::string& name, std::vector<std::int64_t>& keys,
                   std::string& problem) {
     std::string line;
     for (std::int64_t number = 1; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::string key(TrimView(std::string_view(line).substr(0, line.find('|'))));
         if (key.empty() && TrimView(line).empty()) continue;
-        if (ParseRecordKey(key) < 0) {
+        const std::int64_t offset = ParseRecordKey(key);
+        if (offset < 0) {
             problem = "Line " + std::to_string(number) + " of " + name + " holds no record key: " + line;
             return false;
         }
-        keys.push_back(FormatRecordKey(ParseRecordKey(key)));
+        keys.push_back(offset);
     }
     return true;
 }
 
-// The CSV columns named in LIST, in that order.
-std::vector<const CsvColumn*> ParseColumns(const std::string& list) {
-    std::vector<const CsvColumn*> columns;
-    std::stringstream stream(list);
-    std::string name;
-    while (std::getline(stream, name, ',')) {
-        std::string trimmed(TrimView(name));
-        if (trimmed.empty()) continue;
-        const CsvColumn* column = FindCsvColumn(trimmed);
-        if (column == nullptr) {
-            std::string known;
-            for (const CsvColumn& each : CsvColumns())
-                known += std::string(known.empty() ? "" : ", ") + each.cliName;
-            throw UsageProblem{"unknown CSV column " + trimmed + " (columns: " + known + ")"};
-        }
-        if (std::find(columns.begin(), columns.end(), column) != columns.end()) {
-            throw UsageProblem{"CSV column " + trimmed + " is named twice"};
-        }
-        columns.push_back(column);
-    }
-    return columns;
-}
-
 // The keys of every game in file order, as "List all ROMs" lists them (every record the reader
 // finds: the expression "=" rejects none).
-std::vector<std::string> EveryGameKey(const Catalog& catalog, ProgressSink& progress) {
-    std::vector<std::string> keys;
+std::vector<std::int64_t> EveryGameKey(const Catalog& catalog, ProgressSink& progress) {
+    std::vector<std::int64_t> keys;
     const MasterFile& file = catalog.file;
     RecordReader reader = catalog.Reader();
     reader.Rewind(file);
     for (std::size_t count = 1;; ++count) {
         std::int64_t position = reader.NextRecordPosition(file, catalog.StartTag());
         if (position == -1) break;
-        keys.push_back(FormatRecordKey(position));
+        keys.push_back(position);
         if (count % 512 == 0) progress.Progress(reader.Tell(), file.Size());
     }
     progress.Progress(file.Size(), file.Size());
@@ -173,7 +99,7 @@ void PrintSaveFormatsAndOptions(std::ostream& out) {
            "  --keep-order           --find and --all in file order instead of sorted by name\n"
            "  -o FILE                write FILE (whole or not at all); without it the preview text is\n"
            "                         printed (mala, maximus and mgalaxy need -o)\n";
-    for (const FormatOption& option : FormatOptions()) out << "  " << option.help << "\n";
+    for (const ListOptionInfo& option : ListOptionTable()) out << "  " << option.help << "\n";
     std::vector<std::string> columns;
     for (const CsvColumn& column : CsvColumns()) columns.emplace_back(column.cliName);
     out << "CSV columns:\n";
@@ -200,12 +126,12 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     const bool keepOrder = TakeFlag(args, "--keep-order");
     const bool hasOut = TakeOption(args, "-o", outFile);
 
-    std::map<std::string, std::string> given;  // format option -> value
-    for (const FormatOption& option : FormatOptions()) {
+    ListOptions given;
+    for (const ListOptionInfo& option : ListOptionTable()) {
         std::string value;
-        if (option.takesValue ? TakeOption(args, option.name, value) : TakeFlag(args, option.name)) {
-            given[option.name] = value;
-        }
+        const std::string name = std::string("--") + option.cliName;
+        if (option.valueName != nullptr ? TakeOption(args, name, value) : TakeFlag(args, name))
+            given.Set(option.option, value);
     }
 
     std::erase(args, std::string("--"));
@@ -221,41 +147,45 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
         return context.UsageError("give exactly one of --find EXPR, --all and --keys FILE\n" +
                                   std::string(kSaveUsage));
     }
-    for (const FormatOption& option : FormatOptions()) {
-        if (given.count(option.name) != 0 &&
-            std::find(option.formats.begin(), option.formats.end(), format->format) == option.formats.end()) {
-            return context.UsageError(std::string("option ") + option.name + " does not apply to the " +
+    for (const ListOptionInfo& option : ListOptionTable()) {
+        if (given.Has(option.option) && !format->options.Contains(option.option)) {
+            return context.UsageError(std::string("option --") + option.cliName + " does not apply to the " +
                                       format->cliName + " format");
         }
     }
     const bool preview = !hasOut || outFile == "-";
-    if (preview && !format->handsBackText) {
+    if (preview && !format->hasPreview) {
         return context.UsageError(std::string("the ") + format->cliName +
                                   " format has no preview: give -o FILE");
     }
-    if (format->format == ListFormat::Maximus && given.count("--rom-folder") == 0) {
-        return context.UsageError("the maximus format needs --rom-folder DIR");
+    for (const ListOptionInfo& option : ListOptionTable()) {
+        if (format->required.Contains(option.option) && !given.Has(option.option)) {
+            return context.UsageError(std::string("the ") + format->cliName + " format needs --" +
+                                      option.cliName + " " + option.valueName);
+        }
     }
-    if (format->format == ListFormat::Csv && given.count("--columns") == 0) {
-        return context.UsageError("the csv format needs --columns LIST");
+    if (given.Has(ListOption::Columns)) {
+        std::string problem;
+        (void)ParseCsvColumnList(given.Text(ListOption::Columns), problem);
+        if (!problem.empty()) throw UsageProblem{problem};
     }
-    std::vector<const CsvColumn*> columns;
-    if (format->format == ListFormat::Csv) columns = ParseColumns(given["--columns"]);
 
+    SaveRequest request;
+    request.format = format->format;
+    request.options = std::move(given);
     // The working list's keys, in row order.
-    std::vector<std::string> rowKeys;
     if (byKeys) {
         std::string problem;
         bool ok;
         if (keysFile == "-") {
-            ok = ReadKeyLines(context.in, "standard input", rowKeys, problem);
+            ok = ReadKeyLines(context.in, "standard input", request.keys, problem);
         } else {
             std::ifstream file(keysFile, std::ios::binary);
             if (!file) {
                 context.Error("Cannot read the key file " + keysFile);
                 return kExitFailure;
             }
-            ok = ReadKeyLines(file, keysFile, rowKeys, problem);
+            ok = ReadKeyLines(file, keysFile, request.keys, problem);
         }
         if (!ok) {
             context.Error(problem);
@@ -274,15 +204,8 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     }
 
     if (!context.OpenMaster()) return kExitFailure;
-    if (byKeys) {
-        for (const std::string& key : rowKeys) {
-            if (ParseRecordKey(key) >= std::max<std::int64_t>(context.catalog.file.Size(), 1)) {
-                context.Error("The record key " + key + " lies beyond the end of the input file.");
-                return kExitFailure;
-            }
-        }
-    } else {
-        CliProgress progress(context.ui);
+    CliProgress progress(context.ui);
+    if (!byKeys) {
         context.ui.ProgressShow("Scanning input file for matches...", "");
         if (byFind) {
             std::vector<MatchEntry> entries = ScanForMatches(context.catalog, expression, &progress);
@@ -293,47 +216,29 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
                                      return CompareListText(a.description, b.description) < 0;
                                  });
             }
-            rowKeys.reserve(entries.size());
-            for (MatchEntry& entry : entries) rowKeys.push_back(std::move(entry.key));
+            request.keys.reserve(entries.size());
+            for (const MatchEntry& entry : entries) request.keys.push_back(ParseRecordKey(entry.key));
         } else {
-            // Every game: the writer reads each name anyway and sorts by it (see below).
-            rowKeys = EveryGameKey(context.catalog, progress);
+            // Every game: the writer reads each name anyway and sorts by it.
+            request.keys = EveryGameKey(context.catalog, progress);
+            request.sortByName = !keepOrder;
         }
         context.ui.ProgressClose();
     }
-    std::string keyList;
-    const std::int64_t count = BuildKeyList(rowKeys, keyList);
-    rowKeys.clear();
-    rowKeys.shrink_to_fit();
 
-    SaveOptions options;
-    options.listTitle = given["--title"];
-    options.logoFolder = given["--logo-dir"];
-    options.screenshotFolder = given["--screenshot-dir"];
-    options.backgroundFolder = given["--background-dir"];
-    options.romFolder = given["--rom-folder"];
-    if (!options.romFolder.ends_with('/')) options.romFolder += '/';
-    if (given.count("--windows") != 0) {
-        options.batchForm = BatchForm::Windows;
-        options.batchTemplate = kWindowsBatchTemplate;
-    }
-    if (given.count("--template") != 0) options.batchTemplate = given["--template"];
-    if (format->format == ListFormat::Csv) {
-        options.csv = MakeCsvListOptions(columns, context.catalog.inputType,
-                                         given.count("--delimiter") ? given["--delimiter"] : ";",
-                                         given.count("--no-header") == 0);
-    }
-
-    // A file really named like the preview marker is still a file.
-    std::string fileName = preview                     ? std::string(kPreviewMarker)
-                           : outFile == kPreviewMarker ? "./" + outFile
-                                                       : outFile;
-    ListWriter writer(context.catalog, context.ui);
-    writer.SortByName(byAll && !keepOrder);
-    if (!RunListWriter(writer, context.ui, format->format, fileName, keyList, count, options))
+    StringSink text;
+    FileSink file(outFile);
+    context.ui.ProgressShow(kCreatingList, "");
+    const SaveOutcome outcome =
+        SaveList(context.catalog, request, preview ? static_cast<ListSink&>(text) : file, &progress);
+    context.ui.ProgressClose();
+    if (!outcome.Written()) {
+        context.ui.ShowMessage(outcome.icon, outcome.message);
         return kExitFailure;
+    }
+    for (const SaveNote& note : outcome.notes) context.ui.ShowMessage(note.icon, note.text);
     if (preview) {
-        context.out.write(fileName.data(), static_cast<std::streamsize>(fileName.size()));
+        context.out.write(text.Text().data(), static_cast<std::streamsize>(text.Text().size()));
         context.out.flush();
     }
     return kExitOk;

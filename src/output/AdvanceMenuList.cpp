@@ -8,18 +8,16 @@
 namespace vantor {
 
 namespace {
+
 // A double quote would end the quoted text early; the list shows an apostrophe instead.
 std::string QuotedText(std::string text) {
     std::replace(text.begin(), text.end(), '"', '\'');
     return "\"" + text + "\"";
 }
-}  // namespace
 
-bool ListWriter::WriteAdvanceMenuList(std::string& fileName, std::string_view keyList, std::int64_t count) {
-    if (!CheckTarget(fileName)) return false;
-    Begin();
-    const std::string& manufacturerTag = catalog_.ManufacturerTag();
-    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
+class AdvanceMenuWriter : public ListWriter {
+  public:
+    bool Entry(const ListedRecord& record, std::string& out) const override {
         std::string description = record.Description();
         RemoveAll(description, '\r');
         RemoveAll(description, '\n');
@@ -28,12 +26,18 @@ bool ListWriter::WriteAdvanceMenuList(std::string& fileName, std::string_view ke
         out += "      name " + record.RomName() + "\r\n";
         out += "      description " + QuotedText(description) + "\r\n";
         out += "      year " + record.Value("<year>") + "\r\n";
-        out += "      manufacturer " + QuotedText(record.Value(manufacturerTag)) + "\r\n";
+        out += "      manufacturer " + QuotedText(record.Value(Tags().ManufacturerTag(record.InputType()))) +
+               "\r\n";
         if (!parent.empty()) out += "      cloneof " + parent + "\r\n";
         out += ")\r\n";
         return true;
-    });
-    return Finish(fileName, text_);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeAdvanceMenuWriter(const ListOptions&) {
+    return std::make_unique<AdvanceMenuWriter>();
 }
 
 }  // namespace vantor

@@ -5,16 +5,16 @@
 namespace vantor {
 
 namespace {
+
 constexpr const char* kAttractModeHeader =
     "#Name;Title;Emulator;CloneOf;Year;Manufacturer;Category;Players;Rotation;Control;Status;DisplayCount;"
     "DisplayType;AltRomname;AltTitle;Extra\r\n";
-}
 
-bool ListWriter::WriteAttractModeList(std::string& fileName, std::string_view keyList, std::int64_t count) {
-    if (!CheckTarget(fileName)) return false;
-    Begin();
-    text_ = kAttractModeHeader;
-    AppendEntries(keyList, count, false, [](const ListedRecord& record, std::string& out) {
+class AttractModeWriter : public ListWriter {
+  public:
+    void Begin(const ListContext&, ListDocument& document) override { document.text = kAttractModeHeader; }
+
+    bool Entry(const ListedRecord& record, std::string& out) const override {
         std::string controls = record.Value("control type=");
         if (Contains(controls, '&')) ReplaceAll(controls, " & ", ", ");
         out += record.RomName() + ";";
@@ -31,8 +31,13 @@ bool ListWriter::WriteAttractModeList(std::string& fileName, std::string_view ke
         out += record.Value("%<display.type=") + ";";
         out += ";\r\n";
         return true;
-    });
-    return Finish(fileName, text_);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeAttractModeWriter(const ListOptions&) {
+    return std::make_unique<AttractModeWriter>();
 }
 
 }  // namespace vantor

@@ -1,8 +1,7 @@
 // "Batch File": one expansion of the line template per game, as a shell script (the default
 // here) or as a Windows batch file.
-#include <sys/stat.h>
+#include "BatchList.h"
 
-#include "ListFormats.h"
 #include "ListWriter.h"
 #include "gamedata/TextUtil.h"
 
@@ -26,54 +25,55 @@ std::string ShellSafe(const std::string& value) {
     return safe;
 }
 
-// The Windows form: the placeholders in order, then every "|" (also one a value brought in)
-// becomes a line break.
-std::string WindowsLines(const std::string& lineTemplate, const ListedRecord& record) {
-    std::string line = lineTemplate;
-    ReplaceAll(line, "%ROM%", record.RomName());
-    if (Contains(line, "%DESC%")) ReplaceAll(line, "%DESC%", record.Description());
-    if (Contains(line, "%CHD%")) ReplaceAll(line, "%CHD%", record.Value("disk_name="));
-    ReplaceAll(line, "|", "\r\n");
-    return line + "\r\n";
-}
+class BatchWriter : public ListWriter {
+  public:
+    BatchWriter(BatchForm form, std::string lineTemplate) : form_(form), template_(std::move(lineTemplate)) {}
 
-// The shell form: the template's own bars split it into lines first, so that only the template
-// decides where a line ends.
-std::string ShellLines(const std::string& lineTemplate, const ListedRecord& record) {
-    std::string lines = lineTemplate;
-    ReplaceAll(lines, "|", "\n");
-    ReplaceAll(lines, "%ROM%", ShellSafe(record.RomName()));
-    if (Contains(lines, "%DESC%")) ReplaceAll(lines, "%DESC%", ShellSafe(record.Description()));
-    if (Contains(lines, "%CHD%")) ReplaceAll(lines, "%CHD%", ShellSafe(record.Value("disk_name=")));
-    return lines + "\n";
-}
+    void Begin(const ListContext&, ListDocument& document) override {
+        if (form_ == BatchForm::Shell) {
+            document.text = kShellScriptFirstLine;
+            document.executable = true;
+        }
+    }
+
+    bool Entry(const ListedRecord& record, std::string& out) const override {
+        out += form_ == BatchForm::Shell ? ShellLines(record) : WindowsLines(record);
+        return true;
+    }
+
+  private:
+    // The Windows form: the placeholders in order, then every "|" (also one a value brought in)
+    // becomes a line break.
+    std::string WindowsLines(const ListedRecord& record) const {
+        std::string line = template_;
+        ReplaceAll(line, "%ROM%", record.RomName());
+        if (Contains(line, "%DESC%")) ReplaceAll(line, "%DESC%", record.Description());
+        if (Contains(line, "%CHD%")) ReplaceAll(line, "%CHD%", record.Value("disk_name="));
+        ReplaceAll(line, "|", "\r\n");
+        return line + "\r\n";
+    }
+
+    // The shell form: the template's own bars split it into lines first, so that only the
+    // template decides where a line ends.
+    std::string ShellLines(const ListedRecord& record) const {
+        std::string lines = template_;
+        ReplaceAll(lines, "|", "\n");
+        ReplaceAll(lines, "%ROM%", ShellSafe(record.RomName()));
+        if (Contains(lines, "%DESC%")) ReplaceAll(lines, "%DESC%", ShellSafe(record.Description()));
+        if (Contains(lines, "%CHD%")) ReplaceAll(lines, "%CHD%", ShellSafe(record.Value("disk_name=")));
+        return lines + "\n";
+    }
+
+    BatchForm form_;
+    std::string template_;
+};
 
 }  // namespace
 
-bool MarkExecutable(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return false;
-    // Executable for whoever may read it.
-    const mode_t mode = info.st_mode & 07777;
-    return ::chmod(path.c_str(), mode | ((mode & 0444) >> 2)) == 0;
-}
-
-bool ListWriter::WriteBatchList(std::string& fileName, std::string_view keyList, std::int64_t count,
-                                const std::string& lineTemplate, BatchForm form) {
-    if (!CheckTarget(fileName)) return false;
-    const bool preview = IsPreviewMarker(fileName);
-    const std::string target = fileName;
-    Begin();
-    if (form == BatchForm::Shell) text_ = kShellScriptFirstLine;
-    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
-        out +=
-            form == BatchForm::Shell ? ShellLines(lineTemplate, record) : WindowsLines(lineTemplate, record);
-        return true;
-    });
-    if (!Finish(fileName, text_)) return false;
-    if (!preview && form == BatchForm::Shell && !MarkExecutable(target))
-        ui_.ShowMessage(MessageIcon::Exclamation, kScriptNotExecutable);
-    return true;
+std::unique_ptr<ListWriter> MakeBatchWriter(const ListOptions& options) {
+    const BatchForm form = options.Has(ListOption::WindowsBatch) ? BatchForm::Windows : BatchForm::Shell;
+    return std::make_unique<BatchWriter>(form,
+                                         options.Text(ListOption::Template, DefaultBatchTemplate(form)));
 }
 
 }  // namespace vantor

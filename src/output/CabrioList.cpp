@@ -34,31 +34,33 @@ void AppendCategory(std::string_view name, std::string_view valueLines, std::str
     out += "     </category>\r\n";
 }
 
-}  // namespace
+class CabrioWriter : public ListWriter {
+  public:
+    explicit CabrioWriter(const ListOptions& options)
+        : title_(options.Text(ListOption::Title)),
+          logoFolder_(options.Text(ListOption::LogoFolder)),
+          screenshotFolder_(options.Text(ListOption::ScreenshotFolder)),
+          backgroundFolder_(options.Text(ListOption::BackgroundFolder)) {}
 
-bool ListWriter::WriteCabrioList(std::string& fileName, std::string_view keyList, std::int64_t count,
-                                 const std::string& listTitle, const std::string& logoFolder,
-                                 const std::string& screenshotFolder, const std::string& backgroundFolder) {
-    if (!CheckTarget(fileName)) return false;
-    Begin();
-    std::string& text = text_;
-    text = "<cabrio-config>\r\n";
-    text += " <locations>\r\n";
-    for (auto [type, folder] : {std::pair<const char*, const std::string*>{"logo", &logoFolder},
-                                {"screenshot", &screenshotFolder},
-                                {"background", &backgroundFolder}}) {
-        text += "  <location>\r\n";
-        text += std::string("   <type>") + type + "</type>\r\n";
-        text += "   <directory>" + EncodedEntities(*folder) + "</directory>\r\n";
-        text += "  </location>\r\n";
+    void Begin(const ListContext&, ListDocument& document) override {
+        std::string& text = document.text;
+        text = "<cabrio-config>\r\n";
+        text += " <locations>\r\n";
+        for (auto [type, folder] : {std::pair<const char*, const std::string*>{"logo", &logoFolder_},
+                                    {"screenshot", &screenshotFolder_},
+                                    {"background", &backgroundFolder_}}) {
+            text += "  <location>\r\n";
+            text += std::string("   <type>") + type + "</type>\r\n";
+            text += "   <directory>" + EncodedEntities(*folder) + "</directory>\r\n";
+            text += "  </location>\r\n";
+        }
+        text += " </locations>\r\n";
+        text += " <game-list>\r\n";
+        text += "  <name>" + EncodedEntities(title_) + "</name>\r\n";
+        text += "  <games>\r\n";
     }
-    text += " </locations>\r\n";
-    text += " <game-list>\r\n";
-    text += "  <name>" + EncodedEntities(listTitle) + "</name>\r\n";
-    text += "  <games>\r\n";
 
-    const std::string& manufacturerTag = catalog_.ManufacturerTag();
-    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
+    bool Entry(const ListedRecord& record, std::string& out) const override {
         out += "   <game>\r\n";
         out += "    <name>" + EncodedEntities(record.Description()) + "</name>\r\n";
         out += "    <rom-image>" + EncodedEntities(record.RomName()) + ".zip</rom-image>\r\n";
@@ -71,6 +73,7 @@ bool ListWriter::WriteCabrioList(std::string& fileName, std::string_view keyList
 
         AppendCategory("Year", "      <value>" + EncodedEntities(record.Value("<year>")) + "</value>\r\n",
                        out);
+        const std::string& manufacturerTag = Tags().ManufacturerTag(record.InputType());
         AppendCategory("Manufacturer",
                        "      <value>" + EncodedEntities(record.Value(manufacturerTag)) + "</value>\r\n",
                        out);
@@ -88,11 +91,22 @@ bool ListWriter::WriteCabrioList(std::string& fileName, std::string_view keyList
         out += "    </categories>\r\n";
         out += "   </game>\r\n";
         return true;
-    });
-    text += "  </games>\r\n";
-    text += " </game-list>\r\n";
-    text += "</cabrio-config>\r\n";
-    return Finish(fileName, text_);
+    }
+
+    void End(const ListContext&, ListDocument& document) override {
+        document.text += "  </games>\r\n";
+        document.text += " </game-list>\r\n";
+        document.text += "</cabrio-config>\r\n";
+    }
+
+  private:
+    std::string title_, logoFolder_, screenshotFolder_, backgroundFolder_;
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeCabrioWriter(const ListOptions& options) {
+    return std::make_unique<CabrioWriter>(options);
 }
 
 }  // namespace vantor

@@ -1,6 +1,9 @@
 #include "CsvColumns.h"
 
+#include <algorithm>
+
 #include "gamedata/TagTable.h"
+#include "gamedata/TextUtil.h"
 
 namespace vantor {
 
@@ -49,6 +52,40 @@ const CsvColumn* FindCsvColumn(std::string_view cliName) {
     return nullptr;
 }
 
+std::vector<const CsvColumn*> ParseCsvColumnList(std::string_view names, std::string& problem) {
+    std::vector<const CsvColumn*> columns;
+    problem.clear();
+    for (std::size_t pos = 0; pos <= names.size();) {
+        std::size_t comma = std::min(names.find(',', pos), names.size());
+        const std::string_view name = TrimView(names.substr(pos, comma - pos));
+        pos = comma + 1;
+        if (name.empty()) continue;
+        const CsvColumn* column = FindCsvColumn(name);
+        if (column == nullptr) {
+            std::string known;
+            for (const CsvColumn& each : kColumns)
+                known += std::string(known.empty() ? "" : ", ") + each.cliName;
+            problem = "unknown CSV column " + std::string(name) + " (columns: " + known + ")";
+            return {};
+        }
+        if (std::find(columns.begin(), columns.end(), column) != columns.end()) {
+            problem = "CSV column " + std::string(name) + " is named twice";
+            return {};
+        }
+        columns.push_back(column);
+    }
+    return columns;
+}
+
+std::string CsvColumnList(const std::vector<const CsvColumn*>& columns) {
+    std::string names;
+    for (const CsvColumn* column : columns) {
+        if (!names.empty()) names += ',';
+        names += column->cliName;
+    }
+    return names;
+}
+
 std::string CsvColumnKey(const CsvColumn& column, int inputType) {
     if (column.key != nullptr) return column.key;
     const TagTable& tags = Tags();
@@ -65,6 +102,27 @@ std::string CsvColumnKey(const CsvColumn& column, int inputType) {
 
 bool IsCsvColumnGathered(const CsvColumn& column, int inputType) {
     return (column.gatheredTypes & (1u << TagTable::Column(inputType))) != 0;
+}
+
+CsvFields::CsvFields(std::string_view delimiter) : quoteTriggers_("\"\r\n") {
+    std::string characters;
+    for (char c : delimiter) {
+        if (!IsWhiteSpace(c)) characters += c;
+    }
+    quoteTriggers_ += characters.empty() ? std::string(delimiter) : characters;
+}
+
+void CsvFields::Append(std::string& row, std::string_view value) const {
+    if (value.find_first_of(quoteTriggers_) == std::string_view::npos) {
+        row += value;
+        return;
+    }
+    row += '"';
+    for (char c : value) {
+        if (c == '"') row += '"';
+        row += c;
+    }
+    row += '"';
 }
 
 CsvListOptions MakeCsvListOptions(const std::vector<const CsvColumn*>& columns, int inputType,

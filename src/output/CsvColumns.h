@@ -6,9 +6,29 @@
 #include <string_view>
 #include <vector>
 
-#include "ListWriter.h"
-
 namespace vantor {
+
+// The CSV choice: `columnKeys` each followed by ",", in output order; `headerLine` is the
+// headings joined by the delimiter, or "" for no header line. A column key may name several keys
+// joined by "|": the column takes the first real value among them (the merge's "no_..." texts for
+// a game a data file does not know count only when nothing else is there).
+struct CsvListOptions {
+    std::string columnKeys;
+    std::string delimiter = ";";
+    std::string headerLine;
+};
+
+// Values as fields of CSV rows joined by one delimiter: in double quotes, their own doubled, when
+// they hold the delimiter (any of its characters but blanks, so ", " quotes values with a comma,
+// not every value with a space), a double quote or a line break; else as they are.
+class CsvFields {
+  public:
+    explicit CsvFields(std::string_view delimiter);
+    void Append(std::string& row, std::string_view value) const;
+
+  private:
+    std::string quoteTriggers_;
+};
 
 struct CsvColumn {
     int boxId;
@@ -25,6 +45,11 @@ struct CsvColumn {
 inline constexpr std::size_t kCsvColumnCount = 24;
 const std::array<CsvColumn, kCsvColumnCount>& CsvColumns();
 const CsvColumn* FindCsvColumn(std::string_view cliName);
+// The columns of a comma-separated list of names ("year, rom-name"), in that order; blanks around
+// names and empty names are ignored. An unknown name or one named twice is a `problem`.
+[[nodiscard]] std::vector<const CsvColumn*> ParseCsvColumnList(std::string_view names, std::string& problem);
+// The names of `columns` joined by ",", as ParseCsvColumnList reads them.
+std::string CsvColumnList(const std::vector<const CsvColumn*>& columns);
 
 // The key the column reads from records of `inputType`.
 std::string CsvColumnKey(const CsvColumn& column, int inputType);

@@ -1,4 +1,5 @@
 // "CSV File": the chosen columns, one row per game, joined by a free delimiter.
+#include "CsvColumns.h"
 #include "ListWriter.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
@@ -26,62 +27,58 @@ std::string ColumnValue(const ListedRecord& record, std::string_view keys) {
     return fallback;
 }
 
-}  // namespace
+class CsvWriter : public ListWriter {
+  public:
+    explicit CsvWriter(const ListOptions& options)
+        : columns_(options.Text(ListOption::Columns)),
+          delimiter_(options.Text(ListOption::Delimiter, ";")),
+          header_(!options.Has(ListOption::NoHeader)),
+          fields_(delimiter_) {}
 
-CsvFields::CsvFields(std::string_view delimiter) : quoteTriggers_("\"\r\n") {
-    std::string characters;
-    for (char c : delimiter) {
-        if (!IsWhiteSpace(c)) characters += c;
+    // The columns' keys depend on the master file's type.
+    void Begin(const ListContext& context, ListDocument& document) override {
+        std::string problem;
+        std::vector<const CsvColumn*> columns = ParseCsvColumnList(columns_, problem);
+        if (!problem.empty()) throw EngineError(problem);
+        const CsvListOptions csv =
+            MakeCsvListOptions(columns, context.catalog.inputType, delimiter_, header_);
+        for (std::size_t pos = 0; pos < csv.columnKeys.size();) {
+            std::size_t comma = csv.columnKeys.find(',', pos);
+            if (comma == std::string::npos) comma = csv.columnKeys.size();
+            if (comma > pos) keys_.push_back(csv.columnKeys.substr(pos, comma - pos));
+            pos = comma + 1;
+        }
+        document.text = csv.headerLine;
+        if (!document.text.empty()) document.text += "\r\n";
     }
-    quoteTriggers_ += characters.empty() ? std::string(delimiter) : characters;
-}
 
-void CsvFields::Append(std::string& row, std::string_view value) const {
-    if (value.find_first_of(quoteTriggers_) == std::string_view::npos) {
-        row += value;
-        return;
-    }
-    row += '"';
-    for (char c : value) {
-        if (c == '"') row += '"';
-        row += c;
-    }
-    row += '"';
-}
-
-bool ListWriter::WriteCsvList(std::string& fileName, std::string_view keyList, std::int64_t count,
-                              const CsvListOptions& options) {
-    separator_ = options.delimiter;
-    if (!CheckTarget(fileName)) return false;
-    Begin();
-    std::vector<std::string> keys;
-    for (std::size_t pos = 0; pos < options.columnKeys.size();) {
-        std::size_t comma = options.columnKeys.find(',', pos);
-        if (comma == std::string::npos) comma = options.columnKeys.size();
-        if (comma > pos) keys.push_back(options.columnKeys.substr(pos, comma - pos));
-        pos = comma + 1;
-    }
-    text_ = options.headerLine;
-    if (!text_.empty()) text_ += "\r\n";
-    const std::string& separator = options.delimiter;
-    const CsvFields fields(separator);
     // Values are read whole (no "_" for the delimiter inside them): quoting keeps them apart.
-    separator_.clear();
-    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
+    bool Entry(const ListedRecord& record, std::string& out) const override {
         std::string row;
-        for (const std::string& key : keys) {
-            fields.Append(row, ColumnValue(record, key));
-            row += separator;
+        for (const std::string& key : keys_) {
+            fields_.Append(row, ColumnValue(record, key));
+            row += delimiter_;
         }
         // Empty trailing columns vanish; a game with no value at all has no row.
-        TrimRight(row, separator);
+        TrimRight(row, delimiter_);
         if (row.empty()) return false;
         out += row;
         out += "\r\n";
         return true;
-    });
-    separator_ = separator;
-    return Finish(fileName, text_);
+    }
+
+  private:
+    std::string columns_;
+    std::string delimiter_;
+    bool header_;
+    CsvFields fields_;
+    std::vector<std::string> keys_;
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeCsvWriter(const ListOptions& options) {
+    return std::make_unique<CsvWriter>(options);
 }
 
 }  // namespace vantor

@@ -3,15 +3,21 @@
 
 namespace vantor {
 
-bool ListWriter::WriteDescriptionList(std::string& fileName, std::string_view keyList, std::int64_t count) {
-    if (!CheckTarget(fileName)) return false;
-    Begin();
-    AppendEntries(keyList, count, false, [](const ListedRecord& record, std::string& out) {
+namespace {
+
+class DescriptionWriter : public ListWriter {
+  public:
+    bool Entry(const ListedRecord& record, std::string& out) const override {
         out += record.Description();
         out += "\r\n";
         return true;
-    });
-    return Finish(fileName, text_);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeDescriptionWriter(const ListOptions&) {
+    return std::make_unique<DescriptionWriter>();
 }
 
 }  // namespace vantor

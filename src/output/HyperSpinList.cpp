@@ -5,12 +5,14 @@
 
 namespace vantor {
 
-bool ListWriter::WriteHyperSpinList(std::string& fileName, std::string_view keyList, std::int64_t count) {
-    if (!CheckTarget(fileName)) return false;
-    Begin();
-    text_ = "<menu>\r\n";
-    const std::string& manufacturerTag = catalog_.ManufacturerTag();
-    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
+namespace {
+
+class HyperSpinWriter : public ListWriter {
+  public:
+    void Begin(const ListContext&, ListDocument& document) override { document.text = "<menu>\r\n"; }
+
+    bool Entry(const ListedRecord& record, std::string& out) const override {
+        const std::string& manufacturerTag = Tags().ManufacturerTag(record.InputType());
         out += "\t<game name=\"" + EncodedEntities(record.RomName()) + "\">\r\n";
         out += "\t\t<description>" + EncodedEntities(record.Description()) + "</description>\r\n";
         out += "\t\t<cloneof>" + EncodedEntities(record.Value("cloneof=")) + "</cloneof>\r\n";
@@ -19,9 +21,15 @@ bool ListWriter::WriteHyperSpinList(std::string& fileName, std::string_view keyL
         out += "\t\t<genre>" + EncodedEntities(record.Value("<category>")) + "</genre>\r\n";
         out += "\t</game>\r\n";
         return true;
-    });
-    text_ += "</menu>\r\n";
-    return Finish(fileName, text_);
+    }
+
+    void End(const ListContext&, ListDocument& document) override { document.text += "</menu>\r\n"; }
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeHyperSpinWriter(const ListOptions&) {
+    return std::make_unique<HyperSpinWriter>();
 }
 
 }  // namespace vantor

@@ -45,18 +45,17 @@ void AppendControlBlocks(std::string remaining, std::string& out) {
     }
 }
 
-}  // namespace
+class KhameleonWriter : public ListWriter {
+  public:
+    explicit KhameleonWriter(std::string title) : title_(std::move(title)) {}
 
-bool ListWriter::WriteKhameleonList(std::string& fileName, std::string_view keyList, std::int64_t count,
-                                    const std::string& listTitle) {
-    std::string header = kKhameleonHeader;
-    ReplaceAll(header, "All Games", EncodedEntities(listTitle));
-    if (!CheckTarget(fileName)) return false;
-    Begin();
-    text_ = header;
-    const std::string& manufacturerTag = catalog_.ManufacturerTag();
-    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
-        std::string manufacturer = record.Value(manufacturerTag);
+    void Begin(const ListContext&, ListDocument& document) override {
+        document.text = kKhameleonHeader;
+        ReplaceAll(document.text, "All Games", EncodedEntities(title_));
+    }
+
+    bool Entry(const ListedRecord& record, std::string& out) const override {
+        std::string manufacturer = record.Value(Tags().ManufacturerTag(record.InputType()));
 
         std::string buttons = record.Value("buttons=");
         if (Contains(buttons, '&')) {
@@ -96,9 +95,18 @@ bool ListWriter::WriteKhameleonList(std::string& fileName, std::string_view keyL
         out += "      <RomParms></RomParms>\r\n";
         out += "   </Entry>\r\n";
         return true;
-    });
-    text_ += "</GameList>\r\n";
-    return Finish(fileName, text_);
+    }
+
+    void End(const ListContext&, ListDocument& document) override { document.text += "</GameList>\r\n"; }
+
+  private:
+    std::string title_;
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeKhameleonWriter(const ListOptions& options) {
+    return std::make_unique<KhameleonWriter>(options.Text(ListOption::Title));
 }
 
 }  // namespace vantor

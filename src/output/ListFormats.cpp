@@ -2,8 +2,27 @@
 
 namespace vantor {
 
+// The writers, one file each.
+std::unique_ptr<ListWriter> MakeAdvanceMenuWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeAtomicFeWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeAttractModeWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeBatchWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeCabrioWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeCsvWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeDescriptionWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeHyperSpinWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeKhameleonWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeMGalaxyWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeMalaWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeMameUifxWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeMameWahWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeMaximusWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeRomNameWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeXmlWriter(const ListOptions& options);
+
 namespace {
 using P = PreviewButton;
+using O = ListOption;
 constexpr FileType kXml{"xml files (*.xml)", "*.xml"};
 constexpr FileType kText{"text files (*.txt)", "*.txt"};
 constexpr FileType kNone{"", ""};
@@ -16,7 +35,10 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      1,
      "txt",
      P::Unchanged,
-     true},
+     true,
+     MakeAdvanceMenuWriter,
+     {},
+     {}},
     {ListFormat::AtomicFe,
      "Atomic FE",
      "atomicfe",
@@ -24,7 +46,10 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      1,
      "txt",
      P::Enabled,
-     true},
+     true,
+     MakeAtomicFeWriter,
+     {},
+     {}},
     {ListFormat::AttractMode,
      "Attract Mode",
      "attractmode",
@@ -32,7 +57,10 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      1,
      "txt",
      P::Enabled,
-     true},
+     true,
+     MakeAttractModeWriter,
+     {},
+     {}},
     {ListFormat::Batch,
      "Batch File",
      "batch",
@@ -40,8 +68,21 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      1,
      "sh",
      P::Enabled,
-     true},
-    {ListFormat::Cabrio, "Cabrio", "cabrio", {{kXml, kNone}}, 1, "xml", P::Unchanged, true},
+     true,
+     MakeBatchWriter,
+     {O::Template, O::WindowsBatch},
+     {}},
+    {ListFormat::Cabrio,
+     "Cabrio",
+     "cabrio",
+     {{kXml, kNone}},
+     1,
+     "xml",
+     P::Unchanged,
+     true,
+     MakeCabrioWriter,
+     {O::Title, O::LogoFolder, O::ScreenshotFolder, O::BackgroundFolder},
+     {}},
     {ListFormat::Csv,
      "CSV File",
      "csv",
@@ -49,8 +90,21 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      2,
      "csv;txt",
      P::Enabled,
-     true},
-    {ListFormat::HyperSpin, "HyperSpin", "hyperspin", {{kXml, kNone}}, 1, "xml", P::Enabled, true},
+     true,
+     MakeCsvWriter,
+     {O::Columns, O::Delimiter, O::NoHeader},
+     {O::Columns}},
+    {ListFormat::HyperSpin,
+     "HyperSpin",
+     "hyperspin",
+     {{kXml, kNone}},
+     1,
+     "xml",
+     P::Enabled,
+     true,
+     MakeHyperSpinWriter,
+     {},
+     {}},
     {ListFormat::Khameleon,
      "Khameleon",
      "khameleon",
@@ -58,7 +112,10 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      1,
      "lst",
      P::Enabled,
-     true},
+     true,
+     MakeKhameleonWriter,
+     {O::Title},
+     {}},
     {ListFormat::Mala,
      "MaLa Gamelist",
      "mala",
@@ -66,7 +123,10 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      1,
      "mlg",
      P::Disabled,
-     false},
+     false,
+     MakeMalaWriter,
+     {O::Title},
+     {}},
     {ListFormat::MameUifx,
      "MAMEUIFX",
      "mameuifx",
@@ -74,7 +134,10 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      1,
      "ini",
      P::Enabled,
-     true},
+     true,
+     MakeMameUifxWriter,
+     {},
+     {}},
     {ListFormat::MameWah,
      "MAMEWah",
      "mamewah",
@@ -82,7 +145,10 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      1,
      "lst",
      P::Enabled,
-     true},
+     true,
+     MakeMameWahWriter,
+     {},
+     {}},
     {ListFormat::Maximus,
      "Maximus Arcade",
      "maximus",
@@ -90,9 +156,32 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      1,
      "txt",
      P::Disabled,
-     false},
-    {ListFormat::MGalaxy, "mGalaxy", "mgalaxy", {{kXml, kNone}}, 1, "xml", P::Disabled, false},
-    {ListFormat::MultiFe, "MultiFE", "multife", {{kXml, kNone}}, 1, "xml", P::Disabled, true},
+     false,
+     MakeMaximusWriter,
+     {O::RomFolder},
+     {O::RomFolder}},
+    {ListFormat::MGalaxy,
+     "mGalaxy",
+     "mgalaxy",
+     {{kXml, kNone}},
+     1,
+     "xml",
+     P::Disabled,
+     false,
+     MakeMGalaxyWriter,
+     {},
+     {}},
+    {ListFormat::MultiFe,
+     "MultiFE",
+     "multife",
+     {{kXml, kNone}},
+     1,
+     "xml",
+     P::Disabled,
+     true,
+     MakeXmlWriter,
+     {},
+     {}},
     {ListFormat::Descriptions,
      "ROM descriptions only",
      "descriptions",
@@ -100,9 +189,22 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      1,
      "txt",
      P::Enabled,
-     true},
-    {ListFormat::RomNames, "ROM names only", "romnames", {{kText, kNone}}, 1, "txt", P::Enabled, true},
-    {ListFormat::Xml, "XML File", "xml", {{kXml, kNone}}, 1, "xml", P::Disabled, true},
+     true,
+     MakeDescriptionWriter,
+     {},
+     {}},
+    {ListFormat::RomNames,
+     "ROM names only",
+     "romnames",
+     {{kText, kNone}},
+     1,
+     "txt",
+     P::Enabled,
+     true,
+     MakeRomNameWriter,
+     {},
+     {}},
+    {ListFormat::Xml, "XML File", "xml", {{kXml, kNone}}, 1, "xml", P::Disabled, true, MakeXmlWriter, {}, {}},
 }};
 }  // namespace
 
@@ -123,82 +225,6 @@ const ListFormatInfo* FindFormatByCliName(std::string_view cliName) {
         if (cliName == info.cliName) return &info;
     }
     return nullptr;
-}
-
-std::string SaveDialogFilter(const ListFormatInfo& info) {
-    std::string filter;
-    for (int i = 0; i < info.fileTypeCount; ++i) {
-        if (i > 0) filter += ";;";
-        filter += info.fileTypes[static_cast<std::size_t>(i)].description;
-    }
-    return filter;
-}
-
-bool RunListWriter(ListWriter& writer, UserInterface& ui, ListFormat format, std::string& fileName,
-                   std::string_view keyList, std::int64_t count, const SaveOptions& options) {
-    if (IsPreviewMarker(fileName) && !FormatInfo(format).handsBackText) return false;
-    ui.ProgressShow("Creating list...", "");
-    bool written = false;
-    switch (format) {
-        case ListFormat::AdvanceMenu:
-            written = writer.WriteAdvanceMenuList(fileName, keyList, count);
-            break;
-        case ListFormat::AtomicFe:
-            written = writer.WriteAtomicFeList(fileName, keyList, count);
-            break;
-        case ListFormat::AttractMode:
-            written = writer.WriteAttractModeList(fileName, keyList, count);
-            break;
-        case ListFormat::Batch:
-            written =
-                writer.WriteBatchList(fileName, keyList, count, options.batchTemplate, options.batchForm);
-            break;
-        case ListFormat::Cabrio:
-            written = writer.WriteCabrioList(fileName, keyList, count, options.listTitle, options.logoFolder,
-                                             options.screenshotFolder, options.backgroundFolder);
-            break;
-        case ListFormat::Csv:
-            written = writer.WriteCsvList(fileName, keyList, count, options.csv);
-            break;
-        case ListFormat::HyperSpin:
-            written = writer.WriteHyperSpinList(fileName, keyList, count);
-            break;
-        case ListFormat::Khameleon:
-            written = writer.WriteKhameleonList(fileName, keyList, count, options.listTitle);
-            break;
-        case ListFormat::Mala: {
-            MalaListOptions mala;
-            mala.listTitle = options.listTitle;
-            mala.secondText = options.secondText;
-            written = !fileName.empty() && writer.WriteMalaList(fileName, mala, keyList, count);
-            break;
-        }
-        case ListFormat::MameUifx:
-            written =
-                !fileName.empty() && writer.WriteMameUifxList(fileName, kMameUifxHeader, keyList, count);
-            break;
-        case ListFormat::MameWah:
-            written = writer.WriteMameWahList(fileName, keyList, count);
-            break;
-        case ListFormat::Maximus:
-            written = writer.WriteMaximusList(fileName, options.romFolder, keyList, count);
-            break;
-        case ListFormat::MGalaxy:
-            written = writer.WriteMGalaxyList(fileName, "", keyList, count);
-            break;
-        case ListFormat::MultiFe:
-        case ListFormat::Xml:
-            written = writer.WriteXmlList(fileName, keyList, count);
-            break;
-        case ListFormat::Descriptions:
-            written = writer.WriteDescriptionList(fileName, keyList, count);
-            break;
-        case ListFormat::RomNames:
-            written = writer.WriteRomNameList(fileName, keyList, count);
-            break;
-    }
-    ui.ProgressClose();
-    return written;
 }
 
 }  // namespace vantor

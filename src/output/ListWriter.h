@@ -1,85 +1,28 @@
 #pragma once
-// The list writers: each turns a key list (record keys, each followed by "|") into one list file
-// of its format. Every writer reads each listed record once at its key, builds the whole text in
-// memory and writes it at once, so a file is either complete or untouched. Given the preview
-// marker as file name, a writer hands the text back in `fileName` instead of writing it.
+// One list format's writer: the list's head, one entry per game, the tail. SaveList reads the
+// games' records at their keys and hands them to the writer; the writer never opens a file, asks
+// a question or shows a message.
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "ListOptions.h"
+#include "ListSink.h"
 #include "gamedata/Catalog.h"
-#include "gamedata/UserInterface.h"
 
 namespace vantor {
-
-// A file name no save dialog returns: "give me the text".
-inline constexpr const char* kPreviewMarker = "V*N";
-inline constexpr const char* kOutputOpenError = "Error opening output file for write!?";
-inline constexpr const char* kOutputIsMasterFile =
-    "Can't write the list over the master file it is made from:\r\n";
-inline constexpr const char* kChooseAnotherName = "\r\nPlease choose another name!?";
-inline constexpr const char* kMameUifxHeader =
-    "[FOLDER_SETTINGS]\r\nRootFolderIcon cust1\r\nSubFolderIcon cust2\r\n\r\n[ROOT_FOLDER]\r\n";
-// "Batch File" comes in two forms: a shell script (LF line ends, executable) and a Windows batch
-// file (CR LF), each with a default template of its own.
-enum class BatchForm { Shell, Windows };
-inline constexpr const char* kShellBatchTemplate = "cp \"%ROM%.zip\" ~/roms/";
-inline constexpr const char* kWindowsBatchTemplate = "copy %ROM%.zip c:\\mame\\roms";
-inline constexpr const char* kShellScriptFirstLine = "#!/bin/sh\n";
-inline constexpr const char* kScriptNotExecutable =
-    "The script was written, but it could not be made executable!?";
-
-inline bool IsPreviewMarker(std::string_view fileName) {
-    return fileName == kPreviewMarker;
-}
-
-// What the list-title dialog hands the MaLa writer; only the two titles are written.
-struct MalaListOptions {
-    std::string listTitle;
-    std::string listSubtitle;
-    std::string extraText1;
-    std::string extraText2;
-    std::string secondText;
-    std::uint8_t flags = 0;
-};
-
-// The CSV choice: `columnKeys` each followed by ",", in output order; `headerLine` is the
-// headings joined by the delimiter, or "" for no header line. A column key may name several keys
-// joined by "|": the column takes the first real value among them (the merge's "no_..." texts for
-// a game a data file does not know count only when nothing else is there).
-struct CsvListOptions {
-    std::string columnKeys;
-    std::string delimiter = ";";
-    std::string headerLine;
-};
-
-// Values as fields of CSV rows joined by one delimiter: in double quotes, their own doubled, when
-// they hold the delimiter (any of its characters but blanks, so ", " quotes values with a comma,
-// not every value with a space), a double quote or a line break; else as they are.
-class CsvFields {
-  public:
-    explicit CsvFields(std::string_view delimiter);
-    void Append(std::string& row, std::string_view value) const;
-
-  private:
-    std::string quoteTriggers_;
-};
 
 // One game record as the writers see it, with what was found in it so far (its lower-cased copy,
 // where its "<" and "=" stand, its description), so that the fields of one row never make the
 // record be lower-cased or searched again for the same thing.
 class ListedRecord {
   public:
-    // Values of different keys are joined by `separator` (a CSV delimiter), which inside a value
-    // becomes "_".
-    ListedRecord(const RecordFields& fields, const std::string& separator)
-        : fields_(fields), separator_(separator) {}
+    explicit ListedRecord(const RecordFields& fields) : fields_(fields) {}
     // `text` as a read with an empty start key returns it.
-    ListedRecord(const RecordFields& fields, const std::string& separator, std::string text)
-        : fields_(fields), separator_(separator), body_(std::move(text)) {}
+    ListedRecord(const RecordFields& fields, std::string text) : fields_(fields), body_(std::move(text)) {}
 
     // The buffer for the next record's text. With `lineFeed` the record stands for a line feed
     // followed by that text (so the text need not be copied behind one). Buffers are reused.
@@ -98,7 +41,8 @@ class ListedRecord {
         if (lineFeed_) out += '\n';
         out += body_;
     }
-    // All occurrences of the key list's keys from the start of the record.
+    // All occurrences of the key list's keys from the start of the record, the values of different
+    // keys joined without a separator.
     std::string Value(std::string_view keyList) const;
     std::string RomName() const;
     std::string Description() const;
@@ -114,7 +58,6 @@ class ListedRecord {
     const std::vector<std::uint32_t>& Offsets(char c) const;
 
     const RecordFields& fields_;
-    const std::string& separator_;
     bool lineFeed_ = false;
     std::string body_;
     mutable std::string lower_;
@@ -127,96 +70,37 @@ class ListedRecord {
     mutable bool described_ = false;
 };
 
-class ListWriter {
-  public:
-    // The keys belong to the catalog's master file; `ui` hears about files that cannot be written
-    // and sees the progress. Each writer starts from an empty text and no separator.
-    ListWriter(const Catalog& catalog, UserInterface& ui)
-        : catalog_(catalog),
-          file_(catalog.file),
-          fields_(catalog.Fields()),
-          reader_(catalog.Reader()),
-          ui_(ui) {}
-
-    // With it the games come out sorted by Name (the description as the working list shows it,
-    // compared as the list sorts), stably in key-list order, whatever the order of the keys. So a
-    // caller that has the keys of every game in file order need not read all names first: the
-    // writer reads them anyway.
-    void SortByName(bool on) { sortByName_ = on; }
-    // The games the last list counted.
-    std::int64_t Count() const { return count_; }
-
-    // Every writer returns false when its file could not be written; the user has then been
-    // told, and no file was created or changed.
-    bool WriteXmlList(std::string& fileName, std::string_view keyList, std::int64_t count);
-    bool WriteHyperSpinList(std::string& fileName, std::string_view keyList, std::int64_t count);
-    bool WriteCabrioList(std::string& fileName, std::string_view keyList, std::int64_t count,
-                         const std::string& listTitle, const std::string& logoFolder,
-                         const std::string& screenshotFolder, const std::string& backgroundFolder);
-    bool WriteMaximusList(std::string fileName, const std::string& romFolder, std::string_view keyList,
-                          std::int64_t count);
-    bool WriteMGalaxyList(std::string fileName, const std::string& romFolder, std::string_view keyList,
-                          std::int64_t count);
-    bool WriteKhameleonList(std::string& fileName, std::string_view keyList, std::int64_t count,
-                            const std::string& listTitle);
-    bool WriteAdvanceMenuList(std::string& fileName, std::string_view keyList, std::int64_t count);
-    bool WriteRomNameList(std::string& fileName, std::string_view keyList, std::int64_t count);
-    bool WriteAtomicFeList(std::string& fileName, std::string_view keyList, std::int64_t count);
-    bool WriteMameUifxList(std::string& fileName, const std::string& headerText, std::string_view keyList,
-                           std::int64_t count);
-    // The shell form escapes $ ` " and \\ in the values (for use inside double quotes) and makes
-    // the file executable.
-    bool WriteBatchList(std::string& fileName, std::string_view keyList, std::int64_t count,
-                        const std::string& lineTemplate, BatchForm form = BatchForm::Shell);
-    // A value holding the delimiter, a double quote or a line break is quoted as CSV quotes (the
-    // quotes inside doubled).
-    bool WriteCsvList(std::string& fileName, std::string_view keyList, std::int64_t count,
-                      const CsvListOptions& options);
-    bool WriteMalaList(std::string fileName, const MalaListOptions& options, std::string_view keyList,
-                       std::int64_t count);
-    bool WriteAttractModeList(std::string& fileName, std::string_view keyList, std::int64_t count);
-    bool WriteMameWahList(std::string& fileName, std::string_view keyList, std::int64_t count);
-    bool WriteDescriptionList(std::string& fileName, std::string_view keyList, std::int64_t count);
-
-    // Each listed record, read at its key, is handed to `entry`, which appends the game's text to
-    // `out` and says whether the game counts; the texts reach the list's text in list order. The record
-    // comes entity-decoded, for its values, or with `raw` as the bytes of the file, to be copied
-    // into an XML file as it stands.
-    using EntryFunction = std::function<bool(const ListedRecord& record, std::string& out)>;
-    void AppendEntries(std::string_view keyList, std::int64_t count, bool raw, const EntryFunction& entry);
-
-  private:
-    // False (after telling the user) when `fileName` plainly cannot be written; checked before
-    // any work so that a long list is not built for nothing.
-    bool CheckTarget(const std::string& fileName);
-    // Preview: the text goes back in `fileName`. Otherwise the file is written whole.
-    bool Finish(std::string& fileName, std::string_view bytes);
-    bool WriteTarget(const std::string& fileName, std::string_view bytes);
-    void Begin();
-    // The record at `position` as read with an empty start key; true when that is a line feed
-    // followed by `text`, false when it is `text` itself.
-    bool ReadListedText(std::int64_t position, std::string& text, RecordText form);
-    bool WriteRomNames(std::string& fileName, std::string_view header, std::string_view lineEnd,
-                       std::string_view keyList, std::int64_t count);
-
-    const Catalog& catalog_;
-    const MasterFile& file_;
-    const RecordFields fields_;
-    RecordReader reader_;
-    UserInterface& ui_;
-    std::string text_;        // the list being built
-    std::int64_t count_ = 0;  // the games in it
-    std::string separator_;   // between the values of a row's keys
-    std::string found_;       // the buffer records are read into, swapped with the record's
-    bool sortByName_ = false;
+// What a writer may look at besides the games: the master file (its header, its flavour) and
+// where the list goes (a format that updates a list reads the current one from there).
+struct ListContext {
+    const Catalog& catalog;
+    const ListSink& target;
 };
 
-// The offsets of the first `count` keys of a key list: each key is the text up to the next "|",
-// read as hexadecimal with an optional "0x"; text that is not a number reads as 0.
-std::vector<std::int64_t> ParseKeyList(std::string_view keyList, std::int64_t count);
+// One object per save, made from the format table with the save's options, so nothing carries
+// over from one list to the next. Begin and End may throw EngineError: the save then fails with
+// its text and writes nothing.
+class ListWriter {
+  public:
+    virtual ~ListWriter() = default;
 
-// The working list's keys in row order, each followed by "|", a key equal to the one of the row
-// before left out. Returns the number of keys.
-std::int64_t BuildKeyList(const std::vector<std::string>& rowKeys, std::string& keyList);
+    // Raw: records come as the bytes of the file, to be copied into an XML file as they stand;
+    // otherwise entity-decoded, for their values.
+    virtual RecordText Form() const { return RecordText::Decoded; }
+    // Before the games: the head of the list.
+    virtual void Begin(const ListContext& context, ListDocument& document) {
+        (void)context;
+        (void)document;
+    }
+    // One game: appends its text to `out` and says whether it counts. Entries are made in file
+    // order and joined in list order, and a game listed twice may be made once: what an entry
+    // writes depends on its record alone.
+    virtual bool Entry(const ListedRecord& record, std::string& out) const = 0;
+    // After the games (document.games of them): the tail, or anything that needs the whole list.
+    virtual void End(const ListContext& context, ListDocument& document) {
+        (void)context;
+        (void)document;
+    }
+};
 
 }  // namespace vantor

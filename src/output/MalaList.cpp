@@ -69,10 +69,10 @@ std::string PlayersText(const ListedRecord& record) {
 
 }  // namespace
 
-std::size_t BuildMalaHeader(const MalaListOptions& options, std::string& bytes) {
+std::size_t BuildMalaHeader(std::string_view listTitle, std::string& bytes) {
     AppendByte(bytes, kMalaRecordStart);
-    AppendText(bytes, options.listTitle);
-    AppendText(bytes, options.listSubtitle);
+    AppendText(bytes, listTitle);
+    AppendText(bytes, "");  // the subtitle
     AppendText(bytes, "");
     AppendFixedValue(bytes);
     AppendFixedValue(bytes);
@@ -161,22 +161,37 @@ MalaEntry MakeMalaEntry(const ListedRecord& record) {
     return entry;
 }
 
-bool ListWriter::WriteMalaList(std::string fileName, const MalaListOptions& options, std::string_view keyList,
-                               std::int64_t count) {
-    if (!CheckTarget(fileName)) return false;
-    std::string bytes;
-    const std::size_t countOffset = BuildMalaHeader(options, bytes);
-    Begin();
-    AppendEntries(keyList, count, false, [](const ListedRecord& record, std::string& out) {
+namespace {
+
+class MalaWriter : public ListWriter {
+  public:
+    explicit MalaWriter(std::string title) : title_(std::move(title)) {}
+
+    void Begin(const ListContext&, ListDocument& document) override {
+        countOffset_ = BuildMalaHeader(title_, document.text);
+    }
+
+    bool Entry(const ListedRecord& record, std::string& out) const override {
         BuildMalaEntry(MakeMalaEntry(record), out);
         return true;
-    });
-    bytes += text_;
-    text_.clear();
+    }
+
     // The count field holds the number of games, little-endian.
-    bytes[countOffset] = static_cast<char>(count_ & 0xFF);
-    if (count_ > 255) bytes[countOffset + 1] = static_cast<char>((count_ >> 8) & 0xFF);
-    return WriteTarget(fileName, bytes);
+    void End(const ListContext&, ListDocument& document) override {
+        document.text[countOffset_] = static_cast<char>(document.games & 0xFF);
+        if (document.games > 255)
+            document.text[countOffset_ + 1] = static_cast<char>((document.games >> 8) & 0xFF);
+    }
+
+  private:
+    std::string title_;
+    std::size_t countOffset_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeMalaWriter(const ListOptions& options) {
+    return std::make_unique<MalaWriter>(options.Text(ListOption::Title));
 }
 
 }  // namespace vantor

@@ -37,7 +37,7 @@ struct MalaEntry {
 
 // Each appends one record to `bytes`. The header's result is the offset of its two-byte,
 // little-endian game count.
-std::size_t BuildMalaHeader(const MalaListOptions& options, std::string& bytes);
+std::size_t BuildMalaHeader(std::string_view listTitle, std::string& bytes);
 void BuildMalaEntry(const MalaEntry& entry, std::string& bytes);
 // Fills the entry from a game record.
 MalaEntry MakeMalaEntry(const ListedRecord& record);

@@ -5,6 +5,7 @@
 namespace vantor {
 
 namespace {
+
 // Only ASCII letters change: the texts are raw bytes of the master file's own encoding.
 std::string ToUpperAscii(std::string text) {
     for (char& c : text) {
@@ -17,12 +18,10 @@ void AppendLine(std::string& out, std::string_view line) {
     out += line;
     out += "\r\n";
 }
-}  // namespace
 
-bool ListWriter::WriteMameWahList(std::string& fileName, std::string_view keyList, std::int64_t count) {
-    if (!CheckTarget(fileName)) return false;
-    Begin();
-    AppendEntries(keyList, count, false, [](const ListedRecord& record, std::string& out) {
+class MameWahWriter : public ListWriter {
+  public:
+    bool Entry(const ListedRecord& record, std::string& out) const override {
         std::string rotate = record.Value("rotate=");
         std::string controls = record.Value("control type=");
         if (Contains(controls, '&')) ReplaceAll(controls, " & ", ", ");
@@ -42,8 +41,13 @@ bool ListWriter::WriteMameWahList(std::string& fileName, std::string_view keyLis
         AppendLine(out, "Sound " + record.Value("%<driver.sound"));
         AppendLine(out, record.Value("<category>"));
         return true;
-    });
-    return Finish(fileName, text_);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeMameWahWriter(const ListOptions&) {
+    return std::make_unique<MameWahWriter>();
 }
 
 }  // namespace vantor

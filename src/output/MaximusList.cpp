@@ -6,12 +6,17 @@
 
 namespace vantor {
 
-bool ListWriter::WriteMaximusList(std::string fileName, const std::string& romFolder,
-                                  std::string_view keyList, std::int64_t count) {
-    if (!CheckTarget(fileName)) return false;
-    Begin();
-    text_ = "[";
-    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
+namespace {
+
+class MaximusWriter : public ListWriter {
+  public:
+    explicit MaximusWriter(std::string romFolder) : romFolder_(std::move(romFolder)) {
+        if (romFolder_.empty() || romFolder_.back() != '/') romFolder_ += '/';
+    }
+
+    void Begin(const ListContext&, ListDocument& document) override { document.text = "["; }
+
+    bool Entry(const ListedRecord& record, std::string& out) const override {
         // A double quote would end the quoted description early and shift every text after it.
         std::string description = record.Description();
         std::replace(description.begin(), description.end(), '"', '\'');
@@ -19,12 +24,23 @@ bool ListWriter::WriteMaximusList(std::string fileName, const std::string& romFo
         out += " [#name: \"" + record.RomName() + "\",";
         std::string parent = record.Value("cloneof=");
         if (!parent.empty()) out += " #cloneof:\"" + parent + "\",";
-        out += " #path: \"" + romFolder + "\"], ";
+        out += " #path: \"" + romFolder_ + "\"], ";
         return true;
-    });
-    TrimRight(text_, ", ");
-    text_ += "]";
-    return WriteTarget(fileName, text_);
+    }
+
+    void End(const ListContext&, ListDocument& document) override {
+        TrimRight(document.text, ", ");
+        document.text += "]";
+    }
+
+  private:
+    std::string romFolder_;  // with its trailing separator
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeMaximusWriter(const ListOptions& options) {
+    return std::make_unique<MaximusWriter>(options.Text(ListOption::RomFolder));
 }
 
 }  // namespace vantor

@@ -3,30 +3,40 @@
 
 namespace vantor {
 
-bool ListWriter::WriteRomNames(std::string& fileName, std::string_view header, std::string_view lineEnd,
-                               std::string_view keyList, std::int64_t count) {
-    if (!CheckTarget(fileName)) return false;
-    Begin();
-    text_ = header;
-    AppendEntries(keyList, count, false, [&](const ListedRecord& record, std::string& out) {
+namespace {
+
+constexpr const char* kMameUifxHeader =
+    "[FOLDER_SETTINGS]\r\nRootFolderIcon cust1\r\nSubFolderIcon cust2\r\n\r\n[ROOT_FOLDER]\r\n";
+
+class RomNameWriter : public ListWriter {
+  public:
+    RomNameWriter(std::string_view header, std::string_view lineEnd) : header_(header), lineEnd_(lineEnd) {}
+
+    void Begin(const ListContext&, ListDocument& document) override { document.text = header_; }
+
+    bool Entry(const ListedRecord& record, std::string& out) const override {
         out += record.RomName();
-        out += lineEnd;
+        out += lineEnd_;
         return true;
-    });
-    return Finish(fileName, text_);
+    }
+
+  private:
+    std::string_view header_;
+    std::string_view lineEnd_;
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeRomNameWriter(const ListOptions&) {
+    return std::make_unique<RomNameWriter>("", "\r\n");
 }
 
-bool ListWriter::WriteRomNameList(std::string& fileName, std::string_view keyList, std::int64_t count) {
-    return WriteRomNames(fileName, "", "\r\n", keyList, count);
+std::unique_ptr<ListWriter> MakeAtomicFeWriter(const ListOptions&) {
+    return std::make_unique<RomNameWriter>("", ".zip\r\n");
 }
 
-bool ListWriter::WriteAtomicFeList(std::string& fileName, std::string_view keyList, std::int64_t count) {
-    return WriteRomNames(fileName, "", ".zip\r\n", keyList, count);
-}
-
-bool ListWriter::WriteMameUifxList(std::string& fileName, const std::string& headerText,
-                                   std::string_view keyList, std::int64_t count) {
-    return WriteRomNames(fileName, headerText, "\r\n", keyList, count);
+std::unique_ptr<ListWriter> MakeMameUifxWriter(const ListOptions&) {
+    return std::make_unique<RomNameWriter>(kMameUifxHeader, "\r\n");
 }
 
 }  // namespace vantor

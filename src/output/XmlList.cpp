@@ -5,19 +5,36 @@
 
 namespace vantor {
 
-bool ListWriter::WriteXmlList(std::string& fileName, std::string_view keyList, std::int64_t count) {
-    if (!CheckTarget(fileName)) return false;
-    Begin();
-    reader_.ReadHeader(file_, text_);
-    const std::string rootCloseTag = RecordReader::GetRootCloseTag(text_);
-    AppendEntries(keyList, count, true, [](const ListedRecord& record, std::string& out) {
+namespace {
+
+class XmlWriter : public ListWriter {
+  public:
+    RecordText Form() const override { return RecordText::Raw; }
+
+    void Begin(const ListContext& context, ListDocument& document) override {
+        context.catalog.Reader().ReadHeader(context.catalog.file, document.text);
+        rootCloseTag_ = RecordReader::GetRootCloseTag(document.text);
+    }
+
+    bool Entry(const ListedRecord& record, std::string& out) const override {
         record.AppendText(out);
         return true;
-    });
-    text_ += "\r\n";
-    text_ += rootCloseTag;
-    text_ += "\n";
-    return Finish(fileName, text_);
+    }
+
+    void End(const ListContext&, ListDocument& document) override {
+        document.text += "\r\n";
+        document.text += rootCloseTag_;
+        document.text += "\n";
+    }
+
+  private:
+    std::string rootCloseTag_;
+};
+
+}  // namespace
+
+std::unique_ptr<ListWriter> MakeXmlWriter(const ListOptions&) {
+    return std::make_unique<XmlWriter>();
 }
 
 }  // namespace vantor

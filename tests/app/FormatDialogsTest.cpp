@@ -78,9 +78,10 @@ void FormatDialogsTest::csvBoxesFollowTheInputType() {
         Child<QCheckBox>(&dialog, "id1069")->setChecked(false);
         Child<QPushButton>(&dialog, "id1")->click();
         QCOMPARE(offered, (std::vector<std::string>{"Year=<year>,", "Cocktail Support=cocktail=,"}));
-        QCOMPARE(dialog.Options().columnKeys, std::string("<year>,cocktail=,"));
-        QCOMPARE(dialog.Options().headerLine, std::string());
-        QCOMPARE(dialog.Options().delimiter, std::string(";"));
+        // Category is not gathered for a MAME listing: only Year and Cocktail go to the writer.
+        QCOMPARE(dialog.Options().Text(ListOption::Columns), std::string("year,cocktail"));
+        QVERIFY(dialog.Options().Has(ListOption::NoHeader));
+        QCOMPARE(dialog.Options().Text(ListOption::Delimiter), std::string(";"));
     }
     {
         CsvColumnsDialog dialog(Dat);
@@ -129,8 +130,9 @@ void FormatDialogsTest::csvHeaderDragReordersTheColumns() {
     Child<QPushButton>(&dialog, "id1")->click();
     QCOMPARE(Headings(dialog.OrderedColumns()),
              (std::vector<std::string>{"Year", "Description", "ROM Name"}));
-    QCOMPARE(dialog.Options().columnKeys, std::string("<year>,<description>,<game name=,"));
-    QCOMPARE(dialog.Options().headerLine, std::string("Year, Description, ROM Name"));
+    QCOMPARE(dialog.Options().Text(ListOption::Columns), std::string("year,description,rom-name"));
+    QCOMPARE(dialog.Options().Text(ListOption::Delimiter), std::string(", "));
+    QVERIFY(!dialog.Options().Has(ListOption::NoHeader));
 }
 
 void FormatDialogsTest::cabrioBrowseEndsFoldersWithASlash() {

@@ -17,10 +17,10 @@
 #include "MatchEntryText.h"
 #include "app/CsvDialogs.h"
 #include "app/FormatDialogs.h"
+#include "app/SettingsWindow.h"
+#include "app/SortableListView.h"
 #include "app/TextWindow.h"
 #include "app/WorkingListWindow.h"
-#include "app/SortableListView.h"
-#include "app/SettingsWindow.h"
 #include "gamedata/FileIo.h"
 #include "output/ListFormats.h"
 
@@ -341,6 +341,23 @@ void SaveListTest::previewWindowSavesTheEditedText() {
     QCOMPARE(FileText(edited), shown + "rem done\n");
     QVERIFY(QFileInfo(QString::fromStdString(edited)).isExecutable());
 
+    // Its Save never replaces the master file the list is made from.
+    const std::string master = list.Path("master.xml");
+    QVERIFY(WriteFileAtomically(master, "<mame/>"));
+    TextWindow window("List Preview", "a list", true);
+    SaveFileType type;
+    type.masterFile = master;
+    window.SetSaveFileType(type);
+    list.environment.messages.clear();
+    list.environment.questionAnswers = {QMessageBox::Yes};
+    list.environment.fileAnswers = {master};
+    Child<QPushButton>(&window, "id1068")->click();
+    QCOMPARE(list.environment.MessageTexts(),
+             (std::vector<std::string>{ReplaceFileQuestion(master),
+                                       std::string(kOutputIsMasterFile) + master + kChooseAnotherName}));
+    QCOMPARE(FileText(master), std::string("<mame/>"));
+    QVERIFY(!window.Saved());
+
     // Another format's preview offers that format's file type.
     list.Select(ListFormat::HyperSpin);
     OnNextModal<TextWindow>([&](TextWindow* preview) {
@@ -529,7 +546,8 @@ void SaveListTest::unwritableTargetsAreReported() {
             list.environment.messages.clear();
             list.Select(format);
             if (format == ListFormat::Mala) {
-                OnNextModal<ListTitleDialog>([](ListTitleDialog* d) { Child<QPushButton>(d, "id1")->click(); });
+                OnNextModal<ListTitleDialog>(
+                    [](ListTitleDialog* d) { Child<QPushButton>(d, "id1")->click(); });
             }
             list.environment.fileAnswers = {target};
             Child<QPushButton>(list.output, "id1064")->click();

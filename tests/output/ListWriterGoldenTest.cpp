@@ -4,7 +4,6 @@
 
 #include "OutputTestSupport.h"
 #include "output/CsvColumns.h"
-#include "output/ListFormats.h"
 
 namespace vantor {
 namespace {
@@ -67,29 +66,27 @@ std::vector<GoldenCase> AllCases() {
     return cases;
 }
 
-SaveOptions OptionsFor(const GoldenCase& c, int inputType) {
-    SaveOptions options;
-    options.romFolder = "/roms/";
+ListOptions OptionsFor(const GoldenCase& c) {
+    ListOptions options;
+    options.Set(ListOption::RomFolder, "/roms/");
     // The golden batch files are the Windows form.
-    options.batchForm = BatchForm::Windows;
-    options.batchTemplate = kWindowsBatchTemplate;
+    options.Set(ListOption::WindowsBatch);
     if (c.fixture == "merged") {
-        options.listTitle = c.format == ListFormat::Cabrio ? "My Games" : "Arcade Classics";
-        options.logoFolder = "/img/logos/";
-        options.backgroundFolder = "bg";
-        options.batchTemplate = "copy %ROM%.zip c:\\mame\\roms|rem %DESC% [%CHD%]";
+        options.Set(ListOption::Title, c.format == ListFormat::Cabrio ? "My Games" : "Arcade Classics");
+        options.Set(ListOption::LogoFolder, "/img/logos/");
+        options.Set(ListOption::BackgroundFolder, "bg");
+        options.Set(ListOption::Template, "copy %ROM%.zip c:\\mame\\roms|rem %DESC% [%CHD%]");
     } else if (c.fixture == "machine" && c.format == ListFormat::Mala) {
-        options.listTitle = "M";
+        options.Set(ListOption::Title, "M");
     }
-    std::vector<const CsvColumn*> columns;
     if (c.variant == "picked") {
-        for (const char* name : {"version-added", "description", "controls", "chd", "year"}) {
-            columns.push_back(FindCsvColumn(name));
-        }
-        options.csv = MakeCsvListOptions(columns, inputType, ", ", false);
+        options.Set(ListOption::Columns, "version-added,description,controls,chd,year");
+        options.Set(ListOption::Delimiter, ", ");
+        options.Set(ListOption::NoHeader);
     } else {
+        std::vector<const CsvColumn*> columns;
         for (const CsvColumn& column : CsvColumns()) columns.push_back(&column);
-        options.csv = MakeCsvListOptions(columns, inputType, ";", true);
+        options.Set(ListOption::Columns, CsvColumnList(columns));
     }
     return options;
 }
@@ -106,33 +103,27 @@ TEST_P(ListWriterGoldenTest, MatchesTheHandWrittenFile) {
     Catalog master;
     master.display.hideTags = c.hideTags;
     test::OpenMaster(master, test::FixturePath(std::string("output/") + fixture.file));
-    std::string keyList;
-    std::int64_t count = BuildKeyList(test::KeysOf(master, fixture.rows), keyList);
+    const SaveRequest request{c.format, test::KeysOf(master, fixture.rows), OptionsFor(c)};
 
     std::string expected = test::ReadFileBytes(test::FixturePath("output/golden/" + c.golden));
     ASSERT_FALSE(expected.empty()) << c.golden;
     if (c.format == ListFormat::Mala) expected = test::ParseMalaNotation(expected);
-    const SaveOptions options = OptionsFor(c, master.inputType);
 
     test::TempDir dir;
-    std::string fileName = dir.File("list.out");
-    test::ScriptedUserInterface ui;
-    ListWriter writer(master, ui);
-    ASSERT_TRUE(RunListWriter(writer, ui, c.format, fileName, keyList, count, options));
-    EXPECT_EQ(test::ReadFileBytes(fileName), expected);
+    FileSink file(dir.File("list.out"));
+    const SaveOutcome outcome = SaveList(master, request, file);
+    ASSERT_TRUE(outcome.Written()) << outcome.message;
+    EXPECT_TRUE(outcome.notes.empty());
+    EXPECT_EQ(test::ReadFileBytes(file.Path()), expected);
     // Every XML list of an XML master file is XML (the master file without a header is not).
     if (expected.starts_with("<") && c.fixture != "noheader") {
-        EXPECT_EQ(test::XmlProblems(fileName), "");
+        EXPECT_EQ(test::XmlProblems(file.Path()), "");
     }
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(ui.progressOpen, 0);
 
-    std::string preview = kPreviewMarker;
-    ListWriter previewWriter(master, ui);
-    bool handedBack = RunListWriter(previewWriter, ui, c.format, preview, keyList, count, options);
-    EXPECT_EQ(handedBack, FormatInfo(c.format).handsBackText);
-    if (handedBack) {
-        EXPECT_EQ(preview, expected);
+    StringSink preview;
+    EXPECT_EQ(SaveList(master, request, preview).Written(), FormatInfo(c.format).hasPreview);
+    if (FormatInfo(c.format).hasPreview) {
+        EXPECT_EQ(preview.Text(), expected);
     }
 }
 

@@ -6,7 +6,6 @@
 #include "OutputTestSupport.h"
 #include "gamedata/ListOrder.h"
 #include "gamedata/RecordFields.h"
-#include "output/ListFormats.h"
 #include "search/SearchDriver.h"
 
 namespace vantor {
@@ -25,7 +24,6 @@ TEST(ListWriterRealTest, FieldValuesEqualTheFieldSearchForEveryGame) {
                                 "coins=",         "input_players=", "disk_name=",     "%<driver.status",
                                 "%<display.type="};
     const RecordFields vn = master.Fields();
-    const std::string noSeparator;
     RecordReader reader = master.Reader();
     const std::string& startTag = master.StartTag();
     std::string text;
@@ -35,7 +33,7 @@ TEST(ListWriterRealTest, FieldValuesEqualTheFieldSearchForEveryGame) {
         if (position < 0) break;
         ++games;
         const std::string readText = "\n" + text;  // what the empty-key read returns
-        ListedRecord record(vn, noSeparator);
+        ListedRecord record(vn);
         record.Renew(true) = text;
         for (const char* key : keys) {
             ASSERT_EQ(record.Value(key), vn.GetFieldValues(readText, key, {}, 0, true))
@@ -55,38 +53,29 @@ TEST(ListWriterRealTest, WriterSortEqualsTheMatchListSort) {
     test::OpenMaster(master, path);
     std::vector<MatchEntry> entries = ScanForMatches(master, kListAllExpression);
     ASSERT_GT(entries.size(), 10000u);
-    std::string keyList;
-    for (const MatchEntry& entry : entries) keyList += entry.key + "|";  // file order
+    SaveRequest request{ListFormat::RomNames, {}, {}, true};
+    for (const MatchEntry& entry : entries) request.keys.push_back(ParseRecordKey(entry.key));  // file order
     std::stable_sort(entries.begin(), entries.end(), [](const MatchEntry& a, const MatchEntry& b) {
         return CompareListText(a.description, b.description) < 0;
     });
     std::string expected;
     for (const MatchEntry& entry : entries) expected += entry.romName + "\r\n";
-
-    test::ScriptedUserInterface ui;
-    ListWriter writer(master, ui);
-    writer.SortByName(true);
-    std::string text = kPreviewMarker;
-    ASSERT_TRUE(writer.WriteRomNameList(text, keyList, static_cast<std::int64_t>(entries.size())));
-    EXPECT_TRUE(text == expected);
+    EXPECT_TRUE(test::SavedText(master, request) == expected);
 
     // The XML formats of every game: real XML, and the XML File (whose records are copied as
     // they stand) in the same order.
     test::TempDir dir;
-    SaveOptions options;
-    options.listTitle = "All & everything";
+    request.options.Set(ListOption::Title, "All & everything");
     for (ListFormat format : {ListFormat::Xml, ListFormat::HyperSpin, ListFormat::Cabrio,
                               ListFormat::Khameleon, ListFormat::MGalaxy}) {
         SCOPED_TRACE(FormatInfo(format).name);
-        std::string fileName = dir.File(FormatInfo(format).cliName);
-        ListWriter xmlWriter(master, ui);
-        xmlWriter.SortByName(true);
-        ASSERT_TRUE(RunListWriter(xmlWriter, ui, format, fileName, keyList,
-                                  static_cast<std::int64_t>(entries.size()), options));
-        EXPECT_EQ(test::XmlProblems(fileName), "");
+        request.format = format;
+        FileSink file(dir.File(FormatInfo(format).cliName));
+        ASSERT_TRUE(SaveList(master, request, file).Written());
+        EXPECT_EQ(test::XmlProblems(file.Path()), "");
         if (format != ListFormat::Xml) continue;
         std::string names;
-        const std::string written = test::ReadFileBytes(fileName);
+        const std::string written = test::ReadFileBytes(file.Path());
         const std::string startTag = master.StartTag() + "\"";
         for (std::size_t at = written.find(startTag); at != std::string::npos;
              at = written.find(startTag, at + 1)) {

@@ -1,15 +1,20 @@
-// The writer contract around the formats: empty lists, files that cannot be written, the key
-// list, and the cases the golden files do not reach (MaLa limits, CSV delimiters, shared state).
+// The save around the formats: empty lists, targets that cannot take a list, keys, progress and
+// cancelling, and the cases the golden files do not reach (MaLa limits, CSV delimiters, entities,
+// the batch forms).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
 
 #include "OutputTestSupport.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/RecordFields.h"
 #include "gamedata/XmlEntities.h"
+#include "output/BatchList.h"
 #include "output/CsvColumns.h"
-#include "output/ListFormats.h"
 #include "output/MalaList.h"
 
 namespace vantor {
@@ -22,39 +27,42 @@ class ListWriterTest : public ::testing::Test {
     }
     void OpenText(const std::string& text) { test::OpenMaster(catalog_, dir_.Write("master.xml", text)); }
 
-    std::string Keys(const std::vector<std::string>& names) {
-        std::string keyList;
-        count_ = BuildKeyList(test::KeysOf(catalog_, names), keyList);
-        return keyList;
+    SaveRequest Request(ListFormat format, const std::vector<std::string>& names, ListOptions options = {}) {
+        return SaveRequest{format, test::KeysOf(catalog_, names), std::move(options)};
     }
-
     // The preview text of `format` for the games `names`.
-    std::string Preview(ListFormat format, const std::vector<std::string>& names,
-                        const SaveOptions& options = {}) {
-        std::string keyList = Keys(names);
-        std::string text = kPreviewMarker;
-        ListWriter writer(catalog_, ui_);
-        EXPECT_TRUE(RunListWriter(writer, ui_, format, text, keyList, count_, options));
-        written_ = writer.Count();
-        return text;
+    std::string Preview(ListFormat format, const std::vector<std::string>& names, ListOptions options = {}) {
+        return test::SavedText(catalog_, Request(format, names, std::move(options)));
     }
-
     // The saved bytes of `format` for the games `names`.
-    std::string Save(ListFormat format, const std::vector<std::string>& names,
-                     const SaveOptions& options = {}) {
-        std::string keyList = Keys(names);
-        std::string fileName = dir_.File("list.out");
-        ListWriter writer(catalog_, ui_);
-        EXPECT_TRUE(RunListWriter(writer, ui_, format, fileName, keyList, count_, options));
-        written_ = writer.Count();
-        return test::ReadFileBytes(fileName);
+    std::string Save(ListFormat format, const std::vector<std::string>& names, ListOptions options = {}) {
+        FileSink file(dir_.File("list.out"));
+        SaveOutcome outcome = SaveList(catalog_, Request(format, names, std::move(options)), file);
+        EXPECT_TRUE(outcome.Written()) << outcome.message;
+        EXPECT_TRUE(outcome.notes.empty());
+        games_ = outcome.games;
+        return test::ReadFileBytes(file.Path());
+    }
+    static ListOptions Csv(const std::string& columns, const std::string& delimiter = ";",
+                           bool header = true) {
+        ListOptions options;
+        options.Set(ListOption::Columns, columns);
+        options.Set(ListOption::Delimiter, delimiter);
+        if (!header) options.Set(ListOption::NoHeader);
+        return options;
+    }
+    // The files in the temporary folder, so that a failed save is seen to leave none behind.
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     test::TempDir dir_;
     Catalog catalog_;
-    test::ScriptedUserInterface ui_;
-    std::int64_t count_ = 0;
-    std::int64_t written_ = 0;  // the games the last Preview or Save counted
+    std::int64_t games_ = 0;  // the games the last Save counted
 };
 
 TEST_F(ListWriterTest, EmptyWorkingListWritesHeaderAndTrailerOnly) {
@@ -90,7 +98,8 @@ TEST_F(ListWriterTest, EmptyWorkingListWritesHeaderAndTrailerOnly) {
         {ListFormat::Mala,
          test::ParseMalaNotation("01 t\"\" t\"\" t\"\" 11 B1 60 F5 F2 8F 28 E3 40 11 B1 60 F5 F2 8F 28 E3 40 "
                                  "08 03 00 00 02 00 00")},
-        {ListFormat::MameUifx, kMameUifxHeader},
+        {ListFormat::MameUifx,
+         "[FOLDER_SETTINGS]\r\nRootFolderIcon cust1\r\nSubFolderIcon cust2\r\n\r\n[ROOT_FOLDER]\r\n"},
         {ListFormat::MameWah, ""},
         {ListFormat::Maximus, "[]"},
         {ListFormat::MGalaxy,
@@ -102,48 +111,33 @@ TEST_F(ListWriterTest, EmptyWorkingListWritesHeaderAndTrailerOnly) {
         {ListFormat::Xml, xml},
     };
     ASSERT_EQ(expected.size(), static_cast<std::size_t>(kListFormatCount));
-    SaveOptions options;
-    options.csv = MakeCsvListOptions({FindCsvColumn("year")}, catalog_.inputType, ";", true);
     for (const auto& [format, text] : expected) {
         SCOPED_TRACE(FormatInfo(format).name);
-        std::string fileName = dir_.File(std::string(FormatInfo(format).cliName) + ".out");
-        ListWriter writer(catalog_, ui_);
-        ASSERT_TRUE(RunListWriter(writer, ui_, format, fileName, "", 0, options));
-        ASSERT_TRUE(FileExists(fileName));
-        EXPECT_EQ(test::ReadFileBytes(fileName), text);
-        EXPECT_EQ(writer.Count(), 0);
+        EXPECT_EQ(Save(format, {}, Csv("year")), text);
+        EXPECT_EQ(games_, 0);
     }
-    EXPECT_TRUE(ui_.messages.empty());
 }
 
-TEST_F(ListWriterTest, FileThatCannotBeCreatedIsReportedAndNothingIsWritten) {
+TEST_F(ListWriterTest, TargetThatCannotTakeTheListIsReportedAndNothingIsWritten) {
     Open("merged.xml");
-    std::string keyList = Keys({"pacman"});
     const std::string plainFile = dir_.Write("plain.txt", "old list");
     const std::vector<std::string> targets = {
         dir_.File("missing/list.txt"),  // no such folder
         dir_.Path(),                    // a folder
         plainFile + "/list.txt",        // a file where the folder should be
-        "",
+        "",                             // no name at all
     };
     for (const ListFormatInfo& info : ListFormatTable()) {
         for (const std::string& target : targets) {
             SCOPED_TRACE(std::string(info.name) + " -> " + target);
-            ui_.messages.clear();
-            std::string fileName = target;
-            ListWriter writer(catalog_, ui_);
-            EXPECT_FALSE(RunListWriter(writer, ui_, info.format, fileName, keyList, count_, SaveOptions{}));
-            if (target.empty() && (info.format == ListFormat::Mala || info.format == ListFormat::MameUifx)) {
-                EXPECT_TRUE(ui_.messages.empty());  // no file chosen: nothing to report
-                continue;
-            }
-            ASSERT_EQ(ui_.messages.size(), 1u);
-            EXPECT_EQ(ui_.messages[0].icon, MessageIcon::Exclamation);
-            EXPECT_EQ(ui_.messages[0].text, "Error opening output file for write!?");
-            EXPECT_EQ(ui_.progressOpen, 0);
+            FileSink file(target);
+            const SaveOutcome outcome = SaveList(catalog_, Request(info.format, {"pacman"}), file);
+            EXPECT_EQ(outcome.status, SaveStatus::Failed);
+            EXPECT_EQ(outcome.icon, MessageIcon::Exclamation);
+            EXPECT_EQ(outcome.message, "Error opening output file for write!?");
         }
     }
-    EXPECT_FALSE(FileExists(dir_.File("missing")));
+    EXPECT_EQ(Files(), std::vector<std::string>{"plain.txt"});
     EXPECT_EQ(test::ReadFileBytes(plainFile), "old list");
 }
 
@@ -151,75 +145,118 @@ TEST_F(ListWriterTest, ListOverItsOwnMasterFileIsRefused) {
     const std::string text = test::ReadFileBytes(test::FixturePath("output/merged.xml"));
     const std::string master = dir_.Write("master.xml", text);
     test::OpenMaster(catalog_, master);
-    ::symlink(master.c_str(), dir_.File("link.xml").c_str());
-    std::string keyList = Keys({"pacman"});
+    ASSERT_EQ(::symlink(master.c_str(), dir_.File("link.xml").c_str()), 0);
     for (const std::string& target : {master, dir_.Path() + "/./master.xml", dir_.File("link.xml")}) {
-        ui_.messages.clear();
-        std::string fileName = target;
-        ListWriter writer(catalog_, ui_);
-        EXPECT_FALSE(RunListWriter(writer, ui_, ListFormat::Xml, fileName, keyList, count_, SaveOptions{}));
-        ASSERT_EQ(ui_.messages.size(), 1u);
-        EXPECT_EQ(ui_.messages[0].text, std::string(kOutputIsMasterFile) + target + kChooseAnotherName);
+        FileSink file(target);
+        const SaveOutcome outcome = SaveList(catalog_, Request(ListFormat::Xml, {"pacman"}), file);
+        EXPECT_EQ(outcome.status, SaveStatus::Failed);
+        EXPECT_EQ(outcome.message, std::string(kOutputIsMasterFile) + target + kChooseAnotherName);
     }
     EXPECT_EQ(test::ReadFileBytes(master), text);
 }
 
-TEST_F(ListWriterTest, SavingReplacesAnOlderListWhole) {
+TEST_F(ListWriterTest, SavingReplacesAnOlderListWholeAndKeepsItsMode) {
     Open("merged.xml");
-    std::string fileName = dir_.Write("list.txt", "an older and much longer list of games\r\n");
-    std::string keyList = Keys({"sf2"});
-    ListWriter writer(catalog_, ui_);
-    ASSERT_TRUE(writer.WriteRomNameList(fileName, keyList, count_));
-    EXPECT_EQ(test::ReadFileBytes(fileName), "sf2\r\n");
+    const std::string path = dir_.Write("list.out", "an older and much longer list of games\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    EXPECT_EQ(Save(ListFormat::RomNames, {"sf2"}), "sf2\r\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(Files(), std::vector<std::string>{"list.out"});
 }
 
-TEST_F(ListWriterTest, FormatsWithoutPreviewRefuseTheMarker) {
+TEST_F(ListWriterTest, FormatsWithoutPreviewRefuseAStringTarget) {
     Open("merged.xml");
-    std::string keyList = Keys({"pacman"});
     for (ListFormat format : {ListFormat::Mala, ListFormat::Maximus, ListFormat::MGalaxy}) {
-        std::string fileName = kPreviewMarker;
-        ListWriter writer(catalog_, ui_);
-        EXPECT_FALSE(RunListWriter(writer, ui_, format, fileName, keyList, count_, SaveOptions{}));
-        EXPECT_EQ(fileName, kPreviewMarker);
+        StringSink text;
+        const SaveOutcome outcome = SaveList(catalog_, Request(format, {"pacman"}), text);
+        EXPECT_EQ(outcome.status, SaveStatus::Failed);
+        EXPECT_EQ(text.Text(), "");
     }
-    EXPECT_FALSE(FileExists(kPreviewMarker));
 }
 
-TEST_F(ListWriterTest, KeyListParsing) {
-    EXPECT_EQ(ParseKeyList("0x10|0X1a|ff|", 3), (std::vector<std::int64_t>{0x10, 0x1a, 0xff}));
-    // The last key may lack its bar; a count beyond the keys reads empty keys as 0.
-    EXPECT_EQ(ParseKeyList("0x10|0x20", 3), (std::vector<std::int64_t>{0x10, 0x20, 0}));
-    EXPECT_EQ(ParseKeyList(" 0x2g|zz|", 2), (std::vector<std::int64_t>{0x2, 0}));
-    EXPECT_TRUE(ParseKeyList("0x10|", 0).empty());
-
-    std::string keyList;
-    EXPECT_EQ(BuildKeyList({"0x1", "0x1", "0x2", "0x1", "0x3", "0x3"}, keyList), 4);
-    EXPECT_EQ(keyList, "0x1|0x2|0x1|0x3|");
-    EXPECT_EQ(BuildKeyList({}, keyList), 0);
-    EXPECT_EQ(keyList, "");
-}
-
-TEST_F(ListWriterTest, GamesListedTwiceApartAreWrittenTwiceInListOrder) {
+TEST_F(ListWriterTest, KeysOutsideTheMasterFileAreRefusedBeforeAnythingIsWritten) {
     Open("merged.xml");
-    EXPECT_EQ(Preview(ListFormat::RomNames, {"sf2", "pacman", "puckman", "pacman", "sf2"}),
+    for (std::int64_t key : {catalog_.file.Size(), std::int64_t{-1}}) {
+        FileSink file(dir_.File("list.out"));
+        SaveRequest request = Request(ListFormat::RomNames, {"pacman"});
+        request.keys.push_back(key);
+        const SaveOutcome outcome = SaveList(catalog_, request, file);
+        EXPECT_EQ(outcome.status, SaveStatus::Failed);
+        EXPECT_EQ(outcome.icon, MessageIcon::Stop);
+        EXPECT_TRUE(outcome.message.ends_with("lies beyond the end of the input file.")) << outcome.message;
+    }
+    EXPECT_TRUE(Files().empty());
+}
+
+TEST_F(ListWriterTest, GamesInAdjacentRowsAreWrittenOnceAndApartTwiceInListOrder) {
+    Open("merged.xml");
+    EXPECT_EQ(Save(ListFormat::RomNames, {"sf2", "sf2", "pacman", "puckman", "pacman", "sf2", "sf2"}),
               "sf2\r\npacman\r\npuckman\r\npacman\r\nsf2\r\n");
-    EXPECT_EQ(written_, 5);
+    EXPECT_EQ(games_, 5);
+    // Sorted by Name, stably: the sort does not bring a game's rows together.
+    SaveRequest request = Request(ListFormat::RomNames, {"sf2", "pacman", "puckman", "pacman"});
+    request.sortByName = true;
+    EXPECT_EQ(test::SavedText(catalog_, request), "pacman\r\npacman\r\npuckman\r\nsf2\r\n");
+}
+
+// A progress sink that asks to stop after `stopAfter` reports.
+class RecordingProgress : public ProgressSink {
+  public:
+    explicit RecordingProgress(int stopAfter = -1) : stopAfter_(stopAfter) {}
+    void Progress(std::int64_t done, std::int64_t total) override { reports.emplace_back(done, total); }
+    bool CancelRequested() const override {
+        return stopAfter_ >= 0 && static_cast<int>(reports.size()) >= stopAfter_;
+    }
+    std::vector<std::pair<std::int64_t, std::int64_t>> reports;
+
+  private:
+    int stopAfter_;
+};
+
+TEST_F(ListWriterTest, ProgressFollowsTheGamesAndCancelWritesNothing) {
+    Open("merged.xml");
+    const std::int64_t key = test::KeysByName(catalog_).at("pacman");
+    const std::int64_t other = test::KeysByName(catalog_).at("sf2");
+    SaveRequest request{ListFormat::HyperSpin, {}, {}};
+    for (int i = 0; i < 600; ++i) request.keys.push_back(i % 2 == 0 ? key : other);
+    for (bool sorted : {false, true}) {
+        request.sortByName = sorted;
+        RecordingProgress progress;
+        StringSink text;
+        ASSERT_TRUE(SaveList(catalog_, request, text, &progress).Written());
+        ASSERT_FALSE(progress.reports.empty());
+        EXPECT_EQ(progress.reports.back(), std::make_pair(std::int64_t{600}, std::int64_t{600}));
+        EXPECT_EQ(progress.reports.size(), 3u);  // every 256 games and at the end
+
+        const std::string path = dir_.Write("list.xml", "the list saved before");
+        RecordingProgress stop(1);
+        FileSink file(path);
+        const SaveOutcome outcome = SaveList(catalog_, request, file, &stop);
+        EXPECT_EQ(outcome.status, SaveStatus::Cancelled);
+        EXPECT_EQ(stop.reports.size(), 1u);
+        EXPECT_EQ(test::ReadFileBytes(path), "the list saved before");
+        EXPECT_EQ(Files(), std::vector<std::string>{"list.xml"});
+    }
 }
 
 TEST_F(ListWriterTest, MalaCountFieldHoldsTheNumberOfGames) {
     Open("merged.xml");
-    std::string key = test::KeysByName(catalog_).at("pacman");
-    std::string keyList;
-    for (int i = 0; i < 300; ++i) keyList += key + "|";
-    std::string fileName = dir_.File("list.mlg");
-    ListWriter writer(catalog_, ui_);
-    ASSERT_TRUE(writer.WriteMalaList(fileName, MalaListOptions{"Title", "", "", "", "", 0}, keyList, 300));
-    std::string bytes = test::ReadFileBytes(fileName);
+    SaveRequest request{ListFormat::Mala, {}, {}};
+    request.options.Set(ListOption::Title, "Title");
+    // Not adjacent, so every row counts: 300 = 2C 01.
+    for (int i = 0; i < 300; ++i)
+        request.keys.push_back(test::KeysByName(catalog_).at(i % 2 ? "pacman" : "sf2"));
+    FileSink file(dir_.File("list.mlg"));
+    const SaveOutcome outcome = SaveList(catalog_, request, file);
+    ASSERT_TRUE(outcome.Written());
+    EXPECT_EQ(outcome.games, 300);
+    std::string bytes = test::ReadFileBytes(file.Path());
     std::string header;
-    std::size_t countOffset = BuildMalaHeader(MalaListOptions{"Title", "", "", "", "", 0}, header);
+    std::size_t countOffset = BuildMalaHeader("Title", header);
     ASSERT_GT(bytes.size(), header.size());
-    EXPECT_EQ(bytes.substr(countOffset - 1, 3), std::string("\x03\x2c\x01", 3));  // 300 = 2C 01
-    EXPECT_EQ(writer.Count(), 300);
+    EXPECT_EQ(bytes.substr(countOffset - 1, 3), std::string("\x03\x2c\x01", 3));
 }
 
 TEST_F(ListWriterTest, MalaCutsLongTextsAndWritesYearsWithoutNumberAsZero) {
@@ -230,11 +267,7 @@ TEST_F(ListWriterTest, MalaCutsLongTextsAndWritesYearsWithoutNumberAsZero) {
         longName +
         "</description>\n\t\t<year>?\?\?\?</year>\n\t\t<display width=\"wide\" height=\"-5\"/>\n"
         "\t</game>\n</mame>\n");
-    std::string keyList = Keys({"long"});
-    std::string fileName = dir_.File("list.mlg");
-    ListWriter writer(catalog_, ui_);
-    ASSERT_TRUE(writer.WriteMalaList(fileName, MalaListOptions{}, keyList, count_));
-    std::string bytes = test::ReadFileBytes(fileName);
+    const std::string bytes = Save(ListFormat::Mala, {"long"});
 
     MalaEntry entry;
     entry.romName = "long";
@@ -246,7 +279,7 @@ TEST_F(ListWriterTest, MalaCutsLongTextsAndWritesYearsWithoutNumberAsZero) {
     entry.orientation = "horizontal";
     entry.buttonLabels.fill("not used");
     std::string expected;
-    BuildMalaHeader(MalaListOptions{}, expected);
+    BuildMalaHeader("", expected);
     expected[expected.size() - 5] = 1;  // one game
     BuildMalaEntry(entry, expected);
     EXPECT_EQ(bytes, expected);
@@ -261,58 +294,62 @@ TEST_F(ListWriterTest, MalaPlayerTexts) {
         "<game name=\"sim\"><input players=\"1\" coins=\"1\"/><x alternating=\"0\"/></game>\n"
         "<game name=\"odd\"><input players=\"2\"/><x alternating=\"yes\"/></game>\n"
         "<game name=\"np\"><nplayers>4P sim</nplayers><x alternating=\"1\"/></game>\n</mame>\n");
+    const RecordFields fields = catalog_.Fields();
     for (auto [name, players] :
          {std::pair{"sim", "1P sim"}, std::pair{"odd", "2P"}, std::pair{"np", "4P sim"}}) {
-        std::string keyList = Keys({name});
         std::string record;
-        catalog_.Reader().ReadRecord(catalog_.file, record, "", ParseKeyList(keyList, 1)[0]);
-        const RecordFields fields = catalog_.Fields();
-        const std::string noSeparator;
-        EXPECT_EQ(MakeMalaEntry(ListedRecord(fields, noSeparator, record)).players, players) << name;
+        catalog_.Reader().ReadRecord(catalog_.file, record, "", test::KeysOf(catalog_, {name})[0]);
+        EXPECT_EQ(MakeMalaEntry(ListedRecord(fields, record)).players, players) << name;
     }
 }
 
 TEST_F(ListWriterTest, CsvDelimitersAndEmptyRows) {
     Open("merged.xml");
-    auto csv = [&](std::vector<const char*> names, const std::string& delimiter, bool header,
+    auto csv = [&](const std::string& columns, const std::string& delimiter, bool header,
                    const std::vector<std::string>& games) {
-        std::vector<const CsvColumn*> columns;
-        for (const char* name : names) columns.push_back(FindCsvColumn(name));
-        SaveOptions options;
-        options.csv = MakeCsvListOptions(columns, catalog_.inputType, delimiter, header);
-        std::string keyList = Keys(games);
-        std::string text = kPreviewMarker;
-        ListWriter writer(catalog_, ui_);
-        EXPECT_TRUE(RunListWriter(writer, ui_, ListFormat::Csv, text, keyList, count_, options));
-        return text;
+        return Preview(ListFormat::Csv, games, Csv(columns, delimiter, header));
     };
     // No column: an empty file.
-    EXPECT_EQ(csv({}, ";", true, {"pacman", "sf2"}), "");
+    EXPECT_EQ(csv("", ";", true, {"pacman", "sf2"}), "");
     // Games with no value at all have no row; the header still names every column.
-    EXPECT_EQ(csv({"chd", "clone-of"}, ";", true, {"pacman", "sf2", "cdgame"}),
+    EXPECT_EQ(csv("chd,clone-of", ";", true, {"pacman", "sf2", "cdgame"}),
               "CHD name;cloneof\r\n;puckman\r\ncdgame_disc1 & cdgame_disc2\r\n");
-    // An empty delimiter joins everything, headings too.
-    EXPECT_EQ(csv({"rom-name", "year"}, "", true, {"pacman"}), "ROM NameYear\r\npacman1980\r\n");
+    // An empty delimiter joins everything, headings too; no delimiter given is ";".
+    EXPECT_EQ(csv("rom-name,year", "", true, {"pacman"}), "ROM NameYear\r\npacman1980\r\n");
+    ListOptions columnsOnly;
+    columnsOnly.Set(ListOption::Columns, " rom-name ,, year");
+    EXPECT_EQ(Preview(ListFormat::Csv, {"pacman"}, columnsOnly), "ROM Name;Year\r\npacman;1980\r\n");
     // A value holding the delimiter, a double quote or a line break is quoted, its quotes doubled;
     // with ", " only a comma calls for quotes, with " " a space does. Headings are fields too.
-    EXPECT_EQ(csv({"description", "rom-name"}, " ", true, {"puckman"}),
+    EXPECT_EQ(csv("description,rom-name", " ", true, {"puckman"}),
               "Description \"ROM Name\"\r\n\"PuckMan (Japan set 1)\" puckman\r\n");
-    EXPECT_EQ(
-        csv({"controls-xml", "manufacturer", "description"}, ", ", false, {"puckman", "pacman", "lbreak"}),
-        "\"numPlayers=\"\"2\"\" alternating=\"\"1\"\" mirrored=\"\"1\"\" usesService=\"\"0\"\" "
-        "tilt=\"\"0\"\" "
-        "cocktail=\"\"1\"\"\", Namco, PuckMan (Japan set 1)\r\n"
-        ", Namco (Midway license), Pac-Man (Midway)\r\n, , \"Line\r\nBreak Game\"\r\n");
+    EXPECT_EQ(csv("controls-xml,manufacturer,description", ", ", false, {"puckman", "pacman", "lbreak"}),
+              "\"numPlayers=\"\"2\"\" alternating=\"\"1\"\" mirrored=\"\"1\"\" usesService=\"\"0\"\" "
+              "tilt=\"\"0\"\" "
+              "cocktail=\"\"1\"\"\", Namco, PuckMan (Japan set 1)\r\n"
+              ", Namco (Midway license), Pac-Man (Midway)\r\n, , \"Line\r\nBreak Game\"\r\n");
     // Players: the player modes of nplayers.ini, else controls.xml's number of players.
-    EXPECT_EQ(csv({"rom-name", "players"}, ",", false, {"pacman", "puckman", "lbreak"}),
+    EXPECT_EQ(csv("rom-name,players", ",", false, {"pacman", "puckman", "lbreak"}),
               "pacman,2P alt\r\npuckman,2P alt\r\nlbreak\r\n");
+    // A column list with an unknown or a repeated name writes nothing.
+    for (const char* columns : {"year,nope", "year,year"}) {
+        FileSink file(dir_.File("list.csv"));
+        const SaveOutcome outcome =
+            SaveList(catalog_, Request(ListFormat::Csv, {"pacman"}, Csv(columns)), file);
+        EXPECT_EQ(outcome.status, SaveStatus::Failed);
+        EXPECT_TRUE(outcome.message.starts_with(columns[5] == 'n'
+                                                    ? "unknown CSV column nope (columns: description, "
+                                                    : "CSV column year is named twice"))
+            << outcome.message;
+        EXPECT_TRUE(Files().empty());
+    }
     // A game the merge found no player modes for: the number of players, or the merge's own text.
     OpenText(
         "<?xml version=\"1.0\"?>\n<!-- This file generated by Vantor -->\n<mame>\n"
         "<game "
         "name=\"a\">\n<nplayers>no_nplayers</nplayers>\n<controls_info>numPlayers=\"3\"</controls_info>\n"
         "</game>\n<game name=\"b\">\n<nplayers>no_nplayers</nplayers>\n</game>\n</mame>\n");
-    EXPECT_EQ(csv({"rom-name", "players"}, ",", false, {"a", "b"}), "a,3\r\nb,no_nplayers\r\n");
+    EXPECT_EQ(csv("rom-name,players", ",", false, {"a", "b"}), "a,3\r\nb,no_nplayers\r\n");
     // Columns the input type does not gather are left out, headings included.
     EXPECT_EQ(
         MakeCsvListOptions({FindCsvColumn("year"), FindCsvColumn("category"), FindCsvColumn("rom-name")},
@@ -324,26 +361,13 @@ TEST_F(ListWriterTest, CsvDelimitersAndEmptyRows) {
         "<game name=,");
 }
 
-TEST_F(ListWriterTest, CsvDelimiterStaysInForceForLaterListsOfTheSameEngine) {
+TEST_F(ListWriterTest, CsvDelimiterReachesNoOtherList) {
     OpenText(
         "<?xml version=\"1.0\"?>\n<!-- mame (game+) -->\n<mame>\n"
         "\t<game name=\"semi\">\n\t\t<description>Semi;Colon</description>\n\t</game>\n</mame>\n");
-    std::string keyList = Keys({"semi"});
-    const std::string attract = "semi;Semi;Colon;mame;;;;;;;;;1;;;\r\n";
-    std::string text = kPreviewMarker;
-    ListWriter writer(catalog_, ui_);
-    ASSERT_TRUE(writer.WriteAttractModeList(text, keyList, count_));
-    EXPECT_TRUE(text.ends_with(attract)) << text;
-
-    CsvListOptions csv;
-    csv.columnKeys = "<description>,";
-    text = kPreviewMarker;
-    ASSERT_TRUE(writer.WriteCsvList(text, keyList, count_, csv));
-    EXPECT_EQ(text, "\"Semi;Colon\"\r\n");
-
-    text = kPreviewMarker;
-    ASSERT_TRUE(writer.WriteAttractModeList(text, keyList, count_));
-    EXPECT_TRUE(text.ends_with("semi;Semi_Colon;mame;;;;;;;;;1;;;\r\n")) << text;
+    EXPECT_EQ(Preview(ListFormat::Csv, {"semi"}, Csv("description", ";", false)), "\"Semi;Colon\"\r\n");
+    EXPECT_TRUE(
+        Preview(ListFormat::AttractMode, {"semi"}).ends_with("semi;Semi;Colon;mame;;;;;;;;;1;;;\r\n"));
 }
 
 // Entities in the master file: every text format shows the characters, every XML format is
@@ -383,23 +407,16 @@ TEST_F(ListWriterTest, EntitiesAreTextInListsAndStayEncodedInXml) {
         {ListFormat::Xml, "<manufacturer>&lt;unknown&gt;</manufacturer>"},
     };
     ASSERT_EQ(shown.size(), static_cast<std::size_t>(kListFormatCount));
-    SaveOptions options;
-    options.batchTemplate = "rem %DESC%";
-    options.listTitle = "Tom & Jerry's <list>";
-    options.logoFolder = "/img/\"a&b\"/";
-    options.csv = MakeCsvListOptions({FindCsvColumn("rom-name"), FindCsvColumn("description")},
-                                     catalog_.inputType, ";", false);
-    std::string keyList = Keys({"qix"});
+    ListOptions options = Csv("rom-name,description", ";", false);
+    options.Set(ListOption::Template, "rem %DESC%");
+    options.Set(ListOption::Title, "Tom & Jerry's <list>");
+    options.Set(ListOption::LogoFolder, "/img/\"a&b\"/");
     for (const auto& [format, expected] : shown) {
         SCOPED_TRACE(FormatInfo(format).name);
-        std::string fileName = dir_.File(std::string(FormatInfo(format).cliName) + ".out");
-        ListWriter writer(catalog_, ui_);
-        ASSERT_TRUE(RunListWriter(writer, ui_, format, fileName, keyList, count_, options));
-        std::string written = test::ReadFileBytes(fileName);
+        const std::string written = Save(format, {"qix"}, options);
         EXPECT_NE(written.find(expected), std::string::npos) << written;
-        bool xml = written.starts_with("<");
-        if (xml) {
-            EXPECT_EQ(test::XmlProblems(fileName), "");
+        if (written.starts_with("<")) {
+            EXPECT_EQ(test::XmlProblems(dir_.File("list.out")), "");
         } else {
             for (const char* entity : {"&quot;", "&lt;", "&gt;", "&amp;", "&apos;"})
                 EXPECT_EQ(written.find(entity), std::string::npos) << entity << " in " << written;
@@ -409,26 +426,11 @@ TEST_F(ListWriterTest, EntitiesAreTextInListsAndStayEncodedInXml) {
 
 TEST_F(ListWriterTest, MGalaxyListIsReadBackAsAMergedFile) {
     Open("mamegame.xml");
-    std::string keyList = Keys({"mspacman", "twoyear"});
-    std::string fileName = dir_.File("galaxy.xml");
-    ListWriter writer(catalog_, ui_);
-    ASSERT_TRUE(writer.WriteMGalaxyList(fileName, "", keyList, count_));
+    Save(ListFormat::MGalaxy, {"mspacman", "twoyear"});
     Catalog again;
-    test::OpenMaster(again, fileName);
+    test::OpenMaster(again, dir_.File("list.out"));
     EXPECT_EQ(again.inputType, MergedList);
     EXPECT_EQ(test::KeysByName(again).size(), 2u);
-}
-
-TEST_F(ListWriterTest, SavedFileKeepsTheModeOfTheFileItReplaces) {
-    Open("merged.xml");
-    std::string fileName = dir_.Write("list.txt", "old");
-    ASSERT_EQ(::chmod(fileName.c_str(), 0640), 0);
-    std::string keyList = Keys({"sf2"});
-    ListWriter writer(catalog_, ui_);
-    ASSERT_TRUE(writer.WriteDescriptionList(fileName, keyList, count_));
-    struct stat info {};
-    ASSERT_EQ(::stat(fileName.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
 TEST_F(ListWriterTest, BatchAsShellScriptOrWindowsBatchFile) {
@@ -437,8 +439,8 @@ TEST_F(ListWriterTest, BatchAsShellScriptOrWindowsBatchFile) {
         "<?xml version=\"1.0\"?>\n<!-- mame (game+) -->\n<mame>\n"
         "\t<game name=\"evil\">\n\t\t<description>A \"$(id)\" `id` \\ | reboot</description>\n\t</game>\n"
         "\t<game name=\"pacman\">\n\t\t<description>Pac-Man</description>\n\t</game>\n</mame>\n");
-    SaveOptions options;
-    options.batchTemplate = "echo \"%DESC%\"|echo \"%ROM%.zip\"";
+    ListOptions options;
+    options.Set(ListOption::Template, "echo \"%DESC%\"|echo \"%ROM%.zip\"");
     const std::string script = Save(ListFormat::Batch, {"evil", "pacman"}, options);
     EXPECT_EQ(Preview(ListFormat::Batch, {"evil", "pacman"}, options), script);
     EXPECT_TRUE(script.starts_with("#!/bin/sh\n")) << script;
@@ -453,40 +455,71 @@ TEST_F(ListWriterTest, BatchAsShellScriptOrWindowsBatchFile) {
     EXPECT_EQ(::pclose(run), 0);
     EXPECT_EQ(output, "A \"$(id)\" `id` \\ | reboot\nevil.zip\nPac-Man\npacman.zip\n");
 
-    // The Windows form: CR LF, values as they are, every bar a line break.
-    options.batchForm = BatchForm::Windows;
-    options.batchTemplate = "copy %ROM%.zip c:\\roms|rem %DESC%";
+    // The Windows form: CR LF, values as they are, every bar a line break; not made executable.
+    options.Set(ListOption::WindowsBatch);
+    options.Set(ListOption::Template, "copy %ROM%.zip c:\\roms|rem %DESC%");
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
     EXPECT_EQ(Save(ListFormat::Batch, {"pacman", "evil"}, options),
               "copy pacman.zip c:\\roms\r\nrem Pac-Man\r\n"
               "copy evil.zip c:\\roms\r\nrem A \"$(id)\" `id` \\ \r\n reboot\r\n");
-    EXPECT_TRUE(ui_.messages.empty());
+    EXPECT_NE(::access(path.c_str(), X_OK), 0);
 }
 
-TEST_F(ListWriterTest, ProgressFollowsTheKeys) {
+// A document with files beside the list, as formats that write more than one file make them.
+TEST_F(ListWriterTest, FileSinkWritesCompanionsBesideTheListAndNowhereElse) {
     Open("merged.xml");
-    Preview(ListFormat::RomNames, {"sf2", "pacman"});
-    EXPECT_GT(ui_.progressUpdates, 0);
-    EXPECT_EQ(ui_.progressOpen, 0);
-    ASSERT_FALSE(ui_.progressTexts.empty());
-    EXPECT_EQ(ui_.progressTexts.front(), "Creating list...|");
+    const std::string path = dir_.File("list.txt");
+    FileSink file(path);
+    std::string current;
+    EXPECT_FALSE(file.ReadCurrent(current));
+    ASSERT_TRUE(file.Prepare(catalog_.file.Path()).Written());
+    ListDocument document;
+    document.text = "list";
+    document.companions = {{"list.cfg", "settings"}};
+    ASSERT_TRUE(file.Take(document).Written());
+    EXPECT_EQ(test::ReadFileBytes(dir_.File("list.cfg")), "settings");
+    EXPECT_TRUE(file.ReadCurrent(current));
+    EXPECT_EQ(current, "list");
+
+    // A companion outside the list's folder, or one that would replace the master file: nothing
+    // is written, the list stays as it was.
+    const std::string master = dir_.Write("master.xml", "<mame/>");
+    ASSERT_TRUE(file.Prepare(master).Written());
+    for (const char* name : {"../escape.txt", "/tmp/absolute.txt", "master.xml", "no/such/folder.txt"}) {
+        SCOPED_TRACE(name);
+        document.text = "new list";
+        document.companions = {{"list.cfg", "new settings"}, {name, "x"}};
+        EXPECT_EQ(file.Take(document).status, SaveStatus::Failed);
+        EXPECT_EQ(test::ReadFileBytes(path), "list");
+        EXPECT_EQ(test::ReadFileBytes(dir_.File("list.cfg")), "settings");
+    }
+    EXPECT_EQ(test::ReadFileBytes(master), "<mame/>");
+    EXPECT_FALSE(FileExists(dir_.File("../escape.txt")));
+
+    StringSink preview("the list there now");
+    EXPECT_TRUE(preview.ReadCurrent(current));
+    EXPECT_EQ(current, "the list there now");
 }
 
-TEST_F(ListWriterTest, FormatTable) {
+TEST_F(ListWriterTest, FormatAndOptionTables) {
     const auto& table = ListFormatTable();
-    for (int i = 0; i < kListFormatCount; ++i) EXPECT_EQ(static_cast<int>(table[i].format), i);
-    for (int i = 1; i < kListFormatCount; ++i) {
-        EXPECT_LT(ToLowerAscii(table[i - 1].name), ToLowerAscii(table[i].name));  // the box sorts its entries
+    for (int i = 0; i < kListFormatCount; ++i) {
+        const ListFormatInfo& info = table[static_cast<std::size_t>(i)];
+        EXPECT_EQ(static_cast<int>(info.format), i);
+        if (i > 0) {
+            EXPECT_LT(ToLowerAscii(table[i - 1].name), ToLowerAscii(info.name));  // the box sorts them
+        }
+        for (const ListOptionInfo& option : ListOptionTable()) {
+            EXPECT_TRUE(!info.required.Contains(option.option) || info.options.Contains(option.option));
+        }
     }
-    EXPECT_EQ(SaveDialogFilter(FormatInfo(ListFormat::Csv)), "csv files (*.csv);;txt files (*.txt)");
-    EXPECT_STREQ(FormatInfo(ListFormat::Csv).defaultExtension, "csv;txt");
-    EXPECT_STREQ(FormatInfo(ListFormat::AdvanceMenu).defaultExtension, "txt");
-    for (ListFormat format : {ListFormat::Cabrio, ListFormat::HyperSpin, ListFormat::MGalaxy,
-                              ListFormat::MultiFe, ListFormat::Xml}) {
-        EXPECT_EQ(SaveDialogFilter(FormatInfo(format)), "xml files (*.xml)");
+    // One row per option, each named once.
+    std::set<std::string> names;
+    for (const ListOptionInfo& option : ListOptionTable()) {
+        EXPECT_EQ(&OptionInfo(option.option), &option);
+        EXPECT_TRUE(names.insert(option.cliName).second) << option.cliName;
     }
-    EXPECT_EQ(SaveDialogFilter(FormatInfo(ListFormat::RomNames)), "text files (*.txt)");
-    EXPECT_EQ(SaveDialogFilter(FormatInfo(ListFormat::Batch)), "shell scripts (*.sh)");
-    EXPECT_STREQ(FormatInfo(ListFormat::Batch).defaultExtension, "sh");
+    EXPECT_EQ(names.size(), static_cast<std::size_t>(ListOption::NoHeader) + 1);
     EXPECT_EQ(FindFormatByCliName("mamewah"), &FormatInfo(ListFormat::MameWah));
     EXPECT_EQ(FindFormatByCliName("MAMEWah"), nullptr);
 }
@@ -524,9 +557,8 @@ void ExpectSameValues(const std::string& readText, bool lineFeed) {
         "x=",
     };
     const RecordFields vn(MameGame, false);
-    const std::string noSeparator;
     std::string body = lineFeed ? readText.substr(1) : readText;
-    ListedRecord record(vn, noSeparator);
+    ListedRecord record(vn);
     record.Renew(lineFeed) = body;
     for (const char* key : kKeys) {
         EXPECT_EQ(record.Value(key), vn.GetFieldValues(readText, key, {}, 0, true))

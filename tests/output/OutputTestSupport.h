@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the list-writer tests: opening a fixture master file as the input check would, the
-// record keys of its games, and the notation of the hand-written MaLa goldens.
+// record keys of its games, a save into a string, and the notation of the hand-written MaLa
+// goldens.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -10,6 +11,7 @@
 #include "TestSupport.h"
 #include "gamedata/Catalog.h"
 #include "gamedata/TextUtil.h"
+#include "output/SaveList.h"
 
 namespace vantor::test {
 
@@ -22,8 +24,8 @@ inline void OpenMaster(Catalog& catalog, const std::string& path) {
 }
 
 // The record key of every game of the open master file, by ROM name.
-inline std::map<std::string, std::string> KeysByName(const Catalog& catalog) {
-    std::map<std::string, std::string> keys;
+inline std::map<std::string, std::int64_t> KeysByName(const Catalog& catalog) {
+    std::map<std::string, std::int64_t> keys;
     const MasterFile& file = catalog.file;
     RecordReader reader = catalog.Reader();
     const std::string& startTag = catalog.StartTag();
@@ -34,19 +36,26 @@ inline std::map<std::string, std::string> KeysByName(const Catalog& catalog) {
         if (position < 0) break;
         std::size_t open = record.find('"', record.find(startTag));
         std::string name = record.substr(open + 1, record.find('"', open + 1) - open - 1);
-        keys.emplace(name, FormatRecordKey(position));
+        keys.emplace(name, position);
     }
     return keys;
 }
 
-inline std::vector<std::string> KeysOf(const Catalog& catalog, const std::vector<std::string>& names) {
-    std::map<std::string, std::string> keys = KeysByName(catalog);
-    std::vector<std::string> rows;
+inline std::vector<std::int64_t> KeysOf(const Catalog& catalog, const std::vector<std::string>& names) {
+    std::map<std::string, std::int64_t> keys = KeysByName(catalog);
+    std::vector<std::int64_t> rows;
     for (const std::string& name : names) {
         EXPECT_TRUE(keys.count(name)) << name;
         rows.push_back(keys[name]);
     }
     return rows;
+}
+
+// The text of the list, or "<failed: message>".
+inline std::string SavedText(const Catalog& catalog, const SaveRequest& request) {
+    StringSink text;
+    SaveOutcome outcome = SaveList(catalog, request, text);
+    return outcome.Written() ? text.Text() : "<failed: " + outcome.message + ">";
 }
 
 // The bytes a MaLa golden describes. Tokens: "XX" a byte in hexadecimal; t"..." a text item

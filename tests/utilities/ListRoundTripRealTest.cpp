@@ -2,7 +2,7 @@
 #include "UtilityTestHelpers.h"
 #include "gamedata/RecordFields.h"
 #include "gamedata/TextUtil.h"
-#include "output/ListWriter.h"
+#include "output/SaveList.h"
 #include "utilities/ListConverters.h"
 
 namespace vantor::test {
@@ -17,7 +17,8 @@ TEST(ListRoundTripRealTest, MalaListOfThreeHundredRealGames) {
     RecordReader reader = master.Reader();
     const RecordFields vn = master.Fields();
     std::string record;
-    std::string keys;
+    SaveRequest request{ListFormat::Mala, {}, {}};
+    request.options.Set(ListOption::Title, "Real");
     std::vector<std::string> names;
     reader.Rewind(master.file);
     const std::string startTag = master.StartTag();
@@ -26,13 +27,12 @@ TEST(ListRoundTripRealTest, MalaListOfThreeHundredRealGames) {
         ASSERT_NE(position, -1);
         if (i % 97 != 0) continue;
         names.push_back(vn.GetRomName(record));
-        keys += FormatRecordKey(position) + "|";
+        request.keys.push_back(position);
     }
     TempDir dir;
     ScriptedUserInterface ui;
-    ListWriter writer(master, ui);
-    ASSERT_TRUE(
-        writer.WriteMalaList(dir.File("real.mlg"), MalaListOptions{"Real", "", "", "", "", 0}, keys, 300));
+    FileSink file(dir.File("real.mlg"));
+    ASSERT_TRUE(SaveList(master, request, file).Written());
     std::string bytes = ReadFileBytes(dir.File("real.mlg"));
     MalaList list = ReadMalaList(bytes);
     EXPECT_TRUE(list.valid);

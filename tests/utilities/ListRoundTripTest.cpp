@@ -1,7 +1,7 @@
 // Lists written by the list writers and read back by the converters.
 #include "UtilityTestHelpers.h"
 #include "gamedata/TextUtil.h"
-#include "output/ListWriter.h"
+#include "output/SaveList.h"
 #include "utilities/ListConverters.h"
 
 namespace vantor::test {
@@ -14,10 +14,14 @@ class ListRoundTripTest : public UtilityTest {
         ASSERT_TRUE(OpenUtilityInput(master, UtilityFixture("master.xml")));
         index.Build(master);
     }
-    std::string KeyList(const std::vector<std::string>& names) const {
-        std::string keys;
-        for (const std::string& name : names) keys += FormatRecordKey(index.FindRecordKey(name)) + "|";
-        return keys;
+    // Writes the games `names` as a list of `format`.
+    void Save(ListFormat format, const std::vector<std::string>& names, const std::string& path,
+              ListOptions options = {}) {
+        SaveRequest request{format, {}, std::move(options)};
+        for (const std::string& name : names) request.keys.push_back(index.FindRecordKey(name));
+        FileSink file(path);
+        SaveOutcome outcome = SaveList(master, request, file);
+        ASSERT_TRUE(outcome.Written()) << outcome.message;
     }
     // The records of `output` by ROM name, in file order.
     static std::vector<std::string> Games(const std::string& output) {
@@ -35,11 +39,10 @@ class ListRoundTripTest : public UtilityTest {
 };
 
 TEST_F(ListRoundTripTest, MalaListOfThreeGamesComesBackInListOrder) {
-    ListWriter writer(master, ui);
-    MalaListOptions options;
-    options.listTitle = "Round trip";
+    ListOptions options;
+    options.Set(ListOption::Title, "Round trip");
     std::vector<std::string> names = {"puckman", "abc", "pacman"};
-    ASSERT_TRUE(writer.WriteMalaList(dir.File("list.mlg"), options, KeyList(names), 3));
+    Save(ListFormat::Mala, names, dir.File("list.mlg"), options);
 
     ui.answers = {dir.File("list.mlg"), dir.File("back.xml")};
     ConverterInputs inputs{UtilityFixture("master.xml"), dir.Path(), ""};
@@ -58,14 +61,8 @@ TEST_F(ListRoundTripTest, MalaListOfThreeGamesComesBackInListOrder) {
 TEST_F(ListRoundTripTest, MalaListOfManyGamesKeepsEveryName) {
     // 262 games: the count field holds 06 01, and names come back whatever their number.
     std::vector<std::string> names;
-    std::string keys;
-    for (int i = 0; i < 262; ++i) {
-        std::string name = i % 3 == 0 ? "galaga" : i % 3 == 1 ? "pacmanf" : "abc";
-        names.push_back(name);
-        keys += FormatRecordKey(index.FindRecordKey(name)) + "|";
-    }
-    ListWriter writer(master, ui);
-    ASSERT_TRUE(writer.WriteMalaList(dir.File("many.mlg"), MalaListOptions{}, keys, 262));
+    for (int i = 0; i < 262; ++i) names.push_back(i % 3 == 0 ? "galaga" : i % 3 == 1 ? "pacmanf" : "abc");
+    Save(ListFormat::Mala, names, dir.File("many.mlg"));
     MalaList list = ReadMalaList(ReadFileBytes(dir.File("many.mlg")));
     EXPECT_TRUE(list.valid);
     EXPECT_FALSE(list.damaged);
@@ -73,9 +70,10 @@ TEST_F(ListRoundTripTest, MalaListOfManyGamesKeepsEveryName) {
 }
 
 TEST_F(ListRoundTripTest, MaximusListWithACloneComesBack) {
-    ListWriter writer(master, ui);
     std::vector<std::string> names = {"pacman", "galaga"};
-    ASSERT_TRUE(writer.WriteMaximusList(dir.File("maximus.txt"), "/home/me/roms/", KeyList(names), 2));
+    ListOptions options;
+    options.Set(ListOption::RomFolder, "/home/me/roms/");
+    Save(ListFormat::Maximus, names, dir.File("maximus.txt"), options);
     EXPECT_NE(ReadFileBytes(dir.File("maximus.txt")).find("#cloneof:"), std::string::npos);
 
     ui.answers = {dir.File("maximus.txt")};

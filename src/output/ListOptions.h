@@ -1,0 +1,66 @@
+#pragma once
+// The choices a list format takes beyond the games: a list title, folders, a line template, CSV
+// columns. The format's dialog and vantor-cli's save options fill the same ListOptions, so the
+// window and the command line hand the writer the same thing.
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+enum class ListOption : int {
+    Title,
+    LogoFolder,
+    ScreenshotFolder,
+    BackgroundFolder,
+    RomFolder,
+    Template,
+    WindowsBatch,
+    Columns,
+    Delimiter,
+    NoHeader,
+};
+
+// What vantor-cli calls an option and how its help describes it.
+struct ListOptionInfo {
+    ListOption option;
+    const char* cliName;    // "title" for --title
+    const char* valueName;  // "TEXT", "DIR", "LIST"; nullptr for a flag
+    const char* help;       // its lines in vantor-cli's help
+};
+
+// In the order vantor-cli's help lists them.
+const std::vector<ListOptionInfo>& ListOptionTable();
+const ListOptionInfo& OptionInfo(ListOption option);
+
+// A set of options, as a format's table row names the ones it takes.
+class ListOptionSet {
+  public:
+    constexpr ListOptionSet() = default;
+    constexpr ListOptionSet(std::initializer_list<ListOption> options) {
+        for (ListOption option : options) bits_ |= Bit(option);
+    }
+    constexpr bool Contains(ListOption option) const { return (bits_ & Bit(option)) != 0; }
+
+  private:
+    static constexpr std::uint32_t Bit(ListOption option) { return 1u << static_cast<int>(option); }
+    std::uint32_t bits_ = 0;
+};
+
+// The options given for one save. A flag is given or not; an option with a value may be given
+// empty, which is not the same as not given (an empty CSV delimiter joins the values).
+class ListOptions {
+  public:
+    void Set(ListOption option, std::string value = {}) { values_[option] = std::move(value); }
+    bool Has(ListOption option) const { return values_.count(option) != 0; }
+    // The value given, or `fallback` when the option was not given.
+    std::string Text(ListOption option, std::string_view fallback = {}) const;
+
+  private:
+    std::map<ListOption, std::string> values_;
+};
+
+}  // namespace vantor

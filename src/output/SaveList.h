@@ -1,0 +1,37 @@
+#pragma once
+// The engine side of "Save List to file", "Preview List" and vantor-cli save: one request, one
+// call, one outcome.
+#include <cstdint>
+#include <vector>
+
+#include "ListFormats.h"
+#include "ListOptions.h"
+#include "ListSink.h"
+#include "gamedata/Catalog.h"
+#include "gamedata/UserInterface.h"
+
+namespace vantor {
+
+// The progress window's text while a list is made.
+inline constexpr const char* kCreatingList = "Creating list...";
+
+struct SaveRequest {
+    ListFormat format = ListFormat::Xml;
+    // Record keys (file offsets of the catalog's master file) in list order. A game in adjacent
+    // rows is written once; one listed again further on is written again.
+    std::vector<std::int64_t> keys;
+    ListOptions options;
+    // The games sorted by Name (the description as the working list shows it, compared as the
+    // list sorts), stably in key order. A caller with every game's key in file order need not
+    // read the names first: the writer reads them anyway.
+    bool sortByName = false;
+};
+
+// Writes the list to `target`. Nothing is written when the target cannot take it (checked before
+// any work), a key lies outside the master file, the format has no preview for a string target,
+// or the progress sink asks to stop (then the outcome is Cancelled). Progress goes to `progress`
+// a few hundred games at a time.
+[[nodiscard]] SaveOutcome SaveList(const Catalog& catalog, const SaveRequest& request, ListSink& target,
+                                   ProgressSink* progress = nullptr);
+
+}  // namespace vantor
