@@ -61,7 +61,10 @@ std::vector<std::int64_t> EveryGameKey(const Catalog& catalog, ProgressSink& pro
         std::int64_t position = reader.NextRecordPosition(file, catalog.StartTag());
         if (position == -1) break;
         keys.push_back(position);
-        if (count % 512 == 0) progress.Progress(reader.Tell(), file.Size());
+        if (count % 512 == 0) {
+            progress.Progress(reader.Tell(), file.Size());
+            if (progress.CancelRequested()) throw EngineError(kCancelled, ErrorKind::Cancelled);
+        }
     }
     progress.Progress(file.Size(), file.Size());
     return keys;
@@ -204,7 +207,7 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     }
 
     if (!context.OpenMaster()) return kExitFailure;
-    CliProgress progress(context.ui);
+    CliProgress progress(context.ui, ProgressUnit::Bytes);
     if (!byKeys) {
         context.ui.ProgressShow("Scanning input file for matches...", "");
         if (byFind) {
@@ -233,6 +236,10 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
         SaveList(context.catalog, request, preview ? static_cast<ListSink&>(text) : file, &progress);
     context.ui.ProgressClose();
     if (!outcome.Written()) {
+        if (outcome.status == SaveStatus::Cancelled) {
+            context.ui.ShowMessage(MessageIcon::Information, kCancelled);
+            return ExitStatusFor(ErrorKind::Cancelled);
+        }
         context.ui.ShowMessage(outcome.icon, outcome.message);
         return kExitFailure;
     }
@@ -257,17 +264,13 @@ CliCommand SaveCommand() {
                                 {"-o", OptionValue::File, "FILE", ""}},
                     .run = RunSave,
                     .printHelp = PrintSaveHelp};
-    for (const FormatOption& option : FormatOptions()) {
-        // The help's "--name VALUE" says what the value is.
-        std::istringstream words(option.help);
-        std::string name, valueName;
-        words >> name >> valueName;
-        if (!option.takesValue) valueName.clear();
-        const OptionValue value = !option.takesValue    ? OptionValue::None
-                                  : valueName == "DIR"  ? OptionValue::Folder
-                                  : valueName == "FILE" ? OptionValue::File
-                                                        : OptionValue::Text;
-        save.options.push_back({option.name, value, valueName, ""});
+    for (const ListOptionInfo& option : ListOptionTable()) {
+        const std::string valueName = option.valueName != nullptr ? option.valueName : "";
+        const OptionValue value = option.valueName == nullptr ? OptionValue::None
+                                  : valueName == "DIR"        ? OptionValue::Folder
+                                  : valueName == "FILE"       ? OptionValue::File
+                                                              : OptionValue::Text;
+        save.options.push_back({std::string("--") + option.cliName, value, valueName, ""});
     }
     return save;
 }
