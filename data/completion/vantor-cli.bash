@@ -9,7 +9,7 @@ _vantor_cli_global_options="--input --hide-tags --no-hide-tags --hide-rom-names 
 # The options of each command (its name with "_" for "-"); every command also takes --help.
 _vantor_cli_options_find="--count"
 _vantor_cli_options_criteria="--initial"
-_vantor_cli_options_save="--find --all --keys --keep-order -o --title --logo-dir --screenshot-dir --background-dir --rom-folder --template --windows --columns --delimiter --no-header"
+_vantor_cli_options_save="--find --all --keys --keep-order -o --title --logo-dir --screenshot-dir --background-dir --rom-folder --template --windows --columns --delimiter --no-header --rom-extension --list-name --core-path --core-name --launch --media --hide-removed --split-by-category"
 _vantor_cli_options_merge="--listxml --catver --controls --nplayers -o"
 _vantor_cli_options_romscan="--roms -o"
 _vantor_cli_options_mala2xml="-o"
@@ -19,9 +19,9 @@ _vantor_cli_options_listxml="--mame"
 
 # What the word after an option is: a file, a folder or some text; after any other option, a
 # new word (the option is a flag).
-_vantor_cli_file_options="--input --keys -o --listxml --catver --controls --nplayers --mame"
+_vantor_cli_file_options="--input --keys -o --listxml --catver --controls --nplayers --mame --core-path"
 _vantor_cli_folder_options="--logo-dir --screenshot-dir --background-dir --rom-folder --roms"
-_vantor_cli_text_options="--find --title --template --columns --delimiter"
+_vantor_cli_text_options="--find --title --template --columns --delimiter --rom-extension --list-name --core-name --launch"
 # The commands whose arguments are file names.
 _vantor_cli_file_argument_commands="mala2xml maximus2xml"
 

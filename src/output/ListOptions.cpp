@@ -22,6 +22,20 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
          "--columns LIST         csv (required): comma-separated columns, in order"},
         {O::Delimiter, "delimiter", "TEXT", "--delimiter TEXT       csv: between values (default ;)"},
         {O::NoHeader, "no-header", nullptr, "--no-header            csv: no header line"},
+        {O::RomExtension, "rom-extension", "EXT",
+         "--rom-extension EXT    es-de, batocera, retroarch, pegasus: the archives' extension (default zip)"},
+        {O::ListName, "list-name", "NAME",
+         "--list-name NAME       retroarch, pegasus, attractmode-plus: the playlist, collection or\n"
+         "                         emulator name (default MAME, MAME, mame)"},
+        {O::CorePath, "core-path", "FILE", "--core-path FILE       retroarch: the core (default DETECT)"},
+        {O::CoreName, "core-name", "TEXT", "--core-name TEXT       retroarch: the core's name (default DETECT)"},
+        {O::LaunchCommand, "launch", "TEXT", "--launch TEXT          pegasus: the launch command template"},
+        {O::Media, "media", nullptr, "--media                batocera: image, marquee and video paths"},
+        {O::HideRemoved, "hide-removed", nullptr,
+         "--hide-removed         es-de, batocera: a game no longer in the list stays, hidden"},
+        {O::SplitByCategory, "split-by-category", nullptr,
+         "--split-by-category    es-de, batocera, retroarch, pegasus, attractmode-plus: also one list\n"
+         "                         per category, as the front end keeps them"},
     };
     return options;
 }

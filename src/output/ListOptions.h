@@ -22,6 +22,15 @@ enum class ListOption : int {
     Columns,
     Delimiter,
     NoHeader,
+    // Today's front ends.
+    RomExtension,
+    ListName,
+    CorePath,
+    CoreName,
+    LaunchCommand,
+    Media,
+    HideRemoved,
+    SplitByCategory,
 };
 
 // What vantor-cli calls an option and how its help describes it.

@@ -519,7 +519,7 @@ TEST_F(ListWriterTest, FormatAndOptionTables) {
         EXPECT_EQ(&OptionInfo(option.option), &option);
         EXPECT_TRUE(names.insert(option.cliName).second) << option.cliName;
     }
-    EXPECT_EQ(names.size(), static_cast<std::size_t>(ListOption::NoHeader) + 1);
+    EXPECT_EQ(names.size(), static_cast<std::size_t>(ListOption::SplitByCategory) + 1);
     EXPECT_EQ(FindFormatByCliName("mamewah"), &FormatInfo(ListFormat::MameWah));
     EXPECT_EQ(FindFormatByCliName("MAMEWah"), nullptr);
 }
