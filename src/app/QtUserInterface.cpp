@@ -74,6 +74,10 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, MessageIcon icon, co
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+void ShowOutcomeMessages(QWidget* parent, const Outcome& outcome) {
+    for (const OutcomeMessage& message : outcome.messages) ShowMessageBox(parent, message.icon, message.text);
+}
+
 namespace {
 
 bool ChooseFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "gamedata/Outcome.h"
 #include "gamedata/UserInterface.h"
 
 class QWidget;
@@ -37,6 +38,9 @@ void SetMessageHook(MessageHook hook);
 // Shows a message box (or asks the hook); the parent may be null.
 QMessageBox::StandardButton ShowMessageBox(QWidget* parent, MessageIcon icon, const std::string& text,
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+// The outcome's messages, one message box each, in order.
+void ShowOutcomeMessages(QWidget* parent, const Outcome& outcome);
 
 enum class FileQuestion { Open, Save, Folder };
 // Gets the kind of question, its title, filter ("description|pattern|...") and default extension;

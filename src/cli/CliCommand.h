@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gamedata/MasterFile.h"
+#include "gamedata/Outcome.h"
 #include "gamedata/UserInterface.h"
 #include "search/SearchDriver.h"
 
@@ -92,6 +93,10 @@ struct CliContext {
     // One line per entry, CR/LF inside a field printed as a space; "N ROMs" on stderr.
     void PrintMatchList(const std::vector<MatchEntry>& entries);
 };
+
+// Prints what an engine job had to tell, and returns the exit status for it: 0 done, 1 failed
+// or cancelled.
+int FinishWithOutcome(CliContext& context, const Outcome& outcome);
 
 using CommandFunction = int (*)(CliContext& context, std::vector<std::string>& args);
 

@@ -22,13 +22,20 @@ std::string CommandLineWording(const std::string& text) {
     return said;
 }
 
+int FinishWithOutcome(CliContext& context, const Outcome& outcome) {
+    for (const OutcomeMessage& message : outcome.messages) context.ui.ShowMessage(message.icon, message.text);
+    return outcome.Done() ? kExitOk : kExitFailure;
+}
+
 void CliUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
     if (barShown_) {
         err_ << '\n';
         barShown_ = false;
         lastPercent_ = -1;
     }
-    const char* prefix = icon == MessageIcon::Stop ? "error: " : icon == MessageIcon::Exclamation ? "warning: " : "note: ";
+    const char* prefix = icon == MessageIcon::Stop          ? "error: "
+                         : icon == MessageIcon::Exclamation ? "warning: "
+                                                            : "note: ";
     err_ << prefix << CrLfToLf(CommandLineWording(text)) << '\n';
     err_.flush();
 }
@@ -48,14 +55,18 @@ bool CliUserInterface::ChooseSaveFile(std::string& path, const std::string&, con
     return NextAnswer(path);
 }
 
-bool CliUserInterface::BrowseForFolder(std::string& path, const std::string&) { return NextAnswer(path); }
+bool CliUserInterface::BrowseForFolder(std::string& path, const std::string&) {
+    return NextAnswer(path);
+}
 
 void CliUserInterface::ProgressShow(const std::string& firstLine, const std::string&) {
     label_ = firstLine;
     lastPercent_ = -1;
 }
 
-void CliUserInterface::ProgressSetTexts(const std::string& firstLine, const std::string&) { label_ = firstLine; }
+void CliUserInterface::ProgressSetTexts(const std::string& firstLine, const std::string&) {
+    label_ = firstLine;
+}
 
 void CliUserInterface::ProgressUpdate(std::int64_t done, std::int64_t total) {
     if (!progress_ || total <= 0) return;

@@ -12,12 +12,14 @@ int RunMala2Xml(CliContext& context, std::vector<std::string>& args) {
     if (!args.empty() && args.front() == "--") args.erase(args.begin());
     if (args.size() != 1 || outputPath.empty())
         return context.UsageError("usage: vantor-cli mala2xml MLG -o OUT");
-    context.ui.QueueAnswer(args.front());
-    context.ui.QueueAnswer(outputPath);
     ConverterInputs inputs;
     inputs.inputPath = context.options.input;
-    UtilityResult result = RunMalaToXml(inputs, context.ui);
-    return result.written ? kExitOk : kExitFailure;
+    inputs.listPath = args.front();
+    inputs.outputPath = outputPath;
+    ProgressWindowSink progress(context.ui);
+    UtilityOutcome outcome = RunMalaToXml(inputs, progress);
+    progress.Close();
+    return FinishWithOutcome(context, outcome);
 }
 
 const CliCommandRegistrar kMala2Xml(

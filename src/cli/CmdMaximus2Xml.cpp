@@ -11,10 +11,12 @@ int RunMaximus2Xml(CliContext& context, std::vector<std::string>& args) {
     TakeOption(args, "-o", inputs.outputPath);
     if (!args.empty() && args.front() == "--") args.erase(args.begin());
     if (args.size() != 1) return context.UsageError("usage: vantor-cli maximus2xml LIST [-o OUT]");
-    context.ui.QueueAnswer(args.front());
     inputs.inputPath = context.options.input;
-    UtilityResult result = RunMaximusToXml(inputs, context.ui);
-    return result.written ? kExitOk : kExitFailure;
+    inputs.listPath = args.front();
+    ProgressWindowSink progress(context.ui);
+    UtilityOutcome outcome = RunMaximusToXml(inputs, progress);
+    progress.Close();
+    return FinishWithOutcome(context, outcome);
 }
 
 const CliCommandRegistrar kMaximus2Xml(

@@ -19,9 +19,11 @@ int RunMergeCommand(CliContext& context, std::vector<std::string>& args) {
         return context.UsageError(
             "usage: vantor-cli merge --listxml FILE --catver FILE --controls FILE [--nplayers FILE] -o OUT");
     }
-    context.ui.QueueAnswer(outputPath);
-    UtilityResult result = RunMerge(inputs, context.ui);
-    return result.written ? kExitOk : kExitFailure;
+    inputs.outputPath = outputPath;
+    ProgressWindowSink progress(context.ui);
+    UtilityOutcome outcome = RunMerge(inputs, progress);
+    progress.Close();
+    return FinishWithOutcome(context, outcome);
 }
 
 const CliCommandRegistrar kMerge(

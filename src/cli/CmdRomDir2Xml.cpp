@@ -14,10 +14,10 @@ int RunRomDir2Xml(CliContext& context, std::vector<std::string>& args) {
     if (!args.empty() || folder.empty() || outputPath.empty()) {
         return context.UsageError("usage: vantor-cli romdir2xml --roms DIR -o OUT");
     }
-    context.ui.QueueAnswer(folder);
-    context.ui.QueueAnswer(outputPath);
-    UtilityResult result = RunRomDirToXml(context.ui);
-    return result.written ? kExitOk : kExitFailure;
+    ProgressWindowSink progress(context.ui);
+    UtilityOutcome outcome = RunRomDirToXml({folder, outputPath}, progress);
+    progress.Close();
+    return FinishWithOutcome(context, outcome);
 }
 
 const CliCommandRegistrar kRomDir2Xml(

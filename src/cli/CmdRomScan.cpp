@@ -14,12 +14,14 @@ int RunRomScanCommand(CliContext& context, std::vector<std::string>& args) {
     if (!args.empty() || folder.empty() || outputPath.empty()) {
         return context.UsageError("usage: vantor-cli romscan --roms DIR -o OUT");
     }
-    context.ui.QueueAnswer(folder);
-    context.ui.QueueAnswer(outputPath);
     RomScanInputs inputs;
     inputs.inputPath = context.options.input;
-    UtilityResult result = RunRomScan(inputs, context.ui);
-    return result.written ? kExitOk : kExitFailure;
+    inputs.romFolder = folder;
+    inputs.outputPath = outputPath;
+    ProgressWindowSink progress(context.ui);
+    UtilityOutcome outcome = RunRomScan(inputs, progress);
+    progress.Close();
+    return FinishWithOutcome(context, outcome);
 }
 
 const CliCommandRegistrar kRomScan(

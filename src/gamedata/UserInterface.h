@@ -1,6 +1,8 @@
 #pragma once
-// What the engine asks of its user: messages, files and folders, and a progress window.
-// The desktop program answers with dialogs, vantor-cli from its options, tests from a script.
+// What the engine reports to its user while it works: messages and a progress window. The
+// desktop program answers with dialogs, vantor-cli on standard error, tests by recording.
+// Questions (which file, which folder) are asked by the caller before the engine runs.
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -42,12 +44,53 @@ class UserInterface {
 
 // Reports progress of a long job and carries the user's wish to stop it. The scans call it a
 // few times a second, from the thread that started them; a job that sees CancelRequested()
-// stops within a fraction of a second and throws EngineError of kind Cancelled.
+// stops within a fraction of a second: the scans throw EngineError of kind Cancelled, the
+// data-file utilities answer an outcome of kind Cancelled.
 class ProgressSink {
   public:
     virtual ~ProgressSink() = default;
     virtual void Progress(std::int64_t done, std::int64_t total) = 0;
+    // The two lines over the bar: what the job is at. The scans have none.
+    virtual void Texts(const std::string& firstLine, const std::string& secondLine) {
+        (void)firstLine;
+        (void)secondLine;
+    }
     virtual bool CancelRequested() const { return false; }
+};
+
+// A job's progress in the interface's progress window, which opens with the first report and
+// closes with this object. `cancel`, when given, is the flag a Cancel button or Ctrl-C sets.
+class ProgressWindowSink : public ProgressSink {
+  public:
+    explicit ProgressWindowSink(UserInterface& ui, const std::atomic<bool>* cancel = nullptr)
+        : ui_(ui), cancel_(cancel) {}
+    ~ProgressWindowSink() override { Close(); }
+    ProgressWindowSink(const ProgressWindowSink&) = delete;
+    ProgressWindowSink& operator=(const ProgressWindowSink&) = delete;
+
+    void Texts(const std::string& firstLine, const std::string& secondLine) override {
+        if (open_) {
+            ui_.ProgressSetTexts(firstLine, secondLine);
+        } else {
+            ui_.ProgressShow(firstLine, secondLine);
+            open_ = true;
+        }
+    }
+    void Progress(std::int64_t done, std::int64_t total) override {
+        if (!open_) Texts("", "");
+        ui_.ProgressUpdate(done, total);
+    }
+    bool CancelRequested() const override { return cancel_ != nullptr && cancel_->load(); }
+    // The window goes before the job's messages are shown.
+    void Close() {
+        if (open_) ui_.ProgressClose();
+        open_ = false;
+    }
+
+  private:
+    UserInterface& ui_;
+    const std::atomic<bool>* cancel_;
+    bool open_ = false;
 };
 
 }  // namespace vantor

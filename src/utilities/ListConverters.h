@@ -43,15 +43,21 @@ std::vector<std::string> ReadMaximusRomNames(std::string text);
 struct ConverterInputs {
     // The settings' input file: the records come from it.
     std::string inputPath;
+    // The MaLa (.mlg) or Maximus list.
+    std::string listPath;
+    // The converted file; for the Maximus converter "" = tempXMLFile.xml in the system's
+    // temporary folder.
+    std::string outputPath;
     // Where convertLog.txt goes ("" = the current working directory).
     std::string logFolder;
-    // The Maximus converter's output; "" = tempXMLFile.xml in the system's temporary folder.
-    std::string outputPath;
 };
 
 std::string MaximusOutputPath();
 
-UtilityResult RunMalaToXml(const ConverterInputs& inputs, UserInterface& ui);
-UtilityResult RunMaximusToXml(const ConverterInputs& inputs, UserInterface& ui);
+// The MaLa conversion's first step, before its output is chosen: done when the list can be read
+// and is a MaLa list, else a failure saying which. RunMalaToXml checks the same again.
+[[nodiscard]] UtilityOutcome CheckMalaList(const std::string& listPath);
+[[nodiscard]] UtilityOutcome RunMalaToXml(const ConverterInputs& inputs, ProgressSink& progress);
+[[nodiscard]] UtilityOutcome RunMaximusToXml(const ConverterInputs& inputs, ProgressSink& progress);
 
 }  // namespace vantor
