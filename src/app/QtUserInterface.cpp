@@ -145,30 +145,6 @@ void QtUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
     ShowMessageBox(parent_, icon, text);
 }
 
-bool QtUserInterface::ChooseOpenFile(std::string& path, const std::string& filter,
-                                     const std::string& defaultExt) {
-    return AskForFile(parent_, FileQuestion::Open, "", filter, defaultExt, path);
-}
-
-bool QtUserInterface::ChooseSaveFile(std::string& path, const std::string& filter,
-                                     const std::string& defaultExt) {
-    return AskForFile(parent_, FileQuestion::Save, "", filter, defaultExt, path);
-}
-
-bool QtUserInterface::BrowseForFolder(std::string& path, const std::string& title) {
-    return AskForFile(parent_, FileQuestion::Folder, title, "", "", path);
-}
-
-bool QtUserInterface::ChooseOpenFileTitled(std::string& path, const std::string& title,
-                                           const std::string& filter, const std::string& defaultExt) {
-    return AskForFile(parent_, FileQuestion::Open, title, filter, defaultExt, path);
-}
-
-bool QtUserInterface::ChooseSaveFileTitled(std::string& path, const std::string& title,
-                                           const std::string& filter, const std::string& defaultExt) {
-    return AskForFile(parent_, FileQuestion::Save, title, filter, defaultExt, path);
-}
-
 void QtUserInterface::ProgressShow(const std::string& firstLine, const std::string& secondLine) {
     if (!progress_) progress_ = std::make_unique<ProgressDialog>(parent_);
     progress_->Show(true, 1000, FromBytes(firstLine), FromBytes(secondLine));

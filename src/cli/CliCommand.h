@@ -1,7 +1,6 @@
 #pragma once
 // vantor-cli: one small file per command, each registering itself with a CliCommandRegistrar.
 #include <cstdint>
-#include <deque>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -18,33 +17,24 @@ inline constexpr int kExitFailure = 1;  // the command stopped on a failure it r
 inline constexpr int kExitUsage = 2;    // a usage or search-expression error
 
 // Messages go to standard error as "error: " / "warning: " / "note: " by icon, said as the
-// command line would where they speak of the windows (CommandLineWording); file and folder
-// questions are answered from the command's options, queued before the engine asks.
+// command line would where they speak of the windows (CommandLineWording). The engine asks no
+// questions: the commands pass their options in.
 class CliUserInterface : public UserInterface {
   public:
     CliUserInterface(std::ostream& err, bool progress) : err_(err), progress_(progress) {}
 
     void ShowMessage(MessageIcon icon, const std::string& text) override;
-    bool ChooseOpenFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
-    bool ChooseSaveFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
-    bool BrowseForFolder(std::string& path, const std::string& title) override;
     void ProgressShow(const std::string& firstLine, const std::string& secondLine) override;
     void ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) override;
     void ProgressUpdate(std::int64_t done, std::int64_t total) override;
     void ProgressClose() override;
 
-    // Answers for the next questions, in order; an empty queue answers "cancelled".
-    void QueueAnswer(const std::string& path) { answers_.push_back(path); }
-
   private:
-    bool NextAnswer(std::string& path);
-
     std::ostream& err_;
     bool progress_;
     bool barShown_ = false;
     int lastPercent_ = -1;
     std::string label_;
-    std::deque<std::string> answers_;
 };
 
 // Reports scan progress to the interface's bar.

@@ -40,25 +40,6 @@ void CliUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
     err_.flush();
 }
 
-bool CliUserInterface::NextAnswer(std::string& path) {
-    if (answers_.empty()) return false;
-    path = answers_.front();
-    answers_.pop_front();
-    return !path.empty();
-}
-
-bool CliUserInterface::ChooseOpenFile(std::string& path, const std::string&, const std::string&) {
-    return NextAnswer(path);
-}
-
-bool CliUserInterface::ChooseSaveFile(std::string& path, const std::string&, const std::string&) {
-    return NextAnswer(path);
-}
-
-bool CliUserInterface::BrowseForFolder(std::string& path, const std::string&) {
-    return NextAnswer(path);
-}
-
 void CliUserInterface::ProgressShow(const std::string& firstLine, const std::string&) {
     label_ = firstLine;
     lastPercent_ = -1;
