@@ -34,11 +34,11 @@ struct MalaList {
     std::vector<std::string> romNames;
 };
 // Reads a .mlg file's bytes item by item; every length is checked against the end of the data.
-MalaList ReadMalaList(std::string_view data);
+[[nodiscard]] MalaList ReadMalaList(std::string_view data);
 
 // The ROM names of a Maximus Arcade list ("[" entries "]"), in list order; an entry that occurs
 // again is read once.
-std::vector<std::string> ReadMaximusRomNames(std::string text);
+[[nodiscard]] std::vector<std::string> ReadMaximusRomNames(std::string text);
 
 struct ConverterInputs {
     // The settings' input file: the records come from it.

@@ -63,7 +63,8 @@ struct RomFolderListing {
 };
 // The entries (not folders) of `folder` itself whose names end in one of `extensions` (".zip",
 // ...), compared case-insensitively as Windows patterns are. `folder` ends in "/".
-RomFolderListing ListRomFiles(const std::string& folder, const std::vector<std::string>& extensions);
+[[nodiscard]] RomFolderListing ListRomFiles(const std::string& folder,
+                                            const std::vector<std::string>& extensions);
 // A folder as the folder browser hands it on: with a "/" at the end.
 std::string WithTrailingSlash(std::string folder);
 
