@@ -314,8 +314,7 @@ std::string FolderPart(const std::string& path) {
 
 }  // namespace
 
-std::string SuggestedMergeOutput(const MergeInputs& inputs, const std::string& currentInputPath) {
-    const std::string& current = currentInputPath;
+std::string SuggestedMergeOutput(const MergeInputs& inputs, const std::string& current) {
     bool besideCurrent =
         !current.empty() && current != inputs.listXmlPath && !IsSameFile(current, inputs.listXmlPath);
     std::string suggestion = FolderPart(besideCurrent ? current : inputs.listXmlPath) + "merged.xml";
