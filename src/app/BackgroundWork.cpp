@@ -73,40 +73,6 @@ void WorkerUserInterface::ShowMessage(MessageIcon icon, const std::string& text)
     CallOnTarget([&] { target_.ShowMessage(icon, text); });
 }
 
-bool WorkerUserInterface::ChooseOpenFile(std::string& path, const std::string& filter,
-                                         const std::string& defaultExt) {
-    bool chosen = false;
-    CallOnTarget([&] { chosen = target_.ChooseOpenFile(path, filter, defaultExt); });
-    return chosen;
-}
-
-bool WorkerUserInterface::ChooseSaveFile(std::string& path, const std::string& filter,
-                                         const std::string& defaultExt) {
-    bool chosen = false;
-    CallOnTarget([&] { chosen = target_.ChooseSaveFile(path, filter, defaultExt); });
-    return chosen;
-}
-
-bool WorkerUserInterface::BrowseForFolder(std::string& path, const std::string& title) {
-    bool chosen = false;
-    CallOnTarget([&] { chosen = target_.BrowseForFolder(path, title); });
-    return chosen;
-}
-
-bool WorkerUserInterface::ChooseOpenFileTitled(std::string& path, const std::string& title,
-                                               const std::string& filter, const std::string& defaultExt) {
-    bool chosen = false;
-    CallOnTarget([&] { chosen = target_.ChooseOpenFileTitled(path, title, filter, defaultExt); });
-    return chosen;
-}
-
-bool WorkerUserInterface::ChooseSaveFileTitled(std::string& path, const std::string& title,
-                                               const std::string& filter, const std::string& defaultExt) {
-    bool chosen = false;
-    CallOnTarget([&] { chosen = target_.ChooseSaveFileTitled(path, title, filter, defaultExt); });
-    return chosen;
-}
-
 void WorkerUserInterface::ProgressShow(const std::string& firstLine, const std::string& secondLine) {
     ChangeProgress([&](ProgressState& state) {
         state.open = true;

@@ -1,8 +1,8 @@
 #pragma once
 // Long engine work (the list writers, the data-file utilities, MAME's listing) runs on a worker
-// thread while the windows stay responsive. The engine asks its questions and reports progress
-// through a UserInterface; WorkerUserInterface carries them to the windows' thread: a question or
-// message waits there for its answer, progress is coalesced (the merge reports some forty thousand
+// thread while the windows stay responsive. The engine reports messages and progress through a
+// UserInterface; WorkerUserInterface carries them to the windows' thread: a message waits there
+// until it is closed, progress is coalesced (the merge reports some forty thousand
 // texts; the window shows the latest one whenever it gets to repaint).
 #include <QObject>
 #include <cstdint>
@@ -24,13 +24,6 @@ class WorkerUserInterface : public UserInterface {
     ~WorkerUserInterface() override;
 
     void ShowMessage(MessageIcon icon, const std::string& text) override;
-    bool ChooseOpenFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
-    bool ChooseSaveFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
-    bool BrowseForFolder(std::string& path, const std::string& title) override;
-    bool ChooseOpenFileTitled(std::string& path, const std::string& title, const std::string& filter,
-                              const std::string& defaultExt) override;
-    bool ChooseSaveFileTitled(std::string& path, const std::string& title, const std::string& filter,
-                              const std::string& defaultExt) override;
     void ProgressShow(const std::string& firstLine, const std::string& secondLine) override;
     void ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) override;
     void ProgressUpdate(std::int64_t done, std::int64_t total) override;

@@ -500,8 +500,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         fullList_->hide();
         search_->hide();
         catalog_.file.Close();
-        QtUserInterface ui(this);
-        SaveSearchHistory(history_, ui);
+        ShowOutcomeMessages(this, SaveSearchHistory(history_));
     }
     event->accept();
     Q_EMIT Closed();

@@ -74,6 +74,10 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, MessageIcon icon, co
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+void ShowOutcomeMessages(QWidget* parent, const Outcome& outcome) {
+    for (const OutcomeMessage& message : outcome.messages) ShowMessageBox(parent, message.icon, message.text);
+}
+
 namespace {
 
 bool ChooseFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
@@ -139,30 +143,6 @@ QtUserInterface::~QtUserInterface() = default;
 
 void QtUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
     ShowMessageBox(parent_, icon, text);
-}
-
-bool QtUserInterface::ChooseOpenFile(std::string& path, const std::string& filter,
-                                     const std::string& defaultExt) {
-    return AskForFile(parent_, FileQuestion::Open, "", filter, defaultExt, path);
-}
-
-bool QtUserInterface::ChooseSaveFile(std::string& path, const std::string& filter,
-                                     const std::string& defaultExt) {
-    return AskForFile(parent_, FileQuestion::Save, "", filter, defaultExt, path);
-}
-
-bool QtUserInterface::BrowseForFolder(std::string& path, const std::string& title) {
-    return AskForFile(parent_, FileQuestion::Folder, title, "", "", path);
-}
-
-bool QtUserInterface::ChooseOpenFileTitled(std::string& path, const std::string& title,
-                                           const std::string& filter, const std::string& defaultExt) {
-    return AskForFile(parent_, FileQuestion::Open, title, filter, defaultExt, path);
-}
-
-bool QtUserInterface::ChooseSaveFileTitled(std::string& path, const std::string& title,
-                                           const std::string& filter, const std::string& defaultExt) {
-    return AskForFile(parent_, FileQuestion::Save, title, filter, defaultExt, path);
 }
 
 void QtUserInterface::ProgressShow(const std::string& firstLine, const std::string& secondLine) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "gamedata/Outcome.h"
 #include "gamedata/UserInterface.h"
 
 class QWidget;
@@ -38,6 +39,9 @@ void SetMessageHook(MessageHook hook);
 QMessageBox::StandardButton ShowMessageBox(QWidget* parent, MessageIcon icon, const std::string& text,
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
+// The outcome's messages, one message box each, in order.
+void ShowOutcomeMessages(QWidget* parent, const Outcome& outcome);
+
 enum class FileQuestion { Open, Save, Folder };
 // Gets the kind of question, its title, filter ("description|pattern|...") and default extension;
 // fills `path` and returns true for a choice, false for "cancelled".
@@ -52,21 +56,15 @@ bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, co
                 const std::string& defaultExt, std::string& path);
 std::string ReplaceFileQuestion(const std::string& path);
 
-// The engine's UserInterface on Qt dialogs. The progress window is created on ProgressShow and
-// destroyed on ProgressClose; it is window-modal over `parent` when there is one.
+// The engine's UserInterface on message boxes and the progress window. The progress window is
+// created on ProgressShow and destroyed on ProgressClose; it is window-modal over `parent` when
+// there is one.
 class QtUserInterface : public UserInterface {
   public:
     explicit QtUserInterface(QWidget* parent = nullptr);
     ~QtUserInterface() override;
 
     void ShowMessage(MessageIcon icon, const std::string& text) override;
-    bool ChooseOpenFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
-    bool ChooseSaveFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
-    bool BrowseForFolder(std::string& path, const std::string& title) override;
-    bool ChooseOpenFileTitled(std::string& path, const std::string& title, const std::string& filter,
-                              const std::string& defaultExt) override;
-    bool ChooseSaveFileTitled(std::string& path, const std::string& title, const std::string& filter,
-                              const std::string& defaultExt) override;
     void ProgressShow(const std::string& firstLine, const std::string& secondLine) override;
     void ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) override;
     void ProgressUpdate(std::int64_t done, std::int64_t total) override;

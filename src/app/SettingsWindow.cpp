@@ -166,15 +166,7 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     mergeRow->addWidget(mergeButton_, 0, Qt::AlignBottom);
     mergeGrid->addLayout(mergeRow, line, 0, 1, 2);
     mergeGrid->setColumnStretch(0, 1);
-    connect(mergeButton_, &QPushButton::clicked, this, [this] {
-        MergeInputs inputs;
-        inputs.listXmlPath = listXmlPath_;
-        inputs.catverPath = catverPath_;
-        inputs.controlsPath = controlsPath_;
-        inputs.nplayersPath = nplayersPath_;
-        inputs.currentInputPath = InputText();
-        RunUtility([inputs](UserInterface& ui) { return RunMerge(inputs, ui); });
-    });
+    connect(mergeButton_, &QPushButton::clicked, this, &SettingsWindow::OnMerge);
 
     // The ROM scan.
     auto* scan = new QGroupBox(QStringLiteral("ROM Scan utility"), this);
@@ -187,11 +179,7 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
         scanLayout->addWidget(MakeText(scan, text, true));
     }
     scanLayout->addWidget(romScanButton_, 0, Qt::AlignRight);
-    connect(romScanButton_, &QPushButton::clicked, this, [this] {
-        RomScanInputs inputs;
-        inputs.inputPath = InputText();
-        RunUtility([inputs](UserInterface& ui) { return RunRomScan(inputs, ui); });
-    });
+    connect(romScanButton_, &QPushButton::clicked, this, &SettingsWindow::OnRomScan);
 
     // The list converters.
     auto* converters = new QGroupBox(QStringLiteral("List Converters"), this);
@@ -200,18 +188,9 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     QPushButton* mala = MakeButton(converters, 1104, "Mala to XML");
     auto* converterLayout = new QVBoxLayout(converters);
     for (QPushButton* button : {mala, maximusButton_, romDir}) converterLayout->addWidget(button);
-    connect(maximusButton_, &QPushButton::clicked, this, [this] {
-        ConverterInputs inputs;
-        inputs.inputPath = InputText();
-        RunUtility([inputs](UserInterface& ui) { return RunMaximusToXml(inputs, ui); });
-    });
-    connect(mala, &QPushButton::clicked, this, [this] {
-        ConverterInputs inputs;
-        inputs.inputPath = InputText();
-        RunUtility([inputs](UserInterface& ui) { return RunMalaToXml(inputs, ui); });
-    });
-    connect(romDir, &QPushButton::clicked, this,
-            [this] { RunUtility([](UserInterface& ui) { return RunRomDirToXml(ui); }); });
+    connect(maximusButton_, &QPushButton::clicked, this, &SettingsWindow::OnMaximusToXml);
+    connect(mala, &QPushButton::clicked, this, &SettingsWindow::OnMalaToXml);
+    connect(romDir, &QPushButton::clicked, this, &SettingsWindow::OnRomDirToXml);
 
     setButton_ = new QPushButton(QStringLiteral("Set"), this);
     setButton_->setObjectName(QStringLiteral("id1"));
@@ -278,7 +257,7 @@ void SettingsWindow::OnBrowseInput() {
 }
 
 void SettingsWindow::OnBrowseDataFile(const char* title, const char* filter, const char* defaultExt,
-                                          std::string& member, QLineEdit* edit) {
+                                      std::string& member, QLineEdit* edit) {
     if (busy_) return;
     std::string path = member;
     if (AskForFile(this, FileQuestion::Open, title, filter, defaultExt, path)) {
@@ -295,38 +274,116 @@ void SettingsWindow::OnBrowseListing() {
                     "xml", chosen)) {
         return;
     }
-    // A MAME program runs for minutes: on the worker, behind the progress window.
-    std::string listing = listXmlPath_;
-    bool changed = false;
-    busy_ = true;
-    RunInBackground(this, [&](UserInterface& ui) { changed = ChooseListing(chosen, ui, listing); });
-    busy_ = false;
-    if (changed) {
-        listXmlPath_ = listing;
-        listXmlEdit_->setText(FromBytes(listing));
+    std::string listing = chosen;
+    if (IsMameProgram(chosen)) {
+        UtilityOutcome check = CheckMameProgram(chosen);
+        ShowOutcomeMessages(this, check);
+        if (!check.Done()) return;
+        // A MAME program runs for minutes: on the worker, behind the progress window.
+        UtilityOutcome outcome = RunUtility([chosen](ProgressSink& progress) {
+            return RunMameListing({chosen, ""}, progress);
+        });
+        if (!outcome.Done()) return;
+        listing = outcome.outputPath;
     }
+    listXmlPath_ = listing;
+    listXmlEdit_->setText(FromBytes(listing));
     UpdateMergeButton();
 }
 
-void SettingsWindow::RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility) {
+// Each utility asks its questions here, in the order the user always met them, and only then
+// runs; a cancelled question runs nothing.
+void SettingsWindow::OnMerge() {
     if (busy_) return;
+    MergeInputs inputs;
+    inputs.listXmlPath = listXmlPath_;
+    inputs.catverPath = catverPath_;
+    inputs.controlsPath = controlsPath_;
+    inputs.nplayersPath = nplayersPath_;
+    std::string output = SuggestedMergeOutput(inputs, InputText());
+    if (!AskForFile(this, FileQuestion::Save, "Save merged file as...", kXmlFilter, "xml", output)) return;
+    inputs.outputPath = output;
+    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunMerge(inputs, progress); }));
+}
+
+void SettingsWindow::OnRomScan() {
+    if (busy_) return;
+    RomScanInputs inputs;
+    inputs.inputPath = InputText();
+    if (!AskForFile(this, FileQuestion::Folder, "Folder of ROMs to scan...", "", "", inputs.romFolder))
+        return;
+    if (!AskForFile(this, FileQuestion::Save, "Save scanned xml file as...", kXmlFilter, "xml",
+                    inputs.outputPath))
+        return;
+    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunRomScan(inputs, progress); }));
+}
+
+void SettingsWindow::OnRomDirToXml() {
+    if (busy_) return;
+    RomDirInputs inputs;
+    if (!AskForFile(this, FileQuestion::Folder, "Folder of ROMs to use...", "", "", inputs.romFolder)) return;
+    if (!AskForFile(this, FileQuestion::Save, "Save new xml file as...", kXmlFilter, "xml",
+                    inputs.outputPath))
+        return;
+    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunRomDirToXml(inputs, progress); }));
+}
+
+void SettingsWindow::OnMalaToXml() {
+    if (busy_) return;
+    ConverterInputs inputs;
+    inputs.inputPath = InputText();
+    if (!AskForFile(this, FileQuestion::Open, "Open a mala list...", "mlg files (*.mlg)|*.mlg", "mlg",
+                    inputs.listPath))
+        return;
+    // A file that is no MaLa list is said before the output is asked for.
+    UtilityOutcome check = CheckMalaList(inputs.listPath);
+    if (!check.Done()) {
+        ShowOutcomeMessages(this, check);
+        return;
+    }
+    if (!AskForFile(this, FileQuestion::Save, "Save new XML file as...", kXmlFilter, "xml",
+                    inputs.outputPath))
+        return;
+    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunMalaToXml(inputs, progress); }));
+}
+
+void SettingsWindow::OnMaximusToXml() {
+    if (busy_) return;
+    ConverterInputs inputs;
+    inputs.inputPath = InputText();
+    if (!AskForFile(this, FileQuestion::Open, "Point me to a Maximus file please...",
+                    "Maximus files (*.txt)|*.txt|xml files (*.xml)|*.xml", "txt;xml", inputs.listPath))
+        return;
+    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunMaximusToXml(inputs, progress); }));
+}
+
+UtilityOutcome SettingsWindow::RunUtility(
+    const std::function<UtilityOutcome(ProgressSink& progress)>& utility) {
     busy_ = true;
-    UtilityResult result;
-    RunInBackground(this, [&](UserInterface& ui) { result = utility(ui); });
+    UtilityOutcome outcome;
+    RunInBackground(this, [&](UserInterface& ui) {
+        ProgressWindowSink progress(ui);
+        outcome = utility(progress);
+    });
+    // Still busy while the result is read: "Set" and Cancel wait for it.
+    ShowOutcomeMessages(this, outcome);
     busy_ = false;
-    if (result.written) {
-        inputXmlPath_ = result.outputPath;
-        inputEdit_->setText(FromBytes(result.outputPath));
-        setButton_->setEnabled(true);
-        // "This file is now set as your input xml file": stored at once, so that Cancel, the
-        // next opening and the main window all see it.
-        Settings settings = Settings::Load();
-        settings.inputXmlFile = result.outputPath;
-        if (settings.Save()) {
-            storedInputXmlPath_ = result.outputPath;
-        } else {
-            ShowMessageBox(this, MessageIcon::Exclamation, SettingsNotSavedMessage());
-        }
+    return outcome;
+}
+
+void SettingsWindow::TakeOutput(const UtilityOutcome& outcome) {
+    if (!outcome.Done()) return;
+    inputXmlPath_ = outcome.outputPath;
+    inputEdit_->setText(FromBytes(outcome.outputPath));
+    setButton_->setEnabled(true);
+    // "This file is now set as your input xml file": stored at once, so that Cancel, the
+    // next opening and the main window all see it.
+    Settings settings = Settings::Load();
+    settings.inputXmlFile = outcome.outputPath;
+    if (settings.Save()) {
+        storedInputXmlPath_ = outcome.outputPath;
+    } else {
+        ShowMessageBox(this, MessageIcon::Exclamation, SettingsNotSavedMessage());
     }
 }
 

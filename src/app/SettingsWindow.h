@@ -52,8 +52,15 @@ class SettingsWindow : public QDialog {
     void OnBrowseDataFile(const char* title, const char* filter, const char* defaultExt, std::string& member,
                           QLineEdit* edit);
     void OnBrowseListing();
-    // Runs a utility on a worker thread; a file it wrote becomes the input file shown.
-    void RunUtility(const std::function<UtilityResult(UserInterface& ui)>& utility);
+    void OnMerge();
+    void OnRomScan();
+    void OnRomDirToXml();
+    void OnMalaToXml();
+    void OnMaximusToXml();
+    // Runs a utility on a worker thread behind the progress window, then shows what it said.
+    UtilityOutcome RunUtility(const std::function<UtilityOutcome(ProgressSink& progress)>& utility);
+    // A file the utility wrote becomes the input file shown, and is stored at once.
+    void TakeOutput(const UtilityOutcome& outcome);
     void UpdateMergeButton();
     // "Set" needs an input file; the ROM scan and the Maximus converter need it to be the one in use.
     void OnInputTextChanged();

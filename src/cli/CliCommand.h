@@ -2,7 +2,6 @@
 // vantor-cli: one small file per command, each declaring its command (CliCommand); Commands() in
 // CliMain.cpp lists them all.
 #include <cstdint>
-#include <deque>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -10,6 +9,7 @@
 
 #include "CliProgress.h"
 #include "gamedata/MasterFile.h"
+#include "gamedata/Outcome.h"
 #include "gamedata/UserInterface.h"
 #include "search/SearchDriver.h"
 
@@ -25,34 +25,25 @@ inline constexpr int kExitTerminated = 143;   // cancelled by SIGTERM (128 + SIG
 int ExitStatusFor(ErrorKind kind);
 
 // Messages go to standard error as "error: " / "warning: " / "note: " by icon, said as the
-// command line would where they speak of the windows (CommandLineWording); file and folder
-// questions are answered from the command's options, queued before the engine asks.
+// command line would where they speak of the windows (CommandLineWording). The engine asks no
+// questions: the commands pass their options in.
 class CliUserInterface : public UserInterface {
   public:
     CliUserInterface(std::ostream& err, bool progress) : err_(err), line_(err, progress) {}
 
     void ShowMessage(MessageIcon icon, const std::string& text) override;
-    bool ChooseOpenFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
-    bool ChooseSaveFile(std::string& path, const std::string& filter, const std::string& defaultExt) override;
-    bool BrowseForFolder(std::string& path, const std::string& title) override;
     void ProgressShow(const std::string& firstLine, const std::string& secondLine) override;
     void ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) override;
     void ProgressUpdate(std::int64_t done, std::int64_t total) override;
     void ProgressClose() override;
-
-    // Answers for the next questions, in order; an empty queue answers "cancelled".
-    void QueueAnswer(const std::string& path) { answers_.push_back(path); }
 
     // The one progress line on standard error, shared by the progress window's calls and the
     // engine's progress sinks (CliProgress).
     ProgressLine& Line() { return line_; }
 
   private:
-    bool NextAnswer(std::string& path);
-
     std::ostream& err_;
     ProgressLine line_;
-    std::deque<std::string> answers_;
 };
 
 // A message of the engine with its words about the windows ("now set as your input xml file",
@@ -91,6 +82,10 @@ struct CliContext {
     // One line per entry, CR/LF inside a field printed as a space; "N ROMs" on stderr.
     void PrintMatchList(const std::vector<MatchEntry>& entries);
 };
+
+// Prints what an engine job had to tell, and returns the exit status for it: 0 done, 1 failed
+// or cancelled.
+int FinishWithOutcome(CliContext& context, const Outcome& outcome);
 
 using CommandFunction = int (*)(CliContext& context, std::vector<std::string>& args);
 

@@ -22,29 +22,23 @@ std::string CommandLineWording(const std::string& text) {
     return said;
 }
 
+int FinishWithOutcome(CliContext& context, const Outcome& outcome) {
+    for (const OutcomeMessage& message : outcome.messages) context.ui.ShowMessage(message.icon, message.text);
+    if (outcome.kind == OutcomeKind::Cancelled) {
+        context.ui.ShowMessage(MessageIcon::Information, kCancelled);
+        return ExitStatusFor(ErrorKind::Cancelled);
+    }
+    return outcome.Done() ? kExitOk : kExitFailure;
+}
+
 void CliUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
     line_.Break();
-    const char* prefix = icon == MessageIcon::Stop ? "error: " : icon == MessageIcon::Exclamation ? "warning: " : "note: ";
+    const char* prefix = icon == MessageIcon::Stop          ? "error: "
+                         : icon == MessageIcon::Exclamation ? "warning: "
+                                                            : "note: ";
     err_ << prefix << CrLfToLf(CommandLineWording(text)) << '\n';
     err_.flush();
 }
-
-bool CliUserInterface::NextAnswer(std::string& path) {
-    if (answers_.empty()) return false;
-    path = answers_.front();
-    answers_.pop_front();
-    return !path.empty();
-}
-
-bool CliUserInterface::ChooseOpenFile(std::string& path, const std::string&, const std::string&) {
-    return NextAnswer(path);
-}
-
-bool CliUserInterface::ChooseSaveFile(std::string& path, const std::string&, const std::string&) {
-    return NextAnswer(path);
-}
-
-bool CliUserInterface::BrowseForFolder(std::string& path, const std::string&) { return NextAnswer(path); }
 
 void CliUserInterface::ProgressShow(const std::string& firstLine, const std::string&) {
     line_.Start(firstLine);

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "CliCommand.h"
+#include "CliProgress.h"
 #include "utilities/MameRunner.h"
 
 namespace vantor::cli {
@@ -32,10 +33,15 @@ int RunListXml(CliContext& context, std::vector<std::string>& args) {
         context.Error(program + " is not a program that can be run.");
         return kExitFailure;
     }
-    std::string listing = RunMameListing(program, context.ui);
-    if (listing.empty()) return kExitFailure;
-    context.out << listing << '\n';
-    return kExitOk;
+    // The warning that MAME takes a while comes before it runs.
+    UtilityOutcome check = CheckMameProgram(program);
+    int checked = FinishWithOutcome(context, check);
+    if (!check.Done()) return checked;
+    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
+    UtilityOutcome outcome = RunMameListing({program, ""}, progress);
+    progress.Close();
+    if (outcome.Done()) context.out << outcome.outputPath << '\n';
+    return FinishWithOutcome(context, outcome);
 }
 
 }  // namespace

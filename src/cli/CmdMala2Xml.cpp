@@ -1,5 +1,6 @@
 // mala2xml: a MaLa game list turned back into an XML file of the input file's records.
 #include "CliCommand.h"
+#include "CliProgress.h"
 #include "utilities/ListConverters.h"
 
 namespace vantor::cli {
@@ -12,12 +13,14 @@ int RunMala2Xml(CliContext& context, std::vector<std::string>& args) {
     if (!args.empty() && args.front() == "--") args.erase(args.begin());
     if (args.size() != 1 || outputPath.empty())
         return context.UsageError("usage: vantor-cli mala2xml MLG -o OUT");
-    context.ui.QueueAnswer(args.front());
-    context.ui.QueueAnswer(outputPath);
     ConverterInputs inputs;
     inputs.inputPath = context.options.input;
-    UtilityResult result = RunMalaToXml(inputs, context.ui);
-    return result.written ? kExitOk : kExitFailure;
+    inputs.listPath = args.front();
+    inputs.outputPath = outputPath;
+    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
+    UtilityOutcome outcome = RunMalaToXml(inputs, progress);
+    progress.Close();
+    return FinishWithOutcome(context, outcome);
 }
 
 }  // namespace

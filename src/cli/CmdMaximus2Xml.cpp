@@ -1,5 +1,6 @@
 // maximus2xml: a Maximus Arcade list turned back into an XML file of the input file's records.
 #include "CliCommand.h"
+#include "CliProgress.h"
 #include "utilities/ListConverters.h"
 
 namespace vantor::cli {
@@ -11,10 +12,12 @@ int RunMaximus2Xml(CliContext& context, std::vector<std::string>& args) {
     TakeOption(args, "-o", inputs.outputPath);
     if (!args.empty() && args.front() == "--") args.erase(args.begin());
     if (args.size() != 1) return context.UsageError("usage: vantor-cli maximus2xml LIST [-o OUT]");
-    context.ui.QueueAnswer(args.front());
     inputs.inputPath = context.options.input;
-    UtilityResult result = RunMaximusToXml(inputs, context.ui);
-    return result.written ? kExitOk : kExitFailure;
+    inputs.listPath = args.front();
+    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
+    UtilityOutcome outcome = RunMaximusToXml(inputs, progress);
+    progress.Close();
+    return FinishWithOutcome(context, outcome);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // merge: MAME's listing merged with catver.ini, nplayers.ini and controls.xml.
 #include "CliCommand.h"
+#include "CliProgress.h"
 #include "utilities/MergeUtility.h"
 
 namespace vantor::cli {
@@ -19,9 +20,11 @@ int RunMergeCommand(CliContext& context, std::vector<std::string>& args) {
         return context.UsageError(
             "usage: vantor-cli merge --listxml FILE --catver FILE --controls FILE [--nplayers FILE] -o OUT");
     }
-    context.ui.QueueAnswer(outputPath);
-    UtilityResult result = RunMerge(inputs, context.ui);
-    return result.written ? kExitOk : kExitFailure;
+    inputs.outputPath = outputPath;
+    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
+    UtilityOutcome outcome = RunMerge(inputs, progress);
+    progress.Close();
+    return FinishWithOutcome(context, outcome);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // romdir2xml: a minimal master file made from a folder of .zip and .7z archives.
 #include "CliCommand.h"
+#include "CliProgress.h"
 #include "utilities/RomDirToXml.h"
 
 namespace vantor::cli {
@@ -14,10 +15,10 @@ int RunRomDir2Xml(CliContext& context, std::vector<std::string>& args) {
     if (!args.empty() || folder.empty() || outputPath.empty()) {
         return context.UsageError("usage: vantor-cli romdir2xml --roms DIR -o OUT");
     }
-    context.ui.QueueAnswer(folder);
-    context.ui.QueueAnswer(outputPath);
-    UtilityResult result = RunRomDirToXml(context.ui);
-    return result.written ? kExitOk : kExitFailure;
+    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
+    UtilityOutcome outcome = RunRomDirToXml({folder, outputPath}, progress);
+    progress.Close();
+    return FinishWithOutcome(context, outcome);
 }
 
 }  // namespace

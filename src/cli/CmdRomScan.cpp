@@ -1,5 +1,6 @@
 // romscan: the master file cut down to the games whose archives lie in a folder.
 #include "CliCommand.h"
+#include "CliProgress.h"
 #include "utilities/RomScan.h"
 
 namespace vantor::cli {
@@ -14,12 +15,14 @@ int RunRomScanCommand(CliContext& context, std::vector<std::string>& args) {
     if (!args.empty() || folder.empty() || outputPath.empty()) {
         return context.UsageError("usage: vantor-cli romscan --roms DIR -o OUT");
     }
-    context.ui.QueueAnswer(folder);
-    context.ui.QueueAnswer(outputPath);
     RomScanInputs inputs;
     inputs.inputPath = context.options.input;
-    UtilityResult result = RunRomScan(inputs, context.ui);
-    return result.written ? kExitOk : kExitFailure;
+    inputs.romFolder = folder;
+    inputs.outputPath = outputPath;
+    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
+    UtilityOutcome outcome = RunRomScan(inputs, progress);
+    progress.Close();
+    return FinishWithOutcome(context, outcome);
 }
 
 }  // namespace

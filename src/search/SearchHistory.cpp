@@ -5,7 +5,6 @@
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/TextUtil.h"
-#include "gamedata/UserInterface.h"
 
 namespace vantor {
 
@@ -66,17 +65,19 @@ void PushSearchHistory(SearchHistory& history, std::string text) {
     history.Push(std::move(text));
 }
 
-bool SaveSearchHistory(const SearchHistory& history, const std::string& path, UserInterface& ui) {
-    if (!WriteTextFileAtomically(path, history.Serialize())) {
-        ui.ShowMessage(MessageIcon::Exclamation, kSearchHistoryWriteError);
-        return false;
+Outcome SaveSearchHistory(const SearchHistory& history, const std::string& path) {
+    Outcome outcome;
+    if (WriteTextFileAtomically(path, history.Serialize())) {
+        outcome.kind = OutcomeKind::Done;
+    } else {
+        outcome.Tell(MessageIcon::Exclamation, kSearchHistoryWriteError);
     }
-    return true;
+    return outcome;
 }
 
-bool SaveSearchHistory(const SearchHistory& history, UserInterface& ui) {
+Outcome SaveSearchHistory(const SearchHistory& history) {
     EnsureUserDataFolder();
-    return SaveSearchHistory(history, SearchHistoryFilePath(), ui);
+    return SaveSearchHistory(history, SearchHistoryFilePath());
 }
 
 }  // namespace vantor

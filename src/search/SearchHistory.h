@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace vantor {
+#include "gamedata/Outcome.h"
 
-class UserInterface;
+namespace vantor {
 
 inline constexpr int kSearchHistorySize = 25;
 inline constexpr const char* kSearchHistoryFileName = "searchHistory.txt";
@@ -53,10 +53,9 @@ bool LoadSearchHistory(SearchHistory& history);
 void PushSearchHistory(SearchHistory& history, std::string text);
 
 // Writes the file in text mode (so each "\r\n" lands on disk as CR CR LF), atomically: a failed
-// write leaves the old file as it was. On failure shows kSearchHistoryWriteError with the
-// exclamation icon and returns false.
-bool SaveSearchHistory(const SearchHistory& history, const std::string& path, UserInterface& ui);
+// write leaves the old file as it was and fails with kSearchHistoryWriteError (exclamation icon).
+[[nodiscard]] Outcome SaveSearchHistory(const SearchHistory& history, const std::string& path);
 // To SearchHistoryFilePath(), creating the per-user data folder when needed.
-bool SaveSearchHistory(const SearchHistory& history, UserInterface& ui);
+[[nodiscard]] Outcome SaveSearchHistory(const SearchHistory& history);
 
 }  // namespace vantor

@@ -178,114 +178,113 @@ namespace {
 constexpr const char* kIndexingFirstLine = "Indexing main input XML file...";
 constexpr const char* kIndexingSecondLine = "This will likely take a few minutes.";
 
-}  // namespace
-
-namespace {
-
-// Closes the converted file and says so; false when it could not be written.
-bool FinishConversion(ProgressWindow& progress, RecordExtract& extract, AtomicOutputFile& output,
-                      UserInterface& ui, UtilityResult& result) {
-    progress.Close();
-    extract.WriteClosing(output);
-    if (!output.Commit()) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputWriteError);
+// Reads the chosen list; false (told in `outcome`) when it cannot be read or is no MaLa list.
+bool LoadMalaList(const std::string& listPath, MalaList& list, UtilityOutcome& outcome) {
+    std::string data;
+    if (!ReadWholeFile(listPath, data)) {
+        outcome.Fail(kListOpenError);
         return false;
     }
-    result.written = true;
-    ui.ShowMessage(MessageIcon::Information, kConvertDone);
+    list = ReadMalaList(data);
+    if (!list.valid) {
+        outcome.Fail(kInvalidMalaList);
+        return false;
+    }
+    return true;
+}
+
+// Closes the converted file and says so; false when it could not be written.
+bool FinishConversion(RecordExtract& extract, AtomicOutputFile& output, UtilityOutcome& outcome) {
+    extract.WriteClosing(output);
+    if (!output.Commit()) {
+        outcome.Fail(kUtilityOutputWriteError);
+        return false;
+    }
+    outcome.kind = OutcomeKind::Done;
+    outcome.Tell(MessageIcon::Information, kConvertDone);
     return true;
 }
 
 }  // namespace
 
-UtilityResult RunMalaToXml(const ConverterInputs& inputs, UserInterface& ui) {
-    UtilityResult result;
-    std::string log = UtilityLogHeader("Vantor list convert utility log file.");
-    std::string listPath;
-    if (!ui.ChooseOpenFileTitled(listPath, "Open a mala list...", "mlg files (*.mlg)|*.mlg", "mlg")) {
-        result.cancelled = true;
-        return result;
-    }
-    std::string data;
-    if (!ReadWholeFile(listPath, data)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kListOpenError);
-        return result;
-    }
-    MalaList list = ReadMalaList(data);
-    if (!list.valid) {
-        ui.ShowMessage(MessageIcon::Exclamation, kInvalidMalaList);
-        return result;
-    }
-    AtomicOutputFile output;
-    if (!ChooseOutputFile(ui, "Save new XML file as...", {}, {inputs.inputPath, listPath}, output, result))
-        return result;
-    RecordExtract extract;
-    if (!extract.Open(inputs.inputPath, ui)) return result;
+UtilityOutcome CheckMalaList(const std::string& listPath) {
+    UtilityOutcome outcome;
+    MalaList list;
+    if (LoadMalaList(listPath, list, outcome)) outcome.kind = OutcomeKind::Done;
+    return outcome;
+}
 
-    ProgressWindow progress(ui, kIndexingFirstLine, kIndexingSecondLine);
-    extract.index.Build(extract.input, &ui);
+UtilityOutcome RunMalaToXml(const ConverterInputs& inputs, ProgressSink& progress) {
+    UtilityOutcome outcome;
+    outcome.outputPath = inputs.outputPath;
+    std::string log = UtilityLogHeader("Vantor list convert utility log file.");
+    MalaList list;
+    if (!LoadMalaList(inputs.listPath, list, outcome)) return outcome;
+    AtomicOutputFile output;
+    if (!OpenOutputFile(inputs.outputPath, {inputs.inputPath, inputs.listPath}, output, outcome))
+        return outcome;
+    RecordExtract extract;
+    if (!extract.Open(inputs.inputPath, outcome)) return outcome;
+
+    progress.Texts(kIndexingFirstLine, kIndexingSecondLine);
+    if (!extract.index.Build(extract.input, &progress)) return outcome.Cancel();
     extract.WriteHeader(output);
     bool missing = false;
     std::int64_t done = 0;
     for (const std::string& name : list.romNames) {
-        ui.ProgressUpdate(++done, static_cast<std::int64_t>(list.romNames.size()));
+        if (progress.CancelRequested()) return outcome.Cancel();
+        progress.Progress(++done, static_cast<std::int64_t>(list.romNames.size()));
         std::int64_t position = extract.index.FindRecordKey(name);
         if (position == -1) {
             log += "Unable to find " + name + " in input XML. ROM name may have changed.\r\n";
             missing = true;
             continue;
         }
-        ui.ProgressSetTexts("Adding game:", name);
-        if (extract.CopyRecord(output, position, name)) ++result.games;
+        progress.Texts("Adding game:", name);
+        if (extract.CopyRecord(output, position, name)) ++outcome.games;
     }
-    if (!FinishConversion(progress, extract, output, ui, result)) return result;
-    if (list.damaged) ui.ShowMessage(MessageIcon::Exclamation, kMalaListEndsEarly);
+    if (!FinishConversion(extract, output, outcome)) return outcome;
+    if (list.damaged) outcome.Tell(MessageIcon::Exclamation, kMalaListEndsEarly);
     if (missing) {
-        if (WriteFileAtomically(LogFilePath(inputs.logFolder, kConvertLogName), log)) {
-            ui.ShowMessage(MessageIcon::Information, kMalaNamesMissing);
+        const std::string logPath = LogFilePath(inputs.logFolder, kConvertLogName);
+        if (WriteFileAtomically(logPath, log)) {
+            outcome.logPath = logPath;
+            outcome.Tell(MessageIcon::Information, kMalaNamesMissing);
         } else {
-            ui.ShowMessage(MessageIcon::Exclamation, kUtilityLogOpenError);
+            outcome.Tell(MessageIcon::Exclamation, kUtilityLogOpenError);
         }
     }
-    return result;
+    return outcome;
 }
 
-UtilityResult RunMaximusToXml(const ConverterInputs& inputs, UserInterface& ui) {
-    UtilityResult result;
-    std::string listPath;
-    if (!ui.ChooseOpenFileTitled(listPath, "Point me to a Maximus file please...",
-                                 "Maximus files (*.txt)|*.txt|xml files (*.xml)|*.xml", "txt;xml")) {
-        result.cancelled = true;
-        return result;
-    }
+UtilityOutcome RunMaximusToXml(const ConverterInputs& inputs, ProgressSink& progress) {
+    UtilityOutcome outcome;
+    outcome.outputPath = inputs.outputPath.empty() ? MaximusOutputPath() : inputs.outputPath;
     // A list that cannot be read is reported, not turned into an empty master file.
     std::string text;
-    if (!ReadTextFile(listPath, text)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kListOpenError);
-        return result;
-    }
-    std::string outputPath = inputs.outputPath.empty() ? MaximusOutputPath() : inputs.outputPath;
-    result.outputPath = outputPath;
+    if (!ReadTextFile(inputs.listPath, text)) return outcome.Fail(kListOpenError);
     AtomicOutputFile output;
-    if (!OpenOutputFile(ui, outputPath, {inputs.inputPath, listPath}, output)) return result;
+    if (!OpenOutputFile(outcome.outputPath, {inputs.inputPath, inputs.listPath}, output, outcome))
+        return outcome;
     RecordExtract extract;
-    if (!extract.Open(inputs.inputPath, ui)) return result;
+    if (!extract.Open(inputs.inputPath, outcome)) return outcome;
 
-    ProgressWindow progress(ui, kIndexingFirstLine, kIndexingSecondLine);
-    extract.index.Build(extract.input, &ui);
+    progress.Texts(kIndexingFirstLine, kIndexingSecondLine);
+    if (!extract.index.Build(extract.input, &progress)) return outcome.Cancel();
     extract.WriteHeader(output);
     const std::string startTag = extract.input.StartTag();
     std::vector<std::string> names = ReadMaximusRomNames(std::move(text));
     std::int64_t done = 0;
     for (const std::string& name : names) {
-        ui.ProgressUpdate(++done, static_cast<std::int64_t>(names.size()));
+        if (progress.CancelRequested()) return outcome.Cancel();
+        progress.Progress(++done, static_cast<std::int64_t>(names.size()));
         std::int64_t position = extract.index.FindRecordKey(name);
         if (position == -1) continue;
-        ui.ProgressSetTexts("Adding game:", name);
-        if (extract.CopyRecord(output, position, startTag)) ++result.games;
+        progress.Texts("Adding game:", name);
+        if (extract.CopyRecord(output, position, startTag)) ++outcome.games;
     }
-    if (!FinishConversion(progress, extract, output, ui, result)) return result;
-    return result;
+    FinishConversion(extract, output, outcome);
+    return outcome;
 }
 
 }  // namespace vantor

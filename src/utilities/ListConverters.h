@@ -34,24 +34,30 @@ struct MalaList {
     std::vector<std::string> romNames;
 };
 // Reads a .mlg file's bytes item by item; every length is checked against the end of the data.
-MalaList ReadMalaList(std::string_view data);
+[[nodiscard]] MalaList ReadMalaList(std::string_view data);
 
 // The ROM names of a Maximus Arcade list ("[" entries "]"), in list order; an entry that occurs
 // again is read once.
-std::vector<std::string> ReadMaximusRomNames(std::string text);
+[[nodiscard]] std::vector<std::string> ReadMaximusRomNames(std::string text);
 
 struct ConverterInputs {
     // The settings' input file: the records come from it.
     std::string inputPath;
+    // The MaLa (.mlg) or Maximus list.
+    std::string listPath;
+    // The converted file; for the Maximus converter "" = tempXMLFile.xml in the system's
+    // temporary folder.
+    std::string outputPath;
     // Where convertLog.txt goes ("" = the current working directory).
     std::string logFolder;
-    // The Maximus converter's output; "" = tempXMLFile.xml in the system's temporary folder.
-    std::string outputPath;
 };
 
 std::string MaximusOutputPath();
 
-UtilityResult RunMalaToXml(const ConverterInputs& inputs, UserInterface& ui);
-UtilityResult RunMaximusToXml(const ConverterInputs& inputs, UserInterface& ui);
+// The MaLa conversion's first step, before its output is chosen: done when the list can be read
+// and is a MaLa list, else a failure saying which. RunMalaToXml checks the same again.
+[[nodiscard]] UtilityOutcome CheckMalaList(const std::string& listPath);
+[[nodiscard]] UtilityOutcome RunMalaToXml(const ConverterInputs& inputs, ProgressSink& progress);
+[[nodiscard]] UtilityOutcome RunMaximusToXml(const ConverterInputs& inputs, ProgressSink& progress);
 
 }  // namespace vantor

@@ -7,8 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
@@ -38,12 +41,12 @@ int MakeTemporary(const std::string& folder, std::string& tempPath) {
     return fd;
 }
 
-enum class RunResult { Succeeded, Failed, NotStarted };
+enum class RunResult { Succeeded, Failed, NotStarted, Cancelled };
 
 // Runs the program with its output into `outputFd`. Succeeded: it ran and ended with status 0;
-// NotStarted: it could not be started (`startError` says why).
+// NotStarted: it could not be started (`startError` says why); Cancelled: it was killed.
 RunResult RunToFile(const std::string& programPath, const std::string& workingFolder, int outputFd,
-                    int& startError) {
+                    int& startError, ProgressSink& progress) {
     posix_spawn_file_actions_t actions;
     startError = posix_spawn_file_actions_init(&actions);
     if (startError != 0) return RunResult::NotStarted;
@@ -60,8 +63,18 @@ RunResult RunToFile(const std::string& programPath, const std::string& workingFo
     posix_spawn_file_actions_destroy(&actions);
     if (startError != 0) return RunResult::NotStarted;
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return RunResult::Failed;
+    for (;;) {
+        pid_t ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == child) break;
+        if (ended < 0 && errno != EINTR) return RunResult::Failed;
+        if (progress.CancelRequested()) {
+            // Only a listing is lost: MAME writes nothing else.
+            ::kill(child, SIGKILL);
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+            return RunResult::Cancelled;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? RunResult::Succeeded : RunResult::Failed;
 }
@@ -99,37 +112,46 @@ bool IsMameProgram(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-std::string RunMameListing(const std::string& chosenPath, UserInterface& ui,
-                           const std::string& fallbackFolder) {
+namespace {
+
+std::string NotStartedMessage(const std::string& chosenPath, int error) {
+    return std::string(kMameNotStarted) + chosenPath + "\r\n(" +
+           std::error_code(error, std::generic_category()).message() + ")";
+}
+
+}  // namespace
+
+UtilityOutcome CheckMameProgram(const std::string& programPath) {
+    UtilityOutcome outcome;
+    if (int problem = StartProblem(AbsolutePath(programPath)); problem != 0)
+        return outcome.Fail(NotStartedMessage(programPath, problem));
+    outcome.kind = OutcomeKind::Done;
+    outcome.Tell(MessageIcon::Exclamation, kMameCoaxMessage);
+    return outcome;
+}
+
+UtilityOutcome RunMameListing(const MameListingInputs& inputs, ProgressSink& progress) {
+    UtilityOutcome outcome;
+    const std::string& chosenPath = inputs.programPath;
     const std::string programPath = AbsolutePath(chosenPath);
     const std::string mameFolder = FolderOf(programPath);
-    auto notStarted = [&](int error) {
-        ui.ShowMessage(MessageIcon::Exclamation,
-                       std::string(kMameNotStarted) + chosenPath + "\r\n(" +
-                           std::error_code(error, std::generic_category()).message() + ")");
-        return std::string();
-    };
-    if (int problem = StartProblem(programPath); problem != 0) return notStarted(problem);
-    ui.ShowMessage(MessageIcon::Exclamation, kMameCoaxMessage);
+    if (int problem = StartProblem(programPath); problem != 0)
+        return outcome.Fail(NotStartedMessage(chosenPath, problem));
 
     std::string outputFolder = mameFolder;
     std::string tempPath;
     int fd = MakeTemporary(outputFolder, tempPath);
     if (fd < 0) {
-        outputFolder = fallbackFolder.empty() ? EnsureUserDataFolder() : fallbackFolder;
+        outputFolder = inputs.fallbackFolder.empty() ? EnsureUserDataFolder() : inputs.fallbackFolder;
         fd = MakeTemporary(outputFolder, tempPath);
     }
-    if (fd < 0) {
-        ui.ShowMessage(MessageIcon::Exclamation, kMameListingUnreadable);
-        return {};
-    }
+    if (fd < 0) return outcome.Fail(kMameListingUnreadable);
     if (outputFolder.back() != '/') outputFolder += '/';
     const std::string listingPath = outputFolder + kMameListingName;
 
-    ui.ProgressShow("Running MAME -listxml...", programPath);
+    progress.Texts("Running MAME -listxml...", programPath);
     int startError = 0;
-    RunResult ran = RunToFile(programPath, mameFolder, fd, startError);
-    ui.ProgressClose();
+    RunResult ran = RunToFile(programPath, mameFolder, fd, startError, progress);
     struct stat info {};
     bool valid =
         ran == RunResult::Succeeded && ::fstat(fd, &info) == 0 && info.st_size >= kMinimumListingSize;
@@ -137,30 +159,16 @@ std::string RunMameListing(const std::string& chosenPath, UserInterface& ui,
     kept = (::close(fd) == 0) && kept;
     kept = kept && ::rename(tempPath.c_str(), listingPath.c_str()) == 0;
     if (!kept) ::unlink(tempPath.c_str());
-    if (ran == RunResult::NotStarted) return notStarted(startError);
-    if (!valid) {
-        // A program that failed, or wrote less than a listing, leaves any earlier listing alone.
-        ui.ShowMessage(MessageIcon::Exclamation, kMameListingInvalid);
-        return {};
-    }
+    if (ran == RunResult::Cancelled) return outcome.Cancel();
+    if (ran == RunResult::NotStarted) return outcome.Fail(NotStartedMessage(chosenPath, startError));
+    // A program that failed, or wrote less than a listing, leaves any earlier listing alone.
+    if (!valid) return outcome.Fail(kMameListingInvalid);
     int readFd = kept ? ::open(listingPath.c_str(), O_RDONLY | O_CLOEXEC) : -1;
-    if (readFd < 0) {
-        ui.ShowMessage(MessageIcon::Exclamation, kMameListingUnreadable);
-        return {};
-    }
+    if (readFd < 0) return outcome.Fail(kMameListingUnreadable);
     ::close(readFd);
-    return listingPath;
-}
-
-bool ChooseListing(const std::string& chosenPath, UserInterface& ui, std::string& listXmlPath) {
-    if (!IsMameProgram(chosenPath)) {
-        listXmlPath = chosenPath;
-        return true;
-    }
-    std::string listing = RunMameListing(chosenPath, ui);
-    if (listing.empty()) return false;
-    listXmlPath = listing;
-    return true;
+    outcome.kind = OutcomeKind::Done;
+    outcome.outputPath = listingPath;
+    return outcome;
 }
 
 }  // namespace vantor

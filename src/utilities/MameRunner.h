@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gamedata/UserInterface.h"
+#include "UtilityCommon.h"
 
 namespace vantor {
 
@@ -25,16 +25,20 @@ inline constexpr std::int64_t kMinimumListingSize = 1048576;
 // not end in ".xml".
 bool IsMameProgram(const std::string& path);
 
-// Runs `programPath -listxml` (no shell) in the program's folder and waits for it; a relative
-// path counts from the current folder. Returns the path of the listing, or "" after telling the
-// user why there is none. An earlier listing is replaced only by a good one. `fallbackFolder` ""
-// means the per-user data folder.
-std::string RunMameListing(const std::string& programPath, UserInterface& ui,
-                           const std::string& fallbackFolder = "");
+struct MameListingInputs {
+    // The MAME program as chosen; a relative path counts from the current folder.
+    std::string programPath;
+    // Where the listing goes when MAME's folder is read-only; "" = the per-user data folder.
+    std::string fallbackFolder;
+};
 
-// The settings window's browse for MAME's listing: a listing is taken as it is, a MAME program
-// is run for one. True when `listXmlPath` changed (edit 1000 then shows it); on failure it keeps
-// its old value.
-bool ChooseListing(const std::string& chosenPath, UserInterface& ui, std::string& listXmlPath);
+// The first step, before MAME runs: done with the message to show first (it will take a while),
+// or a failure saying why the program cannot be started at all.
+[[nodiscard]] UtilityOutcome CheckMameProgram(const std::string& programPath);
+
+// Runs `programPath -listxml` (no shell) in the program's folder and waits for it, or kills it
+// when cancelled. Done: `outputPath` is the listing. An earlier listing is replaced only by a
+// good one.
+[[nodiscard]] UtilityOutcome RunMameListing(const MameListingInputs& inputs, ProgressSink& progress);
 
 }  // namespace vantor

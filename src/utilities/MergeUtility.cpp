@@ -314,8 +314,7 @@ std::string FolderPart(const std::string& path) {
 
 }  // namespace
 
-std::string SuggestedMergeOutput(const MergeInputs& inputs) {
-    const std::string& current = inputs.currentInputPath;
+std::string SuggestedMergeOutput(const MergeInputs& inputs, const std::string& current) {
     bool besideCurrent =
         !current.empty() && current != inputs.listXmlPath && !IsSameFile(current, inputs.listXmlPath);
     std::string suggestion = FolderPart(besideCurrent ? current : inputs.listXmlPath) + "merged.xml";
@@ -336,46 +335,45 @@ std::string MergeDoneMessage(std::int64_t games, const std::string& outputPath, 
     return text;
 }
 
-UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
-    UtilityResult result;
+UtilityOutcome RunMerge(const MergeInputs& inputs, ProgressSink& progress) {
+    UtilityOutcome outcome;
+    outcome.outputPath = inputs.outputPath;
     std::string log = UtilityLogHeader(kMergeLogTitle);
 
     AtomicOutputFile output;
-    if (!ChooseOutputFile(ui, "Save merged file as...", SuggestedMergeOutput(inputs),
-                          {inputs.listXmlPath, inputs.catverPath, inputs.controlsPath, inputs.nplayersPath},
-                          output, result))
-        return result;
-    ProgressWindow progress(ui, kMergingFirstLine, "");
+    if (!OpenOutputFile(inputs.outputPath,
+                        {inputs.listXmlPath, inputs.catverPath, inputs.controlsPath, inputs.nplayersPath},
+                        output, outcome))
+        return outcome;
+    progress.Texts(kMergingFirstLine, "");
 
     std::string catver;
     bool catverRead = false;
     if (!inputs.catverPath.empty()) {
-        ui.ProgressSetTexts(kMergingFirstLine, "processing catver.ini...");
+        progress.Texts(kMergingFirstLine, "processing catver.ini...");
         if (ReadTextFile(inputs.catverPath, catver)) catverRead = true;
         ReplaceAll(catver, " = ", "=");
     }
     ControlsIndex controls;
     if (!inputs.controlsPath.empty()) {
-        ui.ProgressSetTexts(kMergingFirstLine, "processing controls.xml...");
+        progress.Texts(kMergingFirstLine, "processing controls.xml...");
         std::string text;
         if (ReadTextFile(inputs.controlsPath, text)) controls.Build(std::move(text));
     }
     std::string nplayers;
     bool nplayersRead = false;
     if (!inputs.nplayersPath.empty()) {
-        ui.ProgressSetTexts(kMergingFirstLine, "processing nplayers.ini...");
+        progress.Texts(kMergingFirstLine, "processing nplayers.ini...");
         if (ReadTextFile(inputs.nplayersPath, nplayers)) {
             nplayers += "\n";
             nplayersRead = true;
         }
     }
+    if (progress.CancelRequested()) return outcome.Cancel();
 
     MasterFile listing;
-    if (!listing.Open(inputs.listXmlPath)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kListXmlOpenError);
-        return result;
-    }
-    ui.ProgressSetTexts(kMergingFirstLine, "processing master xml file...");
+    if (!listing.Open(inputs.listXmlPath)) return outcome.Fail(kListXmlOpenError);
+    progress.Texts(kMergingFirstLine, "processing master xml file...");
     RecordReader reader(UnknownInput);
     const int listingType = reader.DetectInputType(listing);
     reader.SetInputType(listingType);
@@ -392,10 +390,7 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
     std::size_t verAdded = std::string::npos;
     if (catverRead) {
         verAdded = catver.find("[VerAdded]");
-        if (verAdded == std::string::npos) {
-            ui.ShowMessage(MessageIcon::Exclamation, kNoVerAddedError);
-            return result;
-        }
+        if (verAdded == std::string::npos) return outcome.Fail(kNoVerAddedError);
     }
     IniLineIndex catverIndex;
     if (catverRead) catverIndex.Build(catver, verAdded);
@@ -412,12 +407,13 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
     std::string players;
     std::int64_t lastReport = 0;
     for (;;) {
+        if (progress.CancelRequested()) return outcome.Cancel();
         // The record's bytes as they stand: it is copied, and only what is added gets encoded.
         if (reader.ReadRecord(listing, record, startTag, -1, RecordText::Raw) == -1) break;
         if (record.find('\r') != std::string::npos) record = CrLfToLf(record);
         NormaliseControls(record);
         const std::string name = fields.GetRomName(record);
-        ui.ProgressSetTexts(kMergingFirstLine, "Adding ROM:" + name);
+        progress.Texts(kMergingFirstLine, "Adding ROM:" + name);
         added.clear();
 
         if (catverRead) {
@@ -463,29 +459,25 @@ UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui) {
             ReplaceAll(record, "</machine>", "</game>");
         }
         output.WriteText(record);
-        ++result.games;
+        ++outcome.games;
         if (reader.Tell() - lastReport >= (4 << 20)) {
             lastReport = reader.Tell();
-            ui.ProgressUpdate(lastReport, listing.Size());
+            progress.Progress(lastReport, listing.Size());
         }
     }
-    if (result.games == 0) {
-        ui.ShowMessage(MessageIcon::Exclamation, kNoGamesInListing);
-        return result;
-    }
+    if (outcome.games == 0) return outcome.Fail(kNoGamesInListing);
     output.WriteText("\n" + rootCloseTag);
-    if (!output.Commit()) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputWriteError);
-        return result;
-    }
-    result.written = true;
+    if (!output.Commit()) return outcome.Fail(kUtilityOutputWriteError);
+    outcome.kind = OutcomeKind::Done;
     const std::string logPath = LogFilePath(inputs.logFolder, kMergeLogName);
-    bool logWritten = WriteFileAtomically(logPath, log);
-    progress.Close();
-    if (!logWritten) ui.ShowMessage(MessageIcon::Exclamation, kUtilityLogOpenError);
-    ui.ShowMessage(MessageIcon::Information,
-                   MergeDoneMessage(result.games, result.outputPath, logWritten ? logPath : std::string()));
-    return result;
+    if (WriteFileAtomically(logPath, log)) {
+        outcome.logPath = logPath;
+    } else {
+        outcome.Tell(MessageIcon::Exclamation, kUtilityLogOpenError);
+    }
+    outcome.Tell(MessageIcon::Information,
+                 MergeDoneMessage(outcome.games, outcome.outputPath, outcome.logPath));
+    return outcome;
 }
 
 }  // namespace vantor

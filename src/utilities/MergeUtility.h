@@ -69,19 +69,20 @@ struct MergeInputs {
     std::string catverPath;
     std::string controlsPath;
     std::string nplayersPath;  // optional
-    // The settings' input file: the save dialog offers merged.xml beside it (beside MAME's
-    // listing when it is the listing itself or not set).
-    std::string currentInputPath;
+    // The merged file, chosen before the merge starts (never one of the files above).
+    std::string outputPath;
     // Where mergelog.txt goes ("" = the current working directory).
     std::string logFolder;
 };
 
-// The name the save dialog offers: never one of the files the merge reads.
-std::string SuggestedMergeOutput(const MergeInputs& inputs);
+// The name the save question offers: merged.xml beside `currentInputPath` (the settings' input
+// file), or beside MAME's listing when that is the listing itself or not set; never one of the
+// files the merge reads.
+std::string SuggestedMergeOutput(const MergeInputs& inputs, const std::string& currentInputPath);
 // The closing message: how many games went where, and where the log is ("" when it could not be
 // written).
 std::string MergeDoneMessage(std::int64_t games, const std::string& outputPath, const std::string& logPath);
 
-UtilityResult RunMerge(const MergeInputs& inputs, UserInterface& ui);
+[[nodiscard]] UtilityOutcome RunMerge(const MergeInputs& inputs, ProgressSink& progress);
 
 }  // namespace vantor

@@ -1,8 +1,8 @@
 #include "RomDirToXml.h"
 
 #include "gamedata/RecordReader.h"
-#include "gamedata/XmlEntities.h"
 #include "gamedata/TextUtil.h"
+#include "gamedata/XmlEntities.h"
 
 namespace vantor {
 
@@ -52,40 +52,29 @@ std::string RomDirGameElement(const std::string& folder, const std::string& path
            year + "</year>\r\n\t\t<manufacturer>" + maker + "</manufacturer>\r\n\t</game>\r\n";
 }
 
-UtilityResult RunRomDirToXml(UserInterface& ui) {
-    UtilityResult result;
-    std::string folder;
-    if (!ui.BrowseForFolder(folder, "Folder of ROMs to use...")) {
-        result.cancelled = true;
-        return result;
-    }
-    folder = WithTrailingSlash(folder);
+UtilityOutcome RunRomDirToXml(const RomDirInputs& inputs, ProgressSink& progress) {
+    UtilityOutcome outcome;
+    outcome.outputPath = inputs.outputPath;
+    const std::string folder = WithTrailingSlash(inputs.romFolder);
     AtomicOutputFile output;
-    if (!ChooseOutputFile(ui, "Save new xml file as...", {}, {}, output, result)) return result;
-    ProgressWindow progress(ui, "Scanning and creating new xml file...", "");
+    if (!OpenOutputFile(inputs.outputPath, {}, output, outcome)) return outcome;
+    progress.Texts("Scanning and creating new xml file...", "");
     RomFolderListing files = ListRomFiles(folder, {".zip", ".7z"});
-    if (!files.readable) {
-        progress.Close();
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityRomFolderReadError);
-        return result;
-    }
+    if (!files.readable) return outcome.Fail(kUtilityRomFolderReadError);
     output.Write(kRomDirHeader);
     std::int64_t done = 0;
     for (const std::string& path : files.paths) {
-        ui.ProgressSetTexts("Scanning and creating new xml file...", path);
-        ui.ProgressUpdate(++done, static_cast<std::int64_t>(files.paths.size()));
+        if (progress.CancelRequested()) return outcome.Cancel();
+        progress.Texts("Scanning and creating new xml file...", path);
+        progress.Progress(++done, static_cast<std::int64_t>(files.paths.size()));
         output.Write(RomDirGameElement(folder, path));
-        ++result.games;
+        ++outcome.games;
     }
     output.Write(RecordReader::GetRootCloseTag(kRomDirHeader));
-    progress.Close();
-    if (!output.Commit()) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputWriteError);
-        return result;
-    }
-    result.written = true;
-    ui.ShowMessage(MessageIcon::Information, kRomDirDone);
-    return result;
+    if (!output.Commit()) return outcome.Fail(kUtilityOutputWriteError);
+    outcome.kind = OutcomeKind::Done;
+    outcome.Tell(MessageIcon::Information, kRomDirDone);
+    return outcome;
 }
 
 }  // namespace vantor

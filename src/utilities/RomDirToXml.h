@@ -15,6 +15,12 @@ inline constexpr const char* kRomDirHeader =
 // The game element of one archive; `folder` ends in "/".
 std::string RomDirGameElement(const std::string& folder, const std::string& path);
 
-UtilityResult RunRomDirToXml(UserInterface& ui);
+struct RomDirInputs {
+    // The folder of archives, one game each.
+    std::string romFolder;
+    std::string outputPath;
+};
+
+[[nodiscard]] UtilityOutcome RunRomDirToXml(const RomDirInputs& inputs, ProgressSink& progress);
 
 }  // namespace vantor

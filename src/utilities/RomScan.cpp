@@ -16,67 +16,60 @@ std::string RomNameOfFile(const std::string& fileName) {
     return name;
 }
 
-UtilityResult RunRomScan(const RomScanInputs& inputs, UserInterface& ui) {
-    UtilityResult result;
+UtilityOutcome RunRomScan(const RomScanInputs& inputs, ProgressSink& progress) {
+    UtilityOutcome outcome;
+    outcome.outputPath = inputs.outputPath;
     std::string log = UtilityLogHeader("Vantor rom scan utility log file.");
 
-    std::string folder;
-    if (!ui.BrowseForFolder(folder, "Folder of ROMs to scan...")) {
-        result.cancelled = true;
-        return result;
-    }
-    folder = WithTrailingSlash(folder);
+    const std::string folder = WithTrailingSlash(inputs.romFolder);
     AtomicOutputFile output;
-    if (!ChooseOutputFile(ui, "Save scanned xml file as...", {}, {inputs.inputPath}, output, result))
-        return result;
+    if (!OpenOutputFile(inputs.outputPath, {inputs.inputPath}, output, outcome)) return outcome;
     RecordExtract extract;
-    if (!extract.Open(inputs.inputPath, ui)) return result;
+    if (!extract.Open(inputs.inputPath, outcome)) return outcome;
     log += "XML input filename:" + inputs.inputPath + "\r\n";
 
     // An unreadable folder would give an empty master file that looks like a result.
     RomFolderListing files = ListRomFiles(folder, {".zip", ".7z", ".chd"});
-    if (!files.readable) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityRomFolderReadError);
-        return result;
-    }
+    if (!files.readable) return outcome.Fail(kUtilityRomFolderReadError);
 
-    ProgressWindow progress(ui, "Indexing main input XML file...", "This will likely take a few minutes.");
-    extract.index.Build(extract.input, &ui);
-    ui.ProgressSetTexts("Scanning zips and creating new xml file...", "");
+    progress.Texts("Indexing main input XML file...", "This will likely take a few minutes.");
+    if (!extract.index.Build(extract.input, &progress)) return outcome.Cancel();
+    progress.Texts("Scanning zips and creating new xml file...", "");
     extract.WriteHeader(output);
 
     const std::string startTag = extract.input.StartTag();
     std::int64_t filesFound = 0;
     for (const std::string& path : files.paths) {
+        if (progress.CancelRequested()) return outcome.Cancel();
         ++filesFound;
         std::string name = RomNameOfFile(path.substr(folder.size()));
-        ui.ProgressSetTexts("Scanning and creating new xml file...", path);
-        ui.ProgressUpdate(filesFound, static_cast<std::int64_t>(files.paths.size()));
+        progress.Texts("Scanning and creating new xml file...", path);
+        progress.Progress(filesFound, static_cast<std::int64_t>(files.paths.size()));
         std::int64_t position = extract.index.FindRecordKey(name);
         if (position == -1) {
             log += name + " was not found in the xml file.\r\n";
             continue;
         }
-        ui.ProgressSetTexts("Adding game:", path);
+        progress.Texts("Adding game:", path);
         extract.CopyRecord(output, position, startTag);
-        ++result.games;  // counted even when the read failed, as the summary always did
+        ++outcome.games;  // counted even when the read failed, as the summary always did
     }
     char summary[160];
     std::snprintf(summary, sizeof summary,
                   "Added %lld entries into new XML file out of %lld zip files found.",
-                  static_cast<long long>(result.games), static_cast<long long>(filesFound));
+                  static_cast<long long>(outcome.games), static_cast<long long>(filesFound));
     log += summary;
     extract.WriteClosing(output);
-    if (!output.Commit()) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputWriteError);
-        return result;
+    if (!output.Commit()) return outcome.Fail(kUtilityOutputWriteError);
+    outcome.kind = OutcomeKind::Done;
+    const std::string logPath = LogFilePath(inputs.logFolder, kRomScanLogName);
+    if (WriteFileAtomically(logPath, log)) {
+        outcome.logPath = logPath;
+    } else {
+        outcome.Tell(MessageIcon::Exclamation, kUtilityLogOpenError);
     }
-    result.written = true;
-    bool logWritten = WriteFileAtomically(LogFilePath(inputs.logFolder, kRomScanLogName), log);
-    progress.Close();
-    if (!logWritten) ui.ShowMessage(MessageIcon::Exclamation, kUtilityLogOpenError);
-    ui.ShowMessage(MessageIcon::Information, kRomScanDone);
-    return result;
+    outcome.Tell(MessageIcon::Information, kRomScanDone);
+    return outcome;
 }
 
 }  // namespace vantor

@@ -15,6 +15,10 @@ inline constexpr const char* kRomScanDone =
 struct RomScanInputs {
     // The settings' input file (the master file open in the main window).
     std::string inputPath;
+    // The folder of archives to look for.
+    std::string romFolder;
+    // The cut-down master file.
+    std::string outputPath;
     // Where romscanlog.txt goes ("" = the current working directory).
     std::string logFolder;
 };
@@ -23,6 +27,6 @@ struct RomScanInputs {
 // ".7z" or ".chd".
 std::string RomNameOfFile(const std::string& fileName);
 
-UtilityResult RunRomScan(const RomScanInputs& inputs, UserInterface& ui);
+[[nodiscard]] UtilityOutcome RunRomScan(const RomScanInputs& inputs, ProgressSink& progress);
 
 }  // namespace vantor

@@ -39,31 +39,19 @@ std::string LogFilePath(const std::string& logFolder, const std::string& name) {
     return logFolder.back() == '/' ? logFolder + name : logFolder + "/" + name;
 }
 
-bool OpenOutputFile(UserInterface& ui, const std::string& path, const std::vector<std::string>& readFiles,
-                    AtomicOutputFile& output) {
+bool OpenOutputFile(const std::string& path, const std::vector<std::string>& readFiles,
+                    AtomicOutputFile& output, UtilityOutcome& outcome) {
     for (const std::string& read : readFiles) {
         if (IsSameFile(path, read)) {
-            ui.ShowMessage(MessageIcon::Exclamation,
-                           std::string(kUtilityOutputIsInput) + path + kUtilityChooseAnotherName);
+            outcome.Fail(std::string(kUtilityOutputIsInput) + path + kUtilityChooseAnotherName);
             return false;
         }
     }
     if (!output.Open(path)) {
-        ui.ShowMessage(MessageIcon::Exclamation, kUtilityOutputOpenError);
+        outcome.Fail(kUtilityOutputOpenError);
         return false;
     }
     return true;
-}
-
-bool ChooseOutputFile(UserInterface& ui, const char* title, std::string path,
-                      const std::vector<std::string>& readFiles, AtomicOutputFile& output,
-                      UtilityResult& result) {
-    if (!ui.ChooseSaveFileTitled(path, title, kUtilityXmlFilter, "xml")) {
-        result.cancelled = true;
-        return false;
-    }
-    result.outputPath = path;
-    return OpenOutputFile(ui, path, readFiles, output);
 }
 
 std::string WithTrailingSlash(std::string folder) {
@@ -119,7 +107,7 @@ RomFolderListing ListRomFiles(const std::string& folder, const std::vector<std::
     return listing;
 }
 
-void MasterFileIndex::Build(const Catalog& catalog, UserInterface* ui) {
+bool MasterFileIndex::Build(const Catalog& catalog, ProgressSink* progress) {
     positions_.clear();
     const MasterFile& file = catalog.file;
     RecordReader reader = catalog.Reader();
@@ -132,12 +120,18 @@ void MasterFileIndex::Build(const Catalog& catalog, UserInterface* ui) {
         std::int64_t position = reader.ReadRecord(file, record, startTag, -1);
         if (position == -1) break;
         positions_.try_emplace(fields.GetRomName(record), position);
-        if (ui != nullptr && reader.Tell() - lastReport >= (4 << 20)) {
+        if (progress == nullptr) continue;
+        if (progress->CancelRequested()) {
+            positions_.clear();
+            return false;
+        }
+        if (reader.Tell() - lastReport >= (4 << 20)) {
             lastReport = reader.Tell();
-            ui->ProgressUpdate(lastReport, file.Size());
+            progress->Progress(lastReport, file.Size());
         }
     }
-    if (ui != nullptr) ui->ProgressUpdate(file.Size(), file.Size());
+    if (progress != nullptr) progress->Progress(file.Size(), file.Size());
+    return true;
 }
 
 std::int64_t MasterFileIndex::FindRecordKey(const std::string& romName) const {
@@ -145,9 +139,9 @@ std::int64_t MasterFileIndex::FindRecordKey(const std::string& romName) const {
     return found == positions_.end() ? -1 : found->second;
 }
 
-bool RecordExtract::Open(const std::string& inputPath, UserInterface& ui) {
+bool RecordExtract::Open(const std::string& inputPath, UtilityOutcome& outcome) {
     if (OpenUtilityInput(input, inputPath)) return true;
-    ui.ShowMessage(MessageIcon::Exclamation, kUtilityInputXmlOpenError);
+    outcome.Fail(kUtilityInputXmlOpenError);
     return false;
 }
 

@@ -10,6 +10,7 @@
 #include "gamedata/Catalog.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/MasterFile.h"
+#include "gamedata/Outcome.h"
 #include "gamedata/RecordReader.h"
 #include "gamedata/UserInterface.h"
 
@@ -25,39 +26,28 @@ inline constexpr const char* kUtilityOutputIsInput =
     "Can't write the output over a file that is being read:\r\n";
 inline constexpr const char* kUtilityChooseAnotherName = "\r\nPlease choose another name!?";
 
-inline constexpr const char* kUtilityXmlFilter = "xml files (*.xml)|*.xml";
-
-// What a utility run leaves for the settings window.
-struct UtilityResult {
-    // The output file was written completely. Only then does `outputPath` become the settings'
-    // input file (edit 1025); after a failure any earlier file of that name is untouched.
-    bool written = false;
-    // The user cancelled a question; nothing happened.
-    bool cancelled = false;
-    // The output file, once chosen.
+// What a utility run answers: done (the output file was written completely; only then does
+// `outputPath` become the settings' input file), failure (any earlier file of that name is
+// untouched) or cancelled (nothing written, no log, no message), with the messages to show.
+struct UtilityOutcome : Outcome {
+    // The file the utility writes, as resolved (the Maximus converter's default included).
     std::string outputPath;
     // Game records written.
     std::int64_t games = 0;
-};
+    // The log written, or "" when there is none.
+    std::string logPath;
 
-// The progress window of one utility run: shown by the constructor, closed by Close() or at the
-// end of the scope, whichever comes first.
-class ProgressWindow {
-  public:
-    ProgressWindow(UserInterface& ui, const std::string& firstLine, const std::string& secondLine) : ui_(ui) {
-        ui_.ProgressShow(firstLine, secondLine);
+    // Marks a failure told with the exclamation icon; for `return outcome.Fail(...)`.
+    UtilityOutcome& Fail(std::string text) {
+        kind = OutcomeKind::Failure;
+        Tell(MessageIcon::Exclamation, std::move(text));
+        return *this;
     }
-    ~ProgressWindow() { Close(); }
-    ProgressWindow(const ProgressWindow&) = delete;
-    ProgressWindow& operator=(const ProgressWindow&) = delete;
-    void Close() {
-        if (open_) ui_.ProgressClose();
-        open_ = false;
+    UtilityOutcome& Cancel() {
+        kind = OutcomeKind::Cancelled;
+        messages.clear();
+        return *this;
     }
-
-  private:
-    UserInterface& ui_;
-    bool open_ = true;
 };
 
 // The first lines of every utility log: the title, then "\r\nFile created on:" with the local
@@ -73,27 +63,22 @@ struct RomFolderListing {
 };
 // The entries (not folders) of `folder` itself whose names end in one of `extensions` (".zip",
 // ...), compared case-insensitively as Windows patterns are. `folder` ends in "/".
-RomFolderListing ListRomFiles(const std::string& folder, const std::vector<std::string>& extensions);
+[[nodiscard]] RomFolderListing ListRomFiles(const std::string& folder,
+                                            const std::vector<std::string>& extensions);
 // A folder as the folder browser hands it on: with a "/" at the end.
 std::string WithTrailingSlash(std::string folder);
 
-// Asks where to save the utility's XML file (the dialog starts at `path`) and opens it for
-// writing. False when the user cancelled (result.cancelled), or the file is one of `readFiles`
-// or cannot be made (the message is shown).
-bool ChooseOutputFile(UserInterface& ui, const char* title, std::string path,
-                      const std::vector<std::string>& readFiles, AtomicOutputFile& output,
-                      UtilityResult& result);
 // Opens `path` for writing unless it is one of `readFiles` (the utility would write over what it
-// reads) or cannot be made; false after telling the user.
-bool OpenOutputFile(UserInterface& ui, const std::string& path, const std::vector<std::string>& readFiles,
-                    AtomicOutputFile& output);
+// reads) or cannot be made; false after telling why in `outcome`.
+[[nodiscard]] bool OpenOutputFile(const std::string& path, const std::vector<std::string>& readFiles,
+                                  AtomicOutputFile& output, UtilityOutcome& outcome);
 
 // The master file's games by ROM name, built by one pass over the file. FindRecordKey answers
 // the question "where is the first record of this name" as a lookup.
 class MasterFileIndex {
   public:
-    // Reads every record of the catalog's file, reporting progress.
-    void Build(const Catalog& catalog, UserInterface* ui = nullptr);
+    // Reads every record of the catalog's file, reporting progress; false when cancelled.
+    [[nodiscard]] bool Build(const Catalog& catalog, ProgressSink* progress = nullptr);
     // The position of the first record named `romName`, or -1.
     std::int64_t FindRecordKey(const std::string& romName) const;
     std::size_t Size() const { return positions_.size(); }
@@ -109,8 +94,8 @@ class RecordExtract {
     Catalog input;
     MasterFileIndex index;
 
-    // Opens the master file the records come from; false (with the message shown) when it cannot.
-    bool Open(const std::string& inputPath, UserInterface& ui);
+    // Opens the master file the records come from; false (told in `outcome`) when it cannot.
+    [[nodiscard]] bool Open(const std::string& inputPath, UtilityOutcome& outcome);
     // Copies the input's header to `output` (text mode) and remembers its root closing tag.
     void WriteHeader(AtomicOutputFile& output);
     // Reads the record at `position` (the first line holding `startKey` from there) and writes
@@ -127,6 +112,6 @@ class RecordExtract {
 
 // Opens a master file read by a utility and makes sure the input type is known: an undetected
 // type is detected from this file, an unknown header counts as MameGame.
-bool OpenUtilityInput(Catalog& catalog, const std::string& path);
+[[nodiscard]] bool OpenUtilityInput(Catalog& catalog, const std::string& path);
 
 }  // namespace vantor

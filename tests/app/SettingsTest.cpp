@@ -10,10 +10,10 @@
 #include <regex>
 
 #include "AppTestSupport.h"
-#include "app/ResultListWindows.h"
-#include "app/WorkingListWindow.h"
 #include "app/ProgressDialog.h"
+#include "app/ResultListWindows.h"
 #include "app/SettingsWindow.h"
+#include "app/WorkingListWindow.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
@@ -468,6 +468,18 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         QCOMPARE(Text(&dialog, 1025).toStdString(), output);
         QCOMPARE(FileText(output), FileText(UtilityFixture("convert/expected.xml")));
         environment.WriteSettings(master);
+    }
+    {
+        // A file that is no MaLa list is said at once, before any save question.
+        SettingsWindow dialog(master);
+        environment.fileAsked.clear();
+        environment.fileAnswers = {UtilityFixture("convert/maximus.txt"), work.File("never.xml")};
+        Click(&dialog, 1104);
+        QCOMPARE(environment.MessageTexts(), std::vector<std::string>{"Invalid Mala game list file?!?"});
+        QCOMPARE(environment.fileAsked.size(), std::size_t{1});
+        QCOMPARE(Text(&dialog, 1025).toStdString(), master);
+        environment.messages.clear();
+        environment.fileAnswers.clear();
     }
     {
         // A folder question cancelled: nothing happens, not even a log.

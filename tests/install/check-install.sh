@@ -104,7 +104,7 @@ if DESTDIR=$root cmake --install "$build" > "$work/install.log" 2>&1; then
     formats=$(complete_words save "")
     [ "$(wc -w <<< "$formats")" -ge 17 ] && grep -qw hyperspin <<< "$formats" && grep -qw xml <<< "$formats" ||
         fail "completing 'save ' gives '$formats'"
-    [ "$(complete_words save csv --co)" = "--columns" ] || fail "completing 'save csv --co'"
+    [ "$(complete_words save csv --col)" = "--columns" ] || fail "completing 'save csv --col'"
     [ "$(complete_words --input li)" = "listxml.xml" ] || fail "completing '--input li'"
 else
     fail "cmake --install: $(cat "$work/install.log")"

@@ -10,7 +10,6 @@ namespace vantor {
 namespace {
 
 using test::ReadFileBytes;
-using test::ScriptedUserInterface;
 using test::TempDir;
 
 TEST(SearchHistoryTest, ThirtyPushesKeepTheLast25NewestFirst) {
@@ -29,10 +28,10 @@ TEST(SearchHistoryTest, ThirtyPushesKeepTheLast25NewestFirst) {
     EXPECT_EQ(history[11], "search 19");
     EXPECT_EQ(history[24], "search 6");
 
-    ScriptedUserInterface ui;
     std::string path = dir.File("searchHistory.txt");
-    ASSERT_TRUE(SaveSearchHistory(history, path, ui));
-    EXPECT_TRUE(ui.messages.empty());
+    Outcome saved = SaveSearchHistory(history, path);
+    ASSERT_TRUE(saved.Done());
+    EXPECT_TRUE(saved.messages.empty());
 
     std::string expected =
         "; Vantor search history file.\r\r\n;Up to 25 previous searches are saved and can be maintained by "
@@ -74,9 +73,8 @@ TEST(SearchHistoryTest, EmptySlotsAndLineBreaksKeepOneLinePerEntry) {
     SearchHistory history;
     history.Push("older");
     history.Push("two\r\nlines");
-    ScriptedUserInterface ui;
     std::string path = dir.File("h.txt");
-    ASSERT_TRUE(SaveSearchHistory(history, path, ui));
+    ASSERT_TRUE(SaveSearchHistory(history, path).Done());
     std::string bytes = ReadFileBytes(path);
     std::size_t lines = 0;
     for (char c : bytes) lines += c == '\n';
@@ -91,17 +89,18 @@ TEST(SearchHistoryTest, UnwritableFileIsReported) {
     TempDir dir;
     SearchHistory history;
     history.Push("new");
-    ScriptedUserInterface ui;
-    EXPECT_FALSE(SaveSearchHistory(history, dir.File("no/such/folder/searchHistory.txt"), ui));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(ui.messages[0].text, "Error opening search history file for write!?");
+    const std::vector<OutcomeMessage> failed = {
+        {MessageIcon::Exclamation, "Error opening search history file for write!?"}};
+    Outcome outcome = SaveSearchHistory(history, dir.File("no/such/folder/searchHistory.txt"));
+    EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
+    EXPECT_EQ(outcome.messages, failed);
 
     // A folder in the file's place cannot be replaced.
     std::string folder = dir.File("searchHistory.txt");
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    EXPECT_FALSE(SaveSearchHistory(history, folder, ui));
-    EXPECT_EQ(ui.messages.size(), 2u);
+    outcome = SaveSearchHistory(history, folder);
+    EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
+    EXPECT_EQ(outcome.messages, failed);
 }
 
 TEST(SearchHistoryTest, DefaultFileLivesInTheUserDataFolder) {
@@ -113,8 +112,7 @@ TEST(SearchHistoryTest, DefaultFileLivesInTheUserDataFolder) {
     SearchHistory history;
     EXPECT_FALSE(LoadSearchHistory(history));
     history.Push("pacman");
-    ScriptedUserInterface ui;
-    EXPECT_TRUE(SaveSearchHistory(history, ui));  // creates the Vantor folder
+    EXPECT_TRUE(SaveSearchHistory(history).Done());  // creates the Vantor folder
     EXPECT_EQ(SearchHistoryFilePath(), dir.Path() + "/Vantor/searchHistory.txt");
     SearchHistory loaded;
     EXPECT_TRUE(LoadSearchHistory(loaded));

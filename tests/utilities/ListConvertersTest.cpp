@@ -130,11 +130,8 @@ TEST(ReadMaximusRomNames, AnyTextEnds) {
 
 class ConverterTest : public UtilityTest {
   protected:
-    ConverterInputs Inputs() const {
-        ConverterInputs inputs;
-        inputs.inputPath = UtilityFixture("master.xml");
-        inputs.logFolder = dir.Path();
-        return inputs;
+    ConverterInputs Inputs(const std::string& listPath, const std::string& outputPath = "") const {
+        return {UtilityFixture("master.xml"), listPath, outputPath, dir.Path()};
     }
     std::string MalaList(const std::vector<std::string>& names) {
         std::string data = Header(static_cast<int>(names.size()));
@@ -144,25 +141,26 @@ class ConverterTest : public UtilityTest {
 };
 
 TEST_F(ConverterTest, MalaListGivesItsGamesInListOrderAndLogsTheMissing) {
-    ui.answers = {MalaList({"pacman", "dkong", "galaga", "", "abc"}), dir.File("out.xml")};
-    UtilityResult result = RunMalaToXml(Inputs(), ui);
-    EXPECT_TRUE(result.written);
-    EXPECT_EQ(result.games, 3);
+    UtilityOutcome outcome = RunMalaToXml(
+        Inputs(MalaList({"pacman", "dkong", "galaga", "", "abc"}), dir.File("out.xml")), progress);
+    EXPECT_TRUE(outcome.Done());
+    EXPECT_EQ(outcome.games, 3);
+    EXPECT_EQ(outcome.logPath, dir.File("convertLog.txt"));
     EXPECT_EQ(ReadFileBytes(dir.File("out.xml")), ReadFileBytes(UtilityFixture("convert/expected.xml")));
     EXPECT_EQ(XmlProblems(dir.File("out.xml")), "");
     EXPECT_EQ(MaskLogDate(ReadFileBytes(dir.File("convertLog.txt"))),
               ReadFileBytes(UtilityFixture("convert/expected-convertLog.txt")));
-    EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n" + kMalaNamesMissing + "\n");
-    EXPECT_EQ(CountMessages(ui, MessageIcon::Information), 2);
-    EXPECT_EQ(ui.asked, (std::vector<std::string>{"Open a mala list...", "Save new XML file as..."}));
-    EXPECT_EQ(ui.progressOpen, 0);
+    EXPECT_EQ(outcome.messages, (std::vector<OutcomeMessage>{{MessageIcon::Information, kConvertDone},
+                                                             {MessageIcon::Information, kMalaNamesMissing}}));
 }
 
 TEST_F(ConverterTest, MalaListWithEveryGameFoundWritesNoLog) {
-    ui.answers = {MalaList({"puckman", "pacmanf"}), dir.File("out.xml")};
-    EXPECT_TRUE(RunMalaToXml(Inputs(), ui).written);
+    UtilityOutcome outcome =
+        RunMalaToXml(Inputs(MalaList({"puckman", "pacmanf"}), dir.File("out.xml")), progress);
+    EXPECT_TRUE(outcome.Done());
     EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
-    EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n");
+    EXPECT_EQ(outcome.logPath, "");
+    EXPECT_EQ(MessageTexts(outcome), std::string(kConvertDone) + "\n");
     std::string output = ReadFileBytes(dir.File("out.xml"));
     EXPECT_LT(output.find("<game name=\"puckman\""), output.find("<game name=\"pacmanf\""));
 }
@@ -170,13 +168,13 @@ TEST_F(ConverterTest, MalaListWithEveryGameFoundWritesNoLog) {
 TEST_F(ConverterTest, MalaListCutShortConvertsEveryWholeNameAndSaysSo) {
     std::string data = ReadFileBytes(MalaList({"puckman", "galaga", "pacmanf"}));
     dir.Write("list.mlg", data.substr(0, data.size() - 20));
-    ui.answers = {dir.File("list.mlg"), dir.File("out.xml")};
-    UtilityResult result = RunMalaToXml(Inputs(), ui);
-    EXPECT_TRUE(result.written);
-    EXPECT_EQ(result.games, 3);
+    UtilityOutcome outcome = RunMalaToXml(Inputs(dir.File("list.mlg"), dir.File("out.xml")), progress);
+    EXPECT_TRUE(outcome.Done());
+    EXPECT_EQ(outcome.games, 3);
     EXPECT_NE(ReadFileBytes(dir.File("out.xml")).find("<game name=\"pacmanf\""), std::string::npos);
-    EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n" + kMalaListEndsEarly + "\n");
-    EXPECT_EQ(ui.messages[1].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(outcome.messages,
+              (std::vector<OutcomeMessage>{{MessageIcon::Information, kConvertDone},
+                                           {MessageIcon::Exclamation, kMalaListEndsEarly}}));
     EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
 }
 
@@ -184,63 +182,53 @@ TEST_F(ConverterTest, OutputOverAFileItReadsIsRefused) {
     std::string master = dir.Write("master.xml", ReadFileBytes(UtilityFixture("master.xml")));
     std::string list = MalaList({"pacman"});
     std::string maximus = dir.Write("maximus.txt", ReadFileBytes(UtilityFixture("convert/maximus.txt")));
-    ConverterInputs inputs = Inputs();
-    inputs.inputPath = master;
     for (const std::string& target : {master, list, maximus}) {
-        ui.messages.clear();
-        if (target == maximus) {
-            ui.answers = {maximus};
-            inputs.outputPath = target;
-            EXPECT_FALSE(RunMaximusToXml(inputs, ui).written);
-        } else {
-            ui.answers = {list, target};
-            EXPECT_FALSE(RunMalaToXml(inputs, ui).written);
-        }
-        EXPECT_EQ(MessageTexts(ui), kUtilityOutputIsInput + target + kUtilityChooseAnotherName + "\n");
+        ConverterInputs inputs = Inputs(target == maximus ? maximus : list, target);
+        inputs.inputPath = master;
+        UtilityOutcome outcome =
+            target == maximus ? RunMaximusToXml(inputs, progress) : RunMalaToXml(inputs, progress);
+        ExpectFailure(outcome, kUtilityOutputIsInput + target + kUtilityChooseAnotherName);
     }
     EXPECT_EQ(ReadFileBytes(master), ReadFileBytes(UtilityFixture("master.xml")));
     EXPECT_EQ(ReadFileBytes(maximus), ReadFileBytes(UtilityFixture("convert/maximus.txt")));
 }
 
+// The list is checked before its output is asked for, and again when the conversion runs.
 TEST_F(ConverterTest, MalaFailures) {
     dir.Write("out.xml", "earlier");
-    ui.answers = {dir.File("missing.mlg")};
-    EXPECT_FALSE(RunMalaToXml(Inputs(), ui).written);
-    ui.answers = {dir.Write("bad.mlg", "\x01\x07 not a list"), dir.File("out.xml")};
-    EXPECT_FALSE(RunMalaToXml(Inputs(), ui).written);
-    EXPECT_EQ(ui.answers.size(), 1u);  // no save question after an invalid list
-    ui.answers = {MalaList({"pacman"}), dir.File("out.xml")};
-    ConverterInputs inputs = Inputs();
+    const std::string good = MalaList({"pacman"});
+    const std::string missing = dir.File("missing.mlg");
+    const std::string bad = dir.Write("bad.mlg", "\x01\x07 not a list");
+    EXPECT_TRUE(CheckMalaList(good).Done());
+    EXPECT_TRUE(CheckMalaList(good).messages.empty());
+    for (const auto& [list, message] :
+         {std::pair{missing, kListOpenError}, std::pair{bad, kInvalidMalaList}}) {
+        ExpectFailure(CheckMalaList(list), message);
+        ExpectFailure(RunMalaToXml(Inputs(list, dir.File("out.xml")), progress), message);
+    }
+    ConverterInputs inputs = Inputs(good, dir.File("out.xml"));
     inputs.inputPath = dir.File("missing.xml");
-    EXPECT_FALSE(RunMalaToXml(inputs, ui).written);
-    ui.answers = {MalaList({"pacman"}), dir.File("none/out.xml")};
-    EXPECT_FALSE(RunMalaToXml(Inputs(), ui).written);
-    EXPECT_EQ(MessageTexts(ui), std::string(kListOpenError) + "\n" + kInvalidMalaList + "\n" +
-                                    kUtilityInputXmlOpenError + "\n" + kUtilityOutputOpenError + "\n");
-    EXPECT_EQ(CountMessages(ui, MessageIcon::Exclamation), 4);
+    ExpectFailure(RunMalaToXml(inputs, progress), kUtilityInputXmlOpenError);
+    ExpectFailure(RunMalaToXml(Inputs(good, dir.File("none/out.xml")), progress), kUtilityOutputOpenError);
     EXPECT_EQ(ReadFileBytes(dir.File("out.xml")), "earlier");
-    EXPECT_EQ(ui.progressOpen, 0);
 }
 
 TEST_F(ConverterTest, UnwritableConvertLogIsReported) {
-    ui.answers = {MalaList({"dkong"}), dir.File("out.xml")};
-    ConverterInputs inputs = Inputs();
+    ConverterInputs inputs = Inputs(MalaList({"dkong"}), dir.File("out.xml"));
     inputs.logFolder = dir.File("no/such/folder");
-    EXPECT_TRUE(RunMalaToXml(inputs, ui).written);
-    EXPECT_EQ(ui.messages.back().text, kUtilityLogOpenError);
-    EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
+    UtilityOutcome outcome = RunMalaToXml(inputs, progress);
+    EXPECT_TRUE(outcome.Done());
+    EXPECT_EQ(outcome.logPath, "");
+    EXPECT_EQ(outcome.messages.back(), (OutcomeMessage{MessageIcon::Exclamation, kUtilityLogOpenError}));
 }
 
 TEST_F(ConverterTest, MaximusListGivesItsGamesInListOrder) {
-    ui.answers = {UtilityFixture("convert/maximus.txt")};
-    ConverterInputs inputs = Inputs();
-    inputs.outputPath = dir.File("maximus.xml");
-    UtilityResult result = RunMaximusToXml(inputs, ui);
-    EXPECT_TRUE(result.written);
-    EXPECT_EQ(result.outputPath, dir.File("maximus.xml"));
+    UtilityOutcome outcome =
+        RunMaximusToXml(Inputs(UtilityFixture("convert/maximus.txt"), dir.File("maximus.xml")), progress);
+    EXPECT_TRUE(outcome.Done());
+    EXPECT_EQ(outcome.outputPath, dir.File("maximus.xml"));
     EXPECT_EQ(ReadFileBytes(dir.File("maximus.xml")), ReadFileBytes(UtilityFixture("convert/expected.xml")));
-    EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n");
-    EXPECT_EQ(ui.asked, (std::vector<std::string>{"Point me to a Maximus file please..."}));
+    EXPECT_EQ(MessageTexts(outcome), std::string(kConvertDone) + "\n");
     EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
 }
 
@@ -249,29 +237,24 @@ TEST_F(ConverterTest, MaximusWritesTempXmlFileInTheTemporaryFolder) {
     setenv("TMPDIR", dir.Path().c_str(), 1);
     EXPECT_EQ(MaximusOutputPath(), dir.File("tempXMLFile.xml"));
     dir.Write("tempXMLFile.xml", "replaced");
-    ui.answers = {UtilityFixture("convert/maximus.txt")};
-    UtilityResult result = RunMaximusToXml(Inputs(), ui);
+    UtilityOutcome outcome = RunMaximusToXml(Inputs(UtilityFixture("convert/maximus.txt")), progress);
     if (oldTmp.empty()) {
         unsetenv("TMPDIR");
     } else {
         setenv("TMPDIR", oldTmp.c_str(), 1);
     }
-    EXPECT_EQ(result.outputPath, dir.File("tempXMLFile.xml"));
+    EXPECT_EQ(outcome.outputPath, dir.File("tempXMLFile.xml"));
     EXPECT_EQ(ReadFileBytes(dir.File("tempXMLFile.xml")),
               ReadFileBytes(UtilityFixture("convert/expected.xml")));
 }
 
 TEST_F(ConverterTest, MaximusFailuresAndGarbage) {
-    ConverterInputs inputs = Inputs();
-    inputs.outputPath = dir.File("maximus.xml");
-    ui.answers = {dir.File("missing.txt")};
-    EXPECT_FALSE(RunMaximusToXml(inputs, ui).written);
-    EXPECT_EQ(MessageTexts(ui), std::string(kListOpenError) + "\n");
+    ExpectFailure(RunMaximusToXml(Inputs(dir.File("missing.txt"), dir.File("maximus.xml")), progress),
+                  kListOpenError);
     EXPECT_FALSE(FileExists(dir.File("maximus.xml")));
 
-    ui.messages.clear();
-    ui.answers = {dir.Write("garbage.txt", std::string("\x01]]\"[[,, \xff\"\"]", 13))};
-    EXPECT_TRUE(RunMaximusToXml(inputs, ui).written);
+    std::string garbage = dir.Write("garbage.txt", std::string("\x01]]\"[[,, \xff\"\"]", 13));
+    EXPECT_TRUE(RunMaximusToXml(Inputs(garbage, dir.File("maximus.xml")), progress).Done());
     std::string output = ReadFileBytes(dir.File("maximus.xml"));
     EXPECT_EQ(output.find("<game"), std::string::npos);
     EXPECT_EQ(output.substr(output.size() - 9), "\r\n</mame>");

@@ -39,10 +39,11 @@ TEST(ListRoundTripRealTest, MalaListOfThreeHundredRealGames) {
     EXPECT_FALSE(list.damaged);
     EXPECT_EQ(list.romNames, names);
 
-    ui.answers = {dir.File("real.mlg"), dir.File("back.xml")};
-    UtilityResult result = RunMalaToXml(ConverterInputs{listing, dir.Path(), ""}, ui);
-    ASSERT_TRUE(result.written) << MessageTexts(ui);
-    EXPECT_EQ(result.games, 300);
+    RecordingProgress progress;
+    UtilityOutcome outcome = RunMalaToXml(
+        ConverterInputs{listing, dir.File("real.mlg"), dir.File("back.xml"), dir.Path()}, progress);
+    ASSERT_TRUE(outcome.Done()) << MessageTexts(outcome);
+    EXPECT_EQ(outcome.games, 300);
     EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
 }
 

@@ -12,7 +12,7 @@ class ListRoundTripTest : public UtilityTest {
     void SetUp() override {
         UtilityTest::SetUp();
         ASSERT_TRUE(OpenUtilityInput(master, UtilityFixture("master.xml")));
-        index.Build(master);
+        ASSERT_TRUE(index.Build(master));
     }
     // Writes the games `names` as a list of `format`.
     void Save(ListFormat format, const std::vector<std::string>& names, const std::string& path,
@@ -36,6 +36,7 @@ class ListRoundTripTest : public UtilityTest {
 
     Catalog master;
     MasterFileIndex index;
+    ScriptedUserInterface ui;  // the list writers' messages
 };
 
 TEST_F(ListRoundTripTest, MalaListOfThreeGamesComesBackInListOrder) {
@@ -44,10 +45,10 @@ TEST_F(ListRoundTripTest, MalaListOfThreeGamesComesBackInListOrder) {
     std::vector<std::string> names = {"puckman", "abc", "pacman"};
     Save(ListFormat::Mala, names, dir.File("list.mlg"), options);
 
-    ui.answers = {dir.File("list.mlg"), dir.File("back.xml")};
-    ConverterInputs inputs{UtilityFixture("master.xml"), dir.Path(), ""};
-    UtilityResult result = RunMalaToXml(inputs, ui);
-    ASSERT_TRUE(result.written) << MessageTexts(ui);
+    ConverterInputs inputs{UtilityFixture("master.xml"), dir.File("list.mlg"), dir.File("back.xml"),
+                           dir.Path()};
+    UtilityOutcome outcome = RunMalaToXml(inputs, progress);
+    ASSERT_TRUE(outcome.Done()) << MessageTexts(outcome);
     std::string output = ReadFileBytes(dir.File("back.xml"));
     EXPECT_EQ(Games(output), names);
     EXPECT_NE(output.find(
@@ -55,7 +56,7 @@ TEST_F(ListRoundTripTest, MalaListOfThreeGamesComesBackInListOrder) {
                   "\t\t<description>Pac-Man (Midway)</description>\r\n"),
               std::string::npos);
     EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
-    EXPECT_EQ(MessageTexts(ui), std::string(kConvertDone) + "\n");
+    EXPECT_EQ(MessageTexts(outcome), std::string(kConvertDone) + "\n");
 }
 
 TEST_F(ListRoundTripTest, MalaListOfManyGamesKeepsEveryName) {
@@ -76,9 +77,10 @@ TEST_F(ListRoundTripTest, MaximusListWithACloneComesBack) {
     Save(ListFormat::Maximus, names, dir.File("maximus.txt"), options);
     EXPECT_NE(ReadFileBytes(dir.File("maximus.txt")).find("#cloneof:"), std::string::npos);
 
-    ui.answers = {dir.File("maximus.txt")};
-    ConverterInputs inputs{UtilityFixture("master.xml"), dir.Path(), dir.File("back.xml")};
-    ASSERT_TRUE(RunMaximusToXml(inputs, ui).written) << MessageTexts(ui);
+    ConverterInputs inputs{UtilityFixture("master.xml"), dir.File("maximus.txt"), dir.File("back.xml"),
+                           dir.Path()};
+    UtilityOutcome outcome = RunMaximusToXml(inputs, progress);
+    ASSERT_TRUE(outcome.Done()) << MessageTexts(outcome);
     EXPECT_EQ(Games(ReadFileBytes(dir.File("back.xml"))), names);
 }
 

@@ -17,10 +17,11 @@ TEST(MameRunnerRealTest, DebiansMameGivesAListing) {
     std::string mame = dir.File("mame");
     ASSERT_EQ(::symlink(kDebianMame, mame.c_str()), 0);
     ASSERT_TRUE(IsMameProgram(mame));
-    ScriptedUserInterface ui;
-    std::string listing = RunMameListing(mame, ui);
-    ASSERT_EQ(listing, dir.File("listxml.xml")) << MessageTexts(ui);
-    EXPECT_EQ(ui.messages.size(), 1u);
+    RecordingProgress progress;
+    UtilityOutcome outcome = RunMameListing({mame, ""}, progress);
+    const std::string& listing = outcome.outputPath;
+    ASSERT_EQ(listing, dir.File("listxml.xml")) << MessageTexts(outcome);
+    EXPECT_TRUE(outcome.messages.empty());
 
     MasterFile file;
     ASSERT_TRUE(file.Open(listing));

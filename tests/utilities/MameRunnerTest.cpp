@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "UtilityTestHelpers.h"
@@ -28,29 +30,48 @@ class MameRunnerTest : public UtilityTest {
 
 TEST_F(MameRunnerTest, ListingLandsInMamesFolder) {
     std::string mame = FakeMame("emu", kMinimumListingSize);
-    std::string listing = RunMameListing(mame, ui);
+    // First the word that it takes a while, then the run.
+    UtilityOutcome check = CheckMameProgram(mame);
+    EXPECT_TRUE(check.Done());
+    EXPECT_EQ(check.messages, (std::vector<OutcomeMessage>{{MessageIcon::Exclamation, kMameCoaxMessage}}));
+    UtilityOutcome outcome = RunMameListing({mame, ""}, progress);
+    EXPECT_TRUE(outcome.Done());
+    EXPECT_TRUE(outcome.messages.empty());
+    const std::string& listing = outcome.outputPath;
     EXPECT_EQ(listing, dir.File("emu/listxml.xml"));
     struct stat info {};
     ASSERT_EQ(::stat(listing.c_str(), &info), 0);
     EXPECT_EQ(info.st_size, kMinimumListingSize);
     // One argument, -listxml, and MAME's own folder as working directory; no shell in between.
     EXPECT_EQ(ReadFileBytes(dir.File("called.txt")), "1 -listxml " + dir.File("emu") + "\n");
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, kMameCoaxMessage);
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(ui.progressOpen, 0);
+    EXPECT_EQ(progress.texts, (std::vector<std::string>{"Running MAME -listxml...|" + mame}));
 }
 
 TEST_F(MameRunnerTest, ShortOrFailedOutputIsRejectedAndKeepsTheEarlierListing) {
     dir.Write("emu/listxml.xml", "earlier listing");
     std::string mame = FakeMame("emu", kMinimumListingSize - 1);
-    EXPECT_EQ(RunMameListing(mame, ui), "");
+    ExpectFailure(RunMameListing({mame, ""}, progress), kMameListingInvalid);
     mame = FakeMame("emu", 2 * kMinimumListingSize, 3);
-    EXPECT_EQ(RunMameListing(mame, ui), "");
-    EXPECT_EQ(MessageTexts(ui), std::string(kMameCoaxMessage) + "\n" + kMameListingInvalid + "\n" +
-                                    kMameCoaxMessage + "\n" + kMameListingInvalid + "\n");
+    ExpectFailure(RunMameListing({mame, ""}, progress), kMameListingInvalid);
     EXPECT_EQ(ReadFileBytes(dir.File("emu/listxml.xml")), "earlier listing");
-    EXPECT_EQ(ui.progressOpen, 0);
+}
+
+TEST_F(MameRunnerTest, CancelKillsMameAndKeepsTheEarlierListing) {
+    dir.Write("emu/listxml.xml", "earlier listing");
+    std::string mame = dir.Write("emu/mame", "#!/bin/sh\nhead -c 2000000 /dev/zero\nexec sleep 30\n");
+    ::chmod(mame.c_str(), 0755);
+    progress.cancelAt = 10;  // half a second in
+    auto start = std::chrono::steady_clock::now();
+    UtilityOutcome outcome = RunMameListing({mame, ""}, progress);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(outcome.kind, OutcomeKind::Cancelled);
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(ReadFileBytes(dir.File("emu/listxml.xml")), "earlier listing");
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.File("emu")))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"listxml.xml", "mame"}));  // no temporary file
 }
 
 TEST_F(MameRunnerTest, ProgramThatCannotStartIsToldApart) {
@@ -59,21 +80,26 @@ TEST_F(MameRunnerTest, ProgramThatCannotStartIsToldApart) {
     ::chmod(notAProgram.c_str(), 0755);
     std::string noInterpreter = dir.Write("emu/script", "#!/no/such/shell\n");
     ::chmod(noInterpreter.c_str(), 0755);
-    const std::pair<std::string, std::string> cases[] = {
-        {plain, "Permission denied"},
-        {notAProgram, "Exec format error"},
-        {noInterpreter, "No such file or directory"},
-        {dir.File("emu/missing.exe"), "No such file or directory"},
-        {dir.File("emu"), "Is a directory"},
+    // The check sees what the file system tells; the rest shows only when it runs.
+    const struct {
+        std::string program, reason;
+        bool checkSees;
+    } cases[] = {
+        {plain, "Permission denied", true},
+        {notAProgram, "Exec format error", false},
+        {noInterpreter, "No such file or directory", false},
+        {dir.File("emu/missing.exe"), "No such file or directory", true},
+        {dir.File("emu"), "Is a directory", true},
     };
-    for (const auto& [program, reason] : cases) {
-        ui.messages.clear();
-        EXPECT_EQ(RunMameListing(program, ui), "");
-        EXPECT_EQ(MessageTexts(ui).find(kMameListingInvalid), std::string::npos) << program;
-        EXPECT_EQ(ui.messages.back().text, std::string(kMameNotStarted) + program + "\r\n(" + reason + ")");
+    for (const auto& [program, reason, checkSees] : cases) {
+        SCOPED_TRACE(program);
+        const std::string message = std::string(kMameNotStarted) + program + "\r\n(" + reason + ")";
+        UtilityOutcome check = CheckMameProgram(program);
+        EXPECT_EQ(check.Done(), !checkSees);
+        if (checkSees) ExpectFailure(check, message);
+        ExpectFailure(RunMameListing({program, ""}, progress), message);
     }
     EXPECT_FALSE(FileExists(dir.File("emu/listxml.xml")));
-    EXPECT_EQ(ui.progressOpen, 0);
 }
 
 // The program is started after changing to its folder: a relative path still names it.
@@ -81,11 +107,11 @@ TEST_F(MameRunnerTest, RelativePathWithAFolder) {
     FakeMame("emu", kMinimumListingSize);
     std::string previous = std::filesystem::current_path().string();
     std::filesystem::current_path(dir.Path());
-    std::string listing = RunMameListing("emu/mame", ui);
-    std::string bare = RunMameListing("./emu/../emu/mame", ui);
+    UtilityOutcome listing = RunMameListing({"emu/mame", ""}, progress);
+    UtilityOutcome bare = RunMameListing({"./emu/../emu/mame", ""}, progress);
     std::filesystem::current_path(previous);
-    EXPECT_EQ(listing, dir.File("emu/listxml.xml")) << MessageTexts(ui);
-    EXPECT_EQ(bare, listing);
+    EXPECT_EQ(listing.outputPath, dir.File("emu/listxml.xml")) << MessageTexts(listing);
+    EXPECT_EQ(bare.outputPath, listing.outputPath);
     EXPECT_EQ(ReadFileBytes(dir.File("called.txt")), "1 -listxml " + dir.File("emu") + "\n");
 }
 
@@ -106,9 +132,9 @@ TEST_F(MameRunnerTest, ReadOnlyFolderUsesTheFallbackFolder) {
     std::string mame = FakeMame("emu", kMinimumListingSize);
     MakeDirectories(dir.File("data"));
     if (!SetFolderReadOnly(dir.File("emu"), true)) GTEST_SKIP() << "cannot make a read-only folder here";
-    std::string listing = RunMameListing(mame, ui, dir.File("data"));
+    UtilityOutcome outcome = RunMameListing({mame, dir.File("data")}, progress);
     SetFolderReadOnly(dir.File("emu"), false);
-    EXPECT_EQ(listing, dir.File("data/listxml.xml"));
+    EXPECT_EQ(outcome.outputPath, dir.File("data/listxml.xml"));
     EXPECT_FALSE(FileExists(dir.File("emu/listxml.xml")));
     EXPECT_EQ(ReadFileBytes(dir.File("called.txt")), "1 -listxml " + dir.File("emu") + "\n");
 }
@@ -125,19 +151,6 @@ TEST_F(MameRunnerTest, WhatCountsAsMame) {
     ::chmod(plain.c_str(), 0644);
     EXPECT_FALSE(IsMameProgram(plain));
     EXPECT_FALSE(IsMameProgram(dir.Path()));
-}
-
-TEST_F(MameRunnerTest, ChooseListingTakesListingsAndRunsPrograms) {
-    std::string listXmlPath = "old.xml";
-    EXPECT_TRUE(ChooseListing("/data/listxml.xml", ui, listXmlPath));
-    EXPECT_EQ(listXmlPath, "/data/listxml.xml");
-    EXPECT_TRUE(ui.messages.empty());
-
-    EXPECT_TRUE(ChooseListing(FakeMame("emu", kMinimumListingSize), ui, listXmlPath));
-    EXPECT_EQ(listXmlPath, dir.File("emu/listxml.xml"));
-
-    EXPECT_FALSE(ChooseListing(FakeMame("emu2", 10), ui, listXmlPath));
-    EXPECT_EQ(listXmlPath, dir.File("emu/listxml.xml"));
 }
 
 }  // namespace

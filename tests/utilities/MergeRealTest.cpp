@@ -30,18 +30,20 @@ TEST(MergeRealTest, RealFilesMerge) {
     std::string listing = RealListXmlPath();
     if (listing.empty()) GTEST_SKIP() << "the real MAME listing has not been generated";
     TempDir dir;
-    ScriptedUserInterface ui;
+    RecordingProgress progress;
     MergeInputs inputs;
     inputs.listXmlPath = listing;
     inputs.catverPath = RealDataPath("catver.ini");
     inputs.controlsPath = RealDataPath("controls.xml");
     inputs.nplayersPath = RealDataPath("nplayers.ini");
+    inputs.outputPath = dir.File("merged.xml");
     inputs.logFolder = dir.Path();
-    ui.answers.push_back(dir.File("merged.xml"));
-    UtilityResult result = RunMerge(inputs, ui);
-    ASSERT_TRUE(result.written) << MessageTexts(ui);
-    EXPECT_EQ(MessageTexts(ui),
+    UtilityOutcome result = RunMerge(inputs, progress);
+    ASSERT_TRUE(result.Done()) << MessageTexts(result);
+    EXPECT_EQ(MessageTexts(result),
               MergeDoneMessage(result.games, dir.File("merged.xml"), dir.File("mergelog.txt")) + "\n");
+    // A cancel is looked for at every game, so that it takes effect at once.
+    EXPECT_GE(progress.checks, result.games);
     // MAME's listing has "&amp;", "&lt;unknown&gt;" and "&quot;" in its records, catver.ini "&" in its
     // categories: the merged file is still XML.
     EXPECT_EQ(XmlProblems(dir.File("merged.xml")), "");

@@ -15,46 +15,41 @@ class MergeTest : public UtilityTest {
         inputs.catverPath = UtilityFixture("merge/catver.ini");
         inputs.controlsPath = UtilityFixture("merge/controls.xml");
         inputs.nplayersPath = UtilityFixture("merge/nplayers.ini");
+        inputs.outputPath = dir.File("merged.xml");
         inputs.logFolder = dir.Path();
         return inputs;
-    }
-    UtilityResult Merge(const MergeInputs& inputs) {
-        ui.answers.push_back(dir.File("merged.xml"));
-        return RunMerge(inputs, ui);
     }
     std::string Output() const { return ReadFileBytes(dir.File("merged.xml")); }
     std::string Log() const { return ReadFileBytes(dir.File("mergelog.txt")); }
 };
 
 TEST_F(MergeTest, FixtureGivesTheExpectedFileAndLog) {
-    UtilityResult result = Merge(Inputs());
-    EXPECT_TRUE(result.written);
-    EXPECT_EQ(result.outputPath, dir.File("merged.xml"));
-    EXPECT_EQ(result.games, 5);
+    UtilityOutcome outcome = RunMerge(Inputs(), progress);
+    EXPECT_TRUE(outcome.Done());
+    EXPECT_EQ(outcome.outputPath, dir.File("merged.xml"));
+    EXPECT_EQ(outcome.logPath, dir.File("mergelog.txt"));
+    EXPECT_EQ(outcome.games, 5);
     // Records are copied as they stand (entities stay encoded), added values are encoded.
     EXPECT_EQ(Output(), ReadFileBytes(UtilityFixture("merge/expected-merged.xml")));
     EXPECT_EQ(XmlProblems(dir.File("merged.xml")), "");
     EXPECT_EQ(MaskLogDate(Log()), ReadFileBytes(UtilityFixture("merge/expected-mergelog.txt")));
     // The result, and nothing else.
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
-    EXPECT_EQ(ui.messages[0].text,
-              "Your merged xml file has been created with 5 games:\r\n" + dir.File("merged.xml") +
-                  "\r\nThis file is now set as your input xml file.\r\nLogfile generated as " +
-                  dir.File("mergelog.txt"));
-    ASSERT_EQ(ui.asked.size(), 1u);
-    EXPECT_EQ(ui.asked[0], "Save merged file as...");
-    EXPECT_EQ(ui.progressOpen, 0);
-    EXPECT_EQ(ui.progressTexts.front(), "Merging data, hang on...|");
-    EXPECT_NE(std::find(ui.progressTexts.begin(), ui.progressTexts.end(),
+    EXPECT_EQ(outcome.messages,
+              (std::vector<OutcomeMessage>{
+                  {MessageIcon::Information,
+                   "Your merged xml file has been created with 5 games:\r\n" + dir.File("merged.xml") +
+                       "\r\nThis file is now set as your input xml file.\r\nLogfile generated as " +
+                       dir.File("mergelog.txt")}}));
+    EXPECT_EQ(progress.texts.front(), "Merging data, hang on...|");
+    EXPECT_NE(std::find(progress.texts.begin(), progress.texts.end(),
                         "Merging data, hang on...|Adding ROM:tomjerry"),
-              ui.progressTexts.end());
+              progress.texts.end());
 }
 
 TEST_F(MergeTest, SecondRunReplacesTheLogAndTheOutput) {
-    Merge(Inputs());
+    ASSERT_TRUE(RunMerge(Inputs(), progress).Done());
     std::string firstLog = Log();
-    Merge(Inputs());
+    ASSERT_TRUE(RunMerge(Inputs(), progress).Done());
     EXPECT_EQ(MaskLogDate(Log()), MaskLogDate(firstLog));
     EXPECT_EQ(Output(), ReadFileBytes(UtilityFixture("merge/expected-merged.xml")));
 }
@@ -62,7 +57,7 @@ TEST_F(MergeTest, SecondRunReplacesTheLogAndTheOutput) {
 TEST_F(MergeTest, WithoutNplayersNoPlayerModesAreWrittenOrLogged) {
     MergeInputs inputs = Inputs();
     inputs.nplayersPath.clear();
-    EXPECT_TRUE(Merge(inputs).written);
+    EXPECT_TRUE(RunMerge(inputs, progress).Done());
     EXPECT_EQ(Output().find("<nplayers>"), std::string::npos);
     EXPECT_EQ(Log().find("nplayers.ini"), std::string::npos);
     EXPECT_NE(Output().find("\t\t\t<category>Maze / Collect</category>\r\n\t\t<verAdded>0.36</verAdded>"),
@@ -74,7 +69,7 @@ TEST_F(MergeTest, DataFilesThatDoNotOpenAreLeftOut) {
     inputs.catverPath = dir.File("missing.ini");
     inputs.nplayersPath = dir.Path();  // a folder does not open as a file
     inputs.controlsPath = dir.File("missing.xml");
-    EXPECT_TRUE(Merge(inputs).written);
+    EXPECT_TRUE(RunMerge(inputs, progress).Done());
     std::string output = Output();
     EXPECT_EQ(output.find("<category>"), std::string::npos);
     EXPECT_EQ(output.find("<nplayers>"), std::string::npos);
@@ -89,18 +84,29 @@ TEST_F(MergeTest, DataFilesThatDoNotOpenAreLeftOut) {
     EXPECT_EQ(log.find("catver.ini"), std::string::npos);
 }
 
-TEST_F(MergeTest, CatverWithoutVerAddedStopsAndKeepsTheEarlierFile) {
+// Each failure is one message; the earlier merged file stays, and no log is written.
+TEST_F(MergeTest, FailuresKeepTheEarlierFileAndWriteNoLog) {
+    MergeInputs noVerAdded = Inputs();
+    noVerAdded.catverPath = dir.Write("catver.ini", "[Category]\npuckman=Maze\n");
+    MergeInputs emptyCatver = Inputs();
+    emptyCatver.catverPath = dir.Write("empty.ini", "");  // read, so without [VerAdded]
+    MergeInputs noListing = Inputs();
+    noListing.listXmlPath = dir.File("nothing.xml");
+    MergeInputs noFolder = Inputs();
+    noFolder.outputPath = dir.File("no/such/folder/merged.xml");
+    const std::pair<MergeInputs, std::string> cases[] = {
+        {noVerAdded, kNoVerAddedError},
+        {emptyCatver, kNoVerAddedError},
+        {noListing, kListXmlOpenError},
+        {noFolder, kUtilityOutputOpenError},
+    };
     dir.Write("merged.xml", "earlier merged file");
-    MergeInputs inputs = Inputs();
-    inputs.catverPath = dir.Write("catver.ini", "[Category]\npuckman=Maze\n");
-    UtilityResult result = Merge(inputs);
-    EXPECT_FALSE(result.written);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, kNoVerAddedError);
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(Output(), "earlier merged file");
-    EXPECT_FALSE(FileExists(dir.File("mergelog.txt")));
-    EXPECT_EQ(ui.progressOpen, 0);
+    for (const auto& [inputs, message] : cases) {
+        SCOPED_TRACE(message);
+        ExpectFailure(RunMerge(inputs, progress), message);
+        EXPECT_EQ(Output(), "earlier merged file");
+        EXPECT_FALSE(FileExists(dir.File("mergelog.txt")));
+    }
 }
 
 TEST_F(MergeTest, OutputOverAFileItReadsIsRefused) {
@@ -110,87 +116,38 @@ TEST_F(MergeTest, OutputOverAFileItReadsIsRefused) {
     ::symlink(inputs.nplayersPath.c_str(), dir.File("link.ini").c_str());
     for (const std::string& target :
          {inputs.listXmlPath, dir.Path() + "/./listxml.xml", dir.File("link.ini"), inputs.catverPath}) {
-        ui.messages.clear();
-        ui.answers.push_back(target);
-        EXPECT_FALSE(RunMerge(inputs, ui).written) << target;
-        ASSERT_EQ(MessageTexts(ui),
-                  std::string(kUtilityOutputIsInput) + target + kUtilityChooseAnotherName + "\n");
+        inputs.outputPath = target;
+        ExpectFailure(RunMerge(inputs, progress),
+                      std::string(kUtilityOutputIsInput) + target + kUtilityChooseAnotherName);
     }
     EXPECT_EQ(ReadFileBytes(inputs.listXmlPath), ReadFileBytes(UtilityFixture("merge/listxml.xml")));
     EXPECT_EQ(ReadFileBytes(inputs.nplayersPath), "[NPlayers]\n");
     EXPECT_FALSE(FileExists(dir.File("mergelog.txt")));
-}
-
-TEST_F(MergeTest, EmptyCatverCountsAsReadAndHasNoVerAdded) {
-    MergeInputs inputs = Inputs();
-    inputs.catverPath = dir.Write("catver.ini", "");
-    EXPECT_FALSE(Merge(inputs).written);
-    EXPECT_EQ(ui.messages.back().text, kNoVerAddedError);
-}
-
-TEST_F(MergeTest, MissingListingIsReportedAndNothingIsWritten) {
-    MergeInputs inputs = Inputs();
-    inputs.listXmlPath = dir.File("nothing.xml");
-    EXPECT_FALSE(Merge(inputs).written);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, kListXmlOpenError);
-    EXPECT_FALSE(FileExists(dir.File("merged.xml")));
-    EXPECT_FALSE(FileExists(dir.File("mergelog.txt")));
-    EXPECT_EQ(ui.progressOpen, 0);
+    EXPECT_TRUE(progress.texts.empty());  // refused before any work
 }
 
 TEST_F(MergeTest, ListingWithoutGamesIsAnError) {
     for (std::string text : {std::string(), std::string("not xml at all\n\x01\x02\xff"),
                              std::string("<?xml version=\"1.0\"?>\n<mame build=\"x\">\n</mame>\n")}) {
-        ui.messages.clear();
         MergeInputs inputs = Inputs();
         inputs.listXmlPath = dir.Write("garbage.xml", text);
-        EXPECT_FALSE(Merge(inputs).written);
-        ASSERT_FALSE(ui.messages.empty());
-        EXPECT_EQ(ui.messages.back().text, kNoGamesInListing);
+        ExpectFailure(RunMerge(inputs, progress), kNoGamesInListing);
         EXPECT_FALSE(FileExists(dir.File("merged.xml")));
     }
 }
 
-TEST_F(MergeTest, UnwritableOutputAndCancelledSave) {
-    ui.answers.push_back(dir.File("no/such/folder/merged.xml"));
-    EXPECT_FALSE(RunMerge(Inputs(), ui).written);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, kUtilityOutputOpenError);
-    EXPECT_EQ(ui.progressTexts.size(), 0u);
-
-    ui.messages.clear();
-    ui.answers.push_back("");  // cancelled
-    UtilityResult result = RunMerge(Inputs(), ui);
-    EXPECT_TRUE(result.cancelled);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(FileExists(dir.File("mergelog.txt")));
-}
-
-TEST_F(MergeTest, SaveDialogOffersANewNameBesideTheInputOrTheListing) {
-    struct RecordingUi : ScriptedUserInterface {
-        std::string offered;
-        bool ChooseSaveFileTitled(std::string& path, const std::string&, const std::string& filter,
-                                  const std::string& ext) override {
-            offered = path + "|" + filter + "|" + ext;
-            return false;
-        }
-    } recording;
+TEST_F(MergeTest, SuggestedOutputIsANewNameBesideTheInputOrTheListing) {
     MergeInputs inputs = Inputs();
-    inputs.currentInputPath = "/some/where/input.xml";
-    RunMerge(inputs, recording);
-    EXPECT_EQ(recording.offered, "/some/where/merged.xml|xml files (*.xml)|*.xml|xml");
+    EXPECT_EQ(SuggestedMergeOutput(inputs, "/some/where/input.xml"), "/some/where/merged.xml");
     // The listing itself (by another name too) or no input file: beside the listing.
     const std::string listingFolder = UtilityFixture("merge/");
     for (std::string current : {inputs.listXmlPath, listingFolder + "./listxml.xml", std::string()}) {
-        inputs.currentInputPath = current;
-        EXPECT_EQ(SuggestedMergeOutput(inputs), listingFolder + "merged.xml") << current;
+        EXPECT_EQ(SuggestedMergeOutput(inputs, current), listingFolder + "merged.xml") << current;
     }
     inputs.listXmlPath = "listxml.xml";
-    EXPECT_EQ(SuggestedMergeOutput(inputs), "merged.xml");
+    EXPECT_EQ(SuggestedMergeOutput(inputs, ""), "merged.xml");
     inputs.catverPath = "/d/merged.xml";
-    inputs.currentInputPath = "/d/input.xml";
-    EXPECT_EQ(SuggestedMergeOutput(inputs), "/d/merged-new.xml");
+    EXPECT_EQ(SuggestedMergeOutput(inputs, "/d/input.xml"), "/d/merged-new.xml");
 }
 
 // A listing of MAME before 0.162: no note, no conversion, CR LF line ends read as lines.
@@ -203,8 +160,9 @@ TEST_F(MergeTest, OldListingWithCrLfLineEnds) {
         "\t\t\t<control type=\"joy\" ways=\"8\"/>\r\n\t\t</input>\r\n\t</game>\r\n</mame>\r\n";
     MergeInputs inputs = Inputs();
     inputs.listXmlPath = dir.Write("old.xml", listing);
-    EXPECT_TRUE(Merge(inputs).written);
-    EXPECT_EQ(CountMessages(ui, MessageIcon::Exclamation), 0);
+    UtilityOutcome outcome = RunMerge(inputs, progress);
+    EXPECT_TRUE(outcome.Done());
+    EXPECT_EQ(outcome.messages.size(), 1u);  // no warning
     EXPECT_EQ(Output(),
               "<?xml version=\"1.0\"?>\r\n<!-- This file generated by Vantor -->\r\n<!DOCTYPE mame [\r\n"
               "<!ELEMENT mame (game+)>\r\n]>\r\n<mame build=\"0.139\">\r\n"

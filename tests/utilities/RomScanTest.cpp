@@ -21,78 +21,56 @@ class RomScanTest : public UtilityTest {
         }
         std::filesystem::create_directories(dir.File("roms/galaga.zip"));  // a folder is no archive
     }
-    UtilityResult Scan(const std::string& input) {
-        ui.answers = {roms, dir.File("scanned.xml")};
-        RomScanInputs inputs;
-        inputs.inputPath = input;
-        inputs.logFolder = dir.Path();
-        return RunRomScan(inputs, ui);
+    RomScanInputs Inputs(const std::string& input) const {
+        return {input, roms, dir.File("scanned.xml"), dir.Path()};
     }
+    UtilityOutcome Scan(const std::string& input) { return RunRomScan(Inputs(input), progress); }
     std::string roms;
 };
 
 TEST_F(RomScanTest, FolderGivesTheExpectedFileAndLog) {
     std::string master = UtilityFixture("master.xml");
-    UtilityResult result = Scan(master);
-    EXPECT_TRUE(result.written);
-    EXPECT_EQ(result.games, 4);
-    EXPECT_EQ(result.outputPath, dir.File("scanned.xml"));
+    UtilityOutcome outcome = Scan(master);
+    EXPECT_TRUE(outcome.Done());
+    EXPECT_EQ(outcome.games, 4);
+    EXPECT_EQ(outcome.outputPath, dir.File("scanned.xml"));
+    EXPECT_EQ(outcome.logPath, dir.File("romscanlog.txt"));
     EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), ReadFileBytes(UtilityFixture("romscan/expected.xml")));
     EXPECT_EQ(XmlProblems(dir.File("scanned.xml")), "");
     std::string log = MaskLogDate(ReadFileBytes(dir.File("romscanlog.txt")));
     ReplaceAll(log, master, "<input>");
     EXPECT_EQ(log, ReadFileBytes(UtilityFixture("romscan/expected-romscanlog.txt")));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Information);
-    EXPECT_EQ(ui.messages[0].text, kRomScanDone);
-    EXPECT_EQ(ui.asked,
-              (std::vector<std::string>{"Folder of ROMs to scan...", "Save scanned xml file as..."}));
-    EXPECT_EQ(ui.progressOpen, 0);
+    EXPECT_EQ(outcome.messages, (std::vector<OutcomeMessage>{{MessageIcon::Information, kRomScanDone}}));
 }
 
 TEST_F(RomScanTest, CrLfMasterFileGivesTheSameOutput) {
     std::string crlf = LfToCrLf(ReadFileBytes(UtilityFixture("master.xml")));
-    EXPECT_TRUE(Scan(dir.Write("master-crlf.xml", crlf)).written);
+    EXPECT_TRUE(Scan(dir.Write("master-crlf.xml", crlf)).Done());
     EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), ReadFileBytes(UtilityFixture("romscan/expected.xml")));
-}
-
-TEST_F(RomScanTest, CancelledQuestionsWriteNothing) {
-    ui.answers = {""};
-    RomScanInputs inputs{UtilityFixture("master.xml"), dir.Path()};
-    EXPECT_TRUE(RunRomScan(inputs, ui).cancelled);
-    ui.answers = {roms, ""};
-    EXPECT_TRUE(RunRomScan(inputs, ui).cancelled);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(FileExists(dir.File("romscanlog.txt")));
 }
 
 TEST_F(RomScanTest, FailuresLeaveNoOutputAndNoLog) {
     dir.Write("scanned.xml", "earlier");
-    EXPECT_FALSE(Scan(dir.File("missing.xml")).written);
-    EXPECT_EQ(MessageTexts(ui), std::string(kUtilityInputXmlOpenError) + "\n");
+    ExpectFailure(Scan(dir.File("missing.xml")), kUtilityInputXmlOpenError);
 
-    ui.messages.clear();
     roms = dir.File("no-such-folder");
-    EXPECT_FALSE(Scan(UtilityFixture("master.xml")).written);
-    EXPECT_EQ(MessageTexts(ui), std::string(kUtilityRomFolderReadError) + "\n");
+    ExpectFailure(Scan(UtilityFixture("master.xml")), kUtilityRomFolderReadError);
 
-    ui.messages.clear();
     roms = dir.File("roms");
-    ui.answers = {roms, dir.File("no/folder/out.xml")};
-    EXPECT_FALSE(RunRomScan({UtilityFixture("master.xml"), dir.Path()}, ui).written);
-    EXPECT_EQ(MessageTexts(ui), std::string(kUtilityOutputOpenError) + "\n");
+    RomScanInputs inputs = Inputs(UtilityFixture("master.xml"));
+    inputs.outputPath = dir.File("no/folder/out.xml");
+    ExpectFailure(RunRomScan(inputs, progress), kUtilityOutputOpenError);
 
     EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), "earlier");
     EXPECT_FALSE(FileExists(dir.File("romscanlog.txt")));
-    EXPECT_EQ(ui.progressOpen, 0);
 }
 
 TEST_F(RomScanTest, OutputOverTheMasterFileIsRefused) {
     std::string master = dir.Write("master.xml", ReadFileBytes(UtilityFixture("master.xml")));
-    ui.answers = {roms, dir.Path() + "/./master.xml"};
-    EXPECT_FALSE(RunRomScan({master, dir.Path()}, ui).written);
-    EXPECT_EQ(MessageTexts(ui), std::string(kUtilityOutputIsInput) + dir.Path() + "/./master.xml" +
-                                    kUtilityChooseAnotherName + "\n");
+    RomScanInputs inputs = Inputs(master);
+    inputs.outputPath = dir.Path() + "/./master.xml";
+    ExpectFailure(RunRomScan(inputs, progress),
+                  kUtilityOutputIsInput + inputs.outputPath + kUtilityChooseAnotherName);
     EXPECT_EQ(ReadFileBytes(master), ReadFileBytes(UtilityFixture("master.xml")));
     EXPECT_FALSE(FileExists(dir.File("romscanlog.txt")));
 }
@@ -100,14 +78,14 @@ TEST_F(RomScanTest, OutputOverTheMasterFileIsRefused) {
 TEST_F(RomScanTest, EmptyFolderAndGarbageMasterFile) {
     roms = dir.File("empty");
     std::filesystem::create_directories(roms);
-    EXPECT_TRUE(Scan(UtilityFixture("master.xml")).written);
+    EXPECT_TRUE(Scan(UtilityFixture("master.xml")).Done());
     EXPECT_NE(ReadFileBytes(dir.File("romscanlog.txt"))
                   .find("\r\nAdded 0 entries into new XML file out of 0 zip "
                         "files found."),
               std::string::npos);
 
     roms = dir.File("roms");
-    EXPECT_TRUE(Scan(dir.Write("garbage.xml", std::string("\0\1\2 not xml\n\xff", 13))).written);
+    EXPECT_TRUE(Scan(dir.Write("garbage.xml", std::string("\0\1\2 not xml\n\xff", 13))).Done());
     EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), "\r\n</>");
 }
 
@@ -135,7 +113,7 @@ TEST(MasterFileIndex, FindsTheFirstRecordOfANameOnly) {
     Catalog file;
     ASSERT_TRUE(file.file.Open(UtilityFixture("master.xml")));
     MasterFileIndex index;
-    index.Build(file);
+    ASSERT_TRUE(index.Build(file));
     EXPECT_EQ(index.Size(), 5u);
     RecordReader reader = file.Reader();
     std::string record;

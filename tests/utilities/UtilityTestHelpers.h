@@ -1,14 +1,16 @@
 #pragma once
-// Shared by the utility tests: fixture paths, the log date mask, and a look at what the user was
-// told.
+// Shared by the utility tests: fixture paths, the log date mask, a progress sink that records and
+// can cancel, and a look at what the user is told.
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/TagTable.h"
+#include "utilities/UtilityCommon.h"
 
 namespace vantor::test {
 
@@ -26,22 +28,39 @@ inline std::string MaskLogDate(const std::string& log) {
     return match.prefix().str() + "File created on:<date>\r\n" + match.suffix().str();
 }
 
-inline int CountMessages(const ScriptedUserInterface& ui, MessageIcon icon) {
-    int count = 0;
-    for (const auto& message : ui.messages) count += message.icon == icon ? 1 : 0;
-    return count;
+// Every text the job reported ("first|second"), how often it moved the bar and asked whether to
+// stop; from its `cancelAt`-th question on (0: never) the answer is yes.
+class RecordingProgress : public ProgressSink {
+  public:
+    std::vector<std::string> texts;
+    std::int64_t updates = 0;
+    mutable std::int64_t checks = 0;
+    std::int64_t cancelAt = 0;
+
+    void Progress(std::int64_t, std::int64_t) override { ++updates; }
+    void Texts(const std::string& first, const std::string& second) override {
+        texts.push_back(first + "|" + second);
+    }
+    bool CancelRequested() const override { return ++checks >= cancelAt && cancelAt > 0; }
+};
+
+// The outcome's message texts, one per line.
+inline std::string MessageTexts(const Outcome& outcome) {
+    std::string texts;
+    for (const OutcomeMessage& message : outcome.messages) texts += message.text + "\n";
+    return texts;
 }
 
-inline std::string MessageTexts(const ScriptedUserInterface& ui) {
-    std::string texts;
-    for (const auto& message : ui.messages) texts += message.text + "\n";
-    return texts;
+// A failure told with one exclamation message.
+inline void ExpectFailure(const Outcome& outcome, const std::string& text) {
+    EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
+    EXPECT_EQ(outcome.messages, (std::vector<OutcomeMessage>{{MessageIcon::Exclamation, text}}));
 }
 
 class UtilityTest : public ::testing::Test {
   protected:
     TempDir dir;
-    ScriptedUserInterface ui;
+    RecordingProgress progress;
 };
 
 }  // namespace vantor::test
