@@ -17,9 +17,18 @@ namespace vantor::app {
 
 namespace {
 
-JobTestHooks& TestHooks() {
-    static JobTestHooks hooks;
+// Read on the workers while a test may set them anew: each job takes the set current then.
+std::mutex& TestHooksMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+std::shared_ptr<const JobTestHooks>& TestHooksSet() {
+    static std::shared_ptr<const JobTestHooks> hooks;
     return hooks;
+}
+std::shared_ptr<const JobTestHooks> TestHooks() {
+    std::lock_guard lock(TestHooksMutex());
+    return TestHooksSet();
 }
 
 // The workers of RunThenDeliver. A pool of its own: a scan, two list fills and a details view may
@@ -96,7 +105,10 @@ class JobWatcher : public QObject {
 }  // namespace
 
 void SetJobTestHooks(JobTestHooks hooks) {
-    TestHooks() = std::move(hooks);
+    auto set =
+        hooks.started || hooks.reported ? std::make_shared<const JobTestHooks>(std::move(hooks)) : nullptr;
+    std::lock_guard lock(TestHooksMutex());
+    TestHooksSet() = std::move(set);
 }
 
 void JobControl::Progress(std::int64_t done, std::int64_t total) {
@@ -105,7 +117,7 @@ void JobControl::Progress(std::int64_t done, std::int64_t total) {
         done_ = done;
         total_ = total;
     }
-    if (TestHooks().reported) TestHooks().reported(*this, done, total);
+    if (const auto hooks = TestHooks(); hooks && hooks->reported) hooks->reported(*this, done, total);
 }
 
 std::pair<std::int64_t, std::int64_t> JobControl::Latest() const {
@@ -160,7 +172,7 @@ namespace detail {
 
 void RunJobBody(JobControl& control, const std::function<void()>& body, std::optional<EngineError>& error) {
     try {
-        if (TestHooks().started) TestHooks().started(control);
+        if (const auto hooks = TestHooks(); hooks && hooks->started) hooks->started(control);
         if (control.CancelRequested()) throw EngineError(kCancelled, ErrorKind::Cancelled);
         body();
     } catch (const EngineError& thrown) {
