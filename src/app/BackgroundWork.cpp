@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <new>
 
 #include "QtUserInterface.h"
 

@@ -18,7 +18,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -122,7 +121,8 @@ template <typename Job, typename Deliver>
 }
 
 // Tests only: `started` runs on the job's thread before each job, `reported` after each progress
-// report, so a test can cancel a job at a point of its choosing. Set them while no job runs.
+// report, so a test can cancel a job at a point of its choosing. A job uses the hooks set at the
+// time of each call.
 struct JobTestHooks {
     std::function<void(JobControl&)> started;
     std::function<void(JobControl&, std::int64_t done, std::int64_t total)> reported;

@@ -1,6 +1,6 @@
 // The one way windows run work on a worker: the result reaches the window that asked (and only
-// while it lives and still wants it), progress comes coalesced, and a cancel request stops the job
-// wherever it is. Also the progress window's figures and its Cancel button.
+// while it lives and still wants it) and progress comes coalesced; the windows' own tests cancel
+// their jobs at every point. Also the progress window's figures and its Cancel button.
 #include <QLabel>
 #include <QPushButton>
 #include <QThread>
@@ -19,15 +19,6 @@ using namespace vantor::test;
 
 namespace {
 
-// A job that reports `steps` times and stops when asked; returns the steps it made.
-int Steps(JobControl& control, int steps) {
-    for (int i = 1; i <= steps; ++i) {
-        if (control.CancelRequested()) throw EngineError(kCancelled, ErrorKind::Cancelled);
-        control.Progress(i, steps);
-    }
-    return steps;
-}
-
 // Releases a job that waits for it.
 struct Gate {
     std::atomic<bool> open{false};
@@ -41,10 +32,8 @@ struct Gate {
 class BackgroundWorkTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
-    void cleanup() { SetJobTestHooks({}); }
     void resultAndProgressReachTheWindow();
     void goneWindowsAndReplacedJobsHearNothing();
-    void cancelStopsTheJobAtEveryPoint();
     void progressWindowShowsFiguresAndCancels();
 };
 
@@ -53,39 +42,38 @@ void BackgroundWorkTest::resultAndProgressReachTheWindow() {
     std::optional<JobOutcome<int>> outcome;
     std::atomic<Qt::HANDLE> jobThread{nullptr};
     std::vector<std::pair<std::int64_t, std::int64_t>> shown;
+    auto keep = [&](JobOutcome<int> result) {
+        QVERIFY(QThread::currentThreadId() != jobThread.load());
+        outcome = std::move(result);
+    };
     JobHandle job = RunThenDeliver(
         &window,
         [&jobThread](JobControl& control) {
             jobThread = QThread::currentThreadId();
-            return Steps(control, 200000);
+            for (int i = 1; i <= 200000; ++i) control.Progress(i, 200000);
+            return 7;
         },
-        [&](JobOutcome<int> result) {
-            QVERIFY(QThread::currentThreadId() != jobThread.load());
-            outcome = std::move(result);
-        },
-        [&](std::int64_t done, std::int64_t total) { shown.emplace_back(done, total); });
+        keep, [&](std::int64_t done, std::int64_t total) { shown.emplace_back(done, total); });
     QVERIFY(job.Running());
     QVERIFY(WaitFor([&] { return outcome.has_value(); }));
     QVERIFY(!job.Running());
-    QCOMPARE(*outcome->result, 200000);
-    QVERIFY(!outcome->error);
+    QVERIFY(outcome->result == 7 && !outcome->error);
     // Coalesced, and the last report is shown before the result comes.
     QVERIFY(!shown.empty() && shown.size() < 100);
     QCOMPARE(shown.back(), (std::pair<std::int64_t, std::int64_t>{200000, 200000}));
 
-    // What a job throws comes back as the error, an engine error with its kind.
-    std::vector<std::string> errors;
-    auto collect = [&](JobOutcome<int> result) {
-        QVERIFY(!result.result && !result.Cancelled());
-        errors.push_back(result.error->Text());
-    };
-    JobHandle failing = RunThenDeliver(
-        &window, [](JobControl&) -> int { throw EngineError(kMissingQuoteError, ErrorKind::Expression); },
-        collect);
-    JobHandle crashing = RunThenDeliver(
-        &window, [](JobControl&) -> int { throw std::runtime_error("disk on fire"); }, collect);
-    QVERIFY(WaitFor([&] { return errors.size() == 2; }));
-    QCOMPARE(errors[0] == kMissingQuoteError ? errors[1] : errors[0], std::string("disk on fire"));
+    // Whatever a job throws comes back as the error.
+    outcome.reset();
+    job = RunThenDeliver(
+        &window,
+        [&jobThread](JobControl&) -> int {
+            jobThread = QThread::currentThreadId();
+            throw std::runtime_error("disk on fire");
+        },
+        keep);
+    QVERIFY(WaitFor([&] { return outcome.has_value(); }));
+    QVERIFY(!outcome->result && !outcome->Cancelled());
+    QCOMPARE(outcome->error->Text(), std::string("disk on fire"));
 }
 
 void BackgroundWorkTest::goneWindowsAndReplacedJobsHearNothing() {
@@ -132,30 +120,6 @@ void BackgroundWorkTest::goneWindowsAndReplacedJobsHearNothing() {
     QCOMPARE(results, std::vector<int>{2});
 }
 
-void BackgroundWorkTest::cancelStopsTheJobAtEveryPoint() {
-    enum Point { Start, Middle, End };
-    for (Point point : {Start, Middle, End}) {
-        std::atomic<std::int64_t> lastReport{0};
-        JobTestHooks hooks;
-        if (point == Start) hooks.started = [](JobControl& control) { control.RequestCancel(); };
-        hooks.reported = [&, point](JobControl& control, std::int64_t done, std::int64_t total) {
-            lastReport = done;
-            if ((point == Middle && done == 1) || (point == End && done == total)) control.RequestCancel();
-        };
-        SetJobTestHooks(hooks);
-        QWidget window;
-        std::optional<JobOutcome<int>> outcome;
-        JobHandle job = RunThenDeliver(
-            &window, [](JobControl& control) { return Steps(control, 1000); },
-            [&](JobOutcome<int> result) { outcome = std::move(result); });
-        QVERIFY(WaitFor([&] { return outcome.has_value(); }));
-        // Cancelled wherever it was: a job that had ended gives no result either.
-        QVERIFY2(outcome->Cancelled() && !outcome->result, qPrintable(QString::number(point)));
-        QCOMPARE(outcome->error->Text(), std::string(kCancelled));
-        QCOMPARE(lastReport.load(), std::int64_t{point == Start ? 0 : point == Middle ? 1 : 1000});
-    }
-}
-
 void BackgroundWorkTest::progressWindowShowsFiguresAndCancels() {
     const struct {
         std::int64_t done, total;
@@ -175,22 +139,14 @@ void BackgroundWorkTest::progressWindowShowsFiguresAndCancels() {
     for (const auto& c : cases)
         QCOMPARE(ProgressFigures(c.done, c.total, c.unit, c.elapsedMs), QString::fromUtf8(c.figures));
 
-    // Without a way to stop there is no button, and closing does nothing.
+    // Work that can stop: Cancel, Escape and the close box ask once, and the window stays until
+    // the work has gone. Other work shows no button and cannot be closed.
     QWidget owner;
-    ProgressDialog plain(&owner);
-    int cancels = 0;
-    connect(&plain, &ProgressDialog::CancelRequested, [&] { ++cancels; });
-    plain.Show(true, 1000, QStringLiteral("Working..."), QString());
-    QVERIFY(!Child<QPushButton>(&plain, "id1")->isVisible());
-    plain.close();
-    QTest::keyClick(&plain, Qt::Key_Escape);
-    QVERIFY(plain.isVisible());
-    QCOMPARE(cancels, 0);
-
-    // Cancel, Escape and the close box ask once; the window stays until the work is gone.
-    for (int way = 0; way < 3; ++way) {
+    for (bool cancellable : {true, false}) {
         ProgressDialog progress(&owner);
-        progress.SetCancellable(true);
+        int cancels = 0;
+        connect(&progress, &ProgressDialog::CancelRequested, [&] { ++cancels; });
+        progress.SetCancellable(cancellable);
         progress.SetUnit(ProgressUnit::Bytes);
         progress.Show(true, 1000, QStringLiteral("Scanning..."), QString());
         progress.SetProgress(3500, 7000);
@@ -198,16 +154,13 @@ void BackgroundWorkTest::progressWindowShowsFiguresAndCancels() {
         QCOMPARE(Child<QLabel>(&progress, "progressFigures")->text(),
                  QStringLiteral("3.5 kB of 7.0 kB (50%)"));
         auto* button = Child<QPushButton>(&progress, "id1");
-        QVERIFY(button->isVisible() && button->isEnabled());
-        cancels = 0;
-        connect(&progress, &ProgressDialog::CancelRequested, [&] { ++cancels; });
-        for (int again = 0; again < 2; ++again) {
-            if (way == 0) button->click();
-            if (way == 1) QTest::keyClick(&progress, Qt::Key_Escape);
-            if (way == 2) progress.close();
-        }
-        QCOMPARE(cancels, 1);
-        QVERIFY(progress.CancelPending() && !button->isEnabled() && progress.isVisible());
+        QCOMPARE(button->isVisible(), cancellable);
+        if (cancellable) button->click();
+        QTest::keyClick(&progress, Qt::Key_Escape);
+        progress.close();
+        QCOMPARE(cancels, cancellable ? 1 : 0);
+        QVERIFY(progress.isVisible() && progress.CancelPending() == cancellable);
+        QCOMPARE(button->isEnabled(), !cancellable);
     }
 }
 
