@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     texts.push_back(model.FindText());
     for (const CriterionInfo& info : CriteriaControls()) {
         model.ApplyInitialState();
-        if (info.kind == CriterionKind::Combo ? model.SetComboIndex(info.id, 1) : model.Click(info.id)) {
+        if (info.kind == CriterionKind::Combo ? model.SetComboIndex(info.key, 1) : model.Click(info.key)) {
             texts.push_back(model.FindText());
         }
     }

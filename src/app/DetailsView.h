@@ -1,8 +1,10 @@
 #pragma once
 // "View Details": the record of one game, found by its ROM name from the top of the master file,
-// read on a worker thread and shown in a text window titled with the game's name.
+// read on a worker and shown in a text window titled with the game's name.
 #include <QObject>
 #include <string>
+
+#include "BackgroundWork.h"
 
 class QWidget;
 
@@ -19,10 +21,10 @@ class DetailsView : public QObject {
     // the catalog's meanwhile).
     DetailsView(QWidget* owner, const Catalog& catalog);
 
-    // Starts reading; the window opens (modal over the owner) when the text is ready. A second
-    // request while one is being read is ignored.
+    // Starts reading; the window opens (modal over the owner) when the text is ready, unless the
+    // owner has been closed by then. A request while another is read takes its place.
     void Show(const std::string& name, const std::string& romName, bool hideRomNames);
-    bool Busy() const { return busy_; }
+    bool Busy() const { return job_.Running(); }
 
   Q_SIGNALS:
     // The text window has been opened; `text` is what it shows.
@@ -31,7 +33,7 @@ class DetailsView : public QObject {
   private:
     QWidget* owner_;
     const Catalog& catalog_;
-    bool busy_ = false;
+    JobHandle job_;
 };
 
 }  // namespace vantor::app

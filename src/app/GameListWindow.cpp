@@ -7,8 +7,24 @@
 #include "AppIcon.h"
 #include "DetailsView.h"
 #include "SortableListView.h"
+#include "gamedata/EngineError.h"
+#include "gamedata/UserInterface.h"
 
 namespace vantor::app {
+
+std::vector<ListTable::Row> BuildGameRows(std::vector<MatchEntry> entries, bool sortByName,
+                                          ProgressSink& progress) {
+    const auto total = static_cast<std::int64_t>(entries.size());
+    ListTable table;
+    table.SetColumns(kGameListColumns);
+    table.ReplaceRows(GameRowsFromEntries(std::move(entries)));
+    // Building the rows is most of the work, sorting them the rest.
+    progress.Progress(total * 6 / 10, total);
+    if (progress.CancelRequested()) throw EngineError(kCancelled, ErrorKind::Cancelled);
+    if (sortByName) table.Sort(kNameColumn, true);
+    progress.Progress(total, total);
+    return table.TakeRows();
+}
 
 GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName, QAction* command,
                                QWidget* parent)

@@ -4,14 +4,23 @@
 // command of the window's own and "View Details"; a double click shows the details and a typed
 // letter or digit jumps to the first game whose name begins with it.
 #include <QDialog>
+#include <vector>
+
+#include "listmodel/ListTable.h"
 
 class QAction;
 
 namespace vantor {
 struct Catalog;
-}
+class ProgressSink;
+}  // namespace vantor
 
 namespace vantor::app {
+
+// The rows of a game list for a batch of entries, sorted by name when asked; runs on a worker.
+// Reports the games done and stops with EngineError (Cancelled) between its steps when asked.
+std::vector<ListTable::Row> BuildGameRows(std::vector<MatchEntry> entries, bool sortByName,
+                                          ProgressSink& progress);
 
 class DetailsView;
 class SortableListView;

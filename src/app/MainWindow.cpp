@@ -10,19 +10,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QThread>
 #include <QVBoxLayout>
-#include <chrono>
-#include <optional>
+#include <iterator>
 
 #include "AboutBox.h"
 #include "AppIcon.h"
-#include "ResultListWindows.h"
-#include "WorkingListWindow.h"
 #include "ProgressDialog.h"
 #include "QtUserInterface.h"
+#include "ResultListWindows.h"
 #include "SearchDialogs.h"
 #include "SettingsWindow.h"
+#include "WorkingListWindow.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/TextUtil.h"
@@ -38,8 +36,22 @@ constexpr const char* kTriStateHint = "Check all that apply.\nA grey tick means 
 constexpr const char* kCategoriesHint =
     "Check all that you want in your list.\nA grey tick means don't care.";
 
+// The criteria widgets keep the numbers of the dialog they were first made for, in the order of
+// Criterion, until the window's widgets are named for what they are.
+constexpr int kCriterionWidgetNumbers[] = {
+    1007, 1006, 1003, 1008, 1005, 1004, 1016, 1009, 1010, 1020, 1025, 1024, 1023, 1018, 1022,
+    1027, 1011, 1012, 1017, 1019, 1021, 1028, 1057, 1026, 1013, 1014, 1015, 1069, 1070, 1071,
+    1072, 1073, 1074, 1075, 1076, 1077, 1078, 1079, 1080, 1081, 1082, 1083, 1084, 1085, 1086,
+    1087, 1088, 1089, 1090, 1091, 1092, 1112, 1106, 1108, 1109, 1110, 1111, 1107};
+static_assert(std::size(kCriterionWidgetNumbers) ==
+              static_cast<std::size_t>(Criterion::FourSimultaneous) + 1);
+
 QString ObjectName(int id) {
     return QStringLiteral("id%1").arg(id);
+}
+
+QString ObjectName(Criterion key) {
+    return ObjectName(kCriterionWidgetNumbers[static_cast<std::size_t>(key)]);
 }
 
 Qt::CheckState ToQt(CheckState state) {
@@ -53,25 +65,6 @@ Qt::CheckState ToQt(CheckState state) {
     }
     return Qt::Unchecked;
 }
-
-// Scan progress from the worker thread to the progress window, a few dozen times a second at
-// most; each update is queued to the window's thread.
-class QueuedProgress : public ProgressSink {
-  public:
-    explicit QueuedProgress(ProgressDialog* window) : window_(window) {}
-    void Progress(std::int64_t done, std::int64_t total) override {
-        const auto now = std::chrono::steady_clock::now();
-        if (done < total && now - last_ < std::chrono::milliseconds(20)) return;
-        last_ = now;
-        ProgressDialog* window = window_;
-        QMetaObject::invokeMethod(
-            window, [window, done, total] { window->SetProgress(done, total); }, Qt::QueuedConnection);
-    }
-
-  private:
-    ProgressDialog* window_;
-    std::chrono::steady_clock::time_point last_{};
-};
 
 // The hand-over text of ROM Search's matches, the best match first: by the description
 // similarity to the query, games that score alike in the order of the file.
@@ -114,13 +107,23 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
     connect(this, &MainWindow::EntriesForSearchResults, search_.get(), &ResultListWindow::ReceiveEntries,
             Qt::QueuedConnection);
     for (ResultListWindow* window : {fullList_.get(), search_.get()}) {
-        connect(window, &ResultListWindow::EntriesForWorkingList, output_.get(), &WorkingListWindow::ReceiveEntries,
-                Qt::QueuedConnection);
+        connect(window, &ResultListWindow::EntriesForWorkingList, output_.get(),
+                &WorkingListWindow::ReceiveEntries, Qt::QueuedConnection);
     }
+    // A full list whose rows were never built is not there to be shown again.
+    connect(fullList_.get(), &ResultListWindow::FillCancelled, this, [this] {
+        fullListReady_ = false;
+        status_->setText(QString::fromUtf8(kCancelled));
+    });
+    connect(search_.get(), &ResultListWindow::FillCancelled, this,
+            [this] { status_->setText(QString::fromUtf8(kCancelled)); });
 }
 
 MainWindow::~MainWindow() {
     model_.SetChangeListener({});
+    // A running scan reads the catalog: it stops before the catalog goes.
+    scan_.Drop();
+    scan_.WaitForWorker();
 }
 
 void MainWindow::BuildWindow() {
@@ -172,6 +175,8 @@ void MainWindow::BuildWindow() {
     history->setToolTip(QStringLiteral("Search History"));
     history->setFixedWidth(history->sizeHint().height() + 8);
     for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusText"));
     connect(goButton_, &QPushButton::clicked, this, &MainWindow::OnGo);
     connect(listAll, &QPushButton::clicked, this, &MainWindow::OnListAllRoms);
     connect(romSearch, &QPushButton::clicked, this, &MainWindow::OnRomSearch);
@@ -184,7 +189,8 @@ void MainWindow::BuildWindow() {
     buttons->addWidget(goButton_);
     buttons->addWidget(listAll);
     buttons->addWidget(romSearch);
-    buttons->addStretch(1);
+    buttons->addSpacing(8);
+    buttons->addWidget(status_, 1);
     buttons->addWidget(about);
     buttons->addWidget(settings);
 
@@ -221,7 +227,7 @@ QGroupBox* MainWindow::BuildGroup(CriteriaGroup group, const QString& title, con
         if (info.group != group) continue;
         QWidget* widget = MakeCriterionWidget(info);
         widget->setParent(box);
-        if (info.id == criteria_id::kAnyNone) {
+        if (info.key == Criterion::AnyNone) {
             anyNone = widget;  // below the category boxes
             continue;
         }
@@ -249,7 +255,7 @@ QWidget* MainWindow::MakeCriterionWidget(const CriterionInfo& info) {
     switch (info.kind) {
         case CriterionKind::TriState:
         case CriterionKind::TwoState: {
-            if (info.id == criteria_id::kAnyNone) {
+            if (info.key == Criterion::AnyNone) {
                 auto* push = new QPushButton(label);  // the push-like tick box
                 push->setCheckable(true);
                 push->setAutoDefault(false);
@@ -269,11 +275,11 @@ QWidget* MainWindow::MakeCriterionWidget(const CriterionInfo& info) {
         }
         case CriterionKind::Combo: {
             auto* combo = new QComboBox;
-            for (const std::string& item : ComboItems(info.id)) combo->addItem(FromBytes(item));
+            for (const std::string& item : ComboItems(info.key)) combo->addItem(FromBytes(item));
             combo->setMaxVisibleItems(18);
-            connect(combo, &QComboBox::currentIndexChanged, this, [this, id = info.id](int index) {
-                if (syncing_ || index == model_.ComboIndex(id)) return;
-                if (!model_.SetComboIndex(id, index)) SyncCriteriaWidgets();
+            connect(combo, &QComboBox::currentIndexChanged, this, [this, key = info.key](int index) {
+                if (syncing_ || index == model_.ComboIndex(key)) return;
+                if (!model_.SetComboIndex(key, index)) SyncCriteriaWidgets();
             });
             widget = combo;
             break;
@@ -282,29 +288,32 @@ QWidget* MainWindow::MakeCriterionWidget(const CriterionInfo& info) {
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         // The model decides the new state (three-state boxes go unticked, ticked, grey) and every
         // widget is set from it again.
-        connect(button, &QAbstractButton::clicked, this, [this, id = info.id] {
+        connect(button, &QAbstractButton::clicked, this, [this, key = info.key] {
             if (syncing_) return;
-            if (!model_.Click(id)) SyncCriteriaWidgets();
+            if (!model_.Click(key)) SyncCriteriaWidgets();
         });
     }
-    widget->setObjectName(ObjectName(info.id));
-    criteria_.insert(info.id, widget);
+    widget->setObjectName(ObjectName(info.key));
+    const auto index = static_cast<std::size_t>(info.key);
+    if (criteria_.size() <= index) criteria_.resize(index + 1, nullptr);
+    criteria_[index] = widget;
     return widget;
 }
 
 void MainWindow::SyncCriteriaWidgets() {
     syncing_ = true;
     for (const CriterionInfo& info : CriteriaControls()) {
-        QWidget* widget = criteria_.value(info.id);
+        const auto index = static_cast<std::size_t>(info.key);
+        QWidget* widget = index < criteria_.size() ? criteria_[index] : nullptr;
         if (widget == nullptr) continue;
-        widget->setEnabled(model_.IsEnabled(info.id));
-        const CheckState state = model_.Check(info.id);
+        widget->setEnabled(model_.IsEnabled(info.key));
+        const CheckState state = model_.Check(info.key);
         if (auto* box = qobject_cast<QCheckBox*>(widget)) {
             box->setCheckState(ToQt(state));
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             button->setChecked(state == CheckState::Checked);
         } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-            combo->setCurrentIndex(model_.ComboIndex(info.id));
+            combo->setCurrentIndex(model_.ComboIndex(info.key));
         }
     }
     syncing_ = false;
@@ -360,27 +369,38 @@ void MainWindow::ShowError(const EngineError& error) {
     ShowMessageBox(this, error.Icon(), error.Text());
 }
 
-void MainWindow::RunScan(const char* progressText, std::function<void(ProgressSink&)> work,
-                       std::function<void()> done) {
+QString MainWindow::StatusText() const {
+    return status_->text();
+}
+
+void MainWindow::RunScan(const char* progressText, std::function<std::vector<MatchEntry>(ProgressSink&)> scan,
+                         std::function<void(std::vector<MatchEntry>)> found) {
     scanRunning_ = true;
     ++scanCount_;
+    status_->clear();
     progress_ = new ProgressDialog(this);
+    progress_->SetUnit(ProgressUnit::Bytes);
+    progress_->SetCancellable(true);
+    connect(progress_, &ProgressDialog::CancelRequested, this, [this] { scan_.Cancel(); });
     progress_->Show(true, 1000, QString::fromUtf8(progressText), QString());
-    auto sink = std::make_shared<QueuedProgress>(progress_);
-    QThread* thread = QThread::create([work = std::move(work), sink] { work(*sink); });
-    thread->setObjectName(QStringLiteral("scan"));
-    scanThread_ = thread;
-    connect(thread, &QThread::finished, this, [this, thread, done = std::move(done)] {
-        thread->wait();
-        thread->deleteLater();
-        scanThread_ = nullptr;
-        delete progress_;
-        progress_ = nullptr;
-        scanRunning_ = false;
-        done();
-        Q_EMIT ScanFinished();
-    });
-    thread->start();
+    scan_ = RunThenDeliver(
+        this, [scan = std::move(scan)](JobControl& control) { return scan(control); },
+        [this, found = std::move(found)](JobOutcome<std::vector<MatchEntry>> outcome) {
+            delete progress_;
+            progress_ = nullptr;
+            scanRunning_ = false;
+            if (outcome.Cancelled()) {
+                status_->setText(QString::fromUtf8(kCancelled));
+            } else if (outcome.error) {
+                ShowError(*outcome.error);
+            } else {
+                found(std::move(*outcome.result));
+            }
+            Q_EMIT ScanFinished();
+        },
+        [this](std::int64_t done, std::int64_t total) {
+            if (progress_ != nullptr) progress_->SetProgress(done, total);
+        });
 }
 
 void MainWindow::OnGo() {
@@ -395,29 +415,18 @@ void MainWindow::OnGo() {
         ShowError(error);
         return;
     }
-    auto error = std::make_shared<std::optional<EngineError>>();
-    auto found = std::make_shared<std::vector<MatchEntry>>();
+    const Catalog& catalog = catalog_;
     RunScan(
         "Scanning input file for matches...",
-        [this, error, found, searchText](ProgressSink& sink) {
-            try {
-                *found = ScanForMatches(catalog_, searchText, &sink);
-            } catch (const EngineError& thrown) {
-                *error = thrown;
-            }
-        },
-        [this, error, found, typed] {
-            if (*error) {
-                ShowError(**error);
-                return;
-            }
+        [&catalog, searchText](ProgressSink& sink) { return ScanForMatches(catalog, searchText, &sink); },
+        [this, typed](std::vector<MatchEntry> found) {
             PushSearchHistory(history_, typed);
-            if (found->empty()) {
+            if (found.empty()) {
                 ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
                 return;
             }
             HandOver handOver;
-            handOver.entries = std::move(*found);
+            handOver.entries = std::move(found);
             handOver.hideRomNames = catalog_.display.hideRomNames;
             Q_EMIT EntriesForWorkingList(handOver);
         });
@@ -432,13 +441,13 @@ void MainWindow::OnListAllRoms() {
         Q_EMIT EntriesForFullList(handOver);
         return;
     }
-    auto found = std::make_shared<std::vector<MatchEntry>>();
+    const Catalog& catalog = catalog_;
     RunScan(
         "Generating Full List. This could take a minute or two...",
-        [this, found](ProgressSink& sink) { *found = ScanForMatches(catalog_, kListAllExpression, &sink); },
-        [this, found] {
+        [&catalog](ProgressSink& sink) { return ScanForMatches(catalog, kListAllExpression, &sink); },
+        [this](std::vector<MatchEntry> found) {
             HandOver handOver;
-            handOver.entries = std::move(*found);
+            handOver.entries = std::move(found);
             handOver.titleFormat = "Full list of %d ROMs";
             handOver.hideRomNames = catalog_.display.hideRomNames;
             Q_EMIT EntriesForFullList(handOver);
@@ -453,19 +462,19 @@ void MainWindow::OnRomSearch() {
     std::string text = dialog.Text();
     if (text.empty()) return;
     previousRomSearch_ = text;
-    auto found = std::make_shared<std::vector<MatchEntry>>();
+    const Catalog& catalog = catalog_;
     RunScan(
         "Searching...",
-        [this, text, found](ProgressSink& sink) {
-            *found = BestMatchesFirst(RomSearch(catalog_, text, &sink), text);
+        [&catalog, text](ProgressSink& sink) {
+            return BestMatchesFirst(RomSearch(catalog, text, &sink), text);
         },
-        [this, found] {
-            if (found->empty()) {
+        [this](std::vector<MatchEntry> found) {
+            if (found.empty()) {
                 ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
                 return;
             }
             HandOver handOver;
-            handOver.entries = std::move(*found);
+            handOver.entries = std::move(found);
             handOver.titleFormat = "Found %d ROMs";
             handOver.hideRomNames = catalog_.display.hideRomNames;
             handOver.sortByName = false;

@@ -1,24 +1,25 @@
 #pragma once
 // The main window: the criteria (mirrored from a CriteriaModel, which builds the "-find:" text),
-// the search buttons, the settings and the history. Scans run on a worker thread behind a
-// window-modal progress window, so two never run at once; their results go to the three result
-// windows through queued signals.
+// the search buttons, the settings and the history. Scans run on a worker behind a window-modal
+// progress window, so two never run at once; its Cancel stops them and leaves every list as it
+// was. Their results go to the three result windows through queued signals.
 #include <QDialog>
-#include <QHash>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "AppState.h"
+#include "BackgroundWork.h"
 #include "gamedata/Catalog.h"
 #include "gamedata/UserInterface.h"
 #include "search/CriteriaModel.h"
 #include "search/SearchHistory.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QGroupBox;
-class QThread;
 
 namespace vantor::app {
 
@@ -59,6 +60,10 @@ class MainWindow : public QDialog {
     ProgressDialog* ScanProgress() const { return progress_; }
     // Scans started since the window opened (a shown list that needed none does not count).
     int ScanCount() const { return scanCount_; }
+    // The short note beside the buttons ("Cancelled." after a stopped scan).
+    QString StatusText() const;
+    // "List all ROMs" has a full list to show without a scan.
+    bool FullListReady() const { return fullListReady_; }
 
   Q_SIGNALS:
     void EntriesForWorkingList(const vantor::app::HandOver& handOver);
@@ -79,9 +84,10 @@ class MainWindow : public QDialog {
     void SyncCriteriaWidgets();
     void OnCriteriaChanged(bool findTextRebuilt);
     void SetFindText(const std::string& text);
-    // Runs `work` on a worker thread behind the progress window; `done` runs on this thread after.
-    void RunScan(const char* progressText, std::function<void(ProgressSink&)> work,
-                 std::function<void()> done);
+    // Runs `scan` on a worker behind the progress window; `found` gets its matches on this
+    // thread. A cancelled scan leaves the note "Cancelled." and nothing else; an error is shown.
+    void RunScan(const char* progressText, std::function<std::vector<MatchEntry>(ProgressSink&)> scan,
+                 std::function<void(std::vector<MatchEntry>)> found);
     void ShowError(const EngineError& error);
 
     std::string inputXmlPath_;
@@ -99,11 +105,12 @@ class MainWindow : public QDialog {
     bool scanRunning_ = false;
     int scanCount_ = 0;
     ProgressDialog* progress_ = nullptr;
-    QThread* scanThread_ = nullptr;
+    JobHandle scan_;
     bool syncing_ = false;
 
-    QHash<int, QWidget*> criteria_;
+    std::vector<QWidget*> criteria_;  // by Criterion
     QLineEdit* findEdit_ = nullptr;
+    QLabel* status_ = nullptr;
     QPushButton* goButton_ = nullptr;
     QPushButton* listAllButton_ = nullptr;
     QPushButton* romSearchButton_ = nullptr;

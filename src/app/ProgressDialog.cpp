@@ -1,15 +1,66 @@
 #include "ProgressDialog.h"
 
-#include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "AppIcon.h"
 
 namespace vantor::app {
+
+namespace {
+
+// Decimal units, as the desktop's file manager shows sizes.
+QString SizeText(std::int64_t bytes) {
+    if (bytes < 1000) return QStringLiteral("%1 bytes").arg(bytes);
+    static const char* const kUnits[] = {"kB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes) / 1000.0;
+    int unit = 0;
+    while (value >= 999.95 && unit < 3) {
+        value /= 1000.0;
+        ++unit;
+    }
+    return QStringLiteral("%1 %2").arg(value, 0, 'f', 1).arg(QString::fromLatin1(kUnits[unit]));
+}
+
+// Too early, the rate says little: the first parts of a file are often in the cache.
+constexpr std::int64_t kEstimateAfterMs = 1000;
+
+QString TimeLeftText(std::int64_t done, std::int64_t total, std::int64_t elapsedMs) {
+    if (done <= 0 || done >= total || elapsedMs < kEstimateAfterMs) return {};
+    const double leftMs =
+        static_cast<double>(elapsedMs) * static_cast<double>(total - done) / static_cast<double>(done);
+    const auto seconds = static_cast<std::int64_t>(std::ceil(leftMs / 1000.0));
+    if (seconds < 60) return QStringLiteral("about %1 s left").arg(seconds);
+    return QStringLiteral("about %1 min left").arg((seconds + 30) / 60);
+}
+
+}  // namespace
+
+QString ProgressFigures(std::int64_t done, std::int64_t total, ProgressUnit unit, std::int64_t elapsedMs) {
+    if (total <= 0) return {};
+    done = std::clamp<std::int64_t>(done, 0, total);
+    const QString percent = QStringLiteral("%1%").arg(done * 100 / total);
+    QString text;
+    switch (unit) {
+        case ProgressUnit::Bytes:
+            text = QStringLiteral("%1 of %2 (%3)").arg(SizeText(done), SizeText(total), percent);
+            break;
+        case ProgressUnit::Games:
+            text = QStringLiteral("%1 of %2 games (%3)").arg(done).arg(total).arg(percent);
+            break;
+        case ProgressUnit::None:
+            text = percent;
+            break;
+    }
+    const QString left = TimeLeftText(done, total, elapsedMs);
+    return left.isEmpty() ? text : text + QStringLiteral(", ") + left;
+}
 
 ProgressDialog::ProgressDialog(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("progressDlg"));
@@ -29,26 +80,35 @@ ProgressDialog::ProgressDialog(QWidget* owner) : QDialog(owner) {
     bar_->setObjectName(QStringLiteral("id2000"));
     bar_->setRange(0, 1000);
     bar_->setTextVisible(false);
-    stop_ = new QPushButton(QStringLiteral("STOP"), this);
-    stop_->setObjectName(QStringLiteral("id1"));
-    stop_->hide();
+    figures_ = new QLabel(this);
+    figures_->setObjectName(QStringLiteral("progressFigures"));
+    // Room for the line from the start: the window does not grow when the first figures come.
+    figures_->setMinimumHeight(fontMetrics().lineSpacing());
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_->setObjectName(QStringLiteral("id1"));
+    cancel_->setAutoDefault(false);
+    cancel_->hide();
+    connect(cancel_, &QPushButton::clicked, this, &ProgressDialog::RequestCancel);
 
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(figures_, 1);
+    bottom->addWidget(cancel_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(firstLine_);
     layout->addWidget(secondLine_);
     layout->addWidget(bar_);
-    setMinimumWidth(380);
+    layout->addLayout(bottom);
+    setMinimumWidth(420);
 }
 
 void ProgressDialog::Show(bool setRange, int range, const QString& firstText, const QString& secondText) {
-    if (setRange) {
-        bar_->setRange(0, range);
-        stepCount_ = 0;
-    }
+    if (setRange) bar_->setRange(0, range);
     show();
     raise();
     activateWindow();
     bar_->setValue(0);
+    figures_->clear();
+    shownFor_.start();
     SetTexts(firstText, secondText);
 }
 
@@ -59,15 +119,22 @@ void ProgressDialog::SetTexts(const QString& firstText, const QString& secondTex
 
 void ProgressDialog::SetProgress(std::int64_t done, std::int64_t total) {
     if (total <= 0) return;
-    if (done > total) done = total;
-    if (done < 0) done = 0;
+    done = std::clamp<std::int64_t>(done, 0, total);
+    figures_->setText(ProgressFigures(done, total, unit_, shownFor_.isValid() ? shownFor_.elapsed() : 0));
     const std::int64_t span = bar_->maximum() - bar_->minimum();
     bar_->setValue(bar_->minimum() + static_cast<int>(done * span / total));
 }
 
-void ProgressDialog::StepIt() {
-    ++stepCount_;
-    bar_->setValue(std::min(bar_->maximum(), bar_->value() + 1));
+void ProgressDialog::SetCancellable(bool cancellable) {
+    cancellable_ = cancellable;
+    cancel_->setVisible(cancellable);
+}
+
+void ProgressDialog::RequestCancel() {
+    if (!cancellable_ || cancelPending_) return;
+    cancelPending_ = true;
+    cancel_->setEnabled(false);
+    Q_EMIT CancelRequested();
 }
 
 int ProgressDialog::Position() const {
@@ -79,10 +146,19 @@ QString ProgressDialog::FirstText() const {
 QString ProgressDialog::SecondText() const {
     return secondLine_->text();
 }
+QString ProgressDialog::FiguresText() const {
+    return figures_->text();
+}
+
+void ProgressDialog::reject() {
+    // Escape: as Cancel when the work can stop, else nothing.
+    RequestCancel();
+}
 
 void ProgressDialog::closeEvent(QCloseEvent* event) {
-    // Only the work it shows ends it, by deleting it.
+    // The window stays until the work it shows has stopped and deletes it.
     event->ignore();
+    RequestCancel();
 }
 
 }  // namespace vantor::app

@@ -1,7 +1,10 @@
 #pragma once
-// The "Progress..." window: two lines of text and a bar of real progress. It cannot be closed by
-// the user (it has no button) and does not stop the work it shows.
+// The "Progress..." window: two lines of text, a bar of real progress and below it the figures
+// (how much of how much, the percentage and an estimate of the time left). Work that can be
+// stopped shows a Cancel button; Escape and the close box then cancel too. Otherwise the window
+// cannot be closed by the user: only the work it shows ends it, by deleting it.
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 #include <cstdint>
 
@@ -11,6 +14,13 @@ class QPushButton;
 
 namespace vantor::app {
 
+// What the numbers of SetProgress count.
+enum class ProgressUnit { None, Bytes, Games };
+
+// "104.9 MB of 270.0 MB  (38%)  about 12 s left": the figures line. The estimate comes once
+// the job has run for a while and moved at all.
+QString ProgressFigures(std::int64_t done, std::int64_t total, ProgressUnit unit, std::int64_t elapsedMs);
+
 class ProgressDialog : public QDialog {
     Q_OBJECT
   public:
@@ -18,27 +28,40 @@ class ProgressDialog : public QDialog {
     explicit ProgressDialog(QWidget* owner = nullptr);
 
     // Sets the range when asked (callers pass 1000), puts the bar at 0, shows the window in
-    // front and sets the texts.
+    // front and sets the texts; the time estimate counts from here.
     void Show(bool setRange, int range, const QString& firstText, const QString& secondText);
     void SetTexts(const QString& firstText, const QString& secondText);
-    // Real progress: `done` of `total` mapped onto the bar's range.
+    void SetUnit(ProgressUnit unit) { unit_ = unit; }
+    // Real progress: `done` of `total` mapped onto the bar's range, and the figures.
     void SetProgress(std::int64_t done, std::int64_t total);
-    // Advances the bar by one step.
-    void StepIt();
+    // Shows the Cancel button; a click on it (or Escape, or the close box) emits CancelRequested
+    // once and leaves the window up until the work has stopped.
+    void SetCancellable(bool cancellable);
+    bool CancelPending() const { return cancelPending_; }
     int Position() const;
     QString FirstText() const;
     QString SecondText() const;
+    QString FiguresText() const;
+
+  Q_SIGNALS:
+    void CancelRequested();
 
   protected:
-    void reject() override {}  // Escape does not close it
+    void reject() override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void RequestCancel();
+
     QLabel* firstLine_;
     QLabel* secondLine_;
     QProgressBar* bar_;
-    QPushButton* stop_;
-    int stepCount_ = 0;
+    QLabel* figures_;
+    QPushButton* cancel_;
+    ProgressUnit unit_ = ProgressUnit::None;
+    QElapsedTimer shownFor_;
+    bool cancellable_ = false;
+    bool cancelPending_ = false;
 };
 
 }  // namespace vantor::app

@@ -42,9 +42,6 @@ ResultListWindow::ResultListWindow(const Catalog& catalog, Kind kind, QWidget* p
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(list_);
 
-    fill_ = new ListFillThread(this);
-    connect(fill_, &ListFillThread::Filled, this, &ResultListWindow::OnFilled);
-    connect(fill_, &ListFillThread::Progress, this, &ResultListWindow::OnFillProgress);
     progressDelay_ = new QTimer(this);
     progressDelay_->setSingleShot(true);
     connect(progressDelay_, &QTimer::timeout, this, &ResultListWindow::ShowProgressLater);
@@ -52,43 +49,65 @@ ResultListWindow::ResultListWindow(const Catalog& catalog, Kind kind, QWidget* p
 
 ResultListWindow::~ResultListWindow() = default;
 
-int ResultListWindow::PendingFills() const {
-    return fill_->Pending();
+void ResultListWindow::ReceiveEntries(const HandOver& handOver) {
+    // The search results are filled with every batch, even an empty one; an empty batch for the
+    // full list shows the rows it holds.
+    if (kind_ == Kind::SearchResults || !handOver.entries.empty()) {
+        StartFill(handOver);
+        return;
+    }
+    if (handOver.setsHideRomNames) hideRomNames_ = handOver.hideRomNames;
+    if (fill_.Running()) return;  // the fill shows the window when it is done
+    ShowWindow();
+    Q_EMIT BatchShown();
 }
 
-void ResultListWindow::ReceiveEntries(const HandOver& handOver) {
-    // The search results take the hide setting before their fill, the full list after it; with
-    // fills on their own thread both simply take it with the batch.
-    const bool fills = kind_ == Kind::SearchResults || !handOver.entries.empty();
-    if (fills && !progressDelay_->isActive() && !progress_) progressDelay_->start(kProgressDelayMs);
-    fill_->Request(handOver, kind_ == Kind::SearchResults);
+void ResultListWindow::StartFill(HandOver handOver) {
+    std::vector<MatchEntry> entries = std::move(handOver.entries);
+    handOver.entries.clear();
+    const bool byName = handOver.sortByName;
+    fill_ = RunThenDeliver(
+        this,
+        [entries = std::move(entries), byName](JobControl& control) mutable {
+            return BuildGameRows(std::move(entries), byName, control);
+        },
+        [this, handOver](JobOutcome<std::vector<ListTable::Row>> outcome) {
+            OnFilled(handOver, std::move(outcome));
+        },
+        [this](std::int64_t done, std::int64_t total) {
+            if (progress_) progress_->SetProgress(done, total);
+        });
+    if (!progressDelay_->isActive() && !progress_) progressDelay_->start(kProgressDelayMs);
 }
 
 void ResultListWindow::ShowProgressLater() {
-    if (fill_->Pending() == 0) return;
+    if (!fill_.Running()) return;
     progress_ = std::make_unique<ProgressDialog>(nullptr);
+    progress_->SetUnit(ProgressUnit::Games);
+    progress_->SetCancellable(true);
+    connect(progress_.get(), &ProgressDialog::CancelRequested, this, [this] { fill_.Cancel(); });
     progress_->Show(true, 1000, QStringLiteral("Building list, one moment please..."), QString());
 }
 
-void ResultListWindow::OnFillProgress(quint64, qint64 done, qint64 total) {
-    if (progress_) progress_->SetProgress(done, total);
-}
-
-void ResultListWindow::OnFilled(FillResultPtr result) {
-    if (result->hasRows) {
-        entryCount_ = static_cast<int>(result->rows.size());
-        const bool byName = result->handOver.sortByName;
-        list_->Model()->ReplaceRows(std::move(result->rows), byName ? kNameColumn : -1, true);
-        list_->header()->setSortIndicatorShown(byName);
-        if (byName) list_->header()->setSortIndicator(kNameColumn, Qt::AscendingOrder);
-        FitNameColumn();
-        setWindowTitle(FromBytes(FormatCountTitle(result->handOver.titleFormat, entryCount_)));
+void ResultListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<ListTable::Row>> outcome) {
+    progressDelay_->stop();
+    progress_.reset();
+    if (outcome.Cancelled()) {
+        Q_EMIT FillCancelled();
+        return;
     }
-    if (result->handOver.setsHideRomNames) hideRomNames_ = result->handOver.hideRomNames;
-    if (fill_->Pending() == 0) {
-        progressDelay_->stop();
-        progress_.reset();
+    if (outcome.error) {
+        ShowMessageBox(isVisible() ? this : nullptr, outcome.error->Icon(), outcome.error->Text());
+        return;
     }
+    entryCount_ = static_cast<int>(outcome.result->size());
+    const bool byName = batch.sortByName;
+    list_->Model()->ReplaceRows(std::move(*outcome.result), byName ? kNameColumn : -1, true);
+    list_->header()->setSortIndicatorShown(byName);
+    if (byName) list_->header()->setSortIndicator(kNameColumn, Qt::AscendingOrder);
+    FitNameColumn();
+    setWindowTitle(FromBytes(FormatCountTitle(batch.titleFormat, entryCount_)));
+    if (batch.setsHideRomNames) hideRomNames_ = batch.hideRomNames;
     ShowWindow();
     Q_EMIT BatchShown();
 }

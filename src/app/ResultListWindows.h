@@ -1,14 +1,14 @@
 #pragma once
 // The two result windows of the main window's searches: the full list ("List all ROMs") and the
 // search results ("ROM Search"). Each is a modeless top-level window; batches reach it through
-// ReceiveEntries (a queued connection), are turned into rows on its own fill thread and shown in
-// the order they came.
-#include <QPointer>
+// ReceiveEntries (a queued connection) and are turned into rows on a worker. Each batch replaces
+// the rows, so a batch that comes while the one before is still being filled takes its place.
+#include <memory>
 #include <string>
 
 #include "AppState.h"
+#include "BackgroundWork.h"
 #include "GameListWindow.h"
-#include "ListFillWorker.h"
 
 class QAction;
 class QTimer;
@@ -25,8 +25,10 @@ class ResultListWindow : public GameListWindow {
     ~ResultListWindow() override;
 
     int EntryCount() const { return entryCount_; }
-    // Batches handed over and not yet shown.
-    int PendingFills() const;
+    // A batch is being turned into rows.
+    bool FillRunning() const { return fill_.Running(); }
+    // The window that shows a long fill (it comes after a moment), or null.
+    ProgressDialog* FillProgress() const { return progress_.get(); }
 
     // The context menu's own command.
     void AddToWorkingList();
@@ -39,18 +41,20 @@ class ResultListWindow : public GameListWindow {
     void EntriesForWorkingList(const vantor::app::HandOver& handOver);
     // A batch has been shown (after its fill, if it had one).
     void BatchShown();
+    // The user stopped a fill: the window holds the rows it had.
+    void FillCancelled();
 
   protected:
     ResultListWindow(const Catalog& catalog, Kind kind, QWidget* parent);
 
   private:
-    void OnFilled(FillResultPtr result);
-    void OnFillProgress(quint64 ticket, qint64 done, qint64 total);
+    void StartFill(HandOver handOver);
+    void OnFilled(const HandOver& batch, JobOutcome<std::vector<ListTable::Row>> outcome);
     void ShowProgressLater();
     void ShowWindow();
 
     Kind kind_;
-    ListFillThread* fill_;
+    JobHandle fill_;
     QAction* addAction_;
     int entryCount_ = 0;
     std::unique_ptr<ProgressDialog> progress_;

@@ -77,35 +77,55 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     notes->addStretch(1);
     notes->addWidget(addedText_);
     layout->addLayout(notes);
-
-    fill_ = new ListFillThread(this);
-    connect(fill_, &ListFillThread::Filled, this, &WorkingListWindow::OnFilled);
 }
 
 WorkingListWindow::~WorkingListWindow() = default;
 
 int WorkingListWindow::PendingFills() const {
-    return fill_->Pending();
+    return static_cast<int>(waiting_.size()) + (fill_.Running() ? 1 : 0);
 }
 
 void WorkingListWindow::ReceiveEntries(const HandOver& handOver) {
-    lastTicket_ = fill_->Request(handOver, true);
+    waiting_.push_back(handOver);
+    if (!fill_.Running()) StartNextFill();
 }
 
-void WorkingListWindow::OnFilled(FillResultPtr result) {
-    if (result->ticket <= clearedBefore_) return;
+void WorkingListWindow::StartNextFill() {
+    if (waiting_.empty()) return;
+    HandOver batch = std::move(waiting_.front());
+    waiting_.pop_front();
+    std::vector<MatchEntry> entries = std::move(batch.entries);
+    batch.entries.clear();
+    fill_ = RunThenDeliver(
+        this,
+        [entries = std::move(entries)](JobControl& control) mutable {
+            return BuildGameRows(std::move(entries), true, control);
+        },
+        [this, batch](JobOutcome<std::vector<ListTable::Row>> outcome) {
+            OnFilled(batch, std::move(outcome));
+            StartNextFill();
+        });
+}
+
+void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<ListTable::Row>> outcome) {
+    if (!outcome.result) {
+        if (outcome.error && !outcome.Cancelled())
+            ShowMessageBox(isVisible() ? this : parentWidget(), outcome.error->Icon(), outcome.error->Text());
+        return;
+    }
+    std::vector<ListTable::Row>& filled = *outcome.result;
     // A game is in the list once: the games already there (from an earlier Go! or "Add to your
     // list") are skipped.
     std::unordered_set<std::string> keys;
-    keys.reserve(static_cast<std::size_t>(list_->RowCount()) + result->rows.size());
+    keys.reserve(static_cast<std::size_t>(list_->RowCount()) + filled.size());
     for (const ListTable::Row& row : list_->Table().Rows()) keys.insert(row[kKeyColumn]);
     std::vector<ListTable::Row> rows;
-    rows.reserve(result->rows.size());
-    for (ListTable::Row& row : result->rows) {
+    rows.reserve(filled.size());
+    for (ListTable::Row& row : filled) {
         if (keys.insert(row[kKeyColumn]).second) rows.push_back(std::move(row));
     }
     const int added = static_cast<int>(rows.size());
-    const int already = static_cast<int>(result->rows.size()) - added;
+    const int already = static_cast<int>(filled.size()) - added;
     // An empty batch ("Add to your list" with nothing selected) only shows the window.
     if (added + already > 0) addedText_->setText(FromBytes(AddedMessage(added, already)));
     if (added > 0) unsaved_ = true;
@@ -115,7 +135,7 @@ void WorkingListWindow::OnFilled(FillResultPtr result) {
     list_->header()->setSortIndicator(kNameColumn, Qt::AscendingOrder);
     FitNameColumn();
     UpdateTitle("Your working list has %d ROMs");
-    if (result->handOver.setsHideRomNames) hideRomNames_ = result->handOver.hideRomNames;
+    if (batch.setsHideRomNames) hideRomNames_ = batch.hideRomNames;
     show();
     raise();
     activateWindow();
@@ -164,7 +184,9 @@ void WorkingListWindow::PreviewList() {
 
 void WorkingListWindow::ClearAndHide() {
     hide();
-    clearedBefore_ = lastTicket_;
+    // Batches still on their way belong to the list that goes.
+    fill_.Drop();
+    waiting_.clear();
     list_->Model()->DeleteAllRows();
     entryCount_ = 0;
     unsaved_ = false;

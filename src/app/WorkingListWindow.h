@@ -3,12 +3,13 @@
 // your list" are added, sorted by name; rows can be deleted, jumped to and viewed in detail; the
 // format box and the save and preview buttons lead to the list writers. Closing the window clears
 // the list.
+#include <deque>
 #include <string>
 
 #include "AppState.h"
+#include "BackgroundWork.h"
 #include "CsvDialogs.h"
 #include "GameListWindow.h"
-#include "ListFillWorker.h"
 #include "output/BatchList.h"
 
 class QComboBox;
@@ -35,6 +36,7 @@ class WorkingListWindow : public GameListWindow {
     bool SaveRunning() const { return saveRunning_; }
     std::string& BatchTemplate() { return batchTemplate_; }
     BatchForm GetBatchForm() const { return batchForm_; }
+    // Batches received and not yet in the list (they are added one after another, in order).
     int PendingFills() const;
     // Rows added or deleted since the list was last saved (or previewed and saved from there).
     bool Unsaved() const { return unsaved_ && entryCount_ > 0; }
@@ -66,7 +68,8 @@ class WorkingListWindow : public GameListWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void OnFilled(FillResultPtr result);
+    void StartNextFill();
+    void OnFilled(const HandOver& batch, JobOutcome<std::vector<ListTable::Row>> outcome);
     void UpdateTitle(const char* format);
     void RunSave();
 
@@ -74,7 +77,8 @@ class WorkingListWindow : public GameListWindow {
     QPushButton* saveButton_;
     QPushButton* previewButton_;
     QLabel* addedText_;
-    ListFillThread* fill_;
+    std::deque<HandOver> waiting_;  // batches after the one being filled
+    JobHandle fill_;
     int entryCount_ = 0;
     bool previewMode_ = false;
     bool saveRunning_ = false;
@@ -82,10 +86,6 @@ class WorkingListWindow : public GameListWindow {
     BatchForm batchForm_ = BatchForm::Shell;
     std::string batchTemplate_ = kShellBatchTemplate;
     CsvChoice csvChoice_;
-    // Batches that arrived after the window was closed and before their fill came back belong
-    // to the new list; fills requested before the close do not.
-    quint64 clearedBefore_ = 0;
-    quint64 lastTicket_ = 0;
 };
 
 }  // namespace vantor::app

@@ -15,7 +15,6 @@ const char* const kUsage = "usage: vantor-cli criteria [--initial] [NAME=VALUE .
 
 // Returns an empty text when the setting was applied, else what is wrong with it.
 std::string ApplySetting(CriteriaModel& model, const std::string& setting) {
-    using namespace criteria_id;
     std::size_t equals = setting.find('=');
     if (equals == std::string::npos) return "setting \"" + setting + "\" is not NAME=VALUE";
     std::string name = ToLowerAscii(setting.substr(0, equals));
@@ -48,14 +47,14 @@ std::string ApplySetting(CriteriaModel& model, const std::string& setting) {
     }
     if (name == "cabinet") {
         if (value != "upright" && value != "cocktail") return bad("upright or cocktail");
-        model.SetCheck(value == "cocktail" ? kCocktail : kUpright, CheckState::Checked);
+        model.SetCheck(value == "cocktail" ? Criterion::Cocktail : Criterion::Upright, CheckState::Checked);
         return {};
     }
     if (name == "buttons") {
-        const std::vector<std::string>& items = ComboItems(kButtons);
+        const std::vector<std::string>& items = ComboItems(Criterion::Buttons);
         for (std::size_t i = 0; i < items.size(); ++i) {
             if (value == items[i]) {
-                model.SetComboIndex(kButtons, static_cast<int>(i));
+                model.SetComboIndex(Criterion::Buttons, static_cast<int>(i));
                 return {};
             }
         }
@@ -65,7 +64,7 @@ std::string ApplySetting(CriteriaModel& model, const std::string& setting) {
         static const char* const kRegions[] = {"any", "usa", "japan", "europe", "asia"};
         for (int i = 0; i < 5; ++i) {
             if (value == kRegions[i]) {
-                model.SetComboIndex(kRegion, i);
+                model.SetComboIndex(Criterion::Region, i);
                 return {};
             }
         }
@@ -81,7 +80,7 @@ std::string ApplySetting(CriteriaModel& model, const std::string& setting) {
     } else if (!onOff(state)) {
         return bad("on or off");
     }
-    model.SetCheck(info->id, state);
+    model.SetCheck(info->key, state);
     return {};
 }
 

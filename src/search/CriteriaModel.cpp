@@ -1,7 +1,5 @@
 #include "CriteriaModel.h"
 
-#include <unordered_map>
-
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 #include "search/SearchDriver.h"
@@ -10,86 +8,92 @@ namespace vantor {
 
 namespace {
 
+using C = Criterion;
 using K = CriterionKind;
 using G = CriteriaGroup;
 
 const std::vector<CriterionInfo> kControls = {
-    {1007, K::Radio, G::Cabinet, "Upright", "", ""},
-    {1006, K::Radio, G::Cabinet, "Cocktail (screen flipping)", "", ""},
-    {1003, K::Combo, G::Buttons, "Buttons", "buttons", ""},
-    {1008, K::TwoState, G::Buttons, "or less", "or-less", ""},
-    {1005, K::TwoState, G::Orientation, "Vertical Only", "vertical-only", ""},
-    {1004, K::TwoState, G::Orientation, "Horizontal Only", "horizontal-only", ""},
+    {C::Upright, K::Radio, G::Cabinet, "Upright", "", ""},
+    {C::Cocktail, K::Radio, G::Cabinet, "Cocktail (screen flipping)", "", ""},
+    {C::Buttons, K::Combo, G::Buttons, "Buttons", "buttons", ""},
+    {C::OrLess, K::TwoState, G::Buttons, "or less", "or-less", ""},
+    {C::VerticalOnly, K::TwoState, G::Orientation, "Vertical Only", "vertical-only", ""},
+    {C::HorizontalOnly, K::TwoState, G::Orientation, "Horizontal Only", "horizontal-only", ""},
 
-    {1016, K::TriState, G::Controls, "2-way", "2-way", "joy2way | ", "ways=2 | ways=1 | ways=vertical2 | "},
-    {1009, K::TriState, G::Controls, "4-way", "4-way", "joy4way | ", "ways=4 | 'ways=3 (half4)' | "},
-    {1010, K::TriState, G::Controls, "8-way", "8-way", "joy8way | ", "ways=8 | 'ways=5 (half8)' | "},
-    {1020, K::TriState, G::Controls, "49-way", "49-way", "49-way | ", nullptr},
-    {1025, K::TriState, G::Controls, "Triggerstick", "triggerstick", "triggerstick | ", nullptr},
-    {1024, K::TriState, G::Controls, "Top Fire", "top-fire", "top-fire | ", nullptr},
-    {1023, K::TriState, G::Controls, "Rotary", "rotary", "rotary | ", nullptr},
-    {1018, K::TriState, G::Controls, "Dual 8-way", "dual-8-way", "doublejoy8way | ",
+    {C::TwoWay, K::TriState, G::Controls, "2-way", "2-way", "joy2way | ",
+     "ways=2 | ways=1 | ways=vertical2 | "},
+    {C::FourWay, K::TriState, G::Controls, "4-way", "4-way", "joy4way | ", "ways=4 | 'ways=3 (half4)' | "},
+    {C::EightWay, K::TriState, G::Controls, "8-way", "8-way", "joy8way | ", "ways=8 | 'ways=5 (half8)' | "},
+    {C::FortyNineWay, K::TriState, G::Controls, "49-way", "49-way", "49-way | ", nullptr},
+    {C::Triggerstick, K::TriState, G::Controls, "Triggerstick", "triggerstick", "triggerstick | ", nullptr},
+    {C::TopFire, K::TriState, G::Controls, "Top Fire", "top-fire", "top-fire | ", nullptr},
+    {C::Rotary, K::TriState, G::Controls, "Rotary", "rotary", "rotary | ", nullptr},
+    {C::DualEightWay, K::TriState, G::Controls, "Dual 8-way", "dual-8-way", "doublejoy8way | ",
      "type=doublejoy*ways=8 | "},
-    {1022, K::TriState, G::Controls, "Dual 4-way", "dual-4-way", "doublejoy4way | ",
+    {C::DualFourWay, K::TriState, G::Controls, "Dual 4-way", "dual-4-way", "doublejoy4way | ",
      "type=doublejoy*ways=4 | "},
-    {1027, K::TriState, G::Controls, "Dual 2-way", "dual-2-way", "doublejoy2way | ",
+    {C::DualTwoWay, K::TriState, G::Controls, "Dual 2-way", "dual-2-way", "doublejoy2way | ",
      "type=doublejoy*ways=2 | type=doublejoy*ways=vertical2 | "},
-    {1011, K::TriState, G::Controls, "Dial (spinner)", "dial", "dial | ", "type=dial | "},
-    {1012, K::TriState, G::Controls, "Trackball", "trackball", "trackball | ", "type=trackball | "},
-    {1017, K::TriState, G::Controls, "Pedal", "pedal", "pedal | ", "type=pedal | "},
-    {1019, K::TriState, G::Controls, "Light Gun", "light-gun", "lightgun | ", "type=lightgun | "},
-    {1021, K::TriState, G::Controls, "Analog", "analog", "'Analog' | ", "type=stick | type=paddle | "},
-    {1028, K::TriState, G::Controls, "Buttons Only", "buttons-only", "!'control type=' | ",
+    {C::Dial, K::TriState, G::Controls, "Dial (spinner)", "dial", "dial | ", "type=dial | "},
+    {C::Trackball, K::TriState, G::Controls, "Trackball", "trackball", "trackball | ", "type=trackball | "},
+    {C::Pedal, K::TriState, G::Controls, "Pedal", "pedal", "pedal | ", "type=pedal | "},
+    {C::LightGun, K::TriState, G::Controls, "Light Gun", "light-gun", "lightgun | ", "type=lightgun | "},
+    {C::Analog, K::TriState, G::Controls, "Analog", "analog", "'Analog' | ", "type=stick | type=paddle | "},
+    {C::ButtonsOnly, K::TriState, G::Controls, "Buttons Only", "buttons-only", "!'control type=' | ",
      "!'control type=' | "},
 
-    {1057, K::Combo, G::Region, "Region", "region", ""},
-    {1026, K::TwoState, G::Region, "Not", "not", ""},
+    {C::Region, K::Combo, G::Region, "Region", "region", ""},
+    {C::Not, K::TwoState, G::Region, "Not", "not", ""},
 
-    {1013, K::TwoState, G::Misc, "No Clones", "no-clones", ""},
-    {1014, K::TwoState, G::Misc, "No Samples", "no-samples", ""},
-    {1015, K::TwoState, G::Misc, "Playable", "playable", ""},
+    {C::NoClones, K::TwoState, G::Misc, "No Clones", "no-clones", ""},
+    {C::NoSamples, K::TwoState, G::Misc, "No Samples", "no-samples", ""},
+    {C::Playable, K::TwoState, G::Misc, "Playable", "playable", ""},
 
-    {1069, K::TriState, G::Categories, "Ball and Paddle", "ball-and-paddle", "'ball & paddle' | "},
-    {1070, K::TriState, G::Categories, "BIOS", "bios", "isbios=yes | "},
-    {1071, K::TriState, G::Categories, "Breakout", "breakout", "breakout | "},
-    {1072, K::TriState, G::Categories, "Casino", "casino", "casino | "},
-    {1073, K::TriState, G::Categories, "Climbing", "climbing", "climbing | "},
-    {1074, K::TriState, G::Categories, "Driving", "driving", "driving | "},
-    {1075, K::TriState, G::Categories, "Fighter", "fighter", "fighter | "},
-    {1076, K::TriState, G::Categories, "Maze", "maze", "maze | "},
-    {1077, K::TriState, G::Categories, "Mini Games", "mini-games", "mini-games | "},
-    {1078, K::TriState, G::Categories, "Mature", "mature", "mature | "},
-    {1079, K::TriState, G::Categories, "Misc.", "misc", "misc. | "},
-    {1080, K::TriState, G::Categories, "Multiplay", "multiplay", "multiplay | "},
-    {1081, K::TriState, G::Categories, "Pinball", "pinball", "pinball | "},
-    {1082, K::TriState, G::Categories, "Platform", "platform", "platform | "},
-    {1083, K::TriState, G::Categories, "Puzzle", "puzzle", "puzzle | "},
-    {1084, K::TriState, G::Categories, "Quiz", "quiz", "quiz | "},
-    {1085, K::TriState, G::Categories, "Rhythm", "rhythm", "rhythm | "},
-    {1086, K::TriState, G::Categories, "Shooter", "shooter", "shooter | "},
-    {1087, K::TriState, G::Categories, "Sports", "sports", "sports | "},
-    {1088, K::TriState, G::Categories, "Mahjong", "mahjong", "tabletop | "},
-    {1089, K::TriState, G::Categories, "Wrestling", "wrestling", "wrestling | "},
-    {1090, K::TriState, G::Categories, "Fruit Machine", "fruit-machine", "Fruit_Machines | "},
-    {1091, K::TriState, G::Categories, "PinMAME", "pinmame", "Electromechanical | "},
-    {1092, K::TwoState, G::Categories, "Any/None", "any-none", ""},
+    {C::BallAndPaddle, K::TriState, G::Categories, "Ball and Paddle", "ball-and-paddle",
+     "'ball & paddle' | "},
+    {C::Bios, K::TriState, G::Categories, "BIOS", "bios", "isbios=yes | "},
+    {C::Breakout, K::TriState, G::Categories, "Breakout", "breakout", "breakout | "},
+    {C::Casino, K::TriState, G::Categories, "Casino", "casino", "casino | "},
+    {C::Climbing, K::TriState, G::Categories, "Climbing", "climbing", "climbing | "},
+    {C::Driving, K::TriState, G::Categories, "Driving", "driving", "driving | "},
+    {C::Fighter, K::TriState, G::Categories, "Fighter", "fighter", "fighter | "},
+    {C::Maze, K::TriState, G::Categories, "Maze", "maze", "maze | "},
+    {C::MiniGames, K::TriState, G::Categories, "Mini Games", "mini-games", "mini-games | "},
+    {C::Mature, K::TriState, G::Categories, "Mature", "mature", "mature | "},
+    {C::Misc, K::TriState, G::Categories, "Misc.", "misc", "misc. | "},
+    {C::Multiplay, K::TriState, G::Categories, "Multiplay", "multiplay", "multiplay | "},
+    {C::Pinball, K::TriState, G::Categories, "Pinball", "pinball", "pinball | "},
+    {C::Platform, K::TriState, G::Categories, "Platform", "platform", "platform | "},
+    {C::Puzzle, K::TriState, G::Categories, "Puzzle", "puzzle", "puzzle | "},
+    {C::Quiz, K::TriState, G::Categories, "Quiz", "quiz", "quiz | "},
+    {C::Rhythm, K::TriState, G::Categories, "Rhythm", "rhythm", "rhythm | "},
+    {C::Shooter, K::TriState, G::Categories, "Shooter", "shooter", "shooter | "},
+    {C::Sports, K::TriState, G::Categories, "Sports", "sports", "sports | "},
+    {C::Mahjong, K::TriState, G::Categories, "Mahjong", "mahjong", "tabletop | "},
+    {C::Wrestling, K::TriState, G::Categories, "Wrestling", "wrestling", "wrestling | "},
+    {C::FruitMachine, K::TriState, G::Categories, "Fruit Machine", "fruit-machine", "Fruit_Machines | "},
+    {C::PinMame, K::TriState, G::Categories, "PinMAME", "pinmame", "Electromechanical | "},
+    {C::AnyNone, K::TwoState, G::Categories, "Any/None", "any-none", ""},
 
-    {1112, K::TriState, G::Players, "1 Plyr", "1-plyr", "'<nplayers>1P<' | "},
-    {1106, K::TriState, G::Players, "2 Alt", "2-alt", "'<nplayers>2P alt<' | "},
-    {1108, K::TriState, G::Players, "3 Alt", "3-alt", "'<nplayers>3P alt<' | "},
-    {1109, K::TriState, G::Players, "4 Alt", "4-alt", "'<nplayers>4P alt<' | "},
-    {1110, K::TriState, G::Players, "2 Sim", "2-sim", "'<nplayers>2P sim<' | "},
-    {1111, K::TriState, G::Players, "3 Sim", "3-sim", "'<nplayers>3P sim<' | "},
-    {1107, K::TriState, G::Players, "4 Sim", "4-sim", "'<nplayers>4P sim<' | "},
+    {C::OnePlayer, K::TriState, G::Players, "1 Plyr", "1-plyr", "'<nplayers>1P<' | "},
+    {C::TwoAlternating, K::TriState, G::Players, "2 Alt", "2-alt", "'<nplayers>2P alt<' | "},
+    {C::ThreeAlternating, K::TriState, G::Players, "3 Alt", "3-alt", "'<nplayers>3P alt<' | "},
+    {C::FourAlternating, K::TriState, G::Players, "4 Alt", "4-alt", "'<nplayers>4P alt<' | "},
+    {C::TwoSimultaneous, K::TriState, G::Players, "2 Sim", "2-sim", "'<nplayers>2P sim<' | "},
+    {C::ThreeSimultaneous, K::TriState, G::Players, "3 Sim", "3-sim", "'<nplayers>3P sim<' | "},
+    {C::FourSimultaneous, K::TriState, G::Players, "4 Sim", "4-sim", "'<nplayers>4P sim<' | "},
 };
 
-const std::unordered_map<int, std::size_t>& IndexById() {
-    static const std::unordered_map<int, std::size_t> index = [] {
-        std::unordered_map<int, std::size_t> map;
-        for (std::size_t i = 0; i < kControls.size(); ++i) map.emplace(kControls[i].id, i);
-        return map;
-    }();
-    return index;
+std::size_t IndexOf(Criterion key) {
+    return static_cast<std::size_t>(key);
+}
+
+// Every three-state box of a group.
+template <typename Action>
+void ForEachTriState(CriteriaGroup group, Action action) {
+    for (const CriterionInfo& info : kControls) {
+        if (info.group == group && info.kind == K::TriState) action(info.key);
+    }
 }
 
 const std::vector<std::string> kButtonsItems = {"any", "0", "1",  "2",  "3",  "4",  "5",  "6",  "7",
@@ -111,9 +115,8 @@ const std::vector<CriterionInfo>& CriteriaControls() {
     return kControls;
 }
 
-const CriterionInfo* FindCriterion(int id) {
-    auto found = IndexById().find(id);
-    return found == IndexById().end() ? nullptr : &kControls[found->second];
+const CriterionInfo& CriterionInfoOf(Criterion key) {
+    return kControls.at(IndexOf(key));
 }
 
 const CriterionInfo* FindCriterionBySetting(std::string_view name) {
@@ -124,9 +127,9 @@ const CriterionInfo* FindCriterionBySetting(std::string_view name) {
     return nullptr;
 }
 
-const std::vector<std::string>& ComboItems(int id) {
-    if (id == criteria_id::kButtons) return kButtonsItems;
-    if (id == criteria_id::kRegion) return kRegionItems;
+const std::vector<std::string>& ComboItems(Criterion key) {
+    if (key == C::Buttons) return kButtonsItems;
+    if (key == C::Region) return kRegionItems;
     return kNoItems;
 }
 
@@ -135,23 +138,21 @@ CriteriaModel::CriteriaModel() : states_(kControls.size()) {
     findText_ = ComposeSearchCommand();
 }
 
-CriteriaModel::ControlState* CriteriaModel::Find(int id) {
-    auto found = IndexById().find(id);
-    return found == IndexById().end() ? nullptr : &states_[found->second];
+CriteriaModel::ControlState* CriteriaModel::Find(Criterion key) {
+    return IndexOf(key) < states_.size() ? &states_[IndexOf(key)] : nullptr;
 }
 
-const CriteriaModel::ControlState* CriteriaModel::Find(int id) const {
-    auto found = IndexById().find(id);
-    return found == IndexById().end() ? nullptr : &states_[found->second];
+const CriteriaModel::ControlState* CriteriaModel::Find(Criterion key) const {
+    return IndexOf(key) < states_.size() ? &states_[IndexOf(key)] : nullptr;
 }
 
-void CriteriaModel::SetRaw(int id, CheckState state) {
-    if (ControlState* control = Find(id)) control->check = state;
+void CriteriaModel::SetRaw(Criterion key, CheckState state) {
+    if (ControlState* control = Find(key)) control->check = state;
 }
 
-void CriteriaModel::SetEnabledRange(int firstId, int lastId, bool enable) {
+void CriteriaModel::SetGroupEnabled(CriteriaGroup group, bool enable) {
     for (std::size_t i = 0; i < kControls.size(); ++i) {
-        if (kControls[i].id >= firstId && kControls[i].id <= lastId) states_[i].enabled = enable;
+        if (kControls[i].group == group) states_[i].enabled = enable;
     }
 }
 
@@ -166,28 +167,28 @@ void CriteriaModel::ResetStates() {
         state.index = 0;
         state.check = kControls[i].kind == K::TriState ? CheckState::Indeterminate : CheckState::Unchecked;
     }
-    SetRaw(criteria_id::kUpright, CheckState::Checked);
+    SetRaw(C::Upright, CheckState::Checked);
     OnButtonsChanged();
     OnRegionChanged();
 }
 
 void CriteriaModel::ApplyInitialState() {
     ResetStates();
-    using namespace criteria_id;
-    SetRaw(kCocktail, CheckState::Unchecked);
-    SetRaw(kUpright, CheckState::Checked);
-    Find(kButtons)->index = 3;  // two buttons
+    SetRaw(C::Cocktail, CheckState::Unchecked);
+    SetRaw(C::Upright, CheckState::Checked);
+    Find(C::Buttons)->index = 3;  // two buttons
     OnButtonsChanged();
-    SetRaw(kAnyNone, CheckState::Checked);
+    SetRaw(C::AnyNone, CheckState::Checked);
     OnAnyNoneClicked();
-    for (int id = kFirstPlayers; id <= kLastPlayers; ++id) SetRaw(id, CheckState::Indeterminate);
-    Find(kRegion)->index = 0;
+    ForEachTriState(G::Players, [this](Criterion key) { SetRaw(key, CheckState::Indeterminate); });
+    Find(C::Region)->index = 0;
     OnRegionChanged();
     // Controls not wanted are unticked, so they exclude games that need them.
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         if (kControls[i].group == G::Controls) states_[i].check = CheckState::Unchecked;
     }
-    for (int id : {kPlayable, kOrLess, kTwoWay, kFourWay, kButtonsOnly}) SetRaw(id, CheckState::Checked);
+    for (Criterion key : {C::Playable, C::OrLess, C::TwoWay, C::FourWay, C::ButtonsOnly})
+        SetRaw(key, CheckState::Checked);
     Rebuild();
 }
 
@@ -197,8 +198,8 @@ void CriteriaModel::ApplyInputCheck(const InputCheck& check) {
         vocabulary_ = check.vocabulary;
         verticalClause_ = check.verticalClause;
         horizontalClause_ = check.horizontalClause;
-        SetEnabledRange(criteria_id::kFirstCategory, criteria_id::kAnyNone, check.categoriesEnabled);
-        SetEnabledRange(criteria_id::kFirstPlayers, criteria_id::kLastPlayers, check.playersEnabled);
+        SetGroupEnabled(G::Categories, check.categoriesEnabled);
+        SetGroupEnabled(G::Players, check.playersEnabled);
     }
     Notify(false);
 }
@@ -215,44 +216,44 @@ void CriteriaModel::SetOrientationClauses(std::string vertical, std::string hori
 }
 
 void CriteriaModel::EnableCategoryCriteria(bool enable) {
-    SetEnabledRange(criteria_id::kFirstCategory, criteria_id::kAnyNone, enable);
+    SetGroupEnabled(G::Categories, enable);
     Notify(false);
 }
 
 void CriteriaModel::EnablePlayerCriteria(bool enable) {
-    SetEnabledRange(criteria_id::kFirstPlayers, criteria_id::kLastPlayers, enable);
+    SetGroupEnabled(G::Players, enable);
     Notify(false);
 }
 
-CheckState CriteriaModel::Check(int id) const {
-    const ControlState* control = Find(id);
+CheckState CriteriaModel::Check(Criterion key) const {
+    const ControlState* control = Find(key);
     return control == nullptr ? CheckState::Unchecked : control->check;
 }
 
-int CriteriaModel::ComboIndex(int id) const {
-    const ControlState* control = Find(id);
+int CriteriaModel::ComboIndex(Criterion key) const {
+    const ControlState* control = Find(key);
     return control == nullptr ? 0 : control->index;
 }
 
-bool CriteriaModel::IsEnabled(int id) const {
-    const ControlState* control = Find(id);
-    return control != nullptr && control->enabled && Served(id);
+bool CriteriaModel::IsEnabled(Criterion key) const {
+    const ControlState* control = Find(key);
+    return control != nullptr && control->enabled && Served(key);
 }
 
-bool CriteriaModel::Served(int id) const {
-    const CriterionInfo* info = FindCriterion(id);
-    if (info == nullptr) return false;
+bool CriteriaModel::Served(Criterion key) const {
+    if (Find(key) == nullptr) return false;
+    const CriterionInfo& info = CriterionInfoOf(key);
     const ListingVocabulary& words = vocabulary_;
-    switch (info->group) {
+    switch (info.group) {
         case G::Cabinet:
         case G::Buttons:
             return words.inputs;
         case G::Controls:
-            return words.inputs && ClauseTextOf(*info) != nullptr;
+            return words.inputs && ClauseTextOf(info) != nullptr;
         case G::Orientation:
             return words.display;
         case G::Misc:
-            return id != criteria_id::kPlayable || words.driverStatus || words.softwareSupport;
+            return key != C::Playable || words.driverStatus || words.softwareSupport;
         default:
             return true;
     }
@@ -262,16 +263,15 @@ namespace {
 // With a control per player, a game has buttons only when none of its controls is anything else
 // (MAME writes type="only_buttons" for a player with buttons alone; mahjong, hanafuda, gambling
 // and keypad panels are buttons too).
-constexpr int kAnalog = 1021;
 constexpr const char* kButtonsOnlyPerPlayer =
     "!(type=joy | type=doublejoy | type=triplejoy | type=stick | type=dial | type=paddle | type=trackball | "
     "type=mouse | type=lightgun | type=pedal | type=positional | type=keyboard) | ";
 }  // namespace
 
 const char* CriteriaModel::ClauseTextOf(const CriterionInfo& info) const {
-    if (info.id == criteria_id::kButtonsOnly && vocabulary_.controlsPerPlayer) return kButtonsOnlyPerPlayer;
+    if (info.key == C::ButtonsOnly && vocabulary_.controlsPerPlayer) return kButtonsOnlyPerPlayer;
     // A merged file of a current listing knows analog controls from controls.xml and from MAME.
-    if (info.id == kAnalog && vocabulary_.controlsPerPlayer && !vocabulary_.joystickWays) {
+    if (info.key == C::Analog && vocabulary_.controlsPerPlayer && !vocabulary_.joystickWays) {
         return "'Analog' | type=stick | type=paddle | ";
     }
     if (vocabulary_.joystickWays) return info.waysClauseText;
@@ -284,23 +284,22 @@ void CriteriaModel::SetVocabulary(const ListingVocabulary& vocabulary) {
     Notify(false);
 }
 
-bool CriteriaModel::SetCheck(int id, CheckState state) {
-    const CriterionInfo* info = FindCriterion(id);
-    if (info == nullptr) return false;
-    switch (info->kind) {
+bool CriteriaModel::SetCheck(Criterion key, CheckState state) {
+    if (Find(key) == nullptr) return false;
+    switch (CriterionInfoOf(key).kind) {
         case K::Combo:
             return false;
         case K::TriState:
-            SetRaw(id, state);
+            SetRaw(key, state);
             break;
         case K::TwoState:
             if (state == CheckState::Indeterminate) return false;
-            SetRaw(id, state);
-            if (id == criteria_id::kAnyNone) OnAnyNoneClicked();
+            SetRaw(key, state);
+            if (key == C::AnyNone) OnAnyNoneClicked();
             break;
         case K::Radio: {
             if (state == CheckState::Indeterminate) return false;
-            bool cocktail = (id == criteria_id::kCocktail) == (state == CheckState::Checked);
+            bool cocktail = (key == C::Cocktail) == (state == CheckState::Checked);
             if (cocktail) {
                 OnCocktailClicked();
             } else {
@@ -313,27 +312,29 @@ bool CriteriaModel::SetCheck(int id, CheckState state) {
     return true;
 }
 
-bool CriteriaModel::Click(int id) {
-    const CriterionInfo* info = FindCriterion(id);
-    if (info == nullptr || info->kind == K::Combo || !IsEnabled(id)) return false;
-    CheckState now = Check(id);
-    switch (info->kind) {
+bool CriteriaModel::Click(Criterion key) {
+    if (Find(key) == nullptr || !IsEnabled(key)) return false;
+    const CheckState now = Check(key);
+    switch (CriterionInfoOf(key).kind) {
+        case K::Combo:
+            return false;
         case K::TriState:
-            return SetCheck(id, now == CheckState::Unchecked ? CheckState::Checked
-                                : now == CheckState::Checked ? CheckState::Indeterminate
-                                                             : CheckState::Unchecked);
+            return SetCheck(key, now == CheckState::Unchecked ? CheckState::Checked
+                                 : now == CheckState::Checked ? CheckState::Indeterminate
+                                                              : CheckState::Unchecked);
         case K::TwoState:
-            return SetCheck(id, now == CheckState::Checked ? CheckState::Unchecked : CheckState::Checked);
-        default:
-            return SetCheck(id, CheckState::Checked);
+            return SetCheck(key, now == CheckState::Checked ? CheckState::Unchecked : CheckState::Checked);
+        case K::Radio:
+            return SetCheck(key, CheckState::Checked);
     }
+    return false;
 }
 
-bool CriteriaModel::SetComboIndex(int id, int index) {
-    ControlState* control = Find(id);
-    if (control == nullptr || index < 0 || index >= static_cast<int>(ComboItems(id).size())) return false;
+bool CriteriaModel::SetComboIndex(Criterion key, int index) {
+    ControlState* control = Find(key);
+    if (control == nullptr || index < 0 || index >= static_cast<int>(ComboItems(key).size())) return false;
     control->index = index;
-    if (id == criteria_id::kRegion) {
+    if (key == C::Region) {
         OnRegionChanged();
     } else {
         OnButtonsChanged();
@@ -355,31 +356,29 @@ bool CriteriaModel::SetGroup(CriteriaGroup group, CheckState state) {
 }
 
 void CriteriaModel::OnRegionChanged() {
-    Find(criteria_id::kNot)->enabled = ComboIndex(criteria_id::kRegion) != 0;
+    Find(C::Not)->enabled = ComboIndex(C::Region) != 0;
 }
 
 void CriteriaModel::OnAnyNoneClicked() {
-    using namespace criteria_id;
-    if (IsChecked(kAnyNone)) {
-        for (int id = kFirstCategory; id <= kLastCategory; ++id) SetRaw(id, CheckState::Indeterminate);
-        SetRaw(kBios, CheckState::Unchecked);
-    } else {
-        for (int id = kFirstCategory; id <= kLastCategory; ++id) SetRaw(id, CheckState::Unchecked);
-    }
+    const bool any = IsChecked(C::AnyNone);
+    ForEachTriState(G::Categories, [this, any](Criterion key) {
+        SetRaw(key, any ? CheckState::Indeterminate : CheckState::Unchecked);
+    });
+    if (any) SetRaw(C::Bios, CheckState::Unchecked);
 }
 
 void CriteriaModel::OnCocktailClicked() {
-    SetRaw(criteria_id::kCocktail, CheckState::Checked);
-    SetRaw(criteria_id::kUpright, CheckState::Unchecked);
+    SetRaw(C::Cocktail, CheckState::Checked);
+    SetRaw(C::Upright, CheckState::Unchecked);
 }
 
 void CriteriaModel::OnUprightClicked() {
-    SetRaw(criteria_id::kUpright, CheckState::Checked);
-    SetRaw(criteria_id::kCocktail, CheckState::Unchecked);
+    SetRaw(C::Upright, CheckState::Checked);
+    SetRaw(C::Cocktail, CheckState::Unchecked);
 }
 
 void CriteriaModel::OnButtonsChanged() {
-    Find(criteria_id::kOrLess)->enabled = ComboIndex(criteria_id::kButtons) > 1;
+    Find(C::OrLess)->enabled = ComboIndex(C::Buttons) > 1;
 }
 
 void CriteriaModel::Rebuild() {
@@ -417,21 +416,21 @@ std::string CriteriaModel::ComposeSearchCommand() const {
 }
 
 bool CriteriaModel::BuildCabinetClause(std::string& clause) const {
-    if (!IsChecked(criteria_id::kCocktail) || !Served(criteria_id::kCocktail)) return false;
+    if (!IsChecked(C::Cocktail) || !Served(C::Cocktail)) return false;
     // Drivers offer the cocktail cabinet as a DIP switch or as a configuration setting.
     clause = "(" + Tags().cocktailKey + " | 'confsetting name=Cocktail')";
     return true;
 }
 
 bool CriteriaModel::BuildButtonsClause(std::string& clause) const {
-    int k = ComboIndex(criteria_id::kButtons);
-    if (k == 0 || !Served(criteria_id::kButtons)) return false;
+    int k = ComboIndex(C::Buttons);
+    if (k == 0 || !Served(C::Buttons)) return false;
     // A game's buttons are the most any of its controls has (each player's control carries its own
     // count in current listings); a game without a count has none. A disabled "or less" (0 buttons
     // chosen) keeps its tick but no longer counts.
     const std::string most = "!" + Tags().buttonsKey.substr(0, Tags().buttonsKey.size() - 1) + ">";
     const std::string count = std::to_string(k - 1);
-    if (k == 1 || (IsChecked(criteria_id::kOrLess) && IsEnabled(criteria_id::kOrLess))) {
+    if (k == 1 || (IsChecked(C::OrLess) && IsEnabled(C::OrLess))) {
         clause = most + count;
     } else {
         clause = Tags().buttonsKey + count + " & " + most + count;
@@ -440,15 +439,15 @@ bool CriteriaModel::BuildButtonsClause(std::string& clause) const {
 }
 
 bool CriteriaModel::BuildVerticalClause(std::string& clause) const {
-    if (!IsChecked(criteria_id::kVerticalOnly) || IsChecked(criteria_id::kHorizontalOnly)) return false;
-    if (!Served(criteria_id::kVerticalOnly)) return false;
+    if (!IsChecked(C::VerticalOnly) || IsChecked(C::HorizontalOnly)) return false;
+    if (!Served(C::VerticalOnly)) return false;
     clause = verticalClause_;
     return true;
 }
 
 bool CriteriaModel::BuildHorizontalClause(std::string& clause) const {
-    if (!IsChecked(criteria_id::kHorizontalOnly) || IsChecked(criteria_id::kVerticalOnly)) return false;
-    if (!Served(criteria_id::kHorizontalOnly)) return false;
+    if (!IsChecked(C::HorizontalOnly) || IsChecked(C::VerticalOnly)) return false;
+    if (!Served(C::HorizontalOnly)) return false;
     clause = horizontalClause_;
     return true;
 }
@@ -460,7 +459,7 @@ bool CriteriaModel::BuildTriStateClause(CriteriaGroup group, std::string& clause
         const CriterionInfo& info = kControls[i];
         if (info.group != group || info.kind != K::TriState) continue;
         // Categories and players keep counting while disabled: the BIOS exclusion works on any file.
-        if (group == G::Controls && !Served(info.id)) continue;
+        if (group == G::Controls && !Served(info.key)) continue;
         const char* text = group == G::Controls ? ClauseTextOf(info) : info.clauseText;
         if (states_[i].check == CheckState::Checked) {
             include += text;
@@ -483,19 +482,19 @@ bool CriteriaModel::BuildControlsClause(std::string& clause) const {
 
 bool CriteriaModel::BuildRegionClause(std::string& clause) const {
     static const char* const kRegionMacros[] = {"", "@USA ", "@JAPAN ", "@EURO ", "@ASIA "};
-    int index = ComboIndex(criteria_id::kRegion);
+    int index = ComboIndex(C::Region);
     if (index <= 0 || index > 4) return false;
     clause = kRegionMacros[index];
-    if (IsChecked(criteria_id::kNot)) clause.insert(0, "!");
+    if (IsChecked(C::Not)) clause.insert(0, "!");
     TrimRight(clause);
     return true;
 }
 
 bool CriteriaModel::BuildMiscClause(std::string& clause) const {
     clause.clear();
-    if (IsChecked(criteria_id::kNoClones)) clause += "!cloneof ";
-    if (IsChecked(criteria_id::kNoSamples)) clause += "!sample_name= ";
-    if (IsChecked(criteria_id::kPlayable) && Served(criteria_id::kPlayable)) {
+    if (IsChecked(C::NoClones)) clause += "!cloneof ";
+    if (IsChecked(C::NoSamples)) clause += "!sample_name= ";
+    if (IsChecked(C::Playable) && Served(C::Playable)) {
         // MAME's overall status is "preliminary" for a machine that does not work (and for a
         // mechanical one, or one whose sound, graphics or protection is missing); a BIOS set is
         // no game either. Software lists say it with supported="no".

@@ -2,12 +2,11 @@
 // The criteria of the main window (tick boxes, the Upright/Cocktail pair, the buttons and region
 // combo boxes) as a window-less model, and the "-find:" text they build.
 //
-// Every control is known by its number in the main window (1016 for "2-way", 1003 for the buttons
-// combo box, ...). A window binds each widget to its number, forwards the user's actions with
-// Click / SetCheck / SetComboIndex, and after each change re-reads Check, ComboIndex, IsEnabled
-// and FindText (or listens with SetChangeListener). The model applies the side effects the window
-// had: Any/None sets the category boxes, Cocktail and Upright exclude each other, the region
-// combo enables "Not", the buttons combo enables "or less".
+// Every control is known by its Criterion key. A window binds each widget to its key, forwards
+// the user's actions with Click / SetCheck / SetComboIndex, and after each change re-reads Check,
+// ComboIndex, IsEnabled and FindText (or listens with SetChangeListener). The model applies the side effects
+// the window had: Any/None sets the category boxes, Cocktail and Upright exclude each other, the region combo
+// enables "Not", the buttons combo enables "or less".
 #include <functional>
 #include <string>
 #include <string_view>
@@ -29,33 +28,73 @@ enum class CriterionKind {
 
 enum class CriteriaGroup { Cabinet, Buttons, Orientation, Controls, Region, Misc, Categories, Players };
 
-namespace criteria_id {
-inline constexpr int kButtons = 1003;  // combo: "any", "0" ... "16"
-inline constexpr int kHorizontalOnly = 1004;
-inline constexpr int kVerticalOnly = 1005;
-inline constexpr int kCocktail = 1006;
-inline constexpr int kUpright = 1007;
-inline constexpr int kOrLess = 1008;
-inline constexpr int kFourWay = 1009;
-inline constexpr int kEightWay = 1010;
-inline constexpr int kTrackball = 1012;
-inline constexpr int kNoClones = 1013;
-inline constexpr int kNoSamples = 1014;
-inline constexpr int kPlayable = 1015;
-inline constexpr int kTwoWay = 1016;
-inline constexpr int kNot = 1026;
-inline constexpr int kButtonsOnly = 1028;
-inline constexpr int kRegion = 1057;  // combo: "Any", "USA", "Japan", "Europe", "Asia"
-inline constexpr int kFirstCategory = 1069;
-inline constexpr int kBios = 1070;
-inline constexpr int kLastCategory = 1091;
-inline constexpr int kAnyNone = 1092;
-inline constexpr int kFirstPlayers = 1106;
-inline constexpr int kLastPlayers = 1112;
-}  // namespace criteria_id
+// Every criterion of the main window, in the order of the control table (CriteriaControls()).
+enum class Criterion {
+    Upright,
+    Cocktail,
+    Buttons,  // combo: "any", "0" ... "16"
+    OrLess,
+    VerticalOnly,
+    HorizontalOnly,
+    // Controls
+    TwoWay,
+    FourWay,
+    EightWay,
+    FortyNineWay,
+    Triggerstick,
+    TopFire,
+    Rotary,
+    DualEightWay,
+    DualFourWay,
+    DualTwoWay,
+    Dial,
+    Trackball,
+    Pedal,
+    LightGun,
+    Analog,
+    ButtonsOnly,
+    Region,  // combo: "Any", "USA", "Japan", "Europe", "Asia"
+    Not,
+    NoClones,
+    NoSamples,
+    Playable,
+    // Categories
+    BallAndPaddle,
+    Bios,
+    Breakout,
+    Casino,
+    Climbing,
+    Driving,
+    Fighter,
+    Maze,
+    MiniGames,
+    Mature,
+    Misc,
+    Multiplay,
+    Pinball,
+    Platform,
+    Puzzle,
+    Quiz,
+    Rhythm,
+    Shooter,
+    Sports,
+    Mahjong,
+    Wrestling,
+    FruitMachine,
+    PinMame,
+    AnyNone,
+    // Players
+    OnePlayer,
+    TwoAlternating,
+    ThreeAlternating,
+    FourAlternating,
+    TwoSimultaneous,
+    ThreeSimultaneous,
+    FourSimultaneous,
+};
 
 struct CriterionInfo {
-    int id;
+    Criterion key;
     CriterionKind kind;
     CriteriaGroup group;
     const char* label;        // the caption in the window
@@ -66,13 +105,14 @@ struct CriterionInfo {
     const char* waysClauseText = "";
 };
 
-// Every criterion control, groups in window order and each group in clause order.
+// Every criterion control, groups in window order and each group in clause order; entry i is
+// Criterion i.
 const std::vector<CriterionInfo>& CriteriaControls();
-const CriterionInfo* FindCriterion(int id);
+const CriterionInfo& CriterionInfoOf(Criterion key);
 // By setting name, ASCII case ignored.
 const CriterionInfo* FindCriterionBySetting(std::string_view name);
-// The items of a combo box (kButtons or kRegion); empty for any other id.
-const std::vector<std::string>& ComboItems(int id);
+// The items of a combo box (Buttons or Region); empty for any other criterion.
+const std::vector<std::string>& ComboItems(Criterion key);
 
 class CriteriaModel {
   public:
@@ -94,8 +134,8 @@ class CriteriaModel {
     void ApplyInputCheck(const InputCheck& check);
     void SetInputType(int inputType);
     void SetOrientationClauses(std::string vertical, std::string horizontal);
-    void EnableCategoryCriteria(bool enable);  // 1069 to 1092 (Any/None included)
-    void EnablePlayerCriteria(bool enable);    // 1106 to 1112
+    void EnableCategoryCriteria(bool enable);  // the Categories group, Any/None included
+    void EnablePlayerCriteria(bool enable);    // the Players group
     // The words the master file uses; a criterion the file cannot serve is disabled and adds nothing.
     void SetVocabulary(const ListingVocabulary& vocabulary);
     const ListingVocabulary& Vocabulary() const { return vocabulary_; }
@@ -103,22 +143,22 @@ class CriteriaModel {
     const std::string& VerticalClause() const { return verticalClause_; }
     const std::string& HorizontalClause() const { return horizontalClause_; }
 
-    // Reading a control; an unknown id reads as unticked, index 0 and disabled. A control is
-    // disabled when the window disables it or when the master file cannot serve it.
-    CheckState Check(int id) const;
-    bool IsChecked(int id) const { return Check(id) == CheckState::Checked; }
-    int ComboIndex(int id) const;
-    bool IsEnabled(int id) const;
+    // Reading a control. A control is disabled when the window disables it or when the master
+    // file cannot serve it; a two-state box reads as unticked or ticked, a combo box as unticked.
+    CheckState Check(Criterion key) const;
+    bool IsChecked(Criterion key) const { return Check(key) == CheckState::Checked; }
+    int ComboIndex(Criterion key) const;
+    bool IsEnabled(Criterion key) const;
 
     // The user's actions. Each applies the window's side effects, rebuilds the text and notifies;
-    // false (nothing changed) for an unknown id or a value the control cannot take.
+    // false (nothing changed) for a value the control cannot take.
     // Puts a box into `state` as if clicked into it; unticking one of the radio pair ticks the
     // other. Works on disabled boxes too (the program may set what the user cannot click).
-    bool SetCheck(int id, CheckState state);
+    bool SetCheck(Criterion key, CheckState state);
     // A mouse click: three-state boxes cycle unticked, ticked, grey; two-state boxes toggle; a
     // radio button is chosen. False for a disabled control or a combo box.
-    bool Click(int id);
-    bool SetComboIndex(int id, int index);
+    bool Click(Criterion key);
+    bool SetComboIndex(Criterion key, int index);
     // Every three-state box of a group (Controls, Categories or Players).
     bool SetGroup(CriteriaGroup group, CheckState state);
 
@@ -150,14 +190,15 @@ class CriteriaModel {
         bool enabled = true;
     };
 
-    ControlState* Find(int id);
-    const ControlState* Find(int id) const;
+    // Null only for a value outside the enumeration.
+    ControlState* Find(Criterion key);
+    const ControlState* Find(Criterion key) const;
     // Whether the master file holds what the criterion asks about.
-    bool Served(int id) const;
+    bool Served(Criterion key) const;
     const char* ClauseTextOf(const CriterionInfo& info) const;
     void ResetStates();
-    void SetRaw(int id, CheckState state);
-    void SetEnabledRange(int firstId, int lastId, bool enable);
+    void SetRaw(Criterion key, CheckState state);
+    void SetGroupEnabled(CriteriaGroup group, bool enable);
     bool BuildTriStateClause(CriteriaGroup group, std::string& clause) const;
     void Rebuild();
     void Notify(bool rebuilt);

@@ -131,6 +131,11 @@ std::vector<MatchEntry> ScanRecords(const Catalog& catalog, ProgressSink* progre
         ++finished;
         finishedChanged.notify_one();
     };
+    // The size is known at once; a stop asked for by then ends the parts before they read.
+    if (progress != nullptr) {
+        progress->Progress(0, size);
+        if (progress->CancelRequested()) stop = true;
+    }
     std::vector<std::thread> workers;
     for (unsigned i = 0; i < threads; ++i) workers.emplace_back(runPart, i);
     {

@@ -1,5 +1,6 @@
 // The list windows and the working list: adding selected rows, deleting, the first-letter jump,
-// sorting by header click, closing, the details view and a list of 45,000 rows.
+// sorting by header click, closing, fills cancelled or overtaken, the details view and a list of
+// 45,000 rows.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -9,13 +10,18 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
+#include <atomic>
 
 #include "AppTestSupport.h"
 #include "MatchEntryText.h"
-#include "app/TextWindow.h"
+#include "app/BackgroundWork.h"
+#include "app/DetailsView.h"
+#include "app/ProgressDialog.h"
 #include "app/ResultListWindows.h"
-#include "app/WorkingListWindow.h"
 #include "app/SortableListView.h"
+#include "app/TextWindow.h"
+#include "app/WorkingListWindow.h"
 #include "listmodel/ListTable.h"
 
 using namespace vantor;
@@ -40,6 +46,21 @@ bool Deliver(Window* window, const std::string& entries, const char* titleFormat
     return ok;
 }
 
+HandOver Batch(const std::string& entries, const char* titleFormat = "") {
+    HandOver handOver;
+    handOver.entries = EntriesFromText(entries);
+    handOver.titleFormat = titleFormat;
+    return handOver;
+}
+
+// Holds jobs at their start until opened (or for ten seconds at most).
+struct StartGate {
+    std::atomic<bool> open{false};
+    void Wait() const {
+        for (int ms = 0; ms < 10000 && !open; ++ms) QThread::msleep(1);
+    }
+};
+
 const char* kFiveGames =
     "0x1|pacman|Pac-Man|1980|Namco|"
     "0x2|mappy|Mappy|1983|Namco|"
@@ -52,12 +73,15 @@ const char* kFiveGames =
 class ListWindowsTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
+    void cleanup() { SetJobTestHooks({}); }
     void addingSelectedRowsToTheWorkingList();
     void deletingRowsFromTheWorkingList();
     void firstLetterJumpIsCaseSensitive();
     void headerClicksSortWithTheArrow();
     void closingClearsOnlyTheWorkingList();
+    void fillsAreCancelledOrOvertaken();
     void detailsHideRomLinesWhenAsked();
+    void detailsShowTheLatestRequestOnly();
     void formatBoxDecidesThePreviewButton();
     void fortyFiveThousandRowsFillAndSortQuickly();
 };
@@ -293,6 +317,85 @@ void ListWindowsTest::closingClearsOnlyTheWorkingList() {
     QCOMPARE(fullList.windowTitle(), QStringLiteral("Full list of 5 ROMs"));
 }
 
+void ListWindowsTest::fillsAreCancelledOrOvertaken() {
+    AppTestEnvironment environment;
+    Catalog catalog;
+    FullListWindow fullList(catalog);
+    QVERIFY(Deliver(&fullList, kFiveGames, "Full list of %d ROMs"));
+    const std::vector<std::string> fiveNames = ColumnOf(fullList.List(), kNameColumn);
+    int cancelled = 0;
+    int shown = 0;
+    QObject::connect(&fullList, &ResultListWindow::FillCancelled, [&] { ++cancelled; });
+    QObject::connect(&fullList, &ResultListWindow::BatchShown, [&] { ++shown; });
+    const std::string two = "0x9|bzone|Battlezone|1980|Atari|0x8|qix|Qix|1981|Taito|";
+    auto unchanged = [&] {
+        return ColumnOf(fullList.List(), kNameColumn) == fiveNames &&
+               fullList.windowTitle() == QStringLiteral("Full list of 5 ROMs") && shown == 0;
+    };
+
+    // Before the rows are built, between building and sorting them, and after the last step.
+    enum Point { Start, Middle, End };
+    for (Point point : {Start, Middle, End}) {
+        JobTestHooks hooks;
+        if (point == Start) hooks.started = [](JobControl& control) { control.RequestCancel(); };
+        hooks.reported = [point](JobControl& control, std::int64_t done, std::int64_t total) {
+            if ((point == Middle && done < total) || (point == End && done == total)) control.RequestCancel();
+        };
+        SetJobTestHooks(hooks);
+        fullList.ReceiveEntries(Batch(two, "Full list of %d ROMs"));
+        QVERIFY(WaitFor([&] { return cancelled == point + 1; }));
+        QVERIFY2(unchanged() && !fullList.FillRunning(), qPrintable(QString::number(point)));
+    }
+
+    // A long fill shows a progress window whose Cancel stops it.
+    StartGate gate;
+    SetJobTestHooks({[&](JobControl&) { gate.Wait(); }, {}});
+    fullList.ReceiveEntries(Batch(two, "Full list of %d ROMs"));
+    QVERIFY(WaitFor([&] { return fullList.FillProgress() != nullptr; }));
+    ProgressDialog* progress = fullList.FillProgress();
+    QCOMPARE(progress->FirstText(), QStringLiteral("Building list, one moment please..."));
+    Child<QPushButton>(progress, "id1")->click();
+    gate.open = true;
+    QVERIFY(WaitFor([&] { return cancelled == 4; }));
+    QVERIFY(unchanged() && fullList.FillProgress() == nullptr);
+
+    // A batch that comes while the one before is filled takes its place: only it is shown.
+    StartGate first;
+    std::atomic<int> started{0};
+    SetJobTestHooks({[&](JobControl&) {
+                         if (++started == 1) first.Wait();
+                     },
+                     {}});
+    fullList.ReceiveEntries(Batch(kFiveGames, "Full list of %d ROMs"));
+    QVERIFY(WaitFor([&] { return started == 1; }));
+    fullList.ReceiveEntries(Batch(two, "Full list of %d ROMs"));
+    QVERIFY(WaitFor([&] { return shown == 1; }));
+    first.open = true;
+    QTest::qWait(3 * kProgressPollMs);
+    QCOMPARE(shown, 1);
+    QCOMPARE(ColumnOf(fullList.List(), kNameColumn), (std::vector<std::string>{"Battlezone", "Qix"}));
+    QCOMPARE(cancelled, 4);
+    SetJobTestHooks({});
+
+    // The working list adds every batch, in the order they came; closing it drops the batches
+    // still on their way.
+    WorkingListWindow output(catalog);
+    int added = 0;
+    QObject::connect(&output, &WorkingListWindow::BatchShown, [&] { ++added; });
+    output.ReceiveEntries(Batch(kFiveGames));
+    output.ReceiveEntries(Batch("0x9|bzone|Battlezone|1980|Atari|0x1|pacman|Pac-Man|1980|Namco|"));
+    QCOMPARE(output.PendingFills(), 2);
+    QVERIFY(WaitFor([&] { return added == 2; }));
+    QCOMPARE(output.EntryCount(), 6);
+    QCOMPARE(Child<QLabel>(&output, "addedText")->text(),
+             QStringLiteral("Added 1 ROM; 1 was in your list already."));
+    output.ReceiveEntries(Batch(two));
+    output.close();  // "Yes", discard it
+    QTest::qWait(3 * kProgressPollMs);
+    QCOMPARE(added, 2);
+    QVERIFY(output.EntryCount() == 0 && output.PendingFills() == 0 && !output.isVisible());
+}
+
 void ListWindowsTest::detailsHideRomLinesWhenAsked() {
     AppTestEnvironment environment;
     std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"), true);
@@ -332,6 +435,45 @@ void ListWindowsTest::detailsHideRomLinesWhenAsked() {
     QVERIFY(WaitFor([&] { return added == 1; }));
     QCOMPARE(output->EntryCount(), 1);  // the game was there already
     QVERIFY(output->HideRomNames());
+}
+
+void ListWindowsTest::detailsShowTheLatestRequestOnly() {
+    AppTestEnvironment environment;
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    ResultListWindow* fullList = window->FullList();
+    QVERIFY(Deliver(fullList,
+                    "0x516|mspacman|Ms. Pac-Man|1981|Midway|0x109e|dkong|Donkey Kong|1981|Nintendo|",
+                    "Full list of %d ROMs"));
+    auto* details = fullList->findChild<DetailsView*>();
+    std::vector<std::string> opened;
+    QObject::connect(details, &DetailsView::Opened, [&](const std::string& text) { opened.push_back(text); });
+
+    // A second request while the first is read takes its place.
+    for (int row : {0, 1}) {
+        fullList->List()->SelectRow(row, false);
+        fullList->ShowDetails();
+    }
+    QVERIFY(WaitFor([&] { return !opened.empty(); }));
+    QTest::qWait(3 * kProgressPollMs);
+    QCOMPARE(opened.size(), std::size_t{1});
+    QVERIFY(opened[0].rfind("<machine name=\"mspacman\"", 0) == 0);  // "Ms. Pac-Man" sorts after
+    auto* text = qobject_cast<TextWindow*>(QApplication::activeModalWidget());
+    QVERIFY(text != nullptr);
+    QCOMPARE(text->windowTitle(), QStringLiteral("Ms. Pac-Man"));
+    QPointer<TextWindow> closed(text);
+    text->close();
+    QVERIFY(WaitFor([&] { return closed.isNull(); }));  // it goes when closed
+
+    // The list window closed before the text came: no details window.
+    StartGate gate;
+    SetJobTestHooks({[&](JobControl&) { gate.Wait(); }, {}});
+    fullList->ShowDetails();
+    QVERIFY(details->Busy());
+    fullList->close();
+    gate.open = true;
+    QVERIFY(WaitFor([&] { return !details->Busy(); }));
+    QCOMPARE(opened.size(), std::size_t{1});
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
 }
 
 void ListWindowsTest::formatBoxDecidesThePreviewButton() {

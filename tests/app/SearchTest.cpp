@@ -1,18 +1,22 @@
 // The main window's searches: "Go!" into the working list, "List all ROMs", "ROM Search", the
-// progress window and the search history.
+// progress window with its Cancel, and the search history.
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
+#include <atomic>
 
 #include "AppTestSupport.h"
-#include "app/ResultListWindows.h"
-#include "app/WorkingListWindow.h"
+#include "app/BackgroundWork.h"
 #include "app/ProgressDialog.h"
+#include "app/ResultListWindows.h"
 #include "app/SearchDialogs.h"
-#include "app/SortableListView.h"
 #include "app/SettingsWindow.h"
+#include "app/SortableListView.h"
+#include "app/WorkingListWindow.h"
 #include "gamedata/FileIo.h"
 #include "listmodel/ListTable.h"
 
@@ -45,7 +49,8 @@ bool ListAll(MainWindow& window) {
 
 bool RomSearch(MainWindow& window, const QString& text, bool cancel = false) {
     int shown = 0;
-    auto connection = QObject::connect(window.SearchResults(), &ResultListWindow::BatchShown, [&] { ++shown; });
+    auto connection =
+        QObject::connect(window.SearchResults(), &ResultListWindow::BatchShown, [&] { ++shown; });
     OnNextModal<RomSearchDialog>([text, cancel](RomSearchDialog* dialog) {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Search"));
         Child<QLineEdit>(dialog, "id1051")->setText(text);
@@ -67,6 +72,7 @@ class SearchTest : public QObject {
     void listAllScansOnceUntilTheSettingsChange();
     void romSearchFillsTheSearchWindow();
     void scansShowProgressAndNeverOverlap();
+    void cancelLeavesEveryListAsItWas();
     void historyKeepsTheLast25AndPutsOneBack();
 };
 
@@ -116,7 +122,8 @@ void SearchTest::expressionErrorsHandOverNothing() {
     QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
     QTest::qWait(50);
     QCOMPARE(environment.MessageTexts(),
-             std::vector<std::string>{std::string(kMissingQuoteError) + "\r\nThe quote mark at position 1 has no partner."});
+             std::vector<std::string>{std::string(kMissingQuoteError) +
+                                      "\r\nThe quote mark at position 1 has no partner."});
     QCOMPARE(environment.messages[0].icon, MessageIcon::Stop);
     QVERIFY(!window->WorkingList()->isVisible());
     QCOMPARE(window->WorkingList()->List()->RowCount(), 0);
@@ -236,16 +243,20 @@ void SearchTest::scansShowProgressAndNeverOverlap() {
     QVERIFY(Child<QLabel>(progress, "id2004") != nullptr);
     auto* bar = Child<QProgressBar>(progress, "id2000");
     QCOMPARE(bar->maximum(), 1000);
+    QVERIFY(Child<QPushButton>(progress, "id1")->isVisible());  // Cancel
     Child<QPushButton>(window.get(), "id1068")->click();
     QCOMPARE(window->ScanCount(), 1);
-    progress->close();  // the user cannot close it
-    QVERIFY(progress->isVisible());
 
-    // The bar reaches the end (bytes read of the file) before the window goes.
+    // The bar reaches the end (bytes read of the file) before the window goes, and says so.
     int last = 0;
-    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) { last = value; });
+    QString figures;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        last = value;
+        figures = progress->FiguresText();
+    });
     QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
     QCOMPARE(last, 1000);
+    QCOMPARE(figures, QStringLiteral("7.1 kB of 7.1 kB (100%)"));
     QVERIFY(window->ScanProgress() == nullptr);
     QVERIFY(WaitFor([&] { return window->WorkingList()->EntryCount() == 5; }));
 
@@ -254,6 +265,113 @@ void SearchTest::scansShowProgressAndNeverOverlap() {
     QVERIFY(window->ScanRunning());
     QVERIFY(!window->close());
     QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
+}
+
+// Cancel before a scan begins, at its first report (the parts have started) or after its last
+// one: no list changes, the search is not kept in the history, and the main window says
+// "Cancelled.".
+void SearchTest::cancelLeavesEveryListAsItWas() {
+    AppTestEnvironment environment;
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    QVERIFY(Go(*window, QStringLiteral("name=dkong")));
+    const int inList = window->WorkingList()->EntryCount();
+    environment.messages.clear();
+    auto* find = Child<QLineEdit>(window.get(), "id1800");
+
+    const struct {
+        const char* name;
+        std::function<void()> start;
+    } scans[] = {
+        {"Go!",
+         [&] {
+             find->setText(QStringLiteral("ways=4"));
+             Child<QPushButton>(window.get(), "id1")->click();
+         }},
+        {"List all ROMs", [&] { Child<QPushButton>(window.get(), "id1068")->click(); }},
+        {"ROM Search",
+         [&] {
+             OnNextModal<RomSearchDialog>([](RomSearchDialog* dialog) {
+                 Child<QLineEdit>(dialog, "id1051")->setText(QStringLiteral("pacman"));
+                 Child<QPushButton>(dialog, "id1")->click();
+             });
+             Child<QPushButton>(window.get(), "id1030")->click();
+         }},
+    };
+    enum Point { Start, Middle, End };
+    for (const auto& scan : scans) {
+        for (Point point : {Start, Middle, End}) {
+            const QByteArray what = QByteArray(scan.name) + " cancelled at " + QByteArray::number(point);
+            std::atomic<bool> reportedMiddle{false}, reportedEnd{false};
+            JobTestHooks hooks;
+            if (point == Start) hooks.started = [](JobControl& control) { control.RequestCancel(); };
+            hooks.reported = [&, point](JobControl& control, std::int64_t done, std::int64_t total) {
+                (done < total ? reportedMiddle : reportedEnd) = true;
+                if ((point == Middle && done < total) || (point == End && done == total))
+                    control.RequestCancel();
+            };
+            SetJobTestHooks(hooks);
+            scan.start();
+            QVERIFY2(WaitFor([&] { return !window->ScanRunning(); }), what);
+            SetJobTestHooks({});
+            QTest::qWait(2 * kProgressPollMs);  // time for a hand-over that should not be there
+
+            QVERIFY2(window->StatusText() == QStringLiteral("Cancelled.") && environment.messages.empty(),
+                     what);
+            QVERIFY2(window->ScanProgress() == nullptr, what);
+            QVERIFY2(
+                window->WorkingList()->EntryCount() == inList && window->WorkingList()->PendingFills() == 0,
+                what);
+            QVERIFY2(window->History()[0] == "name=dkong", what);
+            QVERIFY2(!window->FullListReady() && window->FullList()->EntryCount() == 0 &&
+                         !window->FullList()->isVisible(),
+                     what);
+            QVERIFY2(window->SearchResults()->EntryCount() == 0 && !window->SearchResults()->isVisible(),
+                     what);
+            // It stopped where it was asked to: before it began, in the middle, or after the end.
+            QVERIFY2(point == Start    ? !reportedMiddle && !reportedEnd
+                     : point == Middle ? reportedMiddle && !reportedEnd
+                                       : reportedEnd.load(),
+                     what);
+        }
+    }
+
+    // The Cancel button of the progress window ends the scan at once. The scan waits at its
+    // first report until the button has been pressed.
+    std::atomic<bool> reading{false}, pressed{false};
+    SetJobTestHooks({{}, [&](JobControl&, std::int64_t done, std::int64_t total) {
+                         if (done == total || reading.exchange(true)) return;
+                         for (int ms = 0; ms < 10000 && !pressed; ++ms) QThread::msleep(1);
+                     }});
+    find->setText(QStringLiteral("ways=4"));
+    Child<QPushButton>(window.get(), "id1")->click();
+    QVERIFY(window->StatusText().isEmpty());
+    QVERIFY(WaitFor([&] { return !window->ScanProgress()->FiguresText().isEmpty(); }));
+    QVERIFY(reading);
+    QElapsedTimer timer;
+    timer.start();
+    Child<QPushButton>(window->ScanProgress(), "id1")->click();
+    pressed = true;
+    QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
+    SetJobTestHooks({});
+    const qint64 cancelMs = timer.elapsed();
+    qInfo("Cancel took %lld ms", static_cast<long long>(cancelMs));
+    QVERIFY(cancelMs < 1000);  // 200 ms and less when the machine is not busy with other work
+    QCOMPARE(window->WorkingList()->EntryCount(), inList);
+
+    // A full list whose fill is cancelled is not kept as built; the next click builds it.
+    std::atomic<int> jobs{0};
+    SetJobTestHooks({[&](JobControl& control) {
+                         if (++jobs == 2) control.RequestCancel();  // the scan, then the fill
+                     },
+                     {}});
+    Child<QPushButton>(window.get(), "id1068")->click();
+    QVERIFY(WaitFor([&] { return jobs == 2 && !window->FullList()->FillRunning(); }));
+    SetJobTestHooks({});
+    QVERIFY(!window->FullListReady());
+    QCOMPARE(window->StatusText(), QStringLiteral("Cancelled."));
+    QVERIFY(ListAll(*window));
+    QVERIFY(window->FullListReady() && window->StatusText().isEmpty());
+    QCOMPARE(window->FullList()->EntryCount(), 12);
 }
 
 void SearchTest::historyKeepsTheLast25AndPutsOneBack() {

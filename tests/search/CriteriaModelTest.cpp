@@ -10,7 +10,7 @@
 namespace vantor {
 namespace {
 
-using namespace criteria_id;
+using C = Criterion;
 
 const char* const kAllCategories =
     " !('ball & paddle' | isbios=yes | breakout | casino | climbing | driving | fighter | maze | mini-games "
@@ -23,31 +23,31 @@ TEST(CriteriaModelTest, BlankStateBuildsNothing) {
     CriteriaModel model;
     EXPECT_EQ(model.FindText(), "");
     EXPECT_EQ(model.BuildSearchCommand(), "");
-    EXPECT_TRUE(model.IsChecked(kUpright));
-    EXPECT_EQ(model.Check(kTwoWay), CheckState::Indeterminate);
-    EXPECT_EQ(model.Check(kPlayable), CheckState::Unchecked);
-    EXPECT_FALSE(model.IsEnabled(kNot));
-    EXPECT_FALSE(model.IsEnabled(kOrLess));
+    EXPECT_TRUE(model.IsChecked(C::Upright));
+    EXPECT_EQ(model.Check(C::TwoWay), CheckState::Indeterminate);
+    EXPECT_EQ(model.Check(C::Playable), CheckState::Unchecked);
+    EXPECT_FALSE(model.IsEnabled(C::Not));
+    EXPECT_FALSE(model.IsEnabled(C::OrLess));
 }
 
 TEST(CriteriaModelTest, TriStateGroupsSplitIntoIncludeAndExclude) {
     CriteriaModel model;
-    model.SetCheck(kEightWay, CheckState::Checked);
-    model.SetCheck(kTrackball, CheckState::Unchecked);
+    model.SetCheck(C::EightWay, CheckState::Checked);
+    model.SetCheck(C::Trackball, CheckState::Unchecked);
     EXPECT_EQ(model.FindText(), "(joy8way) & !(trackball)");
 
-    model.SetCheck(kEightWay, CheckState::Indeterminate);
+    model.SetCheck(C::EightWay, CheckState::Indeterminate);
     EXPECT_EQ(model.FindText(), " !(trackball)");  // exclude only: a leading space
 
-    model.SetCheck(kTrackball, CheckState::Indeterminate);
-    model.SetCheck(kTwoWay, CheckState::Checked);
-    model.SetCheck(kButtonsOnly, CheckState::Checked);
-    model.SetCheck(1021, CheckState::Checked);  // Analog
+    model.SetCheck(C::Trackball, CheckState::Indeterminate);
+    model.SetCheck(C::TwoWay, CheckState::Checked);
+    model.SetCheck(C::ButtonsOnly, CheckState::Checked);
+    model.SetCheck(C::Analog, CheckState::Checked);
     EXPECT_EQ(model.FindText(), "(joy2way | 'Analog' | !'control type=')");
 
     model.SetGroup(CriteriaGroup::Players, CheckState::Indeterminate);
-    model.SetCheck(1112, CheckState::Checked);
-    model.SetCheck(1107, CheckState::Unchecked);
+    model.SetCheck(C::OnePlayer, CheckState::Checked);
+    model.SetCheck(C::FourSimultaneous, CheckState::Unchecked);
     std::string players;
     ASSERT_TRUE(model.BuildPlayersClause(players));
     EXPECT_EQ(players, "('<nplayers>1P<') & !('<nplayers>4P sim<')");
@@ -55,49 +55,49 @@ TEST(CriteriaModelTest, TriStateGroupsSplitIntoIncludeAndExclude) {
 
 TEST(CriteriaModelTest, AnyNoneSetsEveryCategory) {
     CriteriaModel model;
-    model.SetCheck(1075, CheckState::Checked);  // Fighter, overridden by Any/None
-    model.SetCheck(kAnyNone, CheckState::Checked);
+    model.SetCheck(C::Fighter, CheckState::Checked);  // overridden by Any/None
+    model.SetCheck(C::AnyNone, CheckState::Checked);
     EXPECT_EQ(model.FindText(), " !(isbios=yes)");
-    EXPECT_EQ(model.Check(1075), CheckState::Indeterminate);
-    EXPECT_EQ(model.Check(kBios), CheckState::Unchecked);
+    EXPECT_EQ(model.Check(C::Fighter), CheckState::Indeterminate);
+    EXPECT_EQ(model.Check(C::Bios), CheckState::Unchecked);
 
-    model.Click(kAnyNone);
-    EXPECT_FALSE(model.IsChecked(kAnyNone));
+    model.Click(C::AnyNone);
+    EXPECT_FALSE(model.IsChecked(C::AnyNone));
     EXPECT_EQ(model.FindText(), kAllCategories);
 }
 
 // A game's buttons are the most any of its controls has, whatever the input type.
 TEST(CriteriaModelTest, ButtonsClause) {
     CriteriaModel model;
-    model.SetComboIndex(kButtons, 1);  // "0"
+    model.SetComboIndex(C::Buttons, 1);  // "0"
     EXPECT_EQ(model.FindText(), "!buttons>0");
-    model.SetComboIndex(kButtons, 5);
+    model.SetComboIndex(C::Buttons, 5);
     EXPECT_EQ(model.FindText(), "buttons=4 & !buttons>4");
-    model.SetCheck(kOrLess, CheckState::Checked);
+    model.SetCheck(C::OrLess, CheckState::Checked);
     EXPECT_EQ(model.FindText(), "!buttons>4");
-    model.SetComboIndex(kButtons, 3);
+    model.SetComboIndex(C::Buttons, 3);
     EXPECT_EQ(model.FindText(), "!buttons>2");
 
     // "0" disables "or less": its tick stays but no longer counts.
-    model.SetComboIndex(kButtons, 1);
-    EXPECT_FALSE(model.IsEnabled(kOrLess));
-    EXPECT_TRUE(model.IsChecked(kOrLess));
+    model.SetComboIndex(C::Buttons, 1);
+    EXPECT_FALSE(model.IsEnabled(C::OrLess));
+    EXPECT_TRUE(model.IsChecked(C::OrLess));
     EXPECT_EQ(model.FindText(), "!buttons>0");
-    model.SetComboIndex(kButtons, 0);
+    model.SetComboIndex(C::Buttons, 0);
     EXPECT_EQ(model.FindText(), "");
 
-    EXPECT_FALSE(model.SetComboIndex(kButtons, 18));
-    EXPECT_FALSE(model.SetComboIndex(kButtons, -1));
-    EXPECT_EQ(model.ComboIndex(kButtons), 0);
+    EXPECT_FALSE(model.SetComboIndex(C::Buttons, 18));
+    EXPECT_FALSE(model.SetComboIndex(C::Buttons, -1));
+    EXPECT_EQ(model.ComboIndex(C::Buttons), 0);
 }
 
 TEST(CriteriaModelTest, OrientationUsesTheInputCheckClauses) {
     CriteriaModel model;
-    model.SetCheck(kVerticalOnly, CheckState::Checked);
+    model.SetCheck(C::VerticalOnly, CheckState::Checked);
     EXPECT_EQ(model.FindText(), "(rotate=90 | rotate=270)");
-    model.SetCheck(kHorizontalOnly, CheckState::Checked);
+    model.SetCheck(C::HorizontalOnly, CheckState::Checked);
     EXPECT_EQ(model.FindText(), "");  // both ticked: no orientation clause
-    model.SetCheck(kVerticalOnly, CheckState::Unchecked);
+    model.SetCheck(C::VerticalOnly, CheckState::Unchecked);
     EXPECT_EQ(model.FindText(), "(rotate=0 | rotate=180)");
 
     InputCheck check;
@@ -112,11 +112,11 @@ TEST(CriteriaModelTest, OrientationUsesTheInputCheckClauses) {
 
 TEST(CriteriaModelTest, MiscClauseFollowsWhatTheFileHolds) {
     CriteriaModel model;
-    model.SetCheck(kNoClones, CheckState::Checked);
+    model.SetCheck(C::NoClones, CheckState::Checked);
     EXPECT_EQ(model.FindText(), "!cloneof");
-    model.SetCheck(kPlayable, CheckState::Checked);
+    model.SetCheck(C::Playable, CheckState::Checked);
     EXPECT_EQ(model.FindText(), "(!cloneof & !status=preliminary & !isbios=yes)");
-    model.SetCheck(kNoSamples, CheckState::Checked);
+    model.SetCheck(C::NoSamples, CheckState::Checked);
     const std::string all = "(!cloneof & !sample_name= & !status=preliminary & !isbios=yes)";
     EXPECT_EQ(model.FindText(), all);
     for (int type : {MameMachine, Dat, SoftwareList, UnknownInput, MergedList}) {
@@ -132,54 +132,54 @@ TEST(CriteriaModelTest, MiscClauseFollowsWhatTheFileHolds) {
     ListingVocabulary dat = software;
     dat.softwareSupport = false;
     model.SetVocabulary(dat);
-    EXPECT_FALSE(model.IsEnabled(kPlayable));  // nothing in the file says whether a game works
+    EXPECT_FALSE(model.IsEnabled(C::Playable));  // nothing in the file says whether a game works
     EXPECT_EQ(model.BuildSearchCommand(), "(!cloneof & !sample_name=)");
 }
 
 TEST(CriteriaModelTest, RegionAndNot) {
     CriteriaModel model;
-    EXPECT_FALSE(model.Click(kNot));  // disabled while the region is "Any"
-    model.SetComboIndex(kRegion, 2);
-    EXPECT_TRUE(model.IsEnabled(kNot));
+    EXPECT_FALSE(model.Click(C::Not));  // disabled while the region is "Any"
+    model.SetComboIndex(C::Region, 2);
+    EXPECT_TRUE(model.IsEnabled(C::Not));
     EXPECT_EQ(model.FindText(), "@JAPAN");
-    EXPECT_TRUE(model.Click(kNot));
+    EXPECT_TRUE(model.Click(C::Not));
     EXPECT_EQ(model.FindText(), "!@JAPAN");
-    model.SetComboIndex(kRegion, 3);
+    model.SetComboIndex(C::Region, 3);
     EXPECT_EQ(model.FindText(), "!@EURO");
-    model.SetComboIndex(kRegion, 0);
-    EXPECT_FALSE(model.IsEnabled(kNot));
+    model.SetComboIndex(C::Region, 0);
+    EXPECT_FALSE(model.IsEnabled(C::Not));
     EXPECT_EQ(model.FindText(), "");  // a left-over tick on a disabled "Not" adds nothing
-    model.SetComboIndex(kRegion, 4);
+    model.SetComboIndex(C::Region, 4);
     EXPECT_EQ(model.FindText(), "!@ASIA");
 }
 
 TEST(CriteriaModelTest, UprightAndCocktailExcludeEachOther) {
     CriteriaModel model;
-    model.Click(kCocktail);
-    EXPECT_TRUE(model.IsChecked(kCocktail));
-    EXPECT_FALSE(model.IsChecked(kUpright));
+    model.Click(C::Cocktail);
+    EXPECT_TRUE(model.IsChecked(C::Cocktail));
+    EXPECT_FALSE(model.IsChecked(C::Upright));
     EXPECT_EQ(model.FindText(), "('dipvalue name=Cocktail' | 'confsetting name=Cocktail')");
-    model.SetCheck(kCocktail, CheckState::Unchecked);  // unticking one chooses the other
-    EXPECT_TRUE(model.IsChecked(kUpright));
+    model.SetCheck(C::Cocktail, CheckState::Unchecked);  // unticking one chooses the other
+    EXPECT_TRUE(model.IsChecked(C::Upright));
     EXPECT_EQ(model.FindText(), "");
-    model.SetCheck(kUpright, CheckState::Unchecked);
-    EXPECT_TRUE(model.IsChecked(kCocktail));
-    EXPECT_FALSE(model.SetCheck(kUpright, CheckState::Indeterminate));
-    EXPECT_TRUE(model.IsChecked(kCocktail));
+    model.SetCheck(C::Upright, CheckState::Unchecked);
+    EXPECT_TRUE(model.IsChecked(C::Cocktail));
+    EXPECT_FALSE(model.SetCheck(C::Upright, CheckState::Indeterminate));
+    EXPECT_TRUE(model.IsChecked(C::Cocktail));
 }
 
 TEST(CriteriaModelTest, ClausesJoinInTheirFixedOrder) {
     CriteriaModel model;
     model.SetInputType(MergedList);
     // Set in reverse order of the text.
-    model.SetCheck(1110, CheckState::Checked);  // 2 Sim
-    model.SetCheck(1075, CheckState::Checked);  // Fighter
-    model.SetCheck(kNoClones, CheckState::Checked);
-    model.SetComboIndex(kRegion, 1);
-    model.SetCheck(kEightWay, CheckState::Checked);
-    model.SetCheck(kVerticalOnly, CheckState::Checked);
-    model.SetComboIndex(kButtons, 5);
-    model.Click(kCocktail);
+    model.SetCheck(C::TwoSimultaneous, CheckState::Checked);
+    model.SetCheck(C::Fighter, CheckState::Checked);
+    model.SetCheck(C::NoClones, CheckState::Checked);
+    model.SetComboIndex(C::Region, 1);
+    model.SetCheck(C::EightWay, CheckState::Checked);
+    model.SetCheck(C::VerticalOnly, CheckState::Checked);
+    model.SetComboIndex(C::Buttons, 5);
+    model.Click(C::Cocktail);
     EXPECT_EQ(
         model.FindText(),
         "('dipvalue name=Cocktail' | 'confsetting name=Cocktail') & buttons=4 & !buttons>4 & (rotate=90 | "
@@ -198,16 +198,16 @@ TEST(CriteriaModelTest, InitialState) {
     const std::string initial = std::string("!buttons>2 & (joy2way | joy4way | !'control type=') & ") +
                                 kExcludedControls + " & (!status=preliminary & !isbios=yes) &  !(isbios=yes)";
     EXPECT_EQ(model.FindText(), initial);
-    EXPECT_TRUE(model.IsEnabled(kOrLess));
-    EXPECT_FALSE(model.IsEnabled(kNot));
-    EXPECT_TRUE(model.IsChecked(kAnyNone));
-    EXPECT_EQ(model.Check(kTrackball), CheckState::Unchecked);
-    EXPECT_EQ(model.Check(1112), CheckState::Indeterminate);  // players: don't care
+    EXPECT_TRUE(model.IsEnabled(C::OrLess));
+    EXPECT_FALSE(model.IsEnabled(C::Not));
+    EXPECT_TRUE(model.IsChecked(C::AnyNone));
+    EXPECT_EQ(model.Check(C::Trackball), CheckState::Unchecked);
+    EXPECT_EQ(model.Check(C::OnePlayer), CheckState::Indeterminate);  // players: don't care
 
     // A starting point, whatever was set before.
-    model.SetCheck(kEightWay, CheckState::Checked);
-    model.SetComboIndex(kRegion, 2);
-    model.Click(kCocktail);
+    model.SetCheck(C::EightWay, CheckState::Checked);
+    model.SetComboIndex(C::Region, 2);
+    model.Click(C::Cocktail);
     model.SetInputType(MameGame);
     model.ApplyInitialState();
     EXPECT_EQ(model.FindText(), initial);
@@ -235,57 +235,56 @@ TEST(CriteriaModelTest, CurrentListingsGetTheirOwnTerms) {
         "type=doublejoy*ways=vertical2 "
         "| type=dial | type=trackball | type=pedal | type=lightgun | type=stick | type=paddle) & "
         "(!status=preliminary & !isbios=yes) &  !(isbios=yes)");
-    for (int id : {1020, 1024, 1025, 1023}) {  // 49-way, Top Fire, Triggerstick, Rotary
-        EXPECT_FALSE(model.IsEnabled(id)) << id;
-        EXPECT_FALSE(model.Click(id)) << id;
+    for (Criterion key : {C::FortyNineWay, C::TopFire, C::Triggerstick, C::Rotary}) {
+        EXPECT_FALSE(model.IsEnabled(key)) << CriterionInfoOf(key).label;
+        EXPECT_FALSE(model.Click(key)) << CriterionInfoOf(key).label;
     }
-    EXPECT_TRUE(model.IsEnabled(kEightWay));
+    EXPECT_TRUE(model.IsEnabled(C::EightWay));
 
     // A merged file of such a listing has the words back, and still a control per player.
     listing.joystickWays = false;
     listing.cabinetControls = true;
     model.SetVocabulary(listing);
     model.ResetToBlank();
-    model.SetCheck(kButtonsOnly, CheckState::Checked);
+    model.SetCheck(C::ButtonsOnly, CheckState::Checked);
     EXPECT_TRUE(model.FindText().starts_with("(!(type=joy | type=doublejoy")) << model.FindText();
-    EXPECT_TRUE(model.IsEnabled(1020));
+    EXPECT_TRUE(model.IsEnabled(C::FortyNineWay));
 
     // A file without controls or screen data: those criteria are off and add nothing.
     ListingVocabulary dat;
     dat.inputs = dat.display = dat.driverStatus = false;
     model.SetVocabulary(dat);
     model.ApplyInitialState();
-    model.SetCheck(kVerticalOnly, CheckState::Checked);
-    model.SetCheck(kCocktail, CheckState::Checked);
+    model.SetCheck(C::VerticalOnly, CheckState::Checked);
+    model.SetCheck(C::Cocktail, CheckState::Checked);
     EXPECT_EQ(model.BuildSearchCommand(), " !(isbios=yes)");
-    EXPECT_FALSE(model.IsEnabled(kTwoWay));
-    EXPECT_FALSE(model.IsEnabled(kButtons));
+    EXPECT_FALSE(model.IsEnabled(C::TwoWay));
+    EXPECT_FALSE(model.IsEnabled(C::Buttons));
 }
 
 TEST(CriteriaModelTest, ClickCyclesAsTheWindowBoxesDo) {
     CriteriaModel model;
-    model.SetCheck(kTwoWay, CheckState::Unchecked);
-    model.Click(kTwoWay);
-    EXPECT_EQ(model.Check(kTwoWay), CheckState::Checked);
-    model.Click(kTwoWay);
-    EXPECT_EQ(model.Check(kTwoWay), CheckState::Indeterminate);
-    model.Click(kTwoWay);
-    EXPECT_EQ(model.Check(kTwoWay), CheckState::Unchecked);
-    model.Click(kPlayable);
-    model.Click(kPlayable);
-    EXPECT_EQ(model.Check(kPlayable), CheckState::Unchecked);
-    EXPECT_FALSE(model.SetCheck(kPlayable, CheckState::Indeterminate));
-    EXPECT_FALSE(model.Click(kButtons));
-    EXPECT_FALSE(model.Click(4242));
+    model.SetCheck(C::TwoWay, CheckState::Unchecked);
+    model.Click(C::TwoWay);
+    EXPECT_EQ(model.Check(C::TwoWay), CheckState::Checked);
+    model.Click(C::TwoWay);
+    EXPECT_EQ(model.Check(C::TwoWay), CheckState::Indeterminate);
+    model.Click(C::TwoWay);
+    EXPECT_EQ(model.Check(C::TwoWay), CheckState::Unchecked);
+    model.Click(C::Playable);
+    model.Click(C::Playable);
+    EXPECT_EQ(model.Check(C::Playable), CheckState::Unchecked);
+    EXPECT_FALSE(model.SetCheck(C::Playable, CheckState::Indeterminate));
+    EXPECT_FALSE(model.Click(C::Buttons));
 
     model.EnableCategoryCriteria(false);
-    EXPECT_FALSE(model.IsEnabled(1075));
-    EXPECT_FALSE(model.IsEnabled(kAnyNone));
-    EXPECT_FALSE(model.Click(1075));
-    EXPECT_EQ(model.Check(1075), CheckState::Indeterminate);
+    EXPECT_FALSE(model.IsEnabled(C::Fighter));
+    EXPECT_FALSE(model.IsEnabled(C::AnyNone));
+    EXPECT_FALSE(model.Click(C::Fighter));
+    EXPECT_EQ(model.Check(C::Fighter), CheckState::Indeterminate);
     model.EnablePlayerCriteria(false);
-    EXPECT_FALSE(model.IsEnabled(1112));
-    EXPECT_TRUE(model.IsEnabled(kTwoWay));
+    EXPECT_FALSE(model.IsEnabled(C::OnePlayer));
+    EXPECT_TRUE(model.IsEnabled(C::TwoWay));
 }
 
 TEST(CriteriaModelTest, ListenerHearsEveryChange) {
@@ -293,24 +292,25 @@ TEST(CriteriaModelTest, ListenerHearsEveryChange) {
     int rebuilt = 0;
     int other = 0;
     model.SetChangeListener([&](bool findTextRebuilt) { ++(findTextRebuilt ? rebuilt : other); });
-    model.Click(kCocktail);
-    model.SetComboIndex(kButtons, 4);
+    model.Click(C::Cocktail);
+    model.SetComboIndex(C::Buttons, 4);
     model.ApplyInitialState();
     EXPECT_EQ(rebuilt, 3);
     model.EnablePlayerCriteria(false);
     model.SetInputType(MameMachine);
     EXPECT_EQ(other, 2);
-    EXPECT_FALSE(model.SetCheck(4242, CheckState::Checked));
+    EXPECT_FALSE(model.SetCheck(C::Buttons, CheckState::Checked));  // a combo box has no tick
     EXPECT_EQ(rebuilt, 3);
 }
 
 TEST(CriteriaModelTest, ControlTableIsConsistent) {
-    std::set<int> ids;
     std::set<std::string> names;
     int triStates = 0;
-    for (const CriterionInfo& info : CriteriaControls()) {
-        EXPECT_TRUE(ids.insert(info.id).second) << info.id;
-        EXPECT_EQ(FindCriterion(info.id), &info);
+    for (std::size_t i = 0; i < CriteriaControls().size(); ++i) {
+        const CriterionInfo& info = CriteriaControls()[i];
+        // The table is indexed by the key.
+        EXPECT_EQ(static_cast<std::size_t>(info.key), i) << info.label;
+        EXPECT_EQ(&CriterionInfoOf(info.key), &info);
         if (info.settingName[0] != '\0') {
             EXPECT_TRUE(names.insert(info.settingName).second) << info.settingName;
             EXPECT_EQ(FindCriterionBySetting(info.settingName), &info);
@@ -318,10 +318,11 @@ TEST(CriteriaModelTest, ControlTableIsConsistent) {
         if (info.kind == CriterionKind::TriState) ++triStates;
     }
     EXPECT_EQ(triStates, 16 + 23 + 7);
-    EXPECT_EQ(FindCriterionBySetting("Light-Gun")->id, 1019);
+    EXPECT_EQ(CriteriaControls().size(), static_cast<std::size_t>(C::FourSimultaneous) + 1);
+    EXPECT_EQ(FindCriterionBySetting("Light-Gun")->key, C::LightGun);
     EXPECT_EQ(FindCriterionBySetting(""), nullptr);
-    EXPECT_EQ(ComboItems(kButtons).size(), 18u);
-    EXPECT_EQ(ComboItems(kRegion)[3], "Europe");
+    EXPECT_EQ(ComboItems(C::Buttons).size(), 18u);
+    EXPECT_EQ(ComboItems(C::Region)[3], "Europe");
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST(ListingCacheRealTest, CountEqualsGoForTheStartUpCriteriaAndEachChange) {
     for (const CriterionInfo& info : CriteriaControls()) {
         model.ApplyInitialState();
         bool changed =
-            info.kind == CriterionKind::Combo ? model.SetComboIndex(info.id, 1) : model.Click(info.id);
+            info.kind == CriterionKind::Combo ? model.SetComboIndex(info.key, 1) : model.Click(info.key);
         if (changed && info.group != CriteriaGroup::Categories && info.group != CriteriaGroup::Players) {
             texts.push_back(model.FindText());
         }

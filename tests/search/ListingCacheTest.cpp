@@ -28,12 +28,12 @@ std::vector<std::string> CriteriaTexts(const InputCheck& check) {
     texts.push_back(model.FindText());
     for (const CriterionInfo& info : CriteriaControls()) {
         const int changes =
-            info.kind == CriterionKind::Combo ? static_cast<int>(ComboItems(info.id).size()) : 2;
+            info.kind == CriterionKind::Combo ? static_cast<int>(ComboItems(info.key).size()) : 2;
         for (int change = 0; change < changes; ++change) {
             model.ApplyInitialState();
             bool changed = info.kind == CriterionKind::Combo
-                               ? model.SetComboIndex(info.id, change)
-                               : model.Click(info.id) && (change == 0 || model.Click(info.id));
+                               ? model.SetComboIndex(info.key, change)
+                               : model.Click(info.key) && (change == 0 || model.Click(info.key));
             if (changed && !model.FindText().empty()) texts.push_back(model.FindText());
         }
     }
