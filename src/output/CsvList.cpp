@@ -28,27 +28,6 @@ std::string ColumnValue(const ListedRecord& record, std::string_view keys) {
 
 }  // namespace
 
-CsvFields::CsvFields(std::string_view delimiter) : quoteTriggers_("\"\r\n") {
-    std::string characters;
-    for (char c : delimiter) {
-        if (!IsWhiteSpace(c)) characters += c;
-    }
-    quoteTriggers_ += characters.empty() ? std::string(delimiter) : characters;
-}
-
-void CsvFields::Append(std::string& row, std::string_view value) const {
-    if (value.find_first_of(quoteTriggers_) == std::string_view::npos) {
-        row += value;
-        return;
-    }
-    row += '"';
-    for (char c : value) {
-        if (c == '"') row += '"';
-        row += c;
-    }
-    row += '"';
-}
-
 bool ListWriter::WriteCsvList(std::string& fileName, std::string_view keyList, std::int64_t count,
                               const CsvListOptions& options) {
     separator_ = options.delimiter;

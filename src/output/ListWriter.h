@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gamedata/Catalog.h"
+#include "gamedata/CsvFields.h"
 #include "gamedata/UserInterface.h"
 
 namespace vantor {
@@ -54,18 +55,6 @@ struct CsvListOptions {
     std::string columnKeys;
     std::string delimiter = ";";
     std::string headerLine;
-};
-
-// Values as fields of CSV rows joined by one delimiter: in double quotes, their own doubled, when
-// they hold the delimiter (any of its characters but blanks, so ", " quotes values with a comma,
-// not every value with a space), a double quote or a line break; else as they are.
-class CsvFields {
-  public:
-    explicit CsvFields(std::string_view delimiter);
-    void Append(std::string& row, std::string_view value) const;
-
-  private:
-    std::string quoteTriggers_;
 };
 
 // One game record as the writers see it, with what was found in it so far (its lower-cased copy,
