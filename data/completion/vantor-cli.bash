@@ -2,13 +2,15 @@
 # A new command goes into _vantor_cli_commands, its options into _vantor_cli_command_options; a new
 # list format into _vantor_cli_formats. A test compares both lists with the program's own.
 
-_vantor_cli_commands="criteria details find list-all listxml mala2xml maximus2xml merge romdir2xml romscan romsearch save"
+_vantor_cli_commands="criteria details explain find list-all listxml mala2xml maximus2xml merge romdir2xml romscan romsearch save"
 _vantor_cli_formats="advancemenu atomicfe attractmode batch cabrio csv hyperspin khameleon mala mameuifx mamewah maximus mgalaxy multife descriptions romnames xml"
 _vantor_cli_global_options="--input --hide-tags --no-hide-tags --hide-rom-names --no-hide-rom-names --progress --help --version --"
 
 _vantor_cli_command_options() {
     case $1 in
         criteria) echo "--initial --help" ;;
+        find) echo "--one-per-family --no-one-per-family --regions --family-rules --family-log --left-out" ;;
+        list-all) echo "--one-per-family --no-one-per-family --regions --family-rules --family-log" ;;
         save) echo "--find --all --keys --keep-order -o --title --logo-dir --screenshot-dir --background-dir" \
                    "--rom-folder --template --columns --delimiter --no-header" ;;
         merge) echo "--listxml --catver --controls --nplayers -o" ;;
@@ -21,9 +23,9 @@ _vantor_cli_command_options() {
 # What the word after an option is: a file, a folder, some text, or nothing (the option is a flag).
 _vantor_cli_option_value() {
     case $1 in
-        --input | --keys | --listxml | --catver | --controls | --nplayers | -o | --mame) echo file ;;
+        --input | --keys | --listxml | --catver | --controls | --nplayers | -o | --mame | --family-log | --left-out) echo file ;;
         --roms | --rom-folder | --logo-dir | --screenshot-dir | --background-dir) echo folder ;;
-        --find | --title | --template | --columns | --delimiter) echo text ;;
+        --find | --title | --template | --columns | --delimiter | --regions | --family-rules) echo text ;;
     esac
 }
 
