@@ -4,6 +4,7 @@
 #include "CliCommand.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/SettingsStore.h"
+#include "gamedata/TextUtil.h"
 #include "search/CriteriaModel.h"
 #include "search/Evaluator.h"
 #include "search/Explanation.h"
@@ -18,6 +19,7 @@ int RunExplain(CliContext& context, std::vector<std::string>& args) {
         return context.UsageError("usage: vantor-cli explain ROMNAME [EXPR]");
     const std::string romName = args[0];
     std::string typed = args.size() == 2 ? args[1] : Settings::Load().findText;
+    if (args.size() == 1 && TrimView(typed).empty()) typed.clear();
     std::string expression;
     auto prepare = [&] {
         try {

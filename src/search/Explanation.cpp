@@ -102,7 +102,7 @@ std::string TreeWriter::TermLabel(const Node& term) const {
 
 // A list without "&" or "|" is one term, spaces and all: easily mistaken for several.
 std::string SingleTermNote(std::string_view term) {
-    return term.find_first_of(" _\t") != std::string_view::npos
+    return term.find_first_of(" _\t\r\n") != std::string_view::npos
                ? "   one term: without & or |, spaces are part of it"
                : "";
 }
@@ -264,6 +264,37 @@ RecordExplanation ExplainRecord(const CompiledExpression& expression, std::strin
     return explanation;
 }
 
+namespace {
+
+// A text for one line: line breaks inside it become spaces.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    return text;
+}
+
+GameExplanation ExplainRecordAt(const Catalog& catalog, std::int64_t position, const std::string& record,
+                                const CompiledExpression& compiled, const std::string& expression,
+                                const std::string& typed) {
+    GameExplanation game;
+    game.key = FormatRecordKey(position);
+    const RecordFields fields = catalog.Fields();
+    std::string lowerRecord = ToLowerAscii(record);
+    game.romName = fields.GetRomName(record);
+    game.description = fields.GetDescription(record, lowerRecord);
+    RecordExplanation explanation = ExplainRecord(compiled, record);
+    game.matches = explanation.matches;
+    game.text = OneLine("game: " + game.romName + " (" + game.description + "), record " + game.key) + "\n";
+    if (!typed.empty() && typed != expression) game.text += OneLine("typed: " + typed) + "\n";
+    game.text += OneLine("expression: " + expression) + "\n\n" + explanation.tree + "\n";
+    game.text += game.matches ? kVerdictMatch : kVerdictNoMatch;
+    game.text += '\n';
+    return game;
+}
+
+}  // namespace
+
 GameExplanation ExplainGame(const Catalog& catalog, const std::string& romName, const std::string& expression,
                             const std::string& typed) {
     CompiledExpression compiled(expression);
@@ -276,20 +307,18 @@ GameExplanation ExplainGame(const Catalog& catalog, const std::string& romName, 
         }
         throw EngineError("No game named \"" + romName + "\" in the input file.");
     }
-    GameExplanation game;
-    game.key = FormatRecordKey(position);
-    const RecordFields fields = catalog.Fields();
-    std::string lowerRecord = ToLowerAscii(record);
-    game.romName = fields.GetRomName(record);
-    game.description = fields.GetDescription(record, lowerRecord);
-    RecordExplanation explanation = ExplainRecord(compiled, record);
-    game.matches = explanation.matches;
-    game.text = "game: " + game.romName + " (" + game.description + "), record " + game.key + "\n";
-    if (!typed.empty() && typed != expression) game.text += "typed: " + typed + "\n";
-    game.text += "expression: " + expression + "\n\n" + explanation.tree + "\n";
-    game.text += game.matches ? kVerdictMatch : kVerdictNoMatch;
-    game.text += '\n';
-    return game;
+    return ExplainRecordAt(catalog, position, record, compiled, expression, typed);
+}
+
+GameExplanation ExplainGameAt(const Catalog& catalog, const std::string& key, const std::string& expression,
+                              const std::string& typed) {
+    CompiledExpression compiled(expression);
+    const long long position = ParseRecordKey(key);
+    std::string record;
+    RecordReader reader = catalog.Reader();
+    if (position < 0 || reader.ReadRecord(catalog.file, record, catalog.StartTag(), position) != position)
+        throw EngineError("No game at record " + key + " in the input file.");
+    return ExplainRecordAt(catalog, position, record, compiled, expression, typed);
 }
 
 }  // namespace vantor

@@ -35,5 +35,9 @@ struct GameExplanation {
 // holds no complete record of that game.
 GameExplanation ExplainGame(const Catalog& catalog, const std::string& romName, const std::string& expression,
                             const std::string& typed = {});
+// The same for the game whose record key (a list row's) is `key`: exact where a file names a
+// game twice.
+GameExplanation ExplainGameAt(const Catalog& catalog, const std::string& key, const std::string& expression,
+                              const std::string& typed = {});
 
 }  // namespace vantor

@@ -160,7 +160,9 @@ TEST(ExplanationTest, ExplainGameReadsTheRecordTheScanReads) {
                                           entry.key + "\nexpression: namco\n\n"))
             << game.text;
         EXPECT_TRUE(game.text.ends_with(game.matches ? "\nverdict: match\n" : "\nverdict: no match\n"));
+        EXPECT_EQ(ExplainGameAt(catalog, entry.key, "namco", "namco").text, game.text);
     }
+    EXPECT_THROW((void)ExplainGameAt(catalog, "0x3", "namco"), EngineError);
     try {
         (void)ExplainGame(catalog, "nosuchgame", "namco");
         ADD_FAILURE() << "an unknown game was explained";
@@ -177,6 +179,16 @@ TEST(ExplanationTest, ExplainGameReadsTheRecordTheScanReads) {
             .opened);
     EXPECT_THROW((void)ExplainGame(cut, "galaga", "namco"), EngineError);
     EXPECT_NO_THROW((void)ExplainGame(cut, "puckman", "namco"));
+    // Line breaks in what the header shows stay inside their line.
+    Catalog broken;
+    ASSERT_TRUE(
+        OpenInputFile(broken, dir.Write("two.xml",
+                                        "<mame (machine+)>\n<machine name=\"two\">\n<description>Two\r\n"
+                                        "Lines</description>\n</machine>\n"))
+            .opened);
+    EXPECT_TRUE(
+        ExplainGame(broken, "two", "a\nb", "a\nb")
+            .text.starts_with("game: two (Two  Lines), record 0x11\nexpression: a b\n\nno   a b   one term"));
 }
 
 }  // namespace
