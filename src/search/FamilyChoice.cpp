@@ -254,11 +254,10 @@ std::string_view FamilyKey(const MatchEntry& game, const FamilyFacts& facts) {
 const std::vector<FamilyRuleInfo>& FamilyRuleTable() {
     static const std::vector<FamilyRuleInfo> table = {
         {FamilyRule::Status, "status", "emulation status: good, imperfect, unknown, preliminary"},
-        {FamilyRule::Region, "region",
-         "the first region of the region list that the description's tags name"},
+        {FamilyRule::Region, "region", "the first region of the list that the description's tags name"},
         {FamilyRule::Parent, "parent", "the parent before its clones"},
         {FamilyRule::Release, "release", "bootleg, hack, prototype and location-test sets last"},
-        {FamilyRule::Name, "name", "the ROM name, in byte order (always decides last)"},
+        {FamilyRule::Name, "name", "the ROM name, in byte order (last, when the list leaves it out)"},
     };
     return table;
 }

@@ -95,12 +95,12 @@ Selection SelectGames(const Catalog& catalog, const SelectionRequest& request, P
     Selection selection;
     if (!family) {
         for (ScannedGame& game : games) {
-            if (game.matched) selection.matches.push_back(game.entry);
+            if (game.matched) selection.matches.push_back(std::move(game.entry));
         }
     } else {
         for (ScannedGame& game : games) {
             if (!game.matched) continue;
-            selection.candidates.push_back(game.entry);
+            selection.candidates.push_back(std::move(game.entry));
             selection.candidateFacts.push_back(std::move(game.facts));
         }
         selection.families =
@@ -116,8 +116,9 @@ Selection SelectGames(const Catalog& catalog, const SelectionRequest& request, P
                 selection.leftOut.push_back({std::move(game.entry.key), std::move(game.entry.romName),
                                              std::move(game.entry.description), std::move(game.excludedBy)});
             } else if (family && !losses[candidate++].empty()) {
+                const MatchEntry& entry = selection.candidates[candidate - 1];
                 selection.leftOut.push_back(
-                    {game.entry.key, game.entry.romName, game.entry.description, losses[candidate - 1]});
+                    {entry.key, entry.romName, entry.description, losses[candidate - 1]});
             }
         }
     }
