@@ -136,7 +136,13 @@ TEST_F(FamilyCliTest, OnePerFamilyLogAndLeftOutReport) {
     ASSERT_TRUE(settings.Save());
     ASSERT_EQ(RunOn(master_, {"list-all", "--family-log", text}), 0) << err_;
     EXPECT_EQ(Names(), (std::vector<std::string>{"puckman", "bios1", "onel", "galaga"}));
-    EXPECT_NE(test::ReadFileBytes(text).find("Rules: region,parent,name; regions: usa\n"), std::string::npos);
+    EXPECT_EQ(test::ReadFileBytes(text),
+              "One game per family: 6 games in 4 families, 4 kept, 2 left out.\n"
+              "Rules: region,parent,name; regions: usa\n"
+              "\n"
+              "puckman: kept puckman (Puck Man (Japan set 1))\n"
+              "  pacman (Pac-Man (Midway)) lost on parent: the parent before a clone\n"
+              "  pacmanf (Pac-Man (Midway, with speedup hack)) lost on parent: the parent before a clone\n");
     ASSERT_EQ(RunOn(master_, {"list-all", "--family-rules", "name"}), 0) << err_;
     EXPECT_EQ(Names(), (std::vector<std::string>{"pacman", "bios1", "onel", "galaga"}));
     ASSERT_EQ(RunOn(master_, {"list-all", "--no-one-per-family"}), 0);

@@ -43,11 +43,13 @@ TEST(ExplanationRealTest, VerdictOnEveryGameIsTheSearchs) {
         struct Verdict {
             std::int64_t position;
             bool matches, literal;
+            std::string name;
         };
         std::vector<Verdict> verdicts = ScanRecords<Verdict>(catalog, nullptr, {}, [&] {
             return [&](std::int64_t position, const std::string& record, std::vector<Verdict>& out) {
                 out.push_back({position, ExplainRecord(compiled, record).matches,
-                               literalToo ? LiteralMatches(record, expression) : false});
+                               literalToo ? LiteralMatches(record, expression) : false,
+                               catalog.Fields().GetRomName(record)});
             };
         });
         std::set<std::int64_t> found;
@@ -64,6 +66,12 @@ TEST(ExplanationRealTest, VerdictOnEveryGameIsTheSearchs) {
             matched += verdict.matches;
         }
         EXPECT_EQ(matched, found.size()) << text;
+        // Looked up by name, as explain does, games spread over the file are the records the scan read.
+        for (std::size_t i = 0; literalToo && i < verdicts.size(); i += 997) {
+            GameExplanation game = ExplainGame(catalog, verdicts[i].name, expression);
+            EXPECT_EQ(game.key, FormatRecordKey(verdicts[i].position)) << verdicts[i].name;
+            EXPECT_EQ(game.matches, verdicts[i].matches) << verdicts[i].name;
+        }
     }
 }
 
