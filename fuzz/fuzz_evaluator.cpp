@@ -5,6 +5,7 @@
 #include "FuzzSupport.h"
 #include "gamedata/EngineError.h"
 #include "search/Evaluator.h"
+#include "search/Explanation.h"
 
 using namespace vantor;
 
@@ -26,12 +27,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EngineError& e) {
         literal.error = e.Text();
     }
+    std::optional<CompiledExpression> program;
     try {
-        CompiledExpression program(expression);
-        compiled.rejects = !program.Matches(PreparedRecord(record));
+        program.emplace(expression);
+        compiled.rejects = !program->Matches(PreparedRecord(record));
     } catch (const EngineError& e) {
         compiled.error = e.Text();
     }
     if (!(literal == compiled)) fuzz::Fail("evaluators differ on [" + expression + "]");
+    if (!program) return 0;
+    // The explanation draws the same answer (it throws when its tree and the search differ), and a
+    // record left out names what excluded it.
+    if (ExplainRecord(*program, record).matches == compiled.rejects)
+        fuzz::Fail("the explanation differs on [" + expression + "]");
+    std::vector<std::string_view> excludedBy;
+    if (program->Matches(PreparedRecord(record), excludedBy) != excludedBy.empty())
+        fuzz::Fail("excluded-by does not fit the answer on [" + expression + "]");
     return 0;
 }

@@ -120,6 +120,7 @@ const std::vector<CliOption>& GlobalOptionList();
 // The declarations, one function per command, at the bottom of each Cmd*.cpp.
 CliCommand CriteriaCommand();
 CliCommand DetailsCommand();
+CliCommand ExplainCommand();
 CliCommand FindCommand();
 CliCommand ListAllCommand();
 CliCommand ListXmlCommand();

@@ -2,7 +2,10 @@
 #include "CliCommand.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
+#include "gamedata/SettingsStore.h"
+#include "gamedata/TextUtil.h"
 #include "search/Evaluator.h"
+#include "search/GameSelection.h"
 
 namespace vantor::cli {
 
@@ -16,8 +19,100 @@ bool TakeSingleArgument(std::vector<std::string>& args, std::string& value) {
     return true;
 }
 
+// One game per family and the left-out report: the options of find and list-all.
+struct SelectionOptions {
+    SelectionRequest request;
+    std::string familyLog, leftOutFile;
+};
+
+// A family list of the settings that does not parse gives way to the default, with a warning.
+template <typename Parse, typename List>
+void TakeStoredList(CliContext& context, const std::string& stored, const char* name, Parse parse,
+                    List& list) {
+    std::string problem;
+    if (!stored.empty() && !parse(stored, list, problem)) {
+        context.ui.ShowMessage(MessageIcon::Exclamation,
+                               std::string("The settings' ") + name + " is not used: " + problem + ".");
+    }
+}
+
+// Takes the options off `args`; returns a usage problem, or "" when they are fine.
+std::string TakeSelectionOptions(CliContext& context, std::vector<std::string>& args, bool leftOutAllowed,
+                                 SelectionOptions& options) {
+    const Settings settings = Settings::Load();
+    SelectionRequest& request = options.request;
+    request.family = FamilyOptions::Defaults();
+    request.onePerFamily = settings.onePerFamily;
+    if (TakeFlag(args, "--one-per-family")) request.onePerFamily = true;
+    if (TakeFlag(args, "--no-one-per-family")) request.onePerFamily = false;
+    std::string rules, regions, problem;
+    bool rulesGiven = TakeOption(args, "--family-rules", rules);
+    bool regionsGiven = TakeOption(args, "--regions", regions);
+    bool logGiven = TakeOption(args, "--family-log", options.familyLog);
+    if (leftOutAllowed) request.leftOut = TakeOption(args, "--left-out", options.leftOutFile);
+    if ((rulesGiven || regionsGiven || logGiven) && !request.onePerFamily)
+        return "--family-rules, --regions and --family-log go with --one-per-family";
+    if (rulesGiven && !ParseFamilyRules(rules, request.family.rules, problem)) return problem;
+    if (regionsGiven && !ParseRegionList(regions, request.family.regions, problem)) return problem;
+    if (request.onePerFamily) {
+        if (!rulesGiven)
+            TakeStoredList(context, settings.familyRules, "familyRules", ParseFamilyRules,
+                           request.family.rules);
+        if (!regionsGiven)
+            TakeStoredList(context, settings.familyRegions, "familyRegions", ParseRegionList,
+                           request.family.regions);
+    }
+    if ((logGiven && options.familyLog.empty()) || (request.leftOut && options.leftOutFile.empty()))
+        return "a report needs a file name";
+    return {};
+}
+
+bool IsCsvName(const std::string& path) {
+    return ToLowerAscii(path).ends_with(".csv");
+}
+
+// The scan with the family choice and the reports; the reports are written before the list is
+// printed, so that a list on standard output means they are there.
+int RunSelection(CliContext& context, const std::string& expression, SelectionOptions& options) {
+    if (!context.OpenMaster()) return kExitFailure;
+    options.request.expression = expression;
+    CliProgress progress(context.ui, ProgressUnit::Bytes);
+    context.ui.ProgressShow("Scanning input file for matches...", "");
+    Selection selection = SelectGames(context.catalog, options.request, &progress);
+    context.ui.ProgressClose();
+    auto write = [&](const std::string& path, const std::string& text, const char* what) {
+        if (WriteFileAtomically(path, text)) return true;
+        context.Error(std::string("Cannot write the ") + what + " " + path + ".");
+        return false;
+    };
+    const FamilyOptions& family = options.request.family;
+    if (!options.familyLog.empty() &&
+        !write(options.familyLog,
+               IsCsvName(options.familyLog) ? FamilyLogCsv(selection.families, selection.candidates)
+                                            : FamilyLogText(selection.families, selection.candidates, family),
+               "family log")) {
+        return kExitFailure;
+    }
+    if (options.request.leftOut &&
+        !write(options.leftOutFile, LeftOutCsv(selection.leftOut), "left-out report"))
+        return kExitFailure;
+    if (options.request.onePerFamily) {
+        context.ui.ShowMessage(MessageIcon::Information,
+                               "One game per family: " + std::to_string(selection.matches.size()) + " of " +
+                                   std::to_string(selection.candidates.size()) +
+                                   " games kept, one of each of " +
+                                   std::to_string(selection.families.familyCount) + " families.");
+    }
+    context.PrintMatchList(selection.matches);
+    return kExitOk;
+}
+
 // With `countOnly` just the number of matches, on a line of its own.
-int RunScan(CliContext& context, const std::string& expression, bool countOnly = false) {
+int RunScan(CliContext& context, const std::string& expression, SelectionOptions& options, bool countOnly = false) {
+    if (options.request.onePerFamily || options.request.leftOut) {
+        if (countOnly) return context.UsageError("--count goes with neither --one-per-family nor --left-out");
+        return RunSelection(context, expression, options);
+    }
     if (!context.OpenMaster()) return kExitFailure;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
     context.ui.ProgressShow("Scanning input file for matches...", "");
@@ -33,18 +128,24 @@ int RunScan(CliContext& context, const std::string& expression, bool countOnly =
 
 int RunFind(CliContext& context, std::vector<std::string>& args) {
     const bool countOnly = TakeFlag(args, "--count");
+    SelectionOptions options;
+    std::string problem = TakeSelectionOptions(context, args, true, options);
+    if (!problem.empty()) return context.UsageError(problem);
     std::string findText;
     if (!TakeSingleArgument(args, findText))
         return context.UsageError("usage: vantor-cli find [--count] EXPR");
     // An expression error (exit status 2) ends the command before any output.
     std::string expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
     CompiledExpression check(expression);
-    return RunScan(context, expression, countOnly);
+    return RunScan(context, expression, options, countOnly);
 }
 
 int RunListAll(CliContext& context, std::vector<std::string>& args) {
+    SelectionOptions options;
+    std::string problem = TakeSelectionOptions(context, args, false, options);
+    if (!problem.empty()) return context.UsageError(problem);
     if (!args.empty()) return context.UsageError("usage: vantor-cli list-all");
-    return RunScan(context, kListAllExpression);
+    return RunScan(context, kListAllExpression, options);
 }
 
 int RunRomSearch(CliContext& context, std::vector<std::string>& args) {
@@ -79,6 +180,26 @@ constexpr const char* kMatchLines =
     "the settings): record key|ROM name|description|year|manufacturer|, then \"N ROMs\" on\n"
     "standard error.\n";
 
+// The one-per-family options, with the rules named as the lists name them.
+std::string FamilyOptionsHelp() {
+    std::string text =
+        "\n"
+        "One game per family (a parent and its clones):\n"
+        "  --one-per-family      keep one game of each family among the matches (default: the\n"
+        "                        settings' onePerFamily); --no-one-per-family keeps them all\n"
+        "  --regions LIST        regions in order of preference (default world,usa,europe,japan,asia);\n"
+        "                        read from the description's tags, (US) and (USA) alike; games that\n"
+        "                        name none come after\n"
+        "  --family-rules LIST   the rules in the order they apply (default status,region,parent,\n"
+        "                        release); a rule left out is off, and name decides last in any case:\n";
+    for (const FamilyRuleInfo& rule : FamilyRuleTable())
+        text += "                          " + std::string(rule.name) + ": " + rule.meaning + "\n";
+    text +=
+        "  --family-log FILE     for each family with more than one candidate, the game kept and the\n"
+        "                        first rule that beat each other one (CSV when FILE ends in .csv)\n";
+    return text;
+}
+
 const std::string kFindDetails =
     std::string(kMatchLines) +
     "\n"
@@ -91,7 +212,13 @@ const std::string kFindDetails =
     "  *             any text within one line\n"
     "  @NAME         a macro of vnmacros.txt (@USA, @JAPAN, @EURO, @ASIA)\n"
     "Put -- before an expression that begins with - (vantor-cli find -- -cloneof).\n"
-    "vantor-cli criteria builds the expression of the main window's tick boxes.\n";
+    "vantor-cli criteria builds the expression of the main window's tick boxes.\n" +
+    FamilyOptionsHelp() +
+    "\n"
+    "  --left-out FILE.csv   also write every game not listed: ROM name, description, and the first\n"
+    "                        top-level clause that excluded it (or the family's kept game and the rule\n"
+    "                        that beat it); vantor-cli explain ROMNAME EXPR shows the whole reasoning\n";
+const std::string kListAllDetails = std::string(kMatchLines) + FamilyOptionsHelp();
 const std::string kRomSearchDetails =
     std::string(kMatchLines) +
     "\nTEXT is compared with every description, case ignored: a game is listed when its description\n"
@@ -100,19 +227,34 @@ const std::string kRomSearchDetails =
 }  // namespace
 
 CliCommand FindCommand() {
-    return {.name = "find",
-            .usage = "find [--count] EXPR",
-            .summary = "games matching a -find: expression (as \"Go!\")",
-            .details = kFindDetails,
-            .options = {{"--count", OptionValue::None, "", "print only the number of matches, on one line"}},
-            .run = RunFind};
+    const std::vector<CliOption> family = {
+        {"--one-per-family", OptionValue::None, "", ""},
+        {"--no-one-per-family", OptionValue::None, "", ""},
+        {"--regions", OptionValue::Text, "LIST", ""},
+        {"--family-rules", OptionValue::Text, "LIST", ""},
+        {"--family-log", OptionValue::File, "FILE", ""},
+    };
+    CliCommand find{.name = "find",
+                    .usage = "find [--count] EXPR [FAMILY OPTIONS] [--left-out FILE.csv]",
+                    .summary = "games matching a -find: expression (as \"Go!\")",
+                    .details = kFindDetails,
+                    .options = {{"--count", OptionValue::None, "", "print only the number of matches, on one line"},
+                                {"--left-out", OptionValue::File, "FILE.csv", ""}},
+                    .run = RunFind};
+    find.options.insert(find.options.end(), family.begin(), family.end());
+    return find;
 }
 
 CliCommand ListAllCommand() {
     return {.name = "list-all",
-            .usage = "list-all",
+            .usage = "list-all [FAMILY OPTIONS]",
             .summary = "every game (as \"List all ROMs\")",
-            .details = kMatchLines,
+            .details = kListAllDetails,
+            .options = {{"--one-per-family", OptionValue::None, "", ""},
+                        {"--no-one-per-family", OptionValue::None, "", ""},
+                        {"--regions", OptionValue::Text, "LIST", ""},
+                        {"--family-rules", OptionValue::Text, "LIST", ""},
+                        {"--family-log", OptionValue::File, "FILE", ""}},
             .run = RunListAll};
 }
 

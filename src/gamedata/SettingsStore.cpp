@@ -131,6 +131,10 @@ Settings Settings::Load(const std::string& path) {
     settings.nplayersFile = key.GetText(kNplayersFileValue);
     settings.hideSha1s = key.GetFlag(kHideSha1sValue);
     settings.hideTags = key.GetFlag(kHideTagsValue);
+    settings.findText = key.GetText(kFindTextValue);
+    settings.onePerFamily = key.GetFlag(kOnePerFamilyValue);
+    settings.familyRules = key.GetText(kFamilyRulesValue);
+    settings.familyRegions = key.GetText(kFamilyRegionsValue);
     return settings;
 }
 
@@ -143,7 +147,11 @@ bool Settings::Save(const std::string& path) const {
                          {kControlsFileValue, controlsFile},
                          {kNplayersFileValue, nplayersFile},
                          {kHideSha1sValue, hideSha1s ? "1" : "0"},
-                         {kHideTagsValue, hideTags ? "1" : "0"}});
+                         {kHideTagsValue, hideTags ? "1" : "0"},
+                         {kFindTextValue, findText},
+                         {kOnePerFamilyValue, onePerFamily ? "1" : "0"},
+                         {kFamilyRulesValue, familyRules},
+                         {kFamilyRegionsValue, familyRegions}});
 }
 
 }  // namespace vantor

@@ -14,9 +14,13 @@ inline constexpr const char* kControlsFileValue = "controlsFile";
 inline constexpr const char* kNplayersFileValue = "nplayersFile";
 inline constexpr const char* kHideSha1sValue = "hideSHA1s";
 inline constexpr const char* kHideTagsValue = "hideTags";
+inline constexpr const char* kFindTextValue = "findText";
+inline constexpr const char* kOnePerFamilyValue = "onePerFamily";
+inline constexpr const char* kFamilyRulesValue = "familyRules";
+inline constexpr const char* kFamilyRegionsValue = "familyRegions";
 
 class SettingsStore {
-public:
+  public:
     explicit SettingsStore(std::string path = {});
 
     // Reads the store. Without `create` a missing store fails (first run); with it, a missing
@@ -40,7 +44,7 @@ public:
     static std::string Escape(const std::string& text);
     static std::string Unescape(const std::string& text);
 
-private:
+  private:
     bool Write() const;
     // Replaces the value of that name (any case), or adds it.
     void Store(const std::string& name, const std::string& value);
@@ -55,6 +59,11 @@ struct Settings {
     std::string inputXmlFile, listXmlFile, catverFile, controlsFile, nplayersFile;
     bool hideSha1s = false;
     bool hideTags = false;
+    // The main window's "-find:" text, as last used; what vantor-cli explain explains by default.
+    std::string findText;
+    // One game per family, and its rule and region lists (comma-separated; empty: the defaults).
+    bool onePerFamily = false;
+    std::string familyRules, familyRegions;
     bool keyExists = false;
 
     static Settings Load(const std::string& path = {});

@@ -104,27 +104,6 @@ bool IsCsvColumnGathered(const CsvColumn& column, int inputType) {
     return (column.gatheredTypes & (1u << TagTable::Column(inputType))) != 0;
 }
 
-CsvFields::CsvFields(std::string_view delimiter) : quoteTriggers_("\"\r\n") {
-    std::string characters;
-    for (char c : delimiter) {
-        if (!IsWhiteSpace(c)) characters += c;
-    }
-    quoteTriggers_ += characters.empty() ? std::string(delimiter) : characters;
-}
-
-void CsvFields::Append(std::string& row, std::string_view value) const {
-    if (value.find_first_of(quoteTriggers_) == std::string_view::npos) {
-        row += value;
-        return;
-    }
-    row += '"';
-    for (char c : value) {
-        if (c == '"') row += '"';
-        row += c;
-    }
-    row += '"';
-}
-
 CsvListOptions MakeCsvListOptions(const std::vector<const CsvColumn*>& columns, int inputType,
                                   const std::string& delimiter, bool header) {
     CsvListOptions options;

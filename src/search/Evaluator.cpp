@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -431,7 +432,13 @@ bool IsWhiteCell(int cell) {
     return !IsSlot(cell) && IsWhiteSpace(static_cast<char>(cell));
 }
 
-void TrimCells(Cells& cells, bool (*drop)(int), bool left, bool right) {
+// Where a cell (a byte, or a phrase or group with its quotes or parentheses) stands in the text.
+struct Span {
+    std::uint32_t begin = 0, end = 0;
+};
+using Spans = std::vector<Span>;
+
+void TrimCells(Cells& cells, Spans& spans, bool (*drop)(int), bool left, bool right) {
     std::size_t first = 0, last = cells.size();
     if (left)
         while (first < last && drop(cells[first])) ++first;
@@ -439,6 +446,13 @@ void TrimCells(Cells& cells, bool (*drop)(int), bool left, bool right) {
         while (last > first && drop(cells[last - 1])) --last;
     cells = Cells(cells.begin() + static_cast<std::ptrdiff_t>(first),
                   cells.begin() + static_cast<std::ptrdiff_t>(last));
+    spans = Spans(spans.begin() + static_cast<std::ptrdiff_t>(first),
+                  spans.begin() + static_cast<std::ptrdiff_t>(last));
+}
+
+// The text that cells [first, last) of `spans` were made of.
+Span SpanOf(const Spans& spans, std::size_t first, std::size_t last) {
+    return first < last ? Span{spans[first].begin, spans[last - 1].end} : Span{};
 }
 
 }  // namespace
@@ -450,6 +464,7 @@ struct CompiledExpression::Program {
         bool literal = true;  // no slot in it: `test` is final
         std::optional<TermTest> test;
         int needle = -1;  // its text's place in `needles`, when it has one
+        Span written;     // where it stands in `text`
     };
     struct Level {
         bool singleTerm = false;
@@ -461,6 +476,7 @@ struct CompiledExpression::Program {
         std::optional<TermTest> phrase;  // case-sensitive, as written
         int level = -1;                  // a group's own level
         int needle = -1;
+        Span written;  // its first place in `text`, quotes or parentheses included
     };
     // The fixed texts that terms and phrases look for. Texts that begin alike ("ways=2",
     // "ways=4", "ways=vertical2") form a group, found in one pass over the record: every place
@@ -490,13 +506,21 @@ struct CompiledExpression::Program {
     int maxDepth = 0;
     bool literalEvaluation = false;
     std::string expression;
+    std::string text;  // the expression as the rewriting sees it (` and "! (" normalised)
 
-    int CompileLevel(const Cells& cells);
+    int CompileLevel(const Cells& cells, const Spans& spans);
     // Gives every fixed text its group, once all levels and slots stand where they stay.
     void GroupNeedles();
     int AddNeedle(const TermTest& test, bool unquoted);
     bool NeedleFound(int needle, const PreparedRecord& record, Scratch& scratch) const;
-    bool LevelRejects(int level, const PreparedRecord& record, Scratch& scratch) const;
+    // `failed`, when given, receives for a rejecting level the index of the first term that
+    // failed in each alternative of its "|" list.
+    bool LevelRejects(int level, const PreparedRecord& record, Scratch& scratch,
+                      std::vector<int>* failed = nullptr) const;
+    bool MatchesRecord(const PreparedRecord& record, std::vector<int>* failed) const;
+    std::string_view Written(Span span) const {
+        return std::string_view(text).substr(span.begin, span.end - span.begin);
+    }
     bool SlotRejects(int slot, const PreparedRecord& record, Scratch& scratch) const;
     bool TermRejectsCells(const Term& term, const PreparedRecord& record, Scratch& scratch) const;
 };
@@ -556,7 +580,7 @@ bool CompiledExpression::Program::NeedleFound(int needle, const PreparedRecord& 
     return known != 0;
 }
 
-int CompiledExpression::Program::CompileLevel(const Cells& input) {
+int CompiledExpression::Program::CompileLevel(const Cells& input, const Spans& spans) {
     Level level;
     auto makeTerm = [&](Cells cells) {
         Term term;
@@ -582,11 +606,13 @@ int CompiledExpression::Program::CompileLevel(const Cells& input) {
     if (firstIndex('&') < 1 && firstIndex('|') < 1) {
         level.singleTerm = true;
         level.terms.push_back(makeTerm(input));
+        level.terms.back().written = SpanOf(spans, 0, input.size());
         level.orFollows.push_back(0);
     } else {
         Cells rest = input;
+        Spans restSpans = spans;
         TrimCells(
-            rest,
+            rest, restSpans,
             [](int c) {
                 return IsChar(c, '(') || IsChar(c, ')') || IsChar(c, '|') || IsChar(c, '&') || IsChar(c, ' ');
             },
@@ -598,9 +624,11 @@ int CompiledExpression::Program::CompileLevel(const Cells& input) {
             while (space < rest.size() && !IsChar(rest[space], ' ')) ++space;
             Cells termCells(rest.begin() + static_cast<std::ptrdiff_t>(pos),
                             rest.begin() + static_cast<std::ptrdiff_t>(space));
+            Span written = SpanOf(restSpans, pos, std::min(space, restSpans.size()));
             pos = space;
             while (pos < rest.size() && IsWhiteCell(rest[pos])) ++pos;
             level.terms.push_back(makeTerm(std::move(termCells)));
+            level.terms.back().written = written;
             level.orFollows.push_back(pos < rest.size() && IsChar(rest[pos], '|') ? 1 : 0);
             while (pos < rest.size() &&
                    (IsChar(rest[pos], '|') || IsChar(rest[pos], '&') || IsChar(rest[pos], ' ')))
@@ -643,18 +671,25 @@ bool CompiledExpression::Program::TermRejectsCells(const Term& term, const Prepa
     return TermTest(std::move(text), true).Rejects(record.Lowered());
 }
 
-bool CompiledExpression::Program::LevelRejects(int levelIndex, const PreparedRecord& record,
-                                               Scratch& scratch) const {
+bool CompiledExpression::Program::LevelRejects(int levelIndex, const PreparedRecord& record, Scratch& scratch,
+                                               std::vector<int>* failed) const {
     const Level& level = levels[static_cast<std::size_t>(levelIndex)];
     bool rejects = false;
     for (std::size_t i = 0; i < level.terms.size(); ++i) {
         // Once a conjunction has failed, its remaining terms cannot change the answer.
-        if (!rejects) rejects = TermRejectsCells(level.terms[i], record, scratch);
+        if (!rejects) {
+            rejects = TermRejectsCells(level.terms[i], record, scratch);
+            if (rejects && failed != nullptr) failed->push_back(static_cast<int>(i));
+        }
         if (level.orFollows[i]) {
-            if (!rejects) return false;
+            if (!rejects) {
+                if (failed != nullptr) failed->clear();
+                return false;
+            }
             rejects = false;
         }
     }
+    if (!rejects && failed != nullptr) failed->clear();
     return rejects;
 }
 
@@ -702,7 +737,8 @@ CompiledExpression::CompiledExpression(const std::string& expression)
     : program_(std::make_unique<Program>()) {
     Program& program = *program_;
     program.expression = expression;
-    std::string text = expression;
+    std::string& text = program.text;
+    text = expression;
     ReplaceAll(text, "`", "'");
     ReplaceAll(text, "! (", "!(");
     ReplaceAll(text, "- (", "-(");
@@ -719,21 +755,29 @@ CompiledExpression::CompiledExpression(const std::string& expression)
         return;
     }
 
+    if (text.size() > std::numeric_limits<std::uint32_t>::max())
+        throw EngineError("Error, the search text is longer than 4 GB.", ErrorKind::Expression);
     Cells cells;
+    Spans spans;
     cells.reserve(text.size());
+    spans.reserve(text.size());
     std::unordered_map<std::string, int> phraseSlots;
     std::size_t nextQuote = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto at = static_cast<std::uint32_t>(i);
         if (nextQuote < quotes.size() && i == quotes[nextQuote]) {
             std::size_t close = quotes[nextQuote + 1];
             std::string phrase = text.substr(i + 1, close - i - 1);
             auto [entry, added] = phraseSlots.try_emplace(phrase, static_cast<int>(program.slots.size()));
-            if (added) program.slots.push_back({true, TermTest(phrase, false), -1});
+            Span written{at, static_cast<std::uint32_t>(close + 1)};
+            if (added) program.slots.push_back({true, TermTest(phrase, false), -1, -1, written});
             cells.push_back(CellOfSlot(entry->second));
+            spans.push_back(written);
             i = close;
             nextQuote += 2;
         } else {
             cells.push_back(static_cast<unsigned char>(text[i]));
+            spans.push_back({at, at + 1});
         }
     }
     bool replaced = !quotes.empty();
@@ -743,29 +787,39 @@ CompiledExpression::CompiledExpression(const std::string& expression)
     if (hasOpen && hasClose) {
         // Each ")" closes the nearest open "(": the same pairs as taking the last "(" with the
         // first ")" after it, innermost first.
-        std::vector<Cells> frames(1);
-        for (int cell : cells) {
+        struct Frame {
+            Cells cells;
+            Spans spans;
+            std::uint32_t open = 0;  // where its "(" stands
+        };
+        std::vector<Frame> frames(1);
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const int cell = cells[i];
             if (IsChar(cell, '(')) {
-                frames.emplace_back();
+                frames.push_back({{}, {}, spans[i].begin});
                 program.maxDepth = std::max(program.maxDepth, static_cast<int>(frames.size()) - 1);
             } else if (IsChar(cell, ')') && frames.size() > 1) {
-                Cells inner = std::move(frames.back());
+                Frame inner = std::move(frames.back());
                 frames.pop_back();
                 int slot = static_cast<int>(program.slots.size());
-                program.slots.push_back({false, {}, -1});
-                int level = program.CompileLevel(inner);
+                Span written{inner.open, spans[i].end};
+                program.slots.push_back({false, {}, -1, -1, written});
+                int level = program.CompileLevel(inner.cells, inner.spans);
                 program.slots[static_cast<std::size_t>(slot)].level = level;
-                frames.back().push_back(CellOfSlot(slot));
+                frames.back().cells.push_back(CellOfSlot(slot));
+                frames.back().spans.push_back(written);
                 replaced = true;
             } else {
-                frames.back().push_back(cell);
+                frames.back().cells.push_back(cell);
+                frames.back().spans.push_back(spans[i]);
             }
         }
         if (frames.size() > 1) throw EngineError(kMissingParenthesisError, ErrorKind::Expression);
-        cells = std::move(frames.front());
+        cells = std::move(frames.front().cells);
+        spans = std::move(frames.front().spans);
     }
-    if (replaced) TrimCells(cells, IsWhiteCell, true, true);
-    program.topLevel = program.CompileLevel(cells);
+    if (replaced) TrimCells(cells, spans, IsWhiteCell, true, true);
+    program.topLevel = program.CompileLevel(cells, spans);
     program.GroupNeedles();
 }
 
@@ -787,19 +841,106 @@ bool CompiledExpression::UsesLiteralEvaluation() const {
     return program_->literalEvaluation;
 }
 
+bool CompiledExpression::Program::MatchesRecord(const PreparedRecord& record,
+                                                std::vector<int>* failed) const {
+    // Scans call this for every record, on several threads: each thread keeps its own memory.
+    thread_local Scratch scratch;
+    scratch.slots.assign(slots.size(), -1);
+    scratch.needles.assign(needles.size(), -1);
+    if (maxDepth > kMaxDemandDepth) {
+        // A slot only refers to slots made before it, so in this order every value it needs is known.
+        for (std::size_t slot = 0; slot < slots.size(); ++slot)
+            SlotRejects(static_cast<int>(slot), record, scratch);
+    }
+    return !LevelRejects(topLevel, record, scratch, failed);
+}
+
 bool CompiledExpression::Matches(const PreparedRecord& record) const {
     const Program& program = *program_;
     if (program.literalEvaluation) return LiteralMatches(std::string(record.Unquoted()), program.expression);
-    // Scans call this for every record, on several threads: each thread keeps its own memory.
-    thread_local Program::Scratch scratch;
+    return program.MatchesRecord(record, nullptr);
+}
+
+bool CompiledExpression::Matches(const PreparedRecord& record,
+                                 std::vector<std::string_view>& excludedBy) const {
+    const Program& program = *program_;
+    excludedBy.clear();
+    if (program.literalEvaluation) {
+        bool matches = LiteralMatches(std::string(record.Unquoted()), program.expression);
+        if (!matches) excludedBy.push_back(program.expression);
+        return matches;
+    }
+    thread_local std::vector<int> failed;
+    failed.clear();
+    bool matches = program.MatchesRecord(record, &failed);
+    const Program::Level& top = program.levels[static_cast<std::size_t>(program.topLevel)];
+    for (int term : failed)
+        excludedBy.push_back(program.Written(top.terms[static_cast<std::size_t>(term)].written));
+    return matches;
+}
+
+DecisionTrace CompiledExpression::Decide(const PreparedRecord& record) const {
+    const Program& program = *program_;
+    DecisionTrace trace;
+    using Node = DecisionTrace::Node;
+    if (program.literalEvaluation) {
+        bool matches = LiteralMatches(std::string(record.Unquoted()), program.expression);
+        trace.literal = true;
+        trace.text = program.expression;
+        trace.nodes.push_back({Node::Kind::Group, 0, trace.text.size(), matches, false, true, {1}});
+        trace.nodes.push_back({Node::Kind::Term, 0, trace.text.size(), matches, false, false, {}});
+        return trace;
+    }
+    trace.text = program.text;
+    Program::Scratch scratch;
     scratch.slots.assign(program.slots.size(), -1);
     scratch.needles.assign(program.needles.size(), -1);
-    if (program.maxDepth > Program::kMaxDemandDepth) {
-        // A slot only refers to slots made before it, so in this order every value it needs is known.
-        for (std::size_t slot = 0; slot < program.slots.size(); ++slot)
-            program.SlotRejects(static_cast<int>(slot), record, scratch);
+    // Every slot in the order made, so that no value needs a deeper one computed first.
+    for (std::size_t slot = 0; slot < program.slots.size(); ++slot)
+        program.SlotRejects(static_cast<int>(slot), record, scratch);
+
+    // Levels still to be filled in: (level, its node). Iterative, however deep the nesting.
+    std::vector<std::pair<int, std::size_t>> pending{{program.topLevel, 0}};
+    trace.nodes.push_back({Node::Kind::Group,
+                           0,
+                           trace.text.size(),
+                           !program.LevelRejects(program.topLevel, record, scratch),
+                           false,
+                           false,
+                           {}});
+    while (!pending.empty()) {
+        auto [levelIndex, groupNode] = pending.back();
+        pending.pop_back();
+        const Program::Level& level = program.levels[static_cast<std::size_t>(levelIndex)];
+        trace.nodes[groupNode].singleTerm = level.singleTerm;
+        for (std::size_t i = 0; i < level.terms.size(); ++i) {
+            const Program::Term& term = level.terms[i];
+            std::size_t termNode = trace.nodes.size();
+            trace.nodes[groupNode].children.push_back(termNode);
+            trace.nodes.push_back({Node::Kind::Term,
+                                   term.written.begin,
+                                   term.written.end,
+                                   !program.TermRejectsCells(term, record, scratch),
+                                   level.orFollows[i] != 0,
+                                   false,
+                                   {}});
+            for (int cell : term.cells) {
+                if (!IsSlot(cell)) continue;
+                const Program::Slot& slot = program.slots[static_cast<std::size_t>(SlotOf(cell))];
+                std::size_t partNode = trace.nodes.size();
+                trace.nodes[termNode].children.push_back(partNode);
+                trace.nodes.push_back({slot.isPhrase ? Node::Kind::Phrase : Node::Kind::Group,
+                                       slot.written.begin,
+                                       slot.written.end,
+                                       !program.SlotRejects(SlotOf(cell), record, scratch),
+                                       false,
+                                       false,
+                                       {}});
+                if (!slot.isPhrase) pending.emplace_back(slot.level, partNode);
+            }
+        }
     }
-    return !program.LevelRejects(program.topLevel, record, scratch);
+    return trace;
 }
 
 }  // namespace vantor

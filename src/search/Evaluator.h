@@ -76,6 +76,31 @@ class PreparedRecord {
     std::uint64_t firstBit_ = 0;
 };
 
+// How an expression decided one record, as the compiled form evaluates it, every term and group
+// with its value (for showing why a game is or is not in a list).
+struct DecisionTrace {
+    struct Node {
+        // A group is a term list (the whole expression, or a parenthesised group); a term is one
+        // entry of a list, whose groups and phrases are its children; a phrase is 'text'.
+        enum class Kind { Group, Term, Phrase };
+        Kind kind = Kind::Group;
+        std::size_t begin = 0, end = 0;  // its text in `text` (a group with its parentheses)
+        bool holds = false;              // the term's, group's or phrase's truth on the record
+        bool orFollows = false;          // a term: an "|" follows it in its list
+        bool singleTerm = false;         // a group without "&" or "|": all of it is one term
+        std::vector<std::size_t> children;
+    };
+    std::string text;         // the expression, as the evaluator read it
+    std::vector<Node> nodes;  // nodes[0]: the whole expression, a group
+    // The expression was evaluated by rewriting it as a whole for every record (its phrases
+    // overlap): the trace holds the whole text as one term.
+    bool literal = false;
+
+    std::string_view Text(const Node& node) const {
+        return std::string_view(text).substr(node.begin, node.end - node.begin);
+    }
+};
+
 class CompiledExpression {
   public:
     // Parses once; throws EngineError for an unbalanced quote or parenthesis.
@@ -85,6 +110,12 @@ class CompiledExpression {
     CompiledExpression& operator=(CompiledExpression&&) noexcept;
 
     bool Matches(const PreparedRecord& record) const;
+    // The same; for a record that does not match, also what excluded it: in each alternative of
+    // the top-level "|" list, the first term that failed, as written (the whole expression when
+    // it is evaluated by rewriting). The views live as long as this object.
+    bool Matches(const PreparedRecord& record, std::vector<std::string_view>& excludedBy) const;
+    // Every term and group of the expression with its value on the record.
+    DecisionTrace Decide(const PreparedRecord& record) const;
     // True when the expression's shape made the compiler hand every record to LiteralMatches().
     bool UsesLiteralEvaluation() const;
     // True for the match-all token alone ("="): every record holds "=" in its start tag

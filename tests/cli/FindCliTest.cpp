@@ -92,8 +92,8 @@ TEST_F(FindCliTest, OptionsACommandDoesNotDeclareAreUsageErrors) {
     EXPECT_EQ(RunOn(master_, {"find", "--frobnicate", "pacman"}), 2);
     EXPECT_EQ(out_, "");
     EXPECT_EQ(err_,
-              "error: unknown option --frobnicate for find\nusage: vantor-cli find [--count] EXPR\n"
-              "(see vantor-cli --help)\n");
+              "error: unknown option --frobnicate for find\nusage: vantor-cli find [--count] EXPR [FAMILY "
+              "OPTIONS] [--left-out FILE.csv]\n(see vantor-cli --help)\n");
     EXPECT_EQ(RunOn(master_, {"romscan", "--rom", "/tmp", "-o", files_.File("x.xml")}), 2);
     EXPECT_NE(err_.find("unknown option --rom for romscan"), std::string::npos) << err_;
     // One dash may begin an expression; a declared option's value may look like an option.

@@ -39,14 +39,23 @@ TEST(SettingsStoreTest, OptionsParseAsNumbers) {
     EXPECT_TRUE(settings.hideSha1s);
     EXPECT_FALSE(settings.hideTags);
     EXPECT_EQ(settings.catverFile, "/x/catver.ini");
+    // A file from before the family options reads as their defaults.
+    EXPECT_FALSE(settings.onePerFamily);
+    EXPECT_EQ(settings.findText + settings.familyRules + settings.familyRegions, "");
 
     settings.hideTags = true;
     settings.inputXmlFile = "/x/in.xml";
+    settings.findText = "joy8way\n& !cloneof";
+    settings.onePerFamily = true;
+    settings.familyRegions = "usa,world";
     ASSERT_TRUE(settings.Save(path));
     Settings again = Settings::Load(path);
     EXPECT_TRUE(again.hideTags);
     EXPECT_EQ(again.inputXmlFile, "/x/in.xml");
     EXPECT_EQ(again.catverFile, "/x/catver.ini");
+    EXPECT_EQ(again.findText, settings.findText);
+    EXPECT_TRUE(again.onePerFamily);
+    EXPECT_EQ(again.familyRegions, "usa,world");
 }
 
 TEST(SettingsStoreTest, UnwritableStoreReportsFailure) {

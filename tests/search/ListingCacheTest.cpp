@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
+#include "CriteriaTexts.h"
 #include "TestSupport.h"
 #include "gamedata/TextUtil.h"
 #include "search/CriteriaModel.h"
@@ -19,33 +18,12 @@ std::string MacroFile() {
     return std::string(VANTOR_BIN_DIR) + "/vnmacros.txt";
 }
 
-// The "-find:" texts of the start-up criteria and of each single change from them.
-std::vector<std::string> CriteriaTexts(const InputCheck& check) {
-    std::vector<std::string> texts;
-    CriteriaModel model;
-    model.ApplyInputCheck(check);
-    model.ApplyInitialState();
-    texts.push_back(model.FindText());
-    for (const CriterionInfo& info : CriteriaControls()) {
-        const int changes =
-            info.kind == CriterionKind::Combo ? static_cast<int>(ComboItems(info.key).size()) : 2;
-        for (int change = 0; change < changes; ++change) {
-            model.ApplyInitialState();
-            bool changed = info.kind == CriterionKind::Combo
-                               ? model.SetComboIndex(info.key, change)
-                               : model.Click(info.key) && (change == 0 || model.Click(info.key));
-            if (changed && !model.FindText().empty()) texts.push_back(model.FindText());
-        }
-    }
-    return texts;
-}
-
 void ExpectCountEqualsGo(const std::string& path, const std::vector<std::string>& extra = {}) {
     Catalog catalog;
     InputCheck check = OpenInputFile(catalog, path);
     ASSERT_TRUE(check.opened) << path;
     auto cache = ListingCache::Build(catalog);
-    std::vector<std::string> texts = CriteriaTexts(check);
+    std::vector<std::string> texts = test::CriteriaTexts(check);
     texts.insert(texts.end(), extra.begin(), extra.end());
     for (const std::string& text : texts) {
         std::string expression;
@@ -67,22 +45,9 @@ void ExpectCountEqualsGo(const std::string& path, const std::vector<std::string>
 }
 
 TEST(ListingCacheTest, CountEqualsGoOnTheFixtures) {
-    std::mt19937 random(14);
-    const std::vector<std::string> words = {"pac",       "joy",  "ways=4", "!cloneof", "buttons>1", "'Namco'",
-                                            "year<1981", "@USA", "(",      ")",        "|",         "&",
-                                            "!",         "dial", "=",      "*an"};
-    std::vector<std::string> generated;
-    for (int i = 0; i < 300; ++i) {
-        std::string text;
-        for (int n = 1 + static_cast<int>(random() % 6); n > 0; --n)
-            text += words[random() % words.size()] + " ";
-        generated.push_back(text);
-    }
-    for (const char* fixture :
-         {"gamedata/machines.xml", "app/games.xml", "app/merged.xml", "output/merged.xml",
-          "output/mamegame.xml", "output/software.xml", "output/dat.xml"}) {
+    const std::vector<std::string> generated = test::GeneratedExpressions(14, 300);
+    for (const std::string& fixture : test::ListingFixtures())
         ExpectCountEqualsGo(test::FixturePath(fixture), generated);
-    }
 }
 
 TEST(ListingCacheTest, CancelledCountStops) {
