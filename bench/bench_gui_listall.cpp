@@ -8,9 +8,9 @@
 #include <QHeaderView>
 #include <cstdio>
 
-#include "app/ResultListWindows.h"
 #include "app/MainWindow.h"
 #include "app/QtUserInterface.h"
+#include "app/ResultListWindows.h"
 #include "app/SortableListView.h"
 
 using namespace vantor;

@@ -13,14 +13,14 @@ std::vector<std::string_view> SplitInput(const std::uint8_t* data, std::size_t s
 
 // The bytes as a file in memory (memfd), with a path any open() accepts.
 class MemoryFile {
-public:
+  public:
     explicit MemoryFile(std::string_view bytes);
     ~MemoryFile();
     MemoryFile(const MemoryFile&) = delete;
     MemoryFile& operator=(const MemoryFile&) = delete;
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     int fd_ = -1;
     std::string path_;
 };

@@ -33,11 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string indexed, searched;
     bool inIndex = index.Find(name, indexed);
     bool inText = TextSearch(text, name, 0, searched);
-    if (inIndex != inText || (inIndex && indexed != searched)) fuzz::Fail("ini index differs from the text search");
+    if (inIndex != inText || (inIndex && indexed != searched))
+        fuzz::Fail("ini index differs from the text search");
     if (boundary != std::string_view::npos) {
         inIndex = index.FindAfterBoundary(name, indexed);
         inText = TextSearch(text, name, boundary + 1, searched);
-        if (inIndex != inText || (inIndex && indexed != searched)) fuzz::Fail("ini index differs after the boundary");
+        if (inIndex != inText || (inIndex && indexed != searched))
+            fuzz::Fail("ini index differs after the boundary");
     }
 
     ControlsIndex controls;

@@ -58,16 +58,17 @@ int RunExplain(CliContext& context, std::vector<std::string>& args) {
 }  // namespace
 
 CliCommand ExplainCommand() {
-    return {.name = "explain",
-            .usage = "explain ROMNAME [EXPR]",
-            .summary = "why a game is, or is not, among the matches of EXPR",
-            .details =
-                "Prints EXPR as a tree, each term and group with its truth on the game named ROMNAME (yes or\n"
-                "no), marks what decided (\"<- decides\"), and ends with the line \"verdict: match\" or\n"
-                "\"verdict: no match\": what find EXPR does with that game. EXPR is read as find reads it\n"
-                "(macros included); without it, the \"-find:\" text of the settings (or, when they hold none,\n"
-                "the main window's start-up criteria). An unknown ROMNAME is an error (exit status 1).\n",
-            .run = RunExplain};
+    return {
+        .name = "explain",
+        .usage = "explain ROMNAME [EXPR]",
+        .summary = "why a game is, or is not, among the matches of EXPR",
+        .details =
+            "Prints EXPR as a tree, each term and group with its truth on the game named ROMNAME (yes or\n"
+            "no), marks what decided (\"<- decides\"), and ends with the line \"verdict: match\" or\n"
+            "\"verdict: no match\": what find EXPR does with that game. EXPR is read as find reads it\n"
+            "(macros included); without it, the \"-find:\" text of the settings (or, when they hold none,\n"
+            "the main window's start-up criteria). An unknown ROMNAME is an error (exit status 1).\n",
+        .run = RunExplain};
 }
 
 }  // namespace vantor::cli

@@ -108,7 +108,8 @@ int RunSelection(CliContext& context, const std::string& expression, SelectionOp
 }
 
 // With `countOnly` just the number of matches, on a line of its own.
-int RunScan(CliContext& context, const std::string& expression, SelectionOptions& options, bool countOnly = false) {
+int RunScan(CliContext& context, const std::string& expression, SelectionOptions& options,
+            bool countOnly = false) {
     if (options.request.onePerFamily || options.request.leftOut) {
         if (countOnly) return context.UsageError("--count goes with neither --one-per-family nor --left-out");
         return RunSelection(context, expression, options);
@@ -228,19 +229,18 @@ const std::string kRomSearchDetails =
 
 CliCommand FindCommand() {
     const std::vector<CliOption> family = {
-        {"--one-per-family", OptionValue::None, "", ""},
-        {"--no-one-per-family", OptionValue::None, "", ""},
-        {"--regions", OptionValue::Text, "LIST", ""},
-        {"--family-rules", OptionValue::Text, "LIST", ""},
+        {"--one-per-family", OptionValue::None, "", ""}, {"--no-one-per-family", OptionValue::None, "", ""},
+        {"--regions", OptionValue::Text, "LIST", ""},    {"--family-rules", OptionValue::Text, "LIST", ""},
         {"--family-log", OptionValue::File, "FILE", ""},
     };
-    CliCommand find{.name = "find",
-                    .usage = "find [--count] EXPR [FAMILY OPTIONS] [--left-out FILE.csv]",
-                    .summary = "games matching a -find: expression (as \"Go!\")",
-                    .details = kFindDetails,
-                    .options = {{"--count", OptionValue::None, "", "print only the number of matches, on one line"},
-                                {"--left-out", OptionValue::File, "FILE.csv", ""}},
-                    .run = RunFind};
+    CliCommand find{
+        .name = "find",
+        .usage = "find [--count] EXPR [FAMILY OPTIONS] [--left-out FILE.csv]",
+        .summary = "games matching a -find: expression (as \"Go!\")",
+        .details = kFindDetails,
+        .options = {{"--count", OptionValue::None, "", "print only the number of matches, on one line"},
+                    {"--left-out", OptionValue::File, "FILE.csv", ""}},
+        .run = RunFind};
     find.options.insert(find.options.end(), family.begin(), family.end());
     return find;
 }

@@ -22,12 +22,20 @@ std::string EnvOr(const char* name, const std::string& fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0' ? std::string(value) : fallback;
 }
-std::string Home() { return EnvOr("HOME", "/tmp"); }
+std::string Home() {
+    return EnvOr("HOME", "/tmp");
+}
 }  // namespace
 
-std::string ConfigFolder() { return EnvOr("XDG_CONFIG_HOME", Home() + "/.config") + "/Vantor"; }
-std::string SettingsFilePath() { return ConfigFolder() + "/Vantor.conf"; }
-std::string UserDataFolder() { return EnvOr("XDG_DATA_HOME", Home() + "/.local/share") + "/Vantor"; }
+std::string ConfigFolder() {
+    return EnvOr("XDG_CONFIG_HOME", Home() + "/.config") + "/Vantor";
+}
+std::string SettingsFilePath() {
+    return ConfigFolder() + "/Vantor.conf";
+}
+std::string UserDataFolder() {
+    return EnvOr("XDG_DATA_HOME", Home() + "/.local/share") + "/Vantor";
+}
 
 std::string EnsureUserDataFolder() {
     std::string folder = UserDataFolder();
@@ -53,6 +61,8 @@ std::string FindDataFile(const std::string& name) {
     return {};
 }
 
-std::string TemporaryFolder() { return EnvOr("TMPDIR", "/tmp"); }
+std::string TemporaryFolder() {
+    return EnvOr("TMPDIR", "/tmp");
+}
 
 }  // namespace vantor

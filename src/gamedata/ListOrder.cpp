@@ -5,7 +5,9 @@
 namespace vantor {
 
 namespace {
-int CaseRank(char c) { return (c >= 'A' && c <= 'Z') ? 1 : 0; }
+int CaseRank(char c) {
+    return (c >= 'A' && c <= 'Z') ? 1 : 0;
+}
 }  // namespace
 
 int CompareListText(std::string_view a, std::string_view b) {

@@ -8,6 +8,8 @@ namespace vantor {
 
 // <0, 0 or >0 as strcmp.
 int CompareListText(std::string_view a, std::string_view b);
-inline bool ListTextLess(std::string_view a, std::string_view b) { return CompareListText(a, b) < 0; }
+inline bool ListTextLess(std::string_view a, std::string_view b) {
+    return CompareListText(a, b) < 0;
+}
 
 }  // namespace vantor

@@ -16,7 +16,9 @@ namespace {
 std::atomic<std::uint64_t> g_lastOpenId{0};
 }  // namespace
 
-MasterFile::~MasterFile() { Close(); }
+MasterFile::~MasterFile() {
+    Close();
+}
 
 MasterFile::MasterFile(MasterFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),

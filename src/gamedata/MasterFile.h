@@ -9,7 +9,7 @@
 namespace vantor {
 
 class MasterFile {
-public:
+  public:
     MasterFile() = default;
     ~MasterFile();
     MasterFile(const MasterFile&) = delete;
@@ -31,7 +31,7 @@ public:
     // Reads up to `count` bytes at `offset`; returns the bytes read, 0 at the end or on a read error.
     std::size_t ReadAt(std::int64_t offset, char* data, std::size_t count) const;
 
-private:
+  private:
     int fd_ = -1;
     std::int64_t size_ = 0;
     std::uint64_t openId_ = 0;

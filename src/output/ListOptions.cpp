@@ -28,7 +28,8 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
          "--list-name NAME       retroarch, pegasus, attractmode-plus: the playlist, collection or\n"
          "                         emulator name (default MAME, MAME, mame)"},
         {O::CorePath, "core-path", "FILE", "--core-path FILE       retroarch: the core (default DETECT)"},
-        {O::CoreName, "core-name", "TEXT", "--core-name TEXT       retroarch: the core's name (default DETECT)"},
+        {O::CoreName, "core-name", "TEXT",
+         "--core-name TEXT       retroarch: the core's name (default DETECT)"},
         {O::LaunchCommand, "launch", "TEXT", "--launch TEXT          pegasus: the launch command template"},
         {O::Media, "media", nullptr, "--media                batocera: image, marquee and video paths"},
         {O::HideRemoved, "hide-removed", nullptr,

@@ -70,7 +70,7 @@ bool AppTestEnvironment::HasMessage(const std::string& text) const {
 }
 
 std::unique_ptr<app::MainWindow> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
-                                              bool hideRomNames) {
+                                                bool hideRomNames) {
     environment.WriteSettings(inputPath, hideRomNames);
     auto window = std::make_unique<app::MainWindow>(inputPath, DisplayOptions{false, hideRomNames}, false);
     window->show();

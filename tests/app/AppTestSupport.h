@@ -61,7 +61,7 @@ std::string AppFixture(const char* name);
 
 // Stores `fixture` as the input file, then opens and initialises the main window on it.
 std::unique_ptr<app::MainWindow> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
-                                              bool hideRomNames = false);
+                                                bool hideRomNames = false);
 
 // Finds a child by its object name ("id1800"); fails the test when it is missing.
 template <typename T>

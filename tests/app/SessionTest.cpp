@@ -13,10 +13,10 @@
 #include "app/Application.h"
 #include "app/CsvDialogs.h"
 #include "app/FormatDialogs.h"
-#include "app/WorkingListWindow.h"
-#include "app/SortableListView.h"
 #include "app/SettingsWindow.h"
+#include "app/SortableListView.h"
 #include "app/WelcomeDialog.h"
+#include "app/WorkingListWindow.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
 #include "output/ListFormats.h"
@@ -128,7 +128,8 @@ void SessionTest::firstRunToEveryFormat() {
                 options = {"--rom-folder", path("roms")};
                 break;
             case ListFormat::Batch:
-                OnNextModal<BatchTemplateDialog>([](BatchTemplateDialog* d) { Child<QPushButton>(d, "id1")->click(); });
+                OnNextModal<BatchTemplateDialog>(
+                    [](BatchTemplateDialog* d) { Child<QPushButton>(d, "id1")->click(); });
                 break;
             case ListFormat::Cabrio:
                 OnNextModal<CabrioSettingsDialog>([](CabrioSettingsDialog* d) {

@@ -156,7 +156,8 @@ void StartupTest::clicksGoThroughTheCriteriaModel() {
     auto* eightWay = Child<QCheckBox>(window.get(), "id1010");
     // Unticked, then ticked, grey, unticked again: the window's own cycle, not Qt's.
     QCOMPARE(eightWay->checkState(), Qt::Unchecked);
-    QVERIFY(FindText(*window).contains(QStringLiteral("(joy2way | joy4way | !'control type=') & !(joy8way | ")));
+    QVERIFY(
+        FindText(*window).contains(QStringLiteral("(joy2way | joy4way | !'control type=') & !(joy8way | ")));
     eightWay->click();
     QCOMPARE(eightWay->checkState(), Qt::Checked);
     QVERIFY(FindText(*window).contains(QStringLiteral("(joy2way | joy4way | joy8way | !'control type=')")));
@@ -167,7 +168,8 @@ void StartupTest::clicksGoThroughTheCriteriaModel() {
     // Cocktail and Upright exclude each other; the cabinet clause comes first.
     Child<QRadioButton>(window.get(), "id1006")->click();
     QVERIFY(!Child<QRadioButton>(window.get(), "id1007")->isChecked());
-    QVERIFY(FindText(*window).startsWith(QStringLiteral("('dipvalue name=Cocktail' | 'confsetting name=Cocktail') & ")));
+    QVERIFY(FindText(*window).startsWith(
+        QStringLiteral("('dipvalue name=Cocktail' | 'confsetting name=Cocktail') & ")));
 
     // A region enables "Not"; a hand edit survives until the next change of a criterion.
     Child<QComboBox>(window.get(), "id1057")->setCurrentIndex(2);

@@ -14,7 +14,7 @@ namespace {
 using test::TempDir;
 
 class FindCliTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ::setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
         ::setenv("XDG_DATA_HOME", data_.Path().c_str(), 1);
@@ -63,9 +63,10 @@ TEST_F(FindCliTest, ExpressionErrorsExitTwoWithoutOutput) {
     EXPECT_EQ(out_, "");
     EXPECT_EQ(err_, "error: Error, missing 2nd quote mark.\nThe quote mark at position 1 has no partner.\n");
     EXPECT_EQ(RunOn(master_, {"find", "(a (b)"}), 2);
-    EXPECT_EQ(err_,
-              "error: Error, missing parenthesis set\nIf you want to search for only 1, put quotes around it.\n"
-              "The \"(\" at position 1 is never closed.\n");
+    EXPECT_EQ(
+        err_,
+        "error: Error, missing parenthesis set\nIf you want to search for only 1, put quotes around it.\n"
+        "The \"(\" at position 1 is never closed.\n");
     // Mistakes that once searched silently: every game, or none.
     for (const char* mistake : {"pacman |", "(joy8way", "@NOSUCH", "@usa", "joy8way & | galaga"}) {
         EXPECT_EQ(RunOn(master_, {"find", mistake}), 2) << mistake;
@@ -151,7 +152,8 @@ TEST_F(FindCliTest, InputFromSettingsAndBadInputs) {
 
 TEST_F(FindCliTest, FieldLineBreaksPrintAsSpaces) {
     std::string master = files_.Write(
-        "m.xml", "<mame (machine+)>\n<machine name=\"two\">\n<description>Two\r\nLines</description>\n</machine>\n");
+        "m.xml",
+        "<mame (machine+)>\n<machine name=\"two\">\n<description>Two\r\nLines</description>\n</machine>\n");
     ASSERT_EQ(RunOn(master, {"list-all"}), 0);
     EXPECT_EQ(out_, "0x11|two|Two  Lines|19??|?|\n");
 }

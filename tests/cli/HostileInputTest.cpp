@@ -36,10 +36,12 @@ Outcome RunInProcess(std::vector<std::string> args) {
     return outcome;
 }
 
-std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t Lines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 class HostileInputTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // Open to every user: some cases run vantor-cli as another user.
         std::filesystem::permissions(home_.Path(), std::filesystem::perms::all);
@@ -57,7 +59,8 @@ TEST_F(HostileInputTest, MasterFileTruncatedAnywhere) {
     const std::string whole = Fixture();
     std::size_t previous = 0;
     std::vector<std::size_t> lengths;
-    for (std::size_t length = 0; length < whole.size(); length += (length % 5 == 0 ? 1 : 13)) lengths.push_back(length);
+    for (std::size_t length = 0; length < whole.size(); length += (length % 5 == 0 ? 1 : 13))
+        lengths.push_back(length);
     lengths.push_back(whole.size());
     for (std::size_t length : lengths) {
         std::string path = files_.Write("cut.xml", whole.substr(0, length));
@@ -68,7 +71,8 @@ TEST_F(HostileInputTest, MasterFileTruncatedAnywhere) {
         previous = Lines(listed.out);
         Outcome found = RunInProcess({"--input", path, "find", "pac* | !'<year>'"});
         ASSERT_EQ(found.status, 0) << "cut at " << length;
-        Outcome saved = RunInProcess({"--input", path, "save", "xml", "--all", "-o", files_.File("cut-out.xml")});
+        Outcome saved =
+            RunInProcess({"--input", path, "save", "xml", "--all", "-o", files_.File("cut-out.xml")});
         ASSERT_EQ(saved.status, 0) << "cut at " << length << ": " << saved.err;
     }
     EXPECT_EQ(previous, 6u);
@@ -88,11 +92,18 @@ TEST_F(HostileInputTest, BinaryAndOddLineEnds) {
 
     Outcome latin = RunInProcess({"--input", Hostile("non-utf8.xml"), "find", "caf"});
     EXPECT_EQ(latin.status, 0);
-    EXPECT_NE(latin.out.find("Caf\xe9 \xff\xfe Game (Espa\xf1" "a)"), std::string::npos);  // bytes as read
+    EXPECT_NE(latin.out.find("Caf\xe9 \xff\xfe Game (Espa\xf1"
+                             "a)"),
+              std::string::npos);  // bytes as read
 
     for (const char* format : {"csv", "hyperspin", "mala", "attractmode"}) {
-        std::vector<std::string> args = {"--input", Hostile("non-utf8.xml"), "save", format, "--all",
-                                         "-o", files_.File(std::string("latin.") + format)};
+        std::vector<std::string> args = {"--input",
+                                         Hostile("non-utf8.xml"),
+                                         "save",
+                                         format,
+                                         "--all",
+                                         "-o",
+                                         files_.File(std::string("latin.") + format)};
         if (std::string(format) == "csv") args.insert(args.end(), {"--columns", "description,manufacturer"});
         EXPECT_EQ(RunInProcess(args).status, 0) << format;
     }
@@ -100,7 +111,8 @@ TEST_F(HostileInputTest, BinaryAndOddLineEnds) {
     Outcome empty = RunInProcess({"--input", Hostile("empty.xml"), "list-all"});
     EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(empty.out, "");
-    EXPECT_NE(empty.err.find("error: Unknown input XML type.  Continue at your own risk!"), std::string::npos);
+    EXPECT_NE(empty.err.find("error: Unknown input XML type.  Continue at your own risk!"),
+              std::string::npos);
 
     std::string random;
     std::uint32_t state = 12345;
@@ -113,7 +125,8 @@ TEST_F(HostileInputTest, BinaryAndOddLineEnds) {
 }
 
 TEST_F(HostileInputTest, HugeLineAndHugeExpressions) {
-    std::string bigLine = "<mame (machine+)>\n<machine name=\"big\"><description>" + std::string(100 << 20, 'x') +
+    std::string bigLine = "<mame (machine+)>\n<machine name=\"big\"><description>" +
+                          std::string(100 << 20, 'x') +
                           "</description></machine>\n<machine name=\"small\">\n</machine>\n";
     std::string path = files_.Write("bigline.xml", bigLine);
     bigLine.clear();
@@ -124,7 +137,8 @@ TEST_F(HostileInputTest, HugeLineAndHugeExpressions) {
     std::filesystem::remove(path);
 
     std::string master = test::FixturePath("gamedata/machines.xml");
-    Outcome deep = RunInProcess({"--input", master, "find", std::string(10000, '(') + "galaga" + std::string(10000, ')')});
+    Outcome deep = RunInProcess(
+        {"--input", master, "find", std::string(10000, '(') + "galaga" + std::string(10000, ')')});
     EXPECT_EQ(deep.status, 0);
     EXPECT_EQ(Lines(deep.out), 1u);
     Outcome unbalanced = RunInProcess({"--input", master, "find", std::string(10000, '(') + "x)"});
@@ -150,7 +164,8 @@ TEST_F(HostileInputTest, KeysAbove4GiBReadTheRightRecord) {
         ASSERT_EQ(::pwrite(fd, far.data(), far.size(), (off_t{5} << 30)), static_cast<ssize_t>(far.size()));
         ::close(fd);
     }
-    std::string keys = files_.Write("keys.txt", "0x140000000|far|Far away|19??|?|\n0x11|first|Unknown|19??|?|\n");
+    std::string keys =
+        files_.Write("keys.txt", "0x140000000|far|Far away|19??|?|\n0x11|first|Unknown|19??|?|\n");
     Outcome saved = RunInProcess({"--input", path, "save", "descriptions", "--keys", keys});
     EXPECT_EQ(saved.status, 0) << saved.err;
     EXPECT_EQ(saved.out.find("Far away"), 0u) << saved.out;
@@ -168,14 +183,16 @@ TEST_F(HostileInputTest, GarbageListsAndDataFiles) {
         {"--input", master, "maximus2xml", Hostile("garbage-maximus.txt"), "-o", files_.File("maximus.xml")});
     EXPECT_LE(maximus.status, 1);
 
-    Outcome merge = RunInProcess({"merge", "--listxml", master, "--catver", Hostile("catver-without-veradded.ini"),
-                                  "--controls", Hostile("empty.xml"), "-o", out});
+    Outcome merge =
+        RunInProcess({"merge", "--listxml", master, "--catver", Hostile("catver-without-veradded.ini"),
+                      "--controls", Hostile("empty.xml"), "-o", out});
     EXPECT_EQ(merge.status, 1);
     EXPECT_NE(merge.err.find("catver.ini doesn't appear to have a [VerAdded] section!?"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(out));
 
-    Outcome notXml = RunInProcess({"merge", "--listxml", Hostile("garbage.mlg"), "--catver",
-                                   test::RealDataPath("catver.ini"), "--controls", Hostile("empty.xml"), "-o", out});
+    Outcome notXml =
+        RunInProcess({"merge", "--listxml", Hostile("garbage.mlg"), "--catver",
+                      test::RealDataPath("catver.ini"), "--controls", Hostile("empty.xml"), "-o", out});
     EXPECT_EQ(notXml.status, 1);
     EXPECT_FALSE(std::filesystem::exists(out));
 }
@@ -199,12 +216,14 @@ TEST_F(HostileInputTest, UnreadableFolderAndReadOnlyOutput) {
     std::string readOnly = files_.Path() + "/readonly";
     std::filesystem::create_directory(readOnly);
     std::string existing = files_.Write("readonly/list.xml", "an older list");
-    std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
-                                               std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+    std::filesystem::permissions(
+        readOnly, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                      std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
     test::ChildOutcome saved =
         RunChild({"--input", master, "save", "xml", "--all", "-o", existing}, files_.Path(), {true});
     EXPECT_EQ(saved.status, 1);
-    EXPECT_NE(saved.err.find("warning: Error opening output file for write!?"), std::string::npos) << saved.err;
+    EXPECT_NE(saved.err.find("warning: Error opening output file for write!?"), std::string::npos)
+        << saved.err;
     EXPECT_EQ(test::ReadFileBytes(existing), "an older list");
     std::filesystem::permissions(readOnly, std::filesystem::perms::owner_all);
 }
