@@ -12,16 +12,17 @@
 #include "output/SaveList.h"
 #include "search/Evaluator.h"
 #include "search/SearchDriver.h"
+#include "utilities/ListLoader.h"
 
 namespace vantor::cli {
 
 namespace {
 
 constexpr const char* kSaveCommandUsage =
-    "save FORMAT (--find EXPR | --all | --keys FILE) [--keep-order] [-o FILE] [OPTIONS]";
+    "save FORMAT (--find EXPR | --all | --keys FILE | --from-list FILE) [--keep-order] [-o FILE] [OPTIONS]";
 constexpr const char* kSaveUsage =
-    "usage: vantor-cli save FORMAT (--find EXPR | --all | --keys FILE) [--keep-order] [-o FILE] [FORMAT "
-    "OPTIONS]";
+    "usage: vantor-cli save FORMAT (--find EXPR | --all | --keys FILE | --from-list FILE) [--keep-order]\n"
+    "       [-o FILE] [FORMAT OPTIONS]";
 
 std::string FormatNames() {
     std::string names;
@@ -96,9 +97,11 @@ void PrintSaveFormatsAndOptions(std::ostream& out) {
     out << "Formats of save:\n";
     PrintWordList(out, formats);
     out << "\nOptions of save:\n"
-           "  --find EXPR | --all | --keys FILE\n"
-           "                         the games: the matches of EXPR, every game, or the lines of FILE\n"
-           "                         as find prints them (- reads standard input)\n"
+           "  --find EXPR | --all | --keys FILE | --from-list FILE\n"
+           "                         the games: the matches of EXPR, every game, the lines of FILE\n"
+           "                         as find prints them (- reads standard input), or the games a list\n"
+           "                         of another format names, in its order (names the master file\n"
+           "                         lacks are counted and written to loadListLog.txt)\n"
            "  --keep-order           --find and --all in file order instead of sorted by name\n"
            "  -o FILE                write FILE (whole or not at all); without it the preview text is\n"
            "                         printed (mala, maximus and mgalaxy need -o)\n";
@@ -122,10 +125,11 @@ void PrintSaveHelp(std::ostream& out) {
 }
 
 int RunSave(CliContext& context, std::vector<std::string>& args) {
-    std::string findText, keysFile, outFile;
+    std::string findText, keysFile, listFile, outFile;
     const bool byFind = TakeOption(args, "--find", findText);
     const bool byAll = TakeFlag(args, "--all");
     const bool byKeys = TakeOption(args, "--keys", keysFile);
+    const bool byList = TakeOption(args, "--from-list", listFile);
     const bool keepOrder = TakeFlag(args, "--keep-order");
     const bool hasOut = TakeOption(args, "-o", outFile);
 
@@ -146,9 +150,10 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     if (format == nullptr) {
         return context.UsageError("unknown format " + args.front() + " (formats: " + FormatNames() + ")");
     }
-    if (int(byFind) + int(byAll) + int(byKeys) != 1) {
-        return context.UsageError("give exactly one of --find EXPR, --all and --keys FILE\n" +
-                                  std::string(kSaveUsage));
+    if (int(byFind) + int(byAll) + int(byKeys) + int(byList) != 1) {
+        return context.UsageError(
+            "give exactly one of --find EXPR, --all, --keys FILE and --from-list FILE\n" +
+            std::string(kSaveUsage));
     }
     for (const ListOptionInfo& option : ListOptionTable()) {
         if (given.Has(option.option) && !format->options.Contains(option.option)) {
@@ -208,7 +213,16 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
 
     if (!context.OpenMaster()) return kExitFailure;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
-    if (!byKeys) {
+    if (byList) {
+        // The list's games in its own order; what the master file lacks is told, not dropped.
+        context.ui.ProgressShow("Reading the list's games...", "");
+        const LoadedList loaded = LoadList(context.catalog, {listFile, ""}, &progress);
+        context.ui.ProgressClose();
+        const int status = FinishWithOutcome(context, loaded);
+        if (!loaded.Done()) return status;
+        request.keys.reserve(loaded.entries.size());
+        for (const MatchEntry& entry : loaded.entries) request.keys.push_back(ParseRecordKey(entry.key));
+    } else if (!byKeys) {
         context.ui.ProgressShow("Scanning input file for matches...", "");
         if (byFind) {
             std::vector<MatchEntry> entries = ScanForMatches(context.catalog, expression, &progress);
@@ -260,6 +274,7 @@ CliCommand SaveCommand() {
                     .options = {{"--find", OptionValue::Text, "EXPR", ""},
                                 {"--all", OptionValue::None, "", ""},
                                 {"--keys", OptionValue::File, "FILE", ""},
+                                {"--from-list", OptionValue::File, "FILE", ""},
                                 {"--keep-order", OptionValue::None, "", ""},
                                 {"-o", OptionValue::File, "FILE", ""}},
                     .run = RunSave,

@@ -46,6 +46,9 @@ void TrimRight(std::string& text);
 void Trim(std::string& text);
 std::string_view TrimView(std::string_view text);
 
+// Appends the UTF-8 bytes of one code point (at most U+10FFFF).
+void AppendUtf8(std::string& out, char32_t code);
+
 // "0x" + lower-case hexadecimal, the record key form of a file position.
 std::string FormatRecordKey(long long position);
 // Parses a record key ("0x1a2f"); returns -1 when the text is not one.

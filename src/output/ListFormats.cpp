@@ -6,6 +6,7 @@ namespace vantor {
 std::unique_ptr<ListWriter> MakeAdvanceMenuWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeAtomicFeWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeAttractModeWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeAttractModePlusWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeBatchWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeCabrioWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeCsvWriter(const ListOptions& options);
@@ -17,6 +18,8 @@ std::unique_ptr<ListWriter> MakeMalaWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeMameUifxWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeMameWahWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeMaximusWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakePegasusWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeRetroArchWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeRomNameWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeXmlWriter(const ListOptions& options);
 
@@ -60,6 +63,17 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      true,
      MakeAttractModeWriter,
      {},
+     {}},
+    {ListFormat::AttractModePlus,
+     "Attract-Mode Plus",
+     "attractmode-plus",
+     {{{"Attract-Mode Plus romlists (*.txt)", "*.txt"}, kNone}},
+     1,
+     "txt",
+     P::Enabled,
+     true,
+     MakeAttractModePlusWriter,
+     {O::ListName, O::SplitByCategory},
      {}},
     {ListFormat::Batch,
      "Batch File",
@@ -181,6 +195,28 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      true,
      MakeXmlWriter,
      {},
+     {}},
+    {ListFormat::Pegasus,
+     "Pegasus",
+     "pegasus",
+     {{{"Pegasus metadata files (*.txt)", "*.txt"}, kNone}},
+     1,
+     "txt",
+     P::Enabled,
+     true,
+     MakePegasusWriter,
+     {O::ListName, O::RomFolder, O::RomExtension, O::LaunchCommand, O::SplitByCategory},
+     {}},
+    {ListFormat::RetroArch,
+     "RetroArch playlist",
+     "retroarch",
+     {{{"RetroArch playlists (*.lpl)", "*.lpl"}, kNone}},
+     1,
+     "lpl",
+     P::Enabled,
+     true,
+     MakeRetroArchWriter,
+     {O::RomFolder, O::RomExtension, O::ListName, O::CorePath, O::CoreName, O::SplitByCategory},
      {}},
     {ListFormat::Descriptions,
      "ROM descriptions only",

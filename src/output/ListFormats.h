@@ -1,5 +1,5 @@
 #pragma once
-// The seventeen list formats in the order of the (sorted) format box, with what the save path
+// The list formats in the order of the (sorted) format box, with what the save path
 // needs to know of each and the writer that makes each. A new format is a writer file and a row
 // here.
 #include <array>
@@ -16,6 +16,7 @@ enum class ListFormat : int {
     AdvanceMenu = 0,
     AtomicFe,
     AttractMode,
+    AttractModePlus,
     Batch,
     Cabrio,
     Csv,
@@ -27,11 +28,13 @@ enum class ListFormat : int {
     Maximus,
     MGalaxy,
     MultiFe,
+    Pegasus,
+    RetroArch,
     Descriptions,
     RomNames,
     Xml,
 };
-inline constexpr int kListFormatCount = 17;
+inline constexpr int kListFormatCount = 20;
 
 // What choosing the format does to the "Preview List" button.
 enum class PreviewButton { Unchanged, Enabled, Disabled };

@@ -11,7 +11,9 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
          "--screenshot-dir DIR   cabrio: the folder of screenshots"},
         {O::BackgroundFolder, "background-dir", "DIR",
          "--background-dir DIR   cabrio: the folder of backgrounds"},
-        {O::RomFolder, "rom-folder", "DIR", "--rom-folder DIR       maximus (required): your ROM folder"},
+        {O::RomFolder, "rom-folder", "DIR",
+         "--rom-folder DIR       maximus (required), retroarch, pegasus: your ROM folder (retroarch default\n"
+         "                         ~/roms/mame; pegasus default: the list's own folder)"},
         {O::Template, "template", "TEXT",
          "--template TEXT        batch: the line written per game; %ROM%, %DESC%, %CHD% are filled in,\n"
          "                         | starts a new line (default: cp \"%ROM%.zip\" ~/roms/)"},
@@ -25,12 +27,15 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
         {O::RomExtension, "rom-extension", "EXT",
          "--rom-extension EXT    es-de, batocera, retroarch, pegasus: the archives' extension (default zip)"},
         {O::ListName, "list-name", "NAME",
-         "--list-name NAME       retroarch, pegasus, attractmode-plus: the playlist, collection or\n"
-         "                         emulator name (default MAME, MAME, mame)"},
+         "--list-name NAME       retroarch: the name the category playlists start with (default: the\n"
+         "                         playlist's file name); pegasus: the collection (default MAME);\n"
+         "                         attractmode-plus: the emulator (default mame)"},
         {O::CorePath, "core-path", "FILE", "--core-path FILE       retroarch: the core (default DETECT)"},
         {O::CoreName, "core-name", "TEXT",
          "--core-name TEXT       retroarch: the core's name (default DETECT)"},
-        {O::LaunchCommand, "launch", "TEXT", "--launch TEXT          pegasus: the launch command template"},
+        {O::LaunchCommand, "launch", "TEXT",
+         "--launch TEXT          pegasus: the launch command, with {file.path}, {file.dir}, {file.basename}\n"
+         "                         (default mame -rompath \"{file.dir}\" \"{file.basename}\")"},
         {O::Media, "media", nullptr, "--media                batocera: image, marquee and video paths"},
         {O::HideRemoved, "hide-removed", nullptr,
          "--hide-removed         es-de, batocera: a game no longer in the list stays, hidden"},

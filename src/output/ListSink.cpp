@@ -58,7 +58,14 @@ SaveOutcome FileSink::Take(ListDocument& document) {
     std::vector<std::pair<std::string, const std::string*>> files = {{path_, &document.text}};
     for (const CompanionFile& companion : document.companions) {
         std::string path = CompanionPath(companion.name);
-        if (path.empty() || !CanWrite(path)) return SaveOutcome::Failure(kOutputOpenError);
+        if (path.empty()) return SaveOutcome::Failure(kOutputOpenError);
+        // One folder below the list's own is made when missing (Attract-Mode's LIST/CATEGORY.tag).
+        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        if (!IsDirectory(folder.string()) && IsDirectory(folder.parent_path().string())) {
+            std::error_code ignored;
+            std::filesystem::create_directory(folder, ignored);
+        }
+        if (!CanWrite(path)) return SaveOutcome::Failure(kOutputOpenError);
         if (IsSameFile(path, masterFile_))
             return SaveOutcome::Failure(std::string(kOutputIsMasterFile) + path + kChooseAnotherName);
         files.emplace_back(std::move(path), &companion.bytes);
@@ -76,6 +83,7 @@ SaveOutcome FileSink::Take(ListDocument& document) {
     }
     SaveOutcome outcome;
     outcome.games = document.games;
+    outcome.notes = std::move(document.notes);
     if (document.executable && !MarkExecutable(path_))
         outcome.notes.push_back({MessageIcon::Exclamation, kScriptNotExecutable});
     return outcome;
@@ -90,6 +98,7 @@ SaveOutcome StringSink::Take(ListDocument& document) {
     document_ = std::move(document);
     SaveOutcome outcome;
     outcome.games = document_.games;
+    outcome.notes = document_.notes;
     return outcome;
 }
 

@@ -54,7 +54,8 @@ struct ListDocument {
     std::string text;
     std::vector<CompanionFile> companions;
     bool executable = false;
-    std::int64_t games = 0;  // the entries that wrote something
+    std::int64_t games = 0;       // the entries that wrote something
+    std::vector<SaveNote> notes;  // for the outcome of a save that is written
 };
 
 class ListSink {
@@ -70,11 +71,13 @@ class ListSink {
     [[nodiscard]] virtual bool ReadCurrent(std::string& text) const = 0;
     // Takes the finished list, whole or not at all.
     [[nodiscard]] virtual SaveOutcome Take(ListDocument& document) = 0;
+    // The file the list goes to; "" for the preview.
+    virtual std::string TargetPath() const { return {}; }
 };
 
 // Each file goes to a temporary file in the target's folder, which is synced and renamed over the
 // target (keeping the mode of the file it replaces); a failure leaves every earlier file as it
-// was. Companion files go beside the list.
+// was. Companion files go beside the list, or into a folder below its own, made when missing.
 class FileSink : public ListSink {
   public:
     explicit FileSink(std::string path) : path_(std::move(path)) {}
@@ -82,6 +85,7 @@ class FileSink : public ListSink {
     bool IsPreview() const override { return false; }
     [[nodiscard]] bool ReadCurrent(std::string& text) const override;
     [[nodiscard]] SaveOutcome Take(ListDocument& document) override;
+    std::string TargetPath() const override { return path_; }
     const std::string& Path() const { return path_; }
 
   private:

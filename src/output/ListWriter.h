@@ -41,6 +41,8 @@ class ListedRecord {
         if (lineFeed_) out += '\n';
         out += body_;
     }
+    // The record's text, without the line feed it may stand behind.
+    std::string_view Text() const { return body_; }
     // All occurrences of the key list's keys from the start of the record, the values of different
     // keys joined without a separator.
     std::string Value(std::string_view keyList) const;

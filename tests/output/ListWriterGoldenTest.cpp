@@ -2,6 +2,8 @@
 // format with a preview must hand back exactly the bytes it saves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "OutputTestSupport.h"
 #include "output/CsvColumns.h"
 
@@ -40,6 +42,7 @@ std::string CaseName(const ::testing::TestParamInfo<GoldenCase>& info) {
     std::string name = info.param.fixture + "_" + FormatInfo(info.param.format).cliName;
     if (info.param.hideTags) name += "_hidetags";
     if (!info.param.variant.empty()) name += "_" + info.param.variant;
+    std::replace(name.begin(), name.end(), '-', '_');
     return name;
 }
 

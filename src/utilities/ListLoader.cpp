@@ -1,0 +1,357 @@
+#include "ListLoader.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+#include "ListConverters.h"
+#include "gamedata/TextUtil.h"
+#include "gamedata/XmlEntities.h"
+#include "output/GameFacts.h"
+#include "output/JsonText.h"
+#include "output/MalaList.h"
+
+namespace vantor {
+
+namespace {
+
+// Keeps the first of repeated names and drops empty ones.
+class NameList {
+  public:
+    void Add(std::string name) {
+        if (!name.empty() && seen_.insert(name).second) names_.push_back(std::move(name));
+    }
+    std::vector<std::string> Take() { return std::move(names_); }
+
+  private:
+    std::vector<std::string> names_;
+    std::unordered_set<std::string> seen_;
+};
+
+std::vector<std::string_view> Lines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        lines.push_back(line);
+        at = end + 1;
+    }
+    return lines;
+}
+
+// ---------------------------------------------------------------------------------------------
+// RetroArch: the stem of each item's path.
+
+ListRomNames ReadRetroArch(std::string_view text) {
+    ListRomNames list{"RetroArch playlist", {}, {}};
+    JsonValue root;
+    if (!ParseJson(text, root, list.problem)) return list;
+    const JsonValue* items = root.Member("items");
+    if (items == nullptr || items->kind != JsonValue::Kind::Array) {
+        list.problem = "it holds no \"items\" list";
+        return list;
+    }
+    NameList names;
+    for (const JsonValue& item : items->items) names.Add(FileStem(item.StringMember("path")));
+    list.names = names.Take();
+    return list;
+}
+
+// ---------------------------------------------------------------------------------------------
+// XML lists
+
+// The value of attribute `name` in the start tag at `tag`, decoded.
+std::string TagAttribute(std::string_view text, std::size_t tag, std::string_view name) {
+    const std::size_t end = text.find('>', tag);
+    const std::string_view inside = text.substr(tag, end == std::string_view::npos ? end : end - tag);
+    for (std::size_t at = inside.find(name); at != std::string_view::npos; at = inside.find(name, at + 1)) {
+        const bool whole =
+            at > 0 && IsWhiteSpace(inside[at - 1]) && inside.substr(at + name.size()).starts_with("=\"");
+        if (!whole) continue;
+        const std::size_t start = at + name.size() + 2;
+        std::string value(inside.substr(start, inside.find('"', start) - start));
+        DecodeEntities(value);
+        ReplaceAll(value, "&quot;", "\"");
+        return value;
+    }
+    return {};
+}
+
+// The name of the root element, after the declaration, comments and the document type.
+std::string RootElement(std::string_view text) {
+    for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+        const std::string_view rest = text.substr(at + 1);
+        if (rest.starts_with('?') || rest.starts_with('!')) {
+            // A document type may hold a bracketed internal subset with tags of its own.
+            if (rest.starts_with("!DOCTYPE")) {
+                const std::size_t bracket = text.find('[', at);
+                const std::size_t close = text.find('>', at);
+                if (bracket != std::string_view::npos && bracket < close) {
+                    const std::size_t end = text.find("]", bracket);
+                    if (end == std::string_view::npos) return {};
+                    at = end;
+                }
+            } else if (rest.starts_with("!--")) {
+                const std::size_t end = text.find("-->", at);
+                if (end == std::string_view::npos) return {};
+                at = end;
+            }
+            continue;
+        }
+        std::size_t length = 0;
+        while (length < rest.size() && !IsWhiteSpace(rest[length]) && rest[length] != '>' &&
+               rest[length] != '/')
+            ++length;
+        return std::string(rest.substr(0, length));
+    }
+    return {};
+}
+
+// The names of the start tags `<ELEMENT name="...">` of the given element names, devices left
+// out (a master file has none of them).
+std::vector<std::string> RecordNames(std::string_view text,
+                                     std::initializer_list<std::string_view> elements) {
+    NameList names;
+    for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+        for (std::string_view element : elements) {
+            const std::string_view rest = text.substr(at + 1);
+            if (!rest.starts_with(element) || rest.size() <= element.size() ||
+                !IsWhiteSpace(rest[element.size()]))
+                continue;
+            if (TagAttribute(text, at, "isdevice") == "yes") continue;
+            names.Add(TagAttribute(text, at, "name"));
+        }
+    }
+    return names.Take();
+}
+
+// The gamelist.xml of EmulationStation (ES-DE and Batocera) is read by the reader of its writer.
+// TO BE FILLED WHEN MERGING: call GamelistRomNames(text, problem) from output/GamelistXml.h
+// (written on the ES branch) and return its names; until then such a list is refused.
+ListRomNames ReadGamelist(std::string_view) {
+    return {"EmulationStation gamelist.xml", {}, "gamelist.xml lists are not read back yet"};
+}
+
+ListRomNames ReadXml(std::string_view text) {
+    const std::string root = RootElement(text);
+    if (root.empty()) return {"XML file", {}, "it is not XML"};
+    if (root == "gameList") return ReadGamelist(text);
+    if (root == "menu") return {"HyperSpin database", RecordNames(text, {"game"}), {}};
+    return {"XML file", RecordNames(text, {"game", "machine", "software"}), {}};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Maximus Arcade: the value of each "#name:". (maximus2xml reads the third quoted piece of each
+// entry, as the converter it replaces did; a description holding "]" throws that off.)
+
+ListRomNames ReadMaximus(std::string_view text) {
+    NameList names;
+    const std::string_view key = "#name:";
+    for (std::size_t at = text.find(key); at != std::string_view::npos; at = text.find(key, at + 1)) {
+        std::size_t open = at + key.size();
+        while (open < text.size() && text[open] == ' ') ++open;
+        if (open >= text.size() || text[open] != '"') continue;
+        const std::size_t close = text.find('"', open + 1);
+        if (close == std::string_view::npos) break;
+        names.Add(std::string(text.substr(open + 1, close - open - 1)));
+    }
+    return {"Maximus Arcade list", names.Take(), {}};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Line lists
+
+// The first field of a romlist line as Attract-Mode reads it: trimmed; a quoted field runs to
+// the next quote without a "\" before it, and \" stands for a quote.
+std::string FirstRomlistField(std::string_view line) {
+    line = TrimView(line);
+    if (!line.starts_with('"')) return std::string(TrimView(line.substr(0, line.find(';'))));
+    std::string field;
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '"') {
+            field += '"';
+            ++i;
+        } else if (line[i] == '"') {
+            break;
+        } else {
+            field += line[i];
+        }
+    }
+    Trim(field);
+    return field;
+}
+
+ListRomNames ReadRomlist(const std::vector<std::string_view>& lines) {
+    NameList names;
+    for (std::string_view line : lines) {
+        std::string name = FirstRomlistField(line);
+        if (!name.starts_with('#')) names.Add(std::move(name));
+    }
+    return {"Attract-Mode romlist", names.Take(), {}};
+}
+
+// The key of a Pegasus line ("game" of "Game: Pac-Man"), lower case; "" for a line that is none.
+std::string PegasusKey(std::string_view line) {
+    if (line.empty() || line[0] == '#' || IsWhiteSpace(line[0])) return {};
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return {};
+    return ToLowerAscii(TrimView(line.substr(0, colon)));
+}
+
+// Pegasus: a line starting with white space continues the attribute before it, a blank line ends
+// it, "#" in the first column is a comment. Each game is named by the stems of its files; a game
+// without a file by its title (which the master file will hardly know: it is reported).
+ListRomNames ReadPegasus(const std::vector<std::string_view>& lines) {
+    NameList names;
+    std::string key, title;
+    bool gameHasFile = true;
+    auto endGame = [&] {
+        if (!gameHasFile) names.Add(title);
+        gameHasFile = true;
+    };
+    for (std::string_view line : lines) {
+        if (TrimView(line).empty()) {
+            key.clear();
+            continue;
+        }
+        if (line[0] == '#') continue;
+        std::string_view value;
+        if (IsWhiteSpace(line[0])) {
+            value = TrimView(line);
+        } else {
+            const std::size_t colon = line.find(':');
+            if (colon == std::string_view::npos) continue;  // Pegasus skips such a line too
+            key = PegasusKey(line);
+            value = TrimView(line.substr(colon + 1));
+            if (key == "game") {
+                endGame();
+                title = value;
+                gameHasFile = false;
+                continue;
+            }
+        }
+        if ((key == "file" || key == "files") && !value.empty()) {
+            names.Add(FileStem(value));
+            gameHasFile = true;
+        }
+    }
+    endGame();
+    return {"Pegasus metadata file", names.Take(), {}};
+}
+
+ListRomNames ReadNameLines(const std::vector<std::string_view>& lines) {
+    NameList names;
+    for (std::string_view line : lines) {
+        line = TrimView(line);
+        // A path list (an ES collection, a playlist of files) names its games by the file stems.
+        names.Add(line.find('/') != std::string_view::npos ? FileStem(line) : std::string(line));
+    }
+    return {"ROM names", names.Take(), {}};
+}
+
+ListRomNames ReadLines(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\r' && c != '\t')
+            return {"ROM names", {}, "it is no text"};
+    }
+    const std::vector<std::string_view> lines = Lines(text);
+    bool romlist = false;
+    for (std::string_view line : lines) {
+        if (line.starts_with("#Name;")) romlist = true;
+        const std::string key = PegasusKey(line);
+        if (key == "game" || key == "collection") return ReadPegasus(lines);
+        if (!line.starts_with('#') && line.find(';') != std::string_view::npos) romlist = true;
+    }
+    return romlist ? ReadRomlist(lines) : ReadNameLines(lines);
+}
+
+}  // namespace
+
+ListRomNames ReadListRomNames(std::string_view bytes) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == kMalaRecordStart &&
+        static_cast<unsigned char>(bytes[1]) == kMalaText) {
+        MalaList mala = ReadMalaList(bytes);
+        if (!mala.valid) return {"MaLa game list", {}, "its header is damaged"};
+        NameList names;
+        for (std::string& name : mala.romNames) names.Add(std::move(name));
+        return {"MaLa game list", names.Take(), {}};
+    }
+    std::string_view text = bytes;
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    const std::string_view trimmed = TrimView(text);
+    if (trimmed.starts_with('{')) return ReadRetroArch(text);
+    if (trimmed.starts_with('<')) return ReadXml(text);
+    if (trimmed.starts_with('[')) return ReadMaximus(text);
+    return ReadLines(text);
+}
+
+LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, ProgressSink* progress) {
+    LoadedList loaded;
+    std::string bytes;
+    if (!ReadWholeFile(inputs.listPath, bytes)) {
+        loaded.Tell(MessageIcon::Stop, kListOpenError);
+        return loaded;
+    }
+    ListRomNames list = ReadListRomNames(bytes);
+    loaded.format = list.format;
+    if (!list.problem.empty()) {
+        loaded.Tell(MessageIcon::Stop, inputs.listPath + " is no game list Vantor can read back (" +
+                                           list.format + "? " + list.problem + ").");
+        return loaded;
+    }
+    if (list.names.empty()) {
+        loaded.Tell(MessageIcon::Stop, "The list " + inputs.listPath + " names no games.");
+        return loaded;
+    }
+
+    std::vector<MatchEntry> games;
+    try {
+        games = ScanForMatches(catalog, kListAllExpression, progress);
+    } catch (const EngineError& error) {
+        if (error.Kind() == ErrorKind::Cancelled) {
+            loaded.kind = OutcomeKind::Cancelled;
+        } else {
+            loaded.Tell(error.Icon(), error.Text());
+        }
+        return loaded;
+    }
+    std::unordered_map<std::string, std::size_t> byName;
+    byName.reserve(games.size());
+    for (std::size_t i = 0; i < games.size(); ++i) byName.try_emplace(games[i].romName, i);
+    for (const std::string& name : list.names) {
+        auto found = byName.find(name);
+        if (found == byName.end()) {
+            loaded.missing.push_back(name);
+        } else {
+            loaded.entries.push_back(std::move(games[found->second]));
+        }
+    }
+    if (loaded.missing.empty()) {
+        loaded.kind = OutcomeKind::Done;
+        return loaded;
+    }
+
+    std::string log = UtilityLogHeader("Vantor list load log file.");
+    log += "List: " + inputs.listPath + " (" + list.format + ")\r\n";
+    for (const std::string& name : loaded.missing)
+        log += "Unable to find " + name + " in the master file. ROM name may have changed.\r\n";
+    const std::string logPath = LogFilePath(inputs.logFolder, kLoadListLogName);
+    const bool logged = WriteFileAtomically(logPath, log);
+    if (logged) loaded.logPath = logPath;
+    const std::string count = std::to_string(loaded.missing.size());
+    const std::string where =
+        logged ? std::string("; their names are in ") + kLoadListLogName + "." : std::string(".");
+    if (loaded.entries.empty()) {
+        loaded.Tell(MessageIcon::Stop,
+                    "None of the " + count + " games the list names is in the master file" + where);
+    } else {
+        loaded.kind = OutcomeKind::Done;
+        loaded.Tell(MessageIcon::Exclamation, count + " of the " + std::to_string(list.names.size()) +
+                                                  " games the list names are not in the master file" + where);
+    }
+    if (!logged) loaded.Tell(MessageIcon::Exclamation, kUtilityLogOpenError);
+    return loaded;
+}
+
+}  // namespace vantor

@@ -1,0 +1,46 @@
+#pragma once
+// "Load list...": a game list of any format that names its games, read back and matched with the
+// master file's records, so that a list made for one front end becomes the working list and can
+// be saved for another.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "UtilityCommon.h"
+#include "search/SearchDriver.h"
+
+namespace vantor {
+
+inline constexpr const char* kLoadListLogName = "loadListLog.txt";
+
+struct ListRomNames {
+    std::string format;              // what the list was read as ("RetroArch playlist")
+    std::vector<std::string> names;  // in list order, each once
+    std::string problem;             // not "": the file is no list that names its games
+};
+
+// Tells the format by the text itself: a MaLa list, a RetroArch playlist (JSON), gamelist.xml,
+// a HyperSpin database, an XML file of game records, a Maximus Arcade list, an Attract-Mode
+// romlist (16 or 21 columns), a Pegasus metadata file, or ROM names one per line (Attract-Mode
+// tag files and path lists included).
+[[nodiscard]] ListRomNames ReadListRomNames(std::string_view bytes);
+
+struct LoadListInputs {
+    std::string listPath;
+    std::string logFolder;  // where loadListLog.txt goes ("" = the current working directory)
+};
+
+// Done: `entries` are the master file's games the list names, in the list's order; a name the
+// master file lacks is counted in a message and written to the log. A failure (the list cannot be
+// read, names nothing, or names no game of the master file) says why.
+struct LoadedList : Outcome {
+    std::string format;
+    std::vector<MatchEntry> entries;
+    std::vector<std::string> missing;
+    std::string logPath;  // "" when no log was written
+};
+
+[[nodiscard]] LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs,
+                                  ProgressSink* progress = nullptr);
+
+}  // namespace vantor
