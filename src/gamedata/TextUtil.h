@@ -46,6 +46,11 @@ void TrimRight(std::string& text);
 void Trim(std::string& text);
 std::string_view TrimView(std::string_view text);
 
+// A value for a front end that shows one line: valid UTF-8 (a byte that is not part of a UTF-8
+// character is read as Latin-1), a run of tabs and line breaks as one blank, other control
+// characters gone, blanks at either end trimmed.
+std::string OneLineText(std::string_view text);
+
 // "0x" + lower-case hexadecimal, the record key form of a file position.
 std::string FormatRecordKey(long long position);
 // Parses a record key ("0x1a2f"); returns -1 when the text is not one.

@@ -1,5 +1,5 @@
 #pragma once
-// The seventeen list formats in the order of the (sorted) format box, with what the save path
+// The list formats in the order of the (sorted) format box, with what the save path
 // needs to know of each and the writer that makes each. A new format is a writer file and a row
 // here.
 #include <array>
@@ -19,6 +19,8 @@ enum class ListFormat : int {
     Batch,
     Cabrio,
     Csv,
+    EsBatocera,
+    EsDe,
     HyperSpin,
     Khameleon,
     Mala,
@@ -31,7 +33,7 @@ enum class ListFormat : int {
     RomNames,
     Xml,
 };
-inline constexpr int kListFormatCount = 17;
+inline constexpr int kListFormatCount = 19;
 
 // What choosing the format does to the "Preview List" button.
 enum class PreviewButton { Unchanged, Enabled, Disabled };

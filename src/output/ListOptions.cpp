@@ -11,7 +11,10 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
          "--screenshot-dir DIR   cabrio: the folder of screenshots"},
         {O::BackgroundFolder, "background-dir", "DIR",
          "--background-dir DIR   cabrio: the folder of backgrounds"},
-        {O::RomFolder, "rom-folder", "DIR", "--rom-folder DIR       maximus (required): your ROM folder"},
+        {O::RomFolder, "rom-folder", "DIR",
+         "--rom-folder DIR       maximus (required): your ROM folder; es-de, batocera: the ROM folder\n"
+         "                         as category collections name it (default %ROMPATH%/mame, and\n"
+         "                         /userdata/roms/mame for batocera)"},
         {O::Template, "template", "TEXT",
          "--template TEXT        batch: the line written per game; %ROM%, %DESC%, %CHD% are filled in,\n"
          "                         | starts a new line (default: cp \"%ROM%.zip\" ~/roms/)"},
@@ -23,7 +26,8 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
         {O::Delimiter, "delimiter", "TEXT", "--delimiter TEXT       csv: between values (default ;)"},
         {O::NoHeader, "no-header", nullptr, "--no-header            csv: no header line"},
         {O::RomExtension, "rom-extension", "EXT",
-         "--rom-extension EXT    es-de, batocera, retroarch, pegasus: the archives' extension (default zip)"},
+         "--rom-extension EXT    es-de, batocera, retroarch, pegasus: the archives' extension (default zip;\n"
+         "                         es-de and batocera keep the paths of a list they update unless given)"},
         {O::ListName, "list-name", "NAME",
          "--list-name NAME       retroarch, pegasus, attractmode-plus: the playlist, collection or\n"
          "                         emulator name (default MAME, MAME, mame)"},
@@ -33,10 +37,14 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
         {O::LaunchCommand, "launch", "TEXT", "--launch TEXT          pegasus: the launch command template"},
         {O::Media, "media", nullptr, "--media                batocera: image, marquee and video paths"},
         {O::HideRemoved, "hide-removed", nullptr,
-         "--hide-removed         es-de, batocera: a game no longer in the list stays, hidden"},
+         "--hide-removed         es-de, batocera: when a gamelist.xml is updated, a game no longer in the\n"
+         "                         list stays, hidden (it shows again when it comes back)"},
         {O::SplitByCategory, "split-by-category", nullptr,
          "--split-by-category    es-de, batocera, retroarch, pegasus, attractmode-plus: also one list\n"
-         "                         per category, as the front end keeps them"},
+         "                         per category, as the front end keeps them (needs a merged master\n"
+         "                         file); es-de and batocera: custom-CATEGORY.cfg collections beside the\n"
+         "                         list, to go into ~/ES-DE/collections/ (Batocera:\n"
+         "                         ~/.emulationstation/collections/)"},
     };
     return options;
 }
