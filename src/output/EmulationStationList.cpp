@@ -85,10 +85,11 @@ int LargestNumber(std::string_view text, bool beforeP = false) {
 }
 
 // ES-DE's controller badge for MAME's control words (the listing's "joy", "doublejoy" with ways,
-// or the merged file's "joy8way"): the first control that has a badge.
-std::string ControllerBadge(const ListedRecord& record) {
+// or the merged file's "joy8way"; controls.xml's constants where the listing has none): the first
+// control that has a badge.
+std::string ControllerBadge(const ListedRecord& record, bool controlsData) {
     std::string types = record.Value("control type=");
-    if (types.empty()) types = record.Value("constant name=");
+    if (types.empty() && controlsData) types = record.Value("constant name=");
     const bool pedal = Contains(types, "pedal");
     for (std::string_view rest = types; !rest.empty();) {
         const std::size_t end = rest.find(" & ");
@@ -131,10 +132,9 @@ class GamelistWriter : public ListWriter {
 
     void Begin(const ListContext& context, ListDocument& document) override {
         if (splitByCategory_) RequireCategories(context.catalog);
-        std::string current;
-        if (context.target.ReadCurrent(current) && !TrimView(current).empty()) {
+        if (context.target.ReadCurrent(currentText_) && !TrimView(currentText_).empty()) {
             std::string problem;
-            if (!ParseGamelist(current, current_, problem)) {
+            if (!ParseGamelist(currentText_, current_, problem)) {
                 throw EngineError(
                     "The file to be updated is not an EmulationStation game list, so it was left as it "
                     "is:\r\n" +
@@ -170,7 +170,11 @@ class GamelistWriter : public ListWriter {
             Add(changes, "hidden", Change::Drop);
             Add(changes, kHiddenByVantor, Change::Drop);
         }
-        AppendGame(out, old, changes);
+        // Built apart and appended once: a list sorted by name keeps every entry in a string of
+        // its own until the end, best without spare capacity.
+        entry_.clear();
+        AppendGame(entry_, old, changes);
+        out += entry_;
 
         if (splitByCategory_) {
             const std::string name = CategoryFileName(GameCategory(record));
@@ -223,13 +227,16 @@ class GamelistWriter : public ListWriter {
         const std::string maker = record.Value(Tags().ManufacturerTag(record.InputType()));
         if (record.InputType() != SoftwareList) set("developer", maker);  // a software list names publishers
         set("publisher", maker);
-        set("genre", GameCategory(record));
-        int players = LargestNumber(record.Value("<nplayers>"), true);
-        if (players == 0) players = LargestNumber(FirstValue(record, "input_players="));
-        if (players == 0) players = LargestNumber(FirstValue(record, "numplayers="));
+        // Only the merge brings catver.ini's and nplayers.ini's data, only controls.xml numPlayers.
+        const int type = record.InputType();
+        const bool merged = type == MergedList, controlsData = merged || type == Dat;
+        if (merged) set("genre", GameCategory(record));
+        int players = merged ? LargestNumber(record.Value("<nplayers>"), true) : 0;
+        if (players == 0 && type != Dat) players = LargestNumber(FirstValue(record, "input_players="));
+        if (players == 0 && controlsData) players = LargestNumber(FirstValue(record, "numplayers="));
         if (players > 0) set("players", std::to_string(players));
         if (flavour_ == Flavour::EsDe) {
-            set("controller", ControllerBadge(record));
+            set("controller", ControllerBadge(record, controlsData));
             if (record.Value("%<driver.status") == "preliminary") {
                 set("broken", "true");
             } else {
@@ -256,7 +263,7 @@ class GamelistWriter : public ListWriter {
             bool kept = false;
             for (const GamelistField& field : old->fields) {
                 if (field.name == name) {
-                    out += "\t\t" + field.raw + "\n";
+                    out.append("\t\t").append(field.raw).append("\n");
                     kept = true;
                 }
             }
@@ -277,7 +284,7 @@ class GamelistWriter : public ListWriter {
         if (old != nullptr) {
             for (const GamelistField& field : old->fields) {
                 if (std::find(order.begin(), order.end(), field.name) == order.end())
-                    out += "\t\t" + field.raw + "\n";
+                    out.append("\t\t").append(field.raw).append("\n");
             }
         }
         out += "\t</game>\n";
@@ -289,11 +296,13 @@ class GamelistWriter : public ListWriter {
     bool extensionGiven_ = false;
     std::string romFolder_;  // where collections find the ROMs, without a trailing "/"
 
-    GamelistDocument current_;                                 // the list being updated, if any
+    std::string currentText_;
+    GamelistDocument current_;  // the list being updated, if any (it points into currentText_)
     std::unordered_map<std::string, std::size_t> firstEntry_;  // by ROM name
     // Bookkeeping beside the entries, whatever their order: the old entries taken and the
     // collections' paths.
     mutable std::vector<char> used_;
+    mutable std::string entry_;
     mutable std::map<std::string, std::set<std::string>> collections_;
 };
 

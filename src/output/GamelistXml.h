@@ -9,15 +9,16 @@
 namespace vantor {
 
 // One child element of a <game>: its name, its bytes from "<" to the end of its end tag, and its
-// entity-decoded text when it holds text only (empty otherwise).
+// entity-decoded text when it holds text only (empty otherwise). The views point into the text
+// that was read, which must outlive the document.
 struct GamelistField {
-    std::string name;
-    std::string raw;
+    std::string_view name;
+    std::string_view raw;
     std::string text;
 };
 
 struct GamelistGame {
-    std::string attributes;  // the start tag's attributes as they stand (` id="5"`), or ""
+    std::string_view attributes;  // the start tag's attributes as they stand (` id="5"`), or ""
     std::vector<GamelistField> fields;
     std::string path;  // the decoded <path>
 
