@@ -154,6 +154,56 @@ std::string_view TrimView(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
+namespace {
+
+// The length of the valid UTF-8 character at the start of `text` (not overlong, no surrogate,
+// at most U+10FFFF), or 0.
+std::size_t Utf8CharLength(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+    if (length == 0 || text.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+    }
+    if (lead == 0xE0 && byte(1) < 0xA0) return 0;                      // overlong
+    if (lead == 0xED && byte(1) >= 0xA0) return 0;                     // surrogates
+    if (lead == 0xF0 && byte(1) < 0x90) return 0;                      // overlong
+    if (lead == 0xF4 && byte(1) >= 0x90) return 0;                     // beyond U+10FFFF
+    if (lead == 0xEF && byte(1) == 0xBF && byte(2) >= 0xBE) return 0;  // U+FFFE, U+FFFF
+    if (lead == 0xC2 && byte(1) < 0xA0) return 0;                      // C1 control characters
+    return length;
+}
+
+}  // namespace
+
+std::string OneLineText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            if (c == '\t' || c == '\n' || c == '\r') {
+                if (i == 0 || (text[i - 1] != '\t' && text[i - 1] != '\n' && text[i - 1] != '\r')) out += ' ';
+            } else if (c >= 0x20 && c != 0x7F) {
+                out += static_cast<char>(c);
+            }
+            ++i;
+        } else if (std::size_t length = Utf8CharLength(text.substr(i)); length > 0) {
+            out.append(text.substr(i, length));
+            i += length;
+        } else {
+            if (c >= 0xA0) {  // Latin-1; its C1 range holds control characters only
+                out += static_cast<char>(0xC0 | (c >> 6));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            }
+            ++i;
+        }
+    }
+    Trim(out, " ");
+    return out;
+}
+
 std::string FormatRecordKey(long long position) {
     char buffer[24];
     auto result =

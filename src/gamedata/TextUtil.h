@@ -48,6 +48,10 @@ std::string_view TrimView(std::string_view text);
 
 // Appends the UTF-8 bytes of one code point (at most U+10FFFF).
 void AppendUtf8(std::string& out, char32_t code);
+// A value for a front end that shows one line: valid UTF-8 (a byte that is not part of a UTF-8
+// character is read as Latin-1), a run of tabs and line breaks as one blank, other control
+// characters gone, blanks at either end trimmed.
+std::string OneLineText(std::string_view text);
 
 // "0x" + lower-case hexadecimal, the record key form of a file position.
 std::string FormatRecordKey(long long position);

@@ -115,4 +115,26 @@ std::string EncodedEntities(std::string value) {
     return value;
 }
 
+std::string XmlOneLineText(std::string_view value) {
+    const std::string text = OneLineText(value);
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace vantor

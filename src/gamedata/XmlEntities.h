@@ -1,6 +1,7 @@
 #pragma once
 // XML entity handling of records and of the values written back into XML.
 #include <string>
+#include <string_view>
 
 namespace vantor {
 
@@ -13,5 +14,8 @@ void DecodeEntities(std::string& text);
 void EncodeEntities(std::string& value);
 // EncodeEntities on a copy.
 std::string EncodedEntities(std::string value);
+// OneLineText as the text of an XML element: every "&", "<" and ">" escaped (a value holds no
+// references, only text).
+std::string XmlOneLineText(std::string_view value);
 
 }  // namespace vantor

@@ -3,7 +3,9 @@
 // work on this one. One list per category becomes one tag file per category beside it.
 #include "CategoryLists.h"
 #include "GameFacts.h"
+#include "GamelistXml.h"
 #include "ListWriter.h"
+#include "gamedata/TextUtil.h"
 
 namespace vantor {
 
@@ -33,12 +35,12 @@ void AppendField(std::string& row, std::string value) {
 class AttractModePlusWriter : public ListWriter {
   public:
     explicit AttractModePlusWriter(const ListOptions& options)
-        : emulator_(SingleLineText(options.Text(ListOption::ListName, "mame"))),
+        : emulator_(OneLineText(options.Text(ListOption::ListName, "mame"))),
           split_(options.Has(ListOption::SplitByCategory)) {}
 
     void Begin(const ListContext& context, ListDocument& document) override {
         if (split_) RequireCategories(context.catalog);
-        const std::string stem = FileStem(context.target.TargetPath());
+        const std::string stem = RomNameOfPath(context.target.TargetPath());
         tagFolder_ = stem.empty() ? CategoryFileName(emulator_) : stem;
         document.text = kRomlistHeader;
     }
@@ -105,7 +107,7 @@ class AttractModePlusWriter : public ListWriter {
     const std::string emulator_;
     const bool split_;
     std::string tagFolder_;
-    CategoryLists categories_;
+    CategoryGrouping categories_;
 };
 
 }  // namespace

@@ -1,7 +1,6 @@
 #pragma once
-// "One list per category": the category of each game a writer met, and the list's entries grouped
-// by category (by the file name each category gets), in list order. Games without a category go
-// to no group.
+// "One list per category": what every front end's category lists share. The category is
+// catver.ini's, so only a merged master file has one.
 #include <map>
 #include <string>
 #include <string_view>
@@ -9,18 +8,28 @@
 #include <vector>
 
 #include "ListSink.h"
+#include "ListWriter.h"
 #include "gamedata/Catalog.h"
 
 namespace vantor {
 
-inline constexpr const char* kSplitNeedsMergedFile =
-    "One list per category needs the categories of catver.ini, which only a merged master file holds.\r\n"
-    "To get one, create a merged input file via the settings window.";
+inline constexpr const char* kCategoryListsNeedMergedFile =
+    "One list per category needs a merged master file: the categories come from catver.ini.\r\n"
+    "Make one with Merge! in Settings and Tools (or vantor-cli merge) and choose it as the input file.";
+
+// Throws EngineError (kCategoryListsNeedMergedFile) unless the master file is a merged one.
+void RequireCategories(const Catalog& catalog);
+
+// The game's category, or "" when the merge found none for it.
+std::string GameCategory(const ListedRecord& record);
+
+// The category as a part of a file name: no folder separators, no characters that Windows or a
+// shared folder refuses, no control characters, no leading or trailing dots and blanks.
+// "Maze / Collect" becomes "Maze - Collect"; "" when nothing is left.
+std::string CategoryFileName(std::string_view category);
+
 inline constexpr const char* kNoGameHasACategory =
     "No game of the list has a category in the master file: no category lists were written.";
-
-// Throws EngineError with kSplitNeedsMergedFile unless the catalog's file is a merged one.
-void RequireCategories(const Catalog& catalog);
 
 // One entry of a finished list: the game it names and its text in the list.
 struct ListEntryText {
@@ -33,11 +42,14 @@ struct CategoryGroup {
     std::vector<std::string_view> entries;
 };
 
-class CategoryLists {
+// For writers that cut their finished list into category lists: the category of each game met,
+// then the list's entries grouped by the file name of their category, in list order. Games
+// without a category, or whose category leaves no file name, go to no group.
+class CategoryGrouping {
   public:
     // Writers note categories while they make entries, which is const work.
     void Remember(const std::string& romName, std::string category) const;
-    // Keyed by CategoryFileName; categories whose names make the same file name share it.
+    // Keyed by CategoryFileName; categories that make the same file name share it.
     std::map<std::string, CategoryGroup> Group(const std::vector<ListEntryText>& entries) const;
 
   private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "CategoryLists.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
 
@@ -60,7 +61,7 @@ std::string AttributeValue(const std::vector<Attribute>& attributes, std::string
         if (attribute.name == name) {
             std::string value(attribute.value);
             if (value.find('&') != std::string::npos) ReplaceAll(value, "&quot;", "\"");
-            return SingleLineText(value);
+            return OneLineText(value);
         }
     }
     return {};
@@ -71,15 +72,11 @@ std::string ElementText(std::string_view text, std::size_t from, std::string_vie
     const std::string endTag = "</" + std::string(name) + ">";
     const std::size_t end = FindText(text, endTag, from);
     if (end == std::string_view::npos) return {};
-    return SingleLineText(text.substr(from, end - from));
+    return OneLineText(text.substr(from, end - from));
 }
 
-// What the merge writes for a game a data file does not know, and nplayers' words for
-// "unknown", are no values.
-std::string KnownCategory(std::string text) {
-    return text == kNoCatver ? std::string() : text;
-}
-
+// What the merge writes for a game nplayers does not know, and its words for "unknown", are no
+// values.
 std::string KnownPlayerModes(std::string text) {
     if (text == kNoNplayers) return {};
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
@@ -94,38 +91,6 @@ int LeadingInteger(std::string_view text) {
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && value < 100000; ++i)
         value = value * 10 + (text[i] - '0');
     return i == 0 ? -1 : value;
-}
-
-// The code point of the UTF-8 sequence at `at` and its length; length 0 for bytes that are no
-// well-formed sequence (overlong forms and surrogates included).
-char32_t DecodeUtf8(std::string_view text, std::size_t at, std::size_t& length) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    length = 0;
-    if (lead < 0x80) {
-        length = 1;
-        return lead;
-    }
-    std::size_t count;
-    char32_t code;
-    char32_t least;
-    if ((lead & 0xE0) == 0xC0) {
-        count = 2, code = lead & 0x1F, least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        count = 3, code = lead & 0x0F, least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        count = 4, code = lead & 0x07, least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (at + count > text.size()) return 0;
-    for (std::size_t i = 1; i < count; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return 0;
-        code = (code << 6) | (byte(at + i) & 0x3F);
-    }
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-    length = count;
-    return code;
 }
 
 }  // namespace
@@ -173,8 +138,9 @@ std::vector<const ControlFact*> GameFacts::FirstPlayerControls() const {
 
 GameFacts ReadGameFacts(const ListedRecord& record) {
     GameFacts facts;
-    facts.romName = SingleLineText(record.RomName());
-    facts.description = SingleLineText(record.Description());
+    facts.romName = OneLineText(record.RomName());
+    facts.description = OneLineText(record.Description());
+    facts.category = OneLineText(GameCategory(record));
     const std::string_view text = record.Text();
     const bool listing = record.InputType() != Dat && record.InputType() != SoftwareList;
     if (listing) facts.displayCount = 0;
@@ -198,8 +164,6 @@ GameFacts ReadGameFacts(const ListedRecord& record) {
         } else if (name == "manufacturer" || name == "publisher") {
             if (!manufacturerRead) facts.manufacturer = ElementText(text, after, name);
             manufacturerRead = true;
-        } else if (name == "category") {
-            if (facts.category.empty()) facts.category = KnownCategory(ElementText(text, after, name));
         } else if (name == "nplayers") {
             if (facts.playerModes.empty())
                 facts.playerModes = KnownPlayerModes(ElementText(text, after, name));
@@ -286,62 +250,6 @@ std::string DefaultRomFolder() {
     return std::string(home != nullptr ? home : "") + "/roms/mame";
 }
 
-std::string ReadCategory(const ListedRecord& record) {
-    const std::string_view text = record.Text();
-    const std::size_t at = FindText(text, "<category>");
-    if (at == std::string_view::npos) return {};
-    return KnownCategory(ElementText(text, at + 10, "category"));
-}
-
-std::string SingleLineText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    bool blank = false;  // the last thing written is a blank made of control characters
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 0;
-        const char32_t code = DecodeUtf8(text, i, length);
-        if (length == 0) {
-            AppendUtf8(out, 0xFFFD);
-            blank = false;
-            ++i;
-            continue;
-        }
-        if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
-            if (!blank) out += ' ';
-            blank = true;
-        } else {
-            out.append(text.substr(i, length));
-            blank = false;
-        }
-        i += length;
-    }
-    Trim(out, " ");
-    return out;
-}
-
-std::string CategoryFileName(std::string_view category) {
-    std::string name;
-    for (char c : SingleLineText(category)) {
-        if (c == '/' || c == '\\' || c == ':' || c == '|') {
-            name += '-';
-        } else if (c == '*' || c == '?' || c == '"' || c == '<' || c == '>') {
-            continue;
-        } else if (c == ' ' && (name.empty() || name.back() == ' ')) {
-            continue;
-        } else {
-            name += c;
-        }
-    }
-    Trim(name, " .");
-    if (name.size() > 200) {
-        std::size_t cut = 200;
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
-        name.resize(cut);
-        Trim(name, " .");
-    }
-    return name.empty() ? std::string("Unnamed") : name;
-}
-
 std::string PlainExtension(std::string_view extension) {
     if (extension.starts_with('.')) extension.remove_prefix(1);
     return std::string(extension);
@@ -354,14 +262,6 @@ std::string RomFilePath(std::string_view folder, std::string_view romName, std::
     const std::string plain = PlainExtension(extension);
     if (!plain.empty()) path += "." + plain;
     return path;
-}
-
-std::string FileStem(std::string_view path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
-    const std::size_t dot = path.rfind('.');
-    if (dot != std::string_view::npos && dot > 0) path = path.substr(0, dot);
-    return std::string(path);
 }
 
 }  // namespace vantor

@@ -1,7 +1,7 @@
 #pragma once
 // What today's front ends want to know of a game, read once from its record by element and
-// attribute (not by substring), and the text rules their lists share: one line of valid UTF-8,
-// file names made of category names, ROM paths.
+// attribute (not by substring), and the ROM paths their lists name. Values are single lines of
+// valid UTF-8 (OneLineText).
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,15 +44,6 @@ struct GameFacts {
 // Player 1's controls in the words Attract-Mode's own MAME import uses ("joystick (8-way)",
 // "double joystick", "joystick (analog)", MAME's type otherwise), joined by ",".
 std::string ControlWords(const GameFacts& facts);
-// Only the category, for writers that need nothing else of a record.
-[[nodiscard]] std::string ReadCategory(const ListedRecord& record);
-
-// A value as one line of valid UTF-8: control characters and line breaks become blanks, bytes
-// that are no UTF-8 become U+FFFD, blanks at both ends go.
-std::string SingleLineText(std::string_view text);
-// A category as a file name: "/", "\" and ":" become "-", characters file managers or other
-// systems refuse are dropped, blanks are collapsed; never empty, never hidden, at most 200 bytes.
-std::string CategoryFileName(std::string_view category);
 // FOLDER/ROM.EXT (the folder's own trailing "/" kept single; no "." for an empty extension,
 // whose leading "." is optional).
 std::string RomFilePath(std::string_view folder, std::string_view romName, std::string_view extension);
@@ -60,7 +51,4 @@ std::string RomFilePath(std::string_view folder, std::string_view romName, std::
 std::string DefaultRomFolder();
 // The extension as given, without a leading ".".
 std::string PlainExtension(std::string_view extension);
-// The last path part without its extension: "/roms/pacman.zip" -> "pacman".
-std::string FileStem(std::string_view path);
-
 }  // namespace vantor

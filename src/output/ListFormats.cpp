@@ -10,7 +10,9 @@ std::unique_ptr<ListWriter> MakeAttractModePlusWriter(const ListOptions& options
 std::unique_ptr<ListWriter> MakeBatchWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeCabrioWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeCsvWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeBatoceraWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeDescriptionWriter(const ListOptions& options);
+std::unique_ptr<ListWriter> MakeEsDeWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeHyperSpinWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeKhameleonWriter(const ListOptions& options);
 std::unique_ptr<ListWriter> MakeMGalaxyWriter(const ListOptions& options);
@@ -29,6 +31,7 @@ using O = ListOption;
 constexpr FileType kXml{"xml files (*.xml)", "*.xml"};
 constexpr FileType kText{"text files (*.txt)", "*.txt"};
 constexpr FileType kNone{"", ""};
+constexpr FileType kGamelist{"EmulationStation game lists (gamelist.xml)", "gamelist.xml"};
 
 constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
     {ListFormat::AdvanceMenu,
@@ -108,6 +111,28 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      MakeCsvWriter,
      {O::Columns, O::Delimiter, O::NoHeader},
      {O::Columns}},
+    {ListFormat::EsBatocera,
+     "EmulationStation (Batocera)",
+     "batocera",
+     {{kGamelist, kXml}},
+     2,
+     "xml",
+     P::Enabled,
+     true,
+     MakeBatoceraWriter,
+     {O::RomExtension, O::Media, O::HideRemoved, O::SplitByCategory, O::RomFolder},
+     {}},
+    {ListFormat::EsDe,
+     "EmulationStation (ES-DE)",
+     "es-de",
+     {{kGamelist, kXml}},
+     2,
+     "xml",
+     P::Enabled,
+     true,
+     MakeEsDeWriter,
+     {O::RomExtension, O::HideRemoved, O::SplitByCategory, O::RomFolder},
+     {}},
     {ListFormat::HyperSpin,
      "HyperSpin",
      "hyperspin",

@@ -20,6 +20,8 @@ enum class ListFormat : int {
     Batch,
     Cabrio,
     Csv,
+    EsBatocera,
+    EsDe,
     HyperSpin,
     Khameleon,
     Mala,
@@ -34,7 +36,7 @@ enum class ListFormat : int {
     RomNames,
     Xml,
 };
-inline constexpr int kListFormatCount = 20;
+inline constexpr int kListFormatCount = 22;
 
 // What choosing the format does to the "Preview List" button.
 enum class PreviewButton { Unchanged, Enabled, Disabled };

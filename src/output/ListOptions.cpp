@@ -12,8 +12,11 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
         {O::BackgroundFolder, "background-dir", "DIR",
          "--background-dir DIR   cabrio: the folder of backgrounds"},
         {O::RomFolder, "rom-folder", "DIR",
-         "--rom-folder DIR       maximus (required), retroarch, pegasus: your ROM folder (retroarch default\n"
-         "                         ~/roms/mame; pegasus default: the list's own folder)"},
+         "--rom-folder DIR       maximus (required): your ROM folder; retroarch, pegasus: the ROM folder\n"
+         "                         the list names (retroarch default ~/roms/mame; pegasus default: the\n"
+         "                         list's own folder); es-de, batocera: the ROM folder as category\n"
+         "                         collections name it (default %ROMPATH%/mame, and /userdata/roms/mame\n"
+         "                         for batocera)"},
         {O::Template, "template", "TEXT",
          "--template TEXT        batch: the line written per game; %ROM%, %DESC%, %CHD% are filled in,\n"
          "                         | starts a new line (default: cp \"%ROM%.zip\" ~/roms/)"},
@@ -25,7 +28,8 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
         {O::Delimiter, "delimiter", "TEXT", "--delimiter TEXT       csv: between values (default ;)"},
         {O::NoHeader, "no-header", nullptr, "--no-header            csv: no header line"},
         {O::RomExtension, "rom-extension", "EXT",
-         "--rom-extension EXT    es-de, batocera, retroarch, pegasus: the archives' extension (default zip)"},
+         "--rom-extension EXT    es-de, batocera, retroarch, pegasus: the archives' extension (default zip;\n"
+         "                         es-de and batocera keep the paths of a list they update unless given)"},
         {O::ListName, "list-name", "NAME",
          "--list-name NAME       retroarch: the name the category playlists start with (default: the\n"
          "                         playlist's file name); pegasus: the collection (default MAME);\n"
@@ -38,10 +42,14 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
          "                         (default mame -rompath \"{file.dir}\" \"{file.basename}\")"},
         {O::Media, "media", nullptr, "--media                batocera: image, marquee and video paths"},
         {O::HideRemoved, "hide-removed", nullptr,
-         "--hide-removed         es-de, batocera: a game no longer in the list stays, hidden"},
+         "--hide-removed         es-de, batocera: when a gamelist.xml is updated, a game no longer in the\n"
+         "                         list stays, hidden (it shows again when it comes back)"},
         {O::SplitByCategory, "split-by-category", nullptr,
          "--split-by-category    es-de, batocera, retroarch, pegasus, attractmode-plus: also one list\n"
-         "                         per category, as the front end keeps them"},
+         "                         per category, as the front end keeps them (needs a merged master\n"
+         "                         file); es-de and batocera: custom-CATEGORY.cfg collections beside the\n"
+         "                         list, to go into ~/ES-DE/collections/ (Batocera:\n"
+         "                         ~/.emulationstation/collections/)"},
     };
     return options;
 }

@@ -3,6 +3,7 @@
 // value stands on its key's line; a line break or a leading "#" could not be said otherwise.
 #include "CategoryLists.h"
 #include "GameFacts.h"
+#include "GamelistXml.h"
 #include "ListWriter.h"
 #include "gamedata/TextUtil.h"
 
@@ -35,10 +36,10 @@ std::string ShortName(std::string_view name) {
 class PegasusWriter : public ListWriter {
   public:
     explicit PegasusWriter(const ListOptions& options)
-        : collection_(SingleLineText(options.Text(ListOption::ListName, "MAME"))),
+        : collection_(OneLineText(options.Text(ListOption::ListName, "MAME"))),
           folder_(options.Text(ListOption::RomFolder)),
           extension_(PlainExtension(options.Text(ListOption::RomExtension, "zip"))),
-          launch_(SingleLineText(options.Text(ListOption::LaunchCommand, kDefaultLaunch))),
+          launch_(OneLineText(options.Text(ListOption::LaunchCommand, kDefaultLaunch))),
           split_(options.Has(ListOption::SplitByCategory)) {}
 
     void Begin(const ListContext& context, ListDocument& document) override {
@@ -107,7 +108,7 @@ class PegasusWriter : public ListWriter {
             std::string romName;
             if (file != std::string_view::npos) {
                 const std::size_t from = file + 7;
-                romName = FileStem(block.substr(from, block.find('\n', from) - from));
+                romName = RomNameOfPath(block.substr(from, block.find('\n', from) - from));
             }
             games.push_back({std::move(romName), block});
             at = next;
@@ -118,7 +119,7 @@ class PegasusWriter : public ListWriter {
     const std::string collection_, folder_, extension_, launch_;
     const bool split_;
     std::size_t headSize_ = 0;
-    CategoryLists categories_;
+    CategoryGrouping categories_;
 };
 
 }  // namespace

@@ -6,8 +6,10 @@
 
 #include "CategoryLists.h"
 #include "GameFacts.h"
+#include "GamelistXml.h"
 #include "JsonText.h"
 #include "ListWriter.h"
+#include "gamedata/TextUtil.h"
 
 namespace vantor {
 
@@ -72,7 +74,7 @@ KeptPlaylist ReadKeptPlaylist(const std::string& text, const std::string& where)
         // A core the user chose for this game: not "no core", not the playlist's default.
         CoreChoice core{item.StringMember("core_path"), item.StringMember("core_name")};
         if (core.path.empty() || core.path == kDetect || core.path == kept.defaultCorePath) continue;
-        const std::string stem = FileStem(item.StringMember("path"));
+        const std::string stem = RomNameOfPath(item.StringMember("path"));
         if (!stem.empty()) kept.cores.try_emplace(stem, std::move(core));
     }
     return kept;
@@ -112,7 +114,7 @@ class RetroArchWriter : public ListWriter {
     }
 
     bool Entry(const ListedRecord& record, std::string& out) const override {
-        const std::string romName = SingleLineText(record.RomName());
+        const std::string romName = OneLineText(record.RomName());
         std::string corePath = givenCorePath_ ? corePath_ : kDetect;
         std::string coreName = givenCoreName_ ? coreName_ : kDetect;
         auto core = kept_.cores.find(romName);
@@ -122,13 +124,13 @@ class RetroArchWriter : public ListWriter {
         }
         out += "    {\n";
         AppendMember(out, "      ", "path", RomFilePath(folder_, romName, extension_));
-        AppendMember(out, "      ", "label", SingleLineText(record.Description()));
+        AppendMember(out, "      ", "label", OneLineText(record.Description()));
         AppendMember(out, "      ", "core_path", corePath);
         AppendMember(out, "      ", "core_name", coreName);
         AppendMember(out, "      ", "crc32", kNoChecksum);
         AppendMember(out, "      ", "db_name", kDatabaseName, true);
         out += "    },\n";
-        if (split_) categories_.Remember(romName, ReadCategory(record));
+        if (split_) categories_.Remember(romName, GameCategory(record));
         return true;
     }
 
@@ -180,7 +182,7 @@ class RetroArchWriter : public ListWriter {
             JsonValue value;
             std::string problem;
             if (ParseJson(item, value, problem))
-                items.push_back({FileStem(value.StringMember("path")), item});
+                items.push_back({RomNameOfPath(value.StringMember("path")), item});
             start = close + end.size();
         }
         return items;
@@ -189,7 +191,7 @@ class RetroArchWriter : public ListWriter {
     // "NAME - CATEGORY.lpl": the name given, else the playlist's own file name.
     std::string CategoryListName() const {
         if (!listName_.empty()) return CategoryFileName(listName_);
-        const std::string stem = FileStem(target_);
+        const std::string stem = RomNameOfPath(target_);
         return stem.empty() ? std::string("MAME") : stem;
     }
 
@@ -198,7 +200,7 @@ class RetroArchWriter : public ListWriter {
     KeptPlaylist kept_;
     std::string target_;
     std::size_t headSize_ = 0;
-    CategoryLists categories_;
+    CategoryGrouping categories_;
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "gamedata/TextUtil.h"
 #include "gamedata/XmlEntities.h"
 #include "output/GameFacts.h"
+#include "output/GamelistXml.h"
 #include "output/JsonText.h"
 #include "output/MalaList.h"
 
@@ -53,7 +54,7 @@ ListRomNames ReadRetroArch(std::string_view text) {
         return list;
     }
     NameList names;
-    for (const JsonValue& item : items->items) names.Add(FileStem(item.StringMember("path")));
+    for (const JsonValue& item : items->items) names.Add(RomNameOfPath(item.StringMember("path")));
     list.names = names.Take();
     return list;
 }
@@ -126,11 +127,13 @@ std::vector<std::string> RecordNames(std::string_view text,
     return names.Take();
 }
 
-// The gamelist.xml of EmulationStation (ES-DE and Batocera) is read by the reader of its writer.
-// TO BE FILLED WHEN MERGING: call GamelistRomNames(text, problem) from output/GamelistXml.h
-// (written on the ES branch) and return its names; until then such a list is refused.
-ListRomNames ReadGamelist(std::string_view) {
-    return {"EmulationStation gamelist.xml", {}, "gamelist.xml lists are not read back yet"};
+// The gamelist.xml of EmulationStation (ES-DE and Batocera): the reader of its writers.
+ListRomNames ReadGamelist(std::string_view text) {
+    ListRomNames list{"EmulationStation gamelist.xml", {}, {}};
+    NameList names;
+    for (std::string& name : GamelistRomNames(text, list.problem)) names.Add(std::move(name));
+    list.names = names.Take();
+    return list;
 }
 
 ListRomNames ReadXml(std::string_view text) {
@@ -232,7 +235,7 @@ ListRomNames ReadPegasus(const std::vector<std::string_view>& lines) {
             }
         }
         if ((key == "file" || key == "files") && !value.empty()) {
-            names.Add(FileStem(value));
+            names.Add(RomNameOfPath(value));
             gameHasFile = true;
         }
     }
@@ -245,7 +248,7 @@ ListRomNames ReadNameLines(const std::vector<std::string_view>& lines) {
     for (std::string_view line : lines) {
         line = TrimView(line);
         // A path list (an ES collection, a playlist of files) names its games by the file stems.
-        names.Add(line.find('/') != std::string_view::npos ? FileStem(line) : std::string(line));
+        names.Add(line.find('/') != std::string_view::npos ? RomNameOfPath(line) : std::string(line));
     }
     return {"ROM names", names.Take(), {}};
 }

@@ -42,7 +42,7 @@ std::string CaseName(const ::testing::TestParamInfo<GoldenCase>& info) {
     std::string name = info.param.fixture + "_" + FormatInfo(info.param.format).cliName;
     if (info.param.hideTags) name += "_hidetags";
     if (!info.param.variant.empty()) name += "_" + info.param.variant;
-    std::replace(name.begin(), name.end(), '-', '_');
+    std::replace(name.begin(), name.end(), '-', '_');  // es-de
     return name;
 }
 
@@ -66,6 +66,8 @@ std::vector<GoldenCase> AllCases() {
     // The CSV description column is read without hiding tags.
     cases.emplace_back("merged", ListFormat::Csv, "merged.csv", true);
     cases.emplace_back("merged", ListFormat::Csv, "merged.csv.picked", false, "picked");
+    cases.emplace_back("merged", ListFormat::EsDe, "merged.es-de.hidetags", true);
+    cases.emplace_back("merged", ListFormat::EsBatocera, "merged.batocera.media", false, "media");
     return cases;
 }
 
@@ -81,6 +83,10 @@ ListOptions OptionsFor(const GoldenCase& c) {
         options.Set(ListOption::Template, "copy %ROM%.zip c:\\mame\\roms|rem %DESC% [%CHD%]");
     } else if (c.fixture == "machine" && c.format == ListFormat::Mala) {
         options.Set(ListOption::Title, "M");
+    }
+    if (c.variant == "media") {
+        options.Set(ListOption::Media);
+        options.Set(ListOption::RomExtension, ".7z");
     }
     if (c.variant == "picked") {
         options.Set(ListOption::Columns, "version-added,description,controls,chd,year");

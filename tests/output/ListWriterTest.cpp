@@ -97,6 +97,8 @@ TEST_F(ListWriterTest, EmptyWorkingListWritesHeaderAndTrailerOnly) {
         {ListFormat::Batch, kShellScriptFirstLine},
         {ListFormat::Cabrio, cabrio},
         {ListFormat::Csv, "Year\r\n"},
+        {ListFormat::EsBatocera, "<?xml version=\"1.0\"?>\n<gameList>\n</gameList>\n"},
+        {ListFormat::EsDe, "<?xml version=\"1.0\"?>\n<gameList>\n</gameList>\n"},
         {ListFormat::HyperSpin, "<menu>\r\n</menu>\r\n"},
         {ListFormat::Khameleon, khameleonHeader + "</GameList>\r\n"},
         {ListFormat::Mala,
@@ -123,7 +125,7 @@ TEST_F(ListWriterTest, EmptyWorkingListWritesHeaderAndTrailerOnly) {
     ASSERT_EQ(expected.size(), static_cast<std::size_t>(kListFormatCount));
     for (const auto& [format, text] : expected) {
         SCOPED_TRACE(FormatInfo(format).name);
-        std::filesystem::remove(dir_.File("list.out"));  // a playlist there would be updated
+        std::filesystem::remove(dir_.File("list.out"));  // a gamelist.xml or playlist there would be updated
         EXPECT_EQ(Save(format, {}, Csv("year")), text);
         EXPECT_EQ(games_, 0);
     }
@@ -407,6 +409,8 @@ TEST_F(ListWriterTest, EntitiesAreTextInListsAndStayEncodedInXml) {
         {ListFormat::Batch, "rem The \\\"Qix\\\" <proto> & Co's"},  // escaped for the shell's double quotes
         {ListFormat::Cabrio, "<name>" + encoded + "</name>"},
         {ListFormat::Csv, "qix;\"The \"\"Qix\"\" <proto> & Co's\"\r\n"},
+        {ListFormat::EsBatocera, "<name>The \"Qix\" &lt;proto&gt; &amp; Co's</name>"},
+        {ListFormat::EsDe, "<genre>Sports / Track &amp; Field</genre>"},
         {ListFormat::HyperSpin,
          "<cloneof>q&amp;x</cloneof>\r\n\t\t<manufacturer>&lt;unknown&gt;</manufacturer>"},
         {ListFormat::Khameleon, "<m_description>" + encoded + "</m_description>"},

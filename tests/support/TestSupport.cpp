@@ -65,4 +65,15 @@ std::string XmlProblems(const std::string& path) {
     return problems.empty() ? "xmllint did not run (Debian package libxml2-utils)" : problems;
 }
 
+std::string XPathText(const std::string& path, const std::string& expression) {
+    TempDir dir;
+    const std::string result = dir.File("xpath.txt");
+    const std::string command =
+        "xmllint --xpath \"" + expression + "\" '" + path + "' > '" + result + "' 2> /dev/null";
+    if (std::system(command.c_str()) != 0) return "<xmllint failed>";
+    std::string text = ReadFileBytes(result);
+    if (text.ends_with('\n')) text.pop_back();  // xmllint ends the value with a line feed
+    return text;
+}
+
 }  // namespace vantor::test

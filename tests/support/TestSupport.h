@@ -57,5 +57,7 @@ std::string RealListXmlPath();
 // What a real XML parser (xmllint, streaming) says is wrong with the file: "" when it is
 // well-formed.
 std::string XmlProblems(const std::string& path);
+// The string value of an XPath expression on the file, as xmllint computes it ("string(//a)").
+std::string XPathText(const std::string& path, const std::string& expression);
 
 }  // namespace vantor::test
