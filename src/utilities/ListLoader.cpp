@@ -343,8 +343,7 @@ LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, Progre
     const bool logged = WriteFileAtomically(logPath, log);
     if (logged) loaded.logPath = logPath;
     const std::string count = std::to_string(loaded.missing.size());
-    const std::string where =
-        logged ? std::string("; their names are in ") + kLoadListLogName + "." : std::string(".");
+    const std::string where = logged ? "; their names are in " + logPath + "." : std::string(".");
     if (loaded.entries.empty()) {
         loaded.Tell(MessageIcon::Stop,
                     "None of the " + count + " games the list names is in the master file" + where);

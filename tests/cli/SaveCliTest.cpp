@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -224,6 +225,36 @@ TEST_F(SaveCliTest, UnwritableFileIsAWarningAndExitOne) {
         EXPECT_EQ(Save(merged_, {format, "--all", "-o", ""}), 1) << format;
         EXPECT_EQ(err_, "warning: Error opening output file for write!?\n") << format;
     }
+}
+
+TEST_F(SaveCliTest, FromListTakesAListsGamesAndTellsWhatTheMasterFileLacks) {
+    const std::string metadata = files_.File("metadata.pegasus.txt");
+    ASSERT_EQ(Save(merged_, {"pegasus", "--all", "-o", metadata}), 0) << err_;
+    ASSERT_EQ(Save(merged_, {"romnames", "--from-list", metadata}), 0) << err_;
+    EXPECT_EQ(out_, "lbreak\r\npacman\r\npuckman\r\nsf2\r\ncdgame\r\n");  // the list's order
+
+    // The log goes to the working folder, as the converters' logs do.
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(files_.Path());
+    const int status = Save(merged_, {"romnames", "--from-list", files_.Write("n.txt", "sf2\nnosuch\n")});
+    std::filesystem::current_path(before);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out_, "sf2\r\n");
+    EXPECT_NE(
+        err_.find("warning: 1 of the 2 games the list names are not in the master file; their names are "
+                  "in loadListLog.txt.\n"),
+        std::string::npos)
+        << err_;
+    EXPECT_NE(test::ReadFileBytes(files_.File("loadListLog.txt")).find("Unable to find nosuch"),
+              std::string::npos);
+    EXPECT_EQ(Save(merged_, {"romnames", "--from-list", files_.Write("none.txt", "nosuch\n")}), 1);
+    EXPECT_EQ(out_, "");
+
+    // A playlist RetroArch would not read is reported and left as it is.
+    const std::string playlist = files_.Write("MAME.lpl", "{\"items\": [");
+    EXPECT_EQ(Save(merged_, {"retroarch", "--all", "-o", playlist}), 1);
+    EXPECT_NE(err_.find("is not one RetroArch reads"), std::string::npos) << err_;
+    EXPECT_EQ(test::ReadFileBytes(playlist), "{\"items\": [");
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+// Every game of the real MAME listing saved in each format that names its games and read back:
+// the same games in the same order.
+#include "UtilityTestHelpers.h"
+#include "gamedata/TextUtil.h"
+#include "output/SaveList.h"
+#include "search/SearchDriver.h"
+#include "utilities/ListLoader.h"
+
+namespace vantor::test {
+namespace {
+
+TEST(ListLoaderRealTest, EveryFormatThatNamesGamesReadsBackTheWholeListing) {
+    const std::string path = RealListXmlPath();
+    if (path.empty()) GTEST_SKIP() << "no real listing";
+    Catalog master;
+    ASSERT_TRUE(OpenUtilityInput(master, path));
+    const std::vector<MatchEntry> entries = ScanForMatches(master, kListAllExpression);
+    ASSERT_GT(entries.size(), 10000u);
+    SaveRequest request;
+    std::vector<std::string> names;
+    for (const MatchEntry& entry : entries) {
+        request.keys.push_back(ParseRecordKey(entry.key));
+        names.push_back(entry.romName);
+    }
+
+    TempDir dir;
+    for (ListFormat format :
+         {ListFormat::RomNames, ListFormat::AttractMode, ListFormat::AttractModePlus, ListFormat::EsDe,
+          ListFormat::EsBatocera, ListFormat::RetroArch, ListFormat::Pegasus, ListFormat::Mala,
+          ListFormat::Maximus, ListFormat::HyperSpin, ListFormat::Xml}) {
+        SCOPED_TRACE(FormatInfo(format).cliName);
+        request.format = format;
+        request.options = {};
+        if (format == ListFormat::Maximus) request.options.Set(ListOption::RomFolder, "/roms");
+        FileSink file(dir.File(std::string("list.") + FormatInfo(format).cliName));
+        const SaveOutcome saved = SaveList(master, request, file);
+        ASSERT_TRUE(saved.Written()) << saved.message;
+        const ListRomNames read = ReadListRomNames(ReadFileBytes(file.Path()));
+        EXPECT_EQ(read.problem, "");
+        EXPECT_EQ(read.names.size(), names.size());
+        EXPECT_TRUE(read.names == names);
+        if (format == ListFormat::RetroArch) {  // and the whole way, matched with the master file
+            const LoadedList loaded = LoadList(master, {file.Path(), dir.Path()});
+            EXPECT_EQ(loaded.kind, OutcomeKind::Done);
+            EXPECT_EQ(loaded.entries.size(), entries.size());
+            EXPECT_TRUE(loaded.missing.empty());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vantor::test
