@@ -3,7 +3,7 @@
 # so a command, option or list format added to the program without its completion fails there.
 
 _vantor_cli_commands="find list-all romsearch details explain criteria save merge romscan mala2xml maximus2xml romdir2xml listxml"
-_vantor_cli_formats="advancemenu atomicfe attractmode attractmode-plus batch cabrio csv hyperspin khameleon mala mameuifx mamewah maximus mgalaxy multife pegasus retroarch descriptions romnames xml"
+_vantor_cli_formats="advancemenu atomicfe attractmode attractmode-plus batch batocera cabrio csv es-de hyperspin khameleon mala mameuifx mamewah maximus mgalaxy multife pegasus retroarch descriptions romnames xml"
 _vantor_cli_global_options="--input --hide-tags --no-hide-tags --hide-rom-names --no-hide-rom-names --progress --no-progress --help --version --"
 
 # The options of each command (its name with "_" for "-"); every command also takes --help.

@@ -1,6 +1,8 @@
 #include "FormatDialogs.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -183,6 +185,70 @@ void CabrioSettingsDialog::accept() {
     backgroundFolder_ = ToBytes(backgroundEdit_->text());
     screenshotFolder_ = ToBytes(screenshotEdit_->text());
     logoFolder_ = ToBytes(logoEdit_->text());
+    QDialog::accept();
+}
+
+GamelistOptionsDialog::GamelistOptionsDialog(GamelistSettings choice, bool batocera, bool categoriesKnown,
+                                             QWidget* parent)
+    : QDialog(parent), choice_(std::move(choice)) {
+    setObjectName(QStringLiteral("gamelistOptionsDialog"));
+    setWindowTitle(batocera ? QStringLiteral("EmulationStation (Batocera) list")
+                            : QStringLiteral("EmulationStation (ES-DE) list"));
+    setWindowIcon(AppIcon());
+
+    auto* intro = new QLabel(
+        QStringLiteral("Save as gamelist.xml in the front end's folder for MAME. A gamelist.xml already "
+                       "there is updated: favourites, play counts and what the front end added stay."),
+        this);
+    intro->setWordWrap(true);
+    auto makeEdit = [this](const char* name, const std::string& text, const char* placeholder) {
+        auto* edit = new QLineEdit(FromBytes(text), this);
+        edit->setObjectName(QString::fromUtf8(name));
+        edit->setPlaceholderText(QString::fromUtf8(placeholder));
+        return edit;
+    };
+    auto makeBox = [this](const char* name, const char* text, bool checked) {
+        auto* box = new QCheckBox(QString::fromUtf8(text), this);
+        box->setObjectName(QString::fromUtf8(name));
+        box->setChecked(checked);
+        return box;
+    };
+    romFolderEdit_ =
+        makeEdit("romFolderEdit", choice_.romFolder, batocera ? "/userdata/roms/mame" : "%ROMPATH%/mame");
+    romExtensionEdit_ = makeEdit("romExtensionEdit", choice_.romExtension, "zip");
+    mediaBox_ = makeBox("mediaBox", "Image, marquee and video paths (where Batocera's scraper puts them)",
+                        choice_.media);
+    mediaBox_->setVisible(batocera);
+    hideRemovedBox_ =
+        makeBox("hideRemovedBox", "Keep games no longer in the list, hidden", choice_.hideRemoved);
+    splitByCategoryBox_ = makeBox("splitByCategoryBox", "One collection per category (custom-CATEGORY.cfg)",
+                                  choice_.splitByCategory && categoriesKnown);
+    splitByCategoryBox_->setEnabled(categoriesKnown);
+    splitByCategoryBox_->setToolTip(
+        categoriesKnown
+            ? QStringLiteral("Written beside the list; they go into the front end's collections folder.")
+            : QStringLiteral("Needs a merged master file: the categories come from catver.ini."));
+
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("ROM folder (for collections):"), romFolderEdit_);
+    fields->addRow(QStringLiteral("Archive extension:"), romExtensionEdit_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addLayout(fields);
+    layout->addWidget(mediaBox_);
+    layout->addWidget(hideRemovedBox_);
+    layout->addWidget(splitByCategoryBox_);
+    layout->addWidget(MakeOkCancel(this));
+    setMinimumWidth(480);
+    romFolderEdit_->setFocus();
+}
+
+void GamelistOptionsDialog::accept() {
+    choice_.romFolder = ToBytes(romFolderEdit_->text().trimmed());
+    choice_.romExtension = ToBytes(romExtensionEdit_->text().trimmed());
+    if (!mediaBox_->isHidden()) choice_.media = mediaBox_->isChecked();
+    choice_.hideRemoved = hideRemovedBox_->isChecked();
+    if (splitByCategoryBox_->isEnabled()) choice_.splitByCategory = splitByCategoryBox_->isChecked();
     QDialog::accept();
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 // The small dialogs some list formats ask before they are written: the list title (Khameleon,
-// MaLa), the batch line template and the Cabrio settings. Each is made for one save and keeps
-// nothing afterwards; the caller keeps what should last (the batch template).
+// MaLa), the batch line template, the Cabrio settings and the EmulationStation list options. Each
+// is made for one save and keeps nothing afterwards; the caller keeps what should last (the batch
+// template, the EmulationStation options).
 #include <QDialog>
 #include <string>
 
+#include "gamedata/SettingsStore.h"
 #include "output/BatchList.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -78,6 +81,30 @@ class CabrioSettingsDialog : public QDialog {
     QLineEdit* logoEdit_;
     QLineEdit* screenshotEdit_;
     QLineEdit* backgroundEdit_;
+};
+
+// "EmulationStation list" for ES-DE and Batocera: the ROM folder the category collections name,
+// the archives' extension, the hide-removed and one-list-per-category choices and, for Batocera,
+// the media paths. Empty fields leave the front end's defaults, shown greyed in them. Without a
+// merged master file the category box is off and cannot be ticked.
+class GamelistOptionsDialog : public QDialog {
+    Q_OBJECT
+  public:
+    GamelistOptionsDialog(GamelistSettings choice, bool batocera, bool categoriesKnown,
+                          QWidget* parent = nullptr);
+
+    const GamelistSettings& Choice() const { return choice_; }
+
+  protected:
+    void accept() override;
+
+  private:
+    GamelistSettings choice_;
+    QLineEdit* romFolderEdit_;
+    QLineEdit* romExtensionEdit_;
+    QCheckBox* mediaBox_;
+    QCheckBox* hideRemovedBox_;
+    QCheckBox* splitByCategoryBox_;
 };
 
 }  // namespace vantor::app

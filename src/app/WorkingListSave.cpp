@@ -55,6 +55,22 @@ SaveFileType SaveTypeOf(const ListFormatInfo& info, BatchForm batchForm) {
     return type;
 }
 
+// The EmulationStation options, offered as last chosen and remembered when confirmed. Asked before
+// a preview too: they shape the paths in the list.
+bool AskGamelistOptions(QWidget* parent, ListFormat format, bool merged, ListOptions& options) {
+    const bool batocera = format == ListFormat::EsBatocera;
+    GamelistOptionsDialog dialog(GamelistSettings::Load(), batocera, merged, parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const GamelistSettings& choice = dialog.Choice();
+    (void)choice.Save();  // a store that cannot be written only forgets the choice
+    if (!choice.romFolder.empty()) options.Set(ListOption::RomFolder, choice.romFolder);
+    if (!choice.romExtension.empty()) options.Set(ListOption::RomExtension, choice.romExtension);
+    if (batocera && choice.media) options.Set(ListOption::Media);
+    if (choice.hideRemoved) options.Set(ListOption::HideRemoved);
+    if (merged && choice.splitByCategory) options.Set(ListOption::SplitByCategory);
+    return true;
+}
+
 }  // namespace
 
 void WorkingListWindow::SaveList() {
@@ -87,6 +103,9 @@ void WorkingListWindow::RunSave() {
         batchForm_ = dialog.Form();
         options.Set(ListOption::Template, batchTemplate_);
         if (batchForm_ == BatchForm::Windows) options.Set(ListOption::WindowsBatch);
+    }
+    if (info.format == ListFormat::EsDe || info.format == ListFormat::EsBatocera) {
+        if (!AskGamelistOptions(this, info.format, catalog_.inputType == MergedList, options)) return;
     }
     SaveFileType saveType = SaveTypeOf(info, batchForm_);
     saveType.masterFile = catalog_.file.Path();

@@ -154,4 +154,26 @@ bool Settings::Save(const std::string& path) const {
                          {kFamilyRegionsValue, familyRegions}});
 }
 
+GamelistSettings GamelistSettings::Load(const std::string& path) {
+    GamelistSettings settings;
+    SettingsStore key(path);
+    if (!key.Open(false)) return settings;
+    settings.romFolder = key.GetText(kGamelistRomFolderValue);
+    settings.romExtension = key.GetText(kGamelistRomExtensionValue);
+    settings.media = key.GetFlag(kGamelistMediaValue);
+    settings.hideRemoved = key.GetFlag(kGamelistHideRemovedValue);
+    settings.splitByCategory = key.GetFlag(kGamelistSplitByCategoryValue);
+    return settings;
+}
+
+bool GamelistSettings::Save(const std::string& path) const {
+    SettingsStore key(path);
+    if (!key.Open(true)) return false;
+    return key.SetTexts({{kGamelistRomFolderValue, romFolder},
+                         {kGamelistRomExtensionValue, romExtension},
+                         {kGamelistMediaValue, media ? "1" : "0"},
+                         {kGamelistHideRemovedValue, hideRemoved ? "1" : "0"},
+                         {kGamelistSplitByCategoryValue, splitByCategory ? "1" : "0"}});
+}
+
 }  // namespace vantor

@@ -18,6 +18,11 @@ inline constexpr const char* kFindTextValue = "findText";
 inline constexpr const char* kOnePerFamilyValue = "onePerFamily";
 inline constexpr const char* kFamilyRulesValue = "familyRules";
 inline constexpr const char* kFamilyRegionsValue = "familyRegions";
+inline constexpr const char* kGamelistRomFolderValue = "gamelistRomFolder";
+inline constexpr const char* kGamelistRomExtensionValue = "gamelistRomExtension";
+inline constexpr const char* kGamelistMediaValue = "gamelistMedia";
+inline constexpr const char* kGamelistHideRemovedValue = "gamelistHideRemoved";
+inline constexpr const char* kGamelistSplitByCategoryValue = "gamelistSplitByCategory";
 
 class SettingsStore {
   public:
@@ -67,6 +72,16 @@ struct Settings {
     bool keyExists = false;
 
     static Settings Load(const std::string& path = {});
+    bool Save(const std::string& path = {}) const;
+};
+
+// What the EmulationStation list dialog had at its last OK; a store without these values (an older
+// one) gives the defaults.
+struct GamelistSettings {
+    std::string romFolder, romExtension;  // "" for the front end's defaults
+    bool media = false, hideRemoved = false, splitByCategory = false;
+
+    static GamelistSettings Load(const std::string& path = {});
     bool Save(const std::string& path = {}) const;
 };
 

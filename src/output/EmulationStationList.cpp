@@ -88,7 +88,7 @@ int LargestNumber(std::string_view text, bool beforeP = false) {
 // or the merged file's "joy8way"; controls.xml's constants where the listing has none): the first
 // control that has a badge.
 std::string ControllerBadge(const ListedRecord& record, bool controlsData) {
-    std::string types = record.Value("control type=");
+    std::string types = record.Value("<control_type=");
     if (types.empty() && controlsData) types = record.Value("constant name=");
     const bool pedal = Contains(types, "pedal");
     for (std::string_view rest = types; !rest.empty();) {
@@ -237,7 +237,7 @@ class GamelistWriter : public ListWriter {
         if (players > 0) set("players", std::to_string(players));
         if (flavour_ == Flavour::EsDe) {
             set("controller", ControllerBadge(record, controlsData));
-            if (record.Value("%<driver.status") == "preliminary") {
+            if (record.Value("<driver_status=") == "preliminary") {
                 set("broken", "true");
             } else {
                 Add(changes, "broken", Change::Drop);

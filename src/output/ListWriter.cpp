@@ -94,16 +94,13 @@ std::string ListedRecord::Value(std::string_view keyList) const {
         return value;
     }
     // A key that occurs at most once gives with its first occurrence what the search through the
-    // whole record gives; only the search for a second one is saved.
+    // whole record gives; only the search for a second one is saved. A key that occurs more often
+    // is searched from its first occurrence on.
     std::size_t where = 0;
     int count = CountKey(keyList, where);
     if (count == 0) return value;
-    if (count == 1) {
-        value = fields_.GetFieldValues(body_, Lower(), std::string(keyList), {},
-                                       static_cast<std::int64_t>(where), false);
-    } else {
-        value = fields_.GetFieldValues(body_, Lower(), std::string(keyList), {}, 0, true);
-    }
+    value = fields_.GetFieldValues(body_, Lower(), std::string(keyList), {},
+                                   count > 0 ? static_cast<std::int64_t>(where) : 0, count != 1);
     return value;
 }
 

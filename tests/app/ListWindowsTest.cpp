@@ -23,6 +23,7 @@
 #include "app/TextWindow.h"
 #include "app/WorkingListWindow.h"
 #include "listmodel/ListTable.h"
+#include "output/ListFormats.h"
 
 using namespace vantor;
 using namespace vantor::app;
@@ -482,10 +483,10 @@ void ListWindowsTest::formatBoxDecidesThePreviewButton() {
     WorkingListWindow output(catalog);
     auto* formats = Child<QComboBox>(&output, "id1063");
     auto* preview = Child<QPushButton>(&output, "id1068");
-    QCOMPARE(formats->count(), 17);
+    QCOMPARE(formats->count(), kListFormatCount);
     QCOMPARE(formats->itemText(0), QStringLiteral("AdvanceMenu Lst"));
-    QCOMPARE(formats->itemText(8), QStringLiteral("MaLa Gamelist"));
-    QCOMPARE(formats->itemText(16), QStringLiteral("XML File"));
+    QCOMPARE(formats->itemText(static_cast<int>(ListFormat::Mala)), QStringLiteral("MaLa Gamelist"));
+    QCOMPARE(formats->itemText(kListFormatCount - 1), QStringLiteral("XML File"));
     QVERIFY(preview->isDefault());
     formats->setCurrentText(QStringLiteral("MAMEUIFX"));
     QVERIFY(preview->isEnabled());

@@ -22,6 +22,7 @@
 #include "app/TextWindow.h"
 #include "app/WorkingListWindow.h"
 #include "gamedata/FileIo.h"
+#include "gamedata/SettingsStore.h"
 #include "output/ListFormats.h"
 
 using namespace vantor;
@@ -39,6 +40,10 @@ const std::map<ListFormat, std::pair<std::string, std::string>> kSaveDialogs = {
     {ListFormat::Batch, {"shell scripts (*.sh)|*.sh", "sh"}},
     {ListFormat::Cabrio, {"xml files (*.xml)|*.xml", "xml"}},
     {ListFormat::Csv, {"csv files (*.csv)|*.csv|txt files (*.txt)|*.txt", "csv;txt"}},
+    {ListFormat::EsBatocera,
+     {"EmulationStation game lists (gamelist.xml)|gamelist.xml|xml files (*.xml)|*.xml", "xml"}},
+    {ListFormat::EsDe,
+     {"EmulationStation game lists (gamelist.xml)|gamelist.xml|xml files (*.xml)|*.xml", "xml"}},
     {ListFormat::HyperSpin, {"xml files (*.xml)|*.xml", "xml"}},
     {ListFormat::Khameleon, {"Khameleon Game lists (*.lst)|*.lst", "lst"}},
     {ListFormat::Mala, {"Mala Game lists (*.mlg)|*.mlg", "mlg"}},
@@ -186,6 +191,19 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
             });
             choice.cliOptions = {"--columns", "driver,description,rom-name,clone-of", "--delimiter", ", "};
             break;
+        case ListFormat::EsDe:
+        case ListFormat::EsBatocera:
+            // Asked before a preview too; the category box is off without a merged master file.
+            OnNextModal<GamelistOptionsDialog>([](GamelistOptionsDialog* dialog) {
+                QVERIFY(!Child<QCheckBox>(dialog, "splitByCategoryBox")->isEnabled());
+                Child<QLineEdit>(dialog, "romFolderEdit")->setText(QStringLiteral("/roms/my \"mame\""));
+                Child<QLineEdit>(dialog, "romExtensionEdit")->setText(QStringLiteral("7z"));
+                Child<QCheckBox>(dialog, "mediaBox")->setChecked(true);
+                Child<QPushButton>(dialog, "id1")->click();
+            });
+            choice.cliOptions = {"--rom-folder", "/roms/my \"mame\"", "--rom-extension", "7z"};
+            if (format == ListFormat::EsBatocera) choice.cliOptions.push_back("--media");
+            break;
         default:
             break;
     }
@@ -206,6 +224,7 @@ class SaveListTest : public QObject {
     void previewWindowSavesTheEditedText();
     void cancelAtEveryStepWritesNothing();
     void batchTemplateIsRememberedAndNothingElse();
+    void gamelistOptionsAreRememberedInTheSettings();
     void unwritableTargetsAreReported();
     void closingCsvPreviewKeepsTheColumns();
     void nothingIsReplacedOrDiscardedUnasked();
@@ -443,6 +462,45 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     }
     QVERIFY(!FileExists(path));
     QVERIFY(list.environment.messages.size() == 1);  // only the Maximus note
+}
+
+void SaveListTest::gamelistOptionsAreRememberedInTheSettings() {
+    WorkingList list;
+    QVERIFY(list.ok);
+    // A cancelled dialog saves nothing and remembers nothing.
+    list.Select(ListFormat::EsBatocera);
+    OnNextModal<GamelistOptionsDialog>([](GamelistOptionsDialog* d) {
+        Child<QLineEdit>(d, "romExtensionEdit")->setText(QStringLiteral("forgotten"));
+        Child<QPushButton>(d, "id2")->click();
+    });
+    Child<QPushButton>(list.output, "id1064")->click();
+    QVERIFY(list.environment.fileQuestions.empty());
+    QCOMPARE(GamelistSettings::Load().romExtension, std::string());
+
+    OnNextModal<GamelistOptionsDialog>([](GamelistOptionsDialog* d) {
+        Child<QLineEdit>(d, "romExtensionEdit")->setText(QStringLiteral(" .7z "));
+        Child<QCheckBox>(d, "mediaBox")->setChecked(true);
+        Child<QCheckBox>(d, "hideRemovedBox")->setChecked(true);
+        Child<QPushButton>(d, "id1")->click();
+    });
+    list.environment.fileAnswers = {list.Path("gamelist.xml")};
+    Child<QPushButton>(list.output, "id1064")->click();
+    const std::string written = FileText(list.Path("gamelist.xml"));
+    QVERIFY(written.find("<path>./1942.7z</path>") != std::string::npos);
+    QVERIFY(written.find("<image>./images/1942-image.png</image>") != std::string::npos);
+
+    // Kept in the settings store, and offered so for the other flavour too, which has no media box.
+    QCOMPARE(GamelistSettings::Load().romExtension, std::string(".7z"));
+    list.Select(ListFormat::EsDe);
+    bool kept = false;
+    OnNextModal<GamelistOptionsDialog>([&](GamelistOptionsDialog* d) {
+        kept = Child<QLineEdit>(d, "romExtensionEdit")->text() == QStringLiteral(".7z") &&
+               Child<QCheckBox>(d, "hideRemovedBox")->isChecked() &&
+               Child<QCheckBox>(d, "mediaBox")->isHidden();
+        d->reject();
+    });
+    Child<QPushButton>(list.output, "id1064")->click();
+    QVERIFY(kept);
 }
 
 void SaveListTest::batchTemplateIsRememberedAndNothingElse() {

@@ -158,15 +158,30 @@ void SessionTest::firstRunToEveryFormat() {
                 options = {"--columns", columns, "--delimiter", "\t", "--no-header"};
                 break;
             }
+            case ListFormat::EsDe:
+            case ListFormat::EsBatocera:
+                // The merged file's categories as collections beside the list.
+                OnNextModal<GamelistOptionsDialog>([](GamelistOptionsDialog* d) {
+                    Child<QCheckBox>(d, "splitByCategoryBox")->setChecked(true);
+                    Child<QPushButton>(d, "id1")->click();
+                });
+                options = {"--split-by-category"};
+                break;
             default:
                 break;
         }
         Child<QPushButton>(output, "id1064")->click();
         QVERIFY2(environment.fileAnswers.empty(), info.name);
+        if (info.format == ListFormat::EsDe) {
+            QCOMPARE(FileText(path("custom-Shooter - Flying Vertical.cfg")),
+                     std::string("%ROMPATH%/mame/1942.zip\n%ROMPATH%/mame/galaga.zip\n"));
+        }
         // Only the Maximus note; nothing failed.
         QVERIFY2(environment.messages.size() == (info.format == ListFormat::Maximus ? 1u : 0u), info.name);
         environment.messages.clear();
 
+        // A gamelist.xml already there would be updated, not replaced.
+        std::remove(path("cli.out").c_str());
         std::vector<std::string> args = {"save", info.cliName, "--find", findText, "-o", path("cli.out")};
         args.insert(args.end(), options.begin(), options.end());
         int exitCode = -1;

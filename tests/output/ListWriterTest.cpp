@@ -410,7 +410,7 @@ TEST_F(ListWriterTest, EntitiesAreTextInListsAndStayEncodedInXml) {
         {ListFormat::Cabrio, "<name>" + encoded + "</name>"},
         {ListFormat::Csv, "qix;\"The \"\"Qix\"\" <proto> & Co's\"\r\n"},
         {ListFormat::EsBatocera, "<name>The \"Qix\" &lt;proto&gt; &amp; Co's</name>"},
-        {ListFormat::EsDe, "<genre>Sports / Track &amp; Field</genre>"},
+        {ListFormat::EsDe, "<developer>&lt;unknown&gt;</developer>"},
         {ListFormat::HyperSpin,
          "<cloneof>q&amp;x</cloneof>\r\n\t\t<manufacturer>&lt;unknown&gt;</manufacturer>"},
         {ListFormat::Khameleon, "<m_description>" + encoded + "</m_description>"},
