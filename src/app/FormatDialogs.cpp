@@ -252,4 +252,74 @@ void GamelistOptionsDialog::accept() {
     QDialog::accept();
 }
 
+FrontEndListDialog::FrontEndListDialog(ListFormat format, FrontEndListSettings choice, bool categoriesKnown,
+                                       QWidget* parent)
+    : QDialog(parent), choice_(std::move(choice)) {
+    setObjectName(QStringLiteral("frontEndListDialog"));
+    setWindowTitle(QString::fromUtf8(FormatInfo(format).name) + QStringLiteral(" options"));
+    setWindowIcon(AppIcon());
+
+    const char* intro = "";
+    const char* categories = "";
+    auto* fields = new QFormLayout;
+    auto addEdit = [&](const char* label, const char* name, std::string& value, const char* placeholder) {
+        auto* edit = new QLineEdit(FromBytes(value), this);
+        edit->setObjectName(QString::fromUtf8(name));
+        edit->setPlaceholderText(QString::fromUtf8(placeholder));
+        fields->addRow(QString::fromUtf8(label), edit);
+        edits_.emplace_back(edit, &value);
+    };
+    switch (format) {
+        case ListFormat::RetroArch:
+            intro =
+                "Save as NAME.lpl in RetroArch's playlists folder. A playlist already there keeps the "
+                "core chosen for each game.";
+            categories = "One playlist per category (NAME - CATEGORY.lpl)";
+            addEdit("ROM folder:", "romFolderEdit", choice_.romFolder, "~/roms/mame");
+            addEdit("Archive extension:", "romExtensionEdit", choice_.romExtension, "zip");
+            addEdit("Core path:", "corePathEdit", choice_.corePath, "DETECT");
+            addEdit("Core name:", "coreNameEdit", choice_.coreName, "DETECT");
+            addEdit("Category playlists start with:", "listNameEdit", choice_.listName,
+                    "the playlist's file name");
+            break;
+        case ListFormat::Pegasus:
+            intro = "Save as metadata.pegasus.txt in the folder of your ROMs (or give their folder below).";
+            categories = "One collection per category (CATEGORY.metadata.pegasus.txt)";
+            addEdit("Collection:", "listNameEdit", choice_.listName, "MAME");
+            addEdit("ROM folder:", "romFolderEdit", choice_.romFolder, "the list's own folder");
+            addEdit("Archive extension:", "romExtensionEdit", choice_.romExtension, "zip");
+            addEdit("Launch command:", "launchEdit", choice_.launchCommand,
+                    "mame -rompath \"{file.dir}\" \"{file.basename}\"");
+            break;
+        default:
+            intro = "Save as NAME.txt in Attract-Mode's romlists folder.";
+            categories = "One tag file per category (NAME/CATEGORY.tag)";
+            addEdit("Emulator:", "listNameEdit", choice_.listName, "mame");
+            break;
+    }
+    auto* introLabel = new QLabel(QString::fromUtf8(intro), this);
+    introLabel->setWordWrap(true);
+    splitByCategoryBox_ = new QCheckBox(QString::fromUtf8(categories), this);
+    splitByCategoryBox_->setObjectName(QStringLiteral("splitByCategoryBox"));
+    splitByCategoryBox_->setChecked(choice_.splitByCategory && categoriesKnown);
+    splitByCategoryBox_->setEnabled(categoriesKnown);
+    splitByCategoryBox_->setToolTip(
+        categoriesKnown ? QStringLiteral("Written beside the list.")
+                        : QStringLiteral("Needs a merged master file: the categories come from catver.ini."));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(introLabel);
+    layout->addLayout(fields);
+    layout->addWidget(splitByCategoryBox_);
+    layout->addWidget(MakeOkCancel(this));
+    setMinimumWidth(480);
+    edits_.front().first->setFocus();
+}
+
+void FrontEndListDialog::accept() {
+    for (auto& [edit, value] : edits_) *value = ToBytes(edit->text().trimmed());
+    if (splitByCategoryBox_->isEnabled()) choice_.splitByCategory = splitByCategoryBox_->isChecked();
+    QDialog::accept();
+}
+
 }  // namespace vantor::app

@@ -8,6 +8,7 @@
 
 #include "gamedata/SettingsStore.h"
 #include "output/BatchList.h"
+#include "output/ListFormats.h"
 
 class QCheckBox;
 class QLabel;
@@ -104,6 +105,27 @@ class GamelistOptionsDialog : public QDialog {
     QLineEdit* romExtensionEdit_;
     QCheckBox* mediaBox_;
     QCheckBox* hideRemovedBox_;
+    QCheckBox* splitByCategoryBox_;
+};
+
+// The list options of RetroArch, Pegasus and Attract-Mode Plus: for each only the fields its list
+// uses (ROM folder and extension, playlist or collection or emulator name, RetroArch's core,
+// Pegasus's launch command) and the one-list-per-category box, off without a merged master file.
+// Empty fields leave the defaults, shown greyed in them.
+class FrontEndListDialog : public QDialog {
+    Q_OBJECT
+  public:
+    FrontEndListDialog(ListFormat format, FrontEndListSettings choice, bool categoriesKnown,
+                       QWidget* parent = nullptr);
+
+    const FrontEndListSettings& Choice() const { return choice_; }
+
+  protected:
+    void accept() override;
+
+  private:
+    FrontEndListSettings choice_;
+    std::vector<std::pair<QLineEdit*, std::string*>> edits_;
     QCheckBox* splitByCategoryBox_;
 };
 

@@ -71,6 +71,26 @@ bool AskGamelistOptions(QWidget* parent, ListFormat format, bool merged, ListOpt
     return true;
 }
 
+// The RetroArch, Pegasus and Attract-Mode Plus options, as for EmulationStation.
+bool AskFrontEndListOptions(QWidget* parent, ListFormat format, bool merged, ListOptions& options) {
+    const std::string prefix = format == ListFormat::RetroArch ? "retroarch"
+                               : format == ListFormat::Pegasus ? "pegasus"
+                                                               : "attractModePlus";
+    FrontEndListDialog dialog(format, FrontEndListSettings::Load(prefix), merged, parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const FrontEndListSettings& choice = dialog.Choice();
+    (void)choice.Save(prefix);  // a store that cannot be written only forgets the choice
+    const std::pair<ListOption, const std::string*> given[] = {
+        {ListOption::RomFolder, &choice.romFolder}, {ListOption::RomExtension, &choice.romExtension},
+        {ListOption::ListName, &choice.listName},   {ListOption::CorePath, &choice.corePath},
+        {ListOption::CoreName, &choice.coreName},   {ListOption::LaunchCommand, &choice.launchCommand}};
+    for (const auto& [option, value] : given) {
+        if (!value->empty() && FormatInfo(format).options.Contains(option)) options.Set(option, *value);
+    }
+    if (merged && choice.splitByCategory) options.Set(ListOption::SplitByCategory);
+    return true;
+}
+
 }  // namespace
 
 void WorkingListWindow::SaveList() {
@@ -106,6 +126,10 @@ void WorkingListWindow::RunSave() {
     }
     if (info.format == ListFormat::EsDe || info.format == ListFormat::EsBatocera) {
         if (!AskGamelistOptions(this, info.format, catalog_.inputType == MergedList, options)) return;
+    }
+    if (info.format == ListFormat::RetroArch || info.format == ListFormat::Pegasus ||
+        info.format == ListFormat::AttractModePlus) {
+        if (!AskFrontEndListOptions(this, info.format, catalog_.inputType == MergedList, options)) return;
     }
     SaveFileType saveType = SaveTypeOf(info, batchForm_);
     saveType.masterFile = catalog_.file.Path();

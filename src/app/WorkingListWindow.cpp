@@ -13,6 +13,7 @@
 #include "QtUserInterface.h"
 #include "SortableListView.h"
 #include "output/ListFormats.h"
+#include "utilities/ListLoader.h"
 
 namespace vantor::app {
 
@@ -46,6 +47,9 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     previewButton_ = new QPushButton(QStringLiteral("Preview List"), this);
     previewButton_->setObjectName(QStringLiteral("id1068"));
     previewButton_->setDefault(true);
+    loadButton_ = new QPushButton(QStringLiteral("Load list..."), this);
+    loadButton_->setObjectName(QStringLiteral("loadListButton"));
+    loadButton_->setAutoDefault(false);
     auto* hint = new QLabel(QStringLiteral("To clear your list, simply close this window."), this);
     addedText_ = new QLabel(this);
     addedText_->setObjectName(QStringLiteral("addedText"));
@@ -62,12 +66,14 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     connect(formatBox_, &QComboBox::currentIndexChanged, this, &WorkingListWindow::UpdatePreviewButton);
     connect(saveButton_, &QPushButton::clicked, this, &WorkingListWindow::SaveList);
     connect(previewButton_, &QPushButton::clicked, this, &WorkingListWindow::PreviewList);
+    connect(loadButton_, &QPushButton::clicked, this, &WorkingListWindow::LoadListFile);
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(formatBox_);
     controls->addWidget(saveButton_);
     controls->addWidget(previewButton_);
     controls->addStretch(1);
+    controls->addWidget(loadButton_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(list_, 1);
@@ -98,8 +104,8 @@ void WorkingListWindow::StartNextFill() {
     batch.entries.clear();
     fill_ = RunThenDeliver(
         this,
-        [entries = std::move(entries)](JobControl& control) mutable {
-            return BuildGameRows(std::move(entries), true, control);
+        [entries = std::move(entries), sortByName = batch.sortByName](JobControl& control) mutable {
+            return BuildGameRows(std::move(entries), sortByName, control);
         },
         [this, batch](JobOutcome<std::vector<ListTable::Row>> outcome) {
             OnFilled(batch, std::move(outcome));
@@ -130,9 +136,14 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
     if (added + already > 0) addedText_->setText(FromBytes(AddedMessage(added, already)));
     if (added > 0) unsaved_ = true;
     entryCount_ += added;
-    list_->Model()->MergeRows(std::move(rows), kNameColumn, true);
-    list_->header()->setSortIndicatorShown(true);
-    list_->header()->setSortIndicator(kNameColumn, Qt::AscendingOrder);
+    if (batch.sortByName || list_->RowCount() > 0) {
+        list_->Model()->MergeRows(std::move(rows), kNameColumn, true);
+        list_->header()->setSortIndicatorShown(true);
+        list_->header()->setSortIndicator(kNameColumn, Qt::AscendingOrder);
+    } else {  // a list loaded: its own order
+        list_->Model()->ReplaceRows(std::move(rows), -1, true);
+        list_->header()->setSortIndicatorShown(false);
+    }
     FitNameColumn();
     UpdateTitle("Your working list has %d ROMs");
     if (batch.setsHideRomNames) hideRomNames_ = batch.hideRomNames;
@@ -180,6 +191,31 @@ void WorkingListWindow::PreviewList() {
     previewMode_ = true;
     SaveList();
     previewMode_ = false;
+}
+
+void WorkingListWindow::LoadListFile() {
+    if (saveRunning_) return;
+    std::string path;
+    if (!AskForFile(this, FileQuestion::Open, "Load list...", "All files (*)|*", "", path)) return;
+    if (!ConfirmDiscard()) return;
+    LoadedList loaded;
+    RunInBackground(this, [&](UserInterface& ui) {
+        ProgressWindowSink progress(ui);
+        progress.Texts("Reading the list's games...", "");
+        loaded = vantor::LoadList(catalog_, {path, ""}, &progress);  // the log beside the settings
+    });
+    for (const OutcomeMessage& message : loaded.messages) ShowMessageBox(this, message.icon, message.text);
+    if (!loaded.Done()) return;
+    // The loaded list replaces the working list.
+    fill_.Drop();
+    waiting_.clear();
+    list_->Model()->DeleteAllRows();
+    entryCount_ = 0;
+    HandOver handOver;
+    handOver.entries = std::move(loaded.entries);
+    handOver.setsHideRomNames = false;
+    handOver.sortByName = false;
+    ReceiveEntries(handOver);
 }
 
 void WorkingListWindow::ClearAndHide() {

@@ -18,7 +18,7 @@ class QPushButton;
 
 namespace vantor::app {
 
-// The seventeen formats in the order of the format box (alphabetical, case ignored).
+// The formats in the order of the format box (alphabetical, case ignored).
 const QStringList& ListFormatNames();
 // The note after a batch: "Added 3 ROMs; 2 were in your list already."
 std::string AddedMessage(int added, int already);
@@ -52,6 +52,9 @@ class WorkingListWindow : public GameListWindow {
     // "Save List to file"; with previewMode_ set, "Preview List".
     void SaveList();
     void PreviewList();
+    // "Load list...": the games a list of another front end names become the working list, in
+    // the list's order; names the master file lacks are told and logged.
+    void LoadListFile();
     // Hides the window and empties the list.
     void ClearAndHide();
 
@@ -76,6 +79,7 @@ class WorkingListWindow : public GameListWindow {
     QComboBox* formatBox_;
     QPushButton* saveButton_;
     QPushButton* previewButton_;
+    QPushButton* loadButton_;
     QLabel* addedText_;
     std::deque<HandOver> waiting_;  // batches after the one being filled
     JobHandle fill_;

@@ -176,4 +176,30 @@ bool GamelistSettings::Save(const std::string& path) const {
                          {kGamelistSplitByCategoryValue, splitByCategory ? "1" : "0"}});
 }
 
+FrontEndListSettings FrontEndListSettings::Load(const std::string& prefix, const std::string& path) {
+    FrontEndListSettings settings;
+    SettingsStore key(path);
+    if (!key.Open(false)) return settings;
+    settings.romFolder = key.GetText(prefix + "RomFolder");
+    settings.romExtension = key.GetText(prefix + "RomExtension");
+    settings.listName = key.GetText(prefix + "ListName");
+    settings.corePath = key.GetText(prefix + "CorePath");
+    settings.coreName = key.GetText(prefix + "CoreName");
+    settings.launchCommand = key.GetText(prefix + "LaunchCommand");
+    settings.splitByCategory = key.GetFlag(prefix + "SplitByCategory");
+    return settings;
+}
+
+bool FrontEndListSettings::Save(const std::string& prefix, const std::string& path) const {
+    SettingsStore key(path);
+    if (!key.Open(true)) return false;
+    return key.SetTexts({{prefix + "RomFolder", romFolder},
+                         {prefix + "RomExtension", romExtension},
+                         {prefix + "ListName", listName},
+                         {prefix + "CorePath", corePath},
+                         {prefix + "CoreName", coreName},
+                         {prefix + "LaunchCommand", launchCommand},
+                         {prefix + "SplitByCategory", splitByCategory ? "1" : "0"}});
+}
+
 }  // namespace vantor

@@ -85,4 +85,15 @@ struct GamelistSettings {
     bool Save(const std::string& path = {}) const;
 };
 
+// What the RetroArch, Pegasus or Attract-Mode Plus list dialog had at its last OK, kept per front
+// end under its own prefix ("retroarchRomFolder"); "" for the front end's defaults. A store without
+// these values (an older one) gives the defaults.
+struct FrontEndListSettings {
+    std::string romFolder, romExtension, listName, corePath, coreName, launchCommand;
+    bool splitByCategory = false;
+
+    static FrontEndListSettings Load(const std::string& prefix, const std::string& path = {});
+    bool Save(const std::string& prefix, const std::string& path = {}) const;
+};
+
 }  // namespace vantor

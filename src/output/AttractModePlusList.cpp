@@ -40,8 +40,12 @@ class AttractModePlusWriter : public ListWriter {
 
     void Begin(const ListContext& context, ListDocument& document) override {
         if (split_) RequireCategories(context.catalog);
-        const std::string stem = RomNameOfPath(context.target.TargetPath());
+        // romlists/NAME.txt keeps its tags in romlists/NAME/; a list saved without an extension
+        // would be in the way of that folder.
+        const std::string target = context.target.TargetPath();
+        const std::string stem = RomNameOfPath(target);
         tagFolder_ = stem.empty() ? CategoryFileName(emulator_) : stem;
+        if (!target.empty() && target.ends_with("/" + stem)) tagFolder_ += " tags";
         document.text = kRomlistHeader;
     }
 

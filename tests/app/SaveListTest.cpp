@@ -81,7 +81,9 @@ class WorkingList {
         output = window->WorkingList();
         environment.messages.clear();
         int shown = 0;
-        QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++shown; });
+        // Disconnected below: `shown` lives only as long as the constructor.
+        const QMetaObject::Connection counting =
+            QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++shown; });
         Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("="));
         Child<QPushButton>(window.get(), "id1")->click();
         ok = WaitFor([&] { return shown == 1; });
@@ -90,6 +92,7 @@ class WorkingList {
         QMetaObject::invokeMethod(
             output, [this, again] { output->ReceiveEntries(again); }, Qt::QueuedConnection);
         ok = ok && WaitFor([&] { return shown == 2; }) && output->EntryCount() == 12;
+        QObject::disconnect(counting);
         std::string keys;
         for (int row = 0; row < output->List()->RowCount(); ++row)
             keys += output->List()->Table().Cell(row, kKeyColumn) + "\n";
@@ -204,6 +207,33 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
             choice.cliOptions = {"--rom-folder", "/roms/my \"mame\"", "--rom-extension", "7z"};
             if (format == ListFormat::EsBatocera) choice.cliOptions.push_back("--media");
             break;
+        case ListFormat::RetroArch:
+            OnNextModal<FrontEndListDialog>([](FrontEndListDialog* dialog) {
+                QVERIFY(!Child<QCheckBox>(dialog, "splitByCategoryBox")->isEnabled());
+                Child<QLineEdit>(dialog, "romFolderEdit")->setText(QStringLiteral("/roms/my \"mame\""));
+                Child<QLineEdit>(dialog, "corePathEdit")->setText(QStringLiteral("/cores/mame_libretro.so"));
+                Child<QLineEdit>(dialog, "coreNameEdit")->setText(QStringLiteral(" MAME "));
+                Child<QPushButton>(dialog, "id1")->click();
+            });
+            choice.cliOptions = {"--rom-folder", "/roms/my \"mame\"",
+                                 "--core-path",  "/cores/mame_libretro.so",
+                                 "--core-name",  "MAME"};
+            break;
+        case ListFormat::Pegasus:
+            OnNextModal<FrontEndListDialog>([](FrontEndListDialog* dialog) {
+                Child<QLineEdit>(dialog, "listNameEdit")->setText(QStringLiteral("Arcade & Co"));
+                Child<QLineEdit>(dialog, "launchEdit")->setText(QStringLiteral("mame {file.basename}"));
+                Child<QPushButton>(dialog, "id1")->click();
+            });
+            choice.cliOptions = {"--list-name", "Arcade & Co", "--launch", "mame {file.basename}"};
+            break;
+        case ListFormat::AttractModePlus:
+            OnNextModal<FrontEndListDialog>([](FrontEndListDialog* dialog) {
+                Child<QLineEdit>(dialog, "listNameEdit")->setText(QStringLiteral("arcade"));
+                Child<QPushButton>(dialog, "id1")->click();
+            });
+            choice.cliOptions = {"--list-name", "arcade"};
+            break;
         default:
             break;
     }
@@ -225,6 +255,7 @@ class SaveListTest : public QObject {
     void cancelAtEveryStepWritesNothing();
     void batchTemplateIsRememberedAndNothingElse();
     void gamelistOptionsAreRememberedInTheSettings();
+    void loadedListReplacesTheWorkingListInItsOrder();
     void unwritableTargetsAreReported();
     void closingCsvPreviewKeepsTheColumns();
     void nothingIsReplacedOrDiscardedUnasked();
@@ -501,6 +532,29 @@ void SaveListTest::gamelistOptionsAreRememberedInTheSettings() {
     });
     Child<QPushButton>(list.output, "id1064")->click();
     QVERIFY(kept);
+}
+
+void SaveListTest::loadedListReplacesTheWorkingListInItsOrder() {
+    WorkingList list;
+    QVERIFY(list.ok);
+    const std::string names = list.Path("names.txt");
+    QVERIFY(WriteFileAtomically(names, "pacman\nnosuch\n1942\nmappy\n"));
+    // The unsaved list is only thrown away when the user says so.
+    list.environment.fileAnswers = {names};
+    list.environment.questionAnswers = {QMessageBox::No};
+    Child<QPushButton>(list.output, "loadListButton")->click();
+    QCOMPARE(list.output->EntryCount(), 12);
+
+    list.environment.fileAnswers = {names};
+    list.environment.questionAnswers = {QMessageBox::Yes};
+    Child<QPushButton>(list.output, "loadListButton")->click();
+    QVERIFY(WaitFor([&] { return list.output->PendingFills() == 0 && list.output->EntryCount() == 3; }));
+    std::string order;
+    for (int row = 0; row < list.output->List()->RowCount(); ++row)
+        order += list.output->List()->Table().Cell(row, kRomNameColumn) + " ";
+    QCOMPARE(order, std::string("pacman 1942 mappy "));
+    QVERIFY(list.environment.HasMessage(
+        "1 of the 4 games the list names are not in the master file; their names are in loadListLog.txt."));
 }
 
 void SaveListTest::batchTemplateIsRememberedAndNothingElse() {

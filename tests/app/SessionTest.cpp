@@ -167,6 +167,15 @@ void SessionTest::firstRunToEveryFormat() {
                 });
                 options = {"--split-by-category"};
                 break;
+            case ListFormat::RetroArch:
+            case ListFormat::Pegasus:
+            case ListFormat::AttractModePlus:
+                OnNextModal<FrontEndListDialog>([](FrontEndListDialog* d) {
+                    Child<QCheckBox>(d, "splitByCategoryBox")->setChecked(true);
+                    Child<QPushButton>(d, "id1")->click();
+                });
+                options = {"--split-by-category"};
+                break;
             default:
                 break;
         }
@@ -175,6 +184,11 @@ void SessionTest::firstRunToEveryFormat() {
         if (info.format == ListFormat::EsDe) {
             QCOMPARE(FileText(path("custom-Shooter - Flying Vertical.cfg")),
                      std::string("%ROMPATH%/mame/1942.zip\n%ROMPATH%/mame/galaga.zip\n"));
+        }
+        if (info.format == ListFormat::AttractModePlus) {
+            // Beside a list saved without its .txt, the tag folder takes another name.
+            QCOMPARE(FileText(path("session-attractmode-plus tags/Shooter - Flying Vertical.tag")),
+                     std::string("1942\ngalaga\n"));
         }
         // Only the Maximus note; nothing failed.
         QVERIFY2(environment.messages.size() == (info.format == ListFormat::Maximus ? 1u : 0u), info.name);
