@@ -85,6 +85,20 @@ std::string KnownPlayerModes(std::string text) {
     return {};
 }
 
+// Whether the element whose name starts `rest` is one ReadGameFacts takes something from.
+bool IsFactElement(std::string_view rest) {
+    std::size_t length = 0;
+    while (length < rest.size() && !IsNameEnd(rest[length])) ++length;
+    static constexpr std::string_view kNames[] = {"year",    "manufacturer", "publisher", "nplayers",
+                                                  "display", "video",        "input",     "control",
+                                                  "driver",  "disk",         "player"};
+    const std::string_view name = rest.substr(0, length);
+    for (std::string_view known : kNames) {
+        if (name == known) return true;
+    }
+    return false;
+}
+
 int LeadingInteger(std::string_view text) {
     int value = 0;
     std::size_t i = 0;
@@ -151,6 +165,8 @@ GameFacts ReadGameFacts(const ListedRecord& record) {
     for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
         if (at + 1 >= text.size() || text[at + 1] == '/' || text[at + 1] == '!' || text[at + 1] == '?')
             continue;
+        // Most of a record is ROMs, chips and switches: their attributes are not read.
+        if (!startTag && !IsFactElement(text.substr(at + 1))) continue;
         const std::size_t after = ReadStartTag(text, at, name, attributes);
         if (startTag) {
             // The game's own tag: its family and what kind of machine it is.
