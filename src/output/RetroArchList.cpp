@@ -104,7 +104,8 @@ class RetroArchWriter : public ListWriter {
     void Begin(const ListContext& context, ListDocument& document) override {
         if (split_) RequireCategories(context.catalog);
         std::string current;
-        if (context.target.ReadCurrent(current)) {
+        // An empty file holds no choices to keep.
+        if (context.target.ReadCurrent(current) && !TrimView(current).empty()) {
             const std::string target = context.target.TargetPath();
             kept_ = ReadKeptPlaylist(current, target.empty() ? std::string("there") : "at " + target);
         }
@@ -190,9 +191,9 @@ class RetroArchWriter : public ListWriter {
 
     // "NAME - CATEGORY.lpl": the name given, else the playlist's own file name.
     std::string CategoryListName() const {
-        if (!listName_.empty()) return CategoryFileName(listName_);
-        const std::string stem = RomNameOfPath(target_);
-        return stem.empty() ? std::string("MAME") : stem;
+        std::string name = CategoryFileName(listName_);
+        if (name.empty()) name = RomNameOfPath(target_);
+        return name.empty() ? std::string("MAME") : name;
     }
 
     const std::string folder_, extension_, listName_, corePath_, coreName_;

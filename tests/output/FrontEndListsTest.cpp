@@ -333,6 +333,11 @@ TEST_F(FrontEndListsTest, PlaylistUpdateKeepsTheCoresTheUserChose) {
     EXPECT_NE(PlaylistAsPythonReadsIt(playlist).find("/cores/fbneo_libretro.so"), std::string::npos)
         << "the item's own choice outranks the playlist's default";
 
+    // An empty file is no playlist: it is written over.
+    dir_.Write("MAME.lpl", "");
+    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman"}).Written());
+    EXPECT_TRUE(PlaylistAsPythonReadsIt(playlist).starts_with(kTopKeys));
+
     // What RetroArch would not read is left as it is.
     for (const char* broken : {"{\"items\": [ {\"path\": \"a.zip\"", "[1, 2]", "{\"items\": {}}",
                                "{\"items\": [\"a.zip\"]}", "not json at all"}) {
