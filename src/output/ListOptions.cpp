@@ -49,7 +49,9 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
          "                         per category, as the front end keeps them (needs a merged master\n"
          "                         file); es-de and batocera: custom-CATEGORY.cfg collections beside the\n"
          "                         list, to go into ~/ES-DE/collections/ (Batocera:\n"
-         "                         ~/.emulationstation/collections/)"},
+         "                         ~/.emulationstation/collections/); retroarch: NAME - CATEGORY.lpl;\n"
+         "                         pegasus: CATEGORY.metadata.pegasus.txt; attractmode-plus: the tag\n"
+         "                         files NAME/CATEGORY.tag"},
     };
     return options;
 }
