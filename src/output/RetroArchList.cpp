@@ -20,6 +20,7 @@ constexpr const char* kDetect = "DETECT";
 constexpr const char* kDatabaseName = "MAME.lpl";
 constexpr const char* kNoChecksum = "00000000|crc";
 constexpr const char* kItemEnd = "\n    },\n";
+constexpr const char* kPathStart = "    {\n      \"path\": \"";
 constexpr const char* kListEnd = "  ]\n}\n";
 
 struct CoreChoice {
@@ -175,15 +176,18 @@ class RetroArchWriter : public ListWriter {
     // The items of the finished list with the games they name, each without its comma.
     std::vector<ListEntryText> Items(std::string_view text) const {
         std::vector<ListEntryText> items;
-        const std::string_view end = kItemEnd;
+        const std::string_view end = kItemEnd, path = kPathStart;
         for (std::size_t start = headSize_; start < text.size();) {
             const std::size_t close = text.find(end, start);
             if (close == std::string_view::npos) break;
             const std::string_view item = text.substr(start, close + 6 - start);
-            JsonValue value;
-            std::string problem;
-            if (ParseJson(item, value, problem))
-                items.push_back({RomNameOfPath(value.StringMember("path")), item});
+            // Entry wrote the path first, on a line of its own; the ROM name in it needs no
+            // unescaping, and a folder's escapes stand before the last "/".
+            if (item.starts_with(path)) {
+                const std::string_view value =
+                    item.substr(path.size(), item.find('\n', path.size()) - path.size());
+                items.push_back({RomNameOfPath(value.substr(0, value.size() - 2)), item});  // without `",`
+            }
             start = close + end.size();
         }
         return items;
