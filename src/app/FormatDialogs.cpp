@@ -221,13 +221,15 @@ GamelistOptionsDialog::GamelistOptionsDialog(GamelistSettings choice, bool batoc
     mediaBox_->setVisible(batocera);
     hideRemovedBox_ =
         makeBox("hideRemovedBox", "Keep games no longer in the list, hidden", choice_.hideRemoved);
-    splitByCategoryBox_ = makeBox("splitByCategoryBox", "One collection per category (custom-CATEGORY.cfg)",
-                                  choice_.splitByCategory && categoriesKnown);
+    splitByCategoryBox_ =
+        makeBox("splitByCategoryBox",
+                categoriesKnown ? "One collection per category (custom-CATEGORY.cfg)"
+                                : "One collection per category (needs a merged master file)",
+                choice_.splitByCategory && categoriesKnown);
     splitByCategoryBox_->setEnabled(categoriesKnown);
-    splitByCategoryBox_->setToolTip(
-        categoriesKnown
-            ? QStringLiteral("Written beside the list; they go into the front end's collections folder.")
-            : QStringLiteral("Needs a merged master file: the categories come from catver.ini."));
+    splitByCategoryBox_->setToolTip(QStringLiteral(
+        "Written beside the list; they go into the front end's collections folder. The categories come "
+        "from catver.ini, merged into the master file."));
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("ROM folder (for collections):"), romFolderEdit_);
