@@ -122,8 +122,14 @@ std::string ReplaceFileQuestion(const std::string& path) {
     return path + " already exists.\r\nDo you want to replace it?";
 }
 
+std::string UpdateFileQuestion(const std::string& path) {
+    return path +
+           " already exists.\r\nDo you want to update it? What you set in the front end stays; the "
+           "games leave and join as in your list.";
+}
+
 bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
-                const std::string& defaultExt, std::string& path) {
+                const std::string& defaultExt, std::string& path, bool updatesExisting) {
     for (;;) {
         std::string chosen = path;
         if (!ChooseFile(parent, kind, title, filter, defaultExt, chosen)) return false;
@@ -131,7 +137,8 @@ bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, co
         // The dialog's own question is off: this one is asked the same way for every save, and
         // "No" goes back to the dialog.
         if (kind != FileQuestion::Save || !FileExists(chosen) || IsDirectory(chosen)) return true;
-        if (ShowMessageBox(parent, MessageIcon::Exclamation, ReplaceFileQuestion(chosen),
+        if (ShowMessageBox(parent, MessageIcon::Exclamation,
+                           updatesExisting ? UpdateFileQuestion(chosen) : ReplaceFileQuestion(chosen),
                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
             return true;
         }

@@ -51,10 +51,12 @@ using FileDialogHook =
 void SetFileDialogHook(FileDialogHook hook);
 
 // Asks the question; a file chosen to save over an existing one is written only after the user
-// said "Yes" to ReplaceFileQuestion (a "No" shows the dialog again).
+// said "Yes" to ReplaceFileQuestion, or UpdateFileQuestion for a list that is updated in place
+// (a "No" shows the dialog again).
 bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
-                const std::string& defaultExt, std::string& path);
+                const std::string& defaultExt, std::string& path, bool updatesExisting = false);
 std::string ReplaceFileQuestion(const std::string& path);
+std::string UpdateFileQuestion(const std::string& path);
 
 // The engine's UserInterface on message boxes and the progress window. The progress window is
 // created on ProgressShow and destroyed on ProgressClose; it is window-modal over `parent` when

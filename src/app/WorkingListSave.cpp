@@ -104,9 +104,8 @@ void WorkingListWindow::RunSave() {
         options.Set(ListOption::Template, batchTemplate_);
         if (batchForm_ == BatchForm::Windows) options.Set(ListOption::WindowsBatch);
     }
-    if (info.format == ListFormat::EsDe || info.format == ListFormat::EsBatocera) {
-        if (!AskGamelistOptions(this, info.format, catalog_.inputType == MergedList, options)) return;
-    }
+    const bool gamelist = info.format == ListFormat::EsDe || info.format == ListFormat::EsBatocera;
+    if (gamelist && !AskGamelistOptions(this, info.format, catalog_.inputType == MergedList, options)) return;
     SaveFileType saveType = SaveTypeOf(info, batchForm_);
     saveType.masterFile = catalog_.file.Path();
     std::string fileName;
@@ -133,7 +132,7 @@ void WorkingListWindow::RunSave() {
                 break;
         }
         if (!AskForFile(this, FileQuestion::Save, "Save file as...", saveType.filter, saveType.defaultExt,
-                        fileName)) {
+                        fileName, gamelist)) {
             return;
         }
     }

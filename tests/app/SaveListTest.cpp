@@ -494,10 +494,22 @@ void SaveListTest::gamelistOptionsAreRememberedInTheSettings() {
         kept = Child<QLineEdit>(d, "romExtensionEdit")->text() == QStringLiteral(".7z") &&
                Child<QCheckBox>(d, "hideRemovedBox")->isChecked() &&
                Child<QCheckBox>(d, "mediaBox")->isHidden();
-        d->reject();
+        Child<QPushButton>(d, "id1")->click();
     });
+    // A save onto it asks to update, not to replace, and keeps what the front end set.
+    QVERIFY(WriteFileAtomically(list.Path("gamelist.xml"),
+                                "<gameList><game><path>./1942.zip</path><favorite>true</favorite></game>"
+                                "<game><path>./gone.zip</path></game></gameList>"));
+    list.environment.messages.clear();
+    list.environment.fileAnswers = {list.Path("gamelist.xml")};
     Child<QPushButton>(list.output, "id1064")->click();
     QVERIFY(kept);
+    QCOMPARE(list.environment.MessageTexts(),
+             std::vector<std::string>{UpdateFileQuestion(list.Path("gamelist.xml"))});
+    const std::string updated = FileText(list.Path("gamelist.xml"));
+    QVERIFY(updated.find("<path>./1942.7z</path>\n\t\t<name>1942 (Revision B)</name>") != std::string::npos);
+    QVERIFY(updated.find("<favorite>true</favorite>") != std::string::npos);
+    QVERIFY(updated.find("<path>./gone.zip</path>\n\t\t<hidden>true</hidden>") != std::string::npos);
 }
 
 void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
