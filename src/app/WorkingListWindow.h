@@ -18,7 +18,7 @@ class QPushButton;
 
 namespace vantor::app {
 
-// The seventeen formats in the order of the format box (alphabetical, case ignored).
+// The formats in the order of the format box (alphabetical, case ignored).
 const QStringList& ListFormatNames();
 // The note after a batch: "Added 3 ROMs; 2 were in your list already."
 std::string AddedMessage(int added, int already);
