@@ -71,7 +71,7 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
         catverPath_ = settings.catverFile;
         controlsPath_ = settings.controlsFile;
         nplayersPath_ = settings.nplayersFile;
-        hideRomNames_ = settings.hideSha1s;
+        hideRomNames_ = settings.hideRomNames;
         hideTags_ = settings.hideTags;
     }
 
@@ -411,9 +411,9 @@ void SettingsWindow::accept() {
     settings.catverFile = catverPath_;
     settings.controlsFile = controlsPath_;
     settings.nplayersFile = nplayersPath_;
-    settings.hideSha1s = hideRomNamesBox_->isChecked();
+    settings.hideRomNames = hideRomNamesBox_->isChecked();
     settings.hideTags = hideTagsBox_->isChecked();
-    hideRomNames_ = settings.hideSha1s;
+    hideRomNames_ = settings.hideRomNames;
     hideTags_ = settings.hideTags;
     if (settings.Save()) {
         storedInputXmlPath_ = inputXmlPath_;

@@ -39,7 +39,7 @@ class AppTestEnvironment {
     ~AppTestEnvironment();
 
     // Writes the settings store as "Set" would.
-    void WriteSettings(const std::string& inputXmlFile, bool hideSha1s = false, bool hideTags = false);
+    void WriteSettings(const std::string& inputXmlFile, bool hideRomNames = false, bool hideTags = false);
     std::string DataFolder() const;
     std::string ConfigFolder() const;
     // The texts of the recorded messages, in order.

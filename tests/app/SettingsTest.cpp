@@ -168,7 +168,7 @@ void SettingsTest::enableRulesAndSet() {
     QCOMPARE(stored.controlsFile, controls);
     QCOMPARE(stored.listXmlFile, listing);
     QCOMPARE(stored.nplayersFile, std::string());
-    QVERIFY(stored.hideSha1s && stored.hideTags);
+    QVERIFY(stored.hideRomNames && stored.hideTags);
     QVERIFY(dialog.HideRomNames());
     QVERIFY(dialog.HideTags());
 

@@ -110,7 +110,7 @@ void StartupTest::firstRunOpensSettingsBeforeTheInputCheck() {
     Settings stored = Settings::Load();
     QVERIFY(stored.keyExists);
     QCOMPARE(stored.inputXmlFile, AppFixture("games.xml"));
-    QVERIFY(stored.hideSha1s);
+    QVERIFY(stored.hideRomNames);
     QVERIFY(stored.hideTags);
     // A listing, not a merged file: the note about categories.
     QCOMPARE(environment.messages.size(), size_t{1});
