@@ -20,13 +20,13 @@ TextWindow::TextWindow(const std::string& windowTitle, const std::string& displa
       original_(displayText),
       // A text of one line (or none) takes the CR LF of most lists.
       crLf_(displayText.find("\r\n") != std::string::npos || displayText.find('\n') == std::string::npos) {
-    setObjectName(QStringLiteral("genericOutputDlg"));
+    setObjectName(QStringLiteral("textWindow"));
     setWindowTitle(FromBytes(windowTitle));
     setWindowIcon(AppIcon());
     setSizeGripEnabled(true);
 
     edit_ = new QPlainTextEdit(this);
-    edit_->setObjectName(QStringLiteral("id1065"));
+    edit_->setObjectName(QStringLiteral("textEdit"));
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     edit_->setTabStopDistance(4 * edit_->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
@@ -37,7 +37,7 @@ TextWindow::TextWindow(const std::string& windowTitle, const std::string& displa
     edit_->installEventFilter(this);
 
     save_ = new QPushButton(QStringLiteral("Save"), this);
-    save_->setObjectName(QStringLiteral("id1068"));
+    save_->setObjectName(QStringLiteral("saveButton"));
     save_->setAutoDefault(false);
     save_->setVisible(saveEnabled);
     connect(save_, &QPushButton::clicked, this, &TextWindow::OnSave);

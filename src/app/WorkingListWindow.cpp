@@ -34,29 +34,23 @@ const QStringList& ListFormatNames() {
 }
 
 WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
-    : GameListWindow(catalog, QStringLiteral("outputDlg"), new QAction(QStringLiteral("Delete"), nullptr),
-                     parent) {
+    : GameListWindow(catalog, QStringLiteral("workingListWindow"),
+                     new QAction(QStringLiteral("Delete"), nullptr), parent) {
     formatBox_ = new QComboBox(this);
-    formatBox_->setObjectName(QStringLiteral("id1063"));
+    formatBox_->setObjectName(QStringLiteral("formatBox"));
     formatBox_->addItems(ListFormatNames());
     formatBox_->setCurrentIndex(0);
     saveButton_ = new QPushButton(QStringLiteral("Save List to file"), this);
-    saveButton_->setObjectName(QStringLiteral("id1064"));
+    saveButton_->setObjectName(QStringLiteral("saveButton"));
     saveButton_->setAutoDefault(false);
     previewButton_ = new QPushButton(QStringLiteral("Preview List"), this);
-    previewButton_->setObjectName(QStringLiteral("id1068"));
+    previewButton_->setObjectName(QStringLiteral("previewButton"));
     previewButton_->setDefault(true);
     auto* hint = new QLabel(QStringLiteral("To clear your list, simply close this window."), this);
     addedText_ = new QLabel(this);
     addedText_->setObjectName(QStringLiteral("addedText"));
-    for (const char* name : {"id1", "id2"}) {
-        auto* hidden = new QPushButton(this);
-        hidden->setObjectName(QString::fromUtf8(name));
-        hidden->setAutoDefault(false);
-        hidden->hide();
-    }
 
-    Command()->setObjectName(QStringLiteral("id32772"));
+    Command()->setObjectName(QStringLiteral("deleteAction"));
     connect(Command(), &QAction::triggered, this, &WorkingListWindow::DeleteSelected);
     connect(list_, &SortableListView::DeletePressed, this, &WorkingListWindow::DeleteSelected);
     connect(formatBox_, &QComboBox::currentIndexChanged, this, &WorkingListWindow::UpdatePreviewButton);

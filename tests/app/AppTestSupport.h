@@ -63,7 +63,7 @@ std::string AppFixture(const char* name);
 std::unique_ptr<app::MainWindow> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
                                                 bool hideRomNames = false);
 
-// Finds a child by its object name ("id1800"); fails the test when it is missing.
+// Finds a child by its object name ("findEdit"); fails the test when it is missing.
 template <typename T>
 T* Child(QObject* parent, const char* name) {
     T* child = parent->findChild<T*>(QString::fromUtf8(name));

@@ -153,7 +153,7 @@ void BackgroundWorkTest::progressWindowShowsFiguresAndCancels() {
         QCOMPARE(progress.Position(), 500);
         QCOMPARE(Child<QLabel>(&progress, "progressFigures")->text(),
                  QStringLiteral("3.5 kB of 7.0 kB (50%)"));
-        auto* button = Child<QPushButton>(&progress, "id1");
+        auto* button = Child<QPushButton>(&progress, "cancelButton");
         QCOMPARE(button->isVisible(), cancellable);
         if (cancellable) button->click();
         QTest::keyClick(&progress, Qt::Key_Escape);

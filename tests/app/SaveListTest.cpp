@@ -74,8 +74,8 @@ class WorkingList {
         environment.messages.clear();
         int shown = 0;
         QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++shown; });
-        Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("="));
-        Child<QPushButton>(window.get(), "id1")->click();
+        Child<QLineEdit>(window.get(), "findEdit")->setText(QStringLiteral("="));
+        Child<QPushButton>(window.get(), "goButton")->click();
         ok = WaitFor([&] { return shown == 1; });
         HandOver again;
         again.entries = EntriesFromText("0x750|mappy|Mappy (US)|1983|Namco|");
@@ -94,7 +94,7 @@ class WorkingList {
     }
 
     void Select(ListFormat format) {
-        Child<QComboBox>(output, "id1063")->setCurrentIndex(static_cast<int>(format));
+        Child<QComboBox>(output, "formatBox")->setCurrentIndex(static_cast<int>(format));
     }
 
     // What vantor-cli writes for the same list: the file with `-o`, the preview text without.
@@ -136,8 +136,8 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
             if (preview) break;
             OnNextModal<ListTitleDialog>([title](ListTitleDialog* dialog) {
                 QCOMPARE(dialog->windowTitle(), QStringLiteral("List options"));
-                Child<QLineEdit>(dialog, "id1053")->setText(QString::fromStdString(title));
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QLineEdit>(dialog, "titleEdit")->setText(QString::fromStdString(title));
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             if (!title.empty()) choice.cliOptions = {"--title", title};
             break;
@@ -147,17 +147,17 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
             break;
         case ListFormat::Batch:
             OnNextModal<BatchTemplateDialog>([](BatchTemplateDialog* dialog) {
-                Child<QLineEdit>(dialog, "id1054")->setText(QString::fromUtf8(kBatchTemplate));
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QLineEdit>(dialog, "templateEdit")->setText(QString::fromUtf8(kBatchTemplate));
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             choice.cliOptions = {"--template", kBatchTemplate};
             break;
         case ListFormat::Cabrio:
             OnNextModal<CabrioSettingsDialog>([](CabrioSettingsDialog* dialog) {
-                Child<QLineEdit>(dialog, "id1097")->setText(QStringLiteral("Cabinet & Co"));
-                Child<QPushButton>(dialog, "id1101")->click();  // the logo folder, browsed
-                Child<QLineEdit>(dialog, "id1099")->setText(QStringLiteral("shots"));
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QLineEdit>(dialog, "titleEdit")->setText(QStringLiteral("Cabinet & Co"));
+                Child<QPushButton>(dialog, "logoBrowseButton")->click();  // the logo folder, browsed
+                Child<QLineEdit>(dialog, "screenshotFolderEdit")->setText(QStringLiteral("shots"));
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             choice.laterAnswers = {list.Path("logos")};
             choice.cliOptions = {"--title",          "Cabinet & Co", "--logo-dir", list.Path("logos") + "/",
@@ -166,20 +166,21 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
         case ListFormat::Csv:
             OnNextModal<CsvColumnsDialog>([](CsvColumnsDialog* dialog) {
                 // Ticked already when the window kept the choice of an earlier save.
-                for (const char* box : {"id1904", "id1906", "id1917", "id1918"})
+                for (const char* box :
+                     {"column:description", "column:rom-name", "column:clone-of", "column:driver"})
                     Child<QCheckBox>(dialog, box)->setChecked(true);
-                Child<QLineEdit>(dialog, "id1907")->setText(QStringLiteral(", "));
+                Child<QLineEdit>(dialog, "delimiterEdit")->setText(QStringLiteral(", "));
                 OnNextModal<CsvHeaderDialog>([](CsvHeaderDialog* order) {
-                    QHeaderView* header = Child<SortableListView>(order, "id1117")->header();
+                    QHeaderView* header = Child<SortableListView>(order, "columnList")->header();
                     for (int column = 0; column < header->count(); ++column) {  // "driver" first
                         const QString heading =
                             header->model()->headerData(column, Qt::Horizontal).toString();
                         if (heading == QStringLiteral("driver") && header->visualIndex(column) != 0)
                             DragHeader(header, header->visualIndex(column), 0);
                     }
-                    Child<QPushButton>(order, "id1118")->click();
+                    Child<QPushButton>(order, "okButton")->click();
                 });
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             choice.cliOptions = {"--columns", "driver,description,rom-name,clone-of", "--delimiter", ", "};
             break;
@@ -222,7 +223,7 @@ void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
         list.environment.fileAnswers.push_back(path);
         list.environment.fileAnswers.insert(list.environment.fileAnswers.end(), choice.laterAnswers.begin(),
                                             choice.laterAnswers.end());
-        Child<QPushButton>(list.output, "id1064")->click();
+        Child<QPushButton>(list.output, "saveButton")->click();
 
         QVERIFY2(list.environment.fileAnswers.empty(), info.name);
         // The file dialog: its title, file types and default extension.
@@ -260,7 +261,7 @@ void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
 void SaveListTest::previewShowsWhatASaveWrites() {
     WorkingList list;
     QVERIFY(list.ok);
-    auto* previewButton = Child<QPushButton>(list.output, "id1068");
+    auto* previewButton = Child<QPushButton>(list.output, "previewButton");
     for (const ListFormatInfo& info : ListFormatTable()) {
         list.Select(ListFormat::AtomicFe);
         list.Select(info.format);
@@ -273,7 +274,7 @@ void SaveListTest::previewShowsWhatASaveWrites() {
         list.environment.fileAnswers = {path};
         list.environment.fileAnswers.insert(list.environment.fileAnswers.end(), choice.laterAnswers.begin(),
                                             choice.laterAnswers.end());
-        Child<QPushButton>(list.output, "id1064")->click();
+        Child<QPushButton>(list.output, "saveButton")->click();
         QVERIFY2(list.environment.fileAnswers.empty(), info.name);
 
         list.environment.fileAsked.clear();
@@ -285,7 +286,7 @@ void SaveListTest::previewShowsWhatASaveWrites() {
         OnNextModal<TextWindow>([&](TextWindow* preview) {
             shown = preview->DisplayText();
             title = preview->windowTitle();
-            saveShown = Child<QPushButton>(preview, "id1068")->isVisible();
+            saveShown = Child<QPushButton>(preview, "saveButton")->isVisible();
             preview->reject();
         });
         previewButton->click();
@@ -322,15 +323,15 @@ void SaveListTest::previewWindowSavesTheEditedText() {
         shown = preview->DisplayText();
         // Saved as shown first, then once more after an edit at the end; the window stays open.
         list.environment.fileAnswers = {untouched, edited};
-        Child<QPushButton>(preview, "id1068")->click();
-        auto* edit = Child<QPlainTextEdit>(preview, "id1065");
+        Child<QPushButton>(preview, "saveButton")->click();
+        auto* edit = Child<QPlainTextEdit>(preview, "textEdit");
         edit->moveCursor(QTextCursor::End);
         edit->insertPlainText(QStringLiteral("rem done\n"));
-        Child<QPushButton>(preview, "id1068")->click();
+        Child<QPushButton>(preview, "saveButton")->click();
         QVERIFY(preview->isVisible());
         preview->reject();
     });
-    Child<QPushButton>(list.output, "id1068")->click();
+    Child<QPushButton>(list.output, "previewButton")->click();
     // A shell script: its own file type, its LF line ends kept after the edit, executable.
     QVERIFY(
         shown.starts_with("#!/bin/sh\ncopy 1942.zip /media/roms\necho 1942 (Revision B) \ncopy dkong.zip"));
@@ -351,7 +352,7 @@ void SaveListTest::previewWindowSavesTheEditedText() {
     list.environment.messages.clear();
     list.environment.questionAnswers = {QMessageBox::Yes};
     list.environment.fileAnswers = {master};
-    Child<QPushButton>(&window, "id1068")->click();
+    Child<QPushButton>(&window, "saveButton")->click();
     QCOMPARE(list.environment.MessageTexts(),
              (std::vector<std::string>{ReplaceFileQuestion(master),
                                        std::string(kOutputIsMasterFile) + master + kChooseAnotherName}));
@@ -362,10 +363,10 @@ void SaveListTest::previewWindowSavesTheEditedText() {
     list.Select(ListFormat::HyperSpin);
     OnNextModal<TextWindow>([&](TextWindow* preview) {
         list.environment.fileAnswers = {""};
-        Child<QPushButton>(preview, "id1068")->click();
+        Child<QPushButton>(preview, "saveButton")->click();
         preview->reject();
     });
-    Child<QPushButton>(list.output, "id1068")->click();
+    Child<QPushButton>(list.output, "previewButton")->click();
     QCOMPARE(list.environment.fileAsked.back().filter, std::string("xml files (*.xml)|*.xml"));
     QCOMPARE(list.environment.fileAsked.back().defaultExt, std::string("xml"));
 }
@@ -374,7 +375,7 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     WorkingList list;
     QVERIFY(list.ok);
     const std::string path = list.Path("never.txt");
-    auto save = [&] { Child<QPushButton>(list.output, "id1064")->click(); };
+    auto save = [&] { Child<QPushButton>(list.output, "saveButton")->click(); };
 
     // The file dialog cancelled.
     list.Select(ListFormat::RomNames);
@@ -382,17 +383,17 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     save();
     QCOMPARE(list.environment.fileQuestions.size(), size_t{1});
 
-    // The list title cancelled, by the invisible Cancel's Escape: no file dialog follows.
+    // The list title cancelled by Escape (the dialog has no Cancel button): no file dialog follows.
     for (ListFormat format : {ListFormat::Khameleon, ListFormat::Mala}) {
         list.Select(format);
         list.environment.fileQuestions.clear();
-        bool cancelVisible = true;
+        bool hasCancel = true;
         OnNextModal<ListTitleDialog>([&](ListTitleDialog* dialog) {
-            cancelVisible = Child<QPushButton>(dialog, "id2")->isVisible();
+            hasCancel = dialog->findChild<QPushButton*>(QStringLiteral("cancelButton")) != nullptr;
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
         save();
-        QVERIFY(!cancelVisible);
+        QVERIFY(!hasCancel);
         QVERIFY(list.environment.fileQuestions.empty());
     }
 
@@ -408,7 +409,8 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     // The batch dialog comes first (its form decides the file type): cancelled, no file dialog.
     list.Select(ListFormat::Batch);
     list.environment.fileQuestions.clear();
-    OnNextModal<BatchTemplateDialog>([](BatchTemplateDialog* d) { Child<QPushButton>(d, "id2")->click(); });
+    OnNextModal<BatchTemplateDialog>(
+        [](BatchTemplateDialog* d) { Child<QPushButton>(d, "cancelButton")->click(); });
     save();
     QVERIFY(list.environment.fileQuestions.empty());
 
@@ -432,9 +434,10 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
         list.environment.fileAnswers = {path};
         if (format == ListFormat::Cabrio)
             OnNextModal<CabrioSettingsDialog>(
-                [](CabrioSettingsDialog* d) { Child<QPushButton>(d, "id2")->click(); });
+                [](CabrioSettingsDialog* d) { Child<QPushButton>(d, "cancelButton")->click(); });
         if (format == ListFormat::Csv)
-            OnNextModal<CsvColumnsDialog>([](CsvColumnsDialog* d) { Child<QPushButton>(d, "id2")->click(); });
+            OnNextModal<CsvColumnsDialog>(
+                [](CsvColumnsDialog* d) { Child<QPushButton>(d, "cancelButton")->click(); });
         save();
         QVERIFY(list.environment.fileAnswers.empty());
     }
@@ -448,24 +451,24 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     auto save = [&](ListFormat format) {
         list.Select(format);
         list.environment.fileAnswers = {list.Path("list")};
-        Child<QPushButton>(list.output, "id1064")->click();
+        Child<QPushButton>(list.output, "saveButton")->click();
     };
 
     // The batch template starts as the default, a cancelled edit is forgotten, a confirmed one stays.
     QString seen;
     OnNextModal<BatchTemplateDialog>([&](BatchTemplateDialog* d) {
-        seen = Child<QLineEdit>(d, "id1054")->text();
+        seen = Child<QLineEdit>(d, "templateEdit")->text();
         QCOMPARE(d->windowTitle(), QStringLiteral("Batch file creation"));
-        Child<QLineEdit>(d, "id1054")->setText(QStringLiteral("forgotten"));
+        Child<QLineEdit>(d, "templateEdit")->setText(QStringLiteral("forgotten"));
         d->reject();
     });
     save(ListFormat::Batch);
     QCOMPARE(seen, QStringLiteral("cp \"%ROM%.zip\" ~/roms/"));
     OnNextModal<BatchTemplateDialog>([&](BatchTemplateDialog* d) {
-        seen = Child<QLineEdit>(d, "id1054")->text();
-        Child<QLineEdit>(d, "id1054")->setText(QStringLiteral("del %ROM%.zip"));
+        seen = Child<QLineEdit>(d, "templateEdit")->text();
+        Child<QLineEdit>(d, "templateEdit")->setText(QStringLiteral("del %ROM%.zip"));
         Child<QRadioButton>(d, "windowsForm")->click();
-        Child<QPushButton>(d, "id1")->click();
+        Child<QPushButton>(d, "okButton")->click();
     });
     save(ListFormat::Batch);
     QCOMPARE(seen, QStringLiteral("cp \"%ROM%.zip\" ~/roms/"));
@@ -473,9 +476,9 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     QCOMPARE(list.environment.fileAsked.back().filter, std::string("batch files (*.bat)|*.bat"));
     bool windowsForm = false;
     OnNextModal<BatchTemplateDialog>([&](BatchTemplateDialog* d) {
-        seen = Child<QLineEdit>(d, "id1054")->text();
+        seen = Child<QLineEdit>(d, "templateEdit")->text();
         windowsForm = Child<QRadioButton>(d, "windowsForm")->isChecked();
-        Child<QPushButton>(d, "id1")->click();
+        Child<QPushButton>(d, "okButton")->click();
     });
     save(ListFormat::Batch);
     QCOMPARE(seen, QStringLiteral("del %ROM%.zip"));
@@ -487,42 +490,45 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
         bool fresh = false;
         bool kept = false;
         OnNextModal<CsvColumnsDialog>([&](CsvColumnsDialog* d) {
-            fresh = Child<QLineEdit>(d, "id1907")->text() == QStringLiteral(";") &&
-                    !Child<QCheckBox>(d, "id1904")->isChecked() && Child<QCheckBox>(d, "id1069")->isChecked();
-            kept = Child<QLineEdit>(d, "id1907")->text() == QStringLiteral("|") &&
-                   Child<QCheckBox>(d, "id1904")->isChecked() && Child<QCheckBox>(d, "id1906")->isChecked() &&
-                   !Child<QCheckBox>(d, "id1069")->isChecked();
-            Child<QLineEdit>(d, "id1907")->setText(QStringLiteral("|"));
-            Child<QCheckBox>(d, "id1904")->setChecked(true);
-            Child<QCheckBox>(d, "id1906")->setChecked(true);
-            Child<QCheckBox>(d, "id1069")->setChecked(false);
+            fresh = Child<QLineEdit>(d, "delimiterEdit")->text() == QStringLiteral(";") &&
+                    !Child<QCheckBox>(d, "column:description")->isChecked() &&
+                    Child<QCheckBox>(d, "headerBox")->isChecked();
+            kept = Child<QLineEdit>(d, "delimiterEdit")->text() == QStringLiteral("|") &&
+                   Child<QCheckBox>(d, "column:description")->isChecked() &&
+                   Child<QCheckBox>(d, "column:rom-name")->isChecked() &&
+                   !Child<QCheckBox>(d, "headerBox")->isChecked();
+            Child<QLineEdit>(d, "delimiterEdit")->setText(QStringLiteral("|"));
+            Child<QCheckBox>(d, "column:description")->setChecked(true);
+            Child<QCheckBox>(d, "column:rom-name")->setChecked(true);
+            Child<QCheckBox>(d, "headerBox")->setChecked(false);
             OnNextModal<CsvHeaderDialog>([round](CsvHeaderDialog* o) {
                 // The order of the last list: ROM Name dragged first, and offered so again.
-                QHeaderView* header = Child<SortableListView>(o, "id1117")->header();
+                QHeaderView* header = Child<SortableListView>(o, "columnList")->header();
                 if (round == 0) DragHeader(header, 1, 0);
                 QCOMPARE(header->model()->headerData(header->logicalIndex(0), Qt::Horizontal).toString(),
                          QStringLiteral("ROM Name"));
-                Child<QPushButton>(o, "id1118")->click();
+                Child<QPushButton>(o, "okButton")->click();
             });
-            Child<QPushButton>(d, "id1")->click();
+            Child<QPushButton>(d, "okButton")->click();
         });
         save(ListFormat::Csv);
         QVERIFY(round == 0 ? fresh : kept);
         QVERIFY(FileText(list.Path("list")).starts_with("1942|1942 (Revision B)\r\n"));
         OnNextModal<CabrioSettingsDialog>([&](CabrioSettingsDialog* d) {
             fresh = d->windowTitle() == QStringLiteral("Cabrio Settings");
-            for (const char* edit : {"id1097", "id1098", "id1099", "id1100"}) {
+            for (const char* edit :
+                 {"titleEdit", "logoFolderEdit", "screenshotFolderEdit", "backgroundFolderEdit"}) {
                 fresh = fresh && Child<QLineEdit>(d, edit)->text().isEmpty();
                 Child<QLineEdit>(d, edit)->setText(QStringLiteral("x"));
             }
-            Child<QPushButton>(d, "id1")->click();
+            Child<QPushButton>(d, "okButton")->click();
         });
         save(ListFormat::Cabrio);
         QVERIFY(fresh);
         OnNextModal<ListTitleDialog>([&](ListTitleDialog* d) {
-            fresh = Child<QLineEdit>(d, "id1053")->text().isEmpty();
-            Child<QLineEdit>(d, "id1053")->setText(QStringLiteral("x"));
-            Child<QPushButton>(d, "id1")->click();
+            fresh = Child<QLineEdit>(d, "titleEdit")->text().isEmpty();
+            Child<QLineEdit>(d, "titleEdit")->setText(QStringLiteral("x"));
+            Child<QPushButton>(d, "okButton")->click();
         });
         save(ListFormat::Khameleon);
         QVERIFY(fresh);
@@ -532,7 +538,7 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     list.environment.fileAnswers.clear();
     list.Select(ListFormat::AttractMode);
     list.environment.fileAnswers = {list.Path("attract.txt")};
-    Child<QPushButton>(list.output, "id1064")->click();
+    Child<QPushButton>(list.output, "saveButton")->click();
     QCOMPARE(FileText(list.Path("attract.txt")), list.CliList(ListFormat::AttractMode, {}, false));
 }
 
@@ -547,10 +553,10 @@ void SaveListTest::unwritableTargetsAreReported() {
             list.Select(format);
             if (format == ListFormat::Mala) {
                 OnNextModal<ListTitleDialog>(
-                    [](ListTitleDialog* d) { Child<QPushButton>(d, "id1")->click(); });
+                    [](ListTitleDialog* d) { Child<QPushButton>(d, "okButton")->click(); });
             }
             list.environment.fileAnswers = {target};
-            Child<QPushButton>(list.output, "id1064")->click();
+            Child<QPushButton>(list.output, "saveButton")->click();
             QCOMPARE(list.environment.MessageTexts(),
                      std::vector<std::string>{"Error opening output file for write!?"});
             QCOMPARE(list.environment.messages[0].icon, MessageIcon::Exclamation);
@@ -576,7 +582,7 @@ void SaveListTest::unwritableTargetsAreReported() {
     });
     list.Select(ListFormat::HyperSpin);
     list.environment.fileAnswers = {folder};
-    Child<QPushButton>(list.output, "id1064")->click();
+    Child<QPushButton>(list.output, "saveButton")->click();
     QTest::qWait(50);
     StopWaiting(settingsWait);
     QVERIFY(running);
@@ -593,10 +599,10 @@ void SaveListTest::unwritableTargetsAreReported() {
     list.Select(ListFormat::RomNames);
     OnNextModal<TextWindow>([&](TextWindow* preview) {
         list.environment.fileAnswers = {folder};
-        Child<QPushButton>(preview, "id1068")->click();
+        Child<QPushButton>(preview, "saveButton")->click();
         preview->reject();
     });
-    Child<QPushButton>(list.output, "id1068")->click();
+    Child<QPushButton>(list.output, "previewButton")->click();
     QCOMPARE(list.environment.MessageTexts(),
              std::vector<std::string>{"Error opening output file for write!?"});
 }
@@ -606,17 +612,17 @@ void SaveListTest::closingCsvPreviewKeepsTheColumns() {
     QVERIFY(list.ok);
     list.Select(ListFormat::Csv);
     OnNextModal<CsvColumnsDialog>([](CsvColumnsDialog* dialog) {
-        Child<QCheckBox>(dialog, "id1906")->click();
-        Child<QCheckBox>(dialog, "id1904")->click();
+        Child<QCheckBox>(dialog, "column:rom-name")->click();
+        Child<QCheckBox>(dialog, "column:description")->click();
         OnNextModal<CsvHeaderDialog>([](CsvHeaderDialog* order) {
             QCOMPARE(order->windowTitle(), QStringLiteral("CSV Preview"));
-            DragHeader(Child<SortableListView>(order, "id1117")->header(), 1, 0);
+            DragHeader(Child<SortableListView>(order, "columnList")->header(), 1, 0);
             QTest::keyClick(order, Qt::Key_Escape);
         });
-        Child<QPushButton>(dialog, "id1")->click();
+        Child<QPushButton>(dialog, "okButton")->click();
     });
     list.environment.fileAnswers = {list.Path("closed.csv")};
-    Child<QPushButton>(list.output, "id1064")->click();
+    Child<QPushButton>(list.output, "saveButton")->click();
     QCOMPARE(FileText(list.Path("closed.csv")),
              list.CliList(ListFormat::Csv, {"--columns", "rom-name,description"}, false));
     QVERIFY(
@@ -642,7 +648,7 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     environment.fileAsked.clear();
     environment.questionAnswers = {QMessageBox::No};
     environment.fileAnswers = {existing, ""};
-    Child<QPushButton>(list.output, "id1064")->click();
+    Child<QPushButton>(list.output, "saveButton")->click();
     QCOMPARE(FileText(existing), std::string("keep me"));
     QCOMPARE(environment.fileAsked.size(), std::size_t{2});
     QCOMPARE(environment.MessageTexts(), std::vector<std::string>{ReplaceFileQuestion(existing)});
@@ -651,17 +657,17 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     OnNextModal<TextWindow>([&](TextWindow* preview) {
         environment.questionAnswers = {QMessageBox::No};
         environment.fileAnswers = {existing, ""};
-        Child<QPushButton>(preview, "id1068")->click();
+        Child<QPushButton>(preview, "saveButton")->click();
         preview->reject();
     });
-    Child<QPushButton>(list.output, "id1068")->click();
+    Child<QPushButton>(list.output, "previewButton")->click();
     QCOMPARE(FileText(existing), std::string("keep me"));
     QCOMPARE(environment.messages.size(), std::size_t{2});
 
     // "Yes" replaces it; the list is saved now, so closing asks nothing.
     environment.messages.clear();
     environment.fileAnswers = {existing};
-    Child<QPushButton>(list.output, "id1064")->click();
+    Child<QPushButton>(list.output, "saveButton")->click();
     QVERIFY(FileText(existing).starts_with("1942\r\n"));
     QVERIFY(!list.output->Unsaved());
     // A deletion is a change again.
@@ -669,7 +675,7 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     list.output->DeleteSelected();
     QVERIFY(list.output->Unsaved());
     environment.fileAnswers = {existing};
-    Child<QPushButton>(list.output, "id1064")->click();
+    Child<QPushButton>(list.output, "saveButton")->click();
     environment.messages.clear();
     list.output->close();
     QVERIFY(environment.messages.empty());
