@@ -368,11 +368,8 @@ void MainWindow::RunScan(const char* progressText, std::function<std::vector<Mat
     scanRunning_ = true;
     ++scanCount_;
     status_->clear();
-    progress_ = new ProgressDialog(this);
-    progress_->SetUnit(ProgressUnit::Bytes);
-    progress_->SetCancellable(true);
-    connect(progress_, &ProgressDialog::CancelRequested, this, [this] { scan_.Cancel(); });
-    progress_->Show(true, 1000, QString::fromUtf8(progressText), QString());
+    progress_ = ShowJobProgress(this, QString::fromUtf8(progressText), ProgressUnit::Bytes,
+                                [this] { scan_.Cancel(); });
     scan_ = RunThenDeliver(
         this, [scan = std::move(scan)](JobControl& control) { return scan(control); },
         [this, found = std::move(found)](JobOutcome<std::vector<MatchEntry>> outcome) {

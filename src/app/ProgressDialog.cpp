@@ -161,4 +161,14 @@ void ProgressDialog::closeEvent(QCloseEvent* event) {
     RequestCancel();
 }
 
+ProgressDialog* ShowJobProgress(QWidget* owner, const QString& firstText, ProgressUnit unit,
+                                std::function<void()> cancel, bool figures) {
+    auto* progress = new ProgressDialog(owner);
+    progress->SetUnit(unit);
+    progress->SetCancellable(true);
+    QObject::connect(progress, &ProgressDialog::CancelRequested, progress, std::move(cancel));
+    progress->Show(true, figures ? 1000 : 0, firstText, QString());
+    return progress;
+}
+
 }  // namespace vantor::app

@@ -13,6 +13,7 @@
 #include "AppIcon.h"
 #include "AppState.h"
 #include "BackgroundWork.h"
+#include "ProgressDialog.h"
 #include "QtUserInterface.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
@@ -199,8 +200,10 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     QPushButton* cancel = MakeButton(this, "cancelButton", "Cancel");
     connect(setButton_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusText"));
     auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
+    buttonRow->addWidget(status_, 1);
     buttonRow->addWidget(setButton_);
     buttonRow->addWidget(cancel);
 
@@ -281,12 +284,17 @@ void SettingsWindow::OnBrowseListing() {
         ShowOutcomeMessages(this, check);
         if (!check.Done()) return;
         // A MAME program runs for minutes: on the worker, behind the progress window.
-        UtilityOutcome outcome = RunUtility([chosen](ProgressSink& progress) {
-            return RunMameListing({chosen, ""}, progress);
-        });
-        if (!outcome.Done()) return;
-        listing = outcome.outputPath;
+        RunUtility(
+            [chosen](ProgressSink& progress) {
+                return RunMameListing({chosen, ""}, progress);
+            },
+            [this](const UtilityOutcome& outcome) { TakeListing(outcome.outputPath); });
+        return;
     }
+    TakeListing(listing);
+}
+
+void SettingsWindow::TakeListing(const std::string& listing) {
     listXmlPath_ = listing;
     listXmlEdit_->setText(FromBytes(listing));
     UpdateMergeButton();
@@ -304,7 +312,8 @@ void SettingsWindow::OnMerge() {
     std::string output = SuggestedMergeOutput(inputs, InputText());
     if (!AskForFile(this, FileQuestion::Save, "Save merged file as...", kXmlFilter, "xml", output)) return;
     inputs.outputPath = output;
-    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunMerge(inputs, progress); }));
+    RunUtility([inputs](ProgressSink& progress) { return RunMerge(inputs, progress); },
+               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnRomScan() {
@@ -316,7 +325,8 @@ void SettingsWindow::OnRomScan() {
     if (!AskForFile(this, FileQuestion::Save, "Save scanned xml file as...", kXmlFilter, "xml",
                     inputs.outputPath))
         return;
-    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunRomScan(inputs, progress); }));
+    RunUtility([inputs](ProgressSink& progress) { return RunRomScan(inputs, progress); },
+               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnRomDirToXml() {
@@ -326,7 +336,8 @@ void SettingsWindow::OnRomDirToXml() {
     if (!AskForFile(this, FileQuestion::Save, "Save new xml file as...", kXmlFilter, "xml",
                     inputs.outputPath))
         return;
-    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunRomDirToXml(inputs, progress); }));
+    RunUtility([inputs](ProgressSink& progress) { return RunRomDirToXml(inputs, progress); },
+               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnMalaToXml() {
@@ -345,7 +356,8 @@ void SettingsWindow::OnMalaToXml() {
     if (!AskForFile(this, FileQuestion::Save, "Save new XML file as...", kXmlFilter, "xml",
                     inputs.outputPath))
         return;
-    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunMalaToXml(inputs, progress); }));
+    RunUtility([inputs](ProgressSink& progress) { return RunMalaToXml(inputs, progress); },
+               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnMaximusToXml() {
@@ -355,25 +367,45 @@ void SettingsWindow::OnMaximusToXml() {
     if (!AskForFile(this, FileQuestion::Open, "Point me to a Maximus file please...",
                     "Maximus files (*.txt)|*.txt|xml files (*.xml)|*.xml", "txt;xml", inputs.listPath))
         return;
-    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunMaximusToXml(inputs, progress); }));
+    RunUtility([inputs](ProgressSink& progress) { return RunMaximusToXml(inputs, progress); },
+               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
 }
 
-UtilityOutcome SettingsWindow::RunUtility(
-    const std::function<UtilityOutcome(ProgressSink& progress)>& utility) {
+void SettingsWindow::RunUtility(std::function<UtilityOutcome(ProgressSink& progress)> utility,
+                                std::function<void(const UtilityOutcome& outcome)> done) {
     busy_ = true;
-    UtilityOutcome outcome;
-    RunInBackground(this, [&](UserInterface& ui) {
-        ProgressWindowSink progress(ui);
-        outcome = utility(progress);
-    });
-    // Still busy while the result is read: "Set" and Cancel wait for it.
-    ShowOutcomeMessages(this, outcome);
-    busy_ = false;
-    return outcome;
+    status_->clear();
+    progress_ = ShowJobProgress(this, QString(), ProgressUnit::None, [this] { utility_.Cancel(); });
+    // A Cancel too late to keep the output from being written still tells what was written.
+    utility_ = RunWriteThenDeliver(
+        this, [utility = std::move(utility)](JobControl& control) { return utility(control); },
+        [this, done = std::move(done)](JobOutcome<UtilityOutcome> outcome) {
+            delete progress_;
+            // Still busy while the outcome is told: "Set" and Cancel wait for it.
+            if (outcome.Cancelled() || (outcome.result && outcome.result->kind == OutcomeKind::Cancelled)) {
+                status_->setText(QString::fromUtf8(kCancelled));
+            } else if (outcome.error) {
+                ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
+            } else {
+                ShowOutcomeMessages(this, *outcome.result);
+                if (outcome.result->Done()) done(*outcome.result);
+            }
+            busy_ = false;
+            Q_EMIT UtilityFinished();
+        },
+        [this](std::int64_t doneSoFar, std::int64_t total) {
+            if (progress_) progress_->SetProgress(doneSoFar, total);
+        },
+        [this](const std::string& firstLine, const std::string& secondLine) {
+            if (progress_) progress_->SetTexts(FromBytes(firstLine), FromBytes(secondLine));
+        });
+}
+
+QString SettingsWindow::StatusText() const {
+    return status_->text();
 }
 
 void SettingsWindow::TakeOutput(const UtilityOutcome& outcome) {
-    if (!outcome.Done()) return;
     inputXmlPath_ = outcome.outputPath;
     inputEdit_->setText(FromBytes(outcome.outputPath));
     setButton_->setEnabled(true);

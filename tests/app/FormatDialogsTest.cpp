@@ -1,5 +1,5 @@
-// The format dialogs on their own (the CSV column choice and its order, the Cabrio folders, the
-// batch texts) and the worker thread that writers and utilities run on.
+// The format dialogs on their own: the CSV column choice and its order, the Cabrio folders, the
+// batch texts.
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -49,7 +49,6 @@ class FormatDialogsTest : public QObject {
     void csvHeaderDragReordersTheColumns();
     void cabrioBrowseEndsFoldersWithASlash();
     void batchDialogShowsItsTexts();
-    void workerQuestionsAndCoalescedProgress();
 };
 
 void FormatDialogsTest::csvBoxesFollowTheInputType() {
@@ -180,76 +179,6 @@ void FormatDialogsTest::batchDialogShowsItsTexts() {
     Child<QPushButton>(&dialog, "okButton")->click();
     QCOMPARE(dialog.TemplateText(), std::string("del %ROM%.zip"));
     QCOMPARE(dialog.Form(), BatchForm::Windows);
-}
-
-void FormatDialogsTest::workerQuestionsAndCoalescedProgress() {
-    AppTestEnvironment environment;
-    QWidget owner;
-    owner.show();
-    // The window's thread keeps serving events while the work runs.
-    int ticks = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-    ticker.start(5);
-
-    QString shownAtMessage;
-    bool ownerBlocked = false;
-    SetMessageHook([&](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons) {
-        environment.messages.push_back({icon, text});
-        if (auto* progress = owner.findChild<ProgressDialog*>()) {
-            shownAtMessage = progress->FirstText() + "|" + progress->SecondText();
-            ownerBlocked = progress->isVisible() && progress->windowModality() == Qt::WindowModal;
-        }
-        return QMessageBox::Ok;
-    });
-    std::thread::id workerThread;
-    std::int64_t reports = 0;
-    constexpr int kTexts = 40000;
-    RunInBackground(&owner, [&](UserInterface& ui) {
-        workerThread = std::this_thread::get_id();
-        ui.ProgressShow("Merging data, hang on...", "");
-        for (int i = 0; i < kTexts; ++i) {
-            ui.ProgressSetTexts("Merging data, hang on...", "Adding ROM:game" + std::to_string(i));
-            ui.ProgressUpdate(i + 1, kTexts);
-            if (i % 4000 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        ui.ShowMessage(MessageIcon::Exclamation, "a note");
-        reports = static_cast<WorkerUserInterface&>(ui).Reports();
-        throw EngineError("Error, missing 2nd quote mark.");
-    });
-    QVERIFY(workerThread != std::this_thread::get_id());
-    // The message came after every text before it was shown, over the window-modal progress window.
-    QCOMPARE(shownAtMessage, QStringLiteral("Merging data, hang on...|Adding ROM:game39999"));
-    QVERIFY(ownerBlocked);
-    // The thrown error is shown, and the progress window is gone.
-    QCOMPARE(environment.MessageTexts(),
-             (std::vector<std::string>{"a note", "Error, missing 2nd quote mark."}));
-    QCOMPARE(environment.messages[1].icon, MessageIcon::Stop);
-    QVERIFY(owner.findChild<ProgressDialog*>() == nullptr);
-    QCOMPARE(reports, std::int64_t{2 * kTexts + 1});
-    QVERIFY(ticks >= 10);
-
-    // Coalescing: far fewer updates reach the window than were reported.
-    QtUserInterface target(&owner);
-    WorkerUserInterface ui(target);
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        ui.ProgressShow("first", "");
-        for (int i = 0; i < kTexts; ++i) ui.ProgressSetTexts("first", std::to_string(i));
-        done = true;
-    });
-    QVERIFY(WaitFor([&] { return done.load(); }));
-    worker.join();
-    QCoreApplication::processEvents();
-    ui.Flush();
-    QVERIFY(ui.Applied() >= 1);
-    QVERIFY(ui.Applied() < kTexts / 10);
-    auto* progress = owner.findChild<ProgressDialog*>();
-    QVERIFY(progress != nullptr);
-    QCOMPARE(progress->SecondText(), QString::number(kTexts - 1));
-    ui.ProgressClose();
-    ui.Flush();
-    QVERIFY(owner.findChild<ProgressDialog*>() == nullptr);
 }
 
 QTEST_MAIN(FormatDialogsTest)

@@ -110,7 +110,7 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
     QCOMPARE(output->List()->Table().Rows()[1],
              (ListTable::Row{"0x1740", "Mortal Kombat (rev 5.0 T-Unit 03/19/93)", "mk", "1992", "Midway"}));
 
-    QCOMPARE(Child<QLabel>(output, "addedText")->text(), QStringLiteral("Added 2 ROMs."));
+    QCOMPARE(output->StatusText(), QStringLiteral("Added 2 ROMs."));
 
     // The same again from the search window, plus one more: a game already in the list is not
     // added twice, and the window says so; the list stays sorted by name.
@@ -126,8 +126,7 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
     QVERIFY(WaitFor([&] { return added == 2; }));
     QCOMPARE(ColumnOf(output->List(), kRomNameColumn), (std::vector<std::string>{"dkong", "mk", "puckman"}));
     QCOMPARE(output->windowTitle(), QStringLiteral("Your working list has 3 ROMs"));
-    QCOMPARE(Child<QLabel>(output, "addedText")->text(),
-             QStringLiteral("Added 1 ROM; 1 was in your list already."));
+    QCOMPARE(output->StatusText(), QStringLiteral("Added 1 ROM; 1 was in your list already."));
 
     // Nothing selected: the working list is merely shown.
     results->clearSelection();
@@ -349,7 +348,7 @@ void ListWindowsTest::fillsAreCancelledOrOvertaken() {
 
     // A long fill shows a progress window whose Cancel stops it.
     StartGate gate;
-    SetJobTestHooks({[&](JobControl&) { gate.Wait(); }, {}});
+    SetJobTestHooks({[&](JobControl&) { gate.Wait(); }, {}, {}});
     fullList.ReceiveEntries(Batch(two, "Full list of %d ROMs"));
     QVERIFY(WaitFor([&] { return fullList.FillProgress() != nullptr; }));
     ProgressDialog* progress = fullList.FillProgress();
@@ -365,6 +364,7 @@ void ListWindowsTest::fillsAreCancelledOrOvertaken() {
     SetJobTestHooks({[&](JobControl&) {
                          if (++started == 1) first.Wait();
                      },
+                     {},
                      {}});
     fullList.ReceiveEntries(Batch(kFiveGames, "Full list of %d ROMs"));
     QVERIFY(WaitFor([&] { return started == 1; }));
@@ -387,8 +387,7 @@ void ListWindowsTest::fillsAreCancelledOrOvertaken() {
     QCOMPARE(output.PendingFills(), 2);
     QVERIFY(WaitFor([&] { return added == 2; }));
     QCOMPARE(output.EntryCount(), 6);
-    QCOMPARE(Child<QLabel>(&output, "addedText")->text(),
-             QStringLiteral("Added 1 ROM; 1 was in your list already."));
+    QCOMPARE(output.StatusText(), QStringLiteral("Added 1 ROM; 1 was in your list already."));
     output.ReceiveEntries(Batch(two));
     output.close();  // "Yes", discard it
     QTest::qWait(3 * kProgressPollMs);
@@ -466,7 +465,7 @@ void ListWindowsTest::detailsShowTheLatestRequestOnly() {
 
     // The list window closed before the text came: no details window.
     StartGate gate;
-    SetJobTestHooks({[&](JobControl&) { gate.Wait(); }, {}});
+    SetJobTestHooks({[&](JobControl&) { gate.Wait(); }, {}, {}});
     fullList->ShowDetails();
     QVERIFY(details->Busy());
     fullList->close();

@@ -53,6 +53,12 @@ const std::map<ListFormat, std::pair<std::string, std::string>> kSaveDialogs = {
 
 const char* kBatchTemplate = "copy %ROM%.zip /media/roms|echo %DESC% %CHD%";
 
+// The preview window's "Save", waited for.
+void SavePreview(TextWindow* preview) {
+    Child<QPushButton>(preview, "saveButton")->click();
+    QVERIFY(WaitFor([&] { return !preview->SaveRunning(); }));
+}
+
 // Drags the header section at `from` (display position) onto `to` with the mouse.
 void DragHeader(QHeaderView* header, int from, int to) {
     QWidget* viewport = header->viewport();
@@ -91,6 +97,18 @@ class WorkingList {
 
     std::string Path(const std::string& name) const {
         return dir.filePath(QString::fromStdString(name)).toStdString();
+    }
+
+    // Clicks one of the working list's buttons and waits until the save it starts, and the
+    // preview window it opens (answered by the test), have ended.
+    void Click(const char* button) {
+        Child<QPushButton>(output, button)->click();
+        QVERIFY(WaitFor([&] {
+            if (output->SaveRunning()) return false;
+            for (TextWindow* preview : output->findChildren<TextWindow*>())
+                if (preview->isVisible()) return false;
+            return true;
+        }));
     }
 
     void Select(ListFormat format) {
@@ -223,7 +241,7 @@ void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
         list.environment.fileAnswers.push_back(path);
         list.environment.fileAnswers.insert(list.environment.fileAnswers.end(), choice.laterAnswers.begin(),
                                             choice.laterAnswers.end());
-        Child<QPushButton>(list.output, "saveButton")->click();
+        list.Click("saveButton");
 
         QVERIFY2(list.environment.fileAnswers.empty(), info.name);
         // The file dialog: its title, file types and default extension.
@@ -274,7 +292,7 @@ void SaveListTest::previewShowsWhatASaveWrites() {
         list.environment.fileAnswers = {path};
         list.environment.fileAnswers.insert(list.environment.fileAnswers.end(), choice.laterAnswers.begin(),
                                             choice.laterAnswers.end());
-        Child<QPushButton>(list.output, "saveButton")->click();
+        list.Click("saveButton");
         QVERIFY2(list.environment.fileAnswers.empty(), info.name);
 
         list.environment.fileAsked.clear();
@@ -289,7 +307,7 @@ void SaveListTest::previewShowsWhatASaveWrites() {
             saveShown = Child<QPushButton>(preview, "saveButton")->isVisible();
             preview->reject();
         });
-        previewButton->click();
+        list.Click("previewButton");
         QCOMPARE(title, QStringLiteral("List Preview"));
         QVERIFY(saveShown);
         // No file dialog before the preview (Cabrio's folder browse is its own dialog's).
@@ -323,15 +341,15 @@ void SaveListTest::previewWindowSavesTheEditedText() {
         shown = preview->DisplayText();
         // Saved as shown first, then once more after an edit at the end; the window stays open.
         list.environment.fileAnswers = {untouched, edited};
-        Child<QPushButton>(preview, "saveButton")->click();
+        SavePreview(preview);
         auto* edit = Child<QPlainTextEdit>(preview, "textEdit");
         edit->moveCursor(QTextCursor::End);
         edit->insertPlainText(QStringLiteral("rem done\n"));
-        Child<QPushButton>(preview, "saveButton")->click();
+        SavePreview(preview);
         QVERIFY(preview->isVisible());
         preview->reject();
     });
-    Child<QPushButton>(list.output, "previewButton")->click();
+    list.Click("previewButton");
     // A shell script: its own file type, its LF line ends kept after the edit, executable.
     QVERIFY(
         shown.starts_with("#!/bin/sh\ncopy 1942.zip /media/roms\necho 1942 (Revision B) \ncopy dkong.zip"));
@@ -352,7 +370,7 @@ void SaveListTest::previewWindowSavesTheEditedText() {
     list.environment.messages.clear();
     list.environment.questionAnswers = {QMessageBox::Yes};
     list.environment.fileAnswers = {master};
-    Child<QPushButton>(&window, "saveButton")->click();
+    SavePreview(&window);
     QCOMPARE(list.environment.MessageTexts(),
              (std::vector<std::string>{ReplaceFileQuestion(master),
                                        std::string(kOutputIsMasterFile) + master + kChooseAnotherName}));
@@ -363,10 +381,10 @@ void SaveListTest::previewWindowSavesTheEditedText() {
     list.Select(ListFormat::HyperSpin);
     OnNextModal<TextWindow>([&](TextWindow* preview) {
         list.environment.fileAnswers = {""};
-        Child<QPushButton>(preview, "saveButton")->click();
+        SavePreview(preview);
         preview->reject();
     });
-    Child<QPushButton>(list.output, "previewButton")->click();
+    list.Click("previewButton");
     QCOMPARE(list.environment.fileAsked.back().filter, std::string("xml files (*.xml)|*.xml"));
     QCOMPARE(list.environment.fileAsked.back().defaultExt, std::string("xml"));
 }
@@ -375,7 +393,7 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     WorkingList list;
     QVERIFY(list.ok);
     const std::string path = list.Path("never.txt");
-    auto save = [&] { Child<QPushButton>(list.output, "saveButton")->click(); };
+    auto save = [&] { list.Click("saveButton"); };
 
     // The file dialog cancelled.
     list.Select(ListFormat::RomNames);
@@ -451,7 +469,7 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     auto save = [&](ListFormat format) {
         list.Select(format);
         list.environment.fileAnswers = {list.Path("list")};
-        Child<QPushButton>(list.output, "saveButton")->click();
+        list.Click("saveButton");
     };
 
     // The batch template starts as the default, a cancelled edit is forgotten, a confirmed one stays.
@@ -538,7 +556,7 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     list.environment.fileAnswers.clear();
     list.Select(ListFormat::AttractMode);
     list.environment.fileAnswers = {list.Path("attract.txt")};
-    Child<QPushButton>(list.output, "saveButton")->click();
+    list.Click("saveButton");
     QCOMPARE(FileText(list.Path("attract.txt")), list.CliList(ListFormat::AttractMode, {}, false));
 }
 
@@ -556,7 +574,7 @@ void SaveListTest::unwritableTargetsAreReported() {
                     [](ListTitleDialog* d) { Child<QPushButton>(d, "okButton")->click(); });
             }
             list.environment.fileAnswers = {target};
-            Child<QPushButton>(list.output, "saveButton")->click();
+            list.Click("saveButton");
             QCOMPARE(list.environment.MessageTexts(),
                      std::vector<std::string>{"Error opening output file for write!?"});
             QCOMPARE(list.environment.messages[0].icon, MessageIcon::Exclamation);
@@ -582,7 +600,7 @@ void SaveListTest::unwritableTargetsAreReported() {
     });
     list.Select(ListFormat::HyperSpin);
     list.environment.fileAnswers = {folder};
-    Child<QPushButton>(list.output, "saveButton")->click();
+    list.Click("saveButton");
     QTest::qWait(50);
     StopWaiting(settingsWait);
     QVERIFY(running);
@@ -599,10 +617,10 @@ void SaveListTest::unwritableTargetsAreReported() {
     list.Select(ListFormat::RomNames);
     OnNextModal<TextWindow>([&](TextWindow* preview) {
         list.environment.fileAnswers = {folder};
-        Child<QPushButton>(preview, "saveButton")->click();
+        SavePreview(preview);
         preview->reject();
     });
-    Child<QPushButton>(list.output, "previewButton")->click();
+    list.Click("previewButton");
     QCOMPARE(list.environment.MessageTexts(),
              std::vector<std::string>{"Error opening output file for write!?"});
 }
@@ -622,7 +640,7 @@ void SaveListTest::closingCsvPreviewKeepsTheColumns() {
         Child<QPushButton>(dialog, "okButton")->click();
     });
     list.environment.fileAnswers = {list.Path("closed.csv")};
-    Child<QPushButton>(list.output, "saveButton")->click();
+    list.Click("saveButton");
     QCOMPARE(FileText(list.Path("closed.csv")),
              list.CliList(ListFormat::Csv, {"--columns", "rom-name,description"}, false));
     QVERIFY(
@@ -648,7 +666,7 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     environment.fileAsked.clear();
     environment.questionAnswers = {QMessageBox::No};
     environment.fileAnswers = {existing, ""};
-    Child<QPushButton>(list.output, "saveButton")->click();
+    list.Click("saveButton");
     QCOMPARE(FileText(existing), std::string("keep me"));
     QCOMPARE(environment.fileAsked.size(), std::size_t{2});
     QCOMPARE(environment.MessageTexts(), std::vector<std::string>{ReplaceFileQuestion(existing)});
@@ -657,17 +675,17 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     OnNextModal<TextWindow>([&](TextWindow* preview) {
         environment.questionAnswers = {QMessageBox::No};
         environment.fileAnswers = {existing, ""};
-        Child<QPushButton>(preview, "saveButton")->click();
+        SavePreview(preview);
         preview->reject();
     });
-    Child<QPushButton>(list.output, "previewButton")->click();
+    list.Click("previewButton");
     QCOMPARE(FileText(existing), std::string("keep me"));
     QCOMPARE(environment.messages.size(), std::size_t{2});
 
     // "Yes" replaces it; the list is saved now, so closing asks nothing.
     environment.messages.clear();
     environment.fileAnswers = {existing};
-    Child<QPushButton>(list.output, "saveButton")->click();
+    list.Click("saveButton");
     QVERIFY(FileText(existing).starts_with("1942\r\n"));
     QVERIFY(!list.output->Unsaved());
     // A deletion is a change again.
@@ -675,7 +693,7 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     list.output->DeleteSelected();
     QVERIFY(list.output->Unsaved());
     environment.fileAnswers = {existing};
-    Child<QPushButton>(list.output, "saveButton")->click();
+    list.Click("saveButton");
     environment.messages.clear();
     list.output->close();
     QVERIFY(environment.messages.empty());

@@ -340,10 +340,12 @@ void SearchTest::cancelLeavesEveryListAsItWas() {
     // The Cancel button of the progress window ends the scan at once. The scan waits at its
     // first report until the button has been pressed.
     std::atomic<bool> reading{false}, pressed{false};
-    SetJobTestHooks({{}, [&](JobControl&, std::int64_t done, std::int64_t total) {
+    SetJobTestHooks({{},
+                     [&](JobControl&, std::int64_t done, std::int64_t total) {
                          if (done == total || reading.exchange(true)) return;
                          for (int ms = 0; ms < 10000 && !pressed; ++ms) QThread::msleep(1);
-                     }});
+                     },
+                     {}});
     find->setText(QStringLiteral("ways=4"));
     Child<QPushButton>(window.get(), "goButton")->click();
     QVERIFY(window->StatusText().isEmpty());
@@ -365,6 +367,7 @@ void SearchTest::cancelLeavesEveryListAsItWas() {
     SetJobTestHooks({[&](JobControl& control) {
                          if (++jobs == 2) control.RequestCancel();  // the scan, then the fill
                      },
+                     {},
                      {}});
     Child<QPushButton>(window.get(), "listAllButton")->click();
     QVERIFY(WaitFor([&] { return jobs == 2 && !window->FullList()->FillRunning(); }));

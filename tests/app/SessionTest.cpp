@@ -70,6 +70,7 @@ void SessionTest::firstRunToEveryFormat() {
             Child<QPushButton>(settings, browse)->click();
         QVERIFY(Child<QPushButton>(settings, "mergeButton")->isEnabled());
         Child<QPushButton>(settings, "mergeButton")->click();  // "Merge!"
+        QVERIFY(WaitFor([&] { return !settings->Busy(); }));
         QCOMPARE(Child<QLineEdit>(settings, "inputFileEdit")->text().toStdString(), merged);
         Child<QCheckBox>(settings, "hideTagsBox")->setChecked(true);  // hide tags in descriptions
         QVERIFY(Child<QPushButton>(settings, "setButton")->isEnabled());
@@ -164,6 +165,7 @@ void SessionTest::firstRunToEveryFormat() {
                 break;
         }
         Child<QPushButton>(output, "saveButton")->click();
+        QVERIFY2(WaitFor([&] { return !output->SaveRunning(); }), info.name);
         QVERIFY2(environment.fileAnswers.empty(), info.name);
         // Only the Maximus note; nothing failed.
         QVERIFY2(environment.messages.size() == (info.format == ListFormat::Maximus ? 1u : 0u), info.name);

@@ -41,6 +41,12 @@ void Click(QWidget* dialog, const char* name) {
     Child<QPushButton>(dialog, name)->click();
 }
 
+// Clicks a button that may start a utility and waits until it has ended.
+void RunFrom(SettingsWindow* dialog, const char* name) {
+    Click(dialog, name);
+    QVERIFY(WaitFor([&] { return !dialog->Busy(); }, 30000));
+}
+
 bool WarningShown(QWidget* dialog) {
     auto* warning = Child<QLabel>(dialog, "setFirstWarning");
     return !warning->isHidden() &&
@@ -111,7 +117,7 @@ void SettingsTest::enableRulesAndSet() {
     QVERIFY(!Enabled(&dialog, "mergeButton"));
     Click(&dialog, "controlsBrowseButton");
     QVERIFY(!Enabled(&dialog, "mergeButton"));
-    Click(&dialog, "listXmlBrowseButton");
+    RunFrom(&dialog, "listXmlBrowseButton");
     QVERIFY(Enabled(&dialog, "mergeButton"));
     Click(&dialog, "nplayersBrowseButton");  // cancelled: nothing changes
     QVERIFY(Enabled(&dialog, "mergeButton"));
@@ -250,7 +256,7 @@ void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
     const std::string converted = work.File("from-mala.xml");
     environment.fileAnswers = {mala, converted};
     OnNextModal<SettingsWindow>([&](SettingsWindow* settings) {
-        Click(settings, "malaToXmlButton");
+        RunFrom(settings, "malaToXmlButton");
         QCOMPARE(Text(settings, "inputFileEdit").toStdString(), converted);
         Click(settings, "cancelButton");
     });
@@ -275,7 +281,7 @@ void SettingsTest::mameRunnerRunsTheProgramOrTakesTheListing() {
     dialog.show();
 
     environment.fileAnswers = {good};
-    Click(&dialog, "listXmlBrowseButton");
+    RunFrom(&dialog, "listXmlBrowseButton");
     const std::string listing = dir.filePath(QStringLiteral("good/listxml.xml")).toStdString();
     QCOMPARE(Text(&dialog, "listXmlEdit").toStdString(), listing);
     QCOMPARE(dialog.ListXmlPath(), listing);
@@ -287,7 +293,7 @@ void SettingsTest::mameRunnerRunsTheProgramOrTakesTheListing() {
     // Too little output: rejected, the listing path stays.
     environment.messages.clear();
     environment.fileAnswers = {small};
-    Click(&dialog, "listXmlBrowseButton");
+    RunFrom(&dialog, "listXmlBrowseButton");
     QCOMPARE(environment.MessageTexts(),
              (std::vector<std::string>{
                  environment.messages[0].text,
@@ -299,7 +305,7 @@ void SettingsTest::mameRunnerRunsTheProgramOrTakesTheListing() {
     // A listing is taken as it is.
     environment.messages.clear();
     environment.fileAnswers = {UtilityFixture("merge/listxml.xml")};
-    Click(&dialog, "listXmlBrowseButton");
+    RunFrom(&dialog, "listXmlBrowseButton");
     QVERIFY(environment.messages.empty());
     QCOMPARE(Text(&dialog, "listXmlEdit").toStdString(), UtilityFixture("merge/listxml.xml"));
 }
@@ -338,7 +344,7 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     });
     const std::string merged = work.File("merged.xml");
     environment.fileAnswers = {merged};
-    Click(&dialog, "mergeButton");
+    RunFrom(&dialog, "mergeButton");
     QCOMPARE(environment.fileAsked[0].title, std::string("Save merged file as..."));
     QCOMPARE(environment.messages.size(), size_t{1});
     QCOMPARE(environment.messages[0].icon, MessageIcon::Information);
@@ -365,7 +371,7 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     SettingsWindow second(merged);
     environment.fileAnswers = {""};
     environment.messages.clear();
-    Click(&second, "mergeButton");
+    RunFrom(&second, "mergeButton");
     QCOMPARE(Text(&second, "inputFileEdit").toStdString(), merged);
     QVERIFY(environment.messages.empty());
 
@@ -378,7 +384,7 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     });
     environment.fileAsked.clear();
     environment.fileAnswers = {older, ""};
-    Click(&second, "mergeButton");
+    RunFrom(&second, "mergeButton");
     QCOMPARE(environment.MessageTexts(), std::vector<std::string>{ReplaceFileQuestion(older)});
     QCOMPARE(environment.fileAsked.size(), std::size_t{2});
     QCOMPARE(FileText(older), std::string("an older file"));
@@ -415,7 +421,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         SettingsWindow dialog(master);
         const std::string scanned = work.File("scanned.xml");
         environment.fileAnswers = {roms, scanned};
-        Click(&dialog, "romScanButton");
+        RunFrom(&dialog, "romScanButton");
         expectCreated({created + "\r\nLogfile generated as romscanlog.txt"});
         QCOMPARE(environment.fileAsked[0].title, std::string("Folder of ROMs to scan..."));
         QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), scanned);
@@ -435,7 +441,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         SettingsWindow dialog(master);
         const std::string listed = work.File("romdir.xml");
         environment.fileAnswers = {roms, listed};
-        Click(&dialog, "romDirToXmlButton");
+        RunFrom(&dialog, "romDirToXmlButton");
         expectCreated({created});
         QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), listed);
         environment.WriteSettings(master);
@@ -452,7 +458,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         SettingsWindow dialog(master);
         const std::string converted = work.File("from-mala.xml");
         environment.fileAnswers = {mala, converted};
-        Click(&dialog, "malaToXmlButton");
+        RunFrom(&dialog, "malaToXmlButton");
         expectCreated({convertDone});
         QCOMPARE(environment.fileAsked[environment.fileAsked.size() - 2].title,
                  std::string("Open a mala list..."));
@@ -466,7 +472,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         // The Maximus list always goes to tempXMLFile.xml in the temporary folder.
         SettingsWindow dialog(master);
         environment.fileAnswers = {UtilityFixture("convert/maximus.txt")};
-        Click(&dialog, "maximusToXmlButton");
+        RunFrom(&dialog, "maximusToXmlButton");
         expectCreated({convertDone});
         const std::string output = temp.filePath(QStringLiteral("tempXMLFile.xml")).toStdString();
         QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), output);
@@ -478,7 +484,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         SettingsWindow dialog(master);
         environment.fileAsked.clear();
         environment.fileAnswers = {UtilityFixture("convert/maximus.txt"), work.File("never.xml")};
-        Click(&dialog, "malaToXmlButton");
+        RunFrom(&dialog, "malaToXmlButton");
         QCOMPARE(environment.MessageTexts(), std::vector<std::string>{"Invalid Mala game list file?!?"});
         QCOMPARE(environment.fileAsked.size(), std::size_t{1});
         QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), master);
@@ -490,7 +496,7 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         std::remove(work.File("romscanlog.txt").c_str());
         SettingsWindow dialog(master);
         environment.fileAnswers = {""};
-        Click(&dialog, "romScanButton");
+        RunFrom(&dialog, "romScanButton");
         QVERIFY(environment.messages.empty());
         QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), master);
         QVERIFY(!FileExists(work.File("romscanlog.txt")));
