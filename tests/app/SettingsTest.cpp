@@ -6,10 +6,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
 #include <filesystem>
 #include <regex>
 
 #include "AppTestSupport.h"
+#include "app/BackgroundWork.h"
 #include "app/ProgressDialog.h"
 #include "app/ResultListWindows.h"
 #include "app/SettingsWindow.h"
@@ -85,6 +88,14 @@ class WorkingFolder {
     QString previous_;
 };
 
+// Holds a job until the test opens it.
+struct Gate {
+    std::atomic<bool> open{false};
+    void Wait() const {
+        for (int ms = 0; ms < 10000 && !open; ++ms) QThread::msleep(1);
+    }
+};
+
 }  // namespace
 
 class SettingsTest : public QObject {
@@ -95,6 +106,7 @@ class SettingsTest : public QObject {
     void mameRunnerRunsTheProgramOrTakesTheListing();
     void mergeRunsBehindTheProgressWindow();
     void romScanAndConvertersSetTheInputFile();
+    void cancelledUtilitiesChangeNothing();
 };
 
 void SettingsTest::enableRulesAndSet() {
@@ -501,6 +513,132 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), master);
         QVERIFY(!FileExists(work.File("romscanlog.txt")));
     }
+    qunsetenv("TMPDIR");
+}
+
+void SettingsTest::cancelledUtilitiesChangeNothing() {
+    AppTestEnvironment environment;
+    WorkingFolder work;
+    QTemporaryDir temp;
+    qputenv("TMPDIR", temp.path().toUtf8());
+    const std::string master = UtilityFixture("master.xml");
+    const std::string roms = work.File("roms");
+    MakeDirectories(roms);
+    for (const char* name : {"pacman.zip", "galaga.7z", "xyz.zip", "Pac-Man (1980)(Namco).zip"})
+        WriteFileAtomically(roms + "/" + name, "");
+    const std::string mala = work.File("three.mlg");
+    RunCli({"--input", master, "save", "mala", "--find", "galaga | puckman | pacman", "-o", mala});
+    const std::string mame = FakeMame(temp, "mame", 1100000);
+    const std::string mameFolder = temp.filePath(QStringLiteral("mame")).toStdString();
+    const struct {
+        const char* button;
+        std::vector<std::string> answers;
+        std::string output;
+    } utilities[] = {
+        {"mergeButton", {work.File("merged.xml")}, work.File("merged.xml")},
+        {"romScanButton", {roms, work.File("scanned.xml")}, work.File("scanned.xml")},
+        {"romDirToXmlButton", {roms, work.File("romdir.xml")}, work.File("romdir.xml")},
+        {"malaToXmlButton", {mala, work.File("from-mala.xml")}, work.File("from-mala.xml")},
+        {"maximusToXmlButton",
+         {UtilityFixture("convert/maximus.txt")},
+         temp.filePath("tempXMLFile.xml").toStdString()},
+        {"listXmlBrowseButton", {mame}, mameFolder + "/listxml.xml"},
+    };
+    auto resetSettings = [&] {
+        Settings settings;
+        settings.inputXmlFile = master;
+        settings.listXmlFile = UtilityFixture("merge/listxml.xml");
+        settings.catverFile = UtilityFixture("merge/catver.ini");
+        settings.controlsFile = UtilityFixture("merge/controls.xml");
+        settings.nplayersFile = UtilityFixture("merge/nplayers.ini");
+        QVERIFY(settings.Save());
+    };
+    // All a utility may change: the files where it writes, the stored settings and the paths shown.
+    auto state = [&](SettingsWindow& dialog, const std::string& output) {
+        const Settings settings = Settings::Load();
+        std::string all = FileText(output) + "|" + settings.inputXmlFile + "|" + settings.listXmlFile + "|" +
+                          Text(&dialog, "inputFileEdit").toStdString() + "|" +
+                          Text(&dialog, "listXmlEdit").toStdString();
+        for (const QString& folder : {work.dir.path(), temp.path(), QString::fromStdString(mameFolder)})
+            all += "|" + QDir(folder).entryList(QDir::Files).join(',').toStdString();
+        return all;
+    };
+    std::atomic<int> reports{0};
+    for (const auto& utility : utilities) {
+        // A whole run counts the job's reports (progress figures and texts), so that a Cancel can
+        // come before it begins, halfway and with its last report.
+        resetSettings();
+        SetJobTestHooks({{},
+                         [&](JobControl&, std::int64_t, std::int64_t) { ++reports; },
+                         [&](JobControl&, const std::string&, const std::string&) { ++reports; }});
+        reports = 0;
+        {
+            SettingsWindow dialog(master);
+            environment.fileAnswers = utility.answers;
+            RunFrom(&dialog, utility.button);
+            QVERIFY2(dialog.StatusText().isEmpty() && FileExists(utility.output), utility.button);
+        }
+        const int total = reports;
+        QVERIFY2(total > 0, utility.button);
+        for (int cancelAt : {0, (total + 1) / 2, total}) {
+            const QByteArray what =
+                QByteArray(utility.button) + " cancelled at " + QByteArray::number(cancelAt);
+            resetSettings();
+            QVERIFY(WriteFileAtomically(utility.output, "an earlier file"));
+            SettingsWindow dialog(master);
+            const std::string before = state(dialog, utility.output);
+            reports = 0;
+            JobTestHooks hooks;
+            std::atomic<std::size_t> asked{0};  // messages before the job: its questions and notes
+            hooks.started = [&, cancelAt](JobControl& control) {
+                asked = environment.messages.size();
+                if (cancelAt == 0) control.RequestCancel();
+            };
+            hooks.reported = [&, cancelAt](JobControl& control, std::int64_t, std::int64_t) {
+                if (++reports == cancelAt) control.RequestCancel();
+            };
+            hooks.textsReported = [&, cancelAt](JobControl& control, const std::string&, const std::string&) {
+                if (++reports == cancelAt) control.RequestCancel();
+            };
+            SetJobTestHooks(hooks);
+            environment.messages.clear();
+            environment.fileAnswers = utility.answers;
+            RunFrom(&dialog, utility.button);
+            QVERIFY2(dialog.UtilityProgress() == nullptr, what);
+            if (dialog.StatusText() == QStringLiteral("Cancelled.")) {
+                QVERIFY2(state(dialog, utility.output) == before, what);
+                QVERIFY2(environment.messages.size() == asked, what);  // and nothing after it
+            } else {
+                // Too late to stop: the utility had taken its last look. What it wrote is told.
+                QVERIFY2(cancelAt == total && FileText(utility.output) != "an earlier file", what);
+                QVERIFY2(Text(&dialog, "inputFileEdit").toStdString() == utility.output ||
+                             Text(&dialog, "listXmlEdit").toStdString() == utility.output,
+                         what);
+            }
+            QVERIFY2(cancelAt == total || dialog.StatusText() == QStringLiteral("Cancelled."), what);
+        }
+    }
+    SetJobTestHooks({});
+
+    // The progress window shows the utility's texts and its Cancel stops it.
+    resetSettings();
+    Gate gate;
+    SetJobTestHooks({{}, {}, [&](JobControl&, const std::string& first, const std::string&) {
+                         if (first == "Merging data, hang on...") gate.Wait();
+                     }});
+    SettingsWindow dialog(master);
+    environment.fileAnswers = {work.File("stopped.xml")};
+    Click(&dialog, "mergeButton");
+    QVERIFY(WaitFor([&] {
+        return dialog.UtilityProgress() &&
+               dialog.UtilityProgress()->FirstText() == QStringLiteral("Merging data, hang on...");
+    }));
+    Child<QPushButton>(dialog.UtilityProgress(), "cancelButton")->click();
+    gate.open = true;
+    QVERIFY(WaitFor([&] { return !dialog.Busy(); }));
+    SetJobTestHooks({});
+    QCOMPARE(dialog.StatusText(), QStringLiteral("Cancelled."));
+    QVERIFY(!FileExists(work.File("stopped.xml")));
     qunsetenv("TMPDIR");
 }
 
