@@ -3,6 +3,7 @@
 // written, and the bytes written compared with what vantor-cli writes for the same list.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -11,12 +12,16 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextCursor>
+#include <QThread>
+#include <atomic>
 #include <map>
 
 #include "AppTestSupport.h"
 #include "MatchEntryText.h"
+#include "app/BackgroundWork.h"
 #include "app/CsvDialogs.h"
 #include "app/FormatDialogs.h"
+#include "app/ProgressDialog.h"
 #include "app/SettingsWindow.h"
 #include "app/SortableListView.h"
 #include "app/TextWindow.h"
@@ -225,6 +230,7 @@ class SaveListTest : public QObject {
     void unwritableTargetsAreReported();
     void closingCsvPreviewKeepsTheColumns();
     void nothingIsReplacedOrDiscardedUnasked();
+    void cancelledSavesChangeNothing();
 };
 
 void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
@@ -698,6 +704,103 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     list.output->close();
     QVERIFY(environment.messages.empty());
     QCOMPARE(list.output->EntryCount(), 0);
+}
+
+void SaveListTest::cancelledSavesChangeNothing() {
+    // 600 games: the writer reports after 256, 512 and 600 of them.
+    AppTestEnvironment environment;
+    QTemporaryDir dir;
+    auto path = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)).toStdString(); };
+    const std::string games = FileText(AppFixture("games.xml"));
+    std::string master = games.substr(0, games.find("\t<machine"));  // the listing's header
+    for (int i = 0; i < 600; ++i) {
+        const std::string name = "game" + std::to_string(i);
+        master += "\t<machine name=\"" + name + "\">\n\t\t<description>Game " + std::to_string(i) +
+                  "</description>\n\t\t<year>1981</year>\n\t</machine>\n";
+    }
+    master += "</mame>\n";
+    QVERIFY(WriteFileAtomically(path("many.xml"), master));
+    auto window = OpenMainWindow(environment, path("many.xml"));
+    WorkingListWindow* output = window->WorkingList();
+    Child<QLineEdit>(window.get(), "findEdit")->setText(QStringLiteral("="));
+    Child<QPushButton>(window.get(), "goButton")->click();
+    QVERIFY(WaitFor([&] { return output->EntryCount() == 600 && output->PendingFills() == 0; }));
+    Child<QComboBox>(output, "formatBox")->setCurrentIndex(static_cast<int>(ListFormat::RomNames));
+    const std::string earlier = path("list.txt");
+    QVERIFY(WriteFileAtomically(earlier, "an earlier list"));
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+
+    for (bool preview : {false, true}) {
+        for (int cancelAt : {0, 1, 3}) {  // before it begins, after 256 games, after the last
+            const QByteArray what = QByteArray(preview ? "preview" : "save") + " cancelled at report " +
+                                    QByteArray::number(cancelAt);
+            std::atomic<int> reports{0};
+            std::atomic<std::size_t> asked{0};
+            JobTestHooks hooks;
+            hooks.started = [&, cancelAt](JobControl& control) {
+                asked = environment.messages.size();
+                if (cancelAt == 0) control.RequestCancel();
+            };
+            hooks.reported = [&, cancelAt](JobControl& control, std::int64_t, std::int64_t) {
+                if (++reports == cancelAt) control.RequestCancel();
+            };
+            SetJobTestHooks(hooks);
+            environment.messages.clear();
+            environment.fileAnswers = {earlier};  // "Yes" to replacing it
+            bool previewed = false;
+            QPointer<QTimer> wait = OnNextModal<TextWindow>([&](TextWindow* shown) {
+                previewed = true;
+                shown->reject();
+            });
+            Child<QPushButton>(output, preview ? "previewButton" : "saveButton")->click();
+            QVERIFY2(WaitFor([&] { return !output->SaveRunning(); }), what);
+            QTest::qWait(50);
+            StopWaiting(wait);
+            SetJobTestHooks({});
+            QVERIFY2(output->StatusText() == QStringLiteral("Cancelled.") && !previewed, what);
+            QVERIFY2(reports == cancelAt, what);
+            QVERIFY2(environment.messages.size() == asked, what);  // no message after the job
+            QVERIFY2(
+                FileText(earlier) == "an earlier list" && QDir(dir.path()).entryList(QDir::Files) == files,
+                what);
+            QVERIFY2(output->EntryCount() == 600 && output->Unsaved() && output->SaveProgress() == nullptr,
+                     what);
+        }
+    }
+
+    // The progress window's Cancel, pressed while the writer waits to begin; then the preview
+    // window's Save the same way.
+    std::atomic<bool> pressed{false};
+    SetJobTestHooks({[&](JobControl&) {
+                         for (int ms = 0; ms < 10000 && !pressed; ++ms) QThread::msleep(1);
+                     },
+                     {},
+                     {}});
+    environment.fileAnswers = {earlier};
+    Child<QPushButton>(output, "saveButton")->click();
+    QVERIFY(output->SaveProgress() != nullptr);
+    QCOMPARE(output->SaveProgress()->FirstText(), QStringLiteral("Creating list..."));
+    Child<QPushButton>(output->SaveProgress(), "cancelButton")->click();
+    pressed = true;
+    QVERIFY(WaitFor([&] { return !output->SaveRunning(); }));
+    QCOMPARE(output->StatusText(), QStringLiteral("Cancelled."));
+    QCOMPARE(FileText(earlier), std::string("an earlier list"));
+
+    pressed = false;
+    TextWindow text("List Preview", "a list", true);
+    environment.fileAnswers = {earlier};
+    Child<QPushButton>(&text, "saveButton")->click();
+    QVERIFY(text.SaveRunning() && text.SaveProgress() != nullptr);
+    text.reject();  // the window stays while it writes
+    QVERIFY(text.SaveRunning());
+    Child<QPushButton>(text.SaveProgress(), "cancelButton")->click();
+    pressed = true;
+    QVERIFY(WaitFor([&] { return !text.SaveRunning(); }));
+    SetJobTestHooks({});
+    QCOMPARE(text.StatusText(), QStringLiteral("Cancelled."));
+    QVERIFY(!text.Saved());
+    QCOMPARE(FileText(earlier), std::string("an earlier list"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), files);
 }
 
 QTEST_MAIN(SaveListTest)
