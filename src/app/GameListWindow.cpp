@@ -36,14 +36,14 @@ GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName
     setSizeGripEnabled(true);
 
     list_ = new SortableListView(this);
-    list_->setObjectName(QStringLiteral("id1062"));
+    list_->setObjectName(QStringLiteral("gameList"));
     list_->SetColumns(kGameListColumns);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
 
     command_ = command;
     command_->setParent(this);
     detailsAction_ = new QAction(QStringLiteral("View Details"), this);
-    detailsAction_->setObjectName(QStringLiteral("id32773"));
+    detailsAction_->setObjectName(QStringLiteral("detailsAction"));
     connect(detailsAction_, &QAction::triggered, this, &GameListWindow::ShowDetails);
     connect(list_, &QWidget::customContextMenuRequested, this, [this, command](const QPoint& pos) {
         QMenu menu(this);

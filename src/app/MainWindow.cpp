@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <iterator>
 
 #include "AboutBox.h"
 #include "AppIcon.h"
@@ -35,24 +34,6 @@ constexpr const char* kFindKey =
 constexpr const char* kTriStateHint = "Check all that apply.\nA grey tick means don't care.";
 constexpr const char* kCategoriesHint =
     "Check all that you want in your list.\nA grey tick means don't care.";
-
-// The criteria widgets keep the numbers of the dialog they were first made for, in the order of
-// Criterion, until the window's widgets are named for what they are.
-constexpr int kCriterionWidgetNumbers[] = {
-    1007, 1006, 1003, 1008, 1005, 1004, 1016, 1009, 1010, 1020, 1025, 1024, 1023, 1018, 1022,
-    1027, 1011, 1012, 1017, 1019, 1021, 1028, 1057, 1026, 1013, 1014, 1015, 1069, 1070, 1071,
-    1072, 1073, 1074, 1075, 1076, 1077, 1078, 1079, 1080, 1081, 1082, 1083, 1084, 1085, 1086,
-    1087, 1088, 1089, 1090, 1091, 1092, 1112, 1106, 1108, 1109, 1110, 1111, 1107};
-static_assert(std::size(kCriterionWidgetNumbers) ==
-              static_cast<std::size_t>(Criterion::FourSimultaneous) + 1);
-
-QString ObjectName(int id) {
-    return QStringLiteral("id%1").arg(id);
-}
-
-QString ObjectName(Criterion key) {
-    return ObjectName(kCriterionWidgetNumbers[static_cast<std::size_t>(key)]);
-}
 
 Qt::CheckState ToQt(CheckState state) {
     switch (state) {
@@ -84,11 +65,22 @@ std::vector<MatchEntry> BestMatchesFirst(std::vector<MatchEntry> entries, const 
 
 }  // namespace
 
+QString CriterionObjectName(const CriterionInfo& info) {
+    switch (info.key) {
+        case Criterion::Upright:
+            return QStringLiteral("criterion:cabinet=upright");
+        case Criterion::Cocktail:
+            return QStringLiteral("criterion:cabinet=cocktail");
+        default:
+            return QStringLiteral("criterion:") + QString::fromUtf8(info.settingName);
+    }
+}
+
 MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool firstRun, QWidget* parent)
     : QDialog(parent), inputXmlPath_(std::move(inputXmlPath)), firstRun_(firstRun) {
     catalog_.display = display;
     RegisterMetaTypes();
-    setObjectName(QStringLiteral("mainDlg"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QString::fromUtf8(kMainWindowTitle));
     setWindowIcon(AppIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -147,7 +139,7 @@ void MainWindow::BuildWindow() {
 
     auto* findLabel = new QLabel(QStringLiteral("-find:"), this);
     findEdit_ = new QLineEdit(this);
-    findEdit_->setObjectName(QStringLiteral("id1800"));
+    findEdit_->setObjectName(QStringLiteral("findEdit"));
     findLabel->setBuddy(findEdit_);
     auto* findRow = new QHBoxLayout;
     findRow->addWidget(findLabel);
@@ -157,21 +149,19 @@ void MainWindow::BuildWindow() {
     key->setIndent(findLabel->sizeHint().width() + 6);
 
     goButton_ = new QPushButton(QStringLiteral("Go!"), this);
-    goButton_->setObjectName(QStringLiteral("id1"));
+    goButton_->setObjectName(QStringLiteral("goButton"));
     goButton_->setDefault(true);
-    auto makeButton = [this](int id, const char* text) {
+    auto makeButton = [this](const char* name, const char* text) {
         auto* button = new QPushButton(QString::fromUtf8(text), this);
-        button->setObjectName(ObjectName(id));
+        button->setObjectName(QString::fromUtf8(name));
         button->setAutoDefault(false);
         return button;
     };
-    QPushButton* listAll = listAllButton_ = makeButton(1068, "List all ROMs");
-    QPushButton* romSearch = romSearchButton_ = makeButton(1030, "ROM Search");
-    QPushButton* settings = makeButton(1052, "Settings and Tools");
-    QPushButton* history = makeButton(1094, "H");
-    auto* about = new QPushButton(QStringLiteral("About"), this);
-    about->setObjectName(QStringLiteral("aboutButton"));
-    about->setAutoDefault(false);
+    QPushButton* listAll = listAllButton_ = makeButton("listAllButton", "List all ROMs");
+    QPushButton* romSearch = romSearchButton_ = makeButton("romSearchButton", "ROM Search");
+    QPushButton* settings = makeButton("settingsButton", "Settings and Tools");
+    QPushButton* history = makeButton("historyButton", "H");
+    QPushButton* about = makeButton("aboutButton", "About");
     history->setToolTip(QStringLiteral("Search History"));
     history->setFixedWidth(history->sizeHint().height() + 8);
     for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
@@ -293,7 +283,7 @@ QWidget* MainWindow::MakeCriterionWidget(const CriterionInfo& info) {
             if (!model_.Click(key)) SyncCriteriaWidgets();
         });
     }
-    widget->setObjectName(ObjectName(info.key));
+    widget->setObjectName(CriterionObjectName(info));
     const auto index = static_cast<std::size_t>(info.key);
     if (criteria_.size() <= index) criteria_.resize(index + 1, nullptr);
     criteria_[index] = widget;
@@ -378,11 +368,8 @@ void MainWindow::RunScan(const char* progressText, std::function<std::vector<Mat
     scanRunning_ = true;
     ++scanCount_;
     status_->clear();
-    progress_ = new ProgressDialog(this);
-    progress_->SetUnit(ProgressUnit::Bytes);
-    progress_->SetCancellable(true);
-    connect(progress_, &ProgressDialog::CancelRequested, this, [this] { scan_.Cancel(); });
-    progress_->Show(true, 1000, QString::fromUtf8(progressText), QString());
+    progress_ = ShowJobProgress(this, QString::fromUtf8(progressText), ProgressUnit::Bytes,
+                                [this] { scan_.Cancel(); });
     scan_ = RunThenDeliver(
         this, [scan = std::move(scan)](JobControl& control) { return scan(control); },
         [this, found = std::move(found)](JobOutcome<std::vector<MatchEntry>> outcome) {

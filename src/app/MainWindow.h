@@ -29,6 +29,11 @@ class WorkingListWindow;
 
 inline constexpr const char* kMainWindowTitle = "Vantor build 032";
 
+// A criterion's widget is named as vantor-cli's criteria command names the setting
+// ("criterion:8-way"); the two cabinet buttons as the values of its "cabinet" setting
+// ("criterion:cabinet=cocktail").
+QString CriterionObjectName(const CriterionInfo& info);
+
 class MainWindow : public QDialog {
     Q_OBJECT
   public:

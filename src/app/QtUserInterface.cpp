@@ -5,7 +5,6 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include "ProgressDialog.h"
 #include "gamedata/FileIo.h"
 
 namespace vantor::app {
@@ -143,30 +142,6 @@ bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, co
             return true;
         }
     }
-}
-
-QtUserInterface::QtUserInterface(QWidget* parent) : parent_(parent) {}
-QtUserInterface::~QtUserInterface() = default;
-
-void QtUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
-    ShowMessageBox(parent_, icon, text);
-}
-
-void QtUserInterface::ProgressShow(const std::string& firstLine, const std::string& secondLine) {
-    if (!progress_) progress_ = std::make_unique<ProgressDialog>(parent_);
-    progress_->Show(true, 1000, FromBytes(firstLine), FromBytes(secondLine));
-}
-
-void QtUserInterface::ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) {
-    if (progress_) progress_->SetTexts(FromBytes(firstLine), FromBytes(secondLine));
-}
-
-void QtUserInterface::ProgressUpdate(std::int64_t done, std::int64_t total) {
-    if (progress_) progress_->SetProgress(done, total);
-}
-
-void QtUserInterface::ProgressClose() {
-    progress_.reset();
 }
 
 }  // namespace vantor::app

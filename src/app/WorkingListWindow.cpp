@@ -34,29 +34,23 @@ const QStringList& ListFormatNames() {
 }
 
 WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
-    : GameListWindow(catalog, QStringLiteral("outputDlg"), new QAction(QStringLiteral("Delete"), nullptr),
-                     parent) {
+    : GameListWindow(catalog, QStringLiteral("workingListWindow"),
+                     new QAction(QStringLiteral("Delete"), nullptr), parent) {
     formatBox_ = new QComboBox(this);
-    formatBox_->setObjectName(QStringLiteral("id1063"));
+    formatBox_->setObjectName(QStringLiteral("formatBox"));
     formatBox_->addItems(ListFormatNames());
     formatBox_->setCurrentIndex(0);
     saveButton_ = new QPushButton(QStringLiteral("Save List to file"), this);
-    saveButton_->setObjectName(QStringLiteral("id1064"));
+    saveButton_->setObjectName(QStringLiteral("saveButton"));
     saveButton_->setAutoDefault(false);
     previewButton_ = new QPushButton(QStringLiteral("Preview List"), this);
-    previewButton_->setObjectName(QStringLiteral("id1068"));
+    previewButton_->setObjectName(QStringLiteral("previewButton"));
     previewButton_->setDefault(true);
     auto* hint = new QLabel(QStringLiteral("To clear your list, simply close this window."), this);
-    addedText_ = new QLabel(this);
-    addedText_->setObjectName(QStringLiteral("addedText"));
-    for (const char* name : {"id1", "id2"}) {
-        auto* hidden = new QPushButton(this);
-        hidden->setObjectName(QString::fromUtf8(name));
-        hidden->setAutoDefault(false);
-        hidden->hide();
-    }
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusText"));
 
-    Command()->setObjectName(QStringLiteral("id32772"));
+    Command()->setObjectName(QStringLiteral("deleteAction"));
     connect(Command(), &QAction::triggered, this, &WorkingListWindow::DeleteSelected);
     connect(list_, &SortableListView::DeletePressed, this, &WorkingListWindow::DeleteSelected);
     connect(formatBox_, &QComboBox::currentIndexChanged, this, &WorkingListWindow::UpdatePreviewButton);
@@ -75,11 +69,19 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     auto* notes = new QHBoxLayout;
     notes->addWidget(hint);
     notes->addStretch(1);
-    notes->addWidget(addedText_);
+    notes->addWidget(status_);
     layout->addLayout(notes);
 }
 
-WorkingListWindow::~WorkingListWindow() = default;
+WorkingListWindow::~WorkingListWindow() {
+    // A list being written reads the master file, which goes with the main window after this one.
+    save_.Drop();
+    save_.WaitForWorker();
+}
+
+QString WorkingListWindow::StatusText() const {
+    return status_->text();
+}
 
 int WorkingListWindow::PendingFills() const {
     return static_cast<int>(waiting_.size()) + (fill_.Running() ? 1 : 0);
@@ -127,8 +129,8 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
     const int added = static_cast<int>(rows.size());
     const int already = static_cast<int>(filled.size()) - added;
     // An empty batch ("Add to your list" with nothing selected) only shows the window.
-    if (added + already > 0) addedText_->setText(FromBytes(AddedMessage(added, already)));
-    if (added > 0) unsaved_ = true;
+    if (added + already > 0) status_->setText(FromBytes(AddedMessage(added, already)));
+    if (added > 0) ++changes_;
     entryCount_ += added;
     list_->Model()->MergeRows(std::move(rows), kNameColumn, true);
     list_->header()->setSortIndicatorShown(true);
@@ -153,7 +155,7 @@ void WorkingListWindow::DeleteSelected() {
     const int mark = rows.empty() ? 0 : rows.back() - static_cast<int>(rows.size()) + 1;
     const int deleted = list_->Model()->DeleteRows(rows);
     entryCount_ -= deleted;
-    if (deleted > 0) unsaved_ = true;
+    if (deleted > 0) ++changes_;
     if (mark < list_->RowCount()) {
         list_->selectionModel()->setCurrentIndex(list_->Model()->index(mark, 1),
                                                  QItemSelectionModel::NoUpdate);
@@ -176,12 +178,6 @@ void WorkingListWindow::UpdatePreviewButton() {
     }
 }
 
-void WorkingListWindow::PreviewList() {
-    previewMode_ = true;
-    SaveList();
-    previewMode_ = false;
-}
-
 void WorkingListWindow::ClearAndHide() {
     hide();
     // Batches still on their way belong to the list that goes.
@@ -189,8 +185,8 @@ void WorkingListWindow::ClearAndHide() {
     waiting_.clear();
     list_->Model()->DeleteAllRows();
     entryCount_ = 0;
-    unsaved_ = false;
-    addedText_->clear();
+    savedChanges_ = changes_;
+    status_->clear();
 }
 
 std::string WorkingListWindow::DiscardQuestion(int count) {

@@ -1,8 +1,10 @@
 #pragma once
 // The output window with the working list: batches from "Go!" and from the list windows' "Add to
 // your list" are added, sorted by name; rows can be deleted, jumped to and viewed in detail; the
-// format box and the save and preview buttons lead to the list writers. Closing the window clears
-// the list.
+// format box and the save and preview buttons lead to the list writers, which run on a worker
+// behind a progress window with Cancel. Closing the window clears the list.
+#include <QPointer>
+#include <cstdint>
 #include <deque>
 #include <string>
 
@@ -10,6 +12,7 @@
 #include "BackgroundWork.h"
 #include "CsvDialogs.h"
 #include "GameListWindow.h"
+#include "ProgressDialog.h"
 #include "output/BatchList.h"
 
 class QComboBox;
@@ -17,6 +20,9 @@ class QLabel;
 class QPushButton;
 
 namespace vantor::app {
+
+struct SaveFileType;
+struct SavedList;
 
 // The formats in the order of the format box (alphabetical, case ignored).
 const QStringList& ListFormatNames();
@@ -31,17 +37,20 @@ class WorkingListWindow : public GameListWindow {
 
     QComboBox* FormatBox() const { return formatBox_; }
     int EntryCount() const { return entryCount_; }
-    bool PreviewMode() const { return previewMode_; }
-    // A list is being written: the main window leaves the master file alone meanwhile.
+    // A save or preview is under way, from its first question until its outcome has been told:
+    // the main window leaves the master file alone meanwhile.
     bool SaveRunning() const { return saveRunning_; }
+    // The progress window of the list being written, or null.
+    ProgressDialog* SaveProgress() const { return saveProgress_; }
     std::string& BatchTemplate() { return batchTemplate_; }
     BatchForm GetBatchForm() const { return batchForm_; }
     // Batches received and not yet in the list (they are added one after another, in order).
     int PendingFills() const;
     // Rows added or deleted since the list was last saved (or previewed and saved from there).
-    bool Unsaved() const { return unsaved_ && entryCount_ > 0; }
-    // What the last batch did: how many games it added and how many were in the list already.
-    QLabel* AddedText() const { return addedText_; }
+    bool Unsaved() const { return changes_ != savedChanges_ && entryCount_ > 0; }
+    // The short note under the buttons: what the last batch did ("Added 3 ROMs."), or "Cancelled."
+    // after a save that was stopped.
+    QString StatusText() const;
 
     // Asks before a list that was never saved is thrown away; true when it may go.
     bool ConfirmDiscard();
@@ -49,7 +58,8 @@ class WorkingListWindow : public GameListWindow {
 
     void DeleteSelected();
     void UpdatePreviewButton();
-    // "Save List to file"; with previewMode_ set, "Preview List".
+    // "Save List to file" and "Preview List": the format's questions, then the list written on a
+    // worker; SaveFinished comes when it has ended.
     void SaveList();
     void PreviewList();
     // Hides the window and empties the list.
@@ -60,7 +70,7 @@ class WorkingListWindow : public GameListWindow {
 
   Q_SIGNALS:
     void BatchShown();
-    // A save or preview has ended (written, cancelled or failed).
+    // A save or preview has ended (written or shown, cancelled or failed).
     void SaveFinished();
 
   protected:
@@ -71,18 +81,26 @@ class WorkingListWindow : public GameListWindow {
     void StartNextFill();
     void OnFilled(const HandOver& batch, JobOutcome<std::vector<ListTable::Row>> outcome);
     void UpdateTitle(const char* format);
-    void RunSave();
+    void RunSave(bool preview);
+    // Asks the format's questions and starts the writer; false when a question was cancelled.
+    bool StartSave(bool preview);
+    void OnSaved(bool preview, const SaveFileType& saveType, std::uint64_t changesSaved,
+                 JobOutcome<SavedList> outcome);
+    void ShowPreview(const std::string& text, const SaveFileType& saveType, std::uint64_t changesShown);
 
     QComboBox* formatBox_;
     QPushButton* saveButton_;
     QPushButton* previewButton_;
-    QLabel* addedText_;
+    QLabel* status_;
     std::deque<HandOver> waiting_;  // batches after the one being filled
     JobHandle fill_;
+    JobHandle save_;
+    QPointer<ProgressDialog> saveProgress_;
     int entryCount_ = 0;
-    bool previewMode_ = false;
     bool saveRunning_ = false;
-    bool unsaved_ = false;
+    // Rows added or deleted since the window opened, and as many as the last saved list had seen.
+    std::uint64_t changes_ = 0;
+    std::uint64_t savedChanges_ = 0;
     BatchForm batchForm_ = BatchForm::Shell;
     std::string batchTemplate_ = kShellBatchTemplate;
     CsvChoice csvChoice_;
