@@ -15,6 +15,8 @@
 
 #include "AboutBox.h"
 #include "AppIcon.h"
+#include "GameExplainer.h"
+#include "LiveCount.h"
 #include "ProgressDialog.h"
 #include "QtUserInterface.h"
 #include "ResultListWindows.h"
@@ -22,7 +24,9 @@
 #include "SettingsWindow.h"
 #include "WorkingListWindow.h"
 #include "gamedata/AppPaths.h"
+#include "gamedata/FileIo.h"
 #include "gamedata/MasterFile.h"
+#include "gamedata/SettingsStore.h"
 #include "gamedata/TextUtil.h"
 #include "search/SearchDriver.h"
 
@@ -117,6 +121,16 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
     });
     connect(search_.get(), &ResultListWindow::FillCancelled, this,
             [this] { status_->setText(QString::fromUtf8(kCancelled)); });
+
+    explainer_ = new GameExplainer(catalog_, this);
+    for (GameListWindow* window :
+         std::initializer_list<GameListWindow*>{fullList_.get(), search_.get(), output_.get()}) {
+        connect(window, &GameListWindow::WhyRequested, this, [this, window](const std::string& key) {
+            explainer_->Explain(window, GameExplainer::Game::ByRecordKey, key, ToBytes(findEdit_->text()));
+        });
+    }
+    for (ResultListWindow* window : {fullList_.get(), search_.get()})
+        window->SetWorkingListCheck([this](const std::string& key) { return output_->Contains(key); });
 }
 
 MainWindow::~MainWindow() {
@@ -124,6 +138,7 @@ MainWindow::~MainWindow() {
     // A running scan reads the catalog: it stops before the catalog goes.
     scan_.Drop();
     scan_.WaitForWorker();
+    liveCount_->StopReading();
 }
 
 void MainWindow::BuildWindow() {
@@ -177,6 +192,15 @@ void MainWindow::BuildWindow() {
     for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusText"));
+    countText_ = new QLabel(this);
+    countText_->setObjectName(QStringLiteral("countText"));
+    countText_->setToolTip(QStringLiteral("The games \"Go!\" would add for the \"-find:\" text"));
+    // Wide enough for the largest count: the buttons beside it never move.
+    countText_->setFixedWidth(countText_->fontMetrics().horizontalAdvance(QStringLiteral("000,000 games ")) +
+                              8);
+    liveCount_ = new LiveMatchCount(countText_, this);
+    connect(findEdit_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { liveCount_->Count(ToBytes(text)); });
     connect(goButton_, &QPushButton::clicked, this, &MainWindow::OnGo);
     connect(listAll, &QPushButton::clicked, this, &MainWindow::OnListAllRoms);
     connect(romSearch, &QPushButton::clicked, this, &MainWindow::OnRomSearch);
@@ -187,6 +211,7 @@ void MainWindow::BuildWindow() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(goButton_);
+    buttons->addWidget(countText_);
     buttons->addWidget(listAll);
     buttons->addWidget(romSearch);
     buttons->addSpacing(8);
@@ -203,6 +228,7 @@ void MainWindow::BuildWindow() {
     layout->addWidget(key);
     layout->addSpacing(4);
     layout->addLayout(buttons);
+    layout->addLayout(BuildExplainRow());
     // Wide enough for the initial "-find:" text.
     resize(std::max(980, sizeHint().width()), sizeHint().height());
 }
@@ -350,6 +376,7 @@ void MainWindow::OpenSettings() {
     // Taken over whatever the dialog returned.
     inputXmlPath_ = dialog.InputXmlPath();
     catalog_.display = {dialog.HideTags(), dialog.HideRomNames()};
+    liveCount_->StopReading();
     catalog_.file.Close();
     OpenInputFile();
 }
@@ -360,6 +387,12 @@ void MainWindow::OpenInputFile() {
     // Without a master file there is nothing to scan: the three searches wait for one.
     for (QPushButton* button : {goButton_, listAllButton_, romSearchButton_})
         button->setEnabled(check.opened);
+    // The records are prepared while the user reads the notes.
+    if (check.opened) {
+        liveCount_->Prepare(catalog_);
+    } else {
+        liveCount_->Clear();
+    }
     for (const InputCheck::Message& message : check.messages)
         ShowMessageBox(this, message.icon, message.text);
     model_.ApplyInputCheck(check);
@@ -373,8 +406,8 @@ QString MainWindow::StatusText() const {
     return status_->text();
 }
 
-void MainWindow::RunScan(const char* progressText, std::function<std::vector<MatchEntry>(ProgressSink&)> scan,
-                         std::function<void(std::vector<MatchEntry>)> found) {
+void MainWindow::RunScan(const char* progressText, std::function<Selection(ProgressSink&)> scan,
+                         std::function<void(Selection)> found) {
     scanRunning_ = true;
     ++scanCount_;
     status_->clear();
@@ -385,7 +418,7 @@ void MainWindow::RunScan(const char* progressText, std::function<std::vector<Mat
     progress_->Show(true, 1000, QString::fromUtf8(progressText), QString());
     scan_ = RunThenDeliver(
         this, [scan = std::move(scan)](JobControl& control) { return scan(control); },
-        [this, found = std::move(found)](JobOutcome<std::vector<MatchEntry>> outcome) {
+        [this, found = std::move(found)](JobOutcome<Selection> outcome) {
             delete progress_;
             progress_ = nullptr;
             scanRunning_ = false;
@@ -415,18 +448,35 @@ void MainWindow::OnGo() {
         ShowError(error);
         return;
     }
+    // vantor-cli explain explains the text of the last search by default. Only a store that
+    // exists is written: without one there is no input file to search either.
+    SettingsStore store;
+    if (store.Open(false)) (void)store.SetText(kFindTextValue, typed);
+    SelectionRequest request;
+    request.expression = searchText;
+    request.onePerFamily = output_->OnePerFamily();
+    request.family = output_->Family();
     const Catalog& catalog = catalog_;
     RunScan(
         "Scanning input file for matches...",
-        [&catalog, searchText](ProgressSink& sink) { return ScanForMatches(catalog, searchText, &sink); },
-        [this, typed](std::vector<MatchEntry> found) {
+        [&catalog, request](ProgressSink& sink) {
+            if (request.onePerFamily) return SelectGames(catalog, request, &sink);
+            Selection selection;
+            selection.matches = ScanForMatches(catalog, request.expression, &sink);
+            return selection;
+        },
+        [this, typed, request](Selection found) {
             PushSearchHistory(history_, typed);
-            if (found.empty()) {
+            HandOver handOver;
+            if (request.onePerFamily) {
+                output_->SetFamilyLog(FamilyLogText(found.families, found.candidates, request.family));
+                handOver.note = FamilySummary(found);
+            }
+            if (found.matches.empty()) {
                 ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
                 return;
             }
-            HandOver handOver;
-            handOver.entries = std::move(found);
+            handOver.entries = std::move(found.matches);
             handOver.hideRomNames = catalog_.display.hideRomNames;
             Q_EMIT EntriesForWorkingList(handOver);
         });
@@ -444,10 +494,14 @@ void MainWindow::OnListAllRoms() {
     const Catalog& catalog = catalog_;
     RunScan(
         "Generating Full List. This could take a minute or two...",
-        [&catalog](ProgressSink& sink) { return ScanForMatches(catalog, kListAllExpression, &sink); },
-        [this](std::vector<MatchEntry> found) {
+        [&catalog](ProgressSink& sink) {
+            Selection selection;
+            selection.matches = ScanForMatches(catalog, kListAllExpression, &sink);
+            return selection;
+        },
+        [this](Selection found) {
             HandOver handOver;
-            handOver.entries = std::move(found);
+            handOver.entries = std::move(found.matches);
             handOver.titleFormat = "Full list of %d ROMs";
             handOver.hideRomNames = catalog_.display.hideRomNames;
             Q_EMIT EntriesForFullList(handOver);
@@ -466,15 +520,17 @@ void MainWindow::OnRomSearch() {
     RunScan(
         "Searching...",
         [&catalog, text](ProgressSink& sink) {
-            return BestMatchesFirst(RomSearch(catalog, text, &sink), text);
+            Selection selection;
+            selection.matches = BestMatchesFirst(RomSearch(catalog, text, &sink), text);
+            return selection;
         },
-        [this](std::vector<MatchEntry> found) {
-            if (found.empty()) {
+        [this](Selection found) {
+            if (found.matches.empty()) {
                 ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
                 return;
             }
             HandOver handOver;
-            handOver.entries = std::move(found);
+            handOver.entries = std::move(found.matches);
             handOver.titleFormat = "Found %d ROMs";
             handOver.hideRomNames = catalog_.display.hideRomNames;
             handOver.sortByName = false;
