@@ -1,17 +1,32 @@
 #include "LiveCount.h"
 
 #include <QFileInfo>
-#include <QLabel>
+#include <QPainter>
+#include <QStyle>
 #include <QTimer>
 
 #include "QtUserInterface.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/Catalog.h"
+#include "gamedata/TextUtil.h"
 #include "search/Evaluator.h"
 #include "search/ListingCache.h"
 #include "search/SearchDriver.h"
 
 namespace vantor::app {
+
+namespace {
+// A count shows no progress: only the wish to stop it goes through.
+class CancelOnly : public ProgressSink {
+  public:
+    explicit CancelOnly(const JobControl& control) : control_(control) {}
+    void Progress(std::int64_t, std::int64_t) override {}
+    bool CancelRequested() const override { return control_.CancelRequested(); }
+
+  private:
+    const JobControl& control_;
+};
+}  // namespace
 
 QString MatchCountText(std::int64_t count) {
     std::string digits = std::to_string(count < 0 ? -count : count);
@@ -25,6 +40,18 @@ QString ShortErrorText(const std::string& message) {
     const std::size_t lineEnd = text.find_last_of("\r\n");
     if (lineEnd != std::string_view::npos) text.remove_prefix(lineEnd + 1);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+CountLabel::CountLabel(QWidget* parent) : QLabel(parent) {
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("000,000 games ")));
+}
+
+void CountLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect room = contentsRect();
+    style()->drawItemText(&painter, room, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(),
+                          fontMetrics().elidedText(text(), Qt::ElideRight, room.width()), foregroundRole());
 }
 
 LiveMatchCount::LiveMatchCount(QLabel* label, QObject* parent) : QObject(parent), label_(label) {
@@ -102,6 +129,12 @@ void LiveMatchCount::Count(const std::string& findText) {
 void LiveMatchCount::StartCount() {
     coalesce_->stop();
     if (!cache_) return;
+    if (TrimView(findText_).empty()) {
+        // Nothing typed is no mistake worth a message beside "Go!".
+        count_.Drop();
+        ShowAnswer(QString(), QString(), -1);
+        return;
+    }
     ++countsStarted_;
     label_->setEnabled(false);
     count_ = RunThenDeliver(
@@ -109,7 +142,8 @@ void LiveMatchCount::StartCount() {
         [cache = cache_, text = findText_](JobControl& control) {
             // As "Go!" prepares it, macros read from the file of the moment.
             const std::string expression = PrepareSearchText(text, FindDataFile("vnmacros.txt"));
-            return cache->CountMatches(CompiledExpression(expression), &control);
+            CancelOnly cancel(control);
+            return cache->CountMatches(CompiledExpression(expression), &cancel);
         },
         [this](JobOutcome<std::int64_t> outcome) {
             if (outcome.result) {
@@ -125,9 +159,7 @@ void LiveMatchCount::StartCount() {
 void LiveMatchCount::ShowAnswer(const QString& text, const QString& toolTip, std::int64_t count) {
     shown_ = count;
     label_->setEnabled(true);
-    // A long error is cut to the label's width; the tooltip holds all of it.
-    const int width = label_->width() > 0 ? label_->width() : label_->minimumWidth();
-    label_->setText(label_->fontMetrics().elidedText(text, Qt::ElideRight, width));
+    label_->setText(text);
     label_->setToolTip(toolTip.isEmpty() ? text : toolTip);
     Q_EMIT Answered();
 }

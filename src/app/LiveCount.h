@@ -4,6 +4,7 @@
 // the "-find:" text is counted from memory on a worker, as "Go!" would search it. A newer change
 // drops the count before it, so the label only ever shows the answer for the text as it stands,
 // and typing never waits for a count.
+#include <QLabel>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -12,7 +13,6 @@
 
 #include "BackgroundWork.h"
 
-class QLabel;
 class QTimer;
 
 namespace vantor {
@@ -28,6 +28,17 @@ QString MatchCountText(std::int64_t count);
 QString ShortErrorText(const std::string& message);
 
 inline constexpr const char* kCountingText = "counting...";
+
+// The count's label: takes the room the layout gives it, whatever its text, and cuts a text too
+// long for it with an ellipsis (the tooltip holds all of it).
+class CountLabel : public QLabel {
+    Q_OBJECT
+  public:
+    explicit CountLabel(QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 class LiveMatchCount : public QObject {
     Q_OBJECT

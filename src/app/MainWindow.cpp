@@ -192,12 +192,8 @@ void MainWindow::BuildWindow() {
     for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusText"));
-    countText_ = new QLabel(this);
+    countText_ = new CountLabel(this);
     countText_->setObjectName(QStringLiteral("countText"));
-    countText_->setToolTip(QStringLiteral("The games \"Go!\" would add for the \"-find:\" text"));
-    // Wide enough for the largest count: the buttons beside it never move.
-    countText_->setFixedWidth(countText_->fontMetrics().horizontalAdvance(QStringLiteral("000,000 games ")) +
-                              8);
     liveCount_ = new LiveMatchCount(countText_, this);
     connect(findEdit_, &QLineEdit::textChanged, this,
             [this](const QString& text) { liveCount_->Count(ToBytes(text)); });
@@ -211,11 +207,11 @@ void MainWindow::BuildWindow() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(goButton_);
-    buttons->addWidget(countText_);
+    buttons->addWidget(countText_, 1);
     buttons->addWidget(listAll);
     buttons->addWidget(romSearch);
     buttons->addSpacing(8);
-    buttons->addWidget(status_, 1);
+    buttons->addWidget(status_);
     buttons->addWidget(about);
     buttons->addWidget(settings);
 
