@@ -50,6 +50,9 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     auto* hint = new QLabel(QStringLiteral("To clear your list, simply close this window."), this);
     addedText_ = new QLabel(this);
     addedText_->setObjectName(QStringLiteral("addedText"));
+    // A long note (one game per family adds to it) wraps instead of widening the window.
+    addedText_->setWordWrap(true);
+    addedText_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     for (const char* name : {"id1", "id2"}) {
         auto* hidden = new QPushButton(this);
         hidden->setObjectName(QString::fromUtf8(name));
@@ -78,8 +81,7 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     layout->addLayout(BuildFamilyRow());
     auto* notes = new QHBoxLayout;
     notes->addWidget(hint);
-    notes->addStretch(1);
-    notes->addWidget(addedText_);
+    notes->addWidget(addedText_, 1);
     layout->addLayout(notes);
 }
 
