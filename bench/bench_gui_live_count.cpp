@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -36,12 +37,16 @@ long PeakResidentKib() {
     return -1;
 }
 
+// Sleeps in the event loop (a timer wakes it to look at the clock): a loop that polls would
+// take a core from the count it waits for.
 bool WaitUntil(QApplication& application, const std::function<bool()>& done, int timeoutMs = 600000) {
+    QTimer wake;
+    wake.start(20);
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
         if (timer.elapsed() > timeoutMs) return false;
-        application.processEvents(QEventLoop::WaitForMoreEvents, 50);
+        application.processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
