@@ -147,13 +147,23 @@ void LiveMatchCount::StartCount() {
         },
         [this](JobOutcome<std::int64_t> outcome) {
             if (outcome.result) {
-                ShowAnswer(MatchCountText(*outcome.result), QString(), *outcome.result);
+                ShowAnswer(CountText(*outcome.result), QString(), *outcome.result);
             } else if (const EngineError* error = outcome.error ? &*outcome.error : nullptr;
                        error != nullptr && error->Kind() != ErrorKind::Cancelled) {
                 const std::string text = error->Text();
                 ShowAnswer(ShortErrorText(text), FromBytes(text), -1);
             }
         });
+}
+
+void LiveMatchCount::SetOnePerFamily(bool on) {
+    onePerFamily_ = on;
+    if (shown_ >= 0 && label_->isEnabled()) ShowAnswer(CountText(shown_), QString(), shown_);
+}
+
+QString LiveMatchCount::CountText(std::int64_t count) const {
+    // The count is of the matches; "Go!" then keeps one game of each family among them.
+    return MatchCountText(count) + (onePerFamily_ ? QString::fromUtf8(kBeforeOnePerFamilyText) : QString());
 }
 
 void LiveMatchCount::ShowAnswer(const QString& text, const QString& toolTip, std::int64_t count) {

@@ -28,6 +28,7 @@ QString MatchCountText(std::int64_t count);
 QString ShortErrorText(const std::string& message);
 
 inline constexpr const char* kCountingText = "counting...";
+inline constexpr const char* kBeforeOnePerFamilyText = ", before one per family";
 
 // The count's label: takes the room the layout gives it, whatever its text, and cuts a text too
 // long for it with an ellipsis (the tooltip holds all of it).
@@ -56,6 +57,8 @@ class LiveMatchCount : public QObject {
     void Clear();
     // Counts `findText` as "Go!" would search it, once the records are prepared.
     void Count(const std::string& findText);
+    // "Go!" keeps one game per family: the count says it is the number before that choice.
+    void SetOnePerFamily(bool on);
 
     // The records are prepared.
     bool Ready() const { return cache_ != nullptr; }
@@ -73,6 +76,7 @@ class LiveMatchCount : public QObject {
   private:
     void StartCount();
     void ShowAnswer(const QString& text, const QString& toolTip, std::int64_t count);
+    QString CountText(std::int64_t count) const;
 
     QLabel* label_;
     QTimer* coalesce_;  // a burst of changes in one pass of the event loop is counted once
@@ -85,6 +89,7 @@ class LiveMatchCount : public QObject {
     bool haveText_ = false;
     std::int64_t shown_ = -1;
     int countsStarted_ = 0;
+    bool onePerFamily_ = false;
 };
 
 }  // namespace vantor::app

@@ -131,6 +131,9 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
     }
     for (ResultListWindow* window : {fullList_.get(), search_.get()})
         window->SetWorkingListCheck([this](const std::string& key) { return output_->Contains(key); });
+    liveCount_->SetOnePerFamily(output_->OnePerFamily());
+    connect(output_.get(), &WorkingListWindow::OnePerFamilyToggled, liveCount_,
+            &LiveMatchCount::SetOnePerFamily);
 }
 
 MainWindow::~MainWindow() {
@@ -560,6 +563,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         output_->ClearAndHide();
         fullList_->hide();
         search_->hide();
+        liveCount_->StopReading();
         catalog_.file.Close();
         ShowOutcomeMessages(this, SaveSearchHistory(history_));
     }

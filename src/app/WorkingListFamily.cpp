@@ -51,6 +51,7 @@ QLayout* WorkingListWindow::BuildFamilyRow() {
     familyLogButton_->setEnabled(false);
     connect(onePerFamilyBox_, &QCheckBox::toggled, this, [this](bool on) {
         StoreSettings(this, {{kOnePerFamilyValue, on ? "1" : "0"}});
+        Q_EMIT OnePerFamilyToggled(on);
     });
     connect(rules, &QPushButton::clicked, this, &WorkingListWindow::EditFamilyRules);
     connect(keep, &QPushButton::clicked, this, &WorkingListWindow::KeepOnePerFamily);

@@ -88,6 +88,7 @@ class WorkingListWindow : public GameListWindow {
     void SaveFinished();
     // KeepOnePerFamily has ended (done, cancelled or failed).
     void FamilyFinished();
+    void OnePerFamilyToggled(bool on);
 
   protected:
     void reject() override;

@@ -12,6 +12,7 @@
 #include "AppTestSupport.h"
 #include "app/FamilyRulesDialog.h"
 #include "app/GameExplainer.h"
+#include "app/LiveCount.h"
 #include "app/ResultListWindows.h"
 #include "app/WorkingListWindow.h"
 #include "gamedata/AppPaths.h"
@@ -119,6 +120,10 @@ void FamilyAndWhyTest::onePerFamilyAfterGoAndOnDemand() {
         Child<QCheckBox>(output, "onePerFamilyBox")->click();
         QVERIFY(Settings::Load().onePerFamily);
         QVERIFY(Go(*window, QStringLiteral("puckman")));
+        // The count beside "Go!" is of the matches, and says so.
+        QVERIFY(WaitFor([&] { return window->LiveCount()->Shown() == 3 && !window->LiveCount()->Busy(); }));
+        QCOMPARE(Child<QLabel>(window.get(), "countText")->text(),
+                 MatchCountText(3) + QString::fromUtf8(kBeforeOnePerFamilyText));
         QCOMPARE(ListedRomNames(output), RomNamesOf(expected.matches));
         QCOMPARE(output->FamilyLog(), FamilyLogText(expected.families, expected.candidates, defaults));
         QVERIFY(Child<QPushButton>(output, "familyLogButton")->isEnabled());
@@ -132,6 +137,8 @@ void FamilyAndWhyTest::onePerFamilyAfterGoAndOnDemand() {
     QVERIFY(output->OnePerFamily());  // remembered
     Child<QCheckBox>(output, "onePerFamilyBox")->click();
     QVERIFY(!Settings::Load().onePerFamily);
+    QVERIFY(WaitFor([&] { return window->LiveCount()->Shown() >= 0 && !window->LiveCount()->Busy(); }));
+    QCOMPARE(Child<QLabel>(window.get(), "countText")->text(), MatchCountText(window->LiveCount()->Shown()));
     QVERIFY(Go(*window, QStringLiteral("puckman")));
     QCOMPARE(ListedRomNames(output), RomNamesOf(expected.candidates));
     QVERIFY(Go(*window, QStringLiteral("mappy")));
