@@ -14,6 +14,7 @@
 #include "app/GameExplainer.h"
 #include "app/LiveCount.h"
 #include "app/ResultListWindows.h"
+#include "app/SettingsWindow.h"
 #include "app/WorkingListWindow.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/SettingsStore.h"
@@ -256,6 +257,11 @@ void FamilyAndWhyTest::leftOutReportAndFindTextSetting() {
     std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
     const std::string typed = "puckman | mappy";
     QVERIFY(Go(*window, QString::fromStdString(typed)));
+    QCOMPARE(Settings::Load().findText, typed);
+    // "Set" in the settings window keeps the values it does not show.
+    OnNextModal<SettingsWindow>(
+        [](SettingsWindow* settings) { Child<QPushButton>(settings, "id1")->click(); });
+    Child<QPushButton>(window.get(), "id1052")->click();
     QCOMPARE(Settings::Load().findText, typed);
     std::size_t plainCount = 0;
     for (const bool onePerFamily : {false, true}) {
