@@ -2,7 +2,8 @@
 // each single change of a criterion from the start-up criteria (a click on each enabled box, up to
 // four items of each combo box), timed from the change to the count label's new answer; the
 // longest a keystroke in "-find:" holds the window; then "Go!" with the start-up criteria, whose
-// rows must equal the count shown for them. The peak resident memory is the whole program's.
+// rows must equal the count shown for them. The peak resident memory is the whole program's: before
+// and after "List all ROMs" (every game in a list window beside the prepared records).
 // Prints "name value" lines. Usage: bench_gui_live_count LISTXML (with QT_QPA_PLATFORM=offscreen).
 #include <QAbstractButton>
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include "app/LiveCount.h"
 #include "app/MainWindow.h"
 #include "app/QtUserInterface.h"
+#include "app/ResultListWindows.h"
 #include "app/WorkingListWindow.h"
 
 using namespace vantor;
@@ -98,7 +100,8 @@ int main(int argc, char* argv[]) {
     std::vector<double> times, cpuTimes;
     bool answered = false;
     QObject::connect(count, &LiveMatchCount::Answered, [&] { answered = true; });
-    auto timeChange = [&](const std::function<void()>& change) {
+    std::string slowestChange = "-";
+    auto timeChange = [&](const std::string& what, const std::function<void()>& change) {
         const QString before = find->text();
         answered = false;
         const double cpuBefore = ProcessCpuMs();
@@ -111,6 +114,7 @@ int main(int argc, char* argv[]) {
             std::exit(1);
         }
         times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        if (times.back() >= *std::max_element(times.begin(), times.end())) slowestChange = what;
         cpuTimes.push_back(ProcessCpuMs() - cpuBefore);
     };
     // Back to the start-up criteria through the widgets after each change, so that the window's
@@ -145,11 +149,12 @@ int main(int argc, char* argv[]) {
             for (int item = 0, tried = 0; item < combo->count() && tried < 4; ++item) {
                 if (item == start) continue;
                 ++tried;
-                timeChange([&] { combo->setCurrentIndex(item); });
+                timeChange(std::string(info.label) + "=" + combo->itemText(item).toStdString(),
+                           [&] { combo->setCurrentIndex(item); });
                 restore();
             }
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-            timeChange([&] { button->click(); });
+            timeChange(info.label, [&] { button->click(); });
             restore();
         }
     }
@@ -180,13 +185,24 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const int goRows = window.WorkingList()->EntryCount();
+    const long peakBeforeListAll = PeakResidentKib();
+
+    bool listed = false;
+    QObject::connect(window.FullList(), &ResultListWindow::BatchShown, [&] { listed = true; });
+    window.OnListAllRoms();
+    if (!WaitUntil(application, [&] { return listed; })) {
+        std::fprintf(stderr, "List all ROMs listed nothing\n");
+        return 1;
+    }
 
     std::printf(
         "prepare_ms %.0f\nchanges %zu\nmedian_ms %.0f\nslowest_ms %.0f\nmedian_cpu_ms %.0f\nlongest_key_ms "
         "%.0f\n"
-        "after_typing_ms %.0f\nnot_back %d\nstartup_count %lld\ngo_rows %d\npeak_rss_kib %ld\n",
+        "after_typing_ms %.0f\nnot_back %d\nstartup_count %lld\ngo_rows %d\npeak_rss_kib %ld\n"
+        "list_all_rows %d\npeak_rss_list_all_kib %ld\nslowest_change %s\n",
         prepareMs, times.size(), Median(times),
         times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()), Median(cpuTimes), longestKeyMs,
-        afterTypingMs, notBack, static_cast<long long>(startupCount), goRows, PeakResidentKib());
+        afterTypingMs, notBack, static_cast<long long>(startupCount), goRows, peakBeforeListAll,
+        window.FullList()->EntryCount(), PeakResidentKib(), slowestChange.c_str());
     return goRows == startupCount && count->Shown() == startupCount ? 0 : 1;
 }
