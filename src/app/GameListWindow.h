@@ -9,11 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "gamedata/Catalog.h"
 #include "listmodel/ListTable.h"
 
 class QAction;
-
-#include "gamedata/Catalog.h"
 
 namespace vantor {
 class ProgressSink;
