@@ -14,6 +14,8 @@
 
 #include "AboutBox.h"
 #include "AppIcon.h"
+#include "GameExplainer.h"
+#include "LiveCount.h"
 #include "ProgressDialog.h"
 #include "QtUserInterface.h"
 #include "ResultListWindows.h"
@@ -21,7 +23,9 @@
 #include "SettingsWindow.h"
 #include "WorkingListWindow.h"
 #include "gamedata/AppPaths.h"
+#include "gamedata/FileIo.h"
 #include "gamedata/MasterFile.h"
+#include "gamedata/SettingsStore.h"
 #include "gamedata/TextUtil.h"
 #include "search/SearchDriver.h"
 
@@ -109,6 +113,19 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
     });
     connect(search_.get(), &ResultListWindow::FillCancelled, this,
             [this] { status_->setText(QString::fromUtf8(kCancelled)); });
+
+    explainer_ = new GameExplainer(catalog_, this);
+    for (GameListWindow* window :
+         std::initializer_list<GameListWindow*>{fullList_.get(), search_.get(), output_.get()}) {
+        connect(window, &GameListWindow::WhyRequested, this, [this, window](const std::string& key) {
+            explainer_->Explain(window, GameExplainer::Game::ByRecordKey, key, ToBytes(findEdit_->text()));
+        });
+    }
+    for (ResultListWindow* window : {fullList_.get(), search_.get()})
+        window->SetWorkingListCheck([this](const std::string& key) { return output_->Contains(key); });
+    liveCount_->SetOnePerFamily(output_->OnePerFamily());
+    connect(output_.get(), &WorkingListWindow::OnePerFamilyToggled, liveCount_,
+            &LiveMatchCount::SetOnePerFamily);
 }
 
 MainWindow::~MainWindow() {
@@ -116,6 +133,7 @@ MainWindow::~MainWindow() {
     // A running scan reads the catalog: it stops before the catalog goes.
     scan_.Drop();
     scan_.WaitForWorker();
+    liveCount_->StopReading();
 }
 
 void MainWindow::BuildWindow() {
@@ -167,6 +185,11 @@ void MainWindow::BuildWindow() {
     for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusText"));
+    countText_ = new CountLabel(this);
+    countText_->setObjectName(QStringLiteral("countText"));
+    liveCount_ = new LiveMatchCount(countText_, this);
+    connect(findEdit_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { liveCount_->Count(ToBytes(text)); });
     connect(goButton_, &QPushButton::clicked, this, &MainWindow::OnGo);
     connect(listAll, &QPushButton::clicked, this, &MainWindow::OnListAllRoms);
     connect(romSearch, &QPushButton::clicked, this, &MainWindow::OnRomSearch);
@@ -177,10 +200,11 @@ void MainWindow::BuildWindow() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(goButton_);
+    buttons->addWidget(countText_, 1);
     buttons->addWidget(listAll);
     buttons->addWidget(romSearch);
     buttons->addSpacing(8);
-    buttons->addWidget(status_, 1);
+    buttons->addWidget(status_);
     buttons->addWidget(about);
     buttons->addWidget(settings);
 
@@ -193,6 +217,7 @@ void MainWindow::BuildWindow() {
     layout->addWidget(key);
     layout->addSpacing(4);
     layout->addLayout(buttons);
+    layout->addLayout(BuildExplainRow());
     // Wide enough for the initial "-find:" text.
     resize(std::max(980, sizeHint().width()), sizeHint().height());
 }
@@ -340,6 +365,7 @@ void MainWindow::OpenSettings() {
     // Taken over whatever the dialog returned.
     inputXmlPath_ = dialog.InputXmlPath();
     catalog_.display = {dialog.HideTags(), dialog.HideRomNames()};
+    liveCount_->StopReading();
     catalog_.file.Close();
     OpenInputFile();
 }
@@ -350,6 +376,12 @@ void MainWindow::OpenInputFile() {
     // Without a master file there is nothing to scan: the three searches wait for one.
     for (QPushButton* button : {goButton_, listAllButton_, romSearchButton_})
         button->setEnabled(check.opened);
+    // The records are prepared while the user reads the notes.
+    if (check.opened) {
+        liveCount_->Prepare(catalog_);
+    } else {
+        liveCount_->Clear();
+    }
     for (const InputCheck::Message& message : check.messages)
         ShowMessageBox(this, message.icon, message.text);
     model_.ApplyInputCheck(check);
@@ -363,8 +395,8 @@ QString MainWindow::StatusText() const {
     return status_->text();
 }
 
-void MainWindow::RunScan(const char* progressText, std::function<std::vector<MatchEntry>(ProgressSink&)> scan,
-                         std::function<void(std::vector<MatchEntry>)> found) {
+void MainWindow::RunScan(const char* progressText, std::function<Selection(ProgressSink&)> scan,
+                         std::function<void(Selection)> found) {
     scanRunning_ = true;
     ++scanCount_;
     status_->clear();
@@ -372,7 +404,7 @@ void MainWindow::RunScan(const char* progressText, std::function<std::vector<Mat
                                 [this] { scan_.Cancel(); });
     scan_ = RunThenDeliver(
         this, [scan = std::move(scan)](JobControl& control) { return scan(control); },
-        [this, found = std::move(found)](JobOutcome<std::vector<MatchEntry>> outcome) {
+        [this, found = std::move(found)](JobOutcome<Selection> outcome) {
             delete progress_;
             progress_ = nullptr;
             scanRunning_ = false;
@@ -402,18 +434,35 @@ void MainWindow::OnGo() {
         ShowError(error);
         return;
     }
+    // vantor-cli explain explains the text of the last search by default. Only a store that
+    // exists is written: without one there is no input file to search either.
+    SettingsStore store;
+    if (store.Open(false)) (void)store.SetText(kFindTextValue, typed);
+    SelectionRequest request;
+    request.expression = searchText;
+    request.onePerFamily = output_->OnePerFamily();
+    request.family = output_->Family();
     const Catalog& catalog = catalog_;
     RunScan(
         "Scanning input file for matches...",
-        [&catalog, searchText](ProgressSink& sink) { return ScanForMatches(catalog, searchText, &sink); },
-        [this, typed](std::vector<MatchEntry> found) {
+        [&catalog, request](ProgressSink& sink) {
+            if (request.onePerFamily) return SelectGames(catalog, request, &sink);
+            Selection selection;
+            selection.matches = ScanForMatches(catalog, request.expression, &sink);
+            return selection;
+        },
+        [this, typed, request](Selection found) {
             PushSearchHistory(history_, typed);
-            if (found.empty()) {
+            HandOver handOver;
+            if (request.onePerFamily) {
+                output_->SetFamilyLog(FamilyLogText(found.families, found.candidates, request.family));
+                handOver.note = FamilySummary(found);
+            }
+            if (found.matches.empty()) {
                 ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
                 return;
             }
-            HandOver handOver;
-            handOver.entries = std::move(found);
+            handOver.entries = std::move(found.matches);
             handOver.hideRomNames = catalog_.display.hideRomNames;
             Q_EMIT EntriesForWorkingList(handOver);
         });
@@ -431,10 +480,14 @@ void MainWindow::OnListAllRoms() {
     const Catalog& catalog = catalog_;
     RunScan(
         "Generating Full List. This could take a minute or two...",
-        [&catalog](ProgressSink& sink) { return ScanForMatches(catalog, kListAllExpression, &sink); },
-        [this](std::vector<MatchEntry> found) {
+        [&catalog](ProgressSink& sink) {
+            Selection selection;
+            selection.matches = ScanForMatches(catalog, kListAllExpression, &sink);
+            return selection;
+        },
+        [this](Selection found) {
             HandOver handOver;
-            handOver.entries = std::move(found);
+            handOver.entries = std::move(found.matches);
             handOver.titleFormat = "Full list of %d ROMs";
             handOver.hideRomNames = catalog_.display.hideRomNames;
             Q_EMIT EntriesForFullList(handOver);
@@ -453,15 +506,17 @@ void MainWindow::OnRomSearch() {
     RunScan(
         "Searching...",
         [&catalog, text](ProgressSink& sink) {
-            return BestMatchesFirst(RomSearch(catalog, text, &sink), text);
+            Selection selection;
+            selection.matches = BestMatchesFirst(RomSearch(catalog, text, &sink), text);
+            return selection;
         },
-        [this](std::vector<MatchEntry> found) {
-            if (found.empty()) {
+        [this](Selection found) {
+            if (found.matches.empty()) {
                 ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
                 return;
             }
             HandOver handOver;
-            handOver.entries = std::move(found);
+            handOver.entries = std::move(found.matches);
             handOver.titleFormat = "Found %d ROMs";
             handOver.hideRomNames = catalog_.display.hideRomNames;
             handOver.sortByName = false;
@@ -495,6 +550,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         output_->ClearAndHide();
         fullList_->hide();
         search_->hide();
+        liveCount_->StopReading();
         catalog_.file.Close();
         ShowOutcomeMessages(this, SaveSearchHistory(history_));
     }

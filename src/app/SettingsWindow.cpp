@@ -438,7 +438,8 @@ void SettingsWindow::accept() {
         return;
     }
     inputXmlPath_ = input;
-    Settings settings;
+    // Values this window does not show (the "-find:" text, one game per family) stay as they are.
+    Settings settings = Settings::Load();
     settings.inputXmlFile = inputXmlPath_;
     settings.listXmlFile = listXmlPath_;
     settings.catverFile = catverPath_;

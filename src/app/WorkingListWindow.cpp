@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <unordered_set>
 
+#include "ProgressDialog.h"
 #include "QtUserInterface.h"
 #include "SortableListView.h"
 #include "output/ListFormats.h"
@@ -49,6 +50,9 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     auto* hint = new QLabel(QStringLiteral("To clear your list, simply close this window."), this);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusText"));
+    // A long note (one game per family adds to it) wraps instead of widening the window.
+    status_->setWordWrap(true);
+    status_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     Command()->setObjectName(QStringLiteral("deleteAction"));
     connect(Command(), &QAction::triggered, this, &WorkingListWindow::DeleteSelected);
@@ -56,6 +60,8 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     connect(formatBox_, &QComboBox::currentIndexChanged, this, &WorkingListWindow::UpdatePreviewButton);
     connect(saveButton_, &QPushButton::clicked, this, &WorkingListWindow::SaveList);
     connect(previewButton_, &QPushButton::clicked, this, &WorkingListWindow::PreviewList);
+    // Every game here is in the list.
+    SetWorkingListCheck([](const std::string&) { return true; });
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(formatBox_);
@@ -66,10 +72,10 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(list_, 1);
     layout->addLayout(controls);
+    layout->addLayout(BuildFamilyRow());
     auto* notes = new QHBoxLayout;
     notes->addWidget(hint);
-    notes->addStretch(1);
-    notes->addWidget(status_);
+    notes->addWidget(status_, 1);
     layout->addLayout(notes);
 }
 
@@ -129,7 +135,11 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
     const int added = static_cast<int>(rows.size());
     const int already = static_cast<int>(filled.size()) - added;
     // An empty batch ("Add to your list" with nothing selected) only shows the window.
-    if (added + already > 0) status_->setText(FromBytes(AddedMessage(added, already)));
+    if (added + already > 0 || !batch.note.empty()) {
+        std::string text = added + already > 0 ? AddedMessage(added, already) : std::string();
+        if (!batch.note.empty()) text += (text.empty() ? "" : " ") + batch.note;
+        status_->setText(FromBytes(text));
+    }
     if (added > 0) ++changes_;
     entryCount_ += added;
     list_->Model()->MergeRows(std::move(rows), kNameColumn, true);

@@ -2,10 +2,13 @@
 // The output window with the working list: batches from "Go!" and from the list windows' "Add to
 // your list" are added, sorted by name; rows can be deleted, jumped to and viewed in detail; the
 // format box and the save and preview buttons lead to the list writers, which run on a worker
-// behind a progress window with Cancel. Closing the window clears the list.
+// behind a progress window with Cancel; "One game per family" keeps one game of each parent and
+// its clones (after "Go!", and on demand for the whole list), with its rules in a dialog and its
+// decisions viewable. Closing the window clears the list.
 #include <QPointer>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "AppState.h"
@@ -14,7 +17,10 @@
 #include "GameListWindow.h"
 #include "ProgressDialog.h"
 #include "output/BatchList.h"
+#include "search/FamilyChoice.h"
+#include "search/GameSelection.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -56,6 +62,23 @@ class WorkingListWindow : public GameListWindow {
     bool ConfirmDiscard();
     static std::string DiscardQuestion(int count);
 
+    // The working list holds the game of this record key.
+    bool Contains(const std::string& key) const;
+
+    // "One game per family" (as the settings remember it) and its rules.
+    bool OnePerFamily() const;
+    void SetOnePerFamily(bool on);
+    const FamilyOptions& Family() const { return family_; }
+    // The rules dialog; OK stores them in the settings.
+    void EditFamilyRules();
+    // The decision log of the latest family choice (after "Go!" or on demand); "" before any.
+    const std::string& FamilyLog() const { return familyLog_; }
+    void SetFamilyLog(std::string log);
+    void ShowFamilyLog();
+    // Keeps one game per family of the whole list, on a worker behind a progress window with Cancel.
+    void KeepOnePerFamily();
+    bool FamilyRunning() const { return familyJob_.Running(); }
+
     void DeleteSelected();
     void UpdatePreviewButton();
     // "Save List to file" and "Preview List": the format's questions, then the list written on a
@@ -72,6 +95,9 @@ class WorkingListWindow : public GameListWindow {
     void BatchShown();
     // A save or preview has ended (written or shown, cancelled or failed).
     void SaveFinished();
+    // KeepOnePerFamily has ended (done, cancelled or failed).
+    void FamilyFinished();
+    void OnePerFamilyToggled(bool on);
 
   protected:
     void reject() override;
@@ -87,6 +113,8 @@ class WorkingListWindow : public GameListWindow {
     void OnSaved(bool preview, const SaveFileType& saveType, std::uint64_t changesSaved,
                  JobOutcome<SavedList> outcome);
     void ShowPreview(const std::string& text, const SaveFileType& saveType, std::uint64_t changesShown);
+    QLayout* BuildFamilyRow();
+    void OnFamilyKept(JobOutcome<Selection> outcome, const FamilyOptions& options);
 
     QComboBox* formatBox_;
     QPushButton* saveButton_;
@@ -104,6 +132,13 @@ class WorkingListWindow : public GameListWindow {
     BatchForm batchForm_ = BatchForm::Shell;
     std::string batchTemplate_ = kShellBatchTemplate;
     CsvChoice csvChoice_;
+
+    QCheckBox* onePerFamilyBox_ = nullptr;
+    QPushButton* familyLogButton_ = nullptr;
+    FamilyOptions family_;
+    std::string familyLog_;
+    JobHandle familyJob_;
+    std::unique_ptr<ProgressDialog> familyProgress_;
 };
 
 }  // namespace vantor::app
