@@ -81,7 +81,7 @@ int main(int argc, char* argv[]) {
     window.show();
     LiveMatchCount* count = window.LiveCount();
     auto* label = window.findChild<QLabel*>(QStringLiteral("countText"));
-    auto* find = window.findChild<QLineEdit*>(QStringLiteral("id1800"));
+    auto* find = window.findChild<QLineEdit*>(QStringLiteral("findEdit"));
     const auto settled = [&] { return count->Ready() && !count->Busy(); };
 
     QElapsedTimer timer;
