@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <cstdio>
 
+#include "app/LiveCount.h"
 #include "app/MainWindow.h"
 #include "app/QtUserInterface.h"
 #include "app/ResultListWindows.h"
@@ -27,6 +28,8 @@ int main(int argc, char* argv[]) {
     MainWindow window(argv[1], vantor::DisplayOptions{}, false);
     window.show();
     window.Initialise();
+    // The records for the live count are prepared first: the list is timed on its own.
+    while (window.LiveCount()->Busy()) application.processEvents(QEventLoop::WaitForMoreEvents);
     ResultListWindow* fullList = window.FullList();
 
     double scanSeconds = 0;

@@ -16,6 +16,7 @@ struct HandOver {
     bool hideRomNames = false;
     bool setsHideRomNames = true;  // "Add to your list" leaves the receiver's setting alone
     bool sortByName = true;        // false: the rows keep the order of the entries
+    std::string note;              // shown after the working list's count of games added
 };
 
 // Registers the types that travel in queued signals; called before the first window is made.

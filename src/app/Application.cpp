@@ -28,7 +28,7 @@ std::unique_ptr<MainWindow> CreateMainWindow() {
         firstRun = true;
     }
     return std::make_unique<MainWindow>(settings.inputXmlFile,
-                                        DisplayOptions{settings.hideTags, settings.hideSha1s}, firstRun);
+                                        DisplayOptions{settings.hideTags, settings.hideRomNames}, firstRun);
 }
 
 int RunVantor(QApplication& application) {

@@ -1,18 +1,14 @@
 #include "BackgroundWork.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFutureWatcher>
 #include <QPromise>
 #include <QThread>
 #include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
-#include <atomic>
 #include <exception>
 #include <new>
-
-#include "QtUserInterface.h"
 
 namespace vantor::app {
 
@@ -32,13 +28,14 @@ std::shared_ptr<const JobTestHooks> TestHooks() {
     return TestHooksSet();
 }
 
-// The workers of RunThenDeliver. A pool of its own: a scan, two list fills and a details view may
-// run at once whatever the number of processors, and the application waits for them when it ends.
+// The workers of RunThenDeliver. A pool of its own: a scan, two list fills, a details view, a
+// list being saved and a preview being saved may run at once whatever the number of processors,
+// and the application waits for them when it ends.
 QThreadPool* JobPool() {
     static QPointer<QThreadPool> pool;
     if (pool.isNull()) {
         pool = new QThreadPool(QCoreApplication::instance());
-        pool->setMaxThreadCount(std::max(4, QThread::idealThreadCount()));
+        pool->setMaxThreadCount(std::max(6, QThread::idealThreadCount()));
     }
     return pool;
 }
@@ -48,11 +45,12 @@ QThreadPool* JobPool() {
 class JobWatcher : public QObject {
   public:
     JobWatcher(QObject* context, std::shared_ptr<JobControl> control, std::function<void()> deliver,
-               ProgressCallback progress)
+               ProgressCallback progress, TextsCallback texts)
         : QObject(context),
           control_(std::move(control)),
           deliver_(std::move(deliver)),
-          progress_(std::move(progress)) {
+          progress_(std::move(progress)),
+          texts_(std::move(texts)) {
         connect(&watcher_, &QFutureWatcher<void>::finished, this, &JobWatcher::OnFinished);
         connect(&timer_, &QTimer::timeout, this, &JobWatcher::ShowProgress);
         timer_.setInterval(kProgressPollMs);
@@ -63,7 +61,7 @@ class JobWatcher : public QObject {
 
     void Watch(const QFuture<void>& future) {
         watcher_.setFuture(future);
-        if (progress_) timer_.start();
+        if (progress_ || texts_) timer_.start();
     }
     bool Pending() const { return !finished_ && !dropped_; }
     void Drop() {
@@ -76,16 +74,18 @@ class JobWatcher : public QObject {
 
   private:
     void ShowProgress() {
-        const auto latest = control_->Latest();
-        if (latest == shown_) return;
-        shown_ = latest;
-        progress_(latest.first, latest.second);
+        JobReport latest = control_->Latest();
+        const bool figures = latest.done != shown_.done || latest.total != shown_.total;
+        const bool texts = latest.textReports != shown_.textReports;
+        shown_ = std::move(latest);
+        if (figures && progress_) progress_(shown_.done, shown_.total);
+        if (texts && texts_) texts_(shown_.firstLine, shown_.secondLine);
     }
     void OnFinished() {
         if (dropped_ || finished_) return;
         finished_ = true;
         timer_.stop();
-        if (progress_) ShowProgress();
+        ShowProgress();
         // The callback may start the next job, or even close the window: nothing of this object
         // is touched after it.
         std::function<void()> deliver = std::move(deliver_);
@@ -96,9 +96,10 @@ class JobWatcher : public QObject {
     std::shared_ptr<JobControl> control_;
     std::function<void()> deliver_;
     ProgressCallback progress_;
+    TextsCallback texts_;
     QFutureWatcher<void> watcher_;
     QTimer timer_;
-    std::pair<std::int64_t, std::int64_t> shown_{0, 0};
+    JobReport shown_;
     bool finished_ = false;
     bool dropped_ = false;
 };
@@ -106,8 +107,9 @@ class JobWatcher : public QObject {
 }  // namespace
 
 void SetJobTestHooks(JobTestHooks hooks) {
-    auto set =
-        hooks.started || hooks.reported ? std::make_shared<const JobTestHooks>(std::move(hooks)) : nullptr;
+    auto set = hooks.started || hooks.reported || hooks.textsReported
+                   ? std::make_shared<const JobTestHooks>(std::move(hooks))
+                   : nullptr;
     std::lock_guard lock(TestHooksMutex());
     TestHooksSet() = std::move(set);
 }
@@ -115,15 +117,26 @@ void SetJobTestHooks(JobTestHooks hooks) {
 void JobControl::Progress(std::int64_t done, std::int64_t total) {
     {
         std::lock_guard lock(mutex_);
-        done_ = done;
-        total_ = total;
+        report_.done = done;
+        report_.total = total;
     }
     if (const auto hooks = TestHooks(); hooks && hooks->reported) hooks->reported(*this, done, total);
 }
 
-std::pair<std::int64_t, std::int64_t> JobControl::Latest() const {
+void JobControl::Texts(const std::string& firstLine, const std::string& secondLine) {
+    {
+        std::lock_guard lock(mutex_);
+        report_.firstLine = firstLine;
+        report_.secondLine = secondLine;
+        ++report_.textReports;
+    }
+    if (const auto hooks = TestHooks(); hooks && hooks->textsReported)
+        hooks->textsReported(*this, firstLine, secondLine);
+}
+
+JobReport JobControl::Latest() const {
     std::lock_guard lock(mutex_);
-    return {done_, total_};
+    return report_;
 }
 
 JobHandle::JobHandle(QObject* watcher, std::shared_ptr<JobControl> control, QFuture<void> future)
@@ -186,11 +199,12 @@ void RunJobBody(JobControl& control, const std::function<void()>& body, std::opt
 }
 
 JobHandle StartJob(QObject* context, std::shared_ptr<JobControl> control, std::function<void()> work,
-                   std::function<void()> deliver, ProgressCallback progress) {
+                   std::function<void()> deliver, ProgressCallback progress, TextsCallback texts) {
     auto promise = std::make_shared<QPromise<void>>();
     QFuture<void> future = promise->future();
     promise->start();
-    auto* watcher = new JobWatcher(context, control, std::move(deliver), std::move(progress));
+    auto* watcher =
+        new JobWatcher(context, control, std::move(deliver), std::move(progress), std::move(texts));
     watcher->Watch(future);
     JobPool()->start([promise, work = std::move(work)] {
         work();
@@ -200,122 +214,5 @@ JobHandle StartJob(QObject* context, std::shared_ptr<JobControl> control, std::f
 }
 
 }  // namespace detail
-
-WorkerUserInterface::WorkerUserInterface(UserInterface& target) : target_(target), context_(new QObject) {}
-
-WorkerUserInterface::~WorkerUserInterface() = default;
-
-void WorkerUserInterface::CallOnTarget(const std::function<void()>& call) {
-    auto run = [this, &call] {
-        Flush();  // the progress window first shows what was reported before the question
-        call();
-    };
-    if (QThread::currentThread() == context_->thread()) {
-        run();
-    } else {
-        QMetaObject::invokeMethod(context_.get(), run, Qt::BlockingQueuedConnection);
-    }
-}
-
-void WorkerUserInterface::ChangeProgress(const std::function<void(ProgressState&)>& change) {
-    bool post = false;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        change(reported_);
-        ++reports_;
-        post = !flushPosted_;
-        flushPosted_ = true;
-    }
-    if (post)
-        QMetaObject::invokeMethod(
-            context_.get(), [this] { Flush(); }, Qt::QueuedConnection);
-}
-
-void WorkerUserInterface::Flush() {
-    ProgressState state;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        state = reported_;
-        flushPosted_ = false;
-    }
-    if (state.open && state.shows != shown_.shows) {
-        target_.ProgressShow(state.firstLine, state.secondLine);
-        if (state.total > 0) target_.ProgressUpdate(state.done, state.total);
-    } else if (!state.open && shown_.open) {
-        target_.ProgressClose();
-    } else if (state.open) {
-        if (state.firstLine != shown_.firstLine || state.secondLine != shown_.secondLine)
-            target_.ProgressSetTexts(state.firstLine, state.secondLine);
-        if (state.done != shown_.done || state.total != shown_.total)
-            target_.ProgressUpdate(state.done, state.total);
-    }
-    if (state.shows != shown_.shows || state.open != shown_.open || state.firstLine != shown_.firstLine ||
-        state.secondLine != shown_.secondLine || state.done != shown_.done || state.total != shown_.total) {
-        ++applied_;
-    }
-    shown_ = std::move(state);
-}
-
-std::int64_t WorkerUserInterface::Reports() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return reports_;
-}
-
-void WorkerUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
-    CallOnTarget([&] { target_.ShowMessage(icon, text); });
-}
-
-void WorkerUserInterface::ProgressShow(const std::string& firstLine, const std::string& secondLine) {
-    ChangeProgress([&](ProgressState& state) {
-        state.open = true;
-        ++state.shows;
-        state.firstLine = firstLine;
-        state.secondLine = secondLine;
-        state.done = state.total = 0;
-    });
-}
-
-void WorkerUserInterface::ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) {
-    ChangeProgress([&](ProgressState& state) {
-        state.firstLine = firstLine;
-        state.secondLine = secondLine;
-    });
-}
-
-void WorkerUserInterface::ProgressUpdate(std::int64_t done, std::int64_t total) {
-    ChangeProgress([&](ProgressState& state) {
-        state.done = done;
-        state.total = total;
-    });
-}
-
-void WorkerUserInterface::ProgressClose() {
-    ChangeProgress([](ProgressState& state) { state.open = false; });
-}
-
-void RunInBackground(QWidget* owner, const std::function<void(UserInterface& ui)>& work) {
-    QtUserInterface target(owner);
-    WorkerUserInterface ui(target);
-    QEventLoop loop;
-    std::atomic<bool> done{false};
-    std::unique_ptr<QThread> thread(QThread::create([&ui, &work, &done] {
-        try {
-            work(ui);
-        } catch (const EngineError& error) {
-            ui.ShowMessage(error.Icon(), error.Text());
-        } catch (const std::exception& error) {
-            ui.ShowMessage(MessageIcon::Exclamation, error.what());
-        }
-        ui.ProgressClose();  // whatever the work left open
-        done = true;
-    }));
-    thread->setObjectName(QStringLiteral("engine work"));
-    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    thread->start();
-    // The loop also ends when the application is told to quit; the work must end first.
-    while (!done) loop.exec();
-    thread->wait();
-    ui.Flush();
-}
 
 }  // namespace vantor::app

@@ -3,13 +3,9 @@
 //
 // RunThenDeliver is the one way a window starts such work: the job runs on a worker, its result
 // comes back to a callback on the window's thread (or not at all when the window or the job's
-// handle went first), its progress reaches the window coalesced, and the window may ask it to
-// stop through the progress sink the job reports to.
-//
-// The list writers and the data-file utilities still run through RunInBackground: the engine
-// reports messages and progress through a UserInterface, which WorkerUserInterface carries to the
-// windows' thread (a message waits there until it is closed; progress is coalesced, the merge
-// reports some forty thousand texts).
+// handle went first), its progress (figures and texts) reaches the window coalesced, and the
+// window may ask it to stop through the progress sink the job reports to. The job never touches
+// the window: what it makes comes back as its result.
 #include <QFuture>
 #include <QObject>
 #include <QPointer>
@@ -23,25 +19,32 @@
 #include <type_traits>
 #include <utility>
 
+#include "gamedata/EngineError.h"
 #include "gamedata/UserInterface.h"
 
-class QWidget;
-
 namespace vantor::app {
+
+// What a job has reported so far: its figures ({0, 0} before the first) and the two lines of text
+// over the bar, with the number of text reports (the merge makes one per game).
+struct JobReport {
+    std::int64_t done = 0, total = 0;
+    std::string firstLine, secondLine;
+    std::uint64_t textReports = 0;
+};
 
 // The progress of one job and the window's wish to stop it: the job reports from its thread, the
 // window reads and cancels from its own.
 class JobControl final : public ProgressSink {
   public:
     void Progress(std::int64_t done, std::int64_t total) override;
+    void Texts(const std::string& firstLine, const std::string& secondLine) override;
     bool CancelRequested() const override { return cancel_.load(std::memory_order_relaxed); }
     void RequestCancel() { cancel_.store(true, std::memory_order_relaxed); }
-    // The latest report as {done, total}; {0, 0} before the first.
-    std::pair<std::int64_t, std::int64_t> Latest() const;
+    JobReport Latest() const;
 
   private:
     mutable std::mutex mutex_;
-    std::int64_t done_ = 0, total_ = 0;
+    JobReport report_;
     std::atomic<bool> cancel_{false};
 };
 
@@ -84,23 +87,22 @@ class JobHandle {
 };
 
 // The progress a window shows, on its own thread, at most every kProgressPollMs and once more
-// when the job has ended.
+// when the job has ended: the figures when they changed, the texts when new ones came.
 using ProgressCallback = std::function<void(std::int64_t done, std::int64_t total)>;
+using TextsCallback = std::function<void(const std::string& firstLine, const std::string& secondLine)>;
 inline constexpr int kProgressPollMs = 50;
 
 namespace detail {
 // Runs `body`; a thrown exception becomes `error`. A job asked to stop before it began does not begin.
 void RunJobBody(JobControl& control, const std::function<void()>& body, std::optional<EngineError>& error);
 JobHandle StartJob(QObject* context, std::shared_ptr<JobControl> control, std::function<void()> work,
-                   std::function<void()> deliver, ProgressCallback progress);
-}  // namespace detail
+                   std::function<void()> deliver, ProgressCallback progress, TextsCallback texts);
 
-// Runs `job(JobControl&)` on a worker thread and hands its JobOutcome to `deliver` on the thread
-// of `context` (a window), unless the context has been deleted or the handle dropped by then.
-// The job must own what it reads, or its window must WaitForWorker before that goes.
+// `lateCancelDropsResult`: a result that comes after the window asked the job to stop is
+// delivered as cancelled.
 template <typename Job, typename Deliver>
-[[nodiscard]] JobHandle RunThenDeliver(QObject* context, Job job, Deliver deliver,
-                                       ProgressCallback progress = {}) {
+JobHandle RunJob(bool lateCancelDropsResult, QObject* context, Job job, Deliver deliver,
+                 ProgressCallback progress, TextsCallback texts) {
     using Result = std::invoke_result_t<Job&, JobControl&>;
     static_assert(!std::is_void_v<Result>, "a job returns what it made");
     auto control = std::make_shared<JobControl>();
@@ -109,70 +111,47 @@ template <typename Job, typename Deliver>
         detail::RunJobBody(
             *control, [&] { outcome->result.emplace(job(*control)); }, outcome->error);
     };
-    auto done = [deliver = std::move(deliver), control, outcome]() mutable {
-        if (control->CancelRequested() && !outcome->Cancelled()) {
+    auto done = [lateCancelDropsResult, deliver = std::move(deliver), control, outcome]() mutable {
+        if (lateCancelDropsResult && control->CancelRequested() && !outcome->Cancelled()) {
             outcome->result.reset();
             outcome->error.emplace(kCancelled, ErrorKind::Cancelled);
         }
         deliver(std::move(*outcome));
     };
-    return detail::StartJob(context, std::move(control), std::move(work), std::move(done),
-                            std::move(progress));
+    return StartJob(context, std::move(control), std::move(work), std::move(done), std::move(progress),
+                    std::move(texts));
+}
+}  // namespace detail
+
+// Runs `job(JobControl&)` on a worker thread and hands its JobOutcome to `deliver` on the thread
+// of `context` (a window), unless the context has been deleted or the handle dropped by then.
+// The job must own what it reads, or its window must WaitForWorker before that goes.
+template <typename Job, typename Deliver>
+[[nodiscard]] JobHandle RunThenDeliver(QObject* context, Job job, Deliver deliver,
+                                       ProgressCallback progress = {}, TextsCallback texts = {}) {
+    return detail::RunJob(true, context, std::move(job), std::move(deliver), std::move(progress),
+                          std::move(texts));
+}
+
+// The same for a job that writes files and says in its result how it ended, Cancelled included.
+// A Cancel that comes after its last look at CancelRequested is too late to keep the file from
+// being written, so the result is delivered as the job made it: the window tells what was done.
+template <typename Job, typename Deliver>
+[[nodiscard]] JobHandle RunWriteThenDeliver(QObject* context, Job job, Deliver deliver,
+                                            ProgressCallback progress = {}, TextsCallback texts = {}) {
+    return detail::RunJob(false, context, std::move(job), std::move(deliver), std::move(progress),
+                          std::move(texts));
 }
 
 // Tests only: `started` runs on the job's thread before each job, `reported` after each progress
-// report, so a test can cancel a job at a point of its choosing. A job uses the hooks set at the
-// time of each call.
+// report and `textsReported` after each report of texts, so a test can cancel a job at a point of
+// its choosing. A job uses the hooks set at the time of each call.
 struct JobTestHooks {
     std::function<void(JobControl&)> started;
     std::function<void(JobControl&, std::int64_t done, std::int64_t total)> reported;
+    std::function<void(JobControl&, const std::string& firstLine, const std::string& secondLine)>
+        textsReported;
 };
 void SetJobTestHooks(JobTestHooks hooks);
-
-class WorkerUserInterface : public UserInterface {
-  public:
-    // `target` answers on the thread that makes this object.
-    explicit WorkerUserInterface(UserInterface& target);
-    ~WorkerUserInterface() override;
-
-    void ShowMessage(MessageIcon icon, const std::string& text) override;
-    void ProgressShow(const std::string& firstLine, const std::string& secondLine) override;
-    void ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) override;
-    void ProgressUpdate(std::int64_t done, std::int64_t total) override;
-    void ProgressClose() override;
-
-    // Brings the target's progress window up to date (on the target's thread).
-    void Flush();
-    // Progress reports received and progress states handed to the target so far.
-    std::int64_t Reports() const;
-    std::int64_t Applied() const { return applied_; }
-
-  private:
-    struct ProgressState {
-        bool open = false;
-        std::uint64_t shows = 0;  // ProgressShow calls so far: each one resets the bar
-        std::string firstLine, secondLine;
-        std::int64_t done = 0, total = 0;
-    };
-
-    // Runs `call` on the target's thread and waits for it.
-    void CallOnTarget(const std::function<void()>& call);
-    // Records a change of the progress state; the target hears of it once it gets to it.
-    void ChangeProgress(const std::function<void(ProgressState&)>& change);
-
-    UserInterface& target_;
-    std::unique_ptr<QObject> context_;  // lives on the target's thread; posted calls die with it
-    mutable std::mutex mutex_;
-    ProgressState reported_;  // guarded by mutex_
-    bool flushPosted_ = false;
-    std::int64_t reports_ = 0;
-    ProgressState shown_;  // target's thread only
-    std::int64_t applied_ = 0;
-};
-
-// Runs `work` on a worker thread and returns when it has ended; meanwhile the event loop runs, so
-// the windows repaint and the progress window moves. Questions and messages appear over `owner`.
-// A EngineError or other exception thrown by the work is shown as a message.
-void RunInBackground(QWidget* owner, const std::function<void(UserInterface& ui)>& work);
 
 }  // namespace vantor::app

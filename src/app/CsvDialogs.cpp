@@ -18,16 +18,20 @@
 
 namespace vantor::app {
 
+QString CsvColumnBoxName(const CsvColumn& column) {
+    return QStringLiteral("column:") + QString::fromUtf8(column.cliName);
+}
+
 CsvHeaderDialog::CsvHeaderDialog(std::vector<const CsvColumn*> columns, int inputType, QWidget* parent)
     : QDialog(parent), columns_(std::move(columns)) {
-    setObjectName(QStringLiteral("csvHeaderDlg"));
+    setObjectName(QStringLiteral("csvHeaderDialog"));
     setWindowTitle(QStringLiteral("CSV Preview"));
     setWindowIcon(AppIcon());
     setSizeGripEnabled(true);
 
     auto* hint = new QLabel(QStringLiteral("Adjust CSV output ordering by moving column headers"), this);
     list_ = new SortableListView(this);
-    list_->setObjectName(QStringLiteral("id1117"));
+    list_->setObjectName(QStringLiteral("columnList"));
     std::string columnSpec;
     ListTable::Row row;
     for (const CsvColumn* column : columns_) {
@@ -43,7 +47,7 @@ CsvHeaderDialog::CsvHeaderDialog(std::vector<const CsvColumn*> columns, int inpu
     list_->setSelectionMode(QAbstractItemView::NoSelection);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("id1118"));
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -69,7 +73,7 @@ std::vector<const CsvColumn*> CsvHeaderDialog::OrderedColumns() const {
 
 CsvColumnsDialog::CsvColumnsDialog(int inputType, const CsvChoice& initial, QWidget* parent)
     : QDialog(parent), inputType_(inputType), lastOrder_(initial.order) {
-    setObjectName(QStringLiteral("csvDlg"));
+    setObjectName(QStringLiteral("csvColumnsDialog"));
     setWindowTitle(QString());
     setWindowIcon(AppIcon());
 
@@ -79,7 +83,7 @@ CsvColumnsDialog::CsvColumnsDialog(int inputType, const CsvChoice& initial, QWid
     int index = 0;
     for (const CsvColumn& column : CsvColumns()) {
         auto* box = new QCheckBox(QString::fromUtf8(column.boxText), this);
-        box->setObjectName(QStringLiteral("id%1").arg(column.boxId));
+        box->setObjectName(CsvColumnBoxName(column));
         box->setEnabled(column.disabledFor != inputType);
         box->setChecked(std::find(initial.ticked.begin(), initial.ticked.end(), column.boxId) !=
                         initial.ticked.end());
@@ -90,20 +94,20 @@ CsvColumnsDialog::CsvColumnsDialog(int inputType, const CsvChoice& initial, QWid
 
     auto* delimiterLabel = new QLabel(QStringLiteral("Output Delimiter:"), this);
     delimiterEdit_ = new QLineEdit(FromBytes(initial.delimiter), this);
-    delimiterEdit_->setObjectName(QStringLiteral("id1907"));
+    delimiterEdit_->setObjectName(QStringLiteral("delimiterEdit"));
     delimiterEdit_->setMaximumWidth(80);
     delimiterLabel->setBuddy(delimiterEdit_);
     headerBox_ = new QCheckBox(QStringLiteral("Include column headers"), this);
-    headerBox_->setObjectName(QStringLiteral("id1069"));
+    headerBox_->setObjectName(QStringLiteral("headerBox"));
     headerBox_->setChecked(initial.header);
     auto* toggle = new QPushButton(QStringLiteral("Toggle all"), this);
-    toggle->setObjectName(QStringLiteral("id1113"));
+    toggle->setObjectName(QStringLiteral("toggleAllButton"));
     toggle->setAutoDefault(false);
     connect(toggle, &QPushButton::clicked, this, &CsvColumnsDialog::ToggleAll);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

@@ -2,6 +2,7 @@
 // The CSV list's two dialogs: the columns to gather with the delimiter and the header option,
 // then "CSV Preview", where the columns are put in order by dragging their headers.
 #include <QDialog>
+#include <QString>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ struct CsvChoice {
     std::string delimiter = ";";
     bool header = true;
 };
+
+// The column's tick box is named for vantor-cli's name of the column: "column:rom-name".
+QString CsvColumnBoxName(const CsvColumn& column);
 
 inline constexpr const char* kNoCsvColumnChosen =
     "Please select at least one of the criteria to gather.\r\nA list without columns would be empty.";

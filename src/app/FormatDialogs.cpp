@@ -20,19 +20,21 @@ namespace vantor::app {
 
 namespace {
 
-// OK (1) and Cancel (2) as every template has them.
-QDialogButtonBox* MakeOkCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
+// OK, and Cancel when the dialog offers it (Escape cancels either way).
+QDialogButtonBox* MakeOkCancel(QDialog* dialog, bool withCancel = true) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+    if (withCancel) {
+        buttons->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
+    }
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
 }
 
-QLineEdit* MakeEdit(QWidget* parent, int id, const std::string& text) {
+QLineEdit* MakeEdit(QWidget* parent, const char* name, const std::string& text) {
     auto* edit = new QLineEdit(FromBytes(text), parent);
-    edit->setObjectName(QStringLiteral("id%1").arg(id));
+    edit->setObjectName(QString::fromUtf8(name));
     return edit;
 }
 
@@ -40,15 +42,14 @@ QLineEdit* MakeEdit(QWidget* parent, int id, const std::string& text) {
 
 ListTitleDialog::ListTitleDialog(std::string titleText, QWidget* parent)
     : QDialog(parent), titleText_(std::move(titleText)) {
-    setObjectName(QStringLiteral("malaListDlg"));
+    setObjectName(QStringLiteral("listTitleDialog"));
     setWindowTitle(QStringLiteral("List options"));
     setWindowIcon(AppIcon());
 
     auto* label = new QLabel(QStringLiteral("List Title:"), this);
-    edit_ = MakeEdit(this, 1053, titleText_);
+    edit_ = MakeEdit(this, "titleEdit", titleText_);
     label->setBuddy(edit_);
-    QDialogButtonBox* buttons = MakeOkCancel(this);
-    buttons->button(QDialogButtonBox::Cancel)->hide();
+    QDialogButtonBox* buttons = MakeOkCancel(this, false);
 
     auto* row = new QHBoxLayout;
     row->addWidget(label);
@@ -67,7 +68,7 @@ void ListTitleDialog::accept() {
 
 BatchTemplateDialog::BatchTemplateDialog(std::string templateText, BatchForm form, QWidget* parent)
     : QDialog(parent), templateText_(std::move(templateText)), form_(form) {
-    setObjectName(QStringLiteral("batchFileDlg"));
+    setObjectName(QStringLiteral("batchTemplateDialog"));
     setWindowTitle(QStringLiteral("Batch file creation"));
     setWindowIcon(AppIcon());
 
@@ -82,7 +83,7 @@ BatchTemplateDialog::BatchTemplateDialog(std::string templateText, BatchForm for
     windowsButton_ = new QRadioButton(QStringLiteral("Windows batch file (.bat)"), this);
     windowsButton_->setObjectName(QStringLiteral("windowsForm"));
     (form_ == BatchForm::Shell ? shellButton_ : windowsButton_)->setChecked(true);
-    edit_ = MakeEdit(this, 1054, templateText_);
+    edit_ = MakeEdit(this, "templateEdit", templateText_);
     examples_ = new QLabel(this);
     examples_->setObjectName(QStringLiteral("examples"));
     examples_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -120,35 +121,38 @@ void BatchTemplateDialog::accept() {
 }
 
 CabrioSettingsDialog::CabrioSettingsDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("cabrioSettingsDlg"));
+    setObjectName(QStringLiteral("cabrioSettingsDialog"));
     setWindowTitle(QStringLiteral("Cabrio Settings"));
     setWindowIcon(AppIcon());
 
     auto* titleLabel = new QLabel(QStringLiteral("List Title"), this);
-    titleEdit_ = MakeEdit(this, 1097, {});
+    titleEdit_ = MakeEdit(this, "titleEdit", {});
     titleLabel->setBuddy(titleEdit_);
 
     auto* folders = new QGroupBox(QStringLiteral("Image Folders"), this);
     auto* grid = new QGridLayout(folders);
     const struct {
         const char* label;
-        int editId;
-        int browseId;
+        const char* editName;
+        const char* browseName;
         const char* browseTitle;
         std::string* folder;
         QLineEdit** edit;
     } rows[] = {
-        {"Logo images:", 1098, 1101, "Folder of logo images...", &logoFolder_, &logoEdit_},
-        {"Screenshots:", 1099, 1102, "Folder of screesnhots...", &screenshotFolder_, &screenshotEdit_},
-        {"Backgrounds:", 1100, 1103, "Folder of background images...", &backgroundFolder_, &backgroundEdit_},
+        {"Logo images:", "logoFolderEdit", "logoBrowseButton", "Folder of logo images...", &logoFolder_,
+         &logoEdit_},
+        {"Screenshots:", "screenshotFolderEdit", "screenshotBrowseButton", "Folder of screesnhots...",
+         &screenshotFolder_, &screenshotEdit_},
+        {"Backgrounds:", "backgroundFolderEdit", "backgroundBrowseButton", "Folder of background images...",
+         &backgroundFolder_, &backgroundEdit_},
     };
     int line = 0;
     for (const auto& row : rows) {
         auto* label = new QLabel(QString::fromUtf8(row.label), folders);
-        QLineEdit* edit = MakeEdit(folders, row.editId, {});
+        QLineEdit* edit = MakeEdit(folders, row.editName, {});
         label->setBuddy(edit);
         auto* browse = new QPushButton(QStringLiteral("Browse"), folders);
-        browse->setObjectName(QStringLiteral("id%1").arg(row.browseId));
+        browse->setObjectName(QString::fromUtf8(row.browseName));
         browse->setAutoDefault(false);
         const char* title = row.browseTitle;
         std::string* folder = row.folder;
@@ -221,13 +225,15 @@ GamelistOptionsDialog::GamelistOptionsDialog(GamelistSettings choice, bool batoc
     mediaBox_->setVisible(batocera);
     hideRemovedBox_ =
         makeBox("hideRemovedBox", "Keep games no longer in the list, hidden", choice_.hideRemoved);
-    splitByCategoryBox_ = makeBox("splitByCategoryBox", "One collection per category (custom-CATEGORY.cfg)",
-                                  choice_.splitByCategory && categoriesKnown);
+    splitByCategoryBox_ =
+        makeBox("splitByCategoryBox",
+                categoriesKnown ? "One collection per category (custom-CATEGORY.cfg)"
+                                : "One collection per category (needs a merged master file)",
+                choice_.splitByCategory && categoriesKnown);
     splitByCategoryBox_->setEnabled(categoriesKnown);
-    splitByCategoryBox_->setToolTip(
-        categoriesKnown
-            ? QStringLiteral("Written beside the list; they go into the front end's collections folder.")
-            : QStringLiteral("Needs a merged master file: the categories come from catver.ini."));
+    splitByCategoryBox_->setToolTip(QStringLiteral(
+        "Written beside the list; they go into the front end's collections folder. The categories come "
+        "from catver.ini, merged into the master file."));
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("ROM folder (for collections):"), romFolderEdit_);

@@ -17,7 +17,7 @@ class QRadioButton;
 
 namespace vantor::app {
 
-// "List options": the list title. Its Cancel button is invisible; Escape still cancels.
+// "List options": the list title, with OK only; Escape still cancels.
 class ListTitleDialog : public QDialog {
     Q_OBJECT
   public:

@@ -6,6 +6,7 @@
 
 #include "AppIcon.h"
 #include "DetailsView.h"
+#include "GameExplainer.h"
 #include "SortableListView.h"
 #include "gamedata/EngineError.h"
 #include "gamedata/UserInterface.h"
@@ -26,6 +27,16 @@ std::vector<ListTable::Row> BuildGameRows(std::vector<MatchEntry> entries, bool 
     return table.TakeRows();
 }
 
+CatalogCopy CatalogCopyOf(const Catalog& catalog) {
+    return {catalog.file.Path(), catalog.file.IsOpen(), catalog.inputType, catalog.display};
+}
+
+bool CatalogCopy::Open(Catalog& own) const {
+    own.inputType = inputType;
+    own.display = display;
+    return open && own.file.Open(path);
+}
+
 GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName, QAction* command,
                                QWidget* parent)
     : QDialog(parent), catalog_(catalog) {
@@ -36,19 +47,25 @@ GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName
     setSizeGripEnabled(true);
 
     list_ = new SortableListView(this);
-    list_->setObjectName(QStringLiteral("id1062"));
+    list_->setObjectName(QStringLiteral("gameList"));
     list_->SetColumns(kGameListColumns);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
 
     command_ = command;
     command_->setParent(this);
     detailsAction_ = new QAction(QStringLiteral("View Details"), this);
-    detailsAction_->setObjectName(QStringLiteral("id32773"));
+    detailsAction_->setObjectName(QStringLiteral("detailsAction"));
     connect(detailsAction_, &QAction::triggered, this, &GameListWindow::ShowDetails);
+    whyAction_ = new QAction(QString::fromUtf8(kWhyNotText), this);
+    whyAction_->setObjectName(QStringLiteral("whyAction"));
+    connect(whyAction_, &QAction::triggered, this, &GameListWindow::AskWhy);
     connect(list_, &QWidget::customContextMenuRequested, this, [this, command](const QPoint& pos) {
+        whyAction_->setText(WhyText());
+        whyAction_->setEnabled(list_->FirstSelectedRow() >= 0);
         QMenu menu(this);
         menu.addAction(command);
         menu.addAction(detailsAction_);
+        menu.addAction(whyAction_);
         menu.exec(list_->viewport()->mapToGlobal(pos));
     });
     connect(list_, &QAbstractItemView::doubleClicked, this, &GameListWindow::ShowDetails);
@@ -64,6 +81,21 @@ void GameListWindow::ShowDetails() {
     if (row < 0) return;
     const ListTable& table = list_->Table();
     details_->Show(table.Cell(row, kNameColumn), table.Cell(row, kRomNameColumn), hideRomNames_);
+}
+
+void GameListWindow::SetWorkingListCheck(std::function<bool(const std::string& key)> inWorkingList) {
+    inWorkingList_ = std::move(inWorkingList);
+}
+
+QString GameListWindow::WhyText() const {
+    const int row = list_->FirstSelectedRow();
+    const bool inList = row >= 0 && inWorkingList_ && inWorkingList_(list_->Table().Cell(row, kKeyColumn));
+    return QString::fromUtf8(inList ? kWhyInListText : kWhyNotText);
+}
+
+void GameListWindow::AskWhy() {
+    const int row = list_->FirstSelectedRow();
+    if (row >= 0) Q_EMIT WhyRequested(list_->Table().Cell(row, kKeyColumn));
 }
 
 void GameListWindow::JumpToFirstChar(char c) {

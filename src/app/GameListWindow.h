@@ -1,17 +1,20 @@
 #pragma once
 // What the three game-list windows (the full list, the search results, the working list) have
 // in common: a modeless, resizable window around the game list, whose context menu offers one
-// command of the window's own and "View Details"; a double click shows the details and a typed
-// letter or digit jumps to the first game whose name begins with it.
+// command of the window's own, "View Details" and "Why is it in my list?" (or "Why not?" for a
+// game the working list does not hold); a double click shows the details and a typed letter or
+// digit jumps to the first game whose name begins with it.
 #include <QDialog>
+#include <functional>
+#include <string>
 #include <vector>
 
+#include "gamedata/Catalog.h"
 #include "listmodel/ListTable.h"
 
 class QAction;
 
 namespace vantor {
-struct Catalog;
 class ProgressSink;
 }  // namespace vantor
 
@@ -21,6 +24,17 @@ namespace vantor::app {
 // Reports the games done and stops with EngineError (Cancelled) between its steps when asked.
 std::vector<ListTable::Row> BuildGameRows(std::vector<MatchEntry> entries, bool sortByName,
                                           ProgressSink& progress);
+
+// What a worker needs to read the master file with a file of its own, so that the main window
+// may close and reopen the catalog's meanwhile.
+struct CatalogCopy {
+    std::string path;
+    bool open = false;
+    int inputType = 0;
+    DisplayOptions display;
+    [[nodiscard]] bool Open(Catalog& own) const;
+};
+CatalogCopy CatalogCopyOf(const Catalog& catalog);
 
 class DetailsView;
 class SortableListView;
@@ -35,9 +49,18 @@ class GameListWindow : public QDialog {
 
     // "View Details" of the first selected row.
     void ShowDetails();
+    // Tells whether the working list holds a game (by record key), for the "why" entry's text.
+    void SetWorkingListCheck(std::function<bool(const std::string& key)> inWorkingList);
+    // The "why" entry's text for the first selected row.
+    QString WhyText() const;
+    // Asks why the first selected row is (not) matched by the "-find:" text.
+    void AskWhy();
     void JumpToFirstChar(char c);
     // The Name column made as wide as its names (within reason).
     void FitNameColumn();
+
+  Q_SIGNALS:
+    void WhyRequested(const std::string& key);
 
   protected:
     // `command` is the context menu's first entry ("Add to your list", "Delete").
@@ -50,6 +73,8 @@ class GameListWindow : public QDialog {
     DetailsView* details_;
     QAction* command_;
     QAction* detailsAction_;
+    QAction* whyAction_;
+    std::function<bool(const std::string&)> inWorkingList_;
     bool hideRomNames_ = false;
 };
 

@@ -11,10 +11,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <iterator>
 
 #include "AboutBox.h"
 #include "AppIcon.h"
+#include "GameExplainer.h"
+#include "LiveCount.h"
 #include "ProgressDialog.h"
 #include "QtUserInterface.h"
 #include "ResultListWindows.h"
@@ -22,7 +23,9 @@
 #include "SettingsWindow.h"
 #include "WorkingListWindow.h"
 #include "gamedata/AppPaths.h"
+#include "gamedata/FileIo.h"
 #include "gamedata/MasterFile.h"
+#include "gamedata/SettingsStore.h"
 #include "gamedata/TextUtil.h"
 #include "search/SearchDriver.h"
 
@@ -35,24 +38,6 @@ constexpr const char* kFindKey =
 constexpr const char* kTriStateHint = "Check all that apply.\nA grey tick means don't care.";
 constexpr const char* kCategoriesHint =
     "Check all that you want in your list.\nA grey tick means don't care.";
-
-// The criteria widgets keep the numbers of the dialog they were first made for, in the order of
-// Criterion, until the window's widgets are named for what they are.
-constexpr int kCriterionWidgetNumbers[] = {
-    1007, 1006, 1003, 1008, 1005, 1004, 1016, 1009, 1010, 1020, 1025, 1024, 1023, 1018, 1022,
-    1027, 1011, 1012, 1017, 1019, 1021, 1028, 1057, 1026, 1013, 1014, 1015, 1069, 1070, 1071,
-    1072, 1073, 1074, 1075, 1076, 1077, 1078, 1079, 1080, 1081, 1082, 1083, 1084, 1085, 1086,
-    1087, 1088, 1089, 1090, 1091, 1092, 1112, 1106, 1108, 1109, 1110, 1111, 1107};
-static_assert(std::size(kCriterionWidgetNumbers) ==
-              static_cast<std::size_t>(Criterion::FourSimultaneous) + 1);
-
-QString ObjectName(int id) {
-    return QStringLiteral("id%1").arg(id);
-}
-
-QString ObjectName(Criterion key) {
-    return ObjectName(kCriterionWidgetNumbers[static_cast<std::size_t>(key)]);
-}
 
 Qt::CheckState ToQt(CheckState state) {
     switch (state) {
@@ -84,11 +69,22 @@ std::vector<MatchEntry> BestMatchesFirst(std::vector<MatchEntry> entries, const 
 
 }  // namespace
 
+QString CriterionObjectName(const CriterionInfo& info) {
+    switch (info.key) {
+        case Criterion::Upright:
+            return QStringLiteral("criterion:cabinet=upright");
+        case Criterion::Cocktail:
+            return QStringLiteral("criterion:cabinet=cocktail");
+        default:
+            return QStringLiteral("criterion:") + QString::fromUtf8(info.settingName);
+    }
+}
+
 MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool firstRun, QWidget* parent)
     : QDialog(parent), inputXmlPath_(std::move(inputXmlPath)), firstRun_(firstRun) {
     catalog_.display = display;
     RegisterMetaTypes();
-    setObjectName(QStringLiteral("mainDlg"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QString::fromUtf8(kMainWindowTitle));
     setWindowIcon(AppIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -117,6 +113,19 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
     });
     connect(search_.get(), &ResultListWindow::FillCancelled, this,
             [this] { status_->setText(QString::fromUtf8(kCancelled)); });
+
+    explainer_ = new GameExplainer(catalog_, this);
+    for (GameListWindow* window :
+         std::initializer_list<GameListWindow*>{fullList_.get(), search_.get(), output_.get()}) {
+        connect(window, &GameListWindow::WhyRequested, this, [this, window](const std::string& key) {
+            explainer_->Explain(window, GameExplainer::Game::ByRecordKey, key, ToBytes(findEdit_->text()));
+        });
+    }
+    for (ResultListWindow* window : {fullList_.get(), search_.get()})
+        window->SetWorkingListCheck([this](const std::string& key) { return output_->Contains(key); });
+    liveCount_->SetOnePerFamily(output_->OnePerFamily());
+    connect(output_.get(), &WorkingListWindow::OnePerFamilyToggled, liveCount_,
+            &LiveMatchCount::SetOnePerFamily);
 }
 
 MainWindow::~MainWindow() {
@@ -124,6 +133,7 @@ MainWindow::~MainWindow() {
     // A running scan reads the catalog: it stops before the catalog goes.
     scan_.Drop();
     scan_.WaitForWorker();
+    liveCount_->StopReading();
 }
 
 void MainWindow::BuildWindow() {
@@ -147,7 +157,7 @@ void MainWindow::BuildWindow() {
 
     auto* findLabel = new QLabel(QStringLiteral("-find:"), this);
     findEdit_ = new QLineEdit(this);
-    findEdit_->setObjectName(QStringLiteral("id1800"));
+    findEdit_->setObjectName(QStringLiteral("findEdit"));
     findLabel->setBuddy(findEdit_);
     auto* findRow = new QHBoxLayout;
     findRow->addWidget(findLabel);
@@ -157,26 +167,29 @@ void MainWindow::BuildWindow() {
     key->setIndent(findLabel->sizeHint().width() + 6);
 
     goButton_ = new QPushButton(QStringLiteral("Go!"), this);
-    goButton_->setObjectName(QStringLiteral("id1"));
+    goButton_->setObjectName(QStringLiteral("goButton"));
     goButton_->setDefault(true);
-    auto makeButton = [this](int id, const char* text) {
+    auto makeButton = [this](const char* name, const char* text) {
         auto* button = new QPushButton(QString::fromUtf8(text), this);
-        button->setObjectName(ObjectName(id));
+        button->setObjectName(QString::fromUtf8(name));
         button->setAutoDefault(false);
         return button;
     };
-    QPushButton* listAll = listAllButton_ = makeButton(1068, "List all ROMs");
-    QPushButton* romSearch = romSearchButton_ = makeButton(1030, "ROM Search");
-    QPushButton* settings = makeButton(1052, "Settings and Tools");
-    QPushButton* history = makeButton(1094, "H");
-    auto* about = new QPushButton(QStringLiteral("About"), this);
-    about->setObjectName(QStringLiteral("aboutButton"));
-    about->setAutoDefault(false);
+    QPushButton* listAll = listAllButton_ = makeButton("listAllButton", "List all ROMs");
+    QPushButton* romSearch = romSearchButton_ = makeButton("romSearchButton", "ROM Search");
+    QPushButton* settings = makeButton("settingsButton", "Settings and Tools");
+    QPushButton* history = makeButton("historyButton", "H");
+    QPushButton* about = makeButton("aboutButton", "About");
     history->setToolTip(QStringLiteral("Search History"));
     history->setFixedWidth(history->sizeHint().height() + 8);
     for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusText"));
+    countText_ = new CountLabel(this);
+    countText_->setObjectName(QStringLiteral("countText"));
+    liveCount_ = new LiveMatchCount(countText_, this);
+    connect(findEdit_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { liveCount_->Count(ToBytes(text)); });
     connect(goButton_, &QPushButton::clicked, this, &MainWindow::OnGo);
     connect(listAll, &QPushButton::clicked, this, &MainWindow::OnListAllRoms);
     connect(romSearch, &QPushButton::clicked, this, &MainWindow::OnRomSearch);
@@ -187,10 +200,11 @@ void MainWindow::BuildWindow() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(goButton_);
+    buttons->addWidget(countText_, 1);
     buttons->addWidget(listAll);
     buttons->addWidget(romSearch);
     buttons->addSpacing(8);
-    buttons->addWidget(status_, 1);
+    buttons->addWidget(status_);
     buttons->addWidget(about);
     buttons->addWidget(settings);
 
@@ -203,6 +217,7 @@ void MainWindow::BuildWindow() {
     layout->addWidget(key);
     layout->addSpacing(4);
     layout->addLayout(buttons);
+    layout->addLayout(BuildExplainRow());
     // Wide enough for the initial "-find:" text.
     resize(std::max(980, sizeHint().width()), sizeHint().height());
 }
@@ -293,7 +308,7 @@ QWidget* MainWindow::MakeCriterionWidget(const CriterionInfo& info) {
             if (!model_.Click(key)) SyncCriteriaWidgets();
         });
     }
-    widget->setObjectName(ObjectName(info.key));
+    widget->setObjectName(CriterionObjectName(info));
     const auto index = static_cast<std::size_t>(info.key);
     if (criteria_.size() <= index) criteria_.resize(index + 1, nullptr);
     criteria_[index] = widget;
@@ -350,6 +365,7 @@ void MainWindow::OpenSettings() {
     // Taken over whatever the dialog returned.
     inputXmlPath_ = dialog.InputXmlPath();
     catalog_.display = {dialog.HideTags(), dialog.HideRomNames()};
+    liveCount_->StopReading();
     catalog_.file.Close();
     OpenInputFile();
 }
@@ -360,6 +376,12 @@ void MainWindow::OpenInputFile() {
     // Without a master file there is nothing to scan: the three searches wait for one.
     for (QPushButton* button : {goButton_, listAllButton_, romSearchButton_})
         button->setEnabled(check.opened);
+    // The records are prepared while the user reads the notes.
+    if (check.opened) {
+        liveCount_->Prepare(catalog_);
+    } else {
+        liveCount_->Clear();
+    }
     for (const InputCheck::Message& message : check.messages)
         ShowMessageBox(this, message.icon, message.text);
     model_.ApplyInputCheck(check);
@@ -373,19 +395,16 @@ QString MainWindow::StatusText() const {
     return status_->text();
 }
 
-void MainWindow::RunScan(const char* progressText, std::function<std::vector<MatchEntry>(ProgressSink&)> scan,
-                         std::function<void(std::vector<MatchEntry>)> found) {
+void MainWindow::RunScan(const char* progressText, std::function<Selection(ProgressSink&)> scan,
+                         std::function<void(Selection)> found) {
     scanRunning_ = true;
     ++scanCount_;
     status_->clear();
-    progress_ = new ProgressDialog(this);
-    progress_->SetUnit(ProgressUnit::Bytes);
-    progress_->SetCancellable(true);
-    connect(progress_, &ProgressDialog::CancelRequested, this, [this] { scan_.Cancel(); });
-    progress_->Show(true, 1000, QString::fromUtf8(progressText), QString());
+    progress_ = ShowJobProgress(this, QString::fromUtf8(progressText), ProgressUnit::Bytes,
+                                [this] { scan_.Cancel(); });
     scan_ = RunThenDeliver(
         this, [scan = std::move(scan)](JobControl& control) { return scan(control); },
-        [this, found = std::move(found)](JobOutcome<std::vector<MatchEntry>> outcome) {
+        [this, found = std::move(found)](JobOutcome<Selection> outcome) {
             delete progress_;
             progress_ = nullptr;
             scanRunning_ = false;
@@ -415,18 +434,35 @@ void MainWindow::OnGo() {
         ShowError(error);
         return;
     }
+    // vantor-cli explain explains the text of the last search by default. Only a store that
+    // exists is written: without one there is no input file to search either.
+    SettingsStore store;
+    if (store.Open(false)) (void)store.SetText(kFindTextValue, typed);
+    SelectionRequest request;
+    request.expression = searchText;
+    request.onePerFamily = output_->OnePerFamily();
+    request.family = output_->Family();
     const Catalog& catalog = catalog_;
     RunScan(
         "Scanning input file for matches...",
-        [&catalog, searchText](ProgressSink& sink) { return ScanForMatches(catalog, searchText, &sink); },
-        [this, typed](std::vector<MatchEntry> found) {
+        [&catalog, request](ProgressSink& sink) {
+            if (request.onePerFamily) return SelectGames(catalog, request, &sink);
+            Selection selection;
+            selection.matches = ScanForMatches(catalog, request.expression, &sink);
+            return selection;
+        },
+        [this, typed, request](Selection found) {
             PushSearchHistory(history_, typed);
-            if (found.empty()) {
+            HandOver handOver;
+            if (request.onePerFamily) {
+                output_->SetFamilyLog(FamilyLogText(found.families, found.candidates, request.family));
+                handOver.note = FamilySummary(found);
+            }
+            if (found.matches.empty()) {
                 ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
                 return;
             }
-            HandOver handOver;
-            handOver.entries = std::move(found);
+            handOver.entries = std::move(found.matches);
             handOver.hideRomNames = catalog_.display.hideRomNames;
             Q_EMIT EntriesForWorkingList(handOver);
         });
@@ -444,10 +480,14 @@ void MainWindow::OnListAllRoms() {
     const Catalog& catalog = catalog_;
     RunScan(
         "Generating Full List. This could take a minute or two...",
-        [&catalog](ProgressSink& sink) { return ScanForMatches(catalog, kListAllExpression, &sink); },
-        [this](std::vector<MatchEntry> found) {
+        [&catalog](ProgressSink& sink) {
+            Selection selection;
+            selection.matches = ScanForMatches(catalog, kListAllExpression, &sink);
+            return selection;
+        },
+        [this](Selection found) {
             HandOver handOver;
-            handOver.entries = std::move(found);
+            handOver.entries = std::move(found.matches);
             handOver.titleFormat = "Full list of %d ROMs";
             handOver.hideRomNames = catalog_.display.hideRomNames;
             Q_EMIT EntriesForFullList(handOver);
@@ -466,15 +506,17 @@ void MainWindow::OnRomSearch() {
     RunScan(
         "Searching...",
         [&catalog, text](ProgressSink& sink) {
-            return BestMatchesFirst(RomSearch(catalog, text, &sink), text);
+            Selection selection;
+            selection.matches = BestMatchesFirst(RomSearch(catalog, text, &sink), text);
+            return selection;
         },
-        [this](std::vector<MatchEntry> found) {
-            if (found.empty()) {
+        [this](Selection found) {
+            if (found.matches.empty()) {
                 ShowMessageBox(this, MessageIcon::Information, kNoMatchesFound);
                 return;
             }
             HandOver handOver;
-            handOver.entries = std::move(found);
+            handOver.entries = std::move(found.matches);
             handOver.titleFormat = "Found %d ROMs";
             handOver.hideRomNames = catalog_.display.hideRomNames;
             handOver.sortByName = false;
@@ -508,6 +550,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         output_->ClearAndHide();
         fullList_->hide();
         search_->hide();
+        liveCount_->StopReading();
         catalog_.file.Close();
         ShowOutcomeMessages(this, SaveSearchHistory(history_));
     }

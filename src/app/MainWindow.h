@@ -1,8 +1,9 @@
 #pragma once
 // The main window: the criteria (mirrored from a CriteriaModel, which builds the "-find:" text),
-// the search buttons, the settings and the history. Scans run on a worker behind a window-modal
-// progress window, so two never run at once; its Cancel stops them and leaves every list as it
-// was. Their results go to the three result windows through queued signals.
+// the search buttons with the live match count, the settings and the history, "why" for one game
+// and the left-out report. Scans run on a worker behind a window-modal progress window, so two
+// never run at once; its Cancel stops them and leaves every list as it was. Their results go to
+// the three result windows through queued signals.
 #include <QDialog>
 #include <functional>
 #include <memory>
@@ -14,20 +15,29 @@
 #include "gamedata/Catalog.h"
 #include "gamedata/UserInterface.h"
 #include "search/CriteriaModel.h"
+#include "search/GameSelection.h"
 #include "search/SearchHistory.h"
 
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QGroupBox;
 
 namespace vantor::app {
 
+class GameExplainer;
+class LiveMatchCount;
 class ProgressDialog;
 class ResultListWindow;
 class WorkingListWindow;
 
 inline constexpr const char* kMainWindowTitle = "Vantor build 032";
+
+// A criterion's widget is named as vantor-cli's criteria command names the setting
+// ("criterion:8-way"); the two cabinet buttons as the values of its "cabinet" setting
+// ("criterion:cabinet=cocktail").
+QString CriterionObjectName(const CriterionInfo& info);
 
 class MainWindow : public QDialog {
     Q_OBJECT
@@ -45,6 +55,11 @@ class MainWindow : public QDialog {
     void OnListAllRoms();
     void OnRomSearch();
     void OnHistoryButton();
+    // "Why?" for the ROM name typed in the box beside it, for the "-find:" text.
+    void OnExplain();
+    // Every game the "-find:" text leaves out (and, with one game per family, the family losers)
+    // with what excluded it, to a CSV file.
+    void OnSaveLeftOutReport();
 
     WorkingListWindow* WorkingList() const { return output_.get(); }
     ResultListWindow* FullList() const { return fullList_.get(); }
@@ -64,6 +79,10 @@ class MainWindow : public QDialog {
     QString StatusText() const;
     // "List all ROMs" has a full list to show without a scan.
     bool FullListReady() const { return fullListReady_; }
+    LiveMatchCount* LiveCount() const { return liveCount_; }
+    GameExplainer* Explainer() const { return explainer_; }
+    // The tick box, radio button or combo box of a criterion.
+    QWidget* CriterionWidget(Criterion key) const;
 
   Q_SIGNALS:
     void EntriesForWorkingList(const vantor::app::HandOver& handOver);
@@ -86,8 +105,9 @@ class MainWindow : public QDialog {
     void SetFindText(const std::string& text);
     // Runs `scan` on a worker behind the progress window; `found` gets its matches on this
     // thread. A cancelled scan leaves the note "Cancelled." and nothing else; an error is shown.
-    void RunScan(const char* progressText, std::function<std::vector<MatchEntry>(ProgressSink&)> scan,
-                 std::function<void(std::vector<MatchEntry>)> found);
+    void RunScan(const char* progressText, std::function<Selection(ProgressSink&)> scan,
+                 std::function<void(Selection)> found);
+    QLayout* BuildExplainRow();
     void ShowError(const EngineError& error);
 
     std::string inputXmlPath_;
@@ -111,6 +131,10 @@ class MainWindow : public QDialog {
     std::vector<QWidget*> criteria_;  // by Criterion
     QLineEdit* findEdit_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* countText_ = nullptr;
+    LiveMatchCount* liveCount_ = nullptr;
+    QLineEdit* explainEdit_ = nullptr;
+    GameExplainer* explainer_ = nullptr;
     QPushButton* goButton_ = nullptr;
     QPushButton* listAllButton_ = nullptr;
     QPushButton* romSearchButton_ = nullptr;

@@ -63,21 +63,21 @@ QString ProgressFigures(std::int64_t done, std::int64_t total, ProgressUnit unit
 }
 
 ProgressDialog::ProgressDialog(QWidget* owner) : QDialog(owner) {
-    setObjectName(QStringLiteral("progressDlg"));
+    setObjectName(QStringLiteral("progressDialog"));
     setWindowTitle(QStringLiteral("Progress..."));
     setWindowIcon(AppIcon());
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     if (owner != nullptr) setWindowModality(Qt::WindowModal);
 
     firstLine_ = new QLabel(this);
-    firstLine_->setObjectName(QStringLiteral("id2003"));
+    firstLine_->setObjectName(QStringLiteral("firstLineText"));
     secondLine_ = new QLabel(this);
-    secondLine_->setObjectName(QStringLiteral("id2004"));
+    secondLine_->setObjectName(QStringLiteral("secondLineText"));
     secondLine_->setWordWrap(true);
     secondLine_->setMinimumHeight(2 * fontMetrics().lineSpacing());
     secondLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     bar_ = new QProgressBar(this);
-    bar_->setObjectName(QStringLiteral("id2000"));
+    bar_->setObjectName(QStringLiteral("progressBar"));
     bar_->setRange(0, 1000);
     bar_->setTextVisible(false);
     figures_ = new QLabel(this);
@@ -85,7 +85,7 @@ ProgressDialog::ProgressDialog(QWidget* owner) : QDialog(owner) {
     // Room for the line from the start: the window does not grow when the first figures come.
     figures_->setMinimumHeight(fontMetrics().lineSpacing());
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setObjectName(QStringLiteral("id1"));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     cancel_->setAutoDefault(false);
     cancel_->hide();
     connect(cancel_, &QPushButton::clicked, this, &ProgressDialog::RequestCancel);
@@ -159,6 +159,16 @@ void ProgressDialog::closeEvent(QCloseEvent* event) {
     // The window stays until the work it shows has stopped and deletes it.
     event->ignore();
     RequestCancel();
+}
+
+ProgressDialog* ShowJobProgress(QWidget* owner, const QString& firstText, ProgressUnit unit,
+                                std::function<void()> cancel, bool figures) {
+    auto* progress = new ProgressDialog(owner);
+    progress->SetUnit(unit);
+    progress->SetCancellable(true);
+    QObject::connect(progress, &ProgressDialog::CancelRequested, progress, std::move(cancel));
+    progress->Show(true, figures ? 1000 : 0, firstText, QString());
+    return progress;
 }
 
 }  // namespace vantor::app

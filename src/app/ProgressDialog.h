@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class QLabel;
 class QProgressBar;
@@ -63,5 +64,11 @@ class ProgressDialog : public QDialog {
     bool cancellable_ = false;
     bool cancelPending_ = false;
 };
+
+// The progress window of a job the user may stop, window-modal over `owner` and shown at once with
+// `firstText`: its Cancel (or Escape) calls `cancel`. Without figures to come the bar just moves.
+// The caller deletes it when the job's outcome has come.
+ProgressDialog* ShowJobProgress(QWidget* owner, const QString& firstText, ProgressUnit unit,
+                                std::function<void()> cancel, bool figures = true);
 
 }  // namespace vantor::app

@@ -5,7 +5,6 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include "ProgressDialog.h"
 #include "gamedata/FileIo.h"
 
 namespace vantor::app {
@@ -122,8 +121,14 @@ std::string ReplaceFileQuestion(const std::string& path) {
     return path + " already exists.\r\nDo you want to replace it?";
 }
 
+std::string UpdateFileQuestion(const std::string& path) {
+    return path +
+           " already exists.\r\nDo you want to update it? What you set in the front end stays; the "
+           "games leave and join as in your list.";
+}
+
 bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
-                const std::string& defaultExt, std::string& path) {
+                const std::string& defaultExt, std::string& path, bool updatesExisting) {
     for (;;) {
         std::string chosen = path;
         if (!ChooseFile(parent, kind, title, filter, defaultExt, chosen)) return false;
@@ -131,35 +136,12 @@ bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, co
         // The dialog's own question is off: this one is asked the same way for every save, and
         // "No" goes back to the dialog.
         if (kind != FileQuestion::Save || !FileExists(chosen) || IsDirectory(chosen)) return true;
-        if (ShowMessageBox(parent, MessageIcon::Exclamation, ReplaceFileQuestion(chosen),
+        if (ShowMessageBox(parent, MessageIcon::Exclamation,
+                           updatesExisting ? UpdateFileQuestion(chosen) : ReplaceFileQuestion(chosen),
                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
             return true;
         }
     }
-}
-
-QtUserInterface::QtUserInterface(QWidget* parent) : parent_(parent) {}
-QtUserInterface::~QtUserInterface() = default;
-
-void QtUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
-    ShowMessageBox(parent_, icon, text);
-}
-
-void QtUserInterface::ProgressShow(const std::string& firstLine, const std::string& secondLine) {
-    if (!progress_) progress_ = std::make_unique<ProgressDialog>(parent_);
-    progress_->Show(true, 1000, FromBytes(firstLine), FromBytes(secondLine));
-}
-
-void QtUserInterface::ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) {
-    if (progress_) progress_->SetTexts(FromBytes(firstLine), FromBytes(secondLine));
-}
-
-void QtUserInterface::ProgressUpdate(std::int64_t done, std::int64_t total) {
-    if (progress_) progress_->SetProgress(done, total);
-}
-
-void QtUserInterface::ProgressClose() {
-    progress_.reset();
 }
 
 }  // namespace vantor::app

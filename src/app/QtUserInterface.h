@@ -1,12 +1,10 @@
 #pragma once
-// The desktop program's answers to the engine: message boxes, file dialogs and the progress
-// window. Message boxes and file dialogs go through hooks that tests set to record and answer
+// The desktop program's message boxes and file dialogs, and the bytes-to-text conversions of its
+// windows. Message boxes and file dialogs go through hooks that tests set to record and answer
 // them instead of blocking.
 #include <QMessageBox>
-#include <QPointer>
 #include <QString>
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "gamedata/Outcome.h"
@@ -15,8 +13,6 @@
 class QWidget;
 
 namespace vantor::app {
-
-class ProgressDialog;
 
 // Bytes as read from files are shown as UTF-8.
 inline QString FromBytes(const std::string& text) {
@@ -51,28 +47,11 @@ using FileDialogHook =
 void SetFileDialogHook(FileDialogHook hook);
 
 // Asks the question; a file chosen to save over an existing one is written only after the user
-// said "Yes" to ReplaceFileQuestion (a "No" shows the dialog again).
+// said "Yes" to ReplaceFileQuestion, or UpdateFileQuestion for a list that is updated in place
+// (a "No" shows the dialog again).
 bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
-                const std::string& defaultExt, std::string& path);
+                const std::string& defaultExt, std::string& path, bool updatesExisting = false);
 std::string ReplaceFileQuestion(const std::string& path);
-
-// The engine's UserInterface on message boxes and the progress window. The progress window is
-// created on ProgressShow and destroyed on ProgressClose; it is window-modal over `parent` when
-// there is one.
-class QtUserInterface : public UserInterface {
-  public:
-    explicit QtUserInterface(QWidget* parent = nullptr);
-    ~QtUserInterface() override;
-
-    void ShowMessage(MessageIcon icon, const std::string& text) override;
-    void ProgressShow(const std::string& firstLine, const std::string& secondLine) override;
-    void ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) override;
-    void ProgressUpdate(std::int64_t done, std::int64_t total) override;
-    void ProgressClose() override;
-
-  private:
-    QPointer<QWidget> parent_;
-    std::unique_ptr<ProgressDialog> progress_;
-};
+std::string UpdateFileQuestion(const std::string& path);
 
 }  // namespace vantor::app

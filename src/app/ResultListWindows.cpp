@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QHeaderView>
-#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -19,23 +18,12 @@ constexpr int kProgressDelayMs = 300;
 
 ResultListWindow::ResultListWindow(const Catalog& catalog, Kind kind, QWidget* parent)
     : GameListWindow(
-          catalog, kind == Kind::FullList ? QStringLiteral("fullListDlg") : QStringLiteral("searchItemsDlg"),
+          catalog,
+          kind == Kind::FullList ? QStringLiteral("fullListWindow") : QStringLiteral("searchResultsWindow"),
           new QAction(QStringLiteral("Add to your list"), nullptr), parent),
       kind_(kind) {
-    // The template's buttons exist but stay hidden.
-    const struct {
-        const char* name;
-        const char* text;
-    } hidden[] = {{"id1", "OK"}, {"id2", "Cancel"}, {"id1068", ""}};
-    for (const auto& button : hidden) {
-        auto* push = new QPushButton(QString::fromUtf8(button.text), this);
-        push->setObjectName(QString::fromUtf8(button.name));
-        push->setAutoDefault(false);
-        push->hide();
-    }
-
     addAction_ = Command();
-    addAction_->setObjectName(QStringLiteral("id32774"));
+    addAction_->setObjectName(QStringLiteral("addAction"));
     connect(addAction_, &QAction::triggered, this, &ResultListWindow::AddToWorkingList);
 
     auto* layout = new QVBoxLayout(this);

@@ -13,17 +13,17 @@
 namespace vantor::app {
 
 RomSearchDialog::RomSearchDialog(const std::string& text, QWidget* parent) : QDialog(parent), text_(text) {
-    setObjectName(QStringLiteral("searchDlg"));
+    setObjectName(QStringLiteral("romSearchDialog"));
     setWindowTitle(QStringLiteral("Search"));
     setWindowIcon(AppIcon());
 
     auto* label = new QLabel(QStringLiteral("Case insensitive description search:"), this);
     edit_ = new QLineEdit(FromBytes(text_), this);
-    edit_->setObjectName(QStringLiteral("id1051"));
+    edit_->setObjectName(QStringLiteral("searchEdit"));
     label->setBuddy(edit_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -43,31 +43,19 @@ void RomSearchDialog::accept() {
 
 SearchHistoryDialog::SearchHistoryDialog(const SearchHistory::Entries& entries, QWidget* parent)
     : QDialog(parent), entries_(entries) {
-    setObjectName(QStringLiteral("searchHistoryDlg"));
+    setObjectName(QStringLiteral("searchHistoryDialog"));
     setWindowTitle(QStringLiteral("Search History"));
     setWindowIcon(AppIcon());
     setSizeGripEnabled(true);
 
     list_ = new SortableListView(this);
-    list_->setObjectName(QStringLiteral("id1119"));
+    list_->setObjectName(QStringLiteral("historyList"));
     list_->SetColumns("Search,800;");
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     for (const std::string& entry : entries_) list_->Model()->AddRow({entry});
     connect(list_, &QAbstractItemView::doubleClicked, this, &SearchHistoryDialog::ChooseSelected);
 
-    // The template's buttons exist but stay hidden: the window closes by its close box or a
-    // double click.
-    const struct {
-        const char* name;
-        const char* text;
-    } hidden[] = {{"id1", "OK"}, {"id2", "Cancel"}, {"id1068", "Save"}};
-    for (const auto& button : hidden) {
-        auto* push = new QPushButton(QString::fromUtf8(button.text), this);
-        push->setObjectName(QString::fromUtf8(button.name));
-        push->setAutoDefault(false);
-        push->hide();
-    }
-
+    // No buttons: the window closes by its close box or a double click.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(list_);

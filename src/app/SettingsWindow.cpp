@@ -13,6 +13,7 @@
 #include "AppIcon.h"
 #include "AppState.h"
 #include "BackgroundWork.h"
+#include "ProgressDialog.h"
 #include "QtUserInterface.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
@@ -33,17 +34,17 @@ constexpr const char* kIniFilter = "ini files (*.ini)|*.ini";
 // MAME's listing, or (under "all files") the MAME program itself, which has no extension here.
 constexpr const char* kListingFilter = "xml files (*.xml)|*.xml|all files (*)|*";
 
-QPushButton* MakeButton(QWidget* parent, int id, const char* text) {
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* text) {
     auto* button = new QPushButton(QString::fromUtf8(text), parent);
-    button->setObjectName(QStringLiteral("id%1").arg(id));
+    button->setObjectName(QString::fromUtf8(name));
     button->setAutoDefault(false);
     return button;
 }
 
 // The merge's data files are only shown here: the paths come from the browse buttons.
-QLineEdit* MakePathBox(QWidget* parent, int id, const std::string& path) {
+QLineEdit* MakePathBox(QWidget* parent, const char* name, const std::string& path) {
     auto* edit = new QLineEdit(FromBytes(path), parent);
-    edit->setObjectName(QStringLiteral("id%1").arg(id));
+    edit->setObjectName(QString::fromUtf8(name));
     edit->setReadOnly(true);
     edit->setMinimumWidth(300);
     return edit;
@@ -60,7 +61,7 @@ QLabel* MakeText(QWidget* parent, const char* text, bool wrap = false) {
 
 SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     : QDialog(parent), inputInUse_(std::move(inputInUse)) {
-    setObjectName(QStringLiteral("settingsDlg"));
+    setObjectName(QStringLiteral("settingsWindow"));
     setWindowTitle(QStringLiteral("Settings"));
     setWindowIcon(AppIcon());
 
@@ -71,7 +72,7 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
         catverPath_ = settings.catverFile;
         controlsPath_ = settings.controlsFile;
         nplayersPath_ = settings.nplayersFile;
-        hideRomNames_ = settings.hideSha1s;
+        hideRomNames_ = settings.hideRomNames;
         hideTags_ = settings.hideTags;
     }
 
@@ -82,8 +83,8 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
                  "The best option is to use the merge tool below to create a master, merged XML file.\n"
                  "Otherwise you can use controls.xml or MAME's -listxml file.");
     inputEdit_ = new QLineEdit(FromBytes(inputXmlPath_), this);
-    inputEdit_->setObjectName(QStringLiteral("id1025"));
-    QPushButton* inputBrowse = MakeButton(this, 1066, "Browse");
+    inputEdit_->setObjectName(QStringLiteral("inputFileEdit"));
+    QPushButton* inputBrowse = MakeButton(this, "inputBrowseButton", "Browse");
     connect(inputBrowse, &QPushButton::clicked, this, &SettingsWindow::OnBrowseInput);
     auto* inputRow = new QHBoxLayout;
     inputRow->addWidget(inputEdit_, 1);
@@ -93,10 +94,10 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     auto* misc = new QGroupBox(QStringLiteral("Misc settings"), this);
     hideRomNamesBox_ =
         new QCheckBox(QStringLiteral("Hide ROM names (and SHA1/CRCs) in output display"), misc);
-    hideRomNamesBox_->setObjectName(QStringLiteral("id1069"));
+    hideRomNamesBox_->setObjectName(QStringLiteral("hideRomNamesBox"));
     hideTagsBox_ =
         new QCheckBox(QStringLiteral("Hide tags in ROM descriptions: (SET 1), (US), (hack), etc."), misc);
-    hideTagsBox_->setObjectName(QStringLiteral("id1092"));
+    hideTagsBox_->setObjectName(QStringLiteral("hideTagsBox"));
     if (settings.keyExists) {
         hideRomNamesBox_->setChecked(hideRomNames_);
         hideTagsBox_->setChecked(hideTags_);
@@ -107,7 +108,7 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
 
     warning_ = new QLabel(
         QStringLiteral("Some buttons below will be disabled until you press the Set button!"), this);
-    warning_->setObjectName(QStringLiteral("id1116"));
+    warning_->setObjectName(QStringLiteral("setFirstWarning"));
     warning_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     // Its place is kept, so that showing it moves nothing.
     QSizePolicy keepPlace = warning_->sizePolicy();
@@ -118,27 +119,28 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     // The merge and its data files.
     auto* merge = new QGroupBox(QStringLiteral("Merge Utility"), this);
     auto* mergeGrid = new QGridLayout(merge);
-    listXmlEdit_ = MakePathBox(merge, 1000, listXmlPath_);
-    controlsEdit_ = MakePathBox(merge, 1002, controlsPath_);
-    catverEdit_ = MakePathBox(merge, 1004, catverPath_);
-    nplayersEdit_ = MakePathBox(merge, 1006, nplayersPath_);
+    listXmlEdit_ = MakePathBox(merge, "listXmlEdit", listXmlPath_);
+    controlsEdit_ = MakePathBox(merge, "controlsEdit", controlsPath_);
+    catverEdit_ = MakePathBox(merge, "catverEdit", catverPath_);
+    nplayersEdit_ = MakePathBox(merge, "nplayersEdit", nplayersPath_);
     const struct {
         const char* label;
         QLineEdit* edit;
-        int browseId;
+        const char* browseName;
     } dataFiles[] = {
         {"MAME ListXML file (generated by MAME) You may browse for the xml file or the mame program itself",
-         listXmlEdit_, 1001},
-        {"controls.xml (from the controls.dat project at arcadecontrols.com)", controlsEdit_, 1003},
-        {"catver.ini (from progettosnaps.net)", catverEdit_, 1005},
-        {"nplayers.ini (optional) (from nplayers.arcadebelgium.be)", nplayersEdit_, 1007},
+         listXmlEdit_, "listXmlBrowseButton"},
+        {"controls.xml (from the controls.dat project at arcadecontrols.com)", controlsEdit_,
+         "controlsBrowseButton"},
+        {"catver.ini (from progettosnaps.net)", catverEdit_, "catverBrowseButton"},
+        {"nplayers.ini (optional) (from nplayers.arcadebelgium.be)", nplayersEdit_, "nplayersBrowseButton"},
     };
     int line = 0;
     std::vector<QPushButton*> dataBrowse;
     for (const auto& file : dataFiles) {
         QLabel* label = MakeText(merge, file.label);
         label->setBuddy(file.edit);
-        QPushButton* browse = MakeButton(merge, file.browseId, "Browse");
+        QPushButton* browse = MakeButton(merge, file.browseName, "Browse");
         dataBrowse.push_back(browse);
         mergeGrid->addWidget(label, line, 0, 1, 2);
         mergeGrid->addWidget(file.edit, line + 1, 0);
@@ -157,7 +159,7 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
         OnBrowseDataFile("Point me to nplayers.ini please...", kIniFilter, "ini", nplayersPath_,
                          nplayersEdit_);
     });
-    mergeButton_ = MakeButton(merge, 3, "Merge!");
+    mergeButton_ = MakeButton(merge, "mergeButton", "Merge!");
     auto* mergeRow = new QHBoxLayout;
     mergeRow->addWidget(MakeText(merge,
                                  "Use this to merge all the various datafiles into 1 master file.\n"
@@ -170,7 +172,7 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
 
     // The ROM scan.
     auto* scan = new QGroupBox(QStringLiteral("ROM Scan utility"), this);
-    romScanButton_ = MakeButton(scan, 1094, "ROM Scan");
+    romScanButton_ = MakeButton(scan, "romScanButton", "ROM Scan");
     auto* scanLayout = new QVBoxLayout(scan);
     for (const char* text :
          {"This utility will take a merged XML file and compare it against a folder of .zip ROM files on "
@@ -183,9 +185,9 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
 
     // The list converters.
     auto* converters = new QGroupBox(QStringLiteral("List Converters"), this);
-    maximusButton_ = MakeButton(converters, 1115, "Maximus list to XML");
-    QPushButton* romDir = MakeButton(converters, 1107, "ROMDir2XML");
-    QPushButton* mala = MakeButton(converters, 1104, "Mala to XML");
+    maximusButton_ = MakeButton(converters, "maximusToXmlButton", "Maximus list to XML");
+    QPushButton* romDir = MakeButton(converters, "romDirToXmlButton", "ROMDir2XML");
+    QPushButton* mala = MakeButton(converters, "malaToXmlButton", "Mala to XML");
     auto* converterLayout = new QVBoxLayout(converters);
     for (QPushButton* button : {mala, maximusButton_, romDir}) converterLayout->addWidget(button);
     connect(maximusButton_, &QPushButton::clicked, this, &SettingsWindow::OnMaximusToXml);
@@ -193,13 +195,15 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     connect(romDir, &QPushButton::clicked, this, &SettingsWindow::OnRomDirToXml);
 
     setButton_ = new QPushButton(QStringLiteral("Set"), this);
-    setButton_->setObjectName(QStringLiteral("id1"));
+    setButton_->setObjectName(QStringLiteral("setButton"));
     setButton_->setDefault(true);
-    QPushButton* cancel = MakeButton(this, 2, "Cancel");
+    QPushButton* cancel = MakeButton(this, "cancelButton", "Cancel");
     connect(setButton_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusText"));
     auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
+    buttonRow->addWidget(status_, 1);
     buttonRow->addWidget(setButton_);
     buttonRow->addWidget(cancel);
 
@@ -280,12 +284,17 @@ void SettingsWindow::OnBrowseListing() {
         ShowOutcomeMessages(this, check);
         if (!check.Done()) return;
         // A MAME program runs for minutes: on the worker, behind the progress window.
-        UtilityOutcome outcome = RunUtility([chosen](ProgressSink& progress) {
-            return RunMameListing({chosen, ""}, progress);
-        });
-        if (!outcome.Done()) return;
-        listing = outcome.outputPath;
+        RunUtility(
+            [chosen](ProgressSink& progress) {
+                return RunMameListing({chosen, ""}, progress);
+            },
+            [this](const UtilityOutcome& outcome) { TakeListing(outcome.outputPath); });
+        return;
     }
+    TakeListing(listing);
+}
+
+void SettingsWindow::TakeListing(const std::string& listing) {
     listXmlPath_ = listing;
     listXmlEdit_->setText(FromBytes(listing));
     UpdateMergeButton();
@@ -303,7 +312,8 @@ void SettingsWindow::OnMerge() {
     std::string output = SuggestedMergeOutput(inputs, InputText());
     if (!AskForFile(this, FileQuestion::Save, "Save merged file as...", kXmlFilter, "xml", output)) return;
     inputs.outputPath = output;
-    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunMerge(inputs, progress); }));
+    RunUtility([inputs](ProgressSink& progress) { return RunMerge(inputs, progress); },
+               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnRomScan() {
@@ -315,7 +325,8 @@ void SettingsWindow::OnRomScan() {
     if (!AskForFile(this, FileQuestion::Save, "Save scanned xml file as...", kXmlFilter, "xml",
                     inputs.outputPath))
         return;
-    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunRomScan(inputs, progress); }));
+    RunUtility([inputs](ProgressSink& progress) { return RunRomScan(inputs, progress); },
+               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnRomDirToXml() {
@@ -325,7 +336,8 @@ void SettingsWindow::OnRomDirToXml() {
     if (!AskForFile(this, FileQuestion::Save, "Save new xml file as...", kXmlFilter, "xml",
                     inputs.outputPath))
         return;
-    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunRomDirToXml(inputs, progress); }));
+    RunUtility([inputs](ProgressSink& progress) { return RunRomDirToXml(inputs, progress); },
+               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnMalaToXml() {
@@ -344,7 +356,8 @@ void SettingsWindow::OnMalaToXml() {
     if (!AskForFile(this, FileQuestion::Save, "Save new XML file as...", kXmlFilter, "xml",
                     inputs.outputPath))
         return;
-    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunMalaToXml(inputs, progress); }));
+    RunUtility([inputs](ProgressSink& progress) { return RunMalaToXml(inputs, progress); },
+               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnMaximusToXml() {
@@ -354,25 +367,45 @@ void SettingsWindow::OnMaximusToXml() {
     if (!AskForFile(this, FileQuestion::Open, "Point me to a Maximus file please...",
                     "Maximus files (*.txt)|*.txt|xml files (*.xml)|*.xml", "txt;xml", inputs.listPath))
         return;
-    TakeOutput(RunUtility([inputs](ProgressSink& progress) { return RunMaximusToXml(inputs, progress); }));
+    RunUtility([inputs](ProgressSink& progress) { return RunMaximusToXml(inputs, progress); },
+               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
 }
 
-UtilityOutcome SettingsWindow::RunUtility(
-    const std::function<UtilityOutcome(ProgressSink& progress)>& utility) {
+void SettingsWindow::RunUtility(std::function<UtilityOutcome(ProgressSink& progress)> utility,
+                                std::function<void(const UtilityOutcome& outcome)> done) {
     busy_ = true;
-    UtilityOutcome outcome;
-    RunInBackground(this, [&](UserInterface& ui) {
-        ProgressWindowSink progress(ui);
-        outcome = utility(progress);
-    });
-    // Still busy while the result is read: "Set" and Cancel wait for it.
-    ShowOutcomeMessages(this, outcome);
-    busy_ = false;
-    return outcome;
+    status_->clear();
+    progress_ = ShowJobProgress(this, QString(), ProgressUnit::None, [this] { utility_.Cancel(); });
+    // A Cancel too late to keep the output from being written still tells what was written.
+    utility_ = RunWriteThenDeliver(
+        this, [utility = std::move(utility)](JobControl& control) { return utility(control); },
+        [this, done = std::move(done)](JobOutcome<UtilityOutcome> outcome) {
+            delete progress_;
+            // Still busy while the outcome is told: "Set" and Cancel wait for it.
+            if (outcome.Cancelled() || (outcome.result && outcome.result->kind == OutcomeKind::Cancelled)) {
+                status_->setText(QString::fromUtf8(kCancelled));
+            } else if (outcome.error) {
+                ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
+            } else {
+                ShowOutcomeMessages(this, *outcome.result);
+                if (outcome.result->Done()) done(*outcome.result);
+            }
+            busy_ = false;
+            Q_EMIT UtilityFinished();
+        },
+        [this](std::int64_t doneSoFar, std::int64_t total) {
+            if (progress_) progress_->SetProgress(doneSoFar, total);
+        },
+        [this](const std::string& firstLine, const std::string& secondLine) {
+            if (progress_) progress_->SetTexts(FromBytes(firstLine), FromBytes(secondLine));
+        });
+}
+
+QString SettingsWindow::StatusText() const {
+    return status_->text();
 }
 
 void SettingsWindow::TakeOutput(const UtilityOutcome& outcome) {
-    if (!outcome.Done()) return;
     inputXmlPath_ = outcome.outputPath;
     inputEdit_->setText(FromBytes(outcome.outputPath));
     setButton_->setEnabled(true);
@@ -405,15 +438,16 @@ void SettingsWindow::accept() {
         return;
     }
     inputXmlPath_ = input;
-    Settings settings;
+    // Values this window does not show (the "-find:" text, one game per family) stay as they are.
+    Settings settings = Settings::Load();
     settings.inputXmlFile = inputXmlPath_;
     settings.listXmlFile = listXmlPath_;
     settings.catverFile = catverPath_;
     settings.controlsFile = controlsPath_;
     settings.nplayersFile = nplayersPath_;
-    settings.hideSha1s = hideRomNamesBox_->isChecked();
+    settings.hideRomNames = hideRomNamesBox_->isChecked();
     settings.hideTags = hideTagsBox_->isChecked();
-    hideRomNames_ = settings.hideSha1s;
+    hideRomNames_ = settings.hideRomNames;
     hideTags_ = settings.hideTags;
     if (settings.Save()) {
         storedInputXmlPath_ = inputXmlPath_;

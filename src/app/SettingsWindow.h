@@ -1,11 +1,14 @@
 #pragma once
 // "Settings": the master file, the merge's data files and the two display options, stored by
 // "Set"; and the data-file utilities (merge, ROM scan, the list converters, ROMDir2XML) and the
-// MAME listing runner, each run on a worker thread behind the progress window.
+// MAME listing runner, each run on a worker behind the progress window with Cancel.
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <string>
 
+#include "BackgroundWork.h"
+#include "ProgressDialog.h"
 #include "gamedata/UserInterface.h"
 #include "utilities/UtilityCommon.h"
 
@@ -37,12 +40,19 @@ class SettingsWindow : public QDialog {
     const std::string& NplayersPath() const { return nplayersPath_; }
     // A utility or the MAME runner is at work.
     bool Busy() const { return busy_; }
+    ProgressDialog* UtilityProgress() const { return progress_; }
+    // "Cancelled." after a utility that was stopped, else empty.
+    QString StatusText() const;
 
     void accept() override;  // "Set"
     void reject() override;
 
     static std::string MissingInputMessage(const std::string& path);
     static std::string SettingsNotSavedMessage();
+
+  Q_SIGNALS:
+    // A utility or the MAME runner has ended (written, cancelled or failed).
+    void UtilityFinished();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -57,10 +67,13 @@ class SettingsWindow : public QDialog {
     void OnRomDirToXml();
     void OnMalaToXml();
     void OnMaximusToXml();
-    // Runs a utility on a worker thread behind the progress window, then shows what it said.
-    UtilityOutcome RunUtility(const std::function<UtilityOutcome(ProgressSink& progress)>& utility);
+    // Runs a utility on a worker behind the progress window with Cancel, shows what it said and
+    // hands a complete output to `done`; a cancelled one changes nothing and says "Cancelled.".
+    void RunUtility(std::function<UtilityOutcome(ProgressSink& progress)> utility,
+                    std::function<void(const UtilityOutcome& outcome)> done);
     // A file the utility wrote becomes the input file shown, and is stored at once.
     void TakeOutput(const UtilityOutcome& outcome);
+    void TakeListing(const std::string& listing);
     void UpdateMergeButton();
     // "Set" needs an input file; the ROM scan and the Maximus converter need it to be the one in use.
     void OnInputTextChanged();
@@ -85,6 +98,9 @@ class SettingsWindow : public QDialog {
     QPushButton* mergeButton_;
     QPushButton* romScanButton_;
     QPushButton* maximusButton_;
+    QLabel* status_;
+    JobHandle utility_;
+    QPointer<ProgressDialog> progress_;
 };
 
 }  // namespace vantor::app

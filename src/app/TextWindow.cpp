@@ -1,7 +1,10 @@
 #include "TextWindow.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
@@ -9,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "AppIcon.h"
+#include "ProgressDialog.h"
 #include "QtUserInterface.h"
 #include "output/ListSink.h"
 
@@ -20,13 +24,13 @@ TextWindow::TextWindow(const std::string& windowTitle, const std::string& displa
       original_(displayText),
       // A text of one line (or none) takes the CR LF of most lists.
       crLf_(displayText.find("\r\n") != std::string::npos || displayText.find('\n') == std::string::npos) {
-    setObjectName(QStringLiteral("genericOutputDlg"));
+    setObjectName(QStringLiteral("textWindow"));
     setWindowTitle(FromBytes(windowTitle));
     setWindowIcon(AppIcon());
     setSizeGripEnabled(true);
 
     edit_ = new QPlainTextEdit(this);
-    edit_->setObjectName(QStringLiteral("id1065"));
+    edit_->setObjectName(QStringLiteral("textEdit"));
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     edit_->setTabStopDistance(4 * edit_->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
@@ -36,16 +40,27 @@ TextWindow::TextWindow(const std::string& windowTitle, const std::string& displa
     edit_->document()->setModified(false);
     edit_->installEventFilter(this);
 
-    save_ = new QPushButton(QStringLiteral("Save"), this);
-    save_->setObjectName(QStringLiteral("id1068"));
-    save_->setAutoDefault(false);
-    save_->setVisible(saveEnabled);
-    connect(save_, &QPushButton::clicked, this, &TextWindow::OnSave);
+    saveButton_ = new QPushButton(QStringLiteral("Save"), this);
+    saveButton_->setObjectName(QStringLiteral("saveButton"));
+    saveButton_->setAutoDefault(false);
+    saveButton_->setVisible(saveEnabled);
+    connect(saveButton_, &QPushButton::clicked, this, &TextWindow::OnSave);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusText"));
 
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(saveButton_);
+    buttons->addWidget(status_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(edit_, 1);
-    layout->addWidget(save_, 0, Qt::AlignLeft);
+    layout->addLayout(buttons);
     resize(720, 520);
+}
+
+TextWindow::~TextWindow() = default;
+
+QString TextWindow::StatusText() const {
+    return status_->text();
 }
 
 std::string TextWindow::DisplayText() const {
@@ -57,24 +72,61 @@ std::string TextWindow::DisplayText() const {
 }
 
 void TextWindow::OnSave() {
+    if (save_.Running()) return;
     std::string path;
     if (!AskForFile(this, FileQuestion::Save, "Save file as...", saveType_.filter, saveType_.defaultExt,
                     path))
         return;
-    FileSink file(path);
-    SaveOutcome outcome = file.Prepare(saveType_.masterFile);
-    if (outcome.Written()) {
-        ListDocument document;
-        document.text = DisplayText();
-        document.executable = saveType_.executable;
-        outcome = file.Take(document);
+    ListDocument document;
+    document.text = DisplayText();
+    document.executable = saveType_.executable;
+    status_->clear();
+    progress_ = ShowJobProgress(
+        this, QStringLiteral("Saving list..."), ProgressUnit::None, [this] { save_.Cancel(); }, false);
+    save_ = RunWriteThenDeliver(
+        this,
+        [path, masterFile = saveType_.masterFile,
+         document = std::move(document)](JobControl& control) mutable {
+            FileSink file(path);
+            SaveOutcome outcome = file.Prepare(masterFile);
+            if (!outcome.Written()) return outcome;
+            // The last point where Cancel keeps the earlier file: the write is whole or nothing.
+            if (control.CancelRequested()) {
+                outcome.status = SaveStatus::Cancelled;
+                return outcome;
+            }
+            return file.Take(document);
+        },
+        [this](JobOutcome<SaveOutcome> outcome) { OnSaved(std::move(outcome)); });
+}
+
+void TextWindow::OnSaved(JobOutcome<SaveOutcome> outcome) {
+    delete progress_;
+    if (outcome.Cancelled() || (outcome.result && outcome.result->status == SaveStatus::Cancelled)) {
+        status_->setText(QString::fromUtf8(kCancelled));
+    } else if (outcome.error) {
+        ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
+    } else if (!outcome.result->Written()) {
+        ShowMessageBox(this, outcome.result->icon, outcome.result->message);
+    } else {
+        saved_ = true;
+        Q_EMIT TextSaved();
+        for (const SaveNote& note : outcome.result->notes) ShowMessageBox(this, note.icon, note.text);
     }
-    if (!outcome.Written()) {
-        ShowMessageBox(this, outcome.icon, outcome.message);
+    Q_EMIT SaveFinished();
+}
+
+void TextWindow::reject() {
+    // The window and its text stay until the file is written (or not).
+    if (!save_.Running()) QDialog::reject();
+}
+
+void TextWindow::closeEvent(QCloseEvent* event) {
+    if (save_.Running()) {
+        event->ignore();
         return;
     }
-    saved_ = true;
-    for (const SaveNote& note : outcome.notes) ShowMessageBox(this, note.icon, note.text);
+    QDialog::closeEvent(event);
 }
 
 bool TextWindow::eventFilter(QObject* watched, QEvent* event) {

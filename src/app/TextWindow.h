@@ -1,10 +1,20 @@
 #pragma once
-// A resizable text window: the details of a game, and the list preview with its "Save" button.
+// A resizable text window: the details of a game, and the list preview with its "Save" button,
+// which writes on a worker behind a progress window with Cancel.
 #include <QDialog>
+#include <QPointer>
 #include <string>
 
+#include "BackgroundWork.h"
+#include "ProgressDialog.h"
+
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+
+namespace vantor {
+struct SaveOutcome;
+}
 
 namespace vantor::app {
 
@@ -22,6 +32,7 @@ class TextWindow : public QDialog {
   public:
     TextWindow(const std::string& windowTitle, const std::string& displayText, bool saveEnabled,
                QWidget* parent = nullptr);
+    ~TextWindow() override;
 
     void SetSaveFileType(SaveFileType type) { saveType_ = std::move(type); }
     // The text as it stands in the window (the user may have edited it), with the line ends of
@@ -29,21 +40,40 @@ class TextWindow : public QDialog {
     std::string DisplayText() const;
     // "Save" wrote the text at least once.
     bool Saved() const { return saved_; }
+    // "Save" is writing: the window stays until it is done.
+    bool SaveRunning() const { return save_.Running(); }
+    ProgressDialog* SaveProgress() const { return progress_; }
+    // "Cancelled." after a save that was stopped, else empty.
+    QString StatusText() const;
 
     QPlainTextEdit* Edit() const { return edit_; }
 
+  Q_SIGNALS:
+    // "Save" has written the text.
+    void TextSaved();
+    // "Save" has ended, however.
+    void SaveFinished();
+
+  public Q_SLOTS:
+    void reject() override;
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void OnSave();
+    void OnSaved(JobOutcome<SaveOutcome> outcome);
 
     std::string original_;  // shown unchanged while the user has not edited it
     bool crLf_;             // the text's lines end in CR LF
     SaveFileType saveType_;
     bool saved_ = false;
     QPlainTextEdit* edit_;
-    QPushButton* save_;
+    QPushButton* saveButton_;
+    QLabel* status_;
+    JobHandle save_;
+    QPointer<ProgressDialog> progress_;
 };
 
 }  // namespace vantor::app

@@ -11,7 +11,7 @@
 namespace vantor::app {
 
 WelcomeDialog::WelcomeDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("welcomeDlg"));
+    setObjectName(QStringLiteral("welcomeDialog"));
     setWindowTitle(QStringLiteral("Vantor"));
     setWindowIcon(AppIcon());
 
@@ -32,10 +32,10 @@ WelcomeDialog::WelcomeDialog(QWidget* parent) : QDialog(parent) {
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* next = buttons->addButton(QStringLiteral("Next >>>"), QDialogButtonBox::AcceptRole);
-    next->setObjectName(QStringLiteral("id1"));
+    next->setObjectName(QStringLiteral("nextButton"));
     next->setDefault(true);
     QPushButton* quit = buttons->addButton(QStringLiteral("Quit"), QDialogButtonBox::RejectRole);
-    quit->setObjectName(QStringLiteral("id2"));
+    quit->setObjectName(QStringLiteral("quitButton"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

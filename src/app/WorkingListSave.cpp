@@ -1,8 +1,10 @@
 // "Save List to file" and "Preview List": the working list's keys, the format's own questions, the
-// file dialog, then the save on a worker thread behind the "Creating list..." progress window.
+// file dialog, then the save on a worker behind the "Creating list..." progress window, whose
+// Cancel leaves every file as it was.
 #include "BackgroundWork.h"
 #include "CsvDialogs.h"
 #include "FormatDialogs.h"
+#include "ProgressDialog.h"
 #include "QtUserInterface.h"
 #include "SortableListView.h"
 #include "TextWindow.h"
@@ -11,6 +13,7 @@
 #include "output/SaveList.h"
 
 #include <QComboBox>
+#include <QLabel>
 
 namespace vantor::app {
 
@@ -22,16 +25,6 @@ constexpr const char* kMaximusNote =
     "maximum arcade website.\r\nSimply open the output .txt file that we're about to create with that tool "
     "and it will make your .LST file.\r\n\r\nThis next dialog box will ask you where your ROMs are located, "
     "then I'll ask where to save your .txt file list.";
-
-// The writer's progress on the progress window.
-class WindowProgress : public ProgressSink {
-  public:
-    explicit WindowProgress(UserInterface& ui) : ui_(ui) {}
-    void Progress(std::int64_t done, std::int64_t total) override { ui_.ProgressUpdate(done, total); }
-
-  private:
-    UserInterface& ui_;
-};
 
 // The save dialog's file types as "description|pattern" pairs; a batch file is saved in the form
 // chosen for it.
@@ -93,19 +86,33 @@ bool AskFrontEndListOptions(QWidget* parent, ListFormat format, bool merged, Lis
 
 }  // namespace
 
+// What the writer made: how the save went, and the preview's text.
+struct SavedList {
+    SaveOutcome outcome;
+    std::string previewText;
+};
+
 void WorkingListWindow::SaveList() {
+    RunSave(false);
+}
+
+void WorkingListWindow::PreviewList() {
+    RunSave(true);
+}
+
+void WorkingListWindow::RunSave(bool preview) {
     if (saveRunning_) return;
     saveRunning_ = true;
-    RunSave();
+    if (StartSave(preview)) return;  // the writer's outcome ends it
     saveRunning_ = false;
     Q_EMIT SaveFinished();
 }
 
-void WorkingListWindow::RunSave() {
+bool WorkingListWindow::StartSave(bool preview) {
     const int index = formatBox_->currentIndex();
-    if (index < 0 || index >= kListFormatCount) return;
+    if (index < 0 || index >= kListFormatCount) return false;
     const ListFormatInfo& info = ListFormatTable()[static_cast<std::size_t>(index)];
-    if (previewMode_ && !info.hasPreview) return;
+    if (preview && !info.hasPreview) return false;
 
     SaveRequest request;
     request.format = info.format;
@@ -118,29 +125,30 @@ void WorkingListWindow::RunSave() {
     if (info.format == ListFormat::Batch) {
         // Before the file dialog: the form decides the file's type.
         BatchTemplateDialog dialog(batchTemplate_, batchForm_, this);
-        if (dialog.exec() != QDialog::Accepted) return;
+        if (dialog.exec() != QDialog::Accepted) return false;
         batchTemplate_ = dialog.TemplateText();
         batchForm_ = dialog.Form();
         options.Set(ListOption::Template, batchTemplate_);
         if (batchForm_ == BatchForm::Windows) options.Set(ListOption::WindowsBatch);
     }
-    if (info.format == ListFormat::EsDe || info.format == ListFormat::EsBatocera) {
-        if (!AskGamelistOptions(this, info.format, catalog_.inputType == MergedList, options)) return;
-    }
-    if (info.format == ListFormat::RetroArch || info.format == ListFormat::Pegasus ||
-        info.format == ListFormat::AttractModePlus) {
-        if (!AskFrontEndListOptions(this, info.format, catalog_.inputType == MergedList, options)) return;
-    }
+    const bool gamelist = info.format == ListFormat::EsDe || info.format == ListFormat::EsBatocera;
+    if (gamelist && !AskGamelistOptions(this, info.format, catalog_.inputType == MergedList, options))
+        return false;
+    const bool playlist = info.format == ListFormat::RetroArch;  // updated in place, as a gamelist.xml
+    const bool frontEnd =
+        playlist || info.format == ListFormat::Pegasus || info.format == ListFormat::AttractModePlus;
+    if (frontEnd && !AskFrontEndListOptions(this, info.format, catalog_.inputType == MergedList, options))
+        return false;
     SaveFileType saveType = SaveTypeOf(info, batchForm_);
     saveType.masterFile = catalog_.file.Path();
     std::string fileName;
     // No questions before the preview: the title and the folder stay empty.
-    if (!previewMode_) {
+    if (!preview) {
         switch (info.format) {
             case ListFormat::Khameleon:
             case ListFormat::Mala: {
                 ListTitleDialog dialog({}, this);
-                if (dialog.exec() != QDialog::Accepted) return;
+                if (dialog.exec() != QDialog::Accepted) return false;
                 options.Set(ListOption::Title, dialog.TitleText());
                 break;
             }
@@ -149,7 +157,7 @@ void WorkingListWindow::RunSave() {
                 std::string folder;
                 if (!AskForFile(this, FileQuestion::Folder, "Point me to your ROMs folder...", "", "",
                                 folder))
-                    return;
+                    return false;
                 options.Set(ListOption::RomFolder, folder);
                 break;
             }
@@ -157,15 +165,15 @@ void WorkingListWindow::RunSave() {
                 break;
         }
         if (!AskForFile(this, FileQuestion::Save, "Save file as...", saveType.filter, saveType.defaultExt,
-                        fileName)) {
-            return;
+                        fileName, gamelist || playlist)) {
+            return false;
         }
     }
 
     switch (info.format) {
         case ListFormat::Cabrio: {
             CabrioSettingsDialog dialog(this);
-            if (dialog.exec() != QDialog::Accepted) return;
+            if (dialog.exec() != QDialog::Accepted) return false;
             options.Set(ListOption::Title, dialog.ListTitle());
             options.Set(ListOption::LogoFolder, dialog.LogoFolder());
             options.Set(ListOption::ScreenshotFolder, dialog.ScreenshotFolder());
@@ -174,7 +182,7 @@ void WorkingListWindow::RunSave() {
         }
         case ListFormat::Csv: {
             CsvColumnsDialog dialog(catalog_.inputType, csvChoice_, this);
-            if (dialog.exec() != QDialog::Accepted) return;
+            if (dialog.exec() != QDialog::Accepted) return false;
             options = dialog.Options();
             csvChoice_ = dialog.Choice();
             break;
@@ -183,27 +191,70 @@ void WorkingListWindow::RunSave() {
             break;
     }
 
-    StringSink preview;
-    FileSink file(fileName);
-    ListSink& target = previewMode_ ? static_cast<ListSink&>(preview) : file;
-    SaveOutcome outcome;
-    RunInBackground(this, [&](UserInterface& ui) {
-        ui.ProgressShow(kCreatingList, "");
-        WindowProgress progress(ui);
-        outcome = vantor::SaveList(catalog_, request, target, &progress);
-        ui.ProgressClose();
-    });
-    if (outcome.status == SaveStatus::Failed) ShowMessageBox(this, outcome.icon, outcome.message);
-    if (!outcome.Written()) return;
-    for (const SaveNote& note : outcome.notes) ShowMessageBox(this, note.icon, note.text);
-    if (previewMode_) {
-        TextWindow window("List Preview", preview.Text(), true, this);
-        window.SetSaveFileType(saveType);
-        window.exec();
-        if (window.Saved()) unsaved_ = false;
+    // The job owns what it writes from; the master file it reads stays open while this window
+    // lives (the main window neither closes nor reopens it while a save runs).
+    const Catalog& catalog = catalog_;
+    const std::uint64_t changes = changes_;
+    status_->clear();
+    saveProgress_ = ShowJobProgress(this, QString::fromUtf8(kCreatingList), ProgressUnit::Games,
+                                    [this] { save_.Cancel(); });
+    save_ = RunWriteThenDeliver(
+        this,
+        [&catalog, request = std::move(request), fileName, preview](JobControl& control) {
+            SavedList saved;
+            if (preview) {
+                StringSink text;
+                saved.outcome = vantor::SaveList(catalog, request, text, &control);
+                if (saved.outcome.Written()) saved.previewText = text.Text();
+            } else {
+                FileSink file(fileName);
+                saved.outcome = vantor::SaveList(catalog, request, file, &control);
+            }
+            return saved;
+        },
+        [this, preview, saveType, changes](JobOutcome<SavedList> outcome) {
+            OnSaved(preview, saveType, changes, std::move(outcome));
+        },
+        [this](std::int64_t done, std::int64_t total) {
+            if (saveProgress_) saveProgress_->SetProgress(done, total);
+        });
+    return true;
+}
+
+void WorkingListWindow::OnSaved(bool preview, const SaveFileType& saveType, std::uint64_t changesSaved,
+                                JobOutcome<SavedList> outcome) {
+    delete saveProgress_;
+    // Still running while the outcome is told: the window stays, the master file stays open.
+    const bool cancelled =
+        outcome.Cancelled() || (outcome.result && outcome.result->outcome.status == SaveStatus::Cancelled);
+    if (cancelled) {
+        status_->setText(QString::fromUtf8(kCancelled));
+    } else if (outcome.error) {
+        ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
+    } else if (const SaveOutcome& saved = outcome.result->outcome; !saved.Written()) {
+        ShowMessageBox(this, saved.icon, saved.message);
     } else {
-        unsaved_ = false;
+        for (const SaveNote& note : saved.notes) ShowMessageBox(this, note.icon, note.text);
+        if (preview) {
+            ShowPreview(outcome.result->previewText, saveType, changesSaved);
+        } else {
+            savedChanges_ = changesSaved;
+        }
     }
+    saveRunning_ = false;
+    Q_EMIT SaveFinished();
+}
+
+void WorkingListWindow::ShowPreview(const std::string& text, const SaveFileType& saveType,
+                                    std::uint64_t changesShown) {
+    // Opened without a nested event loop, window-modal over the list it shows: the window
+    // deletes itself when closed.
+    auto* window = new TextWindow("List Preview", text, true, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowModality(Qt::WindowModal);
+    window->SetSaveFileType(saveType);
+    connect(window, &TextWindow::TextSaved, this, [this, changesShown] { savedChanges_ = changesShown; });
+    window->open();
 }
 
 }  // namespace vantor::app

@@ -10,10 +10,10 @@
 #include <QVBoxLayout>
 #include <unordered_set>
 
+#include "ProgressDialog.h"
 #include "QtUserInterface.h"
 #include "SortableListView.h"
 #include "output/ListFormats.h"
-#include "utilities/ListLoader.h"
 
 namespace vantor::app {
 
@@ -35,38 +35,37 @@ const QStringList& ListFormatNames() {
 }
 
 WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
-    : GameListWindow(catalog, QStringLiteral("outputDlg"), new QAction(QStringLiteral("Delete"), nullptr),
-                     parent) {
+    : GameListWindow(catalog, QStringLiteral("workingListWindow"),
+                     new QAction(QStringLiteral("Delete"), nullptr), parent) {
     formatBox_ = new QComboBox(this);
-    formatBox_->setObjectName(QStringLiteral("id1063"));
+    formatBox_->setObjectName(QStringLiteral("formatBox"));
     formatBox_->addItems(ListFormatNames());
     formatBox_->setCurrentIndex(0);
     saveButton_ = new QPushButton(QStringLiteral("Save List to file"), this);
-    saveButton_->setObjectName(QStringLiteral("id1064"));
+    saveButton_->setObjectName(QStringLiteral("saveButton"));
     saveButton_->setAutoDefault(false);
     previewButton_ = new QPushButton(QStringLiteral("Preview List"), this);
-    previewButton_->setObjectName(QStringLiteral("id1068"));
+    previewButton_->setObjectName(QStringLiteral("previewButton"));
     previewButton_->setDefault(true);
     loadButton_ = new QPushButton(QStringLiteral("Load list..."), this);
     loadButton_->setObjectName(QStringLiteral("loadListButton"));
     loadButton_->setAutoDefault(false);
     auto* hint = new QLabel(QStringLiteral("To clear your list, simply close this window."), this);
-    addedText_ = new QLabel(this);
-    addedText_->setObjectName(QStringLiteral("addedText"));
-    for (const char* name : {"id1", "id2"}) {
-        auto* hidden = new QPushButton(this);
-        hidden->setObjectName(QString::fromUtf8(name));
-        hidden->setAutoDefault(false);
-        hidden->hide();
-    }
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusText"));
+    // A long note (one game per family adds to it) wraps instead of widening the window.
+    status_->setWordWrap(true);
+    status_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    Command()->setObjectName(QStringLiteral("id32772"));
+    Command()->setObjectName(QStringLiteral("deleteAction"));
     connect(Command(), &QAction::triggered, this, &WorkingListWindow::DeleteSelected);
     connect(list_, &SortableListView::DeletePressed, this, &WorkingListWindow::DeleteSelected);
     connect(formatBox_, &QComboBox::currentIndexChanged, this, &WorkingListWindow::UpdatePreviewButton);
     connect(saveButton_, &QPushButton::clicked, this, &WorkingListWindow::SaveList);
     connect(previewButton_, &QPushButton::clicked, this, &WorkingListWindow::PreviewList);
     connect(loadButton_, &QPushButton::clicked, this, &WorkingListWindow::LoadListFile);
+    // Every game here is in the list.
+    SetWorkingListCheck([](const std::string&) { return true; });
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(formatBox_);
@@ -78,14 +77,22 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(list_, 1);
     layout->addLayout(controls);
+    layout->addLayout(BuildFamilyRow());
     auto* notes = new QHBoxLayout;
     notes->addWidget(hint);
-    notes->addStretch(1);
-    notes->addWidget(addedText_);
+    notes->addWidget(status_, 1);
     layout->addLayout(notes);
 }
 
-WorkingListWindow::~WorkingListWindow() = default;
+WorkingListWindow::~WorkingListWindow() {
+    // A list being written reads the master file, which goes with the main window after this one.
+    save_.Drop();
+    save_.WaitForWorker();
+}
+
+QString WorkingListWindow::StatusText() const {
+    return status_->text();
+}
 
 int WorkingListWindow::PendingFills() const {
     return static_cast<int>(waiting_.size()) + (fill_.Running() ? 1 : 0);
@@ -133,8 +140,12 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
     const int added = static_cast<int>(rows.size());
     const int already = static_cast<int>(filled.size()) - added;
     // An empty batch ("Add to your list" with nothing selected) only shows the window.
-    if (added + already > 0) addedText_->setText(FromBytes(AddedMessage(added, already)));
-    if (added > 0) unsaved_ = true;
+    if (added + already > 0 || !batch.note.empty()) {
+        std::string text = added + already > 0 ? AddedMessage(added, already) : std::string();
+        if (!batch.note.empty()) text += (text.empty() ? "" : " ") + batch.note;
+        status_->setText(FromBytes(text));
+    }
+    if (added > 0) ++changes_;
     entryCount_ += added;
     if (batch.sortByName || list_->RowCount() > 0) {
         list_->Model()->MergeRows(std::move(rows), kNameColumn, true);
@@ -164,7 +175,7 @@ void WorkingListWindow::DeleteSelected() {
     const int mark = rows.empty() ? 0 : rows.back() - static_cast<int>(rows.size()) + 1;
     const int deleted = list_->Model()->DeleteRows(rows);
     entryCount_ -= deleted;
-    if (deleted > 0) unsaved_ = true;
+    if (deleted > 0) ++changes_;
     if (mark < list_->RowCount()) {
         list_->selectionModel()->setCurrentIndex(list_->Model()->index(mark, 1),
                                                  QItemSelectionModel::NoUpdate);
@@ -187,26 +198,44 @@ void WorkingListWindow::UpdatePreviewButton() {
     }
 }
 
-void WorkingListWindow::PreviewList() {
-    previewMode_ = true;
-    SaveList();
-    previewMode_ = false;
-}
-
 void WorkingListWindow::LoadListFile() {
+    // The master file stays open while the list is read: the load counts as a running save.
     if (saveRunning_) return;
     std::string path;
     if (!AskForFile(this, FileQuestion::Open, "Load list...", "All files (*)|*", "", path)) return;
     if (!ConfirmDiscard()) return;
-    LoadedList loaded;
-    RunInBackground(this, [&](UserInterface& ui) {
-        ProgressWindowSink progress(ui);
-        progress.Texts("Reading the list's games...", "");
-        loaded = vantor::LoadList(catalog_, {path, ""}, &progress);  // the log beside the settings
-    });
+    saveRunning_ = true;
+    const Catalog& catalog = catalog_;
+    status_->clear();
+    loadProgress_ = ShowJobProgress(this, QStringLiteral("Reading the list's games..."), ProgressUnit::Bytes,
+                                    [this] { load_.Cancel(); });
+    load_ = RunThenDeliver(
+        this,
+        // The log goes to the working folder, the per-user data folder.
+        [&catalog, path](JobControl& control) {
+            return vantor::LoadList(catalog, {path, ""}, &control);
+        },
+        [this](JobOutcome<LoadedList> outcome) { OnListLoaded(std::move(outcome)); },
+        [this](std::int64_t done, std::int64_t total) {
+            if (loadProgress_) loadProgress_->SetProgress(done, total);
+        });
+}
+
+void WorkingListWindow::OnListLoaded(JobOutcome<LoadedList> outcome) {
+    delete loadProgress_;
+    saveRunning_ = false;
+    if (outcome.Cancelled() || (outcome.result && outcome.result->kind == OutcomeKind::Cancelled)) {
+        status_->setText(QString::fromUtf8(kCancelled));
+        return;
+    }
+    if (outcome.error) {
+        ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
+        return;
+    }
+    LoadedList& loaded = *outcome.result;
     for (const OutcomeMessage& message : loaded.messages) ShowMessageBox(this, message.icon, message.text);
     if (!loaded.Done()) return;
-    // The loaded list replaces the working list.
+    // The list's games replace the working list.
     fill_.Drop();
     waiting_.clear();
     list_->Model()->DeleteAllRows();
@@ -225,8 +254,8 @@ void WorkingListWindow::ClearAndHide() {
     waiting_.clear();
     list_->Model()->DeleteAllRows();
     entryCount_ = 0;
-    unsaved_ = false;
-    addedText_->clear();
+    savedChanges_ = changes_;
+    status_->clear();
 }
 
 std::string WorkingListWindow::DiscardQuestion(int count) {

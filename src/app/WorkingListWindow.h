@@ -1,22 +1,35 @@
 #pragma once
 // The output window with the working list: batches from "Go!" and from the list windows' "Add to
 // your list" are added, sorted by name; rows can be deleted, jumped to and viewed in detail; the
-// format box and the save and preview buttons lead to the list writers. Closing the window clears
-// the list.
+// format box and the save and preview buttons lead to the list writers, which run on a worker
+// behind a progress window with Cancel; "One game per family" keeps one game of each parent and
+// its clones (after "Go!", and on demand for the whole list), with its rules in a dialog and its
+// decisions viewable. Closing the window clears the list.
+#include <QPointer>
+#include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "AppState.h"
 #include "BackgroundWork.h"
 #include "CsvDialogs.h"
 #include "GameListWindow.h"
+#include "ProgressDialog.h"
 #include "output/BatchList.h"
+#include "search/FamilyChoice.h"
+#include "search/GameSelection.h"
+#include "utilities/ListLoader.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
 
 namespace vantor::app {
+
+struct SaveFileType;
+struct SavedList;
 
 // The formats in the order of the format box (alphabetical, case ignored).
 const QStringList& ListFormatNames();
@@ -31,29 +44,51 @@ class WorkingListWindow : public GameListWindow {
 
     QComboBox* FormatBox() const { return formatBox_; }
     int EntryCount() const { return entryCount_; }
-    bool PreviewMode() const { return previewMode_; }
-    // A list is being written: the main window leaves the master file alone meanwhile.
+    // A save or preview is under way, from its first question until its outcome has been told:
+    // the main window leaves the master file alone meanwhile.
     bool SaveRunning() const { return saveRunning_; }
+    // The progress window of the list being written, or null.
+    ProgressDialog* SaveProgress() const { return saveProgress_; }
     std::string& BatchTemplate() { return batchTemplate_; }
     BatchForm GetBatchForm() const { return batchForm_; }
     // Batches received and not yet in the list (they are added one after another, in order).
     int PendingFills() const;
     // Rows added or deleted since the list was last saved (or previewed and saved from there).
-    bool Unsaved() const { return unsaved_ && entryCount_ > 0; }
-    // What the last batch did: how many games it added and how many were in the list already.
-    QLabel* AddedText() const { return addedText_; }
+    bool Unsaved() const { return changes_ != savedChanges_ && entryCount_ > 0; }
+    // The short note under the buttons: what the last batch did ("Added 3 ROMs."), or "Cancelled."
+    // after a save that was stopped.
+    QString StatusText() const;
 
     // Asks before a list that was never saved is thrown away; true when it may go.
     bool ConfirmDiscard();
     static std::string DiscardQuestion(int count);
 
+    // The working list holds the game of this record key.
+    bool Contains(const std::string& key) const;
+
+    // "One game per family" (as the settings remember it) and its rules.
+    bool OnePerFamily() const;
+    void SetOnePerFamily(bool on);
+    const FamilyOptions& Family() const { return family_; }
+    // The rules dialog; OK stores them in the settings.
+    void EditFamilyRules();
+    // The decision log of the latest family choice (after "Go!" or on demand); "" before any.
+    const std::string& FamilyLog() const { return familyLog_; }
+    void SetFamilyLog(std::string log);
+    void ShowFamilyLog();
+    // Keeps one game per family of the whole list, on a worker behind a progress window with Cancel.
+    void KeepOnePerFamily();
+    bool FamilyRunning() const { return familyJob_.Running(); }
+
     void DeleteSelected();
     void UpdatePreviewButton();
-    // "Save List to file"; with previewMode_ set, "Preview List".
+    // "Save List to file" and "Preview List": the format's questions, then the list written on a
+    // worker; SaveFinished comes when it has ended.
     void SaveList();
     void PreviewList();
     // "Load list...": the games a list of another front end names become the working list, in
-    // the list's order; names the master file lacks are told and logged.
+    // the list's order, read on a worker behind a progress window with Cancel; names the master
+    // file lacks are told and logged.
     void LoadListFile();
     // Hides the window and empties the list.
     void ClearAndHide();
@@ -63,8 +98,11 @@ class WorkingListWindow : public GameListWindow {
 
   Q_SIGNALS:
     void BatchShown();
-    // A save or preview has ended (written, cancelled or failed).
+    // A save or preview has ended (written or shown, cancelled or failed).
     void SaveFinished();
+    // KeepOnePerFamily has ended (done, cancelled or failed).
+    void FamilyFinished();
+    void OnePerFamilyToggled(bool on);
 
   protected:
     void reject() override;
@@ -74,22 +112,42 @@ class WorkingListWindow : public GameListWindow {
     void StartNextFill();
     void OnFilled(const HandOver& batch, JobOutcome<std::vector<ListTable::Row>> outcome);
     void UpdateTitle(const char* format);
-    void RunSave();
+    void RunSave(bool preview);
+    // Asks the format's questions and starts the writer; false when a question was cancelled.
+    bool StartSave(bool preview);
+    void OnSaved(bool preview, const SaveFileType& saveType, std::uint64_t changesSaved,
+                 JobOutcome<SavedList> outcome);
+    void ShowPreview(const std::string& text, const SaveFileType& saveType, std::uint64_t changesShown);
+    QLayout* BuildFamilyRow();
+    void OnFamilyKept(JobOutcome<Selection> outcome, const FamilyOptions& options);
+    void OnListLoaded(JobOutcome<LoadedList> outcome);
 
     QComboBox* formatBox_;
     QPushButton* saveButton_;
     QPushButton* previewButton_;
     QPushButton* loadButton_;
-    QLabel* addedText_;
+    QLabel* status_;
     std::deque<HandOver> waiting_;  // batches after the one being filled
     JobHandle fill_;
+    JobHandle save_;
+    JobHandle load_;
+    QPointer<ProgressDialog> loadProgress_;
+    QPointer<ProgressDialog> saveProgress_;
     int entryCount_ = 0;
-    bool previewMode_ = false;
     bool saveRunning_ = false;
-    bool unsaved_ = false;
+    // Rows added or deleted since the window opened, and as many as the last saved list had seen.
+    std::uint64_t changes_ = 0;
+    std::uint64_t savedChanges_ = 0;
     BatchForm batchForm_ = BatchForm::Shell;
     std::string batchTemplate_ = kShellBatchTemplate;
     CsvChoice csvChoice_;
+
+    QCheckBox* onePerFamilyBox_ = nullptr;
+    QPushButton* familyLogButton_ = nullptr;
+    FamilyOptions family_;
+    std::string familyLog_;
+    JobHandle familyJob_;
+    std::unique_ptr<ProgressDialog> familyProgress_;
 };
 
 }  // namespace vantor::app

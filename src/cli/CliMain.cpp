@@ -235,7 +235,7 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
     GlobalOptions options;
     options.input = settings.inputXmlFile;
     options.hideTags = settings.hideTags;
-    options.hideRomNames = settings.hideSha1s;
+    options.hideRomNames = settings.hideRomNames;
     // Never drawn into a file or a pipe, where the redraws would be noise.
     const bool errIsTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
     bool progressWanted = true;

@@ -97,11 +97,7 @@ int RunSelection(CliContext& context, const std::string& expression, SelectionOp
         !write(options.leftOutFile, LeftOutCsv(selection.leftOut), "left-out report"))
         return kExitFailure;
     if (options.request.onePerFamily) {
-        context.ui.ShowMessage(MessageIcon::Information,
-                               "One game per family: " + std::to_string(selection.matches.size()) + " of " +
-                                   std::to_string(selection.candidates.size()) +
-                                   " games kept, one of each of " +
-                                   std::to_string(selection.families.familyCount) + " families.");
+        context.ui.ShowMessage(MessageIcon::Information, FamilySummary(selection));
     }
     context.PrintMatchList(selection.matches);
     return kExitOk;

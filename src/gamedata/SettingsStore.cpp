@@ -129,7 +129,7 @@ Settings Settings::Load(const std::string& path) {
     settings.catverFile = key.GetText(kCatverFileValue);
     settings.controlsFile = key.GetText(kControlsFileValue);
     settings.nplayersFile = key.GetText(kNplayersFileValue);
-    settings.hideSha1s = key.GetFlag(kHideSha1sValue);
+    settings.hideRomNames = key.GetFlag(kHideRomNamesValue);
     settings.hideTags = key.GetFlag(kHideTagsValue);
     settings.findText = key.GetText(kFindTextValue);
     settings.onePerFamily = key.GetFlag(kOnePerFamilyValue);
@@ -146,7 +146,7 @@ bool Settings::Save(const std::string& path) const {
                          {kCatverFileValue, catverFile},
                          {kControlsFileValue, controlsFile},
                          {kNplayersFileValue, nplayersFile},
-                         {kHideSha1sValue, hideSha1s ? "1" : "0"},
+                         {kHideRomNamesValue, hideRomNames ? "1" : "0"},
                          {kHideTagsValue, hideTags ? "1" : "0"},
                          {kFindTextValue, findText},
                          {kOnePerFamilyValue, onePerFamily ? "1" : "0"},

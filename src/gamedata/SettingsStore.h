@@ -12,7 +12,8 @@ inline constexpr const char* kListXmlFileValue = "listXMLFile";
 inline constexpr const char* kCatverFileValue = "catverFile";
 inline constexpr const char* kControlsFileValue = "controlsFile";
 inline constexpr const char* kNplayersFileValue = "nplayersFile";
-inline constexpr const char* kHideSha1sValue = "hideSHA1s";
+// "Hide ROM names": stored under its first name, which every existing settings file has.
+inline constexpr const char* kHideRomNamesValue = "hideSHA1s";
 inline constexpr const char* kHideTagsValue = "hideTags";
 inline constexpr const char* kFindTextValue = "findText";
 inline constexpr const char* kOnePerFamilyValue = "onePerFamily";
@@ -62,7 +63,7 @@ class SettingsStore {
 // The settings both programs start from.
 struct Settings {
     std::string inputXmlFile, listXmlFile, catverFile, controlsFile, nplayersFile;
-    bool hideSha1s = false;
+    bool hideRomNames = false;
     bool hideTags = false;
     // The main window's "-find:" text, as last used; what vantor-cli explain explains by default.
     std::string findText;

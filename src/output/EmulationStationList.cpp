@@ -232,7 +232,7 @@ class GamelistWriter : public ListWriter {
         const bool merged = type == MergedList, controlsData = merged || type == Dat;
         if (merged) set("genre", GameCategory(record));
         int players = merged ? LargestNumber(record.Value("<nplayers>"), true) : 0;
-        if (players == 0 && type != Dat) players = LargestNumber(FirstValue(record, "input_players="));
+        if (players == 0 && type != Dat) players = LargestNumber(FirstValue(record, "<input_players="));
         if (players == 0 && controlsData) players = LargestNumber(FirstValue(record, "numplayers="));
         if (players > 0) set("players", std::to_string(players));
         if (flavour_ == Flavour::EsDe) {

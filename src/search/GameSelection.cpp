@@ -149,4 +149,10 @@ std::string LeftOutCsv(const std::vector<LeftOutGame>& games) {
     return text;
 }
 
+std::string FamilySummary(const Selection& selection) {
+    return "One game per family: " + std::to_string(selection.matches.size()) + " of " +
+           std::to_string(selection.candidates.size()) + " games kept, one of each of " +
+           std::to_string(selection.families.familyCount) + " families.";
+}
+
 }  // namespace vantor

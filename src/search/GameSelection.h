@@ -47,4 +47,7 @@ Selection KeepOnePerFamily(const Catalog& catalog, const std::vector<MatchEntry>
 // The left-out report: a header line, then one row per game (ROM name, description, excluded by).
 std::string LeftOutCsv(const std::vector<LeftOutGame>& games);
 
+// "One game per family: 3 of 5 games kept, one of each of 3 families."
+std::string FamilySummary(const Selection& selection);
+
 }  // namespace vantor

@@ -193,8 +193,14 @@ bool LoadMalaList(const std::string& listPath, MalaList& list, UtilityOutcome& o
     return true;
 }
 
-// Closes the converted file and says so; false when it could not be written.
-bool FinishConversion(RecordExtract& extract, AtomicOutputFile& output, UtilityOutcome& outcome) {
+// Closes the converted file and says so; false when it could not be written or the job was
+// cancelled after its last game (the earlier file stays then).
+bool FinishConversion(RecordExtract& extract, AtomicOutputFile& output, ProgressSink& progress,
+                      UtilityOutcome& outcome) {
+    if (progress.CancelRequested()) {
+        outcome.Cancel();
+        return false;
+    }
     extract.WriteClosing(output);
     if (!output.Commit()) {
         outcome.Fail(kUtilityOutputWriteError);
@@ -243,7 +249,7 @@ UtilityOutcome RunMalaToXml(const ConverterInputs& inputs, ProgressSink& progres
         progress.Texts("Adding game:", name);
         if (extract.CopyRecord(output, position, name)) ++outcome.games;
     }
-    if (!FinishConversion(extract, output, outcome)) return outcome;
+    if (!FinishConversion(extract, output, progress, outcome)) return outcome;
     if (list.damaged) outcome.Tell(MessageIcon::Exclamation, kMalaListEndsEarly);
     if (missing) {
         const std::string logPath = LogFilePath(inputs.logFolder, kConvertLogName);
@@ -283,7 +289,7 @@ UtilityOutcome RunMaximusToXml(const ConverterInputs& inputs, ProgressSink& prog
         progress.Texts("Adding game:", name);
         if (extract.CopyRecord(output, position, startTag)) ++outcome.games;
     }
-    FinishConversion(extract, output, outcome);
+    FinishConversion(extract, output, progress, outcome);
     return outcome;
 }
 

@@ -467,6 +467,8 @@ UtilityOutcome RunMerge(const MergeInputs& inputs, ProgressSink& progress) {
     }
     if (outcome.games == 0) return outcome.Fail(kNoGamesInListing);
     output.WriteText("\n" + rootCloseTag);
+    // A Cancel after the last item still leaves the earlier file as it was.
+    if (progress.CancelRequested()) return outcome.Cancel();
     if (!output.Commit()) return outcome.Fail(kUtilityOutputWriteError);
     outcome.kind = OutcomeKind::Done;
     const std::string logPath = LogFilePath(inputs.logFolder, kMergeLogName);

@@ -71,6 +71,8 @@ UtilityOutcome RunRomDirToXml(const RomDirInputs& inputs, ProgressSink& progress
         ++outcome.games;
     }
     output.Write(RecordReader::GetRootCloseTag(kRomDirHeader));
+    // A Cancel after the last item still leaves the earlier file as it was.
+    if (progress.CancelRequested()) return outcome.Cancel();
     if (!output.Commit()) return outcome.Fail(kUtilityOutputWriteError);
     outcome.kind = OutcomeKind::Done;
     outcome.Tell(MessageIcon::Information, kRomDirDone);

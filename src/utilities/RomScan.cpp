@@ -60,6 +60,8 @@ UtilityOutcome RunRomScan(const RomScanInputs& inputs, ProgressSink& progress) {
                   static_cast<long long>(outcome.games), static_cast<long long>(filesFound));
     log += summary;
     extract.WriteClosing(output);
+    // A Cancel after the last item still leaves the earlier file as it was.
+    if (progress.CancelRequested()) return outcome.Cancel();
     if (!output.Commit()) return outcome.Fail(kUtilityOutputWriteError);
     outcome.kind = OutcomeKind::Done;
     const std::string logPath = LogFilePath(inputs.logFolder, kRomScanLogName);

@@ -43,10 +43,10 @@ AppTestEnvironment::~AppTestEnvironment() {
     app::SetFileDialogHook({});
 }
 
-void AppTestEnvironment::WriteSettings(const std::string& inputXmlFile, bool hideSha1s, bool hideTags) {
+void AppTestEnvironment::WriteSettings(const std::string& inputXmlFile, bool hideRomNames, bool hideTags) {
     Settings settings;
     settings.inputXmlFile = inputXmlFile;
-    settings.hideSha1s = hideSha1s;
+    settings.hideRomNames = hideRomNames;
     settings.hideTags = hideTags;
     QVERIFY(settings.Save());
 }

@@ -39,7 +39,7 @@ class AppTestEnvironment {
     ~AppTestEnvironment();
 
     // Writes the settings store as "Set" would.
-    void WriteSettings(const std::string& inputXmlFile, bool hideSha1s = false, bool hideTags = false);
+    void WriteSettings(const std::string& inputXmlFile, bool hideRomNames = false, bool hideTags = false);
     std::string DataFolder() const;
     std::string ConfigFolder() const;
     // The texts of the recorded messages, in order.
@@ -63,7 +63,7 @@ std::string AppFixture(const char* name);
 std::unique_ptr<app::MainWindow> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
                                                 bool hideRomNames = false);
 
-// Finds a child by its object name ("id1800"); fails the test when it is missing.
+// Finds a child by its object name ("findEdit"); fails the test when it is missing.
 template <typename T>
 T* Child(QObject* parent, const char* name) {
     T* child = parent->findChild<T*>(QString::fromUtf8(name));

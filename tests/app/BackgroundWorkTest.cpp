@@ -42,6 +42,7 @@ void BackgroundWorkTest::resultAndProgressReachTheWindow() {
     std::optional<JobOutcome<int>> outcome;
     std::atomic<Qt::HANDLE> jobThread{nullptr};
     std::vector<std::pair<std::int64_t, std::int64_t>> shown;
+    std::vector<std::string> texts;
     auto keep = [&](JobOutcome<int> result) {
         QVERIFY(QThread::currentThreadId() != jobThread.load());
         outcome = std::move(result);
@@ -50,10 +51,14 @@ void BackgroundWorkTest::resultAndProgressReachTheWindow() {
         &window,
         [&jobThread](JobControl& control) {
             jobThread = QThread::currentThreadId();
-            for (int i = 1; i <= 200000; ++i) control.Progress(i, 200000);
+            for (int i = 1; i <= 200000; ++i) {
+                control.Progress(i, 200000);
+                if (i % 5 == 0) control.Texts("Adding ROM:", "game" + std::to_string(i));
+            }
             return 7;
         },
-        keep, [&](std::int64_t done, std::int64_t total) { shown.emplace_back(done, total); });
+        keep, [&](std::int64_t done, std::int64_t total) { shown.emplace_back(done, total); },
+        [&](const std::string& first, const std::string& second) { texts.push_back(first + second); });
     QVERIFY(job.Running());
     QVERIFY(WaitFor([&] { return outcome.has_value(); }));
     QVERIFY(!job.Running());
@@ -61,6 +66,30 @@ void BackgroundWorkTest::resultAndProgressReachTheWindow() {
     // Coalesced, and the last report is shown before the result comes.
     QVERIFY(!shown.empty() && shown.size() < 100);
     QCOMPARE(shown.back(), (std::pair<std::int64_t, std::int64_t>{200000, 200000}));
+    QVERIFY(!texts.empty() && texts.size() < 100);
+    QCOMPARE(texts.back(), std::string("Adding ROM:game200000"));
+
+    // A Cancel after the job's last look: a writing job's result still comes (its file is
+    // written), any other job's comes as cancelled.
+    for (bool writes : {false, true}) {
+        outcome.reset();
+        Gate gate;
+        std::atomic<bool> began{false};
+        auto job = [&](JobControl&) {
+            jobThread = QThread::currentThreadId();
+            began = true;
+            gate.Wait();
+            return 8;
+        };
+        JobHandle late =
+            writes ? RunWriteThenDeliver(&window, job, keep) : RunThenDeliver(&window, job, keep);
+        QVERIFY(WaitFor([&] { return began.load(); }));
+        late.Cancel();
+        gate.open = true;
+        QVERIFY(WaitFor([&] { return outcome.has_value(); }));
+        QCOMPARE(outcome->Cancelled(), !writes);
+        QCOMPARE(outcome->result.has_value(), writes);
+    }
 
     // Whatever a job throws comes back as the error.
     outcome.reset();
@@ -153,7 +182,7 @@ void BackgroundWorkTest::progressWindowShowsFiguresAndCancels() {
         QCOMPARE(progress.Position(), 500);
         QCOMPARE(Child<QLabel>(&progress, "progressFigures")->text(),
                  QStringLiteral("3.5 kB of 7.0 kB (50%)"));
-        auto* button = Child<QPushButton>(&progress, "id1");
+        auto* button = Child<QPushButton>(&progress, "cancelButton");
         QCOMPARE(button->isVisible(), cancellable);
         if (cancellable) button->click();
         QTest::keyClick(&progress, Qt::Key_Escape);

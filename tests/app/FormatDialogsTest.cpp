@@ -1,5 +1,5 @@
-// The format dialogs on their own (the CSV column choice and its order, the Cabrio folders, the
-// batch texts) and the worker thread that writers and utilities run on.
+// The format dialogs on their own: the CSV column choice and its order, the Cabrio folders, the
+// batch texts.
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -49,7 +49,6 @@ class FormatDialogsTest : public QObject {
     void csvHeaderDragReordersTheColumns();
     void cabrioBrowseEndsFoldersWithASlash();
     void batchDialogShowsItsTexts();
-    void workerQuestionsAndCoalescedProgress();
 };
 
 void FormatDialogsTest::csvBoxesFollowTheInputType() {
@@ -59,24 +58,24 @@ void FormatDialogsTest::csvBoxesFollowTheInputType() {
         QCOMPARE(DisabledBoxes(dialog), (std::vector<int>{1908, 1909, 1910, 1912, 1913, 1914, 1915, 1919}));
         QVERIFY(dialog.windowTitle().isEmpty());
         // "Toggle all" ticks every box, the disabled ones too, then unticks them all.
-        Child<QPushButton>(&dialog, "id1113")->click();
+        Child<QPushButton>(&dialog, "toggleAllButton")->click();
         for (const CsvColumn& column : CsvColumns()) QVERIFY(dialog.Box(column.boxId)->isChecked());
-        Child<QPushButton>(&dialog, "id1113")->click();
+        Child<QPushButton>(&dialog, "toggleAllButton")->click();
         for (const CsvColumn& column : CsvColumns()) QVERIFY(!dialog.Box(column.boxId)->isChecked());
 
         // Ticked: Cocktail (disabled, but gathered for a listing), Category (not gathered), Year.
         for (int id : {1910, 1915, 1900}) dialog.Box(id)->setChecked(true);
         std::vector<std::string> offered;
         OnNextModal<CsvHeaderDialog>([&](CsvHeaderDialog* order) {
-            const QAbstractItemModel* model = Child<SortableListView>(order, "id1117")->model();
+            const QAbstractItemModel* model = Child<SortableListView>(order, "columnList")->model();
             for (int column = 0; column < model->columnCount(); ++column) {
                 offered.push_back(model->headerData(column, Qt::Horizontal).toString().toStdString() + "=" +
                                   model->index(0, column).data().toString().toStdString());
             }
-            Child<QPushButton>(order, "id1118")->click();
+            Child<QPushButton>(order, "okButton")->click();
         });
-        Child<QCheckBox>(&dialog, "id1069")->setChecked(false);
-        Child<QPushButton>(&dialog, "id1")->click();
+        Child<QCheckBox>(&dialog, "headerBox")->setChecked(false);
+        Child<QPushButton>(&dialog, "okButton")->click();
         QCOMPARE(offered, (std::vector<std::string>{"Year=<year>,", "Cocktail Support=cocktail=,"}));
         // Category is not gathered for a MAME listing: only Year and Cocktail go to the writer.
         QCOMPARE(dialog.Options().Text(ListOption::Columns), std::string("year,cocktail"));
@@ -90,9 +89,9 @@ void FormatDialogsTest::csvBoxesFollowTheInputType() {
         // dialog stays, so the preview or save it belongs to goes on once a column is chosen.
         environment.messages.clear();
         dialog.open();
-        Child<QPushButton>(&dialog, "id1")->click();
+        Child<QPushButton>(&dialog, "okButton")->click();
         dialog.Box(1900)->setChecked(true);
-        Child<QPushButton>(&dialog, "id1")->click();
+        Child<QPushButton>(&dialog, "okButton")->click();
         QCOMPARE(environment.MessageTexts(), (std::vector<std::string>(2, kNoCsvColumnChosen)));
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
@@ -107,11 +106,11 @@ void FormatDialogsTest::csvHeaderDragReordersTheColumns() {
     AppTestEnvironment environment;
     CsvColumnsDialog dialog(MergedList);
     for (int id : {1904, 1906, 1900}) dialog.Box(id)->setChecked(true);
-    Child<QLineEdit>(&dialog, "id1907")->setText(QStringLiteral(", "));
+    Child<QLineEdit>(&dialog, "delimiterEdit")->setText(QStringLiteral(", "));
     OnNextModal<CsvHeaderDialog>([](CsvHeaderDialog* order) {
         QCOMPARE(order->findChild<QLabel*>()->text(),
                  QStringLiteral("Adjust CSV output ordering by moving column headers"));
-        QHeaderView* header = Child<SortableListView>(order, "id1117")->header();
+        QHeaderView* header = Child<SortableListView>(order, "columnList")->header();
         QVERIFY(header->sectionsMovable());
         // "Year" dragged with the mouse before "Description".
         QWidget* viewport = header->viewport();
@@ -125,9 +124,9 @@ void FormatDialogsTest::csvHeaderDragReordersTheColumns() {
         QCOMPARE(header->logicalIndex(0), 2);
         QCOMPARE(Headings(order->OrderedColumns()),
                  (std::vector<std::string>{"Year", "Description", "ROM Name"}));
-        Child<QPushButton>(order, "id1118")->click();
+        Child<QPushButton>(order, "okButton")->click();
     });
-    Child<QPushButton>(&dialog, "id1")->click();
+    Child<QPushButton>(&dialog, "okButton")->click();
     QCOMPARE(Headings(dialog.OrderedColumns()),
              (std::vector<std::string>{"Year", "Description", "ROM Name"}));
     QCOMPARE(dialog.Options().Text(ListOption::Columns), std::string("year,description,rom-name"));
@@ -139,18 +138,18 @@ void FormatDialogsTest::cabrioBrowseEndsFoldersWithASlash() {
     AppTestEnvironment environment;
     CabrioSettingsDialog dialog;
     environment.fileAnswers = {"/media/logos", "", "/media/backgrounds/"};
-    Child<QPushButton>(&dialog, "id1101")->click();
-    Child<QPushButton>(&dialog, "id1102")->click();  // cancelled
-    Child<QPushButton>(&dialog, "id1103")->click();
+    Child<QPushButton>(&dialog, "logoBrowseButton")->click();
+    Child<QPushButton>(&dialog, "screenshotBrowseButton")->click();  // cancelled
+    Child<QPushButton>(&dialog, "backgroundBrowseButton")->click();
     QCOMPARE(environment.fileQuestions,
              (std::vector<std::string>{"Folder of logo images...", "Folder of screesnhots...",
                                        "Folder of background images..."}));
     for (const RecordedFileQuestion& asked : environment.fileAsked)
         QCOMPARE(asked.kind, FileQuestion::Folder);
-    QCOMPARE(Child<QLineEdit>(&dialog, "id1098")->text(), QStringLiteral("/media/logos/"));
-    QVERIFY(Child<QLineEdit>(&dialog, "id1099")->text().isEmpty());
-    Child<QLineEdit>(&dialog, "id1099")->setText(QStringLiteral("typed"));
-    Child<QPushButton>(&dialog, "id1")->click();
+    QCOMPARE(Child<QLineEdit>(&dialog, "logoFolderEdit")->text(), QStringLiteral("/media/logos/"));
+    QVERIFY(Child<QLineEdit>(&dialog, "screenshotFolderEdit")->text().isEmpty());
+    Child<QLineEdit>(&dialog, "screenshotFolderEdit")->setText(QStringLiteral("typed"));
+    Child<QPushButton>(&dialog, "okButton")->click();
     QCOMPARE(dialog.LogoFolder(), std::string("/media/logos/"));
     QCOMPARE(dialog.ScreenshotFolder(), std::string("typed"));
     QCOMPARE(dialog.BackgroundFolder(), std::string("/media/backgrounds/"));
@@ -166,7 +165,7 @@ void FormatDialogsTest::batchDialogShowsItsTexts() {
                                     "suit your needs, using %ROM% as a placeholder where the name will be "
                                     "inserted."),
                      QStringLiteral("Examples:\ncp \"%ROM%.png\" ~/mame/snap/\nrm \"%ROM%.zip\"")}));
-    auto* edit = Child<QLineEdit>(&dialog, "id1054");
+    auto* edit = Child<QLineEdit>(&dialog, "templateEdit");
     QCOMPARE(edit->text(), QStringLiteral("cp \"%ROM%.zip\" ~/roms/"));
     // The Windows form brings its own default template and examples; a template of the user's
     // own stays when the form changes.
@@ -177,79 +176,9 @@ void FormatDialogsTest::batchDialogShowsItsTexts() {
     edit->setText(QStringLiteral("del %ROM%.zip"));
     Child<QRadioButton>(&dialog, "shellForm")->click();
     Child<QRadioButton>(&dialog, "windowsForm")->click();
-    Child<QPushButton>(&dialog, "id1")->click();
+    Child<QPushButton>(&dialog, "okButton")->click();
     QCOMPARE(dialog.TemplateText(), std::string("del %ROM%.zip"));
     QCOMPARE(dialog.Form(), BatchForm::Windows);
-}
-
-void FormatDialogsTest::workerQuestionsAndCoalescedProgress() {
-    AppTestEnvironment environment;
-    QWidget owner;
-    owner.show();
-    // The window's thread keeps serving events while the work runs.
-    int ticks = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-    ticker.start(5);
-
-    QString shownAtMessage;
-    bool ownerBlocked = false;
-    SetMessageHook([&](MessageIcon icon, const std::string& text, QMessageBox::StandardButtons) {
-        environment.messages.push_back({icon, text});
-        if (auto* progress = owner.findChild<ProgressDialog*>()) {
-            shownAtMessage = progress->FirstText() + "|" + progress->SecondText();
-            ownerBlocked = progress->isVisible() && progress->windowModality() == Qt::WindowModal;
-        }
-        return QMessageBox::Ok;
-    });
-    std::thread::id workerThread;
-    std::int64_t reports = 0;
-    constexpr int kTexts = 40000;
-    RunInBackground(&owner, [&](UserInterface& ui) {
-        workerThread = std::this_thread::get_id();
-        ui.ProgressShow("Merging data, hang on...", "");
-        for (int i = 0; i < kTexts; ++i) {
-            ui.ProgressSetTexts("Merging data, hang on...", "Adding ROM:game" + std::to_string(i));
-            ui.ProgressUpdate(i + 1, kTexts);
-            if (i % 4000 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        ui.ShowMessage(MessageIcon::Exclamation, "a note");
-        reports = static_cast<WorkerUserInterface&>(ui).Reports();
-        throw EngineError("Error, missing 2nd quote mark.");
-    });
-    QVERIFY(workerThread != std::this_thread::get_id());
-    // The message came after every text before it was shown, over the window-modal progress window.
-    QCOMPARE(shownAtMessage, QStringLiteral("Merging data, hang on...|Adding ROM:game39999"));
-    QVERIFY(ownerBlocked);
-    // The thrown error is shown, and the progress window is gone.
-    QCOMPARE(environment.MessageTexts(),
-             (std::vector<std::string>{"a note", "Error, missing 2nd quote mark."}));
-    QCOMPARE(environment.messages[1].icon, MessageIcon::Stop);
-    QVERIFY(owner.findChild<ProgressDialog*>() == nullptr);
-    QCOMPARE(reports, std::int64_t{2 * kTexts + 1});
-    QVERIFY(ticks >= 10);
-
-    // Coalescing: far fewer updates reach the window than were reported.
-    QtUserInterface target(&owner);
-    WorkerUserInterface ui(target);
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        ui.ProgressShow("first", "");
-        for (int i = 0; i < kTexts; ++i) ui.ProgressSetTexts("first", std::to_string(i));
-        done = true;
-    });
-    QVERIFY(WaitFor([&] { return done.load(); }));
-    worker.join();
-    QCoreApplication::processEvents();
-    ui.Flush();
-    QVERIFY(ui.Applied() >= 1);
-    QVERIFY(ui.Applied() < kTexts / 10);
-    auto* progress = owner.findChild<ProgressDialog*>();
-    QVERIFY(progress != nullptr);
-    QCOMPARE(progress->SecondText(), QString::number(kTexts - 1));
-    ui.ProgressClose();
-    ui.Flush();
-    QVERIFY(owner.findChild<ProgressDialog*>() == nullptr);
 }
 
 QTEST_MAIN(FormatDialogsTest)

@@ -94,16 +94,16 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
     WorkingListWindow* output = window->WorkingList();
     int shown = 0;
     QObject::connect(fullList, &ResultListWindow::BatchShown, [&] { ++shown; });
-    Child<QPushButton>(window.get(), "id1068")->click();
+    Child<QPushButton>(window.get(), "listAllButton")->click();
     QVERIFY(WaitFor([&] { return shown == 1; }));
 
     // Rows 6 and 1 of the name order (selected in that order): sent in row order.
-    SortableListView* list = Child<SortableListView>(fullList, "id1062");
+    SortableListView* list = Child<SortableListView>(fullList, "gameList");
     list->SelectRow(6, false);
     list->SelectRow(1, true);
     int added = 0;
     QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++added; });
-    Child<QAction>(fullList, "id32774")->trigger();  // "Add to your list"
+    Child<QAction>(fullList, "addAction")->trigger();  // "Add to your list"
     QVERIFY(WaitFor([&] { return added == 1; }));
     QCOMPARE(output->windowTitle(), QStringLiteral("Your working list has 2 ROMs"));
     QCOMPARE(output->List()->Table().Rows()[0],
@@ -111,7 +111,7 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
     QCOMPARE(output->List()->Table().Rows()[1],
              (ListTable::Row{"0x1740", "Mortal Kombat (rev 5.0 T-Unit 03/19/93)", "mk", "1992", "Midway"}));
 
-    QCOMPARE(Child<QLabel>(output, "addedText")->text(), QStringLiteral("Added 2 ROMs."));
+    QCOMPARE(output->StatusText(), QStringLiteral("Added 2 ROMs."));
 
     // The same again from the search window, plus one more: a game already in the list is not
     // added twice, and the window says so; the list stays sorted by name.
@@ -123,18 +123,17 @@ void ListWindowsTest::addingSelectedRowsToTheWorkingList() {
     SortableListView* results = window->SearchResults()->List();
     results->SelectRow(0, false);
     results->SelectRow(1, true);
-    Child<QAction>(window->SearchResults(), "id32774")->trigger();
+    Child<QAction>(window->SearchResults(), "addAction")->trigger();
     QVERIFY(WaitFor([&] { return added == 2; }));
     QCOMPARE(ColumnOf(output->List(), kRomNameColumn), (std::vector<std::string>{"dkong", "mk", "puckman"}));
     QCOMPARE(output->windowTitle(), QStringLiteral("Your working list has 3 ROMs"));
-    QCOMPARE(Child<QLabel>(output, "addedText")->text(),
-             QStringLiteral("Added 1 ROM; 1 was in your list already."));
+    QCOMPARE(output->StatusText(), QStringLiteral("Added 1 ROM; 1 was in your list already."));
 
     // Nothing selected: the working list is merely shown.
     results->clearSelection();
     output->hide();
     QVERIFY(!output->isVisible());
-    Child<QAction>(window->SearchResults(), "id32774")->trigger();
+    Child<QAction>(window->SearchResults(), "addAction")->trigger();
     QVERIFY(WaitFor([&] { return added == 3; }));
     QVERIFY(output->isVisible());
     QCOMPARE(output->EntryCount(), 3);
@@ -147,7 +146,7 @@ void ListWindowsTest::deletingRowsFromTheWorkingList() {
     QVERIFY(Deliver(&output, kFiveGames));
     QCOMPARE(ColumnOf(output.List(), kNameColumn),
              (std::vector<std::string>{"Donkey Kong", "Galaga", "Mappy", "Mortal Kombat", "Pac-Man"}));
-    SortableListView* list = Child<SortableListView>(&output, "id1062");
+    SortableListView* list = Child<SortableListView>(&output, "gameList");
     list->SelectRow(1, false);
     list->SelectRow(3, true);
     list->setFocus();
@@ -160,10 +159,10 @@ void ListWindowsTest::deletingRowsFromTheWorkingList() {
 
     // The context menu's "Delete"; with nothing selected nothing goes but the title changes.
     list->SelectRow(0, false);
-    Child<QAction>(&output, "id32772")->trigger();
+    Child<QAction>(&output, "deleteAction")->trigger();
     QCOMPARE(output.EntryCount(), 2);
     list->clearSelection();
-    Child<QAction>(&output, "id32772")->trigger();
+    Child<QAction>(&output, "deleteAction")->trigger();
     QCOMPARE(output.EntryCount(), 2);
     QCOMPARE(output.windowTitle(), QStringLiteral("Found:2 matches"));
 
@@ -183,7 +182,7 @@ void ListWindowsTest::firstLetterJumpIsCaseSensitive() {
                     "0x5|e|1942|1984|X|",
                     "Full list of %d ROMs"));
     QCOMPARE(fullList.windowTitle(), QStringLiteral("Full list of 5 ROMs"));
-    SortableListView* list = Child<SortableListView>(&fullList, "id1062");
+    SortableListView* list = Child<SortableListView>(&fullList, "gameList");
     QCOMPARE(ColumnOf(list, kNameColumn),
              (std::vector<std::string>{"1942", "mad alien", "Mappy", "pac-land", "Pac-Man"}));
 
@@ -350,12 +349,12 @@ void ListWindowsTest::fillsAreCancelledOrOvertaken() {
 
     // A long fill shows a progress window whose Cancel stops it.
     StartGate gate;
-    SetJobTestHooks({[&](JobControl&) { gate.Wait(); }, {}});
+    SetJobTestHooks({[&](JobControl&) { gate.Wait(); }, {}, {}});
     fullList.ReceiveEntries(Batch(two, "Full list of %d ROMs"));
     QVERIFY(WaitFor([&] { return fullList.FillProgress() != nullptr; }));
     ProgressDialog* progress = fullList.FillProgress();
     QCOMPARE(progress->FirstText(), QStringLiteral("Building list, one moment please..."));
-    Child<QPushButton>(progress, "id1")->click();
+    Child<QPushButton>(progress, "cancelButton")->click();
     gate.open = true;
     QVERIFY(WaitFor([&] { return cancelled == 4; }));
     QVERIFY(unchanged() && fullList.FillProgress() == nullptr);
@@ -366,6 +365,7 @@ void ListWindowsTest::fillsAreCancelledOrOvertaken() {
     SetJobTestHooks({[&](JobControl&) {
                          if (++started == 1) first.Wait();
                      },
+                     {},
                      {}});
     fullList.ReceiveEntries(Batch(kFiveGames, "Full list of %d ROMs"));
     QVERIFY(WaitFor([&] { return started == 1; }));
@@ -388,8 +388,7 @@ void ListWindowsTest::fillsAreCancelledOrOvertaken() {
     QCOMPARE(output.PendingFills(), 2);
     QVERIFY(WaitFor([&] { return added == 2; }));
     QCOMPARE(output.EntryCount(), 6);
-    QCOMPARE(Child<QLabel>(&output, "addedText")->text(),
-             QStringLiteral("Added 1 ROM; 1 was in your list already."));
+    QCOMPARE(output.StatusText(), QStringLiteral("Added 1 ROM; 1 was in your list already."));
     output.ReceiveEntries(Batch(two));
     output.close();  // "Yes", discard it
     QTest::qWait(3 * kProgressPollMs);
@@ -409,15 +408,15 @@ void ListWindowsTest::detailsHideRomLinesWhenAsked() {
         std::string title, text;
         OnNextModal<TextWindow>([&](TextWindow* dialog) {
             title = dialog->windowTitle().toStdString();
-            text = Child<QPlainTextEdit>(dialog, "id1065")->toPlainText().toStdString();
-            QVERIFY(!Child<QPushButton>(dialog, "id1068")->isVisible());
+            text = Child<QPlainTextEdit>(dialog, "textEdit")->toPlainText().toStdString();
+            QVERIFY(!Child<QPushButton>(dialog, "saveButton")->isVisible());
             dialog->close();
         });
         action->trigger();
         WaitFor([&] { return !title.empty(); });
         return std::make_pair(title, text);
     };
-    auto [title, text] = readDetails(Child<QAction>(output, "id32773"));
+    auto [title, text] = readDetails(Child<QAction>(output, "detailsAction"));
     QCOMPARE(title, std::string("Ms. Pac-Man"));
     QVERIFY(text.rfind("<machine name=\"mspacman\"", 0) == 0);
     QVERIFY(text.find("<description>Ms. Pac-Man</description>") != std::string::npos);
@@ -427,12 +426,12 @@ void ListWindowsTest::detailsHideRomLinesWhenAsked() {
     ResultListWindow* fullList = window->FullList();
     QVERIFY(Deliver(fullList, "0x516|mspacman|Ms. Pac-Man|1981|Midway|", "Full list of %d ROMs", false));
     fullList->List()->SelectRow(0, false);
-    auto [fullTitle, fullText] = readDetails(Child<QAction>(fullList, "id32773"));
+    auto [fullTitle, fullText] = readDetails(Child<QAction>(fullList, "detailsAction"));
     QCOMPARE(fullTitle, std::string("Ms. Pac-Man"));
     QVERIFY(fullText.find("<rom name=\"mspacman.1\"") != std::string::npos);
     int added = 0;
     QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++added; });
-    Child<QAction>(fullList, "id32774")->trigger();
+    Child<QAction>(fullList, "addAction")->trigger();
     QVERIFY(WaitFor([&] { return added == 1; }));
     QCOMPARE(output->EntryCount(), 1);  // the game was there already
     QVERIFY(output->HideRomNames());
@@ -467,7 +466,7 @@ void ListWindowsTest::detailsShowTheLatestRequestOnly() {
 
     // The list window closed before the text came: no details window.
     StartGate gate;
-    SetJobTestHooks({[&](JobControl&) { gate.Wait(); }, {}});
+    SetJobTestHooks({[&](JobControl&) { gate.Wait(); }, {}, {}});
     fullList->ShowDetails();
     QVERIFY(details->Busy());
     fullList->close();
@@ -481,8 +480,8 @@ void ListWindowsTest::formatBoxDecidesThePreviewButton() {
     AppTestEnvironment environment;
     Catalog catalog;
     WorkingListWindow output(catalog);
-    auto* formats = Child<QComboBox>(&output, "id1063");
-    auto* preview = Child<QPushButton>(&output, "id1068");
+    auto* formats = Child<QComboBox>(&output, "formatBox");
+    auto* preview = Child<QPushButton>(&output, "previewButton");
     QCOMPARE(formats->count(), kListFormatCount);
     QCOMPARE(formats->itemText(0), QStringLiteral("AdvanceMenu Lst"));
     QCOMPARE(formats->itemText(static_cast<int>(ListFormat::Mala)), QStringLiteral("MaLa Gamelist"));

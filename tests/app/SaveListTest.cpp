@@ -3,6 +3,7 @@
 // written, and the bytes written compared with what vantor-cli writes for the same list.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -11,12 +12,16 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextCursor>
+#include <QThread>
+#include <atomic>
 #include <map>
 
 #include "AppTestSupport.h"
 #include "MatchEntryText.h"
+#include "app/BackgroundWork.h"
 #include "app/CsvDialogs.h"
 #include "app/FormatDialogs.h"
+#include "app/ProgressDialog.h"
 #include "app/SettingsWindow.h"
 #include "app/SortableListView.h"
 #include "app/TextWindow.h"
@@ -61,6 +66,12 @@ const std::map<ListFormat, std::pair<std::string, std::string>> kSaveDialogs = {
 
 const char* kBatchTemplate = "copy %ROM%.zip /media/roms|echo %DESC% %CHD%";
 
+// The preview window's "Save", waited for.
+void SavePreview(TextWindow* preview) {
+    Child<QPushButton>(preview, "saveButton")->click();
+    QVERIFY(WaitFor([&] { return !preview->SaveRunning(); }));
+}
+
 // Drags the header section at `from` (display position) onto `to` with the mouse.
 void DragHeader(QHeaderView* header, int from, int to) {
     QWidget* viewport = header->viewport();
@@ -84,8 +95,8 @@ class WorkingList {
         // Disconnected below: `shown` lives only as long as the constructor.
         const QMetaObject::Connection counting =
             QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++shown; });
-        Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("="));
-        Child<QPushButton>(window.get(), "id1")->click();
+        Child<QLineEdit>(window.get(), "findEdit")->setText(QStringLiteral("="));
+        Child<QPushButton>(window.get(), "goButton")->click();
         ok = WaitFor([&] { return shown == 1; });
         HandOver again;
         again.entries = EntriesFromText("0x750|mappy|Mappy (US)|1983|Namco|");
@@ -104,8 +115,20 @@ class WorkingList {
         return dir.filePath(QString::fromStdString(name)).toStdString();
     }
 
+    // Clicks one of the working list's buttons and waits until the save it starts, and the
+    // preview window it opens (answered by the test), have ended.
+    void Click(const char* button) {
+        Child<QPushButton>(output, button)->click();
+        QVERIFY(WaitFor([&] {
+            if (output->SaveRunning()) return false;
+            for (TextWindow* preview : output->findChildren<TextWindow*>())
+                if (preview->isVisible()) return false;
+            return true;
+        }));
+    }
+
     void Select(ListFormat format) {
-        Child<QComboBox>(output, "id1063")->setCurrentIndex(static_cast<int>(format));
+        Child<QComboBox>(output, "formatBox")->setCurrentIndex(static_cast<int>(format));
     }
 
     // What vantor-cli writes for the same list: the file with `-o`, the preview text without.
@@ -147,8 +170,8 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
             if (preview) break;
             OnNextModal<ListTitleDialog>([title](ListTitleDialog* dialog) {
                 QCOMPARE(dialog->windowTitle(), QStringLiteral("List options"));
-                Child<QLineEdit>(dialog, "id1053")->setText(QString::fromStdString(title));
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QLineEdit>(dialog, "titleEdit")->setText(QString::fromStdString(title));
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             if (!title.empty()) choice.cliOptions = {"--title", title};
             break;
@@ -158,17 +181,17 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
             break;
         case ListFormat::Batch:
             OnNextModal<BatchTemplateDialog>([](BatchTemplateDialog* dialog) {
-                Child<QLineEdit>(dialog, "id1054")->setText(QString::fromUtf8(kBatchTemplate));
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QLineEdit>(dialog, "templateEdit")->setText(QString::fromUtf8(kBatchTemplate));
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             choice.cliOptions = {"--template", kBatchTemplate};
             break;
         case ListFormat::Cabrio:
             OnNextModal<CabrioSettingsDialog>([](CabrioSettingsDialog* dialog) {
-                Child<QLineEdit>(dialog, "id1097")->setText(QStringLiteral("Cabinet & Co"));
-                Child<QPushButton>(dialog, "id1101")->click();  // the logo folder, browsed
-                Child<QLineEdit>(dialog, "id1099")->setText(QStringLiteral("shots"));
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QLineEdit>(dialog, "titleEdit")->setText(QStringLiteral("Cabinet & Co"));
+                Child<QPushButton>(dialog, "logoBrowseButton")->click();  // the logo folder, browsed
+                Child<QLineEdit>(dialog, "screenshotFolderEdit")->setText(QStringLiteral("shots"));
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             choice.laterAnswers = {list.Path("logos")};
             choice.cliOptions = {"--title",          "Cabinet & Co", "--logo-dir", list.Path("logos") + "/",
@@ -177,20 +200,21 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
         case ListFormat::Csv:
             OnNextModal<CsvColumnsDialog>([](CsvColumnsDialog* dialog) {
                 // Ticked already when the window kept the choice of an earlier save.
-                for (const char* box : {"id1904", "id1906", "id1917", "id1918"})
+                for (const char* box :
+                     {"column:description", "column:rom-name", "column:clone-of", "column:driver"})
                     Child<QCheckBox>(dialog, box)->setChecked(true);
-                Child<QLineEdit>(dialog, "id1907")->setText(QStringLiteral(", "));
+                Child<QLineEdit>(dialog, "delimiterEdit")->setText(QStringLiteral(", "));
                 OnNextModal<CsvHeaderDialog>([](CsvHeaderDialog* order) {
-                    QHeaderView* header = Child<SortableListView>(order, "id1117")->header();
+                    QHeaderView* header = Child<SortableListView>(order, "columnList")->header();
                     for (int column = 0; column < header->count(); ++column) {  // "driver" first
                         const QString heading =
                             header->model()->headerData(column, Qt::Horizontal).toString();
                         if (heading == QStringLiteral("driver") && header->visualIndex(column) != 0)
                             DragHeader(header, header->visualIndex(column), 0);
                     }
-                    Child<QPushButton>(order, "id1118")->click();
+                    Child<QPushButton>(order, "okButton")->click();
                 });
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             choice.cliOptions = {"--columns", "driver,description,rom-name,clone-of", "--delimiter", ", "};
             break;
@@ -202,7 +226,7 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
                 Child<QLineEdit>(dialog, "romFolderEdit")->setText(QStringLiteral("/roms/my \"mame\""));
                 Child<QLineEdit>(dialog, "romExtensionEdit")->setText(QStringLiteral("7z"));
                 Child<QCheckBox>(dialog, "mediaBox")->setChecked(true);
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             choice.cliOptions = {"--rom-folder", "/roms/my \"mame\"", "--rom-extension", "7z"};
             if (format == ListFormat::EsBatocera) choice.cliOptions.push_back("--media");
@@ -213,7 +237,7 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
                 Child<QLineEdit>(dialog, "romFolderEdit")->setText(QStringLiteral("/roms/my \"mame\""));
                 Child<QLineEdit>(dialog, "corePathEdit")->setText(QStringLiteral("/cores/mame_libretro.so"));
                 Child<QLineEdit>(dialog, "coreNameEdit")->setText(QStringLiteral(" MAME "));
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             choice.cliOptions = {"--rom-folder", "/roms/my \"mame\"",
                                  "--core-path",  "/cores/mame_libretro.so",
@@ -223,14 +247,14 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
             OnNextModal<FrontEndListDialog>([](FrontEndListDialog* dialog) {
                 Child<QLineEdit>(dialog, "listNameEdit")->setText(QStringLiteral("Arcade & Co"));
                 Child<QLineEdit>(dialog, "launchEdit")->setText(QStringLiteral("mame {file.basename}"));
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             choice.cliOptions = {"--list-name", "Arcade & Co", "--launch", "mame {file.basename}"};
             break;
         case ListFormat::AttractModePlus:
             OnNextModal<FrontEndListDialog>([](FrontEndListDialog* dialog) {
                 Child<QLineEdit>(dialog, "listNameEdit")->setText(QStringLiteral("arcade"));
-                Child<QPushButton>(dialog, "id1")->click();
+                Child<QPushButton>(dialog, "okButton")->click();
             });
             choice.cliOptions = {"--list-name", "arcade"};
             break;
@@ -259,6 +283,7 @@ class SaveListTest : public QObject {
     void unwritableTargetsAreReported();
     void closingCsvPreviewKeepsTheColumns();
     void nothingIsReplacedOrDiscardedUnasked();
+    void cancelledSavesChangeNothing();
 };
 
 void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
@@ -275,7 +300,7 @@ void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
         list.environment.fileAnswers.push_back(path);
         list.environment.fileAnswers.insert(list.environment.fileAnswers.end(), choice.laterAnswers.begin(),
                                             choice.laterAnswers.end());
-        Child<QPushButton>(list.output, "id1064")->click();
+        list.Click("saveButton");
 
         QVERIFY2(list.environment.fileAnswers.empty(), info.name);
         // The file dialog: its title, file types and default extension.
@@ -313,7 +338,7 @@ void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
 void SaveListTest::previewShowsWhatASaveWrites() {
     WorkingList list;
     QVERIFY(list.ok);
-    auto* previewButton = Child<QPushButton>(list.output, "id1068");
+    auto* previewButton = Child<QPushButton>(list.output, "previewButton");
     for (const ListFormatInfo& info : ListFormatTable()) {
         list.Select(ListFormat::AtomicFe);
         list.Select(info.format);
@@ -326,7 +351,7 @@ void SaveListTest::previewShowsWhatASaveWrites() {
         list.environment.fileAnswers = {path};
         list.environment.fileAnswers.insert(list.environment.fileAnswers.end(), choice.laterAnswers.begin(),
                                             choice.laterAnswers.end());
-        Child<QPushButton>(list.output, "id1064")->click();
+        list.Click("saveButton");
         QVERIFY2(list.environment.fileAnswers.empty(), info.name);
 
         list.environment.fileAsked.clear();
@@ -338,10 +363,10 @@ void SaveListTest::previewShowsWhatASaveWrites() {
         OnNextModal<TextWindow>([&](TextWindow* preview) {
             shown = preview->DisplayText();
             title = preview->windowTitle();
-            saveShown = Child<QPushButton>(preview, "id1068")->isVisible();
+            saveShown = Child<QPushButton>(preview, "saveButton")->isVisible();
             preview->reject();
         });
-        previewButton->click();
+        list.Click("previewButton");
         QCOMPARE(title, QStringLiteral("List Preview"));
         QVERIFY(saveShown);
         // No file dialog before the preview (Cabrio's folder browse is its own dialog's).
@@ -375,15 +400,15 @@ void SaveListTest::previewWindowSavesTheEditedText() {
         shown = preview->DisplayText();
         // Saved as shown first, then once more after an edit at the end; the window stays open.
         list.environment.fileAnswers = {untouched, edited};
-        Child<QPushButton>(preview, "id1068")->click();
-        auto* edit = Child<QPlainTextEdit>(preview, "id1065");
+        SavePreview(preview);
+        auto* edit = Child<QPlainTextEdit>(preview, "textEdit");
         edit->moveCursor(QTextCursor::End);
         edit->insertPlainText(QStringLiteral("rem done\n"));
-        Child<QPushButton>(preview, "id1068")->click();
+        SavePreview(preview);
         QVERIFY(preview->isVisible());
         preview->reject();
     });
-    Child<QPushButton>(list.output, "id1068")->click();
+    list.Click("previewButton");
     // A shell script: its own file type, its LF line ends kept after the edit, executable.
     QVERIFY(
         shown.starts_with("#!/bin/sh\ncopy 1942.zip /media/roms\necho 1942 (Revision B) \ncopy dkong.zip"));
@@ -404,7 +429,7 @@ void SaveListTest::previewWindowSavesTheEditedText() {
     list.environment.messages.clear();
     list.environment.questionAnswers = {QMessageBox::Yes};
     list.environment.fileAnswers = {master};
-    Child<QPushButton>(&window, "id1068")->click();
+    SavePreview(&window);
     QCOMPARE(list.environment.MessageTexts(),
              (std::vector<std::string>{ReplaceFileQuestion(master),
                                        std::string(kOutputIsMasterFile) + master + kChooseAnotherName}));
@@ -415,10 +440,10 @@ void SaveListTest::previewWindowSavesTheEditedText() {
     list.Select(ListFormat::HyperSpin);
     OnNextModal<TextWindow>([&](TextWindow* preview) {
         list.environment.fileAnswers = {""};
-        Child<QPushButton>(preview, "id1068")->click();
+        SavePreview(preview);
         preview->reject();
     });
-    Child<QPushButton>(list.output, "id1068")->click();
+    list.Click("previewButton");
     QCOMPARE(list.environment.fileAsked.back().filter, std::string("xml files (*.xml)|*.xml"));
     QCOMPARE(list.environment.fileAsked.back().defaultExt, std::string("xml"));
 }
@@ -427,7 +452,7 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     WorkingList list;
     QVERIFY(list.ok);
     const std::string path = list.Path("never.txt");
-    auto save = [&] { Child<QPushButton>(list.output, "id1064")->click(); };
+    auto save = [&] { list.Click("saveButton"); };
 
     // The file dialog cancelled.
     list.Select(ListFormat::RomNames);
@@ -435,17 +460,17 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     save();
     QCOMPARE(list.environment.fileQuestions.size(), size_t{1});
 
-    // The list title cancelled, by the invisible Cancel's Escape: no file dialog follows.
+    // The list title cancelled by Escape (the dialog has no Cancel button): no file dialog follows.
     for (ListFormat format : {ListFormat::Khameleon, ListFormat::Mala}) {
         list.Select(format);
         list.environment.fileQuestions.clear();
-        bool cancelVisible = true;
+        bool hasCancel = true;
         OnNextModal<ListTitleDialog>([&](ListTitleDialog* dialog) {
-            cancelVisible = Child<QPushButton>(dialog, "id2")->isVisible();
+            hasCancel = dialog->findChild<QPushButton*>(QStringLiteral("cancelButton")) != nullptr;
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
         save();
-        QVERIFY(!cancelVisible);
+        QVERIFY(!hasCancel);
         QVERIFY(list.environment.fileQuestions.empty());
     }
 
@@ -461,7 +486,8 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
     // The batch dialog comes first (its form decides the file type): cancelled, no file dialog.
     list.Select(ListFormat::Batch);
     list.environment.fileQuestions.clear();
-    OnNextModal<BatchTemplateDialog>([](BatchTemplateDialog* d) { Child<QPushButton>(d, "id2")->click(); });
+    OnNextModal<BatchTemplateDialog>(
+        [](BatchTemplateDialog* d) { Child<QPushButton>(d, "cancelButton")->click(); });
     save();
     QVERIFY(list.environment.fileQuestions.empty());
 
@@ -485,9 +511,10 @@ void SaveListTest::cancelAtEveryStepWritesNothing() {
         list.environment.fileAnswers = {path};
         if (format == ListFormat::Cabrio)
             OnNextModal<CabrioSettingsDialog>(
-                [](CabrioSettingsDialog* d) { Child<QPushButton>(d, "id2")->click(); });
+                [](CabrioSettingsDialog* d) { Child<QPushButton>(d, "cancelButton")->click(); });
         if (format == ListFormat::Csv)
-            OnNextModal<CsvColumnsDialog>([](CsvColumnsDialog* d) { Child<QPushButton>(d, "id2")->click(); });
+            OnNextModal<CsvColumnsDialog>(
+                [](CsvColumnsDialog* d) { Child<QPushButton>(d, "cancelButton")->click(); });
         save();
         QVERIFY(list.environment.fileAnswers.empty());
     }
@@ -502,9 +529,9 @@ void SaveListTest::gamelistOptionsAreRememberedInTheSettings() {
     list.Select(ListFormat::EsBatocera);
     OnNextModal<GamelistOptionsDialog>([](GamelistOptionsDialog* d) {
         Child<QLineEdit>(d, "romExtensionEdit")->setText(QStringLiteral("forgotten"));
-        Child<QPushButton>(d, "id2")->click();
+        Child<QPushButton>(d, "cancelButton")->click();
     });
-    Child<QPushButton>(list.output, "id1064")->click();
+    list.Click("saveButton");
     QVERIFY(list.environment.fileQuestions.empty());
     QCOMPARE(GamelistSettings::Load().romExtension, std::string());
 
@@ -512,10 +539,10 @@ void SaveListTest::gamelistOptionsAreRememberedInTheSettings() {
         Child<QLineEdit>(d, "romExtensionEdit")->setText(QStringLiteral(" .7z "));
         Child<QCheckBox>(d, "mediaBox")->setChecked(true);
         Child<QCheckBox>(d, "hideRemovedBox")->setChecked(true);
-        Child<QPushButton>(d, "id1")->click();
+        Child<QPushButton>(d, "okButton")->click();
     });
     list.environment.fileAnswers = {list.Path("gamelist.xml")};
-    Child<QPushButton>(list.output, "id1064")->click();
+    list.Click("saveButton");
     const std::string written = FileText(list.Path("gamelist.xml"));
     QVERIFY(written.find("<path>./1942.7z</path>") != std::string::npos);
     QVERIFY(written.find("<image>./images/1942-image.png</image>") != std::string::npos);
@@ -528,10 +555,22 @@ void SaveListTest::gamelistOptionsAreRememberedInTheSettings() {
         kept = Child<QLineEdit>(d, "romExtensionEdit")->text() == QStringLiteral(".7z") &&
                Child<QCheckBox>(d, "hideRemovedBox")->isChecked() &&
                Child<QCheckBox>(d, "mediaBox")->isHidden();
-        d->reject();
+        Child<QPushButton>(d, "okButton")->click();
     });
-    Child<QPushButton>(list.output, "id1064")->click();
+    // A save onto it asks to update, not to replace, and keeps what the front end set.
+    QVERIFY(WriteFileAtomically(list.Path("gamelist.xml"),
+                                "<gameList><game><path>./1942.zip</path><favorite>true</favorite></game>"
+                                "<game><path>./gone.zip</path></game></gameList>"));
+    list.environment.messages.clear();
+    list.environment.fileAnswers = {list.Path("gamelist.xml")};
+    list.Click("saveButton");
     QVERIFY(kept);
+    QCOMPARE(list.environment.MessageTexts(),
+             std::vector<std::string>{UpdateFileQuestion(list.Path("gamelist.xml"))});
+    const std::string updated = FileText(list.Path("gamelist.xml"));
+    QVERIFY(updated.find("<path>./1942.7z</path>\n\t\t<name>1942 (Revision B)</name>") != std::string::npos);
+    QVERIFY(updated.find("<favorite>true</favorite>") != std::string::npos);
+    QVERIFY(updated.find("<path>./gone.zip</path>\n\t\t<hidden>true</hidden>") != std::string::npos);
 }
 
 void SaveListTest::loadedListReplacesTheWorkingListInItsOrder() {
@@ -542,12 +581,12 @@ void SaveListTest::loadedListReplacesTheWorkingListInItsOrder() {
     // The unsaved list is only thrown away when the user says so.
     list.environment.fileAnswers = {names};
     list.environment.questionAnswers = {QMessageBox::No};
-    Child<QPushButton>(list.output, "loadListButton")->click();
+    list.Click("loadListButton");
     QCOMPARE(list.output->EntryCount(), 12);
 
     list.environment.fileAnswers = {names};
     list.environment.questionAnswers = {QMessageBox::Yes};
-    Child<QPushButton>(list.output, "loadListButton")->click();
+    list.Click("loadListButton");
     QVERIFY(WaitFor([&] { return list.output->PendingFills() == 0 && list.output->EntryCount() == 3; }));
     std::string order;
     for (int row = 0; row < list.output->List()->RowCount(); ++row)
@@ -563,24 +602,24 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     auto save = [&](ListFormat format) {
         list.Select(format);
         list.environment.fileAnswers = {list.Path("list")};
-        Child<QPushButton>(list.output, "id1064")->click();
+        list.Click("saveButton");
     };
 
     // The batch template starts as the default, a cancelled edit is forgotten, a confirmed one stays.
     QString seen;
     OnNextModal<BatchTemplateDialog>([&](BatchTemplateDialog* d) {
-        seen = Child<QLineEdit>(d, "id1054")->text();
+        seen = Child<QLineEdit>(d, "templateEdit")->text();
         QCOMPARE(d->windowTitle(), QStringLiteral("Batch file creation"));
-        Child<QLineEdit>(d, "id1054")->setText(QStringLiteral("forgotten"));
+        Child<QLineEdit>(d, "templateEdit")->setText(QStringLiteral("forgotten"));
         d->reject();
     });
     save(ListFormat::Batch);
     QCOMPARE(seen, QStringLiteral("cp \"%ROM%.zip\" ~/roms/"));
     OnNextModal<BatchTemplateDialog>([&](BatchTemplateDialog* d) {
-        seen = Child<QLineEdit>(d, "id1054")->text();
-        Child<QLineEdit>(d, "id1054")->setText(QStringLiteral("del %ROM%.zip"));
+        seen = Child<QLineEdit>(d, "templateEdit")->text();
+        Child<QLineEdit>(d, "templateEdit")->setText(QStringLiteral("del %ROM%.zip"));
         Child<QRadioButton>(d, "windowsForm")->click();
-        Child<QPushButton>(d, "id1")->click();
+        Child<QPushButton>(d, "okButton")->click();
     });
     save(ListFormat::Batch);
     QCOMPARE(seen, QStringLiteral("cp \"%ROM%.zip\" ~/roms/"));
@@ -588,9 +627,9 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     QCOMPARE(list.environment.fileAsked.back().filter, std::string("batch files (*.bat)|*.bat"));
     bool windowsForm = false;
     OnNextModal<BatchTemplateDialog>([&](BatchTemplateDialog* d) {
-        seen = Child<QLineEdit>(d, "id1054")->text();
+        seen = Child<QLineEdit>(d, "templateEdit")->text();
         windowsForm = Child<QRadioButton>(d, "windowsForm")->isChecked();
-        Child<QPushButton>(d, "id1")->click();
+        Child<QPushButton>(d, "okButton")->click();
     });
     save(ListFormat::Batch);
     QCOMPARE(seen, QStringLiteral("del %ROM%.zip"));
@@ -602,42 +641,45 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
         bool fresh = false;
         bool kept = false;
         OnNextModal<CsvColumnsDialog>([&](CsvColumnsDialog* d) {
-            fresh = Child<QLineEdit>(d, "id1907")->text() == QStringLiteral(";") &&
-                    !Child<QCheckBox>(d, "id1904")->isChecked() && Child<QCheckBox>(d, "id1069")->isChecked();
-            kept = Child<QLineEdit>(d, "id1907")->text() == QStringLiteral("|") &&
-                   Child<QCheckBox>(d, "id1904")->isChecked() && Child<QCheckBox>(d, "id1906")->isChecked() &&
-                   !Child<QCheckBox>(d, "id1069")->isChecked();
-            Child<QLineEdit>(d, "id1907")->setText(QStringLiteral("|"));
-            Child<QCheckBox>(d, "id1904")->setChecked(true);
-            Child<QCheckBox>(d, "id1906")->setChecked(true);
-            Child<QCheckBox>(d, "id1069")->setChecked(false);
+            fresh = Child<QLineEdit>(d, "delimiterEdit")->text() == QStringLiteral(";") &&
+                    !Child<QCheckBox>(d, "column:description")->isChecked() &&
+                    Child<QCheckBox>(d, "headerBox")->isChecked();
+            kept = Child<QLineEdit>(d, "delimiterEdit")->text() == QStringLiteral("|") &&
+                   Child<QCheckBox>(d, "column:description")->isChecked() &&
+                   Child<QCheckBox>(d, "column:rom-name")->isChecked() &&
+                   !Child<QCheckBox>(d, "headerBox")->isChecked();
+            Child<QLineEdit>(d, "delimiterEdit")->setText(QStringLiteral("|"));
+            Child<QCheckBox>(d, "column:description")->setChecked(true);
+            Child<QCheckBox>(d, "column:rom-name")->setChecked(true);
+            Child<QCheckBox>(d, "headerBox")->setChecked(false);
             OnNextModal<CsvHeaderDialog>([round](CsvHeaderDialog* o) {
                 // The order of the last list: ROM Name dragged first, and offered so again.
-                QHeaderView* header = Child<SortableListView>(o, "id1117")->header();
+                QHeaderView* header = Child<SortableListView>(o, "columnList")->header();
                 if (round == 0) DragHeader(header, 1, 0);
                 QCOMPARE(header->model()->headerData(header->logicalIndex(0), Qt::Horizontal).toString(),
                          QStringLiteral("ROM Name"));
-                Child<QPushButton>(o, "id1118")->click();
+                Child<QPushButton>(o, "okButton")->click();
             });
-            Child<QPushButton>(d, "id1")->click();
+            Child<QPushButton>(d, "okButton")->click();
         });
         save(ListFormat::Csv);
         QVERIFY(round == 0 ? fresh : kept);
         QVERIFY(FileText(list.Path("list")).starts_with("1942|1942 (Revision B)\r\n"));
         OnNextModal<CabrioSettingsDialog>([&](CabrioSettingsDialog* d) {
             fresh = d->windowTitle() == QStringLiteral("Cabrio Settings");
-            for (const char* edit : {"id1097", "id1098", "id1099", "id1100"}) {
+            for (const char* edit :
+                 {"titleEdit", "logoFolderEdit", "screenshotFolderEdit", "backgroundFolderEdit"}) {
                 fresh = fresh && Child<QLineEdit>(d, edit)->text().isEmpty();
                 Child<QLineEdit>(d, edit)->setText(QStringLiteral("x"));
             }
-            Child<QPushButton>(d, "id1")->click();
+            Child<QPushButton>(d, "okButton")->click();
         });
         save(ListFormat::Cabrio);
         QVERIFY(fresh);
         OnNextModal<ListTitleDialog>([&](ListTitleDialog* d) {
-            fresh = Child<QLineEdit>(d, "id1053")->text().isEmpty();
-            Child<QLineEdit>(d, "id1053")->setText(QStringLiteral("x"));
-            Child<QPushButton>(d, "id1")->click();
+            fresh = Child<QLineEdit>(d, "titleEdit")->text().isEmpty();
+            Child<QLineEdit>(d, "titleEdit")->setText(QStringLiteral("x"));
+            Child<QPushButton>(d, "okButton")->click();
         });
         save(ListFormat::Khameleon);
         QVERIFY(fresh);
@@ -647,7 +689,7 @@ void SaveListTest::batchTemplateIsRememberedAndNothingElse() {
     list.environment.fileAnswers.clear();
     list.Select(ListFormat::AttractMode);
     list.environment.fileAnswers = {list.Path("attract.txt")};
-    Child<QPushButton>(list.output, "id1064")->click();
+    list.Click("saveButton");
     QCOMPARE(FileText(list.Path("attract.txt")), list.CliList(ListFormat::AttractMode, {}, false));
 }
 
@@ -662,10 +704,10 @@ void SaveListTest::unwritableTargetsAreReported() {
             list.Select(format);
             if (format == ListFormat::Mala) {
                 OnNextModal<ListTitleDialog>(
-                    [](ListTitleDialog* d) { Child<QPushButton>(d, "id1")->click(); });
+                    [](ListTitleDialog* d) { Child<QPushButton>(d, "okButton")->click(); });
             }
             list.environment.fileAnswers = {target};
-            Child<QPushButton>(list.output, "id1064")->click();
+            list.Click("saveButton");
             QCOMPARE(list.environment.MessageTexts(),
                      std::vector<std::string>{"Error opening output file for write!?"});
             QCOMPARE(list.environment.messages[0].icon, MessageIcon::Exclamation);
@@ -691,7 +733,7 @@ void SaveListTest::unwritableTargetsAreReported() {
     });
     list.Select(ListFormat::HyperSpin);
     list.environment.fileAnswers = {folder};
-    Child<QPushButton>(list.output, "id1064")->click();
+    list.Click("saveButton");
     QTest::qWait(50);
     StopWaiting(settingsWait);
     QVERIFY(running);
@@ -708,10 +750,10 @@ void SaveListTest::unwritableTargetsAreReported() {
     list.Select(ListFormat::RomNames);
     OnNextModal<TextWindow>([&](TextWindow* preview) {
         list.environment.fileAnswers = {folder};
-        Child<QPushButton>(preview, "id1068")->click();
+        SavePreview(preview);
         preview->reject();
     });
-    Child<QPushButton>(list.output, "id1068")->click();
+    list.Click("previewButton");
     QCOMPARE(list.environment.MessageTexts(),
              std::vector<std::string>{"Error opening output file for write!?"});
 }
@@ -721,17 +763,17 @@ void SaveListTest::closingCsvPreviewKeepsTheColumns() {
     QVERIFY(list.ok);
     list.Select(ListFormat::Csv);
     OnNextModal<CsvColumnsDialog>([](CsvColumnsDialog* dialog) {
-        Child<QCheckBox>(dialog, "id1906")->click();
-        Child<QCheckBox>(dialog, "id1904")->click();
+        Child<QCheckBox>(dialog, "column:rom-name")->click();
+        Child<QCheckBox>(dialog, "column:description")->click();
         OnNextModal<CsvHeaderDialog>([](CsvHeaderDialog* order) {
             QCOMPARE(order->windowTitle(), QStringLiteral("CSV Preview"));
-            DragHeader(Child<SortableListView>(order, "id1117")->header(), 1, 0);
+            DragHeader(Child<SortableListView>(order, "columnList")->header(), 1, 0);
             QTest::keyClick(order, Qt::Key_Escape);
         });
-        Child<QPushButton>(dialog, "id1")->click();
+        Child<QPushButton>(dialog, "okButton")->click();
     });
     list.environment.fileAnswers = {list.Path("closed.csv")};
-    Child<QPushButton>(list.output, "id1064")->click();
+    list.Click("saveButton");
     QCOMPARE(FileText(list.Path("closed.csv")),
              list.CliList(ListFormat::Csv, {"--columns", "rom-name,description"}, false));
     QVERIFY(
@@ -757,7 +799,7 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     environment.fileAsked.clear();
     environment.questionAnswers = {QMessageBox::No};
     environment.fileAnswers = {existing, ""};
-    Child<QPushButton>(list.output, "id1064")->click();
+    list.Click("saveButton");
     QCOMPARE(FileText(existing), std::string("keep me"));
     QCOMPARE(environment.fileAsked.size(), std::size_t{2});
     QCOMPARE(environment.MessageTexts(), std::vector<std::string>{ReplaceFileQuestion(existing)});
@@ -766,17 +808,17 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     OnNextModal<TextWindow>([&](TextWindow* preview) {
         environment.questionAnswers = {QMessageBox::No};
         environment.fileAnswers = {existing, ""};
-        Child<QPushButton>(preview, "id1068")->click();
+        SavePreview(preview);
         preview->reject();
     });
-    Child<QPushButton>(list.output, "id1068")->click();
+    list.Click("previewButton");
     QCOMPARE(FileText(existing), std::string("keep me"));
     QCOMPARE(environment.messages.size(), std::size_t{2});
 
     // "Yes" replaces it; the list is saved now, so closing asks nothing.
     environment.messages.clear();
     environment.fileAnswers = {existing};
-    Child<QPushButton>(list.output, "id1064")->click();
+    list.Click("saveButton");
     QVERIFY(FileText(existing).starts_with("1942\r\n"));
     QVERIFY(!list.output->Unsaved());
     // A deletion is a change again.
@@ -784,11 +826,108 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     list.output->DeleteSelected();
     QVERIFY(list.output->Unsaved());
     environment.fileAnswers = {existing};
-    Child<QPushButton>(list.output, "id1064")->click();
+    list.Click("saveButton");
     environment.messages.clear();
     list.output->close();
     QVERIFY(environment.messages.empty());
     QCOMPARE(list.output->EntryCount(), 0);
+}
+
+void SaveListTest::cancelledSavesChangeNothing() {
+    // 600 games: the writer reports after 256, 512 and 600 of them.
+    AppTestEnvironment environment;
+    QTemporaryDir dir;
+    auto path = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)).toStdString(); };
+    const std::string games = FileText(AppFixture("games.xml"));
+    std::string master = games.substr(0, games.find("\t<machine"));  // the listing's header
+    for (int i = 0; i < 600; ++i) {
+        const std::string name = "game" + std::to_string(i);
+        master += "\t<machine name=\"" + name + "\">\n\t\t<description>Game " + std::to_string(i) +
+                  "</description>\n\t\t<year>1981</year>\n\t</machine>\n";
+    }
+    master += "</mame>\n";
+    QVERIFY(WriteFileAtomically(path("many.xml"), master));
+    auto window = OpenMainWindow(environment, path("many.xml"));
+    WorkingListWindow* output = window->WorkingList();
+    Child<QLineEdit>(window.get(), "findEdit")->setText(QStringLiteral("="));
+    Child<QPushButton>(window.get(), "goButton")->click();
+    QVERIFY(WaitFor([&] { return output->EntryCount() == 600 && output->PendingFills() == 0; }));
+    Child<QComboBox>(output, "formatBox")->setCurrentIndex(static_cast<int>(ListFormat::RomNames));
+    const std::string earlier = path("list.txt");
+    QVERIFY(WriteFileAtomically(earlier, "an earlier list"));
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+
+    for (bool preview : {false, true}) {
+        for (int cancelAt : {0, 1, 3}) {  // before it begins, after 256 games, after the last
+            const QByteArray what = QByteArray(preview ? "preview" : "save") + " cancelled at report " +
+                                    QByteArray::number(cancelAt);
+            std::atomic<int> reports{0};
+            std::atomic<std::size_t> asked{0};
+            JobTestHooks hooks;
+            hooks.started = [&, cancelAt](JobControl& control) {
+                asked = environment.messages.size();
+                if (cancelAt == 0) control.RequestCancel();
+            };
+            hooks.reported = [&, cancelAt](JobControl& control, std::int64_t, std::int64_t) {
+                if (++reports == cancelAt) control.RequestCancel();
+            };
+            SetJobTestHooks(hooks);
+            environment.messages.clear();
+            environment.fileAnswers = {earlier};  // "Yes" to replacing it
+            bool previewed = false;
+            QPointer<QTimer> wait = OnNextModal<TextWindow>([&](TextWindow* shown) {
+                previewed = true;
+                shown->reject();
+            });
+            Child<QPushButton>(output, preview ? "previewButton" : "saveButton")->click();
+            QVERIFY2(WaitFor([&] { return !output->SaveRunning(); }), what);
+            QTest::qWait(50);
+            StopWaiting(wait);
+            SetJobTestHooks({});
+            QVERIFY2(output->StatusText() == QStringLiteral("Cancelled.") && !previewed, what);
+            QVERIFY2(reports == cancelAt, what);
+            QVERIFY2(environment.messages.size() == asked, what);  // no message after the job
+            QVERIFY2(
+                FileText(earlier) == "an earlier list" && QDir(dir.path()).entryList(QDir::Files) == files,
+                what);
+            QVERIFY2(output->EntryCount() == 600 && output->Unsaved() && output->SaveProgress() == nullptr,
+                     what);
+        }
+    }
+
+    // The progress window's Cancel, pressed while the writer waits to begin; then the preview
+    // window's Save the same way.
+    std::atomic<bool> pressed{false};
+    SetJobTestHooks({[&](JobControl&) {
+                         for (int ms = 0; ms < 10000 && !pressed; ++ms) QThread::msleep(1);
+                     },
+                     {},
+                     {}});
+    environment.fileAnswers = {earlier};
+    Child<QPushButton>(output, "saveButton")->click();
+    QVERIFY(output->SaveProgress() != nullptr);
+    QCOMPARE(output->SaveProgress()->FirstText(), QStringLiteral("Creating list..."));
+    Child<QPushButton>(output->SaveProgress(), "cancelButton")->click();
+    pressed = true;
+    QVERIFY(WaitFor([&] { return !output->SaveRunning(); }));
+    QCOMPARE(output->StatusText(), QStringLiteral("Cancelled."));
+    QCOMPARE(FileText(earlier), std::string("an earlier list"));
+
+    pressed = false;
+    TextWindow text("List Preview", "a list", true);
+    environment.fileAnswers = {earlier};
+    Child<QPushButton>(&text, "saveButton")->click();
+    QVERIFY(text.SaveRunning() && text.SaveProgress() != nullptr);
+    text.reject();  // the window stays while it writes
+    QVERIFY(text.SaveRunning());
+    Child<QPushButton>(text.SaveProgress(), "cancelButton")->click();
+    pressed = true;
+    QVERIFY(WaitFor([&] { return !text.SaveRunning(); }));
+    SetJobTestHooks({});
+    QCOMPARE(text.StatusText(), QStringLiteral("Cancelled."));
+    QVERIFY(!text.Saved());
+    QCOMPARE(FileText(earlier), std::string("an earlier list"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), files);
 }
 
 QTEST_MAIN(SaveListTest)

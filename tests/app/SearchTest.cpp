@@ -28,11 +28,11 @@ namespace {
 
 // Types into "-find:", presses "Go!" and waits until the working list has taken the batch.
 bool Go(MainWindow& window, const QString& text) {
-    Child<QLineEdit>(&window, "id1800")->setText(text);
+    Child<QLineEdit>(&window, "findEdit")->setText(text);
     WorkingListWindow* output = window.WorkingList();
     int shown = 0;
     auto connection = QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++shown; });
-    Child<QPushButton>(&window, "id1")->click();
+    Child<QPushButton>(&window, "goButton")->click();
     bool ok = WaitFor([&] { return shown > 0; });
     QObject::disconnect(connection);
     return ok;
@@ -41,7 +41,7 @@ bool Go(MainWindow& window, const QString& text) {
 bool ListAll(MainWindow& window) {
     int shown = 0;
     auto connection = QObject::connect(window.FullList(), &ResultListWindow::BatchShown, [&] { ++shown; });
-    Child<QPushButton>(&window, "id1068")->click();
+    Child<QPushButton>(&window, "listAllButton")->click();
     bool ok = WaitFor([&] { return shown > 0; });
     QObject::disconnect(connection);
     return ok;
@@ -53,10 +53,10 @@ bool RomSearch(MainWindow& window, const QString& text, bool cancel = false) {
         QObject::connect(window.SearchResults(), &ResultListWindow::BatchShown, [&] { ++shown; });
     OnNextModal<RomSearchDialog>([text, cancel](RomSearchDialog* dialog) {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Search"));
-        Child<QLineEdit>(dialog, "id1051")->setText(text);
-        Child<QPushButton>(dialog, cancel ? "id2" : "id1")->click();
+        Child<QLineEdit>(dialog, "searchEdit")->setText(text);
+        Child<QPushButton>(dialog, cancel ? "cancelButton" : "okButton")->click();
     });
-    Child<QPushButton>(&window, "id1030")->click();
+    Child<QPushButton>(&window, "romSearchButton")->click();
     bool ok = WaitFor([&] { return shown > 0; });
     QObject::disconnect(connection);
     return ok;
@@ -103,8 +103,8 @@ void SearchTest::goFillsTheWorkingList() {
 
     // No match: the message, and the working list as it was.
     environment.messages.clear();
-    Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("zzzz"));
-    Child<QPushButton>(window.get(), "id1")->click();
+    Child<QLineEdit>(window.get(), "findEdit")->setText(QStringLiteral("zzzz"));
+    Child<QPushButton>(window.get(), "goButton")->click();
     QVERIFY(WaitFor([&] { return !window->ScanRunning() && !environment.messages.empty(); }));
     QCOMPARE(environment.MessageTexts(), std::vector<std::string>{"No matches found!"});
     QCOMPARE(output->EntryCount(), 4);
@@ -115,10 +115,10 @@ void SearchTest::expressionErrorsHandOverNothing() {
     AppTestEnvironment environment;
     std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
     environment.messages.clear();
-    auto* find = Child<QLineEdit>(window.get(), "id1800");
+    auto* find = Child<QLineEdit>(window.get(), "findEdit");
 
     find->setText(QStringLiteral("'pacman"));
-    Child<QPushButton>(window.get(), "id1")->click();
+    Child<QPushButton>(window.get(), "goButton")->click();
     QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
     QTest::qWait(50);
     QCOMPARE(environment.MessageTexts(),
@@ -130,7 +130,7 @@ void SearchTest::expressionErrorsHandOverNothing() {
 
     environment.messages.clear();
     find->setText(QStringLiteral("dkong) | (pacman"));
-    Child<QPushButton>(window.get(), "id1")->click();
+    Child<QPushButton>(window.get(), "goButton")->click();
     QVERIFY(WaitFor([&] { return !environment.messages.empty(); }));
     QCOMPARE(environment.messages[0].text,
              std::string(kMissingParenthesisError) + "\r\nThe \")\" at position 6 closes nothing.");
@@ -138,7 +138,7 @@ void SearchTest::expressionErrorsHandOverNothing() {
     environment.messages.clear();
     const int scans = window->ScanCount();
     find->setText(QStringLiteral("   "));
-    Child<QPushButton>(window.get(), "id1")->click();
+    Child<QPushButton>(window.get(), "goButton")->click();
     QCOMPARE(environment.MessageTexts(), std::vector<std::string>{"Error! Nothing to search for"});
     QCOMPARE(window->ScanCount(), scans);
     // None of them is kept in the history.
@@ -179,10 +179,11 @@ void SearchTest::listAllScansOnceUntilTheSettingsChange() {
 
     // "Set" in the settings: the next click scans the (new) file again.
     OnNextModal<SettingsWindow>([](SettingsWindow* settings) {
-        Child<QLineEdit>(settings, "id1025")->setText(QString::fromStdString(AppFixture("merged.xml")));
-        Child<QPushButton>(settings, "id1")->click();
+        Child<QLineEdit>(settings, "inputFileEdit")
+            ->setText(QString::fromStdString(AppFixture("merged.xml")));
+        Child<QPushButton>(settings, "setButton")->click();
     });
-    Child<QPushButton>(window.get(), "id1052")->click();
+    Child<QPushButton>(window.get(), "settingsButton")->click();
     QVERIFY(ListAll(*window));
     QCOMPARE(window->ScanCount(), 2);
     QCOMPARE(fullList->windowTitle(), QStringLiteral("Full list of 3 ROMs"));
@@ -207,7 +208,7 @@ void SearchTest::romSearchFillsTheSearchWindow() {
 
     // Cancel keeps the text the dialog opened with, which is searched again.
     OnNextModal<RomSearchDialog>([](RomSearchDialog* dialog) {
-        QCOMPARE(Child<QLineEdit>(dialog, "id1051")->text(), QStringLiteral("PACMAN"));
+        QCOMPARE(Child<QLineEdit>(dialog, "searchEdit")->text(), QStringLiteral("PACMAN"));
     });
     QVERIFY(RomSearch(*window, QStringLiteral("something else"), true));
     QCOMPARE(window->ScanCount(), 3);
@@ -216,10 +217,10 @@ void SearchTest::romSearchFillsTheSearchWindow() {
     // No match: the message instead of an empty window.
     search->hide();
     OnNextModal<RomSearchDialog>([](RomSearchDialog* dialog) {
-        Child<QLineEdit>(dialog, "id1051")->setText(QStringLiteral("qqqqqqqqqqqqqqqqqqqq"));
-        Child<QPushButton>(dialog, "id1")->click();
+        Child<QLineEdit>(dialog, "searchEdit")->setText(QStringLiteral("qqqqqqqqqqqqqqqqqqqq"));
+        Child<QPushButton>(dialog, "okButton")->click();
     });
-    Child<QPushButton>(window.get(), "id1030")->click();
+    Child<QPushButton>(window.get(), "romSearchButton")->click();
     QVERIFY(WaitFor([&] { return environment.HasMessage("No matches found!"); }));
     QCOMPARE(window->ScanCount(), 4);
     QTest::qWait(50);
@@ -230,8 +231,8 @@ void SearchTest::romSearchFillsTheSearchWindow() {
 void SearchTest::scansShowProgressAndNeverOverlap() {
     AppTestEnvironment environment;
     std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
-    Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("ways=4"));
-    Child<QPushButton>(window.get(), "id1")->click();
+    Child<QLineEdit>(window.get(), "findEdit")->setText(QStringLiteral("ways=4"));
+    Child<QPushButton>(window.get(), "goButton")->click();
 
     // The scan has started: its window-modal progress window shows, a second scan is refused.
     QVERIFY(window->ScanRunning());
@@ -239,12 +240,13 @@ void SearchTest::scansShowProgressAndNeverOverlap() {
     QVERIFY(progress != nullptr);
     QCOMPARE(progress->windowTitle(), QStringLiteral("Progress..."));
     QCOMPARE(progress->windowModality(), Qt::WindowModal);
-    QCOMPARE(Child<QLabel>(progress, "id2003")->text(), QStringLiteral("Scanning input file for matches..."));
-    QVERIFY(Child<QLabel>(progress, "id2004") != nullptr);
-    auto* bar = Child<QProgressBar>(progress, "id2000");
+    QCOMPARE(Child<QLabel>(progress, "firstLineText")->text(),
+             QStringLiteral("Scanning input file for matches..."));
+    QVERIFY(Child<QLabel>(progress, "secondLineText") != nullptr);
+    auto* bar = Child<QProgressBar>(progress, "progressBar");
     QCOMPARE(bar->maximum(), 1000);
-    QVERIFY(Child<QPushButton>(progress, "id1")->isVisible());  // Cancel
-    Child<QPushButton>(window.get(), "id1068")->click();
+    QVERIFY(Child<QPushButton>(progress, "cancelButton")->isVisible());  // Cancel
+    Child<QPushButton>(window.get(), "listAllButton")->click();
     QCOMPARE(window->ScanCount(), 1);
 
     // The bar reaches the end (bytes read of the file) before the window goes, and says so.
@@ -261,7 +263,7 @@ void SearchTest::scansShowProgressAndNeverOverlap() {
     QVERIFY(WaitFor([&] { return window->WorkingList()->EntryCount() == 5; }));
 
     // The main window cannot be closed under a running scan.
-    Child<QPushButton>(window.get(), "id1068")->click();
+    Child<QPushButton>(window.get(), "listAllButton")->click();
     QVERIFY(window->ScanRunning());
     QVERIFY(!window->close());
     QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
@@ -276,7 +278,7 @@ void SearchTest::cancelLeavesEveryListAsItWas() {
     QVERIFY(Go(*window, QStringLiteral("name=dkong")));
     const int inList = window->WorkingList()->EntryCount();
     environment.messages.clear();
-    auto* find = Child<QLineEdit>(window.get(), "id1800");
+    auto* find = Child<QLineEdit>(window.get(), "findEdit");
 
     const struct {
         const char* name;
@@ -285,16 +287,16 @@ void SearchTest::cancelLeavesEveryListAsItWas() {
         {"Go!",
          [&] {
              find->setText(QStringLiteral("ways=4"));
-             Child<QPushButton>(window.get(), "id1")->click();
+             Child<QPushButton>(window.get(), "goButton")->click();
          }},
-        {"List all ROMs", [&] { Child<QPushButton>(window.get(), "id1068")->click(); }},
+        {"List all ROMs", [&] { Child<QPushButton>(window.get(), "listAllButton")->click(); }},
         {"ROM Search",
          [&] {
              OnNextModal<RomSearchDialog>([](RomSearchDialog* dialog) {
-                 Child<QLineEdit>(dialog, "id1051")->setText(QStringLiteral("pacman"));
-                 Child<QPushButton>(dialog, "id1")->click();
+                 Child<QLineEdit>(dialog, "searchEdit")->setText(QStringLiteral("pacman"));
+                 Child<QPushButton>(dialog, "okButton")->click();
              });
-             Child<QPushButton>(window.get(), "id1030")->click();
+             Child<QPushButton>(window.get(), "romSearchButton")->click();
          }},
     };
     enum Point { Start, Middle, End };
@@ -338,18 +340,20 @@ void SearchTest::cancelLeavesEveryListAsItWas() {
     // The Cancel button of the progress window ends the scan at once. The scan waits at its
     // first report until the button has been pressed.
     std::atomic<bool> reading{false}, pressed{false};
-    SetJobTestHooks({{}, [&](JobControl&, std::int64_t done, std::int64_t total) {
+    SetJobTestHooks({{},
+                     [&](JobControl&, std::int64_t done, std::int64_t total) {
                          if (done == total || reading.exchange(true)) return;
                          for (int ms = 0; ms < 10000 && !pressed; ++ms) QThread::msleep(1);
-                     }});
+                     },
+                     {}});
     find->setText(QStringLiteral("ways=4"));
-    Child<QPushButton>(window.get(), "id1")->click();
+    Child<QPushButton>(window.get(), "goButton")->click();
     QVERIFY(window->StatusText().isEmpty());
     QVERIFY(WaitFor([&] { return !window->ScanProgress()->FiguresText().isEmpty(); }));
     QVERIFY(reading);
     QElapsedTimer timer;
     timer.start();
-    Child<QPushButton>(window->ScanProgress(), "id1")->click();
+    Child<QPushButton>(window->ScanProgress(), "cancelButton")->click();
     pressed = true;
     QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
     SetJobTestHooks({});
@@ -363,8 +367,9 @@ void SearchTest::cancelLeavesEveryListAsItWas() {
     SetJobTestHooks({[&](JobControl& control) {
                          if (++jobs == 2) control.RequestCancel();  // the scan, then the fill
                      },
+                     {},
                      {}});
-    Child<QPushButton>(window.get(), "id1068")->click();
+    Child<QPushButton>(window.get(), "listAllButton")->click();
     QVERIFY(WaitFor([&] { return jobs == 2 && !window->FullList()->FillRunning(); }));
     SetJobTestHooks({});
     QVERIFY(!window->FullListReady());
@@ -388,21 +393,21 @@ void SearchTest::historyKeepsTheLast25AndPutsOneBack() {
     QCOMPARE(window->History()[24], std::string("name=mk | 6"));
 
     // "H": the entries newest first; a double click puts one back into "-find:" without a search.
-    auto* find = Child<QLineEdit>(window.get(), "id1800");
+    auto* find = Child<QLineEdit>(window.get(), "findEdit");
     find->setText(QStringLiteral("something typed"));
     const int scans = window->ScanCount();
     OnNextModal<SearchHistoryDialog>([](SearchHistoryDialog* dialog) {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Search History"));
-        SortableListView* list = Child<SortableListView>(dialog, "id1119");
+        SortableListView* list = Child<SortableListView>(dialog, "historyList");
         QCOMPARE(list->RowCount(), 25);
         QCOMPARE(list->Table().Cell(0, 0), std::string("name=mk | 30"));
-        QVERIFY(!Child<QPushButton>(dialog, "id1068")->isVisible());
+        QVERIFY(dialog->findChildren<QPushButton*>().isEmpty());  // closed by a double click
         list->SelectRow(2, false);
         // What a double click on the row reports.
         Q_EMIT list->doubleClicked(list->Model()->index(2, 0));
         QVERIFY(dialog->Chosen());
     });
-    Child<QPushButton>(window.get(), "id1094")->click();
+    Child<QPushButton>(window.get(), "historyButton")->click();
     QCOMPARE(find->text(), QStringLiteral("name=mk | 28"));
     QCOMPARE(window->ScanCount(), scans);
 

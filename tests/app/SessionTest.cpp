@@ -54,24 +54,27 @@ void SessionTest::firstRunToEveryFormat() {
     };
 
     // First run: the welcome, then the main window opens the settings before anything else.
-    OnNextModal<WelcomeDialog>([](WelcomeDialog* welcome) { Child<QPushButton>(welcome, "id1")->click(); });
+    OnNextModal<WelcomeDialog>(
+        [](WelcomeDialog* welcome) { Child<QPushButton>(welcome, "nextButton")->click(); });
     std::unique_ptr<MainWindow> window = CreateMainWindow();
     QVERIFY(window != nullptr && window->FirstRun());
 
     const std::string merged = path("merged.xml");
     bool settingsDone = false;
     OnNextModal<SettingsWindow>([&](SettingsWindow* settings) {
-        QVERIFY(!Child<QPushButton>(settings, "id3")->isEnabled());
+        QVERIFY(!Child<QPushButton>(settings, "mergeButton")->isEnabled());
         environment.fileAnswers = {SessionFixture("listxml.xml"), SessionFixture("controls.xml"),
                                    SessionFixture("catver.ini"), SessionFixture("nplayers.ini"), merged};
-        for (const char* browse : {"id1001", "id1003", "id1005", "id1007"})
+        for (const char* browse :
+             {"listXmlBrowseButton", "controlsBrowseButton", "catverBrowseButton", "nplayersBrowseButton"})
             Child<QPushButton>(settings, browse)->click();
-        QVERIFY(Child<QPushButton>(settings, "id3")->isEnabled());
-        Child<QPushButton>(settings, "id3")->click();  // "Merge!"
-        QCOMPARE(Child<QLineEdit>(settings, "id1025")->text().toStdString(), merged);
-        Child<QCheckBox>(settings, "id1092")->setChecked(true);  // hide tags in descriptions
-        QVERIFY(Child<QPushButton>(settings, "id1")->isEnabled());
-        Child<QPushButton>(settings, "id1")->click();  // "Set"
+        QVERIFY(Child<QPushButton>(settings, "mergeButton")->isEnabled());
+        Child<QPushButton>(settings, "mergeButton")->click();  // "Merge!"
+        QVERIFY(WaitFor([&] { return !settings->Busy(); }));
+        QCOMPARE(Child<QLineEdit>(settings, "inputFileEdit")->text().toStdString(), merged);
+        Child<QCheckBox>(settings, "hideTagsBox")->setChecked(true);  // hide tags in descriptions
+        QVERIFY(Child<QPushButton>(settings, "setButton")->isEnabled());
+        Child<QPushButton>(settings, "setButton")->click();  // "Set"
         settingsDone = true;
     });
     window->show();
@@ -89,25 +92,25 @@ void SessionTest::firstRunToEveryFormat() {
     const std::string log = FileText(environment.DataFolder() + "/Vantor/mergelog.txt");
     QVERIFY(log.find("Unable to find robby in catver.ini\r\n") != std::string::npos);
     // The categories are usable with a merged file.
-    QVERIFY(Child<QCheckBox>(window.get(), "id1071")->isEnabled());
+    QVERIFY(Child<QCheckBox>(window.get(), "criterion:breakout")->isEnabled());
 
     // Criteria: any number of buttons, 8-way joysticks too; then "Go!".
-    Child<QComboBox>(window.get(), "id1003")->setCurrentIndex(0);
-    auto* eightWay = Child<QCheckBox>(window.get(), "id1010");
+    Child<QComboBox>(window.get(), "criterion:buttons")->setCurrentIndex(0);
+    auto* eightWay = Child<QCheckBox>(window.get(), "criterion:8-way");
     eightWay->click();  // unticked at the start
     QCOMPARE(eightWay->checkState(), Qt::Checked);
-    const std::string findText = Child<QLineEdit>(window.get(), "id1800")->text().toStdString();
+    const std::string findText = Child<QLineEdit>(window.get(), "findEdit")->text().toStdString();
     QVERIFY(findText.find("joy8way") != std::string::npos);
     WorkingListWindow* output = window->WorkingList();
     int shown = 0;
     QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++shown; });
-    Child<QPushButton>(window.get(), "id1")->click();
+    Child<QPushButton>(window.get(), "goButton")->click();
     QVERIFY(WaitFor([&] { return shown == 1; }));
     QCOMPARE(output->EntryCount(), 8);
     QVERIFY(output->isVisible());
 
     // Every format from the window, compared with vantor-cli on the same search.
-    auto* formats = Child<QComboBox>(output, "id1063");
+    auto* formats = Child<QComboBox>(output, "formatBox");
     for (const ListFormatInfo& info : ListFormatTable()) {
         formats->setCurrentIndex(static_cast<int>(info.format));
         QCOMPARE(formats->currentText(), QString::fromUtf8(info.name));
@@ -118,8 +121,8 @@ void SessionTest::firstRunToEveryFormat() {
             case ListFormat::Khameleon:
             case ListFormat::Mala:
                 OnNextModal<ListTitleDialog>([](ListTitleDialog* d) {
-                    Child<QLineEdit>(d, "id1053")->setText(QStringLiteral("Joysticks"));
-                    Child<QPushButton>(d, "id1")->click();
+                    Child<QLineEdit>(d, "titleEdit")->setText(QStringLiteral("Joysticks"));
+                    Child<QPushButton>(d, "okButton")->click();
                 });
                 options = {"--title", "Joysticks"};
                 break;
@@ -129,28 +132,28 @@ void SessionTest::firstRunToEveryFormat() {
                 break;
             case ListFormat::Batch:
                 OnNextModal<BatchTemplateDialog>(
-                    [](BatchTemplateDialog* d) { Child<QPushButton>(d, "id1")->click(); });
+                    [](BatchTemplateDialog* d) { Child<QPushButton>(d, "okButton")->click(); });
                 break;
             case ListFormat::Cabrio:
                 OnNextModal<CabrioSettingsDialog>([](CabrioSettingsDialog* d) {
-                    Child<QLineEdit>(d, "id1097")->setText(QStringLiteral("Joysticks"));
-                    Child<QLineEdit>(d, "id1098")->setText(QStringLiteral("/media/logos/"));
-                    Child<QPushButton>(d, "id1")->click();
+                    Child<QLineEdit>(d, "titleEdit")->setText(QStringLiteral("Joysticks"));
+                    Child<QLineEdit>(d, "logoFolderEdit")->setText(QStringLiteral("/media/logos/"));
+                    Child<QPushButton>(d, "okButton")->click();
                 });
                 options = {"--title", "Joysticks", "--logo-dir", "/media/logos/"};
                 break;
             case ListFormat::Csv: {
                 // Every column, the last dragged to the front; tab-separated, no header.
                 OnNextModal<CsvColumnsDialog>([](CsvColumnsDialog* d) {
-                    Child<QPushButton>(d, "id1113")->click();
-                    Child<QLineEdit>(d, "id1907")->setText(QStringLiteral("\t"));
-                    Child<QCheckBox>(d, "id1069")->setChecked(false);
+                    Child<QPushButton>(d, "toggleAllButton")->click();
+                    Child<QLineEdit>(d, "delimiterEdit")->setText(QStringLiteral("\t"));
+                    Child<QCheckBox>(d, "headerBox")->setChecked(false);
                     OnNextModal<CsvHeaderDialog>([](CsvHeaderDialog* order) {
-                        QHeaderView* header = Child<SortableListView>(order, "id1117")->header();
+                        QHeaderView* header = Child<SortableListView>(order, "columnList")->header();
                         header->moveSection(header->count() - 1, 0);
-                        Child<QPushButton>(order, "id1118")->click();
+                        Child<QPushButton>(order, "okButton")->click();
                     });
-                    Child<QPushButton>(d, "id1")->click();
+                    Child<QPushButton>(d, "okButton")->click();
                 });
                 std::vector<std::string> names = CsvCliNames();
                 std::string columns = names.back();
@@ -163,7 +166,7 @@ void SessionTest::firstRunToEveryFormat() {
                 // The merged file's categories as collections beside the list.
                 OnNextModal<GamelistOptionsDialog>([](GamelistOptionsDialog* d) {
                     Child<QCheckBox>(d, "splitByCategoryBox")->setChecked(true);
-                    Child<QPushButton>(d, "id1")->click();
+                    Child<QPushButton>(d, "okButton")->click();
                 });
                 options = {"--split-by-category"};
                 break;
@@ -172,14 +175,15 @@ void SessionTest::firstRunToEveryFormat() {
             case ListFormat::AttractModePlus:
                 OnNextModal<FrontEndListDialog>([](FrontEndListDialog* d) {
                     Child<QCheckBox>(d, "splitByCategoryBox")->setChecked(true);
-                    Child<QPushButton>(d, "id1")->click();
+                    Child<QPushButton>(d, "okButton")->click();
                 });
                 options = {"--split-by-category"};
                 break;
             default:
                 break;
         }
-        Child<QPushButton>(output, "id1064")->click();
+        Child<QPushButton>(output, "saveButton")->click();
+        QVERIFY2(WaitFor([&] { return !output->SaveRunning(); }), info.name);
         QVERIFY2(environment.fileAnswers.empty(), info.name);
         if (info.format == ListFormat::EsDe) {
             QCOMPARE(FileText(path("custom-Shooter - Flying Vertical.cfg")),

@@ -6,10 +6,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
 #include <filesystem>
 #include <regex>
 
 #include "AppTestSupport.h"
+#include "app/BackgroundWork.h"
 #include "app/ProgressDialog.h"
 #include "app/ResultListWindows.h"
 #include "app/SettingsWindow.h"
@@ -29,20 +32,26 @@ std::string UtilityFixture(const std::string& name) {
     return AppFixture("../utilities/") + name;
 }
 
-bool Enabled(QWidget* dialog, int id) {
-    return Child<QWidget>(dialog, QStringLiteral("id%1").arg(id).toUtf8().constData())->isEnabled();
+bool Enabled(QWidget* dialog, const char* name) {
+    return Child<QWidget>(dialog, name)->isEnabled();
 }
 
-QString Text(QWidget* dialog, int id) {
-    return Child<QLineEdit>(dialog, QStringLiteral("id%1").arg(id).toUtf8().constData())->text();
+QString Text(QWidget* dialog, const char* name) {
+    return Child<QLineEdit>(dialog, name)->text();
 }
 
-void Click(QWidget* dialog, int id) {
-    Child<QPushButton>(dialog, QStringLiteral("id%1").arg(id).toUtf8().constData())->click();
+void Click(QWidget* dialog, const char* name) {
+    Child<QPushButton>(dialog, name)->click();
+}
+
+// Clicks a button that may start a utility and waits until it has ended.
+void RunFrom(SettingsWindow* dialog, const char* name) {
+    Click(dialog, name);
+    QVERIFY(WaitFor([&] { return !dialog->Busy(); }, 30000));
 }
 
 bool WarningShown(QWidget* dialog) {
-    auto* warning = Child<QLabel>(dialog, "id1116");
+    auto* warning = Child<QLabel>(dialog, "setFirstWarning");
     return !warning->isHidden() &&
            warning->text() ==
                QStringLiteral("Some buttons below will be disabled until you press the Set button!");
@@ -79,6 +88,14 @@ class WorkingFolder {
     QString previous_;
 };
 
+// Holds a job until the test opens it.
+struct Gate {
+    std::atomic<bool> open{false};
+    void Wait() const {
+        for (int ms = 0; ms < 10000 && !open; ++ms) QThread::msleep(1);
+    }
+};
+
 }  // namespace
 
 class SettingsTest : public QObject {
@@ -89,6 +106,7 @@ class SettingsTest : public QObject {
     void mameRunnerRunsTheProgramOrTakesTheListing();
     void mergeRunsBehindTheProgressWindow();
     void romScanAndConvertersSetTheInputFile();
+    void cancelledUtilitiesChangeNothing();
 };
 
 void SettingsTest::enableRulesAndSet() {
@@ -96,9 +114,9 @@ void SettingsTest::enableRulesAndSet() {
     SettingsWindow dialog;
     dialog.show();
     // First opening: nothing filled in, "Set" and "Merge!" wait for their files.
-    QVERIFY(Text(&dialog, 1025).isEmpty());
-    QVERIFY(!Enabled(&dialog, 1));
-    QVERIFY(!Enabled(&dialog, 3));
+    QVERIFY(Text(&dialog, "inputFileEdit").isEmpty());
+    QVERIFY(!Enabled(&dialog, "setButton"));
+    QVERIFY(!Enabled(&dialog, "mergeButton"));
     QVERIFY(!WarningShown(&dialog));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Settings"));
 
@@ -107,18 +125,18 @@ void SettingsTest::enableRulesAndSet() {
     const std::string catver = UtilityFixture("merge/catver.ini");
     const std::string controls = UtilityFixture("merge/controls.xml");
     environment.fileAnswers = {catver, controls, listing, ""};
-    Click(&dialog, 1005);
-    QVERIFY(!Enabled(&dialog, 3));
-    Click(&dialog, 1003);
-    QVERIFY(!Enabled(&dialog, 3));
-    Click(&dialog, 1001);
-    QVERIFY(Enabled(&dialog, 3));
-    Click(&dialog, 1007);  // cancelled: nothing changes
-    QVERIFY(Enabled(&dialog, 3));
-    QVERIFY(Text(&dialog, 1006).isEmpty());
-    QCOMPARE(Text(&dialog, 1000).toStdString(), listing);
-    QCOMPARE(Text(&dialog, 1002).toStdString(), controls);
-    QCOMPARE(Text(&dialog, 1004).toStdString(), catver);
+    Click(&dialog, "catverBrowseButton");
+    QVERIFY(!Enabled(&dialog, "mergeButton"));
+    Click(&dialog, "controlsBrowseButton");
+    QVERIFY(!Enabled(&dialog, "mergeButton"));
+    RunFrom(&dialog, "listXmlBrowseButton");
+    QVERIFY(Enabled(&dialog, "mergeButton"));
+    Click(&dialog, "nplayersBrowseButton");  // cancelled: nothing changes
+    QVERIFY(Enabled(&dialog, "mergeButton"));
+    QVERIFY(Text(&dialog, "nplayersEdit").isEmpty());
+    QCOMPARE(Text(&dialog, "listXmlEdit").toStdString(), listing);
+    QCOMPARE(Text(&dialog, "controlsEdit").toStdString(), controls);
+    QCOMPARE(Text(&dialog, "catverEdit").toStdString(), catver);
     const std::vector<RecordedFileQuestion>& asked = environment.fileAsked;
     QCOMPARE(asked[0].title, std::string("Point me to catver.ini please..."));
     QCOMPARE(asked[0].filter, std::string("ini files (*.ini)|*.ini"));
@@ -135,31 +153,31 @@ void SettingsTest::enableRulesAndSet() {
 
     // The input file: an open question (a file that exists); "Set" follows.
     environment.fileAnswers = {AppFixture("games.xml")};
-    Click(&dialog, 1066);
+    Click(&dialog, "inputBrowseButton");
     QCOMPARE(asked.back().kind, FileQuestion::Open);
     QCOMPARE(asked.back().title, std::string("Point me to your xml file please..."));
-    QVERIFY(Enabled(&dialog, 1));
+    QVERIFY(Enabled(&dialog, "setButton"));
     // Another file than the one in use: the ROM scan and the Maximus converter wait for "Set".
-    QVERIFY(!Enabled(&dialog, 1094));
-    QVERIFY(!Enabled(&dialog, 1115));
-    QVERIFY(Enabled(&dialog, 1104) && Enabled(&dialog, 1107));
+    QVERIFY(!Enabled(&dialog, "romScanButton"));
+    QVERIFY(!Enabled(&dialog, "maximusToXmlButton"));
+    QVERIFY(Enabled(&dialog, "malaToXmlButton") && Enabled(&dialog, "romDirToXmlButton"));
     QVERIFY(WarningShown(&dialog));
 
     // The data-file boxes only show their paths: "Set" stores what was browsed.
-    Child<QLineEdit>(&dialog, "id1004")->setText(QStringLiteral("/typed/catver.ini"));
-    Child<QCheckBox>(&dialog, "id1069")->setChecked(true);
-    Child<QCheckBox>(&dialog, "id1092")->setChecked(true);
+    Child<QLineEdit>(&dialog, "catverEdit")->setText(QStringLiteral("/typed/catver.ini"));
+    Child<QCheckBox>(&dialog, "hideRomNamesBox")->setChecked(true);
+    Child<QCheckBox>(&dialog, "hideTagsBox")->setChecked(true);
     // A typed path that names no file is refused, by name; the dialog stays.
     const std::string missing = AppFixture("no-such-file.xml");
-    Child<QLineEdit>(&dialog, "id1025")->setText(QString::fromStdString(missing));
-    Click(&dialog, 1);
+    Child<QLineEdit>(&dialog, "inputFileEdit")->setText(QString::fromStdString(missing));
+    Click(&dialog, "setButton");
     QCOMPARE(environment.MessageTexts(),
              std::vector<std::string>{SettingsWindow::MissingInputMessage(missing)});
     QVERIFY(environment.messages[0].text.find(missing) != std::string::npos);
     QVERIFY(dialog.isVisible());
     QVERIFY(!Settings::Load().keyExists);
-    Child<QLineEdit>(&dialog, "id1025")->setText(QString::fromStdString(AppFixture("games.xml")));
-    Click(&dialog, 1);
+    Child<QLineEdit>(&dialog, "inputFileEdit")->setText(QString::fromStdString(AppFixture("games.xml")));
+    Click(&dialog, "setButton");
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     Settings stored = Settings::Load();
     QVERIFY(stored.keyExists);
@@ -168,25 +186,28 @@ void SettingsTest::enableRulesAndSet() {
     QCOMPARE(stored.controlsFile, controls);
     QCOMPARE(stored.listXmlFile, listing);
     QCOMPARE(stored.nplayersFile, std::string());
-    QVERIFY(stored.hideSha1s && stored.hideTags);
+    QVERIFY(stored.hideRomNames && stored.hideTags);
     QVERIFY(dialog.HideRomNames());
     QVERIFY(dialog.HideTags());
 
     // The next opening reads it all back; the file in use is the stored one, so nothing waits.
     SettingsWindow again(AppFixture("games.xml"));
-    QCOMPARE(Text(&again, 1025).toStdString(), AppFixture("games.xml"));
-    QCOMPARE(Text(&again, 1004).toStdString(), catver);
-    QVERIFY(Child<QCheckBox>(&again, "id1069")->isChecked());
-    QVERIFY(Enabled(&again, 1) && Enabled(&again, 3) && Enabled(&again, 1094) && Enabled(&again, 1115));
+    QCOMPARE(Text(&again, "inputFileEdit").toStdString(), AppFixture("games.xml"));
+    QCOMPARE(Text(&again, "catverEdit").toStdString(), catver);
+    QVERIFY(Child<QCheckBox>(&again, "hideRomNamesBox")->isChecked());
+    QVERIFY(Enabled(&again, "setButton") && Enabled(&again, "mergeButton") &&
+            Enabled(&again, "romScanButton") && Enabled(&again, "maximusToXmlButton"));
     QVERIFY(!WarningShown(&again));
     // Choosing the same file again changes nothing; another one disables, the one in use again enables.
     environment.fileAnswers = {AppFixture("games.xml"), AppFixture("merged.xml"), AppFixture("games.xml")};
-    Click(&again, 1066);
-    QVERIFY(Enabled(&again, 1094) && !WarningShown(&again));
-    Click(&again, 1066);
-    QVERIFY(!Enabled(&again, 1094) && !Enabled(&again, 1115) && WarningShown(&again));
-    Click(&again, 1066);
-    QVERIFY(Enabled(&again, 1094) && Enabled(&again, 1115) && !WarningShown(&again));
+    Click(&again, "inputBrowseButton");
+    QVERIFY(Enabled(&again, "romScanButton") && !WarningShown(&again));
+    Click(&again, "inputBrowseButton");
+    QVERIFY(!Enabled(&again, "romScanButton") && !Enabled(&again, "maximusToXmlButton") &&
+            WarningShown(&again));
+    Click(&again, "inputBrowseButton");
+    QVERIFY(Enabled(&again, "romScanButton") && Enabled(&again, "maximusToXmlButton") &&
+            !WarningShown(&again));
 }
 
 void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
@@ -194,12 +215,12 @@ void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
     WorkingFolder work;
     const std::string master = UtilityFixture("master.xml");
     std::unique_ptr<MainWindow> window = OpenMainWindow(environment, work.File("missing.xml"));
-    auto* findEdit = Child<QLineEdit>(window.get(), "id1800");
+    auto* findEdit = Child<QLineEdit>(window.get(), "findEdit");
     // The games "Go!" puts into the working list (emptied first) for `text`.
     auto go = [&](const char* text) {
         window->WorkingList()->ClearAndHide();
         findEdit->setText(QString::fromUtf8(text));
-        Click(window.get(), 1);
+        Click(window.get(), "goButton");
         WaitFor([&] { return !window->ScanRunning() && window->WorkingList()->PendingFills() == 0; });
         QTest::qWait(20);
         return ColumnOf(window->WorkingList()->List(), kRomNameColumn);
@@ -207,19 +228,20 @@ void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
 
     // No readable master file: nothing to search, so the three searches wait for one ...
     QVERIFY(environment.HasMessage("Open or Read error on input file!?\r\nCheck your settings."));
-    for (int id : {1, 1068, 1030}) QVERIFY(!Enabled(window.get(), id));
-    Click(window.get(), 1068);
+    for (const char* name : {"goButton", "listAllButton", "romSearchButton"})
+        QVERIFY(!Enabled(window.get(), name));
+    Click(window.get(), "listAllButton");
     QCOMPARE(window->ScanCount(), 0);
     // ... and once one is set, they find its games.
     OnNextModal<SettingsWindow>([&](SettingsWindow* settings) {
-        Child<QLineEdit>(settings, "id1025")->setText(QString::fromStdString(master));
-        Click(settings, 1);
+        Child<QLineEdit>(settings, "inputFileEdit")->setText(QString::fromStdString(master));
+        Click(settings, "setButton");
     });
-    Click(window.get(), 1052);
+    Click(window.get(), "settingsButton");
     QCOMPARE(go("pac"), (std::vector<std::string>{"pacman", "pacmanf", "puckman"}));
     int shown = 0;
     QObject::connect(window->FullList(), &ResultListWindow::BatchShown, [&] { ++shown; });
-    Click(window.get(), 1068);
+    Click(window.get(), "listAllButton");
     QVERIFY(WaitFor([&] { return shown == 1; }));
     QCOMPARE(window->FullList()->EntryCount(), 5);
 
@@ -227,12 +249,12 @@ void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
     environment.fileAnswers = {AppFixture("games.xml")};
     OnNextModal<SettingsWindow>([](SettingsWindow* settings) {
         // The main window's file is in use: the ROM scan is ready until another file is chosen.
-        QVERIFY(Enabled(settings, 1094));
-        Click(settings, 1066);
-        QVERIFY(!Enabled(settings, 1094));
-        Click(settings, 2);
+        QVERIFY(Enabled(settings, "romScanButton"));
+        Click(settings, "inputBrowseButton");
+        QVERIFY(!Enabled(settings, "romScanButton"));
+        Click(settings, "cancelButton");
     });
-    Click(window.get(), 1052);
+    Click(window.get(), "settingsButton");
     QCOMPARE(window->InputXmlPath(), master);
     QCOMPARE(Settings::Load().inputXmlFile, master);
     QCOMPARE(go("pac"), (std::vector<std::string>{"pacman", "pacmanf", "puckman"}));
@@ -246,19 +268,19 @@ void SettingsTest::theSearchedFileIsTheOneTheSettingsShow() {
     const std::string converted = work.File("from-mala.xml");
     environment.fileAnswers = {mala, converted};
     OnNextModal<SettingsWindow>([&](SettingsWindow* settings) {
-        Click(settings, 1104);
-        QCOMPARE(Text(settings, 1025).toStdString(), converted);
-        Click(settings, 2);
+        RunFrom(settings, "malaToXmlButton");
+        QCOMPARE(Text(settings, "inputFileEdit").toStdString(), converted);
+        Click(settings, "cancelButton");
     });
-    Click(window.get(), 1052);
+    Click(window.get(), "settingsButton");
     QCOMPARE(window->InputXmlPath(), converted);
     QCOMPARE(Settings::Load().inputXmlFile, converted);
     QCOMPARE(go("pac | galaga"), (std::vector<std::string>{"galaga"}));
     OnNextModal<SettingsWindow>([&](SettingsWindow* settings) {
-        QCOMPARE(Text(settings, 1025).toStdString(), converted);
-        Click(settings, 2);
+        QCOMPARE(Text(settings, "inputFileEdit").toStdString(), converted);
+        Click(settings, "cancelButton");
     });
-    Click(window.get(), 1052);
+    Click(window.get(), "settingsButton");
     QCOMPARE(window->InputXmlPath(), converted);
 }
 
@@ -271,9 +293,9 @@ void SettingsTest::mameRunnerRunsTheProgramOrTakesTheListing() {
     dialog.show();
 
     environment.fileAnswers = {good};
-    Click(&dialog, 1001);
+    RunFrom(&dialog, "listXmlBrowseButton");
     const std::string listing = dir.filePath(QStringLiteral("good/listxml.xml")).toStdString();
-    QCOMPARE(Text(&dialog, 1000).toStdString(), listing);
+    QCOMPARE(Text(&dialog, "listXmlEdit").toStdString(), listing);
     QCOMPARE(dialog.ListXmlPath(), listing);
     QCOMPARE(std::filesystem::file_size(listing), std::uintmax_t{1100000});
     QCOMPARE(environment.messages.size(), size_t{1});
@@ -283,21 +305,21 @@ void SettingsTest::mameRunnerRunsTheProgramOrTakesTheListing() {
     // Too little output: rejected, the listing path stays.
     environment.messages.clear();
     environment.fileAnswers = {small};
-    Click(&dialog, 1001);
+    RunFrom(&dialog, "listXmlBrowseButton");
     QCOMPARE(environment.MessageTexts(),
              (std::vector<std::string>{
                  environment.messages[0].text,
                  "Outfile file is invalid.  Is this really a MAME program that you pointed me to?"}));
     QCOMPARE(environment.messages[1].icon, MessageIcon::Exclamation);
-    QCOMPARE(Text(&dialog, 1000).toStdString(), listing);
+    QCOMPARE(Text(&dialog, "listXmlEdit").toStdString(), listing);
     QVERIFY(!FileExists(dir.filePath(QStringLiteral("small/listxml.xml")).toStdString()));
 
     // A listing is taken as it is.
     environment.messages.clear();
     environment.fileAnswers = {UtilityFixture("merge/listxml.xml")};
-    Click(&dialog, 1001);
+    RunFrom(&dialog, "listXmlBrowseButton");
     QVERIFY(environment.messages.empty());
-    QCOMPARE(Text(&dialog, 1000).toStdString(), UtilityFixture("merge/listxml.xml"));
+    QCOMPARE(Text(&dialog, "listXmlEdit").toStdString(), UtilityFixture("merge/listxml.xml"));
 }
 
 void SettingsTest::mergeRunsBehindTheProgressWindow() {
@@ -314,8 +336,8 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     }
     SettingsWindow dialog;
     dialog.show();
-    QVERIFY(Enabled(&dialog, 3));
-    QVERIFY(!Enabled(&dialog, 1));
+    QVERIFY(Enabled(&dialog, "mergeButton"));
+    QVERIFY(!Enabled(&dialog, "setButton"));
 
     // The result comes when the progress window has gone, while the dialog is still busy: "Set"
     // and Cancel do nothing meanwhile.
@@ -327,14 +349,14 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
         for (ProgressDialog* progress : dialog.findChildren<ProgressDialog*>()) {
             if (progress->isVisible()) progressText = progress->FirstText();
         }
-        Click(&dialog, 2);
-        Click(&dialog, 1);
+        Click(&dialog, "cancelButton");
+        Click(&dialog, "setButton");
         busyDialogStayed = dialog.isVisible() && dialog.Busy() && dialog.result() == 0;
         return QMessageBox::Ok;
     });
     const std::string merged = work.File("merged.xml");
     environment.fileAnswers = {merged};
-    Click(&dialog, 3);
+    RunFrom(&dialog, "mergeButton");
     QCOMPARE(environment.fileAsked[0].title, std::string("Save merged file as..."));
     QCOMPARE(environment.messages.size(), size_t{1});
     QCOMPARE(environment.messages[0].icon, MessageIcon::Information);
@@ -351,18 +373,18 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     QCOMPARE(MaskLogDate(FileText(work.File("mergelog.txt"))),
              FileText(UtilityFixture("merge/expected-mergelog.txt")));
     // The merged file becomes the input file shown; "Set" stores it.
-    QCOMPARE(Text(&dialog, 1025).toStdString(), merged);
-    QVERIFY(Enabled(&dialog, 1));
+    QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), merged);
+    QVERIFY(Enabled(&dialog, "setButton"));
     QVERIFY(WarningShown(&dialog));
-    Click(&dialog, 1);
+    Click(&dialog, "setButton");
     QCOMPARE(Settings::Load().inputXmlFile, merged);
 
     // A merge whose save question is cancelled changes nothing.
     SettingsWindow second(merged);
     environment.fileAnswers = {""};
     environment.messages.clear();
-    Click(&second, 3);
-    QCOMPARE(Text(&second, 1025).toStdString(), merged);
+    RunFrom(&second, "mergeButton");
+    QCOMPARE(Text(&second, "inputFileEdit").toStdString(), merged);
     QVERIFY(environment.messages.empty());
 
     // Merging onto an existing file asks first; "No" goes back to the save question.
@@ -374,11 +396,11 @@ void SettingsTest::mergeRunsBehindTheProgressWindow() {
     });
     environment.fileAsked.clear();
     environment.fileAnswers = {older, ""};
-    Click(&second, 3);
+    RunFrom(&second, "mergeButton");
     QCOMPARE(environment.MessageTexts(), std::vector<std::string>{ReplaceFileQuestion(older)});
     QCOMPARE(environment.fileAsked.size(), std::size_t{2});
     QCOMPARE(FileText(older), std::string("an older file"));
-    QCOMPARE(Text(&second, 1025).toStdString(), merged);
+    QCOMPARE(Text(&second, "inputFileEdit").toStdString(), merged);
 }
 
 void SettingsTest::romScanAndConvertersSetTheInputFile() {
@@ -411,13 +433,13 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         SettingsWindow dialog(master);
         const std::string scanned = work.File("scanned.xml");
         environment.fileAnswers = {roms, scanned};
-        Click(&dialog, 1094);
+        RunFrom(&dialog, "romScanButton");
         expectCreated({created + "\r\nLogfile generated as romscanlog.txt"});
         QCOMPARE(environment.fileAsked[0].title, std::string("Folder of ROMs to scan..."));
-        QCOMPARE(Text(&dialog, 1025).toStdString(), scanned);
+        QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), scanned);
         QCOMPARE(Settings::Load().inputXmlFile, scanned);  // stored at once
         environment.WriteSettings(master);
-        QVERIFY(!Enabled(&dialog, 1094));
+        QVERIFY(!Enabled(&dialog, "romScanButton"));
         int exitCode = -1;
         RunCli({"--input", master, "romscan", "--roms", roms, "-o", work.File("cli-scanned.xml")}, &exitCode);
         QCOMPARE(exitCode, 0);
@@ -431,9 +453,9 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         SettingsWindow dialog(master);
         const std::string listed = work.File("romdir.xml");
         environment.fileAnswers = {roms, listed};
-        Click(&dialog, 1107);
+        RunFrom(&dialog, "romDirToXmlButton");
         expectCreated({created});
-        QCOMPARE(Text(&dialog, 1025).toStdString(), listed);
+        QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), listed);
         environment.WriteSettings(master);
         QVERIFY(FileText(listed).find(
                     "<description>Pac-Man (1980)(Namco)</description>\r\n\t\t<year>1980</year>") !=
@@ -448,11 +470,11 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         SettingsWindow dialog(master);
         const std::string converted = work.File("from-mala.xml");
         environment.fileAnswers = {mala, converted};
-        Click(&dialog, 1104);
+        RunFrom(&dialog, "malaToXmlButton");
         expectCreated({convertDone});
         QCOMPARE(environment.fileAsked[environment.fileAsked.size() - 2].title,
                  std::string("Open a mala list..."));
-        QCOMPARE(Text(&dialog, 1025).toStdString(), converted);
+        QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), converted);
         environment.WriteSettings(master);
         QVERIFY(!FileExists(work.File("convertLog.txt")));
         RunCli({"--input", master, "mala2xml", mala, "-o", work.File("cli-mala.xml")}, &exitCode);
@@ -462,10 +484,10 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         // The Maximus list always goes to tempXMLFile.xml in the temporary folder.
         SettingsWindow dialog(master);
         environment.fileAnswers = {UtilityFixture("convert/maximus.txt")};
-        Click(&dialog, 1115);
+        RunFrom(&dialog, "maximusToXmlButton");
         expectCreated({convertDone});
         const std::string output = temp.filePath(QStringLiteral("tempXMLFile.xml")).toStdString();
-        QCOMPARE(Text(&dialog, 1025).toStdString(), output);
+        QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), output);
         QCOMPARE(FileText(output), FileText(UtilityFixture("convert/expected.xml")));
         environment.WriteSettings(master);
     }
@@ -474,10 +496,10 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         SettingsWindow dialog(master);
         environment.fileAsked.clear();
         environment.fileAnswers = {UtilityFixture("convert/maximus.txt"), work.File("never.xml")};
-        Click(&dialog, 1104);
+        RunFrom(&dialog, "malaToXmlButton");
         QCOMPARE(environment.MessageTexts(), std::vector<std::string>{"Invalid Mala game list file?!?"});
         QCOMPARE(environment.fileAsked.size(), std::size_t{1});
-        QCOMPARE(Text(&dialog, 1025).toStdString(), master);
+        QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), master);
         environment.messages.clear();
         environment.fileAnswers.clear();
     }
@@ -486,11 +508,131 @@ void SettingsTest::romScanAndConvertersSetTheInputFile() {
         std::remove(work.File("romscanlog.txt").c_str());
         SettingsWindow dialog(master);
         environment.fileAnswers = {""};
-        Click(&dialog, 1094);
+        RunFrom(&dialog, "romScanButton");
         QVERIFY(environment.messages.empty());
-        QCOMPARE(Text(&dialog, 1025).toStdString(), master);
+        QCOMPARE(Text(&dialog, "inputFileEdit").toStdString(), master);
         QVERIFY(!FileExists(work.File("romscanlog.txt")));
     }
+    qunsetenv("TMPDIR");
+}
+
+void SettingsTest::cancelledUtilitiesChangeNothing() {
+    AppTestEnvironment environment;
+    WorkingFolder work;
+    QTemporaryDir temp;
+    qputenv("TMPDIR", temp.path().toUtf8());
+    const std::string master = UtilityFixture("master.xml");
+    const std::string roms = work.File("roms");
+    MakeDirectories(roms);
+    for (const char* name : {"pacman.zip", "galaga.7z", "xyz.zip", "Pac-Man (1980)(Namco).zip"})
+        WriteFileAtomically(roms + "/" + name, "");
+    const std::string mala = work.File("three.mlg");
+    RunCli({"--input", master, "save", "mala", "--find", "galaga | puckman | pacman", "-o", mala});
+    const std::string mame = FakeMame(temp, "mame", 1100000);
+    const std::string mameFolder = temp.filePath(QStringLiteral("mame")).toStdString();
+    const struct {
+        const char* button;
+        std::vector<std::string> answers;
+        std::string output;
+    } utilities[] = {
+        {"mergeButton", {work.File("merged.xml")}, work.File("merged.xml")},
+        {"romScanButton", {roms, work.File("scanned.xml")}, work.File("scanned.xml")},
+        {"romDirToXmlButton", {roms, work.File("romdir.xml")}, work.File("romdir.xml")},
+        {"malaToXmlButton", {mala, work.File("from-mala.xml")}, work.File("from-mala.xml")},
+        {"maximusToXmlButton",
+         {UtilityFixture("convert/maximus.txt")},
+         temp.filePath("tempXMLFile.xml").toStdString()},
+        {"listXmlBrowseButton", {mame}, mameFolder + "/listxml.xml"},
+    };
+    auto resetSettings = [&] {
+        Settings settings;
+        settings.inputXmlFile = master;
+        settings.listXmlFile = UtilityFixture("merge/listxml.xml");
+        settings.catverFile = UtilityFixture("merge/catver.ini");
+        settings.controlsFile = UtilityFixture("merge/controls.xml");
+        settings.nplayersFile = UtilityFixture("merge/nplayers.ini");
+        QVERIFY(settings.Save());
+    };
+    // All a utility may change: the files where it writes, the stored settings and the paths shown.
+    auto state = [&](SettingsWindow& dialog, const std::string& output) {
+        const Settings settings = Settings::Load();
+        std::string all = FileText(output) + "|" + settings.inputXmlFile + "|" + settings.listXmlFile + "|" +
+                          Text(&dialog, "inputFileEdit").toStdString() + "|" +
+                          Text(&dialog, "listXmlEdit").toStdString();
+        for (const QString& folder : {work.dir.path(), temp.path(), QString::fromStdString(mameFolder)})
+            all += "|" + QDir(folder).entryList(QDir::Files).join(',').toStdString();
+        return all;
+    };
+    std::atomic<int> reports{0};
+    for (const auto& utility : utilities) {
+        // A whole run counts the job's reports (progress figures and texts), so that a Cancel can
+        // come before it begins, halfway and with its last report.
+        resetSettings();
+        SetJobTestHooks({{},
+                         [&](JobControl&, std::int64_t, std::int64_t) { ++reports; },
+                         [&](JobControl&, const std::string&, const std::string&) { ++reports; }});
+        reports = 0;
+        {
+            SettingsWindow dialog(master);
+            environment.fileAnswers = utility.answers;
+            RunFrom(&dialog, utility.button);
+            QVERIFY2(dialog.StatusText().isEmpty() && FileExists(utility.output), utility.button);
+        }
+        const int total = reports;
+        QVERIFY2(total > 0, utility.button);
+        for (int cancelAt : {0, (total + 1) / 2, total}) {
+            const QByteArray what =
+                QByteArray(utility.button) + " cancelled at " + QByteArray::number(cancelAt);
+            resetSettings();
+            QVERIFY(WriteFileAtomically(utility.output, "an earlier file"));
+            SettingsWindow dialog(master);
+            const std::string before = state(dialog, utility.output);
+            reports = 0;
+            JobTestHooks hooks;
+            std::atomic<std::size_t> asked{0};  // messages before the job: its questions and notes
+            hooks.started = [&, cancelAt](JobControl& control) {
+                asked = environment.messages.size();
+                if (cancelAt == 0) control.RequestCancel();
+            };
+            hooks.reported = [&, cancelAt](JobControl& control, std::int64_t, std::int64_t) {
+                if (++reports == cancelAt) control.RequestCancel();
+            };
+            hooks.textsReported = [&, cancelAt](JobControl& control, const std::string&, const std::string&) {
+                if (++reports == cancelAt) control.RequestCancel();
+            };
+            SetJobTestHooks(hooks);
+            environment.messages.clear();
+            environment.fileAnswers = utility.answers;
+            RunFrom(&dialog, utility.button);
+            QVERIFY2(dialog.UtilityProgress() == nullptr, what);
+            // Even a Cancel with the last report stops it: the file is only put in place after
+            // the utility's final look.
+            QVERIFY2(dialog.StatusText() == QStringLiteral("Cancelled."), what);
+            QVERIFY2(state(dialog, utility.output) == before, what);
+            QVERIFY2(environment.messages.size() == asked, what);  // and nothing after it
+        }
+    }
+    SetJobTestHooks({});
+
+    // The progress window shows the utility's texts and its Cancel stops it.
+    resetSettings();
+    Gate gate;
+    SetJobTestHooks({{}, {}, [&](JobControl&, const std::string& first, const std::string&) {
+                         if (first == "Merging data, hang on...") gate.Wait();
+                     }});
+    SettingsWindow dialog(master);
+    environment.fileAnswers = {work.File("stopped.xml")};
+    Click(&dialog, "mergeButton");
+    QVERIFY(WaitFor([&] {
+        return dialog.UtilityProgress() &&
+               dialog.UtilityProgress()->FirstText() == QStringLiteral("Merging data, hang on...");
+    }));
+    Child<QPushButton>(dialog.UtilityProgress(), "cancelButton")->click();
+    gate.open = true;
+    QVERIFY(WaitFor([&] { return !dialog.Busy(); }));
+    SetJobTestHooks({});
+    QCOMPARE(dialog.StatusText(), QStringLiteral("Cancelled."));
+    QVERIFY(!FileExists(work.File("stopped.xml")));
     qunsetenv("TMPDIR");
 }
 

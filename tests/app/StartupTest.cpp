@@ -26,15 +26,15 @@ const char* kNoInputFile = "Please hit the settings button to select an input fi
 const char* kOpenError = "Open or Read error on input file!?\r\nCheck your settings.";
 
 QString FindText(MainWindow& window) {
-    return Child<QLineEdit>(&window, "id1800")->text();
+    return Child<QLineEdit>(&window, "findEdit")->text();
 }
 
-Qt::CheckState Check(MainWindow& window, int id) {
-    return window.findChild<QCheckBox*>(QStringLiteral("id%1").arg(id))->checkState();
+Qt::CheckState Check(MainWindow& window, const char* name) {
+    return Child<QCheckBox>(&window, name)->checkState();
 }
 
-bool Enabled(MainWindow& window, int id) {
-    return window.findChild<QWidget*>(QStringLiteral("id%1").arg(id))->isEnabled();
+bool Enabled(MainWindow& window, const char* name) {
+    return Child<QWidget>(&window, name)->isEnabled();
 }
 
 }  // namespace
@@ -56,8 +56,8 @@ void StartupTest::firstRunQuitEndsWithoutMainWindow() {
     bool welcomed = false;
     OnNextModal<WelcomeDialog>([&](WelcomeDialog* welcome) {
         welcomed = welcome->windowTitle() == QStringLiteral("Vantor");
-        QCOMPARE(Child<QPushButton>(welcome, "id1")->text(), QStringLiteral("Next >>>"));
-        Child<QPushButton>(welcome, "id2")->click();  // "Quit"
+        QCOMPARE(Child<QPushButton>(welcome, "nextButton")->text(), QStringLiteral("Next >>>"));
+        Child<QPushButton>(welcome, "quitButton")->click();  // "Quit"
     });
     std::unique_ptr<MainWindow> window = CreateMainWindow();
     QVERIFY(welcomed);
@@ -70,7 +70,8 @@ void StartupTest::firstRunQuitEndsWithoutMainWindow() {
 
 void StartupTest::firstRunOpensSettingsBeforeTheInputCheck() {
     AppTestEnvironment environment;
-    OnNextModal<WelcomeDialog>([](WelcomeDialog* welcome) { Child<QPushButton>(welcome, "id1")->click(); });
+    OnNextModal<WelcomeDialog>(
+        [](WelcomeDialog* welcome) { Child<QPushButton>(welcome, "nextButton")->click(); });
     std::unique_ptr<MainWindow> window = CreateMainWindow();
     QVERIFY(window != nullptr);
     QVERIFY(window->FirstRun());
@@ -80,37 +81,37 @@ void StartupTest::firstRunOpensSettingsBeforeTheInputCheck() {
     bool settingsShown = false;
     OnNextModal<SettingsWindow>([&](SettingsWindow* settings) {
         settingsShown = environment.messages.empty();
-        QVERIFY(Child<QLineEdit>(settings, "id1025")->text().isEmpty());
-        QVERIFY(!Child<QPushButton>(settings, "id1")->isEnabled());
-        Child<QPushButton>(settings, "id2")->click();
+        QVERIFY(Child<QLineEdit>(settings, "inputFileEdit")->text().isEmpty());
+        QVERIFY(!Child<QPushButton>(settings, "setButton")->isEnabled());
+        Child<QPushButton>(settings, "cancelButton")->click();
     });
     window->show();
     window->Initialise();
     QVERIFY(settingsShown);
     QCOMPARE(environment.MessageTexts(), std::vector<std::string>{kNoInputFile});
     QCOMPARE(environment.messages[0].icon, MessageIcon::Stop);
-    QVERIFY(!Enabled(*window, 1));  // "Go!"
+    QVERIFY(!Enabled(*window, "goButton"));  // "Go!"
     QVERIFY(!FileExists(SettingsFilePath()));
 
     // "Settings and Tools": browse to the master file, tick both options, "Set".
     environment.messages.clear();
     environment.fileAnswers = {AppFixture("games.xml")};
     OnNextModal<SettingsWindow>([](SettingsWindow* settings) {
-        Child<QPushButton>(settings, "id1066")->click();
-        Child<QCheckBox>(settings, "id1069")->setChecked(true);
-        Child<QCheckBox>(settings, "id1092")->setChecked(true);
-        QVERIFY(Child<QPushButton>(settings, "id1")->isEnabled());
-        Child<QPushButton>(settings, "id1")->click();
+        Child<QPushButton>(settings, "inputBrowseButton")->click();
+        Child<QCheckBox>(settings, "hideRomNamesBox")->setChecked(true);
+        Child<QCheckBox>(settings, "hideTagsBox")->setChecked(true);
+        QVERIFY(Child<QPushButton>(settings, "setButton")->isEnabled());
+        Child<QPushButton>(settings, "setButton")->click();
     });
-    Child<QPushButton>(window.get(), "id1052")->click();
+    Child<QPushButton>(window.get(), "settingsButton")->click();
     QCOMPARE(environment.fileQuestions, std::vector<std::string>{"Point me to your xml file please..."});
-    QVERIFY(Enabled(*window, 1));
+    QVERIFY(Enabled(*window, "goButton"));
     QCOMPARE(window->InputXmlPath(), AppFixture("games.xml"));
     QVERIFY(window->HideRomNames());
     Settings stored = Settings::Load();
     QVERIFY(stored.keyExists);
     QCOMPARE(stored.inputXmlFile, AppFixture("games.xml"));
-    QVERIFY(stored.hideSha1s);
+    QVERIFY(stored.hideRomNames);
     QVERIFY(stored.hideTags);
     // A listing, not a merged file: the note about categories.
     QCOMPARE(environment.messages.size(), size_t{1});
@@ -133,27 +134,27 @@ void StartupTest::initialCriteriaBuildTheFindText() {
              qPrintable(text));
     QVERIFY(text.contains(QStringLiteral(") & !(ways=8 | 'ways=5 (half8)' | ")));
     QVERIFY(text.endsWith(QStringLiteral(" & (!status=preliminary & !isbios=yes) &  !(isbios=yes)")));
-    QVERIFY(Child<QRadioButton>(window.get(), "id1007")->isChecked());
-    QVERIFY(!Child<QRadioButton>(window.get(), "id1006")->isChecked());
-    QCOMPARE(Child<QComboBox>(window.get(), "id1003")->currentText(), QStringLiteral("2"));
-    QCOMPARE(Child<QComboBox>(window.get(), "id1057")->currentText(), QStringLiteral("Any"));
-    QVERIFY(!Enabled(*window, 1026));  // "Not" waits for a region
-    QCOMPARE(Check(*window, 1016), Qt::Checked);
-    QCOMPARE(Check(*window, 1010), Qt::Unchecked);
-    QVERIFY(!Enabled(*window, 1025));  // Triggerstick: only controls.xml knows it
-    QCOMPARE(Check(*window, 1015), Qt::Checked);
-    QCOMPARE(Check(*window, 1070), Qt::Unchecked);  // BIOS
-    QCOMPARE(Check(*window, 1071), Qt::PartiallyChecked);
-    QVERIFY(Child<QCheckBox>(window.get(), "id1071")->isTristate());
-    QCOMPARE(Check(*window, 1112), Qt::PartiallyChecked);
-    QVERIFY(!Enabled(*window, 1071));  // no categories without a merged file
-    QVERIFY(!Enabled(*window, 1112));  // no players without <nplayers>
+    QVERIFY(Child<QRadioButton>(window.get(), "criterion:cabinet=upright")->isChecked());
+    QVERIFY(!Child<QRadioButton>(window.get(), "criterion:cabinet=cocktail")->isChecked());
+    QCOMPARE(Child<QComboBox>(window.get(), "criterion:buttons")->currentText(), QStringLiteral("2"));
+    QCOMPARE(Child<QComboBox>(window.get(), "criterion:region")->currentText(), QStringLiteral("Any"));
+    QVERIFY(!Enabled(*window, "criterion:not"));  // "Not" waits for a region
+    QCOMPARE(Check(*window, "criterion:2-way"), Qt::Checked);
+    QCOMPARE(Check(*window, "criterion:8-way"), Qt::Unchecked);
+    QVERIFY(!Enabled(*window, "criterion:triggerstick"));  // Triggerstick: only controls.xml knows it
+    QCOMPARE(Check(*window, "criterion:playable"), Qt::Checked);
+    QCOMPARE(Check(*window, "criterion:bios"), Qt::Unchecked);  // BIOS
+    QCOMPARE(Check(*window, "criterion:breakout"), Qt::PartiallyChecked);
+    QVERIFY(Child<QCheckBox>(window.get(), "criterion:breakout")->isTristate());
+    QCOMPARE(Check(*window, "criterion:1-plyr"), Qt::PartiallyChecked);
+    QVERIFY(!Enabled(*window, "criterion:breakout"));  // no categories without a merged file
+    QVERIFY(!Enabled(*window, "criterion:1-plyr"));    // no players without <nplayers>
 }
 
 void StartupTest::clicksGoThroughTheCriteriaModel() {
     AppTestEnvironment environment;
     std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("merged.xml"));
-    auto* eightWay = Child<QCheckBox>(window.get(), "id1010");
+    auto* eightWay = Child<QCheckBox>(window.get(), "criterion:8-way");
     // Unticked, then ticked, grey, unticked again: the window's own cycle, not Qt's.
     QCOMPARE(eightWay->checkState(), Qt::Unchecked);
     QVERIFY(
@@ -166,29 +167,29 @@ void StartupTest::clicksGoThroughTheCriteriaModel() {
     QVERIFY(FindText(*window).contains(QStringLiteral("!(49-way | ")));
 
     // Cocktail and Upright exclude each other; the cabinet clause comes first.
-    Child<QRadioButton>(window.get(), "id1006")->click();
-    QVERIFY(!Child<QRadioButton>(window.get(), "id1007")->isChecked());
+    Child<QRadioButton>(window.get(), "criterion:cabinet=cocktail")->click();
+    QVERIFY(!Child<QRadioButton>(window.get(), "criterion:cabinet=upright")->isChecked());
     QVERIFY(FindText(*window).startsWith(
         QStringLiteral("('dipvalue name=Cocktail' | 'confsetting name=Cocktail') & ")));
 
     // A region enables "Not"; a hand edit survives until the next change of a criterion.
-    Child<QComboBox>(window.get(), "id1057")->setCurrentIndex(2);
-    QVERIFY(Enabled(*window, 1026));
-    Child<QCheckBox>(window.get(), "id1026")->click();
+    Child<QComboBox>(window.get(), "criterion:region")->setCurrentIndex(2);
+    QVERIFY(Enabled(*window, "criterion:not"));
+    Child<QCheckBox>(window.get(), "criterion:not")->click();
     QVERIFY(FindText(*window).contains(QStringLiteral("& !@JAPAN &")));
-    Child<QLineEdit>(window.get(), "id1800")->setText(QStringLiteral("pacman"));
+    Child<QLineEdit>(window.get(), "findEdit")->setText(QStringLiteral("pacman"));
     QCOMPARE(FindText(*window), QStringLiteral("pacman"));
 
     // "Any/None" unticked: no categories at all; the merged file has them enabled.
-    auto* anyNone = Child<QPushButton>(window.get(), "id1092");
+    auto* anyNone = Child<QPushButton>(window.get(), "criterion:any-none");
     QVERIFY(anyNone->isEnabled() && anyNone->isChecked());
     anyNone->click();
-    QCOMPARE(Check(*window, 1071), Qt::Unchecked);
+    QCOMPARE(Check(*window, "criterion:breakout"), Qt::Unchecked);
     QVERIFY(FindText(*window).contains(QStringLiteral("!('ball & paddle' | isbios=yes | breakout")));
 
     // Zero buttons disables "or less".
-    Child<QComboBox>(window.get(), "id1003")->setCurrentIndex(1);
-    QVERIFY(!Enabled(*window, 1008));
+    Child<QComboBox>(window.get(), "criterion:buttons")->setCurrentIndex(1);
+    QVERIFY(!Enabled(*window, "criterion:or-less"));
     QVERIFY(FindText(*window).contains(QStringLiteral("!buttons>0 &")));
 }
 
@@ -198,24 +199,24 @@ void StartupTest::inputCheckAdaptsToTheFile() {
         std::unique_ptr<MainWindow> window = OpenMainWindow(environment, "/nonexistent/master.xml");
         QCOMPARE(environment.MessageTexts(), std::vector<std::string>{kOpenError});
         QCOMPARE(environment.messages[0].icon, MessageIcon::Stop);
-        QVERIFY(!Enabled(*window, 1));
+        QVERIFY(!Enabled(*window, "goButton"));
     }
     environment.messages.clear();
     {
         std::unique_ptr<MainWindow> window = OpenMainWindow(environment, "");
         QCOMPARE(environment.MessageTexts(), std::vector<std::string>{kNoInputFile});
-        QVERIFY(!Enabled(*window, 1));
+        QVERIFY(!Enabled(*window, "goButton"));
     }
     environment.messages.clear();
     {
         // A merged file with player data: no note, categories and players usable.
         std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("merged.xml"));
         QVERIFY(environment.messages.empty());
-        QVERIFY(Enabled(*window, 1));
-        QVERIFY(Enabled(*window, 1071));
-        QVERIFY(Enabled(*window, 1112));
+        QVERIFY(Enabled(*window, "goButton"));
+        QVERIFY(Enabled(*window, "criterion:breakout"));
+        QVERIFY(Enabled(*window, "criterion:1-plyr"));
         // It says nothing of the emulation status: Playable is off and adds nothing.
-        QVERIFY(!Enabled(*window, 1015));
+        QVERIFY(!Enabled(*window, "criterion:playable"));
         QVERIFY(!FindText(*window).contains(QStringLiteral("status=")));
     }
 }

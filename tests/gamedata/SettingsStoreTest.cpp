@@ -31,12 +31,14 @@ TEST(SettingsStoreTest, NamesWithoutCaseAndValuesWithEscapes) {
     EXPECT_EQ(key.GetText("InputXmlFile"), "/games/a\\b\nc.xml");
 }
 
+// "hideSHA1s" is the stored name of "hide ROM names", read and written as such so that existing
+// settings files keep their choice.
 TEST(SettingsStoreTest, OptionsParseAsNumbers) {
     TempDir dir;
     std::string path = dir.Write("Vantor.conf", "hideSHA1s=1\nhidetags=abc\ncatverFile=/x/catver.ini\r\n");
     Settings settings = Settings::Load(path);
     EXPECT_TRUE(settings.keyExists);
-    EXPECT_TRUE(settings.hideSha1s);
+    EXPECT_TRUE(settings.hideRomNames);
     EXPECT_FALSE(settings.hideTags);
     EXPECT_EQ(settings.catverFile, "/x/catver.ini");
     // A file from before the family options reads as their defaults.
@@ -56,6 +58,10 @@ TEST(SettingsStoreTest, OptionsParseAsNumbers) {
     EXPECT_EQ(again.findText, settings.findText);
     EXPECT_TRUE(again.onePerFamily);
     EXPECT_EQ(again.familyRegions, "usa,world");
+    Settings fresh;
+    fresh.hideRomNames = true;
+    ASSERT_TRUE(fresh.Save(dir.File("fresh.conf")));
+    EXPECT_NE(test::ReadFileBytes(dir.File("fresh.conf")).find("\nhideSHA1s=1\n"), std::string::npos);
 }
 
 TEST(SettingsStoreTest, UnwritableStoreReportsFailure) {

@@ -1,0 +1,52 @@
+#include "GameExplainer.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include "GameListWindow.h"
+#include "QtUserInterface.h"
+#include "TextWindow.h"
+#include "gamedata/AppPaths.h"
+#include "gamedata/Catalog.h"
+#include "gamedata/TextUtil.h"
+#include "search/Explanation.h"
+#include "search/SearchDriver.h"
+
+namespace vantor::app {
+
+GameExplainer::GameExplainer(const Catalog& catalog, QObject* parent) : QObject(parent), catalog_(catalog) {}
+
+void GameExplainer::Explain(QWidget* owner, Game by, const std::string& game, const std::string& findText) {
+    std::string typed = findText;
+    Trim(typed);
+    QPointer<QWidget> window = owner;
+    owner->setCursor(Qt::BusyCursor);
+    job_ = RunThenDeliver(
+        this,
+        [copy = CatalogCopyOf(catalog_), by, game, typed](JobControl&) {
+            const std::string expression = PrepareSearchText(typed, FindDataFile("vnmacros.txt"));
+            Catalog own;
+            if (!copy.Open(own)) throw EngineError("The input file cannot be read.");
+            return by == Game::ByRomName ? ExplainGame(own, game, expression, typed)
+                                         : ExplainGameAt(own, game, expression, typed);
+        },
+        [this, window](JobOutcome<GameExplanation> outcome) {
+            if (window.isNull()) return;
+            window->unsetCursor();
+            if (outcome.error) {
+                if (!outcome.Cancelled())
+                    ShowMessageBox(window, outcome.error->Icon(), outcome.error->Text());
+                return;
+            }
+            const GameExplanation& explanation = *outcome.result;
+            const std::string title =
+                std::string(explanation.matches ? kWhyInListText : kWhyNotText) + " " + explanation.romName;
+            auto* text = new TextWindow(title, explanation.text, true, window);
+            text->setObjectName(QStringLiteral("explanationWindow"));
+            text->setAttribute(Qt::WA_DeleteOnClose);
+            text->show();
+            Q_EMIT Shown(explanation.text);
+        });
+}
+
+}  // namespace vantor::app
