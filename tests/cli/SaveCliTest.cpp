@@ -236,12 +236,13 @@ TEST_F(SaveCliTest, FromListTakesAListsGamesAndTellsWhatTheMasterFileLacks) {
     // The log goes to the working folder, as the converters' logs do.
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(files_.Path());
-    const int status = Save(merged_, {"romnames", "--from-list", files_.Write("n.txt", "sf2\nnosuch\n")});
+    const int status =
+        Save(merged_, {"romnames", "--from-list", files_.Write("n.txt", "sf2\nnosuch\npacman\n")});
     std::filesystem::current_path(before);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(out_, "sf2\r\n");
+    EXPECT_EQ(out_, "sf2\r\npacman\r\n");  // not sorted by name
     EXPECT_NE(
-        err_.find("warning: 1 of the 2 games the list names are not in the master file; their names are "
+        err_.find("warning: 1 of the 3 games the list names are not in the master file; their names are "
                   "in loadListLog.txt.\n"),
         std::string::npos)
         << err_;
