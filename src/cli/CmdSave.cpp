@@ -11,6 +11,7 @@
 #include "output/CsvColumns.h"
 #include "output/SaveList.h"
 #include "search/Evaluator.h"
+#include "search/RecordScan.h"
 #include "search/SearchDriver.h"
 #include "utilities/ListLoader.h"
 
@@ -51,24 +52,14 @@ bool ReadKeyLines(std::istream& in, const std::string& name, std::vector<std::in
     return true;
 }
 
-// The keys of every game in file order, as "List all ROMs" lists them (every record the reader
-// finds: the expression "=" rejects none).
+// The keys of every game in file order, as "List all ROMs" lists them: the same scan, with
+// nothing kept but the keys.
 std::vector<std::int64_t> EveryGameKey(const Catalog& catalog, ProgressSink& progress) {
-    std::vector<std::int64_t> keys;
-    const MasterFile& file = catalog.file;
-    RecordReader reader = catalog.Reader();
-    reader.Rewind(file);
-    for (std::size_t count = 1;; ++count) {
-        std::int64_t position = reader.NextRecordPosition(file, catalog.StartTag());
-        if (position == -1) break;
-        keys.push_back(position);
-        if (count % 512 == 0) {
-            progress.Progress(reader.Tell(), file.Size());
-            if (progress.CancelRequested()) throw EngineError(kCancelled, ErrorKind::Cancelled);
-        }
-    }
-    progress.Progress(file.Size(), file.Size());
-    return keys;
+    return ScanRecords<std::int64_t>(catalog, &progress, ScanSplit{}, [] {
+        return [](std::int64_t position, const std::string&, std::vector<std::int64_t>& keys) {
+            keys.push_back(position);
+        };
+    });
 }
 
 }  // namespace

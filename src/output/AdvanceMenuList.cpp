@@ -17,6 +17,7 @@ std::string QuotedText(std::string text) {
 
 class AdvanceMenuWriter : public ListWriter {
   public:
+    bool EntriesInParallel() const override { return true; }
     bool Entry(const ListedRecord& record, std::string& out) const override {
         std::string description = record.Description();
         RemoveAll(description, '\r');

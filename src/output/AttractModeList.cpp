@@ -14,6 +14,8 @@ class AttractModeWriter : public ListWriter {
   public:
     void Begin(const ListContext&, ListDocument& document) override { document.text = kAttractModeHeader; }
 
+    bool EntriesInParallel() const override { return true; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         std::string controls = record.Value("control type=");
         if (Contains(controls, '&')) ReplaceAll(controls, " & ", ", ");

@@ -36,6 +36,8 @@ class BatchWriter : public ListWriter {
         }
     }
 
+    bool EntriesInParallel() const override { return true; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         out += form_ == BatchForm::Shell ? ShellLines(record) : WindowsLines(record);
         return true;

@@ -60,6 +60,8 @@ class CabrioWriter : public ListWriter {
         text += "  <games>\r\n";
     }
 
+    bool EntriesInParallel() const override { return true; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         out += "   <game>\r\n";
         out += "    <name>" + EncodedEntities(record.Description()) + "</name>\r\n";

@@ -53,6 +53,7 @@ class CsvWriter : public ListWriter {
     }
 
     // Values are read whole (no "_" for the delimiter inside them): quoting keeps them apart.
+    bool EntriesInParallel() const override { return true; }
     bool Entry(const ListedRecord& record, std::string& out) const override {
         std::string row;
         for (const std::string& key : keys_) {

@@ -7,6 +7,7 @@ namespace {
 
 class DescriptionWriter : public ListWriter {
   public:
+    bool EntriesInParallel() const override { return true; }
     bool Entry(const ListedRecord& record, std::string& out) const override {
         out += record.Description();
         out += "\r\n";

@@ -11,6 +11,8 @@ class HyperSpinWriter : public ListWriter {
   public:
     void Begin(const ListContext&, ListDocument& document) override { document.text = "<menu>\r\n"; }
 
+    bool EntriesInParallel() const override { return true; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         const std::string& manufacturerTag = Tags().ManufacturerTag(record.InputType());
         out += "\t<game name=\"" + EncodedEntities(record.RomName()) + "\">\r\n";

@@ -54,6 +54,8 @@ class KhameleonWriter : public ListWriter {
         ReplaceAll(document.text, "All Games", EncodedEntities(title_));
     }
 
+    bool EntriesInParallel() const override { return true; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         std::string manufacturer = record.Value(Tags().ManufacturerTag(record.InputType()));
 

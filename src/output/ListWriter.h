@@ -98,6 +98,9 @@ class ListWriter {
     // order and joined in list order, and a game listed twice may be made once: what an entry
     // writes depends on its record alone.
     virtual bool Entry(const ListedRecord& record, std::string& out) const = 0;
+    // True when Entry keeps nothing between calls, so that long lists are made on several threads
+    // at once.
+    virtual bool EntriesInParallel() const { return false; }
     // After the games (document.games of them): the tail, or anything that needs the whole list.
     virtual void End(const ListContext& context, ListDocument& document) {
         (void)context;

@@ -20,6 +20,8 @@ class MGalaxyWriter : public ListWriter {
             "<dbase name=\"MAME\" romset=\"Mame\" version=\"" + EncodedEntities(version) + "\">\r\n";
     }
 
+    bool EntriesInParallel() const override { return true; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         out += "\t<game name=\"" + EncodedEntities(record.RomName()) + "\" cloneof=\"" +
                EncodedEntities(record.Value("cloneof=")) + "\">\r\n";

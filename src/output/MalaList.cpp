@@ -171,6 +171,8 @@ class MalaWriter : public ListWriter {
         countOffset_ = BuildMalaHeader(title_, document.text);
     }
 
+    bool EntriesInParallel() const override { return true; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         BuildMalaEntry(MakeMalaEntry(record), out);
         return true;

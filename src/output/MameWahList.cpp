@@ -21,6 +21,7 @@ void AppendLine(std::string& out, std::string_view line) {
 
 class MameWahWriter : public ListWriter {
   public:
+    bool EntriesInParallel() const override { return true; }
     bool Entry(const ListedRecord& record, std::string& out) const override {
         std::string rotate = record.Value("rotate=");
         std::string controls = record.Value("control type=");

@@ -16,6 +16,8 @@ class MaximusWriter : public ListWriter {
 
     void Begin(const ListContext&, ListDocument& document) override { document.text = "["; }
 
+    bool EntriesInParallel() const override { return true; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         // A double quote would end the quoted description early and shift every text after it.
         std::string description = record.Description();

@@ -14,6 +14,8 @@ class RomNameWriter : public ListWriter {
 
     void Begin(const ListContext&, ListDocument& document) override { document.text = header_; }
 
+    bool EntriesInParallel() const override { return true; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         out += record.RomName();
         out += lineEnd_;

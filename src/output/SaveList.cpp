@@ -1,7 +1,10 @@
 #include "SaveList.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <numeric>
+#include <thread>
 
 #include "gamedata/ListOrder.h"
 #include "gamedata/TextUtil.h"
@@ -12,41 +15,36 @@ namespace vantor {
 namespace {
 
 constexpr std::size_t kProgressStep = 256;
+// Below this many games one thread makes the list sooner than several would start.
+constexpr std::size_t kParallelMinimumGames = 2048;
+constexpr unsigned kMaxEntryThreads = 8;
 
-// Reads each listed record once at its key and gathers what the writer makes of it, in list
-// order.
-class EntryGatherer {
+// One way through the master file's records: its own cursor over the shared file and its own
+// buffers, so that parts of a list can be read on threads of their own.
+class RecordCursor {
   public:
-    EntryGatherer(const Catalog& catalog, const ListWriter& writer, bool sortByName)
-        : catalog_(catalog),
-          fields_(catalog.Fields()),
-          reader_(catalog.Reader()),
-          writer_(writer),
-          form_(writer.Form()),
-          sortByName_(sortByName),
-          current_(fields_) {}
+    RecordCursor(const Catalog& catalog, const RecordFields& fields, RecordText form, bool wantName)
+        : catalog_(catalog), reader_(catalog.Reader()), form_(form), wantName_(wantName), current_(fields) {}
 
-    // False when the progress sink asked to stop.
-    bool Gather(const std::vector<std::int64_t>& offsets, ListDocument& document, ProgressSink* progress);
+    const ListedRecord& Read(std::int64_t offset);
+    // The Name of the record last read, as the search lists it, when asked for.
+    std::string& Name() { return name_; }
 
   private:
-    const ListedRecord& ReadRecord(std::int64_t offset);
     // The record at `position` as read with an empty start key; true when that is a line feed
     // followed by `text`, false when it is `text` itself.
     bool ReadListedText(std::int64_t position, std::string& text);
 
     const Catalog& catalog_;
-    const RecordFields fields_;
     RecordReader reader_;
-    const ListWriter& writer_;
     const RecordText form_;
-    const bool sortByName_;
+    const bool wantName_;
     ListedRecord current_;
     std::string found_;  // the buffer records are read into, swapped with the record's
-    std::string name_;   // the Name of the record last read, when sorting by it
+    std::string name_;
 };
 
-bool EntryGatherer::ReadListedText(std::int64_t position, std::string& text) {
+bool RecordCursor::ReadListedText(std::int64_t position, std::string& text) {
     // Records are read with an empty start key: from the very position, so the text begins with
     // the tail of the line before the record, its line feed. Where the key is the position of a
     // record (one byte before its start line), that is exactly a line feed followed by what a read
@@ -59,11 +57,10 @@ bool EntryGatherer::ReadListedText(std::int64_t position, std::string& text) {
     return false;
 }
 
-const ListedRecord& EntryGatherer::ReadRecord(std::int64_t offset) {
+const ListedRecord& RecordCursor::Read(std::int64_t offset) {
     bool lineFeed = ReadListedText(offset, found_);
     current_.Renew(lineFeed).swap(found_);
-    // The Name, as the search lists it: from the decoded record.
-    if (sortByName_) {
+    if (wantName_) {
         name_ = current_.Description();
         if (form_ == RecordText::Raw) DecodeEntities(name_);
         if (name_.empty()) name_ = "Unknown";
@@ -71,20 +68,95 @@ const ListedRecord& EntryGatherer::ReadRecord(std::int64_t offset) {
     return current_;
 }
 
+// Reads each listed record once at its key and gathers what the writer makes of it, in list
+// order.
+class EntryGatherer {
+  public:
+    EntryGatherer(const Catalog& catalog, const ListWriter& writer, bool sortByName)
+        : catalog_(catalog), fields_(catalog.Fields()), writer_(writer), sortByName_(sortByName) {}
+
+    // False when the progress sink asked to stop.
+    bool Gather(const std::vector<std::int64_t>& offsets, ListDocument& document, ProgressSink* progress);
+
+  private:
+    RecordCursor MakeCursor() const { return RecordCursor(catalog_, fields_, writer_.Form(), sortByName_); }
+    // Makes the entries of the games in `fileOrder` (indexes into `offsets`) into their slots,
+    // once per record (a game whose `source` is another is listed again), on as many threads as
+    // pay; false when the progress sink asked to stop.
+    bool MakeEntries(const std::vector<std::int64_t>& offsets, const std::vector<std::size_t>& fileOrder,
+                     const std::vector<std::size_t>& source, std::vector<std::string>& pieces,
+                     std::vector<std::string>& names, std::vector<char>& counted, ProgressSink* progress);
+
+    const Catalog& catalog_;
+    const RecordFields fields_;
+    const ListWriter& writer_;
+    const bool sortByName_;
+};
+
+bool EntryGatherer::MakeEntries(const std::vector<std::int64_t>& offsets,
+                                const std::vector<std::size_t>& fileOrder,
+                                const std::vector<std::size_t>& source, std::vector<std::string>& pieces,
+                                std::vector<std::string>& names, std::vector<char>& counted,
+                                ProgressSink* progress) {
+    const std::size_t n = fileOrder.size();
+    auto make = [&](RecordCursor& cursor, std::size_t index) {
+        if (source[index] != index) return;
+        counted[index] = writer_.Entry(cursor.Read(offsets[index]), pieces[index]) ? 1 : 0;
+        if (sortByName_) names[index].swap(cursor.Name());
+    };
+    unsigned threads = 1;
+    if (writer_.EntriesInParallel() && n >= kParallelMinimumGames)
+        threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxEntryThreads);
+    std::atomic<std::size_t> done{0};
+    std::atomic<bool> stop{false};
+    std::atomic<unsigned> finished{0};
+    // Each thread takes a run of records that lie together in the file, so its reads go forward.
+    auto makePart = [&](unsigned part) {
+        RecordCursor cursor = MakeCursor();
+        const std::size_t from = n / threads * part, to = part + 1 == threads ? n : n / threads * (part + 1);
+        for (std::size_t k = from; k < to && !stop.load(std::memory_order_relaxed); ++k) {
+            make(cursor, fileOrder[k]);
+            if ((k - from + 1) % kProgressStep == 0) done += kProgressStep;
+        }
+        ++finished;
+    };
+    auto report = [&](std::size_t count) {
+        if (progress == nullptr) return true;
+        progress->Progress(static_cast<std::int64_t>(count), static_cast<std::int64_t>(n));
+        return !progress->CancelRequested();
+    };
+    if (threads == 1) {
+        RecordCursor cursor = MakeCursor();
+        for (std::size_t k = 0; k < n; ++k) {
+            make(cursor, fileOrder[k]);
+            if (((k + 1) % kProgressStep == 0 || k + 1 == n) && !report(k + 1)) return false;
+        }
+        return true;
+    }
+    std::vector<std::thread> workers;
+    for (unsigned part = 0; part < threads; ++part) workers.emplace_back(makePart, part);
+    // This thread reports the progress and passes a cancel request on, a few times a second.
+    while (finished.load() < threads) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!report(std::min(done.load(), n))) stop = true;
+    }
+    for (std::thread& worker : workers) worker.join();
+    return !stop && report(n);
+}
+
 bool EntryGatherer::Gather(const std::vector<std::int64_t>& offsets, ListDocument& document,
                            ProgressSink* progress) {
     const std::size_t n = offsets.size();
-    // Also says whether to go on.
-    auto reportProgress = [&](std::size_t done) {
-        if (progress == nullptr || (done % kProgressStep != 0 && done != n)) return true;
-        progress->Progress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(n));
-        return !progress->CancelRequested();
-    };
-
-    if (!sortByName_ && std::is_sorted(offsets.begin(), offsets.end())) {
+    // A list in file order, written as it is read: no slot per game needed.
+    if (!sortByName_ && !(writer_.EntriesInParallel() && n >= kParallelMinimumGames) &&
+        std::is_sorted(offsets.begin(), offsets.end())) {
+        RecordCursor cursor = MakeCursor();
         for (std::size_t i = 0; i < n; ++i) {
-            if (writer_.Entry(ReadRecord(offsets[i]), document.text)) ++document.games;
-            if (!reportProgress(i + 1)) return false;
+            if (writer_.Entry(cursor.Read(offsets[i]), document.text)) ++document.games;
+            if (progress != nullptr && ((i + 1) % kProgressStep == 0 || i + 1 == n)) {
+                progress->Progress(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(n));
+                if (progress->CancelRequested()) return false;
+            }
         }
         return true;
     }
@@ -95,21 +167,18 @@ bool EntryGatherer::Gather(const std::vector<std::int64_t>& offsets, ListDocumen
     std::iota(fileOrder.begin(), fileOrder.end(), std::size_t{0});
     std::stable_sort(fileOrder.begin(), fileOrder.end(),
                      [&](std::size_t a, std::size_t b) { return offsets[a] < offsets[b]; });
-    std::vector<std::string> pieces(n);
-    std::vector<std::string> names(sortByName_ ? n : 0);
     std::vector<std::size_t> source(n);
-    std::vector<char> counted(n, 0);
     for (std::size_t i = 0; i < n; ++i) {
         std::size_t index = fileOrder[i];
-        if (i > 0 && offsets[index] == offsets[fileOrder[i - 1]]) {
-            source[index] = source[fileOrder[i - 1]];  // the same game listed again: read once
-        } else {
-            source[index] = index;
-            counted[index] = writer_.Entry(ReadRecord(offsets[index]), pieces[index]) ? 1 : 0;
-            if (sortByName_) names[index].swap(name_);
-        }
-        if (!reportProgress(i + 1)) return false;
+        // The same game listed again is read once.
+        source[index] =
+            i > 0 && offsets[index] == offsets[fileOrder[i - 1]] ? source[fileOrder[i - 1]] : index;
     }
+    std::vector<std::string> pieces(n);
+    std::vector<std::string> names(sortByName_ ? n : 0);
+    std::vector<char> counted(n, 0);
+    if (!MakeEntries(offsets, fileOrder, source, pieces, names, counted, progress)) return false;
+
     std::vector<std::size_t> listOrder(n);
     std::iota(listOrder.begin(), listOrder.end(), std::size_t{0});
     if (sortByName_) {

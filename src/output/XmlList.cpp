@@ -16,6 +16,8 @@ class XmlWriter : public ListWriter {
         rootCloseTag_ = RecordReader::GetRootCloseTag(document.text);
     }
 
+    bool EntriesInParallel() const override { return true; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         record.AppendText(out);
         return true;

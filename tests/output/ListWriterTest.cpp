@@ -11,6 +11,7 @@
 
 #include "OutputTestSupport.h"
 #include "gamedata/FileIo.h"
+#include "gamedata/ListOrder.h"
 #include "gamedata/RecordFields.h"
 #include "gamedata/XmlEntities.h"
 #include "output/BatchList.h"
@@ -251,6 +252,53 @@ TEST_F(ListWriterTest, ProgressFollowsTheGamesAndCancelWritesNothing) {
         EXPECT_EQ(stop.reports.size(), 1u);
         EXPECT_EQ(test::ReadFileBytes(path), "the list saved before");
         EXPECT_EQ(Files(), std::vector<std::string>{"list.xml"});
+    }
+}
+
+// A long list is made on several threads: it must be the list one game at a time would make,
+// in name order, a game listed twice written twice, and a cancel must still write nothing.
+TEST_F(ListWriterTest, LongListsMadeInPartsEqualTheGamesOneByOne) {
+    std::string listing =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE mame [\n<!ELEMENT mame (machine+)>\n]>\n<mame build=\"0.251\">\n";
+    constexpr int kGames = 5000;
+    for (int i = 0; i < kGames; ++i) {
+        // Names out of file order, so the parts' entries are joined in another order than read.
+        const std::string n = std::to_string((i * 7919) % kGames);
+        listing += "\t<machine name=\"g" + n + "\">\n\t\t<description>Game &amp; " + n +
+                   "</description>\n\t\t<year>19" + std::to_string(i % 100) +
+                   "</year>\n\t\t<manufacturer>M</manufacturer>\n\t</machine>\n";
+    }
+    OpenText(listing + "</mame>\n");
+    std::vector<std::int64_t> keys;
+    std::vector<std::string> descriptions;
+    for (const auto& [name, key] : test::KeysByName(catalog_)) {
+        keys.push_back(key);
+        descriptions.push_back("Game & " + name.substr(1));
+    }
+    ASSERT_EQ(keys.size(), std::size_t{kGames});
+    keys.push_back(keys[17]);  // listed twice
+    descriptions.push_back(descriptions[17]);
+    for (ListFormat format : {ListFormat::Descriptions, ListFormat::Csv}) {
+        ListOptions options = format == ListFormat::Csv ? Csv("rom-name,year", ",", false) : ListOptions{};
+        std::vector<std::pair<std::string, std::string>> games;  // (Name, entry) one game at a time
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            StringSink one;
+            ASSERT_TRUE(SaveList(catalog_, SaveRequest{format, {keys[i]}, options}, one).Written());
+            games.emplace_back(descriptions[i], one.Text());
+        }
+        std::stable_sort(games.begin(), games.end(),
+                         [](const auto& a, const auto& b) { return CompareListText(a.first, b.first) < 0; });
+        std::string expected;
+        for (const auto& game : games) expected += game.second;
+        SaveRequest request{format, keys, options};
+        request.sortByName = true;
+        EXPECT_EQ(test::SavedText(catalog_, request), expected) << FormatInfo(format).cliName;
+
+        const std::string path = dir_.Write("list.txt", "the list saved before");
+        RecordingProgress stop(1);
+        FileSink file(path);
+        EXPECT_EQ(SaveList(catalog_, request, file, &stop).status, SaveStatus::Cancelled);
+        EXPECT_EQ(test::ReadFileBytes(path), "the list saved before");
     }
 }
 
