@@ -49,6 +49,9 @@ class AttractModePlusWriter : public ListWriter {
         document.text = kRomlistHeader;
     }
 
+    // Category lists gather the games' categories as entries are made.
+    bool EntriesInParallel() const override { return !split_; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         const GameFacts facts = ReadGameFacts(record);
         std::string extra;

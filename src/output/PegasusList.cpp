@@ -54,6 +54,9 @@ class PegasusWriter : public ListWriter {
         headSize_ = document.text.size();
     }
 
+    // Category lists gather the games' categories as entries are made.
+    bool EntriesInParallel() const override { return !split_; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         const GameFacts facts = ReadGameFacts(record);
         out += kGameStart;

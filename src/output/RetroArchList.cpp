@@ -115,6 +115,9 @@ class RetroArchWriter : public ListWriter {
         headSize_ = document.text.size();
     }
 
+    // Category lists gather the games' categories as entries are made.
+    bool EntriesInParallel() const override { return !split_; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         const std::string romName = OneLineText(record.RomName());
         std::string corePath = givenCorePath_ ? corePath_ : kDetect;
