@@ -2,6 +2,7 @@
 // the target is updated, not replaced: what the user or the front end set in a game's entry
 // stays, what the listing says is refreshed.
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -140,7 +141,7 @@ class GamelistWriter : public ListWriter {
                     "is:\r\n" +
                     problem + "\r\nRepair it or move it away, then save again.");
             }
-            used_.assign(current_.games.size(), 0);
+            used_ = std::make_unique<std::atomic<bool>[]>(current_.games.size());
             for (std::size_t i = 0; i < current_.games.size(); ++i)
                 firstEntry_.emplace(RomNameOfPath(current_.games[i].path), i);
         }
@@ -148,13 +149,16 @@ class GamelistWriter : public ListWriter {
         for (const std::string& other : current_.others) document.text += "\t" + other + "\n";
     }
 
+    // The collections gather paths from every entry: one thread then.
+    bool EntriesInParallel() const override { return !splitByCategory_; }
+
     bool Entry(const ListedRecord& record, std::string& out) const override {
         const std::string rom = record.RomName();
         if (rom.empty()) return false;
         const GamelistGame* old = nullptr;
         if (auto found = firstEntry_.find(rom); found != firstEntry_.end()) {
             old = &current_.games[found->second];
-            used_[found->second] = 1;
+            used_[found->second] = true;
         }
         Changes changes = Refreshed(record, rom);
 
@@ -172,9 +176,9 @@ class GamelistWriter : public ListWriter {
         }
         // Built apart and appended once: a list sorted by name keeps every entry in a string of
         // its own until the end, best without spare capacity.
-        entry_.clear();
-        AppendGame(entry_, old, changes);
-        out += entry_;
+        std::string entry;
+        AppendGame(entry, old, changes);
+        out += entry;
 
         if (splitByCategory_) {
             const std::string name = CategoryFileName(GameCategory(record));
@@ -299,10 +303,9 @@ class GamelistWriter : public ListWriter {
     std::string currentText_;
     GamelistDocument current_;  // the list being updated, if any (it points into currentText_)
     std::unordered_map<std::string, std::size_t> firstEntry_;  // by ROM name
-    // Bookkeeping beside the entries, whatever their order: the old entries taken and the
-    // collections' paths.
-    mutable std::vector<char> used_;
-    mutable std::string entry_;
+    // Bookkeeping beside the entries, whatever their order: the old entries taken (entries may be
+    // made on several threads) and the collections' paths.
+    std::unique_ptr<std::atomic<bool>[]> used_;
     mutable std::map<std::string, std::set<std::string>> collections_;
 };
 

@@ -1,9 +1,12 @@
 #include "AppTestSupport.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <algorithm>
 
+#include "app/WorkingListWindow.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
 #include "listmodel/ListTable.h"
@@ -104,6 +107,17 @@ std::vector<std::string> ColumnOf(app::SortableListView* list, int column) {
     std::vector<std::string> cells;
     for (int row = 0; row < list->RowCount(); ++row) cells.push_back(list->Table().Cell(row, column));
     return cells;
+}
+
+bool Go(app::MainWindow& window, const QString& text) {
+    Child<QLineEdit>(&window, "findEdit")->setText(text);
+    int shown = 0;
+    auto connection =
+        QObject::connect(window.WorkingList(), &app::WorkingListWindow::BatchShown, [&] { ++shown; });
+    Child<QPushButton>(&window, "goButton")->click();
+    const bool ok = WaitFor([&] { return shown > 0; });
+    QObject::disconnect(connection);
+    return ok;
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {

@@ -63,6 +63,9 @@ std::string AppFixture(const char* name);
 std::unique_ptr<app::MainWindow> OpenMainWindow(AppTestEnvironment& environment, const std::string& inputPath,
                                                 bool hideRomNames = false);
 
+// Types into "-find:", presses "Go!" and waits until the working list has taken the batch.
+bool Go(app::MainWindow& window, const QString& text);
+
 // Finds a child by its object name ("findEdit"); fails the test when it is missing.
 template <typename T>
 T* Child(QObject* parent, const char* name) {

@@ -28,17 +28,6 @@ using namespace vantor::test;
 
 namespace {
 
-bool Go(MainWindow& window, const QString& text) {
-    Child<QLineEdit>(&window, "findEdit")->setText(text);
-    int shown = 0;
-    auto connection =
-        QObject::connect(window.WorkingList(), &WorkingListWindow::BatchShown, [&] { ++shown; });
-    Child<QPushButton>(&window, "goButton")->click();
-    const bool ok = WaitFor([&] { return shown > 0; });
-    QObject::disconnect(connection);
-    return ok;
-}
-
 // The main window again on the settings as they are (OpenMainWindow writes them anew).
 std::unique_ptr<MainWindow> ReopenMainWindow() {
     auto window = std::make_unique<MainWindow>(AppFixture("games.xml"), DisplayOptions{}, false);

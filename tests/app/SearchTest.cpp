@@ -26,18 +26,6 @@ using namespace vantor::test;
 
 namespace {
 
-// Types into "-find:", presses "Go!" and waits until the working list has taken the batch.
-bool Go(MainWindow& window, const QString& text) {
-    Child<QLineEdit>(&window, "findEdit")->setText(text);
-    WorkingListWindow* output = window.WorkingList();
-    int shown = 0;
-    auto connection = QObject::connect(output, &WorkingListWindow::BatchShown, [&] { ++shown; });
-    Child<QPushButton>(&window, "goButton")->click();
-    bool ok = WaitFor([&] { return shown > 0; });
-    QObject::disconnect(connection);
-    return ok;
-}
-
 bool ListAll(MainWindow& window) {
     int shown = 0;
     auto connection = QObject::connect(window.FullList(), &ResultListWindow::BatchShown, [&] { ++shown; });

@@ -43,7 +43,8 @@ TEST_F(RecordFieldsTest, ElementAndAttributeKeys) {
 
 TEST_F(RecordFieldsTest, SeveralKeysAndOccurrences) {
     EXPECT_EQ(Values("<year>,<manufacturer>", false, ";"), "1980;Namco, Midway");
-    // The separator inside a value becomes "_"; a missing key still gets its separator.
+    // Kept on purpose, lists made by earlier versions look so: the separator inside a value
+    // becomes "_"; a missing key still gets its separator.
     EXPECT_EQ(Values("<year>,<manufacturer>", false, ","), "1980,Namco_ Midway");
     EXPECT_EQ(Values("<year>,romof=", false, ","), "1980,");
     EXPECT_EQ(Values("control_type=", true), "joy & dial");
