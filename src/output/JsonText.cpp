@@ -49,8 +49,8 @@ void AppendJsonString(std::string& out, std::string_view text) {
 }
 
 const JsonValue* JsonValue::Member(std::string_view name) const {
-    for (const auto& [key, value] : members) {
-        if (key == name) return &value;
+    for (const JsonMember& member : members) {
+        if (member.name == name) return &member.value;
     }
     return nullptr;
 }
@@ -148,13 +148,13 @@ class JsonReader {
         for (;;) {
             SkipBlanks();
             if (AtEnd() || text_[pos_] != '"') return Fail("a member name in double quotes was expected");
-            std::pair<std::string, JsonValue> member;
-            if (!String(member.first)) return false;
+            JsonMember member;
+            if (!String(member.name)) return false;
             SkipBlanks();
             if (AtEnd() || text_[pos_] != ':') return Fail("a \":\" was expected after the member name");
             ++pos_;
             SkipBlanks();
-            if (!Value(member.second, depth)) return false;
+            if (!Value(member.value, depth)) return false;
             value.members.push_back(std::move(member));
             SkipBlanks();
             if (AtEnd()) return Fail("the object is not closed");

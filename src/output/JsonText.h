@@ -13,18 +13,25 @@ namespace vantor {
 // \u00XX), "/" only after "<"; everything else as it is.
 void AppendJsonString(std::string& out, std::string_view text);
 
+struct JsonMember;
+
 struct JsonValue {
     enum class Kind { Null, Boolean, Number, String, Array, Object };
     Kind kind = Kind::Null;
     bool boolean = false;
     std::string text;  // a string's value, or a number as written
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;  // in file order
+    std::vector<JsonMember> members;  // in file order
 
     // The first member of that name, or nullptr (also when this is no object).
     const JsonValue* Member(std::string_view name) const;
     // A string member's value, or "" when there is none or it is no string.
     std::string StringMember(std::string_view name) const;
+};
+
+struct JsonMember {
+    std::string name;
+    JsonValue value;
 };
 
 // Reads one JSON text (RFC 8259, nesting at most 64 deep). On failure returns false and says
