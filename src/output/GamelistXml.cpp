@@ -18,24 +18,6 @@ bool IsNameChar(unsigned char c) {
     return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
 }
 
-void AppendUtf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 class GamelistParser {
   public:
     explicit GamelistParser(std::string_view text) : s_(text) {}
@@ -111,10 +93,11 @@ class GamelistParser {
                                                       : -1;
             if (digit < 0) return Fail("a bad character reference &" + std::string(name) + ";");
             code = code * (hex ? 16 : 10) + static_cast<unsigned long>(digit);
+            if (code > 0x10FFFF) break;  // too large already, and no wrap-around later
         }
         if (digits.empty() || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
             return Fail("a bad character reference &" + std::string(name) + ";");
-        if (out != nullptr) AppendUtf8(*out, code);
+        if (out != nullptr) AppendUtf8(*out, static_cast<char32_t>(code));
         i_ = semicolon + 1;
         return true;
     }
