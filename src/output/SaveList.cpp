@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <numeric>
 #include <thread>
 
@@ -109,16 +112,28 @@ bool EntryGatherer::MakeEntries(const std::vector<std::int64_t>& offsets,
         threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxEntryThreads);
     std::atomic<std::size_t> done{0};
     std::atomic<bool> stop{false};
-    std::atomic<unsigned> finished{0};
+    std::mutex finishedMutex;
+    std::condition_variable finishedChanged;
+    unsigned finished = 0;
+    std::exception_ptr failure;  // the first a part threw, thrown again on this thread
     // Each thread takes a run of records that lie together in the file, so its reads go forward.
     auto makePart = [&](unsigned part) {
-        RecordCursor cursor = MakeCursor();
-        const std::size_t from = n / threads * part, to = part + 1 == threads ? n : n / threads * (part + 1);
-        for (std::size_t k = from; k < to && !stop.load(std::memory_order_relaxed); ++k) {
-            make(cursor, fileOrder[k]);
-            if ((k - from + 1) % kProgressStep == 0) done += kProgressStep;
+        try {
+            RecordCursor cursor = MakeCursor();
+            const std::size_t from = n / threads * part,
+                              to = part + 1 == threads ? n : n / threads * (part + 1);
+            for (std::size_t k = from; k < to && !stop.load(std::memory_order_relaxed); ++k) {
+                make(cursor, fileOrder[k]);
+                if ((k - from + 1) % kProgressStep == 0) done += kProgressStep;
+            }
+        } catch (...) {
+            stop = true;
+            std::lock_guard lock(finishedMutex);
+            if (!failure) failure = std::current_exception();
         }
+        std::lock_guard lock(finishedMutex);
         ++finished;
+        finishedChanged.notify_one();
     };
     auto report = [&](std::size_t count) {
         if (progress == nullptr) return true;
@@ -136,11 +151,17 @@ bool EntryGatherer::MakeEntries(const std::vector<std::int64_t>& offsets,
     std::vector<std::thread> workers;
     for (unsigned part = 0; part < threads; ++part) workers.emplace_back(makePart, part);
     // This thread reports the progress and passes a cancel request on, a few times a second.
-    while (finished.load() < threads) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (!report(std::min(done.load(), n))) stop = true;
+    {
+        std::unique_lock lock(finishedMutex);
+        while (!finishedChanged.wait_for(lock, std::chrono::milliseconds(50),
+                                         [&] { return finished == threads; })) {
+            lock.unlock();
+            if (!report(std::min(done.load(), n))) stop = true;
+            lock.lock();
+        }
     }
     for (std::thread& worker : workers) worker.join();
+    if (failure) std::rethrow_exception(failure);
     return !stop && report(n);
 }
 
