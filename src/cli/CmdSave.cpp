@@ -11,7 +11,6 @@
 #include "output/CsvColumns.h"
 #include "output/SaveList.h"
 #include "search/Evaluator.h"
-#include "search/RecordScan.h"
 #include "search/SearchDriver.h"
 #include "utilities/ListLoader.h"
 
@@ -50,16 +49,6 @@ bool ReadKeyLines(std::istream& in, const std::string& name, std::vector<std::in
         keys.push_back(offset);
     }
     return true;
-}
-
-// The keys of every game in file order, as "List all ROMs" lists them: the same scan, with
-// nothing kept but the keys.
-std::vector<std::int64_t> EveryGameKey(const Catalog& catalog, ProgressSink& progress) {
-    return ScanRecords<std::int64_t>(catalog, &progress, ScanSplit{}, [] {
-        return [](std::int64_t position, const std::string&, std::vector<std::int64_t>& keys) {
-            keys.push_back(position);
-        };
-    });
 }
 
 }  // namespace
@@ -227,8 +216,9 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
             request.keys.reserve(entries.size());
             for (const MatchEntry& entry : entries) request.keys.push_back(ParseRecordKey(entry.key));
         } else {
-            // Every game: the writer reads each name anyway and sorts by it.
-            request.keys = EveryGameKey(context.catalog, progress);
+            // Every game, found and written in one pass; the writer reads each name anyway and
+            // sorts by it.
+            request.allGames = true;
             request.sortByName = !keepOrder;
         }
         context.ui.ProgressClose();

@@ -12,6 +12,7 @@
 #include "gamedata/ListOrder.h"
 #include "gamedata/TextUtil.h"
 #include "gamedata/XmlEntities.h"
+#include "search/RecordScan.h"
 
 namespace vantor {
 
@@ -80,6 +81,8 @@ class EntryGatherer {
 
     // False when the progress sink asked to stop.
     bool Gather(const std::vector<std::int64_t>& offsets, ListDocument& document, ProgressSink* progress);
+    // Every game of the file, in one scan; throws EngineError (Cancelled) when asked to stop.
+    void GatherAll(ListDocument& document, ProgressSink* progress);
 
   private:
     RecordCursor MakeCursor() const { return RecordCursor(catalog_, fields_, writer_.Form(), sortByName_); }
@@ -217,6 +220,50 @@ bool EntryGatherer::Gather(const std::vector<std::int64_t>& offsets, ListDocumen
     return true;
 }
 
+void EntryGatherer::GatherAll(ListDocument& document, ProgressSink* progress) {
+    struct Made {
+        std::string name, piece;
+        bool counted = false;
+    };
+    ScanSplit split;
+    split.form = writer_.Form();
+    if (!writer_.EntriesInParallel()) split.threads = 1;
+    std::mutex failureMutex;
+    std::exception_ptr failure;  // the first a part threw, thrown again on this thread
+    std::vector<Made> made = ScanRecords<Made>(catalog_, progress, split, [&] {
+        // What a read at the record's key gives: a line feed, then the record read from its start tag.
+        return [&, record = ListedRecord(fields_)](std::int64_t, std::string& text,
+                                                   std::vector<Made>& entries) mutable {
+            try {
+                record.Renew(true).swap(text);
+                Made entry;
+                entry.counted = writer_.Entry(record, entry.piece);
+                if (sortByName_) {
+                    entry.name = record.Description();
+                    if (writer_.Form() == RecordText::Raw) DecodeEntities(entry.name);
+                    if (entry.name.empty()) entry.name = "Unknown";
+                }
+                entries.push_back(std::move(entry));
+            } catch (...) {
+                std::lock_guard lock(failureMutex);
+                if (!failure) failure = std::current_exception();
+            }
+        };
+    });
+    if (failure) std::rethrow_exception(failure);
+    if (sortByName_) {
+        std::stable_sort(made.begin(), made.end(),
+                         [](const Made& a, const Made& b) { return CompareListText(a.name, b.name) < 0; });
+    }
+    std::size_t size = document.text.size();
+    for (const Made& entry : made) size += entry.piece.size();
+    document.text.reserve(size);
+    for (const Made& entry : made) {
+        document.text += entry.piece;
+        document.games += entry.counted ? 1 : 0;
+    }
+}
+
 SaveOutcome Cancelled() {
     SaveOutcome outcome;
     outcome.status = SaveStatus::Cancelled;
@@ -252,10 +299,15 @@ SaveOutcome SaveList(const Catalog& catalog, const SaveRequest& request, ListSin
         ListDocument document;
         writer->Begin(context, document);
         EntryGatherer gatherer(catalog, *writer, request.sortByName);
-        if (!gatherer.Gather(keys, document, progress)) return Cancelled();
+        if (request.allGames) {
+            gatherer.GatherAll(document, progress);
+        } else if (!gatherer.Gather(keys, document, progress)) {
+            return Cancelled();
+        }
         writer->End(context, document);
         return target.Take(document);
     } catch (const EngineError& error) {
+        if (error.Kind() == ErrorKind::Cancelled) return Cancelled();
         return SaveOutcome::Failure(error.Text(), error.Icon());
     }
 }

@@ -25,6 +25,9 @@ struct SaveRequest {
     // list sorts), stably in key order. A caller with every game's key in file order need not
     // read the names first: the writer reads them anyway.
     bool sortByName = false;
+    // Every game of the master file in file order (`keys` unused), found and written in one pass
+    // over the file, as "List all ROMs" finds them.
+    bool allGames = false;
 };
 
 // Writes the list to `target`. Nothing is written when the target cannot take it (checked before

@@ -44,8 +44,9 @@ struct ScanPart {
 // `visit`. A record cut short by the end of the file is not visited: its text is incomplete and
 // its key could not be read back.
 template <typename Entry, typename Visit>
-void ScanPartOfFile(const Catalog& catalog, std::int64_t from, std::int64_t limit, Visit& visit,
-                    ScanPart<Entry>& part, std::atomic<std::int64_t>& done, const std::atomic<bool>& stop) {
+void ScanPartOfFile(const Catalog& catalog, std::int64_t from, std::int64_t limit, RecordText form,
+                    Visit& visit, ScanPart<Entry>& part, std::atomic<std::int64_t>& done,
+                    const std::atomic<bool>& stop) {
     const MasterFile& file = catalog.file;
     RecordReader reader = catalog.Reader();
     reader.Seek(file, from);
@@ -55,7 +56,7 @@ void ScanPartOfFile(const Catalog& catalog, std::int64_t from, std::int64_t limi
     std::int64_t reported = from;
     for (;;) {
         if (stop.load(std::memory_order_relaxed)) return;
-        std::int64_t position = reader.ReadRecord(file, record, startTag, -1);
+        std::int64_t position = reader.ReadRecord(file, record, startTag, -1, form);
         if (record.empty() || position == -1) break;
         if (part.firstStart < 0) part.firstStart = reader.recordStart;
         if (reader.recordStart >= limit) {
@@ -102,7 +103,7 @@ std::vector<Entry> ScanRecords(const Catalog& catalog, ProgressSink* progress, c
     auto runPart = [&](unsigned i) {
         auto visit = makeVisit();
         std::int64_t from = i == 0 ? 0 : LineStartFrom(file, limits[i] + 1);
-        scan_detail::ScanPartOfFile(catalog, from, limits[i + 1], visit, parts[i], done, stop);
+        scan_detail::ScanPartOfFile(catalog, from, limits[i + 1], split.form, visit, parts[i], done, stop);
         std::lock_guard lock(finishedMutex);
         ++finished;
         finishedChanged.notify_one();
@@ -138,7 +139,8 @@ std::vector<Entry> ScanRecords(const Catalog& catalog, ProgressSink* progress, c
             // Not a clean seam: read this part again from where the previous one stopped.
             parts[i] = ScanPart<Entry>();
             auto visit = makeVisit();
-            scan_detail::ScanPartOfFile(catalog, resume, limits[i + 1], visit, parts[i], done, stop);
+            scan_detail::ScanPartOfFile(catalog, resume, limits[i + 1], split.form, visit, parts[i], done,
+                                        stop);
         }
         entries.insert(entries.end(), std::make_move_iterator(parts[i].entries.begin()),
                        std::make_move_iterator(parts[i].entries.end()));

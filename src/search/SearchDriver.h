@@ -26,7 +26,8 @@ struct MatchEntry {
 // order; the result never depends on the split. `threads` 0: one per processor.
 struct ScanSplit {
     unsigned threads = 0;
-    std::int64_t minimumBytes = 8 << 20;  // a smaller file is read by one thread
+    std::int64_t minimumBytes = 8 << 20;    // a smaller file is read by one thread
+    RecordText form = RecordText::Decoded;  // how the records are handed to the visitors
 };
 
 // The games of the catalog's file that `expression` matches, in file order. Throws EngineError
