@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <sstream>
 
+#include "CliInProcess.h"
 #include "TestSupport.h"
 #include "cli/CliCommand.h"
 
@@ -17,23 +17,8 @@ const char* const kExcludedControls =
     "dial "
     "| trackball | pedal | lightgun | 'Analog')";
 
-class CriteriaCliTest : public ::testing::Test {
+class CriteriaCliTest : public test::CliInProcessTest {
   protected:
-    void SetUp() override {
-        // No settings file: no input file unless --input names one.
-        ::setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
-    }
-
-    int Run(std::vector<std::string> args) {
-        args.insert(args.begin(), "vantor-cli");
-        std::ostringstream out;
-        std::ostringstream err;
-        std::istringstream in;
-        int status = cli::RunVantorCli(args, out, err, in);
-        out_ = out.str();
-        err_ = err.str();
-        return status;
-    }
     int Criteria(std::vector<std::string> settings) {
         settings.insert(settings.begin(), "criteria");
         return Run(std::move(settings));
@@ -42,11 +27,6 @@ class CriteriaCliTest : public ::testing::Test {
         return files_.Write("master.xml",
                             "<?xml version=\"1.0\"?>\n" + header + "\n" + firstRecord + "\n</mame>\n");
     }
-
-    TempDir config_;
-    TempDir files_;
-    std::string out_;
-    std::string err_;
 };
 
 TEST_F(CriteriaCliTest, PrintsTheTextOfEachExample) {

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "CliInProcess.h"
 #include "TestSupport.h"
 #include "cli/CliCommand.h"
 
@@ -82,31 +83,16 @@ std::map<std::string, Game> ReadGames(const std::string& path) {
     return games;
 }
 
-class CriteriaRealTest : public ::testing::Test {
+class CriteriaRealTest : public test::CliInProcessTest {
   protected:
-    int Run(std::vector<std::string> args) {
-        args.insert(args.begin(), "vantor-cli");
-        std::ostringstream out, err;
-        std::istringstream in;
-        int status = cli::RunVantorCli(args, out, err, in);
-        out_ = out.str();
-        err_ = err.str();
-        return status;
-    }
-
     // The games that the criteria built by `vantor-cli criteria SETTINGS` select in `master`.
     std::set<std::string> Select(const std::string& master, std::vector<std::string> settings) {
         settings.insert(settings.begin(), {"--input", master, "criteria"});
         EXPECT_EQ(Run(settings), 0) << err_;
         std::string expression = out_.substr(0, out_.size() - 1);
         EXPECT_EQ(Run({"--input", master, "find", expression}), 0) << err_;
-        std::set<std::string> names;
-        std::istringstream lines(out_);
-        for (std::string line; std::getline(lines, line);) {
-            std::size_t bar = line.find('|');
-            names.insert(line.substr(bar + 1, line.find('|', bar + 1) - bar - 1));
-        }
-        return names;
+        const std::vector<std::string> names = Names();
+        return {names.begin(), names.end()};
     }
 
     void CheckCriteria(const std::string& master) {
@@ -142,8 +128,6 @@ class CriteriaRealTest : public ::testing::Test {
         EXPECT_TRUE(Select(master, {"playable=on"}) == playable);
         EXPECT_TRUE(Select(master, {"buttons=2", "or-less=on"}) == fewButtons);
     }
-
-    std::string out_, err_;
 };
 
 TEST_F(CriteriaRealTest, CriteriaSelectWhatTheirLabelsSay) {

@@ -2,11 +2,11 @@
 // against find on every game of the fixtures, the options, their defaults in the settings, and
 // what goes wrong.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <set>
 #include <sstream>
 
+#include "CliInProcess.h"
 #include "CriteriaTexts.h"
 #include "TestSupport.h"
 #include "cli/CliCommand.h"
@@ -17,44 +17,14 @@ namespace {
 
 using test::TempDir;
 
-class FamilyCliTest : public ::testing::Test {
+class FamilyCliTest : public test::CliInProcessTest {
   protected:
-    void SetUp() override {
-        ::setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
-        ::setenv("XDG_DATA_HOME", data_.Path().c_str(), 1);
-        master_ = test::FixturePath("gamedata/machines.xml");
-    }
-
-    int Run(std::vector<std::string> args) {
-        args.insert(args.begin(), "vantor-cli");
-        std::ostringstream out, err;
-        std::istringstream in;
-        int status = cli::RunVantorCli(args, out, err, in);
-        out_ = out.str();
-        err_ = err.str();
-        return status;
-    }
-    int RunOn(const std::string& master, std::vector<std::string> args) {
-        args.insert(args.begin(), {"--input", master});
-        return Run(std::move(args));
-    }
-    // The ROM names of the lines find or list-all printed.
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        std::istringstream lines(out_);
-        for (std::string line; std::getline(lines, line);) {
-            std::size_t bar = line.find('|');
-            names.push_back(line.substr(bar + 1, line.find('|', bar + 1) - bar - 1));
-        }
-        return names;
-    }
     std::string LastLine() const {
         std::string text = out_.substr(0, out_.size() - 1);
         return text.substr(text.rfind('\n') + 1);
     }
 
-    TempDir config_, data_, files_;
-    std::string master_, out_, err_;
+    std::string master_ = test::FixturePath("gamedata/machines.xml");
 };
 
 TEST_F(FamilyCliTest, ExplainSaysWhatFindDoesForEveryGameOfEveryFixture) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <sstream>
 
+#include "CliInProcess.h"
 #include "TestSupport.h"
 #include "cli/CliCommand.h"
 #include "gamedata/SettingsStore.h"
@@ -13,30 +13,9 @@ namespace {
 
 using test::TempDir;
 
-class FindCliTest : public ::testing::Test {
+class FindCliTest : public test::CliInProcessTest {
   protected:
-    void SetUp() override {
-        ::setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
-        ::setenv("XDG_DATA_HOME", data_.Path().c_str(), 1);
-        master_ = test::FixturePath("gamedata/machines.xml");
-    }
-
-    int Run(std::vector<std::string> args) {
-        args.insert(args.begin(), "vantor-cli");
-        std::ostringstream out, err;
-        std::istringstream in;
-        int status = cli::RunVantorCli(args, out, err, in);
-        out_ = out.str();
-        err_ = err.str();
-        return status;
-    }
-    int RunOn(const std::string& master, std::vector<std::string> args) {
-        args.insert(args.begin(), {"--input", master});
-        return Run(std::move(args));
-    }
-
-    TempDir config_, data_, files_;
-    std::string master_, out_, err_;
+    std::string master_ = test::FixturePath("gamedata/machines.xml");
 };
 
 TEST_F(FindCliTest, PrintsMatchLinesAndTheCount) {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <sstream>
 
+#include "CliInProcess.h"
 #include "TestSupport.h"
 #include "cli/CliCommand.h"
 #include "gamedata/FileIo.h"
@@ -13,23 +13,8 @@ namespace {
 
 using test::TempDir;
 
-class SaveCliTest : public ::testing::Test {
+class SaveCliTest : public test::CliInProcessTest {
   protected:
-    void SetUp() override {
-        ::setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
-        ::setenv("XDG_DATA_HOME", data_.Path().c_str(), 1);
-        merged_ = test::FixturePath("output/merged.xml");
-    }
-
-    int Run(std::vector<std::string> args, const std::string& input = "") {
-        args.insert(args.begin(), "vantor-cli");
-        std::ostringstream out, err;
-        std::istringstream in(input);
-        int status = cli::RunVantorCli(args, out, err, in);
-        out_ = out.str();
-        err_ = err.str();
-        return status;
-    }
     int Save(const std::string& master, std::vector<std::string> args, const std::string& input = "") {
         args.insert(args.begin(), {"--input", master, "save"});
         return Run(std::move(args), input);
@@ -43,8 +28,7 @@ class SaveCliTest : public ::testing::Test {
         return out_;
     }
 
-    TempDir config_, data_, files_;
-    std::string merged_, out_, err_;
+    std::string merged_ = test::FixturePath("output/merged.xml");
 };
 
 TEST_F(SaveCliTest, AllIsSortedByNameAndPrintedAsThePreview) {
