@@ -4,23 +4,17 @@
 # back as the working list of another save (--from-list).
 echo "RetroArch, Pegasus and Attract-Mode Plus lists"
 FRONTEND_WORK="$(mktemp -d)"
-REAL_DATA="${VANTOR_REAL_DATA:-$VANTOR_ROOT/tests/data/real}"
-if (cd "$FRONTEND_WORK" && "$CLI" merge --listxml "$LISTXML" --catver "$REAL_DATA/catver.ini" \
-        --controls "$REAL_DATA/controls.xml" --nplayers "$REAL_DATA/nplayers.ini" \
-        -o "$FRONTEND_WORK/merged.xml" > /dev/null 2>&1); then
-    FRONTEND_MERGED="$FRONTEND_WORK/merged.xml"
-    cat "$FRONTEND_MERGED" > /dev/null
-    [ -n "${SECONDS_list_all_merged:-}" ] || measure list_all_merged "$CLI" --input "$FRONTEND_MERGED" list-all
+if merged_listing; then
     mkdir -p "$FRONTEND_WORK/new"
     # A fresh playlist each run: one left by the run before would be updated instead.
     measure save_retroarch_merged sh -c 'rm -f "$2" && "$0" --input "$1" save retroarch --all -o "$2"' \
-        "$CLI" "$FRONTEND_MERGED" "$FRONTEND_WORK/new/MAME.lpl"
-    measure save_pegasus_merged "$CLI" --input "$FRONTEND_MERGED" save pegasus --all \
+        "$CLI" "$MERGED_LISTXML" "$FRONTEND_WORK/new/MAME.lpl"
+    measure save_pegasus_merged "$CLI" --input "$MERGED_LISTXML" save pegasus --all \
         -o "$FRONTEND_WORK/new/metadata.pegasus.txt"
-    measure save_attractmode_plus_merged "$CLI" --input "$FRONTEND_MERGED" save attractmode-plus --all \
+    measure save_attractmode_plus_merged "$CLI" --input "$MERGED_LISTXML" save attractmode-plus --all \
         -o "$FRONTEND_WORK/new/mame.txt"
     measure split_retroarch_merged sh -c 'rm -f "$2" && "$0" --input "$1" save retroarch --all --split-by-category -o "$2"' \
-        "$CLI" "$FRONTEND_MERGED" "$FRONTEND_WORK/new/Split.lpl"
+        "$CLI" "$MERGED_LISTXML" "$FRONTEND_WORK/new/Split.lpl"
     printf '  %s category playlists\n' "$(find "$FRONTEND_WORK/new" -name 'Split - *.lpl' | wc -l)"
 
     # The playlist to update: every tenth game with a core of its own, as "Set core association"
@@ -28,14 +22,14 @@ if (cd "$FRONTEND_WORK" && "$CLI" merge --listxml "$LISTXML" --catver "$REAL_DAT
     awk '/"core_path": "DETECT"/ && ++n % 10 == 0 { sub(/"DETECT"/, "\"/cores/fbneo_libretro.so\"") } 1' \
         "$FRONTEND_WORK/new/MAME.lpl" > "$FRONTEND_WORK/MAME.lpl"
     KEPT_CORES="$(grep -c fbneo "$FRONTEND_WORK/MAME.lpl")"
-    measure update_retroarch_merged "$CLI" --input "$FRONTEND_MERGED" save retroarch --all -o "$FRONTEND_WORK/MAME.lpl"
+    measure update_retroarch_merged "$CLI" --input "$MERGED_LISTXML" save retroarch --all -o "$FRONTEND_WORK/MAME.lpl"
     if [ "$(grep -c fbneo "$FRONTEND_WORK/MAME.lpl")" != "$KEPT_CORES" ]; then
         echo "  the update lost the cores chosen per game"
     fi
-    measure from_list_retroarch_merged "$CLI" --input "$FRONTEND_MERGED" save romnames \
+    measure from_list_retroarch_merged "$CLI" --input "$MERGED_LISTXML" save romnames \
         --from-list "$FRONTEND_WORK/MAME.lpl" -o "$FRONTEND_WORK/names.txt"
     # The save with the least writer work, to tell the formats' own cost from the save's.
-    measure save_romnames_merged "$CLI" --input "$FRONTEND_MERGED" save romnames --all -o "$FRONTEND_WORK/romnames.txt"
+    measure save_romnames_merged "$CLI" --input "$MERGED_LISTXML" save romnames --all -o "$FRONTEND_WORK/romnames.txt"
     ratio save_retroarch_merged list_all_merged 1.5
     ratio save_pegasus_merged list_all_merged 1.5
     ratio save_attractmode_plus_merged list_all_merged 1.5

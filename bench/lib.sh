@@ -44,3 +44,17 @@ memory() {
     awk "BEGIN{exit !($mib >= $2)}" && verdict="OVER"
     printf '  memory %-27s %6s MiB (target < %s MiB) %s\n' "$1" "$mib" "$2" "$verdict"
 }
+
+# merged_listing: sets MERGED_LISTXML to MAME's listing merged with the repository's real data
+# files, made once per bench run in BENCH_WORK, and measures list_all_merged on it; fails when the
+# merge does.
+merged_listing() {
+    [ -n "${MERGED_LISTXML:-}" ] && return 0
+    local real="${VANTOR_REAL_DATA:-$VANTOR_ROOT/tests/data/real}"
+    (cd "$BENCH_WORK" && "$CLI" merge --listxml "$LISTXML" --catver "$real/catver.ini" \
+        --controls "$real/controls.xml" --nplayers "$real/nplayers.ini" -o "$BENCH_WORK/merged.xml" \
+        > /dev/null 2>&1) || return 1
+    MERGED_LISTXML="$BENCH_WORK/merged.xml"
+    cat "$MERGED_LISTXML" > /dev/null  # warm the page cache
+    measure list_all_merged "$CLI" --input "$MERGED_LISTXML" list-all
+}
