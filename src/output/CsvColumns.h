@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "gamedata/CsvFields.h"
+
 namespace vantor {
 
 // The CSV choice: `columnKeys` each followed by ",", in output order; `headerLine` is the
@@ -16,18 +18,6 @@ struct CsvListOptions {
     std::string columnKeys;
     std::string delimiter = ";";
     std::string headerLine;
-};
-
-// Values as fields of CSV rows joined by one delimiter: in double quotes, their own doubled, when
-// they hold the delimiter (any of its characters but blanks, so ", " quotes values with a comma,
-// not every value with a space), a double quote or a line break; else as they are.
-class CsvFields {
-  public:
-    explicit CsvFields(std::string_view delimiter);
-    void Append(std::string& row, std::string_view value) const;
-
-  private:
-    std::string quoteTriggers_;
 };
 
 struct CsvColumn {
