@@ -202,26 +202,23 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
         if (!loaded.Done()) return status;
         request.keys.reserve(loaded.entries.size());
         for (const MatchEntry& entry : loaded.entries) request.keys.push_back(ParseRecordKey(entry.key));
-    } else if (!byKeys) {
+    } else if (byFind) {
         context.ui.ProgressShow("Scanning input file for matches...", "");
-        if (byFind) {
-            std::vector<MatchEntry> entries = ScanForMatches(context.catalog, expression, &progress);
-            // As the working list sorts a batch that arrives: by Name.
-            if (!keepOrder) {
-                std::stable_sort(entries.begin(), entries.end(),
-                                 [](const MatchEntry& a, const MatchEntry& b) {
-                                     return CompareListText(a.description, b.description) < 0;
-                                 });
-            }
-            request.keys.reserve(entries.size());
-            for (const MatchEntry& entry : entries) request.keys.push_back(ParseRecordKey(entry.key));
-        } else {
-            // Every game, found and written in one pass; the writer reads each name anyway and
-            // sorts by it.
-            request.allGames = true;
-            request.sortByName = !keepOrder;
-        }
+        std::vector<MatchEntry> entries = ScanForMatches(context.catalog, expression, &progress);
         context.ui.ProgressClose();
+        // As the working list sorts a batch that arrives: by Name.
+        if (!keepOrder) {
+            std::stable_sort(entries.begin(), entries.end(), [](const MatchEntry& a, const MatchEntry& b) {
+                return CompareListText(a.description, b.description) < 0;
+            });
+        }
+        request.keys.reserve(entries.size());
+        for (const MatchEntry& entry : entries) request.keys.push_back(ParseRecordKey(entry.key));
+    } else if (!byKeys) {
+        // Every game, found and written in the save's one pass over the file; the writer reads
+        // each name anyway and sorts by it.
+        request.allGames = true;
+        request.sortByName = !keepOrder;
     }
 
     StringSink text;
