@@ -4,8 +4,9 @@
 
 #include "FuzzSupport.h"
 #include "gamedata/EngineError.h"
-#include "search/Evaluator.h"
+#include "search/CompiledExpression.h"
 #include "search/Explanation.h"
+#include "search/LiteralEvaluator.h"
 
 using namespace vantor;
 

@@ -1,11 +1,15 @@
 // find EXPR, list-all, romsearch TEXT: the three scans, printed as match-list lines.
 #include "CliCommand.h"
+#include "SelectionOptions.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TextUtil.h"
-#include "search/Evaluator.h"
+#include "search/CompiledExpression.h"
+#include "search/GameDetails.h"
 #include "search/GameSelection.h"
+#include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 namespace vantor::cli {
 
@@ -19,12 +23,6 @@ bool TakeSingleArgument(std::vector<std::string>& args, std::string& value) {
     return true;
 }
 
-// One game per family and the left-out report: the options of find and list-all.
-struct SelectionOptions {
-    SelectionRequest request;
-    std::string familyLog, leftOutFile;
-};
-
 // A family list of the settings that does not parse gives way to the default, with a warning.
 template <typename Parse, typename List>
 void TakeStoredList(CliContext& context, const std::string& stored, const char* name, Parse parse,
@@ -36,7 +34,8 @@ void TakeStoredList(CliContext& context, const std::string& stored, const char* 
     }
 }
 
-// Takes the options off `args`; returns a usage problem, or "" when they are fine.
+}  // namespace
+
 std::string TakeSelectionOptions(CliContext& context, std::vector<std::string>& args, bool leftOutAllowed,
                                  SelectionOptions& options) {
     const Settings settings = Settings::Load();
@@ -67,13 +66,25 @@ std::string TakeSelectionOptions(CliContext& context, std::vector<std::string>& 
     return {};
 }
 
+std::vector<CliOption> FamilyCliOptions() {
+    return {
+        {"--one-per-family", OptionValue::None, "", ""},
+        {"--no-one-per-family", OptionValue::None, "", ""},
+        {"--regions", OptionValue::Text, "LIST", ""},
+        {"--family-rules", OptionValue::Text, "LIST", ""},
+    };
+}
+
+namespace {
+
 bool IsCsvName(const std::string& path) {
     return ToLowerAscii(path).ends_with(".csv");
 }
 
-// The scan with the family choice and the reports; the reports are written before the list is
-// printed, so that a list on standard output means they are there.
-int RunSelection(CliContext& context, const std::string& expression, SelectionOptions& options) {
+// The scan with the family choice and the reports; the reports are written before the list (or
+// the count) is printed, so that a list on standard output means they are there.
+int RunSelection(CliContext& context, const std::string& expression, SelectionOptions& options,
+                 bool countOnly) {
     if (!context.OpenMaster()) return kExitFailure;
     options.request.expression = expression;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
@@ -99,17 +110,19 @@ int RunSelection(CliContext& context, const std::string& expression, SelectionOp
     if (options.request.onePerFamily) {
         context.ui.ShowMessage(MessageIcon::Information, FamilySummary(selection));
     }
-    context.PrintMatchList(selection.matches);
+    if (countOnly) {
+        context.out << selection.matches.size() << '\n';
+    } else {
+        context.PrintMatchList(selection.matches);
+    }
     return kExitOk;
 }
 
-// With `countOnly` just the number of matches, on a line of its own.
+// With `countOnly` just the number of games listed, on a line of its own.
 int RunScan(CliContext& context, const std::string& expression, SelectionOptions& options,
             bool countOnly = false) {
-    if (options.request.onePerFamily || options.request.leftOut) {
-        if (countOnly) return context.UsageError("--count goes with neither --one-per-family nor --left-out");
-        return RunSelection(context, expression, options);
-    }
+    if (options.request.onePerFamily || options.request.leftOut)
+        return RunSelection(context, expression, options, countOnly);
     if (!context.OpenMaster()) return kExitFailure;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
     context.ui.ProgressShow("Scanning input file for matches...", "");
@@ -133,7 +146,7 @@ int RunFind(CliContext& context, std::vector<std::string>& args) {
         return context.UsageError("usage: vantor-cli find [--count] EXPR");
     // An expression error (exit status 2) ends the command before any output.
     std::string expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
-    CompiledExpression check(expression);
+    (void)CompiledExpression(expression);
     return RunScan(context, expression, options, countOnly);
 }
 
@@ -224,17 +237,15 @@ const std::string kRomSearchDetails =
 }  // namespace
 
 CliCommand FindCommand() {
-    const std::vector<CliOption> family = {
-        {"--one-per-family", OptionValue::None, "", ""}, {"--no-one-per-family", OptionValue::None, "", ""},
-        {"--regions", OptionValue::Text, "LIST", ""},    {"--family-rules", OptionValue::Text, "LIST", ""},
-        {"--family-log", OptionValue::File, "FILE", ""},
-    };
+    std::vector<CliOption> family = FamilyCliOptions();
+    family.push_back({"--family-log", OptionValue::File, "FILE", ""});
     CliCommand find{
         .name = "find",
         .usage = "find [--count] EXPR [FAMILY OPTIONS] [--left-out FILE.csv]",
         .summary = "games matching a -find: expression (as \"Go!\")",
         .details = kFindDetails,
-        .options = {{"--count", OptionValue::None, "", "print only the number of matches, on one line"},
+        .options = {{"--count", OptionValue::None, "",
+                     "print only the number of games listed (with one game per family, of those kept)"},
                     {"--left-out", OptionValue::File, "FILE.csv", ""}},
         .run = RunFind};
     find.options.insert(find.options.end(), family.begin(), family.end());

@@ -14,7 +14,9 @@
 #include "app/SettingsWindow.h"
 #include "app/WorkingListWindow.h"
 #include "gamedata/FileIo.h"
+#include "search/InputCheck.h"
 #include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 using namespace vantor;
 using namespace vantor::app;
@@ -64,7 +66,10 @@ void LiveCountTest::textsOfTheCount() {
                   {1000, "1,000 games"}, {45321, "45,321 games"}, {1234567, "1,234,567 games"}};
     for (const auto& [count, text] : counts) QCOMPARE(MatchCountText(count), QString::fromUtf8(text));
     QCOMPARE(ShortErrorText("Error, missing 2nd quote mark.\r\nThe quote mark at position 1 has no partner."),
-             QStringLiteral("The quote mark at position 1 has no partner."));
+             QStringLiteral("Error, missing 2nd quote mark."));
+    QCOMPARE(ShortErrorText(
+                 "Error, unknown macro @NOSUCH at position 11.\r\nThe macros of vnmacros.txt are @USA."),
+             QStringLiteral("Error, unknown macro @NOSUCH at position 11."));
     QCOMPARE(ShortErrorText(kNothingToSearchFor), QString::fromUtf8(kNothingToSearchFor));
 }
 
