@@ -4,7 +4,6 @@
 #include <deque>
 #include <map>
 #include <optional>
-#include <set>
 #include <tuple>
 #include <unordered_map>
 
@@ -282,15 +281,7 @@ void CompiledExpression::Program::FindReachable() {
             if (cell < 0) visit(-1 - cell);
         }
     };
-    // What a record is searched for: each needle once, and every test without one.
-    std::set<int> needlesUsed;
-    auto countSearch = [&](int needle) {
-        if (needle < 0) {
-            ++termsToTest;
-        } else {
-            needlesUsed.insert(needle);
-        }
-    };
+
     // Slots only refer to slots before them: from the last down, every reader comes first.
     std::vector<int> levelSlot(levels.size(), -1);
     for (std::size_t slot = 0; slot < slots.size(); ++slot) {
@@ -299,12 +290,7 @@ void CompiledExpression::Program::FindReachable() {
     }
     auto reach = [&](int level) {
         for (const Term& term : levels[static_cast<std::size_t>(level)].terms) {
-            if (term.kind == TermKind::SingleSlot) {
-                countSearch(term.whenTrue);
-                countSearch(term.whenFalse);
-            } else {
-                countSearch(term.kind == TermKind::Plain ? term.needle : -1);
-            }
+            ++termsToTest;
             termSlots(term, [&](int slot) {
                 Slot& s = slots[static_cast<std::size_t>(slot)];
                 s.reachable = true;
@@ -321,7 +307,7 @@ void CompiledExpression::Program::FindReachable() {
         const Slot& s = slots[slot];
         if (!s.reachable) continue;
         if (s.isPhrase) {
-            countSearch(s.needle);
+            ++termsToTest;
             continue;
         }
         int deepest = 0;
@@ -333,7 +319,6 @@ void CompiledExpression::Program::FindReachable() {
         maxDepth = std::max(maxDepth, depth[slot]);
         eagerSlots.push_back(static_cast<int>(slot));
     }
-    termsToTest += needlesUsed.size();
     eager = maxDepth > kMaxDemandDepth;
     if (!eager) eagerSlots.clear();
 }

@@ -62,8 +62,8 @@ class CompiledExpression {
     // True for the match-all token alone ("="): every record holds "=" in its start tag
     // (name=), so such an expression needs no record prepared.
     bool MatchesEveryRecord() const;
-    // The terms a record can need testing against, once groups that only pass on the truth of
-    // another are folded into it: it grows with the terms written, never with nesting alone.
+    // The terms and phrases a record can need evaluating, once groups that only pass on the truth
+    // of another are folded into it: it grows with the terms written, never with nesting alone.
     std::size_t TermsToTest() const;
 
     const ExpressionTree& Tree() const;

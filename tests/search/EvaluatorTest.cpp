@@ -244,7 +244,7 @@ TEST(EvaluatorTest, NestingDepthAddsNoTermsToTest) {
     const std::vector<std::string> records = {
         kPacman, kGalaga, "", "<y zadorules/>", "<z a=zadorules/>", "no equals here"};
     for (const auto& opens : shapes) {
-        const std::size_t shallow = CompiledExpression(nested(opens, 1, "pacman")).TermsToTest();
+        const std::size_t shallow = CompiledExpression(nested(opens, 3, "pacman")).TermsToTest();
         EXPECT_EQ(CompiledExpression(nested(opens, 10000, "pacman")).TermsToTest(), shallow) << opens[0];
         EXPECT_EQ(CompiledExpression(nested(opens, 3000, "pacman | 'Galaga'") + " & x").TermsToTest(),
                   CompiledExpression(nested(opens, 2, "pacman | 'Galaga'") + " & x").TermsToTest());

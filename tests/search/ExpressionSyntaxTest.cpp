@@ -57,7 +57,7 @@ TEST(ExpressionSyntaxTest, MistakesNameTheProblemAndItsPosition) {
         // Positions count what was typed, double quotes included.
         {"\"a\" |", "Error, \"|\" at position 5 has nothing after it."},
         // "! (" negates the group; a sign before it that is not alone still ends its word.
-        {"!! (a)", "Error, \"!\" at position 2 has nothing after it."},
+        {"a & !! (b)", "Error, \"!\" at position 6 has nothing after it."},
         // A comparison without its number would be searched as text.
         {"buttons>",
          "Error, \"buttons>\" at position 1 compares with no number.\r\nPut a number after \">\", "
