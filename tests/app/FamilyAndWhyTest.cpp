@@ -233,6 +233,25 @@ void FamilyAndWhyTest::whyAndWhyNotInListsAndMainWindow() {
     QVERIFY(byName.find(kVerdictNoMatch) != std::string::npos);
     QCOMPARE(window->WorkingList()->EntryCount(), 2);  // Return asked; it did not press "Go!"
 
+    // With one game per family ticked, the family's choice decides as it does for "Go!".
+    window->WorkingList()->SetOnePerFamily(true);
+    const std::string family = "puckman | pacman | pacmanx";
+    Child<QLineEdit>(window.get(), "findEdit")->setText(QString::fromStdString(family));
+    for (const char* game : {"puckman", "pacman", "pacmanx"}) {
+        edit->setText(QString::fromUtf8(game));
+        const std::string why = NextExplanation(*window, [&] { QTest::keyClick(edit, Qt::Key_Return); });
+        const GameExplanation expected =
+            ExplainGame(catalog, game, {Prepared(family), family, window->WorkingList()->Family()});
+        QCOMPARE(why, expected.text);
+        QVERIFY2(why.find("3 matching games") != std::string::npos, why.c_str());
+        const std::vector<MatchEntry> kept =
+            EngineSelection(family, true, window->WorkingList()->Family()).matches;
+        const bool listed = std::any_of(kept.begin(), kept.end(),
+                                        [&](const MatchEntry& entry) { return entry.romName == game; });
+        QCOMPARE(expected.matches, listed);
+    }
+    window->WorkingList()->SetOnePerFamily(false);
+
     // A ROM name the file does not hold: the engine's message, no window.
     edit->setText(QStringLiteral("nosuchgame"));
     environment.messages.clear();
