@@ -266,14 +266,6 @@ void Parser::Parse() {
     }
     if (replaced) TrimCells(cells, spans, IsWhiteCell, true);
     tree_.top = AddList(cells, spans, {0, static_cast<std::uint32_t>(text.size())});
-    if (tree_.rewrittenWhole && !tree_.evaluationError) {
-        // The rewriting decides its own errors; find them now, not on the first record.
-        try {
-            (void)LiteralMatches(std::string(), text);
-        } catch (const EngineError& error) {
-            tree_.evaluationError = error.Text();
-        }
-    }
 }
 
 }  // namespace
@@ -317,6 +309,14 @@ ExpressionTree ParseExpression(std::string_view input, const std::vector<std::si
     }
     tree.typedOffsets.push_back(typed(input.size()));
     Parser(tree, outsideKinds).Parse();
+    if (tree.rewrittenWhole && !tree.evaluationError) {
+        // The rewriting decides its own errors; find them now, not on the first record.
+        try {
+            (void)LiteralMatches(std::string(), std::string(input));
+        } catch (const EngineError& error) {
+            tree.evaluationError = error.Text();
+        }
+    }
     return tree;
 }
 
