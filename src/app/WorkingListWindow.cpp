@@ -126,6 +126,17 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
             ShowMessageBox(isVisible() ? this : parentWidget(), outcome.error->Icon(), outcome.error->Text());
         return;
     }
+    // Keys of two files never meet in one list.
+    const FileIdentity& open = catalog_.file.Identity();
+    if (batch.source.value_or(open) != open) {
+        status_->setText(QString::fromUtf8(kStaleBatchNote));
+        return;
+    }
+    if (!KeysCurrent()) {
+        ShowMessageBox(isVisible() ? this : parentWidget(), MessageIcon::Exclamation, kStaleWorkingList);
+        return;
+    }
+    keysFrom_ = open;
     std::vector<ListTable::Row>& filled = *outcome.result;
     // A game is in the list once: the games already there (from an earlier Go! or "Add to your
     // list") are skipped.
@@ -140,12 +151,14 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
     const int added = static_cast<int>(rows.size());
     const int already = static_cast<int>(filled.size()) - added;
     // An empty batch ("Add to your list" with nothing selected) only shows the window.
-    if (added + already > 0 || !batch.note.empty()) {
+    if (batch.carriedOver) {
+        status_->setText(FromBytes(batch.note));
+    } else if (added + already > 0 || !batch.note.empty()) {
         std::string text = added + already > 0 ? AddedMessage(added, already) : std::string();
         if (!batch.note.empty()) text += (text.empty() ? "" : " ") + batch.note;
         status_->setText(FromBytes(text));
     }
-    if (added > 0) ++changes_;
+    if (added > 0 && !batch.carriedOver) ++changes_;
     entryCount_ += added;
     if (batch.sortByName || list_->RowCount() > 0) {
         list_->Model()->MergeRows(std::move(rows), kNameColumn, true);
@@ -156,7 +169,7 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
         list_->header()->setSortIndicatorShown(false);
     }
     FitNameColumn();
-    UpdateTitle("Your working list has %d ROMs");
+    UpdateTitle(kWorkingListTitle);
     if (batch.setsHideRomNames) hideRomNames_ = batch.hideRomNames;
     show();
     raise();
@@ -180,7 +193,7 @@ void WorkingListWindow::DeleteSelected() {
         list_->selectionModel()->setCurrentIndex(list_->Model()->index(mark, 1),
                                                  QItemSelectionModel::NoUpdate);
     }
-    UpdateTitle("Found:%d matches");
+    UpdateTitle(kWorkingListTitle);
 }
 
 void WorkingListWindow::UpdatePreviewButton() {
@@ -236,15 +249,38 @@ void WorkingListWindow::OnListLoaded(JobOutcome<LoadedList> outcome) {
     for (const OutcomeMessage& message : loaded.messages) ShowMessageBox(this, message.icon, message.text);
     if (!loaded.Done()) return;
     // The list's games replace the working list.
-    fill_.Drop();
-    waiting_.clear();
-    list_->Model()->DeleteAllRows();
-    entryCount_ = 0;
     HandOver handOver;
     handOver.entries = std::move(loaded.entries);
     handOver.setsHideRomNames = false;
     handOver.sortByName = false;
+    ReplaceList(handOver);
+}
+
+void WorkingListWindow::ReplaceList(const HandOver& handOver) {
+    fill_.Drop();
+    waiting_.clear();
+    list_->Model()->DeleteAllRows();
+    entryCount_ = 0;
     ReceiveEntries(handOver);
+}
+
+void WorkingListWindow::CarryOver(std::vector<MatchEntry> games, int lost) {
+    HandOver handOver;
+    handOver.note = CarriedOverNote(static_cast<int>(games.size()), lost);
+    handOver.entries = std::move(games);
+    handOver.setsHideRomNames = false;
+    handOver.sortByName = false;
+    handOver.carriedOver = true;
+    // Games left out make it another list than the one saved; the same games, found again, do not.
+    if (lost > 0) ++changes_;
+    ReplaceList(handOver);
+}
+
+std::string WorkingListWindow::CarriedOverNote(int kept, int lost) {
+    std::string text =
+        "Carried over to the new input file: " + std::to_string(kept) + (kept == 1 ? " ROM" : " ROMs");
+    if (lost > 0) text += "; " + std::to_string(lost) + " not in it";
+    return text + ".";
 }
 
 void WorkingListWindow::ClearAndHide() {
