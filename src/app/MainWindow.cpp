@@ -265,6 +265,8 @@ QGroupBox* MainWindow::BuildGroup(CriteriaGroup group, const QString& title, con
     if (hint != nullptr) {
         auto* label = new QLabel(QString::fromUtf8(hint), box);
         label->setObjectName(QStringLiteral("hint"));
+        // The hint keeps its height: height to spare goes to the rows of tick boxes.
+        label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         layout->addWidget(label);
         layout->addSpacing(2);
     }
@@ -288,10 +290,11 @@ QGroupBox* MainWindow::BuildGroup(CriteriaGroup group, const QString& title, con
             cell += columns;
             continue;
         }
+        // Height the window gains spreads the rows evenly.
+        widget->setSizePolicy(widget->sizePolicy().horizontalPolicy(), QSizePolicy::Preferred);
         grid->addWidget(widget, cell / columns, cell % columns);
         ++cell;
     }
-    // Height the window gains spreads the rows evenly.
     for (int row = 0; row < grid->rowCount(); ++row) grid->setRowStretch(row, 1);
     if (anyNone != nullptr) {
         auto* row = new QHBoxLayout;
@@ -497,28 +500,13 @@ void MainWindow::CarryListsOver(const std::vector<MatchEntry>& found) {
     if (output_->KeysCurrent()) return;
     missing.clear();
     std::vector<MatchEntry> games = gamesOf(*output_, missing);
-    output_->CarryOver(std::move(games), static_cast<int>(missing.size()));
-    if (!missing.empty()) ShowMessageBox(this, MessageIcon::Exclamation, MissingGamesMessage(missing));
+    output_->CarryOver(std::move(games), std::move(missing));
 }
 
 std::string CarryOverQuestion(int count) {
     return "Your working list of " + std::to_string(count) +
            " ROMs was made from another input file.\r\nCarry it over to this one? Its games are found "
            "again by ROM name; No clears the list.";
-}
-
-std::string MissingGamesMessage(const std::vector<std::string>& missing) {
-    // Enough names to recognise them; a message box is no place for hundreds.
-    constexpr std::size_t kNamesShown = 30;
-    std::string text =
-        std::to_string(missing.size()) +
-        (missing.size() == 1 ? " game of your working list is" : " games of your working list are") +
-        " not in the new input file and were left out:\r\n";
-    for (std::size_t i = 0; i < missing.size() && i < kNamesShown; ++i)
-        text += (i > 0 ? ", " : "") + missing[i];
-    if (missing.size() > kNamesShown)
-        text += " and " + std::to_string(missing.size() - kNamesShown) + " more";
-    return text + ".";
 }
 
 void MainWindow::ShowError(const EngineError& error) {

@@ -40,8 +40,6 @@ inline constexpr const char* kRebuildFindTextQuestion =
     "hand and still asks in the old file's words.\r\nReplace it with the text the criteria make?";
 // Asked when the input file changes under a working list of `count` games.
 std::string CarryOverQuestion(int count);
-// The games of the working list the new input file lacks.
-std::string MissingGamesMessage(const std::vector<std::string>& missing);
 
 // A criterion's widget is named as vantor-cli's criteria command names the setting
 // ("criterion:8-way"); the two cabinet buttons as the values of its "cabinet" setting

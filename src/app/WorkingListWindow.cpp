@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <unordered_set>
+#include <utility>
 
 #include "ProgressDialog.h"
 #include "QtUserInterface.h"
@@ -175,6 +176,8 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
     raise();
     activateWindow();
     list_->setFocus();
+    if (batch.carriedOver && !missingMessage_.empty())
+        ShowMessageBox(this, MessageIcon::Exclamation, std::exchange(missingMessage_, {}));
     Q_EMIT BatchShown();
 }
 
@@ -264,7 +267,10 @@ void WorkingListWindow::ReplaceList(const HandOver& handOver) {
     ReceiveEntries(handOver);
 }
 
-void WorkingListWindow::CarryOver(std::vector<MatchEntry> games, int lost) {
+void WorkingListWindow::CarryOver(std::vector<MatchEntry> games, std::vector<std::string> missing) {
+    const int lost = static_cast<int>(missing.size());
+    // Told over the list once it shows, where it cannot hide behind the list window.
+    missingMessage_ = lost > 0 ? MissingGamesMessage(missing) : std::string();
     HandOver handOver;
     handOver.note = CarriedOverNote(static_cast<int>(games.size()), lost);
     handOver.entries = std::move(games);
@@ -274,6 +280,20 @@ void WorkingListWindow::CarryOver(std::vector<MatchEntry> games, int lost) {
     // Games left out make it another list than the one saved; the same games, found again, do not.
     if (lost > 0) ++changes_;
     ReplaceList(handOver);
+}
+
+std::string MissingGamesMessage(const std::vector<std::string>& missing) {
+    // Enough names to recognise them; a message box is no place for hundreds.
+    constexpr std::size_t kNamesShown = 30;
+    std::string text =
+        std::to_string(missing.size()) +
+        (missing.size() == 1 ? " game of your working list is" : " games of your working list are") +
+        " not in the new input file and were left out:\r\n";
+    for (std::size_t i = 0; i < missing.size() && i < kNamesShown; ++i)
+        text += (i > 0 ? ", " : "") + missing[i];
+    if (missing.size() > kNamesShown)
+        text += " and " + std::to_string(missing.size() - kNamesShown) + " more";
+    return text + ".";
 }
 
 std::string WorkingListWindow::CarriedOverNote(int kept, int lost) {

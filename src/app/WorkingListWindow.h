@@ -40,6 +40,8 @@ inline constexpr const char* kStaleWorkingList =
     "games must be found in the input file first: open Settings and Tools and press Set to carry it "
     "over, or close the list to clear it.";
 
+// The games of the working list a new input file lacks.
+std::string MissingGamesMessage(const std::vector<std::string>& missing);
 // The working list's note after a save: "Saved 600 ROMs to /home/me/list.txt."
 std::string SavedNote(std::int64_t games, const std::string& path);
 
@@ -105,8 +107,8 @@ class WorkingListWindow : public GameListWindow {
     // Hides the window and empties the list.
     void ClearAndHide();
     // The list's games as found again in a new input file (in the rows' order) take the place
-    // of its rows; `lost` games were not there.
-    void CarryOver(std::vector<MatchEntry> games, int lost);
+    // of its rows; the `missing` ones (by ROM name) were not there, and are named once it shows.
+    void CarryOver(std::vector<MatchEntry> games, std::vector<std::string> missing);
     static std::string CarriedOverNote(int kept, int lost);
 
   public Q_SLOTS:
@@ -169,6 +171,7 @@ class WorkingListWindow : public GameListWindow {
     BatchForm batchForm_ = BatchForm::Shell;
     std::string batchTemplate_ = kShellBatchTemplate;
     CsvChoice csvChoice_;
+    std::string missingMessage_;  // for the list being carried over
 
     QCheckBox* onePerFamilyBox_ = nullptr;
     QPushButton* familyLogButton_ = nullptr;

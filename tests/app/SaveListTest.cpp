@@ -848,36 +848,40 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     QCOMPARE(list.output->EntryCount(), 0);
 }
 
-// A listing of 600 games in `path`, all of them in the main window's working list: the writer
-// reports after 256, 512 and 600 of them.
-std::unique_ptr<MainWindow> ManyGamesInTheList(AppTestEnvironment& environment, const std::string& path) {
-    const std::string games = FileText(AppFixture("games.xml"));
-    std::string master = games.substr(0, games.find("\t<machine"));  // the listing's header
-    for (int i = 0; i < 600; ++i) {
-        const std::string name = "game" + std::to_string(i);
-        master += "\t<machine name=\"" + name + "\">\n\t\t<description>Game " + std::to_string(i) +
-                  "</description>\n\t\t<year>1981</year>\n\t</machine>\n";
+// A listing of 600 games, all of them in the main window's working list (the writer reports after
+// 256, 512 and 600 of them), and an earlier list where the saves go.
+struct ManyGames {
+    ManyGames() {
+        const std::string games = FileText(AppFixture("games.xml"));
+        std::string master = games.substr(0, games.find("\t<machine"));  // the listing's header
+        for (int i = 0; i < 600; ++i) {
+            const std::string name = "game" + std::to_string(i);
+            master += "\t<machine name=\"" + name + "\">\n\t\t<description>Game " + std::to_string(i) +
+                      "</description>\n\t\t<year>1981</year>\n\t</machine>\n";
+        }
+        const std::string path = dir.filePath(QStringLiteral("many.xml")).toStdString();
+        if (!WriteFileAtomically(path, master + "</mame>\n") ||
+            !WriteFileAtomically(earlier, "an earlier list"))
+            return;
+        window = OpenMainWindow(environment, path);
+        Child<QLineEdit>(window.get(), "findEdit")->setText(QStringLiteral("="));
+        Child<QPushButton>(window.get(), "goButton")->click();
+        WorkingListWindow* list = window->WorkingList();
+        if (!WaitFor([&] { return list->EntryCount() == 600 && list->PendingFills() == 0; })) return;
+        Child<QComboBox>(list, "formatBox")->setCurrentIndex(static_cast<int>(ListFormat::RomNames));
+        output = list;
     }
-    master += "</mame>\n";
-    if (!WriteFileAtomically(path, master)) return nullptr;
-    auto window = OpenMainWindow(environment, path);
-    WorkingListWindow* output = window->WorkingList();
-    Child<QLineEdit>(window.get(), "findEdit")->setText(QStringLiteral("="));
-    Child<QPushButton>(window.get(), "goButton")->click();
-    if (!WaitFor([&] { return output->EntryCount() == 600 && output->PendingFills() == 0; })) return nullptr;
-    Child<QComboBox>(output, "formatBox")->setCurrentIndex(static_cast<int>(ListFormat::RomNames));
-    return window;
-}
-
-void SaveListTest::cancelledSavesChangeNothing() {
     AppTestEnvironment environment;
     QTemporaryDir dir;
-    auto path = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)).toStdString(); };
-    auto window = ManyGamesInTheList(environment, path("many.xml"));
-    QVERIFY(window != nullptr);
-    WorkingListWindow* output = window->WorkingList();
-    const std::string earlier = path("list.txt");
-    QVERIFY(WriteFileAtomically(earlier, "an earlier list"));
+    const std::string earlier = dir.filePath(QStringLiteral("list.txt")).toStdString();
+    std::unique_ptr<MainWindow> window;
+    WorkingListWindow* output = nullptr;  // set once the list is there
+};
+
+void SaveListTest::cancelledSavesChangeNothing() {
+    ManyGames many;
+    QVERIFY(many.output != nullptr);
+    auto& [environment, dir, earlier, window, output] = many;
     const QStringList files = QDir(dir.path()).entryList(QDir::Files);
 
     for (bool preview : {false, true}) {
@@ -954,14 +958,9 @@ void SaveListTest::cancelledSavesChangeNothing() {
 }
 
 void SaveListTest::cancelTooLateIsRefusedAndTold() {
-    AppTestEnvironment environment;
-    QTemporaryDir dir;
-    auto path = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)).toStdString(); };
-    auto window = ManyGamesInTheList(environment, path("many.xml"));
-    QVERIFY(window != nullptr);
-    WorkingListWindow* output = window->WorkingList();
-    const std::string earlier = path("list.txt");
-    QVERIFY(WriteFileAtomically(earlier, "an earlier list"));
+    ManyGames many;
+    QVERIFY(many.output != nullptr);
+    auto& [environment, dir, earlier, window, output] = many;
 
     // The writer stops just after its final step began, before the window has heard of it.
     std::atomic<bool> reached{false}, release{false};
