@@ -28,6 +28,7 @@ struct ScanSplit {
     unsigned threads = 0;
     std::int64_t minimumBytes = 8 << 20;    // a smaller file is read by one thread
     RecordText form = RecordText::Decoded;  // how the records are handed to the visitors
+    bool deviceEntries = false;             // device entries too (the ROM audit reads their ROMs)
 };
 
 // The games of the catalog's file that `expression` matches, in file order. Throws EngineError
@@ -71,6 +72,7 @@ struct ListingVocabulary {
     bool cabinetControls = true;
     bool inputs = true;            // controls and buttons
     bool display = true;           // the screen's rotation or orientation
+    bool displayElements = false;  // screens as <display> elements (MAME 0.162 on), not <video>
     bool driverStatus = true;      // <driver status=...>
     bool softwareSupport = false;  // software lists' supported="no"
 };
