@@ -4,25 +4,34 @@
 #include <charconv>
 
 #include "gamedata/TextUtil.h"
+#include "gamedata/XmlEntities.h"
 #include "search/RecordScan.h"
 
 namespace vantor {
 
 namespace {
 
-// The value of `name="..."` in an element's text (the text up to its closing ">"), or empty.
-std::string_view Attribute(std::string_view element, std::string_view name) {
-    for (std::size_t at = element.find(name); at != std::string_view::npos; at = element.find(name, at + 1)) {
-        std::size_t equals = at + name.size();
-        bool startsWord = at > 0 && IsWhiteSpace(element[at - 1]);
-        if (!startsWord || equals + 1 >= element.size() || element[equals] != '=' ||
-            element[equals + 1] != '"')
-            continue;
+// Calls `take(name, value)` for each `name="value"` of an element's text (up to its closing
+// ">"), in one pass. Values are as they stand in the file, entities and all.
+template <typename Take>
+void ForEachAttribute(std::string_view element, Take take) {
+    std::size_t at = element.find(' ');
+    while (at != std::string_view::npos) {
+        std::size_t equals = element.find('=', at);
+        if (equals == std::string_view::npos || equals + 1 >= element.size() || element[equals + 1] != '"')
+            return;
         std::size_t close = element.find('"', equals + 2);
-        if (close == std::string_view::npos) return {};
-        return element.substr(equals + 2, close - equals - 2);
+        if (close == std::string_view::npos) return;
+        std::string_view name = TrimView(element.substr(at, equals - at));
+        take(name, element.substr(equals + 2, close - equals - 2));
+        at = close + 1;
     }
-    return {};
+}
+
+std::string Decoded(std::string_view value) {
+    std::string text(value);
+    if (text.find('&') != std::string::npos) DecodeEntities(text);
+    return text;
 }
 
 // The element starting at `at`, up to (not including) its ">".
@@ -31,8 +40,7 @@ std::string_view ElementAt(std::string_view record, std::size_t at) {
     return record.substr(at, close == std::string_view::npos ? std::string_view::npos : close - at);
 }
 
-DumpStatus StatusOf(std::string_view element) {
-    std::string_view status = Attribute(element, "status");
+DumpStatus StatusOf(std::string_view status) {
     if (status == "nodump") return DumpStatus::NoDump;
     if (status == "baddump") return DumpStatus::BadDump;
     return DumpStatus::Good;
@@ -52,44 +60,67 @@ bool ParseMachineSets(std::string_view record, MachineSets& machine) {
     std::size_t open = record.find('<');
     if (open == std::string_view::npos) return false;
     std::string_view start = ElementAt(record, open);
-    machine.name = Attribute(start, "name");
+    ForEachAttribute(start, [&](std::string_view name, std::string_view value) {
+        if (name == "name") {
+            machine.name = Decoded(value);
+        } else if (name == "cloneof") {
+            machine.cloneOf = Decoded(value);
+        } else if (name == "romof") {
+            machine.romOf = Decoded(value);
+        } else if (name == "isbios") {
+            machine.isBios = value == "yes";
+        } else if (name == "isdevice") {
+            machine.isDevice = value == "yes";
+        }
+    });
     if (machine.name.empty()) return false;
-    machine.cloneOf = Attribute(start, "cloneof");
-    machine.romOf = Attribute(start, "romof");
-    machine.isBios = Attribute(start, "isbios") == "yes";
-    machine.isDevice = Attribute(start, "isdevice") == "yes";
     std::string_view body = record.substr(open + start.size());
 
     for (std::size_t at = FindText(body, "<rom "); at != std::string_view::npos;
          at = FindText(body, "<rom ", at + 1)) {
-        std::string_view element = ElementAt(body, at);
         RomFile rom;
-        rom.name = Attribute(element, "name");
-        if (rom.name.empty()) continue;
-        rom.merge = Attribute(element, "merge");
-        rom.size = ParseNumber<std::uint64_t>(Attribute(element, "size"), 10);
-        std::string_view crc = Attribute(element, "crc");
-        rom.hasCrc = crc.size() == 8;
-        if (rom.hasCrc) rom.crc = ParseNumber<std::uint32_t>(crc, 16);
-        rom.optional = Attribute(element, "optional") == "yes";
-        rom.status = StatusOf(element);
-        machine.roms.push_back(std::move(rom));
+        ForEachAttribute(ElementAt(body, at), [&](std::string_view name, std::string_view value) {
+            if (name == "name") {
+                rom.name = Decoded(value);
+            } else if (name == "merge") {
+                rom.merge = Decoded(value);
+            } else if (name == "size") {
+                rom.size = ParseNumber<std::uint64_t>(value, 10);
+            } else if (name == "crc") {
+                rom.hasCrc = value.size() == 8;
+                if (rom.hasCrc) rom.crc = ParseNumber<std::uint32_t>(value, 16);
+            } else if (name == "optional") {
+                rom.optional = value == "yes";
+            } else if (name == "status") {
+                rom.status = StatusOf(value);
+            }
+        });
+        if (!rom.name.empty()) machine.roms.push_back(std::move(rom));
     }
     for (std::size_t at = FindText(body, "<disk "); at != std::string_view::npos;
          at = FindText(body, "<disk ", at + 1)) {
-        std::string_view element = ElementAt(body, at);
         DiskFile disk;
-        disk.name = Attribute(element, "name");
-        if (disk.name.empty()) continue;
-        disk.merge = Attribute(element, "merge");
-        disk.sha1 = ToLowerAscii(Attribute(element, "sha1"));
-        disk.optional = Attribute(element, "optional") == "yes";
-        disk.status = StatusOf(element);
-        machine.disks.push_back(std::move(disk));
+        ForEachAttribute(ElementAt(body, at), [&](std::string_view name, std::string_view value) {
+            if (name == "name") {
+                disk.name = Decoded(value);
+            } else if (name == "merge") {
+                disk.merge = Decoded(value);
+            } else if (name == "sha1") {
+                disk.sha1 = ToLowerAscii(value);
+            } else if (name == "optional") {
+                disk.optional = value == "yes";
+            } else if (name == "status") {
+                disk.status = StatusOf(value);
+            }
+        });
+        if (!disk.name.empty()) machine.disks.push_back(std::move(disk));
     }
     for (std::size_t at = FindText(body, "<device_ref "); at != std::string_view::npos;
          at = FindText(body, "<device_ref ", at + 1)) {
-        std::string device(Attribute(ElementAt(body, at), "name"));
+        std::string device;
+        ForEachAttribute(ElementAt(body, at), [&](std::string_view name, std::string_view value) {
+            if (name == "name") device = Decoded(value);
+        });
         if (!device.empty() &&
             std::find(machine.devices.begin(), machine.devices.end(), device) == machine.devices.end())
             machine.devices.push_back(std::move(device));
@@ -127,6 +158,7 @@ std::vector<std::string> SetGraph::RomOfChain(const MachineSets& machine) const 
 SetGraph ReadSetGraph(const Catalog& catalog, ProgressSink* progress) {
     ScanSplit split;
     split.deviceEntries = true;
+    split.form = RecordText::Raw;  // few values hold an entity: those are decoded one by one
     std::vector<MachineSets> machines = ScanRecords<MachineSets>(catalog, progress, split, [] {
         return [](std::int64_t position, const std::string& record, std::vector<MachineSets>& out) {
             MachineSets machine;
