@@ -164,6 +164,7 @@ void PrintVersion(std::ostream& out) {
     } else {
         out << ", desktop program not built (no Qt 6)\n";
     }
+    out << kLicenceNotice << "\n";
 }
 
 }  // namespace
