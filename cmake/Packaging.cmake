@@ -1,5 +1,5 @@
 # cpack -G DEB: a Debian package of what `cmake --install` installs, under /usr. Its dependencies
-# (Qt 6, the C++ runtime) come from dpkg-shlibdeps on the programs themselves.
+# (Qt 6, the C++ runtime, libzip and libarchive) come from dpkg-shlibdeps on the programs themselves.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantor)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

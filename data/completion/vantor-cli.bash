@@ -2,7 +2,7 @@
 # The lists are the program's own: CompletionListsTest compares each with what vantor-cli declares,
 # so a command, option or list format added to the program without its completion fails there.
 
-_vantor_cli_commands="find list-all romsearch details explain criteria save merge romscan mala2xml maximus2xml romdir2xml listxml"
+_vantor_cli_commands="find list-all romsearch details explain criteria save merge romscan audit mala2xml maximus2xml romdir2xml listxml"
 _vantor_cli_formats="advancemenu atomicfe attractmode attractmode-plus batch batocera cabrio csv es-de hyperspin khameleon mala mameuifx mamewah maximus mgalaxy multife pegasus retroarch descriptions romnames xml"
 _vantor_cli_global_options="--input --hide-tags --no-hide-tags --hide-rom-names --no-hide-rom-names --progress --no-progress --help --version --"
 
@@ -14,6 +14,7 @@ _vantor_cli_options_criteria="--initial"
 _vantor_cli_options_save="--find --all --keys --from-list --keep-order -o --title --logo-dir --screenshot-dir --background-dir --rom-folder --template --windows --columns --delimiter --no-header --rom-extension --list-name --core-path --core-name --launch --media --hide-removed --split-by-category"
 _vantor_cli_options_merge="--listxml --catver --controls --nplayers -o"
 _vantor_cli_options_romscan="--roms -o"
+_vantor_cli_options_audit="--roms --chds --find --keys --report"
 _vantor_cli_options_mala2xml="-o"
 _vantor_cli_options_maximus2xml="-o"
 _vantor_cli_options_romdir2xml="--roms -o"
@@ -21,8 +22,8 @@ _vantor_cli_options_listxml="--mame -o"
 
 # What the word after an option is: a file, a folder or some text; after any other option, a
 # new word (the option is a flag).
-_vantor_cli_file_options="--input --keys --from-list -o --listxml --catver --controls --nplayers --mame --core-path --family-log --left-out"
-_vantor_cli_folder_options="--logo-dir --screenshot-dir --background-dir --rom-folder --roms"
+_vantor_cli_file_options="--input --keys --from-list -o --listxml --catver --controls --nplayers --mame --core-path --family-log --left-out --report"
+_vantor_cli_folder_options="--logo-dir --screenshot-dir --background-dir --rom-folder --roms --chds"
 _vantor_cli_text_options="--find --title --template --columns --delimiter --rom-extension --list-name --core-name --launch --regions --family-rules"
 # The commands whose arguments are file names.
 _vantor_cli_file_argument_commands="mala2xml maximus2xml"

@@ -119,6 +119,7 @@ const std::vector<CliCommand>& Commands();
 const std::vector<CliOption>& GlobalOptionList();
 
 // The declarations, one function per command, at the bottom of each Cmd*.cpp.
+CliCommand AuditCommand();
 CliCommand CriteriaCommand();
 CliCommand DetailsCommand();
 CliCommand ExplainCommand();
@@ -144,6 +145,9 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
 // Removes "--name VALUE" from args; true when present. A missing VALUE is a usage error (throws).
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value);
 bool TakeFlag(std::vector<std::string>& args, const std::string& name);
+// The record keys of a file of lines as `find` prints them ("-": standard input); false after
+// the error message.
+bool ReadKeyFile(CliContext& context, const std::string& path, std::vector<std::int64_t>& keys);
 struct UsageProblem {
     std::string text;
 };

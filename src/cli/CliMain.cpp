@@ -17,9 +17,9 @@ namespace vantor::cli {
 
 const std::vector<CliCommand>& Commands() {
     static const std::vector<CliCommand> commands = {
-        FindCommand(),        ListAllCommand(),    RomSearchCommand(), DetailsCommand(), ExplainCommand(),
-        CriteriaCommand(),    SaveCommand(),       MergeCommand(),     RomScanCommand(), Mala2XmlCommand(),
-        Maximus2XmlCommand(), RomDir2XmlCommand(), ListXmlCommand(),
+        FindCommand(),     ListAllCommand(),     RomSearchCommand(),  DetailsCommand(), ExplainCommand(),
+        CriteriaCommand(), SaveCommand(),        MergeCommand(),      RomScanCommand(), AuditCommand(),
+        Mala2XmlCommand(), Maximus2XmlCommand(), RomDir2XmlCommand(), ListXmlCommand(),
     };
     return commands;
 }

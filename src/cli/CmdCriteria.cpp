@@ -109,8 +109,8 @@ void PrintSettings(std::ostream& out) {
            "  any-none                           on, off (as clicking the box into that state)\n"
            "  cabinet                            upright, cocktail\n"
            "  buttons                            any, 0 ... 16\n"
-           "  or-less, vertical-only, horizontal-only, not, no-clones, no-samples, playable\n"
-           "                                     on, off\n"
+           "  or-less, vertical-only, horizontal-only, not, no-clones, no-samples, playable,\n"
+           "  arcade-only                        on, off\n"
            "  region                             any, usa, japan, europe, asia\n";
 }
 

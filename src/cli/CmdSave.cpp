@@ -54,6 +54,23 @@ bool ReadKeyLines(std::istream& in, const std::string& name, std::vector<std::in
 
 }  // namespace
 
+bool ReadKeyFile(CliContext& context, const std::string& path, std::vector<std::int64_t>& keys) {
+    std::string problem;
+    bool ok;
+    if (path == "-") {
+        ok = ReadKeyLines(context.in, "standard input", keys, problem);
+    } else {
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            context.Error("Cannot read the key file " + path);
+            return false;
+        }
+        ok = ReadKeyLines(file, path, keys, problem);
+    }
+    if (!ok) context.Error(problem);
+    return ok;
+}
+
 namespace {
 
 // The words joined by ", ", indented by two, lines kept under 95 characters.
@@ -163,24 +180,7 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     request.format = format->format;
     request.options = std::move(given);
     // The working list's keys, in row order.
-    if (byKeys) {
-        std::string problem;
-        bool ok;
-        if (keysFile == "-") {
-            ok = ReadKeyLines(context.in, "standard input", request.keys, problem);
-        } else {
-            std::ifstream file(keysFile, std::ios::binary);
-            if (!file) {
-                context.Error("Cannot read the key file " + keysFile);
-                return kExitFailure;
-            }
-            ok = ReadKeyLines(file, keysFile, request.keys, problem);
-        }
-        if (!ok) {
-            context.Error(problem);
-            return kExitFailure;
-        }
-    }
+    if (byKeys && !ReadKeyFile(context, keysFile, request.keys)) return kExitFailure;
     std::string expression = kListAllExpression;
     if (byFind) {
         try {

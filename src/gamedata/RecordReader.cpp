@@ -117,13 +117,14 @@ std::pair<std::size_t, std::size_t> LineAround(std::string_view text, std::size_
     return {start, end};
 }
 
-// The start of the first line at or after `from` that holds `startKey` and is not a device entry.
-std::size_t FindStartLine(std::string_view lines, std::string_view startKey, std::size_t from) {
+// The start of the first line at or after `from` that holds `startKey` and is not a device entry
+// (unless devices are read too).
+std::size_t FindStartLine(std::string_view lines, std::string_view startKey, std::size_t from, bool devices) {
     for (;;) {
         std::size_t hit = FindText(lines, startKey, from);
         if (hit == std::string_view::npos) return hit;
         auto [start, end] = LineAround(lines, hit);
-        if (!Contains(lines.substr(start, end - start), kDeviceMarker)) return start;
+        if (devices || !Contains(lines.substr(start, end - start), kDeviceMarker)) return start;
         from = end;
     }
 }
@@ -181,7 +182,7 @@ std::int64_t RecordReader::FindRecord(const MasterFile& file, std::string* text,
                                                                        : lastNewline + 1;
         std::string_view lines = data.substr(0, complete);
         if (!started) {
-            std::size_t start = FindStartLine(lines, startKey, 0);
+            std::size_t start = FindStartLine(lines, startKey, 0, deviceEntries_);
             if (droppedLineStart >= 0 && complete > 0) {
                 std::size_t firstLineEnd = LineAround(lines, 0).second;
                 if (start != std::string_view::npos && start < firstLineEnd) {
@@ -208,7 +209,7 @@ std::int64_t RecordReader::FindRecord(const MasterFile& file, std::string* text,
         // The last start line of the region decides the position (a start line inside a started
         // record restarts it).
         for (std::size_t from = 0;;) {
-            std::size_t restart = FindStartLine(region, startKey, from);
+            std::size_t restart = FindStartLine(region, startKey, from, deviceEntries_);
             if (restart == std::string_view::npos) break;
             std::int64_t lineStart = bufferOffset_ + static_cast<std::int64_t>(begin_ + restart);
             recordPosition = lineStart > 0 ? lineStart - 1 : 0;
@@ -234,7 +235,7 @@ std::int64_t RecordReader::ReadRecordByLines(const MasterFile& file, std::string
     std::string_view line;
     std::int64_t lineStart = 0;
     while (ReadLine(file, line, lineStart)) {
-        if (Contains(line, startKey) && !Contains(line, kDeviceMarker)) {
+        if (Contains(line, startKey) && (deviceEntries_ || !Contains(line, kDeviceMarker))) {
             recordPosition = lineStart > 0 ? lineStart - 1 : 0;
             if (!started) recordStart = lineStart;
             started = true;

@@ -20,6 +20,9 @@ class RecordReader {
     explicit RecordReader(int inputType) : inputType_(inputType) {}
     void SetInputType(int inputType) { inputType_ = inputType; }
     int InputType() const { return inputType_; }
+    // Device entries (isdevice="yes": CPUs, sound chips, the boards inside a machine) are no
+    // games and are skipped; the ROM audit reads them too, for the ROMs they hold.
+    void SetDeviceEntries(bool read) { deviceEntries_ = read; }
 
     // One byte before the first line of the record last read (0 for a record at the very start
     // of the file), or -1 when no complete record was found.
@@ -28,7 +31,8 @@ class RecordReader {
     // position when a start line inside the record restarted it.
     std::int64_t recordStart = -1;
 
-    // Reads the next record whose start line holds `startKey` (device entries skipped), from
+    // Reads the next record whose start line holds `startKey` (device entries skipped unless
+    // asked for), from
     // `position` when it is not -1, else from where the last read stopped. Returns its position,
     // or -1 at the end of the file (`record` then holds what was gathered, if anything).
     std::int64_t ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
@@ -59,6 +63,7 @@ class RecordReader {
                             std::int64_t position, RecordText form);
 
     int inputType_;
+    bool deviceEntries_ = false;
     const MasterFile* file_ = nullptr;
     std::uint64_t fileOpenId_ = 0;  // the opening of file_ that the buffer was read from
     std::vector<char> buffer_;

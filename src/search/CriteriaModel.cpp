@@ -48,6 +48,7 @@ const std::vector<CriterionInfo> kControls = {
     {C::NoClones, K::TwoState, G::Misc, "No Clones", "no-clones", ""},
     {C::NoSamples, K::TwoState, G::Misc, "No Samples", "no-samples", ""},
     {C::Playable, K::TwoState, G::Misc, "Playable", "playable", ""},
+    {C::ArcadeOnly, K::TwoState, G::Misc, "Arcade Only", "arcade-only", ""},
 
     {C::BallAndPaddle, K::TriState, G::Categories, "Ball and Paddle", "ball-and-paddle",
      "'ball & paddle' | "},
@@ -187,7 +188,7 @@ void CriteriaModel::ApplyInitialState() {
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         if (kControls[i].group == G::Controls) states_[i].check = CheckState::Unchecked;
     }
-    for (Criterion key : {C::Playable, C::OrLess, C::TwoWay, C::FourWay, C::ButtonsOnly})
+    for (Criterion key : {C::Playable, C::ArcadeOnly, C::OrLess, C::TwoWay, C::FourWay, C::ButtonsOnly})
         SetRaw(key, CheckState::Checked);
     Rebuild();
 }
@@ -253,6 +254,7 @@ bool CriteriaModel::Served(Criterion key) const {
         case G::Orientation:
             return words.display;
         case G::Misc:
+            if (key == C::ArcadeOnly) return words.inputs && words.display && inputType_ != SoftwareList;
             return key != C::Playable || words.driverStatus || words.softwareSupport;
         default:
             return true;
@@ -408,6 +410,7 @@ std::string CriteriaModel::ComposeSearchCommand() const {
     add(BuildHorizontalClause(clause));
     add(BuildControlsClause(clause));
     add(BuildRegionClause(clause));
+    add(BuildArcadeClause(clause));
     add(BuildMiscClause(clause));
     add(BuildCategoriesClause(clause));
     add(BuildPlayersClause(clause));
@@ -503,6 +506,38 @@ bool CriteriaModel::BuildMiscClause(std::string& clause) const {
     TrimRight(clause);
     if (ReplaceAll(clause, " ", " & ") > 0) clause = "(" + clause + ")";
     return !clause.empty();
+}
+
+namespace {
+// catver.ini's families of machines that are no arcade game, as the start of the category: every
+// subcategory (and its " * Mature *" form) goes with them. "Music /" is instruments and
+// synthesizers; "Music Game" stays.
+constexpr const char* kNonArcadeFamilies[] = {
+    "Handheld",     "TV Bundle",  "Watch",          "Tablet",    "Game Console",
+    "Computer",     "Calculator", "Music /",        "Utilities", "Electromechanical",
+    "Slot Machine", "Medal Game", "Redemption Game"};
+}  // namespace
+
+bool CriteriaModel::BuildArcadeClause(std::string& clause) const {
+    if (!IsChecked(C::ArcadeOnly) || !Served(C::ArcadeOnly)) return false;
+    // A coin slot and a screen: handhelds, consoles, computers, instruments and test gear have
+    // no coin slot; slot machines, pinball tables and other mechanical games are marked as such.
+    clause = "(coins>0 & ";
+    clause += vocabulary_.displayElements ? "'<display '" : "'<video '";
+    clause += " & !ismechanical=yes";
+    const ControlState* categories = Find(C::AnyNone);
+    if (categories != nullptr && categories->enabled) {
+        clause += " & !(";
+        for (const char* family : kNonArcadeFamilies) {
+            clause += "'<category>";
+            clause += family;
+            clause += "' | ";
+        }
+        TrimRight(clause, " |");
+        clause += ")";
+    }
+    clause += ")";
+    return true;
 }
 
 bool CriteriaModel::BuildCategoriesClause(std::string& clause) const {

@@ -21,7 +21,8 @@ enum class CheckState { Unchecked, Checked, Indeterminate };
 
 enum class CriterionKind {
     TriState,  // controls, categories, players
-    TwoState,  // Horizontal Only, Vertical Only, or less, No Clones, No Samples, Playable, Not, Any/None
+    TwoState,  // Horizontal Only, Vertical Only, or less, No Clones, No Samples, Playable, Arcade Only, Not,
+               // Any/None
     Radio,     // Upright / Cocktail
     Combo,     // buttons, region
 };
@@ -58,6 +59,7 @@ enum class Criterion {
     NoClones,
     NoSamples,
     Playable,
+    ArcadeOnly,
     // Categories
     BallAndPaddle,
     Bios,
@@ -177,6 +179,9 @@ class CriteriaModel {
     bool BuildHorizontalClause(std::string& clause) const;
     bool BuildControlsClause(std::string& clause) const;
     bool BuildRegionClause(std::string& clause) const;
+    // Coin-operated video arcade games: the machine's own data, and catver.ini's families when
+    // the file holds categories.
+    bool BuildArcadeClause(std::string& clause) const;
     bool BuildMiscClause(std::string& clause) const;
     bool BuildCategoriesClause(std::string& clause) const;
     bool BuildPlayersClause(std::string& clause) const;

@@ -27,6 +27,7 @@ ListingVocabulary DetectListingVocabulary(const MasterFile& file, int inputType)
         if (reader.ReadRecord(file, record, startTag, -1) == -1 || record.empty()) break;
         words.inputs = words.inputs || Contains(record, "<input ") || Contains(record, "<control ");
         words.display = words.display || Contains(record, "rotate=\"") || Contains(record, "orientation=\"");
+        words.displayElements = words.displayElements || Contains(record, "<display ");
         words.driverStatus = words.driverStatus || Contains(record, "<driver status=");
         // MAME's own control elements start with their type; controls.xml's (merged in) have a name.
         for (std::size_t at = FindText(record, "<control type=");

@@ -20,6 +20,7 @@ struct ListingVocabulary {
     bool cabinetControls = true;
     bool inputs = true;            // controls and buttons
     bool display = true;           // the screen's rotation or orientation
+    bool displayElements = false;  // screens as <display> elements (MAME 0.162 on), not <video>
     bool driverStatus = true;      // <driver status=...>
     bool softwareSupport = false;  // software lists' supported="no"
 };

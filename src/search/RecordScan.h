@@ -45,11 +45,13 @@ struct ScanPart {
 // `visit`. A record cut short by the end of the file is not visited: its text is incomplete and
 // its key could not be read back.
 template <typename Entry, typename Visit>
-void ScanPartOfFile(const Catalog& catalog, std::int64_t from, std::int64_t limit, RecordText form,
+void ScanPartOfFile(const Catalog& catalog, std::int64_t from, std::int64_t limit, const ScanSplit& split,
                     Visit& visit, ScanPart<Entry>& part, std::atomic<std::int64_t>& done,
                     const std::atomic<bool>& stop) {
     const MasterFile& file = catalog.file;
+    const RecordText form = split.form;
     RecordReader reader = catalog.Reader();
+    reader.SetDeviceEntries(split.deviceEntries);
     reader.Seek(file, from);
     const std::string& startTag = catalog.StartTag();
     std::string record;
@@ -104,7 +106,7 @@ std::vector<Entry> ScanRecords(const Catalog& catalog, ProgressSink* progress, c
     auto runPart = [&](unsigned i) {
         auto visit = makeVisit();
         std::int64_t from = i == 0 ? 0 : LineStartFrom(file, limits[i] + 1);
-        scan_detail::ScanPartOfFile(catalog, from, limits[i + 1], split.form, visit, parts[i], done, stop);
+        scan_detail::ScanPartOfFile(catalog, from, limits[i + 1], split, visit, parts[i], done, stop);
         std::lock_guard lock(finishedMutex);
         ++finished;
         finishedChanged.notify_one();
@@ -140,8 +142,7 @@ std::vector<Entry> ScanRecords(const Catalog& catalog, ProgressSink* progress, c
             // Not a clean seam: read this part again from where the previous one stopped.
             parts[i] = ScanPart<Entry>();
             auto visit = makeVisit();
-            scan_detail::ScanPartOfFile(catalog, resume, limits[i + 1], split.form, visit, parts[i], done,
-                                        stop);
+            scan_detail::ScanPartOfFile(catalog, resume, limits[i + 1], split, visit, parts[i], done, stop);
         }
         entries.insert(entries.end(), std::make_move_iterator(parts[i].entries.begin()),
                        std::make_move_iterator(parts[i].entries.end()));

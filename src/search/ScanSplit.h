@@ -12,6 +12,7 @@ struct ScanSplit {
     unsigned threads = 0;
     std::int64_t minimumBytes = 8 << 20;    // a smaller file is read by one thread
     RecordText form = RecordText::Decoded;  // how the records are handed to the visitors
+    bool deviceEntries = false;             // device entries too (the ROM audit reads their ROMs)
 };
 
 }  // namespace vantor

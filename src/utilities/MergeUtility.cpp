@@ -307,6 +307,16 @@ void AppendTextElement(std::string& added, std::string_view open, const std::str
     AppendElement(added, open, EncodedEntities(value), close);
 }
 
+bool IsDeviceRecord(std::string_view record) {
+    return Contains(record.substr(0, record.find('\n')), "isdevice=\"yes\"");
+}
+
+// Listings of MAME 0.162 and later name their records "machine": they become "game" records.
+void RenameMachineRecord(std::string& record) {
+    ReplaceAll(record, "<machine name=", "<game name=");
+    ReplaceAll(record, "</machine>", "</game>");
+}
+
 std::string FolderPart(const std::string& path) {
     std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -377,7 +387,9 @@ UtilityOutcome RunMerge(const MergeInputs& inputs, ProgressSink& progress) {
     RecordReader reader(UnknownInput);
     const int listingType = reader.DetectInputType(listing);
     reader.SetInputType(listingType);
-    // Listings of MAME 0.162 and later name their records "machine": they become "game" records.
+    // Device entries are copied as they are: the ROM audit needs the ROMs they hold, and every
+    // other reader skips them.
+    reader.SetDeviceEntries(true);
     const bool convert = listingType == MameMachine;
     std::string header;
     reader.ReadHeader(listing, header);
@@ -411,6 +423,11 @@ UtilityOutcome RunMerge(const MergeInputs& inputs, ProgressSink& progress) {
         // The record's bytes as they stand: it is copied, and only what is added gets encoded.
         if (reader.ReadRecord(listing, record, startTag, -1, RecordText::Raw) == -1) break;
         if (record.find('\r') != std::string::npos) record = CrLfToLf(record);
+        if (IsDeviceRecord(record)) {
+            if (convert) RenameMachineRecord(record);
+            output.WriteText(record);
+            continue;
+        }
         NormaliseControls(record);
         const std::string name = fields.GetRomName(record);
         progress.Texts(kMergingFirstLine, "Adding ROM:" + name);
@@ -454,10 +471,7 @@ UtilityOutcome RunMerge(const MergeInputs& inputs, ProgressSink& progress) {
         }
 
         record.insert(InsertionPoint(record, listingType), added);
-        if (convert) {
-            ReplaceAll(record, "<machine name=", "<game name=");
-            ReplaceAll(record, "</machine>", "</game>");
-        }
+        if (convert) RenameMachineRecord(record);
         output.WriteText(record);
         ++outcome.games;
         if (reader.Tell() - lastReport >= (4 << 20)) {

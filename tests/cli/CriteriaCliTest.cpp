@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "CliInProcess.h"
+#include "CriteriaTexts.h"
 #include "TestSupport.h"
 #include "cli/CliCommand.h"
 
@@ -61,16 +62,19 @@ TEST_F(CriteriaCliTest, PrintsTheTextOfEachExample) {
 
 TEST_F(CriteriaCliTest, InitialStateAndTheDocumentedExample) {
     ASSERT_EQ(Criteria({"--initial"}), 0);
-    EXPECT_EQ(out_, std::string("!buttons>2 & ") + kInitialControls + " & " + kExcludedControls +
+    EXPECT_EQ(out_, std::string("!buttons>2 & ") + kInitialControls + " & " + kExcludedControls + " & " +
+                        test::kArcadeOnlyClause +
                         " & (!status=preliminary & !isbios=yes) &  !(isbios=yes)\n");
 
     ASSERT_EQ(Criteria({"--initial", "controls=any", "8-way=on", "2-way=on", "trackball=off", "buttons=4"}),
               0);
-    EXPECT_EQ(out_,
-              "!buttons>4 & (joy2way | joy8way) & !(trackball) & (!status=preliminary & !isbios=yes) &  "
-              "!(isbios=yes)\n");
+    EXPECT_EQ(out_, std::string("!buttons>4 & (joy2way | joy8way) & !(trackball) & ") +
+                        test::kArcadeOnlyClause +
+                        " & (!status=preliminary & !isbios=yes) &  !(isbios=yes)\n");
 
-    ASSERT_EQ(Criteria({"buttons=1", "--initial", "any-none=off", "playable=off", "or-less=off"}), 0);
+    ASSERT_EQ(Criteria({"buttons=1", "--initial", "any-none=off", "playable=off", "or-less=off",
+                        "arcade-only=off"}),
+              0);
     EXPECT_EQ(out_,
               std::string("buttons=1 & !buttons>1 & ") + kInitialControls + " & " + kExcludedControls +
                   " &  !('ball & paddle' | isbios=yes | breakout | casino | climbing | driving | fighter | "

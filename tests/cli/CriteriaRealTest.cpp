@@ -25,6 +25,10 @@ struct Control {
 
 struct Game {
     bool bios = false;
+    bool mechanical = false;
+    bool screen = false;
+    int coins = 0;
+    std::string category;  // catver.ini's, in a merged file
     std::string status;
     std::vector<Control> controls;
     int MostButtons() const {
@@ -59,6 +63,18 @@ std::map<std::string, Game> ReadGames(const std::string& path) {
         if (Attribute(startTag, "isdevice") == "yes") continue;
         Game& entry = games[Attribute(startTag, "name")];
         entry.bios = Attribute(startTag, "isbios") == "yes";
+        entry.mechanical = Attribute(startTag, "ismechanical") == "yes";
+        entry.screen = record.find("<display ") != std::string_view::npos;
+        std::size_t input = record.find("<input ");
+        if (input != std::string_view::npos) {
+            std::string coins = Attribute(record.substr(input, record.find('>', input) - input), "coins");
+            if (!coins.empty()) entry.coins = std::stoi(coins);
+        }
+        std::size_t category = record.find("<category>");
+        if (category != std::string_view::npos) {
+            category += std::strlen("<category>");
+            entry.category = std::string(record.substr(category, record.find('<', category) - category));
+        }
         std::size_t driver = record.find("<driver ");
         if (driver != std::string_view::npos) entry.status = Attribute(record.substr(driver), "status");
         for (std::size_t c = record.find("<control "); c != std::string_view::npos;
@@ -81,6 +97,16 @@ std::map<std::string, Game> ReadGames(const std::string& path) {
         }
     }
     return games;
+}
+
+// catver.ini's families of machines that are no coin-operated video game.
+bool NonArcadeCategory(const std::string& category) {
+    static const char* const kFamilies[] = {
+        "Handheld",     "TV Bundle",  "Watch",          "Tablet",    "Game Console",
+        "Computer",     "Calculator", "Music /",        "Utilities", "Electromechanical",
+        "Slot Machine", "Medal Game", "Redemption Game"};
+    return std::any_of(std::begin(kFamilies), std::end(kFamilies),
+                       [&](const char* family) { return category.rfind(family, 0) == 0; });
 }
 
 class CriteriaRealTest : public test::CliInProcessTest {
@@ -110,6 +136,8 @@ class CriteriaRealTest : public test::CliInProcessTest {
             EXPECT_FALSE(game.bios) << name;
             EXPECT_NE(game.status, "preliminary") << name;
             EXPECT_LE(game.MostButtons(), 2) << name;
+            EXPECT_GT(game.coins, 0) << name;
+            EXPECT_FALSE(NonArcadeCategory(game.category)) << name << " is " << game.category;
             for (const Control& control : game.controls) {
                 EXPECT_EQ(excluded.count(control.type), 0u) << name << " has a " << control.type;
                 EXPECT_TRUE(control.ways != "8" && control.ways != "5 (half8)")
@@ -120,12 +148,15 @@ class CriteriaRealTest : public test::CliInProcessTest {
                   << " games\n";
 
         // "Playable" and "2 buttons or less" alone: exactly the games whose own data says so.
-        std::set<std::string> playable, fewButtons;
+        std::set<std::string> playable, fewButtons, arcade;
         for (const auto& [name, game] : games) {
             if (!game.bios && game.status != "preliminary") playable.insert(name);
             if (game.MostButtons() <= 2) fewButtons.insert(name);
+            if (game.coins > 0 && game.screen && !game.mechanical && !NonArcadeCategory(game.category))
+                arcade.insert(name);
         }
         EXPECT_TRUE(Select(master, {"playable=on"}) == playable);
+        EXPECT_TRUE(Select(master, {"arcade-only=on"}) == arcade);
         EXPECT_TRUE(Select(master, {"buttons=2", "or-less=on"}) == fewButtons);
     }
 };

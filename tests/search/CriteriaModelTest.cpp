@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "CriteriaTexts.h"
 #include "gamedata/TagTable.h"
 #include "search/InputCheck.h"
 
@@ -196,7 +197,8 @@ TEST(CriteriaModelTest, InitialState) {
     model.ApplyInitialState();
     // The controls not ticked start unticked, so games that need them are left out.
     const std::string initial = std::string("!buttons>2 & (joy2way | joy4way | !'control type=') & ") +
-                                kExcludedControls + " & (!status=preliminary & !isbios=yes) &  !(isbios=yes)";
+                                kExcludedControls + " & " + test::kArcadeOnlyClause +
+                                " & (!status=preliminary & !isbios=yes) &  !(isbios=yes)";
     EXPECT_EQ(model.FindText(), initial);
     EXPECT_TRUE(model.IsEnabled(C::OrLess));
     EXPECT_FALSE(model.IsEnabled(C::Not));
@@ -233,8 +235,8 @@ TEST(CriteriaModelTest, CurrentListingsGetTheirOwnTerms) {
         "type=lightgun | type=pedal | type=positional | type=keyboard)) & !(ways=8 | 'ways=5 (half8)' | "
         "type=doublejoy*ways=8 | type=doublejoy*ways=4 | type=doublejoy*ways=2 | "
         "type=doublejoy*ways=vertical2 "
-        "| type=dial | type=trackball | type=pedal | type=lightgun | type=stick | type=paddle) & "
-        "(!status=preliminary & !isbios=yes) &  !(isbios=yes)");
+        "| type=dial | type=trackball | type=pedal | type=lightgun | type=stick | type=paddle) & " +
+            std::string(test::kArcadeOnlyClause) + " & (!status=preliminary & !isbios=yes) &  !(isbios=yes)");
     for (Criterion key : {C::FortyNineWay, C::TopFire, C::Triggerstick, C::Rotary}) {
         EXPECT_FALSE(model.IsEnabled(key)) << CriterionInfoOf(key).label;
         EXPECT_FALSE(model.Click(key)) << CriterionInfoOf(key).label;

@@ -10,6 +10,13 @@
 
 namespace vantor::test {
 
+// The "Arcade only" clause on a file of the default vocabulary (a merged file of an older listing).
+inline constexpr const char* kArcadeOnlyClause =
+    "(coins>0 & '<video ' & !ismechanical=yes & !('<category>Handheld' | '<category>TV Bundle' | "
+    "'<category>Watch' | '<category>Tablet' | '<category>Game Console' | '<category>Computer' | "
+    "'<category>Calculator' | '<category>Music /' | '<category>Utilities' | '<category>Electromechanical' | "
+    "'<category>Slot Machine' | '<category>Medal Game' | '<category>Redemption Game'))";
+
 inline std::vector<std::string> CriteriaTexts(const InputCheck& check) {
     std::vector<std::string> texts;
     CriteriaModel model;

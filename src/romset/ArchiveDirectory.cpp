@@ -1,0 +1,141 @@
+#include "ArchiveDirectory.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <fcntl.h>
+#include <unistd.h>
+#include <zip.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace vantor {
+
+namespace {
+
+std::uint32_t UpdateCrc(std::uint32_t crc, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const Bytef*>(data);
+    // zlib takes at most 4 GiB per call.
+    while (size > 0) {
+        auto part = static_cast<uInt>(std::min<std::size_t>(size, 1u << 30));
+        crc = static_cast<std::uint32_t>(crc32(crc, bytes, part));
+        bytes += part;
+        size -= part;
+    }
+    return crc;
+}
+
+struct ZipCloser {
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+struct ArchiveCloser {
+    void operator()(archive* reader) const { archive_read_free(reader); }
+};
+
+}  // namespace
+
+ArchiveContents ReadZipDirectory(const std::string& path) {
+    ArchiveContents contents;
+    int error = 0;
+    std::unique_ptr<zip_t, ZipCloser> archive(zip_open(path.c_str(), ZIP_RDONLY, &error));
+    if (!archive) {
+        zip_error_t details;
+        zip_error_init_with_code(&details, error);
+        contents.problem = zip_error_strerror(&details);
+        zip_error_fini(&details);
+        return contents;
+    }
+    zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    contents.members.reserve(static_cast<std::size_t>(std::max<zip_int64_t>(count, 0)));
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(archive.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW, &stat) != 0) {
+            contents.problem = zip_strerror(archive.get());
+            contents.members.clear();
+            return contents;
+        }
+        if (stat.name == nullptr) continue;
+        std::string name = stat.name;
+        if (name.empty() || name.back() == '/') continue;  // a folder entry
+        ArchiveMember member;
+        member.name = std::move(name);
+        member.size = (stat.valid & ZIP_STAT_SIZE) != 0 ? stat.size : 0;
+        member.crc = (stat.valid & ZIP_STAT_CRC) != 0 ? stat.crc : 0;
+        contents.members.push_back(std::move(member));
+    }
+    return contents;
+}
+
+ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopRequested& stop) {
+    ArchiveContents contents;
+    std::unique_ptr<archive, ArchiveCloser> reader(archive_read_new());
+    archive_read_support_format_7zip(reader.get());
+    auto fail = [&](const char* fallback) {
+        const char* text = archive_error_string(reader.get());
+        contents.problem = text != nullptr ? text : fallback;
+        contents.members.clear();
+        return contents;
+    };
+    if (archive_read_open_filename(reader.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
+        return fail("cannot be opened");
+    archive_entry* entry = nullptr;
+    for (;;) {
+        int status = archive_read_next_header(reader.get(), &entry);
+        if (status == ARCHIVE_EOF) break;
+        if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return fail("damaged");
+        if (archive_entry_filetype(entry) != AE_IFREG) continue;
+        ArchiveMember member;
+        const char* name = archive_entry_pathname(entry);
+        member.name = name != nullptr ? name : "";
+        // The 7z header may hold CRCs, but libarchive does not hand them out: read the data.
+        std::uint32_t crc = UpdateCrc(0, nullptr, 0);
+        std::uint64_t size = 0;
+        for (;;) {
+            if (stop && stop()) {
+                contents.problem = "cancelled";
+                contents.members.clear();
+                return contents;
+            }
+            const void* block = nullptr;
+            std::size_t length = 0;
+            la_int64_t offset = 0;
+            status = archive_read_data_block(reader.get(), &block, &length, &offset);
+            if (status == ARCHIVE_EOF) break;
+            if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return fail("damaged");
+            crc = UpdateCrc(crc, block, length);
+            size += length;
+        }
+        member.size = size;
+        member.crc = crc;
+        if (!member.name.empty()) contents.members.push_back(std::move(member));
+    }
+    return contents;
+}
+
+bool FileCrc32(const std::string& path, std::uint32_t& crc, std::string& problem) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        problem = std::strerror(errno);
+        return false;
+    }
+    crc = UpdateCrc(0, nullptr, 0);
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        ssize_t got = read(fd, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            problem = std::strerror(errno);
+            close(fd);
+            return false;
+        }
+        if (got == 0) break;
+        crc = UpdateCrc(crc, buffer.data(), static_cast<std::size_t>(got));
+    }
+    close(fd);
+    return true;
+}
+
+}  // namespace vantor

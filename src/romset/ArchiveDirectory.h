@@ -1,0 +1,33 @@
+#pragma once
+// The files inside a ROM set as the audit sees them: name, size and CRC32 of each member of a zip
+// (from its central directory, nothing decompressed), of a 7z (libarchive gives no CRCs, so each
+// member is read through once) or of a plain folder named after the set.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vantor {
+
+struct ArchiveMember {
+    std::string name;  // the path inside the archive or folder, "/" between folders
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+    bool operator==(const ArchiveMember&) const = default;
+};
+
+struct ArchiveContents {
+    std::vector<ArchiveMember> members;
+    std::string problem;  // why the archive could not be read; empty when it was
+    bool Readable() const { return problem.empty(); }
+};
+
+// A stop request, asked between members of an archive that has to be read through.
+using StopRequested = std::function<bool()>;
+
+ArchiveContents ReadZipDirectory(const std::string& path);
+ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopRequested& stop = {});
+// The CRC32 of a whole file; false (with the reason) when it cannot be read.
+bool FileCrc32(const std::string& path, std::uint32_t& crc, std::string& problem);
+
+}  // namespace vantor
