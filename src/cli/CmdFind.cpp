@@ -11,20 +11,6 @@ namespace vantor::cli {
 
 namespace {
 
-// The single positional argument of a command ("--" may precede it).
-bool TakeSingleArgument(std::vector<std::string>& args, std::string& value) {
-    if (!args.empty() && args.front() == "--") args.erase(args.begin());
-    if (args.size() != 1) return false;
-    value = args.front();
-    return true;
-}
-
-// One game per family and the left-out report: the options of find and list-all.
-struct SelectionOptions {
-    SelectionRequest request;
-    std::string familyLog, leftOutFile;
-};
-
 // A family list of the settings that does not parse gives way to the default, with a warning.
 template <typename Parse, typename List>
 void TakeStoredList(CliContext& context, const std::string& stored, const char* name, Parse parse,
@@ -36,39 +22,16 @@ void TakeStoredList(CliContext& context, const std::string& stored, const char* 
     }
 }
 
-// Takes the options off `args`; returns a usage problem, or "" when they are fine.
-std::string TakeSelectionOptions(CliContext& context, std::vector<std::string>& args, bool leftOutAllowed,
-                                 SelectionOptions& options) {
-    const Settings settings = Settings::Load();
-    SelectionRequest& request = options.request;
-    request.family = FamilyOptions::Defaults();
-    request.onePerFamily = settings.onePerFamily;
-    if (TakeFlag(args, "--one-per-family")) request.onePerFamily = true;
-    if (TakeFlag(args, "--no-one-per-family")) request.onePerFamily = false;
-    std::string rules, regions, problem;
-    bool rulesGiven = TakeOption(args, "--family-rules", rules);
-    bool regionsGiven = TakeOption(args, "--regions", regions);
-    bool logGiven = TakeOption(args, "--family-log", options.familyLog);
-    if (leftOutAllowed) request.leftOut = TakeOption(args, "--left-out", options.leftOutFile);
-    if ((rulesGiven || regionsGiven || logGiven) && !request.onePerFamily)
-        return "--family-rules, --regions and --family-log go with --one-per-family";
-    if (rulesGiven && !ParseFamilyRules(rules, request.family.rules, problem)) return problem;
-    if (regionsGiven && !ParseRegionList(regions, request.family.regions, problem)) return problem;
-    if (request.onePerFamily) {
-        if (!rulesGiven)
-            TakeStoredList(context, settings.familyRules, "familyRules", ParseFamilyRules,
-                           request.family.rules);
-        if (!regionsGiven)
-            TakeStoredList(context, settings.familyRegions, "familyRegions", ParseRegionList,
-                           request.family.regions);
-    }
-    if ((logGiven && options.familyLog.empty()) || (request.leftOut && options.leftOutFile.empty()))
-        return "a report needs a file name";
-    return {};
-}
-
 bool IsCsvName(const std::string& path) {
     return ToLowerAscii(path).ends_with(".csv");
+}
+
+// The single positional argument of a command ("--" may precede it).
+bool TakeSingleArgument(std::vector<std::string>& args, std::string& value) {
+    if (!args.empty() && args.front() == "--") args.erase(args.begin());
+    if (args.size() != 1) return false;
+    value = args.front();
+    return true;
 }
 
 // The scan with the family choice and the reports; the reports are written before the list is
@@ -80,22 +43,13 @@ int RunSelection(CliContext& context, const std::string& expression, SelectionOp
     context.ui.ProgressShow("Scanning input file for matches...", "");
     Selection selection = SelectGames(context.catalog, options.request, &progress);
     context.ui.ProgressClose();
-    auto write = [&](const std::string& path, const std::string& text, const char* what) {
-        if (WriteFileAtomically(path, text)) return true;
-        context.Error(std::string("Cannot write the ") + what + " " + path + ".");
-        return false;
-    };
-    const FamilyOptions& family = options.request.family;
-    if (!options.familyLog.empty() &&
-        !write(options.familyLog,
-               IsCsvName(options.familyLog) ? FamilyLogCsv(selection.families, selection.candidates)
-                                            : FamilyLogText(selection.families, selection.candidates, family),
-               "family log")) {
-        return kExitFailure;
-    }
-    if (options.request.leftOut &&
-        !write(options.leftOutFile, LeftOutCsv(selection.leftOut), "left-out report"))
-        return kExitFailure;
+    // Both reports are written together, or neither.
+    std::vector<CliContext::OutputText> reports;
+    if (!options.familyLog.empty())
+        reports.push_back({options.familyLog, FamilyLog(selection, options), "family log"});
+    if (options.request.leftOut)
+        reports.push_back({options.leftOutFile, LeftOutCsv(selection.leftOut), "left-out report"});
+    if (!context.WriteFiles(reports)) return kExitFailure;
     if (options.request.onePerFamily) {
         context.ui.ShowMessage(MessageIcon::Information, FamilySummary(selection));
     }
@@ -177,26 +131,6 @@ constexpr const char* kMatchLines =
     "the settings): record key|ROM name|description|year|manufacturer|, then \"N ROMs\" on\n"
     "standard error.\n";
 
-// The one-per-family options, with the rules named as the lists name them.
-std::string FamilyOptionsHelp() {
-    std::string text =
-        "\n"
-        "One game per family (a parent and its clones):\n"
-        "  --one-per-family      keep one game of each family among the matches (default: the\n"
-        "                        settings' onePerFamily); --no-one-per-family keeps them all\n"
-        "  --regions LIST        regions in order of preference (default world,usa,europe,japan,asia);\n"
-        "                        read from the description's tags, (US) and (USA) alike; games that\n"
-        "                        name none come after\n"
-        "  --family-rules LIST   the rules in the order they apply (default status,region,parent,\n"
-        "                        release); a rule left out is off, and name decides last in any case:\n";
-    for (const FamilyRuleInfo& rule : FamilyRuleTable())
-        text += "                          " + std::string(rule.name) + ": " + rule.meaning + "\n";
-    text +=
-        "  --family-log FILE     for each family with more than one candidate, the game kept and the\n"
-        "                        first rule that beat each other one (CSV when FILE ends in .csv)\n";
-    return text;
-}
-
 const std::string kFindDetails =
     std::string(kMatchLines) +
     "\n"
@@ -209,13 +143,11 @@ const std::string kFindDetails =
     "  *             any text within one line\n"
     "  @NAME         a macro of vnmacros.txt (@USA, @JAPAN, @EURO, @ASIA)\n"
     "Put -- before an expression that begins with - (vantor-cli find -- -cloneof).\n"
-    "vantor-cli criteria builds the expression of the main window's tick boxes.\n" +
-    FamilyOptionsHelp() +
-    "\n"
-    "  --left-out FILE.csv   also write every game not listed: ROM name, description, and the first\n"
-    "                        top-level clause that excluded it (or the family's kept game and the rule\n"
-    "                        that beat it); vantor-cli explain ROMNAME EXPR shows the whole reasoning\n";
-const std::string kListAllDetails = std::string(kMatchLines) + FamilyOptionsHelp();
+    "vantor-cli criteria builds the expression of the main window's tick boxes.\n"
+    "One game per family keeps one game of each family (a parent and its clones) among the matches.\n";
+const std::string kListAllDetails =
+    std::string(kMatchLines) +
+    "One game per family keeps one game of each family (a parent and its clones).\n";
 const std::string kRomSearchDetails =
     std::string(kMatchLines) +
     "\nTEXT is compared with every description, case ignored: a game is listed when its description\n"
@@ -223,20 +155,76 @@ const std::string kRomSearchDetails =
 
 }  // namespace
 
-CliCommand FindCommand() {
-    const std::vector<CliOption> family = {
-        {"--one-per-family", OptionValue::None, "", ""}, {"--no-one-per-family", OptionValue::None, "", ""},
-        {"--regions", OptionValue::Text, "LIST", ""},    {"--family-rules", OptionValue::Text, "LIST", ""},
-        {"--family-log", OptionValue::File, "FILE", ""},
+std::string TakeSelectionOptions(CliContext& context, std::vector<std::string>& args, bool leftOutAllowed,
+                                 SelectionOptions& options) {
+    const Settings settings = Settings::Load();
+    SelectionRequest& request = options.request;
+    request.family = FamilyOptions::Defaults();
+    request.onePerFamily = settings.onePerFamily;
+    if (TakeFlag(args, "--one-per-family")) request.onePerFamily = true;
+    if (TakeFlag(args, "--no-one-per-family")) request.onePerFamily = false;
+    std::string rules, regions, problem;
+    bool rulesGiven = TakeOption(args, "--family-rules", rules);
+    bool regionsGiven = TakeOption(args, "--regions", regions);
+    bool logGiven = TakeOption(args, "--family-log", options.familyLog);
+    if (leftOutAllowed) request.leftOut = TakeOption(args, "--left-out", options.leftOutFile);
+    if ((rulesGiven || regionsGiven || logGiven) && !request.onePerFamily)
+        return "--family-rules, --regions and --family-log go with --one-per-family";
+    if (rulesGiven && !ParseFamilyRules(rules, request.family.rules, problem)) return problem;
+    if (regionsGiven && !ParseRegionList(regions, request.family.regions, problem)) return problem;
+    if (request.onePerFamily) {
+        if (!rulesGiven)
+            TakeStoredList(context, settings.familyRules, "familyRules", ParseFamilyRules,
+                           request.family.rules);
+        if (!regionsGiven)
+            TakeStoredList(context, settings.familyRegions, "familyRegions", ParseRegionList,
+                           request.family.regions);
+    }
+    if ((logGiven && options.familyLog.empty()) || (request.leftOut && options.leftOutFile.empty()))
+        return "a report needs a file name";
+    return {};
+}
+
+std::string FamilyLog(const Selection& selection, const SelectionOptions& options) {
+    return IsCsvName(options.familyLog)
+               ? FamilyLogCsv(selection.families, selection.candidates)
+               : FamilyLogText(selection.families, selection.candidates, options.request.family);
+}
+
+std::vector<CliOption> FamilyOptionList() {
+    std::string rules =
+        "the rules in the order they apply (default status,region,parent,release);\n"
+        "a rule left out is off, and name decides last in any case:";
+    for (const FamilyRuleInfo& rule : FamilyRuleTable())
+        rules += "\n  " + std::string(rule.name) + ": " + rule.meaning;
+    return {
+        {"--one-per-family", OptionValue::None, "",
+         "keep one game of each family (default: the settings' onePerFamily)"},
+        {"--no-one-per-family", OptionValue::None, "", "keep every game"},
+        {"--regions", OptionValue::Text, "LIST",
+         "regions in order of preference (default world,usa,europe,japan,asia), read\n"
+         "from the description's tags, (US) and (USA) alike; games that name none come after"},
+        {"--family-rules", OptionValue::Text, "LIST", rules},
+        {"--family-log", OptionValue::OutputFile, "FILE",
+         "for each family with more than one candidate, the game kept and the first rule\n"
+         "that beat each other one (CSV when FILE ends in .csv; - for standard output)"},
     };
+}
+
+CliCommand FindCommand() {
     CliCommand find{
         .name = "find",
         .usage = "find [--count] EXPR [FAMILY OPTIONS] [--left-out FILE.csv]",
         .summary = "games matching a -find: expression (as \"Go!\")",
         .details = kFindDetails,
         .options = {{"--count", OptionValue::None, "", "print only the number of matches, on one line"},
-                    {"--left-out", OptionValue::File, "FILE.csv", ""}},
+                    {"--left-out", OptionValue::OutputFile, "FILE.csv",
+                     "also write every game not listed: ROM name, description, and the first\n"
+                     "top-level clause that excluded it (or the family's kept game and the rule that\n"
+                     "beat it); - for standard output, before the list. vantor-cli explain ROMNAME\n"
+                     "EXPR shows the whole reasoning"}},
         .run = RunFind};
+    const std::vector<CliOption> family = FamilyOptionList();
     find.options.insert(find.options.end(), family.begin(), family.end());
     return find;
 }
@@ -246,11 +234,7 @@ CliCommand ListAllCommand() {
             .usage = "list-all [FAMILY OPTIONS]",
             .summary = "every game (as \"List all ROMs\")",
             .details = kListAllDetails,
-            .options = {{"--one-per-family", OptionValue::None, "", ""},
-                        {"--no-one-per-family", OptionValue::None, "", ""},
-                        {"--regions", OptionValue::Text, "LIST", ""},
-                        {"--family-rules", OptionValue::Text, "LIST", ""},
-                        {"--family-log", OptionValue::File, "FILE", ""}},
+            .options = FamilyOptionList(),
             .run = RunListAll};
 }
 

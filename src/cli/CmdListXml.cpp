@@ -55,7 +55,8 @@ CliCommand ListXmlCommand() {
                 "keeps its output as listxml.xml in the program's folder, or in\n"
                 "~/.local/share/Vantor/ when that folder is read-only; prints that path.\n",
             .options = {{"--mame", OptionValue::File, "PROGRAM", "MAME's program (required)"}},
-            .run = RunListXml};
+            .run = RunListXml,
+            .readsMaster = false};
 }
 
 }  // namespace vantor::cli

@@ -203,7 +203,7 @@ bool FinishConversion(RecordExtract& extract, AtomicOutputFile& output, Progress
     }
     extract.WriteClosing(output);
     if (!output.Commit()) {
-        outcome.Fail(kUtilityOutputWriteError);
+        outcome.Fail(OutputWriteFailure(output));
         return false;
     }
     outcome.kind = OutcomeKind::Done;

@@ -209,7 +209,8 @@ TEST_F(ConverterTest, MalaFailures) {
     ConverterInputs inputs = Inputs(good, dir.File("out.xml"));
     inputs.inputPath = dir.File("missing.xml");
     ExpectFailure(RunMalaToXml(inputs, progress), kUtilityInputXmlOpenError);
-    ExpectFailure(RunMalaToXml(Inputs(good, dir.File("none/out.xml")), progress), kUtilityOutputOpenError);
+    ExpectFailure(RunMalaToXml(Inputs(good, dir.File("none/out.xml")), progress),
+                  NoFolderFailure(dir.File("none/out.xml")));
     EXPECT_EQ(ReadFileBytes(dir.File("out.xml")), "earlier");
 }
 
