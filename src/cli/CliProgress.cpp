@@ -53,7 +53,7 @@ std::size_t TerminalColumns() {
 }
 
 // How long a command has to end by itself after the signal before the watchdog ends it.
-constexpr auto kCancelGrace = std::chrono::milliseconds(100);
+constexpr auto kCancelGrace = std::chrono::milliseconds(50);
 
 // Lock-free, so that the handler may store into it.
 std::atomic<int> g_cancelSignal{0};
@@ -163,7 +163,14 @@ void InstallCancelHandlers() {
         std::thread(Watchdog).detach();
     });
     g_cancelSignal = 0;
-    SetStopRequestCheck([] { return CancelSignal() != 0; });
+    // Once a command's files are written, the command ends itself: nothing stops its last steps.
+    SetStopRequestCheck([] { return CancelSignal() != 0 && g_exitClaim.load() != 1; });
+    SetCommitCheck([] {
+        if (g_exitClaim.load() == 1) return true;
+        if (CancelSignal() != 0) return false;
+        int none = 0;
+        return g_exitClaim.compare_exchange_strong(none, 1) || none == 1;
+    });
     struct sigaction action {};
     action.sa_handler = OnCancelSignal;
     sigemptyset(&action.sa_mask);

@@ -61,9 +61,10 @@ class CliProgress : public ProgressSink {
 };
 
 // SIGINT and SIGTERM ask the running command to stop (the handler sets a flag that the work and
-// the file writes poll). A command that has not ended 100 ms later is ended by a watchdog thread,
+// the file writes poll). A command that has not ended 50 ms later is ended by a watchdog thread,
 // and a second signal ends the program at once; both remove the temporary files being written
-// first. Installing clears an earlier request.
+// first. A command whose files have been put in place ends itself: a signal after that point is
+// too late to undo them. Installing clears an earlier request.
 void InstallCancelHandlers();
 // The signal that asked to stop (SIGINT or SIGTERM), or 0.
 int CancelSignal();

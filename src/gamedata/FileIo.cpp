@@ -29,6 +29,7 @@ constexpr std::size_t kLongestFileName = NAME_MAX;
 constexpr std::size_t kTemporaryNameExtra = 8;
 
 std::atomic<bool (*)()> g_stopCheck{nullptr};
+std::atomic<bool (*)()> g_commitCheck{nullptr};
 
 // The temporaries being written, for a signal handler to remove: blocks of slots that are never
 // freed, each slot holding a path or null. A path taken out of its slot is freed only while no
@@ -112,6 +113,10 @@ void ThrowIfStopRequested() {
 
 void SetStopRequestCheck(bool (*check)()) {
     g_stopCheck = check;
+}
+
+void SetCommitCheck(bool (*check)()) {
+    g_commitCheck = check;
 }
 
 bool StopRequested() {
@@ -333,6 +338,11 @@ bool AtomicOutputFile::Open(const std::string& path) {
         ForgetTemporary();
         return false;
     }
+    // Made after a signal handler swept the temporaries away: the program is ending.
+    if (g_removing.load()) {
+        ::unlink(name);
+        throw EngineError(kCancelled, ErrorKind::Cancelled);
+    }
     tempPath_ = name;
     ownsFd_ = true;
     buffer_.reserve(kOutputBufferSize);
@@ -490,25 +500,28 @@ bool CommitFiles(std::span<AtomicOutputFile* const> files) {
             return false;
         }
     }
-    struct Placing {
-        Placing() { ++g_placing; }
-        ~Placing() { --g_placing; }
-    } placing;
-    std::size_t placed = 0;
-    bool stop = false;
-    for (; placed < files.size(); ++placed) {
-        if (StopRequested()) {
-            stop = true;
-            break;
+    {
+        struct Placing {
+            Placing() { ++g_placing; }
+            ~Placing() { --g_placing; }
+        } placing;
+        std::size_t placed = 0;
+        bool stop = false;
+        for (; placed < files.size(); ++placed) {
+            stop = StopRequested();
+            if (stop || !files[placed]->Place()) break;
         }
-        if (!files[placed]->Place()) break;
+        // The moment the files count as written.
+        bool (*commitCheck)() = g_commitCheck.load();
+        if (!stop && placed == files.size() && commitCheck != nullptr && !commitCheck()) stop = true;
+        if (stop || placed < files.size()) {
+            for (std::size_t i = files.size(); i-- > 0;) files[i]->PutBack();
+            for (AtomicOutputFile* file : files) file->Discard();
+            if (stop) throw EngineError(kCancelled, ErrorKind::Cancelled);
+            return false;
+        }
     }
-    if (placed < files.size()) {
-        while (placed-- > 0) files[placed]->PutBack();
-        for (AtomicOutputFile* file : files) file->Discard();
-        if (stop) throw EngineError(kCancelled, ErrorKind::Cancelled);
-        return false;
-    }
+    // The earlier files left at the temporary names go; a signal now may remove them itself.
     for (AtomicOutputFile* file : files) file->Discard();
     return true;
 }

@@ -117,6 +117,9 @@ bool MakeDirectories(const std::string& path);
 // it, and files being put in place are put back when it says yes.
 void SetStopRequestCheck(bool (*check)());
 bool StopRequested();
+// Asked at the moment a job's files are all in place, before they count as written: false puts
+// them back (the program is being ended), true makes the job's end its own.
+void SetCommitCheck(bool (*check)());
 // For a signal handler (async-signal-safe): removes every temporary file being written. Not while
 // PlacingFiles(): the temporaries hold the earlier files then.
 void RemoveTemporaryFiles() noexcept;

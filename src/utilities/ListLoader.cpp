@@ -292,8 +292,8 @@ ListRomNames ReadListRomNames(std::string_view bytes) {
 LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, ProgressSink* progress) {
     LoadedList loaded;
     std::string bytes;
-    if (!ReadWholeFile(inputs.listPath, bytes)) {
-        loaded.Tell(MessageIcon::Stop, kListOpenError);
+    if (std::string problem; !ReadWholeFile(inputs.listPath, bytes, &problem)) {
+        loaded.Tell(MessageIcon::Stop, std::string(kListOpenError) + "\r\n" + problem);
         return loaded;
     }
     ListRomNames list = ReadListRomNames(bytes);
