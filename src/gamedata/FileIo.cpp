@@ -22,8 +22,10 @@ namespace {
 constexpr std::size_t kOutputBufferSize = 4 * 1024 * 1024;
 // Writes and reads go in pieces this big, so that a stop request is seen between them.
 constexpr std::size_t kIoStep = 1024 * 1024;
-// The disk is asked to write back this much at a time, so that the final sync is short.
-constexpr std::int64_t kSyncStep = 8 * 1024 * 1024;
+// The disk is asked to write back this much at a time, so that the final sync is short; the sync
+// waits for this much at a time, so that a stop request is seen between the waits.
+constexpr std::int64_t kWritebackStep = 8 * 1024 * 1024;
+constexpr std::int64_t kSyncStep = 1024 * 1024;
 // ".NAME.XXXXXX" must fit the longest file name a folder takes.
 constexpr std::size_t kLongestFileName = NAME_MAX;
 constexpr std::size_t kTemporaryNameExtra = 8;
@@ -90,6 +92,7 @@ std::string KindOf(mode_t mode) {
     if (S_ISCHR(mode)) return "a character device";
     if (S_ISBLK(mode)) return "a block device";
     if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISLNK(mode)) return "a symlink";
     return "not a plain file";
 }
 
@@ -363,7 +366,7 @@ void AtomicOutputFile::Flush() {
     written_ += static_cast<std::int64_t>(done);
     buffer_.clear();
     // Start the write-back of what is done, so that the sync at the end has little left to do.
-    if (!direct_ && !failed_ && written_ - synced_ >= kSyncStep) {
+    if (!direct_ && !failed_ && written_ - synced_ >= kWritebackStep) {
         ::sync_file_range(fd_, synced_, written_ - synced_, SYNC_FILE_RANGE_WRITE);
         synced_ = written_;
     }
@@ -442,6 +445,11 @@ bool AtomicOutputFile::Place() {
     }
     struct stat existing {};
     if (::lstat(target_.c_str(), &existing) == 0) {
+        // A folder or a link that appeared meanwhile is not replaced (an exchange would move it).
+        if (!S_ISREG(existing.st_mode)) {
+            Fail(KindOf(existing.st_mode) + " took the file's place meanwhile");
+            return false;
+        }
         // Exchanged, the earlier file lies at the temporary name until the job is done, so it can
         // be put back. A file system that cannot exchange gets a plain rename.
         if (::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, target_.c_str(), RENAME_EXCHANGE) == 0) {

@@ -65,6 +65,7 @@ inline std::string NoFolderFailure(const std::string& path) {
 class UtilityTest : public ::testing::Test {
   protected:
     TempDir dir;
+    WorkingFolder workingFolder{dir.Path()};  // a log with no folder lands here
     RecordingProgress progress;
 };
 
