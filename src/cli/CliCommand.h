@@ -11,8 +11,8 @@
 #include "gamedata/MasterFile.h"
 #include "gamedata/Outcome.h"
 #include "gamedata/UserInterface.h"
-#include "search/GameSelection.h"
-#include "search/SearchDriver.h"
+#include "search/InputCheck.h"
+#include "search/MatchEntry.h"
 
 namespace vantor::cli {
 
@@ -149,19 +149,6 @@ CliCommand SaveCommand();
 void PrintSaveFormatsAndOptions(std::ostream& out);
 // "  NAME VALUE   help" lines, the helps in one column.
 void PrintOptions(std::ostream& out, const std::vector<CliOption>& options);
-
-// One game per family and the reports: the options of find, list-all and save.
-struct SelectionOptions {
-    SelectionRequest request;
-    std::string familyLog, leftOutFile;
-};
-std::vector<CliOption> FamilyOptionList();
-// Takes the options off `args` (--left-out only when allowed), with the settings' defaults;
-// returns a usage problem, or "" when they are fine.
-std::string TakeSelectionOptions(CliContext& context, std::vector<std::string>& args, bool leftOutAllowed,
-                                 SelectionOptions& options);
-// The family log's text: CSV when its name ends in .csv.
-std::string FamilyLog(const Selection& selection, const SelectionOptions& options);
 
 // The whole program; `argv[0]` is the program name.
 int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,

@@ -13,7 +13,7 @@
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
-#include "search/SearchDriver.h"
+#include "search/InputCheck.h"
 
 namespace vantor::cli {
 
@@ -185,14 +185,14 @@ std::string FileCollision(const FileUse& use) {
     for (std::size_t i = 0; i < use.written.size(); ++i) {
         const FileUse::Named& output = use.written[i];
         if (output.path.empty()) continue;
-        const std::string identity = FileIdentity(output.path);
+        const std::string identity = OutputIdentity(output.path);
         for (const FileUse::Named& input : use.read) {
             if (IsSameFile(output.path, input.path))
                 return output.what + " " + output.path + " is " + input.what + " " + input.path +
                        ", which this command reads: choose another name.";
         }
         for (std::size_t j = 0; j < i; ++j) {
-            if (!use.written[j].path.empty() && FileIdentity(use.written[j].path) == identity)
+            if (!use.written[j].path.empty() && OutputIdentity(use.written[j].path) == identity)
                 return use.written[j].what + " and " + output.what + " name one file (" + output.path +
                        "): give each its own.";
         }
@@ -231,6 +231,7 @@ void PrintVersion(std::ostream& out) {
     } else {
         out << ", desktop program not built (no Qt 6)\n";
     }
+    out << kLicenceNotice << "\n";
 }
 
 }  // namespace

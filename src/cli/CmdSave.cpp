@@ -6,15 +6,17 @@
 #include <sstream>
 
 #include "CliCommand.h"
+#include "SelectionOptions.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/ListOrder.h"
 #include "gamedata/TextUtil.h"
 #include "output/CsvColumns.h"
 #include "output/SaveList.h"
-#include "search/Evaluator.h"
+#include "search/CompiledExpression.h"
 #include "search/RecordScan.h"
 #include "search/SearchDriver.h"
+#include "search/SearchText.h"
 #include "utilities/ListLoader.h"
 
 namespace vantor::cli {
@@ -92,7 +94,9 @@ void PrintSaveFormatsAndOptions(std::ostream& out) {
            "                         mgalaxy need a file)\n";
     for (const ListOptionInfo& option : ListOptionTable()) out << "  " << option.help << "\n";
     out << "One game per family (a parent and its clones) among the games, as find keeps it:\n";
-    PrintOptions(out, FamilyOptionList());
+    std::vector<CliOption> family = FamilyCliOptions();
+    family.push_back(FamilyLogOption());
+    PrintOptions(out, family);
     std::vector<std::string> columns;
     for (const CsvColumn& column : CsvColumns()) columns.emplace_back(column.cliName);
     out << "CSV columns:\n";
@@ -316,7 +320,8 @@ CliCommand SaveCommand() {
                     .printHelp = PrintSaveHelp,
                     .logFile = kLoadListLogName,
                     .logOption = "--from-list"};
-    const std::vector<CliOption> family = FamilyOptionList();
+    std::vector<CliOption> family = FamilyCliOptions();
+    family.push_back(FamilyLogOption());
     save.options.insert(save.options.end(), family.begin(), family.end());
     for (const ListOptionInfo& option : ListOptionTable()) {
         const std::string valueName = option.valueName != nullptr ? option.valueName : "";

@@ -560,7 +560,7 @@ std::string FollowLinks(const std::string& path) {
     return current;
 }
 
-std::string FileIdentity(const std::string& path) {
+std::string OutputIdentity(const std::string& path) {
     auto identity = [](const struct stat& info) {
         return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
     };

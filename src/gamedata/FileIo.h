@@ -107,7 +107,7 @@ bool FileExists(const std::string& path);
 bool IsSameFile(const std::string& first, const std::string& second);
 // Equal for two paths that write the same file: the device and inode of an existing file (through
 // symlinks), or of the folder of one still to be made and its name. "-" is standard output.
-std::string FileIdentity(const std::string& path);
+std::string OutputIdentity(const std::string& path);
 // The path with the symlinks of its last part followed, as a write goes through them.
 std::string FollowLinks(const std::string& path);
 bool IsDirectory(const std::string& path);

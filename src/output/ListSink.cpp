@@ -92,7 +92,7 @@ SaveOutcome FileSink::Take(ListDocument& document) {
     std::vector<std::string> identities;
     for (const auto& [path, bytes] : files) {
         if (std::string problem = InputProblem(path); !problem.empty()) return SaveOutcome::Failure(problem);
-        identities.push_back(FileIdentity(path));
+        identities.push_back(OutputIdentity(path));
         for (std::size_t i = 0; i + 1 < identities.size(); ++i) {
             if (identities[i] == identities.back())
                 return SaveOutcome::Failure(kOutputsCollide + files[i].first + "\r\n" + path +

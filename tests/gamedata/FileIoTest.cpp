@@ -41,9 +41,9 @@ TEST(FileIoTest, SymlinksAreWrittenThroughAndStay) {
     EXPECT_EQ(Names(dir), (std::vector<std::string>{"MAME.lpl", "dangling.lpl", "lists", "lists/new.lpl",
                                                     "lists/real.lpl"}));
     // Both names write one file.
-    EXPECT_EQ(FileIdentity(dir.File("MAME.lpl")), FileIdentity(dir.File("lists/../lists/real.lpl")));
-    EXPECT_EQ(FileIdentity(dir.File("dangling.lpl")), FileIdentity(dir.File("./lists/new.lpl")));
-    EXPECT_NE(FileIdentity(dir.File("lists/other.lpl")), FileIdentity(dir.File("lists/new.lpl")));
+    EXPECT_EQ(OutputIdentity(dir.File("MAME.lpl")), OutputIdentity(dir.File("lists/../lists/real.lpl")));
+    EXPECT_EQ(OutputIdentity(dir.File("dangling.lpl")), OutputIdentity(dir.File("./lists/new.lpl")));
+    EXPECT_NE(OutputIdentity(dir.File("lists/other.lpl")), OutputIdentity(dir.File("lists/new.lpl")));
 }
 
 TEST(FileIoTest, DevicesAndFifosAreWrittenDirectlyOrRefused) {
