@@ -209,7 +209,19 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
         std::string problem, text;
         bool ok;
         if (keysFile == "-") {
-            ok = ReadKeyLines(context.in, "standard input", request.keys, problem);
+            // Standard input is read whole too, so that an endless stream (/dev/zero) is refused.
+            char chunk[64 * 1024];
+            while (context.in.read(chunk, sizeof chunk) || context.in.gcount() > 0) {
+                text.append(chunk, static_cast<std::size_t>(context.in.gcount()));
+                if (static_cast<std::int64_t>(text.size()) > kWholeFileLimit) {
+                    context.Error("Standard input holds more than any key list: " +
+                                  std::to_string(kWholeFileLimit >> 20) + " MB.");
+                    return kExitFailure;
+                }
+                if (CancelSignal() != 0) throw EngineError(kCancelled, ErrorKind::Cancelled);
+            }
+            std::istringstream lines(std::move(text));
+            ok = ReadKeyLines(lines, "standard input", request.keys, problem);
         } else if (!ReadWholeFile(keysFile, text, &problem)) {
             context.Error("Cannot read the key file " + problem);
             return kExitFailure;

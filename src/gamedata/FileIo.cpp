@@ -182,7 +182,8 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string* prob
     text.reserve(static_cast<std::size_t>(size));
     std::string buffer(kIoStep, '\0');
     for (;;) {
-        ThrowIfStopRequested();
+        // Between pieces: a small file (the settings) is read before anything could stop it.
+        if (!text.empty()) ThrowIfStopRequested();
         ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got > 0) {
             // The file may grow while it is read.
@@ -355,7 +356,7 @@ bool AtomicOutputFile::Open(const std::string& path) {
 void AtomicOutputFile::Flush() {
     std::size_t done = 0;
     while (!failed_ && done < buffer_.size()) {
-        ThrowIfStopRequested();
+        if (written_ + static_cast<std::int64_t>(done) > 0) ThrowIfStopRequested();
         ssize_t n = ::write(fd_, buffer_.data() + done, std::min(kIoStep, buffer_.size() - done));
         if (n > 0) {
             done += static_cast<std::size_t>(n);
@@ -425,7 +426,7 @@ bool AtomicOutputFile::Finish() {
     }
     // The sync goes in steps, so that a stop request is seen within a moment on a slow disk.
     for (std::int64_t from = 0; !failed_ && from < written_; from += kSyncStep) {
-        ThrowIfStopRequested();
+        if (from > 0) ThrowIfStopRequested();
         if (::sync_file_range(
                 fd_, from, kSyncStep,
                 SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER) != 0 &&
