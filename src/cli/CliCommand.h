@@ -80,6 +80,14 @@ struct CliContext {
     void Error(const std::string& text) { ui.ShowMessage(MessageIcon::Stop, text); }
     // "error: <usage line>" for a malformed command line.
     int UsageError(const std::string& text);
+    // Writes the files of one run together ("-": the command's standard output), or none of
+    // them; false after an error naming the file.
+    struct OutputText {
+        std::string path, text, what;  // `what`: "family log"
+    };
+    bool WriteFiles(const std::vector<OutputText>& files);
+    // Prints the note that the command was cancelled; the exit status for it.
+    int Cancelled();
     // One line per entry, CR/LF inside a field printed as a space; "N ROMs" on stderr.
     void PrintMatchList(const std::vector<MatchEntry>& entries);
 };
@@ -91,7 +99,8 @@ int FinishWithOutcome(CliContext& context, const Outcome& outcome);
 using CommandFunction = int (*)(CliContext& context, std::vector<std::string>& args);
 
 // What follows an option: nothing (a flag), or a value that help names and the completion offers.
-enum class OptionValue { None, File, Folder, Text };
+// A File is read, an OutputFile written ("-" for standard output).
+enum class OptionValue { None, File, OutputFile, Folder, Text };
 
 struct CliOption {
     std::string name;  // "--roms", "-o"
@@ -110,7 +119,10 @@ struct CliCommand {
     std::vector<CliOption> options = {};
     CommandFunction run = nullptr;
     void (*printHelp)(std::ostream&) = nullptr;  // a help text of the command's own instead
-    bool fileArguments = false;                  // its arguments are file names
+    bool fileArguments = false;                  // its arguments are file names (read)
+    bool readsMaster = true;                     // it reads the --input master file
+    std::string logFile = {};                    // the log it writes into the current folder
+    std::string logOption = {};                  // the option that makes it write the log; "": always
 };
 
 // Every command, in the order --help lists them.
@@ -136,6 +148,8 @@ CliCommand SaveCommand();
 
 // The formats and the options of `save`, as --help and save --help list them.
 void PrintSaveFormatsAndOptions(std::ostream& out);
+// "  NAME VALUE   help" lines, the helps in one column.
+void PrintOptions(std::ostream& out, const std::vector<CliOption>& options);
 
 // The whole program; `argv[0]` is the program name.
 int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,

@@ -60,10 +60,16 @@ class CliProgress : public ProgressSink {
     ProgressUnit unit_;
 };
 
-// SIGINT and SIGTERM ask the running command to stop (the handlers only set a flag); a second
-// one ends the program at once, as if there were no handler. Installing clears an earlier request.
+// SIGINT and SIGTERM ask the running command to stop (the handler sets a flag that the work and
+// the file writes poll). A command that has not ended 50 ms later is ended by a watchdog thread,
+// and a second signal ends the program at once; both remove the temporary files being written
+// first. A command whose files have been put in place ends itself: a signal after that point is
+// too late to undo them. Installing clears an earlier request.
 void InstallCancelHandlers();
 // The signal that asked to stop (SIGINT or SIGTERM), or 0.
 int CancelSignal();
+// Called by the program's own way out, so that it and the watchdog never both end it (then it
+// waits for the watchdog's end).
+void ClaimExit();
 
 }  // namespace vantor::cli

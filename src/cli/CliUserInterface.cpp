@@ -24,10 +24,7 @@ std::string CommandLineWording(const std::string& text) {
 
 int FinishWithOutcome(CliContext& context, const Outcome& outcome) {
     for (const OutcomeMessage& message : outcome.messages) context.ui.ShowMessage(message.icon, message.text);
-    if (outcome.kind == OutcomeKind::Cancelled) {
-        context.ui.ShowMessage(MessageIcon::Information, kCancelled);
-        return ExitStatusFor(ErrorKind::Cancelled);
-    }
+    if (outcome.kind == OutcomeKind::Cancelled) return context.Cancelled();
     return outcome.Done() ? kExitOk : kExitFailure;
 }
 

@@ -56,8 +56,9 @@ CliCommand ListXmlCommand() {
                 "looked up along PATH) and keeps its output as FILE, by default\n"
                 "~/.local/share/Vantor/listxml.xml (never beside the program); prints that path.\n",
             .options = {{"--mame", OptionValue::File, "PROGRAM", "MAME's program (required)"},
-                        {"-o", OptionValue::File, "FILE", "where the listing goes"}},
-            .run = RunListXml};
+                        {"-o", OptionValue::OutputFile, "FILE", "where the listing goes"}},
+            .run = RunListXml,
+            .readsMaster = false};
 }
 
 }  // namespace vantor::cli

@@ -33,9 +33,10 @@ CliCommand Mala2XmlCommand() {
             .details =
                 "Writes OUT with the records of the --input master file of the games that the\n"
                 "MaLa list MLG names, in the list's order.\n",
-            .options = {{"-o", OptionValue::File, "OUT", "the XML file to write (required)"}},
+            .options = {{"-o", OptionValue::OutputFile, "OUT", "the XML file to write (required)"}},
             .run = RunMala2Xml,
-            .fileArguments = true};
+            .fileArguments = true,
+            .logFile = kConvertLogName};
 }
 
 }  // namespace vantor::cli

@@ -30,7 +30,7 @@ CliCommand Maximus2XmlCommand() {
                 "Writes OUT (default: tempXMLFile.xml in the temporary folder) with the\n"
                 "records of the --input master file of the games that the Maximus Arcade\n"
                 "list LIST names.\n",
-            .options = {{"-o", OptionValue::File, "OUT", "the XML file to write"}},
+            .options = {{"-o", OptionValue::OutputFile, "OUT", "the XML file to write"}},
             .run = RunMaximus2Xml,
             .fileArguments = true};
 }

@@ -44,8 +44,10 @@ CliCommand MergeCommand() {
                     {"--catver", OptionValue::File, "FILE", "catver.ini"},
                     {"--controls", OptionValue::File, "FILE", "controls.xml"},
                     {"--nplayers", OptionValue::File, "FILE", "nplayers.ini (optional)"},
-                    {"-o", OptionValue::File, "OUT", "the merged file to write"}},
-        .run = RunMergeCommand};
+                    {"-o", OptionValue::OutputFile, "OUT", "the merged file to write"}},
+        .run = RunMergeCommand,
+        .readsMaster = false,
+        .logFile = kMergeLogName};
 }
 
 }  // namespace vantor::cli

@@ -32,8 +32,9 @@ CliCommand RomDir2XmlCommand() {
                 "in DIR; an archive named \"Title (year)(maker).zip\" gives its title, year\n"
                 "and maker.\n",
             .options = {{"--roms", OptionValue::Folder, "DIR", "the folder of the archives"},
-                        {"-o", OptionValue::File, "OUT", "the XML file to write"}},
-            .run = RunRomDir2Xml};
+                        {"-o", OptionValue::OutputFile, "OUT", "the XML file to write"}},
+            .run = RunRomDir2Xml,
+            .readsMaster = false};
 }
 
 }  // namespace vantor::cli

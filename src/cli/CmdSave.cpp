@@ -1,16 +1,20 @@
 // save FORMAT SOURCE [-o FILE] [FORMAT OPTIONS]: the working list written in one of the list
 // formats, or printed as "Preview List" shows it.
 #include <algorithm>
-#include <fstream>
-#include <iostream>
+#include <filesystem>
+#include <optional>
+#include <sstream>
 
 #include "CliCommand.h"
+#include "SelectionOptions.h"
 #include "gamedata/AppPaths.h"
+#include "gamedata/FileIo.h"
 #include "gamedata/ListOrder.h"
 #include "gamedata/TextUtil.h"
 #include "output/CsvColumns.h"
 #include "output/SaveList.h"
 #include "search/CompiledExpression.h"
+#include "search/RecordScan.h"
 #include "search/SearchDriver.h"
 #include "search/SearchText.h"
 #include "utilities/ListLoader.h"
@@ -23,7 +27,7 @@ constexpr const char* kSaveCommandUsage =
     "save FORMAT (--find EXPR | --all | --keys FILE | --from-list FILE) [--keep-order] [-o FILE] [OPTIONS]";
 constexpr const char* kSaveUsage =
     "usage: vantor-cli save FORMAT (--find EXPR | --all | --keys FILE | --from-list FILE) [--keep-order]\n"
-    "       [-o FILE] [FORMAT OPTIONS]";
+    "       [-o FILE] [FAMILY OPTIONS] [FORMAT OPTIONS]";
 
 std::string FormatNames() {
     std::string names;
@@ -55,18 +59,25 @@ bool ReadKeyLines(std::istream& in, const std::string& name, std::vector<std::in
 }  // namespace
 
 bool ReadKeyFile(CliContext& context, const std::string& path, std::vector<std::int64_t>& keys) {
-    std::string problem;
-    bool ok;
+    std::string problem, text;
     if (path == "-") {
-        ok = ReadKeyLines(context.in, "standard input", keys, problem);
-    } else {
-        std::ifstream file(path, std::ios::binary);
-        if (!file) {
-            context.Error("Cannot read the key file " + path);
-            return false;
+        // Standard input is read whole too, so that an endless stream (/dev/zero) is refused.
+        char chunk[64 * 1024];
+        while (context.in.read(chunk, sizeof chunk) || context.in.gcount() > 0) {
+            text.append(chunk, static_cast<std::size_t>(context.in.gcount()));
+            if (static_cast<std::int64_t>(text.size()) > kWholeFileLimit) {
+                context.Error("Standard input holds more than any key list: " +
+                              std::to_string(kWholeFileLimit >> 20) + " MB.");
+                return false;
+            }
+            if (CancelSignal() != 0) throw EngineError(kCancelled, ErrorKind::Cancelled);
         }
-        ok = ReadKeyLines(file, path, keys, problem);
+    } else if (!ReadWholeFile(path, text, &problem)) {
+        context.Error("Cannot read the key file " + problem);
+        return false;
     }
+    std::istringstream lines(std::move(text));
+    const bool ok = ReadKeyLines(lines, path == "-" ? "standard input" : path, keys, problem);
     if (!ok) context.Error(problem);
     return ok;
 }
@@ -99,11 +110,17 @@ void PrintSaveFormatsAndOptions(std::ostream& out) {
            "                         the games: the matches of EXPR, every game, the lines of FILE\n"
            "                         as find prints them (- reads standard input), or the games a list\n"
            "                         of another format names, in its order (names the master file\n"
-           "                         lacks are counted and written to loadListLog.txt)\n"
+           "                         lacks are counted and written to loadListLog.txt in the current\n"
+           "                         folder)\n"
            "  --keep-order           --find and --all in file order instead of sorted by name\n"
-           "  -o FILE                write FILE (whole or not at all); without it the preview text is\n"
-           "                         printed (mala, maximus and mgalaxy need -o)\n";
+           "  -o FILE                write FILE (whole or not at all, its companions with it); without\n"
+           "                         it, or with -, the preview text is printed (mala, maximus and\n"
+           "                         mgalaxy need a file)\n";
     for (const ListOptionInfo& option : ListOptionTable()) out << "  " << option.help << "\n";
+    out << "One game per family (a parent and its clones) among the games, as find keeps it:\n";
+    std::vector<CliOption> family = FamilyCliOptions();
+    family.push_back(FamilyLogOption());
+    PrintOptions(out, family);
     std::vector<std::string> columns;
     for (const CsvColumn& column : CsvColumns()) columns.emplace_back(column.cliName);
     out << "CSV columns:\n";
@@ -122,6 +139,33 @@ void PrintSaveHelp(std::ostream& out) {
     PrintSaveFormatsAndOptions(out);
 }
 
+// The entries of the games at `keys` (for the family choice, which needs their names).
+std::vector<MatchEntry> EntriesAt(const Catalog& catalog, const std::vector<std::int64_t>& keys) {
+    std::vector<MatchEntry> entries;
+    entries.reserve(keys.size());
+    RecordReader reader = catalog.Reader();
+    const RecordFields fields = catalog.Fields();
+    std::string record;
+    for (std::int64_t key : keys) {
+        if (entries.size() % 1024 == 1023 && CancelSignal() != 0)
+            throw EngineError(kCancelled, ErrorKind::Cancelled);
+        // A key that is no record's start stays, a family of its own, for the save to judge.
+        if (reader.ReadRecord(catalog.file, record, catalog.StartTag(), key) != key) {
+            entries.push_back({FormatRecordKey(key), FormatRecordKey(key), {}, {}, {}});
+            continue;
+        }
+        entries.push_back(MakeMatchEntry(fields, key, record, ToLowerAscii(record)));
+    }
+    return entries;
+}
+
+void SortByName(std::vector<MatchEntry>& entries) {
+    // As the working list sorts a batch that arrives: by Name.
+    std::stable_sort(entries.begin(), entries.end(), [](const MatchEntry& a, const MatchEntry& b) {
+        return CompareListText(a.description, b.description) < 0;
+    });
+}
+
 int RunSave(CliContext& context, std::vector<std::string>& args) {
     std::string findText, keysFile, listFile, outFile;
     const bool byFind = TakeOption(args, "--find", findText);
@@ -130,6 +174,10 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     const bool byList = TakeOption(args, "--from-list", listFile);
     const bool keepOrder = TakeFlag(args, "--keep-order");
     const bool hasOut = TakeOption(args, "-o", outFile);
+    SelectionOptions family;
+    if (std::string problem = TakeSelectionOptions(context, args, false, family); !problem.empty())
+        return context.UsageError(problem);
+    const bool onePerFamily = family.request.onePerFamily;
 
     ListOptions given;
     for (const ListOptionInfo& option : ListOptionTable()) {
@@ -159,10 +207,11 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
                                       format->cliName + " format");
         }
     }
-    const bool preview = !hasOut || outFile == "-";
-    if (preview && !format->hasPreview) {
+    // "-o -" prints the preview; a format without one writes its file's bytes to standard output.
+    const bool preview = format->hasPreview && (!hasOut || outFile == "-");
+    if (!hasOut && !format->hasPreview) {
         return context.UsageError(std::string("the ") + format->cliName +
-                                  " format has no preview: give -o FILE");
+                                  " format has no preview: give -o FILE (- for standard output)");
     }
     for (const ListOptionInfo& option : ListOptionTable()) {
         if (format->required.Contains(option.option) && !given.Has(option.option)) {
@@ -194,50 +243,69 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
 
     if (!context.OpenMaster()) return kExitFailure;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
+    // The games, for every source but --all and --keys without one per family.
+    std::vector<MatchEntry> entries;
+    std::optional<Selection> selection;
     if (byList) {
-        // The list's games in its own order; what the master file lacks is told, not dropped.
+        // The list's games in its own order; what the master file lacks is told, not dropped. The
+        // log of those goes to the current folder, said with its full path.
+        std::error_code noFolder;
+        const std::string here = std::filesystem::current_path(noFolder).string();
         context.ui.ProgressShow("Reading the list's games...", "");
-        const LoadedList loaded = LoadList(context.catalog, {listFile, ""}, &progress);
+        LoadedList loaded = LoadList(context.catalog, {listFile, here}, &progress);
         context.ui.ProgressClose();
         const int status = FinishWithOutcome(context, loaded);
         if (!loaded.Done()) return status;
-        request.keys.reserve(loaded.entries.size());
-        for (const MatchEntry& entry : loaded.entries) request.keys.push_back(ParseRecordKey(entry.key));
-    } else if (byFind) {
+        entries = std::move(loaded.entries);
+    } else if (byKeys && onePerFamily) {
+        entries = EntriesAt(context.catalog, request.keys);
+    } else if (byFind || (byAll && onePerFamily)) {
         context.ui.ProgressShow("Scanning input file for matches...", "");
-        std::vector<MatchEntry> entries = ScanForMatches(context.catalog, expression, &progress);
-        context.ui.ProgressClose();
-        // As the working list sorts a batch that arrives: by Name.
-        if (!keepOrder) {
-            std::stable_sort(entries.begin(), entries.end(), [](const MatchEntry& a, const MatchEntry& b) {
-                return CompareListText(a.description, b.description) < 0;
-            });
+        if (onePerFamily) {
+            family.request.expression = expression;
+            selection = SelectGames(context.catalog, family.request, &progress);
+        } else {
+            entries = ScanForMatches(context.catalog, expression, &progress);
         }
-        request.keys.reserve(entries.size());
-        for (const MatchEntry& entry : entries) request.keys.push_back(ParseRecordKey(entry.key));
-    } else if (!byKeys) {
+        context.ui.ProgressClose();
+    } else if (byAll) {
         // Every game, found and written in the save's one pass over the file; the writer reads
         // each name anyway and sorts by it.
         request.allGames = true;
         request.sortByName = !keepOrder;
     }
+    if (onePerFamily) {
+        if (!selection)
+            selection = KeepOnePerFamily(context.catalog, entries, family.request.family, &progress);
+        context.ui.ShowMessage(MessageIcon::Information, FamilySummary(*selection));
+        entries = std::move(selection->matches);
+    }
+    if (!request.allGames && !(byKeys && !onePerFamily)) {
+        if (!keepOrder && (byFind || byAll)) SortByName(entries);
+        request.keys.clear();
+        request.keys.reserve(entries.size());
+        for (const MatchEntry& entry : entries) request.keys.push_back(ParseRecordKey(entry.key));
+    }
+    const std::string familyLog = family.familyLog.empty() ? std::string() : FamilyLog(*selection, family);
 
     StringSink text;
     FileSink file(outFile);
+    if (byKeys && keysFile != "-") file.ProtectInput(keysFile);
+    if (byList) file.ProtectInput(listFile);
+    if (!family.familyLog.empty() && !preview) file.AddFile(family.familyLog, familyLog);
     context.ui.ProgressShow(kCreatingList, "");
     const SaveOutcome outcome =
         SaveList(context.catalog, request, preview ? static_cast<ListSink&>(text) : file, &progress);
     context.ui.ProgressClose();
     if (!outcome.Written()) {
-        if (outcome.status == SaveStatus::Cancelled) {
-            context.ui.ShowMessage(MessageIcon::Information, kCancelled);
-            return ExitStatusFor(ErrorKind::Cancelled);
-        }
+        if (outcome.status == SaveStatus::Cancelled) return context.Cancelled();
         context.ui.ShowMessage(outcome.icon, outcome.message);
         return kExitFailure;
     }
     for (const SaveNote& note : outcome.notes) context.ui.ShowMessage(note.icon, note.text);
     if (preview) {
+        if (!family.familyLog.empty() && !context.WriteFiles({{family.familyLog, familyLog, "family log"}}))
+            return kExitFailure;
         context.out.write(text.Text().data(), static_cast<std::streamsize>(text.Text().size()));
         context.out.flush();
     }
@@ -255,9 +323,14 @@ CliCommand SaveCommand() {
                                 {"--keys", OptionValue::File, "FILE", ""},
                                 {"--from-list", OptionValue::File, "FILE", ""},
                                 {"--keep-order", OptionValue::None, "", ""},
-                                {"-o", OptionValue::File, "FILE", ""}},
+                                {"-o", OptionValue::OutputFile, "FILE", ""}},
                     .run = RunSave,
-                    .printHelp = PrintSaveHelp};
+                    .printHelp = PrintSaveHelp,
+                    .logFile = kLoadListLogName,
+                    .logOption = "--from-list"};
+    std::vector<CliOption> family = FamilyCliOptions();
+    family.push_back(FamilyLogOption());
+    save.options.insert(save.options.end(), family.begin(), family.end());
     for (const ListOptionInfo& option : ListOptionTable()) {
         const std::string valueName = option.valueName != nullptr ? option.valueName : "";
         const OptionValue value = option.valueName == nullptr ? OptionValue::None

@@ -26,7 +26,7 @@ class MasterFile {
     MasterFile(MasterFile&& other) noexcept;
     MasterFile& operator=(MasterFile&& other) noexcept;
 
-    // Opens a regular file (or anything readable that is not a folder); false when it cannot.
+    // Opens a regular file (a FIFO or a device is refused, not waited for); false when it cannot.
     bool Open(const std::string& path);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }

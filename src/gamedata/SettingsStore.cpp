@@ -1,7 +1,9 @@
 #include "SettingsStore.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "AppPaths.h"
 #include "FileIo.h"
@@ -54,6 +56,11 @@ std::string SettingsStore::GetText(const std::string& name) const {
         if (SameName(entry.first, name)) return entry.second;
     }
     return {};
+}
+
+bool SettingsStore::Has(const std::string& name) const {
+    return std::any_of(values_.begin(), values_.end(),
+                       [&](const auto& entry) { return SameName(entry.first, name); });
 }
 
 bool SettingsStore::GetFlag(const std::string& name) const {
@@ -123,7 +130,7 @@ Settings Settings::Load(const std::string& path) {
     Settings settings;
     SettingsStore key(path);
     if (!key.Open(false)) return settings;
-    settings.keyExists = true;
+    settings.keyExists = key.Has(kInputXmlFileValue);
     settings.inputXmlFile = key.GetText(kInputXmlFileValue);
     settings.listXmlFile = key.GetText(kListXmlFileValue);
     settings.catverFile = key.GetText(kCatverFileValue);
@@ -152,6 +159,30 @@ bool Settings::Save(const std::string& path) const {
                          {kOnePerFamilyValue, onePerFamily ? "1" : "0"},
                          {kFamilyRulesValue, familyRules},
                          {kFamilyRegionsValue, familyRegions}});
+}
+
+bool FirstNotMergedNote(const std::string& inputFile, const std::string& path) {
+    std::error_code error;
+    std::string file = std::filesystem::weakly_canonical(inputFile, error).string();
+    if (error || file.empty()) file = inputFile;
+    SettingsStore store(path);
+    // A note that cannot be remembered is shown every time.
+    if (!store.Open(true)) return true;
+    std::vector<std::string> noted;
+    std::istringstream lines(store.GetText(kNotMergedNotedValue));
+    for (std::string line; std::getline(lines, line);) {
+        if (line == file) return false;
+        if (!line.empty()) noted.push_back(line);
+    }
+    noted.push_back(file);
+    std::string text;
+    for (std::size_t first = 0; first < noted.size(); ++first) {
+        text.clear();
+        for (std::size_t i = first; i < noted.size(); ++i) text += noted[i] + "\n";
+        if (text.size() <= kMaxValueBytes) break;
+    }
+    (void)store.SetText(kNotMergedNotedValue, text);
+    return true;
 }
 
 GamelistSettings GamelistSettings::Load(const std::string& path) {

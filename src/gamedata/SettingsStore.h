@@ -24,6 +24,8 @@ inline constexpr const char* kGamelistRomExtensionValue = "gamelistRomExtension"
 inline constexpr const char* kGamelistMediaValue = "gamelistMedia";
 inline constexpr const char* kGamelistHideRemovedValue = "gamelistHideRemoved";
 inline constexpr const char* kGamelistSplitByCategoryValue = "gamelistSplitByCategory";
+// The input files whose "not a merged file" note was shown, one per line, the newest last.
+inline constexpr const char* kNotMergedNotedValue = "notMergedNoted";
 
 class SettingsStore {
   public:
@@ -44,6 +46,7 @@ class SettingsStore {
     bool SetTexts(const std::vector<std::pair<std::string, std::string>>& values);
     // "%d" parse of a stored option: any non-zero number is on, anything else off.
     bool GetFlag(const std::string& name) const;
+    bool Has(const std::string& name) const;
 
     const std::string& Path() const { return path_; }
 
@@ -70,11 +73,17 @@ struct Settings {
     // One game per family, and its rule and region lists (comma-separated; empty: the defaults).
     bool onePerFamily = false;
     std::string familyRules, familyRegions;
+    // The settings hold an input file choice: false on the first run (a store that only remembers
+    // what the command line noted is no choice).
     bool keyExists = false;
 
     static Settings Load(const std::string& path = {});
     bool Save(const std::string& path = {}) const;
 };
+
+// True the first time the long note that `inputFile` is not a merged file is due (the file is
+// then remembered in the settings, the last few dozen of them), false after that.
+bool FirstNotMergedNote(const std::string& inputFile, const std::string& path = {});
 
 // What the EmulationStation list dialog had at its last OK; a store without these values (an older
 // one) gives the defaults.

@@ -71,7 +71,15 @@ class GamelistParser {
     // At "&": one entity or character reference, decoded onto `out` when given.
     bool Reference(std::string* out) {
         const std::size_t semicolon = s_.find(';', i_);
-        if (semicolon == std::string_view::npos || semicolon - i_ > 12) return Fail("a bare \"&\"");
+        if (semicolon == std::string_view::npos || semicolon - i_ > 12) {
+            // A character reference too long to be in range is still one, not a lone "&".
+            if (s_.substr(i_).starts_with("&#")) {
+                const std::size_t shown = semicolon == std::string_view::npos ? 16 : semicolon - i_ + 1;
+                return Fail("a bad character reference " +
+                            std::string(s_.substr(i_, std::min<std::size_t>(shown, 24))));
+            }
+            return Fail("a bare \"&\"");
+        }
         const std::string_view name = s_.substr(i_ + 1, semicolon - i_ - 1);
         static constexpr std::pair<std::string_view, char> kNamed[] = {
             {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};

@@ -13,6 +13,9 @@
 namespace vantor {
 
 inline constexpr const char* kOutputOpenError = "Error opening output file for write!?";
+inline constexpr const char* kOutputWriteError = "Error writing output file!?";
+inline constexpr const char* kOutputIsInput = "Can't write the list over a file it is made from:\r\n";
+inline constexpr const char* kOutputsCollide = "Two files of this save are one and the same:\r\n";
 inline constexpr const char* kOutputIsMasterFile =
     "Can't write the list over the master file it is made from:\r\n";
 inline constexpr const char* kChooseAnotherName = "\r\nPlease choose another name!?";
@@ -67,7 +70,8 @@ class ListSink {
     // The preview: formats that cannot show their text refuse it.
     virtual bool IsPreview() const = 0;
     // The list there now, for a format that updates a list rather than replacing it; false when
-    // there is none.
+    // there is none. Throws EngineError when there is one that cannot be read: it is not to be
+    // mistaken for none and replaced.
     [[nodiscard]] virtual bool ReadCurrent(std::string& text) const = 0;
     // Takes the finished list, whole or not at all.
     [[nodiscard]] virtual SaveOutcome Take(ListDocument& document) = 0;
@@ -75,9 +79,10 @@ class ListSink {
     virtual std::string TargetPath() const { return {}; }
 };
 
-// Each file goes to a temporary file in the target's folder, which is synced and renamed over the
-// target (keeping the mode of the file it replaces); a failure leaves every earlier file as it
-// was. Companion files go beside the list, or into a folder below its own, made when missing.
+// The files are written as AtomicOutputFile writes them (whole, through symlinks, "-" as standard
+// output) and put in place together: a failure or a stop leaves every earlier file as it was.
+// Companion files go beside the list, or into a folder below its own, made when missing. No file
+// of the save may be the master file or another input, nor two of them one file.
 class FileSink : public ListSink {
   public:
     explicit FileSink(std::string path) : path_(std::move(path)) {}
@@ -87,12 +92,21 @@ class FileSink : public ListSink {
     [[nodiscard]] SaveOutcome Take(ListDocument& document) override;
     std::string TargetPath() const override { return path_; }
     const std::string& Path() const { return path_; }
+    // A file the list is made from besides the master file (the list it was loaded from).
+    void ProtectInput(std::string path) { inputs_.push_back(std::move(path)); }
+    // Another file put in place with the list (a report of the same run).
+    void AddFile(std::string path, std::string bytes) {
+        extras_.push_back({std::move(path), std::move(bytes)});
+    }
 
   private:
     // The path of a companion, or "" when its name would leave the list's folder.
     std::string CompanionPath(const std::string& name) const;
+    // Why the file at `path` may not be written: an input, or "" when it may.
+    std::string InputProblem(const std::string& path) const;
     std::string path_;
-    std::string masterFile_;
+    std::vector<std::string> inputs_;  // the master file first
+    std::vector<CompanionFile> extras_;
 };
 
 class StringSink : public ListSink {

@@ -69,7 +69,7 @@ ArchiveContents ReadZipDirectory(const std::string& path) {
     return contents;
 }
 
-ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopRequested& stop) {
+ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopCheck& stop) {
     ArchiveContents contents;
     std::unique_ptr<archive, ArchiveCloser> reader(archive_read_new());
     archive_read_support_format_7zip(reader.get());

@@ -23,10 +23,10 @@ struct ArchiveContents {
 };
 
 // A stop request, asked between members of an archive that has to be read through.
-using StopRequested = std::function<bool()>;
+using StopCheck = std::function<bool()>;
 
 ArchiveContents ReadZipDirectory(const std::string& path);
-ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopRequested& stop = {});
+ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopCheck& stop = {});
 // The CRC32 of a whole file; false (with the reason) when it cannot be read.
 bool FileCrc32(const std::string& path, std::uint32_t& crc, std::string& problem);
 

@@ -222,7 +222,7 @@ struct SetAuditor::Record {
 
 SetAuditor::SetAuditor(const SetGraph& graph, const AuditFolders& folders,
                        const std::vector<FolderListing>& romFolders, const FolderListing& chdFolder,
-                       SourceCache& cache, StopRequested stop)
+                       SourceCache& cache, StopCheck stop)
     : graph_(graph),
       folders_(folders),
       romFolders_(romFolders),

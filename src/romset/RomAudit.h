@@ -75,7 +75,7 @@ class SetAuditor {
   public:
     SetAuditor(const SetGraph& graph, const AuditFolders& folders,
                const std::vector<FolderListing>& romFolders, const FolderListing& chdFolder,
-               SourceCache& cache, StopRequested stop = {});
+               SourceCache& cache, StopCheck stop = {});
 
     GameAudit Audit(const MachineSets& game);
     int SourcesRead() const { return sourcesRead_; }
@@ -102,7 +102,7 @@ class SetAuditor {
     const std::vector<FolderListing>& romFolders_;
     const FolderListing& chdFolder_;
     SourceCache& cache_;
-    StopRequested stop_;
+    StopCheck stop_;
     std::unordered_map<std::string, std::vector<Location>> locations_;
     int sourcesRead_ = 0;
 };

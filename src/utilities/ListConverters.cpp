@@ -181,8 +181,8 @@ constexpr const char* kIndexingSecondLine = "This will likely take a few minutes
 // Reads the chosen list; false (told in `outcome`) when it cannot be read or is no MaLa list.
 bool LoadMalaList(const std::string& listPath, MalaList& list, UtilityOutcome& outcome) {
     std::string data;
-    if (!ReadWholeFile(listPath, data)) {
-        outcome.Fail(kListOpenError);
+    if (std::string problem; !ReadWholeFile(listPath, data, &problem)) {
+        outcome.Fail(std::string(kListOpenError) + "\r\n" + problem);
         return false;
     }
     list = ReadMalaList(data);
@@ -203,7 +203,7 @@ bool FinishConversion(RecordExtract& extract, AtomicOutputFile& output, Progress
     }
     extract.WriteClosing(output);
     if (!output.Commit()) {
-        outcome.Fail(kUtilityOutputWriteError);
+        outcome.Fail(OutputWriteFailure(output));
         return false;
     }
     outcome.kind = OutcomeKind::Done;
@@ -268,7 +268,8 @@ UtilityOutcome RunMaximusToXml(const ConverterInputs& inputs, ProgressSink& prog
     outcome.outputPath = inputs.outputPath.empty() ? MaximusOutputPath() : inputs.outputPath;
     // A list that cannot be read is reported, not turned into an empty master file.
     std::string text;
-    if (!ReadTextFile(inputs.listPath, text)) return outcome.Fail(kListOpenError);
+    if (std::string problem; !ReadTextFile(inputs.listPath, text, &problem))
+        return outcome.Fail(std::string(kListOpenError) + "\r\n" + problem);
     AtomicOutputFile output;
     if (!OpenOutputFile(outcome.outputPath, {inputs.inputPath, inputs.listPath}, output, outcome))
         return outcome;

@@ -314,8 +314,8 @@ GamesByRomName FindGamesByRomName(const Catalog& catalog, const std::vector<std:
 LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, ProgressSink* progress) {
     LoadedList loaded;
     std::string bytes;
-    if (!ReadWholeFile(inputs.listPath, bytes)) {
-        loaded.Tell(MessageIcon::Stop, kListOpenError);
+    if (std::string problem; !ReadWholeFile(inputs.listPath, bytes, &problem)) {
+        loaded.Tell(MessageIcon::Stop, std::string(kListOpenError) + "\r\n" + problem);
         return loaded;
     }
     ListRomNames list = ReadListRomNames(bytes);

@@ -483,7 +483,7 @@ UtilityOutcome RunMerge(const MergeInputs& inputs, ProgressSink& progress) {
     output.WriteText("\n" + rootCloseTag);
     // A Cancel after the last item still leaves the earlier file as it was.
     if (progress.CancelRequested()) return outcome.Cancel();
-    if (!output.Commit()) return outcome.Fail(kUtilityOutputWriteError);
+    if (!output.Commit()) return outcome.Fail(OutputWriteFailure(output));
     outcome.kind = OutcomeKind::Done;
     const std::string logPath = LogFilePath(inputs.logFolder, kMergeLogName);
     if (WriteFileAtomically(logPath, log)) {

@@ -73,7 +73,7 @@ UtilityOutcome RunRomDirToXml(const RomDirInputs& inputs, ProgressSink& progress
     output.Write(RecordReader::GetRootCloseTag(kRomDirHeader));
     // A Cancel after the last item still leaves the earlier file as it was.
     if (progress.CancelRequested()) return outcome.Cancel();
-    if (!output.Commit()) return outcome.Fail(kUtilityOutputWriteError);
+    if (!output.Commit()) return outcome.Fail(OutputWriteFailure(output));
     outcome.kind = OutcomeKind::Done;
     outcome.Tell(MessageIcon::Information, kRomDirDone);
     return outcome;

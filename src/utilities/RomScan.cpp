@@ -62,7 +62,7 @@ UtilityOutcome RunRomScan(const RomScanInputs& inputs, ProgressSink& progress) {
     extract.WriteClosing(output);
     // A Cancel after the last item still leaves the earlier file as it was.
     if (progress.CancelRequested()) return outcome.Cancel();
-    if (!output.Commit()) return outcome.Fail(kUtilityOutputWriteError);
+    if (!output.Commit()) return outcome.Fail(OutputWriteFailure(output));
     outcome.kind = OutcomeKind::Done;
     const std::string logPath = LogFilePath(inputs.logFolder, kRomScanLogName);
     if (WriteFileAtomically(logPath, log)) {

@@ -48,10 +48,14 @@ bool OpenOutputFile(const std::string& path, const std::vector<std::string>& rea
         }
     }
     if (!output.Open(path)) {
-        outcome.Fail(kUtilityOutputOpenError);
+        outcome.Fail(std::string(kUtilityOutputOpenError) + "\r\n" + output.Problem());
         return false;
     }
     return true;
+}
+
+std::string OutputWriteFailure(const AtomicOutputFile& output) {
+    return std::string(kUtilityOutputWriteError) + "\r\n" + output.Problem();
 }
 
 std::string WithTrailingSlash(std::string folder) {

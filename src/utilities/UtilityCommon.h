@@ -72,6 +72,8 @@ std::string WithTrailingSlash(std::string folder);
 // reads) or cannot be made; false after telling why in `outcome`.
 [[nodiscard]] bool OpenOutputFile(const std::string& path, const std::vector<std::string>& readFiles,
                                   AtomicOutputFile& output, UtilityOutcome& outcome);
+// kUtilityOutputWriteError with the file and what went wrong.
+std::string OutputWriteFailure(const AtomicOutputFile& output);
 
 // The master file's games by ROM name, built by one pass over the file. FindRecordKey answers
 // the question "where is the first record of this name" as a lookup.

@@ -723,8 +723,10 @@ void SaveListTest::unwritableTargetsAreReported() {
             }
             list.environment.fileAnswers = {target};
             list.Click("saveButton");
-            QCOMPARE(list.environment.MessageTexts(),
-                     std::vector<std::string>{"Error opening output file for write!?"});
+            // The message names the file.
+            QCOMPARE(list.environment.messages.size(), std::size_t{1});
+            QVERIFY(list.environment.messages[0].text.starts_with(
+                "Error opening output file for write!?\r\n" + target + ": "));
             QCOMPARE(list.environment.messages[0].icon, MessageIcon::Exclamation);
         }
     }
@@ -770,7 +772,8 @@ void SaveListTest::unwritableTargetsAreReported() {
     });
     list.Click("previewButton");
     QCOMPARE(list.environment.MessageTexts(),
-             std::vector<std::string>{"Error opening output file for write!?"});
+             std::vector<std::string>{"Error opening output file for write!?\r\n" + folder +
+                                      ": a folder, not a file a list can be written to"});
 }
 
 void SaveListTest::closingCsvPreviewKeepsTheColumns() {

@@ -52,7 +52,9 @@ TEST(CompletionListsTest, NameEveryCommandOptionAndFormatOfTheProgram) {
     EXPECT_EQ(ScriptList(script, "_vantor_cli_commands"), commands);
     EXPECT_EQ(ScriptList(script, "_vantor_cli_global_options"), Names(GlobalOptionList()));
     EXPECT_EQ(ScriptList(script, "_vantor_cli_file_argument_commands"), fileArgumentCommands);
-    EXPECT_EQ(ScriptList(script, "_vantor_cli_file_options"), byValue[OptionValue::File]);
+    std::set<std::string> files = byValue[OptionValue::File];
+    files.insert(byValue[OptionValue::OutputFile].begin(), byValue[OptionValue::OutputFile].end());
+    EXPECT_EQ(ScriptList(script, "_vantor_cli_file_options"), files);
     EXPECT_EQ(ScriptList(script, "_vantor_cli_folder_options"), byValue[OptionValue::Folder]);
     EXPECT_EQ(ScriptList(script, "_vantor_cli_text_options"), byValue[OptionValue::Text]);
 

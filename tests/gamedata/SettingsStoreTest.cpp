@@ -35,7 +35,8 @@ TEST(SettingsStoreTest, NamesWithoutCaseAndValuesWithEscapes) {
 // settings files keep their choice.
 TEST(SettingsStoreTest, OptionsParseAsNumbers) {
     TempDir dir;
-    std::string path = dir.Write("Vantor.conf", "hideSHA1s=1\nhidetags=abc\ncatverFile=/x/catver.ini\r\n");
+    std::string path =
+        dir.Write("Vantor.conf", "inputXMLFile=\nhideSHA1s=1\nhidetags=abc\ncatverFile=/x/catver.ini\r\n");
     Settings settings = Settings::Load(path);
     EXPECT_TRUE(settings.keyExists);
     EXPECT_TRUE(settings.hideRomNames);

@@ -52,6 +52,8 @@ TEST_F(GamelistTest, ReadingBackRefusesWhatIsNotAGameListAndTakesWhatIsOne) {
         {"<gameList><game><path>a &nbsp; b</path></game></gameList>", "an unknown entity &nbsp;"},
         {"<gameList><game><path>a &#0; b</path></game></gameList>", "a bad character reference &#0;"},
         {"<gameList><game><path>Tom & Jerry</path></game></gameList>", "a bare \"&\""},
+        {"<gameList><game><path>&#99999999999;</path></game></gameList>",
+         "a bad character reference &#99999999999;"},
         {"<gameList a=\"<\"></gameList>", "a \"<\" in an attribute value"},
         {"<gameList a=b></gameList>", "an attribute value without quotes"},
         {"<gameList></gameList>\n<gameList></gameList>", "a second <gameList>"},

@@ -148,7 +148,13 @@ TEST_F(ListWriterTest, TargetThatCannotTakeTheListIsReportedAndNothingIsWritten)
             const SaveOutcome outcome = SaveList(catalog_, Request(info.format, {"pacman"}), file);
             EXPECT_EQ(outcome.status, SaveStatus::Failed);
             EXPECT_EQ(outcome.icon, MessageIcon::Exclamation);
-            EXPECT_EQ(outcome.message, "Error opening output file for write!?");
+            // The message names the file.
+            EXPECT_EQ(
+                outcome.message.rfind(std::string(kOutputOpenError) + "\r\n" +
+                                          (target.empty() ? std::string("(no file name)") : target) + ": ",
+                                      0),
+                0u)
+                << outcome.message;
         }
     }
     EXPECT_EQ(Files(), std::vector<std::string>{"plain.txt"});

@@ -49,6 +49,19 @@ class TempDir {
     std::string path_;
 };
 
+// The process's working folder moved to `folder` for the object's life, so that what a command
+// writes into the current folder (its logs) lands there and never in the source tree.
+class WorkingFolder {
+  public:
+    explicit WorkingFolder(const std::string& folder);
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+  private:
+    std::string previous_;
+};
+
 std::string ReadFileBytes(const std::string& path);
 std::string FixturePath(const std::string& relative);  // tests/data/<relative>
 std::string RealDataPath(const std::string& name);     // tests/data/real/<name>

@@ -201,15 +201,18 @@ TEST_F(ConverterTest, MalaFailures) {
     const std::string bad = dir.Write("bad.mlg", "\x01\x07 not a list");
     EXPECT_TRUE(CheckMalaList(good).Done());
     EXPECT_TRUE(CheckMalaList(good).messages.empty());
+    const std::string unreadable =
+        std::string(kListOpenError) + "\r\n" + missing + ": No such file or directory";
     for (const auto& [list, message] :
-         {std::pair{missing, kListOpenError}, std::pair{bad, kInvalidMalaList}}) {
+         {std::pair{missing, unreadable}, std::pair{bad, std::string(kInvalidMalaList)}}) {
         ExpectFailure(CheckMalaList(list), message);
         ExpectFailure(RunMalaToXml(Inputs(list, dir.File("out.xml")), progress), message);
     }
     ConverterInputs inputs = Inputs(good, dir.File("out.xml"));
     inputs.inputPath = dir.File("missing.xml");
     ExpectFailure(RunMalaToXml(inputs, progress), kUtilityInputXmlOpenError);
-    ExpectFailure(RunMalaToXml(Inputs(good, dir.File("none/out.xml")), progress), kUtilityOutputOpenError);
+    ExpectFailure(RunMalaToXml(Inputs(good, dir.File("none/out.xml")), progress),
+                  NoFolderFailure(dir.File("none/out.xml")));
     EXPECT_EQ(ReadFileBytes(dir.File("out.xml")), "earlier");
 }
 
@@ -249,8 +252,9 @@ TEST_F(ConverterTest, MaximusWritesTempXmlFileInTheTemporaryFolder) {
 }
 
 TEST_F(ConverterTest, MaximusFailuresAndGarbage) {
-    ExpectFailure(RunMaximusToXml(Inputs(dir.File("missing.txt"), dir.File("maximus.xml")), progress),
-                  kListOpenError);
+    ExpectFailure(
+        RunMaximusToXml(Inputs(dir.File("missing.txt"), dir.File("maximus.xml")), progress),
+        std::string(kListOpenError) + "\r\n" + dir.File("missing.txt") + ": No such file or directory");
     EXPECT_FALSE(FileExists(dir.File("maximus.xml")));
 
     std::string garbage = dir.Write("garbage.txt", std::string("\x01]]\"[[,, \xff\"\"]", 13));

@@ -98,7 +98,7 @@ TEST_F(MergeTest, FailuresKeepTheEarlierFileAndWriteNoLog) {
         {noVerAdded, kNoVerAddedError},
         {emptyCatver, kNoVerAddedError},
         {noListing, kListXmlOpenError},
-        {noFolder, kUtilityOutputOpenError},
+        {noFolder, NoFolderFailure(noFolder.outputPath)},
     };
     dir.Write("merged.xml", "earlier merged file");
     for (const auto& [inputs, message] : cases) {

@@ -83,7 +83,7 @@ TEST_F(RomDirTest, FailuresKeepTheEarlierFile) {
     ExpectFailure(Run(dir.File("no-such-folder")), kUtilityRomFolderReadError);
     std::filesystem::create_directories(dir.File("roms"));
     ExpectFailure(RunRomDirToXml({dir.File("roms"), dir.File("no/folder/out.xml")}, progress),
-                  kUtilityOutputOpenError);
+                  NoFolderFailure(dir.File("no/folder/out.xml")));
     EXPECT_EQ(ReadFileBytes(dir.File("romdir.xml")), "earlier");
 }
 

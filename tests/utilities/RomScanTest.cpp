@@ -59,7 +59,7 @@ TEST_F(RomScanTest, FailuresLeaveNoOutputAndNoLog) {
     roms = dir.File("roms");
     RomScanInputs inputs = Inputs(UtilityFixture("master.xml"));
     inputs.outputPath = dir.File("no/folder/out.xml");
-    ExpectFailure(RunRomScan(inputs, progress), kUtilityOutputOpenError);
+    ExpectFailure(RunRomScan(inputs, progress), NoFolderFailure(inputs.outputPath));
 
     EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), "earlier");
     EXPECT_FALSE(FileExists(dir.File("romscanlog.txt")));

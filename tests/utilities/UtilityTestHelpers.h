@@ -57,9 +57,15 @@ inline void ExpectFailure(const Outcome& outcome, const std::string& text) {
     EXPECT_EQ(outcome.messages, (std::vector<OutcomeMessage>{{MessageIcon::Exclamation, text}}));
 }
 
+// The open failure of an output file in a folder that does not exist, naming the file.
+inline std::string NoFolderFailure(const std::string& path) {
+    return std::string(kUtilityOutputOpenError) + "\r\n" + path + ": No such file or directory";
+}
+
 class UtilityTest : public ::testing::Test {
   protected:
     TempDir dir;
+    WorkingFolder workingFolder{dir.Path()};  // a log with no folder lands here
     RecordingProgress progress;
 };
 
