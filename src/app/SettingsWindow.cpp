@@ -12,6 +12,7 @@
 
 #include "AppIcon.h"
 #include "AppState.h"
+#include "ArtworkSettingsBox.h"
 #include "BackgroundWork.h"
 #include "ProgressDialog.h"
 #include "QtUserInterface.h"
@@ -213,6 +214,9 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     auto* right = new QVBoxLayout;
     right->addWidget(scan);
     right->addWidget(converters);
+    artwork_ = new ArtworkSettingsBox(settings, this);
+    artwork_->setFixedWidth(320);
+    right->addWidget(artwork_);
     right->addStretch(1);
     auto* left = new QVBoxLayout;
     left->addWidget(inputText);
@@ -437,6 +441,10 @@ void SettingsWindow::accept() {
         ShowMessageBox(this, MessageIcon::Exclamation, MissingInputMessage(input));
         return;
     }
+    if (const std::string problem = artwork_->Problem(); !problem.empty()) {
+        ShowMessageBox(this, MessageIcon::Exclamation, problem);
+        return;
+    }
     inputXmlPath_ = input;
     // Values this window does not show (the "-find:" text, one game per family) stay as they are.
     Settings settings = Settings::Load();
@@ -447,6 +455,7 @@ void SettingsWindow::accept() {
     settings.nplayersFile = nplayersPath_;
     settings.hideRomNames = hideRomNamesBox_->isChecked();
     settings.hideTags = hideTagsBox_->isChecked();
+    artwork_->Store(settings);
     hideRomNames_ = settings.hideRomNames;
     hideTags_ = settings.hideTags;
     if (settings.Save()) {
