@@ -17,7 +17,7 @@ _vantor_cli_options_romscan="--roms -o"
 _vantor_cli_options_mala2xml="-o"
 _vantor_cli_options_maximus2xml="-o"
 _vantor_cli_options_romdir2xml="--roms -o"
-_vantor_cli_options_listxml="--mame"
+_vantor_cli_options_listxml="--mame -o"
 
 # What the word after an option is: a file, a folder or some text; after any other option, a
 # new word (the option is a flag).

@@ -113,8 +113,11 @@ void GameListWindow::ShowSelectedPictures() {
     pictureKey_ = key;
     if (key.empty()) {
         pictures_->ShowNoGame();
-    } else {
+    } else if (KeysCurrent()) {
         pictures_->ShowGameAt(CatalogCopyOf(catalog_), key, list_->Table().Cell(row, kRomNameColumn));
+    } else {
+        // The key would read another file's record: the game's own pictures only.
+        pictures_->ShowGame(list_->Table().Cell(row, kRomNameColumn), {});
     }
 }
 
@@ -146,6 +149,17 @@ void GameListWindow::JumpToFirstChar(char c) {
     // Pressed again, the same letter goes on to the next game that begins with it.
     const int row = list_->Table().FindNextChar(c, list_->currentIndex().row());
     if (row >= 0) list_->JumpToRow(row);
+}
+
+bool GameListWindow::KeysCurrent() const {
+    return list_->RowCount() == 0 || keysFrom_ == catalog_.file.Identity();
+}
+
+std::vector<std::string> GameListWindow::RomNames() const {
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(list_->RowCount()));
+    for (const ListTable::Row& row : list_->Table().Rows()) names.push_back(row[kRomNameColumn]);
+    return names;
 }
 
 void GameListWindow::FitNameColumn() {

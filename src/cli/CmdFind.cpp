@@ -177,9 +177,9 @@ int RunDetails(CliContext& context, std::vector<std::string>& args) {
 }
 
 constexpr const char* kMatchLines =
-    "Prints one line per game, in the order of the master file (--input FILE, or the input file of\n"
-    "the settings): record key|ROM name|description|year|manufacturer|, then \"N ROMs\" on\n"
-    "standard error.\n";
+    "Prints one line per game of the master file (--input FILE, or the input file of the settings),\n"
+    "find and list-all in file order, romsearch best match first: record\n"
+    "key|ROM name|description|year|manufacturer|, then \"N ROMs\" on standard error.\n";
 
 // The one-per-family options, with the rules named as the lists name them.
 std::string FamilyOptionsHelp() {
@@ -223,7 +223,9 @@ const std::string kListAllDetails = std::string(kMatchLines) + FamilyOptionsHelp
 const std::string kRomSearchDetails =
     std::string(kMatchLines) +
     "\nTEXT is compared with every description, case ignored: a game is listed when its description\n"
-    "holds TEXT or resembles it closely enough (as the main window's \"ROM Search\").\n";
+    "holds TEXT or resembles it closely enough (as the main window's \"ROM Search\"), and the\n"
+    "games are listed best match first, as that window lists them: those whose description holds\n"
+    "TEXT whole, then each of its words, then the rest; the closer the title, the sooner.\n";
 
 }  // namespace
 

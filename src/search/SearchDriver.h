@@ -37,7 +37,8 @@ std::vector<MatchEntry> ScanForMatches(const Catalog& catalog, const std::string
 
 // "ROM Search": LCS(q,d)/|q| + LCS(d,q)/|d| in single precision, both lower-cased.
 float DescriptionSimilarity(std::string_view query, std::string_view description);
-// The games whose description resembles `text`, in file order.
+// The games whose description resembles `text`, best match first (games that match alike in
+// file order): the window and vantor-cli list them in this one order.
 std::vector<MatchEntry> RomSearch(const Catalog& catalog, const std::string& text,
                                   ProgressSink* progress = nullptr, const ScanSplit& split = {});
 

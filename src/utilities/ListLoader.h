@@ -25,6 +25,17 @@ struct ListRomNames {
 // tag files and path lists included).
 [[nodiscard]] ListRomNames ReadListRomNames(std::string_view bytes);
 
+// The master file's games named by `romNames`, in that order, each name once; the names the file
+// lacks go to `missing`, in order. One scan of the whole file; throws EngineError (Cancelled)
+// when the progress sink asks to stop.
+struct GamesByRomName {
+    std::vector<MatchEntry> entries;
+    std::vector<std::string> missing;
+};
+[[nodiscard]] GamesByRomName FindGamesByRomName(const Catalog& catalog,
+                                                const std::vector<std::string>& romNames,
+                                                ProgressSink* progress = nullptr);
+
 struct LoadListInputs {
     std::string listPath;
     std::string logFolder;  // where loadListLog.txt goes ("" = the current working directory)

@@ -78,6 +78,11 @@ if DESTDIR=$root cmake --install "$build" > "$work/install.log" 2>&1; then
         grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo names another version"
         grep -q "<project_license>GPL-3.0-or-later</project_license>" "$metainfo" ||
             fail "the metainfo names no project licence"
+        # Searching the menu or a software centre for a front end finds the program that writes its lists.
+        for frontend in ES-DE Batocera RetroArch Pegasus "Attract-Mode Plus"; do
+            grep -q "^Keywords=.*$frontend" "$desktop" || fail "the desktop entry's keywords lack $frontend"
+            grep -q "$frontend" "$metainfo" || fail "the metainfo does not name $frontend"
+        done
     fi
 
     # man -l renders a page; groff itself reports what man would hide (an unknown macro, say).
