@@ -8,6 +8,7 @@ _vantor_cli_global_options="--input --artwork --hide-tags --no-hide-tags --hide-
 
 # The options of each command (its name with "_" for "-"); every command also takes --help.
 _vantor_cli_options_find="--count --left-out --one-per-family --no-one-per-family --regions --family-rules --family-log"
+_vantor_cli_options_explain="--one-per-family --no-one-per-family --regions --family-rules"
 _vantor_cli_options_list_all="--one-per-family --no-one-per-family --regions --family-rules --family-log"
 _vantor_cli_options_details="--picture"
 _vantor_cli_options_criteria="--initial"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gamedata/MasterFile.h"
-#include "search/SearchDriver.h"
+#include "search/MatchEntry.h"
 
 namespace vantor::app {
 

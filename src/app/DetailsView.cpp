@@ -7,7 +7,7 @@
 #include "TextWindow.h"
 #include "artwork/Artwork.h"
 #include "gamedata/Catalog.h"
-#include "search/SearchDriver.h"
+#include "search/GameDetails.h"
 
 namespace vantor::app {
 

@@ -33,7 +33,9 @@
 #include "gamedata/MasterFile.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TextUtil.h"
+#include "search/InputCheck.h"
 #include "search/SearchDriver.h"
+#include "search/SearchText.h"
 #include "utilities/ListLoader.h"
 
 namespace vantor::app {
@@ -138,7 +140,8 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
                 ShowMessageBox(window, MessageIcon::Exclamation, kStaleWorkingList);
                 return;
             }
-            explainer_->Explain(window, GameExplainer::Game::ByRecordKey, key, ToBytes(findEdit_->text()));
+            explainer_->Explain(window, GameExplainer::Game::ByRecordKey, key, ToBytes(findEdit_->text()),
+                                FamilyOfGo());
         });
     }
     for (ResultListWindow* window : {fullList_.get(), search_.get()})
@@ -240,6 +243,8 @@ QLayout* MainWindow::BuildButtonRow() {
     liveCount_ = new LiveMatchCount(countText_, this);
     connect(findEdit_, &QLineEdit::textChanged, this,
             [this](const QString& text) { liveCount_->Count(ToBytes(text)); });
+    connect(liveCount_, &LiveMatchCount::MistakeAt, this,
+            [this](int offset, int length) { MarkMistake(findEdit_, offset, length); });
     connect(goButton_, &QPushButton::clicked, this, &MainWindow::OnGo);
     connect(listAll, &QPushButton::clicked, this, &MainWindow::OnListAllRoms);
     connect(romSearch, &QPushButton::clicked, this, &MainWindow::OnRomSearch);
@@ -547,13 +552,18 @@ void MainWindow::RunScan(const char* progressText, std::function<Selection(Progr
 void MainWindow::OnGo() {
     if (scanRunning_ || !goButton_->isEnabled()) return;
     // The history keeps the text as typed (macros unexpanded), once the search has run.
-    std::string typed = ToBytes(findEdit_->text());
+    const std::string asTyped = ToBytes(findEdit_->text());
+    std::string typed = asTyped;
     Trim(typed);
     std::string searchText;
     try {
-        searchText = PrepareSearchText(typed, FindDataFile("vnmacros.txt"));
+        searchText = PrepareSearchText(asTyped, FindDataFile("vnmacros.txt"));
     } catch (const EngineError& error) {
         ShowError(error);
+        // The mistake's place, selected in the text (positions count what was typed).
+        if (error.Where())
+            SelectMistake(findEdit_, static_cast<int>(error.Where()->offset),
+                          static_cast<int>(error.Where()->length));
         return;
     }
     // vantor-cli explain explains the text of the last search by default. Only a store that

@@ -64,6 +64,8 @@ class MainWindow : public QDialog {
     void OnHistoryButton();
     // "Why?" for the ROM name typed in the box beside it, for the "-find:" text.
     void OnExplain();
+    // The family options "Go!" applies now, or nullptr when it keeps every match.
+    const FamilyOptions* FamilyOfGo() const;
     // Every game the "-find:" text leaves out (and, with one game per family, the family losers)
     // with what excluded it, to a CSV file.
     void OnSaveLeftOutReport();

@@ -11,7 +11,7 @@
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
-#include "search/SearchDriver.h"
+#include "search/InputCheck.h"
 
 namespace vantor::cli {
 

@@ -10,6 +10,7 @@
 #include "output/GamelistXml.h"
 #include "output/JsonText.h"
 #include "output/MalaList.h"
+#include "search/SearchDriver.h"
 
 namespace vantor {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "UtilityCommon.h"
-#include "search/SearchDriver.h"
+#include "search/MatchEntry.h"
 
 namespace vantor {
 
