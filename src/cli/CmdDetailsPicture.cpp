@@ -2,6 +2,7 @@
 #include "CliCommand.h"
 #include "artwork/Artwork.h"
 #include "gamedata/FileIo.h"
+#include "search/GameDetails.h"
 
 namespace vantor::cli {
 
