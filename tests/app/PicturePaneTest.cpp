@@ -2,9 +2,7 @@
 // clone showing its parent's, placeholders for none and for a damaged PNG, a huge PNG scaled as it
 // is read, and the settings' artwork folder and kinds.
 #include <sys/resource.h>
-#include <zlib.h>
 
-#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
@@ -13,6 +11,7 @@
 #include <QPushButton>
 
 #include "AppTestSupport.h"
+#include "ArtworkFixtures.h"
 #include "app/DetailsView.h"
 #include "app/PicturePane.h"
 #include "app/ResultListWindows.h"
@@ -37,53 +36,8 @@ void WritePng(const QString& path, QSize size, QColor colour) {
 }
 
 QByteArray PngBytes(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-// A grey PNG of `width` x `height`, compressed row by row, so that the test never holds the
-// picture's pixels either.
-QByteArray HugeGreyPng(quint32 width, quint32 height) {
-    QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    auto put32 = [](QByteArray& out, quint32 v) {
-        for (int shift = 24; shift >= 0; shift -= 8) out.append(static_cast<char>((v >> shift) & 0xff));
-    };
-    auto chunk = [&](const char* type, const QByteArray& data) {
-        put32(png, static_cast<quint32>(data.size()));
-        const QByteArray typed = QByteArray(type) + data;
-        png += typed;
-        put32(png, static_cast<quint32>(crc32(0, reinterpret_cast<const Bytef*>(typed.constData()),
-                                              static_cast<uInt>(typed.size()))));
-    };
-    QByteArray header;
-    put32(header, width);
-    put32(header, height);
-    header.append("\x08\x02\x00\x00\x00", 5);
-    chunk("IHDR", header);
-    QByteArray row(static_cast<qsizetype>(1 + 3 * width), '\x80');
-    row[0] = '\0';
-    z_stream stream{};
-    deflateInit2(&stream, 1, Z_DEFLATED, 15, 8, Z_RLE);
-    QByteArray data, out(1 << 16, '\0');
-    for (quint32 y = 0; y < height; ++y) {
-        stream.next_in = reinterpret_cast<Bytef*>(row.data());
-        stream.avail_in = static_cast<uInt>(row.size());
-        do {
-            stream.next_out = reinterpret_cast<Bytef*>(out.data());
-            stream.avail_out = static_cast<uInt>(out.size());
-            deflate(&stream, y + 1 == height ? Z_FINISH : Z_NO_FLUSH);
-            data.append(out.constData(), out.size() - stream.avail_out);
-        } while (stream.avail_out == 0);
-    }
-    deflateEnd(&stream);
-    chunk("IDAT", data);
-    chunk("IEND", {});
-    return png;
+    return QByteArray::fromStdString(SolidPng(static_cast<std::uint32_t>(size.width()),
+                                              static_cast<std::uint32_t>(size.height()), 0x008b8b));
 }
 
 long PeakMemoryKb() {
@@ -204,7 +158,7 @@ void PicturePaneTest::selectingAGameShowsItsPictures() {
 
 void PicturePaneTest::hugePicturesAreScaledWhileRead() {
     // 20000 x 20000 pixels would take 1.6 GB decoded, more than Qt's allocation limit allows.
-    const QByteArray huge = HugeGreyPng(20000, 20000);
+    const QByteArray huge = QByteArray::fromStdString(SolidPng(20000, 20000, 0x808080));
     const long before = PeakMemoryKb();
     const QImage image = DecodePicture(huge);
     QCOMPARE(image.size(), kPictureBox);
