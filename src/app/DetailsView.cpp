@@ -2,8 +2,10 @@
 
 #include <QWidget>
 
+#include "PicturePane.h"
 #include "QtUserInterface.h"
 #include "TextWindow.h"
+#include "artwork/Artwork.h"
 #include "gamedata/Catalog.h"
 #include "search/GameDetails.h"
 
@@ -27,7 +29,7 @@ void DetailsView::Show(const std::string& name, const std::string& romName, bool
             if (open && own.file.Open(path)) (void)DetailsText(own, romName, text);
             return text;
         },
-        [this, name](JobOutcome<std::string> outcome) {
+        [this, name, romName](JobOutcome<std::string> outcome) {
             owner_->unsetCursor();
             if (!owner_->isVisible()) return;
             if (outcome.error) {
@@ -37,6 +39,13 @@ void DetailsView::Show(const std::string& name, const std::string& romName, bool
             // Opened without a nested event loop: the window deletes itself when closed.
             auto* window = new TextWindow(name, *outcome.result, false, owner_);
             window->setAttribute(Qt::WA_DeleteOnClose);
+            auto* pictures = new PicturePane(window);
+            if (pictures->Configured()) {
+                window->AddSidePane(pictures);
+                pictures->ShowGame(romName, ParentName(catalog_, *outcome.result));
+            } else {
+                delete pictures;
+            }
             window->open();
             Q_EMIT Opened(*outcome.result);
         });

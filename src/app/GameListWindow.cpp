@@ -2,16 +2,24 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QSplitter>
+#include <QTimer>
 #include <algorithm>
 
 #include "AppIcon.h"
 #include "DetailsView.h"
 #include "GameExplainer.h"
+#include "PicturePane.h"
 #include "SortableListView.h"
 #include "gamedata/EngineError.h"
 #include "gamedata/UserInterface.h"
 
 namespace vantor::app {
+
+namespace {
+// Holding an arrow key down starts no load for each game passed.
+constexpr int kPictureDelayMs = 60;
+}  // namespace
 
 std::vector<ListTable::Row> BuildGameRows(std::vector<MatchEntry> entries, bool sortByName,
                                           ProgressSink& progress) {
@@ -71,7 +79,46 @@ GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName
     connect(list_, &QAbstractItemView::doubleClicked, this, &GameListWindow::ShowDetails);
     connect(list_, &SortableListView::FirstCharTyped, this, &GameListWindow::JumpToFirstChar);
     details_ = new DetailsView(this, catalog_);
-    resize(680, 520);
+
+    pictures_ = new PicturePane(this);
+    pictureDelay_ = new QTimer(this);
+    pictureDelay_->setSingleShot(true);
+    pictureDelay_->setInterval(kPictureDelayMs);
+    connect(pictureDelay_, &QTimer::timeout, this, &GameListWindow::ShowSelectedPictures);
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, pictureDelay_,
+            qOverload<>(&QTimer::start));
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, pictureDelay_,
+            qOverload<>(&QTimer::start));
+    resize(pictures_->Configured() ? 680 + pictures_->sizeHint().width() : 680, 520);
+}
+
+QWidget* GameListWindow::ListWithPictures() {
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(list_);
+    splitter->addWidget(pictures_);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    return splitter;
+}
+
+void GameListWindow::ShowSelectedPictures() {
+    // The current row when it is selected (the one clicked or arrowed to last), else the first.
+    const QModelIndex current = list_->currentIndex();
+    const int row = current.isValid() && list_->selectionModel()->isRowSelected(current.row())
+                        ? current.row()
+                        : list_->FirstSelectedRow();
+    const std::string key = row >= 0 ? list_->Table().Cell(row, kKeyColumn) : std::string();
+    if (key == pictureKey_ && !key.empty()) return;
+    pictureKey_ = key;
+    if (key.empty()) {
+        pictures_->ShowNoGame();
+    } else if (KeysCurrent()) {
+        pictures_->ShowGameAt(CatalogCopyOf(catalog_), key, list_->Table().Cell(row, kRomNameColumn));
+    } else {
+        // The key would read another file's record: the game's own pictures only.
+        pictures_->ShowGame(list_->Table().Cell(row, kRomNameColumn), {});
+    }
 }
 
 GameListWindow::~GameListWindow() = default;

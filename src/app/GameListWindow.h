@@ -13,6 +13,7 @@
 #include "listmodel/ListTable.h"
 
 class QAction;
+class QTimer;
 
 namespace vantor {
 class ProgressSink;
@@ -37,6 +38,7 @@ struct CatalogCopy {
 CatalogCopy CatalogCopyOf(const Catalog& catalog);
 
 class DetailsView;
+class PicturePane;
 class SortableListView;
 
 class GameListWindow : public QDialog {
@@ -45,6 +47,7 @@ class GameListWindow : public QDialog {
     ~GameListWindow() override;
 
     SortableListView* List() const { return list_; }
+    PicturePane* Pictures() const { return pictures_; }
     bool HideRomNames() const { return hideRomNames_; }
 
     // "View Details" of the first selected row.
@@ -73,6 +76,8 @@ class GameListWindow : public QDialog {
     // The games' records are read from `catalog`'s master file.
     GameListWindow(const Catalog& catalog, const QString& objectName, QAction* command, QWidget* parent);
     QAction* Command() const { return command_; }
+    // The list with the selected game's pictures beside it, for the window's layout.
+    QWidget* ListWithPictures();
 
     const Catalog& catalog_;
     SortableListView* list_;
@@ -84,6 +89,13 @@ class GameListWindow : public QDialog {
     bool hideRomNames_ = false;
     // The state of the master file the rows' keys were taken from.
     FileIdentity keysFrom_;
+
+  private:
+    void ShowSelectedPictures();
+
+    PicturePane* pictures_;
+    QTimer* pictureDelay_;    // arrowing through the list loads the game it stops at
+    std::string pictureKey_;  // the game whose pictures are shown or loading
 };
 
 }  // namespace vantor::app

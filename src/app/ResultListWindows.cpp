@@ -28,7 +28,7 @@ ResultListWindow::ResultListWindow(const Catalog& catalog, Kind kind, QWidget* p
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(list_);
+    layout->addWidget(ListWithPictures(), 1);
 
     progressDelay_ = new QTimer(this);
     progressDelay_->setSingleShot(true);

@@ -12,6 +12,7 @@
 
 #include "AppIcon.h"
 #include "AppState.h"
+#include "ArtworkSettingsBox.h"
 #include "BackgroundWork.h"
 #include "ProgressDialog.h"
 #include "QtUserInterface.h"
@@ -75,6 +76,7 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
         hideTags_ = settings.hideTags;
     }
 
+    artwork_ = new ArtworkSettingsBox(settings, this);
     warning_ = new QLabel(
         QStringLiteral("Some buttons below will be disabled until you press the Set button!"), this);
     warning_->setObjectName(QStringLiteral("setFirstWarning"));
@@ -229,9 +231,11 @@ QLayout* SettingsWindow::BuildUtilityColumn() {
     // The utilities' column keeps its width; its texts wrap.
     scan->setFixedWidth(320);
     converters->setFixedWidth(320);
+    artwork_->setFixedWidth(320);
     auto* right = new QVBoxLayout;
     right->addWidget(scan);
     right->addWidget(converters);
+    right->addWidget(artwork_);
     right->addStretch(1);
     return right;
 }
@@ -464,6 +468,10 @@ void SettingsWindow::accept() {
         ShowMessageBox(this, MessageIcon::Exclamation, MissingInputMessage(input));
         return;
     }
+    if (const std::string problem = artwork_->Problem(); !problem.empty()) {
+        ShowMessageBox(this, MessageIcon::Exclamation, problem);
+        return;
+    }
     inputXmlPath_ = input;
     // Values this window does not show (the "-find:" text, one game per family) stay as they are.
     Settings settings = Settings::Load();
@@ -474,6 +482,7 @@ void SettingsWindow::accept() {
     settings.nplayersFile = nplayersPath_;
     settings.hideRomNames = hideRomNamesBox_->isChecked();
     settings.hideTags = hideTagsBox_->isChecked();
+    artwork_->Store(settings);
     hideRomNames_ = settings.hideRomNames;
     hideTags_ = settings.hideTags;
     if (settings.Save()) {

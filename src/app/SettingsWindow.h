@@ -21,6 +21,8 @@ class QPushButton;
 
 namespace vantor::app {
 
+class ArtworkSettingsBox;
+
 class SettingsWindow : public QDialog {
     Q_OBJECT
   public:
@@ -102,6 +104,7 @@ class SettingsWindow : public QDialog {
     QLineEdit* nplayersEdit_;
     QCheckBox* hideRomNamesBox_;
     QCheckBox* hideTagsBox_;
+    ArtworkSettingsBox* artwork_;
     QLabel* warning_;
     QPushButton* setButton_;
     QPushButton* mergeButton_;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -58,6 +59,16 @@ TextWindow::TextWindow(const std::string& windowTitle, const std::string& displa
 }
 
 TextWindow::~TextWindow() = default;
+
+void TextWindow::AddSidePane(QWidget* pane) {
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    delete layout()->replaceWidget(edit_, splitter);
+    splitter->addWidget(edit_);
+    splitter->addWidget(pane);
+    splitter->setStretchFactor(0, 1);
+    resize(width() + pane->sizeHint().width(), height());
+}
 
 QString TextWindow::StatusText() const {
     return status_->text();

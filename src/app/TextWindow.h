@@ -47,6 +47,8 @@ class TextWindow : public QDialog {
     QString StatusText() const;
 
     QPlainTextEdit* Edit() const { return edit_; }
+    // Puts `pane` (the game's pictures) to the right of the text.
+    void AddSidePane(QWidget* pane);
 
   Q_SIGNALS:
     // "Save" has written the text.

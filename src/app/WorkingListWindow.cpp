@@ -76,7 +76,7 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     controls->addWidget(loadButton_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(list_, 1);
+    layout->addWidget(ListWithPictures(), 1);
     layout->addLayout(controls);
     layout->addLayout(BuildFamilyRow());
     auto* notes = new QHBoxLayout;

@@ -53,6 +53,7 @@ std::string CommandLineWording(const std::string& text);
 
 struct GlobalOptions {
     std::string input;
+    std::string artwork;  // the artwork folder
     bool hideTags = false;
     bool hideRomNames = false;
     bool progress = false;  // the progress line: standard error is a terminal, and no --no-progress
@@ -145,6 +146,9 @@ CliCommand RomDir2XmlCommand();
 CliCommand RomScanCommand();
 CliCommand RomSearchCommand();
 CliCommand SaveCommand();
+
+// details --picture KIND ROMNAME: prints where the game's picture of that kind is.
+int PrintPictureLocation(CliContext& context, const std::string& kindName, const std::string& romName);
 
 // The formats and the options of `save`, as --help and save --help list them.
 void PrintSaveFormatsAndOptions(std::ostream& out);

@@ -29,6 +29,9 @@ const std::vector<CliCommand>& Commands() {
 const std::vector<CliOption>& GlobalOptionList() {
     static const std::vector<CliOption> options = {
         {"--input", OptionValue::File, "FILE", "the master file (default: the settings' input file)"},
+        {"--artwork", OptionValue::Folder, "DIR",
+         "the artwork folder: snap/, titles/, marquees/, flyers/, cabinets/ or snap.zip\n"
+         "and so on (default: the settings' artwork folder)"},
         {"--hide-tags", OptionValue::None, "", "hide (...) and [...] tags in descriptions"},
         {"--no-hide-tags", OptionValue::None, "", "show them (default: as the settings say)"},
         {"--hide-rom-names", OptionValue::None, "", "hide ROM names (and SHA1/CRCs) in details"},
@@ -343,6 +346,7 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
     Settings settings = Settings::Load();
     GlobalOptions options;
     options.input = settings.inputXmlFile;
+    options.artwork = settings.artworkFolder;
     options.hideTags = settings.hideTags;
     options.hideRomNames = settings.hideRomNames;
     // Never drawn into a file or a pipe, where the redraws would be noise.
@@ -369,6 +373,12 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
                 return kExitUsage;
             }
             options.input = argv[++i];
+        } else if (arg == "--artwork") {
+            if (i + 1 >= argv.size()) {
+                err << "error: option --artwork needs a value\n";
+                return kExitUsage;
+            }
+            options.artwork = argv[++i];
         } else if (arg == "--hide-tags") {
             options.hideTags = true;
         } else if (arg == "--no-hide-tags") {

@@ -106,8 +106,12 @@ int RunRomSearch(CliContext& context, std::vector<std::string>& args) {
 }
 
 int RunDetails(CliContext& context, std::vector<std::string>& args) {
+    std::string kind;
+    const bool picture = TakeOption(args, "--picture", kind);
     std::string romName;
-    if (!TakeSingleArgument(args, romName)) return context.UsageError("usage: vantor-cli details ROMNAME");
+    if (!TakeSingleArgument(args, romName))
+        return context.UsageError("usage: vantor-cli details [--picture KIND] ROMNAME");
+    if (picture) return PrintPictureLocation(context, kind, romName);
     if (!context.OpenMaster()) return kExitFailure;
     std::string text;
     if (!DetailsText(context.catalog, romName, text)) {
@@ -190,11 +194,18 @@ CliCommand RomSearchCommand() {
 
 CliCommand DetailsCommand() {
     return {.name = "details",
-            .usage = "details ROMNAME",
-            .summary = "the text \"View Details\" shows for a game",
+            .usage = "details [--picture KIND] ROMNAME",
+            .summary = "the text \"View Details\" shows for a game, or where its picture is",
             .details =
                 "Prints the record of the game named ROMNAME in the master file; with\n"
-                "--hide-rom-names (before the command) without its <rom> lines.\n",
+                "--hide-rom-names (before the command) without its <rom> lines.\n"
+                "\n"
+                "With --picture KIND, prints instead where the game's picture of that KIND is in the\n"
+                "artwork folder (--artwork DIR before the command, or the settings' artwork folder),\n"
+                "as the windows show it: DIR/KIND/ROMNAME.png (.jpg, .jpeg), or DIR/KIND.zip:ROMNAME.png\n"
+                "for a picture inside KIND.zip; a clone without a picture of its own has its parent's.\n"
+                "KIND is snap, titles, marquees, flyers or cabinets. Exit status 1 when there is none.\n",
+            .options = {{"--picture", OptionValue::Text, "KIND", "where the game's picture of KIND is"}},
             .run = RunDetails};
 }
 

@@ -142,6 +142,8 @@ Settings Settings::Load(const std::string& path) {
     settings.onePerFamily = key.GetFlag(kOnePerFamilyValue);
     settings.familyRules = key.GetText(kFamilyRulesValue);
     settings.familyRegions = key.GetText(kFamilyRegionsValue);
+    settings.artworkFolder = key.GetText(kArtworkFolderValue);
+    settings.artworkKinds = key.GetText(kArtworkKindsValue);
     return settings;
 }
 
@@ -158,7 +160,9 @@ bool Settings::Save(const std::string& path) const {
                          {kFindTextValue, findText},
                          {kOnePerFamilyValue, onePerFamily ? "1" : "0"},
                          {kFamilyRulesValue, familyRules},
-                         {kFamilyRegionsValue, familyRegions}});
+                         {kFamilyRegionsValue, familyRegions},
+                         {kArtworkFolderValue, artworkFolder},
+                         {kArtworkKindsValue, artworkKinds}});
 }
 
 bool FirstNotMergedNote(const std::string& inputFile, const std::string& path) {

@@ -19,6 +19,8 @@ inline constexpr const char* kFindTextValue = "findText";
 inline constexpr const char* kOnePerFamilyValue = "onePerFamily";
 inline constexpr const char* kFamilyRulesValue = "familyRules";
 inline constexpr const char* kFamilyRegionsValue = "familyRegions";
+inline constexpr const char* kArtworkFolderValue = "artworkFolder";
+inline constexpr const char* kArtworkKindsValue = "artworkKinds";
 inline constexpr const char* kGamelistRomFolderValue = "gamelistRomFolder";
 inline constexpr const char* kGamelistRomExtensionValue = "gamelistRomExtension";
 inline constexpr const char* kGamelistMediaValue = "gamelistMedia";
@@ -73,6 +75,9 @@ struct Settings {
     // One game per family, and its rule and region lists (comma-separated; empty: the defaults).
     bool onePerFamily = false;
     std::string familyRules, familyRegions;
+    // The artwork folder (snap/, titles/, ... or snap.zip, ...), and the picture kinds the windows
+    // show, as a list the artwork library reads ("" for its defaults).
+    std::string artworkFolder, artworkKinds;
     // The settings hold an input file choice: false on the first run (a store that only remembers
     // what the command line noted is no choice).
     bool keyExists = false;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "artwork/Artwork.h"
 #include "cli/CliCommand.h"
 #include "output/ListFormats.h"
 
@@ -57,6 +58,10 @@ TEST(CompletionListsTest, NameEveryCommandOptionAndFormatOfTheProgram) {
     EXPECT_EQ(ScriptList(script, "_vantor_cli_file_options"), files);
     EXPECT_EQ(ScriptList(script, "_vantor_cli_folder_options"), byValue[OptionValue::Folder]);
     EXPECT_EQ(ScriptList(script, "_vantor_cli_text_options"), byValue[OptionValue::Text]);
+
+    std::set<std::string> kinds;
+    for (const PictureKindInfo& kind : PictureKinds()) kinds.insert(kind.name);
+    EXPECT_EQ(ScriptList(script, "_vantor_cli_picture_kinds"), kinds);
 
     std::set<std::string> formats;
     for (const ListFormatInfo& format : ListFormatTable()) formats.insert(format.cliName);

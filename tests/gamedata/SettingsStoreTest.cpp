@@ -44,13 +44,17 @@ TEST(SettingsStoreTest, OptionsParseAsNumbers) {
     EXPECT_EQ(settings.catverFile, "/x/catver.ini");
     // A file from before the family options reads as their defaults.
     EXPECT_FALSE(settings.onePerFamily);
-    EXPECT_EQ(settings.findText + settings.familyRules + settings.familyRegions, "");
+    EXPECT_EQ(settings.findText + settings.familyRules + settings.familyRegions + settings.artworkFolder +
+                  settings.artworkKinds,
+              "");
 
     settings.hideTags = true;
     settings.inputXmlFile = "/x/in.xml";
     settings.findText = "joy8way\n& !cloneof";
     settings.onePerFamily = true;
     settings.familyRegions = "usa,world";
+    settings.artworkFolder = "/x/art";
+    settings.artworkKinds = "snap,flyers";
     ASSERT_TRUE(settings.Save(path));
     Settings again = Settings::Load(path);
     EXPECT_TRUE(again.hideTags);
@@ -59,6 +63,7 @@ TEST(SettingsStoreTest, OptionsParseAsNumbers) {
     EXPECT_EQ(again.findText, settings.findText);
     EXPECT_TRUE(again.onePerFamily);
     EXPECT_EQ(again.familyRegions, "usa,world");
+    EXPECT_EQ(again.artworkFolder + "|" + again.artworkKinds, "/x/art|snap,flyers");
     Settings fresh;
     fresh.hideRomNames = true;
     ASSERT_TRUE(fresh.Save(dir.File("fresh.conf")));
