@@ -39,43 +39,39 @@ struct KeptPlaylist {
 constexpr const char* kModeKeys[] = {"label_display_mode", "right_thumbnail_mode", "left_thumbnail_mode",
                                      "thumbnail_match_mode", "sort_mode"};
 
-bool IsInteger(const JsonValue& value) {
-    return value.kind == JsonValue::Kind::Number &&
-           value.text.find_first_not_of("-0123456789") == std::string::npos;
-}
-
 KeptPlaylist ReadKeptPlaylist(const std::string& text, const std::string& where) {
     KeptPlaylist kept;
     kept.found = true;
     JsonValue root;
     std::string problem;
-    if (ParseJson(text, root, problem) && root.kind != JsonValue::Kind::Object)
-        problem = "it is no JSON object";
-    const JsonValue* items = root.Member("items");
-    if (problem.empty() && items != nullptr && items->kind != JsonValue::Kind::Array)
-        problem = "its \"items\" are no list";
+    if (ParseJson(text, root, problem) && !root.is_object()) problem = "it is no JSON object";
+    const JsonValue* items = nullptr;
+    if (problem.empty() && root.contains("items")) {
+        items = &root["items"];
+        if (!items->is_array()) problem = "its \"items\" are no list";
+    }
     if (problem.empty() && items != nullptr) {
-        for (const JsonValue& item : items->items) {
-            if (item.kind != JsonValue::Kind::Object) problem = "an item is no JSON object";
+        for (const JsonValue& item : *items) {
+            if (!item.is_object()) problem = "an item is no JSON object";
         }
     }
     if (!problem.empty()) {
         throw EngineError("The playlist " + where + " is not one RetroArch reads (" + problem +
                           ").\r\nIt was left as it was: move it away to write a new one.");
     }
-    kept.defaultCorePath = root.StringMember("default_core_path");
-    kept.defaultCoreName = root.StringMember("default_core_name");
-    kept.baseContentDirectory = root.StringMember("base_content_directory");
+    kept.defaultCorePath = StringMember(root, "default_core_path");
+    kept.defaultCoreName = StringMember(root, "default_core_name");
+    kept.baseContentDirectory = StringMember(root, "base_content_directory");
     for (const char* key : kModeKeys) {
-        const JsonValue* mode = root.Member(key);
-        kept.modes.push_back(mode != nullptr && IsInteger(*mode) ? mode->text : std::string());
+        const auto mode = root.find(key);
+        kept.modes.push_back(mode != root.end() && mode->is_number_integer() ? mode->dump() : std::string());
     }
     if (items == nullptr) return kept;
-    for (const JsonValue& item : items->items) {
+    for (const JsonValue& item : *items) {
         // A core the user chose for this game: not "no core", not the playlist's default.
-        CoreChoice core{item.StringMember("core_path"), item.StringMember("core_name")};
+        CoreChoice core{StringMember(item, "core_path"), StringMember(item, "core_name")};
         if (core.path.empty() || core.path == kDetect || core.path == kept.defaultCorePath) continue;
-        const std::string stem = RomNameOfPath(item.StringMember("path"));
+        const std::string stem = RomNameOfPath(StringMember(item, "path"));
         if (!stem.empty()) kept.cores.try_emplace(stem, std::move(core));
     }
     return kept;

@@ -121,6 +121,7 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
             grep -qx " $field" <<< "$info" || fail "dpkg-deb --info lacks '$field'"
         done
         grep -Eq '^ Depends: .*libstdc\+\+6' <<< "$info" || fail "the package does not depend on libstdc++6"
+        grep -Eq '^ Depends: .*libpugixml1v5' <<< "$info" || fail "the package does not depend on pugixml"
         if [ "$gui" = ON ]; then
             grep -Eq '^ Depends: .*libqt6widgets6' <<< "$info" || fail "the package does not depend on Qt 6 Widgets"
         fi
