@@ -231,9 +231,13 @@ GamelistOptionsDialog::GamelistOptionsDialog(GamelistSettings choice, bool batoc
                                 : "One collection per category (needs a merged master file)",
                 choice_.splitByCategory && categoriesKnown);
     splitByCategoryBox_->setEnabled(categoriesKnown);
-    splitByCategoryBox_->setToolTip(QStringLiteral(
-        "Written beside the list; they go into the front end's collections folder. The categories come "
-        "from catver.ini, merged into the master file."));
+    splitByCategoryBox_->setToolTip(
+        QString::fromUtf8(batocera ? "Written beside the list; they go into Batocera's collections folder, "
+                                     "/userdata/system/configs/emulationstation/collections/. The categories "
+                                     "come from catver.ini, merged into the master file."
+                                   : "Written beside the list; they go into ES-DE's collections folder, "
+                                     "~/ES-DE/collections/. The categories come from catver.ini, merged into "
+                                     "the master file."));
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("ROM folder (for collections):"), romFolderEdit_);

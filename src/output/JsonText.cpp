@@ -48,6 +48,36 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
+void AppendJsonValue(std::string& out, const JsonValue& value, int indent) {
+    if (value.is_string()) {
+        AppendJsonString(out, value.get_ref<const std::string&>());
+        return;
+    }
+    if (!value.is_structured()) {
+        out += value.dump();
+        return;
+    }
+    const bool object = value.is_object();
+    if (value.empty()) {
+        out += object ? "{}" : "[]";
+        return;
+    }
+    out += object ? "{\n" : "[\n";
+    const std::string inner(static_cast<std::size_t>(indent) + 2, ' ');
+    bool first = true;
+    for (auto member = value.begin(); member != value.end(); ++member) {
+        if (!first) out += ",\n";
+        first = false;
+        out += inner;
+        if (object) {
+            AppendJsonString(out, member.key());
+            out += ": ";
+        }
+        AppendJsonValue(out, *member, indent + 2);
+    }
+    out += "\n" + std::string(static_cast<std::size_t>(indent), ' ') + (object ? "}" : "]");
+}
+
 namespace {
 
 constexpr int kMaxDepth = 64;

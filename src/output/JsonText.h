@@ -17,6 +17,10 @@ using JsonValue = nlohmann::ordered_json;
 // "<\/", which no JSON library's writer does, and a playlist it rewrites should not change.
 void AppendJsonString(std::string& out, std::string_view text);
 
+// Appends `value` as RetroArch lays out what it writes: strings as AppendJsonString writes them,
+// arrays and objects one member a line, their members indented two blanks deeper than `indent`.
+void AppendJsonValue(std::string& out, const JsonValue& value, int indent);
+
 // Reads one JSON text as RetroArch reads a playlist: a UTF-8 byte order mark and comments are
 // skipped, a byte that is no part of a UTF-8 character is read as Latin-1; values nest at most 64
 // deep. On failure returns false and says where and why in `problem` ("line 3, column 7: ...").

@@ -49,9 +49,10 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
          "                         per category, as the front end keeps them (needs a merged master\n"
          "                         file); es-de and batocera: custom-CATEGORY.cfg collections beside the\n"
          "                         list, to go into ~/ES-DE/collections/ (Batocera:\n"
-         "                         ~/.emulationstation/collections/); retroarch: NAME - CATEGORY.lpl;\n"
-         "                         pegasus: CATEGORY.metadata.pegasus.txt; attractmode-plus: the tag\n"
-         "                         files NAME/CATEGORY.tag"},
+         "                         /userdata/system/configs/emulationstation/collections/); retroarch:\n"
+         "                         NAME - CATEGORY.lpl; pegasus: CATEGORY.metadata.pegasus.txt naming\n"
+         "                         the files of its games; attractmode-plus: the tag files\n"
+         "                         NAME/CATEGORY.tag"},
     };
     return options;
 }
@@ -61,6 +62,25 @@ const ListOptionInfo& OptionInfo(ListOption option) {
         if (info.option == option) return info;
     }
     return ListOptionTable().front();  // every option has a row; a test holds the table to that
+}
+
+std::string PathOptionProblem(const ListOptions& options) {
+    static constexpr std::pair<ListOption, const char*> kPaths[] = {
+        {ListOption::RomFolder, "ROM folder"},
+        {ListOption::RomExtension, "ROM extension"},
+        {ListOption::CorePath, "core path"},
+        {ListOption::LogoFolder, "logo folder"},
+        {ListOption::ScreenshotFolder, "screenshot folder"},
+        {ListOption::BackgroundFolder, "background folder"}};
+    for (const auto& [option, name] : kPaths) {
+        for (char c : options.Text(option)) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                return std::string("The ") + name +
+                       " holds a line break or another control character, which a list " +
+                       "of one path per line cannot hold. Give it without.";
+        }
+    }
+    return {};
 }
 
 std::string ListOptions::Text(ListOption option, std::string_view fallback) const {

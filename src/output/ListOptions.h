@@ -72,4 +72,9 @@ class ListOptions {
     std::map<ListOption, std::string> values_;
 };
 
+// Folders and file names end up on lines of their own (ES's collections, Pegasus's files:, one
+// path per line): a value holding a line break or another control character is refused. The
+// message saying which, or "" when every path given is one line.
+std::string PathOptionProblem(const ListOptions& options);
+
 }  // namespace vantor

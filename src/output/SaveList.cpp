@@ -279,6 +279,8 @@ SaveOutcome SaveList(const Catalog& catalog, const SaveRequest& request, ListSin
     const ListFormatInfo& info = FormatInfo(request.format);
     if (target.IsPreview() && !info.hasPreview)
         return SaveOutcome::Failure(std::string("The ") + info.name + " list has no preview.");
+    if (const std::string problem = PathOptionProblem(request.options); !problem.empty())
+        return SaveOutcome::Failure(problem);
     const std::int64_t end = std::max<std::int64_t>(catalog.file.Size(), 1);
     std::vector<std::int64_t> keys;
     keys.reserve(request.keys.size());

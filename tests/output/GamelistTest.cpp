@@ -178,6 +178,8 @@ TEST_F(GamelistTest, ThreeSavesKeepFavouritesPlayCountsAndUnknownFields) {
             EXPECT_EQ(At(pacman + "/scrap/@date"), "20250101T000000");
             EXPECT_EQ(At("count(" + pacman + "/*)"), format == ListFormat::EsDe ? "15" : "14");
             EXPECT_EQ(At("//game[path='./sf2.zip']/hidden"), i < 2 ? "true" : "");
+            // The user's "broken" on a working game stays while the game does.
+            EXPECT_EQ(At("//game[path='./sf2.zip']/broken"), i < 2 ? "true" : "");
             // Hidden by the save when it left the list, shown again when it came back.
             EXPECT_EQ(At("//game[path='./puckman.zip']/hidden"), i == 1 ? "true" : "");
             EXPECT_EQ(At("count(//game[path='./dkong.zip'])"), i < 2 ? "1" : "0");
