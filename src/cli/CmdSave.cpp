@@ -69,6 +69,28 @@ void PrintWordList(std::ostream& out, const std::vector<std::string>& words) {
     out << line << "\n";
 }
 
+// "    --name VALUE" and its help beside it from column 29 on, wrapped under 95 characters.
+void PrintWrapped(std::ostream& out, const std::string& name, const std::string& help) {
+    constexpr std::size_t kColumn = 29, kWidth = 95;
+    std::string line = name + " ";
+    if (line.size() < kColumn) line.resize(kColumn, ' ');
+    bool lineHasWord = false;
+    for (std::size_t at = 0; at <= help.size();) {
+        const std::size_t end = std::min(help.find(' ', at), help.size());
+        const std::string_view word = std::string_view(help).substr(at, end - at);
+        at = end + 1;
+        if (lineHasWord && line.size() + 1 + word.size() > kWidth) {
+            out << line << "\n";
+            line.assign(kColumn, ' ');
+            lineHasWord = false;
+        }
+        if (lineHasWord) line += ' ';
+        line += word;
+        lineHasWord = true;
+    }
+    out << line << "\n";
+}
+
 }  // namespace
 
 void PrintSaveFormatsAndOptions(std::ostream& out) {
@@ -85,7 +107,20 @@ void PrintSaveFormatsAndOptions(std::ostream& out) {
            "  --keep-order           --find and --all in file order instead of sorted by name\n"
            "  -o FILE                write FILE (whole or not at all); without it the preview text is\n"
            "                         printed (mala, maximus and mgalaxy need -o)\n";
-    for (const ListOptionInfo& option : ListOptionTable()) out << "  " << option.help << "\n";
+    out << "\nOptions of the formats (only the format's own are taken):\n";
+    for (const ListFormatInfo& info : ListFormatTable()) {
+        if (info.options.empty()) continue;
+        out << "  " << info.cliName << ": " << info.summary << "\n";
+        for (const FormatOption& taken : info.options) {
+            const ListOptionInfo& option = OptionInfo(taken.option);
+            std::string name = std::string("    --") + option.cliName;
+            if (option.valueName != nullptr) name += std::string(" ") + option.valueName;
+            std::string help = taken.help;
+            if (*taken.defaultText != '\0') help += std::string(" (default ") + taken.defaultText + ")";
+            if (taken.required) help += " (required)";
+            PrintWrapped(out, name, help);
+        }
+    }
     std::vector<std::string> columns;
     for (const CsvColumn& column : CsvColumns()) columns.emplace_back(column.cliName);
     out << "CSV columns:\n";
@@ -136,7 +171,7 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
             std::string(kSaveUsage));
     }
     for (const ListOptionInfo& option : ListOptionTable()) {
-        if (given.Has(option.option) && !format->options.Contains(option.option)) {
+        if (given.Has(option.option) && !format->Takes(option.option)) {
             return context.UsageError(std::string("option --") + option.cliName + " does not apply to the " +
                                       format->cliName + " format");
         }
@@ -146,8 +181,9 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
         return context.UsageError(std::string("the ") + format->cliName +
                                   " format has no preview: give -o FILE");
     }
-    for (const ListOptionInfo& option : ListOptionTable()) {
-        if (format->required.Contains(option.option) && !given.Has(option.option)) {
+    for (const FormatOption& taken : format->options) {
+        if (taken.required && !given.Has(taken.option)) {
+            const ListOptionInfo& option = OptionInfo(taken.option);
             return context.UsageError(std::string("the ") + format->cliName + " format needs --" +
                                       option.cliName + " " + option.valueName);
         }
@@ -259,10 +295,10 @@ CliCommand SaveCommand() {
                     .printHelp = PrintSaveHelp};
     for (const ListOptionInfo& option : ListOptionTable()) {
         const std::string valueName = option.valueName != nullptr ? option.valueName : "";
-        const OptionValue value = option.valueName == nullptr ? OptionValue::None
-                                  : valueName == "DIR"        ? OptionValue::Folder
-                                  : valueName == "FILE"       ? OptionValue::File
-                                                              : OptionValue::Text;
+        const OptionValue value = option.kind == OptionKind::Flag     ? OptionValue::None
+                                  : option.kind == OptionKind::Folder ? OptionValue::Folder
+                                  : option.kind == OptionKind::File   ? OptionValue::File
+                                                                      : OptionValue::Text;
         save.options.push_back({std::string("--") + option.cliName, value, valueName, ""});
     }
     return save;

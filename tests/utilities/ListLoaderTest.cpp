@@ -10,13 +10,14 @@ namespace {
 // The formats whose lists name their games, with the options a save of each needs.
 std::vector<std::pair<ListFormat, ListOptions>> FormatsThatNameGames() {
     std::vector<std::pair<ListFormat, ListOptions>> formats;
-    for (ListFormat format :
-         {ListFormat::RomNames, ListFormat::AttractMode, ListFormat::AttractModePlus, ListFormat::EsDe,
-          ListFormat::EsBatocera, ListFormat::RetroArch, ListFormat::Pegasus, ListFormat::Mala,
-          ListFormat::Maximus, ListFormat::HyperSpin, ListFormat::Xml}) {
+    for (const ListFormatInfo& info : ListFormatTable()) {
+        if (!info.namesGames) continue;
         ListOptions options;
-        if (format == ListFormat::Maximus) options.Set(ListOption::RomFolder, "/roms");
-        formats.emplace_back(format, std::move(options));
+        for (const FormatOption& option : info.options) {
+            if (option.required)
+                options.Set(option.option, option.option == ListOption::Columns ? "rom-name" : "/roms");
+        }
+        formats.emplace_back(info.format, std::move(options));
     }
     return formats;
 }
