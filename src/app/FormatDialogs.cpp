@@ -245,6 +245,19 @@ FormatOptionsDialog::FormatOptionsDialog(const ListFormatInfo& format, ListOptio
             }
             layout->addWidget(box);
             boxes_.emplace_back(taken.option, box);
+            if (taken.option == ListOption::SplitByCategory) {
+                // One list per main category ("Maze") instead of per category ("Maze / Collect").
+                mainCategoriesBox_ = new QCheckBox(
+                    QStringLiteral("Main categories only (\"Maze\" for \"Maze / Collect\")"), this);
+                mainCategoriesBox_->setObjectName(QStringLiteral("mainCategoriesBox"));
+                mainCategoriesBox_->setChecked(choice_.Text(ListOption::SplitByCategory) == "main");
+                mainCategoriesBox_->setEnabled(categoriesKnown && box->isChecked());
+                connect(box, &QCheckBox::toggled, mainCategoriesBox_, &QCheckBox::setEnabled);
+                auto* indented = new QHBoxLayout;
+                indented->addSpacing(24);
+                indented->addWidget(mainCategoriesBox_);
+                layout->addLayout(indented);
+            }
             continue;
         }
         auto* edit = new QLineEdit(FromBytes(choice_.Text(taken.option)), this);
@@ -281,7 +294,11 @@ void FormatOptionsDialog::accept() {
         if (!value.empty()) choice.Set(option, value);
     }
     for (const auto& [option, box] : boxes_) {
-        if (box->isEnabled() ? box->isChecked() : choice_.Has(option)) choice.Set(option);
+        if (!(box->isEnabled() ? box->isChecked() : choice_.Has(option))) continue;
+        const bool main = option == ListOption::SplitByCategory && mainCategoriesBox_ != nullptr &&
+                          (box->isEnabled() ? mainCategoriesBox_->isChecked()
+                                            : choice_.Text(ListOption::SplitByCategory) == "main");
+        choice.Set(option, main ? "main" : "");
     }
     choice_ = std::move(choice);
     QDialog::accept();
@@ -294,7 +311,8 @@ ListOptions LoadFormatChoice(const ListFormatInfo& format, const std::string& se
     for (const FormatOption& taken : format.options) {
         const std::string key = SettingsKey(format, taken.option);
         if (OptionInfo(taken.option).kind == OptionKind::Flag) {
-            if (store.GetFlag(key)) choice.Set(taken.option);
+            const bool main = taken.option == ListOption::SplitByCategory && store.GetFlag(key + "Main");
+            if (store.GetFlag(key)) choice.Set(taken.option, main ? "main" : "");
         } else if (std::string value = store.GetText(key); !value.empty()) {
             choice.Set(taken.option, std::move(value));
         }
@@ -311,6 +329,9 @@ bool SaveFormatChoice(const ListFormatInfo& format, const ListOptions& choice,
         const bool flag = OptionInfo(taken.option).kind == OptionKind::Flag;
         values.emplace_back(SettingsKey(format, taken.option),
                             flag ? (choice.Has(taken.option) ? "1" : "0") : choice.Text(taken.option));
+        if (taken.option == ListOption::SplitByCategory)
+            values.emplace_back(SettingsKey(format, taken.option) + "Main",
+                                choice.Text(taken.option) == "main" ? "1" : "0");
     }
     return store.SetTexts(values);
 }

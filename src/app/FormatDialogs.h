@@ -108,6 +108,7 @@ class FormatOptionsDialog : public QDialog {
     ListOptions choice_;
     std::vector<std::pair<ListOption, QLineEdit*>> edits_;
     std::vector<std::pair<ListOption, QCheckBox*>> boxes_;
+    QCheckBox* mainCategoriesBox_ = nullptr;
 };
 
 // The choice of the format's options dialog as last confirmed, from the settings store, and

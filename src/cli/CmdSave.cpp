@@ -8,6 +8,7 @@
 #include "gamedata/AppPaths.h"
 #include "gamedata/ListOrder.h"
 #include "gamedata/TextUtil.h"
+#include "output/CategoryLists.h"
 #include "output/CsvColumns.h"
 #include "output/SaveList.h"
 #include "search/Evaluator.h"
@@ -148,12 +149,22 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     const bool keepOrder = TakeFlag(args, "--keep-order");
     const bool hasOut = TakeOption(args, "-o", outFile);
 
+    // --split-by-category may be followed by what it splits by.
+    std::string splitBy;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "--split-by-category" &&
+            std::find(std::begin(kSplitWords), std::end(kSplitWords), args[i + 1]) != std::end(kSplitWords)) {
+            splitBy = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            break;
+        }
+    }
     ListOptions given;
     for (const ListOptionInfo& option : ListOptionTable()) {
         std::string value;
         const std::string name = std::string("--") + option.cliName;
-        if (option.valueName != nullptr ? TakeOption(args, name, value) : TakeFlag(args, name))
-            given.Set(option.option, value);
+        if (option.kind != OptionKind::Flag ? TakeOption(args, name, value) : TakeFlag(args, name))
+            given.Set(option.option, option.option == ListOption::SplitByCategory ? splitBy : value);
     }
 
     std::erase(args, std::string("--"));

@@ -37,7 +37,8 @@ class AttractModePlusWriter : public ListWriter {
   public:
     explicit AttractModePlusWriter(const ListOptions& options)
         : emulator_(OneLineText(options.Text(ListOption::ListName, "mame"))),
-          split_(options.Has(ListOption::SplitByCategory)) {}
+          split_(options.Has(ListOption::SplitByCategory)),
+          categories_(SplitOf(options)) {}
 
     void Begin(const ListContext& context, ListDocument& document) override {
         if (split_) RequireCategories(context.catalog);

@@ -119,8 +119,20 @@ std::map<std::string, std::string> CategoryListNames(const std::set<std::string>
     return names;
 }
 
+CategorySplit SplitOf(const ListOptions& options) {
+    return options.Text(ListOption::SplitByCategory) == "main" ? CategorySplit::Main : CategorySplit::Full;
+}
+
+std::string SplitCategory(std::string category, CategorySplit split) {
+    if (split == CategorySplit::Main) {
+        const std::size_t sub = category.find(" / ");
+        if (sub != std::string::npos) category.resize(sub);
+    }
+    return category;
+}
+
 void CategoryGrouping::Remember(const std::string& romName, std::string category) const {
-    if (!category.empty()) categories_.try_emplace(romName, std::move(category));
+    if (!category.empty()) categories_.try_emplace(romName, SplitCategory(std::move(category), split_));
 }
 
 std::map<std::string, CategoryGroup> CategoryGrouping::Group(const std::vector<ListEntryText>& entries,

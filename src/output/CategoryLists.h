@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ListOptions.h"
 #include "ListSink.h"
 #include "ListWriter.h"
 #include "gamedata/Catalog.h"
@@ -48,6 +49,14 @@ std::map<std::string, std::string> CategoryListNames(const std::set<std::string>
 inline constexpr const char* kNoGameHasACategory =
     "No game of the list has a category in the master file: no category lists were written.";
 
+// What --split-by-category splits by: catver's whole category ("Maze / Collect", given alone or
+// as "full") or its main category ("Maze", given as "main").
+enum class CategorySplit { Full, Main };
+inline constexpr const char* kSplitWords[] = {"full", "main"};
+CategorySplit SplitOf(const ListOptions& options);
+// The category as the split takes it: with Main, the part before the first " / ".
+std::string SplitCategory(std::string category, CategorySplit split);
+
 // One entry of a finished list: the game it names and its text in the list.
 struct ListEntryText {
     std::string romName;
@@ -64,6 +73,7 @@ struct CategoryGroup {
 // whose category leaves no name, go to no group.
 class CategoryGrouping {
   public:
+    explicit CategoryGrouping(CategorySplit split = CategorySplit::Full) : split_(split) {}
     // Writers note categories while they make entries, which is const work.
     void Remember(const std::string& romName, std::string category) const;
     // Keyed by the list names of CategoryListNames.
@@ -71,6 +81,7 @@ class CategoryGrouping {
                                                CategoryNaming naming = CategoryNaming::FileName) const;
 
   private:
+    CategorySplit split_;
     mutable std::unordered_map<std::string, std::string> categories_;
 };
 

@@ -120,7 +120,8 @@ class GamelistWriter : public ListWriter {
         : flavour_(flavour),
           media_(options.Has(ListOption::Media)),
           hideRemoved_(options.Has(ListOption::HideRemoved)),
-          splitByCategory_(options.Has(ListOption::SplitByCategory)) {
+          splitByCategory_(options.Has(ListOption::SplitByCategory)),
+          split_(SplitOf(options)) {
         extension_ = options.Text(ListOption::RomExtension);
         TrimLeft(extension_, ".");
         Trim(extension_);
@@ -181,7 +182,7 @@ class GamelistWriter : public ListWriter {
         out += entry;
 
         if (splitByCategory_) {
-            const std::string category = GameCategory(record);
+            const std::string category = SplitCategory(GameCategory(record), split_);
             if (!category.empty()) {
                 std::string_view relative = path;
                 if (relative.starts_with("./")) relative.remove_prefix(2);
@@ -297,6 +298,7 @@ class GamelistWriter : public ListWriter {
 
     const Flavour flavour_;
     const bool media_, hideRemoved_, splitByCategory_;
+    const CategorySplit split_;
     std::string extension_;
     bool extensionGiven_ = false;
     std::string romFolder_;  // where collections find the ROMs, without a trailing "/"

@@ -36,8 +36,9 @@ constexpr FileType kGamelist{"EmulationStation game lists (gamelist.xml)", "game
 constexpr FormatOption kAttractModePlusOptions[] = {
     {O::ListName, "the emulator the rows name", "mame", "Emulator:"},
     {O::SplitByCategory,
-     "also a tag file NAME/CATEGORY.tag per category beside NAME.txt (needs a merged master file)", "",
-     "One tag file per category (NAME/CATEGORY.tag)"},
+     "also a tag file NAME/CATEGORY.tag per category beside NAME.txt (needs a merged master file; main: one "
+     "per main category, the part before \" / \")",
+     "", "One tag file per category (NAME/CATEGORY.tag)"},
 };
 constexpr FormatOption kBatchOptions[] = {
     {O::Template, "the line written per game; %ROM%, %DESC%, %CHD% are filled in, | starts a new line",
@@ -70,7 +71,8 @@ constexpr FormatOption kBatoceraOptions[] = {
      ""},
     {O::SplitByCategory,
      "also custom-CATEGORY.cfg collections beside the list, for Batocera's "
-     "/userdata/system/configs/emulationstation/collections/ (needs a merged master file)",
+     "/userdata/system/configs/emulationstation/collections/ (needs a merged master file; main: one per main "
+     "category, the part before \" / \")",
      "", "One collection per category (custom-CATEGORY.cfg)"},
 };
 constexpr FormatOption kEsDeOptions[] = {
@@ -84,7 +86,7 @@ constexpr FormatOption kEsDeOptions[] = {
      ""},
     {O::SplitByCategory,
      "also custom-CATEGORY.cfg collections beside the list, for ES-DE's ~/ES-DE/collections/ (needs a merged "
-     "master file)",
+     "master file; main: one per main category, the part before \" / \")",
      "", "One collection per category (custom-CATEGORY.cfg)"},
 };
 constexpr FormatOption kTitleOption[] = {{O::Title, "the list title", ""}};
@@ -98,7 +100,7 @@ constexpr FormatOption kPegasusOptions[] = {
     {O::SplitByCategory,
      "also a collection CATEGORY.metadata.pegasus.txt per category beside the list, naming the files of its "
      "games "
-     "(needs a merged master file)",
+     "(needs a merged master file; main: one per main category, the part before \" / \")",
      "", "One collection per category (CATEGORY.metadata.pegasus.txt)"},
 };
 constexpr FormatOption kRetroArchOptions[] = {
@@ -109,8 +111,9 @@ constexpr FormatOption kRetroArchOptions[] = {
     {O::ListName, "what the category playlists' names start with", "the playlist's file name",
      "Category playlists start with:"},
     {O::SplitByCategory,
-     "also a playlist NAME - CATEGORY.lpl per category beside it (needs a merged master file)", "",
-     "One playlist per category (NAME - CATEGORY.lpl)"},
+     "also a playlist NAME - CATEGORY.lpl per category beside it (needs a merged master file; main: one per "
+     "main category, the part before \" / \")",
+     "", "One playlist per category (NAME - CATEGORY.lpl)"},
 };
 
 constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
@@ -197,7 +200,7 @@ constexpr std::array<ListFormatInfo, kListFormatCount> kFormats = {{
      "csv;txt",
      P::Enabled,
      true,
-     false,
+     true,
      MakeCsvWriter,
      kCsvOptions},
     {ListFormat::EsBatocera,

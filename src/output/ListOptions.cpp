@@ -25,7 +25,7 @@ const std::vector<ListOptionInfo>& ListOptionTable() {
          "Image, marquee and video paths (where Batocera's scraper puts them)", "Media"},
         {O::HideRemoved, "hide-removed", nullptr, K::Flag, "Keep games no longer in the list, hidden",
          "HideRemoved"},
-        {O::SplitByCategory, "split-by-category", nullptr, K::Flag, "One list per category",
+        {O::SplitByCategory, "split-by-category", "[full|main]", K::Flag, "One list per category",
          "SplitByCategory"},
     };
     return options;

@@ -44,7 +44,7 @@ enum class OptionKind {
 struct ListOptionInfo {
     ListOption option;
     const char* cliName;    // "title" for --title
-    const char* valueName;  // "TEXT", "DIR", "LIST"; nullptr for a flag
+    const char* valueName;  // "TEXT", "DIR", "LIST"; nullptr for a flag, or a flag's optional word
     OptionKind kind;
     const char* label;         // the window's name for it ("ROM folder")
     const char* settingsName;  // its part of the window's settings key ("RomFolder")

@@ -40,7 +40,8 @@ class PegasusWriter : public ListWriter {
           folder_(WithHomeFolder(options.Text(ListOption::RomFolder))),
           extension_(PlainExtension(options.Text(ListOption::RomExtension, "zip"))),
           launch_(OneLineText(options.Text(ListOption::LaunchCommand, kDefaultLaunch))),
-          split_(options.Has(ListOption::SplitByCategory)) {}
+          split_(options.Has(ListOption::SplitByCategory)),
+          categories_(SplitOf(options)) {}
 
     void Begin(const ListContext& context, ListDocument& document) override {
         if (split_) RequireCategories(context.catalog);

@@ -137,7 +137,8 @@ class RetroArchWriter : public ListWriter {
           coreName_(options.Text(ListOption::CoreName)),
           givenCorePath_(options.Has(ListOption::CorePath)),
           givenCoreName_(options.Has(ListOption::CoreName)),
-          split_(options.Has(ListOption::SplitByCategory)) {}
+          split_(options.Has(ListOption::SplitByCategory)),
+          categories_(SplitOf(options)) {}
 
     void Begin(const ListContext& context, ListDocument& document) override {
         if (split_) RequireCategories(context.catalog);

@@ -8,6 +8,7 @@
 
 #include "ListConverters.h"
 #include "gamedata/TextUtil.h"
+#include "output/CsvColumns.h"
 #include "output/GameFacts.h"
 #include "output/GamelistXml.h"
 #include "output/JsonText.h"
@@ -222,11 +223,83 @@ ListRomNames ReadNameLines(const std::vector<std::string_view>& lines) {
     return {"ROM names", names.Take(), {}};
 }
 
+// Vantor's own CSV, told by its header line of known headings with "ROM Name" among them; the
+// delimiter is what stands between the first two headings. Fields are read as CsvFields writes
+// them: in double quotes (their own doubled) when they hold the delimiter, a quote or a line break.
+bool ReadVantorCsv(std::string_view text, ListRomNames& list) {
+    const std::string_view header = text.substr(0, std::min(text.find_first_of("\r\n"), text.size()));
+    const std::string_view romHeading = FindCsvColumn("rom-name")->heading;
+    if (header.find(romHeading) == std::string_view::npos) return false;
+    auto headingAt = [&](std::size_t at) -> std::size_t {  // the length of the longest heading there
+        std::size_t longest = 0;
+        for (const CsvColumn& column : CsvColumns()) {
+            const std::string_view heading = column.heading;
+            if (heading.size() > longest && header.substr(at).starts_with(heading)) longest = heading.size();
+        }
+        return longest;
+    };
+    std::vector<std::size_t> headings;  // where each heading starts
+    std::string delimiter;
+    for (std::size_t at = 0; at < header.size();) {
+        const std::size_t length = headingAt(at);
+        if (length == 0) return false;
+        headings.push_back(at);
+        at += length;
+        if (at == header.size()) break;
+        std::size_t next = at + 1;
+        while (next < header.size() && headingAt(next) == 0) ++next;
+        if (next >= header.size()) return false;
+        const std::string_view between = header.substr(at, next - at);
+        if (!delimiter.empty() && between != delimiter) return false;
+        delimiter = between;
+        at = next;
+    }
+    std::size_t romColumn = headings.size();
+    for (std::size_t i = 0; i < headings.size(); ++i) {
+        if (header.substr(headings[i], romHeading.size()) == romHeading &&
+            headingAt(headings[i]) == romHeading.size())
+            romColumn = i;
+    }
+    if (romColumn == headings.size()) return false;
+    NameList names;
+    std::size_t at = header.size();
+    while (at < text.size()) {
+        while (at < text.size() && (text[at] == '\r' || text[at] == '\n')) ++at;
+        if (at >= text.size()) break;
+        // One row: its fields up to its line end outside quotes.
+        std::vector<std::string> fields(1);
+        while (at < text.size() && text[at] != '\n' && text[at] != '\r') {
+            if (text[at] == '"' && fields.back().empty()) {
+                for (++at; at < text.size(); ++at) {
+                    if (text[at] == '"' && at + 1 < text.size() && text[at + 1] == '"') {
+                        fields.back() += '"';
+                        ++at;
+                    } else if (text[at] == '"') {
+                        ++at;
+                        break;
+                    } else {
+                        fields.back() += text[at];
+                    }
+                }
+            } else if (!delimiter.empty() && text.substr(at).starts_with(delimiter)) {
+                fields.emplace_back();
+                at += delimiter.size();
+            } else {
+                fields.back() += text[at++];
+            }
+        }
+        if (romColumn < fields.size()) names.Add(std::move(fields[romColumn]));
+    }
+    list = {"CSV file", names.Take(), {}};
+    return true;
+}
+
 ListRomNames ReadLines(std::string_view text) {
     for (char c : text) {
         if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\r' && c != '\t')
             return {"ROM names", {}, "it is no text"};
     }
+    if (ListRomNames csv; ReadVantorCsv(text, csv)) return csv;
     const std::vector<std::string_view> lines = Lines(text);
     bool romlist = false;
     for (std::string_view line : lines) {

@@ -413,7 +413,7 @@ void SaveListTest::previewWindowSavesTheEditedText() {
     list.Click("previewButton");
     // A shell script: its own file type, its LF line ends kept after the edit, executable.
     QVERIFY(
-        shown.starts_with("#!/bin/sh\ncopy 1942.zip /media/roms\necho 1942 (Revision B) \ncopy dkong.zip"));
+        shown.starts_with("#!/bin/sh\ncopy 1942.zip /media/roms\necho '1942 (Revision B)' \ncopy dkong.zip"));
     QCOMPARE(list.environment.fileAsked.back().title, std::string("Save file as..."));
     QCOMPARE(list.environment.fileAsked.back().filter, std::string("shell scripts (*.sh)|*.sh"));
     QCOMPARE(list.environment.fileAsked.back().defaultExt, std::string("sh"));

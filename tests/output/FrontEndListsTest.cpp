@@ -309,6 +309,21 @@ TEST_F(FrontEndListsTest, OneListPerCategoryBesideTheMainList) {
             {"Fighter / Versus", {folder + "sf2.zip"}}}));
     EXPECT_EQ(test::ReadFileBytes(dir_.File("mame/Maze - Collect.tag")), "pacman\npuckman\n");
 
+    // By main category: the part before " / ".
+    test::TempDir main;
+    split.Set(ListOption::SplitByCategory, "main");
+    ASSERT_TRUE(SaveTo(main.File("Arcade.lpl"), ListFormat::RetroArch, games, split).Written());
+    ASSERT_TRUE(SaveTo(main.File("gamelist.xml"), ListFormat::EsDe, games, split).Written());
+    std::vector<std::string> mainFiles;
+    for (const auto& entry : std::filesystem::directory_iterator(main.Path()))
+        mainFiles.push_back(entry.path().filename().string());
+    std::sort(mainFiles.begin(), mainFiles.end());
+    EXPECT_EQ(mainFiles, (std::vector<std::string>{"Arcade - Fighter.lpl", "Arcade - Maze.lpl", "Arcade.lpl",
+                                                   "custom-Fighter.cfg", "custom-Maze.cfg", "gamelist.xml"}));
+    EXPECT_EQ(test::ReadFileBytes(main.File("custom-Maze.cfg")),
+              "%ROMPATH%/mame/pacman.zip\n%ROMPATH%/mame/puckman.zip\n");
+    split.Set(ListOption::SplitByCategory);
+
     // Categories need a merged master file.
     Open("mamegame.xml");
     for (ListFormat format : {ListFormat::RetroArch, ListFormat::Pegasus, ListFormat::AttractModePlus}) {

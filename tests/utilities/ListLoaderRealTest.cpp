@@ -32,8 +32,9 @@ TEST(ListLoaderRealTest, EveryFormatThatNamesGamesReadsBackTheWholeListing) {
         request.options = {};
         for (const FormatOption& option : info.options) {
             if (option.required)
-                request.options.Set(option.option,
-                                    option.option == ListOption::Columns ? "rom-name" : "/roms");
+                request.options.Set(option.option, option.option == ListOption::Columns
+                                                       ? "description,rom-name,year"
+                                                       : "/roms");
         }
         FileSink file(dir.File(std::string("list.") + FormatInfo(format).cliName));
         const SaveOutcome saved = SaveList(master, request, file);

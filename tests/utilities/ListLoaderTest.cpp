@@ -15,7 +15,8 @@ std::vector<std::pair<ListFormat, ListOptions>> FormatsThatNameGames() {
         ListOptions options;
         for (const FormatOption& option : info.options) {
             if (option.required)
-                options.Set(option.option, option.option == ListOption::Columns ? "rom-name" : "/roms");
+                options.Set(option.option,
+                            option.option == ListOption::Columns ? "description,rom-name,year" : "/roms");
         }
         formats.emplace_back(info.format, std::move(options));
     }
@@ -105,6 +106,10 @@ TEST_F(ListLoaderTest, HandWrittenListsAreReadAsTheirFrontEndsReadThem) {
          "Attract-Mode romlist",
          {"pac;man", "puckman", "\"q"}},
         {"/userdata/roms/mame/pacman.zip\n./abc.zip\ngalaga\n", "ROM names", {"pacman", "abc", "galaga"}},
+        {"Description, ROM Name, Year\r\n\"Pac, \"\"Man\"\"\r\nand co\", pacman, 1980\r\nAbc, abc, 198?\r\n",
+         "CSV file",
+         {"pacman", "abc"}},
+        {"ROM Name;Description\ngalaga;Galaga; the \"best\"\n", "CSV file", {"galaga"}},
         {"<?xml version=\"1.0\"?>\n<!-- <menu> -->\n<!DOCTYPE x [<!ELEMENT game ANY>]>\n<menu>\n"
          "<game name=\"pacman\" index=\"\"/>\n<game name=\"a&amp;b\"/>\n</menu>\n",
          "HyperSpin database",
