@@ -5,7 +5,7 @@
 
 #include "gamedata/RecordReader.h"
 #include "gamedata/TagTable.h"
-#include "search/Evaluator.h"
+#include "search/LiteralEvaluator.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

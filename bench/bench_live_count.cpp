@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "search/CompiledExpression.h"
 #include "search/CriteriaModel.h"
-#include "search/Evaluator.h"
+#include "search/InputCheck.h"
 #include "search/ListingCache.h"
-#include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 using namespace vantor;
 

@@ -4,7 +4,8 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantor)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Vantor maintainers <vantor@example.org>")
+# The project has no mail address of its own yet; the field names who maintains it.
+set(CPACK_PACKAGE_CONTACT "The Vantor developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "pick the MAME games for a front end's menu")
 set(CPACK_PACKAGE_DESCRIPTION
     "Vantor filters MAME's game listing (optionally merged with catver.ini, nplayers.ini and\n"

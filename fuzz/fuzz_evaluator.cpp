@@ -4,8 +4,10 @@
 
 #include "FuzzSupport.h"
 #include "gamedata/EngineError.h"
-#include "search/Evaluator.h"
+#include "search/CompiledExpression.h"
 #include "search/Explanation.h"
+#include "search/ExpressionSyntax.h"
+#include "search/LiteralEvaluator.h"
 
 using namespace vantor;
 
@@ -21,6 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 8192) return 0;  // the literal algorithm is quadratic in the expression
     auto parts = fuzz::SplitInput(data, size, 2);
     std::string expression(parts[0]), record(parts[1]);
+    // The syntax check reads any text without failing otherwise than by its message, whose span
+    // lies within the text.
+    try {
+        CheckExpressionSyntax(ParseExpression(expression));
+    } catch (const EngineError& e) {
+        if (e.Where() && e.Where()->offset + e.Where()->length > expression.size())
+            fuzz::Fail("a mistake's span lies outside [" + expression + "]");
+    }
     Outcome literal, compiled;
     try {
         literal.rejects = !LiteralMatches(record, expression);

@@ -1,7 +1,7 @@
 // Macro expansion with arbitrary definitions. Input: the search text, a line feed, the file.
 #include "FuzzSupport.h"
 #include "gamedata/EngineError.h"
-#include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 using namespace vantor;
 

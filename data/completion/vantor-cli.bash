@@ -8,6 +8,7 @@ _vantor_cli_global_options="--input --hide-tags --no-hide-tags --hide-rom-names 
 
 # The options of each command (its name with "_" for "-"); every command also takes --help.
 _vantor_cli_options_find="--count --left-out --one-per-family --no-one-per-family --regions --family-rules --family-log"
+_vantor_cli_options_explain="--one-per-family --no-one-per-family --regions --family-rules"
 _vantor_cli_options_list_all="--one-per-family --no-one-per-family --regions --family-rules --family-log"
 _vantor_cli_options_criteria="--initial"
 _vantor_cli_options_save="--find --all --keys --from-list --keep-order -o --title --logo-dir --screenshot-dir --background-dir --rom-folder --template --windows --columns --delimiter --no-header --rom-extension --list-name --core-path --core-name --launch --media --hide-removed --split-by-category"
@@ -16,7 +17,7 @@ _vantor_cli_options_romscan="--roms -o"
 _vantor_cli_options_mala2xml="-o"
 _vantor_cli_options_maximus2xml="-o"
 _vantor_cli_options_romdir2xml="--roms -o"
-_vantor_cli_options_listxml="--mame"
+_vantor_cli_options_listxml="--mame -o"
 
 # What the word after an option is: a file, a folder or some text; after any other option, a
 # new word (the option is a flag).

@@ -27,14 +27,15 @@ QString BuiltWith() {
 }  // namespace
 
 QString VersionText() {
-    return QStringLiteral("vantor %1\nbuilt %2\n").arg(Version(), BuiltWith());
+    return QStringLiteral("vantor %1\nbuilt %2\n%3\n")
+        .arg(Version(), BuiltWith(), QString::fromLatin1(kLicenceNotice));
 }
 
 QString AboutText() {
     return QStringLiteral(
                "Vantor %1\nBuilt %2.\n\nVantor finds the games that belong in your front end's menu in "
-               "MAME's game listing and writes them as the front end's game list.")
-        .arg(Version(), BuiltWith());
+               "MAME's game listing and writes them as the front end's game list.\n\n%3")
+        .arg(Version(), BuiltWith(), QString::fromLatin1(kLicenceNotice));
 }
 
 void ShowAboutBox(QWidget* parent) {

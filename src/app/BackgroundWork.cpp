@@ -75,7 +75,9 @@ class JobWatcher : public QObject {
   private:
     void ShowProgress() {
         JobReport latest = control_->Latest();
-        const bool figures = latest.done != shown_.done || latest.total != shown_.total;
+        // The final step counts as new figures: the window disables its Cancel then.
+        const bool figures = latest.done != shown_.done || latest.total != shown_.total ||
+                             latest.finalStep != shown_.finalStep;
         const bool texts = latest.textReports != shown_.textReports;
         shown_ = std::move(latest);
         if (figures && progress_) progress_(shown_.done, shown_.total);
@@ -107,7 +109,7 @@ class JobWatcher : public QObject {
 }  // namespace
 
 void SetJobTestHooks(JobTestHooks hooks) {
-    auto set = hooks.started || hooks.reported || hooks.textsReported
+    auto set = hooks.started || hooks.reported || hooks.textsReported || hooks.finalStepBegun
                    ? std::make_shared<const JobTestHooks>(std::move(hooks))
                    : nullptr;
     std::lock_guard lock(TestHooksMutex());
@@ -134,9 +136,25 @@ void JobControl::Texts(const std::string& firstLine, const std::string& secondLi
         hooks->textsReported(*this, firstLine, secondLine);
 }
 
+bool JobControl::BeginFinalStep() {
+    State expected = State::Working;
+    if (!state_.compare_exchange_strong(expected, State::FinalStep) && expected != State::FinalStep)
+        return false;
+    if (const auto hooks = TestHooks(); hooks && hooks->finalStepBegun) hooks->finalStepBegun(*this);
+    return true;
+}
+
+bool JobControl::RequestCancel() {
+    State expected = State::Working;
+    return state_.compare_exchange_strong(expected, State::CancelRequested) ||
+           expected == State::CancelRequested;
+}
+
 JobReport JobControl::Latest() const {
     std::lock_guard lock(mutex_);
-    return report_;
+    JobReport latest = report_;
+    latest.finalStep = FinalStepBegun();
+    return latest;
 }
 
 JobHandle::JobHandle(QObject* watcher, std::shared_ptr<JobControl> control, QFuture<void> future)
@@ -168,8 +186,8 @@ bool JobHandle::Running() const {
     return !watcher_.isNull() && static_cast<JobWatcher*>(watcher_.data())->Pending();
 }
 
-void JobHandle::Cancel() {
-    if (control_) control_->RequestCancel();
+bool JobHandle::Cancel() {
+    return !control_ || control_->RequestCancel();
 }
 
 void JobHandle::Drop() {

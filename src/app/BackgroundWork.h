@@ -30,6 +30,7 @@ struct JobReport {
     std::int64_t done = 0, total = 0;
     std::string firstLine, secondLine;
     std::uint64_t textReports = 0;
+    bool finalStep = false;  // the job is putting its output in place: too late to cancel
 };
 
 // The progress of one job and the window's wish to stop it: the job reports from its thread, the
@@ -38,14 +39,19 @@ class JobControl final : public ProgressSink {
   public:
     void Progress(std::int64_t done, std::int64_t total) override;
     void Texts(const std::string& firstLine, const std::string& secondLine) override;
-    bool CancelRequested() const override { return cancel_.load(std::memory_order_relaxed); }
-    void RequestCancel() { cancel_.store(true, std::memory_order_relaxed); }
+    bool CancelRequested() const override { return state_.load() == State::CancelRequested; }
+    // Exactly one of a cancel request and the final step wins: a job in its final step goes on.
+    bool BeginFinalStep() override;
+    // False when the request comes too late: the job has begun its final step.
+    bool RequestCancel();
+    bool FinalStepBegun() const { return state_.load() == State::FinalStep; }
     JobReport Latest() const;
 
   private:
+    enum class State { Working, CancelRequested, FinalStep };
     mutable std::mutex mutex_;
     JobReport report_;
-    std::atomic<bool> cancel_{false};
+    std::atomic<State> state_{State::Working};
 };
 
 // How a job ended: its result, or the error it threw (kind Cancelled when it was asked to stop,
@@ -72,8 +78,10 @@ class JobHandle {
 
     // Started and not yet delivered (nor dropped).
     bool Running() const;
-    // Asks the job to stop; its outcome still comes, as cancelled.
-    void Cancel();
+    // Asks the job to stop; its outcome still comes, as cancelled. False when the job has begun
+    // its final step (putting a file in place) and goes on to the end.
+    bool Cancel();
+    bool FinalStepBegun() const { return control_ && control_->FinalStepBegun(); }
     // Asks the job to stop and forgets it: nothing is delivered.
     void Drop();
     // Blocks until the worker has left the job, for a window that goes while its job reads what
@@ -144,13 +152,15 @@ template <typename Job, typename Deliver>
 }
 
 // Tests only: `started` runs on the job's thread before each job, `reported` after each progress
-// report and `textsReported` after each report of texts, so a test can cancel a job at a point of
-// its choosing. A job uses the hooks set at the time of each call.
+// report, `textsReported` after each report of texts and `finalStepBegun` when the final step begins, so a
+// test can cancel a job at a point of its choosing. A job uses the hooks set at the time of each call.
 struct JobTestHooks {
     std::function<void(JobControl&)> started;
     std::function<void(JobControl&, std::int64_t done, std::int64_t total)> reported;
     std::function<void(JobControl&, const std::string& firstLine, const std::string& secondLine)>
         textsReported;
+    // After a job has begun its final step (Cancel is too late from here on).
+    std::function<void(JobControl&)> finalStepBegun = {};
 };
 void SetJobTestHooks(JobTestHooks hooks);
 

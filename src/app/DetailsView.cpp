@@ -5,7 +5,7 @@
 #include "QtUserInterface.h"
 #include "TextWindow.h"
 #include "gamedata/Catalog.h"
-#include "search/SearchDriver.h"
+#include "search/GameDetails.h"
 
 namespace vantor::app {
 

@@ -10,25 +10,30 @@
 #include "gamedata/Catalog.h"
 #include "gamedata/TextUtil.h"
 #include "search/Explanation.h"
-#include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 namespace vantor::app {
 
 GameExplainer::GameExplainer(const Catalog& catalog, QObject* parent) : QObject(parent), catalog_(catalog) {}
 
-void GameExplainer::Explain(QWidget* owner, Game by, const std::string& game, const std::string& findText) {
-    std::string typed = findText;
-    Trim(typed);
+void GameExplainer::Explain(QWidget* owner, Game by, const std::string& game, const std::string& findText,
+                            const FamilyOptions* family) {
+    ExplainRequest request;
+    request.typed = findText;
+    Trim(request.typed);
+    if (family != nullptr) request.family = *family;
     QPointer<QWidget> window = owner;
     owner->setCursor(Qt::BusyCursor);
     job_ = RunThenDeliver(
         this,
-        [copy = CatalogCopyOf(catalog_), by, game, typed](JobControl&) {
-            const std::string expression = PrepareSearchText(typed, FindDataFile("vnmacros.txt"));
+        [copy = CatalogCopyOf(catalog_), by, game, request](JobControl& control) mutable {
+            request.expression = PrepareSearchText(request.typed, FindDataFile("vnmacros.txt"));
             Catalog own;
             if (!copy.Open(own)) throw EngineError("The input file cannot be read.");
-            return by == Game::ByRomName ? ExplainGame(own, game, expression, typed)
-                                         : ExplainGameAt(own, game, expression, typed);
+            if (by == Game::ByRomName) return ExplainGame(own, game, request, &control);
+            const std::optional<RecordKey> key = RecordKey::Parse(game);
+            if (!key) throw EngineError("No game at record " + game + " in the input file.");
+            return ExplainGameAt(own, *key, request, &control);
         },
         [this, window](JobOutcome<GameExplanation> outcome) {
             if (window.isNull()) return;

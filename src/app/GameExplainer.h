@@ -2,6 +2,7 @@
 // "Why is it in my list?" and "Why not?": the "-find:" text as a tree with the truth of each term
 // on one game, as vantor-cli explain prints it, read on a worker and shown in a text window.
 #include <QObject>
+#include <optional>
 #include <string>
 
 #include "BackgroundWork.h"
@@ -10,7 +11,8 @@ class QWidget;
 
 namespace vantor {
 struct Catalog;
-}
+struct FamilyOptions;
+}  // namespace vantor
 
 namespace vantor::app {
 
@@ -25,10 +27,11 @@ class GameExplainer : public QObject {
     GameExplainer(const Catalog& catalog, QObject* parent);
 
     enum class Game { ByRomName, ByRecordKey };
-    // Explains the game for `findText` (prepared as "Go!" prepares it); the window opens over
-    // `owner`, or a message box says what went wrong. A request while another is read takes its
-    // place.
-    void Explain(QWidget* owner, Game by, const std::string& game, const std::string& findText);
+    // Explains the game for `findText` (prepared as "Go!" prepares it) and, when given, one game
+    // per family with `family`; the window opens over `owner`, or a message box says what went
+    // wrong. A request while another is read takes its place.
+    void Explain(QWidget* owner, Game by, const std::string& game, const std::string& findText,
+                 const FamilyOptions* family);
     bool Busy() const { return job_.Running(); }
 
   Q_SIGNALS:

@@ -104,6 +104,17 @@ void GameListWindow::JumpToFirstChar(char c) {
     if (row >= 0) list_->JumpToRow(row);
 }
 
+bool GameListWindow::KeysCurrent() const {
+    return list_->RowCount() == 0 || keysFrom_ == catalog_.file.Identity();
+}
+
+std::vector<std::string> GameListWindow::RomNames() const {
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(list_->RowCount()));
+    for (const ListTable::Row& row : list_->Table().Rows()) names.push_back(row[kRomNameColumn]);
+    return names;
+}
+
 void GameListWindow::FitNameColumn() {
     // Wide enough for the names, but the other columns stay in view.
     const int least = list_->ColumnSpecWidth(kNameColumn);

@@ -59,6 +59,12 @@ class GameListWindow : public QDialog {
     // The Name column made as wide as its names (within reason).
     void FitNameColumn();
 
+    // The rows' record keys are positions in the state of the master file the catalog has open
+    // now (a window without rows counts as current). Keys of another file name other games.
+    bool KeysCurrent() const;
+    // The ROM names of the rows, top to bottom.
+    std::vector<std::string> RomNames() const;
+
   Q_SIGNALS:
     void WhyRequested(const std::string& key);
 
@@ -76,6 +82,8 @@ class GameListWindow : public QDialog {
     QAction* whyAction_;
     std::function<bool(const std::string&)> inWorkingList_;
     bool hideRomNames_ = false;
+    // The state of the master file the rows' keys were taken from.
+    FileIdentity keysFrom_;
 };
 
 }  // namespace vantor::app

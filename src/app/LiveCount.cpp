@@ -1,17 +1,21 @@
 #include "LiveCount.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QStyle>
+#include <QTextCharFormat>
 #include <QTimer>
 
 #include "QtUserInterface.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/Catalog.h"
 #include "gamedata/TextUtil.h"
-#include "search/Evaluator.h"
+#include "search/CompiledExpression.h"
 #include "search/ListingCache.h"
-#include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 namespace vantor::app {
 
@@ -36,10 +40,40 @@ QString MatchCountText(std::int64_t count) {
 
 QString ShortErrorText(const std::string& message) {
     std::string_view text = message;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-    const std::size_t lineEnd = text.find_last_of("\r\n");
-    if (lineEnd != std::string_view::npos) text.remove_prefix(lineEnd + 1);
+    while (!text.empty() && (text.front() == '\n' || text.front() == '\r')) text.remove_prefix(1);
+    text = text.substr(0, text.find_first_of("\r\n"));
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+namespace {
+// Bytes of `edit`'s text as UTF-8 to its characters.
+std::pair<int, int> CharacterRange(const QLineEdit* edit, int offset, int length) {
+    const QByteArray bytes = edit->text().toUtf8();
+    const auto start = static_cast<int>(QString::fromUtf8(bytes.left(offset)).size());
+    const auto end = static_cast<int>(QString::fromUtf8(bytes.left(offset + length)).size());
+    return {start, std::max(end - start, 1)};
+}
+}  // namespace
+
+void MarkMistake(QLineEdit* edit, int offset, int length) {
+    // Formats reach a line edit's text through the input method's way, relative to the cursor.
+    QList<QInputMethodEvent::Attribute> formats;
+    if (offset >= 0) {
+        const auto [start, count] = CharacterRange(edit, offset, length);
+        QTextCharFormat mark;
+        mark.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        mark.setUnderlineColor(Qt::red);
+        formats.append(QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat,
+                                                    start - edit->cursorPosition(), count, mark));
+    }
+    QInputMethodEvent event(QString(), formats);
+    QCoreApplication::sendEvent(edit, &event);
+}
+
+void SelectMistake(QLineEdit* edit, int offset, int length) {
+    const auto [start, count] = CharacterRange(edit, offset, length);
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->setSelection(start, count);
 }
 
 CountLabel::CountLabel(QWidget* parent) : QLabel(parent) {
@@ -85,7 +119,7 @@ void LiveMatchCount::Prepare(const Catalog& catalog) {
         this, [&catalog](JobControl& control) { return ListingCache::Build(catalog, &control); },
         [this, path, size, modified](JobOutcome<std::shared_ptr<const ListingCache>> outcome) {
             if (!outcome.result) {
-                if (!outcome.Cancelled())
+                if (outcome.error && !outcome.Cancelled())
                     ShowAnswer(QStringLiteral("no count"), FromBytes(outcome.error->Text()), -1);
                 return;
             }
@@ -151,7 +185,7 @@ void LiveMatchCount::StartCount() {
             } else if (const EngineError* error = outcome.error ? &*outcome.error : nullptr;
                        error != nullptr && error->Kind() != ErrorKind::Cancelled) {
                 const std::string text = error->Text();
-                ShowAnswer(ShortErrorText(text), FromBytes(text), -1);
+                ShowAnswer(ShortErrorText(text), FromBytes(text), -1, error->Where());
             }
         });
 }
@@ -166,11 +200,17 @@ QString LiveMatchCount::CountText(std::int64_t count) const {
     return MatchCountText(count) + (onePerFamily_ ? QString::fromUtf8(kBeforeOnePerFamilyText) : QString());
 }
 
-void LiveMatchCount::ShowAnswer(const QString& text, const QString& toolTip, std::int64_t count) {
+void LiveMatchCount::ShowAnswer(const QString& text, const QString& toolTip, std::int64_t count,
+                                std::optional<ErrorSpan> mistake) {
     shown_ = count;
     label_->setEnabled(true);
     label_->setText(text);
     label_->setToolTip(toolTip.isEmpty() ? text : toolTip);
+    if (mistake) {
+        Q_EMIT MistakeAt(static_cast<int>(mistake->offset), static_cast<int>(mistake->length));
+    } else {
+        Q_EMIT MistakeAt(-1, 0);
+    }
     Q_EMIT Answered();
 }
 

@@ -9,10 +9,13 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "BackgroundWork.h"
+#include "gamedata/EngineError.h"
 
+class QLineEdit;
 class QTimer;
 
 namespace vantor {
@@ -24,8 +27,14 @@ namespace vantor::app {
 
 // "1,234 games"; "1 game".
 QString MatchCountText(std::int64_t count);
-// An expression error in one short line: its last line (the most precise one).
+// An expression error in one short line: its first line, which says what is wrong (and mostly
+// where); the rest is for the tooltip.
 QString ShortErrorText(const std::string& message);
+// Marks bytes [offset, offset + length) of `edit`'s text (as UTF-8) with a red wavy underline,
+// leaving the text, the cursor and the selection alone; a negative offset removes the mark.
+void MarkMistake(QLineEdit* edit, int offset, int length);
+// Selects those bytes in `edit` and gives it the focus.
+void SelectMistake(QLineEdit* edit, int offset, int length);
 
 inline constexpr const char* kCountingText = "counting...";
 inline constexpr const char* kBeforeOnePerFamilyText = ", before one per family";
@@ -72,10 +81,14 @@ class LiveMatchCount : public QObject {
   Q_SIGNALS:
     // The label shows the answer for the latest text (a count or an error).
     void Answered();
+    // The latest text has a mistake at bytes [offset, offset + length) of it; offset -1: none
+    // that a place in the text shows.
+    void MistakeAt(int offset, int length);
 
   private:
     void StartCount();
-    void ShowAnswer(const QString& text, const QString& toolTip, std::int64_t count);
+    void ShowAnswer(const QString& text, const QString& toolTip, std::int64_t count,
+                    std::optional<ErrorSpan> mistake = std::nullopt);
     QString CountText(std::int64_t count) const;
 
     QLabel* label_;

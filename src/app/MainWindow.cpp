@@ -10,7 +10,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <unordered_map>
 
 #include "AboutBox.h"
 #include "AppIcon.h"
@@ -23,11 +28,15 @@
 #include "SettingsWindow.h"
 #include "WorkingListWindow.h"
 #include "gamedata/AppPaths.h"
+#include "gamedata/BuildInfo.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TextUtil.h"
+#include "search/InputCheck.h"
 #include "search/SearchDriver.h"
+#include "search/SearchText.h"
+#include "utilities/ListLoader.h"
 
 namespace vantor::app {
 
@@ -51,23 +60,31 @@ Qt::CheckState ToQt(CheckState state) {
     return Qt::Unchecked;
 }
 
-// The hand-over text of ROM Search's matches, the best match first: by the description
-// similarity to the query, games that score alike in the order of the file.
-std::vector<MatchEntry> BestMatchesFirst(std::vector<MatchEntry> entries, const std::string& query) {
-    const std::string lowerQuery = ToLowerAscii(query);
-    std::vector<std::pair<float, std::size_t>> scores;
-    scores.reserve(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        scores.emplace_back(DescriptionSimilarity(lowerQuery, ToLowerAscii(entries[i].description)), i);
-    std::stable_sort(scores.begin(), scores.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<MatchEntry> ordered;
-    ordered.reserve(entries.size());
-    for (const auto& [score, index] : scores) ordered.push_back(std::move(entries[index]));
-    return ordered;
-}
+// The default button is drawn framed whether or not it has the focus, so Tab seemed to skip it:
+// this one draws the focus frame on top.
+class DefaultButton : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPushButton::paintEvent(event);
+        if (!hasFocus()) return;
+        QStyleOptionButton button;
+        initStyleOption(&button);
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        frame.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &button, this);
+        QStylePainter painter(this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+    }
+};
 
 }  // namespace
+
+QString MainWindowTitle() {
+    return QStringLiteral("Vantor ") + QString::fromLatin1(ThisBuild().version);
+}
 
 QString CriterionObjectName(const CriterionInfo& info) {
     switch (info.key) {
@@ -85,7 +102,7 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
     catalog_.display = display;
     RegisterMetaTypes();
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(QString::fromUtf8(kMainWindowTitle));
+    setWindowTitle(MainWindowTitle());
     setWindowIcon(AppIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
@@ -118,7 +135,13 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
     for (GameListWindow* window :
          std::initializer_list<GameListWindow*>{fullList_.get(), search_.get(), output_.get()}) {
         connect(window, &GameListWindow::WhyRequested, this, [this, window](const std::string& key) {
-            explainer_->Explain(window, GameExplainer::Game::ByRecordKey, key, ToBytes(findEdit_->text()));
+            // A key of another file would explain another game.
+            if (!window->KeysCurrent()) {
+                ShowMessageBox(window, MessageIcon::Exclamation, kStaleWorkingList);
+                return;
+            }
+            explainer_->Explain(window, GameExplainer::Game::ByRecordKey, key, ToBytes(findEdit_->text()),
+                                FamilyOfGo());
         });
     }
     for (ResultListWindow* window : {fullList_.get(), search_.get()})
@@ -137,6 +160,21 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildWindow() {
+    auto* layout = new QVBoxLayout(this);
+    // Extra height goes to the criteria, whose rows spread: no empty band opens above "-find:".
+    layout->addLayout(BuildCriteria(), 1);
+    layout->addSpacing(4);
+    layout->addLayout(BuildFindRows());
+    layout->addSpacing(4);
+    layout->addLayout(BuildButtonRow());
+    layout->addLayout(BuildExplainRow());
+    // Tab goes from the text to the button that searches it.
+    setTabOrder(findEdit_, goButton_);
+    // Wide enough for the initial "-find:" text.
+    resize(std::max(980, sizeHint().width()), sizeHint().height());
+}
+
+QLayout* MainWindow::BuildCriteria() {
     // The small groups side by side on top, the long lists of tick boxes below them.
     auto* small = new QHBoxLayout;
     small->addWidget(BuildGroup(CriteriaGroup::Cabinet, QStringLiteral("Cabinet"), nullptr, 1), 1);
@@ -151,22 +189,38 @@ void MainWindow::BuildWindow() {
 
     auto* criteria = new QVBoxLayout;
     criteria->addLayout(small);
-    criteria->addLayout(lists);
+    criteria->addLayout(lists, 1);
     criteria->addWidget(
-        BuildGroup(CriteriaGroup::Categories, QStringLiteral("Categories"), kCategoriesHint, 6));
+        BuildGroup(CriteriaGroup::Categories, QStringLiteral("Categories"), kCategoriesHint, 6), 1);
+    return criteria;
+}
 
+QLayout* MainWindow::BuildFindRows() {
     auto* findLabel = new QLabel(QStringLiteral("-find:"), this);
     findEdit_ = new QLineEdit(this);
     findEdit_->setObjectName(QStringLiteral("findEdit"));
     findLabel->setBuddy(findEdit_);
+    auto* history = new QPushButton(QStringLiteral("H"), this);
+    history->setObjectName(QStringLiteral("historyButton"));
+    history->setAutoDefault(false);
+    history->setToolTip(QStringLiteral("Search History"));
+    history->setFixedWidth(history->sizeHint().height() + 8);
+    connect(history, &QPushButton::clicked, this, &MainWindow::OnHistoryButton);
     auto* findRow = new QHBoxLayout;
     findRow->addWidget(findLabel);
     findRow->addWidget(findEdit_, 1);
+    findRow->addWidget(history);
     auto* key = new QLabel(QString::fromUtf8(kFindKey), this);
     key->setObjectName(QStringLiteral("findKey"));
     key->setIndent(findLabel->sizeHint().width() + 6);
+    auto* rows = new QVBoxLayout;
+    rows->addLayout(findRow);
+    rows->addWidget(key);
+    return rows;
+}
 
-    goButton_ = new QPushButton(QStringLiteral("Go!"), this);
+QLayout* MainWindow::BuildButtonRow() {
+    goButton_ = new DefaultButton(QStringLiteral("Go!"), this);
     goButton_->setObjectName(QStringLiteral("goButton"));
     goButton_->setDefault(true);
     auto makeButton = [this](const char* name, const char* text) {
@@ -178,25 +232,24 @@ void MainWindow::BuildWindow() {
     QPushButton* listAll = listAllButton_ = makeButton("listAllButton", "List all ROMs");
     QPushButton* romSearch = romSearchButton_ = makeButton("romSearchButton", "ROM Search");
     QPushButton* settings = makeButton("settingsButton", "Settings and Tools");
-    QPushButton* history = makeButton("historyButton", "H");
     QPushButton* about = makeButton("aboutButton", "About");
-    history->setToolTip(QStringLiteral("Search History"));
-    history->setFixedWidth(history->sizeHint().height() + 8);
     for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusText"));
+    // Room for its note from the start: a note that comes or goes moves no button.
+    status_->setFixedWidth(status_->fontMetrics().horizontalAdvance(QString::fromUtf8(kCancelled)) + 8);
     countText_ = new CountLabel(this);
     countText_->setObjectName(QStringLiteral("countText"));
     liveCount_ = new LiveMatchCount(countText_, this);
     connect(findEdit_, &QLineEdit::textChanged, this,
             [this](const QString& text) { liveCount_->Count(ToBytes(text)); });
+    connect(liveCount_, &LiveMatchCount::MistakeAt, this,
+            [this](int offset, int length) { MarkMistake(findEdit_, offset, length); });
     connect(goButton_, &QPushButton::clicked, this, &MainWindow::OnGo);
     connect(listAll, &QPushButton::clicked, this, &MainWindow::OnListAllRoms);
     connect(romSearch, &QPushButton::clicked, this, &MainWindow::OnRomSearch);
     connect(settings, &QPushButton::clicked, this, &MainWindow::OpenSettings);
-    connect(history, &QPushButton::clicked, this, &MainWindow::OnHistoryButton);
     connect(about, &QPushButton::clicked, this, [this] { ShowAboutBox(this); });
-    findRow->addWidget(history);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(goButton_);
@@ -207,19 +260,7 @@ void MainWindow::BuildWindow() {
     buttons->addWidget(status_);
     buttons->addWidget(about);
     buttons->addWidget(settings);
-
-    auto* layout = new QVBoxLayout(this);
-    // Extra height goes below the groups, which keep their natural size.
-    layout->addLayout(criteria);
-    layout->addStretch(1);
-    layout->addSpacing(4);
-    layout->addLayout(findRow);
-    layout->addWidget(key);
-    layout->addSpacing(4);
-    layout->addLayout(buttons);
-    layout->addLayout(BuildExplainRow());
-    // Wide enough for the initial "-find:" text.
-    resize(std::max(980, sizeHint().width()), sizeHint().height());
+    return buttons;
 }
 
 QGroupBox* MainWindow::BuildGroup(CriteriaGroup group, const QString& title, const char* hint, int columns) {
@@ -229,13 +270,15 @@ QGroupBox* MainWindow::BuildGroup(CriteriaGroup group, const QString& title, con
     if (hint != nullptr) {
         auto* label = new QLabel(QString::fromUtf8(hint), box);
         label->setObjectName(QStringLiteral("hint"));
+        // The hint keeps its height: height to spare goes to the rows of tick boxes.
+        label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         layout->addWidget(label);
         layout->addSpacing(2);
     }
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(2);
-    layout->addLayout(grid);
+    layout->addLayout(grid, 1);
     int cell = 0;
     QWidget* anyNone = nullptr;
     for (const CriterionInfo& info : CriteriaControls()) {
@@ -252,9 +295,12 @@ QGroupBox* MainWindow::BuildGroup(CriteriaGroup group, const QString& title, con
             cell += columns;
             continue;
         }
+        // Height the window gains spreads the rows evenly.
+        widget->setSizePolicy(widget->sizePolicy().horizontalPolicy(), QSizePolicy::Preferred);
         grid->addWidget(widget, cell / columns, cell % columns);
         ++cell;
     }
+    for (int row = 0; row < grid->rowCount(); ++row) grid->setRowStretch(row, 1);
     if (anyNone != nullptr) {
         auto* row = new QHBoxLayout;
         row->addWidget(anyNone);
@@ -368,6 +414,7 @@ void MainWindow::OpenSettings() {
     liveCount_->StopReading();
     catalog_.file.Close();
     OpenInputFile();
+    FollowInputFile();
 }
 
 void MainWindow::OpenInputFile() {
@@ -382,9 +429,89 @@ void MainWindow::OpenInputFile() {
     } else {
         liveCount_->Clear();
     }
-    for (const InputCheck::Message& message : check.messages)
-        ShowMessageBox(this, message.icon, message.text);
+    // The notes on a file are told once: reopening it (Settings, then Cancel) tells nothing new.
+    const FileIdentity& opened = catalog_.file.Identity();
+    const bool noted =
+        check.opened && std::find(notedFiles_.begin(), notedFiles_.end(), opened) != notedFiles_.end();
+    if (!noted) {
+        for (const InputCheck::Message& message : check.messages)
+            ShowMessageBox(this, message.icon, message.text);
+        if (check.opened) notedFiles_.push_back(opened);
+    }
+    const std::string wordsBefore = model_.ComposeSearchCommand();
     model_.ApplyInputCheck(check);
+    FollowCriteriaWords(wordsBefore);
+}
+
+void MainWindow::FollowCriteriaWords(const std::string& textBefore) {
+    // The boxes now ask in the words of the file just opened; the text follows them, unless the
+    // user wrote it by hand and wants to keep it.
+    if (model_.ComposeSearchCommand() == textBefore) return;
+    const std::string shown = ToBytes(findEdit_->text());
+    const bool handEdited = !shown.empty() && shown != model_.FindText();
+    if (handEdited && ShowMessageBox(this, MessageIcon::Exclamation, kRebuildFindTextQuestion,
+                                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    model_.BuildSearchCommand();
+}
+
+void MainWindow::FollowInputFile() {
+    // Keys are positions in one file: lists made from another are carried over by ROM name, or
+    // cleared. The full list is of the old file whatever is chosen.
+    if (!fullList_->KeysCurrent()) fullList_->Clear();
+    const bool listStale = !output_->KeysCurrent();
+    if (!catalog_.file.IsOpen() || (!listStale && search_->KeysCurrent())) return;
+    bool carry = true;
+    if (listStale && ShowMessageBox(this, MessageIcon::Exclamation, CarryOverQuestion(output_->EntryCount()),
+                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::No) {
+        // "No" clears it, after the question every discarded list gets; keeping it means carrying it.
+        carry = !output_->ConfirmDiscard();
+        if (!carry) output_->ClearAndHide();
+    }
+    // Search results nobody looks at are not worth a scan.
+    if (!carry || !search_->isVisible()) search_->Clear();
+    if (output_->KeysCurrent() && search_->KeysCurrent()) return;
+    std::vector<std::string> names = output_->RomNames();
+    for (std::string& name : search_->RomNames()) names.push_back(std::move(name));
+    const Catalog& catalog = catalog_;
+    RunScan(
+        "Finding your list's games in the new input file...",
+        [&catalog, names](ProgressSink& sink) {
+            Selection selection;
+            selection.matches = FindGamesByRomName(catalog, names, &sink).entries;
+            return selection;
+        },
+        [this](Selection found) { CarryListsOver(found.matches); });
+}
+
+void MainWindow::CarryListsOver(const std::vector<MatchEntry>& found) {
+    std::unordered_map<std::string, const MatchEntry*> byName;
+    for (const MatchEntry& entry : found) byName.emplace(entry.romName, &entry);
+    // Taken from the rows as they are now: rows deleted meanwhile stay deleted.
+    auto gamesOf = [&](const GameListWindow& window, std::vector<std::string>& missing) {
+        std::vector<MatchEntry> games;
+        for (const std::string& name : window.RomNames()) {
+            auto game = byName.find(name);
+            if (game == byName.end()) {
+                missing.push_back(name);
+            } else {
+                games.push_back(*game->second);
+            }
+        }
+        return games;
+    };
+    std::vector<std::string> missing;
+    if (!search_->KeysCurrent()) search_->CarryOver(gamesOf(*search_, missing));
+    if (output_->KeysCurrent()) return;
+    missing.clear();
+    std::vector<MatchEntry> games = gamesOf(*output_, missing);
+    output_->CarryOver(std::move(games), std::move(missing));
+}
+
+std::string CarryOverQuestion(int count) {
+    return "Your working list of " + std::to_string(count) +
+           " ROMs was made from another input file.\r\nCarry it over to this one? Its games are found "
+           "again by ROM name; No clears the list.";
 }
 
 void MainWindow::ShowError(const EngineError& error) {
@@ -425,13 +552,18 @@ void MainWindow::RunScan(const char* progressText, std::function<Selection(Progr
 void MainWindow::OnGo() {
     if (scanRunning_ || !goButton_->isEnabled()) return;
     // The history keeps the text as typed (macros unexpanded), once the search has run.
-    std::string typed = ToBytes(findEdit_->text());
+    const std::string asTyped = ToBytes(findEdit_->text());
+    std::string typed = asTyped;
     Trim(typed);
     std::string searchText;
     try {
-        searchText = PrepareSearchText(typed, FindDataFile("vnmacros.txt"));
+        searchText = PrepareSearchText(asTyped, FindDataFile("vnmacros.txt"));
     } catch (const EngineError& error) {
         ShowError(error);
+        // The mistake's place, selected in the text (positions count what was typed).
+        if (error.Where())
+            SelectMistake(findEdit_, static_cast<int>(error.Where()->offset),
+                          static_cast<int>(error.Where()->length));
         return;
     }
     // vantor-cli explain explains the text of the last search by default. Only a store that
@@ -507,7 +639,7 @@ void MainWindow::OnRomSearch() {
         "Searching...",
         [&catalog, text](ProgressSink& sink) {
             Selection selection;
-            selection.matches = BestMatchesFirst(RomSearch(catalog, text, &sink), text);
+            selection.matches = RomSearch(catalog, text, &sink);
             return selection;
         },
         [this](Selection found) {

@@ -32,7 +32,14 @@ class ProgressDialog;
 class ResultListWindow;
 class WorkingListWindow;
 
-inline constexpr const char* kMainWindowTitle = "Vantor build 032";
+// "Vantor 0.1.0": the version the About box names.
+QString MainWindowTitle();
+
+inline constexpr const char* kRebuildFindTextQuestion =
+    "The criteria now ask in the words of the new input file, but the \"-find:\" text was edited by "
+    "hand and still asks in the old file's words.\r\nReplace it with the text the criteria make?";
+// Asked when the input file changes under a working list of `count` games.
+std::string CarryOverQuestion(int count);
 
 // A criterion's widget is named as vantor-cli's criteria command names the setting
 // ("criterion:8-way"); the two cabinet buttons as the values of its "cabinet" setting
@@ -57,6 +64,8 @@ class MainWindow : public QDialog {
     void OnHistoryButton();
     // "Why?" for the ROM name typed in the box beside it, for the "-find:" text.
     void OnExplain();
+    // The family options "Go!" applies now, or nullptr when it keeps every match.
+    const FamilyOptions* FamilyOfGo() const;
     // Every game the "-find:" text leaves out (and, with one game per family, the family losers)
     // with what excluded it, to a CSV file.
     void OnSaveLeftOutReport();
@@ -98,10 +107,20 @@ class MainWindow : public QDialog {
 
   private:
     void BuildWindow();
+    QLayout* BuildCriteria();
+    QLayout* BuildFindRows();
+    QLayout* BuildButtonRow();
     QGroupBox* BuildGroup(CriteriaGroup group, const QString& title, const char* hint, int columns);
     QWidget* MakeCriterionWidget(const CriterionInfo& info);
     void SyncCriteriaWidgets();
     void OnCriteriaChanged(bool findTextRebuilt);
+    // After the input check: the "-find:" text rebuilt in the file's words (a hand-edited one
+    // after asking), when they differ from those of `textBefore`, the criteria's text before it.
+    void FollowCriteriaWords(const std::string& textBefore);
+    // After a new input file: the list windows whose keys were taken from another file are
+    // carried over by ROM name (on a worker) or cleared, as the user chooses.
+    void FollowInputFile();
+    void CarryListsOver(const std::vector<MatchEntry>& found);
     void SetFindText(const std::string& text);
     // Runs `scan` on a worker behind the progress window; `found` gets its matches on this
     // thread. A cancelled scan leaves the note "Cancelled." and nothing else; an error is shown.
@@ -111,6 +130,8 @@ class MainWindow : public QDialog {
     void ShowError(const EngineError& error);
 
     std::string inputXmlPath_;
+    // The files whose input-check notes were shown.
+    std::vector<FileIdentity> notedFiles_;
     // The open master file; the result windows read it too, while this window lives.
     Catalog catalog_;
     // "List all ROMs" has handed its list over; cleared whenever the master file is opened.

@@ -15,6 +15,7 @@
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/TextUtil.h"
+#include "search/SearchText.h"
 
 namespace vantor::app {
 
@@ -79,11 +80,16 @@ QWidget* MainWindow::CriterionWidget(Criterion key) const {
     return index < criteria_.size() ? criteria_[index] : nullptr;
 }
 
+const FamilyOptions* MainWindow::FamilyOfGo() const {
+    return output_->OnePerFamily() ? &output_->Family() : nullptr;
+}
+
 void MainWindow::OnExplain() {
     std::string romName = ToBytes(explainEdit_->text());
     Trim(romName);
     if (romName.empty() || !goButton_->isEnabled()) return;
-    explainer_->Explain(this, GameExplainer::Game::ByRomName, romName, ToBytes(findEdit_->text()));
+    explainer_->Explain(this, GameExplainer::Game::ByRomName, romName, ToBytes(findEdit_->text()),
+                        FamilyOfGo());
 }
 
 void MainWindow::OnSaveLeftOutReport() {

@@ -43,7 +43,9 @@ QString TimeLeftText(std::int64_t done, std::int64_t total, std::int64_t elapsed
 }  // namespace
 
 QString ProgressFigures(std::int64_t done, std::int64_t total, ProgressUnit unit, std::int64_t elapsedMs) {
-    if (total <= 0) return {};
+    if (total <= 0)
+        return unit == ProgressUnit::Bytes && done > 0 ? SizeText(done) + QStringLiteral(" received")
+                                                       : QString();
     done = std::clamp<std::int64_t>(done, 0, total);
     const QString percent = QStringLiteral("%1%").arg(done * 100 / total);
     QString text;
@@ -118,7 +120,12 @@ void ProgressDialog::SetTexts(const QString& firstText, const QString& secondTex
 }
 
 void ProgressDialog::SetProgress(std::int64_t done, std::int64_t total) {
-    if (total <= 0) return;
+    if (total <= 0) {
+        figures_->setText(ProgressFigures(done, total, unit_, 0));
+        bar_->setRange(0, 0);
+        return;
+    }
+    if (bar_->maximum() == 0) bar_->setRange(0, 1000);
     done = std::clamp<std::int64_t>(done, 0, total);
     figures_->setText(ProgressFigures(done, total, unit_, shownFor_.isValid() ? shownFor_.elapsed() : 0));
     const std::int64_t span = bar_->maximum() - bar_->minimum();
@@ -128,6 +135,14 @@ void ProgressDialog::SetProgress(std::int64_t done, std::int64_t total) {
 void ProgressDialog::SetCancellable(bool cancellable) {
     cancellable_ = cancellable;
     cancel_->setVisible(cancellable);
+}
+
+void ProgressDialog::RefuseCancel() {
+    if (cancelRefused_) return;
+    cancelRefused_ = true;
+    cancellable_ = false;
+    cancel_->setEnabled(false);
+    secondLine_->setText(QString::fromUtf8(kPuttingFileInPlace));
 }
 
 void ProgressDialog::RequestCancel() {

@@ -5,7 +5,10 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <filesystem>
+
 #include "gamedata/FileIo.h"
+#include "gamedata/SettingsStore.h"
 
 namespace vantor::app {
 
@@ -51,6 +54,35 @@ QString ToQtFilter(const std::string& filter) {
 
 QString StartPath(const std::string& path) {
     return path.empty() ? QDir::homePath() : FromBytes(path);
+}
+
+// The settings' name of the folder last used for a kind of file: its patterns ("*.csv;*.txt"
+// gives "lastFolder.csv.txt"); folders are a kind of their own.
+std::string LastFolderName(FileQuestion kind, const std::string& filter) {
+    if (kind == FileQuestion::Folder) return "lastFolder.folders";
+    std::string name = "lastFolder";
+    const QStringList parts = FromBytes(filter).split(QLatin1Char('|'));
+    for (int i = 1; i < parts.size(); i += 2) {
+        for (const QString& word :
+             parts[i].split(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), Qt::SkipEmptyParts))
+            name += "." + ToBytes(word);
+    }
+    return name;
+}
+
+// Where a dialog with nothing chosen yet starts: the folder last used for the kind of file, kept
+// in the settings (once there are any: a first run writes no settings before "Set").
+std::string LastFolder(const std::string& name) {
+    SettingsStore store;
+    return store.Open(false) ? store.GetText(name) : std::string();
+}
+
+void RememberFolder(const std::string& name, FileQuestion kind, const std::string& chosen) {
+    const std::string folder =
+        kind == FileQuestion::Folder ? chosen : std::filesystem::path(chosen).parent_path().string();
+    SettingsStore store;
+    if (!folder.empty() && store.Open(false) && store.GetText(name) != folder)
+        (void)store.SetText(name, folder);
 }
 
 }  // namespace
@@ -129,10 +161,16 @@ std::string UpdateFileQuestion(const std::string& path) {
 
 bool AskForFile(QWidget* parent, FileQuestion kind, const std::string& title, const std::string& filter,
                 const std::string& defaultExt, std::string& path, bool updatesExisting) {
+    const std::string folderName = LastFolderName(kind, filter);
+    if (path.empty()) {
+        const std::string folder = LastFolder(folderName);
+        if (IsDirectory(folder)) path = kind == FileQuestion::Folder ? folder : folder + "/";
+    }
     for (;;) {
         std::string chosen = path;
         if (!ChooseFile(parent, kind, title, filter, defaultExt, chosen)) return false;
         path = chosen;
+        RememberFolder(folderName, kind, chosen);
         // The dialog's own question is off: this one is asked the same way for every save, and
         // "No" goes back to the dialog.
         if (kind != FileQuestion::Save || !FileExists(chosen) || IsDirectory(chosen)) return true;

@@ -89,6 +89,8 @@ void ResultListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<Li
         return;
     }
     entryCount_ = static_cast<int>(outcome.result->size());
+    keysFrom_ = batch.source.value_or(catalog_.file.Identity());
+    titleFormat_ = batch.titleFormat;
     const bool byName = batch.sortByName;
     list_->Model()->ReplaceRows(std::move(*outcome.result), byName ? kNameColumn : -1, true);
     list_->header()->setSortIndicatorShown(byName);
@@ -111,7 +113,26 @@ void ResultListWindow::AddToWorkingList() {
     HandOver handOver;
     handOver.entries = EntriesFromGameRows(list_->Table(), list_->SelectedRows());
     handOver.setsHideRomNames = false;
+    handOver.source = keysFrom_;
     Q_EMIT EntriesForWorkingList(handOver);
+}
+
+void ResultListWindow::Clear() {
+    hide();
+    fill_.Drop();
+    progressDelay_->stop();
+    progress_.reset();
+    list_->Model()->DeleteAllRows();
+    entryCount_ = 0;
+}
+
+void ResultListWindow::CarryOver(std::vector<MatchEntry> games) {
+    HandOver handOver;
+    handOver.entries = std::move(games);
+    handOver.titleFormat = titleFormat_;
+    handOver.setsHideRomNames = false;
+    handOver.sortByName = false;
+    StartFill(std::move(handOver));
 }
 
 }  // namespace vantor::app

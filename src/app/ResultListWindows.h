@@ -32,6 +32,10 @@ class ResultListWindow : public GameListWindow {
 
     // The context menu's own command.
     void AddToWorkingList();
+    // Hides the window and empties it.
+    void Clear();
+    // The rows' games as found again in a new input file, in the rows' order, take their place.
+    void CarryOver(std::vector<MatchEntry> games);
 
   public Q_SLOTS:
     void ReceiveEntries(const vantor::app::HandOver& handOver);
@@ -57,6 +61,7 @@ class ResultListWindow : public GameListWindow {
     JobHandle fill_;
     QAction* addAction_;
     int entryCount_ = 0;
+    std::string titleFormat_;
     std::unique_ptr<ProgressDialog> progress_;
     QTimer* progressDelay_;
 };

@@ -13,7 +13,9 @@
 #include "utilities/UtilityCommon.h"
 
 class QCheckBox;
+class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -58,6 +60,12 @@ class SettingsWindow : public QDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The window's parts, top left to bottom right.
+    QLayout* BuildInputRows();
+    QGroupBox* BuildDisplayOptions(bool stored);
+    QGroupBox* BuildMergeGroup();
+    QLayout* BuildUtilityColumn();
+    QLayout* BuildButtonRow();
     void OnBrowseInput();
     void OnBrowseDataFile(const char* title, const char* filter, const char* defaultExt, std::string& member,
                           QLineEdit* edit);
@@ -70,7 +78,8 @@ class SettingsWindow : public QDialog {
     // Runs a utility on a worker behind the progress window with Cancel, shows what it said and
     // hands a complete output to `done`; a cancelled one changes nothing and says "Cancelled.".
     void RunUtility(std::function<UtilityOutcome(ProgressSink& progress)> utility,
-                    std::function<void(const UtilityOutcome& outcome)> done);
+                    std::function<void(const UtilityOutcome& outcome)> done,
+                    ProgressUnit unit = ProgressUnit::None);
     // A file the utility wrote becomes the input file shown, and is stored at once.
     void TakeOutput(const UtilityOutcome& outcome);
     void TakeListing(const std::string& listing);

@@ -82,7 +82,11 @@ void TextWindow::OnSave() {
     document.executable = saveType_.executable;
     status_->clear();
     progress_ = ShowJobProgress(
-        this, QStringLiteral("Saving list..."), ProgressUnit::None, [this] { save_.Cancel(); }, false);
+        this, QStringLiteral("Saving list..."), ProgressUnit::None,
+        [this] {
+            if (!save_.Cancel() && progress_) progress_->RefuseCancel();
+        },
+        false);
     save_ = RunWriteThenDeliver(
         this,
         [path, masterFile = saveType_.masterFile,
@@ -91,16 +95,20 @@ void TextWindow::OnSave() {
             SaveOutcome outcome = file.Prepare(masterFile);
             if (!outcome.Written()) return outcome;
             // The last point where Cancel keeps the earlier file: the write is whole or nothing.
-            if (control.CancelRequested()) {
+            if (!control.BeginFinalStep()) {
                 outcome.status = SaveStatus::Cancelled;
                 return outcome;
             }
             return file.Take(document);
         },
-        [this](JobOutcome<SaveOutcome> outcome) { OnSaved(std::move(outcome)); });
+        [this, path](JobOutcome<SaveOutcome> outcome) { OnSaved(path, std::move(outcome)); },
+        [this](std::int64_t, std::int64_t) {
+            if (progress_ && save_.FinalStepBegun()) progress_->RefuseCancel();
+        });
 }
 
-void TextWindow::OnSaved(JobOutcome<SaveOutcome> outcome) {
+void TextWindow::OnSaved(const std::string& path, JobOutcome<SaveOutcome> outcome) {
+    const bool cancelRefused = progress_ && progress_->CancelPending() && progress_->CancelRefused();
     delete progress_;
     if (outcome.Cancelled() || (outcome.result && outcome.result->status == SaveStatus::Cancelled)) {
         status_->setText(QString::fromUtf8(kCancelled));
@@ -110,8 +118,12 @@ void TextWindow::OnSaved(JobOutcome<SaveOutcome> outcome) {
         ShowMessageBox(this, outcome.result->icon, outcome.result->message);
     } else {
         saved_ = true;
+        const std::string note = "Saved to " + path + ".";
+        status_->setText(FromBytes(note));
         Q_EMIT TextSaved();
-        for (const SaveNote& note : outcome.result->notes) ShowMessageBox(this, note.icon, note.text);
+        for (const SaveNote& saveNote : outcome.result->notes)
+            ShowMessageBox(this, saveNote.icon, saveNote.text);
+        if (cancelRefused) ShowMessageBox(this, MessageIcon::Information, kTooLateToCancel + note);
     }
     Q_EMIT SaveFinished();
 }

@@ -43,7 +43,7 @@ class TextWindow : public QDialog {
     // "Save" is writing: the window stays until it is done.
     bool SaveRunning() const { return save_.Running(); }
     ProgressDialog* SaveProgress() const { return progress_; }
-    // "Cancelled." after a save that was stopped, else empty.
+    // "Cancelled." after a save that was stopped, where it went after one that was written.
     QString StatusText() const;
 
     QPlainTextEdit* Edit() const { return edit_; }
@@ -63,7 +63,7 @@ class TextWindow : public QDialog {
 
   private:
     void OnSave();
-    void OnSaved(JobOutcome<SaveOutcome> outcome);
+    void OnSaved(const std::string& path, JobOutcome<SaveOutcome> outcome);
 
     std::string original_;  // shown unchanged while the user has not edited it
     bool crLf_;             // the text's lines end in CR LF

@@ -92,15 +92,32 @@ bool WorkingListWindow::StartSave(bool preview) {
     if (index < 0 || index >= kListFormatCount) return false;
     const ListFormatInfo& info = ListFormatTable()[static_cast<std::size_t>(index)];
     if (preview && !info.hasPreview) return false;
+    // Keys of an earlier input file would write other games, or empty entries.
+    if (!KeysCurrent()) {
+        ShowMessageBox(this, MessageIcon::Exclamation, kStaleWorkingList);
+        return false;
+    }
 
     SaveRequest request;
     request.format = info.format;
+    request.keysFrom = keysFrom_;
     const ListTable& table = list_->Table();
     request.keys.reserve(static_cast<std::size_t>(table.RowCount()));
     for (int row = 0; row < table.RowCount(); ++row)
         request.keys.push_back(ParseRecordKey(table.Cell(row, kKeyColumn)));
 
-    ListOptions& options = request.options;
+    std::string fileName;
+    if (!AskBeforeFileDialog(info, request.options)) return false;
+    SaveFileType saveType = SaveTypeOf(info, batchForm_);
+    saveType.masterFile = catalog_.file.Path();
+    // No questions before the preview: the title and the folder stay empty.
+    if (!preview && !AskForListFile(info, saveType, request.options, fileName)) return false;
+    if (!AskAfterFileDialog(info, request.options)) return false;
+    StartWriter(std::move(request), fileName, preview, saveType);
+    return true;
+}
+
+bool WorkingListWindow::AskBeforeFileDialog(const ListFormatInfo& info, ListOptions& options) {
     if (info.format == ListFormat::Batch) {
         // Before the file dialog: the form decides the file's type.
         BatchTemplateDialog dialog(batchTemplate_, batchForm_, this);
@@ -110,41 +127,36 @@ bool WorkingListWindow::StartSave(bool preview) {
         options.Set(ListOption::Template, batchTemplate_);
         if (batchForm_ == BatchForm::Windows) options.Set(ListOption::WindowsBatch);
     }
-    if (info.settingsPrefix != nullptr &&
-        !AskFormatOptions(this, info, catalog_.inputType == MergedList, options))
-        return false;
+    return info.settingsPrefix == nullptr ||
+           AskFormatOptions(this, info, catalog_.inputType == MergedList, options);
+}
 
-    SaveFileType saveType = SaveTypeOf(info, batchForm_);
-    saveType.masterFile = catalog_.file.Path();
-    std::string fileName;
-    // No questions before the preview: the title and the folder stay empty.
-    if (!preview) {
-        switch (info.format) {
-            case ListFormat::Khameleon:
-            case ListFormat::Mala: {
-                ListTitleDialog dialog({}, this);
-                if (dialog.exec() != QDialog::Accepted) return false;
-                options.Set(ListOption::Title, dialog.TitleText());
-                break;
-            }
-            case ListFormat::Maximus: {
-                ShowMessageBox(this, MessageIcon::Information, kMaximusNote);
-                std::string folder;
-                if (!AskForFile(this, FileQuestion::Folder, "Point me to your ROMs folder...", "", "",
-                                folder))
-                    return false;
-                options.Set(ListOption::RomFolder, folder);
-                break;
-            }
-            default:
-                break;
+bool WorkingListWindow::AskForListFile(const ListFormatInfo& info, const SaveFileType& saveType,
+                                       ListOptions& options, std::string& fileName) {
+    switch (info.format) {
+        case ListFormat::Khameleon:
+        case ListFormat::Mala: {
+            ListTitleDialog dialog({}, this);
+            if (dialog.exec() != QDialog::Accepted) return false;
+            options.Set(ListOption::Title, dialog.TitleText());
+            break;
         }
-        if (!AskForFile(this, FileQuestion::Save, "Save file as...", saveType.filter, saveType.defaultExt,
-                        fileName, info.updatesInPlace)) {
-            return false;
+        case ListFormat::Maximus: {
+            ShowMessageBox(this, MessageIcon::Information, kMaximusNote);
+            std::string folder;
+            if (!AskForFile(this, FileQuestion::Folder, "Point me to your ROMs folder...", "", "", folder))
+                return false;
+            options.Set(ListOption::RomFolder, folder);
+            break;
         }
+        default:
+            break;
     }
+    return AskForFile(this, FileQuestion::Save, "Save file as...", saveType.filter, saveType.defaultExt,
+                      fileName, info.updatesInPlace);
+}
 
+bool WorkingListWindow::AskAfterFileDialog(const ListFormatInfo& info, ListOptions& options) {
     switch (info.format) {
         case ListFormat::Cabrio: {
             CabrioSettingsDialog dialog(this);
@@ -153,26 +165,31 @@ bool WorkingListWindow::StartSave(bool preview) {
             options.Set(ListOption::LogoFolder, dialog.LogoFolder());
             options.Set(ListOption::ScreenshotFolder, dialog.ScreenshotFolder());
             options.Set(ListOption::BackgroundFolder, dialog.BackgroundFolder());
-            break;
+            return true;
         }
         case ListFormat::Csv: {
             CsvColumnsDialog dialog(catalog_.inputType, csvChoice_, this);
             if (dialog.exec() != QDialog::Accepted) return false;
             options = dialog.Options();
             csvChoice_ = dialog.Choice();
-            break;
+            return true;
         }
         default:
-            break;
+            return true;
     }
+}
 
+void WorkingListWindow::StartWriter(SaveRequest request, const std::string& fileName, bool preview,
+                                    const SaveFileType& saveType) {
     // The job owns what it writes from; the master file it reads stays open while this window
     // lives (the main window neither closes nor reopens it while a save runs).
     const Catalog& catalog = catalog_;
     const std::uint64_t changes = changes_;
     status_->clear();
-    saveProgress_ = ShowJobProgress(this, QString::fromUtf8(kCreatingList), ProgressUnit::Games,
-                                    [this] { save_.Cancel(); });
+    // From the moment the file is being put in place, Cancel can no longer keep the old one.
+    saveProgress_ = ShowJobProgress(this, QString::fromUtf8(kCreatingList), ProgressUnit::Games, [this] {
+        if (!save_.Cancel() && saveProgress_) saveProgress_->RefuseCancel();
+    });
     save_ = RunWriteThenDeliver(
         this,
         [&catalog, request = std::move(request), fileName, preview](JobControl& control) {
@@ -187,17 +204,21 @@ bool WorkingListWindow::StartSave(bool preview) {
             }
             return saved;
         },
-        [this, preview, saveType, changes](JobOutcome<SavedList> outcome) {
-            OnSaved(preview, saveType, changes, std::move(outcome));
+        [this, preview, saveType, changes, fileName](JobOutcome<SavedList> outcome) {
+            OnSaved(preview, saveType, changes, fileName, std::move(outcome));
         },
         [this](std::int64_t done, std::int64_t total) {
-            if (saveProgress_) saveProgress_->SetProgress(done, total);
+            if (!saveProgress_) return;
+            saveProgress_->SetProgress(done, total);
+            if (save_.FinalStepBegun()) saveProgress_->RefuseCancel();
         });
-    return true;
 }
 
 void WorkingListWindow::OnSaved(bool preview, const SaveFileType& saveType, std::uint64_t changesSaved,
-                                JobOutcome<SavedList> outcome) {
+                                const std::string& fileName, JobOutcome<SavedList> outcome) {
+    // A Cancel pressed just as the file went into place: the user is told it was saved after all.
+    const bool cancelRefused =
+        saveProgress_ && saveProgress_->CancelPending() && saveProgress_->CancelRefused();
     delete saveProgress_;
     // Still running while the outcome is told: the window stays, the master file stays open.
     const bool cancelled =
@@ -214,10 +235,17 @@ void WorkingListWindow::OnSaved(bool preview, const SaveFileType& saveType, std:
             ShowPreview(outcome.result->previewText, saveType, changesSaved);
         } else {
             savedChanges_ = changesSaved;
+            const std::string note = SavedNote(saved.games, fileName);
+            status_->setText(FromBytes(note));
+            if (cancelRefused) ShowMessageBox(this, MessageIcon::Information, kTooLateToCancel + note);
         }
     }
     saveRunning_ = false;
     Q_EMIT SaveFinished();
+}
+
+std::string SavedNote(std::int64_t games, const std::string& path) {
+    return "Saved " + std::to_string(games) + (games == 1 ? " ROM to " : " ROMs to ") + path + ".";
 }
 
 void WorkingListWindow::ShowPreview(const std::string& text, const SaveFileType& saveType,

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <unordered_set>
+#include <utility>
 
 #include "ProgressDialog.h"
 #include "QtUserInterface.h"
@@ -126,6 +127,17 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
             ShowMessageBox(isVisible() ? this : parentWidget(), outcome.error->Icon(), outcome.error->Text());
         return;
     }
+    // Keys of two files never meet in one list.
+    const FileIdentity& open = catalog_.file.Identity();
+    if (batch.source.value_or(open) != open) {
+        status_->setText(QString::fromUtf8(kStaleBatchNote));
+        return;
+    }
+    if (!KeysCurrent()) {
+        ShowMessageBox(isVisible() ? this : parentWidget(), MessageIcon::Exclamation, kStaleWorkingList);
+        return;
+    }
+    keysFrom_ = open;
     std::vector<ListTable::Row>& filled = *outcome.result;
     // A game is in the list once: the games already there (from an earlier Go! or "Add to your
     // list") are skipped.
@@ -140,12 +152,14 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
     const int added = static_cast<int>(rows.size());
     const int already = static_cast<int>(filled.size()) - added;
     // An empty batch ("Add to your list" with nothing selected) only shows the window.
-    if (added + already > 0 || !batch.note.empty()) {
+    if (batch.carriedOver) {
+        status_->setText(FromBytes(batch.note));
+    } else if (added + already > 0 || !batch.note.empty()) {
         std::string text = added + already > 0 ? AddedMessage(added, already) : std::string();
         if (!batch.note.empty()) text += (text.empty() ? "" : " ") + batch.note;
         status_->setText(FromBytes(text));
     }
-    if (added > 0) ++changes_;
+    if (added > 0 && !batch.carriedOver) ++changes_;
     entryCount_ += added;
     if (batch.sortByName || list_->RowCount() > 0) {
         list_->Model()->MergeRows(std::move(rows), kNameColumn, true);
@@ -156,12 +170,14 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
         list_->header()->setSortIndicatorShown(false);
     }
     FitNameColumn();
-    UpdateTitle("Your working list has %d ROMs");
+    UpdateTitle(kWorkingListTitle);
     if (batch.setsHideRomNames) hideRomNames_ = batch.hideRomNames;
     show();
     raise();
     activateWindow();
     list_->setFocus();
+    if (batch.carriedOver && !missingMessage_.empty())
+        ShowMessageBox(this, MessageIcon::Exclamation, std::exchange(missingMessage_, {}));
     Q_EMIT BatchShown();
 }
 
@@ -180,7 +196,7 @@ void WorkingListWindow::DeleteSelected() {
         list_->selectionModel()->setCurrentIndex(list_->Model()->index(mark, 1),
                                                  QItemSelectionModel::NoUpdate);
     }
-    UpdateTitle("Found:%d matches");
+    UpdateTitle(kWorkingListTitle);
 }
 
 void WorkingListWindow::UpdatePreviewButton() {
@@ -236,15 +252,55 @@ void WorkingListWindow::OnListLoaded(JobOutcome<LoadedList> outcome) {
     for (const OutcomeMessage& message : loaded.messages) ShowMessageBox(this, message.icon, message.text);
     if (!loaded.Done()) return;
     // The list's games replace the working list.
-    fill_.Drop();
-    waiting_.clear();
-    list_->Model()->DeleteAllRows();
-    entryCount_ = 0;
     HandOver handOver;
     handOver.entries = std::move(loaded.entries);
     handOver.setsHideRomNames = false;
     handOver.sortByName = false;
+    ReplaceList(handOver);
+}
+
+void WorkingListWindow::ReplaceList(const HandOver& handOver) {
+    fill_.Drop();
+    waiting_.clear();
+    list_->Model()->DeleteAllRows();
+    entryCount_ = 0;
     ReceiveEntries(handOver);
+}
+
+void WorkingListWindow::CarryOver(std::vector<MatchEntry> games, std::vector<std::string> missing) {
+    const int lost = static_cast<int>(missing.size());
+    // Told over the list once it shows, where it cannot hide behind the list window.
+    missingMessage_ = lost > 0 ? MissingGamesMessage(missing) : std::string();
+    HandOver handOver;
+    handOver.note = CarriedOverNote(static_cast<int>(games.size()), lost);
+    handOver.entries = std::move(games);
+    handOver.setsHideRomNames = false;
+    handOver.sortByName = false;
+    handOver.carriedOver = true;
+    // Games left out make it another list than the one saved; the same games, found again, do not.
+    if (lost > 0) ++changes_;
+    ReplaceList(handOver);
+}
+
+std::string MissingGamesMessage(const std::vector<std::string>& missing) {
+    // Enough names to recognise them; a message box is no place for hundreds.
+    constexpr std::size_t kNamesShown = 30;
+    std::string text =
+        std::to_string(missing.size()) +
+        (missing.size() == 1 ? " game of your working list is" : " games of your working list are") +
+        " not in the new input file and were left out:\r\n";
+    for (std::size_t i = 0; i < missing.size() && i < kNamesShown; ++i)
+        text += (i > 0 ? ", " : "") + missing[i];
+    if (missing.size() > kNamesShown)
+        text += " and " + std::to_string(missing.size() - kNamesShown) + " more";
+    return text + ".";
+}
+
+std::string WorkingListWindow::CarriedOverNote(int kept, int lost) {
+    std::string text =
+        "Carried over to the new input file: " + std::to_string(kept) + (kept == 1 ? " ROM" : " ROMs");
+    if (lost > 0) text += "; " + std::to_string(lost) + " not in it";
+    return text + ".";
 }
 
 void WorkingListWindow::ClearAndHide() {

@@ -17,6 +17,7 @@
 #include "GameListWindow.h"
 #include "ProgressDialog.h"
 #include "output/BatchList.h"
+#include "output/SaveList.h"
 #include "search/FamilyChoice.h"
 #include "search/GameSelection.h"
 #include "utilities/ListLoader.h"
@@ -30,6 +31,19 @@ namespace vantor::app {
 
 struct SaveFileType;
 struct SavedList;
+
+inline constexpr const char* kWorkingListTitle = "Your working list has %d ROMs";
+// A batch whose keys come from another input file than the one open now.
+inline constexpr const char* kStaleBatchNote = "Games found in the previous input file were not added.";
+inline constexpr const char* kStaleWorkingList =
+    "Your working list was made from another input file, or from an earlier state of it, so its "
+    "games must be found in the input file first: open Settings and Tools and press Set to carry it "
+    "over, or close the list to clear it.";
+
+// The games of the working list a new input file lacks.
+std::string MissingGamesMessage(const std::vector<std::string>& missing);
+// The working list's note after a save: "Saved 600 ROMs to /home/me/list.txt."
+std::string SavedNote(std::int64_t games, const std::string& path);
 
 // The formats in the order of the format box (alphabetical, case ignored).
 const QStringList& ListFormatNames();
@@ -55,8 +69,8 @@ class WorkingListWindow : public GameListWindow {
     int PendingFills() const;
     // Rows added or deleted since the list was last saved (or previewed and saved from there).
     bool Unsaved() const { return changes_ != savedChanges_ && entryCount_ > 0; }
-    // The short note under the buttons: what the last batch did ("Added 3 ROMs."), or "Cancelled."
-    // after a save that was stopped.
+    // The short note under the buttons: what the last batch did ("Added 3 ROMs."), where the last
+    // save went ("Saved 3 ROMs to ..."), or "Cancelled." after a save that was stopped.
     QString StatusText() const;
 
     // Asks before a list that was never saved is thrown away; true when it may go.
@@ -92,6 +106,10 @@ class WorkingListWindow : public GameListWindow {
     void LoadListFile();
     // Hides the window and empties the list.
     void ClearAndHide();
+    // The list's games as found again in a new input file (in the rows' order) take the place
+    // of its rows; the `missing` ones (by ROM name) were not there, and are named once it shows.
+    void CarryOver(std::vector<MatchEntry> games, std::vector<std::string> missing);
+    static std::string CarriedOverNote(int kept, int lost);
 
   public Q_SLOTS:
     void ReceiveEntries(const vantor::app::HandOver& handOver);
@@ -115,12 +133,24 @@ class WorkingListWindow : public GameListWindow {
     void RunSave(bool preview);
     // Asks the format's questions and starts the writer; false when a question was cancelled.
     bool StartSave(bool preview);
+    // The format's questions, in the order they come: before the file dialog (the batch form and
+    // the front ends' options), the list title or ROM folder and the file dialog (saves only),
+    // after it (Cabrio's folders, the CSV columns). False when one was cancelled.
+    bool AskBeforeFileDialog(const ListFormatInfo& info, ListOptions& options);
+    bool AskForListFile(const ListFormatInfo& info, const SaveFileType& saveType, ListOptions& options,
+                        std::string& fileName);
+    bool AskAfterFileDialog(const ListFormatInfo& info, ListOptions& options);
+    // The writer on a worker behind the progress window.
+    void StartWriter(SaveRequest request, const std::string& fileName, bool preview,
+                     const SaveFileType& saveType);
     void OnSaved(bool preview, const SaveFileType& saveType, std::uint64_t changesSaved,
-                 JobOutcome<SavedList> outcome);
+                 const std::string& fileName, JobOutcome<SavedList> outcome);
     void ShowPreview(const std::string& text, const SaveFileType& saveType, std::uint64_t changesShown);
     QLayout* BuildFamilyRow();
     void OnFamilyKept(JobOutcome<Selection> outcome, const FamilyOptions& options);
     void OnListLoaded(JobOutcome<LoadedList> outcome);
+    // The batch's rows take the place of the list's.
+    void ReplaceList(const HandOver& handOver);
 
     QComboBox* formatBox_;
     QPushButton* saveButton_;
@@ -141,6 +171,7 @@ class WorkingListWindow : public GameListWindow {
     BatchForm batchForm_ = BatchForm::Shell;
     std::string batchTemplate_ = kShellBatchTemplate;
     CsvChoice csvChoice_;
+    std::string missingMessage_;  // for the list being carried over
 
     QCheckBox* onePerFamilyBox_ = nullptr;
     QPushButton* familyLogButton_ = nullptr;

@@ -11,7 +11,8 @@
 #include "gamedata/MasterFile.h"
 #include "gamedata/Outcome.h"
 #include "gamedata/UserInterface.h"
-#include "search/SearchDriver.h"
+#include "search/InputCheck.h"
+#include "search/MatchEntry.h"
 
 namespace vantor::cli {
 

@@ -11,7 +11,7 @@
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
-#include "search/SearchDriver.h"
+#include "search/InputCheck.h"
 
 namespace vantor::cli {
 
@@ -164,6 +164,7 @@ void PrintVersion(std::ostream& out) {
     } else {
         out << ", desktop program not built (no Qt 6)\n";
     }
+    out << kLicenceNotice << "\n";
 }
 
 }  // namespace

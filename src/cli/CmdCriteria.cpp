@@ -5,7 +5,7 @@
 #include "CliCommand.h"
 #include "gamedata/TextUtil.h"
 #include "search/CriteriaModel.h"
-#include "search/SearchDriver.h"
+#include "search/InputCheck.h"
 
 namespace vantor::cli {
 

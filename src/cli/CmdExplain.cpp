@@ -1,30 +1,40 @@
-// explain ROMNAME [EXPR]: why a game is, or is not, among the matches of an expression.
+// explain ROMNAME [EXPR]: why a game is, or is not, among the games find EXPR lists.
+#include <algorithm>
 #include <ostream>
 
 #include "CliCommand.h"
+#include "SelectionOptions.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TextUtil.h"
+#include "search/CompiledExpression.h"
 #include "search/CriteriaModel.h"
-#include "search/Evaluator.h"
 #include "search/Explanation.h"
+#include "search/InputCheck.h"
+#include "search/SearchText.h"
 
 namespace vantor::cli {
 
 namespace {
 
 int RunExplain(CliContext& context, std::vector<std::string>& args) {
-    if (!args.empty() && args.front() == "--") args.erase(args.begin());
+    SelectionOptions selection;
+    if (std::string problem = TakeSelectionOptions(context, args, false, selection); !problem.empty())
+        return context.UsageError(problem);
+    // "--" ends the options wherever it stands: before ROMNAME or before EXPR.
+    if (auto dashes = std::find(args.begin(), args.end(), "--"); dashes != args.end()) args.erase(dashes);
     if (args.empty() || args.size() > 2)
         return context.UsageError("usage: vantor-cli explain ROMNAME [EXPR]");
     const std::string romName = args[0];
-    std::string typed = args.size() == 2 ? args[1] : Settings::Load().findText;
+    ExplainRequest request;
+    std::string& typed = request.typed;
+    typed = args.size() == 2 ? args[1] : Settings::Load().findText;
     if (args.size() == 1 && TrimView(typed).empty()) typed.clear();
-    std::string expression;
+    if (selection.request.onePerFamily) request.family = selection.request.family;
     auto prepare = [&] {
         try {
-            expression = PrepareSearchText(typed, FindDataFile("vnmacros.txt"));
-            CompiledExpression check(expression);
+            request.expression = PrepareSearchText(typed, FindDataFile("vnmacros.txt"));
+            (void)CompiledExpression(request.expression);
             return kExitOk;
         } catch (const EngineError& error) {
             // As find reports it.
@@ -49,7 +59,11 @@ int RunExplain(CliContext& context, std::vector<std::string>& args) {
             "The settings hold no \"-find:\" text: this is the main window's start-up criteria.");
         if (int status = prepare(); status != kExitOk) return status;
     }
-    GameExplanation explanation = ExplainGame(context.catalog, romName, expression, typed);
+    // One game per family decides among all the matches: a scan of the whole file.
+    CliProgress progress(context.ui, ProgressUnit::Bytes);
+    if (request.family) context.ui.ProgressShow("Scanning input file for matches...", "");
+    GameExplanation explanation = ExplainGame(context.catalog, romName, request, &progress);
+    if (request.family) context.ui.ProgressClose();
     context.out << explanation.text;
     context.out.flush();
     return kExitOk;
@@ -60,14 +74,19 @@ int RunExplain(CliContext& context, std::vector<std::string>& args) {
 CliCommand ExplainCommand() {
     return {
         .name = "explain",
-        .usage = "explain ROMNAME [EXPR]",
-        .summary = "why a game is, or is not, among the matches of EXPR",
+        .usage = "explain ROMNAME [EXPR] [--one-per-family | --no-one-per-family]",
+        .summary = "why a game is, or is not, among the games find EXPR lists",
         .details =
             "Prints EXPR as a tree, each term and group with its truth on the game named ROMNAME (yes or\n"
             "no), marks what decided (\"<- decides\"), and ends with the line \"verdict: match\" or\n"
             "\"verdict: no match\": what find EXPR does with that game. EXPR is read as find reads it\n"
             "(macros included); without it, the \"-find:\" text of the settings (or, when they hold none,\n"
-            "the main window's start-up criteria). An unknown ROMNAME is an error (exit status 1).\n",
+            "the main window's start-up criteria). With one game per family (as find: --one-per-family,\n"
+            "--regions, --family-rules, or the settings' onePerFamily), a game EXPR matches is listed\n"
+            "only when its family keeps it: the explanation names the game kept and the rule that\n"
+            "decided. Put -- before an EXPR that begins with - (explain pacman -- -cloneof). An unknown\n"
+            "ROMNAME is an error (exit status 1).\n",
+        .options = FamilyCliOptions(),
         .run = RunExplain};
 }
 

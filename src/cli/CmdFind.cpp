@@ -1,11 +1,15 @@
 // find EXPR, list-all, romsearch TEXT: the three scans, printed as match-list lines.
 #include "CliCommand.h"
+#include "SelectionOptions.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TextUtil.h"
-#include "search/Evaluator.h"
+#include "search/CompiledExpression.h"
+#include "search/GameDetails.h"
 #include "search/GameSelection.h"
+#include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 namespace vantor::cli {
 
@@ -19,61 +23,14 @@ bool TakeSingleArgument(std::vector<std::string>& args, std::string& value) {
     return true;
 }
 
-// One game per family and the left-out report: the options of find and list-all.
-struct SelectionOptions {
-    SelectionRequest request;
-    std::string familyLog, leftOutFile;
-};
-
-// A family list of the settings that does not parse gives way to the default, with a warning.
-template <typename Parse, typename List>
-void TakeStoredList(CliContext& context, const std::string& stored, const char* name, Parse parse,
-                    List& list) {
-    std::string problem;
-    if (!stored.empty() && !parse(stored, list, problem)) {
-        context.ui.ShowMessage(MessageIcon::Exclamation,
-                               std::string("The settings' ") + name + " is not used: " + problem + ".");
-    }
-}
-
-// Takes the options off `args`; returns a usage problem, or "" when they are fine.
-std::string TakeSelectionOptions(CliContext& context, std::vector<std::string>& args, bool leftOutAllowed,
-                                 SelectionOptions& options) {
-    const Settings settings = Settings::Load();
-    SelectionRequest& request = options.request;
-    request.family = FamilyOptions::Defaults();
-    request.onePerFamily = settings.onePerFamily;
-    if (TakeFlag(args, "--one-per-family")) request.onePerFamily = true;
-    if (TakeFlag(args, "--no-one-per-family")) request.onePerFamily = false;
-    std::string rules, regions, problem;
-    bool rulesGiven = TakeOption(args, "--family-rules", rules);
-    bool regionsGiven = TakeOption(args, "--regions", regions);
-    bool logGiven = TakeOption(args, "--family-log", options.familyLog);
-    if (leftOutAllowed) request.leftOut = TakeOption(args, "--left-out", options.leftOutFile);
-    if ((rulesGiven || regionsGiven || logGiven) && !request.onePerFamily)
-        return "--family-rules, --regions and --family-log go with --one-per-family";
-    if (rulesGiven && !ParseFamilyRules(rules, request.family.rules, problem)) return problem;
-    if (regionsGiven && !ParseRegionList(regions, request.family.regions, problem)) return problem;
-    if (request.onePerFamily) {
-        if (!rulesGiven)
-            TakeStoredList(context, settings.familyRules, "familyRules", ParseFamilyRules,
-                           request.family.rules);
-        if (!regionsGiven)
-            TakeStoredList(context, settings.familyRegions, "familyRegions", ParseRegionList,
-                           request.family.regions);
-    }
-    if ((logGiven && options.familyLog.empty()) || (request.leftOut && options.leftOutFile.empty()))
-        return "a report needs a file name";
-    return {};
-}
-
 bool IsCsvName(const std::string& path) {
     return ToLowerAscii(path).ends_with(".csv");
 }
 
-// The scan with the family choice and the reports; the reports are written before the list is
-// printed, so that a list on standard output means they are there.
-int RunSelection(CliContext& context, const std::string& expression, SelectionOptions& options) {
+// The scan with the family choice and the reports; the reports are written before the list (or
+// the count) is printed, so that a list on standard output means they are there.
+int RunSelection(CliContext& context, const std::string& expression, SelectionOptions& options,
+                 bool countOnly) {
     if (!context.OpenMaster()) return kExitFailure;
     options.request.expression = expression;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
@@ -99,17 +56,19 @@ int RunSelection(CliContext& context, const std::string& expression, SelectionOp
     if (options.request.onePerFamily) {
         context.ui.ShowMessage(MessageIcon::Information, FamilySummary(selection));
     }
-    context.PrintMatchList(selection.matches);
+    if (countOnly) {
+        context.out << selection.matches.size() << '\n';
+    } else {
+        context.PrintMatchList(selection.matches);
+    }
     return kExitOk;
 }
 
-// With `countOnly` just the number of matches, on a line of its own.
+// With `countOnly` just the number of games listed, on a line of its own.
 int RunScan(CliContext& context, const std::string& expression, SelectionOptions& options,
             bool countOnly = false) {
-    if (options.request.onePerFamily || options.request.leftOut) {
-        if (countOnly) return context.UsageError("--count goes with neither --one-per-family nor --left-out");
-        return RunSelection(context, expression, options);
-    }
+    if (options.request.onePerFamily || options.request.leftOut)
+        return RunSelection(context, expression, options, countOnly);
     if (!context.OpenMaster()) return kExitFailure;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
     context.ui.ProgressShow("Scanning input file for matches...", "");
@@ -133,7 +92,7 @@ int RunFind(CliContext& context, std::vector<std::string>& args) {
         return context.UsageError("usage: vantor-cli find [--count] EXPR");
     // An expression error (exit status 2) ends the command before any output.
     std::string expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
-    CompiledExpression check(expression);
+    (void)CompiledExpression(expression);
     return RunScan(context, expression, options, countOnly);
 }
 
@@ -173,9 +132,9 @@ int RunDetails(CliContext& context, std::vector<std::string>& args) {
 }
 
 constexpr const char* kMatchLines =
-    "Prints one line per game, in the order of the master file (--input FILE, or the input file of\n"
-    "the settings): record key|ROM name|description|year|manufacturer|, then \"N ROMs\" on\n"
-    "standard error.\n";
+    "Prints one line per game of the master file (--input FILE, or the input file of the settings),\n"
+    "find and list-all in file order, romsearch best match first: record\n"
+    "key|ROM name|description|year|manufacturer|, then \"N ROMs\" on standard error.\n";
 
 // The one-per-family options, with the rules named as the lists name them.
 std::string FamilyOptionsHelp() {
@@ -219,22 +178,22 @@ const std::string kListAllDetails = std::string(kMatchLines) + FamilyOptionsHelp
 const std::string kRomSearchDetails =
     std::string(kMatchLines) +
     "\nTEXT is compared with every description, case ignored: a game is listed when its description\n"
-    "holds TEXT or resembles it closely enough (as the main window's \"ROM Search\").\n";
+    "holds TEXT or resembles it closely enough (as the main window's \"ROM Search\"), and the\n"
+    "games are listed best match first, as that window lists them: those whose description holds\n"
+    "TEXT whole, then each of its words, then the rest; the closer the title, the sooner.\n";
 
 }  // namespace
 
 CliCommand FindCommand() {
-    const std::vector<CliOption> family = {
-        {"--one-per-family", OptionValue::None, "", ""}, {"--no-one-per-family", OptionValue::None, "", ""},
-        {"--regions", OptionValue::Text, "LIST", ""},    {"--family-rules", OptionValue::Text, "LIST", ""},
-        {"--family-log", OptionValue::File, "FILE", ""},
-    };
+    std::vector<CliOption> family = FamilyCliOptions();
+    family.push_back({"--family-log", OptionValue::File, "FILE", ""});
     CliCommand find{
         .name = "find",
         .usage = "find [--count] EXPR [FAMILY OPTIONS] [--left-out FILE.csv]",
         .summary = "games matching a -find: expression (as \"Go!\")",
         .details = kFindDetails,
-        .options = {{"--count", OptionValue::None, "", "print only the number of matches, on one line"},
+        .options = {{"--count", OptionValue::None, "",
+                     "print only the number of games listed (with one game per family, of those kept)"},
                     {"--left-out", OptionValue::File, "FILE.csv", ""}},
         .run = RunFind};
     find.options.insert(find.options.end(), family.begin(), family.end());

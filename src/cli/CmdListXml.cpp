@@ -24,10 +24,11 @@ std::string ResolveProgram(const std::string& name) {
 }
 
 int RunListXml(CliContext& context, std::vector<std::string>& args) {
-    std::string program;
+    std::string program, outputPath;
     TakeOption(args, "--mame", program);
+    TakeOption(args, "-o", outputPath);
     if (!args.empty() || program.empty())
-        return context.UsageError("usage: vantor-cli listxml --mame PROGRAM");
+        return context.UsageError("usage: vantor-cli listxml --mame PROGRAM [-o FILE]");
     program = ResolveProgram(program);
     if (!IsMameProgram(program)) {
         context.Error(program + " is not a program that can be run.");
@@ -38,7 +39,7 @@ int RunListXml(CliContext& context, std::vector<std::string>& args) {
     int checked = FinishWithOutcome(context, check);
     if (!check.Done()) return checked;
     ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunMameListing({program, ""}, progress);
+    UtilityOutcome outcome = RunMameListing({program, outputPath}, progress);
     progress.Close();
     if (outcome.Done()) context.out << outcome.outputPath << '\n';
     return FinishWithOutcome(context, outcome);
@@ -48,13 +49,14 @@ int RunListXml(CliContext& context, std::vector<std::string>& args) {
 
 CliCommand ListXmlCommand() {
     return {.name = "listxml",
-            .usage = "listxml --mame PROGRAM",
+            .usage = "listxml --mame PROGRAM [-o FILE]",
             .summary = "runs MAME -listxml and prints the path of the listxml.xml it made",
             .details =
-                "Runs PROGRAM -listxml (a name without a folder is looked up along PATH) and\n"
-                "keeps its output as listxml.xml in the program's folder, or in\n"
-                "~/.local/share/Vantor/ when that folder is read-only; prints that path.\n",
-            .options = {{"--mame", OptionValue::File, "PROGRAM", "MAME's program (required)"}},
+                "Runs PROGRAM -listxml in the program's folder (a name without a folder is\n"
+                "looked up along PATH) and keeps its output as FILE, by default\n"
+                "~/.local/share/Vantor/listxml.xml (never beside the program); prints that path.\n",
+            .options = {{"--mame", OptionValue::File, "PROGRAM", "MAME's program (required)"},
+                        {"-o", OptionValue::File, "FILE", "where the listing goes"}},
             .run = RunListXml};
 }
 

@@ -11,8 +11,9 @@
 #include "output/CategoryLists.h"
 #include "output/CsvColumns.h"
 #include "output/SaveList.h"
-#include "search/Evaluator.h"
+#include "search/CompiledExpression.h"
 #include "search/SearchDriver.h"
+#include "search/SearchText.h"
 #include "utilities/ListLoader.h"
 
 namespace vantor::cli {

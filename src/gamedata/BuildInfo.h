@@ -12,4 +12,10 @@ struct BuildInfo {
 
 const BuildInfo& ThisBuild();
 
+// Said by --version and the About box, as GNU programs say it.
+inline constexpr const char* kLicenceNotice =
+    "License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.";
+
 }  // namespace vantor

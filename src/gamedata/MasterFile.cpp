@@ -1,5 +1,6 @@
 #include "MasterFile.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -24,6 +25,7 @@ MasterFile::MasterFile(MasterFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       size_(other.size_),
       openId_(std::exchange(other.openId_, ++g_lastOpenId)),
+      identity_(std::exchange(other.identity_, {})),
       path_(std::move(other.path_)) {}
 
 MasterFile& MasterFile::operator=(MasterFile&& other) noexcept {
@@ -32,6 +34,7 @@ MasterFile& MasterFile::operator=(MasterFile&& other) noexcept {
         fd_ = std::exchange(other.fd_, -1);
         size_ = other.size_;
         openId_ = std::exchange(other.openId_, ++g_lastOpenId);
+        identity_ = std::exchange(other.identity_, {});
         path_ = std::move(other.path_);
     }
     return *this;
@@ -42,6 +45,12 @@ bool MasterFile::Open(const std::string& path) {
     openId_ = ++g_lastOpenId;
     fd_ = OpenReadableFile(path, size_);
     if (fd_ < 0) return false;
+    struct stat info {};
+    if (::fstat(fd_, &info) == 0) {
+        identity_ = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                     static_cast<std::int64_t>(info.st_size),
+                     static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    }
     path_ = path;
     return true;
 }
@@ -50,6 +59,7 @@ void MasterFile::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     size_ = 0;
+    identity_ = {};
     path_.clear();
     openId_ = ++g_lastOpenId;
 }

@@ -8,6 +8,15 @@
 
 namespace vantor {
 
+// One state of one file: the same file unchanged has the same identity at every opening; a file
+// replaced (a new inode) or changed in place (another size or time) has another. Record keys are
+// positions in one such state.
+struct FileIdentity {
+    std::uint64_t device = 0, inode = 0;
+    std::int64_t size = 0, modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 class MasterFile {
   public:
     MasterFile() = default;
@@ -27,6 +36,8 @@ class MasterFile {
     // Different for every opening, so a reader can tell that the same object now holds another
     // file (or none) and forget what it buffered.
     std::uint64_t OpenId() const { return openId_; }
+    // The state of the file at opening time; all zero while none is open.
+    const FileIdentity& Identity() const { return identity_; }
 
     // Reads up to `count` bytes at `offset`; returns the bytes read, 0 at the end or on a read error.
     std::size_t ReadAt(std::int64_t offset, char* data, std::size_t count) const;
@@ -35,6 +46,7 @@ class MasterFile {
     int fd_ = -1;
     std::int64_t size_ = 0;
     std::uint64_t openId_ = 0;
+    FileIdentity identity_;
     std::string path_;
 };
 

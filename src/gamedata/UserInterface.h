@@ -38,6 +38,10 @@ class ProgressSink {
         (void)secondLine;
     }
     virtual bool CancelRequested() const { return false; }
+    // A job that writes calls this just before it puts its output in place: true when it may go
+    // on, after which a wish to stop comes too late (a sink that can refuse it does); false when
+    // the job was asked to stop first, and then it stops with every earlier file as it was.
+    virtual bool BeginFinalStep() { return !CancelRequested(); }
 };
 
 // A job's progress in the interface's progress window, which opens with the first report and

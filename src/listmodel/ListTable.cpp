@@ -5,7 +5,7 @@
 #include <numeric>
 
 #include "gamedata/ListOrder.h"
-#include "search/SearchDriver.h"
+#include "search/MatchEntry.h"
 
 namespace vantor {
 

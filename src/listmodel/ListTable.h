@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "search/SearchDriver.h"
+#include "search/MatchEntry.h"
 
 namespace vantor {
 

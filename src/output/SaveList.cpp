@@ -281,6 +281,8 @@ SaveOutcome SaveList(const Catalog& catalog, const SaveRequest& request, ListSin
         return SaveOutcome::Failure(std::string("The ") + info.name + " list has no preview.");
     if (const std::string problem = PathOptionProblem(request.options); !problem.empty())
         return SaveOutcome::Failure(problem);
+    if (request.keysFrom && *request.keysFrom != catalog.file.Identity())
+        return SaveOutcome::Failure(kStaleListKeys, MessageIcon::Stop);
     const std::int64_t end = std::max<std::int64_t>(catalog.file.Size(), 1);
     std::vector<std::int64_t> keys;
     keys.reserve(request.keys.size());
@@ -307,6 +309,7 @@ SaveOutcome SaveList(const Catalog& catalog, const SaveRequest& request, ListSin
             return Cancelled();
         }
         writer->End(context, document);
+        if (progress != nullptr && !progress->BeginFinalStep()) return Cancelled();
         return target.Take(document);
     } catch (const EngineError& error) {
         if (error.Kind() == ErrorKind::Cancelled) return Cancelled();

@@ -1,8 +1,8 @@
 #include "CriteriaModel.h"
 
+#include "InputCheck.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
-#include "search/SearchDriver.h"
 
 namespace vantor {
 

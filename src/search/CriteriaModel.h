@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "search/SearchDriver.h"
+#include "InputCheck.h"
 
 namespace vantor {
 

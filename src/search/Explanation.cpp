@@ -4,8 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "Evaluator.h"
-#include "SearchDriver.h"
+#include "CompiledExpression.h"
+#include "GameDetails.h"
+#include "GameSelection.h"
 #include "gamedata/EngineError.h"
 #include "gamedata/TextUtil.h"
 
@@ -274,20 +275,66 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+// With one game per family: whether the family keeps the game, and the lines that say why.
+bool FamilyKeeps(const Catalog& catalog, const GameExplanation& game, const ExplainRequest& request,
+                 ProgressSink* progress, std::string& lines) {
+    SelectionRequest selectionRequest;
+    selectionRequest.expression = request.expression;
+    selectionRequest.onePerFamily = true;
+    selectionRequest.family = *request.family;
+    // The same scan and choice as "Go!": the game's family is decided among all the matches.
+    const Selection selection = SelectGames(catalog, selectionRequest, progress);
+    const std::string key = game.key.Text();
+    const std::vector<MatchEntry>& candidates = selection.candidates;
+    std::size_t index = 0;
+    while (index < candidates.size() && candidates[index].key != key) ++index;
+    if (index == candidates.size())
+        throw EngineError(
+            "Error, the explanation does not agree with the search on this game (a fault of Vantor).");
+    lines = "one game per family (rules " + FamilyRulesText(request.family->rules) + "; regions " +
+            RegionListText(request.family->regions) + "):\n";
+    auto label = [&](std::size_t candidate) {
+        return OneLine(candidates[candidate].romName + " (" + candidates[candidate].description + ")");
+    };
+    for (const FamilyDecision& decision : selection.families.decisions) {
+        const bool kept = decision.kept == index;
+        auto loss = std::find_if(decision.losses.begin(), decision.losses.end(),
+                                 [&](const FamilyLoss& l) { return l.game == index; });
+        if (!kept && loss == decision.losses.end()) continue;
+        lines += "family " + OneLine(decision.family) + ", " + std::to_string(decision.losses.size() + 1) +
+                 " matching games: " + label(decision.kept) + " kept\n";
+        for (const FamilyLoss& l : decision.losses) {
+            if (!kept && l.game != index) continue;
+            lines += "  " + label(l.game) + " lost on " + FamilyRuleName(l.rule) + ": " + OneLine(l.reason) +
+                     (kept ? "" : kDecides) + "\n";
+        }
+        return kept;
+    }
+    lines += "the only matching game of its family: kept\n";
+    return true;
+}
+
 GameExplanation ExplainRecordAt(const Catalog& catalog, std::int64_t position, const std::string& record,
-                                const CompiledExpression& compiled, const std::string& expression,
-                                const std::string& typed) {
+                                const CompiledExpression& compiled, const ExplainRequest& request,
+                                ProgressSink* progress) {
     GameExplanation game;
-    game.key = FormatRecordKey(position);
+    game.key = RecordKey{position};
     const RecordFields fields = catalog.Fields();
     std::string lowerRecord = ToLowerAscii(record);
     game.romName = fields.GetRomName(record);
     game.description = fields.GetDescription(record, lowerRecord);
     RecordExplanation explanation = ExplainRecord(compiled, record);
     game.matches = explanation.matches;
-    game.text = OneLine("game: " + game.romName + " (" + game.description + "), record " + game.key) + "\n";
-    if (!typed.empty() && typed != expression) game.text += OneLine("typed: " + typed) + "\n";
-    game.text += OneLine("expression: " + expression) + "\n\n" + explanation.tree + "\n";
+    game.text =
+        OneLine("game: " + game.romName + " (" + game.description + "), record " + game.key.Text()) + "\n";
+    if (!request.typed.empty() && request.typed != request.expression)
+        game.text += OneLine("typed: " + request.typed) + "\n";
+    game.text += OneLine("expression: " + request.expression) + "\n\n" + explanation.tree + "\n";
+    if (game.matches && request.family) {
+        std::string lines;
+        game.matches = FamilyKeeps(catalog, game, request, progress, lines);
+        game.text += lines + "\n";
+    }
     game.text += game.matches ? kVerdictMatch : kVerdictNoMatch;
     game.text += '\n';
     return game;
@@ -295,9 +342,9 @@ GameExplanation ExplainRecordAt(const Catalog& catalog, std::int64_t position, c
 
 }  // namespace
 
-GameExplanation ExplainGame(const Catalog& catalog, const std::string& romName, const std::string& expression,
-                            const std::string& typed) {
-    CompiledExpression compiled(expression);
+GameExplanation ExplainGame(const Catalog& catalog, const std::string& romName, const ExplainRequest& request,
+                            ProgressSink* progress) {
+    CompiledExpression compiled(request.expression);
     std::string record;
     std::int64_t position = ReadGameRecord(catalog, romName, record);
     if (position < 0) {
@@ -307,18 +354,17 @@ GameExplanation ExplainGame(const Catalog& catalog, const std::string& romName, 
         }
         throw EngineError("No game named \"" + romName + "\" in the input file.");
     }
-    return ExplainRecordAt(catalog, position, record, compiled, expression, typed);
+    return ExplainRecordAt(catalog, position, record, compiled, request, progress);
 }
 
-GameExplanation ExplainGameAt(const Catalog& catalog, const std::string& key, const std::string& expression,
-                              const std::string& typed) {
-    CompiledExpression compiled(expression);
-    const long long position = ParseRecordKey(key);
+GameExplanation ExplainGameAt(const Catalog& catalog, RecordKey key, const ExplainRequest& request,
+                              ProgressSink* progress) {
+    CompiledExpression compiled(request.expression);
     std::string record;
     RecordReader reader = catalog.Reader();
-    if (position < 0 || reader.ReadRecord(catalog.file, record, catalog.StartTag(), position) != position)
-        throw EngineError("No game at record " + key + " in the input file.");
-    return ExplainRecordAt(catalog, position, record, compiled, expression, typed);
+    if (reader.ReadRecord(catalog.file, record, catalog.StartTag(), key.position) != key.position)
+        throw EngineError("No game at record " + key.Text() + " in the input file.");
+    return ExplainRecordAt(catalog, key.position, record, compiled, request, progress);
 }
 
 }  // namespace vantor

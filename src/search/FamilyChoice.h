@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "SearchDriver.h"
+#include "MatchEntry.h"
 #include "gamedata/Catalog.h"
 #include "gamedata/UserInterface.h"
 

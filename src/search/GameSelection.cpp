@@ -1,7 +1,9 @@
 #include "GameSelection.h"
 
-#include "Evaluator.h"
+#include "CompiledExpression.h"
+#include "MatchEntry.h"
 #include "RecordScan.h"
+#include "ScanSplit.h"
 #include "gamedata/CsvFields.h"
 #include "gamedata/TextUtil.h"
 

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "FamilyChoice.h"
-#include "SearchDriver.h"
+#include "MatchEntry.h"
+#include "ScanSplit.h"
 #include "gamedata/Catalog.h"
 #include "gamedata/UserInterface.h"
 

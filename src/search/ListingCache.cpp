@@ -5,7 +5,7 @@
 #include <cstring>
 #include <thread>
 
-#include "Evaluator.h"
+#include "CompiledExpression.h"
 #include "gamedata/EngineError.h"
 
 namespace vantor {

@@ -14,7 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "SearchDriver.h"
+#include "MatchEntry.h"
+#include "ScanSplit.h"
 #include "gamedata/Catalog.h"
 #include "gamedata/EngineError.h"
 #include "gamedata/UserInterface.h"

@@ -13,6 +13,7 @@
 #include "output/GamelistXml.h"
 #include "output/JsonText.h"
 #include "output/MalaList.h"
+#include "search/SearchDriver.h"
 
 namespace vantor {
 
@@ -331,6 +332,27 @@ ListRomNames ReadListRomNames(std::string_view bytes) {
     return ReadLines(text);
 }
 
+GamesByRomName FindGamesByRomName(const Catalog& catalog, const std::vector<std::string>& romNames,
+                                  ProgressSink* progress) {
+    std::vector<MatchEntry> games = ScanForMatches(catalog, kListAllExpression, progress);
+    // The first record of a name counts, as a search finds it.
+    std::unordered_map<std::string, std::size_t> byName;
+    byName.reserve(games.size());
+    for (std::size_t i = 0; i < games.size(); ++i) byName.try_emplace(games[i].romName, i);
+    GamesByRomName found;
+    std::unordered_set<std::string> named;
+    for (const std::string& name : romNames) {
+        if (!named.insert(name).second) continue;
+        auto game = byName.find(name);
+        if (game == byName.end()) {
+            found.missing.push_back(name);
+        } else {
+            found.entries.push_back(games[game->second]);
+        }
+    }
+    return found;
+}
+
 LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, ProgressSink* progress) {
     LoadedList loaded;
     std::string bytes;
@@ -350,9 +372,10 @@ LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, Progre
         return loaded;
     }
 
-    std::vector<MatchEntry> games;
     try {
-        games = ScanForMatches(catalog, kListAllExpression, progress);
+        GamesByRomName games = FindGamesByRomName(catalog, list.names, progress);
+        loaded.entries = std::move(games.entries);
+        loaded.missing = std::move(games.missing);
     } catch (const EngineError& error) {
         if (error.Kind() == ErrorKind::Cancelled) {
             loaded.kind = OutcomeKind::Cancelled;
@@ -360,17 +383,6 @@ LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, Progre
             loaded.Tell(error.Icon(), error.Text());
         }
         return loaded;
-    }
-    std::unordered_map<std::string, std::size_t> byName;
-    byName.reserve(games.size());
-    for (std::size_t i = 0; i < games.size(); ++i) byName.try_emplace(games[i].romName, i);
-    for (const std::string& name : list.names) {
-        auto found = byName.find(name);
-        if (found == byName.end()) {
-            loaded.missing.push_back(name);
-        } else {
-            loaded.entries.push_back(std::move(games[found->second]));
-        }
     }
     if (loaded.missing.empty()) {
         loaded.kind = OutcomeKind::Done;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "UtilityCommon.h"
-#include "search/SearchDriver.h"
+#include "search/MatchEntry.h"
 
 namespace vantor {
 
@@ -24,6 +24,17 @@ struct ListRomNames {
 // romlist (16 or 21 columns), a Pegasus metadata file, or ROM names one per line (Attract-Mode
 // tag files and path lists included).
 [[nodiscard]] ListRomNames ReadListRomNames(std::string_view bytes);
+
+// The master file's games named by `romNames`, in that order, each name once; the names the file
+// lacks go to `missing`, in order. One scan of the whole file; throws EngineError (Cancelled)
+// when the progress sink asks to stop.
+struct GamesByRomName {
+    std::vector<MatchEntry> entries;
+    std::vector<std::string> missing;
+};
+[[nodiscard]] GamesByRomName FindGamesByRomName(const Catalog& catalog,
+                                                const std::vector<std::string>& romNames,
+                                                ProgressSink* progress = nullptr);
 
 struct LoadListInputs {
     std::string listPath;

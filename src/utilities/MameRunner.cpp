@@ -32,10 +32,11 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-// A temporary file for the listing in `folder`; -1 when the folder takes no new files.
-int MakeTemporary(const std::string& folder, std::string& tempPath) {
-    tempPath =
-        (folder.empty() || folder.back() != '/' ? folder + "/" : folder) + "." + kMameListingName + ".XXXXXX";
+// A temporary file beside `listingPath`; -1 when its folder takes no new files.
+int MakeTemporary(const std::string& listingPath, std::string& tempPath) {
+    const std::size_t slash = listingPath.rfind('/');
+    const std::string name = slash == std::string::npos ? listingPath : listingPath.substr(slash + 1);
+    tempPath = FolderOf(listingPath) + "." + name + ".XXXXXX";
     int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
     if (fd < 0) tempPath.clear();
     return fd;
@@ -64,6 +65,10 @@ RunResult RunToFile(const std::string& programPath, const std::string& workingFo
     if (startError != 0) return RunResult::NotStarted;
     int status = 0;
     for (;;) {
+        // MAME never says how long its listing will be: the bytes so far are the progress.
+        struct stat written {};
+        if (::fstat(outputFd, &written) == 0)
+            progress.Progress(static_cast<std::int64_t>(written.st_size), 0);
         pid_t ended = ::waitpid(child, &status, WNOHANG);
         if (ended == child) break;
         if (ended < 0 && errno != EINTR) return RunResult::Failed;
@@ -105,6 +110,12 @@ mode_t NewFileMode(const std::string& path) {
 
 }  // namespace
 
+std::string DefaultMameListingPath() {
+    std::string folder = EnsureUserDataFolder();
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    return folder + kMameListingName;
+}
+
 bool IsMameProgram(const std::string& path) {
     if (EndsWith(path, ".exe")) return true;
     if (EndsWith(path, ".xml")) return false;
@@ -138,16 +149,11 @@ UtilityOutcome RunMameListing(const MameListingInputs& inputs, ProgressSink& pro
     if (int problem = StartProblem(programPath); problem != 0)
         return outcome.Fail(NotStartedMessage(chosenPath, problem));
 
-    std::string outputFolder = mameFolder;
+    const std::string listingPath =
+        inputs.outputPath.empty() ? DefaultMameListingPath() : AbsolutePath(inputs.outputPath);
     std::string tempPath;
-    int fd = MakeTemporary(outputFolder, tempPath);
-    if (fd < 0) {
-        outputFolder = inputs.fallbackFolder.empty() ? EnsureUserDataFolder() : inputs.fallbackFolder;
-        fd = MakeTemporary(outputFolder, tempPath);
-    }
+    int fd = MakeTemporary(listingPath, tempPath);
     if (fd < 0) return outcome.Fail(kMameListingUnreadable);
-    if (outputFolder.back() != '/') outputFolder += '/';
-    const std::string listingPath = outputFolder + kMameListingName;
 
     progress.Texts("Running MAME -listxml...", programPath);
     int startError = 0;

@@ -1,6 +1,7 @@
 #pragma once
-// The MAME listing runner: asks a MAME program for its XML listing (-listxml) and keeps it as
-// listxml.xml in MAME's folder, or in the per-user data folder when MAME's folder is read-only.
+// The MAME listing runner: asks a MAME program for its XML listing (-listxml) and keeps it where
+// the caller says, by default as listxml.xml in the per-user data folder; never beside the
+// program, whose folder may belong to the system.
 #include <cstdint>
 #include <string>
 
@@ -28,17 +29,20 @@ bool IsMameProgram(const std::string& path);
 struct MameListingInputs {
     // The MAME program as chosen; a relative path counts from the current folder.
     std::string programPath;
-    // Where the listing goes when MAME's folder is read-only; "" = the per-user data folder.
-    std::string fallbackFolder;
+    // The listing's path; "" = listxml.xml in the per-user data folder.
+    std::string outputPath;
 };
+
+// Where a listing goes when the caller names no path.
+std::string DefaultMameListingPath();
 
 // The first step, before MAME runs: done with the message to show first (it will take a while),
 // or a failure saying why the program cannot be started at all.
 [[nodiscard]] UtilityOutcome CheckMameProgram(const std::string& programPath);
 
 // Runs `programPath -listxml` (no shell) in the program's folder and waits for it, or kills it
-// when cancelled. Done: `outputPath` is the listing. An earlier listing is replaced only by a
-// good one.
+// when cancelled; reports the bytes received so far (with a total of 0: not known). Done:
+// `outputPath` is the listing. An earlier listing is replaced only by a good one.
 [[nodiscard]] UtilityOutcome RunMameListing(const MameListingInputs& inputs, ProgressSink& progress);
 
 }  // namespace vantor

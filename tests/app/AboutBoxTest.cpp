@@ -33,6 +33,7 @@ void AboutBoxTest::aboutButtonShowsVersionDateAndQt() {
                  QRegularExpression(QStringLiteral("\nBuilt \\d{4}-\\d\\d-\\d\\d with Qt 6\\.\\d+\\.\\d+"))),
              qPrintable(text));
     QVERIFY2(text.contains(QString::fromLatin1(qVersion())), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("GPL-3.0-or-later")), qPrintable(text));
 }
 
 QTEST_MAIN(AboutBoxTest)

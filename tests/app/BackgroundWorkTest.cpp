@@ -156,7 +156,9 @@ void BackgroundWorkTest::progressWindowShowsFiguresAndCancels() {
         std::int64_t elapsedMs;
         const char* figures;
     } cases[] = {
-        {0, 0, ProgressUnit::Bytes, 0, ""},                                              // nothing known yet
+        {0, 0, ProgressUnit::Bytes, 0, ""},                               // nothing known yet
+        {268435456, 0, ProgressUnit::Bytes, 16000, "268.4 MB received"},  // no total: MAME's listing
+        {5, 0, ProgressUnit::Games, 1000, ""},
         {104857600, 283115520, ProgressUnit::Bytes, 500, "104.9 MB of 283.1 MB (37%)"},  // too early to say
         {104857600, 283115520, ProgressUnit::Bytes, 7000, "104.9 MB of 283.1 MB (37%), about 12 s left"},
         {999, 1000000, ProgressUnit::Bytes, 2000, "999 bytes of 1.0 MB (0%), about 33 min left"},

@@ -20,7 +20,9 @@
 #include "gamedata/SettingsStore.h"
 #include "search/Explanation.h"
 #include "search/GameSelection.h"
-#include "search/SearchDriver.h"
+#include "search/InputCheck.h"
+#include "search/MatchEntry.h"
+#include "search/SearchText.h"
 
 using namespace vantor;
 using namespace vantor::app;
@@ -216,8 +218,8 @@ void FamilyAndWhyTest::whyAndWhyNotInListsAndMainWindow() {
         const bool in = romName == "mappy";
         QCOMPARE(window->FullList()->WhyText(), QString::fromUtf8(in ? kWhyInListText : kWhyNotText));
         const std::string text = NextExplanation(*window, [&] { window->FullList()->AskWhy(); });
-        const GameExplanation expected =
-            ExplainGameAt(catalog, list->Table().Cell(row, kKeyColumn), Prepared(typed), typed);
+        const GameExplanation expected = ExplainGameAt(
+            catalog, *RecordKey::Parse(list->Table().Cell(row, kKeyColumn)), {Prepared(typed), typed});
         QCOMPARE(text, expected.text);
         QCOMPARE(expected.matches, in);
         ++checked;
@@ -227,9 +229,28 @@ void FamilyAndWhyTest::whyAndWhyNotInListsAndMainWindow() {
     auto* edit = Child<QLineEdit>(window.get(), "explainEdit");
     edit->setText(QStringLiteral("galaga"));
     const std::string byName = NextExplanation(*window, [&] { QTest::keyClick(edit, Qt::Key_Return); });
-    QCOMPARE(byName, ExplainGame(catalog, "galaga", Prepared(typed), typed).text);
+    QCOMPARE(byName, ExplainGame(catalog, "galaga", {Prepared(typed), typed}).text);
     QVERIFY(byName.find(kVerdictNoMatch) != std::string::npos);
     QCOMPARE(window->WorkingList()->EntryCount(), 2);  // Return asked; it did not press "Go!"
+
+    // With one game per family ticked, the family's choice decides as it does for "Go!".
+    window->WorkingList()->SetOnePerFamily(true);
+    const std::string family = "puckman | pacman | pacmanx";
+    Child<QLineEdit>(window.get(), "findEdit")->setText(QString::fromStdString(family));
+    for (const char* game : {"puckman", "pacman", "pacmanx"}) {
+        edit->setText(QString::fromUtf8(game));
+        const std::string why = NextExplanation(*window, [&] { QTest::keyClick(edit, Qt::Key_Return); });
+        const GameExplanation expected =
+            ExplainGame(catalog, game, {Prepared(family), family, window->WorkingList()->Family()});
+        QCOMPARE(why, expected.text);
+        QVERIFY2(why.find("3 matching games") != std::string::npos, why.c_str());
+        const std::vector<MatchEntry> kept =
+            EngineSelection(family, true, window->WorkingList()->Family()).matches;
+        const bool listed = std::any_of(kept.begin(), kept.end(),
+                                        [&](const MatchEntry& entry) { return entry.romName == game; });
+        QCOMPARE(expected.matches, listed);
+    }
+    window->WorkingList()->SetOnePerFamily(false);
 
     // A ROM name the file does not hold: the engine's message, no window.
     edit->setText(QStringLiteral("nosuchgame"));

@@ -14,7 +14,9 @@
 #include "app/SettingsWindow.h"
 #include "app/WorkingListWindow.h"
 #include "gamedata/FileIo.h"
+#include "search/InputCheck.h"
 #include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 using namespace vantor;
 using namespace vantor::app;
@@ -64,7 +66,10 @@ void LiveCountTest::textsOfTheCount() {
                   {1000, "1,000 games"}, {45321, "45,321 games"}, {1234567, "1,234,567 games"}};
     for (const auto& [count, text] : counts) QCOMPARE(MatchCountText(count), QString::fromUtf8(text));
     QCOMPARE(ShortErrorText("Error, missing 2nd quote mark.\r\nThe quote mark at position 1 has no partner."),
-             QStringLiteral("The quote mark at position 1 has no partner."));
+             QStringLiteral("Error, missing 2nd quote mark."));
+    QCOMPARE(ShortErrorText(
+                 "Error, unknown macro @NOSUCH at position 11.\r\nThe macros of vnmacros.txt are @USA."),
+             QStringLiteral("Error, unknown macro @NOSUCH at position 11."));
     QCOMPARE(ShortErrorText(kNothingToSearchFor), QString::fromUtf8(kNothingToSearchFor));
 }
 
@@ -125,6 +130,10 @@ void LiveCountTest::noStaleCountUnderRapidTyping() {
     std::vector<QString> answers;
     QObject::connect(window->LiveCount(), &LiveMatchCount::Answered,
                      [&] { answers.push_back(Child<QLabel>(window.get(), "countText")->text()); });
+    std::pair<int, int> mistake{-2, -2};
+    QObject::connect(window->LiveCount(), &LiveMatchCount::MistakeAt, [&](int offset, int length) {
+        mistake = {offset, length};
+    });
 
     std::atomic<int> started{0};
     const QString typed = QStringLiteral("'Pac-Man (M");  // ends inside an unclosed quote
@@ -139,7 +148,12 @@ void LiveCountTest::noStaleCountUnderRapidTyping() {
     QVERIFY(CountSettled(*window));
     QTest::qWait(200);  // time for an answer that should not come
     QCOMPARE(window->LiveCount()->CountsStarted() - countsBefore, typed.size());
-    QCOMPARE(answers, std::vector<QString>{QStringLiteral("The quote mark at position 1 has no partner.")});
+    // The first line says what is wrong; the whole message is the tooltip; the quote is marked.
+    QCOMPARE(answers, std::vector<QString>{QStringLiteral("Error, missing 2nd quote mark.")});
+    QVERIFY(Child<QLabel>(window.get(), "countText")
+                ->toolTip()
+                .contains(QStringLiteral("position 1 has no partner")));
+    QCOMPARE(mistake, std::make_pair(0, 1));
     QCOMPARE(window->LiveCount()->Shown(), std::int64_t{-1});
 
     // The closing quote: a count again, the one "Go!" finds.
@@ -149,6 +163,7 @@ void LiveCountTest::noStaleCountUnderRapidTyping() {
     SetJobTestHooks({});
     QCOMPARE(window->LiveCount()->Shown(), CountOf(AppFixture("games.xml"), "'Pac-Man (Midway)'"));
     QCOMPARE(answers.back(), QStringLiteral("1 game"));
+    QCOMPARE(mistake, std::make_pair(-1, 0));
 
     // Changes in one pass of the event loop are counted once.
     const int counts = window->LiveCount()->CountsStarted();
@@ -156,6 +171,13 @@ void LiveCountTest::noStaleCountUnderRapidTyping() {
     QVERIFY(CountSettled(*window));
     QCOMPARE(window->LiveCount()->CountsStarted(), counts + 1);
     QCOMPARE(window->LiveCount()->Shown(), CountOf(AppFixture("games.xml"), "mappy | dkong"));
+
+    // "Go!" on a mistake selects it in the text, after its message.
+    find->setText(QStringLiteral("  mappy & | dkong"));
+    environment.messages.clear();
+    Child<QPushButton>(window.get(), "goButton")->click();
+    QCOMPARE(environment.messages.size(), std::size_t{1});
+    QCOMPARE(find->selectedText(), QStringLiteral("& |"));
 }
 
 // "counting..." while the records are prepared; then counts. The settings reopen the master file:

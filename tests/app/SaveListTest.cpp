@@ -15,6 +15,7 @@
 #include <QThread>
 #include <atomic>
 #include <map>
+#include <set>
 
 #include "AppTestSupport.h"
 #include "MatchEntryText.h"
@@ -286,11 +287,13 @@ class SaveListTest : public QObject {
     void closingCsvPreviewKeepsTheColumns();
     void nothingIsReplacedOrDiscardedUnasked();
     void cancelledSavesChangeNothing();
+    void cancelTooLateIsRefusedAndTold();
 };
 
 void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
     WorkingList list;
     QVERIFY(list.ok);
+    std::set<std::string> filtersSeen;
     for (const ListFormatInfo& info : ListFormatTable()) {
         const std::string path =
             list.Path(std::string("window-") + info.cliName + "." + ExtensionOf(info.format));
@@ -311,9 +314,21 @@ void SaveListTest::everyFormatSavesWhatTheCommandLineWrites() {
         QCOMPARE(save.title, std::string("Save file as..."));
         QCOMPARE(save.filter, kSaveDialogs.at(info.format).first);
         QCOMPARE(save.defaultExt, kSaveDialogs.at(info.format).second);
+        // The dialog opens where the last file of its kind went.
+        std::string patterns;  // the kind of file: the patterns of its types
+        const QStringList parts = QString::fromStdString(save.filter).split(QLatin1Char('|'));
+        for (int i = 1; i < parts.size(); i += 2) patterns += parts[i].toStdString() + ";";
+        const bool seen = !filtersSeen.insert(patterns).second;
+        const std::string folder = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString() + "/";
+        QVERIFY2(save.startPath == (seen ? folder : std::string()), info.name);
         const std::string written = FileText(path);
         QVERIFY2(written != "<missing>", info.name);
         QVERIFY2(written == list.CliList(info.format, choice.cliOptions, false), info.name);
+        // The save says where the list went and how many games it holds.
+        const QString saved = QStringLiteral(" ROMs to %1.").arg(QString::fromStdString(path));
+        QVERIFY2(list.output->StatusText().startsWith(QStringLiteral("Saved ")) &&
+                     list.output->StatusText().endsWith(saved),
+                 info.name);
         if (info.format == ListFormat::Maximus) {
             QCOMPARE(list.environment.messages.size(), size_t{1});
             QCOMPARE(list.environment.messages[0].icon, MessageIcon::Information);
@@ -836,28 +851,40 @@ void SaveListTest::nothingIsReplacedOrDiscardedUnasked() {
     QCOMPARE(list.output->EntryCount(), 0);
 }
 
-void SaveListTest::cancelledSavesChangeNothing() {
-    // 600 games: the writer reports after 256, 512 and 600 of them.
+// A listing of 600 games, all of them in the main window's working list (the writer reports after
+// 256, 512 and 600 of them), and an earlier list where the saves go.
+struct ManyGames {
+    ManyGames() {
+        const std::string games = FileText(AppFixture("games.xml"));
+        std::string master = games.substr(0, games.find("\t<machine"));  // the listing's header
+        for (int i = 0; i < 600; ++i) {
+            const std::string name = "game" + std::to_string(i);
+            master += "\t<machine name=\"" + name + "\">\n\t\t<description>Game " + std::to_string(i) +
+                      "</description>\n\t\t<year>1981</year>\n\t</machine>\n";
+        }
+        const std::string path = dir.filePath(QStringLiteral("many.xml")).toStdString();
+        if (!WriteFileAtomically(path, master + "</mame>\n") ||
+            !WriteFileAtomically(earlier, "an earlier list"))
+            return;
+        window = OpenMainWindow(environment, path);
+        Child<QLineEdit>(window.get(), "findEdit")->setText(QStringLiteral("="));
+        Child<QPushButton>(window.get(), "goButton")->click();
+        WorkingListWindow* list = window->WorkingList();
+        if (!WaitFor([&] { return list->EntryCount() == 600 && list->PendingFills() == 0; })) return;
+        Child<QComboBox>(list, "formatBox")->setCurrentIndex(static_cast<int>(ListFormat::RomNames));
+        output = list;
+    }
     AppTestEnvironment environment;
     QTemporaryDir dir;
-    auto path = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)).toStdString(); };
-    const std::string games = FileText(AppFixture("games.xml"));
-    std::string master = games.substr(0, games.find("\t<machine"));  // the listing's header
-    for (int i = 0; i < 600; ++i) {
-        const std::string name = "game" + std::to_string(i);
-        master += "\t<machine name=\"" + name + "\">\n\t\t<description>Game " + std::to_string(i) +
-                  "</description>\n\t\t<year>1981</year>\n\t</machine>\n";
-    }
-    master += "</mame>\n";
-    QVERIFY(WriteFileAtomically(path("many.xml"), master));
-    auto window = OpenMainWindow(environment, path("many.xml"));
-    WorkingListWindow* output = window->WorkingList();
-    Child<QLineEdit>(window.get(), "findEdit")->setText(QStringLiteral("="));
-    Child<QPushButton>(window.get(), "goButton")->click();
-    QVERIFY(WaitFor([&] { return output->EntryCount() == 600 && output->PendingFills() == 0; }));
-    Child<QComboBox>(output, "formatBox")->setCurrentIndex(static_cast<int>(ListFormat::RomNames));
-    const std::string earlier = path("list.txt");
-    QVERIFY(WriteFileAtomically(earlier, "an earlier list"));
+    const std::string earlier = dir.filePath(QStringLiteral("list.txt")).toStdString();
+    std::unique_ptr<MainWindow> window;
+    WorkingListWindow* output = nullptr;  // set once the list is there
+};
+
+void SaveListTest::cancelledSavesChangeNothing() {
+    ManyGames many;
+    QVERIFY(many.output != nullptr);
+    auto& [environment, dir, earlier, window, output] = many;
     const QStringList files = QDir(dir.path()).entryList(QDir::Files);
 
     for (bool preview : {false, true}) {
@@ -931,6 +958,61 @@ void SaveListTest::cancelledSavesChangeNothing() {
     QVERIFY(!text.Saved());
     QCOMPARE(FileText(earlier), std::string("an earlier list"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), files);
+}
+
+void SaveListTest::cancelTooLateIsRefusedAndTold() {
+    ManyGames many;
+    QVERIFY(many.output != nullptr);
+    auto& [environment, dir, earlier, window, output] = many;
+
+    // The writer stops just after its final step began, before the window has heard of it.
+    std::atomic<bool> reached{false}, release{false};
+    JobTestHooks hooks;
+    hooks.finalStepBegun = [&](JobControl&) {
+        reached = true;
+        for (int ms = 0; ms < 10000 && !release; ++ms) QThread::msleep(1);
+    };
+    SetJobTestHooks(hooks);
+    environment.messages.clear();
+    environment.fileAnswers = {earlier};
+    Child<QPushButton>(output, "saveButton")->click();
+    for (int ms = 0; ms < 10000 && !reached; ++ms) QThread::msleep(1);
+    QVERIFY(reached);
+    ProgressDialog* progress = output->SaveProgress();
+    QVERIFY(progress != nullptr);
+    auto* cancel = Child<QPushButton>(progress, "cancelButton");
+    // The click comes too late: refused, and from then on Cancel and Escape do nothing.
+    QVERIFY(cancel->isEnabled());
+    cancel->click();
+    QVERIFY(!cancel->isEnabled());
+    QTest::keyClick(progress, Qt::Key_Escape);
+    QVERIFY(progress->isVisible());
+    QCOMPARE(progress->SecondText(), QString::fromUtf8(kPuttingFileInPlace));
+    release = true;
+    QVERIFY(WaitFor([&] { return !output->SaveRunning(); }));
+    SetJobTestHooks({});
+    // The file was replaced, and the user is told so, not that it was cancelled.
+    const std::string note = SavedNote(600, earlier);
+    QCOMPARE(environment.MessageTexts(),
+             (std::vector<std::string>{ReplaceFileQuestion(earlier), kTooLateToCancel + note}));
+    QCOMPARE(output->StatusText(), QString::fromStdString(note));
+    QVERIFY(FileText(earlier).starts_with("game0\r\n"));
+    QVERIFY(!output->Unsaved());
+
+    // Without a click, the window disables Cancel itself once it sees the final step.
+    release = false;
+    reached = false;
+    SetJobTestHooks(hooks);
+    environment.messages.clear();
+    environment.fileAnswers = {earlier};
+    Child<QPushButton>(output, "saveButton")->click();
+    QVERIFY(WaitFor([&] { return reached && output->SaveProgress()->CancelRefused(); }));
+    QVERIFY(!Child<QPushButton>(output->SaveProgress(), "cancelButton")->isEnabled());
+    release = true;
+    QVERIFY(WaitFor([&] { return !output->SaveRunning(); }));
+    SetJobTestHooks({});
+    QCOMPARE(environment.MessageTexts(), std::vector<std::string>{ReplaceFileQuestion(earlier)});
+    QCOMPARE(output->StatusText(), QString::fromStdString(SavedNote(600, earlier)));
 }
 
 QTEST_MAIN(SaveListTest)

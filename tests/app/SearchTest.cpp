@@ -6,8 +6,10 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
+#include <sstream>
 
 #include "AppTestSupport.h"
 #include "app/BackgroundWork.h"
@@ -58,6 +60,7 @@ class SearchTest : public QObject {
     void goFillsTheWorkingList();
     void expressionErrorsHandOverNothing();
     void listAllScansOnceUntilTheSettingsChange();
+    void romSearchRanksAsTheCommandLineDoes();
     void romSearchFillsTheSearchWindow();
     void scansShowProgressAndNeverOverlap();
     void cancelLeavesEveryListAsItWas();
@@ -189,10 +192,11 @@ void SearchTest::romSearchFillsTheSearchWindow() {
     QCOMPARE(ColumnOf(search->List(), kRomNameColumn), (std::vector<std::string>{"pacmanx", "pacman"}));
     QVERIFY(!search->List()->header()->isSortIndicatorShown());
 
+    // "Pac-Man" is nearer "PACMAN" than "Ms. Pac-Man"; the two alike stay in file order.
     QVERIFY(RomSearch(*window, QStringLiteral("PACMAN")));
     QCOMPARE(search->windowTitle(), QStringLiteral("Found 3 ROMs"));
     QCOMPARE(ColumnOf(search->List(), kRomNameColumn),
-             (std::vector<std::string>{"mspacman", "pacman", "pacmanx"}));
+             (std::vector<std::string>{"pacman", "pacmanx", "mspacman"}));
 
     // Cancel keeps the text the dialog opened with, which is searched again.
     OnNextModal<RomSearchDialog>([](RomSearchDialog* dialog) {
@@ -414,6 +418,33 @@ void SearchTest::historyKeepsTheLast25AndPutsOneBack() {
     std::unique_ptr<MainWindow> next = OpenMainWindow(environment, AppFixture("games.xml"));
     QCOMPARE(next->History()[0], std::string("name=mk | 30"));
     QCOMPARE(next->History()[24], std::string("name=mk | 6"));
+}
+
+void SearchTest::romSearchRanksAsTheCommandLineDoes() {
+    AppTestEnvironment environment;
+    QTemporaryDir dir;
+    // A game that only resembles the text comes first in the file; long tags follow the names.
+    const std::string games = FileText(AppFixture("games.xml"));
+    std::string master = games.substr(0, games.find("\t<machine"));
+    for (const auto& [name, description] : {std::pair{"starfigh", "Star Fighter"},
+                                            {"sf", "Street Fighter (World 910522)"},
+                                            {"sf2", "Street Fighter II: The World Warrior (World 910522)"}})
+        master += std::string("\t<machine name=\"") + name + "\">\n\t\t<description>" + description +
+                  "</description>\n\t</machine>\n";
+    const std::string path = dir.filePath(QStringLiteral("fighters.xml")).toStdString();
+    QVERIFY(WriteFileAtomically(path, master + "</mame>\n"));
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, path);
+    QVERIFY(RomSearch(*window, QStringLiteral("street fighter")));
+    const std::vector<std::string> best = {"sf", "sf2", "starfigh"};
+    QCOMPARE(ColumnOf(window->SearchResults()->List(), kRomNameColumn), best);
+    // vantor-cli lists them in the same order.
+    std::vector<std::string> printed;
+    std::istringstream lines(RunCli({"--input", path, "romsearch", "street fighter"}));
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t name = line.find('|') + 1;  // after the record key
+        printed.push_back(line.substr(name, line.find('|', name) - name));
+    }
+    QCOMPARE(printed, best);
 }
 
 QTEST_MAIN(SearchTest)

@@ -3,13 +3,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "AppTestSupport.h"
+#include "app/AboutBox.h"
 #include "app/Application.h"
+#include "app/BackgroundWork.h"
 #include "app/SettingsWindow.h"
 #include "app/WelcomeDialog.h"
 #include "gamedata/AppPaths.h"
@@ -48,6 +51,7 @@ class StartupTest : public QObject {
     void clicksGoThroughTheCriteriaModel();
     void inputCheckAdaptsToTheFile();
     void smallestMainWindowCutsAndOverlapsNothing();
+    void mainWindowLayoutHoldsStill();
 };
 
 void StartupTest::firstRunQuitEndsWithoutMainWindow() {
@@ -75,7 +79,9 @@ void StartupTest::firstRunOpensSettingsBeforeTheInputCheck() {
     std::unique_ptr<MainWindow> window = CreateMainWindow();
     QVERIFY(window != nullptr);
     QVERIFY(window->FirstRun());
-    QCOMPARE(window->windowTitle(), QStringLiteral("Vantor build 032"));
+    // One version: the title's is the About box's.
+    QVERIFY(AboutText().startsWith(window->windowTitle() + QLatin1Char('\n')));
+    QVERIFY(window->windowTitle().startsWith(QStringLiteral("Vantor ")));
 
     // The settings come first, with nothing filled in; leaving them leaves no input file.
     bool settingsShown = false;
@@ -251,6 +257,42 @@ void StartupTest::smallestMainWindowCutsAndOverlapsNothing() {
                      qPrintable(widget->objectName() + QStringLiteral(" / ") + other->objectName()));
         }
     }
+}
+
+void StartupTest::mainWindowLayoutHoldsStill() {
+    AppTestEnvironment environment;
+    std::unique_ptr<MainWindow> window = OpenMainWindow(environment, AppFixture("games.xml"));
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+
+    // Tab from the "-find:" text reaches Go!, and the focus shows on it.
+    auto* go = Child<QPushButton>(window.get(), "goButton");
+    const QImage unfocused = go->grab().toImage();
+    Child<QLineEdit>(window.get(), "findEdit")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), go);
+    QVERIFY(go->grab().toImage() != unfocused);
+
+    // A note beside the buttons ("Cancelled.") moves none of them.
+    auto* about = Child<QPushButton>(window.get(), "aboutButton");
+    const QRect before = about->geometry();
+    SetJobTestHooks({[](JobControl& control) { control.RequestCancel(); }, {}, {}});
+    go->click();
+    QVERIFY(WaitFor([&] { return !window->ScanRunning(); }));
+    SetJobTestHooks({});
+    QCOMPARE(window->StatusText(), QStringLiteral("Cancelled."));
+    QCoreApplication::processEvents();
+    QCOMPARE(about->geometry(), before);
+
+    // Height to spare (a full screen) goes to the criteria: no empty band above "-find:".
+    window->resize(window->width(), window->height() + 400);
+    QCoreApplication::processEvents();
+    QGroupBox* categories = nullptr;
+    for (QGroupBox* group : window->findChildren<QGroupBox*>())
+        if (group->title() == QStringLiteral("Categories")) categories = group;
+    QVERIFY(categories != nullptr);
+    const int gap =
+        Child<QLineEdit>(window.get(), "findEdit")->geometry().top() - categories->geometry().bottom();
+    QVERIFY2(gap < 30, qPrintable(QString::number(gap)));
 }
 
 QTEST_MAIN(StartupTest)

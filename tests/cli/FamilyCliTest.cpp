@@ -74,6 +74,44 @@ TEST_F(FamilyCliTest, ExplainDefaultsAndErrors) {
     EXPECT_EQ(RunOn(master_, {"explain", "a", "b", "c"}), 2);
     EXPECT_EQ(RunOn(master_, {"explain", "--", "-x", "-cloneof"}), 1);  // after "--", names and texts
     EXPECT_EQ(err_, "error: No game named \"-x\" in the input file.\n");
+    ASSERT_EQ(RunOn(master_, {"explain", "galaga", "--", "-cloneof"}), 0) << err_;
+    EXPECT_EQ(LastLine(), "verdict: match");
+    const std::string dashFirst = out_;
+    ASSERT_EQ(RunOn(master_, {"explain", "--", "galaga", "-cloneof"}), 0) << err_;
+    EXPECT_EQ(out_, dashFirst);
+}
+
+// With one game per family in the settings, find --count counts the games kept, and explain says
+// what find lists: a match its family leaves out is no match, with the game kept and the rule.
+TEST_F(FamilyCliTest, OnePerFamilyFromTheSettingsCountsAndExplainsTheGamesKept) {
+    Settings settings;
+    settings.onePerFamily = true;
+    ASSERT_TRUE(settings.Save());
+    const std::string expression = "namco | pac";
+    ASSERT_EQ(RunOn(master_, {"find", expression}), 0) << err_;
+    const std::vector<std::string> kept = Names();
+    ASSERT_EQ(RunOn(master_, {"find", "--count", expression}), 0) << err_;
+    EXPECT_EQ(out_, std::to_string(kept.size()) + "\n");
+    ASSERT_EQ(RunOn(master_, {"find", "--count", "--no-one-per-family", expression}), 0) << err_;
+    EXPECT_EQ(out_, "4\n");
+    EXPECT_EQ(RunOn(master_, {"find", "--count", expression, "--left-out", files_.File("left.csv")}), 0);
+    EXPECT_EQ(out_, std::to_string(kept.size()) + "\n");
+
+    ASSERT_EQ(RunOn(master_, {"list-all"}), 0);
+    for (const std::string& game : Names()) {
+        ASSERT_EQ(RunOn(master_, {"explain", game, expression}), 0) << game << err_;
+        const bool listed = std::count(kept.begin(), kept.end(), game) == 1;
+        EXPECT_EQ(LastLine(), listed ? "verdict: match" : "verdict: no match") << game;
+    }
+    ASSERT_EQ(RunOn(master_, {"explain", "pacman", expression}), 0);
+    EXPECT_NE(
+        out_.find("family puckman, 3 matching games: puckman (Puck Man (Japan set 1)) kept\n"
+                  "  pacman (Pac-Man (Midway)) lost on region: japan before no listed region   <- decides\n"),
+        std::string::npos)
+        << out_;
+    ASSERT_EQ(RunOn(master_, {"explain", "--no-one-per-family", "pacman", expression}), 0);
+    EXPECT_EQ(LastLine(), "verdict: match");
+    EXPECT_EQ(out_.find("family"), std::string::npos);
 }
 
 TEST_F(FamilyCliTest, OnePerFamilyLogAndLeftOutReport) {

@@ -47,7 +47,8 @@ TEST_F(FindCliTest, ExpressionErrorsExitTwoWithoutOutput) {
         "error: Error, missing parenthesis set\nIf you want to search for only 1, put quotes around it.\n"
         "The \"(\" at position 1 is never closed.\n");
     // Mistakes that once searched silently: every game, or none.
-    for (const char* mistake : {"pacman |", "(joy8way", "@NOSUCH", "@usa", "joy8way & | galaga"}) {
+    for (const char* mistake : {"pacman |", "(joy8way", "@NOSUCH", "@usa", "joy8way & | galaga", "buttons>",
+                                "buttons>x", "year>=19x"}) {
         EXPECT_EQ(RunOn(master_, {"find", mistake}), 2) << mistake;
         EXPECT_EQ(out_, "") << mistake;
         EXPECT_NE(err_.find("position"), std::string::npos) << err_;

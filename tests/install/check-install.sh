@@ -26,7 +26,7 @@ done
 # The files of an install, relative to its prefix.
 expected_files() {  # BINDIR DATADIR MANDIR
     printf '%s\n' "$1/vantor-cli" "$2/vantor/vnmacros.txt" "$2/bash-completion/completions/vantor-cli" \
-        "$3/man1/vantor-cli.1.gz"
+        "$3/man1/vantor-cli.1.gz" "$2/doc/vantor/copyright"
     if [ "$gui" = ON ]; then
         printf '%s\n' "$1/vantor" "$3/man1/vantor.1.gz" "$2/applications/$app_id.desktop" \
             "$2/metainfo/$app_id.metainfo.xml" "$2/icons/hicolor/scalable/apps/$app_id.svg" \
@@ -48,6 +48,7 @@ check_programs() {  # BIN_FOLDER EXPRESSION "ROM NAMES FOUND"
     [ "$(sed -n 1p <<< "$text")" = "vantor-cli $version" ] || fail "$1/vantor-cli --version: $text"
     grep -Eq '^built [0-9]{4}-[0-9]{2}-[0-9]{2}, desktop program (with Qt 6\.[0-9]+\.[0-9]+|not built)' \
         <<< "$text" || fail "$1/vantor-cli --version: $text"
+    grep -q '^License GPL-3.0-or-later' <<< "$text" || fail "$1/vantor-cli --version names no licence: $text"
     if [ "$gui" = ON ]; then
         text=$("$1/vantor" --version)
         [ "$(sed -n 1p <<< "$text")" = "vantor $version" ] &&
@@ -75,6 +76,13 @@ if DESTDIR=$root cmake --install "$build" > "$work/install.log" 2>&1; then
         metainfo=$root$prefix/$datadir/metainfo/$app_id.metainfo.xml
         appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate $metainfo"
         grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo names another version"
+        grep -q "<project_license>GPL-3.0-or-later</project_license>" "$metainfo" ||
+            fail "the metainfo names no project licence"
+        # Searching the menu or a software centre for a front end finds the program that writes its lists.
+        for frontend in ES-DE Batocera RetroArch Pegasus "Attract-Mode Plus"; do
+            grep -q "^Keywords=.*$frontend" "$desktop" || fail "the desktop entry's keywords lack $frontend"
+            grep -q "$frontend" "$metainfo" || fail "the metainfo does not name $frontend"
+        done
     fi
 
     # man -l renders a page; groff itself reports what man would hide (an unknown macro, say).
@@ -122,6 +130,7 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
         done
         grep -Eq '^ Depends: .*libstdc\+\+6' <<< "$info" || fail "the package does not depend on libstdc++6"
         grep -Eq '^ Depends: .*libpugixml1v5' <<< "$info" || fail "the package does not depend on pugixml"
+        grep -qx " Maintainer: The Vantor developers" <<< "$info" || fail "dpkg-deb --info: the maintainer field"
         if [ "$gui" = ON ]; then
             grep -Eq '^ Depends: .*libqt6widgets6' <<< "$info" || fail "the package does not depend on Qt 6 Widgets"
         fi
@@ -132,6 +141,8 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
             diff <(expected_files bin share share/man | sort) <(echo "$contents")
         }
         dpkg-deb -x "$deb" "$work/unpacked"
+        grep -q '^License: GPL-3.0-or-later$' "$work/unpacked/usr/share/doc/vantor/copyright" ||
+            fail "the package's copyright file names no licence"
         check_programs "$work/unpacked/usr/bin" @USA "mappy dkong"
     fi
 else

@@ -204,6 +204,24 @@ TEST_F(ListWriterTest, KeysOutsideTheMasterFileAreRefusedBeforeAnythingIsWritten
     EXPECT_TRUE(Files().empty());
 }
 
+// Keys are positions in one state of one file: taken before the file changed, they would name
+// other games (or none), so the save refuses them before anything is read or written.
+TEST_F(ListWriterTest, KeysOfAnEarlierStateOfTheFileAreRefused) {
+    const std::string merged = test::ReadFileBytes(test::FixturePath("output/merged.xml"));
+    OpenText(merged);
+    SaveRequest request = Request(ListFormat::RomNames, {"pacman", "sf2"});
+    request.keysFrom = catalog_.file.Identity();
+    EXPECT_EQ(test::SavedText(catalog_, request), "pacman\r\nsf2\r\n");
+    // The same path, now with a comment before the games: every game moved.
+    OpenText(merged.substr(0, merged.find('\n') + 1) + "<!-- moved -->\n" +
+             merged.substr(merged.find('\n') + 1));
+    FileSink file(dir_.File("list.out"));
+    const SaveOutcome outcome = SaveList(catalog_, request, file);
+    EXPECT_EQ(outcome.status, SaveStatus::Failed);
+    EXPECT_EQ(outcome.message, kStaleListKeys);
+    EXPECT_EQ(Files(), std::vector<std::string>{"master.xml"});
+}
+
 TEST_F(ListWriterTest, GamesInAdjacentRowsAreWrittenOnceAndApartTwiceInListOrder) {
     Open("merged.xml");
     EXPECT_EQ(Save(ListFormat::RomNames, {"sf2", "sf2", "pacman", "puckman", "pacman", "sf2", "sf2"}),
@@ -252,6 +270,14 @@ TEST_F(ListWriterTest, ProgressFollowsTheGamesAndCancelWritesNothing) {
         EXPECT_EQ(stop.reports.size(), 1u);
         EXPECT_EQ(test::ReadFileBytes(path), "the list saved before");
         EXPECT_EQ(Files(), std::vector<std::string>{"list.xml"});
+
+        // A stop that comes after the last game, before the file goes into place, still stops it.
+        struct StopBeforeFinalStep : RecordingProgress {
+            bool BeginFinalStep() override { return false; }
+        } late;
+        FileSink again(path);
+        EXPECT_EQ(SaveList(catalog_, request, again, &late).status, SaveStatus::Cancelled);
+        EXPECT_EQ(test::ReadFileBytes(path), "the list saved before");
     }
 }
 

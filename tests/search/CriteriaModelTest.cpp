@@ -5,7 +5,7 @@
 #include <set>
 
 #include "gamedata/TagTable.h"
-#include "search/SearchDriver.h"
+#include "search/InputCheck.h"
 
 namespace vantor {
 namespace {

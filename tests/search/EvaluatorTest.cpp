@@ -4,7 +4,9 @@
 #include <random>
 
 #include "gamedata/EngineError.h"
-#include "search/Evaluator.h"
+#include "search/CompiledExpression.h"
+#include "search/ExpressionSyntax.h"
+#include "search/LiteralEvaluator.h"
 
 using namespace vantor;
 
@@ -227,6 +229,56 @@ TEST(EvaluatorTest, DeepAndLongExpressionsStayFast) {
     for (int i = 0; i < 50000; ++i) phrases += "'Pac" + std::to_string(i % 7) + "' | ";
     phrases += "'Pac'";
     EXPECT_TRUE(Compiled(kPacman, phrases).matched);
+}
+
+// Groups that only pass on another's truth fold away: depth alone adds no work per record, and
+// the folded truth (a function of the group's and of the record's "=" and "zadorules") still
+// agrees with the rewriting, also on records holding neither or both.
+TEST(EvaluatorTest, NestingDepthAddsNoTermsToTest) {
+    auto nested = [](const std::vector<std::string>& opens, int depth, const std::string& inner) {
+        std::string text;
+        for (int i = 0; i < depth; ++i) text += opens[static_cast<std::size_t>(i) % opens.size()];
+        return text + inner + std::string(static_cast<std::size_t>(depth), ')');
+    };
+    const std::vector<std::vector<std::string>> shapes = {{"("}, {"!("}, {"(", "-(", "! ("}, {" ( "}};
+    const std::vector<std::string> records = {
+        kPacman, kGalaga, "", "<y zadorules/>", "<z a=zadorules/>", "no equals here"};
+    for (const auto& opens : shapes) {
+        const std::size_t shallow = CompiledExpression(nested(opens, 3, "pacman")).TermsToTest();
+        EXPECT_EQ(CompiledExpression(nested(opens, 10000, "pacman")).TermsToTest(), shallow) << opens[0];
+        EXPECT_EQ(CompiledExpression(nested(opens, 3000, "pacman | 'Galaga'") + " & x").TermsToTest(),
+                  CompiledExpression(nested(opens, 2, "pacman | 'Galaga'") + " & x").TermsToTest());
+        for (int depth : {1, 2, 3, 7, 150}) {
+            const std::string text = nested(opens, depth, "pacman | 'Galaga'");
+            for (const std::string& record : records)
+                EXPECT_EQ(Literal(record, text), Compiled(record, text)) << text << " on " << record;
+        }
+    }
+}
+
+// A term answered by data outside the record: parsed, checked and matched as any other term.
+TEST(EvaluatorTest, OutsideDataTermsAskTheirFacts) {
+    const std::vector<OutsideTermKind> kinds = {{"flag", {"on", "off"}, "a test flag"}};
+    class Flags : public OutsideFacts {
+      public:
+        bool Holds(std::size_t kind, std::string_view value, std::string_view romName) const override {
+            return kind == 0 && (value == "on") == (romName == "pacman");
+        }
+    } flags;
+    auto matches = [&](const std::string& text, const std::string& record) {
+        ExpressionTree tree = ParseExpression(text, nullptr, kinds);
+        CheckExpressionSyntax(tree, kinds);
+        return CompiledExpression(std::move(tree), &flags).Matches(PreparedRecord(record));
+    };
+    EXPECT_TRUE(matches("flag=on", kPacman));
+    EXPECT_FALSE(matches("Flag=ON", kGalaga));
+    EXPECT_TRUE(matches("!flag=on & galaga", kGalaga));
+    EXPECT_TRUE(matches("(x | -flag=off) & 1980", kPacman));
+    EXPECT_FALSE(matches("flag=on", "<machine filename=pacman name=galaga>\n</machine>"));
+    EXPECT_THROW(CheckExpressionSyntax(ParseExpression("a & flag=maybe", nullptr, kinds), kinds),
+                 EngineError);
+    EXPECT_THROW(CompiledExpression(ParseExpression("flag=on", nullptr, kinds)), EngineError);  // no facts
+    EXPECT_FALSE(Compiled(kPacman, "flag=on").matched);  // without the kind: text
 }
 
 // The compiled evaluator against the literal rewriting, on generated expressions.

@@ -8,10 +8,14 @@
 #include "CriteriaTexts.h"
 #include "TestSupport.h"
 #include "gamedata/TextUtil.h"
-#include "search/Evaluator.h"
+#include "search/CompiledExpression.h"
 #include "search/Explanation.h"
 #include "search/GameSelection.h"
+#include "search/InputCheck.h"
+#include "search/LiteralEvaluator.h"
 #include "search/RecordScan.h"
+#include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 namespace vantor {
 namespace {
@@ -68,8 +72,8 @@ TEST(ExplanationRealTest, VerdictOnEveryGameIsTheSearchs) {
         EXPECT_EQ(matched, found.size()) << text;
         // Looked up by name, as explain does, games spread over the file are the records the scan read.
         for (std::size_t i = 0; literalToo && i < verdicts.size(); i += 997) {
-            GameExplanation game = ExplainGame(catalog, verdicts[i].name, expression);
-            EXPECT_EQ(game.key, FormatRecordKey(verdicts[i].position)) << verdicts[i].name;
+            GameExplanation game = ExplainGame(catalog, verdicts[i].name, {expression});
+            EXPECT_EQ(game.key.position, verdicts[i].position) << verdicts[i].name;
             EXPECT_EQ(game.matches, verdicts[i].matches) << verdicts[i].name;
         }
     }

@@ -9,9 +9,13 @@
 #include "CriteriaTexts.h"
 #include "TestSupport.h"
 #include "gamedata/TextUtil.h"
-#include "search/Evaluator.h"
+#include "search/CompiledExpression.h"
 #include "search/GameSelection.h"
+#include "search/InputCheck.h"
+#include "search/LiteralEvaluator.h"
 #include "search/RecordScan.h"
+#include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 namespace vantor {
 namespace {
@@ -154,17 +158,17 @@ TEST(ExplanationTest, ExplainGameReadsTheRecordTheScanReads) {
     ASSERT_TRUE(OpenInputFile(catalog, test::FixturePath("gamedata/machines.xml")).opened);
     const std::vector<MatchEntry> all = ScanForMatches(catalog, kListAllExpression);
     for (const MatchEntry& entry : all) {
-        GameExplanation game = ExplainGame(catalog, entry.romName, "namco", "namco");
-        EXPECT_EQ(game.key, entry.key);
+        GameExplanation game = ExplainGame(catalog, entry.romName, {"namco", "namco"});
+        EXPECT_EQ(game.key.Text(), entry.key);
         EXPECT_TRUE(game.text.starts_with("game: " + entry.romName + " (" + entry.description + "), record " +
                                           entry.key + "\nexpression: namco\n\n"))
             << game.text;
         EXPECT_TRUE(game.text.ends_with(game.matches ? "\nverdict: match\n" : "\nverdict: no match\n"));
-        EXPECT_EQ(ExplainGameAt(catalog, entry.key, "namco", "namco").text, game.text);
+        EXPECT_EQ(ExplainGameAt(catalog, *RecordKey::Parse(entry.key), {"namco", "namco"}).text, game.text);
     }
-    EXPECT_THROW((void)ExplainGameAt(catalog, "0x3", "namco"), EngineError);
+    EXPECT_THROW((void)ExplainGameAt(catalog, RecordKey{3}, {"namco"}), EngineError);
     try {
-        (void)ExplainGame(catalog, "nosuchgame", "namco");
+        (void)ExplainGame(catalog, "nosuchgame", {"namco"});
         ADD_FAILURE() << "an unknown game was explained";
     } catch (const EngineError& error) {
         EXPECT_EQ(error.Kind(), ErrorKind::Failure);
@@ -177,8 +181,8 @@ TEST(ExplanationTest, ExplainGameReadsTheRecordTheScanReads) {
     ASSERT_TRUE(
         OpenInputFile(cut, dir.Write("cut.xml", text.substr(0, text.find("</machine>", text.find("galaga")))))
             .opened);
-    EXPECT_THROW((void)ExplainGame(cut, "galaga", "namco"), EngineError);
-    EXPECT_NO_THROW((void)ExplainGame(cut, "puckman", "namco"));
+    EXPECT_THROW((void)ExplainGame(cut, "galaga", {"namco"}), EngineError);
+    EXPECT_NO_THROW((void)ExplainGame(cut, "puckman", {"namco"}));
     // Line breaks in what the header shows stay inside their line.
     Catalog broken;
     ASSERT_TRUE(
@@ -187,7 +191,7 @@ TEST(ExplanationTest, ExplainGameReadsTheRecordTheScanReads) {
                                         "Lines</description>\n</machine>\n"))
             .opened);
     EXPECT_TRUE(
-        ExplainGame(broken, "two", "a\nb", "a\nb")
+        ExplainGame(broken, "two", {"a\nb", "a\nb"})
             .text.starts_with("game: two (Two  Lines), record 0x11\nexpression: a b\n\nno   a b   one term"));
 }
 

@@ -4,7 +4,7 @@
 
 #include "gamedata/EngineError.h"
 #include "search/CriteriaModel.h"
-#include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 namespace vantor {
 namespace {
@@ -56,8 +56,44 @@ TEST(ExpressionSyntaxTest, MistakesNameTheProblemAndItsPosition) {
         {"a | ''", "Error, the quote marks at position 5 hold nothing."},
         // Positions count what was typed, double quotes included.
         {"\"a\" |", "Error, \"|\" at position 5 has nothing after it."},
+        // "! (" negates the group; a sign before it that is not alone still ends its word.
+        {"a & !! (b)", "Error, \"!\" at position 6 has nothing after it."},
+        // A comparison without its number would be searched as text.
+        {"buttons>",
+         "Error, \"buttons>\" at position 1 compares with no number.\r\nPut a number after \">\", "
+         "or quotes around the term to search for it as written."},
+        {"a & !Year>=19x",
+         "Error, \"!Year>=19x\" at position 5 compares with no number.\r\nPut a number after "
+         "\">\", or quotes around the term to search for it as written."},
+        {"(buttons<x)",
+         "Error, \"buttons<x\" at position 2 compares with no number.\r\nPut a number after "
+         "\"<\", or quotes around the term to search for it as written."},
     };
     for (const auto& c : cases) EXPECT_EQ(ErrorOf(c.text), c.message) << c.text;
+    for (const char* fine : {"buttons>2", "'buttons>x'", "<year>1991", "buttons=x", "buttons>*"})
+        EXPECT_EQ(ErrorOf(fine), "") << fine;
+}
+
+// The span of a mistake, in bytes of what was typed, is what the window marks.
+TEST(ExpressionSyntaxTest, MistakesCarryTheirSpanInTheTypedText) {
+    const struct {
+        const char* text;
+        ErrorSpan where;
+    } cases[] = {
+        {"  'pacman", {2, 1}},    {"a & \"b\" |", {8, 1}},    {"a & | b", {2, 3}},
+        {"x (  )", {2, 4}},       {"ab & buttons>x", {5, 9}}, {"joy8way & @NOSUCH", {10, 7}},
+        {"a & ! (b) |", {10, 1}},
+    };
+    const std::string macros = std::string(VANTOR_BIN_DIR) + "/vnmacros.txt";
+    for (const auto& c : cases) {
+        try {
+            PrepareSearchText(c.text, macros);
+            ADD_FAILURE() << c.text;
+        } catch (const EngineError& error) {
+            ASSERT_TRUE(error.Where()) << c.text;
+            EXPECT_EQ(*error.Where(), c.where) << c.text << ": " << error.Text();
+        }
+    }
 }
 
 TEST(ExpressionSyntaxTest, UnknownMacrosAreErrors) {

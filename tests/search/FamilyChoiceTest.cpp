@@ -6,6 +6,8 @@
 
 #include "TestSupport.h"
 #include "search/GameSelection.h"
+#include "search/InputCheck.h"
+#include "search/SearchDriver.h"
 
 namespace vantor {
 namespace {

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "search/CompiledExpression.h"
 #include "search/CriteriaModel.h"
-#include "search/Evaluator.h"
+#include "search/InputCheck.h"
 #include "search/ListingCache.h"
 #include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 namespace vantor {
 namespace {

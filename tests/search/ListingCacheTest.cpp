@@ -7,9 +7,11 @@
 #include "CriteriaTexts.h"
 #include "TestSupport.h"
 #include "gamedata/TextUtil.h"
+#include "search/CompiledExpression.h"
 #include "search/CriteriaModel.h"
-#include "search/Evaluator.h"
+#include "search/InputCheck.h"
 #include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 namespace vantor {
 namespace {

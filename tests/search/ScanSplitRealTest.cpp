@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "gamedata/TagTable.h"
+#include "search/InputCheck.h"
 #include "search/SearchDriver.h"
 
 namespace vantor {

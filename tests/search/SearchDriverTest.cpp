@@ -4,7 +4,10 @@
 #include "gamedata/FileIo.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
+#include "search/GameDetails.h"
+#include "search/InputCheck.h"
 #include "search/SearchDriver.h"
+#include "search/SearchText.h"
 
 using namespace vantor;
 using vantor::test::TempDir;

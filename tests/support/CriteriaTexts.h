@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "search/CriteriaModel.h"
-#include "search/SearchDriver.h"
+#include "search/InputCheck.h"
 
 namespace vantor::test {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "search/SearchDriver.h"
+#include "search/MatchEntry.h"
 
 namespace vantor::test {
 

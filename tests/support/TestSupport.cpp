@@ -54,6 +54,10 @@ std::string RealListXmlPath() {
     return std::filesystem::exists(path) ? path : std::string();
 }
 
+std::string RealMergedPath() {
+    return std::filesystem::exists(VANTOR_REAL_MERGED) ? std::string(VANTOR_REAL_MERGED) : std::string();
+}
+
 std::string XmlProblems(const std::string& path) {
     TempDir dir;
     std::string report = dir.File("xmllint.txt");

@@ -54,6 +54,9 @@ std::string FixturePath(const std::string& relative);  // tests/data/<relative>
 std::string RealDataPath(const std::string& name);     // tests/data/real/<name>
 // The real MAME listing, or "" when it has not been generated (the test then skips).
 std::string RealListXmlPath();
+// The real listing merged with tests/data/real's catver.ini, controls.xml and nplayers.ini (made
+// once per test run by the test RealMergedListing), or "" when there is none (the test then skips).
+std::string RealMergedPath();
 // What a real XML parser (xmllint, streaming) says is wrong with the file: "" when it is
 // well-formed.
 std::string XmlProblems(const std::string& path);

@@ -1,14 +1,14 @@
 #include "utilities/MameRunner.h"
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "UtilityTestHelpers.h"
 
@@ -17,6 +17,21 @@ namespace {
 
 class MameRunnerTest : public UtilityTest {
   protected:
+    // The per-user data folder, where a listing goes by default, is one of the test's own.
+    void SetUp() override {
+        const char* data = std::getenv("XDG_DATA_HOME");
+        savedDataHome = data != nullptr ? std::optional<std::string>(data) : std::nullopt;
+        ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
+    }
+    void TearDown() override {
+        if (savedDataHome) {
+            ::setenv("XDG_DATA_HOME", savedDataHome->c_str(), 1);
+        } else {
+            ::unsetenv("XDG_DATA_HOME");
+        }
+    }
+    std::optional<std::string> savedDataHome;
+
     // A stand-in for MAME: a shell script that notes how it was run and prints `bytes` bytes.
     std::string FakeMame(const std::string& folder, long bytes, int status = 0) {
         std::string script = "#!/bin/sh\necho \"$# $1 $(pwd)\" > \"" + dir.File("called.txt") +
@@ -28,7 +43,7 @@ class MameRunnerTest : public UtilityTest {
     }
 };
 
-TEST_F(MameRunnerTest, ListingLandsInMamesFolder) {
+TEST_F(MameRunnerTest, ListingGoesToTheDataFolderNeverBesideTheProgram) {
     std::string mame = FakeMame("emu", kMinimumListingSize);
     // First the word that it takes a while, then the run.
     UtilityOutcome check = CheckMameProgram(mame);
@@ -38,26 +53,33 @@ TEST_F(MameRunnerTest, ListingLandsInMamesFolder) {
     EXPECT_TRUE(outcome.Done());
     EXPECT_TRUE(outcome.messages.empty());
     const std::string& listing = outcome.outputPath;
-    EXPECT_EQ(listing, dir.File("emu/listxml.xml"));
+    EXPECT_EQ(listing, dir.File("data/Vantor/listxml.xml"));
+    EXPECT_EQ(listing, DefaultMameListingPath());
     struct stat info {};
     ASSERT_EQ(::stat(listing.c_str(), &info), 0);
     EXPECT_EQ(info.st_size, kMinimumListingSize);
+    EXPECT_FALSE(FileExists(dir.File("emu/listxml.xml")));
+    EXPECT_GE(progress.updates, 1);  // the bytes received, while MAME ran
     // One argument, -listxml, and MAME's own folder as working directory; no shell in between.
     EXPECT_EQ(ReadFileBytes(dir.File("called.txt")), "1 -listxml " + dir.File("emu") + "\n");
     EXPECT_EQ(progress.texts, (std::vector<std::string>{"Running MAME -listxml...|" + mame}));
 }
 
 TEST_F(MameRunnerTest, ShortOrFailedOutputIsRejectedAndKeepsTheEarlierListing) {
-    dir.Write("emu/listxml.xml", "earlier listing");
+    const std::string earlier = dir.Write("lists/mame.xml", "earlier listing");
     std::string mame = FakeMame("emu", kMinimumListingSize - 1);
-    ExpectFailure(RunMameListing({mame, ""}, progress), kMameListingInvalid);
+    ExpectFailure(RunMameListing({mame, earlier}, progress), kMameListingInvalid);
     mame = FakeMame("emu", 2 * kMinimumListingSize, 3);
-    ExpectFailure(RunMameListing({mame, ""}, progress), kMameListingInvalid);
-    EXPECT_EQ(ReadFileBytes(dir.File("emu/listxml.xml")), "earlier listing");
+    ExpectFailure(RunMameListing({mame, earlier}, progress), kMameListingInvalid);
+    EXPECT_EQ(ReadFileBytes(earlier), "earlier listing");
+    // A good one takes its place, under the name chosen.
+    mame = FakeMame("emu", kMinimumListingSize);
+    EXPECT_EQ(RunMameListing({mame, earlier}, progress).outputPath, earlier);
+    EXPECT_EQ(std::filesystem::file_size(earlier), static_cast<std::uintmax_t>(kMinimumListingSize));
 }
 
 TEST_F(MameRunnerTest, CancelKillsMameAndKeepsTheEarlierListing) {
-    dir.Write("emu/listxml.xml", "earlier listing");
+    const std::string earlier = dir.Write("data/Vantor/listxml.xml", "earlier listing");
     std::string mame = dir.Write("emu/mame", "#!/bin/sh\nhead -c 2000000 /dev/zero\nexec sleep 30\n");
     ::chmod(mame.c_str(), 0755);
     progress.cancelAt = 10;  // half a second in
@@ -66,12 +88,11 @@ TEST_F(MameRunnerTest, CancelKillsMameAndKeepsTheEarlierListing) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(outcome.kind, OutcomeKind::Cancelled);
     EXPECT_TRUE(outcome.messages.empty());
-    EXPECT_EQ(ReadFileBytes(dir.File("emu/listxml.xml")), "earlier listing");
+    EXPECT_EQ(ReadFileBytes(earlier), "earlier listing");
     std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.File("emu")))
+    for (const auto& entry : std::filesystem::directory_iterator(dir.File("data/Vantor")))
         left.push_back(entry.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"listxml.xml", "mame"}));  // no temporary file
+    EXPECT_EQ(left, std::vector<std::string>{"listxml.xml"});  // no temporary file
 }
 
 TEST_F(MameRunnerTest, ProgramThatCannotStartIsToldApart) {
@@ -99,7 +120,7 @@ TEST_F(MameRunnerTest, ProgramThatCannotStartIsToldApart) {
         if (checkSees) ExpectFailure(check, message);
         ExpectFailure(RunMameListing({program, ""}, progress), message);
     }
-    EXPECT_FALSE(FileExists(dir.File("emu/listxml.xml")));
+    EXPECT_FALSE(FileExists(DefaultMameListingPath()));
 }
 
 // The program is started after changing to its folder: a relative path still names it.
@@ -110,32 +131,8 @@ TEST_F(MameRunnerTest, RelativePathWithAFolder) {
     UtilityOutcome listing = RunMameListing({"emu/mame", ""}, progress);
     UtilityOutcome bare = RunMameListing({"./emu/../emu/mame", ""}, progress);
     std::filesystem::current_path(previous);
-    EXPECT_EQ(listing.outputPath, dir.File("emu/listxml.xml")) << MessageTexts(listing);
+    EXPECT_EQ(listing.outputPath, DefaultMameListingPath()) << MessageTexts(listing);
     EXPECT_EQ(bare.outputPath, listing.outputPath);
-    EXPECT_EQ(ReadFileBytes(dir.File("called.txt")), "1 -listxml " + dir.File("emu") + "\n");
-}
-
-// Makes a folder refuse new files, even to root (which ignores permissions): an immutable folder.
-bool SetFolderReadOnly(const std::string& folder, bool readOnly) {
-    if (::geteuid() != 0) return ::chmod(folder.c_str(), readOnly ? 0555 : 0755) == 0;
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = readOnly ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return ok;
-}
-
-TEST_F(MameRunnerTest, ReadOnlyFolderUsesTheFallbackFolder) {
-    std::string mame = FakeMame("emu", kMinimumListingSize);
-    MakeDirectories(dir.File("data"));
-    if (!SetFolderReadOnly(dir.File("emu"), true)) GTEST_SKIP() << "cannot make a read-only folder here";
-    UtilityOutcome outcome = RunMameListing({mame, dir.File("data")}, progress);
-    SetFolderReadOnly(dir.File("emu"), false);
-    EXPECT_EQ(outcome.outputPath, dir.File("data/listxml.xml"));
-    EXPECT_FALSE(FileExists(dir.File("emu/listxml.xml")));
     EXPECT_EQ(ReadFileBytes(dir.File("called.txt")), "1 -listxml " + dir.File("emu") + "\n");
 }
 

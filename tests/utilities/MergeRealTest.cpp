@@ -3,7 +3,7 @@
 #include "gamedata/RecordFields.h"
 #include "gamedata/RecordReader.h"
 #include "gamedata/TextUtil.h"
-#include "search/SearchDriver.h"
+#include "search/InputCheck.h"
 #include "utilities/MergeUtility.h"
 
 namespace vantor::test {

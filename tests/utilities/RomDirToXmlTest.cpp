@@ -5,7 +5,7 @@
 #include "UtilityTestHelpers.h"
 #include "gamedata/RecordFields.h"
 #include "gamedata/RecordReader.h"
-#include "search/SearchDriver.h"
+#include "search/InputCheck.h"
 
 namespace vantor::test {
 namespace {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "UtilityTestHelpers.h"
 
@@ -107,16 +108,20 @@ TEST_F(UtilitiesCliTest, ListConverters) {
 TEST_F(UtilitiesCliTest, ListXmlRunsTheProgramAndPrintsTheListingPath) {
     std::string mame = dir.Write("emu/mame", "#!/bin/sh\nhead -c 1048576 /dev/zero\n");
     ::chmod(mame.c_str(), 0755);
-    ASSERT_EQ(Run("listxml --mame " + Quote(mame)), 0) << err;
-    EXPECT_EQ(out, dir.File("emu/listxml.xml") + "\n");
+    // Into the data folder, never beside the program.
+    const std::string dataHome = "XDG_DATA_HOME=" + Quote(dir.File("data"));
+    ASSERT_EQ(Run("listxml --mame " + Quote(mame), dataHome), 0) << err;
+    EXPECT_EQ(out, dir.File("data/Vantor/listxml.xml") + "\n");
+    EXPECT_FALSE(FileExists(dir.File("emu/listxml.xml")));
     EXPECT_EQ(err.rfind("warning: I will now attempt to coax MAME to give up", 0), 0u);
-    EXPECT_EQ(Run("listxml --mame " + Quote(dir.File("emu/listxml.xml"))), 1);
-    EXPECT_EQ(Run("listxml"), 2);
-    // A relative path holding a folder, from the current folder.
-    ASSERT_EQ(Run("listxml --mame ../emu/mame"), 0) << err;
-    EXPECT_EQ(out, dir.File("emu/listxml.xml") + "\n");
+    EXPECT_EQ(Run("listxml --mame " + Quote(dir.File("data/Vantor/listxml.xml")), dataHome), 1);
+    EXPECT_EQ(Run("listxml", dataHome), 2);
+    // A relative path holding a folder, from the current folder; the listing where -o says.
+    ASSERT_EQ(Run("listxml --mame ../emu/mame -o mame.xml", dataHome), 0) << err;
+    EXPECT_EQ(out, dir.File("work/mame.xml") + "\n");
+    EXPECT_EQ(std::filesystem::file_size(dir.File("work/mame.xml")), std::uintmax_t{1048576});
     std::string broken = dir.Write("emu/broken.exe", "MZ");
-    EXPECT_EQ(Run("listxml --mame " + Quote(broken)), 1);
+    EXPECT_EQ(Run("listxml --mame " + Quote(broken), dataHome), 1);
     EXPECT_EQ(err,
               "warning: Can't start the program you pointed me to:\n" + broken + "\n(Permission denied)\n");
 }
