@@ -48,43 +48,18 @@ SaveFileType SaveTypeOf(const ListFormatInfo& info, BatchForm batchForm) {
     return type;
 }
 
-bool IsGamelist(ListFormat format) {
-    return format == ListFormat::EsDe || format == ListFormat::EsBatocera;
-}
-
-// The EmulationStation options, offered as last chosen and remembered when confirmed. Asked before
-// a preview too: they shape the paths in the list.
-bool AskGamelistOptions(QWidget* parent, ListFormat format, bool merged, ListOptions& options) {
-    const bool batocera = format == ListFormat::EsBatocera;
-    GamelistOptionsDialog dialog(GamelistSettings::Load(), batocera, merged, parent);
+// A front end's options, offered as last chosen and remembered when confirmed. Asked before a
+// preview too: they shape the paths in the list. Categories need a merged master file.
+bool AskFormatOptions(QWidget* parent, const ListFormatInfo& format, bool merged, ListOptions& options) {
+    FormatOptionsDialog dialog(format, LoadFormatChoice(format), merged, parent);
     if (dialog.exec() != QDialog::Accepted) return false;
-    const GamelistSettings& choice = dialog.Choice();
-    (void)choice.Save();  // a store that cannot be written only forgets the choice
-    if (!choice.romFolder.empty()) options.Set(ListOption::RomFolder, choice.romFolder);
-    if (!choice.romExtension.empty()) options.Set(ListOption::RomExtension, choice.romExtension);
-    if (batocera && choice.media) options.Set(ListOption::Media);
-    if (choice.hideRemoved) options.Set(ListOption::HideRemoved);
-    if (merged && choice.splitByCategory) options.Set(ListOption::SplitByCategory);
-    return true;
-}
-
-// The RetroArch, Pegasus and Attract-Mode Plus options, as for EmulationStation.
-bool AskFrontEndListOptions(QWidget* parent, ListFormat format, bool merged, ListOptions& options) {
-    const std::string prefix = format == ListFormat::RetroArch ? "retroarch"
-                               : format == ListFormat::Pegasus ? "pegasus"
-                                                               : "attractModePlus";
-    FrontEndListDialog dialog(format, FrontEndListSettings::Load(prefix), merged, parent);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    const FrontEndListSettings& choice = dialog.Choice();
-    (void)choice.Save(prefix);  // a store that cannot be written only forgets the choice
-    const std::pair<ListOption, const std::string*> given[] = {
-        {ListOption::RomFolder, &choice.romFolder}, {ListOption::RomExtension, &choice.romExtension},
-        {ListOption::ListName, &choice.listName},   {ListOption::CorePath, &choice.corePath},
-        {ListOption::CoreName, &choice.coreName},   {ListOption::LaunchCommand, &choice.launchCommand}};
-    for (const auto& [option, value] : given) {
-        if (!value->empty() && FormatInfo(format).options.Contains(option)) options.Set(option, *value);
+    (void)SaveFormatChoice(format,
+                           dialog.Choice());  // a store that cannot be written only forgets the choice
+    for (const FormatOption& taken : format.options) {
+        if (!dialog.Choice().Has(taken.option)) continue;
+        if (taken.option == ListOption::SplitByCategory && !merged) continue;
+        options.Set(taken.option, dialog.Choice().Text(taken.option));
     }
-    if (merged && choice.splitByCategory) options.Set(ListOption::SplitByCategory);
     return true;
 }
 
@@ -152,11 +127,8 @@ bool WorkingListWindow::AskBeforeFileDialog(const ListFormatInfo& info, ListOpti
         options.Set(ListOption::Template, batchTemplate_);
         if (batchForm_ == BatchForm::Windows) options.Set(ListOption::WindowsBatch);
     }
-    const bool merged = catalog_.inputType == MergedList;
-    if (IsGamelist(info.format)) return AskGamelistOptions(this, info.format, merged, options);
-    const bool frontEnd = info.format == ListFormat::RetroArch || info.format == ListFormat::Pegasus ||
-                          info.format == ListFormat::AttractModePlus;
-    return !frontEnd || AskFrontEndListOptions(this, info.format, merged, options);
+    return info.settingsPrefix == nullptr ||
+           AskFormatOptions(this, info, catalog_.inputType == MergedList, options);
 }
 
 bool WorkingListWindow::AskForListFile(const ListFormatInfo& info, const SaveFileType& saveType,
@@ -180,10 +152,8 @@ bool WorkingListWindow::AskForListFile(const ListFormatInfo& info, const SaveFil
         default:
             break;
     }
-    // A gamelist.xml and a playlist are updated in place.
-    const bool updated = IsGamelist(info.format) || info.format == ListFormat::RetroArch;
     return AskForFile(this, FileQuestion::Save, "Save file as...", saveType.filter, saveType.defaultExt,
-                      fileName, updated);
+                      fileName, info.updatesInPlace);
 }
 
 bool WorkingListWindow::AskAfterFileDialog(const ListFormatInfo& info, ListOptions& options) {

@@ -11,6 +11,7 @@
 #include "gamedata/FileIo.h"
 #include "gamedata/ListOrder.h"
 #include "gamedata/TextUtil.h"
+#include "output/CategoryLists.h"
 #include "output/CsvColumns.h"
 #include "output/SaveList.h"
 #include "search/CompiledExpression.h"
@@ -98,6 +99,28 @@ void PrintWordList(std::ostream& out, const std::vector<std::string>& words) {
     out << line << "\n";
 }
 
+// "    --name VALUE" and its help beside it from column 29 on, wrapped under 95 characters.
+void PrintWrapped(std::ostream& out, const std::string& name, const std::string& help) {
+    constexpr std::size_t kColumn = 29, kWidth = 95;
+    std::string line = name + " ";
+    if (line.size() < kColumn) line.resize(kColumn, ' ');
+    bool lineHasWord = false;
+    for (std::size_t at = 0; at <= help.size();) {
+        const std::size_t end = std::min(help.find(' ', at), help.size());
+        const std::string_view word = std::string_view(help).substr(at, end - at);
+        at = end + 1;
+        if (lineHasWord && line.size() + 1 + word.size() > kWidth) {
+            out << line << "\n";
+            line.assign(kColumn, ' ');
+            lineHasWord = false;
+        }
+        if (lineHasWord) line += ' ';
+        line += word;
+        lineHasWord = true;
+    }
+    out << line << "\n";
+}
+
 }  // namespace
 
 void PrintSaveFormatsAndOptions(std::ostream& out) {
@@ -116,11 +139,24 @@ void PrintSaveFormatsAndOptions(std::ostream& out) {
            "  -o FILE                write FILE (whole or not at all, its companions with it); without\n"
            "                         it, or with -, the preview text is printed (mala, maximus and\n"
            "                         mgalaxy need a file)\n";
-    for (const ListOptionInfo& option : ListOptionTable()) out << "  " << option.help << "\n";
     out << "One game per family (a parent and its clones) among the games, as find keeps it:\n";
     std::vector<CliOption> family = FamilyCliOptions();
     family.push_back(FamilyLogOption());
     PrintOptions(out, family);
+    out << "\nOptions of the formats (only the format's own are taken):\n";
+    for (const ListFormatInfo& info : ListFormatTable()) {
+        if (info.options.empty()) continue;
+        out << "  " << info.cliName << ": " << info.summary << "\n";
+        for (const FormatOption& taken : info.options) {
+            const ListOptionInfo& option = OptionInfo(taken.option);
+            std::string name = std::string("    --") + option.cliName;
+            if (option.valueName != nullptr) name += std::string(" ") + option.valueName;
+            std::string help = taken.help;
+            if (*taken.defaultText != '\0') help += std::string(" (default ") + taken.defaultText + ")";
+            if (taken.required) help += " (required)";
+            PrintWrapped(out, name, help);
+        }
+    }
     std::vector<std::string> columns;
     for (const CsvColumn& column : CsvColumns()) columns.emplace_back(column.cliName);
     out << "CSV columns:\n";
@@ -179,12 +215,22 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
         return context.UsageError(problem);
     const bool onePerFamily = family.request.onePerFamily;
 
+    // --split-by-category may be followed by what it splits by.
+    std::string splitBy;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "--split-by-category" &&
+            std::find(std::begin(kSplitWords), std::end(kSplitWords), args[i + 1]) != std::end(kSplitWords)) {
+            splitBy = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            break;
+        }
+    }
     ListOptions given;
     for (const ListOptionInfo& option : ListOptionTable()) {
         std::string value;
         const std::string name = std::string("--") + option.cliName;
-        if (option.valueName != nullptr ? TakeOption(args, name, value) : TakeFlag(args, name))
-            given.Set(option.option, value);
+        if (option.kind != OptionKind::Flag ? TakeOption(args, name, value) : TakeFlag(args, name))
+            given.Set(option.option, option.option == ListOption::SplitByCategory ? splitBy : value);
     }
 
     std::erase(args, std::string("--"));
@@ -202,7 +248,7 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
             std::string(kSaveUsage));
     }
     for (const ListOptionInfo& option : ListOptionTable()) {
-        if (given.Has(option.option) && !format->options.Contains(option.option)) {
+        if (given.Has(option.option) && !format->Takes(option.option)) {
             return context.UsageError(std::string("option --") + option.cliName + " does not apply to the " +
                                       format->cliName + " format");
         }
@@ -213,8 +259,9 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
         return context.UsageError(std::string("the ") + format->cliName +
                                   " format has no preview: give -o FILE (- for standard output)");
     }
-    for (const ListOptionInfo& option : ListOptionTable()) {
-        if (format->required.Contains(option.option) && !given.Has(option.option)) {
+    for (const FormatOption& taken : format->options) {
+        if (taken.required && !given.Has(taken.option)) {
+            const ListOptionInfo& option = OptionInfo(taken.option);
             return context.UsageError(std::string("the ") + format->cliName + " format needs --" +
                                       option.cliName + " " + option.valueName);
         }
@@ -333,10 +380,10 @@ CliCommand SaveCommand() {
     save.options.insert(save.options.end(), family.begin(), family.end());
     for (const ListOptionInfo& option : ListOptionTable()) {
         const std::string valueName = option.valueName != nullptr ? option.valueName : "";
-        const OptionValue value = option.valueName == nullptr ? OptionValue::None
-                                  : valueName == "DIR"        ? OptionValue::Folder
-                                  : valueName == "FILE"       ? OptionValue::File
-                                                              : OptionValue::Text;
+        const OptionValue value = option.kind == OptionKind::Flag     ? OptionValue::None
+                                  : option.kind == OptionKind::Folder ? OptionValue::Folder
+                                  : option.kind == OptionKind::File   ? OptionValue::File
+                                                                      : OptionValue::Text;
         save.options.push_back({std::string("--") + option.cliName, value, valueName, ""});
     }
     return save;

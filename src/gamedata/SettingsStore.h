@@ -21,11 +21,6 @@ inline constexpr const char* kFamilyRulesValue = "familyRules";
 inline constexpr const char* kFamilyRegionsValue = "familyRegions";
 inline constexpr const char* kArtworkFolderValue = "artworkFolder";
 inline constexpr const char* kArtworkKindsValue = "artworkKinds";
-inline constexpr const char* kGamelistRomFolderValue = "gamelistRomFolder";
-inline constexpr const char* kGamelistRomExtensionValue = "gamelistRomExtension";
-inline constexpr const char* kGamelistMediaValue = "gamelistMedia";
-inline constexpr const char* kGamelistHideRemovedValue = "gamelistHideRemoved";
-inline constexpr const char* kGamelistSplitByCategoryValue = "gamelistSplitByCategory";
 // The input files whose "not a merged file" note was shown, one per line, the newest last.
 inline constexpr const char* kNotMergedNotedValue = "notMergedNoted";
 
@@ -89,26 +84,5 @@ struct Settings {
 // True the first time the long note that `inputFile` is not a merged file is due (the file is
 // then remembered in the settings, the last few dozen of them), false after that.
 bool FirstNotMergedNote(const std::string& inputFile, const std::string& path = {});
-
-// What the EmulationStation list dialog had at its last OK; a store without these values (an older
-// one) gives the defaults.
-struct GamelistSettings {
-    std::string romFolder, romExtension;  // "" for the front end's defaults
-    bool media = false, hideRemoved = false, splitByCategory = false;
-
-    static GamelistSettings Load(const std::string& path = {});
-    bool Save(const std::string& path = {}) const;
-};
-
-// What the RetroArch, Pegasus or Attract-Mode Plus list dialog had at its last OK, kept per front
-// end under its own prefix ("retroarchRomFolder"); "" for the front end's defaults. A store without
-// these values (an older one) gives the defaults.
-struct FrontEndListSettings {
-    std::string romFolder, romExtension, listName, corePath, coreName, launchCommand;
-    bool splitByCategory = false;
-
-    static FrontEndListSettings Load(const std::string& prefix, const std::string& path = {});
-    bool Save(const std::string& prefix, const std::string& path = {}) const;
-};
 
 }  // namespace vantor

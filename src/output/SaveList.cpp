@@ -279,6 +279,8 @@ SaveOutcome SaveList(const Catalog& catalog, const SaveRequest& request, ListSin
     const ListFormatInfo& info = FormatInfo(request.format);
     if (target.IsPreview() && !info.hasPreview)
         return SaveOutcome::Failure(std::string("The ") + info.name + " list has no preview.");
+    if (const std::string problem = PathOptionProblem(request.options); !problem.empty())
+        return SaveOutcome::Failure(problem);
     if (request.keysFrom && *request.keysFrom != catalog.file.Identity())
         return SaveOutcome::Failure(kStaleListKeys, MessageIcon::Stop);
     const std::int64_t end = std::max<std::int64_t>(catalog.file.Size(), 1);

@@ -41,6 +41,21 @@ TEST_F(SaveCliTest, AllIsSortedByNameAndPrintedAsThePreview) {
     EXPECT_EQ(out_, "puckman\r\npacman\r\nsf2\r\ncdgame\r\nlbreak\r\n");
 }
 
+// --split-by-category takes "main" or "full" after it, or nothing (full).
+TEST_F(SaveCliTest, SplitByCategoryTakesMainOrFull) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> splits = {
+        {{"--split-by-category", "main"}, "MAME - Maze.lpl"},
+        {{"--split-by-category", "full"}, "MAME - Maze - Collect.lpl"},
+        {{"--split-by-category"}, "MAME - Maze - Collect.lpl"}};
+    for (const auto& [words, file] : splits) {
+        test::TempDir dir;
+        std::vector<std::string> args = {"retroarch", "--all", "-o", dir.File("MAME.lpl")};
+        args.insert(args.begin() + 2, words.begin(), words.end());
+        ASSERT_EQ(Save(merged_, args), 0) << err_;
+        EXPECT_TRUE(std::filesystem::exists(dir.File(file))) << file;
+    }
+}
+
 TEST_F(SaveCliTest, SortingComparesLikeTheListControlAndIsStable) {
     std::string master = files_.Write("m.xml",
                                       "<?xml version=\"1.0\"?>\n<!-- mame (game+) -->\n<mame>\n"

@@ -498,7 +498,7 @@ TEST_F(ListWriterTest, EntitiesAreTextInListsAndStayEncodedInXml) {
         {ListFormat::AttractModePlus,
          "qix;" + text +
              ";mame;q&x;1981;<unknown>;Sports / Track & Field;2;;joystick (8-way);good;0;;;;;2;;;;\n"},
-        {ListFormat::Batch, "rem The \\\"Qix\\\" <proto> & Co's"},  // escaped for the shell's double quotes
+        {ListFormat::Batch, "rem 'The \"Qix\" <proto> & Co'\\''s'"},  // quoted for the shell where it stands
         {ListFormat::Cabrio, "<name>" + encoded + "</name>"},
         {ListFormat::Csv, "qix;\"The \"\"Qix\"\" <proto> & Co's\"\r\n"},
         {ListFormat::EsBatocera, "<name>The \"Qix\" &lt;proto&gt; &amp; Co's</name>"},
@@ -554,7 +554,8 @@ TEST_F(ListWriterTest, BatchAsShellScriptOrWindowsBatchFile) {
         "\t<game name=\"evil\">\n\t\t<description>A \"$(id)\" `id` \\ | reboot</description>\n\t</game>\n"
         "\t<game name=\"pacman\">\n\t\t<description>Pac-Man</description>\n\t</game>\n</mame>\n");
     ListOptions options;
-    options.Set(ListOption::Template, "echo \"%DESC%\"|echo \"%ROM%.zip\"");
+    // In double quotes, in single quotes and in none: each value is quoted for where it stands.
+    options.Set(ListOption::Template, "echo \"%DESC%\"|echo %DESC%|echo '%DESC%'|echo \"%ROM%.zip\"");
     const std::string script = Save(ListFormat::Batch, {"evil", "pacman"}, options);
     EXPECT_EQ(Preview(ListFormat::Batch, {"evil", "pacman"}, options), script);
     EXPECT_TRUE(script.starts_with("#!/bin/sh\n")) << script;
@@ -567,16 +568,28 @@ TEST_F(ListWriterTest, BatchAsShellScriptOrWindowsBatchFile) {
     char buffer[256];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, run)) > 0;) output.append(buffer, got);
     EXPECT_EQ(::pclose(run), 0);
-    EXPECT_EQ(output, "A \"$(id)\" `id` \\ | reboot\nevil.zip\nPac-Man\npacman.zip\n");
+    const std::string evil = "A \"$(id)\" `id` \\ | reboot\n";
+    EXPECT_EQ(output, evil + evil + evil + "evil.zip\nPac-Man\nPac-Man\nPac-Man\npacman.zip\n");
 
-    // The Windows form: CR LF, values as they are, every bar a line break; not made executable.
+    // The Windows form: CR LF, the template's bars line breaks; a value's "%" doubled, its
+    // & | < > ^ escaped outside quotes, its quotes gone; not made executable.
     options.Set(ListOption::WindowsBatch);
-    options.Set(ListOption::Template, "copy %ROM%.zip c:\\roms|rem %DESC%");
+    options.Set(ListOption::Template, "copy %ROM%.zip c:\\roms|rem %DESC%|echo \"%DESC%\"");
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
-    EXPECT_EQ(Save(ListFormat::Batch, {"pacman", "evil"}, options),
-              "copy pacman.zip c:\\roms\r\nrem Pac-Man\r\n"
-              "copy evil.zip c:\\roms\r\nrem A \"$(id)\" `id` \\ \r\n reboot\r\n");
+    EXPECT_EQ(
+        Save(ListFormat::Batch, {"pacman", "evil"}, options),
+        "copy pacman.zip c:\\roms\r\nrem Pac-Man\r\necho \"Pac-Man\"\r\n"
+        "copy evil.zip c:\\roms\r\nrem A $(id) `id` \\ ^| reboot\r\necho \"A $(id) `id` \\ | reboot\"\r\n");
     EXPECT_NE(::access(path.c_str(), X_OK), 0);
+    // A value is put in once: "%CHD%" in a description is no placeholder, and no command follows.
+    OpenText(
+        "<?xml version=\"1.0\"?>\n<!-- mame (game+) -->\n<mame>\n"
+        "\t<game name=\"trap\">\n\t\t<description>%CHD% a | b &amp; del /q C:\\* &lt;x&gt; ^</description>\n"
+        "\t\t<disk name=\"d1\"/>\n\t</game>\n</mame>\n");
+    options.Set(ListOption::Template, "rem %DESC% %CHD%|echo \"%DESC%\"");
+    EXPECT_EQ(
+        Save(ListFormat::Batch, {"trap"}, options),
+        "rem %%CHD%% a ^| b ^& del /q C:\\* ^<x^> ^^ d1\r\necho \"%%CHD%% a | b & del /q C:\\* <x> ^\"\r\n");
 }
 
 // A document with files beside the list, as formats that write more than one file make them.
@@ -623,9 +636,11 @@ TEST_F(ListWriterTest, FormatAndOptionTables) {
         if (i > 0) {
             EXPECT_LT(ToLowerAscii(table[i - 1].name), ToLowerAscii(info.name));  // the box sorts them
         }
-        for (const ListOptionInfo& option : ListOptionTable()) {
-            EXPECT_TRUE(!info.required.Contains(option.option) || info.options.Contains(option.option));
-        }
+        // A format takes an option once; one it keeps in the settings has somewhere to keep it.
+        std::set<ListOption> taken;
+        for (const FormatOption& option : info.options)
+            EXPECT_TRUE(taken.insert(option.option).second) << info.cliName;
+        EXPECT_TRUE(info.settingsPrefix == nullptr || !info.options.empty()) << info.cliName;
     }
     // One row per option, each named once.
     std::set<std::string> names;
