@@ -106,7 +106,8 @@ CliCommand AuditCommand() {
                     {"--find", OptionValue::Text, "EXPR", "only the games the search expression finds"},
                     {"--keys", OptionValue::File, "FILE",
                      "only the games of a file of find's lines (- : standard input)"},
-                    {"--report", OptionValue::File, "FILE.csv", "also write every game's status as CSV"}},
+                    {"--report", OptionValue::OutputFile, "FILE.csv",
+                     "also write every game's status as CSV"}},
         .run = RunAudit};
 }
 

@@ -58,31 +58,13 @@ TEST(FrontEndListsRealTest, WholeListingReadsBackInEachFrontEndsRules) {
     }
 }
 
-// The real listing merged once for the tests below, by vantor-cli as a user merges it.
+// The real listing merged with the real data files (the test RealMergedListing makes it).
 class CategoryListsRealTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        const std::string listing = test::RealListXmlPath();
-        if (listing.empty()) return;
-        merged_ = new test::TempDir;
-        const std::string command = "cd '" + merged_->Path() +
-                                    "' && '" VANTOR_BIN_DIR "/vantor-cli' merge --listxml '" + listing +
-                                    "' --catver '" + test::RealDataPath("catver.ini") + "' --nplayers '" +
-                                    test::RealDataPath("nplayers.ini") + "' --controls '" +
-                                    test::RealDataPath("controls.xml") + "' -o merged.xml > /dev/null 2>&1";
-        if (std::system(command.c_str()) != 0) {
-            delete merged_;
-            merged_ = nullptr;
-        }
-    }
-    static void TearDownTestSuite() {
-        delete merged_;
-        merged_ = nullptr;
-    }
     void SetUp() override {
-        if (test::RealListXmlPath().empty()) GTEST_SKIP() << "no real listing";
-        ASSERT_NE(merged_, nullptr) << "vantor-cli merge failed";
-        test::OpenMaster(master_, merged_->File("merged.xml"));
+        const std::string merged = test::RealMergedPath();
+        if (merged.empty()) GTEST_SKIP() << "no merged real listing";
+        test::OpenMaster(master_, merged);
         ASSERT_EQ(master_.inputType, MergedList);
         for (const MatchEntry& entry : ScanForMatches(master_, kListAllExpression))
             request_.keys.push_back(ParseRecordKey(entry.key));
@@ -104,13 +86,11 @@ class CategoryListsRealTest : public ::testing::Test {
                   << warnings << " warnings\n";
     }
 
-    static test::TempDir* merged_;
     Catalog master_;
     SaveRequest request_;
     std::map<std::string, std::string> categories_;  // ROM name -> category
     test::TempDir dir_;
 };
-test::TempDir* CategoryListsRealTest::merged_ = nullptr;
 
 TEST_F(CategoryListsRealTest, PegasusLoadsEveryGameOnceInItsCollections) {
     Save(ListFormat::Pegasus, dir_.File("metadata.pegasus.txt"));
