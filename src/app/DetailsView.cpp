@@ -16,17 +16,13 @@ DetailsView::DetailsView(QWidget* owner, const Catalog& catalog)
 
 void DetailsView::Show(const std::string& name, const std::string& romName, bool hideRomNames) {
     owner_->setCursor(Qt::BusyCursor);
-    const std::string path = catalog_.file.Path();
-    const bool open = catalog_.file.IsOpen();
-    const int inputType = catalog_.inputType;
+    DisplayOptions display;
+    display.hideRomNames = hideRomNames;
     job_ = RunThenDeliver(
         this,
-        [path, open, inputType, romName, hideRomNames](JobControl&) {
+        [catalog = SnapshotOf(catalog_, display), romName](JobControl&) {
             std::string text;
-            Catalog own;
-            own.inputType = inputType;
-            own.display.hideRomNames = hideRomNames;
-            if (open && own.file.Open(path)) (void)DetailsText(own, romName, text);
+            if (catalog->file.IsOpen()) (void)DetailsText(*catalog, romName, text);
             return text;
         },
         [this, name, romName](Outcome<std::string> outcome) {

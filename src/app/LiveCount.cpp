@@ -116,7 +116,10 @@ void LiveMatchCount::Prepare(const Catalog& catalog) {
     label_->setText(QString::fromUtf8(kCountingText));
     label_->setToolTip(QStringLiteral("Reading the input file once, to count the games of each change."));
     build_ = RunThenDeliver(
-        this, [&catalog](JobControl& control) { return ListingCache::Build(catalog, &control); },
+        this,
+        [catalog = SnapshotOf(catalog)](JobControl& control) {
+            return ListingCache::Build(*catalog, &control);
+        },
         [this, path, size, modified](Outcome<std::shared_ptr<const ListingCache>> outcome) {
             if (!outcome.Done()) {
                 if (outcome.Failed())

@@ -153,7 +153,7 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
 
 MainWindow::~MainWindow() {
     model_.SetChangeListener({});
-    // A running scan reads the catalog: it stops before the catalog goes.
+    // A running scan is stopped and waited for: no worker outlives the window.
     scan_.Drop();
     scan_.WaitForWorker();
     liveCount_->StopReading();
@@ -472,12 +472,12 @@ void MainWindow::FollowInputFile() {
     if (output_->KeysCurrent() && search_->KeysCurrent()) return;
     std::vector<std::string> names = output_->RomNames();
     for (std::string& name : search_->RomNames()) names.push_back(std::move(name));
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Finding your list's games in the new input file...",
-        [&catalog, names](ProgressSink& sink) {
+        [catalog, names](ProgressSink& sink) {
             Selection selection;
-            selection.matches = FindGamesByRomName(catalog, names, &sink).entries;
+            selection.matches = FindGamesByRomName(*catalog, names, &sink).entries;
             return selection;
         },
         [this](Selection found) { CarryListsOver(found.matches); });
@@ -573,13 +573,13 @@ void MainWindow::OnGo() {
     request.expression = searchText;
     request.onePerFamily = output_->OnePerFamily();
     request.family = output_->Family();
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Scanning input file for matches...",
-        [&catalog, request](ProgressSink& sink) {
-            if (request.onePerFamily) return SelectGames(catalog, request, &sink);
+        [catalog, request](ProgressSink& sink) {
+            if (request.onePerFamily) return SelectGames(*catalog, request, &sink);
             Selection selection;
-            selection.matches = ScanForMatches(catalog, request.expression, &sink);
+            selection.matches = ScanForMatches(*catalog, request.expression, &sink);
             return selection;
         },
         [this, typed, request](Selection found) {
@@ -608,12 +608,12 @@ void MainWindow::OnListAllRoms() {
         Q_EMIT EntriesForFullList(handOver);
         return;
     }
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Generating Full List. This could take a minute or two...",
-        [&catalog](ProgressSink& sink) {
+        [catalog](ProgressSink& sink) {
             Selection selection;
-            selection.matches = ScanForMatches(catalog, kListAllExpression, &sink);
+            selection.matches = ScanForMatches(*catalog, kListAllExpression, &sink);
             return selection;
         },
         [this](Selection found) {
@@ -633,12 +633,12 @@ void MainWindow::OnRomSearch() {
     std::string text = dialog.Text();
     if (text.empty()) return;
     previousRomSearch_ = text;
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Searching...",
-        [&catalog, text](ProgressSink& sink) {
+        [catalog, text](ProgressSink& sink) {
             Selection selection;
-            selection.matches = RomSearch(catalog, text, &sink);
+            selection.matches = RomSearch(*catalog, text, &sink);
             return selection;
         },
         [this](Selection found) {

@@ -81,7 +81,7 @@ class SettingsWindow : public QDialog {
     // hands a complete output to `done`; a cancelled one changes nothing and says "Cancelled.".
     void RunUtility(std::function<Outcome<UtilityOutput>(ProgressSink& progress)> utility,
                     std::function<void(const Outcome<UtilityOutput>& outcome)> done,
-                    ProgressUnit unit = ProgressUnit::None);
+                    ProgressUnit unit = ProgressUnit::Unnamed);
     // A file the utility wrote becomes the input file shown, and is stored at once.
     void TakeOutput(const Outcome<UtilityOutput>& outcome);
     void TakeListing(const std::string& listing);

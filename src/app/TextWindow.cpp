@@ -93,7 +93,7 @@ void TextWindow::OnSave() {
     document.executable = saveType_.executable;
     status_->clear();
     progress_ = ShowJobProgress(
-        this, QStringLiteral("Saving list..."), ProgressUnit::None,
+        this, QStringLiteral("Saving list..."), ProgressUnit::Unnamed,
         [this] {
             if (!save_.Cancel() && progress_) progress_->RefuseCancel();
         },

@@ -113,11 +113,10 @@ void WorkingListWindow::KeepOnePerFamily() {
     familyProgress_->Show(true, 1000, QStringLiteral("Choosing one game per family..."), QString());
     familyJob_ = RunThenDeliver(
         this,
-        [copy = CatalogCopyOf(catalog_), entries = EntriesFromGameRows(list_->Table(), all),
+        [catalog = SnapshotOf(catalog_), entries = EntriesFromGameRows(list_->Table(), all),
          options = family_](JobControl& control) {
-            Catalog own;
-            if (!copy.Open(own)) throw EngineError("The input file cannot be read.");
-            return vantor::KeepOnePerFamily(own, entries, options, &control);
+            if (!catalog->file.IsOpen()) throw EngineError(kInputFileUnreadable);
+            return vantor::KeepOnePerFamily(*catalog, entries, options, &control);
         },
         [this, options = family_](Outcome<Selection> outcome) {
             OnFamilyKept(std::move(outcome), options);

@@ -181,9 +181,8 @@ bool WorkingListWindow::AskAfterFileDialog(const ListFormatInfo& info, ListOptio
 
 void WorkingListWindow::StartWriter(SaveRequest request, const std::string& fileName, bool preview,
                                     const SaveFileType& saveType) {
-    // The job owns what it writes from; the master file it reads stays open while this window
-    // lives (the main window neither closes nor reopens it while a save runs).
-    const Catalog& catalog = catalog_;
+    // The job owns what it writes from, the catalog it reads included.
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     const std::uint64_t changes = changes_;
     status_->clear();
     // From the moment the file is being put in place, Cancel can no longer keep the old one.
@@ -192,15 +191,15 @@ void WorkingListWindow::StartWriter(SaveRequest request, const std::string& file
     });
     save_ = RunWriteThenDeliver(
         this,
-        [&catalog, request = std::move(request), fileName, preview](JobControl& control) {
+        [catalog, request = std::move(request), fileName, preview](JobControl& control) {
             if (preview) {
                 StringSink text;
-                Outcome<SavedGames> saved = vantor::SaveList(catalog, request, text, &control);
+                Outcome<SavedGames> saved = vantor::SaveList(*catalog, request, text, &control);
                 const std::int64_t games = saved.value.games;
                 return std::move(saved).With(SavedList{games, text.Text()});
             }
             FileSink file(fileName);
-            Outcome<SavedGames> saved = vantor::SaveList(catalog, request, file, &control);
+            Outcome<SavedGames> saved = vantor::SaveList(*catalog, request, file, &control);
             const std::int64_t games = saved.value.games;
             return std::move(saved).With(SavedList{games, {}});
         },

@@ -220,15 +220,14 @@ void WorkingListWindow::LoadListFile() {
     if (!AskForFile(this, FileQuestion::Open, "Load list...", "All files (*)|*", "", path)) return;
     if (!ConfirmDiscard()) return;
     saveRunning_ = true;
-    const Catalog& catalog = catalog_;
     status_->clear();
     loadProgress_ = ShowJobProgress(this, QStringLiteral("Reading the list's games..."), ProgressUnit::Bytes,
                                     [this] { load_.Cancel(); });
     load_ = RunThenDeliver(
         this,
         // The log goes to the working folder, the per-user data folder.
-        [&catalog, path](JobControl& control) {
-            return vantor::LoadList(catalog, {path, ""}, &control);
+        [catalog = SnapshotOf(catalog_), path](JobControl& control) {
+            return vantor::LoadList(*catalog, {path, ""}, &control);
         },
         [this](Outcome<LoadedList> outcome) { OnListLoaded(std::move(outcome)); },
         [this](std::int64_t done, std::int64_t total) {

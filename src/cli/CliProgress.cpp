@@ -103,7 +103,7 @@ std::string ProgressLineText(std::string_view label, ProgressUnit unit, std::int
     std::snprintf(head, sizeof head, "%3d%% ", percent);
     std::string amounts;
     if (unit == ProgressUnit::Bytes) amounts = " " + ByteAmounts(done, total);
-    if (unit == ProgressUnit::Items) amounts = " " + std::to_string(done) + "/" + std::to_string(total);
+    if (unit == ProgressUnit::Games) amounts = " " + std::to_string(done) + "/" + std::to_string(total);
     if (elapsedSeconds >= 1 && done > 0 && done < total && done * 100 >= total) {
         const double left = elapsedSeconds * static_cast<double>(total - done) / static_cast<double>(done);
         amounts += (unit == ProgressUnit::Unnamed ? " " : ", ") + TimeLeft(left);

@@ -10,9 +10,6 @@
 
 namespace vantor::cli {
 
-// What the amounts of a progress report count; Unnamed shows the percentage and the time only.
-enum class ProgressUnit { Bytes, Items, Unnamed };
-
 // "LABEL  45% [#######         ] 121/270 MB, 12 s left", fitted to `width` columns (a shorter bar
 // first, then a shorter label). An estimate is only worth showing after a second and 1% of the work.
 std::string ProgressLineText(std::string_view label, ProgressUnit unit, std::int64_t done, std::int64_t total,

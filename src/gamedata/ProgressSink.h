@@ -7,6 +7,10 @@
 
 namespace vantor {
 
+// What the amounts of a job's progress count, for the figures the window and the command line
+// show beside the bar; Unnamed shows the percentage and the time left only.
+enum class ProgressUnit { Unnamed, Bytes, Games };
+
 // Reports progress of a long job and carries the user's wish to stop it. The scans call it a
 // few times a second, from the thread that started them; a job that sees CancelRequested()
 // stops within a fraction of a second: the scans throw EngineError of kind Cancelled, the

@@ -163,9 +163,9 @@ void BackgroundWorkTest::progressWindowShowsFiguresAndCancels() {
         {104857600, 283115520, ProgressUnit::Bytes, 7000, "104.9 MB of 283.1 MB (37%), about 12 s left"},
         {999, 1000000, ProgressUnit::Bytes, 2000, "999 bytes of 1.0 MB (0%), about 33 min left"},
         {45000, 45000, ProgressUnit::Games, 9000, "45000 of 45000 games (100%)"},
-        {50, 100, ProgressUnit::None, 60000, "50%, about 1 min left"},
-        {150, 100, ProgressUnit::None, 1000, "100%"},
-        {-5, 100, ProgressUnit::None, 1000, "0%"},
+        {50, 100, ProgressUnit::Unnamed, 60000, "50%, about 1 min left"},
+        {150, 100, ProgressUnit::Unnamed, 1000, "100%"},
+        {-5, 100, ProgressUnit::Unnamed, 1000, "0%"},
     };
     for (const auto& c : cases)
         QCOMPARE(ProgressFigures(c.done, c.total, c.unit, c.elapsedMs), QString::fromUtf8(c.figures));
