@@ -8,6 +8,7 @@
 #include "artwork/Artwork.h"
 #include "gamedata/Catalog.h"
 #include "search/GameDetails.h"
+#include "search/OutsideTerms.h"
 
 namespace vantor::app {
 
@@ -35,6 +36,10 @@ void DetailsView::Show(const std::string& name, const std::string& romName, bool
             if (outcome.error) {
                 ShowMessageBox(owner_, outcome.error->Icon(), outcome.error->Text());
                 return;
+            }
+            if (catalog_.outsideFacts) {
+                *outcome.result +=
+                    "\nROM audit: " + catalog_.outsideFacts->Describe(kAuditTermKind, romName) + "\n";
             }
             // Opened without a nested event loop: the window deletes itself when closed.
             auto* window = new TextWindow(name, *outcome.result, false, owner_);
