@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "EngineError.h"
 
@@ -366,11 +367,81 @@ void AtomicOutputFile::Flush() {
     }
     written_ += static_cast<std::int64_t>(done);
     buffer_.clear();
-    // Start the write-back of what is done, so that the sync at the end has little left to do.
+    StartWriteback();
+}
+
+void AtomicOutputFile::StartWriteback() {
     if (!direct_ && !failed_ && written_ - synced_ >= kWritebackStep) {
         ::sync_file_range(fd_, synced_, written_ - synced_, SYNC_FILE_RANGE_WRITE);
         synced_ = written_;
     }
+}
+
+std::int64_t AtomicOutputFile::CopyFrom(int source, std::int64_t offset, std::int64_t length) {
+    if (fd_ < 0 || failed_) return 0;
+    Flush();
+    std::int64_t copied = 0;
+    bool kernelCopy = true;
+    std::string buffer;
+    while (!failed_ && copied < length) {
+        if (copied > 0) ThrowIfStopRequested();
+        const auto step = static_cast<std::size_t>(std::min<std::int64_t>(length - copied, kIoStep));
+        ssize_t n = -1;
+        if (kernelCopy) {
+            loff_t from = offset + copied;
+            n = ::copy_file_range(source, &from, fd_, nullptr, step, 0);
+            if (n < 0 && errno == EINTR) continue;
+            // Not between these two files (another file system, a device): the plain way, which
+            // also tells a failed read from a failed write.
+            if (n < 0) {
+                kernelCopy = false;
+                continue;
+            }
+        } else {
+            buffer.resize(step);
+            n = ::pread(source, buffer.data(), step, offset + copied);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return -1;
+            for (std::size_t done = 0; !failed_ && done < static_cast<std::size_t>(n);) {
+                ssize_t put = ::write(fd_, buffer.data() + done, static_cast<std::size_t>(n) - done);
+                if (put > 0) {
+                    done += static_cast<std::size_t>(put);
+                } else if (put < 0 && errno != EINTR) {
+                    Fail(Reason(errno));
+                }
+            }
+        }
+        if (n == 0) break;
+        if (!failed_) {
+            copied += n;
+            written_ += n;
+            StartWriteback();
+        }
+    }
+    return copied;
+}
+
+void AtomicOutputFile::WriteAt(std::int64_t offset, std::string_view bytes) {
+    if (fd_ < 0 || failed_) return;
+    Flush();
+    if (direct_ || offset < 0 || offset + static_cast<std::int64_t>(bytes.size()) > written_) {
+        Fail(Reason(ESPIPE));
+        return;
+    }
+    while (!failed_ && !bytes.empty()) {
+        ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), offset);
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+            offset += n;
+        } else if (n < 0 && errno != EINTR) {
+            Fail(Reason(errno));
+        }
+    }
+}
+
+std::string AtomicOutputFile::FlushForReading() {
+    if (fd_ >= 0) Flush();
+    return direct_ ? std::string() : tempPath_;
 }
 
 void AtomicOutputFile::Write(std::string_view bytes) {
@@ -407,7 +478,7 @@ void AtomicOutputFile::WriteText(std::string_view text) {
     }
 }
 
-bool AtomicOutputFile::Finish() {
+bool AtomicOutputFile::Finish(bool sync) {
     if (fd_ < 0) return false;
     Flush();
     if (direct_) {
@@ -425,7 +496,7 @@ bool AtomicOutputFile::Finish() {
         if (::fchmod(fd_, existing.st_mode & 01777) != 0) Fail(Reason(errno));
     }
     // The sync goes in steps, so that a stop request is seen within a moment on a slow disk.
-    for (std::int64_t from = 0; !failed_ && from < written_; from += kSyncStep) {
+    for (std::int64_t from = 0; sync && !failed_ && from < written_; from += kSyncStep) {
         if (from > 0) ThrowIfStopRequested();
         if (::sync_file_range(
                 fd_, from, kSyncStep,
@@ -433,7 +504,7 @@ bool AtomicOutputFile::Finish() {
             errno != EINVAL && errno != ESPIPE)
             Fail(Reason(errno));
     }
-    if (!failed_ && ::fsync(fd_) != 0) Fail(Reason(errno));
+    if (sync && !failed_ && ::fsync(fd_) != 0) Fail(Reason(errno));
     if (::close(fd_) != 0) Fail(Reason(errno));
     fd_ = -1;
     return !failed_;
@@ -502,11 +573,39 @@ bool AtomicOutputFile::Commit() {
     return CommitFiles(std::span<AtomicOutputFile* const>(&self, 1));
 }
 
-bool CommitFiles(std::span<AtomicOutputFile* const> files) {
+bool CommitFiles(std::span<AtomicOutputFile* const> files, bool syncTogether) {
+    // One descriptor per file system, kept open for its sync after the files are closed.
+    std::vector<std::pair<int, AtomicOutputFile*>> fileSystems;
+    struct Closer {
+        std::vector<std::pair<int, AtomicOutputFile*>>& fds;
+        ~Closer() {
+            for (const auto& [fd, file] : fds) ::close(fd);
+        }
+    } closer{fileSystems};
+    auto fail = [&] {
+        for (AtomicOutputFile* other : files) other->Discard();
+        return false;
+    };
+    if (syncTogether) {
+        std::vector<dev_t> devices;
+        for (AtomicOutputFile* file : files) {
+            struct stat info {};
+            if (file->direct_ || file->fd_ < 0 || ::fstat(file->fd_, &info) != 0) continue;
+            if (std::find(devices.begin(), devices.end(), info.st_dev) != devices.end()) continue;
+            const int fd = ::dup(file->fd_);
+            if (fd < 0) continue;
+            devices.push_back(info.st_dev);
+            fileSystems.emplace_back(fd, file);
+        }
+    }
     for (AtomicOutputFile* file : files) {
-        if (!file->Finish()) {
-            for (AtomicOutputFile* other : files) other->Discard();
-            return false;
+        if (!file->Finish(!syncTogether)) return fail();
+    }
+    for (const auto& [fd, file] : fileSystems) {
+        ThrowIfStopRequested();
+        if (::syncfs(fd) != 0) {
+            file->Fail(Reason(errno));
+            return fail();
         }
     }
     {
