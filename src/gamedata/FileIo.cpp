@@ -12,7 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <vector>
+#include <string>
 
 #include "EngineError.h"
 
@@ -371,6 +371,7 @@ void AtomicOutputFile::Flush() {
 }
 
 void AtomicOutputFile::StartWriteback() {
+    // Start the write-back of what is done, so that the sync at the end has little left to do.
     if (!direct_ && !failed_ && written_ - synced_ >= kWritebackStep) {
         ::sync_file_range(fd_, synced_, written_ - synced_, SYNC_FILE_RANGE_WRITE);
         synced_ = written_;
@@ -421,24 +422,6 @@ std::int64_t AtomicOutputFile::CopyFrom(int source, std::int64_t offset, std::in
     return copied;
 }
 
-void AtomicOutputFile::WriteAt(std::int64_t offset, std::string_view bytes) {
-    if (fd_ < 0 || failed_) return;
-    Flush();
-    if (direct_ || offset < 0 || offset + static_cast<std::int64_t>(bytes.size()) > written_) {
-        Fail(Reason(ESPIPE));
-        return;
-    }
-    while (!failed_ && !bytes.empty()) {
-        ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), offset);
-        if (n > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-            offset += n;
-        } else if (n < 0 && errno != EINTR) {
-            Fail(Reason(errno));
-        }
-    }
-}
-
 std::string AtomicOutputFile::FlushForReading() {
     if (fd_ >= 0) Flush();
     return direct_ ? std::string() : tempPath_;
@@ -478,7 +461,7 @@ void AtomicOutputFile::WriteText(std::string_view text) {
     }
 }
 
-bool AtomicOutputFile::Finish(bool sync) {
+bool AtomicOutputFile::Finish() {
     if (fd_ < 0) return false;
     Flush();
     if (direct_) {
@@ -496,7 +479,7 @@ bool AtomicOutputFile::Finish(bool sync) {
         if (::fchmod(fd_, existing.st_mode & 01777) != 0) Fail(Reason(errno));
     }
     // The sync goes in steps, so that a stop request is seen within a moment on a slow disk.
-    for (std::int64_t from = 0; sync && !failed_ && from < written_; from += kSyncStep) {
+    for (std::int64_t from = 0; !failed_ && from < written_; from += kSyncStep) {
         if (from > 0) ThrowIfStopRequested();
         if (::sync_file_range(
                 fd_, from, kSyncStep,
@@ -504,7 +487,7 @@ bool AtomicOutputFile::Finish(bool sync) {
             errno != EINVAL && errno != ESPIPE)
             Fail(Reason(errno));
     }
-    if (sync && !failed_ && ::fsync(fd_) != 0) Fail(Reason(errno));
+    if (!failed_ && ::fsync(fd_) != 0) Fail(Reason(errno));
     if (::close(fd_) != 0) Fail(Reason(errno));
     fd_ = -1;
     return !failed_;
@@ -573,39 +556,11 @@ bool AtomicOutputFile::Commit() {
     return CommitFiles(std::span<AtomicOutputFile* const>(&self, 1));
 }
 
-bool CommitFiles(std::span<AtomicOutputFile* const> files, bool syncTogether) {
-    // One descriptor per file system, kept open for its sync after the files are closed.
-    std::vector<std::pair<int, AtomicOutputFile*>> fileSystems;
-    struct Closer {
-        std::vector<std::pair<int, AtomicOutputFile*>>& fds;
-        ~Closer() {
-            for (const auto& [fd, file] : fds) ::close(fd);
-        }
-    } closer{fileSystems};
-    auto fail = [&] {
-        for (AtomicOutputFile* other : files) other->Discard();
-        return false;
-    };
-    if (syncTogether) {
-        std::vector<dev_t> devices;
-        for (AtomicOutputFile* file : files) {
-            struct stat info {};
-            if (file->direct_ || file->fd_ < 0 || ::fstat(file->fd_, &info) != 0) continue;
-            if (std::find(devices.begin(), devices.end(), info.st_dev) != devices.end()) continue;
-            const int fd = ::dup(file->fd_);
-            if (fd < 0) continue;
-            devices.push_back(info.st_dev);
-            fileSystems.emplace_back(fd, file);
-        }
-    }
+bool CommitFiles(std::span<AtomicOutputFile* const> files) {
     for (AtomicOutputFile* file : files) {
-        if (!file->Finish(!syncTogether)) return fail();
-    }
-    for (const auto& [fd, file] : fileSystems) {
-        ThrowIfStopRequested();
-        if (::syncfs(fd) != 0) {
-            file->Fail(Reason(errno));
-            return fail();
+        if (!file->Finish()) {
+            for (AtomicOutputFile* other : files) other->Discard();
+            return false;
         }
     }
     {

@@ -14,9 +14,7 @@ class AtomicOutputFile;
 // Commits every file, or none: all are written and synced first, then put in place one after
 // the other; a failure (or a stop request) on the way puts back what was already placed. False
 // with the failing file's Problem() set; throws EngineError (Cancelled) when asked to stop.
-// `syncTogether`: one sync of each file system for all of them instead of one per file, which
-// a disk takes in a fraction of the time when the files are many.
-[[nodiscard]] bool CommitFiles(std::span<AtomicOutputFile* const> files, bool syncTogether = false);
+[[nodiscard]] bool CommitFiles(std::span<AtomicOutputFile* const> files);
 
 // The most a file read whole may hold (a list, an old list, a data file): more is refused rather
 // than read until memory runs out.
@@ -46,9 +44,6 @@ class AtomicOutputFile {
     // can. The bytes copied: fewer when the source ends first, -1 when it cannot be read (errno
     // says why). A failed write fails the file as Write() does.
     std::int64_t CopyFrom(int source, std::int64_t offset, std::int64_t length);
-    // Writes over bytes written before (a header completed once its data is known); fails the
-    // file when they are not all written yet or the output cannot seek.
-    void WriteAt(std::int64_t offset, std::string_view bytes);
     // Writes out what is buffered and returns the temporary file that holds the bytes until
     // Commit() ("" for a file written directly), for a caller that checks them first.
     std::string FlushForReading();
@@ -64,13 +59,13 @@ class AtomicOutputFile {
     const std::string& Path() const { return path_; }
 
   private:
-    friend bool CommitFiles(std::span<AtomicOutputFile* const> files, bool syncTogether);
+    friend bool CommitFiles(std::span<AtomicOutputFile* const> files);
     void Flush();
     void Fail(const std::string& reason);
     // Starts the write-back of what is written, so that the sync at the end has little left.
     void StartWriteback();
-    // Written, synced (unless the caller syncs the file system) and closed; false on a failure.
-    bool Finish(bool sync = true);
+    // Written, synced and closed; false on a failure.
+    bool Finish();
     // Takes the target's name; an earlier file then lies at the temporary name where it can.
     bool Place();
     // Puts the earlier file back (or removes a file that was new).

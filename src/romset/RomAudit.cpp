@@ -308,7 +308,8 @@ SetAuditor::Found SetAuditor::FindRom(const std::vector<std::string>& searchPath
 
 std::optional<FileSource> SetAuditor::FindExact(const std::vector<std::string>& sets, const RomFile& rom) {
     auto right = [&](const ArchiveMember& member) {
-        return member.size == rom.size && (rom.hasCrc ? member.crc == rom.crc : EqualsIgnoringCase(member.name, rom.name));
+        return member.size == rom.size &&
+               (rom.hasCrc ? member.crc == rom.crc : EqualsIgnoringCase(member.name, rom.name));
     };
     for (const std::string& set : sets) {
         for (const Location& location : LocationsOf(set)) {
@@ -449,8 +450,9 @@ GameAudit SetAuditor::Audit(const MachineSets& game, std::vector<AuditedFile>* f
             if (files == nullptr) return;
             files->clear();
             for (const Record& record : records)
-                files->push_back({record.rom, record.disk, record.owner, record.Required(), record.found.found,
-                                  record.Required() && record.Bad(), record.found.source});
+                files->push_back({record.rom, record.disk, record.owner, record.Required(),
+                                  record.found.found, record.Required() && record.Bad(),
+                                  record.found.source});
         }
     } report{records, files};
 

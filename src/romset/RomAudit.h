@@ -80,7 +80,7 @@ struct AuditedFile {
     std::string owner;      // the set that holds it as its own: the game, one up its romof chain, a device
     bool required = false;  // dumped and not optional
     bool found = false;
-    bool bad = false;  // required, and missing or wrong
+    bool bad = false;   // required, and missing or wrong
     FileSource source;  // where it was found
 };
 

@@ -39,8 +39,8 @@ struct DiskFile {
 struct MachineSets {
     std::string name, cloneOf, romOf;
     std::string description;
-    std::string sampleOf;     // the samples set it plays (MAME looks for its own name first)
-    bool usesSamples = false;  // it has <sample> elements
+    std::string sampleOf;        // the samples set it plays (MAME looks for its own name first)
+    bool usesSamples = false;    // it has <sample> elements
     std::int64_t position = -1;  // the record's position (its record key)
     bool isBios = false;
     bool isDevice = false;
