@@ -134,6 +134,7 @@ CliCommand AuditCommand();
 CliCommand CriteriaCommand();
 CliCommand DetailsCommand();
 CliCommand ExplainCommand();
+CliCommand ExportCommand();
 CliCommand FindCommand();
 CliCommand ListAllCommand();
 CliCommand ListXmlCommand();

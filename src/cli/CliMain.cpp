@@ -20,9 +20,9 @@ namespace vantor::cli {
 
 const std::vector<CliCommand>& Commands() {
     static const std::vector<CliCommand> commands = {
-        FindCommand(),     ListAllCommand(),     RomSearchCommand(),  DetailsCommand(), ExplainCommand(),
-        CriteriaCommand(), SaveCommand(),        MergeCommand(),      RomScanCommand(), AuditCommand(),
-        Mala2XmlCommand(), Maximus2XmlCommand(), RomDir2XmlCommand(), ListXmlCommand(),
+        FindCommand(),     ListAllCommand(),  RomSearchCommand(),   DetailsCommand(),    ExplainCommand(),
+        CriteriaCommand(), SaveCommand(),     MergeCommand(),       RomScanCommand(),    AuditCommand(),
+        ExportCommand(),   Mala2XmlCommand(), Maximus2XmlCommand(), RomDir2XmlCommand(), ListXmlCommand(),
     };
     return commands;
 }

@@ -1,10 +1,12 @@
 // audit --roms DIR [--roms DIR ...] [--chds DIR] [--find EXPR | --keys FILE] [--report FILE.csv]
+//       [--fixdat FILE.dat]
 #include "CliCommand.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/TextUtil.h"
 #include "romset/AuditRun.h"
 #include "romset/AuditStore.h"
+#include "romset/Fixdat.h"
 #include "search/CompiledExpression.h"
 #include "search/SearchDriver.h"
 #include "search/SearchText.h"
@@ -15,18 +17,19 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vantor-cli audit --roms DIR [--roms DIR ...] [--chds DIR] [--find EXPR | --keys FILE]\n"
-    "       [--report FILE.csv]";
+    "       [--report FILE.csv] [--fixdat FILE.dat]";
 
 int RunAudit(CliContext& context, std::vector<std::string>& args) {
     AuditRequest request;
-    std::string folder, findText, keysFile, reportFile;
+    std::string folder, findText, keysFile, reportFile, fixdatFile;
     while (TakeOption(args, "--roms", folder)) request.folders.romFolders.push_back(folder);
     TakeOption(args, "--chds", request.folders.chdFolder);
     const bool byFind = TakeOption(args, "--find", findText);
     const bool byKeys = TakeOption(args, "--keys", keysFile);
     const bool report = TakeOption(args, "--report", reportFile);
+    const bool fixdat = TakeOption(args, "--fixdat", fixdatFile);
     if (!args.empty() || request.folders.romFolders.empty() || (byFind && byKeys) ||
-        (report && reportFile.empty()))
+        (report && reportFile.empty()) || (fixdat && fixdatFile.empty()))
         return context.UsageError(kUsage);
     for (const std::string& path : request.folders.romFolders) {
         if (!IsDirectory(path)) {
@@ -56,13 +59,18 @@ int RunAudit(CliContext& context, std::vector<std::string>& args) {
     request.allGames = !byFind && !byKeys;
     request.keepFolder = DefaultAuditFolder();
     progress.Start("Auditing ROM sets...");
-    const AuditRunResult result = RunRomAudit(context.catalog, context.options.input, request, &progress);
-    progress.End();
-
-    if (report && !WriteFileAtomically(reportFile, AuditReportCsv(result.games))) {
-        context.Error("Cannot write the audit report " + reportFile + ".");
-        return kExitFailure;
+    AuditRunResult result = RunRomAudit(context.catalog, context.options.input, request, &progress);
+    std::vector<CliContext::OutputText> outputs;
+    if (fixdat) {
+        // The fixdat needs every file's verdict, which the kept audit does not hold: the games
+        // are audited file by file (the archives read before come from the source cache).
+        const FileAudit files = AuditFiles(context.catalog, context.options.input, request, &progress);
+        result.games = files.audits;
+        outputs.push_back({fixdatFile, FixdatXml(files, "Vantor fixdat"), "fixdat"});
     }
+    progress.End();
+    if (report) outputs.push_back({reportFile, AuditReportCsv(result.games), "audit report"});
+    if (!outputs.empty() && !context.WriteFiles(outputs)) return kExitFailure;
     std::string lines;
     for (const GameAudit& game : result.games) {
         lines += game.name;
@@ -87,7 +95,8 @@ CliCommand AuditCommand() {
     return {
         .name = "audit",
         .usage =
-            "audit --roms DIR [--roms DIR ...] [--chds DIR] [--find EXPR | --keys FILE] [--report FILE.csv]",
+            "audit --roms DIR [--roms DIR ...] [--chds DIR] [--find EXPR | --keys FILE] [--report FILE.csv]\n"
+            "      [--fixdat FILE.dat]",
         .summary = "checks the games' ROM sets in the ROM folders, as MAME's own audit does",
         .details =
             "Prints ROMNAME|STATUS|DETAIL| for every game of the --input master file (or those of\n"
@@ -107,7 +116,9 @@ CliCommand AuditCommand() {
                     {"--keys", OptionValue::File, "FILE",
                      "only the games of a file of find's lines (- : standard input)"},
                     {"--report", OptionValue::OutputFile, "FILE.csv",
-                     "also write every game's status as CSV"}},
+                     "also write every game's status as CSV"},
+                    {"--fixdat", OptionValue::OutputFile, "FILE.dat",
+                     "also write the files the games lack as a Logiqx datafile for a ROM manager"}},
         .run = RunAudit};
 }
 

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "EngineError.h"
@@ -367,11 +368,64 @@ void AtomicOutputFile::Flush() {
     }
     written_ += static_cast<std::int64_t>(done);
     buffer_.clear();
+    StartWriteback();
+}
+
+void AtomicOutputFile::StartWriteback() {
     // Start the write-back of what is done, so that the sync at the end has little left to do.
     if (!direct_ && !failed_ && written_ - synced_ >= kWritebackStep) {
         ::sync_file_range(fd_, synced_, written_ - synced_, SYNC_FILE_RANGE_WRITE);
         synced_ = written_;
     }
+}
+
+std::int64_t AtomicOutputFile::CopyFrom(int source, std::int64_t offset, std::int64_t length) {
+    if (fd_ < 0 || failed_) return 0;
+    Flush();
+    std::int64_t copied = 0;
+    bool kernelCopy = true;
+    std::string buffer;
+    while (!failed_ && copied < length) {
+        if (copied > 0) ThrowIfStopRequested();
+        const auto step = static_cast<std::size_t>(std::min<std::int64_t>(length - copied, kIoStep));
+        ssize_t n = -1;
+        if (kernelCopy) {
+            loff_t from = offset + copied;
+            n = ::copy_file_range(source, &from, fd_, nullptr, step, 0);
+            if (n < 0 && errno == EINTR) continue;
+            // Not between these two files (another file system, a device): the plain way, which
+            // also tells a failed read from a failed write.
+            if (n < 0) {
+                kernelCopy = false;
+                continue;
+            }
+        } else {
+            buffer.resize(step);
+            n = ::pread(source, buffer.data(), step, offset + copied);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return -1;
+            for (std::size_t done = 0; !failed_ && done < static_cast<std::size_t>(n);) {
+                ssize_t put = ::write(fd_, buffer.data() + done, static_cast<std::size_t>(n) - done);
+                if (put > 0) {
+                    done += static_cast<std::size_t>(put);
+                } else if (put < 0 && errno != EINTR) {
+                    Fail(Reason(errno));
+                }
+            }
+        }
+        if (n == 0) break;
+        if (!failed_) {
+            copied += n;
+            written_ += n;
+            StartWriteback();
+        }
+    }
+    return copied;
+}
+
+std::string AtomicOutputFile::FlushForReading() {
+    if (fd_ >= 0) Flush();
+    return direct_ ? std::string() : tempPath_;
 }
 
 void AtomicOutputFile::Write(std::string_view bytes) {

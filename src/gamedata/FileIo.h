@@ -40,6 +40,13 @@ class AtomicOutputFile {
     void Write(std::string_view bytes);
     // Windows text mode: every LF is stored as CR LF.
     void WriteText(std::string_view text);
+    // Appends `length` bytes of the file `source` from `offset` on, copied by the kernel where it
+    // can. The bytes copied: fewer when the source ends first, -1 when it cannot be read (errno
+    // says why). A failed write fails the file as Write() does.
+    std::int64_t CopyFrom(int source, std::int64_t offset, std::int64_t length);
+    // Writes out what is buffered and returns the temporary file that holds the bytes until
+    // Commit() ("" for a file written directly), for a caller that checks them first.
+    std::string FlushForReading();
     // False when any write failed or the file could not be put in place; the temporary file is
     // gone then. Throws EngineError (Cancelled) when the program was asked to stop first.
     bool Commit();
@@ -55,6 +62,8 @@ class AtomicOutputFile {
     friend bool CommitFiles(std::span<AtomicOutputFile* const> files);
     void Flush();
     void Fail(const std::string& reason);
+    // Starts the write-back of what is written, so that the sync at the end has little left.
+    void StartWriteback();
     // Written and closed, and synced with `sync` (else its write-back is only started, for a sync
     // of the whole set); false on a failure.
     bool Finish(bool sync);

@@ -32,6 +32,18 @@ struct AuditRunResult {
 AuditRunResult RunRomAudit(const Catalog& catalog, const std::string& masterPath, const AuditRequest& request,
                            ProgressSink* progress);
 
+// The chosen games audited file by file, for the jobs that act on what was found where (the export,
+// the fixdat): no kept audit answers, but the source cache of the keep folder speeds it up.
+struct FileAudit {
+    SetGraph graph;
+    std::vector<const MachineSets*> games;        // master-file order, into `graph`
+    std::vector<GameAudit> audits;                // one per game
+    std::vector<std::vector<AuditedFile>> files;  // one per game
+};
+// Throws EngineError as RunRomAudit does.
+FileAudit AuditFiles(const Catalog& catalog, const std::string& masterPath, const AuditRequest& request,
+                     ProgressSink* progress);
+
 // "ROM name,status,detail" and a row per game.
 std::string AuditReportCsv(const std::vector<GameAudit>& games);
 // "Audited 120 games: 100 good, 3 best available, ..." (the statuses with games only).
