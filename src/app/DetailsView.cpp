@@ -29,25 +29,25 @@ void DetailsView::Show(const std::string& name, const std::string& romName, bool
             if (open && own.file.Open(path)) (void)DetailsText(own, romName, text);
             return text;
         },
-        [this, name, romName](JobOutcome<std::string> outcome) {
+        [this, name, romName](Outcome<std::string> outcome) {
             owner_->unsetCursor();
             if (!owner_->isVisible()) return;
-            if (outcome.error) {
-                ShowMessageBox(owner_, outcome.error->Icon(), outcome.error->Text());
+            if (!outcome.Done()) {
+                ShowOutcomeMessages(owner_, outcome);
                 return;
             }
             // Opened without a nested event loop: the window deletes itself when closed.
-            auto* window = new TextWindow(name, *outcome.result, false, owner_);
+            auto* window = new TextWindow(name, outcome.value, false, owner_);
             window->setAttribute(Qt::WA_DeleteOnClose);
             auto* pictures = new PicturePane(window);
             if (pictures->Configured()) {
                 window->AddSidePane(pictures);
-                pictures->ShowGame(romName, ParentName(catalog_, *outcome.result));
+                pictures->ShowGame(romName, ParentName(catalog_, outcome.value));
             } else {
                 delete pictures;
             }
             window->open();
-            Q_EMIT Opened(*outcome.result);
+            Q_EMIT Opened(outcome.value);
         });
 }
 

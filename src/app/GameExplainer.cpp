@@ -35,15 +35,14 @@ void GameExplainer::Explain(QWidget* owner, Game by, const std::string& game, co
             if (!key) throw EngineError("No game at record " + game + " in the input file.");
             return ExplainGameAt(own, *key, request, &control);
         },
-        [this, window](JobOutcome<GameExplanation> outcome) {
+        [this, window](Outcome<GameExplanation> outcome) {
             if (window.isNull()) return;
             window->unsetCursor();
-            if (outcome.error) {
-                if (!outcome.Cancelled())
-                    ShowMessageBox(window, outcome.error->Icon(), outcome.error->Text());
+            if (!outcome.Done()) {
+                ShowOutcomeMessages(window, outcome);
                 return;
             }
-            const GameExplanation& explanation = *outcome.result;
+            const GameExplanation& explanation = outcome.value;
             const std::string title =
                 std::string(explanation.matches ? kWhyInListText : kWhyNotText) + " " + explanation.romName;
             auto* text = new TextWindow(title, explanation.text, true, window);

@@ -12,7 +12,7 @@
 #include "PicturePane.h"
 #include "SortableListView.h"
 #include "gamedata/EngineError.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 
 namespace vantor::app {
 

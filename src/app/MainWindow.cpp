@@ -418,13 +418,13 @@ void MainWindow::OpenSettings() {
 }
 
 void MainWindow::OpenInputFile() {
-    InputCheck check = vantor::OpenInputFile(catalog_, inputXmlPath_);
+    const Outcome<InputCheck> check = vantor::OpenInputFile(catalog_, inputXmlPath_);
     fullListReady_ = false;
     // Without a master file there is nothing to scan: the three searches wait for one.
     for (QPushButton* button : {goButton_, listAllButton_, romSearchButton_})
-        button->setEnabled(check.opened);
+        button->setEnabled(check.Done());
     // The records are prepared while the user reads the notes.
-    if (check.opened) {
+    if (check.Done()) {
         liveCount_->Prepare(catalog_);
     } else {
         liveCount_->Clear();
@@ -432,11 +432,10 @@ void MainWindow::OpenInputFile() {
     // The notes on a file are told once: reopening it (Settings, then Cancel) tells nothing new.
     const FileIdentity& opened = catalog_.file.Identity();
     const bool noted =
-        check.opened && std::find(notedFiles_.begin(), notedFiles_.end(), opened) != notedFiles_.end();
+        check.Done() && std::find(notedFiles_.begin(), notedFiles_.end(), opened) != notedFiles_.end();
     if (!noted) {
-        for (const InputCheck::Message& message : check.messages)
-            ShowMessageBox(this, message.icon, message.text);
-        if (check.opened) notedFiles_.push_back(opened);
+        ShowOutcomeMessages(this, check);
+        if (check.Done()) notedFiles_.push_back(opened);
     }
     const std::string wordsBefore = model_.ComposeSearchCommand();
     model_.ApplyInputCheck(check);
@@ -531,16 +530,16 @@ void MainWindow::RunScan(const char* progressText, std::function<Selection(Progr
                                 [this] { scan_.Cancel(); });
     scan_ = RunThenDeliver(
         this, [scan = std::move(scan)](JobControl& control) { return scan(control); },
-        [this, found = std::move(found)](JobOutcome<Selection> outcome) {
+        [this, found = std::move(found)](Outcome<Selection> outcome) {
             delete progress_;
             progress_ = nullptr;
             scanRunning_ = false;
             if (outcome.Cancelled()) {
                 status_->setText(QString::fromUtf8(kCancelled));
-            } else if (outcome.error) {
-                ShowError(*outcome.error);
+            } else if (!outcome.Done()) {
+                ShowOutcomeMessages(this, outcome);
             } else {
-                found(std::move(*outcome.result));
+                found(std::move(outcome.value));
             }
             Q_EMIT ScanFinished();
         },

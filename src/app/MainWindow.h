@@ -13,7 +13,7 @@
 #include "AppState.h"
 #include "BackgroundWork.h"
 #include "gamedata/Catalog.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 #include "search/CriteriaModel.h"
 #include "search/GameSelection.h"
 #include "search/SearchHistory.h"

@@ -242,10 +242,10 @@ void PicturePane::Load(std::string romName, std::function<std::string()> parentO
             }
             return loaded;
         },
-        [this](JobOutcome<Loaded> outcome) {
+        [this](Outcome<Loaded> outcome) {
             waiting_->stop();
-            if (outcome.result) {
-                Show(*outcome.result);
+            if (outcome.Done()) {
+                Show(outcome.value);
             } else {
                 // A game that cannot be read has no pictures; that is no error to show.
                 Show(Loaded::Chosen(Settings::Load()));

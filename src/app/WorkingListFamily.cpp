@@ -119,7 +119,7 @@ void WorkingListWindow::KeepOnePerFamily() {
             if (!copy.Open(own)) throw EngineError("The input file cannot be read.");
             return vantor::KeepOnePerFamily(own, entries, options, &control);
         },
-        [this, options = family_](JobOutcome<Selection> outcome) {
+        [this, options = family_](Outcome<Selection> outcome) {
             OnFamilyKept(std::move(outcome), options);
             Q_EMIT FamilyFinished();
         },
@@ -128,17 +128,17 @@ void WorkingListWindow::KeepOnePerFamily() {
         });
 }
 
-void WorkingListWindow::OnFamilyKept(JobOutcome<Selection> outcome, const FamilyOptions& options) {
+void WorkingListWindow::OnFamilyKept(Outcome<Selection> outcome, const FamilyOptions& options) {
     familyProgress_.reset();
     if (outcome.Cancelled()) {
         status_->setText(QString::fromUtf8(kCancelled));
         return;
     }
-    if (outcome.error) {
-        ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
+    if (!outcome.Done()) {
+        ShowOutcomeMessages(this, outcome);
         return;
     }
-    const Selection& selection = *outcome.result;
+    const Selection& selection = outcome.value;
     // Only the games that lost go: rows added or deleted meanwhile stay as they are.
     std::unordered_set<std::string> lost;
     for (const FamilyDecision& decision : selection.families.decisions) {

@@ -148,8 +148,31 @@ void ProgressLine::Break() {
     drawn_ = false;
 }
 
+CliProgress::~CliProgress() {
+    End();
+}
+
+void CliProgress::Start(const std::string& label) {
+    ui_.Line().Start(label);
+    started_ = true;
+}
+
+void CliProgress::End() {
+    if (started_) ui_.Line().Break();
+    started_ = false;
+}
+
 void CliProgress::Progress(std::int64_t done, std::int64_t total) {
+    started_ = true;
     ui_.Line().Update(done, total, unit_);
+}
+
+void CliProgress::Texts(const std::string& firstLine, const std::string&) {
+    if (started_) {
+        ui_.Line().SetLabel(firstLine);
+    } else {
+        Start(firstLine);
+    }
 }
 
 bool CliProgress::CancelRequested() const {

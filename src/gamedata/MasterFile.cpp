@@ -11,8 +11,6 @@
 
 namespace vantor {
 
-MasterFile g_masterFile;
-
 namespace {
 std::atomic<std::uint64_t> g_lastOpenId{0};
 }  // namespace

@@ -50,7 +50,4 @@ class MasterFile {
     std::string path_;
 };
 
-// The one open master file of the program (the input check opens it).
-extern MasterFile g_masterFile;
-
 }  // namespace vantor
