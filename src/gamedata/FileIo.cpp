@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "EngineError.h"
 
@@ -461,7 +462,7 @@ void AtomicOutputFile::WriteText(std::string_view text) {
     }
 }
 
-bool AtomicOutputFile::Finish() {
+bool AtomicOutputFile::Finish(bool sync) {
     if (fd_ < 0) return false;
     Flush();
     if (direct_) {
@@ -479,7 +480,7 @@ bool AtomicOutputFile::Finish() {
         if (::fchmod(fd_, existing.st_mode & 01777) != 0) Fail(Reason(errno));
     }
     // The sync goes in steps, so that a stop request is seen within a moment on a slow disk.
-    for (std::int64_t from = 0; !failed_ && from < written_; from += kSyncStep) {
+    for (std::int64_t from = 0; sync && !failed_ && from < written_; from += kSyncStep) {
         if (from > 0) ThrowIfStopRequested();
         if (::sync_file_range(
                 fd_, from, kSyncStep,
@@ -487,7 +488,7 @@ bool AtomicOutputFile::Finish() {
             errno != EINVAL && errno != ESPIPE)
             Fail(Reason(errno));
     }
-    if (!failed_ && ::fsync(fd_) != 0) Fail(Reason(errno));
+    if (sync && !failed_ && ::fsync(fd_) != 0) Fail(Reason(errno));
     if (::close(fd_) != 0) Fail(Reason(errno));
     fd_ = -1;
     return !failed_;
@@ -556,11 +557,39 @@ bool AtomicOutputFile::Commit() {
     return CommitFiles(std::span<AtomicOutputFile* const>(&self, 1));
 }
 
-bool CommitFiles(std::span<AtomicOutputFile* const> files) {
+bool CommitFiles(std::span<AtomicOutputFile* const> files, bool syncTogether) {
+    // One descriptor per file system, kept open for its sync after the files are closed.
+    std::vector<std::pair<int, AtomicOutputFile*>> fileSystems;
+    struct Closer {
+        std::vector<std::pair<int, AtomicOutputFile*>>& fds;
+        ~Closer() {
+            for (const auto& [fd, file] : fds) ::close(fd);
+        }
+    } closer{fileSystems};
+    auto fail = [&] {
+        for (AtomicOutputFile* other : files) other->Discard();
+        return false;
+    };
+    if (syncTogether) {
+        std::vector<dev_t> devices;
+        for (AtomicOutputFile* file : files) {
+            struct stat info {};
+            if (file->direct_ || file->fd_ < 0 || ::fstat(file->fd_, &info) != 0) continue;
+            if (std::find(devices.begin(), devices.end(), info.st_dev) != devices.end()) continue;
+            const int fd = ::dup(file->fd_);
+            if (fd < 0) continue;
+            devices.push_back(info.st_dev);
+            fileSystems.emplace_back(fd, file);
+        }
+    }
     for (AtomicOutputFile* file : files) {
-        if (!file->Finish()) {
-            for (AtomicOutputFile* other : files) other->Discard();
-            return false;
+        if (!file->Finish(!syncTogether)) return fail();
+    }
+    for (const auto& [fd, file] : fileSystems) {
+        ThrowIfStopRequested();
+        if (::syncfs(fd) != 0) {
+            file->Fail(Reason(errno));
+            return fail();
         }
     }
     {
