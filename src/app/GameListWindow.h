@@ -13,6 +13,7 @@
 #include "listmodel/ListTable.h"
 
 class QAction;
+class QLabel;
 class QTimer;
 
 namespace vantor {
@@ -26,17 +27,6 @@ namespace vantor::app {
 std::vector<ListTable::Row> BuildGameRows(std::vector<MatchEntry> entries, bool sortByName,
                                           ProgressSink& progress);
 
-// What a worker needs to read the master file with a file of its own, so that the main window
-// may close and reopen the catalog's meanwhile.
-struct CatalogCopy {
-    std::string path;
-    bool open = false;
-    int inputType = 0;
-    DisplayOptions display;
-    [[nodiscard]] bool Open(Catalog& own) const;
-};
-CatalogCopy CatalogCopyOf(const Catalog& catalog);
-
 class DetailsView;
 class PicturePane;
 class SortableListView;
@@ -48,6 +38,9 @@ class GameListWindow : public QDialog {
 
     SortableListView* List() const { return list_; }
     PicturePane* Pictures() const { return pictures_; }
+    // The selected game's status in the kept ROM audit, under the list (hidden without one).
+    void ShowAuditMark();
+    QLabel* AuditMark() const { return auditMark_; }
     bool HideRomNames() const { return hideRomNames_; }
 
     // "View Details" of the first selected row.
@@ -94,6 +87,7 @@ class GameListWindow : public QDialog {
     void ShowSelectedPictures();
 
     PicturePane* pictures_;
+    QLabel* auditMark_;
     QTimer* pictureDelay_;    // arrowing through the list loads the game it stops at
     std::string pictureKey_;  // the game whose pictures are shown or loading
 };

@@ -45,20 +45,20 @@ int RunAudit(CliContext& context, std::vector<std::string>& args) {
     if (byFind) {
         // An expression error (exit status 2) ends the command before anything is read.
         expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
-        CompiledExpression check(expression);
+        CompiledExpression::CheckText(expression);
     }
     if (byKeys && !ReadKeyFile(context, keysFile, request.positions)) return kExitFailure;
     if (!context.OpenMaster()) return kExitFailure;
 
     CliProgress progress(context.ui);
     if (byFind) {
-        context.ui.ProgressShow("Scanning input file for matches...", "");
+        progress.Start("Scanning input file for matches...");
         for (const MatchEntry& entry : ScanForMatches(context.catalog, expression, &progress))
             request.positions.push_back(ParseRecordKey(entry.key));
     }
     request.allGames = !byFind && !byKeys;
     request.keepFolder = DefaultAuditFolder();
-    context.ui.ProgressShow("Auditing ROM sets...", "");
+    progress.Start("Auditing ROM sets...");
     AuditRunResult result = RunRomAudit(context.catalog, context.options.input, request, &progress);
     std::vector<CliContext::OutputText> outputs;
     if (fixdat) {
@@ -68,7 +68,7 @@ int RunAudit(CliContext& context, std::vector<std::string>& args) {
         result.games = files.audits;
         outputs.push_back({fixdatFile, FixdatXml(files, "Vantor fixdat"), "fixdat"});
     }
-    context.ui.ProgressClose();
+    progress.End();
     if (report) outputs.push_back({reportFile, AuditReportCsv(result.games), "audit report"});
     if (!outputs.empty() && !context.WriteFiles(outputs)) return kExitFailure;
     std::string lines;

@@ -79,34 +79,35 @@ int RunExport(CliContext& context, std::vector<std::string>& args) {
     std::string expression;
     if (byFind) {
         expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
-        CompiledExpression check(expression);
+        CompiledExpression::CheckText(expression);
     }
     if (byKeys && !ReadKeyFile(context, keysFile, request.audit.positions)) return kExitFailure;
     if (!context.OpenMaster()) return kExitFailure;
 
     CliProgress progress(context.ui, ProgressUnit::Bytes);
     if (byFind) {
-        context.ui.ProgressShow("Scanning input file for matches...", "");
+        progress.Start("Scanning input file for matches...");
         for (const MatchEntry& entry : ScanForMatches(context.catalog, expression, &progress))
             request.audit.positions.push_back(ParseRecordKey(entry.key));
+        progress.End();
     } else if (byList) {
-        context.ui.ProgressShow("Reading the list's games...", "");
+        progress.Start("Reading the list's games...");
         // What the master file lacks is told, and its log goes to the current folder.
         std::error_code noFolder;
         const std::string here = std::filesystem::current_path(noFolder).string();
-        LoadedList loaded = LoadList(context.catalog, {listFile, here}, &progress);
-        context.ui.ProgressClose();
+        Outcome<LoadedList> loaded = LoadList(context.catalog, {listFile, here}, &progress);
+        progress.End();
         const int status = FinishWithOutcome(context, loaded);
         if (!loaded.Done()) return status;
-        for (const MatchEntry& entry : loaded.entries)
+        for (const MatchEntry& entry : loaded.value.entries)
             request.audit.positions.push_back(ParseRecordKey(entry.key));
     }
     request.audit.allGames = byAll;
     request.audit.keepFolder = DefaultAuditFolder();
 
-    context.ui.ProgressShow("Auditing ROM sets...", "");
+    progress.Start("Auditing ROM sets...");
     const ExportPlan plan = PlanExport(context.catalog, context.options.input, request, &progress);
-    context.ui.ProgressClose();
+    progress.End();
     for (const std::string& line : plan.missing) context.ui.ShowMessage(MessageIcon::Exclamation, line);
     if (dryRun) {
         std::string lines;
@@ -119,9 +120,9 @@ int RunExport(CliContext& context, std::vector<std::string>& args) {
                                "Would export " + ExportSummary(plan, nullptr) + ".");
         return kExitOk;
     }
-    context.ui.ProgressShow("Exporting ROM sets...", "");
+    progress.Start("Exporting ROM sets...");
     const ExportResult result = RunExport(plan, request, &progress);
-    context.ui.ProgressClose();
+    progress.End();
     for (const std::string& failure : result.failures) context.Error("Not written: " + failure);
     for (const ExportFile& file : plan.files) {
         if (file.action == ExportFile::Action::Conflict)

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <string>
 #include <vector>
 
 #include "EngineError.h"
@@ -479,8 +478,16 @@ bool AtomicOutputFile::Finish(bool sync) {
             (void)::fchown(fd_, existing.st_uid, existing.st_gid);
         if (::fchmod(fd_, existing.st_mode & 01777) != 0) Fail(Reason(errno));
     }
+    if (!sync) {
+        struct stat made {};
+        if (!failed_ && ::fstat(fd_, &made) == 0) device_ = made.st_dev;
+        if (!failed_) ::sync_file_range(fd_, synced_, 0, SYNC_FILE_RANGE_WRITE);
+        if (::close(fd_) != 0) Fail(Reason(errno));
+        fd_ = -1;
+        return !failed_;
+    }
     // The sync goes in steps, so that a stop request is seen within a moment on a slow disk.
-    for (std::int64_t from = 0; sync && !failed_ && from < written_; from += kSyncStep) {
+    for (std::int64_t from = 0; !failed_ && from < written_; from += kSyncStep) {
         if (from > 0) ThrowIfStopRequested();
         if (::sync_file_range(
                 fd_, from, kSyncStep,
@@ -488,7 +495,7 @@ bool AtomicOutputFile::Finish(bool sync) {
             errno != EINVAL && errno != ESPIPE)
             Fail(Reason(errno));
     }
-    if (sync && !failed_ && ::fsync(fd_) != 0) Fail(Reason(errno));
+    if (!failed_ && ::fsync(fd_) != 0) Fail(Reason(errno));
     if (::close(fd_) != 0) Fail(Reason(errno));
     fd_ = -1;
     return !failed_;
@@ -557,39 +564,33 @@ bool AtomicOutputFile::Commit() {
     return CommitFiles(std::span<AtomicOutputFile* const>(&self, 1));
 }
 
-bool CommitFiles(std::span<AtomicOutputFile* const> files, bool syncTogether) {
-    // One descriptor per file system, kept open for its sync after the files are closed.
-    std::vector<std::pair<int, AtomicOutputFile*>> fileSystems;
-    struct Closer {
-        std::vector<std::pair<int, AtomicOutputFile*>>& fds;
-        ~Closer() {
-            for (const auto& [fd, file] : fds) ::close(fd);
-        }
-    } closer{fileSystems};
-    auto fail = [&] {
-        for (AtomicOutputFile* other : files) other->Discard();
-        return false;
-    };
-    if (syncTogether) {
-        std::vector<dev_t> devices;
-        for (AtomicOutputFile* file : files) {
-            struct stat info {};
-            if (file->direct_ || file->fd_ < 0 || ::fstat(file->fd_, &info) != 0) continue;
-            if (std::find(devices.begin(), devices.end(), info.st_dev) != devices.end()) continue;
-            const int fd = ::dup(file->fd_);
-            if (fd < 0) continue;
-            devices.push_back(info.st_dev);
-            fileSystems.emplace_back(fd, file);
-        }
-    }
+bool CommitFiles(std::span<AtomicOutputFile* const> files) {
+    const bool together = files.size() > 1;
     for (AtomicOutputFile* file : files) {
-        if (!file->Finish(!syncTogether)) return fail();
+        if (!file->Finish(!together)) {
+            for (AtomicOutputFile* other : files) other->Discard();
+            return false;
+        }
     }
-    for (const auto& [fd, file] : fileSystems) {
+    // A set of files has one sync per file system, not one per file: hundreds of small files (a
+    // playlist per category) would otherwise wait for the disk hundreds of times.
+    std::vector<unsigned long long> synced;
+    for (AtomicOutputFile* file : files) {
+        if (!together || file->direct_ ||
+            std::find(synced.begin(), synced.end(), file->device_) != synced.end())
+            continue;
         ThrowIfStopRequested();
-        if (::syncfs(fd) != 0) {
-            file->Fail(Reason(errno));
-            return fail();
+        synced.push_back(file->device_);
+        const int fd = ::open(file->tempPath_.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool done = fd >= 0 && ::syncfs(fd) == 0;
+        const std::string reason = done ? std::string() : Reason(errno);
+        if (fd >= 0) ::close(fd);
+        if (!done) {
+            for (AtomicOutputFile* other : files) {
+                if (!other->direct_ && other->device_ == file->device_) other->Fail(reason);
+            }
+            for (AtomicOutputFile* other : files) other->Discard();
+            return false;
         }
     }
     {

@@ -14,9 +14,7 @@ class AtomicOutputFile;
 // Commits every file, or none: all are written and synced first, then put in place one after
 // the other; a failure (or a stop request) on the way puts back what was already placed. False
 // with the failing file's Problem() set; throws EngineError (Cancelled) when asked to stop.
-// `syncTogether`: one sync of each file system for all of them instead of one per file, which
-// a disk takes in a fraction of the time when the files are many.
-[[nodiscard]] bool CommitFiles(std::span<AtomicOutputFile* const> files, bool syncTogether = false);
+[[nodiscard]] bool CommitFiles(std::span<AtomicOutputFile* const> files);
 
 // The most a file read whole may hold (a list, an old list, a data file): more is refused rather
 // than read until memory runs out.
@@ -61,13 +59,14 @@ class AtomicOutputFile {
     const std::string& Path() const { return path_; }
 
   private:
-    friend bool CommitFiles(std::span<AtomicOutputFile* const> files, bool syncTogether);
+    friend bool CommitFiles(std::span<AtomicOutputFile* const> files);
     void Flush();
     void Fail(const std::string& reason);
     // Starts the write-back of what is written, so that the sync at the end has little left.
     void StartWriteback();
-    // Written, synced (unless the caller syncs the file system) and closed; false on a failure.
-    bool Finish(bool sync = true);
+    // Written and closed, and synced with `sync` (else its write-back is only started, for a sync
+    // of the whole set); false on a failure.
+    bool Finish(bool sync);
     // Takes the target's name; an earlier file then lies at the temporary name where it can.
     bool Place();
     // Puts the earlier file back (or removes a file that was new).
@@ -88,7 +87,8 @@ class AtomicOutputFile {
     std::string buffer_;
     std::string problem_;
     std::int64_t written_ = 0;
-    std::int64_t synced_ = 0;  // bytes whose write-back to the disk has been started
+    std::int64_t synced_ = 0;        // bytes whose write-back to the disk has been started
+    unsigned long long device_ = 0;  // the file system of a file finished without its sync
 };
 
 // Opens a regular file for reading without blocking (a FIFO is refused, not waited for): the

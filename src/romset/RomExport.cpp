@@ -313,7 +313,7 @@ class Writer {
     void Commit() {
         std::vector<AtomicOutputFile*> files;
         for (const Pending& each : pending_) files.push_back(each.out.get());
-        if (!files.empty() && !CommitFiles(files, true)) {
+        if (!files.empty() && !CommitFiles(files)) {
             std::string problem;
             for (AtomicOutputFile* each : files) {
                 if (problem.empty()) problem = each->Problem();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gamedata/Catalog.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 #include "romset/ArchiveDirectory.h"
 #include "romset/AuditRun.h"
 

@@ -51,7 +51,7 @@ TEST(RomExportRealTest, MameCallsEveryExportedGameGood) {
     if (listing.empty()) GTEST_SKIP() << "the real MAME listing has not been generated";
     if (!FileExists(kMame)) GTEST_SKIP() << "MAME is not installed";
     Catalog catalog;
-    ASSERT_TRUE(OpenInputFile(catalog, listing).opened);
+    ASSERT_TRUE(OpenInputFile(catalog, listing).Done());
     const SetGraph graph = ReadSetGraph(catalog, nullptr);
 
     // Clones, BIOS games and games with device ROMs, spread over the listing, whose sets are small.

@@ -45,7 +45,7 @@ class RomExportTest : public testing::Test {
   protected:
     void SetUp() override {
         master_ = dir_.Write("listing.xml", test::kListing);
-        ASSERT_TRUE(OpenInputFile(catalog_, master_).opened);
+        ASSERT_TRUE(OpenInputFile(catalog_, master_).Done());
         graph_ = ReadSetGraph(catalog_, nullptr);
     }
 
