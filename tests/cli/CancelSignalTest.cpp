@@ -57,7 +57,7 @@ TEST_F(CancelSignalTest, CtrlCStopsAScanWithinAFractionOfASecond) {
         test::RunChild({"--input", master_, "find", slowExpression_}, files_.Path(), interrupt);
     ASSERT_TRUE(found.signalSent) << "the scan ended before the signal: " << found.err;
     EXPECT_EQ(found.status, 130) << found.err;
-    EXPECT_LT(found.secondsAfterSignal, 0.5);
+    EXPECT_LT(found.secondsAfterSignal, 0.5 * test::kStopTimeScale);
     EXPECT_EQ(found.out, "");
     EXPECT_EQ(found.err, "note: Cancelled.\n");
 }
@@ -73,7 +73,7 @@ TEST_F(CancelSignalTest, SigtermDuringASaveKeepsTheOlderFileAndLeavesNothingBehi
                        files_.Path(), terminate);
     ASSERT_TRUE(saved.signalSent) << "the save ended before the signal: " << saved.err;
     EXPECT_EQ(saved.status, 143) << saved.err;
-    EXPECT_LT(saved.secondsAfterSignal, 0.5);
+    EXPECT_LT(saved.secondsAfterSignal, 0.5 * test::kStopTimeScale);
     EXPECT_EQ(test::ReadFileBytes(existing), "an older list");
     EXPECT_EQ(Folder(), before);
 }
@@ -163,7 +163,7 @@ TEST_F(CancelSignalTest, SaveOfManyFilesStoppedAnywhereIsAllOldOrAllNew) {
             }
             ++stopped;
             EXPECT_EQ(saved.status, 130) << saved.err;
-            EXPECT_LT(saved.secondsAfterSignal, 0.2);
+            EXPECT_LT(saved.secondsAfterSignal, 0.2 * test::kStopTimeScale);
             EXPECT_EQ(Differences(Snapshot(lists), old), "");
         }
     }

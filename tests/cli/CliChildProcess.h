@@ -37,6 +37,14 @@ struct ChildOutcome {
     double secondsAfterSignal = 0;
 };
 
+// How much longer a program built with the sanitizers may take to stop than the release build:
+// the work between two stop checks (parsing one playlist) runs several times slower there.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr double kStopTimeScale = 4;
+#else
+inline constexpr double kStopTimeScale = 1;
+#endif
+
 // The bytes the process has read so far (/proc/PID/io's rchar), -1 when unknown.
 inline std::int64_t BytesReadBy(pid_t pid) {
     std::ifstream io("/proc/" + std::to_string(pid) + "/io");

@@ -19,7 +19,13 @@ TEST(JsonTextTest, ReadsWhatPlaylistsHoldAndSaysWhereTheRestFails) {
     EXPECT_EQ(StringMember(value, "a"), "");  // no string
     EXPECT_EQ(StringMember(value, "none"), "");
 
-    EXPECT_TRUE(ParseJson(std::string(63, '[') + std::string(63, ']'), value, problem)) << problem;
+    EXPECT_TRUE(ParseJson(std::string(64, '[') + std::string(64, ']'), value, problem)) << problem;
+    // Brackets inside strings and comments are no nesting.
+    EXPECT_TRUE(
+        ParseJson("[\"" + std::string(100, '[') + "\\\"[\", // " + std::string(100, '{') + "\n /* [[[[ */ 1]",
+                  value, problem))
+        << problem;
+    EXPECT_FALSE(ParseJson(std::string(65, '[') + std::string(65, ']'), value, problem));
     EXPECT_FALSE(ParseJson(std::string(100000, '['), value, problem));
     EXPECT_NE(problem.find("nested more than 64 deep"), std::string::npos) << problem;
 
