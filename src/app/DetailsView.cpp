@@ -8,6 +8,7 @@
 #include "artwork/Artwork.h"
 #include "gamedata/Catalog.h"
 #include "search/GameDetails.h"
+#include "search/OutsideTerms.h"
 
 namespace vantor::app {
 
@@ -31,6 +32,10 @@ void DetailsView::Show(const std::string& name, const std::string& romName, bool
             if (!outcome.Done()) {
                 ShowOutcomeMessages(owner_, outcome);
                 return;
+            }
+            if (catalog_.outsideFacts) {
+                *outcome.result +=
+                    "\nROM audit: " + catalog_.outsideFacts->Describe(kAuditTermKind, romName) + "\n";
             }
             // Opened without a nested event loop: the window deletes itself when closed.
             auto* window = new TextWindow(name, outcome.value, false, owner_);

@@ -1,18 +1,22 @@
 #include "GameListWindow.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QSplitter>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "AppIcon.h"
 #include "DetailsView.h"
 #include "GameExplainer.h"
 #include "PicturePane.h"
+#include "QtUserInterface.h"
 #include "SortableListView.h"
 #include "gamedata/EngineError.h"
 #include "gamedata/ProgressSink.h"
+#include "search/OutsideTerms.h"
 
 namespace vantor::app {
 
@@ -75,6 +79,12 @@ GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName
     pictureDelay_->setSingleShot(true);
     pictureDelay_->setInterval(kPictureDelayMs);
     connect(pictureDelay_, &QTimer::timeout, this, &GameListWindow::ShowSelectedPictures);
+    auditMark_ = new QLabel(this);
+    auditMark_->setObjectName(QStringLiteral("auditMark"));
+    auditMark_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auditMark_->setWordWrap(true);
+    auditMark_->hide();
+    connect(pictureDelay_, &QTimer::timeout, this, &GameListWindow::ShowAuditMark);
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, pictureDelay_,
             qOverload<>(&QTimer::start));
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, pictureDelay_,
@@ -85,7 +95,13 @@ GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName
 QWidget* GameListWindow::ListWithPictures() {
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
-    splitter->addWidget(list_);
+    // The list, with the selected game's ROM audit status under it when an audit is kept.
+    auto* listSide = new QWidget(splitter);
+    auto* listLayout = new QVBoxLayout(listSide);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->addWidget(list_, 1);
+    listLayout->addWidget(auditMark_);
+    splitter->addWidget(listSide);
     splitter->addWidget(pictures_);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
@@ -109,6 +125,18 @@ void GameListWindow::ShowSelectedPictures() {
         // The key would read another file's record: the game's own pictures only.
         pictures_->ShowGame(list_->Table().Cell(row, kRomNameColumn), {});
     }
+}
+
+void GameListWindow::ShowAuditMark() {
+    const int row = list_->FirstSelectedRow();
+    if (!catalog_.outsideFacts || row < 0) {
+        auditMark_->hide();
+        return;
+    }
+    const std::string romName = list_->Table().Cell(row, kRomNameColumn);
+    auditMark_->setText(QStringLiteral("ROM audit of ") + FromBytes(romName) + QStringLiteral(": ") +
+                        FromBytes(catalog_.outsideFacts->Describe(kAuditTermKind, romName)));
+    auditMark_->show();
 }
 
 GameListWindow::~GameListWindow() = default;

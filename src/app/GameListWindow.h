@@ -13,6 +13,7 @@
 #include "listmodel/ListTable.h"
 
 class QAction;
+class QLabel;
 class QTimer;
 
 namespace vantor {
@@ -37,6 +38,9 @@ class GameListWindow : public QDialog {
 
     SortableListView* List() const { return list_; }
     PicturePane* Pictures() const { return pictures_; }
+    // The selected game's status in the kept ROM audit, under the list (hidden without one).
+    void ShowAuditMark();
+    QLabel* AuditMark() const { return auditMark_; }
     bool HideRomNames() const { return hideRomNames_; }
 
     // "View Details" of the first selected row.
@@ -83,6 +87,7 @@ class GameListWindow : public QDialog {
     void ShowSelectedPictures();
 
     PicturePane* pictures_;
+    QLabel* auditMark_;
     QTimer* pictureDelay_;    // arrowing through the list loads the game it stops at
     std::string pictureKey_;  // the game whose pictures are shown or loading
 };

@@ -104,6 +104,7 @@ void LiveMatchCount::Prepare(const Catalog& catalog) {
     const QFileInfo file(FromBytes(path));
     const std::int64_t size = catalog.file.Size();
     const std::int64_t modified = file.lastModified().toMSecsSinceEpoch();
+    facts_ = catalog.outsideFacts;
     if (cache_ && path == cachePath_ && size == cacheSize_ && modified == cacheModified_) {
         if (haveText_) StartCount();
         return;
@@ -176,11 +177,11 @@ void LiveMatchCount::StartCount() {
     label_->setEnabled(false);
     count_ = RunThenDeliver(
         this,
-        [cache = cache_, text = findText_](JobControl& control) {
+        [cache = cache_, facts = facts_, text = findText_](JobControl& control) {
             // As "Go!" prepares it, macros read from the file of the moment.
             const std::string expression = PrepareSearchText(text, FindDataFile("vnmacros.txt"));
             CancelOnly cancel(control);
-            return cache->CountMatches(CompiledExpression(expression), &cancel);
+            return cache->CountMatches(CompiledExpression(expression, facts.get()), &cancel);
         },
         [this](Outcome<std::int64_t> outcome) {
             if (outcome.Done()) {

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -33,6 +34,8 @@
 #include "gamedata/MasterFile.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TextUtil.h"
+#include "romset/AuditRun.h"
+#include "romset/AuditStore.h"
 #include "search/InputCheck.h"
 #include "search/SearchDriver.h"
 #include "search/SearchText.h"
@@ -127,6 +130,11 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
     connect(fullList_.get(), &ResultListWindow::FillCancelled, this, [this] {
         fullListReady_ = false;
         status_->setText(QString::fromUtf8(kCancelled));
+    });
+    connect(this, &MainWindow::AuditFinished, this, [this] {
+        for (GameListWindow* window :
+             std::initializer_list<GameListWindow*>{fullList_.get(), search_.get(), output_.get()})
+            window->ShowAuditMark();
     });
     connect(search_.get(), &ResultListWindow::FillCancelled, this,
             [this] { status_->setText(QString::fromUtf8(kCancelled)); });
@@ -233,6 +241,17 @@ QLayout* MainWindow::BuildButtonRow() {
     QPushButton* romSearch = romSearchButton_ = makeButton("romSearchButton", "ROM Search");
     QPushButton* settings = makeButton("settingsButton", "Settings and Tools");
     QPushButton* about = makeButton("aboutButton", "About");
+    QPushButton* audit = makeButton("auditRomsButton", "Audit ROMs");
+    auditAction_ = new QAction(QStringLiteral("Audit ROMs"), this);
+    auditAction_->setObjectName(QStringLiteral("auditRomsAction"));
+    auditAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    auditAction_->setToolTip(QStringLiteral(
+        "Check the games' ROM sets in the ROM folders of the settings, as MAME's own audit does"));
+    addAction(auditAction_);
+    audit->setToolTip(auditAction_->toolTip() + QStringLiteral(" (Ctrl+U)"));
+    connect(audit, &QPushButton::clicked, auditAction_, &QAction::trigger);
+    connect(auditAction_, &QAction::triggered, this, &MainWindow::OnAuditRoms);
+    connect(auditAction_, &QAction::enabledChanged, audit, &QPushButton::setEnabled);
     for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusText"));
@@ -256,6 +275,7 @@ QLayout* MainWindow::BuildButtonRow() {
     buttons->addWidget(countText_, 1);
     buttons->addWidget(listAll);
     buttons->addWidget(romSearch);
+    buttons->addWidget(audit);
     buttons->addSpacing(8);
     buttons->addWidget(status_);
     buttons->addWidget(about);
@@ -368,6 +388,14 @@ void MainWindow::SyncCriteriaWidgets() {
         QWidget* widget = index < criteria_.size() ? criteria_[index] : nullptr;
         if (widget == nullptr) continue;
         widget->setEnabled(model_.IsEnabled(info.key));
+        if (info.key == Criterion::RunnableOnly) {
+            // Why it is off, where the user looks for it.
+            widget->setToolTip(model_.AuditKept()
+                                   ? QStringLiteral("Only games whose sets the last ROM audit found good or "
+                                                    "best available")
+                                   : QString::fromUtf8(kRunnableOnlyOffNote) +
+                                         QStringLiteral(" (\"Audit ROMs\")."));
+        }
         const CheckState state = model_.Check(info.key);
         if (auto* box = qobject_cast<QCheckBox*>(widget)) {
             box->setCheckState(ToQt(state));
@@ -423,6 +451,7 @@ void MainWindow::OpenInputFile() {
     // Without a master file there is nothing to scan: the three searches wait for one.
     for (QPushButton* button : {goButton_, listAllButton_, romSearchButton_})
         button->setEnabled(check.Done());
+    auditAction_->setEnabled(check.Done());
     // The records are prepared while the user reads the notes.
     if (check.Done()) {
         liveCount_->Prepare(catalog_);
@@ -439,6 +468,7 @@ void MainWindow::OpenInputFile() {
     }
     const std::string wordsBefore = model_.ComposeSearchCommand();
     model_.ApplyInputCheck(check);
+    if (check.Done()) TakeKeptAudit();
     FollowCriteriaWords(wordsBefore);
 }
 
@@ -521,16 +551,17 @@ QString MainWindow::StatusText() const {
     return status_->text();
 }
 
-void MainWindow::RunScan(const char* progressText, std::function<Selection(ProgressSink&)> scan,
-                         std::function<void(Selection)> found) {
+template <typename Result>
+void MainWindow::RunBehindProgress(const char* progressText, ProgressUnit unit,
+                                   std::function<Result(ProgressSink&)> job,
+                                   std::function<void(Result)> done) {
     scanRunning_ = true;
     ++scanCount_;
     status_->clear();
-    progress_ = ShowJobProgress(this, QString::fromUtf8(progressText), ProgressUnit::Bytes,
-                                [this] { scan_.Cancel(); });
+    progress_ = ShowJobProgress(this, QString::fromUtf8(progressText), unit, [this] { scan_.Cancel(); });
     scan_ = RunThenDeliver(
-        this, [scan = std::move(scan)](JobControl& control) { return scan(control); },
-        [this, found = std::move(found)](Outcome<Selection> outcome) {
+        this, [job = std::move(job)](JobControl& control) { return job(control); },
+        [this, found = std::move(done)](Outcome<Result> outcome) {
             delete progress_;
             progress_ = nullptr;
             scanRunning_ = false;
@@ -545,6 +576,45 @@ void MainWindow::RunScan(const char* progressText, std::function<Selection(Progr
         },
         [this](std::int64_t done, std::int64_t total) {
             if (progress_ != nullptr) progress_->SetProgress(done, total);
+        });
+}
+
+void MainWindow::RunScan(const char* progressText, std::function<Selection(ProgressSink&)> scan,
+                         std::function<void(Selection)> found) {
+    RunBehindProgress<Selection>(progressText, ProgressUnit::Bytes, std::move(scan), std::move(found));
+}
+
+void MainWindow::TakeKeptAudit() {
+    AttachKeptAudit(catalog_);
+    model_.SetAuditKept(catalog_.outsideFacts != nullptr);
+}
+
+void MainWindow::OnAuditRoms() {
+    if (scanRunning_ || !catalog_.file.IsOpen() || (output_ && output_->SaveRunning())) return;
+    const Settings settings = Settings::Load();
+    AuditRequest request;
+    request.folders = {settings.romFolders, settings.chdFolder};
+    request.keepFolder = DefaultAuditFolder();
+    if (request.folders.romFolders.empty()) {
+        ShowMessageBox(this, MessageIcon::Exclamation,
+                       "Choose your ROM folders in \"Settings and Tools\" first: the audit looks for the "
+                       "games' sets there.");
+        return;
+    }
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
+    const std::string master = inputXmlPath_;
+    RunBehindProgress<AuditRunResult>(
+        "Auditing ROM sets...", ProgressUnit::Games,
+        [catalog, master, request](ProgressSink& sink) {
+            return RunRomAudit(*catalog, master, request, &sink);
+        },
+        [this](AuditRunResult result) {
+            TakeKeptAudit();
+            liveCount_->Prepare(catalog_);
+            std::string text = AuditSummary(result.games) + ".";
+            if (!result.kept) text += "\r\nThe audit could not be kept in " + DefaultAuditFolder() + ".";
+            ShowMessageBox(this, result.kept ? MessageIcon::Information : MessageIcon::Exclamation, text);
+            Q_EMIT AuditFinished();
         });
 }
 

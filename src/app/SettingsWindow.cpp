@@ -16,6 +16,7 @@
 #include "BackgroundWork.h"
 #include "ProgressDialog.h"
 #include "QtUserInterface.h"
+#include "RomFoldersSettingsBox.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
@@ -77,6 +78,7 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     }
 
     artwork_ = new ArtworkSettingsBox(settings, this);
+    romFolders_ = new RomFoldersSettingsBox(settings, this);
     warning_ = new QLabel(
         QStringLiteral("Some buttons below will be disabled until you press the Set button!"), this);
     warning_->setObjectName(QStringLiteral("setFirstWarning"));
@@ -92,6 +94,7 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     left->addWidget(BuildDisplayOptions(settings.keyExists));
     left->addWidget(warning_);
     left->addWidget(BuildMergeGroup());
+    left->addWidget(romFolders_);
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 3);
     columns->addLayout(BuildUtilityColumn(), 2);
@@ -468,7 +471,8 @@ void SettingsWindow::accept() {
         ShowMessageBox(this, MessageIcon::Exclamation, MissingInputMessage(input));
         return;
     }
-    if (const std::string problem = artwork_->Problem(); !problem.empty()) {
+    for (const std::string& problem : {artwork_->Problem(), romFolders_->Problem()}) {
+        if (problem.empty()) continue;
         ShowMessageBox(this, MessageIcon::Exclamation, problem);
         return;
     }
@@ -483,6 +487,7 @@ void SettingsWindow::accept() {
     settings.hideRomNames = hideRomNamesBox_->isChecked();
     settings.hideTags = hideTagsBox_->isChecked();
     artwork_->Store(settings);
+    romFolders_->Store(settings);
     hideRomNames_ = settings.hideRomNames;
     hideTags_ = settings.hideTags;
     if (settings.Save()) {

@@ -22,6 +22,7 @@ class QPushButton;
 namespace vantor::app {
 
 class ArtworkSettingsBox;
+class RomFoldersSettingsBox;
 
 class SettingsWindow : public QDialog {
     Q_OBJECT
@@ -105,6 +106,7 @@ class SettingsWindow : public QDialog {
     QCheckBox* hideRomNamesBox_;
     QCheckBox* hideTagsBox_;
     ArtworkSettingsBox* artwork_;
+    RomFoldersSettingsBox* romFolders_;
     QLabel* warning_;
     QPushButton* setButton_;
     QPushButton* mergeButton_;

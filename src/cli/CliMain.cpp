@@ -13,6 +13,7 @@
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
+#include "romset/AuditStore.h"
 #include "search/InputCheck.h"
 
 namespace vantor::cli {
@@ -267,6 +268,7 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
 bool CliContext::OpenMaster(bool notes) {
     const Outcome<InputCheck> check = OpenInputFile(catalog, options.input);
     PrintInputCheck(check, notes);
+    if (check.Done()) AttachKeptAudit(catalog);
     return check.Done();
 }
 

@@ -42,7 +42,7 @@ int RunAudit(CliContext& context, std::vector<std::string>& args) {
     if (byFind) {
         // An expression error (exit status 2) ends the command before anything is read.
         expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
-        CompiledExpression check(expression);
+        CompiledExpression::CheckText(expression);
     }
     if (byKeys && !ReadKeyFile(context, keysFile, request.positions)) return kExitFailure;
     if (!context.OpenMaster()) return kExitFailure;

@@ -7,6 +7,7 @@
 #include "gamedata/AppPaths.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TextUtil.h"
+#include "romset/AuditStore.h"
 #include "search/CompiledExpression.h"
 #include "search/CriteriaModel.h"
 #include "search/Explanation.h"
@@ -34,7 +35,7 @@ int RunExplain(CliContext& context, std::vector<std::string>& args) {
     auto prepare = [&] {
         try {
             request.expression = PrepareSearchText(typed, FindDataFile("vnmacros.txt"));
-            (void)CompiledExpression(request.expression);
+            CompiledExpression::CheckText(request.expression);
             return kExitOk;
         } catch (const EngineError& error) {
             // As find reports it.
@@ -48,6 +49,7 @@ int RunExplain(CliContext& context, std::vector<std::string>& args) {
     const Outcome<InputCheck> check = OpenInputFile(context.catalog, context.options.input);
     context.PrintInputCheck(check, false);
     if (!check.Done()) return kExitFailure;
+    AttachKeptAudit(context.catalog);
     if (typed.empty()) {
         // What the main window shows before anything is ticked.
         CriteriaModel model;

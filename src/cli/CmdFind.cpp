@@ -79,7 +79,7 @@ int RunFind(CliContext& context, std::vector<std::string>& args) {
         return context.UsageError("usage: vantor-cli find [--count] EXPR");
     // An expression error (exit status 2) ends the command before any output.
     std::string expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
-    (void)CompiledExpression(expression);
+    CompiledExpression::CheckText(expression);
     return RunScan(context, expression, options, countOnly);
 }
 

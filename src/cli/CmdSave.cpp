@@ -281,7 +281,8 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     if (byFind) {
         try {
             expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
-            CompiledExpression check(expression);  // an expression error ends the command before any scan
+            CompiledExpression::CheckText(
+                expression);  // an expression error ends the command before any scan
         } catch (const EngineError& error) {
             context.ui.ShowMessage(error.Icon(), error.Text());
             return error.Kind() == ErrorKind::Expression ? kExitUsage : kExitFailure;

@@ -12,6 +12,8 @@
 
 namespace vantor {
 
+class OutsideFacts;
+
 // The settings window's two display options.
 struct DisplayOptions {
     bool hideTags = false;      // "Hide tags in ROM descriptions"
@@ -22,6 +24,9 @@ struct Catalog {
     MasterFile file;
     int inputType = MameGame;  // as detected; an unknown header counts as MameGame
     DisplayOptions display;
+    // What is known of its games outside the file (the kept ROM audit), for the search terms that
+    // ask it (search/OutsideTerms.h); null when nothing is kept for this file.
+    std::shared_ptr<const OutsideFacts> outsideFacts;
 
     RecordReader Reader() const { return RecordReader(inputType); }
     RecordFields Fields() const { return RecordFields(inputType, display.hideTags); }

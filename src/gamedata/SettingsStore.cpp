@@ -144,13 +144,22 @@ Settings Settings::Load(const std::string& path) {
     settings.familyRegions = key.GetText(kFamilyRegionsValue);
     settings.artworkFolder = key.GetText(kArtworkFolderValue);
     settings.artworkKinds = key.GetText(kArtworkKindsValue);
+    std::istringstream folders(key.GetText(kRomFoldersValue));
+    for (std::string folder; std::getline(folders, folder);) {
+        if (!folder.empty()) settings.romFolders.push_back(folder);
+    }
+    settings.chdFolder = key.GetText(kChdFolderValue);
     return settings;
 }
 
 bool Settings::Save(const std::string& path) const {
     SettingsStore key(path);
     if (!key.Open(true)) return false;
-    return key.SetTexts({{kInputXmlFileValue, inputXmlFile},
+    std::string folders;
+    for (const std::string& folder : romFolders) folders += folder + "\n";
+    return key.SetTexts({{kRomFoldersValue, folders},
+                         {kChdFolderValue, chdFolder},
+                         {kInputXmlFileValue, inputXmlFile},
                          {kListXmlFileValue, listXmlFile},
                          {kCatverFileValue, catverFile},
                          {kControlsFileValue, controlsFile},

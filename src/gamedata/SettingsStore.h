@@ -21,6 +21,9 @@ inline constexpr const char* kFamilyRulesValue = "familyRules";
 inline constexpr const char* kFamilyRegionsValue = "familyRegions";
 inline constexpr const char* kArtworkFolderValue = "artworkFolder";
 inline constexpr const char* kArtworkKindsValue = "artworkKinds";
+// The ROM folders the audit searches, one per line in search order, and the CHD folder.
+inline constexpr const char* kRomFoldersValue = "romFolders";
+inline constexpr const char* kChdFolderValue = "chdFolder";
 // The input files whose "not a merged file" note was shown, one per line, the newest last.
 inline constexpr const char* kNotMergedNotedValue = "notMergedNoted";
 
@@ -73,6 +76,9 @@ struct Settings {
     // The artwork folder (snap/, titles/, ... or snap.zip, ...), and the picture kinds the windows
     // show, as a list the artwork library reads ("" for its defaults).
     std::string artworkFolder, artworkKinds;
+    // Where "Audit ROMs" looks for the sets: ROM folders in search order, and a CHD folder.
+    std::vector<std::string> romFolders;
+    std::string chdFolder;
     // The settings hold an input file choice: false on the first run (a store that only remembers
     // what the command line noted is no choice).
     bool keyExists = false;

@@ -58,6 +58,9 @@ struct CompiledExpression::Program {
     struct Needle {
         const TermTest* test;
         int group;
+        // A phrase's text lower-cased: where the lower-cased record lacks it, the record as
+        // written lacks the phrase, and need not be made.
+        std::string lowerAnchor;
     };
     struct NeedleGroup {
         std::string prefix;
@@ -159,7 +162,8 @@ int CompiledExpression::Program::NeedleFor(const TermTest& test, bool unquoted) 
         group = groups.insert(groups.end(), NeedleGroup{prefix, unquoted, {}, ToLowerAscii(prefix)});
     }
     int index = static_cast<int>(needles.size());
-    needles.push_back({&kept, static_cast<int>(group - groups.begin())});
+    needles.push_back(
+        {&kept, static_cast<int>(group - groups.begin()), unquoted ? ToLowerAscii(anchor) : ""});
     group->needles.push_back(index);
     return index;
 }
@@ -256,10 +260,16 @@ void CompiledExpression::Program::Compile() {
         for (const ExpressionTree::Term& term : written.terms)
             level.terms.push_back(CompileTerm(term, slotOfPart));
         for (const Term& term : level.terms) {
+            // The rewriting reads the whole text as text: it would search "audit=good" in the record.
+            if (term.kind == TermKind::Outside && tree.rewrittenWhole) {
+                throw EngineError("Error, " + std::string(tree.Written(term.written)) +
+                                      " cannot be asked in a search text whose quoted phrases overlap.",
+                                  ErrorKind::Expression);
+            }
             if (term.kind == TermKind::Outside && facts == nullptr) {
                 throw EngineError("Error, the search text asks for " +
-                                  std::string(tree.Written(term.written)) +
-                                  ", which needs data that has not been read.");
+                                  std::string(tree.Written(term.written)) + ". " +
+                                  OutsideTermKinds()[term.outsideKind].unavailable);
             }
         }
     }
@@ -339,10 +349,14 @@ bool CompiledExpression::Program::NeedleFound(int needle, const PreparedRecord& 
         std::size_t missing = group.needles.size();
         for (std::size_t at = FindText(searched, prefix); at != std::string_view::npos && missing > 0;
              at = FindText(searched, prefix, at + 1)) {
-            std::string_view text = group.unquoted ? record.Unquoted() : searched;
             for (int member : group.needles) {
                 char& found = scratch.needleFound[static_cast<std::size_t>(member)];
-                if (found == 0 && needles[static_cast<std::size_t>(member)].test->FoundAt(text, at)) {
+                if (found != 0) continue;
+                const Needle& needle = needles[static_cast<std::size_t>(member)];
+                if (group.unquoted &&
+                    searched.compare(at, needle.lowerAnchor.size(), needle.lowerAnchor) != 0)
+                    continue;
+                if (needle.test->FoundAt(group.unquoted ? record.Unquoted() : searched, at)) {
                     found = 1;
                     --missing;
                 }
@@ -439,8 +453,17 @@ bool CompiledExpression::Program::MatchesRecord(const PreparedRecord& record,
     return LevelHolds(topLevel, record, scratch, failed);
 }
 
-CompiledExpression::CompiledExpression(const std::string& expression)
-    : CompiledExpression(ParseExpression(expression)) {}
+CompiledExpression::CompiledExpression(const std::string& expression, const OutsideFacts* facts)
+    : CompiledExpression(ParseExpression(expression), facts) {}
+
+void CompiledExpression::CheckText(const std::string& expression) {
+    struct NoFacts final : OutsideFacts {
+        bool Holds(std::size_t, std::string_view, std::string_view) const override { return false; }
+        std::string Describe(std::size_t, std::string_view) const override { return {}; }
+    };
+    static const NoFacts none;
+    (void)CompiledExpression(expression, &none);
+}
 
 CompiledExpression::CompiledExpression(ExpressionTree tree, const OutsideFacts* facts)
     : program_(std::make_unique<Program>()) {
