@@ -33,7 +33,7 @@ if merged_listing; then
     ratio save_retroarch_merged list_all_merged 1.5
     ratio save_pegasus_merged list_all_merged 1.5
     ratio save_attractmode_plus_merged list_all_merged 1.5
-    ratio split_retroarch_merged list_all_merged 2
+    ratio split_retroarch_merged list_all_merged 3
     ratio update_retroarch_merged list_all_merged 2
     ratio from_list_retroarch_merged list_all_merged 2.5
     ratio save_retroarch_merged save_romnames_merged 1.5

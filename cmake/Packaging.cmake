@@ -1,5 +1,6 @@
 # cpack -G DEB: a Debian package of what `cmake --install` installs, under /usr. Its dependencies
-# (Qt 6, the C++ runtime, libzip and libarchive) come from dpkg-shlibdeps on the programs themselves.
+# (Qt 6, pugixml, libzip, libarchive, the C++ runtime) come from dpkg-shlibdeps on the programs
+# themselves; nlohmann-json is headers only and needed to build, not to run.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantor)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

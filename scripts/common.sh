@@ -4,7 +4,7 @@ set -euo pipefail
 VANTOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 VANTOR_BUILD="${VANTOR_BUILD:-$VANTOR_ROOT/build}"
 # What building and running need; scripts/test and scripts/sanitize add what testing needs.
-VANTOR_PACKAGES=(cmake ninja-build g++ ccache qt6-base-dev libzip-dev libarchive-dev zlib1g-dev mame)
+VANTOR_PACKAGES=(cmake ninja-build g++ ccache qt6-base-dev libpugixml-dev nlohmann-json3-dev libzip-dev libarchive-dev zlib1g-dev mame)
 VANTOR_TEST_PACKAGES=(libgtest-dev libgmock-dev desktop-file-utils appstream man-db groff-base dpkg-dev file libxml2-utils python3)
 
 as_root() {

@@ -85,9 +85,9 @@ CsvColumnsDialog::CsvColumnsDialog(int inputType, const CsvChoice& initial, QWid
         auto* box = new QCheckBox(QString::fromUtf8(column.boxText), this);
         box->setObjectName(CsvColumnBoxName(column));
         box->setEnabled(column.disabledFor != inputType);
-        box->setChecked(std::find(initial.ticked.begin(), initial.ticked.end(), column.boxId) !=
+        box->setChecked(std::find(initial.ticked.begin(), initial.ticked.end(), &column) !=
                         initial.ticked.end());
-        boxes_[column.boxId] = box;
+        boxes_[&column] = box;
         grid->addWidget(box, index % kRows, index / kRows);
         ++index;
     }
@@ -126,8 +126,9 @@ CsvColumnsDialog::CsvColumnsDialog(int inputType, const CsvChoice& initial, QWid
     layout->addWidget(buttons);
 }
 
-QCheckBox* CsvColumnsDialog::Box(int boxId) const {
-    auto found = boxes_.find(boxId);
+QCheckBox* CsvColumnsDialog::Box(std::string_view cliName) const {
+    const CsvColumn* column = FindCsvColumn(cliName);
+    auto found = boxes_.find(column);
     return found == boxes_.end() ? nullptr : found->second;
 }
 
@@ -140,7 +141,7 @@ void CsvColumnsDialog::ToggleAll() {
 void CsvColumnsDialog::accept() {
     std::vector<const CsvColumn*> chosen;
     for (const CsvColumn& column : CsvColumns()) {
-        if (boxes_[column.boxId]->isChecked() && IsCsvColumnGathered(column, inputType_))
+        if (boxes_[&column]->isChecked() && IsCsvColumnGathered(column, inputType_))
             chosen.push_back(&column);
     }
     // Nothing to write: the dialog stays open, and the preview or save it belongs to goes on
@@ -151,7 +152,7 @@ void CsvColumnsDialog::accept() {
     }
     // Columns in the order they were last written, new ones behind them.
     auto rank = [this](const CsvColumn* column) {
-        auto found = std::find(lastOrder_.begin(), lastOrder_.end(), column->boxId);
+        auto found = std::find(lastOrder_.begin(), lastOrder_.end(), column);
         return found - lastOrder_.begin();
     };
     std::stable_sort(chosen.begin(), chosen.end(),
@@ -167,9 +168,9 @@ void CsvColumnsDialog::accept() {
     if (!headerBox_->isChecked()) options_.Set(ListOption::NoHeader);
     choice_ = CsvChoice();
     for (const CsvColumn& column : CsvColumns()) {
-        if (boxes_[column.boxId]->isChecked()) choice_.ticked.push_back(column.boxId);
+        if (boxes_[&column]->isChecked()) choice_.ticked.push_back(&column);
     }
-    for (const CsvColumn* column : ordered_) choice_.order.push_back(column->boxId);
+    for (const CsvColumn* column : ordered_) choice_.order.push_back(column);
     choice_.delimiter = ToBytes(delimiterEdit_->text());
     choice_.header = headerBox_->isChecked();
     QDialog::accept();

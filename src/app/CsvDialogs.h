@@ -20,8 +20,8 @@ class SortableListView;
 // What the user chose in the CSV dialogs. The output window keeps the last confirmed choice, so
 // the save after a preview (or the next save) starts from it.
 struct CsvChoice {
-    std::vector<int> ticked;  // box ids
-    std::vector<int> order;   // box ids of the columns written, in output order
+    std::vector<const CsvColumn*> ticked;
+    std::vector<const CsvColumn*> order;  // the columns written, in output order
     std::string delimiter = ";";
     bool header = true;
 };
@@ -61,7 +61,7 @@ class CsvColumnsDialog : public QDialog {
     const ListOptions& Options() const { return options_; }
     const CsvChoice& Choice() const { return choice_; }
     const std::vector<const CsvColumn*>& OrderedColumns() const { return ordered_; }
-    QCheckBox* Box(int boxId) const;
+    QCheckBox* Box(std::string_view cliName) const;
 
   protected:
     void accept() override;
@@ -70,10 +70,10 @@ class CsvColumnsDialog : public QDialog {
     void ToggleAll();
 
     int inputType_;
-    std::vector<int> lastOrder_;
+    std::vector<const CsvColumn*> lastOrder_;
     CsvChoice choice_;
     bool toggleState_ = true;
-    std::map<int, QCheckBox*> boxes_;
+    std::map<const CsvColumn*, QCheckBox*> boxes_;
     QLineEdit* delimiterEdit_;
     QCheckBox* headerBox_;
     ListOptions options_;

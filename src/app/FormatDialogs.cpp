@@ -192,140 +192,148 @@ void CabrioSettingsDialog::accept() {
     QDialog::accept();
 }
 
-GamelistOptionsDialog::GamelistOptionsDialog(GamelistSettings choice, bool batocera, bool categoriesKnown,
-                                             QWidget* parent)
-    : QDialog(parent), choice_(std::move(choice)) {
-    setObjectName(QStringLiteral("gamelistOptionsDialog"));
-    setWindowTitle(batocera ? QStringLiteral("EmulationStation (Batocera) list")
-                            : QStringLiteral("EmulationStation (ES-DE) list"));
+namespace {
+
+// "rom-folder" as an object name: "romFolder".
+QString ObjectName(const char* cliName, const char* suffix) {
+    QString name;
+    bool upper = false;
+    for (const char* c = cliName; *c != '\0'; ++c) {
+        if (*c == '-') {
+            upper = true;
+            continue;
+        }
+        name += upper ? QChar(*c).toUpper() : QChar(*c);
+        upper = false;
+    }
+    return name + QString::fromUtf8(suffix);
+}
+
+std::string SettingsKey(const ListFormatInfo& format, ListOption option) {
+    return std::string(format.settingsPrefix) + OptionInfo(option).settingsName;
+}
+
+}  // namespace
+
+FormatOptionsDialog::FormatOptionsDialog(const ListFormatInfo& format, ListOptions choice,
+                                         bool categoriesKnown, QWidget* parent)
+    : QDialog(parent), format_(format), choice_(std::move(choice)) {
+    setObjectName(QStringLiteral("formatOptionsDialog"));
+    setWindowTitle(QString::fromUtf8(format.name) + QStringLiteral(" options"));
     setWindowIcon(AppIcon());
 
-    auto* intro = new QLabel(
-        QStringLiteral("Save as gamelist.xml in the front end's folder for MAME. A gamelist.xml already "
-                       "there is updated: favourites, play counts and what the front end added stay."),
-        this);
+    auto* intro = new QLabel(QString::fromUtf8(format.placement), this);
     intro->setWordWrap(true);
-    auto makeEdit = [this](const char* name, const std::string& text, const char* placeholder) {
-        auto* edit = new QLineEdit(FromBytes(text), this);
-        edit->setObjectName(QString::fromUtf8(name));
-        edit->setPlaceholderText(QString::fromUtf8(placeholder));
-        return edit;
-    };
-    auto makeBox = [this](const char* name, const char* text, bool checked) {
-        auto* box = new QCheckBox(QString::fromUtf8(text), this);
-        box->setObjectName(QString::fromUtf8(name));
-        box->setChecked(checked);
-        return box;
-    };
-    romFolderEdit_ =
-        makeEdit("romFolderEdit", choice_.romFolder, batocera ? "/userdata/roms/mame" : "%ROMPATH%/mame");
-    romExtensionEdit_ = makeEdit("romExtensionEdit", choice_.romExtension, "zip");
-    mediaBox_ = makeBox("mediaBox", "Image, marquee and video paths (where Batocera's scraper puts them)",
-                        choice_.media);
-    mediaBox_->setVisible(batocera);
-    hideRemovedBox_ =
-        makeBox("hideRemovedBox", "Keep games no longer in the list, hidden", choice_.hideRemoved);
-    splitByCategoryBox_ =
-        makeBox("splitByCategoryBox",
-                categoriesKnown ? "One collection per category (custom-CATEGORY.cfg)"
-                                : "One collection per category (needs a merged master file)",
-                choice_.splitByCategory && categoriesKnown);
-    splitByCategoryBox_->setEnabled(categoriesKnown);
-    splitByCategoryBox_->setToolTip(QStringLiteral(
-        "Written beside the list; they go into the front end's collections folder. The categories come "
-        "from catver.ini, merged into the master file."));
-
-    auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("ROM folder (for collections):"), romFolderEdit_);
-    fields->addRow(QStringLiteral("Archive extension:"), romExtensionEdit_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
-    layout->addLayout(fields);
-    layout->addWidget(mediaBox_);
-    layout->addWidget(hideRemovedBox_);
-    layout->addWidget(splitByCategoryBox_);
-    layout->addWidget(MakeOkCancel(this));
-    setMinimumWidth(480);
-    romFolderEdit_->setFocus();
-}
-
-void GamelistOptionsDialog::accept() {
-    choice_.romFolder = ToBytes(romFolderEdit_->text().trimmed());
-    choice_.romExtension = ToBytes(romExtensionEdit_->text().trimmed());
-    if (!mediaBox_->isHidden()) choice_.media = mediaBox_->isChecked();
-    choice_.hideRemoved = hideRemovedBox_->isChecked();
-    if (splitByCategoryBox_->isEnabled()) choice_.splitByCategory = splitByCategoryBox_->isChecked();
-    QDialog::accept();
-}
-
-FrontEndListDialog::FrontEndListDialog(ListFormat format, FrontEndListSettings choice, bool categoriesKnown,
-                                       QWidget* parent)
-    : QDialog(parent), choice_(std::move(choice)) {
-    setObjectName(QStringLiteral("frontEndListDialog"));
-    setWindowTitle(QString::fromUtf8(FormatInfo(format).name) + QStringLiteral(" options"));
-    setWindowIcon(AppIcon());
-
-    const char* intro = "";
-    const char* categories = "";
     auto* fields = new QFormLayout;
-    auto addEdit = [&](const char* label, const char* name, std::string& value, const char* placeholder) {
-        auto* edit = new QLineEdit(FromBytes(value), this);
-        edit->setObjectName(QString::fromUtf8(name));
-        edit->setPlaceholderText(QString::fromUtf8(placeholder));
-        fields->addRow(QString::fromUtf8(label), edit);
-        edits_.emplace_back(edit, &value);
-    };
-    switch (format) {
-        case ListFormat::RetroArch:
-            intro =
-                "Save as NAME.lpl in RetroArch's playlists folder. A playlist already there keeps the "
-                "core chosen for each game.";
-            categories = "One playlist per category (NAME - CATEGORY.lpl)";
-            addEdit("ROM folder:", "romFolderEdit", choice_.romFolder, "~/roms/mame");
-            addEdit("Archive extension:", "romExtensionEdit", choice_.romExtension, "zip");
-            addEdit("Core path:", "corePathEdit", choice_.corePath, "DETECT");
-            addEdit("Core name:", "coreNameEdit", choice_.coreName, "DETECT");
-            addEdit("Category playlists start with:", "listNameEdit", choice_.listName,
-                    "the playlist's file name");
-            break;
-        case ListFormat::Pegasus:
-            intro = "Save as metadata.pegasus.txt in the folder of your ROMs (or give their folder below).";
-            categories = "One collection per category (CATEGORY.metadata.pegasus.txt)";
-            addEdit("Collection:", "listNameEdit", choice_.listName, "MAME");
-            addEdit("ROM folder:", "romFolderEdit", choice_.romFolder, "the list's own folder");
-            addEdit("Archive extension:", "romExtensionEdit", choice_.romExtension, "zip");
-            addEdit("Launch command:", "launchEdit", choice_.launchCommand,
-                    "mame -rompath \"{file.dir}\" \"{file.basename}\"");
-            break;
-        default:
-            intro = "Save as NAME.txt in Attract-Mode's romlists folder.";
-            categories = "One tag file per category (NAME/CATEGORY.tag)";
-            addEdit("Emulator:", "listNameEdit", choice_.listName, "mame");
-            break;
-    }
-    auto* introLabel = new QLabel(QString::fromUtf8(intro), this);
-    introLabel->setWordWrap(true);
-    splitByCategoryBox_ = new QCheckBox(QString::fromUtf8(categories), this);
-    splitByCategoryBox_->setObjectName(QStringLiteral("splitByCategoryBox"));
-    splitByCategoryBox_->setChecked(choice_.splitByCategory && categoriesKnown);
-    splitByCategoryBox_->setEnabled(categoriesKnown);
-    splitByCategoryBox_->setToolTip(
-        categoriesKnown ? QStringLiteral("Written beside the list.")
-                        : QStringLiteral("Needs a merged master file: the categories come from catver.ini."));
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(introLabel);
     layout->addLayout(fields);
-    layout->addWidget(splitByCategoryBox_);
+    for (const FormatOption& taken : format.options) {
+        const ListOptionInfo& option = OptionInfo(taken.option);
+        const QString label = QString::fromUtf8(*taken.label != '\0' ? taken.label : option.label);
+        if (option.kind == OptionKind::Flag) {
+            auto* box = new QCheckBox(label, this);
+            box->setObjectName(ObjectName(option.cliName, "Box"));
+            box->setChecked(choice_.Has(taken.option));
+            if (taken.option == ListOption::SplitByCategory) {
+                if (!categoriesKnown) box->setChecked(false);
+                box->setEnabled(categoriesKnown);
+                box->setToolTip(QString::fromUtf8(categoriesKnown
+                                                      ? taken.help
+                                                      : "Needs a merged master file: the categories come "
+                                                        "from catver.ini."));
+            }
+            layout->addWidget(box);
+            boxes_.emplace_back(taken.option, box);
+            if (taken.option == ListOption::SplitByCategory) {
+                // One list per main category ("Maze") instead of per category ("Maze / Collect").
+                mainCategoriesBox_ = new QCheckBox(
+                    QStringLiteral("Main categories only (\"Maze\" for \"Maze / Collect\")"), this);
+                mainCategoriesBox_->setObjectName(QStringLiteral("mainCategoriesBox"));
+                mainCategoriesBox_->setChecked(choice_.Text(ListOption::SplitByCategory) == "main");
+                mainCategoriesBox_->setEnabled(categoriesKnown && box->isChecked());
+                connect(box, &QCheckBox::toggled, mainCategoriesBox_, &QCheckBox::setEnabled);
+                auto* indented = new QHBoxLayout;
+                indented->addSpacing(24);
+                indented->addWidget(mainCategoriesBox_);
+                layout->addLayout(indented);
+            }
+            continue;
+        }
+        auto* edit = new QLineEdit(FromBytes(choice_.Text(taken.option)), this);
+        edit->setObjectName(ObjectName(option.cliName, "Edit"));
+        edit->setPlaceholderText(QString::fromUtf8(taken.defaultText));
+        edit->setToolTip(QString::fromUtf8(taken.help));
+        edits_.emplace_back(taken.option, edit);
+        if (option.kind != OptionKind::Folder) {
+            fields->addRow(label, edit);
+            continue;
+        }
+        auto* browse = new QPushButton(QStringLiteral("Browse"), this);
+        browse->setObjectName(ObjectName(option.cliName, "Browse"));
+        browse->setAutoDefault(false);
+        connect(browse, &QPushButton::clicked, this, [this, edit, label] {
+            std::string chosen;
+            if (AskForFile(this, FileQuestion::Folder, ToBytes(label), "", "", chosen))
+                edit->setText(FromBytes(chosen));
+        });
+        auto* row = new QHBoxLayout;
+        row->addWidget(edit, 1);
+        row->addWidget(browse);
+        fields->addRow(label, row);
+    }
     layout->addWidget(MakeOkCancel(this));
     setMinimumWidth(480);
-    edits_.front().first->setFocus();
+    if (!edits_.empty()) edits_.front().second->setFocus();
 }
 
-void FrontEndListDialog::accept() {
-    for (auto& [edit, value] : edits_) *value = ToBytes(edit->text().trimmed());
-    if (splitByCategoryBox_->isEnabled()) choice_.splitByCategory = splitByCategoryBox_->isChecked();
+void FormatOptionsDialog::accept() {
+    ListOptions choice;
+    for (const auto& [option, edit] : edits_) {
+        const std::string value = ToBytes(edit->text().trimmed());
+        if (!value.empty()) choice.Set(option, value);
+    }
+    for (const auto& [option, box] : boxes_) {
+        if (!(box->isEnabled() ? box->isChecked() : choice_.Has(option))) continue;
+        const bool main = option == ListOption::SplitByCategory && mainCategoriesBox_ != nullptr &&
+                          (box->isEnabled() ? mainCategoriesBox_->isChecked()
+                                            : choice_.Text(ListOption::SplitByCategory) == "main");
+        choice.Set(option, main ? "main" : "");
+    }
+    choice_ = std::move(choice);
     QDialog::accept();
+}
+
+ListOptions LoadFormatChoice(const ListFormatInfo& format, const std::string& settingsPath) {
+    ListOptions choice;
+    SettingsStore store(settingsPath);
+    if (format.settingsPrefix == nullptr || !store.Open(false)) return choice;
+    for (const FormatOption& taken : format.options) {
+        const std::string key = SettingsKey(format, taken.option);
+        if (OptionInfo(taken.option).kind == OptionKind::Flag) {
+            const bool main = taken.option == ListOption::SplitByCategory && store.GetFlag(key + "Main");
+            if (store.GetFlag(key)) choice.Set(taken.option, main ? "main" : "");
+        } else if (std::string value = store.GetText(key); !value.empty()) {
+            choice.Set(taken.option, std::move(value));
+        }
+    }
+    return choice;
+}
+
+bool SaveFormatChoice(const ListFormatInfo& format, const ListOptions& choice,
+                      const std::string& settingsPath) {
+    SettingsStore store(settingsPath);
+    if (format.settingsPrefix == nullptr || !store.Open(true)) return false;
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const FormatOption& taken : format.options) {
+        const bool flag = OptionInfo(taken.option).kind == OptionKind::Flag;
+        values.emplace_back(SettingsKey(format, taken.option),
+                            flag ? (choice.Has(taken.option) ? "1" : "0") : choice.Text(taken.option));
+        if (taken.option == ListOption::SplitByCategory)
+            values.emplace_back(SettingsKey(format, taken.option) + "Main",
+                                choice.Text(taken.option) == "main" ? "1" : "0");
+    }
+    return store.SetTexts(values);
 }
 
 }  // namespace vantor::app

@@ -1,10 +1,12 @@
 #pragma once
 // The small dialogs some list formats ask before they are written: the list title (Khameleon,
-// MaLa), the batch line template, the Cabrio settings and the EmulationStation list options. Each
-// is made for one save and keeps nothing afterwards; the caller keeps what should last (the batch
-// template, the EmulationStation options).
+// MaLa), the batch line template, the Cabrio settings and the front ends' list options (made
+// from their descriptors). Each is made for one save and keeps nothing afterwards; the caller
+// keeps what should last (the batch template, the front ends' options).
 #include <QDialog>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gamedata/SettingsStore.h"
 #include "output/BatchList.h"
@@ -84,49 +86,35 @@ class CabrioSettingsDialog : public QDialog {
     QLineEdit* backgroundEdit_;
 };
 
-// "EmulationStation list" for ES-DE and Batocera: the ROM folder the category collections name,
-// the archives' extension, the hide-removed and one-list-per-category choices and, for Batocera,
-// the media paths. Empty fields leave the front end's defaults, shown greyed in them. Without a
-// merged master file the category box is off and cannot be ticked.
-class GamelistOptionsDialog : public QDialog {
+// The options of a front end's list (a format with a settings prefix), asked in one dialog made
+// from the format's descriptor: a line for each value, its default greyed in it (Browse beside a
+// folder), a box for each flag. The category box is off and cannot be ticked without a merged
+// master file. Each save makes one; the choice is kept in the settings by the caller.
+class FormatOptionsDialog : public QDialog {
     Q_OBJECT
   public:
-    GamelistOptionsDialog(GamelistSettings choice, bool batocera, bool categoriesKnown,
-                          QWidget* parent = nullptr);
+    FormatOptionsDialog(const ListFormatInfo& format, ListOptions choice, bool categoriesKnown,
+                        QWidget* parent = nullptr);
 
-    const GamelistSettings& Choice() const { return choice_; }
+    // The values given (an empty line is not given) and the flags ticked; a category box that
+    // could not be ticked keeps what it had.
+    const ListOptions& Choice() const { return choice_; }
 
   protected:
     void accept() override;
 
   private:
-    GamelistSettings choice_;
-    QLineEdit* romFolderEdit_;
-    QLineEdit* romExtensionEdit_;
-    QCheckBox* mediaBox_;
-    QCheckBox* hideRemovedBox_;
-    QCheckBox* splitByCategoryBox_;
+    const ListFormatInfo& format_;
+    ListOptions choice_;
+    std::vector<std::pair<ListOption, QLineEdit*>> edits_;
+    std::vector<std::pair<ListOption, QCheckBox*>> boxes_;
+    QCheckBox* mainCategoriesBox_ = nullptr;
 };
 
-// The list options of RetroArch, Pegasus and Attract-Mode Plus: for each only the fields its list
-// uses (ROM folder and extension, playlist or collection or emulator name, RetroArch's core,
-// Pegasus's launch command) and the one-list-per-category box, off without a merged master file.
-// Empty fields leave the defaults, shown greyed in them.
-class FrontEndListDialog : public QDialog {
-    Q_OBJECT
-  public:
-    FrontEndListDialog(ListFormat format, FrontEndListSettings choice, bool categoriesKnown,
-                       QWidget* parent = nullptr);
-
-    const FrontEndListSettings& Choice() const { return choice_; }
-
-  protected:
-    void accept() override;
-
-  private:
-    FrontEndListSettings choice_;
-    std::vector<std::pair<QLineEdit*, std::string*>> edits_;
-    QCheckBox* splitByCategoryBox_;
-};
+// The choice of the format's options dialog as last confirmed, from the settings store, and
+// storing one (false when the store cannot be written).
+ListOptions LoadFormatChoice(const ListFormatInfo& format, const std::string& settingsPath = {});
+bool SaveFormatChoice(const ListFormatInfo& format, const ListOptions& choice,
+                      const std::string& settingsPath = {});
 
 }  // namespace vantor::app

@@ -1,17 +1,29 @@
 #include "GameListWindow.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "AppIcon.h"
 #include "DetailsView.h"
 #include "GameExplainer.h"
+#include "PicturePane.h"
+#include "QtUserInterface.h"
 #include "SortableListView.h"
 #include "gamedata/EngineError.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
+#include "search/OutsideTerms.h"
 
 namespace vantor::app {
+
+namespace {
+// Holding an arrow key down starts no load for each game passed.
+constexpr int kPictureDelayMs = 60;
+}  // namespace
 
 std::vector<ListTable::Row> BuildGameRows(std::vector<MatchEntry> entries, bool sortByName,
                                           ProgressSink& progress) {
@@ -25,16 +37,6 @@ std::vector<ListTable::Row> BuildGameRows(std::vector<MatchEntry> entries, bool 
     if (sortByName) table.Sort(kNameColumn, true);
     progress.Progress(total, total);
     return table.TakeRows();
-}
-
-CatalogCopy CatalogCopyOf(const Catalog& catalog) {
-    return {catalog.file.Path(), catalog.file.IsOpen(), catalog.inputType, catalog.display};
-}
-
-bool CatalogCopy::Open(Catalog& own) const {
-    own.inputType = inputType;
-    own.display = display;
-    return open && own.file.Open(path);
 }
 
 GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName, QAction* command,
@@ -71,7 +73,70 @@ GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName
     connect(list_, &QAbstractItemView::doubleClicked, this, &GameListWindow::ShowDetails);
     connect(list_, &SortableListView::FirstCharTyped, this, &GameListWindow::JumpToFirstChar);
     details_ = new DetailsView(this, catalog_);
-    resize(680, 520);
+
+    pictures_ = new PicturePane(this);
+    pictureDelay_ = new QTimer(this);
+    pictureDelay_->setSingleShot(true);
+    pictureDelay_->setInterval(kPictureDelayMs);
+    connect(pictureDelay_, &QTimer::timeout, this, &GameListWindow::ShowSelectedPictures);
+    auditMark_ = new QLabel(this);
+    auditMark_->setObjectName(QStringLiteral("auditMark"));
+    auditMark_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auditMark_->setWordWrap(true);
+    auditMark_->hide();
+    connect(pictureDelay_, &QTimer::timeout, this, &GameListWindow::ShowAuditMark);
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, pictureDelay_,
+            qOverload<>(&QTimer::start));
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, pictureDelay_,
+            qOverload<>(&QTimer::start));
+    resize(pictures_->Configured() ? 680 + pictures_->sizeHint().width() : 680, 520);
+}
+
+QWidget* GameListWindow::ListWithPictures() {
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    // The list, with the selected game's ROM audit status under it when an audit is kept.
+    auto* listSide = new QWidget(splitter);
+    auto* listLayout = new QVBoxLayout(listSide);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->addWidget(list_, 1);
+    listLayout->addWidget(auditMark_);
+    splitter->addWidget(listSide);
+    splitter->addWidget(pictures_);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    return splitter;
+}
+
+void GameListWindow::ShowSelectedPictures() {
+    // The current row when it is selected (the one clicked or arrowed to last), else the first.
+    const QModelIndex current = list_->currentIndex();
+    const int row = current.isValid() && list_->selectionModel()->isRowSelected(current.row())
+                        ? current.row()
+                        : list_->FirstSelectedRow();
+    const std::string key = row >= 0 ? list_->Table().Cell(row, kKeyColumn) : std::string();
+    if (key == pictureKey_ && !key.empty()) return;
+    pictureKey_ = key;
+    if (key.empty()) {
+        pictures_->ShowNoGame();
+    } else if (KeysCurrent()) {
+        pictures_->ShowGameAt(SnapshotOf(catalog_), key, list_->Table().Cell(row, kRomNameColumn));
+    } else {
+        // The key would read another file's record: the game's own pictures only.
+        pictures_->ShowGame(list_->Table().Cell(row, kRomNameColumn), {});
+    }
+}
+
+void GameListWindow::ShowAuditMark() {
+    const int row = list_->FirstSelectedRow();
+    if (!catalog_.outsideFacts || row < 0) {
+        auditMark_->hide();
+        return;
+    }
+    const std::string romName = list_->Table().Cell(row, kRomNameColumn);
+    auditMark_->setText(QStringLiteral("ROM audit of ") + FromBytes(romName) + QStringLiteral(": ") +
+                        FromBytes(catalog_.outsideFacts->Describe(kAuditTermKind, romName)));
+    auditMark_->show();
 }
 
 GameListWindow::~GameListWindow() = default;

@@ -13,6 +13,8 @@
 #include "listmodel/ListTable.h"
 
 class QAction;
+class QLabel;
+class QTimer;
 
 namespace vantor {
 class ProgressSink;
@@ -25,18 +27,8 @@ namespace vantor::app {
 std::vector<ListTable::Row> BuildGameRows(std::vector<MatchEntry> entries, bool sortByName,
                                           ProgressSink& progress);
 
-// What a worker needs to read the master file with a file of its own, so that the main window
-// may close and reopen the catalog's meanwhile.
-struct CatalogCopy {
-    std::string path;
-    bool open = false;
-    int inputType = 0;
-    DisplayOptions display;
-    [[nodiscard]] bool Open(Catalog& own) const;
-};
-CatalogCopy CatalogCopyOf(const Catalog& catalog);
-
 class DetailsView;
+class PicturePane;
 class SortableListView;
 
 class GameListWindow : public QDialog {
@@ -45,6 +37,10 @@ class GameListWindow : public QDialog {
     ~GameListWindow() override;
 
     SortableListView* List() const { return list_; }
+    PicturePane* Pictures() const { return pictures_; }
+    // The selected game's status in the kept ROM audit, under the list (hidden without one).
+    void ShowAuditMark();
+    QLabel* AuditMark() const { return auditMark_; }
     bool HideRomNames() const { return hideRomNames_; }
 
     // "View Details" of the first selected row.
@@ -73,6 +69,8 @@ class GameListWindow : public QDialog {
     // The games' records are read from `catalog`'s master file.
     GameListWindow(const Catalog& catalog, const QString& objectName, QAction* command, QWidget* parent);
     QAction* Command() const { return command_; }
+    // The list with the selected game's pictures beside it, for the window's layout.
+    QWidget* ListWithPictures();
 
     const Catalog& catalog_;
     SortableListView* list_;
@@ -84,6 +82,14 @@ class GameListWindow : public QDialog {
     bool hideRomNames_ = false;
     // The state of the master file the rows' keys were taken from.
     FileIdentity keysFrom_;
+
+  private:
+    void ShowSelectedPictures();
+
+    PicturePane* pictures_;
+    QLabel* auditMark_;
+    QTimer* pictureDelay_;    // arrowing through the list loads the game it stops at
+    std::string pictureKey_;  // the game whose pictures are shown or loading
 };
 
 }  // namespace vantor::app

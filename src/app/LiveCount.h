@@ -21,6 +21,7 @@ class QTimer;
 namespace vantor {
 struct Catalog;
 class ListingCache;
+class OutsideFacts;
 }  // namespace vantor
 
 namespace vantor::app {
@@ -94,6 +95,8 @@ class LiveMatchCount : public QObject {
     QLabel* label_;
     QTimer* coalesce_;  // a burst of changes in one pass of the event loop is counted once
     std::shared_ptr<const ListingCache> cache_;
+    // The catalog's outside data (the kept ROM audit) the counts ask, as of the last Prepare.
+    std::shared_ptr<const OutsideFacts> facts_;
     std::string cachePath_;
     std::int64_t cacheSize_ = -1, cacheModified_ = -1;
     JobHandle build_;

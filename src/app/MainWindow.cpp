@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -33,6 +34,8 @@
 #include "gamedata/MasterFile.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TextUtil.h"
+#include "romset/AuditRun.h"
+#include "romset/AuditStore.h"
 #include "search/InputCheck.h"
 #include "search/SearchDriver.h"
 #include "search/SearchText.h"
@@ -128,6 +131,11 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
         fullListReady_ = false;
         status_->setText(QString::fromUtf8(kCancelled));
     });
+    connect(this, &MainWindow::AuditFinished, this, [this] {
+        for (GameListWindow* window :
+             std::initializer_list<GameListWindow*>{fullList_.get(), search_.get(), output_.get()})
+            window->ShowAuditMark();
+    });
     connect(search_.get(), &ResultListWindow::FillCancelled, this,
             [this] { status_->setText(QString::fromUtf8(kCancelled)); });
 
@@ -153,7 +161,7 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
 
 MainWindow::~MainWindow() {
     model_.SetChangeListener({});
-    // A running scan reads the catalog: it stops before the catalog goes.
+    // A running scan is stopped and waited for: no worker outlives the window.
     scan_.Drop();
     scan_.WaitForWorker();
     liveCount_->StopReading();
@@ -233,6 +241,17 @@ QLayout* MainWindow::BuildButtonRow() {
     QPushButton* romSearch = romSearchButton_ = makeButton("romSearchButton", "ROM Search");
     QPushButton* settings = makeButton("settingsButton", "Settings and Tools");
     QPushButton* about = makeButton("aboutButton", "About");
+    QPushButton* audit = makeButton("auditRomsButton", "Audit ROMs");
+    auditAction_ = new QAction(QStringLiteral("Audit ROMs"), this);
+    auditAction_->setObjectName(QStringLiteral("auditRomsAction"));
+    auditAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    auditAction_->setToolTip(QStringLiteral(
+        "Check the games' ROM sets in the ROM folders of the settings, as MAME's own audit does"));
+    addAction(auditAction_);
+    audit->setToolTip(auditAction_->toolTip() + QStringLiteral(" (Ctrl+U)"));
+    connect(audit, &QPushButton::clicked, auditAction_, &QAction::trigger);
+    connect(auditAction_, &QAction::triggered, this, &MainWindow::OnAuditRoms);
+    connect(auditAction_, &QAction::enabledChanged, audit, &QPushButton::setEnabled);
     for (QPushButton* button : {goButton_, listAll, romSearch}) button->setMinimumWidth(110);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusText"));
@@ -256,6 +275,7 @@ QLayout* MainWindow::BuildButtonRow() {
     buttons->addWidget(countText_, 1);
     buttons->addWidget(listAll);
     buttons->addWidget(romSearch);
+    buttons->addWidget(audit);
     buttons->addSpacing(8);
     buttons->addWidget(status_);
     buttons->addWidget(about);
@@ -368,6 +388,14 @@ void MainWindow::SyncCriteriaWidgets() {
         QWidget* widget = index < criteria_.size() ? criteria_[index] : nullptr;
         if (widget == nullptr) continue;
         widget->setEnabled(model_.IsEnabled(info.key));
+        if (info.key == Criterion::RunnableOnly) {
+            // Why it is off, where the user looks for it.
+            widget->setToolTip(model_.AuditKept()
+                                   ? QStringLiteral("Only games whose sets the last ROM audit found good or "
+                                                    "best available")
+                                   : QString::fromUtf8(kRunnableOnlyOffNote) +
+                                         QStringLiteral(" (\"Audit ROMs\")."));
+        }
         const CheckState state = model_.Check(info.key);
         if (auto* box = qobject_cast<QCheckBox*>(widget)) {
             box->setCheckState(ToQt(state));
@@ -418,13 +446,14 @@ void MainWindow::OpenSettings() {
 }
 
 void MainWindow::OpenInputFile() {
-    InputCheck check = vantor::OpenInputFile(catalog_, inputXmlPath_);
+    const Outcome<InputCheck> check = vantor::OpenInputFile(catalog_, inputXmlPath_);
     fullListReady_ = false;
     // Without a master file there is nothing to scan: the three searches wait for one.
     for (QPushButton* button : {goButton_, listAllButton_, romSearchButton_})
-        button->setEnabled(check.opened);
+        button->setEnabled(check.Done());
+    auditAction_->setEnabled(check.Done());
     // The records are prepared while the user reads the notes.
-    if (check.opened) {
+    if (check.Done()) {
         liveCount_->Prepare(catalog_);
     } else {
         liveCount_->Clear();
@@ -432,14 +461,14 @@ void MainWindow::OpenInputFile() {
     // The notes on a file are told once: reopening it (Settings, then Cancel) tells nothing new.
     const FileIdentity& opened = catalog_.file.Identity();
     const bool noted =
-        check.opened && std::find(notedFiles_.begin(), notedFiles_.end(), opened) != notedFiles_.end();
+        check.Done() && std::find(notedFiles_.begin(), notedFiles_.end(), opened) != notedFiles_.end();
     if (!noted) {
-        for (const InputCheck::Message& message : check.messages)
-            ShowMessageBox(this, message.icon, message.text);
-        if (check.opened) notedFiles_.push_back(opened);
+        ShowOutcomeMessages(this, check);
+        if (check.Done()) notedFiles_.push_back(opened);
     }
     const std::string wordsBefore = model_.ComposeSearchCommand();
     model_.ApplyInputCheck(check);
+    if (check.Done()) TakeKeptAudit();
     FollowCriteriaWords(wordsBefore);
 }
 
@@ -473,12 +502,12 @@ void MainWindow::FollowInputFile() {
     if (output_->KeysCurrent() && search_->KeysCurrent()) return;
     std::vector<std::string> names = output_->RomNames();
     for (std::string& name : search_->RomNames()) names.push_back(std::move(name));
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Finding your list's games in the new input file...",
-        [&catalog, names](ProgressSink& sink) {
+        [catalog, names](ProgressSink& sink) {
             Selection selection;
-            selection.matches = FindGamesByRomName(catalog, names, &sink).entries;
+            selection.matches = FindGamesByRomName(*catalog, names, &sink).entries;
             return selection;
         },
         [this](Selection found) { CarryListsOver(found.matches); });
@@ -522,30 +551,70 @@ QString MainWindow::StatusText() const {
     return status_->text();
 }
 
-void MainWindow::RunScan(const char* progressText, std::function<Selection(ProgressSink&)> scan,
-                         std::function<void(Selection)> found) {
+template <typename Result>
+void MainWindow::RunBehindProgress(const char* progressText, ProgressUnit unit,
+                                   std::function<Result(ProgressSink&)> job,
+                                   std::function<void(Result)> done) {
     scanRunning_ = true;
     ++scanCount_;
     status_->clear();
-    progress_ = ShowJobProgress(this, QString::fromUtf8(progressText), ProgressUnit::Bytes,
-                                [this] { scan_.Cancel(); });
+    progress_ = ShowJobProgress(this, QString::fromUtf8(progressText), unit, [this] { scan_.Cancel(); });
     scan_ = RunThenDeliver(
-        this, [scan = std::move(scan)](JobControl& control) { return scan(control); },
-        [this, found = std::move(found)](JobOutcome<Selection> outcome) {
+        this, [job = std::move(job)](JobControl& control) { return job(control); },
+        [this, found = std::move(done)](Outcome<Result> outcome) {
             delete progress_;
             progress_ = nullptr;
             scanRunning_ = false;
             if (outcome.Cancelled()) {
                 status_->setText(QString::fromUtf8(kCancelled));
-            } else if (outcome.error) {
-                ShowError(*outcome.error);
+            } else if (!outcome.Done()) {
+                ShowOutcomeMessages(this, outcome);
             } else {
-                found(std::move(*outcome.result));
+                found(std::move(outcome.value));
             }
             Q_EMIT ScanFinished();
         },
         [this](std::int64_t done, std::int64_t total) {
             if (progress_ != nullptr) progress_->SetProgress(done, total);
+        });
+}
+
+void MainWindow::RunScan(const char* progressText, std::function<Selection(ProgressSink&)> scan,
+                         std::function<void(Selection)> found) {
+    RunBehindProgress<Selection>(progressText, ProgressUnit::Bytes, std::move(scan), std::move(found));
+}
+
+void MainWindow::TakeKeptAudit() {
+    AttachKeptAudit(catalog_);
+    model_.SetAuditKept(catalog_.outsideFacts != nullptr);
+}
+
+void MainWindow::OnAuditRoms() {
+    if (scanRunning_ || !catalog_.file.IsOpen() || (output_ && output_->SaveRunning())) return;
+    const Settings settings = Settings::Load();
+    AuditRequest request;
+    request.folders = {settings.romFolders, settings.chdFolder};
+    request.keepFolder = DefaultAuditFolder();
+    if (request.folders.romFolders.empty()) {
+        ShowMessageBox(this, MessageIcon::Exclamation,
+                       "Choose your ROM folders in \"Settings and Tools\" first: the audit looks for the "
+                       "games' sets there.");
+        return;
+    }
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
+    const std::string master = inputXmlPath_;
+    RunBehindProgress<AuditRunResult>(
+        "Auditing ROM sets...", ProgressUnit::Games,
+        [catalog, master, request](ProgressSink& sink) {
+            return RunRomAudit(*catalog, master, request, &sink);
+        },
+        [this](AuditRunResult result) {
+            TakeKeptAudit();
+            liveCount_->Prepare(catalog_);
+            std::string text = AuditSummary(result.games) + ".";
+            if (!result.kept) text += "\r\nThe audit could not be kept in " + DefaultAuditFolder() + ".";
+            ShowMessageBox(this, result.kept ? MessageIcon::Information : MessageIcon::Exclamation, text);
+            Q_EMIT AuditFinished();
         });
 }
 
@@ -574,13 +643,13 @@ void MainWindow::OnGo() {
     request.expression = searchText;
     request.onePerFamily = output_->OnePerFamily();
     request.family = output_->Family();
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Scanning input file for matches...",
-        [&catalog, request](ProgressSink& sink) {
-            if (request.onePerFamily) return SelectGames(catalog, request, &sink);
+        [catalog, request](ProgressSink& sink) {
+            if (request.onePerFamily) return SelectGames(*catalog, request, &sink);
             Selection selection;
-            selection.matches = ScanForMatches(catalog, request.expression, &sink);
+            selection.matches = ScanForMatches(*catalog, request.expression, &sink);
             return selection;
         },
         [this, typed, request](Selection found) {
@@ -609,12 +678,12 @@ void MainWindow::OnListAllRoms() {
         Q_EMIT EntriesForFullList(handOver);
         return;
     }
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Generating Full List. This could take a minute or two...",
-        [&catalog](ProgressSink& sink) {
+        [catalog](ProgressSink& sink) {
             Selection selection;
-            selection.matches = ScanForMatches(catalog, kListAllExpression, &sink);
+            selection.matches = ScanForMatches(*catalog, kListAllExpression, &sink);
             return selection;
         },
         [this](Selection found) {
@@ -634,12 +703,12 @@ void MainWindow::OnRomSearch() {
     std::string text = dialog.Text();
     if (text.empty()) return;
     previousRomSearch_ = text;
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Searching...",
-        [&catalog, text](ProgressSink& sink) {
+        [catalog, text](ProgressSink& sink) {
             Selection selection;
-            selection.matches = RomSearch(catalog, text, &sink);
+            selection.matches = RomSearch(*catalog, text, &sink);
             return selection;
         },
         [this](Selection found) {

@@ -12,12 +12,14 @@
 
 #include "AppState.h"
 #include "BackgroundWork.h"
+#include "ProgressDialog.h"
 #include "gamedata/Catalog.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 #include "search/CriteriaModel.h"
 #include "search/GameSelection.h"
 #include "search/SearchHistory.h"
 
+class QAction;
 class QLabel;
 class QLayout;
 class QLineEdit;
@@ -69,6 +71,11 @@ class MainWindow : public QDialog {
     // Every game the "-find:" text leaves out (and, with one game per family, the family losers)
     // with what excluded it, to a CSV file.
     void OnSaveLeftOutReport();
+    // "Audit ROMs": the master file's games against the ROM folders of the settings, in the
+    // background; the kept audit then answers "audit=" and "Only games my ROMs can run". Cancel
+    // leaves the kept audit as it was.
+    void OnAuditRoms();
+    QAction* AuditAction() const { return auditAction_; }
 
     WorkingListWindow* WorkingList() const { return output_.get(); }
     ResultListWindow* FullList() const { return fullList_.get(); }
@@ -98,6 +105,8 @@ class MainWindow : public QDialog {
     void EntriesForFullList(const vantor::app::HandOver& handOver);
     void EntriesForSearchResults(const vantor::app::HandOver& handOver);
     void ScanFinished();
+    // An audit has been kept: the lists show the new statuses.
+    void AuditFinished();
     // The window has closed: the history is saved and the program may end.
     void Closed();
 
@@ -126,6 +135,11 @@ class MainWindow : public QDialog {
     // thread. A cancelled scan leaves the note "Cancelled." and nothing else; an error is shown.
     void RunScan(const char* progressText, std::function<Selection(ProgressSink&)> scan,
                  std::function<void(Selection)> found);
+    template <typename Result>
+    void RunBehindProgress(const char* progressText, ProgressUnit unit,
+                           std::function<Result(ProgressSink&)> job, std::function<void(Result)> done);
+    // The kept audit of the open master file, for the searches and the criteria.
+    void TakeKeptAudit();
     QLayout* BuildExplainRow();
     void ShowError(const EngineError& error);
 
@@ -159,6 +173,7 @@ class MainWindow : public QDialog {
     QPushButton* goButton_ = nullptr;
     QPushButton* listAllButton_ = nullptr;
     QPushButton* romSearchButton_ = nullptr;
+    QAction* auditAction_ = nullptr;
 
     std::unique_ptr<ResultListWindow> fullList_;
     std::unique_ptr<WorkingListWindow> output_;

@@ -12,9 +12,11 @@
 
 #include "AppIcon.h"
 #include "AppState.h"
+#include "ArtworkSettingsBox.h"
 #include "BackgroundWork.h"
 #include "ProgressDialog.h"
 #include "QtUserInterface.h"
+#include "RomFoldersSettingsBox.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
@@ -75,6 +77,8 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
         hideTags_ = settings.hideTags;
     }
 
+    artwork_ = new ArtworkSettingsBox(settings, this);
+    romFolders_ = new RomFoldersSettingsBox(settings, this);
     warning_ = new QLabel(
         QStringLiteral("Some buttons below will be disabled until you press the Set button!"), this);
     warning_->setObjectName(QStringLiteral("setFirstWarning"));
@@ -90,6 +94,7 @@ SettingsWindow::SettingsWindow(std::string inputInUse, QWidget* parent)
     left->addWidget(BuildDisplayOptions(settings.keyExists));
     left->addWidget(warning_);
     left->addWidget(BuildMergeGroup());
+    left->addWidget(romFolders_);
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 3);
     columns->addLayout(BuildUtilityColumn(), 2);
@@ -229,9 +234,11 @@ QLayout* SettingsWindow::BuildUtilityColumn() {
     // The utilities' column keeps its width; its texts wrap.
     scan->setFixedWidth(320);
     converters->setFixedWidth(320);
+    artwork_->setFixedWidth(320);
     auto* right = new QVBoxLayout;
     right->addWidget(scan);
     right->addWidget(converters);
+    right->addWidget(artwork_);
     right->addStretch(1);
     return right;
 }
@@ -301,7 +308,7 @@ void SettingsWindow::OnBrowseListing() {
         TakeListing(chosen);
         return;
     }
-    UtilityOutcome check = CheckMameProgram(chosen);
+    Outcome<UtilityOutput> check = CheckMameProgram(chosen);
     if (!check.Done()) {
         ShowOutcomeMessages(this, check);
         return;
@@ -318,7 +325,8 @@ void SettingsWindow::OnBrowseListing() {
         [chosen, listing](ProgressSink& progress) {
             return RunMameListing({chosen, listing}, progress);
         },
-        [this](const UtilityOutcome& outcome) { TakeListing(outcome.outputPath); }, ProgressUnit::Bytes);
+        [this](const Outcome<UtilityOutput>& outcome) { TakeListing(outcome.value.outputPath); },
+        ProgressUnit::Bytes);
 }
 
 void SettingsWindow::TakeListing(const std::string& listing) {
@@ -340,7 +348,7 @@ void SettingsWindow::OnMerge() {
     if (!AskForFile(this, FileQuestion::Save, "Save merged file as...", kXmlFilter, "xml", output)) return;
     inputs.outputPath = output;
     RunUtility([inputs](ProgressSink& progress) { return RunMerge(inputs, progress); },
-               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
+               [this](const Outcome<UtilityOutput>& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnRomScan() {
@@ -353,7 +361,7 @@ void SettingsWindow::OnRomScan() {
                     inputs.outputPath))
         return;
     RunUtility([inputs](ProgressSink& progress) { return RunRomScan(inputs, progress); },
-               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
+               [this](const Outcome<UtilityOutput>& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnRomDirToXml() {
@@ -364,7 +372,7 @@ void SettingsWindow::OnRomDirToXml() {
                     inputs.outputPath))
         return;
     RunUtility([inputs](ProgressSink& progress) { return RunRomDirToXml(inputs, progress); },
-               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
+               [this](const Outcome<UtilityOutput>& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnMalaToXml() {
@@ -375,7 +383,7 @@ void SettingsWindow::OnMalaToXml() {
                     inputs.listPath))
         return;
     // A file that is no MaLa list is said before the output is asked for.
-    UtilityOutcome check = CheckMalaList(inputs.listPath);
+    Outcome<UtilityOutput> check = CheckMalaList(inputs.listPath);
     if (!check.Done()) {
         ShowOutcomeMessages(this, check);
         return;
@@ -384,7 +392,7 @@ void SettingsWindow::OnMalaToXml() {
                     inputs.outputPath))
         return;
     RunUtility([inputs](ProgressSink& progress) { return RunMalaToXml(inputs, progress); },
-               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
+               [this](const Outcome<UtilityOutput>& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnMaximusToXml() {
@@ -395,27 +403,26 @@ void SettingsWindow::OnMaximusToXml() {
                     "Maximus files (*.txt)|*.txt|xml files (*.xml)|*.xml", "txt;xml", inputs.listPath))
         return;
     RunUtility([inputs](ProgressSink& progress) { return RunMaximusToXml(inputs, progress); },
-               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
+               [this](const Outcome<UtilityOutput>& outcome) { TakeOutput(outcome); });
 }
 
-void SettingsWindow::RunUtility(std::function<UtilityOutcome(ProgressSink& progress)> utility,
-                                std::function<void(const UtilityOutcome& outcome)> done, ProgressUnit unit) {
+void SettingsWindow::RunUtility(std::function<Outcome<UtilityOutput>(ProgressSink& progress)> utility,
+                                std::function<void(const Outcome<UtilityOutput>& outcome)> done,
+                                ProgressUnit unit) {
     busy_ = true;
     status_->clear();
     progress_ = ShowJobProgress(this, QString(), unit, [this] { utility_.Cancel(); });
     // A Cancel too late to keep the output from being written still tells what was written.
     utility_ = RunWriteThenDeliver(
         this, [utility = std::move(utility)](JobControl& control) { return utility(control); },
-        [this, done = std::move(done)](JobOutcome<UtilityOutcome> outcome) {
+        [this, done = std::move(done)](Outcome<UtilityOutput> outcome) {
             delete progress_;
             // Still busy while the outcome is told: "Set" and Cancel wait for it.
-            if (outcome.Cancelled() || (outcome.result && outcome.result->kind == OutcomeKind::Cancelled)) {
+            if (outcome.Cancelled()) {
                 status_->setText(QString::fromUtf8(kCancelled));
-            } else if (outcome.error) {
-                ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
             } else {
-                ShowOutcomeMessages(this, *outcome.result);
-                if (outcome.result->Done()) done(*outcome.result);
+                ShowOutcomeMessages(this, outcome);
+                if (outcome.Done()) done(outcome);
             }
             busy_ = false;
             Q_EMIT UtilityFinished();
@@ -432,16 +439,16 @@ QString SettingsWindow::StatusText() const {
     return status_->text();
 }
 
-void SettingsWindow::TakeOutput(const UtilityOutcome& outcome) {
-    inputXmlPath_ = outcome.outputPath;
-    inputEdit_->setText(FromBytes(outcome.outputPath));
+void SettingsWindow::TakeOutput(const Outcome<UtilityOutput>& outcome) {
+    inputXmlPath_ = outcome.value.outputPath;
+    inputEdit_->setText(FromBytes(outcome.value.outputPath));
     setButton_->setEnabled(true);
     // "This file is now set as your input xml file": stored at once, so that Cancel, the
     // next opening and the main window all see it.
     Settings settings = Settings::Load();
-    settings.inputXmlFile = outcome.outputPath;
+    settings.inputXmlFile = outcome.value.outputPath;
     if (settings.Save()) {
-        storedInputXmlPath_ = outcome.outputPath;
+        storedInputXmlPath_ = outcome.value.outputPath;
     } else {
         ShowMessageBox(this, MessageIcon::Exclamation, SettingsNotSavedMessage());
     }
@@ -464,6 +471,11 @@ void SettingsWindow::accept() {
         ShowMessageBox(this, MessageIcon::Exclamation, MissingInputMessage(input));
         return;
     }
+    for (const std::string& problem : {artwork_->Problem(), romFolders_->Problem()}) {
+        if (problem.empty()) continue;
+        ShowMessageBox(this, MessageIcon::Exclamation, problem);
+        return;
+    }
     inputXmlPath_ = input;
     // Values this window does not show (the "-find:" text, one game per family) stay as they are.
     Settings settings = Settings::Load();
@@ -474,6 +486,8 @@ void SettingsWindow::accept() {
     settings.nplayersFile = nplayersPath_;
     settings.hideRomNames = hideRomNamesBox_->isChecked();
     settings.hideTags = hideTagsBox_->isChecked();
+    artwork_->Store(settings);
+    romFolders_->Store(settings);
     hideRomNames_ = settings.hideRomNames;
     hideTags_ = settings.hideTags;
     if (settings.Save()) {

@@ -48,43 +48,18 @@ SaveFileType SaveTypeOf(const ListFormatInfo& info, BatchForm batchForm) {
     return type;
 }
 
-bool IsGamelist(ListFormat format) {
-    return format == ListFormat::EsDe || format == ListFormat::EsBatocera;
-}
-
-// The EmulationStation options, offered as last chosen and remembered when confirmed. Asked before
-// a preview too: they shape the paths in the list.
-bool AskGamelistOptions(QWidget* parent, ListFormat format, bool merged, ListOptions& options) {
-    const bool batocera = format == ListFormat::EsBatocera;
-    GamelistOptionsDialog dialog(GamelistSettings::Load(), batocera, merged, parent);
+// A front end's options, offered as last chosen and remembered when confirmed. Asked before a
+// preview too: they shape the paths in the list. Categories need a merged master file.
+bool AskFormatOptions(QWidget* parent, const ListFormatInfo& format, bool merged, ListOptions& options) {
+    FormatOptionsDialog dialog(format, LoadFormatChoice(format), merged, parent);
     if (dialog.exec() != QDialog::Accepted) return false;
-    const GamelistSettings& choice = dialog.Choice();
-    (void)choice.Save();  // a store that cannot be written only forgets the choice
-    if (!choice.romFolder.empty()) options.Set(ListOption::RomFolder, choice.romFolder);
-    if (!choice.romExtension.empty()) options.Set(ListOption::RomExtension, choice.romExtension);
-    if (batocera && choice.media) options.Set(ListOption::Media);
-    if (choice.hideRemoved) options.Set(ListOption::HideRemoved);
-    if (merged && choice.splitByCategory) options.Set(ListOption::SplitByCategory);
-    return true;
-}
-
-// The RetroArch, Pegasus and Attract-Mode Plus options, as for EmulationStation.
-bool AskFrontEndListOptions(QWidget* parent, ListFormat format, bool merged, ListOptions& options) {
-    const std::string prefix = format == ListFormat::RetroArch ? "retroarch"
-                               : format == ListFormat::Pegasus ? "pegasus"
-                                                               : "attractModePlus";
-    FrontEndListDialog dialog(format, FrontEndListSettings::Load(prefix), merged, parent);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    const FrontEndListSettings& choice = dialog.Choice();
-    (void)choice.Save(prefix);  // a store that cannot be written only forgets the choice
-    const std::pair<ListOption, const std::string*> given[] = {
-        {ListOption::RomFolder, &choice.romFolder}, {ListOption::RomExtension, &choice.romExtension},
-        {ListOption::ListName, &choice.listName},   {ListOption::CorePath, &choice.corePath},
-        {ListOption::CoreName, &choice.coreName},   {ListOption::LaunchCommand, &choice.launchCommand}};
-    for (const auto& [option, value] : given) {
-        if (!value->empty() && FormatInfo(format).options.Contains(option)) options.Set(option, *value);
+    (void)SaveFormatChoice(format,
+                           dialog.Choice());  // a store that cannot be written only forgets the choice
+    for (const FormatOption& taken : format.options) {
+        if (!dialog.Choice().Has(taken.option)) continue;
+        if (taken.option == ListOption::SplitByCategory && !merged) continue;
+        options.Set(taken.option, dialog.Choice().Text(taken.option));
     }
-    if (merged && choice.splitByCategory) options.Set(ListOption::SplitByCategory);
     return true;
 }
 
@@ -92,7 +67,7 @@ bool AskFrontEndListOptions(QWidget* parent, ListFormat format, bool merged, Lis
 
 // What the writer made: how the save went, and the preview's text.
 struct SavedList {
-    SaveOutcome outcome;
+    std::int64_t games = 0;
     std::string previewText;
 };
 
@@ -152,11 +127,8 @@ bool WorkingListWindow::AskBeforeFileDialog(const ListFormatInfo& info, ListOpti
         options.Set(ListOption::Template, batchTemplate_);
         if (batchForm_ == BatchForm::Windows) options.Set(ListOption::WindowsBatch);
     }
-    const bool merged = catalog_.inputType == MergedList;
-    if (IsGamelist(info.format)) return AskGamelistOptions(this, info.format, merged, options);
-    const bool frontEnd = info.format == ListFormat::RetroArch || info.format == ListFormat::Pegasus ||
-                          info.format == ListFormat::AttractModePlus;
-    return !frontEnd || AskFrontEndListOptions(this, info.format, merged, options);
+    return info.settingsPrefix == nullptr ||
+           AskFormatOptions(this, info, catalog_.inputType == MergedList, options);
 }
 
 bool WorkingListWindow::AskForListFile(const ListFormatInfo& info, const SaveFileType& saveType,
@@ -180,10 +152,8 @@ bool WorkingListWindow::AskForListFile(const ListFormatInfo& info, const SaveFil
         default:
             break;
     }
-    // A gamelist.xml and a playlist are updated in place.
-    const bool updated = IsGamelist(info.format) || info.format == ListFormat::RetroArch;
     return AskForFile(this, FileQuestion::Save, "Save file as...", saveType.filter, saveType.defaultExt,
-                      fileName, updated);
+                      fileName, info.updatesInPlace);
 }
 
 bool WorkingListWindow::AskAfterFileDialog(const ListFormatInfo& info, ListOptions& options) {
@@ -211,9 +181,8 @@ bool WorkingListWindow::AskAfterFileDialog(const ListFormatInfo& info, ListOptio
 
 void WorkingListWindow::StartWriter(SaveRequest request, const std::string& fileName, bool preview,
                                     const SaveFileType& saveType) {
-    // The job owns what it writes from; the master file it reads stays open while this window
-    // lives (the main window neither closes nor reopens it while a save runs).
-    const Catalog& catalog = catalog_;
+    // The job owns what it writes from, the catalog it reads included.
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     const std::uint64_t changes = changes_;
     status_->clear();
     // From the moment the file is being put in place, Cancel can no longer keep the old one.
@@ -222,19 +191,19 @@ void WorkingListWindow::StartWriter(SaveRequest request, const std::string& file
     });
     save_ = RunWriteThenDeliver(
         this,
-        [&catalog, request = std::move(request), fileName, preview](JobControl& control) {
-            SavedList saved;
+        [catalog, request = std::move(request), fileName, preview](JobControl& control) {
             if (preview) {
                 StringSink text;
-                saved.outcome = vantor::SaveList(catalog, request, text, &control);
-                if (saved.outcome.Written()) saved.previewText = text.Text();
-            } else {
-                FileSink file(fileName);
-                saved.outcome = vantor::SaveList(catalog, request, file, &control);
+                Outcome<SavedGames> saved = vantor::SaveList(*catalog, request, text, &control);
+                const std::int64_t games = saved.value.games;
+                return std::move(saved).With(SavedList{games, text.Text()});
             }
-            return saved;
+            FileSink file(fileName);
+            Outcome<SavedGames> saved = vantor::SaveList(*catalog, request, file, &control);
+            const std::int64_t games = saved.value.games;
+            return std::move(saved).With(SavedList{games, {}});
         },
-        [this, preview, saveType, changes, fileName](JobOutcome<SavedList> outcome) {
+        [this, preview, saveType, changes, fileName](Outcome<SavedList> outcome) {
             OnSaved(preview, saveType, changes, fileName, std::move(outcome));
         },
         [this](std::int64_t done, std::int64_t total) {
@@ -245,30 +214,24 @@ void WorkingListWindow::StartWriter(SaveRequest request, const std::string& file
 }
 
 void WorkingListWindow::OnSaved(bool preview, const SaveFileType& saveType, std::uint64_t changesSaved,
-                                const std::string& fileName, JobOutcome<SavedList> outcome) {
+                                const std::string& fileName, Outcome<SavedList> outcome) {
     // A Cancel pressed just as the file went into place: the user is told it was saved after all.
     const bool cancelRefused =
         saveProgress_ && saveProgress_->CancelPending() && saveProgress_->CancelRefused();
     delete saveProgress_;
     // Still running while the outcome is told: the window stays, the master file stays open.
-    const bool cancelled =
-        outcome.Cancelled() || (outcome.result && outcome.result->outcome.status == SaveStatus::Cancelled);
-    if (cancelled) {
+    if (outcome.Cancelled()) {
         status_->setText(QString::fromUtf8(kCancelled));
-    } else if (outcome.error) {
-        ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
-    } else if (const SaveOutcome& saved = outcome.result->outcome; !saved.Written()) {
-        ShowMessageBox(this, saved.icon, saved.message);
     } else {
-        for (const SaveNote& note : saved.notes) ShowMessageBox(this, note.icon, note.text);
-        if (preview) {
-            ShowPreview(outcome.result->previewText, saveType, changesSaved);
-        } else {
-            savedChanges_ = changesSaved;
-            const std::string note = SavedNote(saved.games, fileName);
-            status_->setText(FromBytes(note));
-            if (cancelRefused) ShowMessageBox(this, MessageIcon::Information, kTooLateToCancel + note);
-        }
+        ShowOutcomeMessages(this, outcome);  // why it failed, or the notes on what was written
+    }
+    if (outcome.Done() && preview) {
+        ShowPreview(outcome.value.previewText, saveType, changesSaved);
+    } else if (outcome.Done()) {
+        savedChanges_ = changesSaved;
+        const std::string note = SavedNote(outcome.value.games, fileName);
+        status_->setText(FromBytes(note));
+        if (cancelRefused) ShowMessageBox(this, MessageIcon::Information, kTooLateToCancel + note);
     }
     saveRunning_ = false;
     Q_EMIT SaveFinished();

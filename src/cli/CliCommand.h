@@ -10,7 +10,6 @@
 #include "CliProgress.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/Outcome.h"
-#include "gamedata/UserInterface.h"
 #include "search/InputCheck.h"
 #include "search/MatchEntry.h"
 
@@ -25,21 +24,17 @@ inline constexpr int kExitTerminated = 143;   // cancelled by SIGTERM (128 + SIG
 // The exit status of a command that ended on an engine error of this kind.
 int ExitStatusFor(ErrorKind kind);
 
-// Messages go to standard error as "error: " / "warning: " / "note: " by icon, said as the
-// command line would where they speak of the windows (CommandLineWording). The engine asks no
+// Messages go to standard error as "error: " / "warning: " / "note: " by icon; an engine
+// message's advice is said as the command line would (CommandLineWording). The engine asks no
 // questions: the commands pass their options in.
-class CliUserInterface : public UserInterface {
+class CliUserInterface {
   public:
     CliUserInterface(std::ostream& err, bool progress) : err_(err), line_(err, progress) {}
 
-    void ShowMessage(MessageIcon icon, const std::string& text) override;
-    void ProgressShow(const std::string& firstLine, const std::string& secondLine) override;
-    void ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) override;
-    void ProgressUpdate(std::int64_t done, std::int64_t total) override;
-    void ProgressClose() override;
+    void ShowMessage(MessageIcon icon, const std::string& text);
+    void Show(const Message& message);
 
-    // The one progress line on standard error, shared by the progress window's calls and the
-    // engine's progress sinks (CliProgress).
+    // The one progress line on standard error, which the engine's jobs report to (CliProgress).
     ProgressLine& Line() { return line_; }
 
   private:
@@ -47,12 +42,12 @@ class CliUserInterface : public UserInterface {
     ProgressLine line_;
 };
 
-// A message of the engine with its words about the windows ("now set as your input xml file",
-// "via the settings window") replaced by what a command-line user does instead.
-std::string CommandLineWording(const std::string& text);
+// An engine message with its advice in a command-line user's terms (options, other commands).
+std::string CommandLineWording(const Message& message);
 
 struct GlobalOptions {
     std::string input;
+    std::string artwork;  // the artwork folder
     bool hideTags = false;
     bool hideRomNames = false;
     bool progress = false;  // the progress line: standard error is a terminal, and no --no-progress
@@ -76,22 +71,35 @@ struct CliContext {
     // only with `notes`, where they matter.
     bool OpenMaster(bool notes = false);
     // Prints what the input check said under the same rule.
-    void PrintInputCheck(const InputCheck& check, bool notes);
+    void PrintInputCheck(const Outcome<InputCheck>& check, bool notes);
     void Error(const std::string& text) { ui.ShowMessage(MessageIcon::Stop, text); }
     // "error: <usage line>" for a malformed command line.
     int UsageError(const std::string& text);
+    // Writes the files of one run together ("-": the command's standard output), or none of
+    // them; false after an error naming the file.
+    struct OutputText {
+        std::string path, text, what;  // `what`: "family log"
+    };
+    bool WriteFiles(const std::vector<OutputText>& files);
+    // Prints the note that the command was cancelled; the exit status for it.
+    int Cancelled();
     // One line per entry, CR/LF inside a field printed as a space; "N ROMs" on stderr.
     void PrintMatchList(const std::vector<MatchEntry>& entries);
 };
 
-// Prints what an engine job had to tell, and returns the exit status for it: 0 done, 1 failed
-// or cancelled.
-int FinishWithOutcome(CliContext& context, const Outcome& outcome);
+// Prints what an engine job had to tell, and returns the exit status for it: 0 done, 1 failed,
+// the cancel status when cancelled.
+int FinishWithMessages(CliContext& context, OutcomeKind kind, const std::vector<Message>& messages);
+template <typename Value>
+int FinishWithOutcome(CliContext& context, const Outcome<Value>& outcome) {
+    return FinishWithMessages(context, outcome.kind, outcome.messages);
+}
 
 using CommandFunction = int (*)(CliContext& context, std::vector<std::string>& args);
 
 // What follows an option: nothing (a flag), or a value that help names and the completion offers.
-enum class OptionValue { None, File, Folder, Text };
+// A File is read, an OutputFile written ("-" for standard output).
+enum class OptionValue { None, File, OutputFile, Folder, Text };
 
 struct CliOption {
     std::string name;  // "--roms", "-o"
@@ -110,7 +118,10 @@ struct CliCommand {
     std::vector<CliOption> options = {};
     CommandFunction run = nullptr;
     void (*printHelp)(std::ostream&) = nullptr;  // a help text of the command's own instead
-    bool fileArguments = false;                  // its arguments are file names
+    bool fileArguments = false;                  // its arguments are file names (read)
+    bool readsMaster = true;                     // it reads the --input master file
+    std::string logFile = {};                    // the log it writes into the current folder
+    std::string logOption = {};                  // the option that makes it write the log; "": always
 };
 
 // Every command, in the order --help lists them.
@@ -123,6 +134,7 @@ CliCommand AuditCommand();
 CliCommand CriteriaCommand();
 CliCommand DetailsCommand();
 CliCommand ExplainCommand();
+CliCommand ExportCommand();
 CliCommand FindCommand();
 CliCommand ListAllCommand();
 CliCommand ListXmlCommand();
@@ -134,8 +146,13 @@ CliCommand RomScanCommand();
 CliCommand RomSearchCommand();
 CliCommand SaveCommand();
 
+// details --picture KIND ROMNAME: prints where the game's picture of that kind is.
+int PrintPictureLocation(CliContext& context, const std::string& kindName, const std::string& romName);
+
 // The formats and the options of `save`, as --help and save --help list them.
 void PrintSaveFormatsAndOptions(std::ostream& out);
+// "  NAME VALUE   help" lines, the helps in one column.
+void PrintOptions(std::ostream& out, const std::vector<CliOption>& options);
 
 // The whole program; `argv[0]` is the program name.
 int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,

@@ -5,21 +5,24 @@
 #include <cctype>
 #include <iostream>
 #include <map>
+#include <memory>
 
 #include "CliCommand.h"
 #include "gamedata/BuildInfo.h"
+#include "gamedata/FileIo.h"
 #include "gamedata/SettingsStore.h"
 #include "gamedata/TagTable.h"
 #include "gamedata/TextUtil.h"
+#include "romset/AuditStore.h"
 #include "search/InputCheck.h"
 
 namespace vantor::cli {
 
 const std::vector<CliCommand>& Commands() {
     static const std::vector<CliCommand> commands = {
-        FindCommand(),     ListAllCommand(),     RomSearchCommand(),  DetailsCommand(), ExplainCommand(),
-        CriteriaCommand(), SaveCommand(),        MergeCommand(),      RomScanCommand(), AuditCommand(),
-        Mala2XmlCommand(), Maximus2XmlCommand(), RomDir2XmlCommand(), ListXmlCommand(),
+        FindCommand(),     ListAllCommand(),  RomSearchCommand(),   DetailsCommand(),    ExplainCommand(),
+        CriteriaCommand(), SaveCommand(),     MergeCommand(),       RomScanCommand(),    AuditCommand(),
+        ExportCommand(),   Mala2XmlCommand(), Maximus2XmlCommand(), RomDir2XmlCommand(), ListXmlCommand(),
     };
     return commands;
 }
@@ -27,6 +30,9 @@ const std::vector<CliCommand>& Commands() {
 const std::vector<CliOption>& GlobalOptionList() {
     static const std::vector<CliOption> options = {
         {"--input", OptionValue::File, "FILE", "the master file (default: the settings' input file)"},
+        {"--artwork", OptionValue::Folder, "DIR",
+         "the artwork folder: snap/, titles/, marquees/, flyers/, cabinets/ or snap.zip\n"
+         "and so on (default: the settings' artwork folder)"},
         {"--hide-tags", OptionValue::None, "", "hide (...) and [...] tags in descriptions"},
         {"--no-hide-tags", OptionValue::None, "", "show them (default: as the settings say)"},
         {"--hide-rom-names", OptionValue::None, "", "hide ROM names (and SHA1/CRCs) in details"},
@@ -57,8 +63,11 @@ int ExitStatusFor(ErrorKind kind) {
 namespace {
 
 constexpr const char* kOutputWriteFailed = "Writing the output failed (standard output).";
+constexpr const char* kNotMergedShortNote =
+    " is not a merged file: the categories, players and controls.xml criteria are off (vantor-cli merge).";
 
-// "  NAME VALUE   help" lines, the helps in one column.
+}  // namespace
+
 void PrintOptions(std::ostream& out, const std::vector<CliOption>& options) {
     std::vector<std::string> names;
     std::size_t width = 0;
@@ -73,6 +82,8 @@ void PrintOptions(std::ostream& out, const std::vector<CliOption>& options) {
         out << "  " << names[i] << std::string(width + 3 - names[i].size(), ' ') << help << "\n";
     }
 }
+
+namespace {
 
 void PrintHelp(std::ostream& out) {
     out << "Usage: vantor-cli [OPTIONS] COMMAND [ARGUMENTS]\n"
@@ -133,6 +144,66 @@ std::string UndeclaredOption(const CliCommand& command, const std::vector<std::s
     return {};
 }
 
+// The files a command line reads and writes, by its declared options: the master file (for a
+// command that reads it), File options and file arguments are read; OutputFile options and the
+// command's log are written.
+struct FileUse {
+    struct Named {
+        std::string what, path;
+    };
+    std::vector<Named> read, written;
+};
+
+FileUse FilesOf(const CliCommand& command, const GlobalOptions& options,
+                const std::vector<std::string>& args) {
+    FileUse use;
+    if (command.readsMaster && !options.input.empty()) use.read.push_back({"the master file", options.input});
+    bool logged = command.logOption.empty();
+    bool positional = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--" && !positional) {
+            positional = true;
+            continue;
+        }
+        auto declared = std::find_if(command.options.begin(), command.options.end(),
+                                     [&](const CliOption& option) { return option.name == args[i]; });
+        if (!positional && declared != command.options.end()) {
+            if (declared->name == command.logOption) logged = true;
+            if (declared->value == OptionValue::None || i + 1 >= args.size()) continue;
+            const std::string& value = args[++i];
+            if (declared->value == OptionValue::OutputFile) use.written.push_back({declared->name, value});
+            // "-" as an input is standard input, no file.
+            if (declared->value == OptionValue::File && value != "-")
+                use.read.push_back({declared->name, value});
+        } else if (command.fileArguments) {
+            use.read.push_back({"the list", args[i]});
+        }
+    }
+    if (logged && !command.logFile.empty()) use.written.push_back({"the log", command.logFile});
+    return use;
+}
+
+// A file the command would write over one it reads or another it writes, by identity (device and
+// inode, so ./m.xml, m.xml and a link to it are one file): the error, or "".
+std::string FileCollision(const FileUse& use) {
+    for (std::size_t i = 0; i < use.written.size(); ++i) {
+        const FileUse::Named& output = use.written[i];
+        if (output.path.empty()) continue;
+        const std::string identity = OutputIdentity(output.path);
+        for (const FileUse::Named& input : use.read) {
+            if (IsSameFile(output.path, input.path))
+                return output.what + " " + output.path + " is " + input.what + " " + input.path +
+                       ", which this command reads: choose another name.";
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!use.written[j].path.empty() && OutputIdentity(use.written[j].path) == identity)
+                return use.written[j].what + " and " + output.what + " name one file (" + output.path +
+                       "): give each its own.";
+        }
+    }
+    return {};
+}
+
 // The command's exit status, with every exception it lets out turned into a message.
 int RunCommand(const CliCommand& command, CliContext& context, std::vector<std::string>& args) {
     try {
@@ -141,8 +212,8 @@ int RunCommand(const CliCommand& command, CliContext& context, std::vector<std::
         return context.UsageError(problem.text);
     } catch (const EngineError& error) {
         // Stopping on request is no error; the note says why the command ended early.
-        const bool cancelled = error.Kind() == ErrorKind::Cancelled;
-        context.ui.ShowMessage(cancelled ? MessageIcon::Information : error.Icon(), error.Text());
+        if (error.Kind() == ErrorKind::Cancelled) return context.Cancelled();
+        context.ui.ShowMessage(error.Icon(), error.Text());
         return ExitStatusFor(error.Kind());
     } catch (const std::bad_alloc&) {
         context.Error("Out of memory.");
@@ -195,15 +266,57 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
 }
 
 bool CliContext::OpenMaster(bool notes) {
-    InputCheck check = OpenInputFile(catalog, options.input);
+    const Outcome<InputCheck> check = OpenInputFile(catalog, options.input);
     PrintInputCheck(check, notes);
-    return check.opened;
+    if (check.Done()) AttachKeptAudit(catalog);
+    return check.Done();
 }
 
-void CliContext::PrintInputCheck(const InputCheck& check, bool notes) {
-    for (const InputCheck::Message& message : check.messages) {
-        if (notes || message.icon == MessageIcon::Stop) ui.ShowMessage(message.icon, message.text);
+void CliContext::PrintInputCheck(const Outcome<InputCheck>& check, bool notes) {
+    for (const Message& message : check.messages) {
+        if (!notes && message.icon != MessageIcon::Stop) continue;
+        // The long note on a file that is not merged comes once per file; one line after that.
+        if (message.advice == Advice::MakeMergedFile && !FirstNotMergedNote(options.input)) {
+            ui.ShowMessage(MessageIcon::Information, options.input + kNotMergedShortNote);
+            continue;
+        }
+        ui.Show(message);
     }
+}
+
+int CliContext::Cancelled() {
+    ClaimExit();
+    ui.ShowMessage(MessageIcon::Information, kCancelled);
+    return ExitStatusFor(ErrorKind::Cancelled);
+}
+
+bool CliContext::WriteFiles(const std::vector<OutputText>& files) {
+    std::vector<std::unique_ptr<AtomicOutputFile>> outputs;
+    std::vector<AtomicOutputFile*> commit;
+    std::vector<const OutputText*> committed;
+    auto failed = [&](const OutputText& file, const AtomicOutputFile& output) {
+        Error("Cannot write the " + file.what + ": " + output.Problem() + ".");
+        return false;
+    };
+    for (const OutputText& file : files) {
+        if (file.path == "-") continue;
+        outputs.push_back(std::make_unique<AtomicOutputFile>());
+        if (!outputs.back()->Open(file.path)) return failed(file, *outputs.back());
+        outputs.back()->Write(file.text);
+        commit.push_back(outputs.back().get());
+        committed.push_back(&file);
+    }
+    if (!CommitFiles(commit)) {
+        for (std::size_t i = 0; i < commit.size(); ++i) {
+            if (!commit[i]->Problem().empty()) return failed(*committed[i], *commit[i]);
+        }
+        return failed(*committed.front(), *commit.front());
+    }
+    // "-" is the command's own standard output, which need not be the process's.
+    for (const OutputText& file : files) {
+        if (file.path == "-") out.write(file.text.data(), static_cast<std::streamsize>(file.text.size()));
+    }
+    return true;
 }
 
 int CliContext::UsageError(const std::string& text) {
@@ -235,6 +348,7 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
     Settings settings = Settings::Load();
     GlobalOptions options;
     options.input = settings.inputXmlFile;
+    options.artwork = settings.artworkFolder;
     options.hideTags = settings.hideTags;
     options.hideRomNames = settings.hideRomNames;
     // Never drawn into a file or a pipe, where the redraws would be noise.
@@ -261,6 +375,12 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
                 return kExitUsage;
             }
             options.input = argv[++i];
+        } else if (arg == "--artwork") {
+            if (i + 1 >= argv.size()) {
+                err << "error: option --artwork needs a value\n";
+                return kExitUsage;
+            }
+            options.artwork = argv[++i];
         } else if (arg == "--hide-tags") {
             options.hideTags = true;
         } else if (arg == "--no-hide-tags") {
@@ -298,6 +418,10 @@ int RunVantorCli(const std::vector<std::string>& argv, std::ostream& out, std::o
     if (std::string unknown = UndeclaredOption(*found, args); !unknown.empty()) {
         return context.UsageError("unknown option " + unknown + " for " + name + "\nusage: vantor-cli " +
                                   found->usage);
+    }
+    if (std::string collision = FileCollision(FilesOf(*found, options, args)); !collision.empty()) {
+        context.Error(collision);
+        return kExitFailure;
     }
     int status = RunCommand(*found, context, args);
     // Output that never reached its file or pipe (a full disk) must not pass for a done command.

@@ -1,5 +1,6 @@
 #include "CliProgress.h"
 
+#include <semaphore.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -9,9 +10,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <ostream>
+#include <thread>
 
 #include "CliCommand.h"
+#include "gamedata/FileIo.h"
 
 namespace vantor::cli {
 
@@ -48,12 +52,44 @@ std::size_t TerminalColumns() {
     return 80;
 }
 
+// How long a command has to end by itself after the signal before the watchdog ends it.
+constexpr auto kCancelGrace = std::chrono::milliseconds(50);
+
 // Lock-free, so that the handler may store into it.
 std::atomic<int> g_cancelSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
+// Who ends the program after a signal: 0 nobody yet, 1 the command itself, 2 the watchdog.
+std::atomic<int> g_exitClaim{0};
+sem_t g_signalled;  // posted by the handler, awaited by the watchdog
 
 void OnCancelSignal(int signal) {
-    g_cancelSignal.store(signal, std::memory_order_relaxed);
+    int none = 0;
+    if (g_cancelSignal.compare_exchange_strong(none, signal)) {
+        ::sem_post(&g_signalled);
+        return;
+    }
+    // The second one ends the program at once, with what it was writing removed. Files being put
+    // in place are left to the save, which has seen the first signal and puts them back.
+    if (PlacingFiles()) return;
+    RemoveTemporaryFiles();
+    ::_exit(128 + signal);
+}
+
+// Work that does not look at the signal (a parse, a sync) must not keep the program running: a
+// command that has not ended shortly after the signal is ended here, as it would have ended.
+void Watchdog() {
+    while (::sem_wait(&g_signalled) != 0) {
+    }
+    std::this_thread::sleep_for(kCancelGrace);
+    int none = 0;
+    if (!g_exitClaim.compare_exchange_strong(none, 2)) return;
+    while (PlacingFiles()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    RemoveTemporaryFiles();
+    static constexpr char kClearLine[] = "\r\x1b[K";
+    static constexpr char kNote[] = "note: Cancelled.\n";
+    if (::isatty(STDERR_FILENO) == 1) (void)!::write(STDERR_FILENO, kClearLine, sizeof kClearLine - 1);
+    (void)!::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+    ::_exit(128 + g_cancelSignal.load());
 }
 
 }  // namespace
@@ -67,7 +103,7 @@ std::string ProgressLineText(std::string_view label, ProgressUnit unit, std::int
     std::snprintf(head, sizeof head, "%3d%% ", percent);
     std::string amounts;
     if (unit == ProgressUnit::Bytes) amounts = " " + ByteAmounts(done, total);
-    if (unit == ProgressUnit::Items) amounts = " " + std::to_string(done) + "/" + std::to_string(total);
+    if (unit == ProgressUnit::Games) amounts = " " + std::to_string(done) + "/" + std::to_string(total);
     if (elapsedSeconds >= 1 && done > 0 && done < total && done * 100 >= total) {
         const double left = elapsedSeconds * static_cast<double>(total - done) / static_cast<double>(done);
         amounts += (unit == ProgressUnit::Unnamed ? " " : ", ") + TimeLeft(left);
@@ -112,8 +148,31 @@ void ProgressLine::Break() {
     drawn_ = false;
 }
 
+CliProgress::~CliProgress() {
+    End();
+}
+
+void CliProgress::Start(const std::string& label) {
+    ui_.Line().Start(label);
+    started_ = true;
+}
+
+void CliProgress::End() {
+    if (started_) ui_.Line().Break();
+    started_ = false;
+}
+
 void CliProgress::Progress(std::int64_t done, std::int64_t total) {
+    started_ = true;
     ui_.Line().Update(done, total, unit_);
+}
+
+void CliProgress::Texts(const std::string& firstLine, const std::string&) {
+    if (started_) {
+        ui_.Line().SetLabel(firstLine);
+    } else {
+        Start(firstLine);
+    }
 }
 
 bool CliProgress::CancelRequested() const {
@@ -121,15 +180,35 @@ bool CliProgress::CancelRequested() const {
 }
 
 void InstallCancelHandlers() {
+    static std::once_flag started;
+    std::call_once(started, [] {
+        ::sem_init(&g_signalled, 0, 0);
+        std::thread(Watchdog).detach();
+    });
     g_cancelSignal = 0;
+    // Once a command's files are written, the command ends itself: nothing stops its last steps.
+    SetStopRequestCheck([] { return CancelSignal() != 0 && g_exitClaim.load() != 1; });
+    SetCommitCheck([] {
+        if (g_exitClaim.load() == 1) return true;
+        if (CancelSignal() != 0) return false;
+        int none = 0;
+        return g_exitClaim.compare_exchange_strong(none, 1) || none == 1;
+    });
     struct sigaction action {};
     action.sa_handler = OnCancelSignal;
     sigemptyset(&action.sa_mask);
     // SA_RESTART: a read in progress (a key list on standard input) goes on instead of ending
     // early as if the input were complete; the job's next check stops it.
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+}
+
+void ClaimExit() {
+    int none = 0;
+    if (g_exitClaim.compare_exchange_strong(none, 1) || none == 1) return;
+    // The watchdog is ending the program.
+    for (;;) ::pause();
 }
 
 int CancelSignal() {

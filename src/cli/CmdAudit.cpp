@@ -1,10 +1,12 @@
 // audit --roms DIR [--roms DIR ...] [--chds DIR] [--find EXPR | --keys FILE] [--report FILE.csv]
+//       [--fixdat FILE.dat]
 #include "CliCommand.h"
 #include "gamedata/AppPaths.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/TextUtil.h"
 #include "romset/AuditRun.h"
 #include "romset/AuditStore.h"
+#include "romset/Fixdat.h"
 #include "search/CompiledExpression.h"
 #include "search/SearchDriver.h"
 #include "search/SearchText.h"
@@ -15,18 +17,19 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vantor-cli audit --roms DIR [--roms DIR ...] [--chds DIR] [--find EXPR | --keys FILE]\n"
-    "       [--report FILE.csv]";
+    "       [--report FILE.csv] [--fixdat FILE.dat]";
 
 int RunAudit(CliContext& context, std::vector<std::string>& args) {
     AuditRequest request;
-    std::string folder, findText, keysFile, reportFile;
+    std::string folder, findText, keysFile, reportFile, fixdatFile;
     while (TakeOption(args, "--roms", folder)) request.folders.romFolders.push_back(folder);
     TakeOption(args, "--chds", request.folders.chdFolder);
     const bool byFind = TakeOption(args, "--find", findText);
     const bool byKeys = TakeOption(args, "--keys", keysFile);
     const bool report = TakeOption(args, "--report", reportFile);
+    const bool fixdat = TakeOption(args, "--fixdat", fixdatFile);
     if (!args.empty() || request.folders.romFolders.empty() || (byFind && byKeys) ||
-        (report && reportFile.empty()))
+        (report && reportFile.empty()) || (fixdat && fixdatFile.empty()))
         return context.UsageError(kUsage);
     for (const std::string& path : request.folders.romFolders) {
         if (!IsDirectory(path)) {
@@ -42,27 +45,32 @@ int RunAudit(CliContext& context, std::vector<std::string>& args) {
     if (byFind) {
         // An expression error (exit status 2) ends the command before anything is read.
         expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
-        CompiledExpression check(expression);
+        CompiledExpression::CheckText(expression);
     }
     if (byKeys && !ReadKeyFile(context, keysFile, request.positions)) return kExitFailure;
     if (!context.OpenMaster()) return kExitFailure;
 
     CliProgress progress(context.ui);
     if (byFind) {
-        context.ui.ProgressShow("Scanning input file for matches...", "");
+        progress.Start("Scanning input file for matches...");
         for (const MatchEntry& entry : ScanForMatches(context.catalog, expression, &progress))
             request.positions.push_back(ParseRecordKey(entry.key));
     }
     request.allGames = !byFind && !byKeys;
     request.keepFolder = DefaultAuditFolder();
-    context.ui.ProgressShow("Auditing ROM sets...", "");
-    const AuditRunResult result = RunRomAudit(context.catalog, context.options.input, request, &progress);
-    context.ui.ProgressClose();
-
-    if (report && !WriteFileAtomically(reportFile, AuditReportCsv(result.games))) {
-        context.Error("Cannot write the audit report " + reportFile + ".");
-        return kExitFailure;
+    progress.Start("Auditing ROM sets...");
+    AuditRunResult result = RunRomAudit(context.catalog, context.options.input, request, &progress);
+    std::vector<CliContext::OutputText> outputs;
+    if (fixdat) {
+        // The fixdat needs every file's verdict, which the kept audit does not hold: the games
+        // are audited file by file (the archives read before come from the source cache).
+        const FileAudit files = AuditFiles(context.catalog, context.options.input, request, &progress);
+        result.games = files.audits;
+        outputs.push_back({fixdatFile, FixdatXml(files, "Vantor fixdat"), "fixdat"});
     }
+    progress.End();
+    if (report) outputs.push_back({reportFile, AuditReportCsv(result.games), "audit report"});
+    if (!outputs.empty() && !context.WriteFiles(outputs)) return kExitFailure;
     std::string lines;
     for (const GameAudit& game : result.games) {
         lines += game.name;
@@ -87,7 +95,8 @@ CliCommand AuditCommand() {
     return {
         .name = "audit",
         .usage =
-            "audit --roms DIR [--roms DIR ...] [--chds DIR] [--find EXPR | --keys FILE] [--report FILE.csv]",
+            "audit --roms DIR [--roms DIR ...] [--chds DIR] [--find EXPR | --keys FILE] [--report FILE.csv]\n"
+            "      [--fixdat FILE.dat]",
         .summary = "checks the games' ROM sets in the ROM folders, as MAME's own audit does",
         .details =
             "Prints ROMNAME|STATUS|DETAIL| for every game of the --input master file (or those of\n"
@@ -106,7 +115,10 @@ CliCommand AuditCommand() {
                     {"--find", OptionValue::Text, "EXPR", "only the games the search expression finds"},
                     {"--keys", OptionValue::File, "FILE",
                      "only the games of a file of find's lines (- : standard input)"},
-                    {"--report", OptionValue::File, "FILE.csv", "also write every game's status as CSV"}},
+                    {"--report", OptionValue::OutputFile, "FILE.csv",
+                     "also write every game's status as CSV"},
+                    {"--fixdat", OptionValue::OutputFile, "FILE.dat",
+                     "also write the files the games lack as a Logiqx datafile for a ROM manager"}},
         .run = RunAudit};
 }
 

@@ -4,6 +4,7 @@
 
 #include "CliCommand.h"
 #include "gamedata/TextUtil.h"
+#include "romset/AuditStore.h"
 #include "search/CriteriaModel.h"
 #include "search/InputCheck.h"
 
@@ -110,7 +111,7 @@ void PrintSettings(std::ostream& out) {
            "  cabinet                            upright, cocktail\n"
            "  buttons                            any, 0 ... 16\n"
            "  or-less, vertical-only, horizontal-only, not, no-clones, no-samples, playable,\n"
-           "  arcade-only                        on, off\n"
+           "  arcade-only, runnable-only         on, off\n"
            "  region                             any, usa, japan, europe, asia\n";
 }
 
@@ -132,14 +133,20 @@ int RunCriteria(CliContext& context, std::vector<std::string>& args) {
 
     model = CriteriaModel();
     if (!context.options.input.empty()) {
-        InputCheck check = OpenInputFile(context.catalog, context.options.input);
+        const Outcome<InputCheck> check = OpenInputFile(context.catalog, context.options.input);
         // Here the category boxes are what the note is about.
         context.PrintInputCheck(check, true);
-        if (!check.opened) return kExitFailure;
+        if (!check.Done()) return kExitFailure;
         model.ApplyInputCheck(check);
+        AttachKeptAudit(context.catalog);
+        model.SetAuditKept(context.catalog.outsideFacts != nullptr);
     }
     if (initial) model.ApplyInitialState();
     for (const std::string& setting : args) ApplySetting(model, setting);
+    if (model.IsChecked(Criterion::RunnableOnly) && !model.IsEnabled(Criterion::RunnableOnly)) {
+        context.ui.ShowMessage(MessageIcon::Information,
+                               std::string(kRunnableOnlyOffNote) + " (vantor-cli audit).");
+    }
     context.out << model.FindText() << '\n';
     return kExitOk;
 }

@@ -23,10 +23,6 @@ bool TakeSingleArgument(std::vector<std::string>& args, std::string& value) {
     return true;
 }
 
-bool IsCsvName(const std::string& path) {
-    return ToLowerAscii(path).ends_with(".csv");
-}
-
 // The scan with the family choice and the reports; the reports are written before the list (or
 // the count) is printed, so that a list on standard output means they are there.
 int RunSelection(CliContext& context, const std::string& expression, SelectionOptions& options,
@@ -34,25 +30,16 @@ int RunSelection(CliContext& context, const std::string& expression, SelectionOp
     if (!context.OpenMaster()) return kExitFailure;
     options.request.expression = expression;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
-    context.ui.ProgressShow("Scanning input file for matches...", "");
+    progress.Start("Scanning input file for matches...");
     Selection selection = SelectGames(context.catalog, options.request, &progress);
-    context.ui.ProgressClose();
-    auto write = [&](const std::string& path, const std::string& text, const char* what) {
-        if (WriteFileAtomically(path, text)) return true;
-        context.Error(std::string("Cannot write the ") + what + " " + path + ".");
-        return false;
-    };
-    const FamilyOptions& family = options.request.family;
-    if (!options.familyLog.empty() &&
-        !write(options.familyLog,
-               IsCsvName(options.familyLog) ? FamilyLogCsv(selection.families, selection.candidates)
-                                            : FamilyLogText(selection.families, selection.candidates, family),
-               "family log")) {
-        return kExitFailure;
-    }
-    if (options.request.leftOut &&
-        !write(options.leftOutFile, LeftOutCsv(selection.leftOut), "left-out report"))
-        return kExitFailure;
+    progress.End();
+    // Both reports are written together, or neither.
+    std::vector<CliContext::OutputText> reports;
+    if (!options.familyLog.empty())
+        reports.push_back({options.familyLog, FamilyLog(selection, options), "family log"});
+    if (options.request.leftOut)
+        reports.push_back({options.leftOutFile, LeftOutCsv(selection.leftOut), "left-out report"});
+    if (!context.WriteFiles(reports)) return kExitFailure;
     if (options.request.onePerFamily) {
         context.ui.ShowMessage(MessageIcon::Information, FamilySummary(selection));
     }
@@ -71,9 +58,9 @@ int RunScan(CliContext& context, const std::string& expression, SelectionOptions
         return RunSelection(context, expression, options, countOnly);
     if (!context.OpenMaster()) return kExitFailure;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
-    context.ui.ProgressShow("Scanning input file for matches...", "");
+    progress.Start("Scanning input file for matches...");
     std::vector<MatchEntry> entries = ScanForMatches(context.catalog, expression, &progress);
-    context.ui.ProgressClose();
+    progress.End();
     if (countOnly) {
         context.out << entries.size() << '\n';
     } else {
@@ -92,7 +79,7 @@ int RunFind(CliContext& context, std::vector<std::string>& args) {
         return context.UsageError("usage: vantor-cli find [--count] EXPR");
     // An expression error (exit status 2) ends the command before any output.
     std::string expression = PrepareSearchText(findText, FindDataFile("vnmacros.txt"));
-    (void)CompiledExpression(expression);
+    CompiledExpression::CheckText(expression);
     return RunScan(context, expression, options, countOnly);
 }
 
@@ -110,17 +97,21 @@ int RunRomSearch(CliContext& context, std::vector<std::string>& args) {
     if (text.empty()) return kExitOk;  // an empty search text searches nothing
     if (!context.OpenMaster()) return kExitFailure;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
-    context.ui.ProgressShow("Searching...", "");
+    progress.Start("Searching...");
     std::vector<MatchEntry> entries = RomSearch(context.catalog, text, &progress);
-    context.ui.ProgressClose();
+    progress.End();
     context.PrintMatchList(entries);
     if (entries.empty()) context.ui.ShowMessage(MessageIcon::Information, kNoMatchesFound);
     return kExitOk;
 }
 
 int RunDetails(CliContext& context, std::vector<std::string>& args) {
+    std::string kind;
+    const bool picture = TakeOption(args, "--picture", kind);
     std::string romName;
-    if (!TakeSingleArgument(args, romName)) return context.UsageError("usage: vantor-cli details ROMNAME");
+    if (!TakeSingleArgument(args, romName))
+        return context.UsageError("usage: vantor-cli details [--picture KIND] ROMNAME");
+    if (picture) return PrintPictureLocation(context, kind, romName);
     if (!context.OpenMaster()) return kExitFailure;
     std::string text;
     if (!DetailsText(context.catalog, romName, text)) {
@@ -136,26 +127,6 @@ constexpr const char* kMatchLines =
     "find and list-all in file order, romsearch best match first: record\n"
     "key|ROM name|description|year|manufacturer|, then \"N ROMs\" on standard error.\n";
 
-// The one-per-family options, with the rules named as the lists name them.
-std::string FamilyOptionsHelp() {
-    std::string text =
-        "\n"
-        "One game per family (a parent and its clones):\n"
-        "  --one-per-family      keep one game of each family among the matches (default: the\n"
-        "                        settings' onePerFamily); --no-one-per-family keeps them all\n"
-        "  --regions LIST        regions in order of preference (default world,usa,europe,japan,asia);\n"
-        "                        read from the description's tags, (US) and (USA) alike; games that\n"
-        "                        name none come after\n"
-        "  --family-rules LIST   the rules in the order they apply (default status,region,parent,\n"
-        "                        release); a rule left out is off, and name decides last in any case:\n";
-    for (const FamilyRuleInfo& rule : FamilyRuleTable())
-        text += "                          " + std::string(rule.name) + ": " + rule.meaning + "\n";
-    text +=
-        "  --family-log FILE     for each family with more than one candidate, the game kept and the\n"
-        "                        first rule that beat each other one (CSV when FILE ends in .csv)\n";
-    return text;
-}
-
 const std::string kFindDetails =
     std::string(kMatchLines) +
     "\n"
@@ -168,13 +139,11 @@ const std::string kFindDetails =
     "  *             any text within one line\n"
     "  @NAME         a macro of vnmacros.txt (@USA, @JAPAN, @EURO, @ASIA)\n"
     "Put -- before an expression that begins with - (vantor-cli find -- -cloneof).\n"
-    "vantor-cli criteria builds the expression of the main window's tick boxes.\n" +
-    FamilyOptionsHelp() +
-    "\n"
-    "  --left-out FILE.csv   also write every game not listed: ROM name, description, and the first\n"
-    "                        top-level clause that excluded it (or the family's kept game and the rule\n"
-    "                        that beat it); vantor-cli explain ROMNAME EXPR shows the whole reasoning\n";
-const std::string kListAllDetails = std::string(kMatchLines) + FamilyOptionsHelp();
+    "vantor-cli criteria builds the expression of the main window's tick boxes.\n"
+    "One game per family keeps one game of each family (a parent and its clones) among the matches.\n";
+const std::string kListAllDetails =
+    std::string(kMatchLines) +
+    "One game per family keeps one game of each family (a parent and its clones).\n";
 const std::string kRomSearchDetails =
     std::string(kMatchLines) +
     "\nTEXT is compared with every description, case ignored: a game is listed when its description\n"
@@ -186,7 +155,7 @@ const std::string kRomSearchDetails =
 
 CliCommand FindCommand() {
     std::vector<CliOption> family = FamilyCliOptions();
-    family.push_back({"--family-log", OptionValue::File, "FILE", ""});
+    family.push_back(FamilyLogOption());
     CliCommand find{
         .name = "find",
         .usage = "find [--count] EXPR [FAMILY OPTIONS] [--left-out FILE.csv]",
@@ -194,23 +163,25 @@ CliCommand FindCommand() {
         .details = kFindDetails,
         .options = {{"--count", OptionValue::None, "",
                      "print only the number of games listed (with one game per family, of those kept)"},
-                    {"--left-out", OptionValue::File, "FILE.csv", ""}},
+                    {"--left-out", OptionValue::OutputFile, "FILE.csv",
+                     "also write every game not listed: ROM name, description, and the first\n"
+                     "top-level clause that excluded it (or the family's kept game and the rule that\n"
+                     "beat it); - for standard output, before the list. vantor-cli explain ROMNAME\n"
+                     "EXPR shows the whole reasoning"}},
         .run = RunFind};
     find.options.insert(find.options.end(), family.begin(), family.end());
     return find;
 }
 
 CliCommand ListAllCommand() {
-    return {.name = "list-all",
-            .usage = "list-all [FAMILY OPTIONS]",
-            .summary = "every game (as \"List all ROMs\")",
-            .details = kListAllDetails,
-            .options = {{"--one-per-family", OptionValue::None, "", ""},
-                        {"--no-one-per-family", OptionValue::None, "", ""},
-                        {"--regions", OptionValue::Text, "LIST", ""},
-                        {"--family-rules", OptionValue::Text, "LIST", ""},
-                        {"--family-log", OptionValue::File, "FILE", ""}},
-            .run = RunListAll};
+    CliCommand listAll{.name = "list-all",
+                       .usage = "list-all [FAMILY OPTIONS]",
+                       .summary = "every game (as \"List all ROMs\")",
+                       .details = kListAllDetails,
+                       .options = FamilyCliOptions(),
+                       .run = RunListAll};
+    listAll.options.push_back(FamilyLogOption());
+    return listAll;
 }
 
 CliCommand RomSearchCommand() {
@@ -223,11 +194,18 @@ CliCommand RomSearchCommand() {
 
 CliCommand DetailsCommand() {
     return {.name = "details",
-            .usage = "details ROMNAME",
-            .summary = "the text \"View Details\" shows for a game",
+            .usage = "details [--picture KIND] ROMNAME",
+            .summary = "the text \"View Details\" shows for a game, or where its picture is",
             .details =
                 "Prints the record of the game named ROMNAME in the master file; with\n"
-                "--hide-rom-names (before the command) without its <rom> lines.\n",
+                "--hide-rom-names (before the command) without its <rom> lines.\n"
+                "\n"
+                "With --picture KIND, prints instead where the game's picture of that KIND is in the\n"
+                "artwork folder (--artwork DIR before the command, or the settings' artwork folder),\n"
+                "as the windows show it: DIR/KIND/ROMNAME.png (.jpg, .jpeg), or DIR/KIND.zip:ROMNAME.png\n"
+                "for a picture inside KIND.zip; a clone without a picture of its own has its parent's.\n"
+                "KIND is snap, titles, marquees, flyers or cabinets. Exit status 1 when there is none.\n",
+            .options = {{"--picture", OptionValue::Text, "KIND", "where the game's picture of KIND is"}},
             .run = RunDetails};
 }
 

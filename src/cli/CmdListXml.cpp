@@ -35,13 +35,13 @@ int RunListXml(CliContext& context, std::vector<std::string>& args) {
         return kExitFailure;
     }
     // The warning that MAME takes a while comes before it runs.
-    UtilityOutcome check = CheckMameProgram(program);
+    Outcome<UtilityOutput> check = CheckMameProgram(program);
     int checked = FinishWithOutcome(context, check);
     if (!check.Done()) return checked;
-    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunMameListing({program, outputPath}, progress);
-    progress.Close();
-    if (outcome.Done()) context.out << outcome.outputPath << '\n';
+    CliProgress progress(context.ui);
+    Outcome<UtilityOutput> outcome = RunMameListing({program, outputPath}, progress);
+    progress.End();
+    if (outcome.Done()) context.out << outcome.value.outputPath << '\n';
     return FinishWithOutcome(context, outcome);
 }
 
@@ -56,8 +56,9 @@ CliCommand ListXmlCommand() {
                 "looked up along PATH) and keeps its output as FILE, by default\n"
                 "~/.local/share/Vantor/listxml.xml (never beside the program); prints that path.\n",
             .options = {{"--mame", OptionValue::File, "PROGRAM", "MAME's program (required)"},
-                        {"-o", OptionValue::File, "FILE", "where the listing goes"}},
-            .run = RunListXml};
+                        {"-o", OptionValue::OutputFile, "FILE", "where the listing goes"}},
+            .run = RunListXml,
+            .readsMaster = false};
 }
 
 }  // namespace vantor::cli

@@ -17,9 +17,9 @@ int RunMala2Xml(CliContext& context, std::vector<std::string>& args) {
     inputs.inputPath = context.options.input;
     inputs.listPath = args.front();
     inputs.outputPath = outputPath;
-    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunMalaToXml(inputs, progress);
-    progress.Close();
+    CliProgress progress(context.ui);
+    Outcome<UtilityOutput> outcome = RunMalaToXml(inputs, progress);
+    progress.End();
     return FinishWithOutcome(context, outcome);
 }
 
@@ -33,9 +33,10 @@ CliCommand Mala2XmlCommand() {
             .details =
                 "Writes OUT with the records of the --input master file of the games that the\n"
                 "MaLa list MLG names, in the list's order.\n",
-            .options = {{"-o", OptionValue::File, "OUT", "the XML file to write (required)"}},
+            .options = {{"-o", OptionValue::OutputFile, "OUT", "the XML file to write (required)"}},
             .run = RunMala2Xml,
-            .fileArguments = true};
+            .fileArguments = true,
+            .logFile = kConvertLogName};
 }
 
 }  // namespace vantor::cli

@@ -14,9 +14,9 @@ int RunMaximus2Xml(CliContext& context, std::vector<std::string>& args) {
     if (args.size() != 1) return context.UsageError("usage: vantor-cli maximus2xml LIST [-o OUT]");
     inputs.inputPath = context.options.input;
     inputs.listPath = args.front();
-    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunMaximusToXml(inputs, progress);
-    progress.Close();
+    CliProgress progress(context.ui);
+    Outcome<UtilityOutput> outcome = RunMaximusToXml(inputs, progress);
+    progress.End();
     return FinishWithOutcome(context, outcome);
 }
 
@@ -30,7 +30,7 @@ CliCommand Maximus2XmlCommand() {
                 "Writes OUT (default: tempXMLFile.xml in the temporary folder) with the\n"
                 "records of the --input master file of the games that the Maximus Arcade\n"
                 "list LIST names.\n",
-            .options = {{"-o", OptionValue::File, "OUT", "the XML file to write"}},
+            .options = {{"-o", OptionValue::OutputFile, "OUT", "the XML file to write"}},
             .run = RunMaximus2Xml,
             .fileArguments = true};
 }

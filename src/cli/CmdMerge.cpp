@@ -21,9 +21,9 @@ int RunMergeCommand(CliContext& context, std::vector<std::string>& args) {
             "usage: vantor-cli merge --listxml FILE --catver FILE --controls FILE [--nplayers FILE] -o OUT");
     }
     inputs.outputPath = outputPath;
-    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunMerge(inputs, progress);
-    progress.Close();
+    CliProgress progress(context.ui);
+    Outcome<UtilityOutput> outcome = RunMerge(inputs, progress);
+    progress.End();
     return FinishWithOutcome(context, outcome);
 }
 
@@ -44,8 +44,10 @@ CliCommand MergeCommand() {
                     {"--catver", OptionValue::File, "FILE", "catver.ini"},
                     {"--controls", OptionValue::File, "FILE", "controls.xml"},
                     {"--nplayers", OptionValue::File, "FILE", "nplayers.ini (optional)"},
-                    {"-o", OptionValue::File, "OUT", "the merged file to write"}},
-        .run = RunMergeCommand};
+                    {"-o", OptionValue::OutputFile, "OUT", "the merged file to write"}},
+        .run = RunMergeCommand,
+        .readsMaster = false,
+        .logFile = kMergeLogName};
 }
 
 }  // namespace vantor::cli

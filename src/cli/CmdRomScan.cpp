@@ -19,9 +19,9 @@ int RunRomScanCommand(CliContext& context, std::vector<std::string>& args) {
     inputs.inputPath = context.options.input;
     inputs.romFolder = folder;
     inputs.outputPath = outputPath;
-    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunRomScan(inputs, progress);
-    progress.Close();
+    CliProgress progress(context.ui);
+    Outcome<UtilityOutput> outcome = RunRomScan(inputs, progress);
+    progress.End();
     return FinishWithOutcome(context, outcome);
 }
 
@@ -36,8 +36,9 @@ CliCommand RomScanCommand() {
                 "lies in the folder DIR (the folder itself, not its subfolders). The archives\n"
                 "of no game are named in romscanlog.txt in the current folder.\n",
             .options = {{"--roms", OptionValue::Folder, "DIR", "the folder of your ROM archives"},
-                        {"-o", OptionValue::File, "OUT", "the XML file to write"}},
-            .run = RunRomScanCommand};
+                        {"-o", OptionValue::OutputFile, "OUT", "the XML file to write"}},
+            .run = RunRomScanCommand,
+            .logFile = kRomScanLogName};
 }
 
 }  // namespace vantor::cli

@@ -1,6 +1,7 @@
 #include "SelectionOptions.h"
 
 #include "gamedata/SettingsStore.h"
+#include "gamedata/TextUtil.h"
 
 namespace vantor::cli {
 
@@ -50,12 +51,32 @@ std::string TakeSelectionOptions(CliContext& context, std::vector<std::string>& 
 }
 
 std::vector<CliOption> FamilyCliOptions() {
+    std::string rules =
+        "the rules in the order they apply (default status,region,parent,release);\n"
+        "a rule left out is off, and name decides last in any case:";
+    for (const FamilyRuleInfo& rule : FamilyRuleTable())
+        rules += "\n  " + std::string(rule.name) + ": " + rule.meaning;
     return {
-        {"--one-per-family", OptionValue::None, "", ""},
-        {"--no-one-per-family", OptionValue::None, "", ""},
-        {"--regions", OptionValue::Text, "LIST", ""},
-        {"--family-rules", OptionValue::Text, "LIST", ""},
+        {"--one-per-family", OptionValue::None, "",
+         "keep one game of each family (default: the settings' onePerFamily)"},
+        {"--no-one-per-family", OptionValue::None, "", "keep every game"},
+        {"--regions", OptionValue::Text, "LIST",
+         "regions in order of preference (default world,usa,europe,japan,asia), read\n"
+         "from the description's tags, (US) and (USA) alike; games that name none come after"},
+        {"--family-rules", OptionValue::Text, "LIST", rules},
     };
+}
+
+CliOption FamilyLogOption() {
+    return {"--family-log", OptionValue::OutputFile, "FILE",
+            "for each family with more than one candidate, the game kept and the first rule\n"
+            "that beat each other one (CSV when FILE ends in .csv; - for standard output)"};
+}
+
+std::string FamilyLog(const Selection& selection, const SelectionOptions& options) {
+    return ToLowerAscii(options.familyLog).ends_with(".csv")
+               ? FamilyLogCsv(selection.families, selection.candidates)
+               : FamilyLogText(selection.families, selection.candidates, options.request.family);
 }
 
 }  // namespace vantor::cli

@@ -22,5 +22,9 @@ std::string TakeSelectionOptions(CliContext& context, std::vector<std::string>& 
 
 // --one-per-family, --no-one-per-family, --regions and --family-rules, as commands declare them.
 std::vector<CliOption> FamilyCliOptions();
+// --family-log FILE, for the commands that write the log.
+CliOption FamilyLogOption();
+// The family log's text: CSV when its name ends in .csv.
+std::string FamilyLog(const Selection& selection, const SelectionOptions& options);
 
 }  // namespace vantor::cli

@@ -9,5 +9,7 @@ int main(int argc, char** argv) {
     // Only the program itself: tests that run commands in-process keep the default handlers.
     vantor::cli::InstallCancelHandlers();
     std::vector<std::string> args(argv, argv + argc);
-    return vantor::cli::RunVantorCli(args, std::cout, std::cerr, std::cin);
+    const int status = vantor::cli::RunVantorCli(args, std::cout, std::cerr, std::cin);
+    vantor::cli::ClaimExit();
+    return status;
 }

@@ -1,7 +1,9 @@
 #include "SettingsStore.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "AppPaths.h"
 #include "FileIo.h"
@@ -54,6 +56,11 @@ std::string SettingsStore::GetText(const std::string& name) const {
         if (SameName(entry.first, name)) return entry.second;
     }
     return {};
+}
+
+bool SettingsStore::Has(const std::string& name) const {
+    return std::any_of(values_.begin(), values_.end(),
+                       [&](const auto& entry) { return SameName(entry.first, name); });
 }
 
 bool SettingsStore::GetFlag(const std::string& name) const {
@@ -123,7 +130,7 @@ Settings Settings::Load(const std::string& path) {
     Settings settings;
     SettingsStore key(path);
     if (!key.Open(false)) return settings;
-    settings.keyExists = true;
+    settings.keyExists = key.Has(kInputXmlFileValue);
     settings.inputXmlFile = key.GetText(kInputXmlFileValue);
     settings.listXmlFile = key.GetText(kListXmlFileValue);
     settings.catverFile = key.GetText(kCatverFileValue);
@@ -135,13 +142,24 @@ Settings Settings::Load(const std::string& path) {
     settings.onePerFamily = key.GetFlag(kOnePerFamilyValue);
     settings.familyRules = key.GetText(kFamilyRulesValue);
     settings.familyRegions = key.GetText(kFamilyRegionsValue);
+    settings.artworkFolder = key.GetText(kArtworkFolderValue);
+    settings.artworkKinds = key.GetText(kArtworkKindsValue);
+    std::istringstream folders(key.GetText(kRomFoldersValue));
+    for (std::string folder; std::getline(folders, folder);) {
+        if (!folder.empty()) settings.romFolders.push_back(folder);
+    }
+    settings.chdFolder = key.GetText(kChdFolderValue);
     return settings;
 }
 
 bool Settings::Save(const std::string& path) const {
     SettingsStore key(path);
     if (!key.Open(true)) return false;
-    return key.SetTexts({{kInputXmlFileValue, inputXmlFile},
+    std::string folders;
+    for (const std::string& folder : romFolders) folders += folder + "\n";
+    return key.SetTexts({{kRomFoldersValue, folders},
+                         {kChdFolderValue, chdFolder},
+                         {kInputXmlFileValue, inputXmlFile},
                          {kListXmlFileValue, listXmlFile},
                          {kCatverFileValue, catverFile},
                          {kControlsFileValue, controlsFile},
@@ -151,55 +169,33 @@ bool Settings::Save(const std::string& path) const {
                          {kFindTextValue, findText},
                          {kOnePerFamilyValue, onePerFamily ? "1" : "0"},
                          {kFamilyRulesValue, familyRules},
-                         {kFamilyRegionsValue, familyRegions}});
+                         {kFamilyRegionsValue, familyRegions},
+                         {kArtworkFolderValue, artworkFolder},
+                         {kArtworkKindsValue, artworkKinds}});
 }
 
-GamelistSettings GamelistSettings::Load(const std::string& path) {
-    GamelistSettings settings;
-    SettingsStore key(path);
-    if (!key.Open(false)) return settings;
-    settings.romFolder = key.GetText(kGamelistRomFolderValue);
-    settings.romExtension = key.GetText(kGamelistRomExtensionValue);
-    settings.media = key.GetFlag(kGamelistMediaValue);
-    settings.hideRemoved = key.GetFlag(kGamelistHideRemovedValue);
-    settings.splitByCategory = key.GetFlag(kGamelistSplitByCategoryValue);
-    return settings;
-}
-
-bool GamelistSettings::Save(const std::string& path) const {
-    SettingsStore key(path);
-    if (!key.Open(true)) return false;
-    return key.SetTexts({{kGamelistRomFolderValue, romFolder},
-                         {kGamelistRomExtensionValue, romExtension},
-                         {kGamelistMediaValue, media ? "1" : "0"},
-                         {kGamelistHideRemovedValue, hideRemoved ? "1" : "0"},
-                         {kGamelistSplitByCategoryValue, splitByCategory ? "1" : "0"}});
-}
-
-FrontEndListSettings FrontEndListSettings::Load(const std::string& prefix, const std::string& path) {
-    FrontEndListSettings settings;
-    SettingsStore key(path);
-    if (!key.Open(false)) return settings;
-    settings.romFolder = key.GetText(prefix + "RomFolder");
-    settings.romExtension = key.GetText(prefix + "RomExtension");
-    settings.listName = key.GetText(prefix + "ListName");
-    settings.corePath = key.GetText(prefix + "CorePath");
-    settings.coreName = key.GetText(prefix + "CoreName");
-    settings.launchCommand = key.GetText(prefix + "LaunchCommand");
-    settings.splitByCategory = key.GetFlag(prefix + "SplitByCategory");
-    return settings;
-}
-
-bool FrontEndListSettings::Save(const std::string& prefix, const std::string& path) const {
-    SettingsStore key(path);
-    if (!key.Open(true)) return false;
-    return key.SetTexts({{prefix + "RomFolder", romFolder},
-                         {prefix + "RomExtension", romExtension},
-                         {prefix + "ListName", listName},
-                         {prefix + "CorePath", corePath},
-                         {prefix + "CoreName", coreName},
-                         {prefix + "LaunchCommand", launchCommand},
-                         {prefix + "SplitByCategory", splitByCategory ? "1" : "0"}});
+bool FirstNotMergedNote(const std::string& inputFile, const std::string& path) {
+    std::error_code error;
+    std::string file = std::filesystem::weakly_canonical(inputFile, error).string();
+    if (error || file.empty()) file = inputFile;
+    SettingsStore store(path);
+    // A note that cannot be remembered is shown every time.
+    if (!store.Open(true)) return true;
+    std::vector<std::string> noted;
+    std::istringstream lines(store.GetText(kNotMergedNotedValue));
+    for (std::string line; std::getline(lines, line);) {
+        if (line == file) return false;
+        if (!line.empty()) noted.push_back(line);
+    }
+    noted.push_back(file);
+    std::string text;
+    for (std::size_t first = 0; first < noted.size(); ++first) {
+        text.clear();
+        for (std::size_t i = first; i < noted.size(); ++i) text += noted[i] + "\n";
+        if (text.size() <= kMaxValueBytes) break;
+    }
+    (void)store.SetText(kNotMergedNotedValue, text);
+    return true;
 }
 
 }  // namespace vantor

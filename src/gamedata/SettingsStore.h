@@ -19,11 +19,13 @@ inline constexpr const char* kFindTextValue = "findText";
 inline constexpr const char* kOnePerFamilyValue = "onePerFamily";
 inline constexpr const char* kFamilyRulesValue = "familyRules";
 inline constexpr const char* kFamilyRegionsValue = "familyRegions";
-inline constexpr const char* kGamelistRomFolderValue = "gamelistRomFolder";
-inline constexpr const char* kGamelistRomExtensionValue = "gamelistRomExtension";
-inline constexpr const char* kGamelistMediaValue = "gamelistMedia";
-inline constexpr const char* kGamelistHideRemovedValue = "gamelistHideRemoved";
-inline constexpr const char* kGamelistSplitByCategoryValue = "gamelistSplitByCategory";
+inline constexpr const char* kArtworkFolderValue = "artworkFolder";
+inline constexpr const char* kArtworkKindsValue = "artworkKinds";
+// The ROM folders the audit searches, one per line in search order, and the CHD folder.
+inline constexpr const char* kRomFoldersValue = "romFolders";
+inline constexpr const char* kChdFolderValue = "chdFolder";
+// The input files whose "not a merged file" note was shown, one per line, the newest last.
+inline constexpr const char* kNotMergedNotedValue = "notMergedNoted";
 
 class SettingsStore {
   public:
@@ -44,6 +46,7 @@ class SettingsStore {
     bool SetTexts(const std::vector<std::pair<std::string, std::string>>& values);
     // "%d" parse of a stored option: any non-zero number is on, anything else off.
     bool GetFlag(const std::string& name) const;
+    bool Has(const std::string& name) const;
 
     const std::string& Path() const { return path_; }
 
@@ -70,31 +73,22 @@ struct Settings {
     // One game per family, and its rule and region lists (comma-separated; empty: the defaults).
     bool onePerFamily = false;
     std::string familyRules, familyRegions;
+    // The artwork folder (snap/, titles/, ... or snap.zip, ...), and the picture kinds the windows
+    // show, as a list the artwork library reads ("" for its defaults).
+    std::string artworkFolder, artworkKinds;
+    // Where "Audit ROMs" looks for the sets: ROM folders in search order, and a CHD folder.
+    std::vector<std::string> romFolders;
+    std::string chdFolder;
+    // The settings hold an input file choice: false on the first run (a store that only remembers
+    // what the command line noted is no choice).
     bool keyExists = false;
 
     static Settings Load(const std::string& path = {});
     bool Save(const std::string& path = {}) const;
 };
 
-// What the EmulationStation list dialog had at its last OK; a store without these values (an older
-// one) gives the defaults.
-struct GamelistSettings {
-    std::string romFolder, romExtension;  // "" for the front end's defaults
-    bool media = false, hideRemoved = false, splitByCategory = false;
-
-    static GamelistSettings Load(const std::string& path = {});
-    bool Save(const std::string& path = {}) const;
-};
-
-// What the RetroArch, Pegasus or Attract-Mode Plus list dialog had at its last OK, kept per front
-// end under its own prefix ("retroarchRomFolder"); "" for the front end's defaults. A store without
-// these values (an older one) gives the defaults.
-struct FrontEndListSettings {
-    std::string romFolder, romExtension, listName, corePath, coreName, launchCommand;
-    bool splitByCategory = false;
-
-    static FrontEndListSettings Load(const std::string& prefix, const std::string& path = {});
-    bool Save(const std::string& prefix, const std::string& path = {}) const;
-};
+// True the first time the long note that `inputFile` is not a merged file is due (the file is
+// then remembered in the settings, the last few dozen of them), false after that.
+bool FirstNotMergedNote(const std::string& inputFile, const std::string& path = {});
 
 }  // namespace vantor

@@ -270,30 +270,51 @@ std::size_t Utf8CharLength(std::string_view text) {
 
 }  // namespace
 
+namespace {
+
+// Appends the character at text[i] (ASCII as `ascii` takes it, a UTF-8 character as it is, any
+// other byte read as Latin-1) and returns the offset after it.
+template <typename Ascii>
+std::size_t AppendCharacter(std::string& out, std::string_view text, std::size_t i, Ascii ascii) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+        ascii(c);
+        return i + 1;
+    }
+    if (std::size_t length = Utf8CharLength(text.substr(i)); length > 0) {
+        out.append(text.substr(i, length));
+        return i + length;
+    }
+    if (c >= 0xA0) {  // Latin-1; its C1 range holds control characters only
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return i + 1;
+}
+
+}  // namespace
+
 std::string OneLineText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
+        i = AppendCharacter(out, text, i, [&](unsigned char c) {
             if (c == '\t' || c == '\n' || c == '\r') {
                 if (i == 0 || (text[i - 1] != '\t' && text[i - 1] != '\n' && text[i - 1] != '\r')) out += ' ';
             } else if (c >= 0x20 && c != 0x7F) {
                 out += static_cast<char>(c);
             }
-            ++i;
-        } else if (std::size_t length = Utf8CharLength(text.substr(i)); length > 0) {
-            out.append(text.substr(i, length));
-            i += length;
-        } else {
-            if (c >= 0xA0) {  // Latin-1; its C1 range holds control characters only
-                out += static_cast<char>(0xC0 | (c >> 6));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            }
-            ++i;
-        }
+        });
     }
     Trim(out, " ");
+    return out;
+}
+
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();)
+        i = AppendCharacter(out, text, i, [&](unsigned char c) { out += static_cast<char>(c); });
     return out;
 }
 

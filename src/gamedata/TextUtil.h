@@ -55,6 +55,9 @@ void AppendUtf8(std::string& out, char32_t code);
 // character is read as Latin-1), a run of tabs and line breaks as one blank, other control
 // characters gone, blanks at either end trimmed.
 std::string OneLineText(std::string_view text);
+// `text` as valid UTF-8, every other byte kept: a byte that is not part of a UTF-8 character is
+// read as Latin-1, as OneLineText reads it.
+std::string ValidUtf8(std::string_view text);
 
 // "0x" + lower-case hexadecimal, the record key form of a file position.
 std::string FormatRecordKey(long long position);

@@ -17,26 +17,28 @@ constexpr const char* kRomlistHeader =
 constexpr int kColumns = 21;
 
 // A field as the romlist reader takes it back: in double quotes, its own written \", when it holds
-// a ";" or starts with a quote. The reader ends a quoted field at a quote without a "\" before it,
-// so a quoted field cannot end in "\": those go.
-void AppendField(std::string& row, std::string value) {
-    if (value.find(';') != std::string::npos || value.starts_with('"')) {
-        while (!value.empty() && value.back() == '\\') value.pop_back();
-        std::string quoted = "\"";
-        for (char c : value) {
-            if (c == '"') quoted += '\\';
-            quoted += c;
-        }
-        value = quoted + "\"";
+// a ";" or starts with a quote. The reader ends a quoted field at a quote without a "\" before it
+// and trims what it read, so a field ending in "\" gets a blank before its closing quote.
+void AppendField(std::string& row, const std::string& value) {
+    if (value.find(';') == std::string::npos && !value.starts_with('"')) {
+        row += value;
+        return;
     }
-    row += value;
+    row += '"';
+    for (char c : value) {
+        if (c == '"') row += '\\';
+        row += c;
+    }
+    if (value.ends_with('\\')) row += ' ';
+    row += '"';
 }
 
 class AttractModePlusWriter : public ListWriter {
   public:
     explicit AttractModePlusWriter(const ListOptions& options)
         : emulator_(OneLineText(options.Text(ListOption::ListName, "mame"))),
-          split_(options.Has(ListOption::SplitByCategory)) {}
+          split_(options.Has(ListOption::SplitByCategory)),
+          categories_(SplitOf(options)) {}
 
     void Begin(const ListContext& context, ListDocument& document) override {
         if (split_) RequireCategories(context.catalog);
@@ -49,8 +51,8 @@ class AttractModePlusWriter : public ListWriter {
         document.text = kRomlistHeader;
     }
 
-    // Category lists gather the games' categories as entries are made.
-    bool EntriesInParallel() const override { return !split_; }
+    // Category lists gather the games' categories as entries are made, on any thread.
+    bool EntriesInParallel() const override { return true; }
 
     bool Entry(const ListedRecord& record, std::string& out) const override {
         const GameFacts facts = ReadGameFacts(record);
@@ -101,7 +103,8 @@ class AttractModePlusWriter : public ListWriter {
         }
         std::vector<ListEntryText> entries;
         for (const std::string& name : names) entries.push_back({name, name});
-        const std::map<std::string, CategoryGroup> groups = categories_.Group(entries);
+        const std::map<std::string, CategoryGroup> groups =
+            categories_.Group(entries, CategoryNaming::AttractModeTag);
         for (const auto& [fileName, group] : groups) {
             std::string tags;
             for (std::string_view name : group.entries) tags.append(name).append("\n");

@@ -1,5 +1,7 @@
-// "Batch File": one expansion of the line template per game, as a shell script (the default
-// here) or as a Windows batch file.
+// "Batch File": the line template filled in per game, as a shell script (the default here) or as
+// a Windows batch file. The template is read once: a value put into it is never read as template
+// text again ("%CHD%" in a description stays as it is), and it is quoted for where it stands, so
+// that no value can end a command or start another.
 #include "BatchList.h"
 
 #include "ListWriter.h"
@@ -9,20 +11,45 @@ namespace vantor {
 
 namespace {
 
-// A value as it may stand in a shell script: inside double quotes (where the templates put it)
-// nothing in it is expanded, and it never starts a new line, so a record cannot add a command.
-std::string ShellSafe(const std::string& value) {
-    std::string safe;
-    safe.reserve(value.size());
+enum class Quote { None, Single, Double };
+
+// A value for a shell script, where it stands in the template's line.
+void AppendShellValue(std::string& out, std::string_view value, Quote quote) {
+    auto safe = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               std::string_view("_.,+-/:=@%").find(c) != std::string_view::npos;
+    };
+    bool allSafe = true;
+    for (char c : value) allSafe = allSafe && safe(c);
+    if (quote == Quote::None && !allSafe) out += '\'';
     for (char c : value) {
-        if (c == '\r' || c == '\n') {
-            safe += ' ';
+        if (c == '\r' || c == '\n') c = ' ';
+        if (quote == Quote::Double) {
+            if (c == '$' || c == '`' || c == '"' || c == '\\') out += '\\';
+            out += c;
+        } else if (c == '\'' && (quote == Quote::Single || !allSafe)) {
+            out += "'\\''";  // end the quotes, a quote, quotes again
+        } else {
+            out += c;
+        }
+    }
+    if (quote == Quote::None && !allSafe) out += '\'';
+}
+
+// A value for a Windows batch file: "%" doubled everywhere (a batch file expands it even in
+// quotes), & | < > ^ escaped with "^" outside quotes, where cmd reads them; a double quote,
+// which no Windows file name holds, would change what is quoted and goes.
+void AppendBatchValue(std::string& out, std::string_view value, Quote quote) {
+    for (char c : value) {
+        if (c == '\r' || c == '\n') c = ' ';
+        if (c == '"') continue;
+        if (c == '%') {
+            out += "%%";
             continue;
         }
-        if (c == '$' || c == '`' || c == '"' || c == '\\') safe += '\\';
-        safe += c;
+        if (quote != Quote::Double && (c == '&' || c == '|' || c == '<' || c == '>' || c == '^')) out += '^';
+        out += c;
     }
-    return safe;
 }
 
 class BatchWriter : public ListWriter {
@@ -39,33 +66,47 @@ class BatchWriter : public ListWriter {
     bool EntriesInParallel() const override { return true; }
 
     bool Entry(const ListedRecord& record, std::string& out) const override {
-        out += form_ == BatchForm::Shell ? ShellLines(record) : WindowsLines(record);
+        const char* lineEnd = form_ == BatchForm::Shell ? "\n" : "\r\n";
+        Quote quote = Quote::None;
+        for (std::size_t i = 0; i < template_.size();) {
+            const char c = template_[i];
+            if (c == '|') {  // the template's own bars end its lines
+                out += lineEnd;
+                quote = Quote::None;
+                ++i;
+                continue;
+            }
+            std::string_view rest = std::string_view(template_).substr(i);
+            std::string value;
+            std::size_t length = 0;
+            if (rest.starts_with("%ROM%")) {
+                value = record.RomName(), length = 5;
+            } else if (rest.starts_with("%DESC%")) {
+                value = record.Description(), length = 6;
+            } else if (rest.starts_with("%CHD%")) {
+                value = record.Value("disk_name="), length = 5;
+            }
+            if (length > 0) {
+                if (form_ == BatchForm::Shell) {
+                    AppendShellValue(out, value, quote);
+                } else {
+                    AppendBatchValue(out, value, quote);
+                }
+                i += length;
+                continue;
+            }
+            if (c == '"' && quote != Quote::Single)
+                quote = quote == Quote::Double ? Quote::None : Quote::Double;
+            if (c == '\'' && quote != Quote::Double && form_ == BatchForm::Shell)
+                quote = quote == Quote::Single ? Quote::None : Quote::Single;
+            out += c;
+            ++i;
+        }
+        out += lineEnd;
         return true;
     }
 
   private:
-    // The Windows form: the placeholders in order, then every "|" (also one a value brought in)
-    // becomes a line break.
-    std::string WindowsLines(const ListedRecord& record) const {
-        std::string line = template_;
-        ReplaceAll(line, "%ROM%", record.RomName());
-        if (Contains(line, "%DESC%")) ReplaceAll(line, "%DESC%", record.Description());
-        if (Contains(line, "%CHD%")) ReplaceAll(line, "%CHD%", record.Value("disk_name="));
-        ReplaceAll(line, "|", "\r\n");
-        return line + "\r\n";
-    }
-
-    // The shell form: the template's own bars split it into lines first, so that only the
-    // template decides where a line ends.
-    std::string ShellLines(const ListedRecord& record) const {
-        std::string lines = template_;
-        ReplaceAll(lines, "|", "\n");
-        ReplaceAll(lines, "%ROM%", ShellSafe(record.RomName()));
-        if (Contains(lines, "%DESC%")) ReplaceAll(lines, "%DESC%", ShellSafe(record.Description()));
-        if (Contains(lines, "%CHD%")) ReplaceAll(lines, "%CHD%", ShellSafe(record.Value("disk_name=")));
-        return lines + "\n";
-    }
-
     BatchForm form_;
     std::string template_;
 };

@@ -14,30 +14,30 @@ constexpr unsigned kListing = (1u << MameGame) | (1u << MergedList);
 constexpr unsigned kMergedData = (1u << Dat) | (1u << MergedList);
 
 constexpr std::array<CsvColumn, kCsvColumnCount> kColumns = {{
-    {1904, "Description", "description", nullptr, "Description", kAll, -1},
-    {1906, "ROM Name", "rom-name", nullptr, "ROM Name", kAll, -1},
-    {1917, "Clone of", "clone-of", "cloneof=", "cloneof", kAll, -1},
-    {1918, "Driver", "driver", "sourcefile=", "driver", kAll, -1},
-    {1900, "Year", "year", "<year>", "Year", kListing, Dat},
-    {1901, "Manufacturer", "manufacturer", nullptr, "Manufacturer", kListing, Dat},
-    {1903, "# of Buttons", "buttons", "buttons=", "Buttons", kAll, -1},
-    {1902, "Controls", "controls", "control_type=", "Controls", kAll, -1},
-    {1910, "Cocktail", "cocktail", "cocktail=", "Cocktail Support", kAll, MameGame},
-    {1921, "Video Width", "video-width", "width=", "Screen Width", kListing, Dat},
-    {1924, "Video Height", "video-height", "height=", "Screen Height", kListing, Dat},
-    {1905, "Orientation", "orientation", "rotate=", "Rotate", kListing, Dat},
-    {1922, "Display Type", "display-type", "%<display.type", "Display Type", kListing, Dat},
-    {1920, "Refresh Rate", "refresh-rate", "refresh=", "Refresh Rate", kListing, -1},
-    {1911, "Emulation Status", "emulation-status", "emulation=", "Emulation Status", kListing, Dat},
-    {1916, "CHD", "chd", "disk_name=", "CHD name", kListing, -1},
-    {1915, "Category", "category", "<category>", "Category", kMergedData, MameGame},
-    {1923, "Controls XML", "controls-xml", "'<controls_info>'", "controlsXML_info", kMergedData, -1},
-    {1909, "Tilt", "tilt", "tilt=", "Tilt", kMergedData, MameGame},
-    {1908, "Alternating", "alternating", "alternating=", "Alternating", kMergedData, MameGame},
-    {1912, "# Players", "players", "<nplayers>|numPlayers=", "Number of Players", kMergedData, MameGame},
-    {1913, "Uses Service", "uses-service", "usesService=", "Services", kMergedData, MameGame},
-    {1914, "Mirrored", "mirrored", "mirrored=", "Mirrored", kMergedData, MameGame},
-    {1919, "Version Added", "version-added", "<verAdded>", "Version Added", kMergedData, MameGame},
+    {"Description", "description", nullptr, "Description", kAll, -1},
+    {"ROM Name", "rom-name", nullptr, "ROM Name", kAll, -1},
+    {"Clone of", "clone-of", "cloneof=", "cloneof", kAll, -1},
+    {"Driver", "driver", "sourcefile=", "driver", kAll, -1},
+    {"Year", "year", "<year>", "Year", kListing, Dat},
+    {"Manufacturer", "manufacturer", nullptr, "Manufacturer", kListing, Dat},
+    {"# of Buttons", "buttons", "buttons=", "Buttons", kAll, -1},
+    {"Controls", "controls", "control_type=", "Controls", kAll, -1},
+    {"Cocktail", "cocktail", "cocktail=", "Cocktail Support", kAll, MameGame},
+    {"Video Width", "video-width", "width=", "Screen Width", kListing, Dat},
+    {"Video Height", "video-height", "height=", "Screen Height", kListing, Dat},
+    {"Orientation", "orientation", "rotate=", "Rotate", kListing, Dat},
+    {"Display Type", "display-type", "%<display.type", "Display Type", kListing, Dat},
+    {"Refresh Rate", "refresh-rate", "refresh=", "Refresh Rate", kListing, -1},
+    {"Emulation Status", "emulation-status", "emulation=", "Emulation Status", kListing, Dat},
+    {"CHD", "chd", "disk_name=", "CHD name", kListing, -1},
+    {"Category", "category", "<category>", "Category", kMergedData, MameGame},
+    {"Controls XML", "controls-xml", "'<controls_info>'", "controlsXML_info", kMergedData, -1},
+    {"Tilt", "tilt", "tilt=", "Tilt", kMergedData, MameGame},
+    {"Alternating", "alternating", "alternating=", "Alternating", kMergedData, MameGame},
+    {"# Players", "players", "<nplayers>|numPlayers=", "Number of Players", kMergedData, MameGame},
+    {"Uses Service", "uses-service", "usesService=", "Services", kMergedData, MameGame},
+    {"Mirrored", "mirrored", "mirrored=", "Mirrored", kMergedData, MameGame},
+    {"Version Added", "version-added", "<verAdded>", "Version Added", kMergedData, MameGame},
 }};
 }  // namespace
 
@@ -88,16 +88,13 @@ std::string CsvColumnList(const std::vector<const CsvColumn*>& columns) {
 
 std::string CsvColumnKey(const CsvColumn& column, int inputType) {
     if (column.key != nullptr) return column.key;
+    // The columns without a key of their own: the input type's tags.
     const TagTable& tags = Tags();
     const int type = TagTable::Column(inputType);
-    switch (column.boxId) {
-        case 1904:
-            return tags.descriptionTag[type];
-        case 1906:
-            return tags.startTag[type];
-        default:
-            return tags.manufacturerTag[type];
-    }
+    const std::string_view name = column.cliName;
+    if (name == "description") return tags.descriptionTag[type];
+    if (name == "rom-name") return tags.startTag[type];
+    return tags.manufacturerTag[type];
 }
 
 bool IsCsvColumnGathered(const CsvColumn& column, int inputType) {

@@ -21,7 +21,6 @@ struct CsvListOptions {
 };
 
 struct CsvColumn {
-    int boxId;
     const char* boxText;
     const char* cliName;
     // nullptr: the description, start or manufacturer tag of the input type. Keys joined by "|"

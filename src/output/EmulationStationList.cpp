@@ -120,7 +120,8 @@ class GamelistWriter : public ListWriter {
         : flavour_(flavour),
           media_(options.Has(ListOption::Media)),
           hideRemoved_(options.Has(ListOption::HideRemoved)),
-          splitByCategory_(options.Has(ListOption::SplitByCategory)) {
+          splitByCategory_(options.Has(ListOption::SplitByCategory)),
+          split_(SplitOf(options)) {
         extension_ = options.Text(ListOption::RomExtension);
         TrimLeft(extension_, ".");
         Trim(extension_);
@@ -181,13 +182,13 @@ class GamelistWriter : public ListWriter {
         out += entry;
 
         if (splitByCategory_) {
-            const std::string name = CategoryFileName(GameCategory(record));
-            if (!name.empty()) {
+            const std::string category = SplitCategory(GameCategory(record), split_);
+            if (!category.empty()) {
                 std::string_view relative = path;
                 if (relative.starts_with("./")) relative.remove_prefix(2);
-                collections_[name].insert(relative.starts_with("/")
-                                              ? std::string(relative)
-                                              : romFolder_ + "/" + std::string(relative));
+                collections_[category].insert(relative.starts_with("/")
+                                                  ? std::string(relative)
+                                                  : romFolder_ + "/" + std::string(relative));
             }
         }
         return true;
@@ -209,9 +210,13 @@ class GamelistWriter : public ListWriter {
         }
         document.text += "</gameList>\n" + current_.after;
         // ES reads one path per line and strips a carriage return.
-        for (const auto& [name, paths] : collections_) {
+        std::set<std::string> categories;
+        for (const auto& [category, paths] : collections_) categories.insert(category);
+        const std::map<std::string, std::string> names =
+            CategoryListNames(categories, CategoryNaming::EsCollection);
+        for (const auto& [category, name] : names) {
             CompanionFile file{"custom-" + name + ".cfg", {}};
-            for (const std::string& path : paths) file.bytes += path + "\n";
+            for (const std::string& path : collections_.at(category)) file.bytes += path + "\n";
             document.companions.push_back(std::move(file));
         }
     }
@@ -241,11 +246,8 @@ class GamelistWriter : public ListWriter {
         if (players > 0) set("players", std::to_string(players));
         if (flavour_ == Flavour::EsDe) {
             set("controller", ControllerBadge(record, controlsData));
-            if (record.Value("<driver_status=") == "preliminary") {
-                set("broken", "true");
-            } else {
-                Add(changes, "broken", Change::Drop);
-            }
+            // "broken" is the user's to clear: a preliminary driver sets it, nothing removes it.
+            if (record.Value("<driver_status=") == "preliminary") set("broken", "true");
         } else if (media_) {
             // Where Batocera's scraper puts them; paths the user already has stay.
             const std::string file = XmlOneLineText(rom);
@@ -296,6 +298,7 @@ class GamelistWriter : public ListWriter {
 
     const Flavour flavour_;
     const bool media_, hideRemoved_, splitByCategory_;
+    const CategorySplit split_;
     std::string extension_;
     bool extensionGiven_ = false;
     std::string romFolder_;  // where collections find the ROMs, without a trailing "/"
@@ -306,7 +309,7 @@ class GamelistWriter : public ListWriter {
     // Bookkeeping beside the entries, whatever their order: the old entries taken (entries may be
     // made on several threads) and the collections' paths.
     std::unique_ptr<std::atomic<bool>[]> used_;
-    mutable std::map<std::string, std::set<std::string>> collections_;
+    mutable std::map<std::string, std::set<std::string>> collections_;  // by category
 };
 
 }  // namespace

@@ -85,18 +85,31 @@ std::string KnownPlayerModes(std::string text) {
     return {};
 }
 
-// Whether the element whose name starts `rest` is one ReadGameFacts takes something from.
+// Whether the element whose name starts `rest` is one ReadGameFacts takes something from. Most
+// elements of a record are ROMs, chips, switches and ports: their first letter and length settle
+// it before any name is compared.
 bool IsFactElement(std::string_view rest) {
     std::size_t length = 0;
-    while (length < rest.size() && !IsNameEnd(rest[length])) ++length;
-    static constexpr std::string_view kNames[] = {"year",    "manufacturer", "publisher", "nplayers",
-                                                  "display", "video",        "input",     "control",
-                                                  "driver",  "disk",         "player"};
+    while (length < rest.size() && length < 13 && !IsNameEnd(rest[length])) ++length;
     const std::string_view name = rest.substr(0, length);
-    for (std::string_view known : kNames) {
-        if (name == known) return true;
+    switch (length) {
+        case 4:
+            return name == "year" || name == "disk";
+        case 5:
+            return name == "video" || name == "input";
+        case 6:
+            return name == "driver" || name == "player";
+        case 7:
+            return name == "display" || name == "control";
+        case 8:
+            return name == "nplayers";
+        case 9:
+            return name == "publisher";
+        case 12:
+            return name == "manufacturer";
+        default:
+            return false;
     }
-    return false;
 }
 
 int LeadingInteger(std::string_view text) {
@@ -217,23 +230,17 @@ GameFacts ReadGameFacts(const ListedRecord& record) {
 
 namespace {
 
-// "8" -> "8-way"; the odd ways MAME knows by their number of directions.
-std::string WaysWords(std::string_view ways) {
-    if (ways == "vertical2") return "2-way vertical";
-    const std::size_t digit = ways.find_first_of("0123456789");
-    if (digit == std::string_view::npos) return {};
-    return std::string(1, ways[digit]) + "-way";
-}
-
+// Attract-Mode's own import writes MAME's ways as they stand: "joystick (8-way)",
+// "joystick (vertical2-way)", "joystick (5 (half8)-way)".
 std::string ControlWord(const ControlFact& control) {
     const std::string_view type = control.type;
-    std::string ways;
+    std::string_view ways;
     if (type == "joy") {
-        ways = WaysWords(control.ways);
-    } else if (type.starts_with("joy") && type.ends_with("way")) {
-        ways = WaysWords(type.substr(3));  // the merge's joy8way
+        ways = control.ways;
     } else if (type == "vjoy2way") {
-        ways = "2-way vertical";  // listings before 0.144
+        ways = "vertical2";  // listings before 0.144
+    } else if (type.starts_with("joy") && type.ends_with("way")) {
+        ways = type.substr(3, type.size() - 6);  // the merge's joy8way
     } else if (type.starts_with("doublejoy")) {
         return "double joystick";
     } else if (type.starts_with("triplejoy")) {
@@ -243,7 +250,7 @@ std::string ControlWord(const ControlFact& control) {
     } else {
         return control.type;
     }
-    return ways.empty() ? std::string("joystick") : "joystick (" + ways + ")";
+    return ways.empty() ? std::string("joystick") : "joystick (" + std::string(ways) + "-way)";
 }
 
 }  // namespace
@@ -262,8 +269,15 @@ std::string ControlWords(const GameFacts& facts) {
 }
 
 std::string DefaultRomFolder() {
+    return WithHomeFolder("~/roms/mame");
+}
+
+std::string WithHomeFolder(std::string_view path) {
+    if (path != "~" && !path.starts_with("~/")) return std::string(path);
     const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/roms/mame";
+    std::string expanded = home != nullptr ? home : "";
+    if (expanded.ends_with('/') && path.size() > 1) expanded.pop_back();
+    return expanded + std::string(path.substr(1));
 }
 
 std::string PlainExtension(std::string_view extension) {

@@ -49,6 +49,9 @@ std::string ControlWords(const GameFacts& facts);
 std::string RomFilePath(std::string_view folder, std::string_view romName, std::string_view extension);
 // Where the ROMs are when no folder is given: ~/roms/mame.
 std::string DefaultRomFolder();
+// The path with a leading "~" or "~/" as the home folder, for front ends that take paths as
+// written (RetroArch, Pegasus).
+std::string WithHomeFolder(std::string_view path);
 // The extension as given, without a leading ".".
 std::string PlainExtension(std::string_view extension);
 }  // namespace vantor

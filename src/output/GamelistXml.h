@@ -1,6 +1,6 @@
 #pragma once
-// EmulationStation's gamelist.xml as it is found on disk: read strictly enough to refuse what is
-// not a game list, loosely enough to keep everything a user or the front end put in it. Parts
+// EmulationStation's gamelist.xml as it is found on disk, read with pugixml as ES-DE reads it:
+// what it takes is a game list, and everything a user or the front end put in it is kept. Parts
 // the writers do not rebuild are kept as the bytes they were.
 #include <string>
 #include <string_view>
@@ -36,7 +36,8 @@ struct GamelistDocument {
 };
 
 // False with `problem` ("line 4: ...") when `text` is not well-formed XML or has no <gameList>
-// root. A UTF-8 byte order mark is skipped.
+// (or two). A UTF-8 byte order mark is skipped; text beside the elements is ignored, as ES-DE
+// ignores it.
 [[nodiscard]] bool ParseGamelist(std::string_view text, GamelistDocument& document, std::string& problem);
 
 // The ROM name a gamelist path names: without its folders and its extension.

@@ -1,41 +1,32 @@
 #pragma once
-// JSON as RetroArch's playlists use it: strings written the way its own writer escapes them, and
-// a strict reader for the playlists already there (update mode, loading a list back).
-#include <memory>
+// JSON as RetroArch's playlists use it: a playlist already there is read with nlohmann-json, its
+// keys kept in file order; strings are written the way RetroArch's own writer escapes them.
+#include <nlohmann/json.hpp>
+
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 namespace vantor {
 
+// Objects keep their members in file order, so that what is kept of a playlist is written back
+// in the order it had; a name given twice keeps its last value, as RetroArch's reader does.
+using JsonValue = nlohmann::ordered_json;
+
 // Appends `text` as a JSON string: '"', '\' and control characters escaped (\b \t \n \f \r, else
-// \u00XX), "/" only after "<"; everything else as it is.
+// \u00XX), "/" only after "<"; everything else as it is. RetroArch's writer escapes "</" as
+// "<\/", which no JSON library's writer does, and a playlist it rewrites should not change.
 void AppendJsonString(std::string& out, std::string_view text);
 
-struct JsonMember;
+// Appends `value` as RetroArch lays out what it writes: strings as AppendJsonString writes them,
+// arrays and objects one member a line, their members indented two blanks deeper than `indent`.
+void AppendJsonValue(std::string& out, const JsonValue& value, int indent);
 
-struct JsonValue {
-    enum class Kind { Null, Boolean, Number, String, Array, Object };
-    Kind kind = Kind::Null;
-    bool boolean = false;
-    std::string text;  // a string's value, or a number as written
-    std::vector<JsonValue> items;
-    std::vector<JsonMember> members;  // in file order
-
-    // The first member of that name, or nullptr (also when this is no object).
-    const JsonValue* Member(std::string_view name) const;
-    // A string member's value, or "" when there is none or it is no string.
-    std::string StringMember(std::string_view name) const;
-};
-
-struct JsonMember {
-    std::string name;
-    JsonValue value;
-};
-
-// Reads one JSON text (RFC 8259, nesting at most 64 deep). On failure returns false and says
-// where and why in `problem` ("line 3, column 7: a value was expected").
+// Reads one JSON text as RetroArch reads a playlist: a UTF-8 byte order mark and comments are
+// skipped, a byte that is no part of a UTF-8 character is read as Latin-1; values nest at most 64
+// deep. On failure returns false and says where and why in `problem` ("line 3, column 7: ...").
 [[nodiscard]] bool ParseJson(std::string_view text, JsonValue& value, std::string& problem);
+
+// The value of a string member of an object, or "" when there is none or it is no string.
+std::string StringMember(const JsonValue& object, std::string_view name);
 
 }  // namespace vantor

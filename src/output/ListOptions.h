@@ -2,8 +2,6 @@
 // The choices a list format takes beyond the games: a list title, folders, a line template, CSV
 // columns. The format's dialog and vantor-cli's save options fill the same ListOptions, so the
 // window and the command line hand the writer the same thing.
-#include <cstdint>
-#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -33,31 +31,28 @@ enum class ListOption : int {
     SplitByCategory,
 };
 
-// What vantor-cli calls an option and how its help describes it.
+// What a value of an option is: how vantor-cli reads it, how the window asks for it.
+enum class OptionKind {
+    Flag,    // given or not: a tick box
+    Text,    // a line of text
+    Folder,  // a folder (the window offers Browse)
+    File,
+};
+
+// An option as every format that takes it shares it; what it means for a format, and its default
+// there, is the format's (ListFormats.h).
 struct ListOptionInfo {
     ListOption option;
     const char* cliName;    // "title" for --title
-    const char* valueName;  // "TEXT", "DIR", "LIST"; nullptr for a flag
-    const char* help;       // its lines in vantor-cli's help
+    const char* valueName;  // "TEXT", "DIR", "LIST"; nullptr for a flag, or a flag's optional word
+    OptionKind kind;
+    const char* label;         // the window's name for it ("ROM folder")
+    const char* settingsName;  // its part of the window's settings key ("RomFolder")
 };
 
 // In the order vantor-cli's help lists them.
 const std::vector<ListOptionInfo>& ListOptionTable();
 const ListOptionInfo& OptionInfo(ListOption option);
-
-// A set of options, as a format's table row names the ones it takes.
-class ListOptionSet {
-  public:
-    constexpr ListOptionSet() = default;
-    constexpr ListOptionSet(std::initializer_list<ListOption> options) {
-        for (ListOption option : options) bits_ |= Bit(option);
-    }
-    constexpr bool Contains(ListOption option) const { return (bits_ & Bit(option)) != 0; }
-
-  private:
-    static constexpr std::uint32_t Bit(ListOption option) { return 1u << static_cast<int>(option); }
-    std::uint32_t bits_ = 0;
-};
 
 // The options given for one save. A flag is given or not; an option with a value may be given
 // empty, which is not the same as not given (an empty CSV delimiter joins the values).
@@ -71,5 +66,10 @@ class ListOptions {
   private:
     std::map<ListOption, std::string> values_;
 };
+
+// Folders and file names end up on lines of their own (ES's collections, Pegasus's files:, one
+// path per line): a value holding a line break or another control character is refused. The
+// message saying which, or "" when every path given is one line.
+std::string PathOptionProblem(const ListOptions& options);
 
 }  // namespace vantor

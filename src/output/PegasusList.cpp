@@ -37,25 +37,20 @@ class PegasusWriter : public ListWriter {
   public:
     explicit PegasusWriter(const ListOptions& options)
         : collection_(OneLineText(options.Text(ListOption::ListName, "MAME"))),
-          folder_(options.Text(ListOption::RomFolder)),
+          folder_(WithHomeFolder(options.Text(ListOption::RomFolder))),
           extension_(PlainExtension(options.Text(ListOption::RomExtension, "zip"))),
           launch_(OneLineText(options.Text(ListOption::LaunchCommand, kDefaultLaunch))),
-          split_(options.Has(ListOption::SplitByCategory)) {}
+          split_(options.Has(ListOption::SplitByCategory)),
+          categories_(SplitOf(options)) {}
 
     void Begin(const ListContext& context, ListDocument& document) override {
-        for (char c : folder_ + extension_) {
-            if (static_cast<unsigned char>(c) < 0x20)
-                throw EngineError(
-                    "The ROM folder or extension holds a line break or another control character, "
-                    "which a Pegasus list cannot hold.");
-        }
         if (split_) RequireCategories(context.catalog);
         document.text = Head(collection_.empty() ? std::string("MAME") : collection_, true);
         headSize_ = document.text.size();
     }
 
-    // Category lists gather the games' categories as entries are made.
-    bool EntriesInParallel() const override { return !split_; }
+    // Category lists gather the games' categories as entries are made, on any thread.
+    bool EntriesInParallel() const override { return true; }
 
     bool Entry(const ListedRecord& record, std::string& out) const override {
         const GameFacts facts = ReadGameFacts(record);
@@ -78,12 +73,15 @@ class PegasusWriter : public ListWriter {
         return true;
     }
 
+    // Pegasus reads every metafile of the folder and refuses a second game of a file, so a
+    // category's collection names the files of its games, defined once in the main file.
     void End(const ListContext&, ListDocument& document) override {
         if (!split_) return;
-        const std::map<std::string, CategoryGroup> groups = categories_.Group(Games(document.text));
+        const std::map<std::string, CategoryGroup> groups = categories_.Group(GameFiles(document.text));
         for (const auto& [fileName, group] : groups) {
             std::string text = Head(group.category, false);
-            for (std::string_view game : group.entries) text += game;
+            text += "files:\n";
+            for (std::string_view file : group.entries) text.append("  ").append(file).append("\n");
             document.companions.push_back({fileName + ".metadata.pegasus.txt", std::move(text)});
         }
         NoteWhenNoCategory(groups, document);
@@ -98,25 +96,21 @@ class PegasusWriter : public ListWriter {
         return head;
     }
 
-    // The game blocks of the finished list (each with the blank line before it) and the games
-    // their files name.
-    std::vector<ListEntryText> Games(std::string_view text) const {
-        std::vector<ListEntryText> games;
-        const std::string_view start = kGameStart;
-        std::size_t at = text.find(start, headSize_);
-        while (at != std::string_view::npos) {
+    // The file of each game of the finished list, and the game it names.
+    std::vector<ListEntryText> GameFiles(std::string_view text) const {
+        std::vector<ListEntryText> files;
+        const std::string_view start = kGameStart, fileKey = "\nfile: ";
+        for (std::size_t at = text.find(start, headSize_); at != std::string_view::npos;) {
             const std::size_t next = text.find(start, at + 1);
-            const std::string_view block = text.substr(at, next == std::string_view::npos ? next : next - at);
-            const std::size_t file = block.find("\nfile: ");
-            std::string romName;
-            if (file != std::string_view::npos) {
-                const std::size_t from = file + 7;
-                romName = RomNameOfPath(block.substr(from, block.find('\n', from) - from));
+            const std::size_t file = text.find(fileKey, at);
+            if (file < next) {
+                const std::size_t from = file + fileKey.size();
+                const std::string_view path = text.substr(from, text.find('\n', from) - from);
+                files.push_back({RomNameOfPath(path), path});
             }
-            games.push_back({std::move(romName), block});
             at = next;
         }
-        return games;
+        return files;
     }
 
     const std::string collection_, folder_, extension_, launch_;

@@ -1,7 +1,9 @@
 // "RetroArch playlist": the JSON playlist (.lpl) with RetroArch's own key order and indentation,
 // so that a playlist RetroArch rewrites changes only where something changed. A playlist already
-// at the target keeps what the user chose in RetroArch: each game's core, the playlist's default
-// core and its display modes.
+// at the target keeps what the user and RetroArch put in it: each game's core, its stored crc32,
+// the playlist's default core and display modes, and every key this writer does not write (the
+// manual scan's, an item's entry_slot...) with its value.
+#include <set>
 #include <unordered_map>
 
 #include "CategoryLists.h"
@@ -23,60 +25,95 @@ constexpr const char* kItemEnd = "\n    },\n";
 constexpr const char* kPathStart = "    {\n      \"path\": \"";
 constexpr const char* kListEnd = "  ]\n}\n";
 
+constexpr const char* kModeKeys[] = {"label_display_mode", "right_thumbnail_mode", "left_thumbnail_mode",
+                                     "thumbnail_match_mode", "sort_mode"};
+
 struct CoreChoice {
     std::string path, name;
 };
 
+// What a playlist already at the target holds of one game.
+struct KeptItem {
+    CoreChoice core;        // the core the user chose for it; an empty path for none
+    std::string crc32;      // "" when none was stored
+    std::string otherKeys;  // the keys written after db_name, each ",\n      \"key\": value"
+};
+
 // What a playlist already at the target holds of the user's choices.
 struct KeptPlaylist {
-    bool found = false;
     std::string defaultCorePath, defaultCoreName, baseContentDirectory;
     // The display modes in RetroArch's order, as written there ("" for one not given).
     std::vector<std::string> modes;
-    std::unordered_map<std::string, CoreChoice> cores;  // by the game's file name stem
+    std::string otherKeys;  // the keys written before the items, each "  \"key\": value,\n"
+    std::unordered_map<std::string, KeptItem> items;  // by the game's file name stem
 };
 
-constexpr const char* kModeKeys[] = {"label_display_mode", "right_thumbnail_mode", "left_thumbnail_mode",
-                                     "thumbnail_match_mode", "sort_mode"};
-
-bool IsInteger(const JsonValue& value) {
-    return value.kind == JsonValue::Kind::Number &&
-           value.text.find_first_not_of("-0123456789") == std::string::npos;
+// The members of an object this writer does not write itself, in their order, as
+// `before` "key": value `after`.
+std::string OtherMembers(const JsonValue& object, const std::set<std::string_view>& written,
+                         const char* before, const char* after, int indent) {
+    std::string text;
+    for (auto member = object.begin(); member != object.end(); ++member) {
+        if (written.count(member.key()) != 0) continue;
+        text += before;
+        AppendJsonString(text, member.key());
+        text += ": ";
+        AppendJsonValue(text, *member, indent);
+        text += after;
+    }
+    return text;
 }
 
 KeptPlaylist ReadKeptPlaylist(const std::string& text, const std::string& where) {
     KeptPlaylist kept;
-    kept.found = true;
     JsonValue root;
     std::string problem;
-    if (ParseJson(text, root, problem) && root.kind != JsonValue::Kind::Object)
-        problem = "it is no JSON object";
-    const JsonValue* items = root.Member("items");
-    if (problem.empty() && items != nullptr && items->kind != JsonValue::Kind::Array)
-        problem = "its \"items\" are no list";
+    if (ParseJson(text, root, problem) && !root.is_object()) problem = "it is no JSON object";
+    const JsonValue* items = nullptr;
+    if (problem.empty() && root.contains("items")) {
+        items = &root["items"];
+        if (!items->is_array()) problem = "its \"items\" are no list";
+    }
     if (problem.empty() && items != nullptr) {
-        for (const JsonValue& item : items->items) {
-            if (item.kind != JsonValue::Kind::Object) problem = "an item is no JSON object";
+        for (const JsonValue& item : *items) {
+            if (!item.is_object()) problem = "an item is no JSON object";
         }
     }
     if (!problem.empty()) {
         throw EngineError("The playlist " + where + " is not one RetroArch reads (" + problem +
                           ").\r\nIt was left as it was: move it away to write a new one.");
     }
-    kept.defaultCorePath = root.StringMember("default_core_path");
-    kept.defaultCoreName = root.StringMember("default_core_name");
-    kept.baseContentDirectory = root.StringMember("base_content_directory");
+    kept.defaultCorePath = StringMember(root, "default_core_path");
+    kept.defaultCoreName = StringMember(root, "default_core_name");
+    kept.baseContentDirectory = StringMember(root, "base_content_directory");
     for (const char* key : kModeKeys) {
-        const JsonValue* mode = root.Member(key);
-        kept.modes.push_back(mode != nullptr && IsInteger(*mode) ? mode->text : std::string());
+        const auto mode = root.find(key);
+        kept.modes.push_back(mode != root.end() && mode->is_number_integer() ? mode->dump() : std::string());
     }
+    static const std::set<std::string_view> kPlaylistKeys = {"version",
+                                                             "default_core_path",
+                                                             "default_core_name",
+                                                             "base_content_directory",
+                                                             "label_display_mode",
+                                                             "right_thumbnail_mode",
+                                                             "left_thumbnail_mode",
+                                                             "thumbnail_match_mode",
+                                                             "sort_mode",
+                                                             "items"};
+    kept.otherKeys = OtherMembers(root, kPlaylistKeys, "  ", ",\n", 2);
     if (items == nullptr) return kept;
-    for (const JsonValue& item : items->items) {
+    static const std::set<std::string_view> kItemKeys = {"path",      "label", "core_path",
+                                                         "core_name", "crc32", "db_name"};
+    for (const JsonValue& item : *items) {
+        const std::string stem = RomNameOfPath(StringMember(item, "path"));
+        if (stem.empty()) continue;
+        KeptItem game;
         // A core the user chose for this game: not "no core", not the playlist's default.
-        CoreChoice core{item.StringMember("core_path"), item.StringMember("core_name")};
-        if (core.path.empty() || core.path == kDetect || core.path == kept.defaultCorePath) continue;
-        const std::string stem = RomNameOfPath(item.StringMember("path"));
-        if (!stem.empty()) kept.cores.try_emplace(stem, std::move(core));
+        game.core = {StringMember(item, "core_path"), StringMember(item, "core_name")};
+        if (game.core.path == kDetect || game.core.path == kept.defaultCorePath) game.core = {};
+        game.crc32 = StringMember(item, "crc32");
+        game.otherKeys = OtherMembers(item, kItemKeys, ",\n      ", "", 6);
+        kept.items.try_emplace(stem, std::move(game));
     }
     return kept;
 }
@@ -93,14 +130,15 @@ void AppendMember(std::string& out, const char* indent, const char* key, std::st
 class RetroArchWriter : public ListWriter {
   public:
     explicit RetroArchWriter(const ListOptions& options)
-        : folder_(options.Text(ListOption::RomFolder, DefaultRomFolder())),
+        : folder_(WithHomeFolder(options.Text(ListOption::RomFolder, DefaultRomFolder()))),
           extension_(PlainExtension(options.Text(ListOption::RomExtension, "zip"))),
           listName_(options.Text(ListOption::ListName)),
           corePath_(options.Text(ListOption::CorePath)),
           coreName_(options.Text(ListOption::CoreName)),
           givenCorePath_(options.Has(ListOption::CorePath)),
           givenCoreName_(options.Has(ListOption::CoreName)),
-          split_(options.Has(ListOption::SplitByCategory)) {}
+          split_(options.Has(ListOption::SplitByCategory)),
+          categories_(SplitOf(options)) {}
 
     void Begin(const ListContext& context, ListDocument& document) override {
         if (split_) RequireCategories(context.catalog);
@@ -111,29 +149,40 @@ class RetroArchWriter : public ListWriter {
             kept_ = ReadKeptPlaylist(current, target.empty() ? std::string("there") : "at " + target);
         }
         target_ = context.target.TargetPath();
-        document.text = Head();
+        document.text = Head(true);
         headSize_ = document.text.size();
     }
 
-    // Category lists gather the games' categories as entries are made.
-    bool EntriesInParallel() const override { return !split_; }
+    // Category lists gather the games' categories as entries are made, on any thread.
+    bool EntriesInParallel() const override { return true; }
 
     bool Entry(const ListedRecord& record, std::string& out) const override {
         const std::string romName = OneLineText(record.RomName());
         std::string corePath = givenCorePath_ ? corePath_ : kDetect;
         std::string coreName = givenCoreName_ ? coreName_ : kDetect;
-        auto core = kept_.cores.find(romName);
-        if (core != kept_.cores.end()) {
-            corePath = core->second.path;
-            coreName = core->second.name;
+        const KeptItem* kept = nullptr;
+        if (auto found = kept_.items.find(romName); found != kept_.items.end()) kept = &found->second;
+        if (kept != nullptr && !kept->core.path.empty()) {
+            corePath = kept->core.path;
+            coreName = kept->core.name;
         }
         out += "    {\n";
         AppendMember(out, "      ", "path", RomFilePath(folder_, romName, extension_));
         AppendMember(out, "      ", "label", OneLineText(record.Description()));
         AppendMember(out, "      ", "core_path", corePath);
         AppendMember(out, "      ", "core_name", coreName);
-        AppendMember(out, "      ", "crc32", kNoChecksum);
-        AppendMember(out, "      ", "db_name", kDatabaseName, true);
+        AppendMember(out, "      ", "crc32",
+                     kept != nullptr && !kept->crc32.empty() ? kept->crc32 : kNoChecksum);
+        if (kept == nullptr || kept->otherKeys.empty()) {
+            AppendMember(out, "      ", "db_name", kDatabaseName, true);
+        } else {
+            out += "      ";
+            AppendJsonString(out, "db_name");
+            out += ": ";
+            AppendJsonString(out, kDatabaseName);
+            out += kept->otherKeys;
+            out += '\n';
+        }
         out += "    },\n";
         if (split_) categories_.Remember(romName, GameCategory(record));
         return true;
@@ -144,7 +193,7 @@ class RetroArchWriter : public ListWriter {
         if (split_) entries = Items(document.text);
         const std::map<std::string, CategoryGroup> groups = categories_.Group(entries);
         for (const auto& [fileName, group] : groups) {
-            std::string text = Head();
+            std::string text = Head(false);
             for (std::size_t i = 0; i < group.entries.size(); ++i) {
                 text += group.entries[i];
                 text += i + 1 < group.entries.size() ? ",\n" : "\n";
@@ -159,7 +208,7 @@ class RetroArchWriter : public ListWriter {
     }
 
   private:
-    std::string Head() const {
+    std::string Head(bool mainList) const {
         std::string head = "{\n";
         head += "  \"version\": \"1.5\",\n";
         const std::string defaultPath = givenCorePath_ ? corePath_ : kept_.defaultCorePath;
@@ -172,6 +221,8 @@ class RetroArchWriter : public ListWriter {
             const bool keptMode = i < kept_.modes.size() && !kept_.modes[i].empty();
             head += std::string("  \"") + kModeKeys[i] + "\": " + (keptMode ? kept_.modes[i] : "0") + ",\n";
         }
+        // The keys of a manual scan stay with the playlist that was scanned, not its categories.
+        if (mainList) head += kept_.otherKeys;
         head += "  \"items\": [\n";
         return head;
     }

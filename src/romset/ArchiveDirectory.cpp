@@ -69,7 +69,7 @@ ArchiveContents ReadZipDirectory(const std::string& path) {
     return contents;
 }
 
-ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopRequested& stop) {
+ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopCheck& stop) {
     ArchiveContents contents;
     std::unique_ptr<archive, ArchiveCloser> reader(archive_read_new());
     archive_read_support_format_7zip(reader.get());
@@ -115,7 +115,7 @@ ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopRequest
     return contents;
 }
 
-bool FileCrc32(const std::string& path, std::uint32_t& crc, std::string& problem) {
+bool FileCrc32(const std::string& path, std::uint32_t& crc, std::string& problem, const StopCheck& stop) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         problem = std::strerror(errno);
@@ -133,9 +133,97 @@ bool FileCrc32(const std::string& path, std::uint32_t& crc, std::string& problem
         }
         if (got == 0) break;
         crc = UpdateCrc(crc, buffer.data(), static_cast<std::size_t>(got));
+        if (stop && stop()) {
+            problem = "cancelled";
+            close(fd);
+            return false;
+        }
     }
     close(fd);
     return true;
+}
+
+bool CheckZipData(const std::string& path, const std::vector<ArchiveMember>& expected, std::string& problem,
+                  const StopCheck& stop) {
+    int error = 0;
+    std::unique_ptr<zip_t, ZipCloser> archive(zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
+    if (!archive) {
+        zip_error_t details;
+        zip_error_init_with_code(&details, error);
+        problem = zip_error_strerror(&details);
+        zip_error_fini(&details);
+        return false;
+    }
+    if (zip_get_num_entries(archive.get(), 0) != static_cast<zip_int64_t>(expected.size())) {
+        problem = "holds " + std::to_string(zip_get_num_entries(archive.get(), 0)) + " files, not " +
+                  std::to_string(expected.size());
+        return false;
+    }
+    std::vector<char> buffer(1 << 18);
+    for (const ArchiveMember& member : expected) {
+        zip_int64_t index = zip_name_locate(archive.get(), member.name.c_str(), ZIP_FL_ENC_RAW);
+        zip_file_t* file =
+            index < 0 ? nullptr : zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(index), 0);
+        if (file == nullptr) {
+            problem = member.name + " cannot be read";
+            return false;
+        }
+        std::uint32_t crc = UpdateCrc(0, nullptr, 0);
+        std::uint64_t size = 0;
+        zip_int64_t got = 0;
+        while ((got = zip_fread(file, buffer.data(), buffer.size())) > 0) {
+            crc = UpdateCrc(crc, buffer.data(), static_cast<std::size_t>(got));
+            size += static_cast<std::uint64_t>(got);
+            if (stop && stop()) break;
+        }
+        zip_fclose(file);
+        if (stop && stop()) {
+            problem = "cancelled";
+            return false;
+        }
+        if (got < 0 || size != member.size || crc != member.crc) {
+            problem = member.name + (got < 0 ? " cannot be read" : " does not hold what was written");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ReadSevenZipMember(const std::string& path, const std::string& member, std::string& bytes,
+                        std::string& problem, const StopCheck& stop) {
+    std::unique_ptr<archive, ArchiveCloser> reader(archive_read_new());
+    archive_read_support_format_7zip(reader.get());
+    auto fail = [&](const char* fallback) {
+        const char* text = archive_error_string(reader.get());
+        problem = text != nullptr ? text : fallback;
+        return false;
+    };
+    if (archive_read_open_filename(reader.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
+        return fail("cannot be opened");
+    archive_entry* entry = nullptr;
+    for (;;) {
+        int status = archive_read_next_header(reader.get(), &entry);
+        if (status == ARCHIVE_EOF) break;
+        if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return fail("damaged");
+        const char* name = archive_entry_pathname(entry);
+        if (archive_entry_filetype(entry) != AE_IFREG || name == nullptr || member != name) continue;
+        bytes.clear();
+        for (;;) {
+            if (stop && stop()) {
+                problem = "cancelled";
+                return false;
+            }
+            const void* block = nullptr;
+            std::size_t length = 0;
+            la_int64_t offset = 0;
+            status = archive_read_data_block(reader.get(), &block, &length, &offset);
+            if (status == ARCHIVE_EOF) return true;
+            if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return fail("damaged");
+            bytes.append(static_cast<const char*>(block), length);
+        }
+    }
+    problem = member + " is not in it";
+    return false;
 }
 
 }  // namespace vantor

@@ -23,11 +23,18 @@ struct ArchiveContents {
 };
 
 // A stop request, asked between members of an archive that has to be read through.
-using StopRequested = std::function<bool()>;
+using StopCheck = std::function<bool()>;
 
 ArchiveContents ReadZipDirectory(const std::string& path);
-ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopRequested& stop = {});
-// The CRC32 of a whole file; false (with the reason) when it cannot be read.
-bool FileCrc32(const std::string& path, std::uint32_t& crc, std::string& problem);
+ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopCheck& stop = {});
+// The CRC32 of a whole file; false (with the reason) when it cannot be read or the stop came.
+bool FileCrc32(const std::string& path, std::uint32_t& crc, std::string& problem, const StopCheck& stop = {});
+// Reads every member of a zip through and checks that the archive holds exactly `expected` (by
+// name), each with its size and CRC32; false with the first fault.
+bool CheckZipData(const std::string& path, const std::vector<ArchiveMember>& expected, std::string& problem,
+                  const StopCheck& stop = {});
+// One member of a 7z, decompressed; false (with the reason) when it cannot be read.
+bool ReadSevenZipMember(const std::string& path, const std::string& member, std::string& bytes,
+                        std::string& problem, const StopCheck& stop = {});
 
 }  // namespace vantor

@@ -127,6 +127,37 @@ AuditRunResult RunRomAudit(const Catalog& catalog, const std::string& masterPath
     return result;
 }
 
+FileAudit AuditFiles(const Catalog& catalog, const std::string& masterPath, const AuditRequest& request,
+                     ProgressSink* progress) {
+    const std::vector<FolderListing> listings = ListFolders(request.folders);
+    const std::unordered_set<std::int64_t> positions(request.positions.begin(), request.positions.end());
+    FileAudit result;
+    if (progress != nullptr) progress->Texts("Reading the listing for the ROM audit...", "");
+    result.graph = ReadSetGraph(catalog, progress);
+    SourceCache cache;
+    if (!request.keepFolder.empty())
+        LoadSourceCache(KeptAuditStem(request.keepFolder, masterPath, request.folders) + ".sources", cache);
+    for (const MachineSets& machine : result.graph.Machines()) {
+        if (!machine.isDevice && Wanted(request, positions, machine.position))
+            result.games.push_back(&machine);
+    }
+    auto stop = [progress] { return progress != nullptr && progress->CancelRequested(); };
+    const std::vector<FolderListing> romListings(listings.begin(), listings.end() - 1);
+    SetAuditor auditor(result.graph, request.folders, romListings, listings.back(), cache, stop);
+    const auto total = static_cast<std::int64_t>(result.games.size());
+    result.files.resize(result.games.size());
+    for (std::size_t i = 0; i < result.games.size(); ++i) {
+        if (stop()) throw EngineError(kCancelled, ErrorKind::Cancelled);
+        if (progress != nullptr && (i % 16 == 0)) {
+            progress->Texts(kAuditingTitle, result.games[i]->name);
+            progress->Progress(static_cast<std::int64_t>(i), total);
+        }
+        result.audits.push_back(auditor.Audit(*result.games[i], &result.files[i]));
+    }
+    if (stop()) throw EngineError(kCancelled, ErrorKind::Cancelled);
+    return result;
+}
+
 std::string AuditReportCsv(const std::vector<GameAudit>& games) {
     const CsvFields fields(",");
     std::string text = "ROM name,status,detail\n";

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <climits>
@@ -305,6 +306,28 @@ std::optional<KeptAuditStatuses> KeptAuditStatuses::Load(const std::string& mast
 const GameAudit* KeptAuditStatuses::Find(std::string_view romName) const {
     auto found = byName_.find(std::string(romName));
     return found == byName_.end() ? nullptr : &audit_.games[found->second];
+}
+
+bool KeptAuditStatuses::Holds(std::size_t kind, std::string_view value, std::string_view romName) const {
+    AuditStatus asked;
+    const GameAudit* game = Find(romName);
+    return kind == kAuditTermKind && game != nullptr && ParseAuditStatus(value, asked) &&
+           game->status == asked;
+}
+
+std::string KeptAuditStatuses::Describe(std::size_t kind, std::string_view romName) const {
+    if (kind != kAuditTermKind) return {};
+    const GameAudit* game = Find(romName);
+    if (game == nullptr) return "not audited (the last audit checked other games)";
+    std::string text(AuditStatusWord(game->status));
+    if (!game->detail.empty()) text += ": " + game->detail;
+    return text;
+}
+
+void AttachKeptAudit(Catalog& catalog, const std::string& keepFolder) {
+    catalog.outsideFacts.reset();
+    if (std::optional<KeptAuditStatuses> kept = KeptAuditStatuses::Load(catalog.file.Path(), keepFolder))
+        catalog.outsideFacts = std::make_shared<const KeptAuditStatuses>(std::move(*kept));
 }
 
 }  // namespace vantor

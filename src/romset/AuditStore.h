@@ -12,7 +12,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "gamedata/Catalog.h"
 #include "romset/RomAudit.h"
+#include "search/OutsideTerms.h"
 
 namespace vantor {
 
@@ -42,8 +44,8 @@ bool StampOf(const std::string& path, FileStamp& stamp);
 std::string AbsolutePath(const std::string& path);
 
 // A game's status as the last audit of a master file left it, whichever ROM folders it used.
-// This is what search terms on the audit read: load once, ask per game.
-class KeptAuditStatuses {
+// This is what search terms on the audit read ("audit=good"): load once, ask per game.
+class KeptAuditStatuses final : public OutsideFacts {
   public:
     // Nothing when no audit of that master file is kept, or the file changed since (its size or
     // time differs): its statuses would speak of other records.
@@ -54,9 +56,18 @@ class KeptAuditStatuses {
     const AuditFolders& Folders() const { return audit_.folders; }
     bool AllGames() const { return audit_.allGames; }
 
+    // A game the audit did not reach holds no status.
+    bool Holds(std::size_t kind, std::string_view value, std::string_view romName) const override;
+    // "incomplete: DETAIL", or that the game was not audited.
+    std::string Describe(std::size_t kind, std::string_view romName) const override;
+
   private:
     KeptAudit audit_;
     std::unordered_map<std::string, std::size_t> byName_;
 };
+
+// Gives the catalog the kept audit of its master file, or none when there is no kept audit of the
+// file as it is now.
+void AttachKeptAudit(Catalog& catalog, const std::string& keepFolder = DefaultAuditFolder());
 
 }  // namespace vantor

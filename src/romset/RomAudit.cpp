@@ -182,11 +182,9 @@ bool ListFolder(const std::string& path, FolderListing& listing, std::string& pr
 
 struct SetAuditor::Found {
     bool found = false;
-    std::uint64_t size = 0;
-    std::uint32_t crc = 0;
+    FileSource source;
     std::string sha1;     // disks
     bool notChd = false;  // disks: the file is no CHD
-    std::string where;
 };
 
 // What became of one file, in MAME's terms.
@@ -222,7 +220,7 @@ struct SetAuditor::Record {
 
 SetAuditor::SetAuditor(const SetGraph& graph, const AuditFolders& folders,
                        const std::vector<FolderListing>& romFolders, const FolderListing& chdFolder,
-                       SourceCache& cache, StopRequested stop)
+                       SourceCache& cache, StopCheck stop)
     : graph_(graph),
       folders_(folders),
       romFolders_(romFolders),
@@ -257,32 +255,40 @@ const ArchiveContents& SetAuditor::Read(const std::string& path, const FileStamp
     return cache_.insert_or_assign(path, std::move(source)).first->second.contents;
 }
 
+const ArchiveContents* SetAuditor::FolderFile(const Location& location, const std::string& name,
+                                              std::string& path) {
+    const FolderListing& listing = romFolders_[location.folder];
+    auto file = listing.files.find(location.folderPrefix + name);
+    if (file == listing.files.end()) return nullptr;
+    path = location.path + "/" + name;
+    auto cached = cache_.find(path);
+    if (cached == cache_.end() || !(cached->second.stamp == file->second)) {
+        ++sourcesRead_;
+        CachedSource source{file->second, {}};
+        ArchiveMember member{name, file->second.size, 0};
+        if (FileCrc32(path, member.crc, source.contents.problem)) source.contents.members.push_back(member);
+        cached = cache_.insert_or_assign(path, std::move(source)).first;
+    }
+    return &cached->second.contents;
+}
+
 SetAuditor::Found SetAuditor::FindRom(const std::vector<std::string>& searchPath, const RomFile& rom,
                                       std::vector<std::string>& problems) {
     Found result;
     for (const std::string& set : searchPath) {
         for (const Location& location : LocationsOf(set)) {
             if (location.contents == nullptr) {
-                // A set folder: the file by its name, read for its CRC (once per stamp).
-                const FolderListing& listing = romFolders_[location.folder];
-                auto file = listing.files.find(location.folderPrefix + rom.name);
-                if (file == listing.files.end()) continue;
-                const std::string path = location.path + "/" + rom.name;
-                auto cached = cache_.find(path);
-                if (cached == cache_.end() || !(cached->second.stamp == file->second)) {
-                    ++sourcesRead_;
-                    CachedSource source{file->second, {}};
-                    ArchiveMember member{rom.name, file->second.size, 0};
-                    if (FileCrc32(path, member.crc, source.contents.problem))
-                        source.contents.members.push_back(member);
-                    cached = cache_.insert_or_assign(path, std::move(source)).first;
-                }
-                const ArchiveContents& contents = cached->second.contents;
-                if (!contents.Readable()) {
-                    AddOnce(problems, path + " cannot be read (" + contents.problem + ")");
+                // A set folder: the file by its name.
+                std::string path;
+                const ArchiveContents* contents = FolderFile(location, rom.name, path);
+                if (contents == nullptr) continue;
+                if (!contents->Readable()) {
+                    AddOnce(problems, path + " cannot be read (" + contents->problem + ")");
                     continue;
                 }
-                result = {true, contents.members.front().size, contents.members.front().crc, {}, false, path};
+                const ArchiveMember& member = contents->members.front();
+                result.found = true;
+                result.source = {SourceKind::Folder, location.path, rom.name, member.size, member.crc};
                 return result;
             }
             if (!location.contents->Readable()) {
@@ -290,12 +296,48 @@ SetAuditor::Found SetAuditor::FindRom(const std::vector<std::string>& searchPath
                 continue;
             }
             if (const ArchiveMember* member = SearchMembers(*location.contents, rom)) {
-                result = {true, member->size, member->crc, {}, false, location.path};
+                result.found = true;
+                result.source = {location.path.ends_with(".7z") ? SourceKind::SevenZip : SourceKind::Zip,
+                                 location.path, member->name, member->size, member->crc};
                 return result;
             }
         }
     }
     return result;
+}
+
+std::optional<FileSource> SetAuditor::FindExact(const std::vector<std::string>& sets, const RomFile& rom) {
+    auto right = [&](const ArchiveMember& member) {
+        return member.size == rom.size &&
+               (rom.hasCrc ? member.crc == rom.crc : EqualsIgnoringCase(member.name, rom.name));
+    };
+    for (const std::string& set : sets) {
+        for (const Location& location : LocationsOf(set)) {
+            if (location.contents == nullptr) {
+                std::string path;
+                const ArchiveContents* contents = FolderFile(location, rom.name, path);
+                if (contents != nullptr && contents->Readable() && right(contents->members.front()))
+                    return FileSource{SourceKind::Folder, location.path, rom.name, rom.size,
+                                      contents->members.front().crc};
+                continue;
+            }
+            const std::vector<ArchiveMember>& members = location.contents->members;
+            const ArchiveMember* best = nullptr;
+            // The member of the ROM's name first, as an archive may hold one file twice.
+            for (const ArchiveMember& member : members) {
+                if (!right(member)) continue;
+                if (EqualsIgnoringCase(member.name, rom.name) || EndsWithPathOf(member.name, rom.name)) {
+                    best = &member;
+                    break;
+                }
+                if (best == nullptr) best = &member;
+            }
+            if (best != nullptr)
+                return FileSource{location.path.ends_with(".7z") ? SourceKind::SevenZip : SourceKind::Zip,
+                                  location.path, best->name, best->size, best->crc};
+        }
+    }
+    return std::nullopt;
 }
 
 SetAuditor::Found SetAuditor::FindDisk(const std::vector<std::string>& searchPath, const DiskFile& disk) {
@@ -306,10 +348,12 @@ SetAuditor::Found SetAuditor::FindDisk(const std::vector<std::string>& searchPat
             const bool chds = i == romFolders_.size() || i == folders_.romFolders.size();
             if (chds && folders_.chdFolder.empty()) break;
             const FolderListing& listing = chds ? chdFolder_ : romFolders_[i];
-            if (listing.files.count(relative) == 0) continue;
+            auto file = listing.files.find(relative);
+            if (file == listing.files.end()) continue;
             result.found = true;
-            result.where = (chds ? folders_.chdFolder : folders_.romFolders[i]) + "/" + relative;
-            result.notChd = !ReadChdSha1(result.where, result.sha1);
+            const std::string path = (chds ? folders_.chdFolder : folders_.romFolders[i]) + "/" + relative;
+            result.source = {SourceKind::Chd, path, "", file->second.size, 0};
+            result.notChd = !ReadChdSha1(path, result.sha1);
             return result;
         }
     }
@@ -329,7 +373,7 @@ std::string SetAuditor::WhereLooked(const std::vector<std::string>& sets) {
     return "no " + names + " set in " + folders;
 }
 
-GameAudit SetAuditor::Audit(const MachineSets& game) {
+GameAudit SetAuditor::Audit(const MachineSets& game, std::vector<AuditedFile>* files) {
     GameAudit audit;
     audit.position = game.position;
     audit.name = game.name;
@@ -398,6 +442,20 @@ GameAudit SetAuditor::Audit(const MachineSets& game) {
         }
     }
 
+    // What the caller sees of the records once they are judged.
+    struct Report {
+        const std::vector<Record>& records;
+        std::vector<AuditedFile>* files;
+        ~Report() {
+            if (files == nullptr) return;
+            files->clear();
+            for (const Record& record : records)
+                files->push_back({record.rom, record.disk, record.owner, record.Required(),
+                                  record.found.found, record.Required() && record.Bad(),
+                                  record.found.source});
+        }
+    } report{records, files};
+
     if (records.empty()) {
         // MAME calls a set that needs no file "best available".
         audit.status = AuditStatus::BestAvailable;
@@ -419,12 +477,12 @@ GameAudit SetAuditor::Audit(const MachineSets& game) {
             record.verdict = !record.Dumped()    ? FileVerdict::NotFoundNoDump
                              : record.Optional() ? FileVerdict::NotFoundOptional
                                                  : FileVerdict::NotFound;
-        } else if (record.rom != nullptr && at.size != record.rom->size) {
+        } else if (record.rom != nullptr && at.source.size != record.rom->size) {
             record.verdict = FileVerdict::WrongLength;
         } else if (status == DumpStatus::NoDump) {
             record.verdict = FileVerdict::FoundNoDump;
         } else if (record.rom != nullptr
-                       ? record.rom->hasCrc && at.crc != record.rom->crc
+                       ? record.rom->hasCrc && at.source.crc != record.rom->crc
                        : at.notChd || (!record.disk->sha1.empty() && at.sha1 != record.disk->sha1)) {
             record.verdict = FileVerdict::Wrong;
         } else {
@@ -463,10 +521,10 @@ GameAudit SetAuditor::Audit(const MachineSets& game) {
             if (record->verdict == FileVerdict::NotFound) {
                 AddOnce(missing, file);
             } else if (record->verdict == FileVerdict::WrongLength) {
-                AddOnce(wrong, file + " (size " + std::to_string(record->found.size) + ", expected " +
+                AddOnce(wrong, file + " (size " + std::to_string(record->found.source.size) + ", expected " +
                                    std::to_string(record->rom->size) + ")");
             } else if (record->rom != nullptr) {
-                AddOnce(wrong, file + " (CRC " + Hex8(record->found.crc) + ", expected " +
+                AddOnce(wrong, file + " (CRC " + Hex8(record->found.source.crc) + ", expected " +
                                    Hex8(record->rom->crc) + ")");
             } else {
                 AddOnce(wrong, file + (record->found.notChd ? " (not a CHD)"

@@ -5,6 +5,7 @@
 // game gets one status.
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -62,6 +63,27 @@ struct FolderListing {
 // False (with the reason) when `path` is no folder that can be read.
 bool ListFolder(const std::string& path, FolderListing& listing, std::string& problem);
 
+// Where a file was found.
+enum class SourceKind : std::uint8_t { Zip, SevenZip, Folder, Chd };
+struct FileSource {
+    SourceKind kind = SourceKind::Zip;
+    std::string container;  // the archive, the set folder, or the CHD itself
+    std::string member;     // its path in the archive, or its name in the set folder; "" for a CHD
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+};
+
+// One file a game needs, as the audit judged it.
+struct AuditedFile {
+    const RomFile* rom = nullptr;  // one of the two
+    const DiskFile* disk = nullptr;
+    std::string owner;      // the set that holds it as its own: the game, one up its romof chain, a device
+    bool required = false;  // dumped and not optional
+    bool found = false;
+    bool bad = false;   // required, and missing or wrong
+    FileSource source;  // where it was found
+};
+
 // What was read of an archive, a set folder's file or a CHD, kept with the stamp it was read at.
 struct CachedSource {
     FileStamp stamp;
@@ -75,9 +97,13 @@ class SetAuditor {
   public:
     SetAuditor(const SetGraph& graph, const AuditFolders& folders,
                const std::vector<FolderListing>& romFolders, const FolderListing& chdFolder,
-               SourceCache& cache, StopRequested stop = {});
+               SourceCache& cache, StopCheck stop = {});
 
-    GameAudit Audit(const MachineSets& game);
+    // The game's status; `files`, when given, gets every file it needs as judged.
+    GameAudit Audit(const MachineSets& game, std::vector<AuditedFile>* files = nullptr);
+    // Where a ROM is with the right size and CRC (by name where the listing gives no CRC), in the
+    // first of the sets that holds it; nothing when none does.
+    std::optional<FileSource> FindExact(const std::vector<std::string>& sets, const RomFile& rom);
     int SourcesRead() const { return sourcesRead_; }
 
   private:
@@ -91,6 +117,8 @@ class SetAuditor {
     struct Record;
 
     const std::vector<Location>& LocationsOf(const std::string& set);
+    // A set folder's file, read for its CRC once per stamp; null when the folder lacks it.
+    const ArchiveContents* FolderFile(const Location& location, const std::string& name, std::string& path);
     const ArchiveContents& Read(const std::string& path, const FileStamp& stamp, bool sevenZip);
     Found FindRom(const std::vector<std::string>& searchPath, const RomFile& rom,
                   std::vector<std::string>& problems);
@@ -102,7 +130,7 @@ class SetAuditor {
     const std::vector<FolderListing>& romFolders_;
     const FolderListing& chdFolder_;
     SourceCache& cache_;
-    StopRequested stop_;
+    StopCheck stop_;
     std::unordered_map<std::string, std::vector<Location>> locations_;
     int sourcesRead_ = 0;
 };

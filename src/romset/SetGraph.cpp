@@ -71,10 +71,17 @@ bool ParseMachineSets(std::string_view record, MachineSets& machine) {
             machine.isBios = value == "yes";
         } else if (name == "isdevice") {
             machine.isDevice = value == "yes";
+        } else if (name == "sampleof") {
+            machine.sampleOf = Decoded(value);
         }
     });
     if (machine.name.empty()) return false;
     std::string_view body = record.substr(open + start.size());
+    if (std::size_t at = FindText(body, "<description>"); at != std::string_view::npos) {
+        at += std::string_view("<description>").size();
+        machine.description = Decoded(body.substr(at, body.find('<', at) - at));
+    }
+    machine.usesSamples = FindText(body, "<sample ") != std::string_view::npos;
 
     for (std::size_t at = FindText(body, "<rom "); at != std::string_view::npos;
          at = FindText(body, "<rom ", at + 1)) {
@@ -93,6 +100,8 @@ bool ParseMachineSets(std::string_view record, MachineSets& machine) {
                 rom.optional = value == "yes";
             } else if (name == "status") {
                 rom.status = StatusOf(value);
+            } else if (name == "sha1" && value.size() == rom.sha1.size()) {
+                for (std::size_t i = 0; i < value.size(); ++i) rom.sha1[i] = AsciiLower(value[i]);
             }
         });
         if (!rom.name.empty()) machine.roms.push_back(std::move(rom));

@@ -2,6 +2,7 @@
 // What a MAME listing says about the files each machine needs: its ROMs and disks, the set it
 // takes shared files from (romof: the parent, or the BIOS), the devices it holds. Devices and BIOS
 // sets are machines too, and the graph holds every one of them.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,7 +10,7 @@
 #include <vector>
 
 #include "gamedata/Catalog.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 
 namespace vantor {
 
@@ -23,6 +24,8 @@ struct RomFile {
     bool hasCrc = false;
     bool optional = false;
     DumpStatus status = DumpStatus::Good;
+    std::array<char, 40> sha1{};  // lower-case hexadecimal; all zero when the listing gives none
+    bool HasSha1() const { return sha1[0] != '\0'; }
 };
 
 struct DiskFile {
@@ -35,6 +38,9 @@ struct DiskFile {
 
 struct MachineSets {
     std::string name, cloneOf, romOf;
+    std::string description;
+    std::string sampleOf;        // the samples set it plays (MAME looks for its own name first)
+    bool usesSamples = false;    // it has <sample> elements
     std::int64_t position = -1;  // the record's position (its record key)
     bool isBios = false;
     bool isDevice = false;
@@ -43,8 +49,8 @@ struct MachineSets {
     std::vector<std::string> devices;  // the <device_ref> names, each once
 };
 
-// Reads one record's start tag and its <rom>, <disk> and <device_ref> elements; false when the
-// record names no machine.
+// Reads one record's start tag, its description and its <rom>, <disk>, <device_ref> and <sample>
+// elements; false when the record names no machine.
 bool ParseMachineSets(std::string_view record, MachineSets& machine);
 
 class SetGraph {

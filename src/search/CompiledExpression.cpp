@@ -260,10 +260,16 @@ void CompiledExpression::Program::Compile() {
         for (const ExpressionTree::Term& term : written.terms)
             level.terms.push_back(CompileTerm(term, slotOfPart));
         for (const Term& term : level.terms) {
+            // The rewriting reads the whole text as text: it would search "audit=good" in the record.
+            if (term.kind == TermKind::Outside && tree.rewrittenWhole) {
+                throw EngineError("Error, " + std::string(tree.Written(term.written)) +
+                                      " cannot be asked in a search text whose quoted phrases overlap.",
+                                  ErrorKind::Expression);
+            }
             if (term.kind == TermKind::Outside && facts == nullptr) {
                 throw EngineError("Error, the search text asks for " +
-                                  std::string(tree.Written(term.written)) +
-                                  ", which needs data that has not been read.");
+                                  std::string(tree.Written(term.written)) + ". " +
+                                  OutsideTermKinds()[term.outsideKind].unavailable);
             }
         }
     }
@@ -447,8 +453,17 @@ bool CompiledExpression::Program::MatchesRecord(const PreparedRecord& record,
     return LevelHolds(topLevel, record, scratch, failed);
 }
 
-CompiledExpression::CompiledExpression(const std::string& expression)
-    : CompiledExpression(ParseExpression(expression)) {}
+CompiledExpression::CompiledExpression(const std::string& expression, const OutsideFacts* facts)
+    : CompiledExpression(ParseExpression(expression), facts) {}
+
+void CompiledExpression::CheckText(const std::string& expression) {
+    struct NoFacts final : OutsideFacts {
+        bool Holds(std::size_t, std::string_view, std::string_view) const override { return false; }
+        std::string Describe(std::size_t, std::string_view) const override { return {}; }
+    };
+    static const NoFacts none;
+    (void)CompiledExpression(expression, &none);
+}
 
 CompiledExpression::CompiledExpression(ExpressionTree tree, const OutsideFacts* facts)
     : program_(std::make_unique<Program>()) {

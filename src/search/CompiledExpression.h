@@ -41,11 +41,14 @@ struct DecisionTrace {
 class CompiledExpression {
   public:
     // Parses and compiles; throws EngineError (ErrorKind::Expression) for an unbalanced quote or
-    // parenthesis, as evaluating the text would.
-    explicit CompiledExpression(const std::string& expression);
-    // `facts` answers the tree's outside-data terms (OutsideTerms.h) and must outlive this
-    // object; a tree with such terms and no facts is an error (ErrorKind::Failure).
+    // parenthesis, as evaluating the text would. `facts` answers the outside-data terms
+    // (OutsideTerms.h) and must outlive this object; a text with such terms and no facts is an
+    // error (ErrorKind::Failure) saying what data is missing.
+    explicit CompiledExpression(const std::string& expression, const OutsideFacts* facts = nullptr);
     explicit CompiledExpression(ExpressionTree tree, const OutsideFacts* facts = nullptr);
+    // Throws what compiling `expression` would for the text itself, whether or not the data its
+    // outside-data terms ask is at hand: the check a command makes before it opens anything.
+    static void CheckText(const std::string& expression);
     ~CompiledExpression();
     CompiledExpression(CompiledExpression&&) noexcept;
     CompiledExpression& operator=(CompiledExpression&&) noexcept;

@@ -49,6 +49,7 @@ const std::vector<CriterionInfo> kControls = {
     {C::NoSamples, K::TwoState, G::Misc, "No Samples", "no-samples", ""},
     {C::Playable, K::TwoState, G::Misc, "Playable", "playable", ""},
     {C::ArcadeOnly, K::TwoState, G::Misc, "Arcade Only", "arcade-only", ""},
+    {C::RunnableOnly, K::TwoState, G::Misc, "Only games my ROMs can run", "runnable-only", ""},
 
     {C::BallAndPaddle, K::TriState, G::Categories, "Ball and Paddle", "ball-and-paddle",
      "'ball & paddle' | "},
@@ -193,9 +194,10 @@ void CriteriaModel::ApplyInitialState() {
     Rebuild();
 }
 
-void CriteriaModel::ApplyInputCheck(const InputCheck& check) {
+void CriteriaModel::ApplyInputCheck(const Outcome<InputCheck>& opened) {
+    const InputCheck& check = opened.value;
     inputType_ = check.inputType;
-    if (check.opened) {
+    if (opened.Done()) {
         vocabulary_ = check.vocabulary;
         verticalClause_ = check.verticalClause;
         horizontalClause_ = check.horizontalClause;
@@ -203,6 +205,17 @@ void CriteriaModel::ApplyInputCheck(const InputCheck& check) {
         SetGroupEnabled(G::Players, check.playersEnabled);
     }
     Notify(false);
+}
+
+void CriteriaModel::SetAuditKept(bool kept) {
+    auditKept_ = kept;
+    if (kept || !IsChecked(C::RunnableOnly)) {
+        Notify(false);
+        return;
+    }
+    // Ticked for a file with no audit, it would keep nothing: the box goes off with the audit.
+    SetRaw(C::RunnableOnly, CheckState::Unchecked);
+    Rebuild();
 }
 
 void CriteriaModel::SetInputType(int inputType) {
@@ -255,6 +268,7 @@ bool CriteriaModel::Served(Criterion key) const {
             return words.display;
         case G::Misc:
             if (key == C::ArcadeOnly) return words.inputs && words.display && inputType_ != SoftwareList;
+            if (key == C::RunnableOnly) return auditKept_;
             return key != C::Playable || words.driverStatus || words.softwareSupport;
         default:
             return true;
@@ -411,6 +425,7 @@ std::string CriteriaModel::ComposeSearchCommand() const {
     add(BuildControlsClause(clause));
     add(BuildRegionClause(clause));
     add(BuildArcadeClause(clause));
+    add(BuildRunnableClause(clause));
     add(BuildMiscClause(clause));
     add(BuildCategoriesClause(clause));
     add(BuildPlayersClause(clause));
@@ -537,6 +552,12 @@ bool CriteriaModel::BuildArcadeClause(std::string& clause) const {
         clause += ")";
     }
     clause += ")";
+    return true;
+}
+
+bool CriteriaModel::BuildRunnableClause(std::string& clause) const {
+    if (!IsChecked(C::RunnableOnly) || !Served(C::RunnableOnly)) return false;
+    clause = "(audit=good | audit=best-available)";
     return true;
 }
 

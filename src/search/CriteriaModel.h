@@ -21,8 +21,8 @@ enum class CheckState { Unchecked, Checked, Indeterminate };
 
 enum class CriterionKind {
     TriState,  // controls, categories, players
-    TwoState,  // Horizontal Only, Vertical Only, or less, No Clones, No Samples, Playable, Arcade Only, Not,
-               // Any/None
+    TwoState,  // Horizontal Only, Vertical Only, or less, No Clones, No Samples, Playable, Arcade Only,
+               // Only games my ROMs can run, Not, Any/None
     Radio,     // Upright / Cocktail
     Combo,     // buttons, region
 };
@@ -60,6 +60,7 @@ enum class Criterion {
     NoSamples,
     Playable,
     ArcadeOnly,
+    RunnableOnly,  // "Only games my ROMs can run": the kept ROM audit's good and best-available games
     // Categories
     BallAndPaddle,
     Bios,
@@ -116,6 +117,11 @@ const CriterionInfo* FindCriterionBySetting(std::string_view name);
 // The items of a combo box (Buttons or Region); empty for any other criterion.
 const std::vector<std::string>& ComboItems(Criterion key);
 
+// Said when "Only games my ROMs can run" is asked for a master file with no kept audit.
+inline constexpr const char* kRunnableOnlyOffNote =
+    "\"Only games my ROMs can run\" is switched off: no ROM audit of this input file is kept. Audit "
+    "your ROMs first";
+
 class CriteriaModel {
   public:
     // Called after every change; `findTextRebuilt` tells whether FindText was built anew.
@@ -133,7 +139,7 @@ class CriteriaModel {
 
     // What the input check decided. These do not rebuild the text: a hand-edited "-find:" text
     // survives until the next change of a criterion.
-    void ApplyInputCheck(const InputCheck& check);
+    void ApplyInputCheck(const Outcome<InputCheck>& opened);
     void SetInputType(int inputType);
     void SetOrientationClauses(std::string vertical, std::string horizontal);
     void EnableCategoryCriteria(bool enable);  // the Categories group, Any/None included
@@ -141,6 +147,10 @@ class CriteriaModel {
     // The words the master file uses; a criterion the file cannot serve is disabled and adds nothing.
     void SetVocabulary(const ListingVocabulary& vocabulary);
     const ListingVocabulary& Vocabulary() const { return vocabulary_; }
+    // Whether a ROM audit of the master file is kept: "Only games my ROMs can run" needs one, and
+    // is switched off (unticked and disabled) while there is none.
+    void SetAuditKept(bool kept);
+    bool AuditKept() const { return auditKept_; }
     int InputType() const { return inputType_; }
     const std::string& VerticalClause() const { return verticalClause_; }
     const std::string& HorizontalClause() const { return horizontalClause_; }
@@ -182,6 +192,8 @@ class CriteriaModel {
     // Coin-operated video arcade games: the machine's own data, and catver.ini's families when
     // the file holds categories.
     bool BuildArcadeClause(std::string& clause) const;
+    // The games the kept ROM audit found good or best available.
+    bool BuildRunnableClause(std::string& clause) const;
     bool BuildMiscClause(std::string& clause) const;
     bool BuildCategoriesClause(std::string& clause) const;
     bool BuildPlayersClause(std::string& clause) const;
@@ -218,6 +230,7 @@ class CriteriaModel {
     std::vector<ControlState> states_;  // parallel to CriteriaControls()
     int inputType_ = 0;
     ListingVocabulary vocabulary_;
+    bool auditKept_ = false;
     std::string verticalClause_ = "(rotate=90 | rotate=270)";
     std::string horizontalClause_ = "(rotate=0 | rotate=180)";
     std::string findText_;

@@ -329,6 +329,21 @@ GameExplanation ExplainRecordAt(const Catalog& catalog, std::int64_t position, c
     if (!request.typed.empty() && request.typed != request.expression)
         game.text += OneLine("typed: " + request.typed) + "\n";
     game.text += OneLine("expression: " + request.expression) + "\n\n" + explanation.tree + "\n";
+    // What the outside data says of the game, so that "audit=good" failing names the missing file.
+    if (catalog.outsideFacts) {
+        std::vector<std::size_t> asked;
+        for (const ExpressionTree::List& list : compiled.Tree().lists) {
+            for (const ExpressionTree::Term& term : list.terms) {
+                if (term.kind == ExpressionTree::Term::Kind::Outside &&
+                    std::find(asked.begin(), asked.end(), term.outsideKind) == asked.end())
+                    asked.push_back(term.outsideKind);
+            }
+        }
+        for (std::size_t kind : asked) {
+            const std::string said = catalog.outsideFacts->Describe(kind, ToLowerAscii(game.romName));
+            if (!said.empty()) game.text += OneLine(OutsideTermKinds()[kind].key + ": " + said) + "\n\n";
+        }
+    }
     if (game.matches && request.family) {
         std::string lines;
         game.matches = FamilyKeeps(catalog, game, request, progress, lines);
@@ -343,7 +358,7 @@ GameExplanation ExplainRecordAt(const Catalog& catalog, std::int64_t position, c
 
 GameExplanation ExplainGame(const Catalog& catalog, const std::string& romName, const ExplainRequest& request,
                             ProgressSink* progress) {
-    CompiledExpression compiled(request.expression);
+    CompiledExpression compiled(request.expression, catalog.outsideFacts.get());
     std::string record;
     std::int64_t position = ReadGameRecord(catalog, romName, record);
     if (position < 0) {
@@ -358,7 +373,7 @@ GameExplanation ExplainGame(const Catalog& catalog, const std::string& romName, 
 
 GameExplanation ExplainGameAt(const Catalog& catalog, RecordKey key, const ExplainRequest& request,
                               ProgressSink* progress) {
-    CompiledExpression compiled(request.expression);
+    CompiledExpression compiled(request.expression, catalog.outsideFacts.get());
     std::string record;
     RecordReader reader = catalog.Reader();
     if (reader.ReadRecord(catalog.file, record, catalog.StartTag(), key.position) != key.position)

@@ -55,7 +55,7 @@ std::vector<std::string> FamilyLosses(const Selection& selection) {
 
 Selection SelectGames(const Catalog& catalog, const SelectionRequest& request, ProgressSink* progress,
                       const ScanSplit& split) {
-    CompiledExpression expression(request.expression);
+    CompiledExpression expression(request.expression, catalog.outsideFacts.get());
     const bool everyRecord = expression.MatchesEveryRecord();
     const bool family = request.onePerFamily;
     const bool leftOut = request.leftOut;

@@ -3,7 +3,14 @@
 namespace vantor {
 
 const std::vector<OutsideTermKind>& OutsideTermKinds() {
-    static const std::vector<OutsideTermKind> kinds;
+    // The words are AuditStatusWord()'s (romset), which a test holds to these.
+    static const std::vector<OutsideTermKind> kinds = {
+        {"audit",
+         {"good", "best-available", "missing", "incomplete", "needs-set", "chd-missing"},
+         "the game's status in the last ROM audit of the input file",
+         "No ROM audit of this input file is kept (or the file has changed since the last one): run "
+         "\"Audit ROMs\" or vantor-cli audit first."},
+    };
     return kinds;
 }
 

@@ -19,7 +19,7 @@
 #include "ScanSplit.h"
 #include "gamedata/Catalog.h"
 #include "gamedata/EngineError.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 
 namespace vantor {
 

@@ -11,7 +11,7 @@ namespace vantor {
 
 std::vector<MatchEntry> ScanForMatches(const Catalog& catalog, const std::string& text,
                                        ProgressSink* progress, const ScanSplit& split) {
-    CompiledExpression expression(text);
+    CompiledExpression expression(text, catalog.outsideFacts.get());
     const bool everyRecord = expression.MatchesEveryRecord();
     const RecordFields fields = catalog.Fields();
     return ScanRecords<MatchEntry>(catalog, progress, split, [&] {

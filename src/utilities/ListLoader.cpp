@@ -1,11 +1,14 @@
 #include "ListLoader.h"
 
+#include <pugixml.hpp>
+
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "ListConverters.h"
 #include "gamedata/TextUtil.h"
-#include "gamedata/XmlEntities.h"
+#include "output/CsvColumns.h"
 #include "output/GameFacts.h"
 #include "output/GamelistXml.h"
 #include "output/JsonText.h"
@@ -49,84 +52,18 @@ ListRomNames ReadRetroArch(std::string_view text) {
     ListRomNames list{"RetroArch playlist", {}, {}};
     JsonValue root;
     if (!ParseJson(text, root, list.problem)) return list;
-    const JsonValue* items = root.Member("items");
-    if (items == nullptr || items->kind != JsonValue::Kind::Array) {
+    if (!root.is_object() || !root.contains("items") || !root["items"].is_array()) {
         list.problem = "it holds no \"items\" list";
         return list;
     }
     NameList names;
-    for (const JsonValue& item : items->items) names.Add(RomNameOfPath(item.StringMember("path")));
+    for (const JsonValue& item : root["items"]) names.Add(RomNameOfPath(StringMember(item, "path")));
     list.names = names.Take();
     return list;
 }
 
 // ---------------------------------------------------------------------------------------------
 // XML lists
-
-// The value of attribute `name` in the start tag at `tag`, decoded.
-std::string TagAttribute(std::string_view text, std::size_t tag, std::string_view name) {
-    const std::size_t end = text.find('>', tag);
-    const std::string_view inside = text.substr(tag, end == std::string_view::npos ? end : end - tag);
-    for (std::size_t at = inside.find(name); at != std::string_view::npos; at = inside.find(name, at + 1)) {
-        const bool whole =
-            at > 0 && IsWhiteSpace(inside[at - 1]) && inside.substr(at + name.size()).starts_with("=\"");
-        if (!whole) continue;
-        const std::size_t start = at + name.size() + 2;
-        std::string value(inside.substr(start, inside.find('"', start) - start));
-        DecodeEntities(value);
-        ReplaceAll(value, "&quot;", "\"");
-        return value;
-    }
-    return {};
-}
-
-// The name of the root element, after the declaration, comments and the document type.
-std::string RootElement(std::string_view text) {
-    for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
-        const std::string_view rest = text.substr(at + 1);
-        if (rest.starts_with('?') || rest.starts_with('!')) {
-            // A document type may hold a bracketed internal subset with tags of its own.
-            if (rest.starts_with("!DOCTYPE")) {
-                const std::size_t bracket = text.find('[', at);
-                const std::size_t close = text.find('>', at);
-                if (bracket != std::string_view::npos && bracket < close) {
-                    const std::size_t end = text.find("]", bracket);
-                    if (end == std::string_view::npos) return {};
-                    at = end;
-                }
-            } else if (rest.starts_with("!--")) {
-                const std::size_t end = text.find("-->", at);
-                if (end == std::string_view::npos) return {};
-                at = end;
-            }
-            continue;
-        }
-        std::size_t length = 0;
-        while (length < rest.size() && !IsWhiteSpace(rest[length]) && rest[length] != '>' &&
-               rest[length] != '/')
-            ++length;
-        return std::string(rest.substr(0, length));
-    }
-    return {};
-}
-
-// The names of the start tags `<ELEMENT name="...">` of the given element names, devices left
-// out (a master file has none of them).
-std::vector<std::string> RecordNames(std::string_view text,
-                                     std::initializer_list<std::string_view> elements) {
-    NameList names;
-    for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
-        for (std::string_view element : elements) {
-            const std::string_view rest = text.substr(at + 1);
-            if (!rest.starts_with(element) || rest.size() <= element.size() ||
-                !IsWhiteSpace(rest[element.size()]))
-                continue;
-            if (TagAttribute(text, at, "isdevice") == "yes") continue;
-            names.Add(TagAttribute(text, at, "name"));
-        }
-    }
-    return names.Take();
-}
 
 // The gamelist.xml of EmulationStation (ES-DE and Batocera): the reader of its writers.
 ListRomNames ReadGamelist(std::string_view text) {
@@ -137,12 +74,45 @@ ListRomNames ReadGamelist(std::string_view text) {
     return list;
 }
 
+// The names of the elements <game name="...">, <machine name="..."> and <software name="..."> at
+// any depth, in document order, devices left out (a master file has none of them).
+std::vector<std::string> RecordNames(pugi::xml_document& document) {
+    NameList names;
+    struct Walker : pugi::xml_tree_walker {
+        NameList& names;
+        explicit Walker(NameList& found) : names(found) {}
+        bool for_each(pugi::xml_node& node) override {
+            const std::string_view element = node.name();
+            if (node.type() == pugi::node_element &&
+                (element == "game" || element == "machine" || element == "software") &&
+                std::string_view(node.attribute("isdevice").value()) != "yes")
+                names.Add(node.attribute("name").value());
+            return true;
+        }
+    } walker(names);
+    document.traverse(walker);
+    return names.Take();
+}
+
 ListRomNames ReadXml(std::string_view text) {
-    const std::string root = RootElement(text);
-    if (root.empty()) return {"XML file", {}, "it is not XML"};
-    if (root == "gameList") return ReadGamelist(text);
-    if (root == "menu") return {"HyperSpin database", RecordNames(text, {"game"}), {}};
-    return {"XML file", RecordNames(text, {"game", "machine", "software"}), {}};
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed =
+        document.load_buffer(text.data(), text.size(), pugi::parse_escapes, pugi::encoding_utf8);
+    if (!parsed && document.child("gameList")) return ReadGamelist(text);  // it says what is wrong
+    if (!parsed) {
+        const std::size_t at =
+            std::min(static_cast<std::size_t>(std::max<std::ptrdiff_t>(parsed.offset, 0)), text.size());
+        return {"XML file",
+                {},
+                "it is not XML: line " +
+                    std::to_string(
+                        1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n')) +
+                    ", " + ToLowerAscii(parsed.description())};
+    }
+    const std::string_view root = document.document_element().name();
+    if (document.child("gameList")) return ReadGamelist(text);
+    if (root == "menu") return {"HyperSpin database", RecordNames(document), {}};
+    return {"XML file", RecordNames(document), {}};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -254,11 +224,83 @@ ListRomNames ReadNameLines(const std::vector<std::string_view>& lines) {
     return {"ROM names", names.Take(), {}};
 }
 
+// Vantor's own CSV, told by its header line of known headings with "ROM Name" among them; the
+// delimiter is what stands between the first two headings. Fields are read as CsvFields writes
+// them: in double quotes (their own doubled) when they hold the delimiter, a quote or a line break.
+bool ReadVantorCsv(std::string_view text, ListRomNames& list) {
+    const std::string_view header = text.substr(0, std::min(text.find_first_of("\r\n"), text.size()));
+    const std::string_view romHeading = FindCsvColumn("rom-name")->heading;
+    if (header.find(romHeading) == std::string_view::npos) return false;
+    auto headingAt = [&](std::size_t at) -> std::size_t {  // the length of the longest heading there
+        std::size_t longest = 0;
+        for (const CsvColumn& column : CsvColumns()) {
+            const std::string_view heading = column.heading;
+            if (heading.size() > longest && header.substr(at).starts_with(heading)) longest = heading.size();
+        }
+        return longest;
+    };
+    std::vector<std::size_t> headings;  // where each heading starts
+    std::string delimiter;
+    for (std::size_t at = 0; at < header.size();) {
+        const std::size_t length = headingAt(at);
+        if (length == 0) return false;
+        headings.push_back(at);
+        at += length;
+        if (at == header.size()) break;
+        std::size_t next = at + 1;
+        while (next < header.size() && headingAt(next) == 0) ++next;
+        if (next >= header.size()) return false;
+        const std::string_view between = header.substr(at, next - at);
+        if (!delimiter.empty() && between != delimiter) return false;
+        delimiter = between;
+        at = next;
+    }
+    std::size_t romColumn = headings.size();
+    for (std::size_t i = 0; i < headings.size(); ++i) {
+        if (header.substr(headings[i], romHeading.size()) == romHeading &&
+            headingAt(headings[i]) == romHeading.size())
+            romColumn = i;
+    }
+    if (romColumn == headings.size()) return false;
+    NameList names;
+    std::size_t at = header.size();
+    while (at < text.size()) {
+        while (at < text.size() && (text[at] == '\r' || text[at] == '\n')) ++at;
+        if (at >= text.size()) break;
+        // One row: its fields up to its line end outside quotes.
+        std::vector<std::string> fields(1);
+        while (at < text.size() && text[at] != '\n' && text[at] != '\r') {
+            if (text[at] == '"' && fields.back().empty()) {
+                for (++at; at < text.size(); ++at) {
+                    if (text[at] == '"' && at + 1 < text.size() && text[at + 1] == '"') {
+                        fields.back() += '"';
+                        ++at;
+                    } else if (text[at] == '"') {
+                        ++at;
+                        break;
+                    } else {
+                        fields.back() += text[at];
+                    }
+                }
+            } else if (!delimiter.empty() && text.substr(at).starts_with(delimiter)) {
+                fields.emplace_back();
+                at += delimiter.size();
+            } else {
+                fields.back() += text[at++];
+            }
+        }
+        if (romColumn < fields.size()) names.Add(std::move(fields[romColumn]));
+    }
+    list = {"CSV file", names.Take(), {}};
+    return true;
+}
+
 ListRomNames ReadLines(std::string_view text) {
     for (char c : text) {
         if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\r' && c != '\t')
             return {"ROM names", {}, "it is no text"};
     }
+    if (ListRomNames csv; ReadVantorCsv(text, csv)) return csv;
     const std::vector<std::string_view> lines = Lines(text);
     bool romlist = false;
     for (std::string_view line : lines) {
@@ -311,23 +353,24 @@ GamesByRomName FindGamesByRomName(const Catalog& catalog, const std::vector<std:
     return found;
 }
 
-LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, ProgressSink* progress) {
-    LoadedList loaded;
+Outcome<LoadedList> LoadList(const Catalog& catalog, const LoadListInputs& inputs, ProgressSink* progress) {
+    Outcome<LoadedList> outcome;
+    LoadedList& loaded = outcome.value;
     std::string bytes;
-    if (!ReadWholeFile(inputs.listPath, bytes)) {
-        loaded.Tell(MessageIcon::Stop, kListOpenError);
-        return loaded;
+    if (std::string problem; !ReadWholeFile(inputs.listPath, bytes, &problem)) {
+        outcome.Tell(MessageIcon::Stop, std::string(kListOpenError) + "\r\n" + problem);
+        return outcome;
     }
     ListRomNames list = ReadListRomNames(bytes);
     loaded.format = list.format;
     if (!list.problem.empty()) {
-        loaded.Tell(MessageIcon::Stop, inputs.listPath + " is no game list Vantor can read back (" +
-                                           list.format + "? " + list.problem + ").");
-        return loaded;
+        outcome.Tell(MessageIcon::Stop, inputs.listPath + " is no game list Vantor can read back (" +
+                                            list.format + "? " + list.problem + ").");
+        return outcome;
     }
     if (list.names.empty()) {
-        loaded.Tell(MessageIcon::Stop, "The list " + inputs.listPath + " names no games.");
-        return loaded;
+        outcome.Tell(MessageIcon::Stop, "The list " + inputs.listPath + " names no games.");
+        return outcome;
     }
 
     try {
@@ -335,16 +378,11 @@ LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, Progre
         loaded.entries = std::move(games.entries);
         loaded.missing = std::move(games.missing);
     } catch (const EngineError& error) {
-        if (error.Kind() == ErrorKind::Cancelled) {
-            loaded.kind = OutcomeKind::Cancelled;
-        } else {
-            loaded.Tell(error.Icon(), error.Text());
-        }
-        return loaded;
+        return Outcome<>::From(error).With(std::move(loaded));
     }
     if (loaded.missing.empty()) {
-        loaded.kind = OutcomeKind::Done;
-        return loaded;
+        outcome.kind = OutcomeKind::Done;
+        return outcome;
     }
 
     std::string log = UtilityLogHeader("Vantor list load log file.");
@@ -357,15 +395,16 @@ LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, Progre
     const std::string count = std::to_string(loaded.missing.size());
     const std::string where = logged ? "; their names are in " + logPath + "." : std::string(".");
     if (loaded.entries.empty()) {
-        loaded.Tell(MessageIcon::Stop,
-                    "None of the " + count + " games the list names is in the master file" + where);
+        outcome.Tell(MessageIcon::Stop,
+                     "None of the " + count + " games the list names is in the master file" + where);
     } else {
-        loaded.kind = OutcomeKind::Done;
-        loaded.Tell(MessageIcon::Exclamation, count + " of the " + std::to_string(list.names.size()) +
-                                                  " games the list names are not in the master file" + where);
+        outcome.kind = OutcomeKind::Done;
+        outcome.Tell(MessageIcon::Exclamation, count + " of the " + std::to_string(list.names.size()) +
+                                                   " games the list names are not in the master file" +
+                                                   where);
     }
-    if (!logged) loaded.Tell(MessageIcon::Exclamation, kUtilityLogOpenError);
-    return loaded;
+    if (!logged) outcome.Tell(MessageIcon::Exclamation, kUtilityLogOpenError);
+    return outcome;
 }
 
 }  // namespace vantor

@@ -40,7 +40,7 @@ std::string LogFilePath(const std::string& logFolder, const std::string& name) {
 }
 
 bool OpenOutputFile(const std::string& path, const std::vector<std::string>& readFiles,
-                    AtomicOutputFile& output, UtilityOutcome& outcome) {
+                    AtomicOutputFile& output, Outcome<UtilityOutput>& outcome) {
     for (const std::string& read : readFiles) {
         if (IsSameFile(path, read)) {
             outcome.Fail(std::string(kUtilityOutputIsInput) + path + kUtilityChooseAnotherName);
@@ -48,10 +48,14 @@ bool OpenOutputFile(const std::string& path, const std::vector<std::string>& rea
         }
     }
     if (!output.Open(path)) {
-        outcome.Fail(kUtilityOutputOpenError);
+        outcome.Fail(std::string(kUtilityOutputOpenError) + "\r\n" + output.Problem());
         return false;
     }
     return true;
+}
+
+std::string OutputWriteFailure(const AtomicOutputFile& output) {
+    return std::string(kUtilityOutputWriteError) + "\r\n" + output.Problem();
 }
 
 std::string WithTrailingSlash(std::string folder) {
@@ -139,7 +143,7 @@ std::int64_t MasterFileIndex::FindRecordKey(const std::string& romName) const {
     return found == positions_.end() ? -1 : found->second;
 }
 
-bool RecordExtract::Open(const std::string& inputPath, UtilityOutcome& outcome) {
+bool RecordExtract::Open(const std::string& inputPath, Outcome<UtilityOutput>& outcome) {
     if (OpenUtilityInput(input, inputPath)) return true;
     outcome.Fail(kUtilityInputXmlOpenError);
     return false;

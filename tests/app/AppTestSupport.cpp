@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <algorithm>
 
 #include "app/WorkingListWindow.h"
@@ -86,7 +87,10 @@ std::string AppFixture(const char* name) {
 }
 
 std::string RunCli(const std::vector<std::string>& args, int* exitCode) {
+    // Its logs go to a folder of their own, never the tests' working folder.
+    static QTemporaryDir workingFolder;
     QProcess process;
+    process.setWorkingDirectory(workingFolder.path());
     QStringList arguments;
     for (const std::string& arg : args) arguments << QString::fromStdString(arg);
     process.start(QStringLiteral(VANTOR_CLI_PATH), arguments);

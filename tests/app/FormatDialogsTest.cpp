@@ -25,12 +25,11 @@ using namespace vantor::test;
 
 namespace {
 
-std::vector<int> DisabledBoxes(CsvColumnsDialog& dialog) {
-    std::vector<int> disabled;
+std::vector<std::string> DisabledBoxes(CsvColumnsDialog& dialog) {
+    std::vector<std::string> disabled;
     for (const CsvColumn& column : CsvColumns()) {
-        if (!dialog.Box(column.boxId)->isEnabled()) disabled.push_back(column.boxId);
+        if (!dialog.Box(column.cliName)->isEnabled()) disabled.push_back(column.cliName);
     }
-    std::sort(disabled.begin(), disabled.end());
     return disabled;
 }
 
@@ -55,16 +54,18 @@ void FormatDialogsTest::csvBoxesFollowTheInputType() {
     AppTestEnvironment environment;
     {
         CsvColumnsDialog dialog(MameGame);
-        QCOMPARE(DisabledBoxes(dialog), (std::vector<int>{1908, 1909, 1910, 1912, 1913, 1914, 1915, 1919}));
+        QCOMPARE(DisabledBoxes(dialog),
+                 (std::vector<std::string>{"cocktail", "category", "tilt", "alternating", "players",
+                                           "uses-service", "mirrored", "version-added"}));
         QVERIFY(dialog.windowTitle().isEmpty());
         // "Toggle all" ticks every box, the disabled ones too, then unticks them all.
         Child<QPushButton>(&dialog, "toggleAllButton")->click();
-        for (const CsvColumn& column : CsvColumns()) QVERIFY(dialog.Box(column.boxId)->isChecked());
+        for (const CsvColumn& column : CsvColumns()) QVERIFY(dialog.Box(column.cliName)->isChecked());
         Child<QPushButton>(&dialog, "toggleAllButton")->click();
-        for (const CsvColumn& column : CsvColumns()) QVERIFY(!dialog.Box(column.boxId)->isChecked());
+        for (const CsvColumn& column : CsvColumns()) QVERIFY(!dialog.Box(column.cliName)->isChecked());
 
         // Ticked: Cocktail (disabled, but gathered for a listing), Category (not gathered), Year.
-        for (int id : {1910, 1915, 1900}) dialog.Box(id)->setChecked(true);
+        for (const char* name : {"cocktail", "category", "year"}) dialog.Box(name)->setChecked(true);
         std::vector<std::string> offered;
         OnNextModal<CsvHeaderDialog>([&](CsvHeaderDialog* order) {
             const QAbstractItemModel* model = Child<SortableListView>(order, "columnList")->model();
@@ -84,13 +85,15 @@ void FormatDialogsTest::csvBoxesFollowTheInputType() {
     }
     {
         CsvColumnsDialog dialog(Dat);
-        QCOMPARE(DisabledBoxes(dialog), (std::vector<int>{1900, 1901, 1905, 1911, 1921, 1922, 1924}));
+        QCOMPARE(DisabledBoxes(dialog),
+                 (std::vector<std::string>{"year", "manufacturer", "video-width", "video-height",
+                                           "orientation", "display-type", "emulation-status"}));
         // Nothing ticked, or only a box the file type does not fill: OK is refused and the
         // dialog stays, so the preview or save it belongs to goes on once a column is chosen.
         environment.messages.clear();
         dialog.open();
         Child<QPushButton>(&dialog, "okButton")->click();
-        dialog.Box(1900)->setChecked(true);
+        dialog.Box("year")->setChecked(true);
         Child<QPushButton>(&dialog, "okButton")->click();
         QCOMPARE(environment.MessageTexts(), (std::vector<std::string>(2, kNoCsvColumnChosen)));
         QVERIFY(dialog.isVisible());
@@ -105,7 +108,7 @@ void FormatDialogsTest::csvBoxesFollowTheInputType() {
 void FormatDialogsTest::csvHeaderDragReordersTheColumns() {
     AppTestEnvironment environment;
     CsvColumnsDialog dialog(MergedList);
-    for (int id : {1904, 1906, 1900}) dialog.Box(id)->setChecked(true);
+    for (const char* name : {"description", "rom-name", "year"}) dialog.Box(name)->setChecked(true);
     Child<QLineEdit>(&dialog, "delimiterEdit")->setText(QStringLiteral(", "));
     OnNextModal<CsvHeaderDialog>([](CsvHeaderDialog* order) {
         QCOMPARE(order->findChild<QLabel*>()->text(),

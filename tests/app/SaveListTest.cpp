@@ -222,18 +222,20 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
         case ListFormat::EsDe:
         case ListFormat::EsBatocera:
             // Asked before a preview too; the category box is off without a merged master file.
-            OnNextModal<GamelistOptionsDialog>([](GamelistOptionsDialog* dialog) {
+            OnNextModal<FormatOptionsDialog>([](FormatOptionsDialog* dialog) {
                 QVERIFY(!Child<QCheckBox>(dialog, "splitByCategoryBox")->isEnabled());
                 Child<QLineEdit>(dialog, "romFolderEdit")->setText(QStringLiteral("/roms/my \"mame\""));
                 Child<QLineEdit>(dialog, "romExtensionEdit")->setText(QStringLiteral("7z"));
-                Child<QCheckBox>(dialog, "mediaBox")->setChecked(true);
+                // Batocera's alone.
+                if (auto* media = dialog->findChild<QCheckBox*>(QStringLiteral("mediaBox")))
+                    media->setChecked(true);
                 Child<QPushButton>(dialog, "okButton")->click();
             });
             choice.cliOptions = {"--rom-folder", "/roms/my \"mame\"", "--rom-extension", "7z"};
             if (format == ListFormat::EsBatocera) choice.cliOptions.push_back("--media");
             break;
         case ListFormat::RetroArch:
-            OnNextModal<FrontEndListDialog>([](FrontEndListDialog* dialog) {
+            OnNextModal<FormatOptionsDialog>([](FormatOptionsDialog* dialog) {
                 QVERIFY(!Child<QCheckBox>(dialog, "splitByCategoryBox")->isEnabled());
                 Child<QLineEdit>(dialog, "romFolderEdit")->setText(QStringLiteral("/roms/my \"mame\""));
                 Child<QLineEdit>(dialog, "corePathEdit")->setText(QStringLiteral("/cores/mame_libretro.so"));
@@ -245,7 +247,7 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
                                  "--core-name",  "MAME"};
             break;
         case ListFormat::Pegasus:
-            OnNextModal<FrontEndListDialog>([](FrontEndListDialog* dialog) {
+            OnNextModal<FormatOptionsDialog>([](FormatOptionsDialog* dialog) {
                 Child<QLineEdit>(dialog, "listNameEdit")->setText(QStringLiteral("Arcade & Co"));
                 Child<QLineEdit>(dialog, "launchEdit")->setText(QStringLiteral("mame {file.basename}"));
                 Child<QPushButton>(dialog, "okButton")->click();
@@ -253,7 +255,7 @@ FormatChoice AnswerFormatDialogs(WorkingList& list, ListFormat format, bool prev
             choice.cliOptions = {"--list-name", "Arcade & Co", "--launch", "mame {file.basename}"};
             break;
         case ListFormat::AttractModePlus:
-            OnNextModal<FrontEndListDialog>([](FrontEndListDialog* dialog) {
+            OnNextModal<FormatOptionsDialog>([](FormatOptionsDialog* dialog) {
                 Child<QLineEdit>(dialog, "listNameEdit")->setText(QStringLiteral("arcade"));
                 Child<QPushButton>(dialog, "okButton")->click();
             });
@@ -426,7 +428,7 @@ void SaveListTest::previewWindowSavesTheEditedText() {
     list.Click("previewButton");
     // A shell script: its own file type, its LF line ends kept after the edit, executable.
     QVERIFY(
-        shown.starts_with("#!/bin/sh\ncopy 1942.zip /media/roms\necho 1942 (Revision B) \ncopy dkong.zip"));
+        shown.starts_with("#!/bin/sh\ncopy 1942.zip /media/roms\necho '1942 (Revision B)' \ncopy dkong.zip"));
     QCOMPARE(list.environment.fileAsked.back().title, std::string("Save file as..."));
     QCOMPARE(list.environment.fileAsked.back().filter, std::string("shell scripts (*.sh)|*.sh"));
     QCOMPARE(list.environment.fileAsked.back().defaultExt, std::string("sh"));
@@ -542,15 +544,15 @@ void SaveListTest::gamelistOptionsAreRememberedInTheSettings() {
     QVERIFY(list.ok);
     // A cancelled dialog saves nothing and remembers nothing.
     list.Select(ListFormat::EsBatocera);
-    OnNextModal<GamelistOptionsDialog>([](GamelistOptionsDialog* d) {
+    OnNextModal<FormatOptionsDialog>([](FormatOptionsDialog* d) {
         Child<QLineEdit>(d, "romExtensionEdit")->setText(QStringLiteral("forgotten"));
         Child<QPushButton>(d, "cancelButton")->click();
     });
     list.Click("saveButton");
     QVERIFY(list.environment.fileQuestions.empty());
-    QCOMPARE(GamelistSettings::Load().romExtension, std::string());
+    QCOMPARE(LoadFormatChoice(FormatInfo(ListFormat::EsDe)).Text(ListOption::RomExtension), std::string());
 
-    OnNextModal<GamelistOptionsDialog>([](GamelistOptionsDialog* d) {
+    OnNextModal<FormatOptionsDialog>([](FormatOptionsDialog* d) {
         Child<QLineEdit>(d, "romExtensionEdit")->setText(QStringLiteral(" .7z "));
         Child<QCheckBox>(d, "mediaBox")->setChecked(true);
         Child<QCheckBox>(d, "hideRemovedBox")->setChecked(true);
@@ -563,13 +565,14 @@ void SaveListTest::gamelistOptionsAreRememberedInTheSettings() {
     QVERIFY(written.find("<image>./images/1942-image.png</image>") != std::string::npos);
 
     // Kept in the settings store, and offered so for the other flavour too, which has no media box.
-    QCOMPARE(GamelistSettings::Load().romExtension, std::string(".7z"));
+    QCOMPARE(LoadFormatChoice(FormatInfo(ListFormat::EsDe)).Text(ListOption::RomExtension),
+             std::string(".7z"));
     list.Select(ListFormat::EsDe);
     bool kept = false;
-    OnNextModal<GamelistOptionsDialog>([&](GamelistOptionsDialog* d) {
+    OnNextModal<FormatOptionsDialog>([&](FormatOptionsDialog* d) {
         kept = Child<QLineEdit>(d, "romExtensionEdit")->text() == QStringLiteral(".7z") &&
                Child<QCheckBox>(d, "hideRemovedBox")->isChecked() &&
-               Child<QCheckBox>(d, "mediaBox")->isHidden();
+               d->findChild<QCheckBox*>(QStringLiteral("mediaBox")) == nullptr;
         Child<QPushButton>(d, "okButton")->click();
     });
     // A save onto it asks to update, not to replace, and keeps what the front end set.
@@ -723,8 +726,10 @@ void SaveListTest::unwritableTargetsAreReported() {
             }
             list.environment.fileAnswers = {target};
             list.Click("saveButton");
-            QCOMPARE(list.environment.MessageTexts(),
-                     std::vector<std::string>{"Error opening output file for write!?"});
+            // The message names the file.
+            QCOMPARE(list.environment.messages.size(), std::size_t{1});
+            QVERIFY(list.environment.messages[0].text.starts_with(
+                "Error opening output file for write!?\r\n" + target + ": "));
             QCOMPARE(list.environment.messages[0].icon, MessageIcon::Exclamation);
         }
     }
@@ -770,7 +775,8 @@ void SaveListTest::unwritableTargetsAreReported() {
     });
     list.Click("previewButton");
     QCOMPARE(list.environment.MessageTexts(),
-             std::vector<std::string>{"Error opening output file for write!?"});
+             std::vector<std::string>{"Error opening output file for write!?\r\n" + folder +
+                                      ": a folder, not a file a list can be written to"});
 }
 
 void SaveListTest::closingCsvPreviewKeepsTheColumns() {

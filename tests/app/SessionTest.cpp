@@ -164,7 +164,7 @@ void SessionTest::firstRunToEveryFormat() {
             case ListFormat::EsDe:
             case ListFormat::EsBatocera:
                 // The merged file's categories as collections beside the list.
-                OnNextModal<GamelistOptionsDialog>([](GamelistOptionsDialog* d) {
+                OnNextModal<FormatOptionsDialog>([](FormatOptionsDialog* d) {
                     Child<QCheckBox>(d, "splitByCategoryBox")->setChecked(true);
                     Child<QPushButton>(d, "okButton")->click();
                 });
@@ -173,7 +173,7 @@ void SessionTest::firstRunToEveryFormat() {
             case ListFormat::RetroArch:
             case ListFormat::Pegasus:
             case ListFormat::AttractModePlus:
-                OnNextModal<FrontEndListDialog>([](FrontEndListDialog* d) {
+                OnNextModal<FormatOptionsDialog>([](FormatOptionsDialog* d) {
                     Child<QCheckBox>(d, "splitByCategoryBox")->setChecked(true);
                     Child<QPushButton>(d, "okButton")->click();
                 });

@@ -81,6 +81,32 @@ TEST_F(AuditCliTest, PrintsEveryGameInFileOrderAndReports) {
     EXPECT_EQ(out_.substr(0, out_.find('|')), "aclone");
 }
 
+// The kept audit as searches ask it: the term, the criterion, explain.
+TEST_F(AuditCliTest, SearchesAskTheKeptAudit) {
+    EXPECT_EQ(RunOn(master_, {"find", "audit=good"}), 1);
+    EXPECT_NE(err_.find("No ROM audit of this input file is kept"), std::string::npos) << err_;
+    ASSERT_EQ(RunOn(master_, {"criteria", "runnable-only=on"}), 0);
+    EXPECT_EQ(out_, "\n");
+    EXPECT_NE(err_.find("\"Only games my ROMs can run\" is switched off"), std::string::npos) << err_;
+
+    ASSERT_EQ(RunOn(master_, {"audit", "--roms", roms_}), 0) << err_;
+    ASSERT_EQ(RunOn(master_, {"find", "audit=good | audit=missing"}), 0) << err_;
+    EXPECT_EQ(out_.substr(out_.find('|') + 1, 8), "zparent|");
+    EXPECT_NE(out_.find("|lonely|"), std::string::npos);
+    EXPECT_EQ(RunOn(master_, {"find", "--count", "audit=incomplet"}), 2);
+    EXPECT_NE(err_.find("at position 1 names no audit"), std::string::npos) << err_;
+
+    ASSERT_EQ(RunOn(master_, {"criteria", "runnable-only=on"}), 0) << err_;
+    const std::string criteria = out_.substr(0, out_.size() - 1);
+    EXPECT_EQ(criteria, "(audit=good | audit=best-available)");
+    ASSERT_EQ(RunOn(master_, {"find", "--count", criteria}), 0);
+    EXPECT_EQ(out_, "1\n");
+    ASSERT_EQ(RunOn(master_, {"explain", "aclone", criteria}), 0) << err_;
+    EXPECT_NE(out_.find("audit: incomplete: wrong c1.bin (CRC 12345679, expected 12345678)"),
+              std::string::npos)
+        << out_;
+}
+
 TEST_F(AuditCliTest, BadFoldersAndUsage) {
     EXPECT_EQ(RunOn(master_, {"audit", "--roms", files_.File("nowhere")}), 1);
     EXPECT_EQ(err_, "error: The ROM folder " + files_.File("nowhere") + " does not exist.\n");

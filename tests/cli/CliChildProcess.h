@@ -22,9 +22,12 @@ namespace vantor::test {
 struct ChildLimits {
     bool asOtherUser = false;  // run as "nobody" when we are root, so that permissions apply
     rlim_t fileSizeLimit = RLIM_INFINITY;
-    // Sent once the program has read `signalAfterBytes` of its input, so it is surely at work.
+    // Sent once the program has read `signalAfterBytes` of its input, so it is surely at work, and
+    // `signalAfterSeconds` have passed; again `secondSignalAfterSeconds` later when that is set.
     int signal = 0;
     std::int64_t signalAfterBytes = 0;
+    double signalAfterSeconds = 0;
+    double secondSignalAfterSeconds = 0;
 };
 
 struct ChildOutcome {
@@ -33,6 +36,14 @@ struct ChildOutcome {
     bool signalSent = false;  // it was still running when the signal went
     double secondsAfterSignal = 0;
 };
+
+// How much longer a program built with the sanitizers may take to stop than the release build:
+// the work between two stop checks (parsing one playlist) runs several times slower there.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr double kStopTimeScale = 4;
+#else
+inline constexpr double kStopTimeScale = 1;
+#endif
 
 // The bytes the process has read so far (/proc/PID/io's rchar), -1 when unknown.
 inline std::int64_t BytesReadBy(pid_t pid) {
@@ -45,7 +56,8 @@ inline std::int64_t BytesReadBy(pid_t pid) {
     return -1;
 }
 
-// Runs the built vantor-cli in a child process; a child still running after a minute is a hang.
+// Runs the built vantor-cli in a child process, in `folder`; a child still running after a minute
+// is a hang.
 inline ChildOutcome RunChild(const std::vector<std::string>& args, const std::string& folder,
                              ChildLimits limits = {}) {
     std::string outPath = folder + "/.child-out", errPath = folder + "/.child-err";
@@ -63,6 +75,7 @@ inline ChildOutcome RunChild(const std::vector<std::string>& args, const std::st
         int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         ::dup2(outFd, 1);
         ::dup2(errFd, 2);
+        if (::chdir(folder.c_str()) != 0) ::_exit(124);
         ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG, as on a full disk
         rlimit fileSize{limits.fileSizeLimit, limits.fileSizeLimit};
         ::setrlimit(RLIMIT_FSIZE, &fileSize);
@@ -79,8 +92,13 @@ inline ChildOutcome RunChild(const std::vector<std::string>& args, const std::st
     }
     ChildOutcome outcome;
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::minutes(1);
+    const auto started = Clock::now();
+    const auto deadline = started + std::chrono::minutes(1);
+    auto since = [](Clock::time_point from) {
+        return std::chrono::duration<double>(Clock::now() - from).count();
+    };
     Clock::time_point signalled;
+    bool secondSent = false;
     int status = 0;
     while (::waitpid(pid, &status, WNOHANG) == 0) {
         if (Clock::now() > deadline) {
@@ -89,10 +107,15 @@ inline ChildOutcome RunChild(const std::vector<std::string>& args, const std::st
             ADD_FAILURE() << "vantor-cli hung";
             return outcome;
         }
-        if (limits.signal != 0 && !outcome.signalSent && BytesReadBy(pid) >= limits.signalAfterBytes) {
+        if (limits.signal != 0 && !outcome.signalSent && since(started) >= limits.signalAfterSeconds &&
+            BytesReadBy(pid) >= limits.signalAfterBytes) {
             ::kill(pid, limits.signal);
             signalled = Clock::now();
             outcome.signalSent = true;
+        } else if (outcome.signalSent && !secondSent && limits.secondSignalAfterSeconds > 0 &&
+                   since(signalled) >= limits.secondSignalAfterSeconds) {
+            ::kill(pid, limits.signal);
+            secondSent = true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(outcome.signalSent ? 1 : 10));
     }

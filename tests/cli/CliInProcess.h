@@ -46,6 +46,7 @@ class CliInProcessTest : public ::testing::Test {
     }
 
     TempDir config_, data_, files_;
+    WorkingFolder workingFolder_{files_.Path()};  // a command's logs land in files_
     std::string out_, err_;
 };
 

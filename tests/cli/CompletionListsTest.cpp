@@ -1,5 +1,6 @@
-// The bash completion's lists against vantor-cli's own declarations, so a command, option or list
-// format added to the program without its completion (or the other way round) is caught here.
+// The bash completion's lists and the man page's save sections against vantor-cli's own
+// declarations and the formats' descriptors, so a command, option or list format added to the
+// program without its completion or manual (or the other way round) is caught here.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "artwork/Artwork.h"
 #include "cli/CliCommand.h"
 #include "output/ListFormats.h"
 
@@ -52,13 +54,58 @@ TEST(CompletionListsTest, NameEveryCommandOptionAndFormatOfTheProgram) {
     EXPECT_EQ(ScriptList(script, "_vantor_cli_commands"), commands);
     EXPECT_EQ(ScriptList(script, "_vantor_cli_global_options"), Names(GlobalOptionList()));
     EXPECT_EQ(ScriptList(script, "_vantor_cli_file_argument_commands"), fileArgumentCommands);
-    EXPECT_EQ(ScriptList(script, "_vantor_cli_file_options"), byValue[OptionValue::File]);
+    std::set<std::string> files = byValue[OptionValue::File];
+    files.insert(byValue[OptionValue::OutputFile].begin(), byValue[OptionValue::OutputFile].end());
+    EXPECT_EQ(ScriptList(script, "_vantor_cli_file_options"), files);
     EXPECT_EQ(ScriptList(script, "_vantor_cli_folder_options"), byValue[OptionValue::Folder]);
     EXPECT_EQ(ScriptList(script, "_vantor_cli_text_options"), byValue[OptionValue::Text]);
+
+    std::set<std::string> kinds;
+    for (const PictureKindInfo& kind : PictureKinds()) kinds.insert(kind.name);
+    EXPECT_EQ(ScriptList(script, "_vantor_cli_picture_kinds"), kinds);
 
     std::set<std::string> formats;
     for (const ListFormatInfo& format : ListFormatTable()) formats.insert(format.cliName);
     EXPECT_EQ(ScriptList(script, "_vantor_cli_formats"), formats);
+}
+
+// The words a man page section writes in bold or italics (".B word", ".BR word ,", "\\fBword\\fP"),
+// its "\\-" read as "-".
+std::set<std::string> ManWords(std::string section) {
+    std::set<std::string> words;
+    std::size_t at = 0;
+    while ((at = section.find("\\-", at)) != std::string::npos) section.replace(at, 2, "-");
+    std::istringstream lines(section);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream items(line);
+        for (std::string item; items >> item;) {
+            for (const char* mark : {"\\fB", "\\fP", "\\fI"}) {
+                for (std::size_t found; (found = item.find(mark)) != std::string::npos;)
+                    item.replace(found, 3, " ");
+            }
+            std::istringstream parts(item);
+            for (std::string part; parts >> part;) words.insert(part);
+        }
+    }
+    return words;
+}
+
+TEST(CompletionListsTest, ManPageNamesEveryFormatAndItsOptions) {
+    const std::string page = test::ReadFileBytes(VANTOR_MAN_PAGE);
+    const std::size_t formats = page.find(".SS \"Save formats\""),
+                      options = page.find(".SS \"Save options\"");
+    ASSERT_NE(formats, std::string::npos);
+    ASSERT_NE(options, std::string::npos);
+    const std::set<std::string> formatWords = ManWords(page.substr(formats, options - formats));
+    const std::set<std::string> optionWords =
+        ManWords(page.substr(options, page.find(".SH", options) - options));
+    for (const ListFormatInfo& format : ListFormatTable()) {
+        EXPECT_EQ(formatWords.count(format.cliName), 1u) << format.cliName;
+        for (const FormatOption& option : format.options) {
+            const std::string name = std::string("--") + OptionInfo(option.option).cliName;
+            EXPECT_EQ(optionWords.count(name), 1u) << name;
+        }
+    }
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ class HostileInputTest : public ::testing::Test {
     std::string Fixture() { return test::ReadFileBytes(test::FixturePath("gamedata/machines.xml")); }
 
     TempDir home_, files_;
+    test::WorkingFolder workingFolder_{files_.Path()};
 };
 
 TEST_F(HostileInputTest, MasterFileTruncatedAnywhere) {

@@ -41,6 +41,21 @@ TEST_F(SaveCliTest, AllIsSortedByNameAndPrintedAsThePreview) {
     EXPECT_EQ(out_, "puckman\r\npacman\r\nsf2\r\ncdgame\r\nlbreak\r\n");
 }
 
+// --split-by-category takes "main" or "full" after it, or nothing (full).
+TEST_F(SaveCliTest, SplitByCategoryTakesMainOrFull) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> splits = {
+        {{"--split-by-category", "main"}, "MAME - Maze.lpl"},
+        {{"--split-by-category", "full"}, "MAME - Maze - Collect.lpl"},
+        {{"--split-by-category"}, "MAME - Maze - Collect.lpl"}};
+    for (const auto& [words, file] : splits) {
+        test::TempDir dir;
+        std::vector<std::string> args = {"retroarch", "--all", "-o", dir.File("MAME.lpl")};
+        args.insert(args.begin() + 2, words.begin(), words.end());
+        ASSERT_EQ(Save(merged_, args), 0) << err_;
+        EXPECT_TRUE(std::filesystem::exists(dir.File(file))) << file;
+    }
+}
+
 TEST_F(SaveCliTest, SortingComparesLikeTheListControlAndIsStable) {
     std::string master = files_.Write("m.xml",
                                       "<?xml version=\"1.0\"?>\n<!-- mame (game+) -->\n<mame>\n"
@@ -187,7 +202,7 @@ TEST_F(SaveCliTest, UsageErrors) {
     EXPECT_EQ(Save(merged_, {"hyperspin", "--all", "--bogus"}), 2);
     EXPECT_EQ(Save(merged_, {"hyperspin", "xml", "--all"}), 2);
     for (const char* format : {"mala", "maximus", "mgalaxy"}) {
-        std::vector<std::string> args = {format, "--all", "-o", "-"};
+        std::vector<std::string> args = {format, "--all"};
         if (std::string(format) == "maximus") args.insert(args.end(), {"--rom-folder", "/r"});
         EXPECT_EQ(Save(merged_, args), 2) << format;
         EXPECT_NE(err_.find("has no preview: give -o FILE"), std::string::npos) << err_;
@@ -207,7 +222,10 @@ TEST_F(SaveCliTest, UnwritableFileIsAWarningAndExitOne) {
     // An empty file name is a file that cannot be written, and said so, whatever the format.
     for (const char* format : {"mala", "mameuifx", "romnames"}) {
         EXPECT_EQ(Save(merged_, {format, "--all", "-o", ""}), 1) << format;
-        EXPECT_EQ(err_, "warning: Error opening output file for write!?\n") << format;
+        EXPECT_EQ(
+            err_,
+            "warning: Error opening output file for write!?\n(no file name): No such file or directory\n")
+            << format;
     }
 }
 
@@ -217,17 +235,14 @@ TEST_F(SaveCliTest, FromListTakesAListsGamesAndTellsWhatTheMasterFileLacks) {
     ASSERT_EQ(Save(merged_, {"romnames", "--from-list", metadata}), 0) << err_;
     EXPECT_EQ(out_, "lbreak\r\npacman\r\npuckman\r\nsf2\r\ncdgame\r\n");  // the list's order
 
-    // The log goes to the working folder, as the converters' logs do.
-    const std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::current_path(files_.Path());
-    const int status =
-        Save(merged_, {"romnames", "--from-list", files_.Write("n.txt", "sf2\nnosuch\npacman\n")});
-    std::filesystem::current_path(before);
-    EXPECT_EQ(status, 0);
+    // The log goes to the working folder (the fixture's files_), as the converters' logs do, and the
+    // message says where.
+    EXPECT_EQ(Save(merged_, {"romnames", "--from-list", files_.Write("n.txt", "sf2\nnosuch\npacman\n")}), 0);
     EXPECT_EQ(out_, "sf2\r\npacman\r\n");  // not sorted by name
     EXPECT_NE(
         err_.find("warning: 1 of the 3 games the list names are not in the master file; their names are "
-                  "in loadListLog.txt.\n"),
+                  "in " +
+                  std::filesystem::canonical(files_.Path()).string() + "/loadListLog.txt.\n"),
         std::string::npos)
         << err_;
     EXPECT_NE(test::ReadFileBytes(files_.File("loadListLog.txt")).find("Unable to find nosuch"),

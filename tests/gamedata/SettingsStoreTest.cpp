@@ -35,7 +35,8 @@ TEST(SettingsStoreTest, NamesWithoutCaseAndValuesWithEscapes) {
 // settings files keep their choice.
 TEST(SettingsStoreTest, OptionsParseAsNumbers) {
     TempDir dir;
-    std::string path = dir.Write("Vantor.conf", "hideSHA1s=1\nhidetags=abc\ncatverFile=/x/catver.ini\r\n");
+    std::string path =
+        dir.Write("Vantor.conf", "inputXMLFile=\nhideSHA1s=1\nhidetags=abc\ncatverFile=/x/catver.ini\r\n");
     Settings settings = Settings::Load(path);
     EXPECT_TRUE(settings.keyExists);
     EXPECT_TRUE(settings.hideRomNames);
@@ -43,13 +44,17 @@ TEST(SettingsStoreTest, OptionsParseAsNumbers) {
     EXPECT_EQ(settings.catverFile, "/x/catver.ini");
     // A file from before the family options reads as their defaults.
     EXPECT_FALSE(settings.onePerFamily);
-    EXPECT_EQ(settings.findText + settings.familyRules + settings.familyRegions, "");
+    EXPECT_EQ(settings.findText + settings.familyRules + settings.familyRegions + settings.artworkFolder +
+                  settings.artworkKinds,
+              "");
 
     settings.hideTags = true;
     settings.inputXmlFile = "/x/in.xml";
     settings.findText = "joy8way\n& !cloneof";
     settings.onePerFamily = true;
     settings.familyRegions = "usa,world";
+    settings.artworkFolder = "/x/art";
+    settings.artworkKinds = "snap,flyers";
     ASSERT_TRUE(settings.Save(path));
     Settings again = Settings::Load(path);
     EXPECT_TRUE(again.hideTags);
@@ -58,6 +63,7 @@ TEST(SettingsStoreTest, OptionsParseAsNumbers) {
     EXPECT_EQ(again.findText, settings.findText);
     EXPECT_TRUE(again.onePerFamily);
     EXPECT_EQ(again.familyRegions, "usa,world");
+    EXPECT_EQ(again.artworkFolder + "|" + again.artworkKinds, "/x/art|snap,flyers");
     Settings fresh;
     fresh.hideRomNames = true;
     ASSERT_TRUE(fresh.Save(dir.File("fresh.conf")));

@@ -129,8 +129,8 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
             grep -qx " $field" <<< "$info" || fail "dpkg-deb --info lacks '$field'"
         done
         grep -Eq '^ Depends: .*libstdc\+\+6' <<< "$info" || fail "the package does not depend on libstdc++6"
-        # vantor-cli reads ROM archives with libzip and libarchive.
-        for library in libzip4 libarchive13; do
+        # ROM archives are read with libzip and libarchive, the lists it updates with pugixml.
+        for library in libzip4 libarchive13 libpugixml1v5; do
             grep -Eq "^ Depends: .*$library" <<< "$info" || fail "the package does not depend on $library"
         done
         grep -qx " Maintainer: The Vantor developers" <<< "$info" || fail "dpkg-deb --info: the maintainer field"

@@ -11,6 +11,8 @@
 #include "OutputTestSupport.h"
 #include "output/CategoryLists.h"
 #include "output/GameFacts.h"
+#include "output/GamelistXml.h"
+#include "output/JsonText.h"
 
 namespace vantor {
 namespace {
@@ -45,8 +47,8 @@ class FrontEndListsTest : public ::testing::Test {
         test::OpenMaster(catalog_, path);
         ASSERT_EQ(catalog_.inputType, MergedList);
     }
-    SaveOutcome SaveTo(const std::string& path, ListFormat format, const std::vector<std::string>& names,
-                       ListOptions options = {}) {
+    Outcome<SavedGames> SaveTo(const std::string& path, ListFormat format,
+                               const std::vector<std::string>& names, ListOptions options = {}) {
         FileSink file(path);
         return SaveList(catalog_, SaveRequest{format, test::KeysOf(catalog_, names), std::move(options)},
                         file);
@@ -64,14 +66,14 @@ TEST_F(FrontEndListsTest, HostileValuesReadBackAsWrittenInEachFrontEndsOwnRules)
     options.Set(ListOption::RomExtension, ".7z");
 
     const std::string playlist = dir_.File("MAME.lpl");
-    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"hostile"}, options).Written());
+    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"hostile"}, options).Done());
     EXPECT_EQ(PlaylistAsPythonReadsIt(playlist), std::string(test::kTopKeys) + test::kItemKeys +
                                                      "\t/home/Zoë/my \"roms\";/hostile.7z\t" + title +
                                                      "\tDETECT\tDETECT\n");
 
     const std::string metadata = dir_.File("metadata.pegasus.txt");
     options.Set(ListOption::LaunchCommand, "mame \"{file.basename}\"\nrm -rf");
-    ASSERT_TRUE(SaveTo(metadata, ListFormat::Pegasus, {"hostile"}, options).Written());
+    ASSERT_TRUE(SaveTo(metadata, ListFormat::Pegasus, {"hostile"}, options).Done());
     std::vector<std::string> errors;
     const std::vector<PegasusEntry> entries = ReadPegasusFile(test::ReadFileBytes(metadata), errors);
     EXPECT_EQ(errors, std::vector<std::string>{});
@@ -86,13 +88,24 @@ TEST_F(FrontEndListsTest, HostileValuesReadBackAsWrittenInEachFrontEndsOwnRules)
     EXPECT_EQ(entries[1].Get("players"), "4");
     EXPECT_EQ(entries[1].Get("genre"), "Shooter / 3D: \"Flying\"");
 
+    // RetroArch and Pegasus take a path as written: "~" is the home folder.
+    const char* home = std::getenv("HOME");
+    ListOptions tilde;
+    tilde.Set(ListOption::RomFolder, "~/my roms");
+    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"hostile"}, tilde).Done());
+    EXPECT_NE(PlaylistAsPythonReadsIt(playlist).find(std::string("\t") + (home != nullptr ? home : "") +
+                                                     "/my roms/hostile.zip\t"),
+              std::string::npos);
+    ASSERT_TRUE(SaveTo(metadata, ListFormat::Pegasus, {"hostile"}, tilde).Done());
+    EXPECT_EQ(ReadPegasusFile(test::ReadFileBytes(metadata), errors)[1].Get("file"),
+              std::string(home != nullptr ? home : "") + "/my roms/hostile.zip");
+
     const std::string romlist = dir_.File("mame.txt");
-    ASSERT_TRUE(SaveTo(romlist, ListFormat::AttractModePlus, {"hostile"}).Written());
+    ASSERT_TRUE(SaveTo(romlist, ListFormat::AttractModePlus, {"hostile"}).Done());
     const std::vector<std::vector<std::string>> rows = ReadRomlist(test::ReadFileBytes(romlist));
     ASSERT_EQ(rows.size(), 1u);
-    // The quoted title loses its trailing "\", which would escape the closing quote.
     const std::vector<std::string> expected = {"hostile",
-                                               "\"Tom\" & <Jerry>; part two \\ end",
+                                               title,
                                                "mame",
                                                "a;b",
                                                "198?",
@@ -128,7 +141,7 @@ TEST_F(FrontEndListsTest, ListsOfFixturesParseAndHoldTheirGamesInOrder) {
         Open(c.fixture);
         const std::string playlist = dir_.File("MAME.lpl");
         std::filesystem::remove(playlist);
-        ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, c.games).Written());
+        ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, c.games).Done());
         const std::string read = PlaylistAsPythonReadsIt(playlist);
         EXPECT_TRUE(read.starts_with(test::kTopKeys)) << read;
         std::size_t last = 0;
@@ -140,7 +153,7 @@ TEST_F(FrontEndListsTest, ListsOfFixturesParseAndHoldTheirGamesInOrder) {
         }
 
         const std::string metadata = dir_.File("metadata.pegasus.txt");
-        ASSERT_TRUE(SaveTo(metadata, ListFormat::Pegasus, c.games).Written());
+        ASSERT_TRUE(SaveTo(metadata, ListFormat::Pegasus, c.games).Done());
         std::vector<std::string> errors;
         const std::vector<PegasusEntry> entries = ReadPegasusFile(test::ReadFileBytes(metadata), errors);
         EXPECT_EQ(errors, std::vector<std::string>{});
@@ -149,7 +162,7 @@ TEST_F(FrontEndListsTest, ListsOfFixturesParseAndHoldTheirGamesInOrder) {
         EXPECT_EQ(entries[2].Get("x-mame-cloneof"), c.parent);
 
         const std::string romlist = dir_.File("mame.txt");
-        ASSERT_TRUE(SaveTo(romlist, ListFormat::AttractModePlus, c.games).Written());
+        ASSERT_TRUE(SaveTo(romlist, ListFormat::AttractModePlus, c.games).Done());
         const std::vector<std::vector<std::string>> rows = ReadRomlist(test::ReadFileBytes(romlist));
         ASSERT_EQ(rows.size(), c.games.size());
         EXPECT_EQ(rows[0][0], c.games[0]);
@@ -158,11 +171,12 @@ TEST_F(FrontEndListsTest, ListsOfFixturesParseAndHoldTheirGamesInOrder) {
     }
 }
 
-// The user's choices in a playlist survive three saves; a game no longer listed goes.
-TEST_F(FrontEndListsTest, PlaylistUpdateKeepsTheCoresTheUserChose) {
+// The user's choices and what RetroArch stored survive three saves (the keys of a manual scan, an
+// item's entry_slot, subsystem and stored crc32 included); a game no longer listed goes.
+TEST_F(FrontEndListsTest, PlaylistUpdateKeepsWhatTheUserAndRetroArchStored) {
     Open("merged.xml");
     const std::string playlist = dir_.File("MAME.lpl");
-    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"puckman", "pacman", "sf2"}).Written());
+    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"puckman", "pacman", "sf2"}).Done());
     std::string text = test::ReadFileBytes(playlist);
     // As RetroArch writes them after "Set core association" and a sort mode change.
     const std::string pacman = "\"path\": \"" + DefaultRomFolder() + "/pacman.zip\"";
@@ -170,14 +184,29 @@ TEST_F(FrontEndListsTest, PlaylistUpdateKeepsTheCoresTheUserChose) {
     ASSERT_NE(item, std::string::npos);
     text.replace(text.find("\"DETECT\"", item), 8, "\"/cores/fbneo_libretro.so\"");
     text.replace(text.find("\"DETECT\"", item), 8, "\"FinalBurn Neo\"");
-    text.replace(text.find("\"sort_mode\": 0"), 14, "\"sort_mode\": 2");
+    text.replace(text.find("\"00000000|crc\"", item), 14, "\"DEADBEEF|crc\"");
+    const std::string itemKeys =
+        ",\n      \"entry_slot\": 3,\n      \"subsystem_ident\": \"s\",\n      \"subsystem_roms\": [\n"
+        "        \"/a.zip\",\n        \"/b.zip\"\n      ],\n      \"x-tool\": {\"n\": [1, 2.5, null, true], "
+        "\"e\": {}}";
+    text.insert(text.find("\"MAME.lpl\"", item) + 10, itemKeys);
+    text.replace(
+        text.find("\"sort_mode\": 0"), 14,
+        "\"sort_mode\": 2,\n  \"scan_content_dir\": \"/home/u/roms\",\n  \"scan_file_exts\": \"zip|7z\",\n"
+        "  \"scan_dat_file_path\": \"\",\n  \"scan_search_recursively\": true,\n"
+        "  \"scan_search_archives\": false,\n  \"scan_filter_dat_content\": false,\n"
+        "  \"scan_overwrite_playlist\": false");
     text.replace(text.find("\"default_core_path\": \"\""), 23,
                  "\"default_core_path\": \"/cores/mame_libretro.so\"");
     dir_.Write("MAME.lpl", text);
+    JsonValue stored;
+    std::string problem;
+    ASSERT_TRUE(ParseJson(text, stored, problem)) << problem;
+    const JsonValue storedItem = stored["items"][1];
 
     for (int save = 0; save < 3; ++save) {
         SCOPED_TRACE(save);
-        ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman", "sf2", "cdgame"}).Written());
+        ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman", "sf2", "cdgame"}).Done());
         const std::string read = PlaylistAsPythonReadsIt(playlist);
         EXPECT_EQ(read.find("puckman"), std::string::npos) << read;
         EXPECT_NE(read.find("/pacman.zip\tPac-Man (Midway)\t/cores/fbneo_libretro.so\tFinalBurn Neo\n"),
@@ -188,17 +217,48 @@ TEST_F(FrontEndListsTest, PlaylistUpdateKeepsTheCoresTheUserChose) {
         const std::string saved = test::ReadFileBytes(playlist);
         EXPECT_NE(saved.find("\"sort_mode\": 2,"), std::string::npos);
         EXPECT_NE(saved.find("\"default_core_path\": \"/cores/mame_libretro.so\","), std::string::npos);
+        // Every key this writer does not write, with its value and in its place.
+        EXPECT_TRUE(read.starts_with(
+            "version,default_core_path,default_core_name,label_display_mode,right_thumbnail_mode,"
+            "left_thumbnail_mode,thumbnail_match_mode,sort_mode,scan_content_dir,scan_file_exts,scan_dat_"
+            "file_path,"
+            "scan_search_recursively,scan_search_archives,scan_filter_dat_content,scan_overwrite_playlist,"
+            "items\n"))
+            << read;
+        EXPECT_NE(
+            read.find(std::string(test::kItemKeys) + ",entry_slot,subsystem_ident,subsystem_roms,x-tool\t"),
+            std::string::npos)
+            << read;
+        JsonValue now;
+        ASSERT_TRUE(ParseJson(saved, now, problem)) << problem;
+        for (const char* key :
+             {"scan_content_dir", "scan_file_exts", "scan_dat_file_path", "scan_search_recursively",
+              "scan_search_archives", "scan_filter_dat_content", "scan_overwrite_playlist"})
+            EXPECT_EQ(now[key], stored[key]) << key;
+        const JsonValue& item = now["items"][0];
+        for (const char* key : {"crc32", "entry_slot", "subsystem_ident", "subsystem_roms", "x-tool"})
+            EXPECT_EQ(item[key], storedItem[key]) << key;
+        EXPECT_EQ(now["items"][1]["crc32"], "00000000|crc");
     }
+    // The layout of a kept value is RetroArch's.
+    EXPECT_NE(
+        test::ReadFileBytes(playlist).find(
+            "\"db_name\": \"MAME.lpl\",\n      \"entry_slot\": 3,\n      \"subsystem_ident\": \"s\",\n"
+            "      \"subsystem_roms\": [\n        \"/a.zip\",\n        \"/b.zip\"\n      ],\n      "
+            "\"x-tool\": {\n"
+            "        \"n\": [\n          1,\n          2.5,\n          null,\n          true\n        ],\n"
+            "        \"e\": {}\n      }\n    },\n"),
+        std::string::npos);
     // A core given for the save replaces what the items had.
     ListOptions options;
     options.Set(ListOption::CorePath, "/cores/mame2003_libretro.so");
-    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman"}, options).Written());
+    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman"}, options).Done());
     EXPECT_NE(PlaylistAsPythonReadsIt(playlist).find("/cores/fbneo_libretro.so"), std::string::npos)
         << "the item's own choice outranks the playlist's default";
 
     // An empty file is no playlist: it is written over.
     dir_.Write("MAME.lpl", "");
-    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman"}).Written());
+    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman"}).Done());
     EXPECT_TRUE(PlaylistAsPythonReadsIt(playlist).starts_with(test::kTopKeys));
 
     // What RetroArch would not read is left as it is.
@@ -206,9 +266,10 @@ TEST_F(FrontEndListsTest, PlaylistUpdateKeepsTheCoresTheUserChose) {
                                "{\"items\": [\"a.zip\"]}", "not json at all"}) {
         SCOPED_TRACE(broken);
         dir_.Write("MAME.lpl", broken);
-        const SaveOutcome outcome = SaveTo(playlist, ListFormat::RetroArch, {"pacman"});
-        EXPECT_FALSE(outcome.Written());
-        EXPECT_NE(outcome.message.find("is not one RetroArch reads"), std::string::npos) << outcome.message;
+        const Outcome<SavedGames> outcome = SaveTo(playlist, ListFormat::RetroArch, {"pacman"});
+        EXPECT_FALSE(outcome.Done());
+        EXPECT_NE(test::FirstMessage(outcome).find("is not one RetroArch reads"), std::string::npos)
+            << test::FirstMessage(outcome);
         EXPECT_EQ(test::ReadFileBytes(playlist), broken);
     }
 }
@@ -219,9 +280,9 @@ TEST_F(FrontEndListsTest, OneListPerCategoryBesideTheMainList) {
     split.Set(ListOption::SplitByCategory);
     const std::vector<std::string> games = {"sf2", "pacman", "puckman", "lbreak"};  // lbreak: no category
 
-    ASSERT_TRUE(SaveTo(dir_.File("Arcade.lpl"), ListFormat::RetroArch, games, split).Written());
-    ASSERT_TRUE(SaveTo(dir_.File("metadata.pegasus.txt"), ListFormat::Pegasus, games, split).Written());
-    ASSERT_TRUE(SaveTo(dir_.File("mame.txt"), ListFormat::AttractModePlus, games, split).Written());
+    ASSERT_TRUE(SaveTo(dir_.File("Arcade.lpl"), ListFormat::RetroArch, games, split).Done());
+    ASSERT_TRUE(SaveTo(dir_.File("metadata.pegasus.txt"), ListFormat::Pegasus, games, split).Done());
+    ASSERT_TRUE(SaveTo(dir_.File("mame.txt"), ListFormat::AttractModePlus, games, split).Done());
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.Path()))
         files.push_back(std::filesystem::relative(entry.path(), dir_.Path()).string());
@@ -236,22 +297,166 @@ TEST_F(FrontEndListsTest, OneListPerCategoryBesideTheMainList) {
     EXPECT_TRUE(read.starts_with(test::kTopKeys)) << read;
     EXPECT_LT(read.find("/pacman.zip"), read.find("/puckman.zip"));
     EXPECT_EQ(read.find("sf2"), std::string::npos);
-    std::vector<std::string> errors;
-    const std::vector<PegasusEntry> maze =
-        ReadPegasusFile(test::ReadFileBytes(dir_.File("Maze - Collect.metadata.pegasus.txt")), errors);
-    EXPECT_EQ(errors, std::vector<std::string>{});
-    ASSERT_EQ(maze.size(), 3u);
-    EXPECT_EQ(maze[0].title, "Maze / Collect");
-    EXPECT_EQ(maze[2].Get("file"), "puckman.zip");
+    // The folder as Pegasus loads it: each game once, in the main collection and its category's.
+    const test::PegasusFolder pegasus = test::ReadPegasusFolder(dir_.Path());
+    EXPECT_EQ(pegasus.warnings, std::vector<std::string>{});
+    const std::string folder = dir_.Path() + "/";
+    EXPECT_EQ(
+        pegasus.collections,
+        (std::map<std::string, std::set<std::string>>{
+            {"MAME",
+             {folder + "sf2.zip", folder + "pacman.zip", folder + "puckman.zip", folder + "lbreak.zip"}},
+            {"Maze / Collect", {folder + "pacman.zip", folder + "puckman.zip"}},
+            {"Fighter / Versus", {folder + "sf2.zip"}}}));
     EXPECT_EQ(test::ReadFileBytes(dir_.File("mame/Maze - Collect.tag")), "pacman\npuckman\n");
+
+    // By main category: the part before " / ".
+    test::TempDir main;
+    split.Set(ListOption::SplitByCategory, "main");
+    ASSERT_TRUE(SaveTo(main.File("Arcade.lpl"), ListFormat::RetroArch, games, split).Done());
+    ASSERT_TRUE(SaveTo(main.File("gamelist.xml"), ListFormat::EsDe, games, split).Done());
+    std::vector<std::string> mainFiles;
+    for (const auto& entry : std::filesystem::directory_iterator(main.Path()))
+        mainFiles.push_back(entry.path().filename().string());
+    std::sort(mainFiles.begin(), mainFiles.end());
+    EXPECT_EQ(mainFiles, (std::vector<std::string>{"Arcade - Fighter.lpl", "Arcade - Maze.lpl", "Arcade.lpl",
+                                                   "custom-Fighter.cfg", "custom-Maze.cfg", "gamelist.xml"}));
+    EXPECT_EQ(test::ReadFileBytes(main.File("custom-Maze.cfg")),
+              "%ROMPATH%/mame/pacman.zip\n%ROMPATH%/mame/puckman.zip\n");
+    split.Set(ListOption::SplitByCategory);
 
     // Categories need a merged master file.
     Open("mamegame.xml");
     for (ListFormat format : {ListFormat::RetroArch, ListFormat::Pegasus, ListFormat::AttractModePlus}) {
-        const SaveOutcome outcome = SaveTo(dir_.File("other.txt"), format, {"mspacman"}, split);
-        EXPECT_FALSE(outcome.Written());
-        EXPECT_EQ(outcome.message, kCategoryListsNeedMergedFile);
+        const Outcome<SavedGames> outcome = SaveTo(dir_.File("other.txt"), format, {"mspacman"}, split);
+        EXPECT_FALSE(outcome.Done());
+        EXPECT_EQ(test::FirstMessage(outcome), kCategoryListsNeedMergedFile);
     }
+}
+
+// Categories whose plain names ES-DE would skip, Attract-Mode would split or that fall onto one
+// name: every list is read back by its front end's rules, each game in its category's list.
+TEST_F(FrontEndListsTest, HostileCategoriesMakeListsEachFrontEndReads) {
+    const std::vector<std::string> categories = {
+        "Misc. / Clock", "Misc / Clock",     "Fighter / 2.5D",   "Platform / Run, Jump & Scrolling",
+        "Arcade",        "Quiz; Trivia / A", "quiz; trivia / a", "Mame"};
+    std::string master =
+        "<?xml version=\"1.0\"?>\n<!-- This file generated by Vantor -->\n<mame build=\"0.139\">\n";
+    std::vector<std::string> games;
+    std::map<std::string, std::string> categoryOf;
+    for (std::size_t i = 0; i < categories.size(); ++i) {
+        games.push_back("g" + std::to_string(i));
+        categoryOf[games.back()] = categories[i];
+        master += "\t<game name=\"" + games.back() + "\">\n\t\t<description>Game " + std::to_string(i) +
+                  "</description>\n\t\t<category>" + categories[i] + "</category>\n\t</game>\n";
+    }
+    master += "</mame>\n";
+    catalog_ = Catalog();
+    test::OpenMaster(catalog_, dir_.Write("master.xml", master));
+    ASSERT_EQ(catalog_.inputType, MergedList);
+    ListOptions split;
+    split.Set(ListOption::SplitByCategory);
+
+    for (ListFormat format : {ListFormat::EsDe, ListFormat::EsBatocera}) {
+        SCOPED_TRACE(FormatInfo(format).cliName);
+        test::TempDir folder;
+        ASSERT_TRUE(SaveTo(folder.File("gamelist.xml"), format, games, split).Done());
+        std::set<std::string> paths;
+        const std::string romPath = format == ListFormat::EsDe ? "/roms" : "";
+        const std::string system = format == ListFormat::EsDe ? "/roms/mame/" : "/userdata/roms/mame/";
+        for (const std::string& game : games) paths.insert(system + game + ".zip");
+        const test::EsCollections read = test::ReadEsCollections(folder.Path(), romPath, paths);
+        EXPECT_EQ(read.warnings, std::vector<std::string>{});
+        std::map<std::string, std::vector<std::string>> lists;
+        for (const auto& [name, collection] : read.accepted) {
+            for (const std::string& path : collection) lists[name].push_back(RomNameOfPath(path));
+        }
+        EXPECT_EQ(test::PartitionProblems(lists, categoryOf), "");
+        std::set<std::string> names;
+        for (const auto& [name, paths] : lists) names.insert(name);
+        EXPECT_EQ(names,
+                  (std::set<std::string>{"Arcade (MAME)", "Fighter - 2-5D", "Mame (MAME)", "Misc - Clock",
+                                         "Misc - Clock 2", "Platform - Run Jump & Scrolling",
+                                         "Quiz Trivia - A", "quiz trivia - a 2"}));
+    }
+
+    ASSERT_TRUE(SaveTo(dir_.File("mame.txt"), ListFormat::AttractModePlus, games, split).Done());
+    const test::AttractModeTags tags =
+        test::ReadAttractModeTags(dir_.File("mame"), std::set<std::string>(games.begin(), games.end()));
+    EXPECT_EQ(tags.warnings, std::vector<std::string>{});
+    EXPECT_EQ(test::PartitionProblems(tags.tags, categoryOf), "");
+
+    ASSERT_TRUE(SaveTo(dir_.File("metadata.pegasus.txt"), ListFormat::Pegasus, games, split).Done());
+    const test::PegasusFolder pegasus = test::ReadPegasusFolder(dir_.Path());
+    EXPECT_EQ(pegasus.warnings, std::vector<std::string>{});
+    EXPECT_EQ(pegasus.collections.size(), categories.size() + 1);
+
+    ASSERT_TRUE(SaveTo(dir_.File("MAME.lpl"), ListFormat::RetroArch, games, split).Done());
+    std::map<std::string, std::vector<std::string>> playlists = test::PlaylistsAsPythonReadsThem(dir_.Path());
+    EXPECT_EQ(playlists["MAME.lpl"], games);
+    playlists.erase("MAME.lpl");
+    EXPECT_EQ(test::PartitionProblems(playlists, categoryOf), "");
+}
+
+// A folder or file name is written on a line of its own in some lists: one with a line break
+// would add a line of the user's choosing.
+TEST_F(FrontEndListsTest, PathsWithALineBreakAreRefused) {
+    Open("merged.xml");
+    const std::vector<std::tuple<ListFormat, ListOption, std::string>> cases = {
+        {ListFormat::EsDe, ListOption::RomFolder, "The ROM folder holds a line break"},
+        {ListFormat::EsBatocera, ListOption::RomExtension, "The ROM extension holds a line break"},
+        {ListFormat::Pegasus, ListOption::RomFolder, "The ROM folder holds a line break"},
+        {ListFormat::RetroArch, ListOption::CorePath, "The core path holds a line break"},
+        {ListFormat::Maximus, ListOption::RomFolder, "The ROM folder holds a line break"},
+        {ListFormat::Cabrio, ListOption::LogoFolder, "The logo folder holds a line break"},
+    };
+    for (const auto& [format, option, message] : cases) {
+        SCOPED_TRACE(FormatInfo(format).cliName);
+        for (const char* value : {"/x\n/etc/passwd", "/x\r", "zip\x1b"}) {
+            ListOptions options;
+            options.Set(ListOption::SplitByCategory);
+            options.Set(option, value);
+            const std::string path = dir_.File("list");
+            const Outcome<SavedGames> outcome = SaveTo(path, format, {"pacman"}, options);
+            EXPECT_FALSE(outcome.Done());
+            EXPECT_TRUE(test::FirstMessage(outcome).starts_with(message)) << test::FirstMessage(outcome);
+            EXPECT_FALSE(std::filesystem::exists(path));
+        }
+    }
+}
+
+// Attract-Mode's own MAME import writes every "ways" MAME has as it stands.
+TEST_F(FrontEndListsTest, ControlsInAttractModesOwnWords) {
+    const std::vector<std::pair<std::string, std::string>> controls = {
+        {"<control type=\"joy\" ways=\"8\"/>", "joystick (8-way)"},
+        {"<control type=\"joy\" ways=\"16\"/>", "joystick (16-way)"},
+        {"<control type=\"joy\" ways=\"vertical2\"/>", "joystick (vertical2-way)"},
+        {"<control type=\"joy\" ways=\"5 (half8)\"/>", "joystick (5 (half8)-way)"},
+        {"<control type=\"joy\" ways=\"3 (half4)\"/>", "joystick (3 (half4)-way)"},
+        {"<control type=\"joy\" ways=\"strange2\"/>", "joystick (strange2-way)"},
+        {"<control type=\"joy\"/>", "joystick"},
+        {"<control type=\"joy4way\"/>", "joystick (4-way)"},
+        {"<control type=\"vjoy2way\"/>", "joystick (vertical2-way)"},
+        {"<control type=\"doublejoy\" ways=\"8\" ways2=\"8\"/><control type=\"dial\"/>",
+         "double joystick,dial"},
+        {"<control type=\"stick\"/><control type=\"trackball\" player=\"2\"/>", "joystick (analog)"},
+    };
+    std::string master = "<?xml version=\"1.0\"?>\n<!-- mame (machine+) -->\n<mame build=\"0.251\">\n";
+    std::vector<std::string> games;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        games.push_back("g" + std::to_string(i));
+        master += "\t<machine name=\"" + games.back() +
+                  "\">\n\t\t<description>G</description>\n\t\t<input players=\"2\">" + controls[i].first +
+                  "</input>\n\t</machine>\n";
+    }
+    catalog_ = Catalog();
+    test::OpenMaster(catalog_, dir_.Write("master.xml", master + "</mame>\n"));
+    ASSERT_TRUE(SaveTo(dir_.File("mame.txt"), ListFormat::AttractModePlus, games).Done());
+    const std::vector<std::vector<std::string>> rows =
+        ReadRomlist(test::ReadFileBytes(dir_.File("mame.txt")));
+    ASSERT_EQ(rows.size(), controls.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i][9], controls[i].second) << controls[i].first;
 }
 
 }  // namespace

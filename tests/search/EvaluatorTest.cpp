@@ -258,12 +258,13 @@ TEST(EvaluatorTest, NestingDepthAddsNoTermsToTest) {
 
 // A term answered by data outside the record: parsed, checked and matched as any other term.
 TEST(EvaluatorTest, OutsideDataTermsAskTheirFacts) {
-    const std::vector<OutsideTermKind> kinds = {{"flag", {"on", "off"}, "a test flag"}};
+    const std::vector<OutsideTermKind> kinds = {{"flag", {"on", "off"}, "a test flag", "No flags."}};
     class Flags : public OutsideFacts {
       public:
         bool Holds(std::size_t kind, std::string_view value, std::string_view romName) const override {
             return kind == 0 && (value == "on") == (romName == "pacman");
         }
+        std::string Describe(std::size_t, std::string_view) const override { return {}; }
     } flags;
     auto matches = [&](const std::string& text, const std::string& record) {
         ExpressionTree tree = ParseExpression(text, nullptr, kinds);

@@ -34,6 +34,17 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
     return path;
 }
 
+WorkingFolder::WorkingFolder(const std::string& folder) {
+    std::error_code error;
+    previous_ = std::filesystem::current_path(error).string();
+    std::filesystem::current_path(folder, error);
+}
+
+WorkingFolder::~WorkingFolder() {
+    std::error_code error;
+    std::filesystem::current_path(previous_, error);
+}
+
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

@@ -24,26 +24,30 @@ TEST(ListLoaderRealTest, EveryFormatThatNamesGamesReadsBackTheWholeListing) {
     }
 
     TempDir dir;
-    for (ListFormat format :
-         {ListFormat::RomNames, ListFormat::AttractMode, ListFormat::AttractModePlus, ListFormat::EsDe,
-          ListFormat::EsBatocera, ListFormat::RetroArch, ListFormat::Pegasus, ListFormat::Mala,
-          ListFormat::Maximus, ListFormat::HyperSpin, ListFormat::Xml}) {
-        SCOPED_TRACE(FormatInfo(format).cliName);
+    for (const ListFormatInfo& info : ListFormatTable()) {
+        if (!info.namesGames) continue;
+        const ListFormat format = info.format;
+        SCOPED_TRACE(info.cliName);
         request.format = format;
         request.options = {};
-        if (format == ListFormat::Maximus) request.options.Set(ListOption::RomFolder, "/roms");
+        for (const FormatOption& option : info.options) {
+            if (option.required)
+                request.options.Set(option.option, option.option == ListOption::Columns
+                                                       ? "description,rom-name,year"
+                                                       : "/roms");
+        }
         FileSink file(dir.File(std::string("list.") + FormatInfo(format).cliName));
-        const SaveOutcome saved = SaveList(master, request, file);
-        ASSERT_TRUE(saved.Written()) << saved.message;
+        const Outcome<SavedGames> saved = SaveList(master, request, file);
+        ASSERT_TRUE(saved.Done()) << FirstMessage(saved);
         const ListRomNames read = ReadListRomNames(ReadFileBytes(file.Path()));
         EXPECT_EQ(read.problem, "");
         EXPECT_EQ(read.names.size(), names.size());
         EXPECT_TRUE(read.names == names);
         if (format == ListFormat::RetroArch) {  // and the whole way, matched with the master file
-            const LoadedList loaded = LoadList(master, {file.Path(), dir.Path()});
+            const Outcome<LoadedList> loaded = LoadList(master, {file.Path(), dir.Path()});
             EXPECT_EQ(loaded.kind, OutcomeKind::Done);
-            EXPECT_EQ(loaded.entries.size(), entries.size());
-            EXPECT_TRUE(loaded.missing.empty());
+            EXPECT_EQ(loaded.value.entries.size(), entries.size());
+            EXPECT_TRUE(loaded.value.missing.empty());
         }
     }
 }
