@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     Catalog catalog;
-    InputCheck check = OpenInputFile(catalog, argv[1]);
-    if (!check.opened) return 1;
+    Outcome<InputCheck> check = OpenInputFile(catalog, argv[1]);
+    if (!check.Done()) return 1;
     auto start = std::chrono::steady_clock::now();
     auto cache = ListingCache::Build(catalog);
     const double prepare = Since(start);

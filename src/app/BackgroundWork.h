@@ -20,7 +20,8 @@
 #include <utility>
 
 #include "gamedata/EngineError.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/Outcome.h"
+#include "gamedata/ProgressSink.h"
 
 namespace vantor::app {
 
@@ -54,14 +55,20 @@ class JobControl final : public ProgressSink {
     std::atomic<State> state_{State::Working};
 };
 
-// How a job ended: its result, or the error it threw (kind Cancelled when it was asked to stop,
-// also when that came after its last step but before the window got the result).
+// What a job's window is handed: the outcome the job answered, or its value made an outcome;
+// an error it threw becomes a failure (its text with its place in a search text) or, when it
+// was asked to stop, Cancelled (also when that came after its last step but before the window
+// got the result).
+namespace detail {
 template <typename Result>
-struct JobOutcome {
-    std::optional<Result> result;
-    std::optional<EngineError> error;
-    bool Cancelled() const { return error && error->Kind() == ErrorKind::Cancelled; }
+struct DeliveredOutcome {
+    using Type = Outcome<Result>;
 };
+template <typename Value>
+struct DeliveredOutcome<Outcome<Value>> {
+    using Type = Outcome<Value>;
+};
+}  // namespace detail
 
 // A started job, held by the window that waits for it. Replacing or destroying the handle drops
 // the job: it is asked to stop and its result is never delivered, so a window only ever hears of
@@ -113,17 +120,26 @@ JobHandle RunJob(bool lateCancelDropsResult, QObject* context, Job job, Deliver 
                  ProgressCallback progress, TextsCallback texts) {
     using Result = std::invoke_result_t<Job&, JobControl&>;
     static_assert(!std::is_void_v<Result>, "a job returns what it made");
+    using Delivered = typename DeliveredOutcome<Result>::Type;
     auto control = std::make_shared<JobControl>();
-    auto outcome = std::make_shared<JobOutcome<Result>>();
+    auto outcome = std::make_shared<Delivered>();
     auto work = [job = std::move(job), control, outcome]() mutable {
+        std::optional<EngineError> error;
         detail::RunJobBody(
-            *control, [&] { outcome->result.emplace(job(*control)); }, outcome->error);
+            *control,
+            [&] {
+                if constexpr (std::is_same_v<Result, Delivered>) {
+                    *outcome = job(*control);
+                } else {
+                    *outcome = Delivered::Made(job(*control));
+                }
+            },
+            error);
+        if (error) *outcome = Delivered::From(*error);
     };
     auto done = [lateCancelDropsResult, deliver = std::move(deliver), control, outcome]() mutable {
-        if (lateCancelDropsResult && control->CancelRequested() && !outcome->Cancelled()) {
-            outcome->result.reset();
-            outcome->error.emplace(kCancelled, ErrorKind::Cancelled);
-        }
+        if (lateCancelDropsResult && control->CancelRequested() && !outcome->Cancelled())
+            *outcome = Delivered::CancelledOutcome();
         deliver(std::move(*outcome));
     };
     return StartJob(context, std::move(control), std::move(work), std::move(done), std::move(progress),
@@ -131,7 +147,7 @@ JobHandle RunJob(bool lateCancelDropsResult, QObject* context, Job job, Deliver 
 }
 }  // namespace detail
 
-// Runs `job(JobControl&)` on a worker thread and hands its JobOutcome to `deliver` on the thread
+// Runs `job(JobControl&)` on a worker thread and hands its outcome to `deliver` on the thread
 // of `context` (a window), unless the context has been deleted or the handle dropped by then.
 // The job must own what it reads, or its window must WaitForWorker before that goes.
 template <typename Job, typename Deliver>

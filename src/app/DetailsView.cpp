@@ -17,24 +17,20 @@ DetailsView::DetailsView(QWidget* owner, const Catalog& catalog)
 
 void DetailsView::Show(const std::string& name, const std::string& romName, bool hideRomNames) {
     owner_->setCursor(Qt::BusyCursor);
-    const std::string path = catalog_.file.Path();
-    const bool open = catalog_.file.IsOpen();
-    const int inputType = catalog_.inputType;
+    DisplayOptions display;
+    display.hideRomNames = hideRomNames;
     job_ = RunThenDeliver(
         this,
-        [path, open, inputType, romName, hideRomNames](JobControl&) {
+        [catalog = SnapshotOf(catalog_, display), romName](JobControl&) {
             std::string text;
-            Catalog own;
-            own.inputType = inputType;
-            own.display.hideRomNames = hideRomNames;
-            if (open && own.file.Open(path)) (void)DetailsText(own, romName, text);
+            if (catalog->file.IsOpen()) (void)DetailsText(*catalog, romName, text);
             return text;
         },
-        [this, name, romName](JobOutcome<std::string> outcome) {
+        [this, name, romName](Outcome<std::string> outcome) {
             owner_->unsetCursor();
             if (!owner_->isVisible()) return;
-            if (outcome.error) {
-                ShowMessageBox(owner_, outcome.error->Icon(), outcome.error->Text());
+            if (!outcome.Done()) {
+                ShowOutcomeMessages(owner_, outcome);
                 return;
             }
             if (catalog_.outsideFacts) {
@@ -42,17 +38,17 @@ void DetailsView::Show(const std::string& name, const std::string& romName, bool
                     "\nROM audit: " + catalog_.outsideFacts->Describe(kAuditTermKind, romName) + "\n";
             }
             // Opened without a nested event loop: the window deletes itself when closed.
-            auto* window = new TextWindow(name, *outcome.result, false, owner_);
+            auto* window = new TextWindow(name, outcome.value, false, owner_);
             window->setAttribute(Qt::WA_DeleteOnClose);
             auto* pictures = new PicturePane(window);
             if (pictures->Configured()) {
                 window->AddSidePane(pictures);
-                pictures->ShowGame(romName, ParentName(catalog_, *outcome.result));
+                pictures->ShowGame(romName, ParentName(catalog_, outcome.value));
             } else {
                 delete pictures;
             }
             window->open();
-            Q_EMIT Opened(*outcome.result);
+            Q_EMIT Opened(outcome.value);
         });
 }
 

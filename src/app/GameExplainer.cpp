@@ -3,7 +3,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "GameListWindow.h"
 #include "QtUserInterface.h"
 #include "TextWindow.h"
 #include "gamedata/AppPaths.h"
@@ -26,24 +25,23 @@ void GameExplainer::Explain(QWidget* owner, Game by, const std::string& game, co
     owner->setCursor(Qt::BusyCursor);
     job_ = RunThenDeliver(
         this,
-        [copy = CatalogCopyOf(catalog_), by, game, request](JobControl& control) mutable {
+        [catalog = SnapshotOf(catalog_), by, game, request](JobControl& control) mutable {
             request.expression = PrepareSearchText(request.typed, FindDataFile("vnmacros.txt"));
-            Catalog own;
-            if (!copy.Open(own)) throw EngineError("The input file cannot be read.");
+            const Catalog& own = *catalog;
+            if (!own.file.IsOpen()) throw EngineError(kInputFileUnreadable);
             if (by == Game::ByRomName) return ExplainGame(own, game, request, &control);
             const std::optional<RecordKey> key = RecordKey::Parse(game);
             if (!key) throw EngineError("No game at record " + game + " in the input file.");
             return ExplainGameAt(own, *key, request, &control);
         },
-        [this, window](JobOutcome<GameExplanation> outcome) {
+        [this, window](Outcome<GameExplanation> outcome) {
             if (window.isNull()) return;
             window->unsetCursor();
-            if (outcome.error) {
-                if (!outcome.Cancelled())
-                    ShowMessageBox(window, outcome.error->Icon(), outcome.error->Text());
+            if (!outcome.Done()) {
+                ShowOutcomeMessages(window, outcome);
                 return;
             }
-            const GameExplanation& explanation = *outcome.result;
+            const GameExplanation& explanation = outcome.value;
             const std::string title =
                 std::string(explanation.matches ? kWhyInListText : kWhyNotText) + " " + explanation.romName;
             auto* text = new TextWindow(title, explanation.text, true, window);

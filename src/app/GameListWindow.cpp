@@ -15,7 +15,7 @@
 #include "QtUserInterface.h"
 #include "SortableListView.h"
 #include "gamedata/EngineError.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 #include "search/OutsideTerms.h"
 
 namespace vantor::app {
@@ -37,16 +37,6 @@ std::vector<ListTable::Row> BuildGameRows(std::vector<MatchEntry> entries, bool 
     if (sortByName) table.Sort(kNameColumn, true);
     progress.Progress(total, total);
     return table.TakeRows();
-}
-
-CatalogCopy CatalogCopyOf(const Catalog& catalog) {
-    return {catalog.file.Path(), catalog.file.IsOpen(), catalog.inputType, catalog.display};
-}
-
-bool CatalogCopy::Open(Catalog& own) const {
-    own.inputType = inputType;
-    own.display = display;
-    return open && own.file.Open(path);
 }
 
 GameListWindow::GameListWindow(const Catalog& catalog, const QString& objectName, QAction* command,
@@ -130,7 +120,7 @@ void GameListWindow::ShowSelectedPictures() {
     if (key.empty()) {
         pictures_->ShowNoGame();
     } else if (KeysCurrent()) {
-        pictures_->ShowGameAt(CatalogCopyOf(catalog_), key, list_->Table().Cell(row, kRomNameColumn));
+        pictures_->ShowGameAt(SnapshotOf(catalog_), key, list_->Table().Cell(row, kRomNameColumn));
     } else {
         // The key would read another file's record: the game's own pictures only.
         pictures_->ShowGame(list_->Table().Cell(row, kRomNameColumn), {});

@@ -27,17 +27,6 @@ namespace vantor::app {
 std::vector<ListTable::Row> BuildGameRows(std::vector<MatchEntry> entries, bool sortByName,
                                           ProgressSink& progress);
 
-// What a worker needs to read the master file with a file of its own, so that the main window
-// may close and reopen the catalog's meanwhile.
-struct CatalogCopy {
-    std::string path;
-    bool open = false;
-    int inputType = 0;
-    DisplayOptions display;
-    [[nodiscard]] bool Open(Catalog& own) const;
-};
-CatalogCopy CatalogCopyOf(const Catalog& catalog);
-
 class DetailsView;
 class PicturePane;
 class SortableListView;

@@ -117,14 +117,17 @@ void LiveMatchCount::Prepare(const Catalog& catalog) {
     label_->setText(QString::fromUtf8(kCountingText));
     label_->setToolTip(QStringLiteral("Reading the input file once, to count the games of each change."));
     build_ = RunThenDeliver(
-        this, [&catalog](JobControl& control) { return ListingCache::Build(catalog, &control); },
-        [this, path, size, modified](JobOutcome<std::shared_ptr<const ListingCache>> outcome) {
-            if (!outcome.result) {
-                if (outcome.error && !outcome.Cancelled())
-                    ShowAnswer(QStringLiteral("no count"), FromBytes(outcome.error->Text()), -1);
+        this,
+        [catalog = SnapshotOf(catalog)](JobControl& control) {
+            return ListingCache::Build(*catalog, &control);
+        },
+        [this, path, size, modified](Outcome<std::shared_ptr<const ListingCache>> outcome) {
+            if (!outcome.Done()) {
+                if (outcome.Failed())
+                    ShowAnswer(QStringLiteral("no count"), FromBytes(outcome.messages.at(0).text), -1);
                 return;
             }
-            cache_ = std::move(*outcome.result);
+            cache_ = std::move(outcome.value);
             cachePath_ = path;
             cacheSize_ = size;
             cacheModified_ = modified;
@@ -180,13 +183,12 @@ void LiveMatchCount::StartCount() {
             CancelOnly cancel(control);
             return cache->CountMatches(CompiledExpression(expression, facts.get()), &cancel);
         },
-        [this](JobOutcome<std::int64_t> outcome) {
-            if (outcome.result) {
-                ShowAnswer(CountText(*outcome.result), QString(), *outcome.result);
-            } else if (const EngineError* error = outcome.error ? &*outcome.error : nullptr;
-                       error != nullptr && error->Kind() != ErrorKind::Cancelled) {
-                const std::string text = error->Text();
-                ShowAnswer(ShortErrorText(text), FromBytes(text), -1, error->Where());
+        [this](Outcome<std::int64_t> outcome) {
+            if (outcome.Done()) {
+                ShowAnswer(CountText(outcome.value), QString(), outcome.value);
+            } else if (outcome.Failed()) {
+                const std::string& text = outcome.messages.at(0).text;
+                ShowAnswer(ShortErrorText(text), FromBytes(text), -1, outcome.where);
             }
         });
 }

@@ -161,7 +161,7 @@ MainWindow::MainWindow(std::string inputXmlPath, DisplayOptions display, bool fi
 
 MainWindow::~MainWindow() {
     model_.SetChangeListener({});
-    // A running scan reads the catalog: it stops before the catalog goes.
+    // A running scan is stopped and waited for: no worker outlives the window.
     scan_.Drop();
     scan_.WaitForWorker();
     liveCount_->StopReading();
@@ -446,14 +446,14 @@ void MainWindow::OpenSettings() {
 }
 
 void MainWindow::OpenInputFile() {
-    InputCheck check = vantor::OpenInputFile(catalog_, inputXmlPath_);
+    const Outcome<InputCheck> check = vantor::OpenInputFile(catalog_, inputXmlPath_);
     fullListReady_ = false;
     // Without a master file there is nothing to scan: the three searches wait for one.
     for (QPushButton* button : {goButton_, listAllButton_, romSearchButton_})
-        button->setEnabled(check.opened);
-    auditAction_->setEnabled(check.opened);
+        button->setEnabled(check.Done());
+    auditAction_->setEnabled(check.Done());
     // The records are prepared while the user reads the notes.
-    if (check.opened) {
+    if (check.Done()) {
         liveCount_->Prepare(catalog_);
     } else {
         liveCount_->Clear();
@@ -461,15 +461,14 @@ void MainWindow::OpenInputFile() {
     // The notes on a file are told once: reopening it (Settings, then Cancel) tells nothing new.
     const FileIdentity& opened = catalog_.file.Identity();
     const bool noted =
-        check.opened && std::find(notedFiles_.begin(), notedFiles_.end(), opened) != notedFiles_.end();
+        check.Done() && std::find(notedFiles_.begin(), notedFiles_.end(), opened) != notedFiles_.end();
     if (!noted) {
-        for (const InputCheck::Message& message : check.messages)
-            ShowMessageBox(this, message.icon, message.text);
-        if (check.opened) notedFiles_.push_back(opened);
+        ShowOutcomeMessages(this, check);
+        if (check.Done()) notedFiles_.push_back(opened);
     }
     const std::string wordsBefore = model_.ComposeSearchCommand();
     model_.ApplyInputCheck(check);
-    if (check.opened) TakeKeptAudit();
+    if (check.Done()) TakeKeptAudit();
     FollowCriteriaWords(wordsBefore);
 }
 
@@ -503,12 +502,12 @@ void MainWindow::FollowInputFile() {
     if (output_->KeysCurrent() && search_->KeysCurrent()) return;
     std::vector<std::string> names = output_->RomNames();
     for (std::string& name : search_->RomNames()) names.push_back(std::move(name));
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Finding your list's games in the new input file...",
-        [&catalog, names](ProgressSink& sink) {
+        [catalog, names](ProgressSink& sink) {
             Selection selection;
-            selection.matches = FindGamesByRomName(catalog, names, &sink).entries;
+            selection.matches = FindGamesByRomName(*catalog, names, &sink).entries;
             return selection;
         },
         [this](Selection found) { CarryListsOver(found.matches); });
@@ -562,16 +561,16 @@ void MainWindow::RunBehindProgress(const char* progressText, ProgressUnit unit,
     progress_ = ShowJobProgress(this, QString::fromUtf8(progressText), unit, [this] { scan_.Cancel(); });
     scan_ = RunThenDeliver(
         this, [job = std::move(job)](JobControl& control) { return job(control); },
-        [this, found = std::move(done)](JobOutcome<Result> outcome) {
+        [this, found = std::move(done)](Outcome<Result> outcome) {
             delete progress_;
             progress_ = nullptr;
             scanRunning_ = false;
             if (outcome.Cancelled()) {
                 status_->setText(QString::fromUtf8(kCancelled));
-            } else if (outcome.error) {
-                ShowError(*outcome.error);
+            } else if (!outcome.Done()) {
+                ShowOutcomeMessages(this, outcome);
             } else {
-                found(std::move(*outcome.result));
+                found(std::move(outcome.value));
             }
             Q_EMIT ScanFinished();
         },
@@ -602,12 +601,12 @@ void MainWindow::OnAuditRoms() {
                        "games' sets there.");
         return;
     }
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     const std::string master = inputXmlPath_;
     RunBehindProgress<AuditRunResult>(
         "Auditing ROM sets...", ProgressUnit::Games,
-        [&catalog, master, request](ProgressSink& sink) {
-            return RunRomAudit(catalog, master, request, &sink);
+        [catalog, master, request](ProgressSink& sink) {
+            return RunRomAudit(*catalog, master, request, &sink);
         },
         [this](AuditRunResult result) {
             TakeKeptAudit();
@@ -644,13 +643,13 @@ void MainWindow::OnGo() {
     request.expression = searchText;
     request.onePerFamily = output_->OnePerFamily();
     request.family = output_->Family();
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Scanning input file for matches...",
-        [&catalog, request](ProgressSink& sink) {
-            if (request.onePerFamily) return SelectGames(catalog, request, &sink);
+        [catalog, request](ProgressSink& sink) {
+            if (request.onePerFamily) return SelectGames(*catalog, request, &sink);
             Selection selection;
-            selection.matches = ScanForMatches(catalog, request.expression, &sink);
+            selection.matches = ScanForMatches(*catalog, request.expression, &sink);
             return selection;
         },
         [this, typed, request](Selection found) {
@@ -679,12 +678,12 @@ void MainWindow::OnListAllRoms() {
         Q_EMIT EntriesForFullList(handOver);
         return;
     }
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Generating Full List. This could take a minute or two...",
-        [&catalog](ProgressSink& sink) {
+        [catalog](ProgressSink& sink) {
             Selection selection;
-            selection.matches = ScanForMatches(catalog, kListAllExpression, &sink);
+            selection.matches = ScanForMatches(*catalog, kListAllExpression, &sink);
             return selection;
         },
         [this](Selection found) {
@@ -704,12 +703,12 @@ void MainWindow::OnRomSearch() {
     std::string text = dialog.Text();
     if (text.empty()) return;
     previousRomSearch_ = text;
-    const Catalog& catalog = catalog_;
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     RunScan(
         "Searching...",
-        [&catalog, text](ProgressSink& sink) {
+        [catalog, text](ProgressSink& sink) {
             Selection selection;
-            selection.matches = RomSearch(catalog, text, &sink);
+            selection.matches = RomSearch(*catalog, text, &sink);
             return selection;
         },
         [this](Selection found) {

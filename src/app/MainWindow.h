@@ -14,7 +14,7 @@
 #include "BackgroundWork.h"
 #include "ProgressDialog.h"
 #include "gamedata/Catalog.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 #include "search/CriteriaModel.h"
 #include "search/GameSelection.h"
 #include "search/SearchHistory.h"

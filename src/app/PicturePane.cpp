@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 
-#include "GameListWindow.h"
 #include "QtUserInterface.h"
 #include "artwork/Artwork.h"
 #include "gamedata/Catalog.h"
@@ -188,10 +187,11 @@ void PicturePane::LayOut() {
     }
 }
 
-void PicturePane::ShowGameAt(const CatalogCopy& catalog, const std::string& key, const std::string& romName) {
+void PicturePane::ShowGameAt(const CatalogSnapshot& catalog, const std::string& key,
+                             const std::string& romName) {
     Load(romName, [catalog, key] {
-        Catalog own;
-        if (!catalog.Open(own)) throw EngineError("The input file cannot be read.");
+        const Catalog& own = *catalog;
+        if (!own.file.IsOpen()) throw EngineError(kInputFileUnreadable);
         const long long position = ParseRecordKey(key);
         std::string record;
         RecordReader reader = own.Reader();
@@ -242,10 +242,10 @@ void PicturePane::Load(std::string romName, std::function<std::string()> parentO
             }
             return loaded;
         },
-        [this](JobOutcome<Loaded> outcome) {
+        [this](Outcome<Loaded> outcome) {
             waiting_->stop();
-            if (outcome.result) {
-                Show(*outcome.result);
+            if (outcome.Done()) {
+                Show(outcome.value);
             } else {
                 // A game that cannot be read has no pictures; that is no error to show.
                 Show(Loaded::Chosen(Settings::Load()));

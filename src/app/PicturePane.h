@@ -11,12 +11,11 @@
 #include <vector>
 
 #include "BackgroundWork.h"
+#include "gamedata/Catalog.h"
 
 class QTimer;
 
 namespace vantor::app {
-
-struct CatalogCopy;
 
 // Decoded pictures fit in this box (aspect ratio kept); a larger one is scaled while it is read.
 inline const QSize kPictureBox(800, 800);
@@ -67,7 +66,7 @@ class PicturePane : public QWidget {
 
     // The pictures of the game whose record key in the master file is `key` (its parent is read
     // from its record), or of `romName` and `parentName` when they are known already.
-    void ShowGameAt(const CatalogCopy& catalog, const std::string& key, const std::string& romName);
+    void ShowGameAt(const CatalogSnapshot& catalog, const std::string& key, const std::string& romName);
     void ShowGame(const std::string& romName, const std::string& parentName);
     // No game: the placeholder.
     void ShowNoGame();

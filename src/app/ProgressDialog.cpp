@@ -56,7 +56,7 @@ QString ProgressFigures(std::int64_t done, std::int64_t total, ProgressUnit unit
         case ProgressUnit::Games:
             text = QStringLiteral("%1 of %2 games (%3)").arg(done).arg(total).arg(percent);
             break;
-        case ProgressUnit::None:
+        case ProgressUnit::Unnamed:
             text = percent;
             break;
     }

@@ -9,14 +9,13 @@
 #include <cstdint>
 #include <functional>
 
+#include "gamedata/ProgressSink.h"
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
 
 namespace vantor::app {
-
-// What the numbers of SetProgress count.
-enum class ProgressUnit { None, Bytes, Games };
 
 // "104.9 MB of 270.0 MB  (38%)  about 12 s left": the figures line. The estimate comes once
 // the job has run for a while and moved at all. Without a total, bytes are told as received
@@ -65,7 +64,7 @@ class ProgressDialog : public QDialog {
     QProgressBar* bar_;
     QLabel* figures_;
     QPushButton* cancel_;
-    ProgressUnit unit_ = ProgressUnit::None;
+    ProgressUnit unit_ = ProgressUnit::Unnamed;
     QElapsedTimer shownFor_;
     bool cancellable_ = false;
     bool cancelPending_ = false;

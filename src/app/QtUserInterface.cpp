@@ -105,8 +105,27 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, MessageIcon icon, co
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-void ShowOutcomeMessages(QWidget* parent, const Outcome& outcome) {
-    for (const OutcomeMessage& message : outcome.messages) ShowMessageBox(parent, message.icon, message.text);
+std::string WindowWording(const Message& message) {
+    constexpr const char* kNowInputFile = "This file is now set as your input xml file.";
+    switch (message.advice) {
+        case Advice::None:
+            break;
+        case Advice::ChooseInputFile:
+            return message.Worded("Please hit the settings button to select an input file.");
+        case Advice::UseNewInputFile:
+            return message.Worded(kNowInputFile);
+        case Advice::ListNewInputFile:
+            return message.Worded(std::string(kNowInputFile) +
+                                  "\r\n\r\nUse this new input XML file to generate an all ROMs list in "
+                                  "the main vantor window.");
+        case Advice::MakeMergedFile:
+            return message.Worded("create a merged input file via the settings window.");
+    }
+    return message.Worded("");
+}
+
+void ShowMessages(QWidget* parent, const std::vector<Message>& messages) {
+    for (const Message& message : messages) ShowMessageBox(parent, message.icon, WindowWording(message));
 }
 
 namespace {

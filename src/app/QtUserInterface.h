@@ -6,9 +6,9 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "gamedata/Outcome.h"
-#include "gamedata/UserInterface.h"
 
 class QWidget;
 
@@ -35,8 +35,14 @@ void SetMessageHook(MessageHook hook);
 QMessageBox::StandardButton ShowMessageBox(QWidget* parent, MessageIcon icon, const std::string& text,
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
-// The outcome's messages, one message box each, in order.
-void ShowOutcomeMessages(QWidget* parent, const Outcome& outcome);
+// An engine message in the window's words: its advice points at the settings and the main window.
+std::string WindowWording(const Message& message);
+// Shows one message box per message, in order.
+void ShowMessages(QWidget* parent, const std::vector<Message>& messages);
+template <typename Value>
+void ShowOutcomeMessages(QWidget* parent, const Outcome<Value>& outcome) {
+    ShowMessages(parent, outcome.messages);
+}
 
 enum class FileQuestion { Open, Save, Folder };
 // Gets the kind of question, its title, filter ("description|pattern|...") and default extension;

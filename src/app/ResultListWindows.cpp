@@ -59,7 +59,7 @@ void ResultListWindow::StartFill(HandOver handOver) {
         [entries = std::move(entries), byName](JobControl& control) mutable {
             return BuildGameRows(std::move(entries), byName, control);
         },
-        [this, handOver](JobOutcome<std::vector<ListTable::Row>> outcome) {
+        [this, handOver](Outcome<std::vector<ListTable::Row>> outcome) {
             OnFilled(handOver, std::move(outcome));
         },
         [this](std::int64_t done, std::int64_t total) {
@@ -77,22 +77,22 @@ void ResultListWindow::ShowProgressLater() {
     progress_->Show(true, 1000, QStringLiteral("Building list, one moment please..."), QString());
 }
 
-void ResultListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<ListTable::Row>> outcome) {
+void ResultListWindow::OnFilled(const HandOver& batch, Outcome<std::vector<ListTable::Row>> outcome) {
     progressDelay_->stop();
     progress_.reset();
     if (outcome.Cancelled()) {
         Q_EMIT FillCancelled();
         return;
     }
-    if (outcome.error) {
-        ShowMessageBox(isVisible() ? this : nullptr, outcome.error->Icon(), outcome.error->Text());
+    if (!outcome.Done()) {
+        ShowOutcomeMessages(isVisible() ? this : nullptr, outcome);
         return;
     }
-    entryCount_ = static_cast<int>(outcome.result->size());
+    entryCount_ = static_cast<int>(outcome.value.size());
     keysFrom_ = batch.source.value_or(catalog_.file.Identity());
     titleFormat_ = batch.titleFormat;
     const bool byName = batch.sortByName;
-    list_->Model()->ReplaceRows(std::move(*outcome.result), byName ? kNameColumn : -1, true);
+    list_->Model()->ReplaceRows(std::move(outcome.value), byName ? kNameColumn : -1, true);
     list_->header()->setSortIndicatorShown(byName);
     if (byName) list_->header()->setSortIndicator(kNameColumn, Qt::AscendingOrder);
     FitNameColumn();

@@ -53,7 +53,7 @@ class ResultListWindow : public GameListWindow {
 
   private:
     void StartFill(HandOver handOver);
-    void OnFilled(const HandOver& batch, JobOutcome<std::vector<ListTable::Row>> outcome);
+    void OnFilled(const HandOver& batch, Outcome<std::vector<ListTable::Row>> outcome);
     void ShowProgressLater();
     void ShowWindow();
 

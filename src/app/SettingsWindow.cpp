@@ -308,7 +308,7 @@ void SettingsWindow::OnBrowseListing() {
         TakeListing(chosen);
         return;
     }
-    UtilityOutcome check = CheckMameProgram(chosen);
+    Outcome<UtilityOutput> check = CheckMameProgram(chosen);
     if (!check.Done()) {
         ShowOutcomeMessages(this, check);
         return;
@@ -325,7 +325,8 @@ void SettingsWindow::OnBrowseListing() {
         [chosen, listing](ProgressSink& progress) {
             return RunMameListing({chosen, listing}, progress);
         },
-        [this](const UtilityOutcome& outcome) { TakeListing(outcome.outputPath); }, ProgressUnit::Bytes);
+        [this](const Outcome<UtilityOutput>& outcome) { TakeListing(outcome.value.outputPath); },
+        ProgressUnit::Bytes);
 }
 
 void SettingsWindow::TakeListing(const std::string& listing) {
@@ -347,7 +348,7 @@ void SettingsWindow::OnMerge() {
     if (!AskForFile(this, FileQuestion::Save, "Save merged file as...", kXmlFilter, "xml", output)) return;
     inputs.outputPath = output;
     RunUtility([inputs](ProgressSink& progress) { return RunMerge(inputs, progress); },
-               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
+               [this](const Outcome<UtilityOutput>& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnRomScan() {
@@ -360,7 +361,7 @@ void SettingsWindow::OnRomScan() {
                     inputs.outputPath))
         return;
     RunUtility([inputs](ProgressSink& progress) { return RunRomScan(inputs, progress); },
-               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
+               [this](const Outcome<UtilityOutput>& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnRomDirToXml() {
@@ -371,7 +372,7 @@ void SettingsWindow::OnRomDirToXml() {
                     inputs.outputPath))
         return;
     RunUtility([inputs](ProgressSink& progress) { return RunRomDirToXml(inputs, progress); },
-               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
+               [this](const Outcome<UtilityOutput>& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnMalaToXml() {
@@ -382,7 +383,7 @@ void SettingsWindow::OnMalaToXml() {
                     inputs.listPath))
         return;
     // A file that is no MaLa list is said before the output is asked for.
-    UtilityOutcome check = CheckMalaList(inputs.listPath);
+    Outcome<UtilityOutput> check = CheckMalaList(inputs.listPath);
     if (!check.Done()) {
         ShowOutcomeMessages(this, check);
         return;
@@ -391,7 +392,7 @@ void SettingsWindow::OnMalaToXml() {
                     inputs.outputPath))
         return;
     RunUtility([inputs](ProgressSink& progress) { return RunMalaToXml(inputs, progress); },
-               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
+               [this](const Outcome<UtilityOutput>& outcome) { TakeOutput(outcome); });
 }
 
 void SettingsWindow::OnMaximusToXml() {
@@ -402,27 +403,26 @@ void SettingsWindow::OnMaximusToXml() {
                     "Maximus files (*.txt)|*.txt|xml files (*.xml)|*.xml", "txt;xml", inputs.listPath))
         return;
     RunUtility([inputs](ProgressSink& progress) { return RunMaximusToXml(inputs, progress); },
-               [this](const UtilityOutcome& outcome) { TakeOutput(outcome); });
+               [this](const Outcome<UtilityOutput>& outcome) { TakeOutput(outcome); });
 }
 
-void SettingsWindow::RunUtility(std::function<UtilityOutcome(ProgressSink& progress)> utility,
-                                std::function<void(const UtilityOutcome& outcome)> done, ProgressUnit unit) {
+void SettingsWindow::RunUtility(std::function<Outcome<UtilityOutput>(ProgressSink& progress)> utility,
+                                std::function<void(const Outcome<UtilityOutput>& outcome)> done,
+                                ProgressUnit unit) {
     busy_ = true;
     status_->clear();
     progress_ = ShowJobProgress(this, QString(), unit, [this] { utility_.Cancel(); });
     // A Cancel too late to keep the output from being written still tells what was written.
     utility_ = RunWriteThenDeliver(
         this, [utility = std::move(utility)](JobControl& control) { return utility(control); },
-        [this, done = std::move(done)](JobOutcome<UtilityOutcome> outcome) {
+        [this, done = std::move(done)](Outcome<UtilityOutput> outcome) {
             delete progress_;
             // Still busy while the outcome is told: "Set" and Cancel wait for it.
-            if (outcome.Cancelled() || (outcome.result && outcome.result->kind == OutcomeKind::Cancelled)) {
+            if (outcome.Cancelled()) {
                 status_->setText(QString::fromUtf8(kCancelled));
-            } else if (outcome.error) {
-                ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
             } else {
-                ShowOutcomeMessages(this, *outcome.result);
-                if (outcome.result->Done()) done(*outcome.result);
+                ShowOutcomeMessages(this, outcome);
+                if (outcome.Done()) done(outcome);
             }
             busy_ = false;
             Q_EMIT UtilityFinished();
@@ -439,16 +439,16 @@ QString SettingsWindow::StatusText() const {
     return status_->text();
 }
 
-void SettingsWindow::TakeOutput(const UtilityOutcome& outcome) {
-    inputXmlPath_ = outcome.outputPath;
-    inputEdit_->setText(FromBytes(outcome.outputPath));
+void SettingsWindow::TakeOutput(const Outcome<UtilityOutput>& outcome) {
+    inputXmlPath_ = outcome.value.outputPath;
+    inputEdit_->setText(FromBytes(outcome.value.outputPath));
     setButton_->setEnabled(true);
     // "This file is now set as your input xml file": stored at once, so that Cancel, the
     // next opening and the main window all see it.
     Settings settings = Settings::Load();
-    settings.inputXmlFile = outcome.outputPath;
+    settings.inputXmlFile = outcome.value.outputPath;
     if (settings.Save()) {
-        storedInputXmlPath_ = outcome.outputPath;
+        storedInputXmlPath_ = outcome.value.outputPath;
     } else {
         ShowMessageBox(this, MessageIcon::Exclamation, SettingsNotSavedMessage());
     }

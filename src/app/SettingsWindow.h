@@ -9,7 +9,7 @@
 
 #include "BackgroundWork.h"
 #include "ProgressDialog.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 #include "utilities/UtilityCommon.h"
 
 class QCheckBox;
@@ -80,11 +80,11 @@ class SettingsWindow : public QDialog {
     void OnMaximusToXml();
     // Runs a utility on a worker behind the progress window with Cancel, shows what it said and
     // hands a complete output to `done`; a cancelled one changes nothing and says "Cancelled.".
-    void RunUtility(std::function<UtilityOutcome(ProgressSink& progress)> utility,
-                    std::function<void(const UtilityOutcome& outcome)> done,
-                    ProgressUnit unit = ProgressUnit::None);
+    void RunUtility(std::function<Outcome<UtilityOutput>(ProgressSink& progress)> utility,
+                    std::function<void(const Outcome<UtilityOutput>& outcome)> done,
+                    ProgressUnit unit = ProgressUnit::Unnamed);
     // A file the utility wrote becomes the input file shown, and is stored at once.
-    void TakeOutput(const UtilityOutcome& outcome);
+    void TakeOutput(const Outcome<UtilityOutput>& outcome);
     void TakeListing(const std::string& listing);
     void UpdateMergeButton();
     // "Set" needs an input file; the ROM scan and the Maximus converter need it to be the one in use.

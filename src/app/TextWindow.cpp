@@ -93,7 +93,7 @@ void TextWindow::OnSave() {
     document.executable = saveType_.executable;
     status_->clear();
     progress_ = ShowJobProgress(
-        this, QStringLiteral("Saving list..."), ProgressUnit::None,
+        this, QStringLiteral("Saving list..."), ProgressUnit::Unnamed,
         [this] {
             if (!save_.Cancel() && progress_) progress_->RefuseCancel();
         },
@@ -103,37 +103,31 @@ void TextWindow::OnSave() {
         [path, masterFile = saveType_.masterFile,
          document = std::move(document)](JobControl& control) mutable {
             FileSink file(path);
-            SaveOutcome outcome = file.Prepare(masterFile);
-            if (!outcome.Written()) return outcome;
+            Outcome<> prepared = file.Prepare(masterFile);
+            if (!prepared.Done()) return std::move(prepared).With(SavedGames{});
             // The last point where Cancel keeps the earlier file: the write is whole or nothing.
-            if (!control.BeginFinalStep()) {
-                outcome.status = SaveStatus::Cancelled;
-                return outcome;
-            }
+            if (!control.BeginFinalStep()) return Outcome<SavedGames>::CancelledOutcome();
             return file.Take(document);
         },
-        [this, path](JobOutcome<SaveOutcome> outcome) { OnSaved(path, std::move(outcome)); },
+        [this, path](Outcome<SavedGames> outcome) { OnSaved(path, std::move(outcome)); },
         [this](std::int64_t, std::int64_t) {
             if (progress_ && save_.FinalStepBegun()) progress_->RefuseCancel();
         });
 }
 
-void TextWindow::OnSaved(const std::string& path, JobOutcome<SaveOutcome> outcome) {
+void TextWindow::OnSaved(const std::string& path, Outcome<SavedGames> outcome) {
     const bool cancelRefused = progress_ && progress_->CancelPending() && progress_->CancelRefused();
     delete progress_;
-    if (outcome.Cancelled() || (outcome.result && outcome.result->status == SaveStatus::Cancelled)) {
+    if (outcome.Cancelled()) {
         status_->setText(QString::fromUtf8(kCancelled));
-    } else if (outcome.error) {
-        ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
-    } else if (!outcome.result->Written()) {
-        ShowMessageBox(this, outcome.result->icon, outcome.result->message);
+    } else if (!outcome.Done()) {
+        ShowOutcomeMessages(this, outcome);
     } else {
         saved_ = true;
         const std::string note = "Saved to " + path + ".";
         status_->setText(FromBytes(note));
         Q_EMIT TextSaved();
-        for (const SaveNote& saveNote : outcome.result->notes)
-            ShowMessageBox(this, saveNote.icon, saveNote.text);
+        ShowOutcomeMessages(this, outcome);
         if (cancelRefused) ShowMessageBox(this, MessageIcon::Information, kTooLateToCancel + note);
     }
     Q_EMIT SaveFinished();

@@ -13,7 +13,7 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace vantor {
-struct SaveOutcome;
+struct SavedGames;
 }
 
 namespace vantor::app {
@@ -65,7 +65,7 @@ class TextWindow : public QDialog {
 
   private:
     void OnSave();
-    void OnSaved(const std::string& path, JobOutcome<SaveOutcome> outcome);
+    void OnSaved(const std::string& path, Outcome<SavedGames> outcome);
 
     std::string original_;  // shown unchanged while the user has not edited it
     bool crLf_;             // the text's lines end in CR LF

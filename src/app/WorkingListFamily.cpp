@@ -113,13 +113,12 @@ void WorkingListWindow::KeepOnePerFamily() {
     familyProgress_->Show(true, 1000, QStringLiteral("Choosing one game per family..."), QString());
     familyJob_ = RunThenDeliver(
         this,
-        [copy = CatalogCopyOf(catalog_), entries = EntriesFromGameRows(list_->Table(), all),
+        [catalog = SnapshotOf(catalog_), entries = EntriesFromGameRows(list_->Table(), all),
          options = family_](JobControl& control) {
-            Catalog own;
-            if (!copy.Open(own)) throw EngineError("The input file cannot be read.");
-            return vantor::KeepOnePerFamily(own, entries, options, &control);
+            if (!catalog->file.IsOpen()) throw EngineError(kInputFileUnreadable);
+            return vantor::KeepOnePerFamily(*catalog, entries, options, &control);
         },
-        [this, options = family_](JobOutcome<Selection> outcome) {
+        [this, options = family_](Outcome<Selection> outcome) {
             OnFamilyKept(std::move(outcome), options);
             Q_EMIT FamilyFinished();
         },
@@ -128,17 +127,17 @@ void WorkingListWindow::KeepOnePerFamily() {
         });
 }
 
-void WorkingListWindow::OnFamilyKept(JobOutcome<Selection> outcome, const FamilyOptions& options) {
+void WorkingListWindow::OnFamilyKept(Outcome<Selection> outcome, const FamilyOptions& options) {
     familyProgress_.reset();
     if (outcome.Cancelled()) {
         status_->setText(QString::fromUtf8(kCancelled));
         return;
     }
-    if (outcome.error) {
-        ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
+    if (!outcome.Done()) {
+        ShowOutcomeMessages(this, outcome);
         return;
     }
-    const Selection& selection = *outcome.result;
+    const Selection& selection = outcome.value;
     // Only the games that lost go: rows added or deleted meanwhile stay as they are.
     std::unordered_set<std::string> lost;
     for (const FamilyDecision& decision : selection.families.decisions) {

@@ -67,7 +67,7 @@ bool AskFormatOptions(QWidget* parent, const ListFormatInfo& format, bool merged
 
 // What the writer made: how the save went, and the preview's text.
 struct SavedList {
-    SaveOutcome outcome;
+    std::int64_t games = 0;
     std::string previewText;
 };
 
@@ -181,9 +181,8 @@ bool WorkingListWindow::AskAfterFileDialog(const ListFormatInfo& info, ListOptio
 
 void WorkingListWindow::StartWriter(SaveRequest request, const std::string& fileName, bool preview,
                                     const SaveFileType& saveType) {
-    // The job owns what it writes from; the master file it reads stays open while this window
-    // lives (the main window neither closes nor reopens it while a save runs).
-    const Catalog& catalog = catalog_;
+    // The job owns what it writes from, the catalog it reads included.
+    const CatalogSnapshot catalog = SnapshotOf(catalog_);
     const std::uint64_t changes = changes_;
     status_->clear();
     // From the moment the file is being put in place, Cancel can no longer keep the old one.
@@ -192,19 +191,19 @@ void WorkingListWindow::StartWriter(SaveRequest request, const std::string& file
     });
     save_ = RunWriteThenDeliver(
         this,
-        [&catalog, request = std::move(request), fileName, preview](JobControl& control) {
-            SavedList saved;
+        [catalog, request = std::move(request), fileName, preview](JobControl& control) {
             if (preview) {
                 StringSink text;
-                saved.outcome = vantor::SaveList(catalog, request, text, &control);
-                if (saved.outcome.Written()) saved.previewText = text.Text();
-            } else {
-                FileSink file(fileName);
-                saved.outcome = vantor::SaveList(catalog, request, file, &control);
+                Outcome<SavedGames> saved = vantor::SaveList(*catalog, request, text, &control);
+                const std::int64_t games = saved.value.games;
+                return std::move(saved).With(SavedList{games, text.Text()});
             }
-            return saved;
+            FileSink file(fileName);
+            Outcome<SavedGames> saved = vantor::SaveList(*catalog, request, file, &control);
+            const std::int64_t games = saved.value.games;
+            return std::move(saved).With(SavedList{games, {}});
         },
-        [this, preview, saveType, changes, fileName](JobOutcome<SavedList> outcome) {
+        [this, preview, saveType, changes, fileName](Outcome<SavedList> outcome) {
             OnSaved(preview, saveType, changes, fileName, std::move(outcome));
         },
         [this](std::int64_t done, std::int64_t total) {
@@ -215,30 +214,24 @@ void WorkingListWindow::StartWriter(SaveRequest request, const std::string& file
 }
 
 void WorkingListWindow::OnSaved(bool preview, const SaveFileType& saveType, std::uint64_t changesSaved,
-                                const std::string& fileName, JobOutcome<SavedList> outcome) {
+                                const std::string& fileName, Outcome<SavedList> outcome) {
     // A Cancel pressed just as the file went into place: the user is told it was saved after all.
     const bool cancelRefused =
         saveProgress_ && saveProgress_->CancelPending() && saveProgress_->CancelRefused();
     delete saveProgress_;
     // Still running while the outcome is told: the window stays, the master file stays open.
-    const bool cancelled =
-        outcome.Cancelled() || (outcome.result && outcome.result->outcome.status == SaveStatus::Cancelled);
-    if (cancelled) {
+    if (outcome.Cancelled()) {
         status_->setText(QString::fromUtf8(kCancelled));
-    } else if (outcome.error) {
-        ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
-    } else if (const SaveOutcome& saved = outcome.result->outcome; !saved.Written()) {
-        ShowMessageBox(this, saved.icon, saved.message);
     } else {
-        for (const SaveNote& note : saved.notes) ShowMessageBox(this, note.icon, note.text);
-        if (preview) {
-            ShowPreview(outcome.result->previewText, saveType, changesSaved);
-        } else {
-            savedChanges_ = changesSaved;
-            const std::string note = SavedNote(saved.games, fileName);
-            status_->setText(FromBytes(note));
-            if (cancelRefused) ShowMessageBox(this, MessageIcon::Information, kTooLateToCancel + note);
-        }
+        ShowOutcomeMessages(this, outcome);  // why it failed, or the notes on what was written
+    }
+    if (outcome.Done() && preview) {
+        ShowPreview(outcome.value.previewText, saveType, changesSaved);
+    } else if (outcome.Done()) {
+        savedChanges_ = changesSaved;
+        const std::string note = SavedNote(outcome.value.games, fileName);
+        status_->setText(FromBytes(note));
+        if (cancelRefused) ShowMessageBox(this, MessageIcon::Information, kTooLateToCancel + note);
     }
     saveRunning_ = false;
     Q_EMIT SaveFinished();

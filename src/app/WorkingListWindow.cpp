@@ -115,16 +115,15 @@ void WorkingListWindow::StartNextFill() {
         [entries = std::move(entries), sortByName = batch.sortByName](JobControl& control) mutable {
             return BuildGameRows(std::move(entries), sortByName, control);
         },
-        [this, batch](JobOutcome<std::vector<ListTable::Row>> outcome) {
+        [this, batch](Outcome<std::vector<ListTable::Row>> outcome) {
             OnFilled(batch, std::move(outcome));
             StartNextFill();
         });
 }
 
-void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<ListTable::Row>> outcome) {
-    if (!outcome.result) {
-        if (outcome.error && !outcome.Cancelled())
-            ShowMessageBox(isVisible() ? this : parentWidget(), outcome.error->Icon(), outcome.error->Text());
+void WorkingListWindow::OnFilled(const HandOver& batch, Outcome<std::vector<ListTable::Row>> outcome) {
+    if (!outcome.Done()) {
+        ShowOutcomeMessages(isVisible() ? this : parentWidget(), outcome);
         return;
     }
     // Keys of two files never meet in one list.
@@ -138,7 +137,7 @@ void WorkingListWindow::OnFilled(const HandOver& batch, JobOutcome<std::vector<L
         return;
     }
     keysFrom_ = open;
-    std::vector<ListTable::Row>& filled = *outcome.result;
+    std::vector<ListTable::Row>& filled = outcome.value;
     // A game is in the list once: the games already there (from an earlier Go! or "Add to your
     // list") are skipped.
     std::unordered_set<std::string> keys;
@@ -221,36 +220,31 @@ void WorkingListWindow::LoadListFile() {
     if (!AskForFile(this, FileQuestion::Open, "Load list...", "All files (*)|*", "", path)) return;
     if (!ConfirmDiscard()) return;
     saveRunning_ = true;
-    const Catalog& catalog = catalog_;
     status_->clear();
     loadProgress_ = ShowJobProgress(this, QStringLiteral("Reading the list's games..."), ProgressUnit::Bytes,
                                     [this] { load_.Cancel(); });
     load_ = RunThenDeliver(
         this,
         // The log goes to the working folder, the per-user data folder.
-        [&catalog, path](JobControl& control) {
-            return vantor::LoadList(catalog, {path, ""}, &control);
+        [catalog = SnapshotOf(catalog_), path](JobControl& control) {
+            return vantor::LoadList(*catalog, {path, ""}, &control);
         },
-        [this](JobOutcome<LoadedList> outcome) { OnListLoaded(std::move(outcome)); },
+        [this](Outcome<LoadedList> outcome) { OnListLoaded(std::move(outcome)); },
         [this](std::int64_t done, std::int64_t total) {
             if (loadProgress_) loadProgress_->SetProgress(done, total);
         });
 }
 
-void WorkingListWindow::OnListLoaded(JobOutcome<LoadedList> outcome) {
+void WorkingListWindow::OnListLoaded(Outcome<LoadedList> outcome) {
     delete loadProgress_;
     saveRunning_ = false;
-    if (outcome.Cancelled() || (outcome.result && outcome.result->kind == OutcomeKind::Cancelled)) {
+    if (outcome.Cancelled()) {
         status_->setText(QString::fromUtf8(kCancelled));
         return;
     }
-    if (outcome.error) {
-        ShowMessageBox(this, outcome.error->Icon(), outcome.error->Text());
-        return;
-    }
-    LoadedList& loaded = *outcome.result;
-    for (const OutcomeMessage& message : loaded.messages) ShowMessageBox(this, message.icon, message.text);
-    if (!loaded.Done()) return;
+    ShowOutcomeMessages(this, outcome);
+    if (!outcome.Done()) return;
+    LoadedList& loaded = outcome.value;
     // The list's games replace the working list.
     HandOver handOver;
     handOver.entries = std::move(loaded.entries);

@@ -128,7 +128,7 @@ class WorkingListWindow : public GameListWindow {
 
   private:
     void StartNextFill();
-    void OnFilled(const HandOver& batch, JobOutcome<std::vector<ListTable::Row>> outcome);
+    void OnFilled(const HandOver& batch, Outcome<std::vector<ListTable::Row>> outcome);
     void UpdateTitle(const char* format);
     void RunSave(bool preview);
     // Asks the format's questions and starts the writer; false when a question was cancelled.
@@ -144,11 +144,11 @@ class WorkingListWindow : public GameListWindow {
     void StartWriter(SaveRequest request, const std::string& fileName, bool preview,
                      const SaveFileType& saveType);
     void OnSaved(bool preview, const SaveFileType& saveType, std::uint64_t changesSaved,
-                 const std::string& fileName, JobOutcome<SavedList> outcome);
+                 const std::string& fileName, Outcome<SavedList> outcome);
     void ShowPreview(const std::string& text, const SaveFileType& saveType, std::uint64_t changesShown);
     QLayout* BuildFamilyRow();
-    void OnFamilyKept(JobOutcome<Selection> outcome, const FamilyOptions& options);
-    void OnListLoaded(JobOutcome<LoadedList> outcome);
+    void OnFamilyKept(Outcome<Selection> outcome, const FamilyOptions& options);
+    void OnListLoaded(Outcome<LoadedList> outcome);
     // The batch's rows take the place of the list's.
     void ReplaceList(const HandOver& handOver);
 

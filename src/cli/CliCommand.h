@@ -10,7 +10,6 @@
 #include "CliProgress.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/Outcome.h"
-#include "gamedata/UserInterface.h"
 #include "search/InputCheck.h"
 #include "search/MatchEntry.h"
 
@@ -25,21 +24,17 @@ inline constexpr int kExitTerminated = 143;   // cancelled by SIGTERM (128 + SIG
 // The exit status of a command that ended on an engine error of this kind.
 int ExitStatusFor(ErrorKind kind);
 
-// Messages go to standard error as "error: " / "warning: " / "note: " by icon, said as the
-// command line would where they speak of the windows (CommandLineWording). The engine asks no
+// Messages go to standard error as "error: " / "warning: " / "note: " by icon; an engine
+// message's advice is said as the command line would (CommandLineWording). The engine asks no
 // questions: the commands pass their options in.
-class CliUserInterface : public UserInterface {
+class CliUserInterface {
   public:
     CliUserInterface(std::ostream& err, bool progress) : err_(err), line_(err, progress) {}
 
-    void ShowMessage(MessageIcon icon, const std::string& text) override;
-    void ProgressShow(const std::string& firstLine, const std::string& secondLine) override;
-    void ProgressSetTexts(const std::string& firstLine, const std::string& secondLine) override;
-    void ProgressUpdate(std::int64_t done, std::int64_t total) override;
-    void ProgressClose() override;
+    void ShowMessage(MessageIcon icon, const std::string& text);
+    void Show(const Message& message);
 
-    // The one progress line on standard error, shared by the progress window's calls and the
-    // engine's progress sinks (CliProgress).
+    // The one progress line on standard error, which the engine's jobs report to (CliProgress).
     ProgressLine& Line() { return line_; }
 
   private:
@@ -47,9 +42,8 @@ class CliUserInterface : public UserInterface {
     ProgressLine line_;
 };
 
-// A message of the engine with its words about the windows ("now set as your input xml file",
-// "via the settings window") replaced by what a command-line user does instead.
-std::string CommandLineWording(const std::string& text);
+// An engine message with its advice in a command-line user's terms (options, other commands).
+std::string CommandLineWording(const Message& message);
 
 struct GlobalOptions {
     std::string input;
@@ -77,7 +71,7 @@ struct CliContext {
     // only with `notes`, where they matter.
     bool OpenMaster(bool notes = false);
     // Prints what the input check said under the same rule.
-    void PrintInputCheck(const InputCheck& check, bool notes);
+    void PrintInputCheck(const Outcome<InputCheck>& check, bool notes);
     void Error(const std::string& text) { ui.ShowMessage(MessageIcon::Stop, text); }
     // "error: <usage line>" for a malformed command line.
     int UsageError(const std::string& text);
@@ -93,9 +87,13 @@ struct CliContext {
     void PrintMatchList(const std::vector<MatchEntry>& entries);
 };
 
-// Prints what an engine job had to tell, and returns the exit status for it: 0 done, 1 failed
-// or cancelled.
-int FinishWithOutcome(CliContext& context, const Outcome& outcome);
+// Prints what an engine job had to tell, and returns the exit status for it: 0 done, 1 failed,
+// the cancel status when cancelled.
+int FinishWithMessages(CliContext& context, OutcomeKind kind, const std::vector<Message>& messages);
+template <typename Value>
+int FinishWithOutcome(CliContext& context, const Outcome<Value>& outcome) {
+    return FinishWithMessages(context, outcome.kind, outcome.messages);
+}
 
 using CommandFunction = int (*)(CliContext& context, std::vector<std::string>& args);
 

@@ -266,21 +266,21 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
 }
 
 bool CliContext::OpenMaster(bool notes) {
-    InputCheck check = OpenInputFile(catalog, options.input);
+    const Outcome<InputCheck> check = OpenInputFile(catalog, options.input);
     PrintInputCheck(check, notes);
-    if (check.opened) AttachKeptAudit(catalog);
-    return check.opened;
+    if (check.Done()) AttachKeptAudit(catalog);
+    return check.Done();
 }
 
-void CliContext::PrintInputCheck(const InputCheck& check, bool notes) {
-    for (const InputCheck::Message& message : check.messages) {
+void CliContext::PrintInputCheck(const Outcome<InputCheck>& check, bool notes) {
+    for (const Message& message : check.messages) {
         if (!notes && message.icon != MessageIcon::Stop) continue;
         // The long note on a file that is not merged comes once per file; one line after that.
-        if (message.text.starts_with(kNotMergedNote) && !FirstNotMergedNote(options.input)) {
+        if (message.advice == Advice::MakeMergedFile && !FirstNotMergedNote(options.input)) {
             ui.ShowMessage(MessageIcon::Information, options.input + kNotMergedShortNote);
             continue;
         }
-        ui.ShowMessage(message.icon, message.text);
+        ui.Show(message);
     }
 }
 

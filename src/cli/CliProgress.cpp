@@ -103,7 +103,7 @@ std::string ProgressLineText(std::string_view label, ProgressUnit unit, std::int
     std::snprintf(head, sizeof head, "%3d%% ", percent);
     std::string amounts;
     if (unit == ProgressUnit::Bytes) amounts = " " + ByteAmounts(done, total);
-    if (unit == ProgressUnit::Items) amounts = " " + std::to_string(done) + "/" + std::to_string(total);
+    if (unit == ProgressUnit::Games) amounts = " " + std::to_string(done) + "/" + std::to_string(total);
     if (elapsedSeconds >= 1 && done > 0 && done < total && done * 100 >= total) {
         const double left = elapsedSeconds * static_cast<double>(total - done) / static_cast<double>(done);
         amounts += (unit == ProgressUnit::Unnamed ? " " : ", ") + TimeLeft(left);
@@ -148,8 +148,31 @@ void ProgressLine::Break() {
     drawn_ = false;
 }
 
+CliProgress::~CliProgress() {
+    End();
+}
+
+void CliProgress::Start(const std::string& label) {
+    ui_.Line().Start(label);
+    started_ = true;
+}
+
+void CliProgress::End() {
+    if (started_) ui_.Line().Break();
+    started_ = false;
+}
+
 void CliProgress::Progress(std::int64_t done, std::int64_t total) {
+    started_ = true;
     ui_.Line().Update(done, total, unit_);
+}
+
+void CliProgress::Texts(const std::string& firstLine, const std::string&) {
+    if (started_) {
+        ui_.Line().SetLabel(firstLine);
+    } else {
+        Start(firstLine);
+    }
 }
 
 bool CliProgress::CancelRequested() const {

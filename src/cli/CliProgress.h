@@ -6,12 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 
 namespace vantor::cli {
-
-// What the amounts of a progress report count; Unnamed shows the percentage and the time only.
-enum class ProgressUnit { Bytes, Items, Unnamed };
 
 // "LABEL  45% [#######         ] 121/270 MB, 12 s left", fitted to `width` columns (a shorter bar
 // first, then a shorter label). An estimate is only worth showing after a second and 1% of the work.
@@ -46,18 +43,29 @@ class ProgressLine {
 
 class CliUserInterface;
 
-// An engine job's progress on the progress line; Ctrl-C or SIGTERM is its cancel request. The
-// amounts are named only where the caller knows what the job counts (the scans: bytes).
+// An engine job's progress on the progress line, labelled with the job's first line of text and
+// ended with the object; Ctrl-C or SIGTERM is its cancel request. The amounts are named only where
+// the caller knows what the job counts (the scans: bytes).
 class CliProgress : public ProgressSink {
   public:
     explicit CliProgress(CliUserInterface& ui, ProgressUnit unit = ProgressUnit::Unnamed)
         : ui_(ui), unit_(unit) {}
+    ~CliProgress() override;
+    CliProgress(const CliProgress&) = delete;
+    CliProgress& operator=(const CliProgress&) = delete;
+
     void Progress(std::int64_t done, std::int64_t total) override;
+    void Texts(const std::string& firstLine, const std::string& secondLine) override;
     bool CancelRequested() const override;
+    // A new stage of the command's work: its label, and the estimate's clock starts again.
+    void Start(const std::string& label);
+    // Ends the drawn line, before the stage's messages.
+    void End();
 
   private:
     CliUserInterface& ui_;
     ProgressUnit unit_;
+    bool started_ = false;
 };
 
 // SIGINT and SIGTERM ask the running command to stop (the handler sets a flag that the work and

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <ostream>
 
 #include "CliCommand.h"
@@ -7,25 +6,29 @@
 
 namespace vantor::cli {
 
-std::string CommandLineWording(const std::string& text) {
-    static const std::pair<const char*, const char*> kPhrases[] = {
-        {"Please hit the settings button to select an input file.",
-         "No input file: give --input FILE, or choose one in the settings of the desktop program."},
-        {"This file is now set as your input xml file.", "Search it with vantor-cli --input FILE."},
-        {"Use this new input XML file to generate an all ROMs list in the main vantor window.",
-         "vantor-cli --input FILE list-all lists all its ROMs."},
-        {"create a merged input file via the settings window.",
-         "create a merged input file with vantor-cli merge."},
-    };
-    std::string said = text;
-    for (const auto& [window, commandLine] : kPhrases) ReplaceAll(said, window, commandLine);
-    return said;
+std::string CommandLineWording(const Message& message) {
+    constexpr const char* kSearchIt = "Search it with vantor-cli --input FILE.";
+    switch (message.advice) {
+        case Advice::None:
+            break;
+        case Advice::ChooseInputFile:
+            return message.Worded(
+                "No input file: give --input FILE, or choose one in the settings of the desktop program.");
+        case Advice::UseNewInputFile:
+            return message.Worded(kSearchIt);
+        case Advice::ListNewInputFile:
+            return message.Worded(std::string(kSearchIt) +
+                                  "\r\n\r\nvantor-cli --input FILE list-all lists all its ROMs.");
+        case Advice::MakeMergedFile:
+            return message.Worded("create a merged input file with vantor-cli merge.");
+    }
+    return message.Worded("");
 }
 
-int FinishWithOutcome(CliContext& context, const Outcome& outcome) {
-    for (const OutcomeMessage& message : outcome.messages) context.ui.ShowMessage(message.icon, message.text);
-    if (outcome.kind == OutcomeKind::Cancelled) return context.Cancelled();
-    return outcome.Done() ? kExitOk : kExitFailure;
+int FinishWithMessages(CliContext& context, OutcomeKind kind, const std::vector<Message>& messages) {
+    for (const Message& message : messages) context.ui.Show(message);
+    if (kind == OutcomeKind::Cancelled) return context.Cancelled();
+    return kind == OutcomeKind::Done ? kExitOk : kExitFailure;
 }
 
 void CliUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
@@ -33,25 +36,12 @@ void CliUserInterface::ShowMessage(MessageIcon icon, const std::string& text) {
     const char* prefix = icon == MessageIcon::Stop          ? "error: "
                          : icon == MessageIcon::Exclamation ? "warning: "
                                                             : "note: ";
-    err_ << prefix << CrLfToLf(CommandLineWording(text)) << '\n';
+    err_ << prefix << CrLfToLf(text) << '\n';
     err_.flush();
 }
 
-void CliUserInterface::ProgressShow(const std::string& firstLine, const std::string&) {
-    line_.Start(firstLine);
-}
-
-void CliUserInterface::ProgressSetTexts(const std::string& firstLine, const std::string&) {
-    line_.SetLabel(firstLine);
-}
-
-// The engine's utilities report files, names or bytes here, without saying which.
-void CliUserInterface::ProgressUpdate(std::int64_t done, std::int64_t total) {
-    line_.Update(done, total, ProgressUnit::Unnamed);
-}
-
-void CliUserInterface::ProgressClose() {
-    line_.Break();
+void CliUserInterface::Show(const Message& message) {
+    ShowMessage(message.icon, CommandLineWording(message));
 }
 
 }  // namespace vantor::cli

@@ -49,15 +49,15 @@ int RunAudit(CliContext& context, std::vector<std::string>& args) {
 
     CliProgress progress(context.ui);
     if (byFind) {
-        context.ui.ProgressShow("Scanning input file for matches...", "");
+        progress.Start("Scanning input file for matches...");
         for (const MatchEntry& entry : ScanForMatches(context.catalog, expression, &progress))
             request.positions.push_back(ParseRecordKey(entry.key));
     }
     request.allGames = !byFind && !byKeys;
     request.keepFolder = DefaultAuditFolder();
-    context.ui.ProgressShow("Auditing ROM sets...", "");
+    progress.Start("Auditing ROM sets...");
     const AuditRunResult result = RunRomAudit(context.catalog, context.options.input, request, &progress);
-    context.ui.ProgressClose();
+    progress.End();
 
     if (report && !WriteFileAtomically(reportFile, AuditReportCsv(result.games))) {
         context.Error("Cannot write the audit report " + reportFile + ".");

@@ -133,10 +133,10 @@ int RunCriteria(CliContext& context, std::vector<std::string>& args) {
 
     model = CriteriaModel();
     if (!context.options.input.empty()) {
-        InputCheck check = OpenInputFile(context.catalog, context.options.input);
+        const Outcome<InputCheck> check = OpenInputFile(context.catalog, context.options.input);
         // Here the category boxes are what the note is about.
         context.PrintInputCheck(check, true);
-        if (!check.opened) return kExitFailure;
+        if (!check.Done()) return kExitFailure;
         model.ApplyInputCheck(check);
         AttachKeptAudit(context.catalog);
         model.SetAuditKept(context.catalog.outsideFacts != nullptr);

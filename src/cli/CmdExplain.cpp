@@ -46,9 +46,9 @@ int RunExplain(CliContext& context, std::vector<std::string>& args) {
     if (!typed.empty()) {
         if (int status = prepare(); status != kExitOk) return status;
     }
-    InputCheck check = OpenInputFile(context.catalog, context.options.input);
+    const Outcome<InputCheck> check = OpenInputFile(context.catalog, context.options.input);
     context.PrintInputCheck(check, false);
-    if (!check.opened) return kExitFailure;
+    if (!check.Done()) return kExitFailure;
     AttachKeptAudit(context.catalog);
     if (typed.empty()) {
         // What the main window shows before anything is ticked.
@@ -63,9 +63,9 @@ int RunExplain(CliContext& context, std::vector<std::string>& args) {
     }
     // One game per family decides among all the matches: a scan of the whole file.
     CliProgress progress(context.ui, ProgressUnit::Bytes);
-    if (request.family) context.ui.ProgressShow("Scanning input file for matches...", "");
+    if (request.family) progress.Start("Scanning input file for matches...");
     GameExplanation explanation = ExplainGame(context.catalog, romName, request, &progress);
-    if (request.family) context.ui.ProgressClose();
+    if (request.family) progress.End();
     context.out << explanation.text;
     context.out.flush();
     return kExitOk;

@@ -30,9 +30,9 @@ int RunSelection(CliContext& context, const std::string& expression, SelectionOp
     if (!context.OpenMaster()) return kExitFailure;
     options.request.expression = expression;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
-    context.ui.ProgressShow("Scanning input file for matches...", "");
+    progress.Start("Scanning input file for matches...");
     Selection selection = SelectGames(context.catalog, options.request, &progress);
-    context.ui.ProgressClose();
+    progress.End();
     // Both reports are written together, or neither.
     std::vector<CliContext::OutputText> reports;
     if (!options.familyLog.empty())
@@ -58,9 +58,9 @@ int RunScan(CliContext& context, const std::string& expression, SelectionOptions
         return RunSelection(context, expression, options, countOnly);
     if (!context.OpenMaster()) return kExitFailure;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
-    context.ui.ProgressShow("Scanning input file for matches...", "");
+    progress.Start("Scanning input file for matches...");
     std::vector<MatchEntry> entries = ScanForMatches(context.catalog, expression, &progress);
-    context.ui.ProgressClose();
+    progress.End();
     if (countOnly) {
         context.out << entries.size() << '\n';
     } else {
@@ -97,9 +97,9 @@ int RunRomSearch(CliContext& context, std::vector<std::string>& args) {
     if (text.empty()) return kExitOk;  // an empty search text searches nothing
     if (!context.OpenMaster()) return kExitFailure;
     CliProgress progress(context.ui, ProgressUnit::Bytes);
-    context.ui.ProgressShow("Searching...", "");
+    progress.Start("Searching...");
     std::vector<MatchEntry> entries = RomSearch(context.catalog, text, &progress);
-    context.ui.ProgressClose();
+    progress.End();
     context.PrintMatchList(entries);
     if (entries.empty()) context.ui.ShowMessage(MessageIcon::Information, kNoMatchesFound);
     return kExitOk;

@@ -35,13 +35,13 @@ int RunListXml(CliContext& context, std::vector<std::string>& args) {
         return kExitFailure;
     }
     // The warning that MAME takes a while comes before it runs.
-    UtilityOutcome check = CheckMameProgram(program);
+    Outcome<UtilityOutput> check = CheckMameProgram(program);
     int checked = FinishWithOutcome(context, check);
     if (!check.Done()) return checked;
-    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunMameListing({program, outputPath}, progress);
-    progress.Close();
-    if (outcome.Done()) context.out << outcome.outputPath << '\n';
+    CliProgress progress(context.ui);
+    Outcome<UtilityOutput> outcome = RunMameListing({program, outputPath}, progress);
+    progress.End();
+    if (outcome.Done()) context.out << outcome.value.outputPath << '\n';
     return FinishWithOutcome(context, outcome);
 }
 

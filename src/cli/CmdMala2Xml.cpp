@@ -17,9 +17,9 @@ int RunMala2Xml(CliContext& context, std::vector<std::string>& args) {
     inputs.inputPath = context.options.input;
     inputs.listPath = args.front();
     inputs.outputPath = outputPath;
-    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunMalaToXml(inputs, progress);
-    progress.Close();
+    CliProgress progress(context.ui);
+    Outcome<UtilityOutput> outcome = RunMalaToXml(inputs, progress);
+    progress.End();
     return FinishWithOutcome(context, outcome);
 }
 

@@ -14,9 +14,9 @@ int RunMaximus2Xml(CliContext& context, std::vector<std::string>& args) {
     if (args.size() != 1) return context.UsageError("usage: vantor-cli maximus2xml LIST [-o OUT]");
     inputs.inputPath = context.options.input;
     inputs.listPath = args.front();
-    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunMaximusToXml(inputs, progress);
-    progress.Close();
+    CliProgress progress(context.ui);
+    Outcome<UtilityOutput> outcome = RunMaximusToXml(inputs, progress);
+    progress.End();
     return FinishWithOutcome(context, outcome);
 }
 

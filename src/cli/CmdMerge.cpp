@@ -21,9 +21,9 @@ int RunMergeCommand(CliContext& context, std::vector<std::string>& args) {
             "usage: vantor-cli merge --listxml FILE --catver FILE --controls FILE [--nplayers FILE] -o OUT");
     }
     inputs.outputPath = outputPath;
-    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunMerge(inputs, progress);
-    progress.Close();
+    CliProgress progress(context.ui);
+    Outcome<UtilityOutput> outcome = RunMerge(inputs, progress);
+    progress.End();
     return FinishWithOutcome(context, outcome);
 }
 

@@ -15,9 +15,9 @@ int RunRomDir2Xml(CliContext& context, std::vector<std::string>& args) {
     if (!args.empty() || folder.empty() || outputPath.empty()) {
         return context.UsageError("usage: vantor-cli romdir2xml --roms DIR -o OUT");
     }
-    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunRomDirToXml({folder, outputPath}, progress);
-    progress.Close();
+    CliProgress progress(context.ui);
+    Outcome<UtilityOutput> outcome = RunRomDirToXml({folder, outputPath}, progress);
+    progress.End();
     return FinishWithOutcome(context, outcome);
 }
 

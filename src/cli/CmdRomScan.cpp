@@ -19,9 +19,9 @@ int RunRomScanCommand(CliContext& context, std::vector<std::string>& args) {
     inputs.inputPath = context.options.input;
     inputs.romFolder = folder;
     inputs.outputPath = outputPath;
-    ProgressWindowSink progress(context.ui, [] { return CancelSignal() != 0; });
-    UtilityOutcome outcome = RunRomScan(inputs, progress);
-    progress.Close();
+    CliProgress progress(context.ui);
+    Outcome<UtilityOutput> outcome = RunRomScan(inputs, progress);
+    progress.End();
     return FinishWithOutcome(context, outcome);
 }
 

@@ -299,23 +299,23 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
         // log of those goes to the current folder, said with its full path.
         std::error_code noFolder;
         const std::string here = std::filesystem::current_path(noFolder).string();
-        context.ui.ProgressShow("Reading the list's games...", "");
-        LoadedList loaded = LoadList(context.catalog, {listFile, here}, &progress);
-        context.ui.ProgressClose();
+        progress.Start("Reading the list's games...");
+        Outcome<LoadedList> loaded = LoadList(context.catalog, {listFile, here}, &progress);
+        progress.End();
         const int status = FinishWithOutcome(context, loaded);
         if (!loaded.Done()) return status;
-        entries = std::move(loaded.entries);
+        entries = std::move(loaded.value.entries);
     } else if (byKeys && onePerFamily) {
         entries = EntriesAt(context.catalog, request.keys);
     } else if (byFind || (byAll && onePerFamily)) {
-        context.ui.ProgressShow("Scanning input file for matches...", "");
+        progress.Start("Scanning input file for matches...");
         if (onePerFamily) {
             family.request.expression = expression;
             selection = SelectGames(context.catalog, family.request, &progress);
         } else {
             entries = ScanForMatches(context.catalog, expression, &progress);
         }
-        context.ui.ProgressClose();
+        progress.End();
     } else if (byAll) {
         // Every game, found and written in the save's one pass over the file; the writer reads
         // each name anyway and sorts by it.
@@ -341,16 +341,12 @@ int RunSave(CliContext& context, std::vector<std::string>& args) {
     if (byKeys && keysFile != "-") file.ProtectInput(keysFile);
     if (byList) file.ProtectInput(listFile);
     if (!family.familyLog.empty() && !preview) file.AddFile(family.familyLog, familyLog);
-    context.ui.ProgressShow(kCreatingList, "");
-    const SaveOutcome outcome =
+    progress.Start(kCreatingList);
+    const Outcome<SavedGames> outcome =
         SaveList(context.catalog, request, preview ? static_cast<ListSink&>(text) : file, &progress);
-    context.ui.ProgressClose();
-    if (!outcome.Written()) {
-        if (outcome.status == SaveStatus::Cancelled) return context.Cancelled();
-        context.ui.ShowMessage(outcome.icon, outcome.message);
-        return kExitFailure;
-    }
-    for (const SaveNote& note : outcome.notes) context.ui.ShowMessage(note.icon, note.text);
+    progress.End();
+    if (!outcome.Done()) return FinishWithOutcome(context, outcome);
+    for (const Message& note : outcome.messages) context.ui.Show(note);
     if (preview) {
         if (!family.familyLog.empty() && !context.WriteFiles({{family.familyLog, familyLog, "family log"}}))
             return kExitFailure;

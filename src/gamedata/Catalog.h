@@ -34,4 +34,22 @@ struct Catalog {
     const std::string& ManufacturerTag() const { return Tags().ManufacturerTag(inputType); }
 };
 
+inline constexpr const char* kInputFileUnreadable = "The input file cannot be read.";
+
+// The catalog a job on another thread reads: its own opening of the same state of the file, so
+// that the window may close or reopen its catalog meanwhile, and never changed once made.
+using CatalogSnapshot = std::shared_ptr<const Catalog>;
+
+// `display` in place of the catalog's own, for a job shown otherwise (the details' ROM names).
+inline CatalogSnapshot SnapshotOf(const Catalog& catalog, const DisplayOptions& display) {
+    auto copy = std::make_shared<Catalog>();
+    copy->file = catalog.file.Duplicate();
+    copy->inputType = catalog.inputType;
+    copy->display = display;
+    return copy;
+}
+inline CatalogSnapshot SnapshotOf(const Catalog& catalog) {
+    return SnapshotOf(catalog, catalog.display);
+}
+
 }  // namespace vantor

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "EngineError.h"
 
@@ -407,7 +408,7 @@ void AtomicOutputFile::WriteText(std::string_view text) {
     }
 }
 
-bool AtomicOutputFile::Finish() {
+bool AtomicOutputFile::Finish(bool sync) {
     if (fd_ < 0) return false;
     Flush();
     if (direct_) {
@@ -423,6 +424,14 @@ bool AtomicOutputFile::Finish() {
         if (::fstat(fd_, &made) == 0 && (made.st_uid != existing.st_uid || made.st_gid != existing.st_gid))
             (void)::fchown(fd_, existing.st_uid, existing.st_gid);
         if (::fchmod(fd_, existing.st_mode & 01777) != 0) Fail(Reason(errno));
+    }
+    if (!sync) {
+        struct stat made {};
+        if (!failed_ && ::fstat(fd_, &made) == 0) device_ = made.st_dev;
+        if (!failed_) ::sync_file_range(fd_, synced_, 0, SYNC_FILE_RANGE_WRITE);
+        if (::close(fd_) != 0) Fail(Reason(errno));
+        fd_ = -1;
+        return !failed_;
     }
     // The sync goes in steps, so that a stop request is seen within a moment on a slow disk.
     for (std::int64_t from = 0; !failed_ && from < written_; from += kSyncStep) {
@@ -503,8 +512,30 @@ bool AtomicOutputFile::Commit() {
 }
 
 bool CommitFiles(std::span<AtomicOutputFile* const> files) {
+    const bool together = files.size() > 1;
     for (AtomicOutputFile* file : files) {
-        if (!file->Finish()) {
+        if (!file->Finish(!together)) {
+            for (AtomicOutputFile* other : files) other->Discard();
+            return false;
+        }
+    }
+    // A set of files has one sync per file system, not one per file: hundreds of small files (a
+    // playlist per category) would otherwise wait for the disk hundreds of times.
+    std::vector<unsigned long long> synced;
+    for (AtomicOutputFile* file : files) {
+        if (!together || file->direct_ ||
+            std::find(synced.begin(), synced.end(), file->device_) != synced.end())
+            continue;
+        ThrowIfStopRequested();
+        synced.push_back(file->device_);
+        const int fd = ::open(file->tempPath_.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool done = fd >= 0 && ::syncfs(fd) == 0;
+        const std::string reason = done ? std::string() : Reason(errno);
+        if (fd >= 0) ::close(fd);
+        if (!done) {
+            for (AtomicOutputFile* other : files) {
+                if (!other->direct_ && other->device_ == file->device_) other->Fail(reason);
+            }
             for (AtomicOutputFile* other : files) other->Discard();
             return false;
         }

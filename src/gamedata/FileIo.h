@@ -55,8 +55,9 @@ class AtomicOutputFile {
     friend bool CommitFiles(std::span<AtomicOutputFile* const> files);
     void Flush();
     void Fail(const std::string& reason);
-    // Written, synced and closed; false on a failure.
-    bool Finish();
+    // Written and closed, and synced with `sync` (else its write-back is only started, for a sync
+    // of the whole set); false on a failure.
+    bool Finish(bool sync);
     // Takes the target's name; an earlier file then lies at the temporary name where it can.
     bool Place();
     // Puts the earlier file back (or removes a file that was new).
@@ -77,7 +78,8 @@ class AtomicOutputFile {
     std::string buffer_;
     std::string problem_;
     std::int64_t written_ = 0;
-    std::int64_t synced_ = 0;  // bytes whose write-back to the disk has been started
+    std::int64_t synced_ = 0;        // bytes whose write-back to the disk has been started
+    unsigned long long device_ = 0;  // the file system of a file finished without its sync
 };
 
 // Opens a regular file for reading without blocking (a FIFO is refused, not waited for): the

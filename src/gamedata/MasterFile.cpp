@@ -1,5 +1,6 @@
 #include "MasterFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,8 +11,6 @@
 #include "FileIo.h"
 
 namespace vantor {
-
-MasterFile g_masterFile;
 
 namespace {
 std::atomic<std::uint64_t> g_lastOpenId{0};
@@ -53,6 +52,18 @@ bool MasterFile::Open(const std::string& path) {
     }
     path_ = path;
     return true;
+}
+
+MasterFile MasterFile::Duplicate() const {
+    MasterFile copy;
+    if (fd_ < 0) return copy;
+    copy.fd_ = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    if (copy.fd_ < 0) return copy;
+    copy.size_ = size_;
+    copy.openId_ = ++g_lastOpenId;
+    copy.identity_ = identity_;
+    copy.path_ = path_;
+    return copy;
 }
 
 void MasterFile::Close() {

@@ -28,6 +28,9 @@ class MasterFile {
 
     // Opens a regular file (a FIFO or a device is refused, not waited for); false when it cannot.
     bool Open(const std::string& path);
+    // Another opening of the same state of the file, even when its path names another file by
+    // now; closed when this one is or the system has no descriptor left.
+    MasterFile Duplicate() const;
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& Path() const { return path_; }
@@ -49,8 +52,5 @@ class MasterFile {
     FileIdentity identity_;
     std::string path_;
 };
-
-// The one open master file of the program (the input check opens it).
-extern MasterFile g_masterFile;
 
 }  // namespace vantor

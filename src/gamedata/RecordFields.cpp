@@ -19,7 +19,7 @@ std::string RecordFields::GetRomName(std::string_view record) const {
 }
 
 std::string RecordFields::GetDescription(std::string_view record) const {
-    return GetDescription(record, ToLowerAscii(record));
+    return GetDescription(record, {});
 }
 
 std::string RecordFields::GetDescription(std::string_view record, std::string_view lowerRecord) const {
@@ -44,11 +44,17 @@ void RecordFields::HideDescriptionTags(std::string& description) {
 std::string RecordFields::GetFieldValues(std::string_view record, std::string keyList,
                                          std::string_view separator, std::int64_t startPos,
                                          bool allOccurrences, std::int64_t* lastFound) const {
-    return GetFieldValues(record, ToLowerAscii(record), std::move(keyList), separator, startPos,
-                          allOccurrences, lastFound);
+    return GetFieldValues(record, {}, std::move(keyList), separator, startPos, allOccurrences, lastFound);
 }
 
 namespace {
+
+// Where the lower-case `key` stands in the record, case ignored: in the caller's lower-cased copy,
+// or without one, in the record itself as that copy would have it.
+std::size_t FindKey(std::string_view record, std::string_view lowerRecord, std::string_view key,
+                    std::size_t from) {
+    return lowerRecord.empty() ? FindTextIgnoringCase(record, key, from) : FindText(lowerRecord, key, from);
+}
 
 // Appends a value taken from the record. Attribute values can still hold &quot; (the reader
 // decodes it only between tags); as a value it stands for a double quote.
@@ -118,9 +124,8 @@ std::string RecordFields::GetFieldValues(std::string_view record, std::string_vi
             std::string value;
             if (!attrName.empty()) GetAttributeValue(record, pos, elementTag, attrName, value);
             out += value;
-        } else if (!key.empty() && startPos >= 0 &&
-                   static_cast<std::size_t>(startPos) <= lowerRecord.size()) {
-            std::size_t offset = FindText(lowerRecord, key, static_cast<std::size_t>(startPos));
+        } else if (!key.empty() && startPos >= 0 && static_cast<std::size_t>(startPos) <= record.size()) {
+            std::size_t offset = FindKey(record, lowerRecord, key, static_cast<std::size_t>(startPos));
             while (offset != std::string_view::npos) {
                 if (lastFound != nullptr) *lastFound = static_cast<std::int64_t>(offset);
                 RemoveAll(key, '>');
@@ -142,7 +147,7 @@ std::string RecordFields::GetFieldValues(std::string_view record, std::string_vi
                 std::size_t next = record.find_first_of("\">", valueEnd);
                 if (next == std::string_view::npos) break;
                 // Always move forward, so that a search can never find the same place again.
-                offset = FindText(lowerRecord, key, std::max(next, offset + 1));
+                offset = FindKey(record, lowerRecord, key, std::max(next, offset + 1));
             }
         }
         // The last " & " goes first: a separator holding a blank or "&" (a CSV delimiter of " ")

@@ -19,12 +19,13 @@ class RecordFields {
 
     // The values of the comma-separated keys of `keyList`, in list order, with `separator`
     // between the values of different keys (inside a value it becomes "_"). `lastFound`, when
-    // given, receives the record offset of the last key occurrence found (0 if none). Throws
-    // EngineError for an unbalanced quote in the key list.
+    // given, receives the record offset of the last key occurrence found (0 if none). Keys are
+    // found case ignored. Throws EngineError for an unbalanced quote in the key list.
     [[nodiscard]] std::string GetFieldValues(std::string_view record, std::string keyList,
                                              std::string_view separator, std::int64_t startPos,
                                              bool allOccurrences, std::int64_t* lastFound = nullptr) const;
-    // The same with the record's ASCII-lower-cased copy supplied by the caller, who may reuse it.
+    // The same, the keys looked for in the record's ASCII-lower-cased copy when the caller has one
+    // (empty: in the record itself, as that copy would have them).
     [[nodiscard]] std::string GetFieldValues(std::string_view record, std::string_view lowerRecord,
                                              std::string keyList, std::string_view separator,
                                              std::int64_t startPos, bool allOccurrences,

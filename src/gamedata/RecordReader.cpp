@@ -133,49 +133,70 @@ std::size_t FindStartLine(std::string_view lines, std::string_view startKey, std
 
 std::int64_t RecordReader::ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
                                       std::int64_t position, RecordText form) {
-    return FindRecord(file, &record, startKey, position, form);
+    std::string_view raw;
+    const std::int64_t found = FindRecord(file, raw, startKey, position);
+    record.assign(raw);
+    if (form == RecordText::Decoded) DecodeEntities(record);
+    return found;
+}
+
+std::int64_t RecordReader::ReadRecordView(const MasterFile& file, std::string_view& record,
+                                          std::string_view startKey, std::int64_t position, RecordText form) {
+    const std::int64_t found = FindRecord(file, record, startKey, position);
+    if (form == RecordText::Decoded && std::memchr(record.data(), '&', record.size()) != nullptr) {
+        decoded_.assign(record);
+        DecodeEntities(decoded_);
+        record = decoded_;
+    }
+    return found;
 }
 
 std::int64_t RecordReader::NextRecordPosition(const MasterFile& file, std::string_view startKey) {
-    return FindRecord(file, nullptr, startKey, -1, RecordText::Raw);
+    std::string_view unused;
+    return FindRecord(file, unused, startKey, -1);
 }
 
-std::int64_t RecordReader::FindRecord(const MasterFile& file, std::string* text, std::string_view startKey,
-                                      std::int64_t position, RecordText form) {
-    std::string unused;
-    std::string& record = text != nullptr ? *text : unused;
-    record.clear();
+std::int64_t RecordReader::FindRecord(const MasterFile& file, std::string_view& record,
+                                      std::string_view startKey, std::int64_t position) {
+    record = {};
     if (position != -1) Seek(file, position);
     Attach(file);
-    if (startKey.empty() || Contains(startKey, '\n')) return ReadRecordByLines(file, record, startKey, form);
+    if (startKey.empty() || Contains(startKey, '\n')) return ReadRecordByLines(file, record, startKey);
 
     // The same rules as reading line by line, applied to all the whole lines in the buffer at
-    // once: one search for the start key, one for the end tag, per record.
+    // once: one search for the start key, one for the end tag, per record. The record stays in
+    // the buffer from its start (begin_) to what has been examined (at), and is handed over there.
     const std::string& endTag = Tags().EndTag(inputType_);
     bool started = false;
+    std::size_t at = begin_;
+    // Reads more behind the buffered bytes, which may move: `at` moves with them.
+    auto refill = [&] {
+        const std::size_t kept = at - begin_;
+        const bool more = Refill(file);
+        at = begin_ + kept;
+        return more;
+    };
     // Where a very long line outside any record began, when its first part was let go.
     std::int64_t droppedLineStart = -1;
     for (;;) {
         // Only whole lines are examined; first make sure there is one (or the end of the file).
         std::size_t scanned = 0;
-        while (!atEnd_ &&
-               std::memchr(buffer_.data() + begin_ + scanned, '\n', end_ - begin_ - scanned) == nullptr) {
+        while (!atEnd_ && std::memchr(buffer_.data() + at + scanned, '\n', end_ - at - scanned) == nullptr) {
             // A line that is not part of a record need not be kept while it holds no start key
             // (a zero-filled gap in a half-downloaded file is one line of any length).
-            std::size_t pending = end_ - begin_;
+            std::size_t pending = end_ - at;
             if (!started && pending > kLongLine &&
-                FindText(std::string_view(buffer_.data() + begin_, pending), startKey) ==
+                FindText(std::string_view(buffer_.data() + at, pending), startKey) ==
                     std::string_view::npos) {
-                if (droppedLineStart < 0)
-                    droppedLineStart = bufferOffset_ + static_cast<std::int64_t>(begin_);
+                if (droppedLineStart < 0) droppedLineStart = bufferOffset_ + static_cast<std::int64_t>(at);
                 std::size_t keep = startKey.size() - 1;  // a key may begin in what is kept
-                begin_ = end_ - keep;
+                at = begin_ = end_ - keep;
                 pending = keep;
             }
             scanned = pending;
-            Refill(file);
+            refill();
         }
-        std::string_view data(buffer_.data() + begin_, end_ - begin_);
+        std::string_view data(buffer_.data() + at, end_ - at);
         std::size_t lastNewline = data.rfind('\n');
         std::size_t complete = atEnd_                                  ? data.size()
                                : lastNewline == std::string_view::npos ? 0
@@ -188,17 +209,17 @@ std::int64_t RecordReader::FindRecord(const MasterFile& file, std::string* text,
                 if (start != std::string_view::npos && start < firstLineEnd) {
                     // The long line holds a start key after all: read it whole, line by line.
                     Seek(file, droppedLineStart);
-                    return ReadRecordByLines(file, record, startKey, form);
+                    return ReadRecordByLines(file, record, startKey);
                 }
                 droppedLineStart = -1;
             }
             if (start == std::string_view::npos) {
-                begin_ += complete;
-                if (!Refill(file) && begin_ == end_) break;
+                at = begin_ = at + complete;
+                if (!refill() && at == end_) break;
                 continue;
             }
             started = true;
-            begin_ += start;
+            at = begin_ = at + start;
             recordStart = bufferOffset_ + static_cast<std::int64_t>(begin_);
             lines.remove_prefix(start);
         }
@@ -211,26 +232,29 @@ std::int64_t RecordReader::FindRecord(const MasterFile& file, std::string* text,
         for (std::size_t from = 0;;) {
             std::size_t restart = FindStartLine(region, startKey, from, deviceEntries_);
             if (restart == std::string_view::npos) break;
-            std::int64_t lineStart = bufferOffset_ + static_cast<std::int64_t>(begin_ + restart);
+            std::int64_t lineStart = bufferOffset_ + static_cast<std::int64_t>(at + restart);
             recordPosition = lineStart > 0 ? lineStart - 1 : 0;
             from = LineAround(region, restart).second;
         }
-        if (text != nullptr) record.append(region);
-        begin_ += regionEnd;
+        at += regionEnd;
         if (endHit != std::string_view::npos) {
-            if (form == RecordText::Decoded) DecodeEntities(record);
+            record = std::string_view(buffer_.data() + begin_, at - begin_);
+            begin_ = at;
             return recordPosition;
         }
-        if (!Refill(file) && begin_ == end_) break;
+        if (!refill() && at == end_) break;
     }
+    // What was gathered of a record the end of the file cut short.
+    record = std::string_view(buffer_.data() + begin_, at - begin_);
+    begin_ = at;
     recordPosition = -1;
-    if (form == RecordText::Decoded) DecodeEntities(record);
     return -1;
 }
 
-std::int64_t RecordReader::ReadRecordByLines(const MasterFile& file, std::string& record,
-                                             std::string_view startKey, RecordText form) {
+std::int64_t RecordReader::ReadRecordByLines(const MasterFile& file, std::string_view& record,
+                                             std::string_view startKey) {
     const std::string& endTag = Tags().EndTag(inputType_);
+    lineRecord_.clear();
     bool started = false;
     std::string_view line;
     std::int64_t lineStart = 0;
@@ -239,17 +263,17 @@ std::int64_t RecordReader::ReadRecordByLines(const MasterFile& file, std::string
             recordPosition = lineStart > 0 ? lineStart - 1 : 0;
             if (!started) recordStart = lineStart;
             started = true;
-            record.append(line);
+            lineRecord_.append(line);
         } else if (started) {
-            record.append(line);
+            lineRecord_.append(line);
         }
         if (started && Contains(line, endTag)) {
-            if (form == RecordText::Decoded) DecodeEntities(record);
+            record = lineRecord_;
             return recordPosition;
         }
     }
+    record = lineRecord_;
     recordPosition = -1;
-    if (form == RecordText::Decoded) DecodeEntities(record);
     return -1;
 }
 

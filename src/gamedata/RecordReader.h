@@ -37,6 +37,10 @@ class RecordReader {
     // or -1 at the end of the file (`record` then holds what was gathered, if anything).
     std::int64_t ReadRecord(const MasterFile& file, std::string& record, std::string_view startKey,
                             std::int64_t position, RecordText form = RecordText::Decoded);
+    // The same without a copy: `record` shows the text in the reader's own memory until its next
+    // read (or until this reader is moved or destroyed).
+    std::int64_t ReadRecordView(const MasterFile& file, std::string_view& record, std::string_view startKey,
+                                std::int64_t position, RecordText form = RecordText::Decoded);
     // The position the next ReadRecord would return, without keeping the record's text.
     std::int64_t NextRecordPosition(const MasterFile& file, std::string_view startKey);
     // The lines before the first record (at most 1000), or empty.
@@ -56,11 +60,11 @@ class RecordReader {
     void Attach(const MasterFile& file);
     // Reads more of the file behind what is unread; false at the end of the file.
     bool Refill(const MasterFile& file);
-    std::int64_t ReadRecordByLines(const MasterFile& file, std::string& record, std::string_view startKey,
-                                   RecordText form);
-    // ReadRecord, with the text kept only when `text` is given.
-    std::int64_t FindRecord(const MasterFile& file, std::string* text, std::string_view startKey,
-                            std::int64_t position, RecordText form);
+    std::int64_t ReadRecordByLines(const MasterFile& file, std::string_view& record,
+                                   std::string_view startKey);
+    // ReadRecordView's record as it stands in the file (entities not decoded).
+    std::int64_t FindRecord(const MasterFile& file, std::string_view& record, std::string_view startKey,
+                            std::int64_t position);
 
     int inputType_;
     bool deviceEntries_ = false;
@@ -72,6 +76,8 @@ class RecordReader {
     std::size_t end_ = 0;
     std::size_t readSize_ = 0;  // grows while reading sequentially, small again after a seek
     bool atEnd_ = false;
+    std::string lineRecord_;  // a record read line by line
+    std::string decoded_;     // a record with its entities decoded
 };
 
 }  // namespace vantor

@@ -1,7 +1,9 @@
 #include "TextUtil.h"
 
 #include <string.h>
-#ifdef __SSE2__
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -34,6 +36,99 @@ void FindAllBytes(std::string_view text, char c, std::vector<std::uint32_t>& off
     }
 }
 
+namespace {
+
+// How a search compares the text with the part it looks for: byte for byte, or as the text's
+// ASCII-lower-cased copy would compare (the part then being lower-case).
+struct ExactBytes {
+    static char FoldBits(char) { return 0; }
+    static bool Same(const char* text, const char* part, std::size_t size) {
+        return std::memcmp(text, part, size) == 0;
+    }
+};
+struct FoldedBytes {
+    // A lower-case letter of the part also stands for its capital: the two differ in this bit only.
+    static char FoldBits(char c) { return c >= 'a' && c <= 'z' ? 0x20 : 0; }
+    static bool Same(const char* text, const char* part, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i) {
+            if (AsciiLower(text[i]) != part[i]) return false;
+        }
+        return true;
+    }
+};
+
+// Candidates are the places where both the first and the last byte of `part` stand; in XML,
+// where "<" and "=" are everywhere, that is far rarer than either alone. Blocks of 32 bytes with
+// AVX2, of 16 with SSE2; `i` is left where the blocks stopped, for the rest to be searched
+// otherwise.
+#if defined(__x86_64__) && defined(__GNUC__)
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+template <typename Compare>
+__attribute__((target("avx2"))) std::size_t FindInBlocksAvx2(std::string_view text, std::string_view part,
+                                                             std::size_t& i) {
+    const char* data = text.data();
+    const std::size_t last = part.size() - 1, middle = last == 0 ? 0 : last - 1;
+    const __m256i firstFold = _mm256_set1_epi8(Compare::FoldBits(part[0]));
+    const __m256i firstByte = _mm256_set1_epi8(part[0]);
+    const __m256i lastFold = _mm256_set1_epi8(Compare::FoldBits(part[last]));
+    const __m256i lastByte = _mm256_set1_epi8(part[last]);
+    for (; i + last + 32 <= text.size(); i += 32) {
+        __m256i starts = _mm256_cmpeq_epi8(
+            _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i)), firstFold),
+            firstByte);
+        __m256i ends = _mm256_cmpeq_epi8(
+            _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i + last)), lastFold),
+            lastByte);
+        auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(starts, ends)));
+        while (mask != 0) {
+            std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (Compare::Same(data + at + 1, part.data() + 1, middle)) return at;
+            mask &= mask - 1;
+        }
+    }
+    return std::string_view::npos;
+}
+#endif
+
+template <typename Compare>
+std::size_t FindInBlocks(std::string_view text, std::string_view part, std::size_t& i) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (HasAvx2()) return FindInBlocksAvx2<Compare>(text, part, i);
+#endif
+#ifdef __SSE2__
+    const char* data = text.data();
+    const std::size_t last = part.size() - 1, middle = last == 0 ? 0 : last - 1;
+    const __m128i firstFold = _mm_set1_epi8(Compare::FoldBits(part[0]));
+    const __m128i firstByte = _mm_set1_epi8(part[0]);
+    const __m128i lastFold = _mm_set1_epi8(Compare::FoldBits(part[last]));
+    const __m128i lastByte = _mm_set1_epi8(part[last]);
+    for (; i + last + 16 <= text.size(); i += 16) {
+        __m128i starts = _mm_cmpeq_epi8(
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), firstFold), firstByte);
+        __m128i ends = _mm_cmpeq_epi8(
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + last)), lastFold),
+            lastByte);
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(starts, ends)));
+        while (mask != 0) {
+            std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (Compare::Same(data + at + 1, part.data() + 1, middle)) return at;
+            mask &= mask - 1;
+        }
+    }
+#else
+    (void)text;
+    (void)part;
+    (void)i;
+#endif
+    return std::string_view::npos;
+}
+
+}  // namespace
+
 std::size_t FindText(std::string_view text, std::string_view part, std::size_t from) {
     if (from > text.size()) return std::string_view::npos;
     if (part.empty()) return from;
@@ -44,30 +139,28 @@ std::size_t FindText(std::string_view text, std::string_view part, std::size_t f
         return found == nullptr ? std::string_view::npos
                                 : static_cast<std::size_t>(static_cast<const char*>(found) - data);
     }
-    // Candidates are the places where both the first and the last byte of `part` stand; in
-    // XML, where "<" and "=" are everywhere, that is far rarer than either alone. Without SSE2
-    // the C library's memmem does it all.
-    const std::size_t last = part.size() - 1;
     std::size_t i = from;
-#ifdef __SSE2__
-    const __m128i firstByte = _mm_set1_epi8(part[0]);
-    const __m128i lastByte = _mm_set1_epi8(part[last]);
-    for (; i + last + 16 <= text.size(); i += 16) {
-        __m128i starts =
-            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), firstByte);
-        __m128i ends =
-            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + last)), lastByte);
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(starts, ends)));
-        while (mask != 0) {
-            std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
-            if (std::memcmp(data + at + 1, part.data() + 1, last - 1) == 0) return at;
-            mask &= mask - 1;
-        }
-    }
-#endif
+    if (std::size_t at = FindInBlocks<ExactBytes>(text, part, i); at != std::string_view::npos) return at;
+    // The rest, shorter than a block (or all of it without SSE2): the C library's memmem.
     const void* found = ::memmem(data + i, text.size() - i, part.data(), part.size());
     return found == nullptr ? std::string_view::npos
                             : static_cast<std::size_t>(static_cast<const char*>(found) - data);
+}
+
+std::size_t FindTextIgnoringCase(std::string_view text, std::string_view part, std::size_t from) {
+    if (from > text.size()) return std::string_view::npos;
+    if (part.empty()) return from;
+    if (part.size() > text.size() - from) return std::string_view::npos;
+    // The lower-cased text holds no capital.
+    for (char c : part) {
+        if (c >= 'A' && c <= 'Z') return std::string_view::npos;
+    }
+    std::size_t i = from;
+    if (std::size_t at = FindInBlocks<FoldedBytes>(text, part, i); at != std::string_view::npos) return at;
+    for (; i + part.size() <= text.size(); ++i) {
+        if (FoldedBytes::Same(text.data() + i, part.data(), part.size())) return i;
+    }
+    return std::string_view::npos;
 }
 
 std::string ToLowerAscii(std::string_view text) {

@@ -20,9 +20,12 @@ inline bool IsWhiteSpace(char c) {
 std::string ToLowerAscii(std::string_view text);
 void ToLowerAsciiInPlace(std::string& text);
 
-// std::string_view::find, but with the C library's memmem: much faster on XML, where the first
-// byte of most keys ("<") occurs on every line.
+// std::string_view::find, but much faster on XML, where the first byte of most keys ("<") occurs
+// on every line: it looks at the first and the last byte of `part` together, many bytes at once.
 std::size_t FindText(std::string_view text, std::string_view part, std::size_t from = 0);
+// FindText in the ASCII-lower-cased copy of `text`, without making the copy: `part` is lower-case
+// (a capital in it is found nowhere, as in the copy).
+std::size_t FindTextIgnoringCase(std::string_view text, std::string_view part, std::size_t from = 0);
 // Appends the offset of every `c` in `text` to `offsets` (texts below 4 GiB).
 void FindAllBytes(std::string_view text, char c, std::vector<std::uint32_t>& offsets);
 inline bool Contains(std::string_view text, std::string_view part) {

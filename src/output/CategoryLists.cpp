@@ -132,7 +132,11 @@ std::string SplitCategory(std::string category, CategorySplit split) {
 }
 
 void CategoryGrouping::Remember(const std::string& romName, std::string category) const {
-    if (!category.empty()) categories_.try_emplace(romName, SplitCategory(std::move(category), split_));
+    if (category.empty()) return;
+    std::string split = SplitCategory(std::move(category), split_);
+    const std::lock_guard lock(mutex_);
+    auto [kept, added] = categories_.try_emplace(romName, std::move(split));
+    if (!added && split < kept->second) kept->second = std::move(split);
 }
 
 std::map<std::string, CategoryGroup> CategoryGrouping::Group(const std::vector<ListEntryText>& entries,

@@ -2,6 +2,7 @@
 // "One list per category": what every front end's category lists share. The category is
 // catver.ini's, so only a merged master file has one.
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -74,7 +75,9 @@ struct CategoryGroup {
 class CategoryGrouping {
   public:
     explicit CategoryGrouping(CategorySplit split = CategorySplit::Full) : split_(split) {}
-    // Writers note categories while they make entries, which is const work.
+    // Writers note categories while they make entries, which is const work, maybe on several
+    // threads at once. A game listed twice with two categories keeps the one that sorts first,
+    // whatever order the entries were made in.
     void Remember(const std::string& romName, std::string category) const;
     // Keyed by the list names of CategoryListNames.
     std::map<std::string, CategoryGroup> Group(const std::vector<ListEntryText>& entries,
@@ -82,6 +85,7 @@ class CategoryGrouping {
 
   private:
     CategorySplit split_;
+    mutable std::mutex mutex_;
     mutable std::unordered_map<std::string, std::string> categories_;
 };
 

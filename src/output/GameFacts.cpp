@@ -85,18 +85,31 @@ std::string KnownPlayerModes(std::string text) {
     return {};
 }
 
-// Whether the element whose name starts `rest` is one ReadGameFacts takes something from.
+// Whether the element whose name starts `rest` is one ReadGameFacts takes something from. Most
+// elements of a record are ROMs, chips, switches and ports: their first letter and length settle
+// it before any name is compared.
 bool IsFactElement(std::string_view rest) {
     std::size_t length = 0;
-    while (length < rest.size() && !IsNameEnd(rest[length])) ++length;
-    static constexpr std::string_view kNames[] = {"year",    "manufacturer", "publisher", "nplayers",
-                                                  "display", "video",        "input",     "control",
-                                                  "driver",  "disk",         "player"};
+    while (length < rest.size() && length < 13 && !IsNameEnd(rest[length])) ++length;
     const std::string_view name = rest.substr(0, length);
-    for (std::string_view known : kNames) {
-        if (name == known) return true;
+    switch (length) {
+        case 4:
+            return name == "year" || name == "disk";
+        case 5:
+            return name == "video" || name == "input";
+        case 6:
+            return name == "driver" || name == "player";
+        case 7:
+            return name == "display" || name == "control";
+        case 8:
+            return name == "nplayers";
+        case 9:
+            return name == "publisher";
+        case 12:
+            return name == "manufacturer";
+        default:
+            return false;
     }
-    return false;
 }
 
 int LeadingInteger(std::string_view text) {

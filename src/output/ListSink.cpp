@@ -27,12 +27,12 @@ std::string FileSink::InputProblem(const std::string& path) const {
     return {};
 }
 
-SaveOutcome FileSink::Prepare(const std::string& masterFile) {
+Outcome<> FileSink::Prepare(const std::string& masterFile) {
     inputs_.insert(inputs_.begin(), masterFile);
     if (std::string problem = WriteProblem(path_); !problem.empty())
-        return SaveOutcome::Failure(std::string(kOutputOpenError) + "\r\n" + problem);
-    if (std::string problem = InputProblem(path_); !problem.empty()) return SaveOutcome::Failure(problem);
-    return {};
+        return Outcome<>::Failure(std::string(kOutputOpenError) + "\r\n" + problem);
+    if (std::string problem = InputProblem(path_); !problem.empty()) return Outcome<>::Failure(problem);
+    return Outcome<>::Made();
 }
 
 bool FileSink::ReadCurrent(std::string& text) const {
@@ -59,9 +59,9 @@ std::string FileSink::CompanionPath(const std::string& name) const {
     return (std::filesystem::path(FollowLinks(path_)).parent_path() / relative).string();
 }
 
-SaveOutcome FileSink::Take(ListDocument& document) {
+Outcome<SavedGames> FileSink::Take(ListDocument& document) {
     auto openFailure = [](const std::string& problem) {
-        return SaveOutcome::Failure(std::string(kOutputOpenError) + "\r\n" + problem);
+        return Outcome<SavedGames>::Failure(std::string(kOutputOpenError) + "\r\n" + problem);
     };
     // The companions take their names first and the list last.
     std::vector<std::pair<std::string, const std::string*>> files;
@@ -91,12 +91,13 @@ SaveOutcome FileSink::Take(ListDocument& document) {
 
     std::vector<std::string> identities;
     for (const auto& [path, bytes] : files) {
-        if (std::string problem = InputProblem(path); !problem.empty()) return SaveOutcome::Failure(problem);
+        if (std::string problem = InputProblem(path); !problem.empty())
+            return Outcome<SavedGames>::Failure(problem);
         identities.push_back(OutputIdentity(path));
         for (std::size_t i = 0; i + 1 < identities.size(); ++i) {
             if (identities[i] == identities.back())
-                return SaveOutcome::Failure(kOutputsCollide + files[i].first + "\r\n" + path +
-                                            kChooseAnotherName);
+                return Outcome<SavedGames>::Failure(kOutputsCollide + files[i].first + "\r\n" + path +
+                                                    kChooseAnotherName);
         }
     }
     std::vector<std::unique_ptr<AtomicOutputFile>> outputs;
@@ -110,16 +111,16 @@ SaveOutcome FileSink::Take(ListDocument& document) {
     if (!CommitFiles(commit)) {
         for (const AtomicOutputFile* output : commit) {
             if (!output->Problem().empty())
-                return SaveOutcome::Failure(std::string(kOutputWriteError) + "\r\n" + output->Problem());
+                return Outcome<SavedGames>::Failure(std::string(kOutputWriteError) + "\r\n" +
+                                                    output->Problem());
         }
-        return SaveOutcome::Failure(kOutputWriteError);
+        return Outcome<SavedGames>::Failure(kOutputWriteError);
     }
     cleanup.keep = true;
-    SaveOutcome outcome;
-    outcome.games = document.games;
-    outcome.notes = std::move(document.notes);
+    Outcome<SavedGames> outcome = Outcome<SavedGames>::Made({document.games});
+    outcome.messages = std::move(document.notes);
     if (document.executable && path_ != "-" && !MarkExecutable(FollowLinks(path_)))
-        outcome.notes.push_back({MessageIcon::Exclamation, kScriptNotExecutable});
+        outcome.Tell(MessageIcon::Exclamation, kScriptNotExecutable);
     return outcome;
 }
 
@@ -128,11 +129,10 @@ bool StringSink::ReadCurrent(std::string& text) const {
     return !current_.empty();
 }
 
-SaveOutcome StringSink::Take(ListDocument& document) {
+Outcome<SavedGames> StringSink::Take(ListDocument& document) {
     document_ = std::move(document);
-    SaveOutcome outcome;
-    outcome.games = document_.games;
-    outcome.notes = document_.notes;
+    Outcome<SavedGames> outcome = Outcome<SavedGames>::Made({document_.games});
+    outcome.messages = document_.notes;
     return outcome;
 }
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "gamedata/EngineError.h"
+#include "gamedata/Outcome.h"
 
 namespace vantor {
 
@@ -22,30 +22,11 @@ inline constexpr const char* kChooseAnotherName = "\r\nPlease choose another nam
 inline constexpr const char* kScriptNotExecutable =
     "The script was written, but it could not be made executable!?";
 
-enum class SaveStatus { Written, Failed, Cancelled };
-
-struct SaveNote {
-    MessageIcon icon;
-    std::string text;
-};
-
-// What became of a save. A failed save says why in `message` (shown with `icon`); nothing was
-// written then. A written one may carry notes (the script could not be made executable).
-struct SaveOutcome {
-    SaveStatus status = SaveStatus::Written;
-    MessageIcon icon = MessageIcon::Exclamation;
-    std::string message;
-    std::vector<SaveNote> notes;
-    std::int64_t games = 0;  // the games the list holds
-
-    bool Written() const { return status == SaveStatus::Written; }
-    static SaveOutcome Failure(std::string message, MessageIcon icon = MessageIcon::Exclamation) {
-        SaveOutcome outcome;
-        outcome.status = SaveStatus::Failed;
-        outcome.icon = icon;
-        outcome.message = std::move(message);
-        return outcome;
-    }
+// What a save that was written made: the games the list holds. A failed save says why in its
+// outcome's message, and nothing was written; a written one may carry notes (the script could
+// not be made executable).
+struct SavedGames {
+    std::int64_t games = 0;
 };
 
 struct CompanionFile {
@@ -57,8 +38,8 @@ struct ListDocument {
     std::string text;
     std::vector<CompanionFile> companions;
     bool executable = false;
-    std::int64_t games = 0;       // the entries that wrote something
-    std::vector<SaveNote> notes;  // for the outcome of a save that is written
+    std::int64_t games = 0;      // the entries that wrote something
+    std::vector<Message> notes;  // for the outcome of a save that is written
 };
 
 class ListSink {
@@ -66,7 +47,7 @@ class ListSink {
     virtual ~ListSink() = default;
     // Before any work, so that a long list is not built for nothing: a failure when the list
     // cannot go there, `masterFile` (the file the list is made from) included.
-    [[nodiscard]] virtual SaveOutcome Prepare(const std::string& masterFile) = 0;
+    [[nodiscard]] virtual Outcome<> Prepare(const std::string& masterFile) = 0;
     // The preview: formats that cannot show their text refuse it.
     virtual bool IsPreview() const = 0;
     // The list there now, for a format that updates a list rather than replacing it; false when
@@ -74,7 +55,7 @@ class ListSink {
     // mistaken for none and replaced.
     [[nodiscard]] virtual bool ReadCurrent(std::string& text) const = 0;
     // Takes the finished list, whole or not at all.
-    [[nodiscard]] virtual SaveOutcome Take(ListDocument& document) = 0;
+    [[nodiscard]] virtual Outcome<SavedGames> Take(ListDocument& document) = 0;
     // The file the list goes to; "" for the preview.
     virtual std::string TargetPath() const { return {}; }
 };
@@ -86,10 +67,10 @@ class ListSink {
 class FileSink : public ListSink {
   public:
     explicit FileSink(std::string path) : path_(std::move(path)) {}
-    [[nodiscard]] SaveOutcome Prepare(const std::string& masterFile) override;
+    [[nodiscard]] Outcome<> Prepare(const std::string& masterFile) override;
     bool IsPreview() const override { return false; }
     [[nodiscard]] bool ReadCurrent(std::string& text) const override;
-    [[nodiscard]] SaveOutcome Take(ListDocument& document) override;
+    [[nodiscard]] Outcome<SavedGames> Take(ListDocument& document) override;
     std::string TargetPath() const override { return path_; }
     const std::string& Path() const { return path_; }
     // A file the list is made from besides the master file (the list it was loaded from).
@@ -113,10 +94,10 @@ class StringSink : public ListSink {
   public:
     // `current`: what a format that updates a list finds there.
     explicit StringSink(std::string current = {}) : current_(std::move(current)) {}
-    [[nodiscard]] SaveOutcome Prepare(const std::string&) override { return {}; }
+    [[nodiscard]] Outcome<> Prepare(const std::string&) override { return Outcome<>::Made(); }
     bool IsPreview() const override { return true; }
     [[nodiscard]] bool ReadCurrent(std::string& text) const override;
-    [[nodiscard]] SaveOutcome Take(ListDocument& document) override;
+    [[nodiscard]] Outcome<SavedGames> Take(ListDocument& document) override;
     const std::string& Text() const { return document_.text; }
     const ListDocument& Document() const { return document_; }
 

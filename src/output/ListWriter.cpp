@@ -1,5 +1,6 @@
 #include "ListWriter.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "gamedata/TagTable.h"
@@ -56,15 +57,22 @@ int ListedRecord::CountKey(std::string_view key, std::size_t& where) const {
         searched += c == '_' ? ' ' : AsciiLower(c);
     }
     if (searched.size() < 2 || body_.size() >= UINT32_MAX) return -1;
-    const std::string& lower = Lower();
+    // Compared in the record itself, so that a key found once needs no lower-cased copy.
+    auto matches = [&](std::size_t at, std::size_t length) {
+        if (at + length > body_.size()) return false;
+        for (std::size_t i = 0; i < length; ++i) {
+            if (AsciiLower(body_[at + i]) != searched[i]) return false;
+        }
+        return true;
+    };
     // Every occurrence of an element key starts at a "<", every one of an attribute key ends at
     // an "=".
     int count = 0;
     if (searched.front() == '<') {
         const char second = searched[1];
         for (std::uint32_t start : Offsets('<')) {
-            if (start + 1 >= lower.size() || lower[start + 1] != second) continue;
-            if (lower.compare(start, searched.size(), searched) == 0) {
+            if (start + 1 >= body_.size() || AsciiLower(body_[start + 1]) != second) continue;
+            if (matches(start, searched.size())) {
                 if (++count == 2) return 2;
                 where = start;
             }
@@ -74,8 +82,8 @@ int ListedRecord::CountKey(std::string_view key, std::size_t& where) const {
         const std::size_t last = searched.size() - 1;
         const char beforeEqual = searched[last - 1];
         for (std::uint32_t equal : Offsets('=')) {
-            if (equal < last || lower[equal - 1] != beforeEqual) continue;
-            if (lower.compare(equal - last, last, searched, 0, last) == 0) {
+            if (equal < last || AsciiLower(body_[equal - 1]) != beforeEqual) continue;
+            if (matches(equal - last, last)) {
                 if (++count == 2) return 2;
                 where = equal - last;
             }
@@ -99,8 +107,18 @@ std::string ListedRecord::Value(std::string_view keyList) const {
     std::size_t where = 0;
     int count = CountKey(keyList, where);
     if (count == 0) return value;
-    value = fields_.GetFieldValues(body_, Lower(), std::string(keyList), {},
-                                   count > 0 ? static_cast<std::int64_t>(where) : 0, count != 1);
+    // The one occurrence, written in lower case, is found in the record as in its lower-cased
+    // copy: the copy is not needed then.
+    bool lowerAlready = false;
+    if (count == 1 && !lowered_) {
+        const std::size_t end = std::min(body_.size(), where + keyList.size() + 1);
+        lowerAlready = std::none_of(body_.begin() + static_cast<std::ptrdiff_t>(where),
+                                    body_.begin() + static_cast<std::ptrdiff_t>(end),
+                                    [](char c) { return c >= 'A' && c <= 'Z'; });
+    }
+    value =
+        fields_.GetFieldValues(body_, lowerAlready ? std::string_view(body_) : Lower(), std::string(keyList),
+                               {}, count > 0 ? static_cast<std::int64_t>(where) : 0, count != 1);
     return value;
 }
 

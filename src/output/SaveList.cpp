@@ -264,38 +264,30 @@ void EntryGatherer::GatherAll(ListDocument& document, ProgressSink* progress) {
     }
 }
 
-SaveOutcome Cancelled() {
-    SaveOutcome outcome;
-    outcome.status = SaveStatus::Cancelled;
-    outcome.icon = MessageIcon::Information;
-    outcome.message = kCancelled;
-    return outcome;
-}
-
 }  // namespace
 
-SaveOutcome SaveList(const Catalog& catalog, const SaveRequest& request, ListSink& target,
-                     ProgressSink* progress) {
+Outcome<SavedGames> SaveList(const Catalog& catalog, const SaveRequest& request, ListSink& target,
+                             ProgressSink* progress) {
     const ListFormatInfo& info = FormatInfo(request.format);
     if (target.IsPreview() && !info.hasPreview)
-        return SaveOutcome::Failure(std::string("The ") + info.name + " list has no preview.");
+        return Outcome<SavedGames>::Failure(std::string("The ") + info.name + " list has no preview.");
     if (const std::string problem = PathOptionProblem(request.options); !problem.empty())
-        return SaveOutcome::Failure(problem);
+        return Outcome<SavedGames>::Failure(problem);
     if (request.keysFrom && *request.keysFrom != catalog.file.Identity())
-        return SaveOutcome::Failure(kStaleListKeys, MessageIcon::Stop);
+        return Outcome<SavedGames>::Failure(kStaleListKeys, MessageIcon::Stop);
     const std::int64_t end = std::max<std::int64_t>(catalog.file.Size(), 1);
     std::vector<std::int64_t> keys;
     keys.reserve(request.keys.size());
     for (std::int64_t key : request.keys) {
         if (key < 0 || key >= end) {
-            return SaveOutcome::Failure(
+            return Outcome<SavedGames>::Failure(
                 "The record key " + FormatRecordKey(key) + " lies beyond the end of the input file.",
                 MessageIcon::Stop);
         }
         if (keys.empty() || keys.back() != key) keys.push_back(key);
     }
-    SaveOutcome prepared = target.Prepare(catalog.file.Path());
-    if (!prepared.Written()) return prepared;
+    Outcome<> prepared = target.Prepare(catalog.file.Path());
+    if (!prepared.Done()) return std::move(prepared).With(SavedGames{});
 
     try {
         std::unique_ptr<ListWriter> writer = info.makeWriter(request.options);
@@ -306,14 +298,14 @@ SaveOutcome SaveList(const Catalog& catalog, const SaveRequest& request, ListSin
         if (request.allGames) {
             gatherer.GatherAll(document, progress);
         } else if (!gatherer.Gather(keys, document, progress)) {
-            return Cancelled();
+            return Outcome<SavedGames>::CancelledOutcome();
         }
         writer->End(context, document);
-        if (progress != nullptr && !progress->BeginFinalStep()) return Cancelled();
+        if (progress != nullptr && !progress->BeginFinalStep())
+            return Outcome<SavedGames>::CancelledOutcome();
         return target.Take(document);
     } catch (const EngineError& error) {
-        if (error.Kind() == ErrorKind::Cancelled) return Cancelled();
-        return SaveOutcome::Failure(error.Text(), error.Icon());
+        return Outcome<SavedGames>::From(error);
     }
 }
 

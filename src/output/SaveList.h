@@ -9,7 +9,7 @@
 #include "ListOptions.h"
 #include "ListSink.h"
 #include "gamedata/Catalog.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 
 namespace vantor {
 
@@ -42,7 +42,7 @@ struct SaveRequest {
 // master file, the format has no preview for a string target,
 // or the progress sink asks to stop (then the outcome is Cancelled). Progress goes to `progress`
 // a few hundred games at a time.
-[[nodiscard]] SaveOutcome SaveList(const Catalog& catalog, const SaveRequest& request, ListSink& target,
-                                   ProgressSink* progress = nullptr);
+[[nodiscard]] Outcome<SavedGames> SaveList(const Catalog& catalog, const SaveRequest& request,
+                                           ListSink& target, ProgressSink* progress = nullptr);
 
 }  // namespace vantor

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "gamedata/Catalog.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 #include "romset/RomAudit.h"
 
 namespace vantor {

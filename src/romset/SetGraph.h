@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "gamedata/Catalog.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 
 namespace vantor {
 

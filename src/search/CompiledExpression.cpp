@@ -58,6 +58,9 @@ struct CompiledExpression::Program {
     struct Needle {
         const TermTest* test;
         int group;
+        // A phrase's text lower-cased: where the lower-cased record lacks it, the record as
+        // written lacks the phrase, and need not be made.
+        std::string lowerAnchor;
     };
     struct NeedleGroup {
         std::string prefix;
@@ -159,7 +162,8 @@ int CompiledExpression::Program::NeedleFor(const TermTest& test, bool unquoted) 
         group = groups.insert(groups.end(), NeedleGroup{prefix, unquoted, {}, ToLowerAscii(prefix)});
     }
     int index = static_cast<int>(needles.size());
-    needles.push_back({&kept, static_cast<int>(group - groups.begin())});
+    needles.push_back(
+        {&kept, static_cast<int>(group - groups.begin()), unquoted ? ToLowerAscii(anchor) : ""});
     group->needles.push_back(index);
     return index;
 }
@@ -345,10 +349,14 @@ bool CompiledExpression::Program::NeedleFound(int needle, const PreparedRecord& 
         std::size_t missing = group.needles.size();
         for (std::size_t at = FindText(searched, prefix); at != std::string_view::npos && missing > 0;
              at = FindText(searched, prefix, at + 1)) {
-            std::string_view text = group.unquoted ? record.Unquoted() : searched;
             for (int member : group.needles) {
                 char& found = scratch.needleFound[static_cast<std::size_t>(member)];
-                if (found == 0 && needles[static_cast<std::size_t>(member)].test->FoundAt(text, at)) {
+                if (found != 0) continue;
+                const Needle& needle = needles[static_cast<std::size_t>(member)];
+                if (group.unquoted &&
+                    searched.compare(at, needle.lowerAnchor.size(), needle.lowerAnchor) != 0)
+                    continue;
+                if (needle.test->FoundAt(group.unquoted ? record.Unquoted() : searched, at)) {
                     found = 1;
                     --missing;
                 }

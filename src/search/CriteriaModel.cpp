@@ -194,9 +194,10 @@ void CriteriaModel::ApplyInitialState() {
     Rebuild();
 }
 
-void CriteriaModel::ApplyInputCheck(const InputCheck& check) {
+void CriteriaModel::ApplyInputCheck(const Outcome<InputCheck>& opened) {
+    const InputCheck& check = opened.value;
     inputType_ = check.inputType;
-    if (check.opened) {
+    if (opened.Done()) {
         vocabulary_ = check.vocabulary;
         verticalClause_ = check.verticalClause;
         horizontalClause_ = check.horizontalClause;

@@ -139,7 +139,7 @@ class CriteriaModel {
 
     // What the input check decided. These do not rebuild the text: a hand-edited "-find:" text
     // survives until the next change of a criterion.
-    void ApplyInputCheck(const InputCheck& check);
+    void ApplyInputCheck(const Outcome<InputCheck>& opened);
     void SetInputType(int inputType);
     void SetOrientationClauses(std::string vertical, std::string horizontal);
     void EnableCategoryCriteria(bool enable);  // the Categories group, Any/None included

@@ -320,9 +320,8 @@ GameExplanation ExplainRecordAt(const Catalog& catalog, std::int64_t position, c
     GameExplanation game;
     game.key = RecordKey{position};
     const RecordFields fields = catalog.Fields();
-    std::string lowerRecord = ToLowerAscii(record);
     game.romName = fields.GetRomName(record);
-    game.description = fields.GetDescription(record, lowerRecord);
+    game.description = fields.GetDescription(record);
     RecordExplanation explanation = ExplainRecord(compiled, record);
     game.matches = explanation.matches;
     game.text =

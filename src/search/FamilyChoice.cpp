@@ -223,7 +223,7 @@ std::vector<FamilyFacts> ReadFamilyFactsOfEntries(const Catalog& catalog,
     facts.reserve(entries.size());
     RecordReader reader = catalog.Reader();
     const RecordFields fields(catalog.inputType, false);
-    std::string record, lowerRecord;
+    std::string record;
     const auto total = static_cast<std::int64_t>(entries.size());
     for (const MatchEntry& entry : entries) {
         if (progress != nullptr && facts.size() % 256 == 0) {
@@ -237,11 +237,9 @@ std::vector<FamilyFacts> ReadFamilyFactsOfEntries(const Catalog& catalog,
             facts.emplace_back();
             continue;
         }
-        lowerRecord = ToLowerAscii(record);
-        facts.push_back(
-            ReadFamilyFacts(catalog.inputType, record, fields.GetDescription(record, lowerRecord),
-                            fields.GetFieldValues(record, lowerRecord,
-                                                  Tags().ManufacturerTag(catalog.inputType), {}, 0, true)));
+        facts.push_back(ReadFamilyFacts(
+            catalog.inputType, record, fields.GetDescription(record),
+            fields.GetFieldValues(record, Tags().ManufacturerTag(catalog.inputType), {}, 0, true)));
     }
     if (progress != nullptr) progress->Progress(total, total);
     return facts;

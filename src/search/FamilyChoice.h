@@ -10,7 +10,7 @@
 
 #include "MatchEntry.h"
 #include "gamedata/Catalog.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 
 namespace vantor {
 

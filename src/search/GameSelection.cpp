@@ -62,33 +62,29 @@ Selection SelectGames(const Catalog& catalog, const SelectionRequest& request, P
     const bool tagsHidden = catalog.display.hideTags;
     const RecordFields writtenFields(inputType, false);
     std::vector<ScannedGame> games = ScanRecords<ScannedGame>(catalog, progress, split, [&] {
-        return [&, prepared = PreparedRecord(), lowerRecord = std::string(),
-                excluded = std::vector<std::string_view>()](std::int64_t position, const std::string& record,
-                                                            std::vector<ScannedGame>& out) mutable {
+        return [&, prepared = PreparedRecord(), excluded = std::vector<std::string_view>()](
+                   std::int64_t position, std::string_view record, std::vector<ScannedGame>& out) mutable {
             bool matched = everyRecord;
             if (!everyRecord) {
                 prepared.Assign(record);
                 matched = leftOut ? expression.Matches(prepared, excluded) : expression.Matches(prepared);
             }
             if (!matched && !leftOut) return;
-            lowerRecord.assign(record);
-            ToLowerAsciiInPlace(lowerRecord);
             ScannedGame& game = out.emplace_back();
             game.matched = matched;
             if (matched) {
-                game.entry = MakeMatchEntry(fields, position, record, lowerRecord);
+                game.entry = MakeMatchEntry(fields, position, record);
                 if (family) {
                     // The entry's description is as written unless tags are hidden.
-                    game.facts =
-                        ReadFamilyFacts(inputType, record,
-                                        tagsHidden ? writtenFields.GetDescription(record, lowerRecord)
-                                                   : game.entry.description,
-                                        game.entry.manufacturer);
+                    game.facts = ReadFamilyFacts(
+                        inputType, record,
+                        tagsHidden ? writtenFields.GetDescription(record) : game.entry.description,
+                        game.entry.manufacturer);
                 }
             } else {
                 game.entry.key = FormatRecordKey(position);
                 game.entry.romName = fields.GetRomName(record);
-                game.entry.description = fields.GetDescription(record, lowerRecord);
+                game.entry.description = fields.GetDescription(record);
                 game.excludedBy = JoinClauses(excluded);
             }
         };

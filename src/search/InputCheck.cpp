@@ -8,8 +8,7 @@ namespace vantor {
 const char* const kNotMergedNote =
     "Note: Because you are not using a merged input file, you will not be able to use category fields for "
     "filtering.\r\nYou may also have some incompatibilities outputting lists to certain front ends, due to a "
-    "lack of information available from your choice of input file.\r\n\r\nYou'll be much happier if you "
-    "create a merged input file via the settings window.";
+    "lack of information available from your choice of input file.\r\n\r\nYou'll be much happier if you ";
 
 ListingVocabulary DetectListingVocabulary(const MasterFile& file, int inputType) {
     ListingVocabulary words;
@@ -53,29 +52,28 @@ ListingVocabulary DetectListingVocabulary(const MasterFile& file, int inputType)
     return words;
 }
 
-InputCheck OpenInputFile(Catalog& catalog, const std::string& path) {
-    InputCheck check;
+Outcome<InputCheck> OpenInputFile(Catalog& catalog, const std::string& path) {
+    Outcome<InputCheck> outcome;
+    InputCheck& check = outcome.value;
     MasterFile& file = catalog.file;
     file.Close();
     catalog.inputType = MameGame;
     if (path.empty()) {
-        check.messages.push_back(
-            {MessageIcon::Stop, "Please hit the settings button to select an input file."});
-        return check;
+        outcome.Tell({MessageIcon::Stop, "", Advice::ChooseInputFile});
+        return outcome;
     }
     if (!file.Open(path)) {
-        check.messages.push_back(
-            {MessageIcon::Stop, "Open or Read error on input file!?\r\nCheck your settings."});
-        return check;
+        outcome.Tell(MessageIcon::Stop, "Open or Read error on input file!?\r\nCheck your settings.");
+        return outcome;
     }
-    check.opened = true;
+    outcome.kind = OutcomeKind::Done;
 
     RecordReader reader(UnknownInput);
     reader.ReadHeader(file, check.header);
     check.inputType = reader.DetectInputType(file);
     if (check.inputType == UnknownInput) {
         check.inputType = MameGame;
-        check.messages.push_back({MessageIcon::Stop, "Unknown input XML type.  Continue at your own risk!"});
+        outcome.Tell(MessageIcon::Stop, "Unknown input XML type.  Continue at your own risk!");
     }
     catalog.inputType = check.inputType;
     reader.SetInputType(check.inputType);
@@ -90,7 +88,7 @@ InputCheck OpenInputFile(Catalog& catalog, const std::string& path) {
     check.categoriesEnabled = check.inputType == MergedList;
     check.vocabulary = DetectListingVocabulary(file, check.inputType);
     if (!check.categoriesEnabled) {
-        std::string note = kNotMergedNote;
+        std::string note;
         const ListingVocabulary& words = check.vocabulary;
         if (!words.inputs) {
             note += "\r\n\r\nThis file holds no controls or buttons, so those criteria are off.";
@@ -102,10 +100,10 @@ InputCheck OpenInputFile(Catalog& catalog, const std::string& path) {
         }
         if (!words.display)
             note += "\r\nThis file says nothing of the screen, so Vertical and Horizontal Only are off.";
-        check.messages.push_back({MessageIcon::Exclamation, note});
+        outcome.Tell({MessageIcon::Exclamation, kNotMergedNote, Advice::MakeMergedFile, note});
     }
     check.playersEnabled = Contains(firstRecord, "<nplayers>");
-    return check;
+    return outcome;
 }
 
 }  // namespace vantor

@@ -4,8 +4,7 @@
 #include <vector>
 
 #include "gamedata/Catalog.h"
-#include "gamedata/EngineError.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/Outcome.h"
 
 namespace vantor {
 
@@ -28,27 +27,23 @@ struct ListingVocabulary {
 // Reads the vocabulary off the first records of an open file of the given type.
 ListingVocabulary DetectListingVocabulary(const MasterFile& file, int inputType);
 
-// The note shown when the master file is not a merged one.
+// The note shown when the master file is not a merged one, up to its advice
+// (Advice::MakeMergedFile).
 extern const char* const kNotMergedNote;
 
 // What the input check decided; the window and the command line act on it.
 struct InputCheck {
-    bool opened = false;  // the master file is open: "Go!" enabled
-    int inputType = -1;   // after detection (unknown becomes MameGame)
+    int inputType = -1;  // after detection (unknown becomes MameGame)
     std::string header;
     std::string verticalClause = "(rotate=90 | rotate=270)";
     std::string horizontalClause = "(rotate=0 | rotate=180)";
     bool categoriesEnabled = false;
     bool playersEnabled = false;
     ListingVocabulary vocabulary;
-    struct Message {
-        MessageIcon icon;
-        std::string text;
-    };
-    std::vector<Message> messages;  // in the order they are shown
 };
 // Opens `path` as the catalog's file, detects its type into the catalog and decides the criteria
-// groups. The catalog's display options are left as they are.
-InputCheck OpenInputFile(Catalog& catalog, const std::string& path);
+// groups: done when the master file is open ("Go!" enabled), failed when it cannot be, each with
+// its notes in the order they are shown. The catalog's display options are left as they are.
+[[nodiscard]] Outcome<InputCheck> OpenInputFile(Catalog& catalog, const std::string& path);
 
 }  // namespace vantor

@@ -2,22 +2,26 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 #include "gamedata/TextUtil.h"
 
 namespace vantor {
 
+namespace prepared_detail {
+
 namespace {
 
-using Bytes16 = unsigned char __attribute__((vector_size(16)));
-
-// The portable way: sixteen bytes without a double quote are copied and lower-cased at once; the
-// rest byte by byte. Returns the bytes kept.
-std::size_t PrepareBytes(const char* in, std::size_t size, char* unquoted, char* lowered) {
+// The portable way: sixteen bytes without a double quote are copied (and lower-cased) at once;
+// the rest byte by byte.
+template <bool kLower>
+std::size_t SqueezeBytes(const char* in, std::size_t size, char* out) {
+    using Bytes16 = unsigned char __attribute__((vector_size(16)));
     std::size_t kept = 0, i = 0;
     auto copyByte = [&](char c) {
-        unquoted[kept] = c;
-        lowered[kept] = AsciiLower(c);
+        out[kept] = kLower ? AsciiLower(c) : c;
         kept += c != '"';
     };
     Bytes16 quote, upperA, letters, caseBit;
@@ -34,9 +38,8 @@ std::size_t PrepareBytes(const char* in, std::size_t size, char* unquoted, char*
         std::uint64_t halves[2];
         std::memcpy(halves, &isQuote, sizeof halves);
         if ((halves[0] | halves[1]) == 0) {
-            Bytes16 lower = block + ((block - upperA < letters) & caseBit);
-            std::memcpy(unquoted + kept, &block, sizeof block);
-            std::memcpy(lowered + kept, &lower, sizeof lower);
+            if constexpr (kLower) block = block + ((block - upperA < letters) & caseBit);
+            std::memcpy(out + kept, &block, sizeof block);
             kept += 16;
             continue;
         }
@@ -46,10 +49,13 @@ std::size_t PrepareBytes(const char* in, std::size_t size, char* unquoted, char*
     return kept;
 }
 
+std::size_t SqueezePortable(const char* in, std::size_t size, char* out, bool lower) {
+    return lower ? SqueezeBytes<true>(in, size, out) : SqueezeBytes<false>(in, size, out);
+}
+
 #if defined(__x86_64__) && defined(__GNUC__)
 // In XML nearly every sixteen bytes hold a quote, so the quotes are squeezed out with a byte
-// shuffle: for each eight bytes, a table gives the order of the bytes that stay. Needs SSSE3,
-// which the processor is asked for once.
+// shuffle: for each eight bytes, a table gives the order of the bytes that stay.
 struct QuoteShuffles {
     alignas(16) unsigned char order[256][16];
     unsigned char kept[256];
@@ -65,85 +71,133 @@ struct QuoteShuffles {
     }
 };
 
-__attribute__((target("ssse3"))) std::size_t PrepareBytesShuffled(const char* in, std::size_t size,
-                                                                  char* unquoted, char* lowered) {
+template <bool kLower>
+__attribute__((target("ssse3"))) std::size_t SqueezeShuffled(const char* in, std::size_t size, char* out) {
     static const QuoteShuffles shuffles;
-    using Chars = char __attribute__((vector_size(16)));
-    const Chars quote = {'"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"', '"'};
-    const Chars beforeA = {'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1,
-                           'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1, 'A' - 1};
-    const Chars afterZ = {'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1,
-                          'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1, 'Z' + 1};
-    const Chars caseBit = {32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32};
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i beforeA = _mm_set1_epi8('A' - 1);
+    const __m128i afterZ = _mm_set1_epi8('Z' + 1);
+    const __m128i caseBit = _mm_set1_epi8(32);
+    const __m128i secondHalf = _mm_set1_epi8(8);
     std::size_t kept = 0, i = 0;
     for (; i + 16 <= size; i += 16) {
-        Chars block;
-        std::memcpy(&block, in + i, sizeof block);
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
         // Signed compares: bytes above 127 are negative and never letters.
-        Chars lower = block | ((block > beforeA) & (block < afterZ) & caseBit);
-        unsigned mask = static_cast<unsigned>(__builtin_ia32_pmovmskb128(block == quote));
+        if constexpr (kLower) {
+            block = _mm_or_si128(block, _mm_and_si128(_mm_and_si128(_mm_cmpgt_epi8(block, beforeA),
+                                                                    _mm_cmplt_epi8(block, afterZ)),
+                                                      caseBit));
+        }
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, quote)));
         if (mask == 0) {
-            std::memcpy(unquoted + kept, &block, 16);
-            std::memcpy(lowered + kept, &lower, 16);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + kept), block);
             kept += 16;
             continue;
         }
-        for (int half = 0; half < 2; ++half) {
-            unsigned bits = (mask >> (8 * half)) & 0xff;
-            Chars order;
-            std::memcpy(&order, shuffles.order[bits], 16);
+        for (unsigned half = 0; half < 2; ++half) {
+            const unsigned bits = (mask >> (8 * half)) & 0xff;
+            __m128i order = _mm_load_si128(reinterpret_cast<const __m128i*>(shuffles.order[bits]));
+            // The second half's bytes are 8 further on; the zeroing entries (0x80) stay negative.
             if (half == 1)
-                order =
-                    order + (order >= 0 ? Chars{8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8} : Chars{});
-            Chars picked = __builtin_ia32_pshufb128(block, order);
-            Chars pickedLower = __builtin_ia32_pshufb128(lower, order);
-            std::memcpy(unquoted + kept, &picked, 8);
-            std::memcpy(lowered + kept, &pickedLower, 8);
+                order = _mm_add_epi8(
+                    order, _mm_andnot_si128(_mm_cmplt_epi8(order, _mm_setzero_si128()), secondHalf));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + kept), _mm_shuffle_epi8(block, order));
             kept += shuffles.kept[bits];
         }
     }
-    return kept + PrepareBytes(in + i, size - i, unquoted + kept, lowered + kept);
+    return kept + SqueezeBytes<kLower>(in + i, size - i, out + kept);
 }
 
-bool HasSsse3() {
-    static const bool has = __builtin_cpu_supports("ssse3");
-    return has;
+std::size_t SqueezeSsse3(const char* in, std::size_t size, char* out, bool lower) {
+    return lower ? SqueezeShuffled<true>(in, size, out) : SqueezeShuffled<false>(in, size, out);
+}
+
+// Sixty-four bytes at a time: the quotes' mask compresses the block in one instruction.
+template <bool kLower>
+__attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt"))) std::size_t SqueezeCompressed(const char* in,
+                                                                                             std::size_t size,
+                                                                                             char* out) {
+    const __m512i quote = _mm512_set1_epi8('"');
+    const __m512i upperA = _mm512_set1_epi8('A');
+    const __m512i lastLetter = _mm512_set1_epi8('Z' - 'A');
+    const __m512i caseBit = _mm512_set1_epi8(32);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < size; i += 64) {
+        const std::size_t left = size - i;
+        const __mmask64 valid = left >= 64 ? ~__mmask64{0} : (__mmask64{1} << left) - 1;
+        __m512i block = _mm512_maskz_loadu_epi8(valid, in + i);
+        const __mmask64 keep = _mm512_mask_cmpneq_epi8_mask(valid, block, quote);
+        if constexpr (kLower) {
+            const __mmask64 upper = _mm512_cmple_epu8_mask(_mm512_sub_epi8(block, upperA), lastLetter);
+            block = _mm512_or_si512(block, _mm512_maskz_mov_epi8(upper, caseBit));
+        }
+        _mm512_storeu_si512(out + kept, _mm512_maskz_compress_epi8(keep, block));
+        kept += static_cast<std::size_t>(__builtin_popcountll(keep));
+    }
+    return kept;
+}
+
+std::size_t SqueezeAvx512(const char* in, std::size_t size, char* out, bool lower) {
+    return lower ? SqueezeCompressed<true>(in, size, out) : SqueezeCompressed<false>(in, size, out);
 }
 #endif
 
 }  // namespace
 
-void PreparedRecord::Assign(std::string_view record) {
-    // Eight bytes of room: the shuffled path writes whole halves.
-    if (unquotedBuffer_.size() < record.size() + 8) {
-        unquotedBuffer_.resize(record.size() + 8);
-        loweredBuffer_.resize(record.size() + 8);
-    }
-    std::size_t kept;
+std::size_t AvailableSqueezes(SqueezeWay (&ways)[3]) {
+    std::size_t count = 0;
 #if defined(__x86_64__) && defined(__GNUC__)
-    if (HasSsse3()) {
-        kept =
-            PrepareBytesShuffled(record.data(), record.size(), unquotedBuffer_.data(), loweredBuffer_.data());
-    } else
+    if (__builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("avx512bw"))
+        ways[count++] = {"avx512", SqueezeAvx512};
+    if (__builtin_cpu_supports("ssse3")) ways[count++] = {"ssse3", SqueezeSsse3};
 #endif
-    {
-        kept = PrepareBytes(record.data(), record.size(), unquotedBuffer_.data(), loweredBuffer_.data());
-    }
-    unquoted_ = std::string_view(unquotedBuffer_.data(), kept);
+    ways[count++] = {"portable", SqueezePortable};
+    return count;
+}
+
+namespace {
+Squeeze FastestSqueeze() {
+    static const Squeeze fastest = [] {
+        SqueezeWay ways[3];
+        AvailableSqueezes(ways);
+        return ways[0].squeeze;
+    }();
+    return fastest;
+}
+}  // namespace
+
+}  // namespace prepared_detail
+
+void PreparedRecord::Assign(std::string_view record) {
+    if (loweredBuffer_.size() < record.size() + prepared_detail::kOutputSlack)
+        loweredBuffer_.resize(record.size() + prepared_detail::kOutputSlack);
+    const std::size_t kept =
+        prepared_detail::FastestSqueeze()(record.data(), record.size(), loweredBuffer_.data(), true);
     lowered_ = std::string_view(loweredBuffer_.data(), kept);
-    unquotedReady_ = true;
+    record_ = record;
+    upperBits_ = nullptr;
+    unquotedReady_ = false;
 }
 
 void PreparedRecord::AssignLowered(std::string_view lowered, const std::uint64_t* upperBits,
                                    std::uint64_t firstBit) {
     lowered_ = lowered;
+    record_ = {};
     upperBits_ = upperBits;
     firstBit_ = firstBit;
     unquotedReady_ = false;
 }
 
-void PreparedRecord::RestoreCase() const {
-    if (unquotedBuffer_.size() < lowered_.size()) unquotedBuffer_.resize(lowered_.size());
+void PreparedRecord::MakeUnquoted() const {
+    if (unquotedBuffer_.size() < lowered_.size() + prepared_detail::kOutputSlack)
+        unquotedBuffer_.resize(lowered_.size() + prepared_detail::kOutputSlack);
+    unquotedReady_ = true;
+    if (upperBits_ == nullptr) {
+        const std::size_t kept =
+            prepared_detail::FastestSqueeze()(record_.data(), record_.size(), unquotedBuffer_.data(), false);
+        unquoted_ = std::string_view(unquotedBuffer_.data(), kept);
+        return;
+    }
     std::memcpy(unquotedBuffer_.data(), lowered_.data(), lowered_.size());
     // Only the capitals change back; most 64-byte stretches have none.
     for (std::size_t i = 0; i < lowered_.size();) {
@@ -159,7 +213,6 @@ void PreparedRecord::RestoreCase() const {
         i += span;
     }
     unquoted_ = std::string_view(unquotedBuffer_.data(), lowered_.size());
-    unquotedReady_ = true;
 }
 
 }  // namespace vantor

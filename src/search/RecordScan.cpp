@@ -7,17 +7,16 @@
 
 namespace vantor {
 
-MatchEntry MakeMatchEntry(const RecordFields& fields, std::int64_t position, std::string_view record,
-                          std::string_view lowerRecord) {
+MatchEntry MakeMatchEntry(const RecordFields& fields, std::int64_t position, std::string_view record) {
     MatchEntry entry;
     entry.key = FormatRecordKey(position);
     entry.romName = fields.GetRomName(record);
-    entry.description = fields.GetDescription(record, lowerRecord);
+    entry.description = fields.GetDescription(record);
     if (entry.description.empty()) entry.description = "Unknown";
-    entry.year = fields.GetFieldValues(record, lowerRecord, "<year>", {}, 0, true);
+    entry.year = fields.GetFieldValues(record, "<year>", {}, 0, true);
     if (entry.year.size() < 4) entry.year = "19??";
     entry.manufacturer =
-        fields.GetFieldValues(record, lowerRecord, Tags().ManufacturerTag(fields.InputType()), {}, 0, true);
+        fields.GetFieldValues(record, Tags().ManufacturerTag(fields.InputType()), {}, 0, true);
     if (entry.manufacturer.empty()) entry.manufacturer = "?";
     return entry;
 }

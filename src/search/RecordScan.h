@@ -12,19 +12,19 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "MatchEntry.h"
 #include "ScanSplit.h"
 #include "gamedata/Catalog.h"
 #include "gamedata/EngineError.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 
 namespace vantor {
 
-// The match-list entry of a record read at `position`; `lowerRecord` is its ASCII-lower-cased copy.
-MatchEntry MakeMatchEntry(const RecordFields& fields, std::int64_t position, std::string_view record,
-                          std::string_view lowerRecord);
+// The match-list entry of a record read at `position`.
+MatchEntry MakeMatchEntry(const RecordFields& fields, std::int64_t position, std::string_view record);
 
 // The first line start at or after `offset`.
 std::int64_t LineStartFrom(const MasterFile& file, std::int64_t offset);
@@ -54,19 +54,25 @@ void ScanPartOfFile(const Catalog& catalog, std::int64_t from, std::int64_t limi
     reader.SetDeviceEntries(split.deviceEntries);
     reader.Seek(file, from);
     const std::string& startTag = catalog.StartTag();
-    std::string record;
+    std::string_view record;
+    std::string copy;  // for a visitor that takes the record as a string of its own
     int sinceProgress = 0;
     std::int64_t reported = from;
     for (;;) {
         if (stop.load(std::memory_order_relaxed)) return;
-        std::int64_t position = reader.ReadRecord(file, record, startTag, -1, form);
+        std::int64_t position = reader.ReadRecordView(file, record, startTag, -1, form);
         if (record.empty() || position == -1) break;
         if (part.firstStart < 0) part.firstStart = reader.recordStart;
         if (reader.recordStart >= limit) {
             part.resume = reader.recordStart;
             break;
         }
-        visit(position, record, part.entries);
+        if constexpr (std::is_invocable_v<Visit&, std::int64_t, std::string_view, std::vector<Entry>&>) {
+            visit(position, record, part.entries);
+        } else {
+            copy.assign(record);
+            visit(position, copy, part.entries);
+        }
         if (++sinceProgress == kProgressEveryRecords) {
             sinceProgress = 0;
             done += reader.Tell() - reported;
@@ -79,9 +85,10 @@ void ScanPartOfFile(const Catalog& catalog, std::int64_t from, std::int64_t limi
 
 // Every complete record of the file in file order, as one reader would see them. `makeVisit`
 // makes one visitor per thread; a visitor appends the record's entry, if any, to the vector it is
-// given. Parts begin at the first line after an even split of the file; where a record runs over
-// the start of the next part (or a start line inside a record restarts it), that part is read
-// again from where the previous one stopped, so the result never depends on the split. Throws
+// given. A visitor that takes the record as a std::string_view is shown it where it was read
+// (valid during the call), without a copy. Parts begin at the first line after an even split of the file;
+// where a record runs over the start of the next part (or a start line inside a record restarts it), that
+// part is read again from where the previous one stopped, so the result never depends on the split. Throws
 // EngineError of kind Cancelled when the progress sink asks to stop.
 template <typename Entry, typename MakeVisit>
 std::vector<Entry> ScanRecords(const Catalog& catalog, ProgressSink* progress, const ScanSplit& split,

@@ -15,15 +15,13 @@ std::vector<MatchEntry> ScanForMatches(const Catalog& catalog, const std::string
     const bool everyRecord = expression.MatchesEveryRecord();
     const RecordFields fields = catalog.Fields();
     return ScanRecords<MatchEntry>(catalog, progress, split, [&] {
-        return [&expression, everyRecord, &fields, prepared = PreparedRecord(), lowerRecord = std::string()](
-                   std::int64_t position, const std::string& record, std::vector<MatchEntry>& out) mutable {
+        return [&expression, everyRecord, &fields, prepared = PreparedRecord()](
+                   std::int64_t position, std::string_view record, std::vector<MatchEntry>& out) mutable {
             if (!everyRecord) {
                 prepared.Assign(record);
                 if (!expression.Matches(prepared)) return;
             }
-            lowerRecord.assign(record);
-            ToLowerAsciiInPlace(lowerRecord);
-            out.push_back(MakeMatchEntry(fields, position, record, lowerRecord));
+            out.push_back(MakeMatchEntry(fields, position, record));
         };
     });
 }
@@ -89,18 +87,15 @@ std::vector<MatchEntry> RomSearch(const Catalog& catalog, const std::string& tex
     const std::string query = ToLowerAscii(text);
     const RecordFields fields = catalog.Fields();
     std::vector<RankedMatch> found = ScanRecords<RankedMatch>(catalog, progress, split, [&] {
-        return [&query, &fields, lowerRecord = std::string()](
-                   std::int64_t position, const std::string& record, std::vector<RankedMatch>& out) mutable {
-            lowerRecord.assign(record);
-            ToLowerAsciiInPlace(lowerRecord);
-            std::string description = ToLowerAscii(fields.GetDescription(record, lowerRecord));
-            // The sum is a float, compared as the double 1.2 is.
-            float similarity = DescriptionSimilarity(query, description);
-            if (!(static_cast<double>(similarity) > 1.2) && !Contains(description, query)) return;
-            out.push_back({MakeMatchEntry(fields, position, record, lowerRecord),
-                           MatchTier(description, query),
-                           DescriptionSimilarity(query, TitleOf(description))});
-        };
+        return
+            [&query, &fields](std::int64_t position, std::string_view record, std::vector<RankedMatch>& out) {
+                std::string description = ToLowerAscii(fields.GetDescription(record));
+                // The sum is a float, compared as the double 1.2 is.
+                float similarity = DescriptionSimilarity(query, description);
+                if (!(static_cast<double>(similarity) > 1.2) && !Contains(description, query)) return;
+                out.push_back({MakeMatchEntry(fields, position, record), MatchTier(description, query),
+                               DescriptionSimilarity(query, TitleOf(description))});
+            };
     });
     // Games that rank alike stay in file order.
     std::stable_sort(found.begin(), found.end(), [](const RankedMatch& a, const RankedMatch& b) {

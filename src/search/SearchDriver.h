@@ -7,7 +7,7 @@
 #include "MatchEntry.h"
 #include "ScanSplit.h"
 #include "gamedata/Catalog.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 
 namespace vantor {
 

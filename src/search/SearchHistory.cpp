@@ -65,8 +65,8 @@ void PushSearchHistory(SearchHistory& history, std::string text) {
     history.Push(std::move(text));
 }
 
-Outcome SaveSearchHistory(const SearchHistory& history, const std::string& path) {
-    Outcome outcome;
+Outcome<> SaveSearchHistory(const SearchHistory& history, const std::string& path) {
+    Outcome<> outcome;
     if (WriteTextFileAtomically(path, history.Serialize())) {
         outcome.kind = OutcomeKind::Done;
     } else {
@@ -75,7 +75,7 @@ Outcome SaveSearchHistory(const SearchHistory& history, const std::string& path)
     return outcome;
 }
 
-Outcome SaveSearchHistory(const SearchHistory& history) {
+Outcome<> SaveSearchHistory(const SearchHistory& history) {
     EnsureUserDataFolder();
     return SaveSearchHistory(history, SearchHistoryFilePath());
 }

@@ -54,8 +54,8 @@ void PushSearchHistory(SearchHistory& history, std::string text);
 
 // Writes the file in text mode (so each "\r\n" lands on disk as CR CR LF), atomically: a failed
 // write leaves the old file as it was and fails with kSearchHistoryWriteError (exclamation icon).
-[[nodiscard]] Outcome SaveSearchHistory(const SearchHistory& history, const std::string& path);
+[[nodiscard]] Outcome<> SaveSearchHistory(const SearchHistory& history, const std::string& path);
 // To SearchHistoryFilePath(), creating the per-user data folder when needed.
-[[nodiscard]] Outcome SaveSearchHistory(const SearchHistory& history);
+[[nodiscard]] Outcome<> SaveSearchHistory(const SearchHistory& history);
 
 }  // namespace vantor

@@ -179,7 +179,7 @@ constexpr const char* kIndexingFirstLine = "Indexing main input XML file...";
 constexpr const char* kIndexingSecondLine = "This will likely take a few minutes.";
 
 // Reads the chosen list; false (told in `outcome`) when it cannot be read or is no MaLa list.
-bool LoadMalaList(const std::string& listPath, MalaList& list, UtilityOutcome& outcome) {
+bool LoadMalaList(const std::string& listPath, MalaList& list, Outcome<UtilityOutput>& outcome) {
     std::string data;
     if (std::string problem; !ReadWholeFile(listPath, data, &problem)) {
         outcome.Fail(std::string(kListOpenError) + "\r\n" + problem);
@@ -196,7 +196,7 @@ bool LoadMalaList(const std::string& listPath, MalaList& list, UtilityOutcome& o
 // Closes the converted file and says so; false when it could not be written or the job was
 // cancelled after its last game (the earlier file stays then).
 bool FinishConversion(RecordExtract& extract, AtomicOutputFile& output, ProgressSink& progress,
-                      UtilityOutcome& outcome) {
+                      Outcome<UtilityOutput>& outcome) {
     if (progress.CancelRequested()) {
         outcome.Cancel();
         return false;
@@ -207,22 +207,22 @@ bool FinishConversion(RecordExtract& extract, AtomicOutputFile& output, Progress
         return false;
     }
     outcome.kind = OutcomeKind::Done;
-    outcome.Tell(MessageIcon::Information, kConvertDone);
+    outcome.Tell(kConvertDone);
     return true;
 }
 
 }  // namespace
 
-UtilityOutcome CheckMalaList(const std::string& listPath) {
-    UtilityOutcome outcome;
+Outcome<UtilityOutput> CheckMalaList(const std::string& listPath) {
+    Outcome<UtilityOutput> outcome;
     MalaList list;
     if (LoadMalaList(listPath, list, outcome)) outcome.kind = OutcomeKind::Done;
     return outcome;
 }
 
-UtilityOutcome RunMalaToXml(const ConverterInputs& inputs, ProgressSink& progress) {
-    UtilityOutcome outcome;
-    outcome.outputPath = inputs.outputPath;
+Outcome<UtilityOutput> RunMalaToXml(const ConverterInputs& inputs, ProgressSink& progress) {
+    Outcome<UtilityOutput> outcome;
+    outcome.value.outputPath = inputs.outputPath;
     std::string log = UtilityLogHeader("Vantor list convert utility log file.");
     MalaList list;
     if (!LoadMalaList(inputs.listPath, list, outcome)) return outcome;
@@ -247,14 +247,14 @@ UtilityOutcome RunMalaToXml(const ConverterInputs& inputs, ProgressSink& progres
             continue;
         }
         progress.Texts("Adding game:", name);
-        if (extract.CopyRecord(output, position, name)) ++outcome.games;
+        if (extract.CopyRecord(output, position, name)) ++outcome.value.games;
     }
     if (!FinishConversion(extract, output, progress, outcome)) return outcome;
     if (list.damaged) outcome.Tell(MessageIcon::Exclamation, kMalaListEndsEarly);
     if (missing) {
         const std::string logPath = LogFilePath(inputs.logFolder, kConvertLogName);
         if (WriteFileAtomically(logPath, log)) {
-            outcome.logPath = logPath;
+            outcome.value.logPath = logPath;
             outcome.Tell(MessageIcon::Information, kMalaNamesMissing);
         } else {
             outcome.Tell(MessageIcon::Exclamation, kUtilityLogOpenError);
@@ -263,15 +263,15 @@ UtilityOutcome RunMalaToXml(const ConverterInputs& inputs, ProgressSink& progres
     return outcome;
 }
 
-UtilityOutcome RunMaximusToXml(const ConverterInputs& inputs, ProgressSink& progress) {
-    UtilityOutcome outcome;
-    outcome.outputPath = inputs.outputPath.empty() ? MaximusOutputPath() : inputs.outputPath;
+Outcome<UtilityOutput> RunMaximusToXml(const ConverterInputs& inputs, ProgressSink& progress) {
+    Outcome<UtilityOutput> outcome;
+    outcome.value.outputPath = inputs.outputPath.empty() ? MaximusOutputPath() : inputs.outputPath;
     // A list that cannot be read is reported, not turned into an empty master file.
     std::string text;
     if (std::string problem; !ReadTextFile(inputs.listPath, text, &problem))
         return outcome.Fail(std::string(kListOpenError) + "\r\n" + problem);
     AtomicOutputFile output;
-    if (!OpenOutputFile(outcome.outputPath, {inputs.inputPath, inputs.listPath}, output, outcome))
+    if (!OpenOutputFile(outcome.value.outputPath, {inputs.inputPath, inputs.listPath}, output, outcome))
         return outcome;
     RecordExtract extract;
     if (!extract.Open(inputs.inputPath, outcome)) return outcome;
@@ -288,7 +288,7 @@ UtilityOutcome RunMaximusToXml(const ConverterInputs& inputs, ProgressSink& prog
         std::int64_t position = extract.index.FindRecordKey(name);
         if (position == -1) continue;
         progress.Texts("Adding game:", name);
-        if (extract.CopyRecord(output, position, startTag)) ++outcome.games;
+        if (extract.CopyRecord(output, position, startTag)) ++outcome.value.games;
     }
     FinishConversion(extract, output, progress, outcome);
     return outcome;

@@ -13,10 +13,8 @@ inline constexpr const char* kConvertLogName = "convertLog.txt";
 inline constexpr const char* kMaximusOutputName = "tempXMLFile.xml";
 inline constexpr const char* kListOpenError = "Error opening file for reading!?";
 inline constexpr const char* kInvalidMalaList = "Invalid Mala game list file?!?";
-inline constexpr const char* kConvertDone =
-    "Your xml file has been created.\r\nThis file is now set as your input xml file.\r\n\r\nUse this new "
-    "input "
-    "XML file to generate an all ROMs list in the main vantor window.";
+inline const Message kConvertDone{MessageIcon::Information, "Your xml file has been created.\r\n",
+                                  Advice::ListNewInputFile};
 inline constexpr const char* kMalaNamesMissing =
     "Note!  At least one ROM name in the mlg file was not located in the master XML file.\r\nSee "
     "convertLog.txt "
@@ -56,8 +54,8 @@ std::string MaximusOutputPath();
 
 // The MaLa conversion's first step, before its output is chosen: done when the list can be read
 // and is a MaLa list, else a failure saying which. RunMalaToXml checks the same again.
-[[nodiscard]] UtilityOutcome CheckMalaList(const std::string& listPath);
-[[nodiscard]] UtilityOutcome RunMalaToXml(const ConverterInputs& inputs, ProgressSink& progress);
-[[nodiscard]] UtilityOutcome RunMaximusToXml(const ConverterInputs& inputs, ProgressSink& progress);
+[[nodiscard]] Outcome<UtilityOutput> CheckMalaList(const std::string& listPath);
+[[nodiscard]] Outcome<UtilityOutput> RunMalaToXml(const ConverterInputs& inputs, ProgressSink& progress);
+[[nodiscard]] Outcome<UtilityOutput> RunMaximusToXml(const ConverterInputs& inputs, ProgressSink& progress);
 
 }  // namespace vantor

@@ -353,23 +353,24 @@ GamesByRomName FindGamesByRomName(const Catalog& catalog, const std::vector<std:
     return found;
 }
 
-LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, ProgressSink* progress) {
-    LoadedList loaded;
+Outcome<LoadedList> LoadList(const Catalog& catalog, const LoadListInputs& inputs, ProgressSink* progress) {
+    Outcome<LoadedList> outcome;
+    LoadedList& loaded = outcome.value;
     std::string bytes;
     if (std::string problem; !ReadWholeFile(inputs.listPath, bytes, &problem)) {
-        loaded.Tell(MessageIcon::Stop, std::string(kListOpenError) + "\r\n" + problem);
-        return loaded;
+        outcome.Tell(MessageIcon::Stop, std::string(kListOpenError) + "\r\n" + problem);
+        return outcome;
     }
     ListRomNames list = ReadListRomNames(bytes);
     loaded.format = list.format;
     if (!list.problem.empty()) {
-        loaded.Tell(MessageIcon::Stop, inputs.listPath + " is no game list Vantor can read back (" +
-                                           list.format + "? " + list.problem + ").");
-        return loaded;
+        outcome.Tell(MessageIcon::Stop, inputs.listPath + " is no game list Vantor can read back (" +
+                                            list.format + "? " + list.problem + ").");
+        return outcome;
     }
     if (list.names.empty()) {
-        loaded.Tell(MessageIcon::Stop, "The list " + inputs.listPath + " names no games.");
-        return loaded;
+        outcome.Tell(MessageIcon::Stop, "The list " + inputs.listPath + " names no games.");
+        return outcome;
     }
 
     try {
@@ -377,16 +378,11 @@ LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, Progre
         loaded.entries = std::move(games.entries);
         loaded.missing = std::move(games.missing);
     } catch (const EngineError& error) {
-        if (error.Kind() == ErrorKind::Cancelled) {
-            loaded.kind = OutcomeKind::Cancelled;
-        } else {
-            loaded.Tell(error.Icon(), error.Text());
-        }
-        return loaded;
+        return Outcome<>::From(error).With(std::move(loaded));
     }
     if (loaded.missing.empty()) {
-        loaded.kind = OutcomeKind::Done;
-        return loaded;
+        outcome.kind = OutcomeKind::Done;
+        return outcome;
     }
 
     std::string log = UtilityLogHeader("Vantor list load log file.");
@@ -399,15 +395,16 @@ LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs, Progre
     const std::string count = std::to_string(loaded.missing.size());
     const std::string where = logged ? "; their names are in " + logPath + "." : std::string(".");
     if (loaded.entries.empty()) {
-        loaded.Tell(MessageIcon::Stop,
-                    "None of the " + count + " games the list names is in the master file" + where);
+        outcome.Tell(MessageIcon::Stop,
+                     "None of the " + count + " games the list names is in the master file" + where);
     } else {
-        loaded.kind = OutcomeKind::Done;
-        loaded.Tell(MessageIcon::Exclamation, count + " of the " + std::to_string(list.names.size()) +
-                                                  " games the list names are not in the master file" + where);
+        outcome.kind = OutcomeKind::Done;
+        outcome.Tell(MessageIcon::Exclamation, count + " of the " + std::to_string(list.names.size()) +
+                                                   " games the list names are not in the master file" +
+                                                   where);
     }
-    if (!logged) loaded.Tell(MessageIcon::Exclamation, kUtilityLogOpenError);
-    return loaded;
+    if (!logged) outcome.Tell(MessageIcon::Exclamation, kUtilityLogOpenError);
+    return outcome;
 }
 
 }  // namespace vantor

@@ -41,17 +41,18 @@ struct LoadListInputs {
     std::string logFolder;  // where loadListLog.txt goes ("" = the current working directory)
 };
 
-// Done: `entries` are the master file's games the list names, in the list's order; a name the
-// master file lacks is counted in a message and written to the log. A failure (the list cannot be
-// read, names nothing, or names no game of the master file) says why.
-struct LoadedList : Outcome {
+// The master file's games a list names, in the list's order; a name the master file lacks is
+// counted in a message and written to the log.
+struct LoadedList {
     std::string format;
     std::vector<MatchEntry> entries;
     std::vector<std::string> missing;
     std::string logPath;  // "" when no log was written
 };
 
-[[nodiscard]] LoadedList LoadList(const Catalog& catalog, const LoadListInputs& inputs,
-                                  ProgressSink* progress = nullptr);
+// A failure (the list cannot be read, names nothing, or names no game of the master file) says
+// why; a stop asked of the progress sink cancels it.
+[[nodiscard]] Outcome<LoadedList> LoadList(const Catalog& catalog, const LoadListInputs& inputs,
+                                           ProgressSink* progress = nullptr);
 
 }  // namespace vantor

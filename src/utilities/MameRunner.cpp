@@ -132,8 +132,8 @@ std::string NotStartedMessage(const std::string& chosenPath, int error) {
 
 }  // namespace
 
-UtilityOutcome CheckMameProgram(const std::string& programPath) {
-    UtilityOutcome outcome;
+Outcome<UtilityOutput> CheckMameProgram(const std::string& programPath) {
+    Outcome<UtilityOutput> outcome;
     if (int problem = StartProblem(AbsolutePath(programPath)); problem != 0)
         return outcome.Fail(NotStartedMessage(programPath, problem));
     outcome.kind = OutcomeKind::Done;
@@ -141,8 +141,8 @@ UtilityOutcome CheckMameProgram(const std::string& programPath) {
     return outcome;
 }
 
-UtilityOutcome RunMameListing(const MameListingInputs& inputs, ProgressSink& progress) {
-    UtilityOutcome outcome;
+Outcome<UtilityOutput> RunMameListing(const MameListingInputs& inputs, ProgressSink& progress) {
+    Outcome<UtilityOutput> outcome;
     const std::string& chosenPath = inputs.programPath;
     const std::string programPath = AbsolutePath(chosenPath);
     const std::string mameFolder = FolderOf(programPath);
@@ -173,7 +173,7 @@ UtilityOutcome RunMameListing(const MameListingInputs& inputs, ProgressSink& pro
     if (readFd < 0) return outcome.Fail(kMameListingUnreadable);
     ::close(readFd);
     outcome.kind = OutcomeKind::Done;
-    outcome.outputPath = listingPath;
+    outcome.value.outputPath = listingPath;
     return outcome;
 }
 

@@ -38,11 +38,11 @@ std::string DefaultMameListingPath();
 
 // The first step, before MAME runs: done with the message to show first (it will take a while),
 // or a failure saying why the program cannot be started at all.
-[[nodiscard]] UtilityOutcome CheckMameProgram(const std::string& programPath);
+[[nodiscard]] Outcome<UtilityOutput> CheckMameProgram(const std::string& programPath);
 
 // Runs `programPath -listxml` (no shell) in the program's folder and waits for it, or kills it
 // when cancelled; reports the bytes received so far (with a total of 0: not known). Done:
 // `outputPath` is the listing. An earlier listing is replaced only by a good one.
-[[nodiscard]] UtilityOutcome RunMameListing(const MameListingInputs& inputs, ProgressSink& progress);
+[[nodiscard]] Outcome<UtilityOutput> RunMameListing(const MameListingInputs& inputs, ProgressSink& progress);
 
 }  // namespace vantor

@@ -337,17 +337,18 @@ std::string SuggestedMergeOutput(const MergeInputs& inputs, const std::string& c
     return suggestion;
 }
 
-std::string MergeDoneMessage(std::int64_t games, const std::string& outputPath, const std::string& logPath) {
-    std::string text = "Your merged xml file has been created with " + std::to_string(games) +
-                       (games == 1 ? " game" : " games") + ":\r\n" + outputPath +
-                       "\r\nThis file is now set as your input xml file.";
-    if (!logPath.empty()) text += "\r\nLogfile generated as " + logPath;
-    return text;
+Message MergeDoneMessage(std::int64_t games, const std::string& outputPath, const std::string& logPath) {
+    Message message{MessageIcon::Information,
+                    "Your merged xml file has been created with " + std::to_string(games) +
+                        (games == 1 ? " game" : " games") + ":\r\n" + outputPath + "\r\n",
+                    Advice::UseNewInputFile};
+    if (!logPath.empty()) message.afterAdvice = "\r\nLogfile generated as " + logPath;
+    return message;
 }
 
-UtilityOutcome RunMerge(const MergeInputs& inputs, ProgressSink& progress) {
-    UtilityOutcome outcome;
-    outcome.outputPath = inputs.outputPath;
+Outcome<UtilityOutput> RunMerge(const MergeInputs& inputs, ProgressSink& progress) {
+    Outcome<UtilityOutput> outcome;
+    outcome.value.outputPath = inputs.outputPath;
     std::string log = UtilityLogHeader(kMergeLogTitle);
 
     AtomicOutputFile output;
@@ -473,13 +474,13 @@ UtilityOutcome RunMerge(const MergeInputs& inputs, ProgressSink& progress) {
         record.insert(InsertionPoint(record, listingType), added);
         if (convert) RenameMachineRecord(record);
         output.WriteText(record);
-        ++outcome.games;
+        ++outcome.value.games;
         if (reader.Tell() - lastReport >= (4 << 20)) {
             lastReport = reader.Tell();
             progress.Progress(lastReport, listing.Size());
         }
     }
-    if (outcome.games == 0) return outcome.Fail(kNoGamesInListing);
+    if (outcome.value.games == 0) return outcome.Fail(kNoGamesInListing);
     output.WriteText("\n" + rootCloseTag);
     // A Cancel after the last item still leaves the earlier file as it was.
     if (progress.CancelRequested()) return outcome.Cancel();
@@ -487,12 +488,11 @@ UtilityOutcome RunMerge(const MergeInputs& inputs, ProgressSink& progress) {
     outcome.kind = OutcomeKind::Done;
     const std::string logPath = LogFilePath(inputs.logFolder, kMergeLogName);
     if (WriteFileAtomically(logPath, log)) {
-        outcome.logPath = logPath;
+        outcome.value.logPath = logPath;
     } else {
         outcome.Tell(MessageIcon::Exclamation, kUtilityLogOpenError);
     }
-    outcome.Tell(MessageIcon::Information,
-                 MergeDoneMessage(outcome.games, outcome.outputPath, outcome.logPath));
+    outcome.Tell(MergeDoneMessage(outcome.value.games, outcome.value.outputPath, outcome.value.logPath));
     return outcome;
 }
 

@@ -7,7 +7,7 @@
 #include <unordered_map>
 
 #include "UtilityCommon.h"
-#include "gamedata/UserInterface.h"
+#include "gamedata/ProgressSink.h"
 
 namespace vantor {
 
@@ -81,8 +81,8 @@ struct MergeInputs {
 std::string SuggestedMergeOutput(const MergeInputs& inputs, const std::string& currentInputPath);
 // The closing message: how many games went where, and where the log is ("" when it could not be
 // written).
-std::string MergeDoneMessage(std::int64_t games, const std::string& outputPath, const std::string& logPath);
+Message MergeDoneMessage(std::int64_t games, const std::string& outputPath, const std::string& logPath);
 
-[[nodiscard]] UtilityOutcome RunMerge(const MergeInputs& inputs, ProgressSink& progress);
+[[nodiscard]] Outcome<UtilityOutput> RunMerge(const MergeInputs& inputs, ProgressSink& progress);
 
 }  // namespace vantor

@@ -52,9 +52,9 @@ std::string RomDirGameElement(const std::string& folder, const std::string& path
            year + "</year>\r\n\t\t<manufacturer>" + maker + "</manufacturer>\r\n\t</game>\r\n";
 }
 
-UtilityOutcome RunRomDirToXml(const RomDirInputs& inputs, ProgressSink& progress) {
-    UtilityOutcome outcome;
-    outcome.outputPath = inputs.outputPath;
+Outcome<UtilityOutput> RunRomDirToXml(const RomDirInputs& inputs, ProgressSink& progress) {
+    Outcome<UtilityOutput> outcome;
+    outcome.value.outputPath = inputs.outputPath;
     const std::string folder = WithTrailingSlash(inputs.romFolder);
     AtomicOutputFile output;
     if (!OpenOutputFile(inputs.outputPath, {}, output, outcome)) return outcome;
@@ -68,14 +68,14 @@ UtilityOutcome RunRomDirToXml(const RomDirInputs& inputs, ProgressSink& progress
         progress.Texts("Scanning and creating new xml file...", path);
         progress.Progress(++done, static_cast<std::int64_t>(files.paths.size()));
         output.Write(RomDirGameElement(folder, path));
-        ++outcome.games;
+        ++outcome.value.games;
     }
     output.Write(RecordReader::GetRootCloseTag(kRomDirHeader));
     // A Cancel after the last item still leaves the earlier file as it was.
     if (progress.CancelRequested()) return outcome.Cancel();
     if (!output.Commit()) return outcome.Fail(OutputWriteFailure(output));
     outcome.kind = OutcomeKind::Done;
-    outcome.Tell(MessageIcon::Information, kRomDirDone);
+    outcome.Tell(kRomDirDone);
     return outcome;
 }
 

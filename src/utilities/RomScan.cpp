@@ -16,9 +16,9 @@ std::string RomNameOfFile(const std::string& fileName) {
     return name;
 }
 
-UtilityOutcome RunRomScan(const RomScanInputs& inputs, ProgressSink& progress) {
-    UtilityOutcome outcome;
-    outcome.outputPath = inputs.outputPath;
+Outcome<UtilityOutput> RunRomScan(const RomScanInputs& inputs, ProgressSink& progress) {
+    Outcome<UtilityOutput> outcome;
+    outcome.value.outputPath = inputs.outputPath;
     std::string log = UtilityLogHeader("Vantor rom scan utility log file.");
 
     const std::string folder = WithTrailingSlash(inputs.romFolder);
@@ -52,12 +52,12 @@ UtilityOutcome RunRomScan(const RomScanInputs& inputs, ProgressSink& progress) {
         }
         progress.Texts("Adding game:", path);
         extract.CopyRecord(output, position, startTag);
-        ++outcome.games;  // counted even when the read failed, as the summary always did
+        ++outcome.value.games;  // counted even when the read failed, as the summary always did
     }
     char summary[160];
     std::snprintf(summary, sizeof summary,
                   "Added %lld entries into new XML file out of %lld zip files found.",
-                  static_cast<long long>(outcome.games), static_cast<long long>(filesFound));
+                  static_cast<long long>(outcome.value.games), static_cast<long long>(filesFound));
     log += summary;
     extract.WriteClosing(output);
     // A Cancel after the last item still leaves the earlier file as it was.
@@ -66,11 +66,11 @@ UtilityOutcome RunRomScan(const RomScanInputs& inputs, ProgressSink& progress) {
     outcome.kind = OutcomeKind::Done;
     const std::string logPath = LogFilePath(inputs.logFolder, kRomScanLogName);
     if (WriteFileAtomically(logPath, log)) {
-        outcome.logPath = logPath;
+        outcome.value.logPath = logPath;
     } else {
         outcome.Tell(MessageIcon::Exclamation, kUtilityLogOpenError);
     }
-    outcome.Tell(MessageIcon::Information, kRomScanDone);
+    outcome.Tell(kRomScanDone);
     return outcome;
 }
 

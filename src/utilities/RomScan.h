@@ -8,9 +8,8 @@
 namespace vantor {
 
 inline constexpr const char* kRomScanLogName = "romscanlog.txt";
-inline constexpr const char* kRomScanDone =
-    "Your xml file has been created.\r\nThis file is now set as your input xml file.\r\nLogfile generated as "
-    "romscanlog.txt";
+inline const Message kRomScanDone{MessageIcon::Information, "Your xml file has been created.\r\n",
+                                  Advice::UseNewInputFile, "\r\nLogfile generated as romscanlog.txt"};
 
 struct RomScanInputs {
     // The settings' input file (the master file open in the main window).
@@ -27,6 +26,6 @@ struct RomScanInputs {
 // ".7z" or ".chd".
 std::string RomNameOfFile(const std::string& fileName);
 
-[[nodiscard]] UtilityOutcome RunRomScan(const RomScanInputs& inputs, ProgressSink& progress);
+[[nodiscard]] Outcome<UtilityOutput> RunRomScan(const RomScanInputs& inputs, ProgressSink& progress);
 
 }  // namespace vantor

@@ -40,7 +40,7 @@ std::string LogFilePath(const std::string& logFolder, const std::string& name) {
 }
 
 bool OpenOutputFile(const std::string& path, const std::vector<std::string>& readFiles,
-                    AtomicOutputFile& output, UtilityOutcome& outcome) {
+                    AtomicOutputFile& output, Outcome<UtilityOutput>& outcome) {
     for (const std::string& read : readFiles) {
         if (IsSameFile(path, read)) {
             outcome.Fail(std::string(kUtilityOutputIsInput) + path + kUtilityChooseAnotherName);
@@ -143,7 +143,7 @@ std::int64_t MasterFileIndex::FindRecordKey(const std::string& romName) const {
     return found == positions_.end() ? -1 : found->second;
 }
 
-bool RecordExtract::Open(const std::string& inputPath, UtilityOutcome& outcome) {
+bool RecordExtract::Open(const std::string& inputPath, Outcome<UtilityOutput>& outcome) {
     if (OpenUtilityInput(input, inputPath)) return true;
     outcome.Fail(kUtilityInputXmlOpenError);
     return false;

@@ -11,8 +11,8 @@
 #include "gamedata/FileIo.h"
 #include "gamedata/MasterFile.h"
 #include "gamedata/Outcome.h"
+#include "gamedata/ProgressSink.h"
 #include "gamedata/RecordReader.h"
-#include "gamedata/UserInterface.h"
 
 namespace vantor {
 
@@ -26,28 +26,16 @@ inline constexpr const char* kUtilityOutputIsInput =
     "Can't write the output over a file that is being read:\r\n";
 inline constexpr const char* kUtilityChooseAnotherName = "\r\nPlease choose another name!?";
 
-// What a utility run answers: done (the output file was written completely; only then does
-// `outputPath` become the settings' input file), failure (any earlier file of that name is
-// untouched) or cancelled (nothing written, no log, no message), with the messages to show.
-struct UtilityOutcome : Outcome {
+// What a utility run makes. Its outcome is done when the output file was written completely
+// (only then does `outputPath` become the settings' input file), a failure when any earlier file
+// of that name is untouched, or cancelled (nothing written, no log, no message).
+struct UtilityOutput {
     // The file the utility writes, as resolved (the Maximus converter's default included).
     std::string outputPath;
     // Game records written.
     std::int64_t games = 0;
     // The log written, or "" when there is none.
     std::string logPath;
-
-    // Marks a failure told with the exclamation icon; for `return outcome.Fail(...)`.
-    UtilityOutcome& Fail(std::string text) {
-        kind = OutcomeKind::Failure;
-        Tell(MessageIcon::Exclamation, std::move(text));
-        return *this;
-    }
-    UtilityOutcome& Cancel() {
-        kind = OutcomeKind::Cancelled;
-        messages.clear();
-        return *this;
-    }
 };
 
 // The first lines of every utility log: the title, then "\r\nFile created on:" with the local
@@ -71,7 +59,7 @@ std::string WithTrailingSlash(std::string folder);
 // Opens `path` for writing unless it is one of `readFiles` (the utility would write over what it
 // reads) or cannot be made; false after telling why in `outcome`.
 [[nodiscard]] bool OpenOutputFile(const std::string& path, const std::vector<std::string>& readFiles,
-                                  AtomicOutputFile& output, UtilityOutcome& outcome);
+                                  AtomicOutputFile& output, Outcome<UtilityOutput>& outcome);
 // kUtilityOutputWriteError with the file and what went wrong.
 std::string OutputWriteFailure(const AtomicOutputFile& output);
 
@@ -97,7 +85,7 @@ class RecordExtract {
     MasterFileIndex index;
 
     // Opens the master file the records come from; false (told in `outcome`) when it cannot.
-    [[nodiscard]] bool Open(const std::string& inputPath, UtilityOutcome& outcome);
+    [[nodiscard]] bool Open(const std::string& inputPath, Outcome<UtilityOutput>& outcome);
     // Copies the input's header to `output` (text mode) and remembers its root closing tag.
     void WriteHeader(AtomicOutputFile& output);
     // Reads the record at `position` (the first line holding `startKey` from there) and writes

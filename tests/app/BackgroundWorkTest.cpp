@@ -39,11 +39,11 @@ class BackgroundWorkTest : public QObject {
 
 void BackgroundWorkTest::resultAndProgressReachTheWindow() {
     QWidget window;
-    std::optional<JobOutcome<int>> outcome;
+    std::optional<Outcome<int>> outcome;
     std::atomic<Qt::HANDLE> jobThread{nullptr};
     std::vector<std::pair<std::int64_t, std::int64_t>> shown;
     std::vector<std::string> texts;
-    auto keep = [&](JobOutcome<int> result) {
+    auto keep = [&](Outcome<int> result) {
         QVERIFY(QThread::currentThreadId() != jobThread.load());
         outcome = std::move(result);
     };
@@ -62,7 +62,7 @@ void BackgroundWorkTest::resultAndProgressReachTheWindow() {
     QVERIFY(job.Running());
     QVERIFY(WaitFor([&] { return outcome.has_value(); }));
     QVERIFY(!job.Running());
-    QVERIFY(outcome->result == 7 && !outcome->error);
+    QVERIFY(outcome->Done() && outcome->value == 7 && outcome->messages.empty());
     // Coalesced, and the last report is shown before the result comes.
     QVERIFY(!shown.empty() && shown.size() < 100);
     QCOMPARE(shown.back(), (std::pair<std::int64_t, std::int64_t>{200000, 200000}));
@@ -88,7 +88,7 @@ void BackgroundWorkTest::resultAndProgressReachTheWindow() {
         gate.open = true;
         QVERIFY(WaitFor([&] { return outcome.has_value(); }));
         QCOMPARE(outcome->Cancelled(), !writes);
-        QCOMPARE(outcome->result.has_value(), writes);
+        QCOMPARE(outcome->Done(), writes);
     }
 
     // Whatever a job throws comes back as the error.
@@ -101,8 +101,8 @@ void BackgroundWorkTest::resultAndProgressReachTheWindow() {
         },
         keep);
     QVERIFY(WaitFor([&] { return outcome.has_value(); }));
-    QVERIFY(!outcome->result && !outcome->Cancelled());
-    QCOMPARE(outcome->error->Text(), std::string("disk on fire"));
+    QVERIFY(outcome->Failed());
+    QCOMPARE(outcome->messages.at(0).text, std::string("disk on fire"));
 }
 
 void BackgroundWorkTest::goneWindowsAndReplacedJobsHearNothing() {
@@ -119,7 +119,7 @@ void BackgroundWorkTest::goneWindowsAndReplacedJobsHearNothing() {
             sawCancel = control.CancelRequested();
             return 1;
         },
-        [&](JobOutcome<int>) { ++delivered; });
+        [&](Outcome<int>) { ++delivered; });
     QVERIFY(WaitFor([&] { return began.load(); }));
     window.reset();
     QVERIFY(!job.Running());
@@ -133,7 +133,7 @@ void BackgroundWorkTest::goneWindowsAndReplacedJobsHearNothing() {
     QWidget owner;
     Gate first;
     std::vector<int> results;
-    auto keep = [&](JobOutcome<int> outcome) { results.push_back(outcome.result.value_or(-1)); };
+    auto keep = [&](Outcome<int> outcome) { results.push_back(outcome.Done() ? outcome.value : -1); };
     JobHandle latest = RunThenDeliver(
         &owner,
         [&first](JobControl&) {
@@ -163,9 +163,9 @@ void BackgroundWorkTest::progressWindowShowsFiguresAndCancels() {
         {104857600, 283115520, ProgressUnit::Bytes, 7000, "104.9 MB of 283.1 MB (37%), about 12 s left"},
         {999, 1000000, ProgressUnit::Bytes, 2000, "999 bytes of 1.0 MB (0%), about 33 min left"},
         {45000, 45000, ProgressUnit::Games, 9000, "45000 of 45000 games (100%)"},
-        {50, 100, ProgressUnit::None, 60000, "50%, about 1 min left"},
-        {150, 100, ProgressUnit::None, 1000, "100%"},
-        {-5, 100, ProgressUnit::None, 1000, "0%"},
+        {50, 100, ProgressUnit::Unnamed, 60000, "50%, about 1 min left"},
+        {150, 100, ProgressUnit::Unnamed, 1000, "100%"},
+        {-5, 100, ProgressUnit::Unnamed, 1000, "0%"},
     };
     for (const auto& c : cases)
         QCOMPARE(ProgressFigures(c.done, c.total, c.unit, c.elapsedMs), QString::fromUtf8(c.figures));

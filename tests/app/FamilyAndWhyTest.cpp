@@ -55,7 +55,7 @@ std::string Prepared(const std::string& typed) {
 Selection EngineSelection(const std::string& typed, bool onePerFamily, const FamilyOptions& family,
                           bool leftOut = false) {
     Catalog catalog;
-    if (!OpenInputFile(catalog, AppFixture("games.xml")).opened) return {};
+    if (!OpenInputFile(catalog, AppFixture("games.xml")).Done()) return {};
     SelectionRequest request;
     request.expression = Prepared(typed);
     request.onePerFamily = onePerFamily;
@@ -208,7 +208,7 @@ void FamilyAndWhyTest::whyAndWhyNotInListsAndMainWindow() {
     QVERIFY(WaitFor([&] { return shown > 0; }));
 
     Catalog catalog;
-    QVERIFY(OpenInputFile(catalog, AppFixture("games.xml")).opened);
+    QVERIFY(OpenInputFile(catalog, AppFixture("games.xml")).Done());
     SortableListView* list = window->FullList()->List();
     int checked = 0;
     for (int row = 0; row < list->RowCount(); ++row) {

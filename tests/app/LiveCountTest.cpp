@@ -42,7 +42,7 @@ int GoCount(AppTestEnvironment& environment, MainWindow& window) {
 
 std::int64_t CountOf(const std::string& fixture, const std::string& text) {
     Catalog catalog;
-    if (!OpenInputFile(catalog, fixture).opened) return -2;
+    if (!OpenInputFile(catalog, fixture).Done()) return -2;
     return static_cast<std::int64_t>(ScanForMatches(catalog, text).size());
 }
 

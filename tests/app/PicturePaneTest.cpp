@@ -86,7 +86,7 @@ void PicturePaneTest::selectingAGameShowsItsPictures() {
     settings.artworkFolder = art.path().toStdString();
     QVERIFY(settings.Save());
     Catalog catalog;
-    QVERIFY(OpenInputFile(catalog, input).opened);
+    QVERIFY(OpenInputFile(catalog, input).Done());
 
     FullListWindow list(catalog);
     int batches = 0;

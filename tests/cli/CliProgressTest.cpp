@@ -21,7 +21,7 @@ TEST(CliProgressTest, LineSaysAmountPercentAndTimeLeftWithinTheWidth) {
         {"Scanning...", ProgressUnit::Bytes, 121'000'000, 270'000'000, 10, 80,
          "Scanning...   44% [########            ] 121/270 MB, 12 s left"},
         // No estimate before a second of work.
-        {"Creating list...", ProgressUnit::Items, 1234, 45000, 0.5, 80,
+        {"Creating list...", ProgressUnit::Games, 1234, 45000, 0.5, 80,
          "Creating list...    2% [                    ] 1234/45000"},
         {"Merging...", ProgressUnit::Unnamed, 1, 4, 120, 80,
          "Merging...   25% [#####               ] 6 min left"},
@@ -31,7 +31,7 @@ TEST(CliProgressTest, LineSaysAmountPercentAndTimeLeftWithinTheWidth) {
          " 25% [#####               ] 10/40 GB, 6 h 0 min left"},
         {"x", ProgressUnit::Bytes, 2500, 5000, 0, 80, "x   50% [##########          ] 2500/5000 B"},
         // Done: no estimate; past the total counts as the total.
-        {"Done", ProgressUnit::Items, 12, 10, 60, 80, "Done  100% [####################] 10/10"},
+        {"Done", ProgressUnit::Games, 12, 10, 60, 80, "Done  100% [####################] 10/10"},
         // A narrow terminal: a shorter bar first, then a shorter label, then none.
         {"Scanning input file for matches...", ProgressUnit::Bytes, 50'000'000, 269'000'000, 2, 80,
          "Scanning input file for matches...   18% [##              ] 50/269 MB, 9 s left"},
@@ -54,10 +54,10 @@ TEST(CliProgressTest, LineIsRedrawnAtMostTenTimesASecondAndEndsBeforeAMessage) {
     ProgressLine line(err, true);
     line.Start("Scanning...");
     const auto start = ProgressLine::Clock::now();
-    line.Update(1, 10, ProgressUnit::Items, start);
-    line.Update(2, 10, ProgressUnit::Items, start + 50ms);    // too soon: skipped
-    line.Update(3, 10, ProgressUnit::Items, start + 120ms);   // drawn
-    line.Update(10, 10, ProgressUnit::Items, start + 130ms);  // the end is always drawn
+    line.Update(1, 10, ProgressUnit::Games, start);
+    line.Update(2, 10, ProgressUnit::Games, start + 50ms);    // too soon: skipped
+    line.Update(3, 10, ProgressUnit::Games, start + 120ms);   // drawn
+    line.Update(10, 10, ProgressUnit::Games, start + 130ms);  // the end is always drawn
     line.Break();
     line.Break();  // nothing drawn since: no second line end
     const std::string text = err.str();

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "TestSupport.h"
+#include "gamedata/Catalog.h"
 #include "gamedata/FileIo.h"
 #include "gamedata/RecordReader.h"
 #include "gamedata/TagTable.h"
@@ -133,6 +136,30 @@ TEST_F(RecordReaderTest, AReaderFollowsItsFileObjectToTheNextFileOpenedInIt) {
         ASSERT_EQ(records.size(), path == first ? 1u : 2u) << path;
         EXPECT_TRUE(Contains(records[0].second, path == first ? "\"old\"" : "\"new1\"")) << records[0].second;
     }
+}
+
+TEST_F(RecordReaderTest, ASnapshotReadsTheFileAsItWasWhateverTheCatalogDoesNext) {
+    // A job's snapshot reads the state its keys came from: the window closes and reopens its
+    // catalog, and the path is replaced by another file, while the job still reads.
+    TempDir dir;
+    const std::string path = dir.Write("a.xml", "<mame>\n<machine name=\"old\">\n</machine>\n</mame>\n");
+    Catalog catalog;
+    catalog.inputType = MameMachine;
+    catalog.display.hideTags = true;
+    ASSERT_TRUE(catalog.file.Open(path));
+    const CatalogSnapshot snapshot = SnapshotOf(catalog);
+    catalog.file.Close();
+    std::rename(dir.Write("b.xml", "<mame>\n<machine name=\"new\">\n</machine>\n</mame>\n").c_str(),
+                path.c_str());
+    ASSERT_TRUE(catalog.file.Open(path));
+    RecordReader reader = snapshot->Reader();
+    auto records = ReadAll(snapshot->file, reader);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_TRUE(Contains(records[0].second, "\"old\""));
+    EXPECT_NE(snapshot->file.Identity(), catalog.file.Identity());
+    EXPECT_TRUE(snapshot->display.hideTags);
+    // A closed catalog makes a closed snapshot, not a failure.
+    EXPECT_FALSE(SnapshotOf(Catalog())->file.IsOpen());
 }
 
 TEST_F(RecordReaderTest, TruncatedLastRecordComesBackWithoutPosition) {

@@ -27,7 +27,7 @@ TEST(FrontEndListsRealTest, WholeListingReadsBackInEachFrontEndsRules) {
     auto save = [&](ListFormat format, const std::string& name) {
         request.format = format;
         FileSink file(dir.File(name));
-        EXPECT_TRUE(SaveList(master, request, file).Written());
+        EXPECT_TRUE(SaveList(master, request, file).Done());
         return file.Path();
     };
 
@@ -78,8 +78,8 @@ class CategoryListsRealTest : public ::testing::Test {
     void Save(ListFormat format, const std::string& path) {
         request_.format = format;
         FileSink file(path);
-        const SaveOutcome outcome = SaveList(master_, request_, file);
-        ASSERT_TRUE(outcome.Written()) << outcome.message;
+        const Outcome<SavedGames> outcome = SaveList(master_, request_, file);
+        ASSERT_TRUE(outcome.Done()) << test::FirstMessage(outcome);
     }
     static void Report(const char* what, std::size_t games, std::size_t lists, std::size_t warnings) {
         std::cout << what << ": " << games << " games loaded, " << lists << " category lists accepted, "

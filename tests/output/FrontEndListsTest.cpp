@@ -47,8 +47,8 @@ class FrontEndListsTest : public ::testing::Test {
         test::OpenMaster(catalog_, path);
         ASSERT_EQ(catalog_.inputType, MergedList);
     }
-    SaveOutcome SaveTo(const std::string& path, ListFormat format, const std::vector<std::string>& names,
-                       ListOptions options = {}) {
+    Outcome<SavedGames> SaveTo(const std::string& path, ListFormat format,
+                               const std::vector<std::string>& names, ListOptions options = {}) {
         FileSink file(path);
         return SaveList(catalog_, SaveRequest{format, test::KeysOf(catalog_, names), std::move(options)},
                         file);
@@ -66,14 +66,14 @@ TEST_F(FrontEndListsTest, HostileValuesReadBackAsWrittenInEachFrontEndsOwnRules)
     options.Set(ListOption::RomExtension, ".7z");
 
     const std::string playlist = dir_.File("MAME.lpl");
-    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"hostile"}, options).Written());
+    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"hostile"}, options).Done());
     EXPECT_EQ(PlaylistAsPythonReadsIt(playlist), std::string(test::kTopKeys) + test::kItemKeys +
                                                      "\t/home/Zoë/my \"roms\";/hostile.7z\t" + title +
                                                      "\tDETECT\tDETECT\n");
 
     const std::string metadata = dir_.File("metadata.pegasus.txt");
     options.Set(ListOption::LaunchCommand, "mame \"{file.basename}\"\nrm -rf");
-    ASSERT_TRUE(SaveTo(metadata, ListFormat::Pegasus, {"hostile"}, options).Written());
+    ASSERT_TRUE(SaveTo(metadata, ListFormat::Pegasus, {"hostile"}, options).Done());
     std::vector<std::string> errors;
     const std::vector<PegasusEntry> entries = ReadPegasusFile(test::ReadFileBytes(metadata), errors);
     EXPECT_EQ(errors, std::vector<std::string>{});
@@ -92,16 +92,16 @@ TEST_F(FrontEndListsTest, HostileValuesReadBackAsWrittenInEachFrontEndsOwnRules)
     const char* home = std::getenv("HOME");
     ListOptions tilde;
     tilde.Set(ListOption::RomFolder, "~/my roms");
-    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"hostile"}, tilde).Written());
+    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"hostile"}, tilde).Done());
     EXPECT_NE(PlaylistAsPythonReadsIt(playlist).find(std::string("\t") + (home != nullptr ? home : "") +
                                                      "/my roms/hostile.zip\t"),
               std::string::npos);
-    ASSERT_TRUE(SaveTo(metadata, ListFormat::Pegasus, {"hostile"}, tilde).Written());
+    ASSERT_TRUE(SaveTo(metadata, ListFormat::Pegasus, {"hostile"}, tilde).Done());
     EXPECT_EQ(ReadPegasusFile(test::ReadFileBytes(metadata), errors)[1].Get("file"),
               std::string(home != nullptr ? home : "") + "/my roms/hostile.zip");
 
     const std::string romlist = dir_.File("mame.txt");
-    ASSERT_TRUE(SaveTo(romlist, ListFormat::AttractModePlus, {"hostile"}).Written());
+    ASSERT_TRUE(SaveTo(romlist, ListFormat::AttractModePlus, {"hostile"}).Done());
     const std::vector<std::vector<std::string>> rows = ReadRomlist(test::ReadFileBytes(romlist));
     ASSERT_EQ(rows.size(), 1u);
     const std::vector<std::string> expected = {"hostile",
@@ -141,7 +141,7 @@ TEST_F(FrontEndListsTest, ListsOfFixturesParseAndHoldTheirGamesInOrder) {
         Open(c.fixture);
         const std::string playlist = dir_.File("MAME.lpl");
         std::filesystem::remove(playlist);
-        ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, c.games).Written());
+        ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, c.games).Done());
         const std::string read = PlaylistAsPythonReadsIt(playlist);
         EXPECT_TRUE(read.starts_with(test::kTopKeys)) << read;
         std::size_t last = 0;
@@ -153,7 +153,7 @@ TEST_F(FrontEndListsTest, ListsOfFixturesParseAndHoldTheirGamesInOrder) {
         }
 
         const std::string metadata = dir_.File("metadata.pegasus.txt");
-        ASSERT_TRUE(SaveTo(metadata, ListFormat::Pegasus, c.games).Written());
+        ASSERT_TRUE(SaveTo(metadata, ListFormat::Pegasus, c.games).Done());
         std::vector<std::string> errors;
         const std::vector<PegasusEntry> entries = ReadPegasusFile(test::ReadFileBytes(metadata), errors);
         EXPECT_EQ(errors, std::vector<std::string>{});
@@ -162,7 +162,7 @@ TEST_F(FrontEndListsTest, ListsOfFixturesParseAndHoldTheirGamesInOrder) {
         EXPECT_EQ(entries[2].Get("x-mame-cloneof"), c.parent);
 
         const std::string romlist = dir_.File("mame.txt");
-        ASSERT_TRUE(SaveTo(romlist, ListFormat::AttractModePlus, c.games).Written());
+        ASSERT_TRUE(SaveTo(romlist, ListFormat::AttractModePlus, c.games).Done());
         const std::vector<std::vector<std::string>> rows = ReadRomlist(test::ReadFileBytes(romlist));
         ASSERT_EQ(rows.size(), c.games.size());
         EXPECT_EQ(rows[0][0], c.games[0]);
@@ -176,7 +176,7 @@ TEST_F(FrontEndListsTest, ListsOfFixturesParseAndHoldTheirGamesInOrder) {
 TEST_F(FrontEndListsTest, PlaylistUpdateKeepsWhatTheUserAndRetroArchStored) {
     Open("merged.xml");
     const std::string playlist = dir_.File("MAME.lpl");
-    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"puckman", "pacman", "sf2"}).Written());
+    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"puckman", "pacman", "sf2"}).Done());
     std::string text = test::ReadFileBytes(playlist);
     // As RetroArch writes them after "Set core association" and a sort mode change.
     const std::string pacman = "\"path\": \"" + DefaultRomFolder() + "/pacman.zip\"";
@@ -206,7 +206,7 @@ TEST_F(FrontEndListsTest, PlaylistUpdateKeepsWhatTheUserAndRetroArchStored) {
 
     for (int save = 0; save < 3; ++save) {
         SCOPED_TRACE(save);
-        ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman", "sf2", "cdgame"}).Written());
+        ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman", "sf2", "cdgame"}).Done());
         const std::string read = PlaylistAsPythonReadsIt(playlist);
         EXPECT_EQ(read.find("puckman"), std::string::npos) << read;
         EXPECT_NE(read.find("/pacman.zip\tPac-Man (Midway)\t/cores/fbneo_libretro.so\tFinalBurn Neo\n"),
@@ -252,13 +252,13 @@ TEST_F(FrontEndListsTest, PlaylistUpdateKeepsWhatTheUserAndRetroArchStored) {
     // A core given for the save replaces what the items had.
     ListOptions options;
     options.Set(ListOption::CorePath, "/cores/mame2003_libretro.so");
-    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman"}, options).Written());
+    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman"}, options).Done());
     EXPECT_NE(PlaylistAsPythonReadsIt(playlist).find("/cores/fbneo_libretro.so"), std::string::npos)
         << "the item's own choice outranks the playlist's default";
 
     // An empty file is no playlist: it is written over.
     dir_.Write("MAME.lpl", "");
-    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman"}).Written());
+    ASSERT_TRUE(SaveTo(playlist, ListFormat::RetroArch, {"pacman"}).Done());
     EXPECT_TRUE(PlaylistAsPythonReadsIt(playlist).starts_with(test::kTopKeys));
 
     // What RetroArch would not read is left as it is.
@@ -266,9 +266,10 @@ TEST_F(FrontEndListsTest, PlaylistUpdateKeepsWhatTheUserAndRetroArchStored) {
                                "{\"items\": [\"a.zip\"]}", "not json at all"}) {
         SCOPED_TRACE(broken);
         dir_.Write("MAME.lpl", broken);
-        const SaveOutcome outcome = SaveTo(playlist, ListFormat::RetroArch, {"pacman"});
-        EXPECT_FALSE(outcome.Written());
-        EXPECT_NE(outcome.message.find("is not one RetroArch reads"), std::string::npos) << outcome.message;
+        const Outcome<SavedGames> outcome = SaveTo(playlist, ListFormat::RetroArch, {"pacman"});
+        EXPECT_FALSE(outcome.Done());
+        EXPECT_NE(test::FirstMessage(outcome).find("is not one RetroArch reads"), std::string::npos)
+            << test::FirstMessage(outcome);
         EXPECT_EQ(test::ReadFileBytes(playlist), broken);
     }
 }
@@ -279,9 +280,9 @@ TEST_F(FrontEndListsTest, OneListPerCategoryBesideTheMainList) {
     split.Set(ListOption::SplitByCategory);
     const std::vector<std::string> games = {"sf2", "pacman", "puckman", "lbreak"};  // lbreak: no category
 
-    ASSERT_TRUE(SaveTo(dir_.File("Arcade.lpl"), ListFormat::RetroArch, games, split).Written());
-    ASSERT_TRUE(SaveTo(dir_.File("metadata.pegasus.txt"), ListFormat::Pegasus, games, split).Written());
-    ASSERT_TRUE(SaveTo(dir_.File("mame.txt"), ListFormat::AttractModePlus, games, split).Written());
+    ASSERT_TRUE(SaveTo(dir_.File("Arcade.lpl"), ListFormat::RetroArch, games, split).Done());
+    ASSERT_TRUE(SaveTo(dir_.File("metadata.pegasus.txt"), ListFormat::Pegasus, games, split).Done());
+    ASSERT_TRUE(SaveTo(dir_.File("mame.txt"), ListFormat::AttractModePlus, games, split).Done());
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.Path()))
         files.push_back(std::filesystem::relative(entry.path(), dir_.Path()).string());
@@ -312,8 +313,8 @@ TEST_F(FrontEndListsTest, OneListPerCategoryBesideTheMainList) {
     // By main category: the part before " / ".
     test::TempDir main;
     split.Set(ListOption::SplitByCategory, "main");
-    ASSERT_TRUE(SaveTo(main.File("Arcade.lpl"), ListFormat::RetroArch, games, split).Written());
-    ASSERT_TRUE(SaveTo(main.File("gamelist.xml"), ListFormat::EsDe, games, split).Written());
+    ASSERT_TRUE(SaveTo(main.File("Arcade.lpl"), ListFormat::RetroArch, games, split).Done());
+    ASSERT_TRUE(SaveTo(main.File("gamelist.xml"), ListFormat::EsDe, games, split).Done());
     std::vector<std::string> mainFiles;
     for (const auto& entry : std::filesystem::directory_iterator(main.Path()))
         mainFiles.push_back(entry.path().filename().string());
@@ -327,9 +328,9 @@ TEST_F(FrontEndListsTest, OneListPerCategoryBesideTheMainList) {
     // Categories need a merged master file.
     Open("mamegame.xml");
     for (ListFormat format : {ListFormat::RetroArch, ListFormat::Pegasus, ListFormat::AttractModePlus}) {
-        const SaveOutcome outcome = SaveTo(dir_.File("other.txt"), format, {"mspacman"}, split);
-        EXPECT_FALSE(outcome.Written());
-        EXPECT_EQ(outcome.message, kCategoryListsNeedMergedFile);
+        const Outcome<SavedGames> outcome = SaveTo(dir_.File("other.txt"), format, {"mspacman"}, split);
+        EXPECT_FALSE(outcome.Done());
+        EXPECT_EQ(test::FirstMessage(outcome), kCategoryListsNeedMergedFile);
     }
 }
 
@@ -359,7 +360,7 @@ TEST_F(FrontEndListsTest, HostileCategoriesMakeListsEachFrontEndReads) {
     for (ListFormat format : {ListFormat::EsDe, ListFormat::EsBatocera}) {
         SCOPED_TRACE(FormatInfo(format).cliName);
         test::TempDir folder;
-        ASSERT_TRUE(SaveTo(folder.File("gamelist.xml"), format, games, split).Written());
+        ASSERT_TRUE(SaveTo(folder.File("gamelist.xml"), format, games, split).Done());
         std::set<std::string> paths;
         const std::string romPath = format == ListFormat::EsDe ? "/roms" : "";
         const std::string system = format == ListFormat::EsDe ? "/roms/mame/" : "/userdata/roms/mame/";
@@ -379,18 +380,18 @@ TEST_F(FrontEndListsTest, HostileCategoriesMakeListsEachFrontEndReads) {
                                          "Quiz Trivia - A", "quiz trivia - a 2"}));
     }
 
-    ASSERT_TRUE(SaveTo(dir_.File("mame.txt"), ListFormat::AttractModePlus, games, split).Written());
+    ASSERT_TRUE(SaveTo(dir_.File("mame.txt"), ListFormat::AttractModePlus, games, split).Done());
     const test::AttractModeTags tags =
         test::ReadAttractModeTags(dir_.File("mame"), std::set<std::string>(games.begin(), games.end()));
     EXPECT_EQ(tags.warnings, std::vector<std::string>{});
     EXPECT_EQ(test::PartitionProblems(tags.tags, categoryOf), "");
 
-    ASSERT_TRUE(SaveTo(dir_.File("metadata.pegasus.txt"), ListFormat::Pegasus, games, split).Written());
+    ASSERT_TRUE(SaveTo(dir_.File("metadata.pegasus.txt"), ListFormat::Pegasus, games, split).Done());
     const test::PegasusFolder pegasus = test::ReadPegasusFolder(dir_.Path());
     EXPECT_EQ(pegasus.warnings, std::vector<std::string>{});
     EXPECT_EQ(pegasus.collections.size(), categories.size() + 1);
 
-    ASSERT_TRUE(SaveTo(dir_.File("MAME.lpl"), ListFormat::RetroArch, games, split).Written());
+    ASSERT_TRUE(SaveTo(dir_.File("MAME.lpl"), ListFormat::RetroArch, games, split).Done());
     std::map<std::string, std::vector<std::string>> playlists = test::PlaylistsAsPythonReadsThem(dir_.Path());
     EXPECT_EQ(playlists["MAME.lpl"], games);
     playlists.erase("MAME.lpl");
@@ -416,9 +417,9 @@ TEST_F(FrontEndListsTest, PathsWithALineBreakAreRefused) {
             options.Set(ListOption::SplitByCategory);
             options.Set(option, value);
             const std::string path = dir_.File("list");
-            const SaveOutcome outcome = SaveTo(path, format, {"pacman"}, options);
-            EXPECT_FALSE(outcome.Written());
-            EXPECT_TRUE(outcome.message.starts_with(message)) << outcome.message;
+            const Outcome<SavedGames> outcome = SaveTo(path, format, {"pacman"}, options);
+            EXPECT_FALSE(outcome.Done());
+            EXPECT_TRUE(test::FirstMessage(outcome).starts_with(message)) << test::FirstMessage(outcome);
             EXPECT_FALSE(std::filesystem::exists(path));
         }
     }
@@ -450,7 +451,7 @@ TEST_F(FrontEndListsTest, ControlsInAttractModesOwnWords) {
     }
     catalog_ = Catalog();
     test::OpenMaster(catalog_, dir_.Write("master.xml", master + "</mame>\n"));
-    ASSERT_TRUE(SaveTo(dir_.File("mame.txt"), ListFormat::AttractModePlus, games).Written());
+    ASSERT_TRUE(SaveTo(dir_.File("mame.txt"), ListFormat::AttractModePlus, games).Done());
     const std::vector<std::vector<std::string>> rows =
         ReadRomlist(test::ReadFileBytes(dir_.File("mame.txt")));
     ASSERT_EQ(rows.size(), controls.size());

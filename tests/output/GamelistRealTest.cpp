@@ -26,7 +26,7 @@ TEST(GamelistRealTest, EveryGameSavedReadBackAndUpdatedUnchanged) {
         request.options = {};
         if (format == ListFormat::EsBatocera) request.options.Set(ListOption::Media);
         FileSink file(dir.File(std::string("gamelist.") + FormatInfo(format).cliName));
-        ASSERT_TRUE(SaveList(master, request, file).Written());
+        ASSERT_TRUE(SaveList(master, request, file).Done());
         EXPECT_EQ(test::XmlProblems(file.Path()), "");
         const std::string saved = test::ReadFileBytes(file.Path());
 
@@ -39,9 +39,9 @@ TEST(GamelistRealTest, EveryGameSavedReadBackAndUpdatedUnchanged) {
         EXPECT_EQ(problem, "");
         EXPECT_TRUE(readBack == expected) << readBack.size() << " bytes against " << expected.size();
 
-        const SaveOutcome again = SaveList(master, request, file);
-        ASSERT_TRUE(again.Written()) << again.message;
-        EXPECT_EQ(again.games, static_cast<std::int64_t>(entries.size()));
+        const Outcome<SavedGames> again = SaveList(master, request, file);
+        ASSERT_TRUE(again.Done()) << test::FirstMessage(again);
+        EXPECT_EQ(again.value.games, static_cast<std::int64_t>(entries.size()));
         EXPECT_TRUE(test::ReadFileBytes(file.Path()) == saved);
     }
 }

@@ -24,8 +24,8 @@ class GamelistTest : public ::testing::Test {
   protected:
     void SetUp() override { test::OpenMaster(catalog_, test::FixturePath("output/merged.xml")); }
 
-    SaveOutcome SaveTo(const std::string& path, ListFormat format, const std::vector<std::string>& names,
-                       ListOptions options = {}) {
+    Outcome<SavedGames> SaveTo(const std::string& path, ListFormat format,
+                               const std::vector<std::string>& names, ListOptions options = {}) {
         FileSink file(path);
         return SaveList(catalog_, SaveRequest{format, test::KeysOf(catalog_, names), std::move(options)},
                         file);
@@ -128,13 +128,13 @@ TEST_F(GamelistTest, UpdateRefreshesTheListingsFieldsAndKeepsTheUsers) {
     for (ListFormat format : {ListFormat::EsDe, ListFormat::EsBatocera}) {
         SCOPED_TRACE(FormatInfo(format).cliName);
         dir_.Write("gamelist.xml", before);
-        const SaveOutcome outcome = SaveTo(list_, format, {"pacman", "sf2", "puckman"}, options);
-        ASSERT_TRUE(outcome.Written()) << outcome.message;
-        EXPECT_EQ(outcome.games, 3);
+        const Outcome<SavedGames> outcome = SaveTo(list_, format, {"pacman", "sf2", "puckman"}, options);
+        ASSERT_TRUE(outcome.Done()) << test::FirstMessage(outcome);
+        EXPECT_EQ(outcome.value.games, 3);
         const std::string after = test::ReadFileBytes(list_);
         EXPECT_EQ(after, test::ReadFileBytes(test::FixturePath(std::string("output/gamelist/after.") +
                                                                FormatInfo(format).cliName)));
-        ASSERT_TRUE(SaveTo(list_, format, {"pacman", "sf2", "puckman"}, options).Written());
+        ASSERT_TRUE(SaveTo(list_, format, {"pacman", "sf2", "puckman"}, options).Done());
         EXPECT_EQ(test::ReadFileBytes(list_), after);
         // The preview of an update shows the update.
         StringSink preview(before);
@@ -142,7 +142,7 @@ TEST_F(GamelistTest, UpdateRefreshesTheListingsFieldsAndKeepsTheUsers) {
             SaveList(catalog_,
                      SaveRequest{format, test::KeysOf(catalog_, {"pacman", "sf2", "puckman"}), options},
                      preview)
-                .Written());
+                .Done());
         EXPECT_EQ(preview.Text(), after);
     }
 }
@@ -164,7 +164,7 @@ TEST_F(GamelistTest, ThreeSavesKeepFavouritesPlayCountsAndUnknownFields) {
             {{"pacman", "sf2", "puckman"}, hide}, {{"sf2", "pacman"}, hide}, {{"puckman", "pacman"}, {}}};
         for (std::size_t i = 0; i < saves.size(); ++i) {
             SCOPED_TRACE("save " + std::to_string(i + 1));
-            ASSERT_TRUE(SaveTo(list_, format, saves[i].first, saves[i].second).Written());
+            ASSERT_TRUE(SaveTo(list_, format, saves[i].first, saves[i].second).Done());
             ASSERT_EQ(test::XmlProblems(list_), "");
             const std::string pacman = "//game[path='./pacman.zip']";
             EXPECT_EQ(At(pacman + "/@id"), "12");
@@ -201,18 +201,18 @@ TEST_F(GamelistTest, ListThatIsNotAGameListIsReportedAndLeftUntouched) {
         for (const std::string& bytes : files) {
             SCOPED_TRACE(bytes);
             dir_.Write("gamelist.xml", bytes);
-            const SaveOutcome outcome = SaveTo(list_, format, {"pacman"});
-            EXPECT_EQ(outcome.status, SaveStatus::Failed);
-            EXPECT_TRUE(
-                outcome.message.starts_with("The file to be updated is not an EmulationStation game list"))
-                << outcome.message;
+            const Outcome<SavedGames> outcome = SaveTo(list_, format, {"pacman"});
+            EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
+            EXPECT_TRUE(test::FirstMessage(outcome).starts_with(
+                "The file to be updated is not an EmulationStation game list"))
+                << test::FirstMessage(outcome);
             EXPECT_EQ(test::ReadFileBytes(list_), bytes);
             EXPECT_EQ(FilesIn(dir_.Path()), std::vector<std::string>{"gamelist.xml"});  // no temporary left
         }
     }
     // An empty file holds nothing to keep.
     dir_.Write("gamelist.xml", " \n");
-    EXPECT_TRUE(SaveTo(list_, ListFormat::EsDe, {"pacman"}).Written());
+    EXPECT_TRUE(SaveTo(list_, ListFormat::EsDe, {"pacman"}).Done());
     EXPECT_EQ(At("//game/path"), "./pacman.zip");
 }
 
@@ -220,7 +220,7 @@ TEST_F(GamelistTest, OneCollectionPerCategoryBesideTheList) {
     ListOptions options;
     options.Set(ListOption::SplitByCategory);
     ASSERT_TRUE(
-        SaveTo(list_, ListFormat::EsDe, {"sf2", "pacman", "puckman", "lbreak", "cdgame"}, options).Written());
+        SaveTo(list_, ListFormat::EsDe, {"sf2", "pacman", "puckman", "lbreak", "cdgame"}, options).Done());
     // lbreak has no category: it is in none.
     EXPECT_EQ(FilesIn(dir_.Path()),
               (std::vector<std::string>{"custom-Fighter - Versus.cfg", "custom-Maze - Collect.cfg",
@@ -230,10 +230,10 @@ TEST_F(GamelistTest, OneCollectionPerCategoryBesideTheList) {
 
     // Batocera's folder, or the one given (spaces, quotes, letters beyond ASCII); the extension given.
     options.Set(ListOption::RomExtension, "7z");
-    ASSERT_TRUE(SaveTo(list_, ListFormat::EsBatocera, {"sf2"}, options).Written());
+    ASSERT_TRUE(SaveTo(list_, ListFormat::EsBatocera, {"sf2"}, options).Done());
     EXPECT_EQ(test::ReadFileBytes(dir_.File("custom-Fighter - Versus.cfg")), "/userdata/roms/mame/sf2.7z\n");
     options.Set(ListOption::RomFolder, "/home/zo\xC3\xAB/My \"Arcade\" ROMs/");
-    ASSERT_TRUE(SaveTo(list_, ListFormat::EsBatocera, {"sf2"}, options).Written());
+    ASSERT_TRUE(SaveTo(list_, ListFormat::EsBatocera, {"sf2"}, options).Done());
     EXPECT_EQ(test::ReadFileBytes(dir_.File("custom-Fighter - Versus.cfg")),
               "/home/zo\xC3\xAB/My \"Arcade\" ROMs/sf2.7z\n");
 
@@ -252,9 +252,10 @@ TEST_F(GamelistTest, OneCollectionPerCategoryBesideTheList) {
     // A master file without categories cannot be split: said, and nothing written.
     test::TempDir other;
     test::OpenMaster(catalog_, test::FixturePath("output/machine.xml"));
-    const SaveOutcome outcome = SaveTo(other.File("gamelist.xml"), ListFormat::EsDe, {"1942"}, options);
-    EXPECT_EQ(outcome.status, SaveStatus::Failed);
-    EXPECT_EQ(outcome.message, kCategoryListsNeedMergedFile);
+    const Outcome<SavedGames> outcome =
+        SaveTo(other.File("gamelist.xml"), ListFormat::EsDe, {"1942"}, options);
+    EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
+    EXPECT_EQ(test::FirstMessage(outcome), kCategoryListsNeedMergedFile);
     EXPECT_TRUE(FilesIn(other.Path()).empty());
 }
 
@@ -276,7 +277,7 @@ TEST_F(GamelistTest, HostileValuesBecomeReadableText) {
     for (ListFormat format : {ListFormat::EsDe, ListFormat::EsBatocera}) {
         SCOPED_TRACE(FormatInfo(format).cliName);
         std::filesystem::remove(list_);
-        ASSERT_TRUE(SaveTo(list_, format, {"evil", "y2k"}).Written());
+        ASSERT_TRUE(SaveTo(list_, format, {"evil", "y2k"}).Done());
         ASSERT_EQ(test::XmlProblems(list_), "");
         EXPECT_EQ(At("//game[1]/name"), "A <b> & \"C\"; 'D' \xC3\xBF\xC3\xA9 end");
         EXPECT_EQ(At("//game[1]/publisher"), "]]> &amp;");

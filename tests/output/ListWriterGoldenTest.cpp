@@ -120,9 +120,9 @@ TEST_P(ListWriterGoldenTest, MatchesTheHandWrittenFile) {
 
     test::TempDir dir;
     FileSink file(dir.File("list.out"));
-    const SaveOutcome outcome = SaveList(master, request, file);
-    ASSERT_TRUE(outcome.Written()) << outcome.message;
-    EXPECT_TRUE(outcome.notes.empty());
+    const Outcome<SavedGames> outcome = SaveList(master, request, file);
+    ASSERT_TRUE(outcome.Done()) << test::FirstMessage(outcome);
+    EXPECT_TRUE(outcome.messages.empty());
     EXPECT_EQ(test::ReadFileBytes(file.Path()), expected);
     // Every XML list of an XML master file is XML (the master file without a header is not).
     if (expected.starts_with("<") && c.fixture != "noheader") {
@@ -130,7 +130,7 @@ TEST_P(ListWriterGoldenTest, MatchesTheHandWrittenFile) {
     }
 
     StringSink preview;
-    EXPECT_EQ(SaveList(master, request, preview).Written(), FormatInfo(c.format).hasPreview);
+    EXPECT_EQ(SaveList(master, request, preview).Done(), FormatInfo(c.format).hasPreview);
     if (FormatInfo(c.format).hasPreview) {
         EXPECT_EQ(preview.Text(), expected);
     }

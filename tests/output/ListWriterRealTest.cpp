@@ -71,7 +71,7 @@ TEST(ListWriterRealTest, WriterSortEqualsTheMatchListSort) {
         SCOPED_TRACE(FormatInfo(format).name);
         request.format = format;
         FileSink file(dir.File(FormatInfo(format).cliName));
-        ASSERT_TRUE(SaveList(master, request, file).Written());
+        ASSERT_TRUE(SaveList(master, request, file).Done());
         EXPECT_EQ(test::XmlProblems(file.Path()), "");
         if (format != ListFormat::Xml) continue;
         std::string names;

@@ -38,10 +38,10 @@ class ListWriterTest : public ::testing::Test {
     // The saved bytes of `format` for the games `names`.
     std::string Save(ListFormat format, const std::vector<std::string>& names, ListOptions options = {}) {
         FileSink file(dir_.File("list.out"));
-        SaveOutcome outcome = SaveList(catalog_, Request(format, names, std::move(options)), file);
-        EXPECT_TRUE(outcome.Written()) << outcome.message;
-        EXPECT_TRUE(outcome.notes.empty());
-        games_ = outcome.games;
+        Outcome<SavedGames> outcome = SaveList(catalog_, Request(format, names, std::move(options)), file);
+        EXPECT_TRUE(outcome.Done()) << test::FirstMessage(outcome);
+        EXPECT_TRUE(outcome.messages.empty());
+        games_ = outcome.value.games;
         return test::ReadFileBytes(file.Path());
     }
     static ListOptions Csv(const std::string& columns, const std::string& delimiter = ";",
@@ -145,16 +145,16 @@ TEST_F(ListWriterTest, TargetThatCannotTakeTheListIsReportedAndNothingIsWritten)
         for (const std::string& target : targets) {
             SCOPED_TRACE(std::string(info.name) + " -> " + target);
             FileSink file(target);
-            const SaveOutcome outcome = SaveList(catalog_, Request(info.format, {"pacman"}), file);
-            EXPECT_EQ(outcome.status, SaveStatus::Failed);
-            EXPECT_EQ(outcome.icon, MessageIcon::Exclamation);
+            const Outcome<SavedGames> outcome = SaveList(catalog_, Request(info.format, {"pacman"}), file);
+            EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
+            EXPECT_EQ(outcome.messages.at(0).icon, MessageIcon::Exclamation);
             // The message names the file.
-            EXPECT_EQ(
-                outcome.message.rfind(std::string(kOutputOpenError) + "\r\n" +
-                                          (target.empty() ? std::string("(no file name)") : target) + ": ",
-                                      0),
-                0u)
-                << outcome.message;
+            EXPECT_EQ(test::FirstMessage(outcome).rfind(
+                          std::string(kOutputOpenError) + "\r\n" +
+                              (target.empty() ? std::string("(no file name)") : target) + ": ",
+                          0),
+                      0u)
+                << test::FirstMessage(outcome);
         }
     }
     EXPECT_EQ(Files(), std::vector<std::string>{"plain.txt"});
@@ -168,9 +168,10 @@ TEST_F(ListWriterTest, ListOverItsOwnMasterFileIsRefused) {
     ASSERT_EQ(::symlink(master.c_str(), dir_.File("link.xml").c_str()), 0);
     for (const std::string& target : {master, dir_.Path() + "/./master.xml", dir_.File("link.xml")}) {
         FileSink file(target);
-        const SaveOutcome outcome = SaveList(catalog_, Request(ListFormat::Xml, {"pacman"}), file);
-        EXPECT_EQ(outcome.status, SaveStatus::Failed);
-        EXPECT_EQ(outcome.message, std::string(kOutputIsMasterFile) + target + kChooseAnotherName);
+        const Outcome<SavedGames> outcome = SaveList(catalog_, Request(ListFormat::Xml, {"pacman"}), file);
+        EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
+        EXPECT_EQ(test::FirstMessage(outcome),
+                  std::string(kOutputIsMasterFile) + target + kChooseAnotherName);
     }
     EXPECT_EQ(test::ReadFileBytes(master), text);
 }
@@ -190,8 +191,8 @@ TEST_F(ListWriterTest, FormatsWithoutPreviewRefuseAStringTarget) {
     Open("merged.xml");
     for (ListFormat format : {ListFormat::Mala, ListFormat::Maximus, ListFormat::MGalaxy}) {
         StringSink text;
-        const SaveOutcome outcome = SaveList(catalog_, Request(format, {"pacman"}), text);
-        EXPECT_EQ(outcome.status, SaveStatus::Failed);
+        const Outcome<SavedGames> outcome = SaveList(catalog_, Request(format, {"pacman"}), text);
+        EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
         EXPECT_EQ(text.Text(), "");
     }
 }
@@ -202,10 +203,11 @@ TEST_F(ListWriterTest, KeysOutsideTheMasterFileAreRefusedBeforeAnythingIsWritten
         FileSink file(dir_.File("list.out"));
         SaveRequest request = Request(ListFormat::RomNames, {"pacman"});
         request.keys.push_back(key);
-        const SaveOutcome outcome = SaveList(catalog_, request, file);
-        EXPECT_EQ(outcome.status, SaveStatus::Failed);
-        EXPECT_EQ(outcome.icon, MessageIcon::Stop);
-        EXPECT_TRUE(outcome.message.ends_with("lies beyond the end of the input file.")) << outcome.message;
+        const Outcome<SavedGames> outcome = SaveList(catalog_, request, file);
+        EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
+        EXPECT_EQ(outcome.messages.at(0).icon, MessageIcon::Stop);
+        EXPECT_TRUE(test::FirstMessage(outcome).ends_with("lies beyond the end of the input file."))
+            << test::FirstMessage(outcome);
     }
     EXPECT_TRUE(Files().empty());
 }
@@ -222,9 +224,9 @@ TEST_F(ListWriterTest, KeysOfAnEarlierStateOfTheFileAreRefused) {
     OpenText(merged.substr(0, merged.find('\n') + 1) + "<!-- moved -->\n" +
              merged.substr(merged.find('\n') + 1));
     FileSink file(dir_.File("list.out"));
-    const SaveOutcome outcome = SaveList(catalog_, request, file);
-    EXPECT_EQ(outcome.status, SaveStatus::Failed);
-    EXPECT_EQ(outcome.message, kStaleListKeys);
+    const Outcome<SavedGames> outcome = SaveList(catalog_, request, file);
+    EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
+    EXPECT_EQ(test::FirstMessage(outcome), kStaleListKeys);
     EXPECT_EQ(Files(), std::vector<std::string>{"master.xml"});
 }
 
@@ -263,7 +265,7 @@ TEST_F(ListWriterTest, ProgressFollowsTheGamesAndCancelWritesNothing) {
         request.sortByName = sorted;
         RecordingProgress progress;
         StringSink text;
-        ASSERT_TRUE(SaveList(catalog_, request, text, &progress).Written());
+        ASSERT_TRUE(SaveList(catalog_, request, text, &progress).Done());
         ASSERT_FALSE(progress.reports.empty());
         EXPECT_EQ(progress.reports.back(), std::make_pair(std::int64_t{600}, std::int64_t{600}));
         EXPECT_EQ(progress.reports.size(), 3u);  // every 256 games and at the end
@@ -271,8 +273,8 @@ TEST_F(ListWriterTest, ProgressFollowsTheGamesAndCancelWritesNothing) {
         const std::string path = dir_.Write("list.xml", "the list saved before");
         RecordingProgress stop(1);
         FileSink file(path);
-        const SaveOutcome outcome = SaveList(catalog_, request, file, &stop);
-        EXPECT_EQ(outcome.status, SaveStatus::Cancelled);
+        const Outcome<SavedGames> outcome = SaveList(catalog_, request, file, &stop);
+        EXPECT_EQ(outcome.kind, OutcomeKind::Cancelled);
         EXPECT_EQ(stop.reports.size(), 1u);
         EXPECT_EQ(test::ReadFileBytes(path), "the list saved before");
         EXPECT_EQ(Files(), std::vector<std::string>{"list.xml"});
@@ -282,7 +284,7 @@ TEST_F(ListWriterTest, ProgressFollowsTheGamesAndCancelWritesNothing) {
             bool BeginFinalStep() override { return false; }
         } late;
         FileSink again(path);
-        EXPECT_EQ(SaveList(catalog_, request, again, &late).status, SaveStatus::Cancelled);
+        EXPECT_EQ(SaveList(catalog_, request, again, &late).kind, OutcomeKind::Cancelled);
         EXPECT_EQ(test::ReadFileBytes(path), "the list saved before");
     }
 }
@@ -316,7 +318,7 @@ TEST_F(ListWriterTest, LongListsMadeInPartsEqualTheGamesOneByOne) {
         std::vector<std::pair<std::string, std::string>> games;  // (Name, entry) one game at a time
         for (std::size_t i = 0; i < keys.size(); ++i) {
             StringSink one;
-            ASSERT_TRUE(SaveList(catalog_, SaveRequest{format, {keys[i]}, options}, one).Written());
+            ASSERT_TRUE(SaveList(catalog_, SaveRequest{format, {keys[i]}, options}, one).Done());
             games.emplace_back(descriptions[i], one.Text());
         }
         std::stable_sort(games.begin(), games.end(),
@@ -338,7 +340,7 @@ TEST_F(ListWriterTest, LongListsMadeInPartsEqualTheGamesOneByOne) {
         for (const SaveRequest& cancelled : {request, all}) {
             RecordingProgress stop(1);
             FileSink file(path);
-            EXPECT_EQ(SaveList(catalog_, cancelled, file, &stop).status, SaveStatus::Cancelled);
+            EXPECT_EQ(SaveList(catalog_, cancelled, file, &stop).kind, OutcomeKind::Cancelled);
             EXPECT_EQ(test::ReadFileBytes(path), "the list saved before");
         }
     }
@@ -352,9 +354,9 @@ TEST_F(ListWriterTest, MalaCountFieldHoldsTheNumberOfGames) {
     for (int i = 0; i < 300; ++i)
         request.keys.push_back(test::KeysByName(catalog_).at(i % 2 ? "pacman" : "sf2"));
     FileSink file(dir_.File("list.mlg"));
-    const SaveOutcome outcome = SaveList(catalog_, request, file);
-    ASSERT_TRUE(outcome.Written());
-    EXPECT_EQ(outcome.games, 300);
+    const Outcome<SavedGames> outcome = SaveList(catalog_, request, file);
+    ASSERT_TRUE(outcome.Done());
+    EXPECT_EQ(outcome.value.games, 300);
     std::string bytes = test::ReadFileBytes(file.Path());
     std::string header;
     std::size_t countOffset = BuildMalaHeader("Title", header);
@@ -437,13 +439,13 @@ TEST_F(ListWriterTest, CsvDelimitersAndEmptyRows) {
     // A column list with an unknown or a repeated name writes nothing.
     for (const char* columns : {"year,nope", "year,year"}) {
         FileSink file(dir_.File("list.csv"));
-        const SaveOutcome outcome =
+        const Outcome<SavedGames> outcome =
             SaveList(catalog_, Request(ListFormat::Csv, {"pacman"}, Csv(columns)), file);
-        EXPECT_EQ(outcome.status, SaveStatus::Failed);
-        EXPECT_TRUE(outcome.message.starts_with(columns[5] == 'n'
-                                                    ? "unknown CSV column nope (columns: description, "
-                                                    : "CSV column year is named twice"))
-            << outcome.message;
+        EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
+        EXPECT_TRUE(test::FirstMessage(outcome).starts_with(
+            columns[5] == 'n' ? "unknown CSV column nope (columns: description, "
+                              : "CSV column year is named twice"))
+            << test::FirstMessage(outcome);
         EXPECT_TRUE(Files().empty());
     }
     // A game the merge found no player modes for: the number of players, or the merge's own text.
@@ -599,11 +601,11 @@ TEST_F(ListWriterTest, FileSinkWritesCompanionsBesideTheListAndNowhereElse) {
     FileSink file(path);
     std::string current;
     EXPECT_FALSE(file.ReadCurrent(current));
-    ASSERT_TRUE(file.Prepare(catalog_.file.Path()).Written());
+    ASSERT_TRUE(file.Prepare(catalog_.file.Path()).Done());
     ListDocument document;
     document.text = "list";
     document.companions = {{"list.cfg", "settings"}};
-    ASSERT_TRUE(file.Take(document).Written());
+    ASSERT_TRUE(file.Take(document).Done());
     EXPECT_EQ(test::ReadFileBytes(dir_.File("list.cfg")), "settings");
     EXPECT_TRUE(file.ReadCurrent(current));
     EXPECT_EQ(current, "list");
@@ -611,12 +613,12 @@ TEST_F(ListWriterTest, FileSinkWritesCompanionsBesideTheListAndNowhereElse) {
     // A companion outside the list's folder, or one that would replace the master file: nothing
     // is written, the list stays as it was.
     const std::string master = dir_.Write("master.xml", "<mame/>");
-    ASSERT_TRUE(file.Prepare(master).Written());
+    ASSERT_TRUE(file.Prepare(master).Done());
     for (const char* name : {"../escape.txt", "/tmp/absolute.txt", "master.xml", "no/such/folder.txt"}) {
         SCOPED_TRACE(name);
         document.text = "new list";
         document.companions = {{"list.cfg", "new settings"}, {name, "x"}};
-        EXPECT_EQ(file.Take(document).status, SaveStatus::Failed);
+        EXPECT_EQ(file.Take(document).kind, OutcomeKind::Failure);
         EXPECT_EQ(test::ReadFileBytes(path), "list");
         EXPECT_EQ(test::ReadFileBytes(dir_.File("list.cfg")), "settings");
     }

@@ -54,8 +54,8 @@ inline std::vector<std::int64_t> KeysOf(const Catalog& catalog, const std::vecto
 // The text of the list, or "<failed: message>".
 inline std::string SavedText(const Catalog& catalog, const SaveRequest& request) {
     StringSink text;
-    SaveOutcome outcome = SaveList(catalog, request, text);
-    return outcome.Written() ? text.Text() : "<failed: " + outcome.message + ">";
+    Outcome<SavedGames> outcome = SaveList(catalog, request, text);
+    return outcome.Done() ? text.Text() : "<failed: " + FirstMessage(outcome) + ">";
 }
 
 // The bytes a MaLa golden describes. Tokens: "XX" a byte in hexadecimal; t"..." a text item

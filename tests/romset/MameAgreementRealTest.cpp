@@ -78,7 +78,7 @@ class MameAgreementRealTest : public testing::Test {
         listing_ = test::RealListXmlPath();
         if (listing_.empty()) GTEST_SKIP() << "the real MAME listing has not been generated";
         if (!FileExists(kMame)) GTEST_SKIP() << "MAME is not installed";
-        ASSERT_TRUE(OpenInputFile(catalog_, listing_).opened);
+        ASSERT_TRUE(OpenInputFile(catalog_, listing_).Done());
         graph_ = ReadSetGraph(catalog_, nullptr);
         ChooseGames();
     }
@@ -229,7 +229,7 @@ TEST_F(MameAgreementRealTest, MergedFileAuditsAsTheListing) {
     if (mergedPath.empty()) GTEST_SKIP() << "the real merged listing has not been made";
     test::TempDir dir;
     Catalog merged;
-    ASSERT_TRUE(OpenInputFile(merged, mergedPath).opened);
+    ASSERT_TRUE(OpenInputFile(merged, mergedPath).Done());
     const SetGraph mergedGraph = ReadSetGraph(merged, nullptr);
     EXPECT_EQ(mergedGraph.Machines().size(), graph_.Machines().size());
 

@@ -89,7 +89,7 @@ class RomAuditTest : public testing::Test {
   protected:
     void SetUp() override {
         master_ = dir_.Write("listing.xml", kListing);
-        ASSERT_TRUE(OpenInputFile(catalog_, master_).opened);
+        ASSERT_TRUE(OpenInputFile(catalog_, master_).Done());
         graph_ = ReadSetGraph(catalog_, nullptr);
     }
 

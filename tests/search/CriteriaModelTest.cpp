@@ -101,11 +101,11 @@ TEST(CriteriaModelTest, OrientationUsesTheInputCheckClauses) {
     model.SetCheck(C::VerticalOnly, CheckState::Unchecked);
     EXPECT_EQ(model.FindText(), "(rotate=0 | rotate=180)");
 
-    InputCheck check;
-    check.opened = true;
-    check.inputType = MameGame;
-    check.verticalClause = "orientation=vertical";
-    check.horizontalClause = "orientation=horizontal";
+    Outcome<InputCheck> check;
+    check.kind = OutcomeKind::Done;
+    check.value.inputType = MameGame;
+    check.value.verticalClause = "orientation=vertical";
+    check.value.horizontalClause = "orientation=horizontal";
     model.ApplyInputCheck(check);
     EXPECT_EQ(model.FindText(), "(rotate=0 | rotate=180)");  // the text waits for the next change
     EXPECT_EQ(model.BuildSearchCommand(), "orientation=horizontal");

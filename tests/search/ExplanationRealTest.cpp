@@ -32,8 +32,8 @@ TEST(ExplanationRealTest, VerdictOnEveryGameIsTheSearchs) {
     std::string listing = test::RealListXmlPath();
     if (listing.empty()) GTEST_SKIP() << "the real MAME listing has not been generated";
     Catalog catalog;
-    InputCheck check = OpenInputFile(catalog, listing);
-    ASSERT_TRUE(check.opened);
+    Outcome<InputCheck> check = OpenInputFile(catalog, listing);
+    ASSERT_TRUE(check.Done());
     const std::vector<std::string> criteria = test::CriteriaTexts(check);
     std::vector<std::string> texts = {criteria.front(), criteria[criteria.size() / 3], criteria.back()};
     for (const std::string& text : test::GeneratedExpressions(5, 40)) {
@@ -83,8 +83,8 @@ TEST(ExplanationRealTest, OneGamePerFamilyKeepsOneOfEachFamily) {
     std::string listing = test::RealListXmlPath();
     if (listing.empty()) GTEST_SKIP() << "the real MAME listing has not been generated";
     Catalog catalog;
-    InputCheck check = OpenInputFile(catalog, listing);
-    ASSERT_TRUE(check.opened);
+    Outcome<InputCheck> check = OpenInputFile(catalog, listing);
+    ASSERT_TRUE(check.Done());
     for (const std::string& expression :
          {PreparedOrEmpty(test::CriteriaTexts(check).front()), std::string(kListAllExpression)}) {
         SelectionRequest request;
@@ -108,7 +108,7 @@ TEST(ExplanationRealTest, OneGamePerFamilyKeepsOneOfEachFamily) {
         // The facts read again by key, tags hidden, choose the same games.
         Catalog hidden;
         hidden.display.hideTags = true;
-        ASSERT_TRUE(OpenInputFile(hidden, listing).opened);
+        ASSERT_TRUE(OpenInputFile(hidden, listing).Done());
         Selection again = KeepOnePerFamily(hidden, selection.candidates, request.family);
         EXPECT_TRUE(again.matches == selection.matches) << expression;
     }

@@ -39,8 +39,8 @@ TEST(ExplanationTest, VerdictIsTheSearchsOnEveryGameOfEveryFixture) {
     const std::string macros = std::string(VANTOR_BIN_DIR) + "/vnmacros.txt";
     for (const std::string& fixture : test::ListingFixtures()) {
         Catalog catalog;
-        InputCheck check = OpenInputFile(catalog, test::FixturePath(fixture));
-        ASSERT_TRUE(check.opened) << fixture;
+        Outcome<InputCheck> check = OpenInputFile(catalog, test::FixturePath(fixture));
+        ASSERT_TRUE(check.Done()) << fixture;
         const std::vector<ScannedRecord> records = EveryRecord(catalog);
         std::vector<std::string> texts = test::CriteriaTexts(check);
         texts.insert(texts.end(), generated.begin(), generated.end());
@@ -155,7 +155,7 @@ TEST(ExplanationTest, ExcludedByIsTheFirstFailingTermOfEachAlternative) {
 
 TEST(ExplanationTest, ExplainGameReadsTheRecordTheScanReads) {
     Catalog catalog;
-    ASSERT_TRUE(OpenInputFile(catalog, test::FixturePath("gamedata/machines.xml")).opened);
+    ASSERT_TRUE(OpenInputFile(catalog, test::FixturePath("gamedata/machines.xml")).Done());
     const std::vector<MatchEntry> all = ScanForMatches(catalog, kListAllExpression);
     for (const MatchEntry& entry : all) {
         GameExplanation game = ExplainGame(catalog, entry.romName, {"namco", "namco"});
@@ -180,7 +180,7 @@ TEST(ExplanationTest, ExplainGameReadsTheRecordTheScanReads) {
     Catalog cut;
     ASSERT_TRUE(
         OpenInputFile(cut, dir.Write("cut.xml", text.substr(0, text.find("</machine>", text.find("galaga")))))
-            .opened);
+            .Done());
     EXPECT_THROW((void)ExplainGame(cut, "galaga", {"namco"}), EngineError);
     EXPECT_NO_THROW((void)ExplainGame(cut, "puckman", {"namco"}));
     // Line breaks in what the header shows stay inside their line.
@@ -189,7 +189,7 @@ TEST(ExplanationTest, ExplainGameReadsTheRecordTheScanReads) {
         OpenInputFile(broken, dir.Write("two.xml",
                                         "<mame (machine+)>\n<machine name=\"two\">\n<description>Two\r\n"
                                         "Lines</description>\n</machine>\n"))
-            .opened);
+            .Done());
     EXPECT_TRUE(
         ExplainGame(broken, "two", {"a\nb", "a\nb"})
             .text.starts_with("game: two (Two  Lines), record 0x11\nexpression: a b\n\nno   a b   one term"));

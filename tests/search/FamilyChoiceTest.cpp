@@ -181,7 +181,7 @@ TEST(FamilyChoiceTest, FactsOfEveryFlavourFromTheScanAndByKey) {
     for (const Case& c : cases) {
         Catalog catalog;
         catalog.display.hideTags = true;  // the rules read the tags all the same
-        ASSERT_TRUE(OpenInputFile(catalog, test::FixturePath(c.fixture)).opened);
+        ASSERT_TRUE(OpenInputFile(catalog, test::FixturePath(c.fixture)).Done());
         SelectionRequest request;
         request.expression = kListAllExpression;
         request.onePerFamily = true;

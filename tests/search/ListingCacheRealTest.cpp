@@ -17,8 +17,8 @@ TEST(ListingCacheRealTest, CountEqualsGoForTheStartUpCriteriaAndEachChange) {
     std::string listing = test::RealListXmlPath();
     if (listing.empty()) GTEST_SKIP() << "the real MAME listing has not been generated";
     Catalog catalog;
-    InputCheck check = OpenInputFile(catalog, listing);
-    ASSERT_TRUE(check.opened);
+    Outcome<InputCheck> check = OpenInputFile(catalog, listing);
+    ASSERT_TRUE(check.Done());
     auto cache = ListingCache::Build(catalog);
     CriteriaModel model;
     model.ApplyInputCheck(check);

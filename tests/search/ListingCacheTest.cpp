@@ -22,8 +22,8 @@ std::string MacroFile() {
 
 void ExpectCountEqualsGo(const std::string& path, const std::vector<std::string>& extra = {}) {
     Catalog catalog;
-    InputCheck check = OpenInputFile(catalog, path);
-    ASSERT_TRUE(check.opened) << path;
+    Outcome<InputCheck> check = OpenInputFile(catalog, path);
+    ASSERT_TRUE(check.Done()) << path;
     auto cache = ListingCache::Build(catalog);
     std::vector<std::string> texts = test::CriteriaTexts(check);
     texts.insert(texts.end(), extra.begin(), extra.end());
@@ -58,7 +58,7 @@ TEST(ListingCacheTest, CancelledCountStops) {
         bool CancelRequested() const override { return true; }
     } stop;
     Catalog catalog;
-    ASSERT_TRUE(OpenInputFile(catalog, test::FixturePath("app/games.xml")).opened);
+    ASSERT_TRUE(OpenInputFile(catalog, test::FixturePath("app/games.xml")).Done());
     EXPECT_THROW((void)ListingCache::Build(catalog, &stop), EngineError);
     auto cache = ListingCache::Build(catalog);
     try {

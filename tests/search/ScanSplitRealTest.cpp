@@ -13,7 +13,7 @@ TEST(ScanSplitRealTest, TheRealListingInOneAndInSeveralParts) {
     std::string listing = test::RealListXmlPath();
     if (listing.empty()) GTEST_SKIP() << "the real MAME listing has not been generated";
     Catalog catalog;
-    ASSERT_TRUE(OpenInputFile(catalog, listing).opened);
+    ASSERT_TRUE(OpenInputFile(catalog, listing).Done());
     auto keys = [&](unsigned threads) {
         std::string text;
         for (const MatchEntry& e :

@@ -29,7 +29,7 @@ TEST(SearchHistoryTest, ThirtyPushesKeepTheLast25NewestFirst) {
     EXPECT_EQ(history[24], "search 6");
 
     std::string path = dir.File("searchHistory.txt");
-    Outcome saved = SaveSearchHistory(history, path);
+    Outcome<> saved = SaveSearchHistory(history, path);
     ASSERT_TRUE(saved.Done());
     EXPECT_TRUE(saved.messages.empty());
 
@@ -89,9 +89,9 @@ TEST(SearchHistoryTest, UnwritableFileIsReported) {
     TempDir dir;
     SearchHistory history;
     history.Push("new");
-    const std::vector<OutcomeMessage> failed = {
+    const std::vector<Message> failed = {
         {MessageIcon::Exclamation, "Error opening search history file for write!?"}};
-    Outcome outcome = SaveSearchHistory(history, dir.File("no/such/folder/searchHistory.txt"));
+    Outcome<> outcome = SaveSearchHistory(history, dir.File("no/such/folder/searchHistory.txt"));
     EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
     EXPECT_EQ(outcome.messages, failed);
 

@@ -17,7 +17,7 @@ inline constexpr const char* kArcadeOnlyClause =
     "'<category>Calculator' | '<category>Music /' | '<category>Utilities' | '<category>Electromechanical' | "
     "'<category>Slot Machine' | '<category>Medal Game' | '<category>Redemption Game'))";
 
-inline std::vector<std::string> CriteriaTexts(const InputCheck& check) {
+inline std::vector<std::string> CriteriaTexts(const Outcome<InputCheck>& check) {
     std::vector<std::string> texts;
     CriteriaModel model;
     model.ApplyInputCheck(check);

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
                                                                 : test::SetLayout::Split;
     const std::uint64_t maxBytes = argc == 5 ? std::stoull(argv[4]) : UINT64_MAX;
     Catalog catalog;
-    if (!OpenInputFile(catalog, argv[1]).opened) {
+    if (!OpenInputFile(catalog, argv[1]).Done()) {
         std::cerr << "cannot open " << argv[1] << "\n";
         return 1;
     }

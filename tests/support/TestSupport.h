@@ -1,37 +1,33 @@
 #pragma once
-// Shared by the engine tests: a scripted user interface, temporary folders and fixture paths.
+// Shared by the engine tests: temporary folders and fixture paths.
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "gamedata/UserInterface.h"
+#include "gamedata/Outcome.h"
 
 namespace vantor::test {
 
-// Every message and progress call is recorded.
-class ScriptedUserInterface : public UserInterface {
-  public:
-    struct Message {
-        MessageIcon icon;
-        std::string text;
-    };
-    std::vector<Message> messages;
-    std::vector<std::string> progressTexts;
-    std::int64_t progressUpdates = 0;
-    int progressOpen = 0;
+// A message with its advice named ("[advice 2]") where a program would say it in its own words.
+inline std::string MessageText(const Message& message) {
+    if (message.advice == Advice::None) return message.Worded("");
+    return message.Worded("[advice " + std::to_string(static_cast<int>(message.advice)) + "]");
+}
 
-    void ShowMessage(MessageIcon icon, const std::string& text) override { messages.push_back({icon, text}); }
-    void ProgressShow(const std::string& first, const std::string& second) override {
-        ++progressOpen;
-        progressTexts.push_back(first + "|" + second);
-    }
-    void ProgressSetTexts(const std::string& first, const std::string& second) override {
-        progressTexts.push_back(first + "|" + second);
-    }
-    void ProgressUpdate(std::int64_t, std::int64_t) override { ++progressUpdates; }
-    void ProgressClose() override { --progressOpen; }
-};
+// The outcome's messages, one per line.
+template <typename Value>
+std::string MessageTexts(const Outcome<Value>& outcome) {
+    std::string texts;
+    for (const Message& message : outcome.messages) texts += MessageText(message) + "\n";
+    return texts;
+}
+
+// The first message's text, "" when there is none.
+template <typename Value>
+std::string FirstMessage(const Outcome<Value>& outcome) {
+    return outcome.messages.empty() ? std::string() : outcome.messages.front().text;
+}
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempDir {

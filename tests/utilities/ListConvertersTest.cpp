@@ -141,26 +141,26 @@ class ConverterTest : public UtilityTest {
 };
 
 TEST_F(ConverterTest, MalaListGivesItsGamesInListOrderAndLogsTheMissing) {
-    UtilityOutcome outcome = RunMalaToXml(
+    Outcome<UtilityOutput> outcome = RunMalaToXml(
         Inputs(MalaList({"pacman", "dkong", "galaga", "", "abc"}), dir.File("out.xml")), progress);
     EXPECT_TRUE(outcome.Done());
-    EXPECT_EQ(outcome.games, 3);
-    EXPECT_EQ(outcome.logPath, dir.File("convertLog.txt"));
+    EXPECT_EQ(outcome.value.games, 3);
+    EXPECT_EQ(outcome.value.logPath, dir.File("convertLog.txt"));
     EXPECT_EQ(ReadFileBytes(dir.File("out.xml")), ReadFileBytes(UtilityFixture("convert/expected.xml")));
     EXPECT_EQ(XmlProblems(dir.File("out.xml")), "");
     EXPECT_EQ(MaskLogDate(ReadFileBytes(dir.File("convertLog.txt"))),
               ReadFileBytes(UtilityFixture("convert/expected-convertLog.txt")));
-    EXPECT_EQ(outcome.messages, (std::vector<OutcomeMessage>{{MessageIcon::Information, kConvertDone},
-                                                             {MessageIcon::Information, kMalaNamesMissing}}));
+    EXPECT_EQ(outcome.messages,
+              (std::vector<Message>{kConvertDone, {MessageIcon::Information, kMalaNamesMissing}}));
 }
 
 TEST_F(ConverterTest, MalaListWithEveryGameFoundWritesNoLog) {
-    UtilityOutcome outcome =
+    Outcome<UtilityOutput> outcome =
         RunMalaToXml(Inputs(MalaList({"puckman", "pacmanf"}), dir.File("out.xml")), progress);
     EXPECT_TRUE(outcome.Done());
     EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
-    EXPECT_EQ(outcome.logPath, "");
-    EXPECT_EQ(MessageTexts(outcome), std::string(kConvertDone) + "\n");
+    EXPECT_EQ(outcome.value.logPath, "");
+    EXPECT_EQ(MessageTexts(outcome), MessageText(kConvertDone) + "\n");
     std::string output = ReadFileBytes(dir.File("out.xml"));
     EXPECT_LT(output.find("<game name=\"puckman\""), output.find("<game name=\"pacmanf\""));
 }
@@ -168,13 +168,13 @@ TEST_F(ConverterTest, MalaListWithEveryGameFoundWritesNoLog) {
 TEST_F(ConverterTest, MalaListCutShortConvertsEveryWholeNameAndSaysSo) {
     std::string data = ReadFileBytes(MalaList({"puckman", "galaga", "pacmanf"}));
     dir.Write("list.mlg", data.substr(0, data.size() - 20));
-    UtilityOutcome outcome = RunMalaToXml(Inputs(dir.File("list.mlg"), dir.File("out.xml")), progress);
+    Outcome<UtilityOutput> outcome =
+        RunMalaToXml(Inputs(dir.File("list.mlg"), dir.File("out.xml")), progress);
     EXPECT_TRUE(outcome.Done());
-    EXPECT_EQ(outcome.games, 3);
+    EXPECT_EQ(outcome.value.games, 3);
     EXPECT_NE(ReadFileBytes(dir.File("out.xml")).find("<game name=\"pacmanf\""), std::string::npos);
     EXPECT_EQ(outcome.messages,
-              (std::vector<OutcomeMessage>{{MessageIcon::Information, kConvertDone},
-                                           {MessageIcon::Exclamation, kMalaListEndsEarly}}));
+              (std::vector<Message>{kConvertDone, {MessageIcon::Exclamation, kMalaListEndsEarly}}));
     EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
 }
 
@@ -185,7 +185,7 @@ TEST_F(ConverterTest, OutputOverAFileItReadsIsRefused) {
     for (const std::string& target : {master, list, maximus}) {
         ConverterInputs inputs = Inputs(target == maximus ? maximus : list, target);
         inputs.inputPath = master;
-        UtilityOutcome outcome =
+        Outcome<UtilityOutput> outcome =
             target == maximus ? RunMaximusToXml(inputs, progress) : RunMalaToXml(inputs, progress);
         ExpectFailure(outcome, kUtilityOutputIsInput + target + kUtilityChooseAnotherName);
     }
@@ -219,19 +219,19 @@ TEST_F(ConverterTest, MalaFailures) {
 TEST_F(ConverterTest, UnwritableConvertLogIsReported) {
     ConverterInputs inputs = Inputs(MalaList({"dkong"}), dir.File("out.xml"));
     inputs.logFolder = dir.File("no/such/folder");
-    UtilityOutcome outcome = RunMalaToXml(inputs, progress);
+    Outcome<UtilityOutput> outcome = RunMalaToXml(inputs, progress);
     EXPECT_TRUE(outcome.Done());
-    EXPECT_EQ(outcome.logPath, "");
-    EXPECT_EQ(outcome.messages.back(), (OutcomeMessage{MessageIcon::Exclamation, kUtilityLogOpenError}));
+    EXPECT_EQ(outcome.value.logPath, "");
+    EXPECT_EQ(outcome.messages.back(), (Message{MessageIcon::Exclamation, kUtilityLogOpenError}));
 }
 
 TEST_F(ConverterTest, MaximusListGivesItsGamesInListOrder) {
-    UtilityOutcome outcome =
+    Outcome<UtilityOutput> outcome =
         RunMaximusToXml(Inputs(UtilityFixture("convert/maximus.txt"), dir.File("maximus.xml")), progress);
     EXPECT_TRUE(outcome.Done());
-    EXPECT_EQ(outcome.outputPath, dir.File("maximus.xml"));
+    EXPECT_EQ(outcome.value.outputPath, dir.File("maximus.xml"));
     EXPECT_EQ(ReadFileBytes(dir.File("maximus.xml")), ReadFileBytes(UtilityFixture("convert/expected.xml")));
-    EXPECT_EQ(MessageTexts(outcome), std::string(kConvertDone) + "\n");
+    EXPECT_EQ(MessageTexts(outcome), MessageText(kConvertDone) + "\n");
     EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
 }
 
@@ -240,13 +240,13 @@ TEST_F(ConverterTest, MaximusWritesTempXmlFileInTheTemporaryFolder) {
     setenv("TMPDIR", dir.Path().c_str(), 1);
     EXPECT_EQ(MaximusOutputPath(), dir.File("tempXMLFile.xml"));
     dir.Write("tempXMLFile.xml", "replaced");
-    UtilityOutcome outcome = RunMaximusToXml(Inputs(UtilityFixture("convert/maximus.txt")), progress);
+    Outcome<UtilityOutput> outcome = RunMaximusToXml(Inputs(UtilityFixture("convert/maximus.txt")), progress);
     if (oldTmp.empty()) {
         unsetenv("TMPDIR");
     } else {
         setenv("TMPDIR", oldTmp.c_str(), 1);
     }
-    EXPECT_EQ(outcome.outputPath, dir.File("tempXMLFile.xml"));
+    EXPECT_EQ(outcome.value.outputPath, dir.File("tempXMLFile.xml"));
     EXPECT_EQ(ReadFileBytes(dir.File("tempXMLFile.xml")),
               ReadFileBytes(UtilityFixture("convert/expected.xml")));
 }

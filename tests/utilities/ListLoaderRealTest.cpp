@@ -37,17 +37,17 @@ TEST(ListLoaderRealTest, EveryFormatThatNamesGamesReadsBackTheWholeListing) {
                                                        : "/roms");
         }
         FileSink file(dir.File(std::string("list.") + FormatInfo(format).cliName));
-        const SaveOutcome saved = SaveList(master, request, file);
-        ASSERT_TRUE(saved.Written()) << saved.message;
+        const Outcome<SavedGames> saved = SaveList(master, request, file);
+        ASSERT_TRUE(saved.Done()) << FirstMessage(saved);
         const ListRomNames read = ReadListRomNames(ReadFileBytes(file.Path()));
         EXPECT_EQ(read.problem, "");
         EXPECT_EQ(read.names.size(), names.size());
         EXPECT_TRUE(read.names == names);
         if (format == ListFormat::RetroArch) {  // and the whole way, matched with the master file
-            const LoadedList loaded = LoadList(master, {file.Path(), dir.Path()});
+            const Outcome<LoadedList> loaded = LoadList(master, {file.Path(), dir.Path()});
             EXPECT_EQ(loaded.kind, OutcomeKind::Done);
-            EXPECT_EQ(loaded.entries.size(), entries.size());
-            EXPECT_TRUE(loaded.missing.empty());
+            EXPECT_EQ(loaded.value.entries.size(), entries.size());
+            EXPECT_TRUE(loaded.value.missing.empty());
         }
     }
 }

@@ -35,14 +35,16 @@ class ListLoaderTest : public UtilityTest {
         SaveRequest request{format, {}, options};
         for (const std::string& name : names) request.keys.push_back(index.FindRecordKey(name));
         FileSink file(path);
-        const SaveOutcome outcome = SaveList(master, request, file);
-        EXPECT_TRUE(outcome.Written()) << outcome.message;
+        const Outcome<SavedGames> outcome = SaveList(master, request, file);
+        EXPECT_TRUE(outcome.Done()) << FirstMessage(outcome);
         return path;
     }
-    LoadedList Load(const std::string& path) { return LoadList(master, {path, dir.Path()}, &progress); }
-    static std::vector<std::string> Names(const LoadedList& loaded) {
+    Outcome<LoadedList> Load(const std::string& path) {
+        return LoadList(master, {path, dir.Path()}, &progress);
+    }
+    static std::vector<std::string> Names(const Outcome<LoadedList>& loaded) {
         std::vector<std::string> names;
-        for (const MatchEntry& entry : loaded.entries) names.push_back(entry.romName);
+        for (const MatchEntry& entry : loaded.value.entries) names.push_back(entry.romName);
         return names;
     }
 
@@ -54,20 +56,20 @@ TEST_F(ListLoaderTest, EveryFormatThatNamesGamesComesBackInItsOrder) {
     const std::vector<std::string> names = {"puckman", "abc", "pacman", "galaga"};  // not sorted
     for (const auto& [format, options] : FormatsThatNameGames()) {
         SCOPED_TRACE(FormatInfo(format).cliName);
-        const LoadedList loaded = Load(Save(format, names, options));
+        const Outcome<LoadedList> loaded = Load(Save(format, names, options));
         EXPECT_EQ(loaded.kind, OutcomeKind::Done) << MessageTexts(loaded);
         EXPECT_EQ(Names(loaded), names);
-        EXPECT_TRUE(loaded.missing.empty());
+        EXPECT_TRUE(loaded.value.missing.empty());
         EXPECT_TRUE(loaded.messages.empty()) << MessageTexts(loaded);
     }
 }
 
 TEST_F(ListLoaderTest, NamesTheMasterFileLacksAreCountedAndLogged) {
     const std::string list = dir.Write("names.txt", "pacman\r\nnosuch\r\n\r\nabc\r\npacman\r\nzz top\r\n");
-    const LoadedList loaded = Load(list);
+    const Outcome<LoadedList> loaded = Load(list);
     EXPECT_EQ(loaded.kind, OutcomeKind::Done);
     EXPECT_EQ(Names(loaded), (std::vector<std::string>{"pacman", "abc"}));
-    EXPECT_EQ(loaded.missing, (std::vector<std::string>{"nosuch", "zz top"}));
+    EXPECT_EQ(loaded.value.missing, (std::vector<std::string>{"nosuch", "zz top"}));
     EXPECT_EQ(MessageTexts(loaded),
               "2 of the 4 games the list names are not in the master file; their names are in " +
                   dir.File("loadListLog.txt") + ".\n");
@@ -86,9 +88,9 @@ TEST_F(ListLoaderTest, NamesTheMasterFileLacksAreCountedAndLogged) {
     };
     for (const auto& [text, problem] : refused) {
         SCOPED_TRACE(text);
-        const LoadedList failed = Load(dir.Write("bad.txt", text));
+        const Outcome<LoadedList> failed = Load(dir.Write("bad.txt", text));
         EXPECT_EQ(failed.kind, OutcomeKind::Failure);
-        EXPECT_TRUE(failed.entries.empty());
+        EXPECT_TRUE(failed.value.entries.empty());
         EXPECT_NE(MessageTexts(failed).find(problem), std::string::npos) << MessageTexts(failed);
     }
     EXPECT_EQ(Load(dir.File("missing.txt")).kind, OutcomeKind::Failure);

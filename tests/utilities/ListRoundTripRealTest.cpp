@@ -30,9 +30,8 @@ TEST(ListRoundTripRealTest, MalaListOfThreeHundredRealGames) {
         request.keys.push_back(position);
     }
     TempDir dir;
-    ScriptedUserInterface ui;
     FileSink file(dir.File("real.mlg"));
-    ASSERT_TRUE(SaveList(master, request, file).Written());
+    ASSERT_TRUE(SaveList(master, request, file).Done());
     std::string bytes = ReadFileBytes(dir.File("real.mlg"));
     MalaList list = ReadMalaList(bytes);
     EXPECT_TRUE(list.valid);
@@ -40,10 +39,10 @@ TEST(ListRoundTripRealTest, MalaListOfThreeHundredRealGames) {
     EXPECT_EQ(list.romNames, names);
 
     RecordingProgress progress;
-    UtilityOutcome outcome = RunMalaToXml(
+    Outcome<UtilityOutput> outcome = RunMalaToXml(
         ConverterInputs{listing, dir.File("real.mlg"), dir.File("back.xml"), dir.Path()}, progress);
     ASSERT_TRUE(outcome.Done()) << MessageTexts(outcome);
-    EXPECT_EQ(outcome.games, 300);
+    EXPECT_EQ(outcome.value.games, 300);
     EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
 }
 

@@ -20,8 +20,8 @@ class ListRoundTripTest : public UtilityTest {
         SaveRequest request{format, {}, std::move(options)};
         for (const std::string& name : names) request.keys.push_back(index.FindRecordKey(name));
         FileSink file(path);
-        SaveOutcome outcome = SaveList(master, request, file);
-        ASSERT_TRUE(outcome.Written()) << outcome.message;
+        Outcome<SavedGames> outcome = SaveList(master, request, file);
+        ASSERT_TRUE(outcome.Done()) << FirstMessage(outcome);
     }
     // The records of `output` by ROM name, in file order.
     static std::vector<std::string> Games(const std::string& output) {
@@ -36,7 +36,6 @@ class ListRoundTripTest : public UtilityTest {
 
     Catalog master;
     MasterFileIndex index;
-    ScriptedUserInterface ui;  // the list writers' messages
 };
 
 TEST_F(ListRoundTripTest, MalaListOfThreeGamesComesBackInListOrder) {
@@ -47,7 +46,7 @@ TEST_F(ListRoundTripTest, MalaListOfThreeGamesComesBackInListOrder) {
 
     ConverterInputs inputs{UtilityFixture("master.xml"), dir.File("list.mlg"), dir.File("back.xml"),
                            dir.Path()};
-    UtilityOutcome outcome = RunMalaToXml(inputs, progress);
+    Outcome<UtilityOutput> outcome = RunMalaToXml(inputs, progress);
     ASSERT_TRUE(outcome.Done()) << MessageTexts(outcome);
     std::string output = ReadFileBytes(dir.File("back.xml"));
     EXPECT_EQ(Games(output), names);
@@ -56,7 +55,7 @@ TEST_F(ListRoundTripTest, MalaListOfThreeGamesComesBackInListOrder) {
                   "\t\t<description>Pac-Man (Midway)</description>\r\n"),
               std::string::npos);
     EXPECT_FALSE(FileExists(dir.File("convertLog.txt")));
-    EXPECT_EQ(MessageTexts(outcome), std::string(kConvertDone) + "\n");
+    EXPECT_EQ(MessageTexts(outcome), MessageText(kConvertDone) + "\n");
 }
 
 TEST_F(ListRoundTripTest, MalaListOfManyGamesKeepsEveryName) {
@@ -79,7 +78,7 @@ TEST_F(ListRoundTripTest, MaximusListWithACloneComesBack) {
 
     ConverterInputs inputs{UtilityFixture("master.xml"), dir.File("maximus.txt"), dir.File("back.xml"),
                            dir.Path()};
-    UtilityOutcome outcome = RunMaximusToXml(inputs, progress);
+    Outcome<UtilityOutput> outcome = RunMaximusToXml(inputs, progress);
     ASSERT_TRUE(outcome.Done()) << MessageTexts(outcome);
     EXPECT_EQ(Games(ReadFileBytes(dir.File("back.xml"))), names);
 }

@@ -18,8 +18,8 @@ TEST(MameRunnerRealTest, DebiansMameGivesAListing) {
     ASSERT_EQ(::symlink(kDebianMame, mame.c_str()), 0);
     ASSERT_TRUE(IsMameProgram(mame));
     RecordingProgress progress;
-    UtilityOutcome outcome = RunMameListing({mame, dir.File("listxml.xml")}, progress);
-    const std::string& listing = outcome.outputPath;
+    Outcome<UtilityOutput> outcome = RunMameListing({mame, dir.File("listxml.xml")}, progress);
+    const std::string& listing = outcome.value.outputPath;
     ASSERT_EQ(listing, dir.File("listxml.xml")) << MessageTexts(outcome);
     EXPECT_TRUE(outcome.messages.empty());
 

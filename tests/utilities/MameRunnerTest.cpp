@@ -46,13 +46,13 @@ class MameRunnerTest : public UtilityTest {
 TEST_F(MameRunnerTest, ListingGoesToTheDataFolderNeverBesideTheProgram) {
     std::string mame = FakeMame("emu", kMinimumListingSize);
     // First the word that it takes a while, then the run.
-    UtilityOutcome check = CheckMameProgram(mame);
+    Outcome<UtilityOutput> check = CheckMameProgram(mame);
     EXPECT_TRUE(check.Done());
-    EXPECT_EQ(check.messages, (std::vector<OutcomeMessage>{{MessageIcon::Exclamation, kMameCoaxMessage}}));
-    UtilityOutcome outcome = RunMameListing({mame, ""}, progress);
+    EXPECT_EQ(check.messages, (std::vector<Message>{{MessageIcon::Exclamation, kMameCoaxMessage}}));
+    Outcome<UtilityOutput> outcome = RunMameListing({mame, ""}, progress);
     EXPECT_TRUE(outcome.Done());
     EXPECT_TRUE(outcome.messages.empty());
-    const std::string& listing = outcome.outputPath;
+    const std::string& listing = outcome.value.outputPath;
     EXPECT_EQ(listing, dir.File("data/Vantor/listxml.xml"));
     EXPECT_EQ(listing, DefaultMameListingPath());
     struct stat info {};
@@ -74,7 +74,7 @@ TEST_F(MameRunnerTest, ShortOrFailedOutputIsRejectedAndKeepsTheEarlierListing) {
     EXPECT_EQ(ReadFileBytes(earlier), "earlier listing");
     // A good one takes its place, under the name chosen.
     mame = FakeMame("emu", kMinimumListingSize);
-    EXPECT_EQ(RunMameListing({mame, earlier}, progress).outputPath, earlier);
+    EXPECT_EQ(RunMameListing({mame, earlier}, progress).value.outputPath, earlier);
     EXPECT_EQ(std::filesystem::file_size(earlier), static_cast<std::uintmax_t>(kMinimumListingSize));
 }
 
@@ -84,7 +84,7 @@ TEST_F(MameRunnerTest, CancelKillsMameAndKeepsTheEarlierListing) {
     ::chmod(mame.c_str(), 0755);
     progress.cancelAt = 10;  // half a second in
     auto start = std::chrono::steady_clock::now();
-    UtilityOutcome outcome = RunMameListing({mame, ""}, progress);
+    Outcome<UtilityOutput> outcome = RunMameListing({mame, ""}, progress);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(outcome.kind, OutcomeKind::Cancelled);
     EXPECT_TRUE(outcome.messages.empty());
@@ -115,7 +115,7 @@ TEST_F(MameRunnerTest, ProgramThatCannotStartIsToldApart) {
     for (const auto& [program, reason, checkSees] : cases) {
         SCOPED_TRACE(program);
         const std::string message = std::string(kMameNotStarted) + program + "\r\n(" + reason + ")";
-        UtilityOutcome check = CheckMameProgram(program);
+        Outcome<UtilityOutput> check = CheckMameProgram(program);
         EXPECT_EQ(check.Done(), !checkSees);
         if (checkSees) ExpectFailure(check, message);
         ExpectFailure(RunMameListing({program, ""}, progress), message);
@@ -128,11 +128,11 @@ TEST_F(MameRunnerTest, RelativePathWithAFolder) {
     FakeMame("emu", kMinimumListingSize);
     std::string previous = std::filesystem::current_path().string();
     std::filesystem::current_path(dir.Path());
-    UtilityOutcome listing = RunMameListing({"emu/mame", ""}, progress);
-    UtilityOutcome bare = RunMameListing({"./emu/../emu/mame", ""}, progress);
+    Outcome<UtilityOutput> listing = RunMameListing({"emu/mame", ""}, progress);
+    Outcome<UtilityOutput> bare = RunMameListing({"./emu/../emu/mame", ""}, progress);
     std::filesystem::current_path(previous);
-    EXPECT_EQ(listing.outputPath, DefaultMameListingPath()) << MessageTexts(listing);
-    EXPECT_EQ(bare.outputPath, listing.outputPath);
+    EXPECT_EQ(listing.value.outputPath, DefaultMameListingPath()) << MessageTexts(listing);
+    EXPECT_EQ(bare.value.outputPath, listing.value.outputPath);
     EXPECT_EQ(ReadFileBytes(dir.File("called.txt")), "1 -listxml " + dir.File("emu") + "\n");
 }
 

@@ -38,12 +38,13 @@ TEST(MergeRealTest, RealFilesMerge) {
     inputs.nplayersPath = RealDataPath("nplayers.ini");
     inputs.outputPath = dir.File("merged.xml");
     inputs.logFolder = dir.Path();
-    UtilityOutcome result = RunMerge(inputs, progress);
+    Outcome<UtilityOutput> result = RunMerge(inputs, progress);
     ASSERT_TRUE(result.Done()) << MessageTexts(result);
-    EXPECT_EQ(MessageTexts(result),
-              MergeDoneMessage(result.games, dir.File("merged.xml"), dir.File("mergelog.txt")) + "\n");
+    EXPECT_EQ(MessageTexts(result), MessageText(MergeDoneMessage(result.value.games, dir.File("merged.xml"),
+                                                                 dir.File("mergelog.txt"))) +
+                                        "\n");
     // A cancel is looked for at every game, so that it takes effect at once.
-    EXPECT_GE(progress.checks, result.games);
+    EXPECT_GE(progress.checks, result.value.games);
     // MAME's listing has "&amp;", "&lt;unknown&gt;" and "&quot;" in its records, catver.ini "&" in its
     // categories: the merged file is still XML.
     EXPECT_EQ(XmlProblems(dir.File("merged.xml")), "");
@@ -60,11 +61,11 @@ TEST(MergeRealTest, RealFilesMerge) {
     ASSERT_NE(verAdded, std::string::npos);
 
     Catalog merged;
-    InputCheck check = OpenInputFile(merged, dir.File("merged.xml"));
-    ASSERT_TRUE(check.opened);
-    EXPECT_EQ(check.inputType, MergedList);
-    EXPECT_TRUE(check.categoriesEnabled);
-    EXPECT_TRUE(check.playersEnabled);
+    Outcome<InputCheck> check = OpenInputFile(merged, dir.File("merged.xml"));
+    ASSERT_TRUE(check.Done());
+    EXPECT_EQ(check.value.inputType, MergedList);
+    EXPECT_TRUE(check.value.categoriesEnabled);
+    EXPECT_TRUE(check.value.playersEnabled);
 
     RecordReader reader = merged.Reader();
     const RecordFields vn = merged.Fields();
@@ -106,7 +107,7 @@ TEST(MergeRealTest, RealFilesMerge) {
             EXPECT_NE(record.find("<control name=\"4-way Joystick\">"), std::string::npos);
         }
     }
-    EXPECT_EQ(games, result.games);
+    EXPECT_EQ(games, result.value.games);
     EXPECT_GT(games, 30000);
     EXPECT_GT(checked, 700);
     EXPECT_GT(withControls, 50);

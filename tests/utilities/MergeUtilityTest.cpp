@@ -24,22 +24,22 @@ class MergeTest : public UtilityTest {
 };
 
 TEST_F(MergeTest, FixtureGivesTheExpectedFileAndLog) {
-    UtilityOutcome outcome = RunMerge(Inputs(), progress);
+    Outcome<UtilityOutput> outcome = RunMerge(Inputs(), progress);
     EXPECT_TRUE(outcome.Done());
-    EXPECT_EQ(outcome.outputPath, dir.File("merged.xml"));
-    EXPECT_EQ(outcome.logPath, dir.File("mergelog.txt"));
-    EXPECT_EQ(outcome.games, 5);
+    EXPECT_EQ(outcome.value.outputPath, dir.File("merged.xml"));
+    EXPECT_EQ(outcome.value.logPath, dir.File("mergelog.txt"));
+    EXPECT_EQ(outcome.value.games, 5);
     // Records are copied as they stand (entities stay encoded), added values are encoded.
     EXPECT_EQ(Output(), ReadFileBytes(UtilityFixture("merge/expected-merged.xml")));
     EXPECT_EQ(XmlProblems(dir.File("merged.xml")), "");
     EXPECT_EQ(MaskLogDate(Log()), ReadFileBytes(UtilityFixture("merge/expected-mergelog.txt")));
     // The result, and nothing else.
-    EXPECT_EQ(outcome.messages,
-              (std::vector<OutcomeMessage>{
-                  {MessageIcon::Information,
-                   "Your merged xml file has been created with 5 games:\r\n" + dir.File("merged.xml") +
-                       "\r\nThis file is now set as your input xml file.\r\nLogfile generated as " +
-                       dir.File("mergelog.txt")}}));
+    EXPECT_EQ(
+        outcome.messages,
+        (std::vector<Message>{
+            {MessageIcon::Information,
+             "Your merged xml file has been created with 5 games:\r\n" + dir.File("merged.xml") + "\r\n",
+             Advice::UseNewInputFile, "\r\nLogfile generated as " + dir.File("mergelog.txt")}}));
     EXPECT_EQ(progress.texts.front(), "Merging data, hang on...|");
     EXPECT_NE(std::find(progress.texts.begin(), progress.texts.end(),
                         "Merging data, hang on...|Adding ROM:tomjerry"),
@@ -160,7 +160,7 @@ TEST_F(MergeTest, OldListingWithCrLfLineEnds) {
         "\t\t\t<control type=\"joy\" ways=\"8\"/>\r\n\t\t</input>\r\n\t</game>\r\n</mame>\r\n";
     MergeInputs inputs = Inputs();
     inputs.listXmlPath = dir.Write("old.xml", listing);
-    UtilityOutcome outcome = RunMerge(inputs, progress);
+    Outcome<UtilityOutput> outcome = RunMerge(inputs, progress);
     EXPECT_TRUE(outcome.Done());
     EXPECT_EQ(outcome.messages.size(), 1u);  // no warning
     EXPECT_EQ(Output(),

@@ -12,7 +12,7 @@ namespace {
 
 class RomDirTest : public UtilityTest {
   protected:
-    UtilityOutcome Run(const std::string& folder) {
+    Outcome<UtilityOutput> Run(const std::string& folder) {
         return RunRomDirToXml({folder, dir.File("romdir.xml")}, progress);
     }
 };
@@ -22,19 +22,18 @@ TEST_F(RomDirTest, FolderGivesTheExpectedFile) {
                              "x (80)(y).7z", "DIGDUG.ZIP", "notes.txt", "disk.chd", "sub/inner.zip"}) {
         dir.Write(std::string("roms/") + name, "");
     }
-    UtilityOutcome outcome = Run(dir.File("roms"));
+    Outcome<UtilityOutput> outcome = Run(dir.File("roms"));
     EXPECT_TRUE(outcome.Done());
-    EXPECT_EQ(outcome.games, 6);
+    EXPECT_EQ(outcome.value.games, 6);
     EXPECT_EQ(ReadFileBytes(dir.File("romdir.xml")), ReadFileBytes(UtilityFixture("romdir/expected.xml")));
     EXPECT_EQ(outcome.messages,
-              (std::vector<OutcomeMessage>{{MessageIcon::Information,
-                                            "Your xml file has been created.\r\nThis file is now set as "
-                                            "your input xml file."}}));
+              (std::vector<Message>{{MessageIcon::Information, "Your xml file has been created.\r\n",
+                                     Advice::UseNewInputFile}}));
 
     // Read back as a master file: a merged file with one record per archive.
     Catalog file;
-    InputCheck check = OpenInputFile(file, dir.File("romdir.xml"));
-    EXPECT_EQ(check.inputType, MergedList);
+    Outcome<InputCheck> check = OpenInputFile(file, dir.File("romdir.xml"));
+    EXPECT_EQ(check.value.inputType, MergedList);
     RecordReader reader = file.Reader();
     const RecordFields vn = file.Fields();
     std::string record;

@@ -24,23 +24,23 @@ class RomScanTest : public UtilityTest {
     RomScanInputs Inputs(const std::string& input) const {
         return {input, roms, dir.File("scanned.xml"), dir.Path()};
     }
-    UtilityOutcome Scan(const std::string& input) { return RunRomScan(Inputs(input), progress); }
+    Outcome<UtilityOutput> Scan(const std::string& input) { return RunRomScan(Inputs(input), progress); }
     std::string roms;
 };
 
 TEST_F(RomScanTest, FolderGivesTheExpectedFileAndLog) {
     std::string master = UtilityFixture("master.xml");
-    UtilityOutcome outcome = Scan(master);
+    Outcome<UtilityOutput> outcome = Scan(master);
     EXPECT_TRUE(outcome.Done());
-    EXPECT_EQ(outcome.games, 4);
-    EXPECT_EQ(outcome.outputPath, dir.File("scanned.xml"));
-    EXPECT_EQ(outcome.logPath, dir.File("romscanlog.txt"));
+    EXPECT_EQ(outcome.value.games, 4);
+    EXPECT_EQ(outcome.value.outputPath, dir.File("scanned.xml"));
+    EXPECT_EQ(outcome.value.logPath, dir.File("romscanlog.txt"));
     EXPECT_EQ(ReadFileBytes(dir.File("scanned.xml")), ReadFileBytes(UtilityFixture("romscan/expected.xml")));
     EXPECT_EQ(XmlProblems(dir.File("scanned.xml")), "");
     std::string log = MaskLogDate(ReadFileBytes(dir.File("romscanlog.txt")));
     ReplaceAll(log, master, "<input>");
     EXPECT_EQ(log, ReadFileBytes(UtilityFixture("romscan/expected-romscanlog.txt")));
-    EXPECT_EQ(outcome.messages, (std::vector<OutcomeMessage>{{MessageIcon::Information, kRomScanDone}}));
+    EXPECT_EQ(outcome.messages, (std::vector<Message>{kRomScanDone}));
 }
 
 TEST_F(RomScanTest, CrLfMasterFileGivesTheSameOutput) {

@@ -96,6 +96,10 @@ TEST_F(UtilitiesCliTest, ListConverters) {
                   Quote(dir.File("max.xml"))),
               0);
     EXPECT_EQ(ReadFileBytes(dir.File("max.xml")), ReadFileBytes(UtilityFixture("convert/expected.xml")));
+    // The advice in the command line's words, never the window's.
+    EXPECT_EQ(err,
+              "note: Your xml file has been created.\nSearch it with vantor-cli --input FILE.\n\nvantor-cli "
+              "--input FILE list-all lists all its ROMs.\n");
 
     dir.Write("bad.mlg", "\x01\x07 nothing");
     EXPECT_EQ(Run(input + " mala2xml " + Quote(dir.File("bad.mlg")) + " -o " + Quote(dir.File("mala.xml"))),

@@ -46,7 +46,7 @@ TEST(UtilityCancelTest, CancelAtEveryCheckLeavesNothing) {
                       dir.Path()};
     const struct {
         const char* name;
-        std::function<UtilityOutcome(ProgressSink&)> run;
+        std::function<Outcome<UtilityOutput>(ProgressSink&)> run;
         const char* log;     // written after a full run
         std::int64_t items;  // records and files it goes through
     } utilities[] = {
@@ -75,7 +75,7 @@ TEST(UtilityCancelTest, CancelAtEveryCheckLeavesNothing) {
     for (const auto& utility : utilities) {
         SCOPED_TRACE(utility.name);
         RecordingProgress counting;
-        UtilityOutcome full = utility.run(counting);
+        Outcome<UtilityOutput> full = utility.run(counting);
         ASSERT_TRUE(full.Done()) << MessageTexts(full);
         EXPECT_GE(counting.checks, utility.items);  // at least once per record and file
         if (utility.log != nullptr) {
@@ -87,7 +87,7 @@ TEST(UtilityCancelTest, CancelAtEveryCheckLeavesNothing) {
             if (utility.log != nullptr) std::filesystem::remove(dir.File(utility.log));
             RecordingProgress cancelling;
             cancelling.cancelAt = at;
-            UtilityOutcome outcome = utility.run(cancelling);
+            Outcome<UtilityOutput> outcome = utility.run(cancelling);
             EXPECT_EQ(outcome.kind, OutcomeKind::Cancelled);
             EXPECT_TRUE(outcome.messages.empty());
             EXPECT_EQ(cancelling.checks, at);  // it stopped at the first yes

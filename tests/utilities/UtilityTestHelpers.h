@@ -44,17 +44,11 @@ class RecordingProgress : public ProgressSink {
     bool CancelRequested() const override { return ++checks >= cancelAt && cancelAt > 0; }
 };
 
-// The outcome's message texts, one per line.
-inline std::string MessageTexts(const Outcome& outcome) {
-    std::string texts;
-    for (const OutcomeMessage& message : outcome.messages) texts += message.text + "\n";
-    return texts;
-}
-
 // A failure told with one exclamation message.
-inline void ExpectFailure(const Outcome& outcome, const std::string& text) {
+template <typename Value>
+void ExpectFailure(const Outcome<Value>& outcome, const std::string& text) {
     EXPECT_EQ(outcome.kind, OutcomeKind::Failure);
-    EXPECT_EQ(outcome.messages, (std::vector<OutcomeMessage>{{MessageIcon::Exclamation, text}}));
+    EXPECT_EQ(outcome.messages, (std::vector<Message>{{MessageIcon::Exclamation, text}}));
 }
 
 // The open failure of an output file in a folder that does not exist, naming the file.
