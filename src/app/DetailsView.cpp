@@ -34,7 +34,7 @@ void DetailsView::Show(const std::string& name, const std::string& romName, bool
                 return;
             }
             if (catalog_.outsideFacts) {
-                *outcome.result +=
+                outcome.value +=
                     "\nROM audit: " + catalog_.outsideFacts->Describe(kAuditTermKind, romName) + "\n";
             }
             // Opened without a nested event loop: the window deletes itself when closed.

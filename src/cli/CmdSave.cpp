@@ -190,7 +190,7 @@ std::vector<MatchEntry> EntriesAt(const Catalog& catalog, const std::vector<std:
             entries.push_back({FormatRecordKey(key), FormatRecordKey(key), {}, {}, {}});
             continue;
         }
-        entries.push_back(MakeMatchEntry(fields, key, record, ToLowerAscii(record)));
+        entries.push_back(MakeMatchEntry(fields, key, record));
     }
     return entries;
 }

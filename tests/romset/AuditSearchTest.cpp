@@ -44,7 +44,7 @@ class AuditSearchTest : public testing::Test {
         master_ = dir_.Write("listing.xml", kListing);
         keep_ = dir_.File("audits");
         MakeDirectories(keep_);
-        ASSERT_TRUE(OpenInputFile(catalog_, master_).opened);
+        ASSERT_TRUE(OpenInputFile(catalog_, master_).Done());
     }
 
     // A kept audit of the master file as it is now.
