@@ -69,8 +69,9 @@ void OnCancelSignal(int signal) {
         return;
     }
     // The second one ends the program at once, with what it was writing removed. Files being put
-    // in place are left to the save, which has seen the first signal and puts them back.
-    if (PlacingFiles()) return;
+    // in place are left to the save, which has seen the first signal and puts them back; once
+    // they are all in place the command has claimed its end, and ends with its own status.
+    if (PlacingFiles() || g_exitClaim.load() == 1) return;
     RemoveTemporaryFiles();
     ::_exit(128 + signal);
 }
