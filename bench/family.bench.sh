@@ -14,5 +14,9 @@ ratio list_all_one_per_family list_all 1.2
 ratio find_left_out find_initial 2
 ratio explain_one_game find_initial 0.5
 memory list_all_one_per_family 128
+if merged_listing; then
+    measure list_all_one_per_family_merged "$CLI" --input "$MERGED_LISTXML" list-all --one-per-family
+    ratio list_all_one_per_family_merged list_all_merged 1.2
+fi
 "$CLI" --input "$LISTXML" find "$INITIAL" --one-per-family 2>&1 > /dev/null | sed -n 's/^note: /  start-up criteria, /p'
 rm -rf "$FAMILY_WORK"

@@ -89,6 +89,7 @@ int RunExport(CliContext& context, std::vector<std::string>& args) {
         progress.Start("Scanning input file for matches...");
         for (const MatchEntry& entry : ScanForMatches(context.catalog, expression, &progress))
             request.audit.positions.push_back(ParseRecordKey(entry.key));
+        progress.End();
     } else if (byList) {
         progress.Start("Reading the list's games...");
         // What the master file lacks is told, and its log goes to the current folder.

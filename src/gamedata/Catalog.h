@@ -46,6 +46,7 @@ inline CatalogSnapshot SnapshotOf(const Catalog& catalog, const DisplayOptions& 
     copy->file = catalog.file.Duplicate();
     copy->inputType = catalog.inputType;
     copy->display = display;
+    copy->outsideFacts = catalog.outsideFacts;
     return copy;
 }
 inline CatalogSnapshot SnapshotOf(const Catalog& catalog) {

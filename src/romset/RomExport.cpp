@@ -24,6 +24,9 @@ namespace {
 constexpr const char* kExportingTitle = "Exporting ROM sets...";
 // Bytes copied between two looks at the stop request and two progress reports.
 constexpr std::int64_t kCopyStep = 4 << 20;
+// Files are synced together, a batch at a time: a sync per small file costs more than its copy.
+constexpr std::size_t kFilesPerSync = 64;
+constexpr std::uint64_t kBytesPerSync = 256 << 20;
 
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -285,26 +288,49 @@ class Writer {
             ++result_.linked;
             return Advance(file.bytes);
         }
-        AtomicOutputFile out;
+        auto out = std::make_unique<AtomicOutputFile>();
         std::string problem;
-        if (!out.Open(target)) {
-            problem = out.Problem();
+        if (!out->Open(target)) {
+            problem = out->Problem();
         } else if (file.action == ExportFile::Action::Copy) {
-            problem = Copy(file, out);
+            problem = Copy(file, *out);
         } else {
-            problem = Build(file, out);
+            problem = Build(file, *out);
         }
-        if (problem.empty() && !out.Commit()) problem = out.Problem();
         if (!problem.empty()) {
-            out.Discard();
+            out->Discard();
             if (DiskFull(problem)) throw EngineError("The export stopped: " + problem);
             result_.failures.push_back(problem);
             return Advance(file.bytes);
         }
-        if (file.action == ExportFile::Action::Copy) KeepTime(file.source, target);
-        ++result_.written;
-        result_.bytesWritten += static_cast<std::uint64_t>(FileSize(target));
+        pending_.push_back({&file, std::move(out)});
+        pendingBytes_ += file.bytes;
+        if (pending_.size() >= kFilesPerSync || pendingBytes_ >= kBytesPerSync) Commit();
         Advance(file.bytes);
+    }
+
+    // Puts the files written since the last time in place, after one sync for all of them.
+    void Commit() {
+        std::vector<AtomicOutputFile*> files;
+        for (const Pending& each : pending_) files.push_back(each.out.get());
+        if (!files.empty() && !CommitFiles(files)) {
+            std::string problem;
+            for (AtomicOutputFile* each : files) {
+                if (problem.empty()) problem = each->Problem();
+            }
+            if (DiskFull(problem)) throw EngineError("The export stopped: " + problem);
+            for (const Pending& each : pending_)
+                result_.failures.push_back(each.file->relative + ": not written (" + problem + ")");
+        } else {
+            for (const Pending& each : pending_) {
+                const std::string target = request_.target + "/" + each.file->relative;
+                if (each.file->action == ExportFile::Action::Copy) KeepTime(each.file->source, target);
+                ++result_.written;
+                result_.bytesWritten += FileSize(target);
+            }
+        }
+        pending_.clear();
+        pendingBytes_ = 0;
     }
 
   private:
@@ -435,6 +461,12 @@ class Writer {
     StopAsk stop_;
     ExportResult& result_;
     std::uint64_t done_ = 0;
+    struct Pending {
+        const ExportFile* file;
+        std::unique_ptr<AtomicOutputFile> out;
+    };
+    std::vector<Pending> pending_;  // written and checked, not yet in place
+    std::uint64_t pendingBytes_ = 0;
 };
 
 std::string Megabytes(std::uint64_t bytes) {
@@ -506,6 +538,7 @@ ExportResult RunExport(const ExportPlan& plan, const ExportRequest& request, Pro
             writer.Write(file);
         }
     }
+    writer.Commit();
     return result;
 }
 

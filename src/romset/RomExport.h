@@ -77,9 +77,9 @@ struct ExportResult {
 };
 
 // Writes the plan's Copy and Build files. Each one is whole or absent: written under a temporary
-// name, checked member by member, synced and renamed. A file that cannot be written is a failure
-// named in the result and the others go on, except a full disk, which ends the run. Throws
-// EngineError (Cancelled) when the progress sink asks to stop; the files done stay, whole.
+// name, checked member by member, then synced and renamed with a batch of others. A file that cannot be
+// written is a failure named in the result and the others go on, except a full disk, which ends the run.
+// Throws EngineError (Cancelled) when the progress sink asks to stop; the files done stay, whole.
 ExportResult RunExport(const ExportPlan& plan, const ExportRequest& request, ProgressSink* progress);
 
 // "Exported 12 sets (3 unchanged), 45.2 MB written; 2 games skipped"

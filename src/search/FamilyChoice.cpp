@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <unordered_map>
 
 #include "gamedata/CsvFields.h"
@@ -366,17 +367,22 @@ std::vector<FamilyRule> RulesApplied(const FamilyOptions& options) {
 FamilyChoice ChooseOnePerFamily(const std::vector<MatchEntry>& candidates,
                                 const std::vector<FamilyFacts>& facts, const FamilyOptions& options) {
     const std::vector<FamilyRule> rules = RulesApplied(options);
-    const bool needRegion = std::find(rules.begin(), rules.end(), FamilyRule::Region) != rules.end();
 
-    std::vector<Standing> standings;
-    standings.reserve(facts.size());
-    for (const FamilyFacts& game : facts) {
-        standings.push_back({game.status, needRegion ? RegionRank(game.tags, options.regions) : 0,
-                             !game.cloneOf.empty(), game.special != SpecialSet::None});
-    }
+    // Worked out only for games with a rival (most families have one game); the region, the
+    // dearest to find, only when the rules before it leave two games level.
+    constexpr std::size_t kRegionUnread = std::numeric_limits<std::size_t>::max();
+    std::vector<Standing> standings(facts.size());
+    auto readRegion = [&](std::size_t game) {
+        if (standings[game].region == kRegionUnread)
+            standings[game].region = RegionRank(facts[game].tags, options.regions);
+    };
     // The first rule that separates two candidates, or none (then the first in the list stays).
     auto firstDifference = [&](std::size_t a, std::size_t b, int& order) {
         for (FamilyRule rule : rules) {
+            if (rule == FamilyRule::Region) {
+                readRegion(a);
+                readRegion(b);
+            }
             order = Compare(rule, standings[a], standings[b], candidates[a], candidates[b]);
             if (order != 0) return rule;
         }
@@ -384,39 +390,57 @@ FamilyChoice ChooseOnePerFamily(const std::vector<MatchEntry>& candidates,
         return FamilyRule::Name;
     };
 
-    // Families in the order their first candidate comes.
-    std::unordered_map<std::string_view, std::size_t> familyIndex;
-    std::vector<std::vector<std::size_t>> families;
+    // Families in the order their first candidate comes, each one's games chained in list order.
+    constexpr std::size_t kEnd = std::numeric_limits<std::size_t>::max();
+    std::unordered_map<std::string_view, std::size_t> lastOfFamily;
+    lastOfFamily.reserve(candidates.size());
+    std::vector<std::size_t> firsts, next(candidates.size(), kEnd);
     for (std::size_t i = 0; i < candidates.size(); ++i) {
-        auto [entry, added] = familyIndex.try_emplace(FamilyKey(candidates[i], facts[i]), families.size());
-        if (added) families.emplace_back();
-        families[entry->second].push_back(i);
+        auto [entry, added] = lastOfFamily.try_emplace(FamilyKey(candidates[i], facts[i]), i);
+        if (added) {
+            firsts.push_back(i);
+        } else {
+            next[entry->second] = i;
+            entry->second = i;
+        }
     }
 
+    auto decide = [&](std::vector<std::size_t>& kept, std::vector<FamilyDecision>& decisions) {
+        for (std::size_t first : firsts) {
+            if (next[first] == kEnd) {
+                kept.push_back(first);
+                continue;
+            }
+            for (std::size_t member = first; member != kEnd; member = next[member]) {
+                const FamilyFacts& game = facts[member];
+                standings[member] = {game.status, kRegionUnread, !game.cloneOf.empty(),
+                                     game.special != SpecialSet::None};
+            }
+            std::size_t best = first;
+            for (std::size_t member = first; member != kEnd; member = next[member]) {
+                int order = 0;
+                (void)firstDifference(member, best, order);
+                if (order < 0) best = member;
+            }
+            kept.push_back(best);
+            FamilyDecision decision{std::string(FamilyKey(candidates[best], facts[best])), best, {}};
+            for (std::size_t member = first; member != kEnd; member = next[member]) {
+                if (member == best) continue;
+                int order = 0;
+                FamilyRule rule = firstDifference(best, member, order);
+                std::string reason = order != 0
+                                         ? Reason(rule, standings[best], standings[member], candidates[best],
+                                                  candidates[member], facts[member].special, options)
+                                         : "the same as the kept game; the first in the list stays";
+                decision.losses.push_back({member, rule, std::move(reason)});
+            }
+            decisions.push_back(std::move(decision));
+        }
+    };
     FamilyChoice choice;
-    choice.familyCount = families.size();
-    for (const std::vector<std::size_t>& members : families) {
-        std::size_t best = members.front();
-        for (std::size_t member : members) {
-            int order = 0;
-            (void)firstDifference(member, best, order);
-            if (order < 0) best = member;
-        }
-        choice.kept.push_back(best);
-        if (members.size() < 2) continue;
-        FamilyDecision decision{std::string(FamilyKey(candidates[best], facts[best])), best, {}};
-        for (std::size_t member : members) {
-            if (member == best) continue;
-            int order = 0;
-            FamilyRule rule = firstDifference(best, member, order);
-            std::string reason = order != 0
-                                     ? Reason(rule, standings[best], standings[member], candidates[best],
-                                              candidates[member], facts[member].special, options)
-                                     : "the same as the kept game; the first in the list stays";
-            decision.losses.push_back({member, rule, std::move(reason)});
-        }
-        choice.decisions.push_back(std::move(decision));
-    }
+    choice.familyCount = firsts.size();
+    choice.kept.reserve(firsts.size());
+    decide(choice.kept, choice.decisions);
     std::sort(choice.kept.begin(), choice.kept.end());
     return choice;
 }

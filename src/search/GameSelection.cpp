@@ -1,5 +1,7 @@
 #include "GameSelection.h"
 
+#include <algorithm>
+
 #include "CompiledExpression.h"
 #include "MatchEntry.h"
 #include "RecordScan.h"
@@ -91,11 +93,16 @@ Selection SelectGames(const Catalog& catalog, const SelectionRequest& request, P
     });
 
     Selection selection;
+    const auto matchedCount = static_cast<std::size_t>(
+        std::count_if(games.begin(), games.end(), [](const ScannedGame& game) { return game.matched; }));
     if (!family) {
+        selection.matches.reserve(matchedCount);
         for (ScannedGame& game : games) {
             if (game.matched) selection.matches.push_back(std::move(game.entry));
         }
     } else {
+        selection.candidates.reserve(matchedCount);
+        selection.candidateFacts.reserve(matchedCount);
         for (ScannedGame& game : games) {
             if (!game.matched) continue;
             selection.candidates.push_back(std::move(game.entry));

@@ -238,6 +238,13 @@ void InputFileChangeTest::notesAreToldOncePerFile() {
             });
     };
     QCOMPARE(notes(), 1);
+    // The engine's advice in the window's words.
+    QVERIFY(
+        std::any_of(environment.messages.begin(), environment.messages.end(), [](const RecordedMessage& m) {
+            return m.text.find(
+                       "You'll be much happier if you create a merged input file via the settings window.") !=
+                   std::string::npos;
+        }));
     OnNextModal<SettingsWindow>([](SettingsWindow* settings) { settings->reject(); });
     Child<QPushButton>(window.get(), "settingsButton")->click();
     SwitchInput(*window, kMerged);

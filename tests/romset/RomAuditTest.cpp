@@ -7,6 +7,7 @@
 #include <map>
 
 #include "RomSetForge.h"
+#include "SmallRomListing.h"
 #include "TestSupport.h"
 #include "gamedata/EngineError.h"
 #include "gamedata/FileIo.h"
@@ -18,77 +19,10 @@
 namespace vantor {
 namespace {
 
-// A parent with a clone and two devices (one without ROMs), a BIOS game with a bad dump, a game
-// with a file never dumped, one with a CHD, one that needs no file.
-constexpr const char* kListing = R"(<?xml version="1.0"?>
-<!DOCTYPE mame [
-<!ELEMENT mame (machine+)>
-]>
-<mame build="0.251" debug="no" mameconfig="10">
-	<machine name="bios" isbios="yes">
-		<description>BIOS</description>
-		<rom name="bios.bin" size="1024" crc="11111111"/>
-	</machine>
-	<machine name="parent">
-		<description>Parent</description>
-		<rom name="p1.bin" size="2048" crc="22222222"/>
-		<rom name="p2.bin" size="2048" crc="33333333"/>
-		<device_ref name="chip"/>
-		<device_ref name="cpu"/>
-	</machine>
-	<machine name="clone" cloneof="parent" romof="parent">
-		<description>Clone</description>
-		<rom name="c1.bin" size="2048" crc="44444444"/>
-		<rom name="p2.bin" merge="p2.bin" size="2048" crc="33333333"/>
-		<device_ref name="chip"/>
-	</machine>
-	<machine name="biosgame" romof="bios">
-		<description>BIOS game</description>
-		<rom name="bios.bin" merge="bios.bin" bios="default" size="1024" crc="11111111"/>
-		<rom name="g1.bin" size="4096" crc="55555555"/>
-		<rom name="bad.bin" size="512" crc="66666666" status="baddump"/>
-	</machine>
-	<machine name="nodump">
-		<description>No dump</description>
-		<rom name="n1.bin" size="512" crc="77777777"/>
-		<rom name="never.bin" size="512" status="nodump"/>
-	</machine>
-	<machine name="diskgame">
-		<description>Disk game</description>
-		<rom name="d1.bin" size="512" crc="88888888"/>
-		<disk name="disc1" sha1="0123456789abcdef0123456789abcdef01234567"/>
-	</machine>
-	<machine name="noroms">
-		<description>No ROMs</description>
-	</machine>
-	<machine name="chip" isdevice="yes" runnable="no">
-		<description>Chip</description>
-		<rom name="chip.bin" size="256" crc="99999999"/>
-	</machine>
-	<machine name="cpu" isdevice="yes" runnable="no">
-		<description>CPU</description>
-	</machine>
-</mame>
-)";
-
-const std::vector<std::string> kGames = {"bios",   "parent",   "clone", "biosgame",
-                                         "nodump", "diskgame", "noroms"};
-
-// A CHD header of version 5 with the given SHA1 of its data.
-std::string ChdBytes(const std::string& sha1Hex) {
-    std::string header(124, '\0');
-    header.replace(0, 8, "MComprHD");
-    header[11] = 124;
-    header[15] = 5;
-    for (std::size_t i = 0; i < 20; ++i)
-        header[84 + i] = static_cast<char>(std::stoi(sha1Hex.substr(i * 2, 2), nullptr, 16));
-    return header;
-}
-
 class RomAuditTest : public testing::Test {
   protected:
     void SetUp() override {
-        master_ = dir_.Write("listing.xml", kListing);
+        master_ = dir_.Write("listing.xml", test::kListing);
         ASSERT_TRUE(OpenInputFile(catalog_, master_).Done());
         graph_ = ReadSetGraph(catalog_, nullptr);
     }
@@ -97,11 +31,11 @@ class RomAuditTest : public testing::Test {
     std::string Folder(test::SetLayout layout, const test::SetFaults& faults = {}, bool chd = true) {
         const std::string folder = dir_.File("roms" + std::to_string(++folders_));
         MakeDirectories(folder);
-        test::WriteRomSets(graph_, kGames, layout, folder, faults);
+        test::WriteRomSets(graph_, test::kGames, layout, folder, faults);
         if (chd) {
             MakeDirectories(folder + "/diskgame");
             dir_.Write("roms" + std::to_string(folders_) + "/diskgame/disc1.chd",
-                       ChdBytes("0123456789abcdef0123456789abcdef01234567"));
+                       test::ChdBytes("0123456789abcdef0123456789abcdef01234567"));
         }
         return folder;
     }
