@@ -1,5 +1,6 @@
 #include "RecordFields.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "EngineError.h"
@@ -56,6 +57,19 @@ std::size_t FindKey(std::string_view record, std::string_view lowerRecord, std::
     return lowerRecord.empty() ? FindTextIgnoringCase(record, key, from) : FindText(lowerRecord, key, from);
 }
 
+// The same among the places where the key may stand: only those are compared.
+std::size_t FindKeyAtPlaces(std::string_view record, std::span<const std::uint32_t> places,
+                            std::string_view key, std::size_t from) {
+    for (auto at = std::lower_bound(places.begin(), places.end(), from); at != places.end(); ++at) {
+        const std::size_t place = *at;
+        if (place + key.size() > record.size()) continue;
+        std::size_t i = 0;
+        while (i < key.size() && AsciiLower(record[place + i]) == key[i]) ++i;
+        if (i == key.size()) return place;
+    }
+    return std::string_view::npos;
+}
+
 // Appends a value taken from the record. Attribute values can still hold &quot; (the reader
 // decodes it only between tags); as a value it stands for a double quote.
 void AppendValue(std::string& out, std::string_view value) {
@@ -98,12 +112,10 @@ std::string TakeNextKey(std::string& list) {
     return key;
 }
 
-}  // namespace
-
-std::string RecordFields::GetFieldValues(std::string_view record, std::string_view lowerRecord,
-                                         std::string keyList, std::string_view separator,
-                                         std::int64_t startPos, bool allOccurrences,
-                                         std::int64_t* lastFound) const {
+// The values of the key list's keys, each key looked for by `find(key, from)`.
+template <typename Find>
+std::string FieldValues(std::string_view record, std::string keyList, std::string_view separator,
+                        std::int64_t startPos, bool allOccurrences, std::int64_t* lastFound, Find find) {
     ToLowerAsciiInPlace(keyList);
     std::string out;
     if (lastFound != nullptr) *lastFound = 0;
@@ -122,10 +134,10 @@ std::string RecordFields::GetFieldValues(std::string_view record, std::string_vi
             }
             std::int64_t pos = static_cast<std::int64_t>(key.size());
             std::string value;
-            if (!attrName.empty()) GetAttributeValue(record, pos, elementTag, attrName, value);
+            if (!attrName.empty()) RecordFields::GetAttributeValue(record, pos, elementTag, attrName, value);
             out += value;
         } else if (!key.empty() && startPos >= 0 && static_cast<std::size_t>(startPos) <= record.size()) {
-            std::size_t offset = FindKey(record, lowerRecord, key, static_cast<std::size_t>(startPos));
+            std::size_t offset = find(key, static_cast<std::size_t>(startPos));
             while (offset != std::string_view::npos) {
                 if (lastFound != nullptr) *lastFound = static_cast<std::int64_t>(offset);
                 RemoveAll(key, '>');
@@ -147,7 +159,7 @@ std::string RecordFields::GetFieldValues(std::string_view record, std::string_vi
                 std::size_t next = record.find_first_of("\">", valueEnd);
                 if (next == std::string_view::npos) break;
                 // Always move forward, so that a search can never find the same place again.
-                offset = FindKey(record, lowerRecord, key, std::max(next, offset + 1));
+                offset = find(key, std::max(next, offset + 1));
             }
         }
         // The last " & " goes first: a separator holding a blank or "&" (a CSV delimiter of " ")
@@ -159,6 +171,24 @@ std::string RecordFields::GetFieldValues(std::string_view record, std::string_vi
     }
     Trim(out);
     return out;
+}
+
+}  // namespace
+
+std::string RecordFields::GetFieldValues(std::string_view record, std::string_view lowerRecord,
+                                         std::string keyList, std::string_view separator,
+                                         std::int64_t startPos, bool allOccurrences,
+                                         std::int64_t* lastFound) const {
+    return FieldValues(
+        record, std::move(keyList), separator, startPos, allOccurrences, lastFound,
+        [&](std::string_view key, std::size_t from) { return FindKey(record, lowerRecord, key, from); });
+}
+
+std::string RecordFields::GetKeyValues(std::string_view record, std::span<const std::uint32_t> places,
+                                       std::string key) const {
+    return FieldValues(
+        record, std::move(key), {}, 0, true, nullptr,
+        [&](std::string_view part, std::size_t from) { return FindKeyAtPlaces(record, places, part, from); });
 }
 
 void RecordFields::GetAttributeValue(std::string_view record, std::int64_t& pos, std::string_view elementTag,

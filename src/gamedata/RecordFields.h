@@ -2,6 +2,7 @@
 // The values of a game record's fields, pulled out by substring work. Holds nothing but the
 // record flavour and the display option it reads them by.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,12 @@ class RecordFields {
                                              std::string keyList, std::string_view separator,
                                              std::int64_t startPos, bool allOccurrences,
                                              std::int64_t* lastFound = nullptr) const;
+
+    // The values of one key (no key list: no comma, quote or "%<"), all of them, compared only at
+    // `places`: in order, every record offset where the key without a closing ">" stands, case
+    // ignored. Gives what GetFieldValues gives for the key from the record's start.
+    [[nodiscard]] std::string GetKeyValues(std::string_view record, std::span<const std::uint32_t> places,
+                                           std::string key) const;
 
     // The value of `attrName` inside the first `elementTag` element at or after `pos`; on failure
     // `out` is empty and `pos` becomes -1.

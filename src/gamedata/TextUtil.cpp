@@ -13,26 +13,28 @@
 
 namespace vantor {
 
-void FindAllBytes(std::string_view text, char c, std::vector<std::uint32_t>& offsets) {
+void FindAllBytes(std::string_view text, char first, std::vector<std::uint32_t>& firstOffsets, char second,
+                  std::vector<std::uint32_t>& secondOffsets) {
     const char* data = text.data();
     std::size_t i = 0;
 #ifdef __SSE2__
     // A bit per byte, then one step per hit: XML has a "<" or "=" in most blocks of sixteen.
-    const __m128i wanted = _mm_set1_epi8(c);
-    for (; i + 16 <= text.size(); i += 16) {
-        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
+    const __m128i wantedFirst = _mm_set1_epi8(first), wantedSecond = _mm_set1_epi8(second);
+    auto note = [&](std::vector<std::uint32_t>& offsets, unsigned mask) {
         while (mask != 0) {
             offsets.push_back(static_cast<std::uint32_t>(i + static_cast<std::size_t>(__builtin_ctz(mask))));
             mask &= mask - 1;
         }
+    };
+    for (; i + 16 <= text.size(); i += 16) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        note(firstOffsets, static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wantedFirst))));
+        note(secondOffsets, static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wantedSecond))));
     }
 #endif
-    for (const char* at = data + i;
-         (at = static_cast<const char*>(
-              std::memchr(at, c, text.size() - static_cast<std::size_t>(at - data)))) != nullptr;
-         ++at) {
-        offsets.push_back(static_cast<std::uint32_t>(at - data));
+    for (; i < text.size(); ++i) {
+        if (data[i] == first) firstOffsets.push_back(static_cast<std::uint32_t>(i));
+        if (data[i] == second) secondOffsets.push_back(static_cast<std::uint32_t>(i));
     }
 }
 

@@ -26,8 +26,10 @@ std::size_t FindText(std::string_view text, std::string_view part, std::size_t f
 // FindText in the ASCII-lower-cased copy of `text`, without making the copy: `part` is lower-case
 // (a capital in it is found nowhere, as in the copy).
 std::size_t FindTextIgnoringCase(std::string_view text, std::string_view part, std::size_t from = 0);
-// Appends the offset of every `c` in `text` to `offsets` (texts below 4 GiB).
-void FindAllBytes(std::string_view text, char c, std::vector<std::uint32_t>& offsets);
+// Appends the offset of every `first` in `text` to `firstOffsets` and of every `second` to
+// `secondOffsets`, in one pass (texts below 4 GiB).
+void FindAllBytes(std::string_view text, char first, std::vector<std::uint32_t>& firstOffsets, char second,
+                  std::vector<std::uint32_t>& secondOffsets);
 inline bool Contains(std::string_view text, std::string_view part) {
     return FindText(text, part) != std::string_view::npos;
 }

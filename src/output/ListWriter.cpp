@@ -33,31 +33,33 @@ bool ListedRecord::NeedsLineFeed(std::string_view keyList) const {
 }
 
 const std::vector<std::uint32_t>& ListedRecord::Offsets(char c) const {
-    std::vector<std::uint32_t>& offsets = c == '<' ? tagStarts_ : equalSigns_;
-    bool& found = c == '<' ? tagsFound_ : equalsFound_;
-    if (!found) {
-        offsets.clear();
-        FindAllBytes(body_, c, offsets);
-        found = true;
+    // Both in one pass: the writers that need one need the other too.
+    if (!offsetsFound_) {
+        tagStarts_.clear();
+        equalSigns_.clear();
+        FindAllBytes(body_, '<', tagStarts_, '=', equalSigns_);
+        offsetsFound_ = true;
     }
-    return offsets;
+    return c == '<' ? tagStarts_ : equalSigns_;
 }
 
-int ListedRecord::CountKey(std::string_view key, std::size_t& where) const {
-    if (key.size() < 2 || key.find_first_of(",'%") != std::string_view::npos) return -1;
+bool ListedRecord::FindPlaces(std::string_view key) const {
+    places_.clear();
+    if (key.size() < 2 || key.find_first_of(",'%") != std::string_view::npos) return false;
     // After its first hit the field search drops ">" from the key. Where ">" can only end the key,
-    // the shorter key finds every place the longer one does (and maybe more), so counting it
-    // bounds both; a ">" inside the key would make them different texts.
+    // the shorter key stands at every place the longer one does (and maybe more), so its places
+    // serve both; a ">" inside the key would make them different texts.
     std::size_t closing = key.find('>');
-    if (closing != std::string_view::npos && closing + 1 != key.size()) return -1;
+    if (closing != std::string_view::npos && closing + 1 != key.size()) return false;
     // The key as the field search uses it: lower case, double quotes gone, "_" for a blank.
-    std::string searched;
+    std::string& searched = searched_;
+    searched.clear();
     for (char c : key) {
         if (c == '"' || c == '>') continue;
         searched += c == '_' ? ' ' : AsciiLower(c);
     }
-    if (searched.size() < 2 || body_.size() >= UINT32_MAX) return -1;
-    // Compared in the record itself, so that a key found once needs no lower-cased copy.
+    if (searched.size() < 2 || body_.size() >= UINT32_MAX) return false;
+    // Compared in the record itself, so that no lower-cased copy is needed.
     auto matches = [&](std::size_t at, std::size_t length) {
         if (at + length > body_.size()) return false;
         for (std::size_t i = 0; i < length; ++i) {
@@ -65,61 +67,39 @@ int ListedRecord::CountKey(std::string_view key, std::size_t& where) const {
         }
         return true;
     };
-    // Every occurrence of an element key starts at a "<", every one of an attribute key ends at
-    // an "=".
-    int count = 0;
+    // Every place of an element key starts at a "<", every one of an attribute key ends at an "=".
     if (searched.front() == '<') {
         const char second = searched[1];
         for (std::uint32_t start : Offsets('<')) {
-            if (start + 1 >= body_.size() || AsciiLower(body_[start + 1]) != second) continue;
-            if (matches(start, searched.size())) {
-                if (++count == 2) return 2;
-                where = start;
-            }
+            if (start + 1 < body_.size() && AsciiLower(body_[start + 1]) == second &&
+                matches(start, searched.size()))
+                places_.push_back(start);
         }
-    } else if (searched.back() == '=' && closing == std::string_view::npos && ++attributeKeys_ > 1) {
-        // Walking the "=" of a record costs about one search: it pays from the second key on.
+    } else if (searched.back() == '=' && closing == std::string_view::npos) {
         const std::size_t last = searched.size() - 1;
         const char beforeEqual = searched[last - 1];
         for (std::uint32_t equal : Offsets('=')) {
-            if (equal < last || AsciiLower(body_[equal - 1]) != beforeEqual) continue;
-            if (matches(equal - last, last)) {
-                if (++count == 2) return 2;
-                where = equal - last;
-            }
+            if (equal >= last && AsciiLower(body_[equal - 1]) == beforeEqual && matches(equal - last, last))
+                places_.push_back(static_cast<std::uint32_t>(equal - last));
         }
     } else {
-        return -1;
+        return false;
     }
-    return count;
+    return true;
 }
 
 std::string ListedRecord::Value(std::string_view keyList) const {
-    std::string value;
     if (NeedsLineFeed(keyList)) {
         std::string text = "\n" + body_;
-        value = fields_.GetFieldValues(text, std::string(keyList), {}, 0, true);
-        return value;
+        return fields_.GetFieldValues(text, std::string(keyList), {}, 0, true);
     }
-    // A key that occurs at most once gives with its first occurrence what the search through the
-    // whole record gives; only the search for a second one is saved. A key that occurs more often
-    // is searched from its first occurrence on.
-    std::size_t where = 0;
-    int count = CountKey(keyList, where);
-    if (count == 0) return value;
-    // The one occurrence, written in lower case, is found in the record as in its lower-cased
-    // copy: the copy is not needed then.
-    bool lowerAlready = false;
-    if (count == 1 && !lowered_) {
-        const std::size_t end = std::min(body_.size(), where + keyList.size() + 1);
-        lowerAlready = std::none_of(body_.begin() + static_cast<std::ptrdiff_t>(where),
-                                    body_.begin() + static_cast<std::ptrdiff_t>(end),
-                                    [](char c) { return c >= 'A' && c <= 'Z'; });
+    // A single key is compared only where it can stand; other key lists are searched through the
+    // record's lower-cased copy.
+    if (FindPlaces(keyList)) {
+        if (places_.empty()) return {};
+        return fields_.GetKeyValues(body_, places_, std::string(keyList));
     }
-    value =
-        fields_.GetFieldValues(body_, lowerAlready ? std::string_view(body_) : Lower(), std::string(keyList),
-                               {}, count > 0 ? static_cast<std::int64_t>(where) : 0, count != 1);
-    return value;
+    return fields_.GetFieldValues(body_, Lower(), std::string(keyList), {}, 0, true);
 }
 
 std::string ListedRecord::RomName() const {

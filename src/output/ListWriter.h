@@ -34,8 +34,7 @@ class ListedRecord {
     // To be called after the text was changed in place: what was found in it is forgotten.
     void Changed() {
         lowered_ = described_ = false;
-        tagsFound_ = equalsFound_ = false;
-        attributeKeys_ = 0;
+        offsetsFound_ = false;
     }
     void AppendText(std::string& out) const {
         if (lineFeed_) out += '\n';
@@ -54,9 +53,9 @@ class ListedRecord {
     const std::string& Lower() const;
     // Whether the leading line feed changes what `keyList` finds (see Value).
     bool NeedsLineFeed(std::string_view keyList) const;
-    // For a single element key ("<year>") or attribute key ("cloneof="): how often it can occur
-    // (0, 1, or 2 for "more"), and where the one occurrence is; -1 for keys of other kinds.
-    int CountKey(std::string_view key, std::size_t& where) const;
+    // For a single element key ("<year>") or attribute key ("cloneof="): every place where it
+    // (without a closing ">") stands, into places_; false for keys of other kinds.
+    bool FindPlaces(std::string_view key) const;
     const std::vector<std::uint32_t>& Offsets(char c) const;
 
     const RecordFields& fields_;
@@ -66,8 +65,9 @@ class ListedRecord {
     mutable bool lowered_ = false;
     // Offsets of every "<" and every "=" of the record, found when first needed.
     mutable std::vector<std::uint32_t> tagStarts_, equalSigns_;
-    mutable bool tagsFound_ = false, equalsFound_ = false;
-    mutable int attributeKeys_ = 0;  // attribute keys asked for so far
+    mutable bool offsetsFound_ = false;
+    mutable std::vector<std::uint32_t> places_;
+    mutable std::string searched_;
     mutable std::string description_;
     mutable bool described_ = false;
 };

@@ -23,14 +23,16 @@ TEST(TextUtilTest, FindTextAgreesWithFind) {
 
 TEST(TextUtilTest, FindAllBytesAtEveryAlignment) {
     std::string text;
-    for (int i = 0; i < 100; ++i) text += (i % 7 == 0 || i % 11 == 0) ? '<' : 'x';
+    for (int i = 0; i < 100; ++i) text += i % 7 == 0 ? '<' : i % 11 == 0 ? '=' : 'x';
     for (std::size_t length = 0; length <= text.size(); ++length) {
-        std::vector<std::uint32_t> found, expected;
+        std::vector<std::uint32_t> tags, equals, expectedTags, expectedEquals;
         for (std::uint32_t i = 0; i < length; ++i) {
-            if (text[i] == '<') expected.push_back(i);
+            if (text[i] == '<') expectedTags.push_back(i);
+            if (text[i] == '=') expectedEquals.push_back(i);
         }
-        FindAllBytes(std::string_view(text).substr(0, length), '<', found);
-        ASSERT_EQ(found, expected) << length;
+        FindAllBytes(std::string_view(text).substr(0, length), '<', tags, '=', equals);
+        ASSERT_EQ(tags, expectedTags) << length;
+        ASSERT_EQ(equals, expectedEquals) << length;
     }
 }
 
