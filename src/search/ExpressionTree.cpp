@@ -309,8 +309,11 @@ ExpressionTree ParseExpression(std::string_view input, const std::vector<std::si
     }
     tree.typedOffsets.push_back(typed(input.size()));
     Parser(tree, outsideKinds).Parse();
-    if (tree.rewrittenWhole && !tree.evaluationError) {
-        // The rewriting decides its own errors; find them now, not on the first record.
+    if (tree.rewrittenWhole) {
+        // The rewriting decides its own errors, whatever the pairwise reading found (a "(" left
+        // open there may be part of a phrase the rewriting takes whole); find them now, not on
+        // the first record.
+        tree.evaluationError.reset();
         try {
             (void)LiteralMatches(std::string(), std::string(input));
         } catch (const EngineError& error) {

@@ -207,6 +207,8 @@ TEST(EvaluatorTest, PhraseTokensGlueToNeighbours) {
     EXPECT_TRUE(odd.UsesLiteralEvaluation());
     Matches(kPacman, "'x' 'y'x'z'");
     Matches(kPacman, "'a' '=' ''a''");
+    // A "(" that the pairwise reading leaves open lies inside a phrase the rewriting takes whole.
+    Matches("", ")'e('''e(''");
     EXPECT_FALSE(CompiledExpression("(joy2way | joy4way | !'control type=') & 'dipvalue name=Cocktail'")
                      .UsesLiteralEvaluation());
 }
