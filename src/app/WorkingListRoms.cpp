@@ -61,33 +61,34 @@ std::size_t ConflictCount(const ExportPlan& plan) {
 }  // namespace
 
 template <typename Result>
-void WorkingListWindow::RunRomJob(const char* progressText, ProgressUnit unit,
+void WorkingListWindow::RunRomJob(const char* progressText, ProgressUnit unit, bool writes,
                                   std::function<Result(JobControl&)> job, std::function<void(Result)> done) {
     // The master file stays open while the job reads it: the job counts as a running save.
     saveRunning_ = true;
     status_->clear();
     romProgress_ = ShowJobProgress(this, QString::fromUtf8(progressText), unit, [this] { romJob_.Cancel(); });
-    // Written files stay when a cancel comes late: the result tells what was done.
-    romJob_ = RunWriteThenDeliver(
-        this, std::move(job),
-        [this, done = std::move(done)](Outcome<Result> outcome) {
-            delete romProgress_;
-            saveRunning_ = false;
-            if (outcome.Cancelled()) {
-                status_->setText(QString::fromUtf8(kCancelled));
-            } else if (!outcome.Done()) {
-                ShowOutcomeMessages(this, outcome);
-            } else {
-                done(std::move(outcome.value));
-            }
-            if (!romJob_.Running()) Q_EMIT RomJobFinished();
-        },
-        [this](std::int64_t doneCount, std::int64_t total) {
-            if (romProgress_) romProgress_->SetProgress(doneCount, total);
-        },
-        [this](const std::string& first, const std::string& second) {
-            if (romProgress_) romProgress_->SetTexts(FromBytes(first), FromBytes(second));
-        });
+    auto deliver = [this, done = std::move(done)](Outcome<Result> outcome) {
+        delete romProgress_;
+        saveRunning_ = false;
+        if (outcome.Cancelled()) {
+            status_->setText(QString::fromUtf8(kCancelled));
+        } else if (!outcome.Done()) {
+            ShowOutcomeMessages(this, outcome);
+        } else {
+            done(std::move(outcome.value));
+        }
+        if (!romJob_.Running()) Q_EMIT RomJobFinished();
+    };
+    auto progress = [this](std::int64_t doneCount, std::int64_t total) {
+        if (romProgress_) romProgress_->SetProgress(doneCount, total);
+    };
+    auto texts = [this](const std::string& first, const std::string& second) {
+        if (romProgress_) romProgress_->SetTexts(FromBytes(first), FromBytes(second));
+    };
+    // A job that writes files tells what it wrote even when Cancel came late; one that only
+    // reads (the plan) is cancelled then, so that no copy starts after Cancel.
+    romJob_ = writes ? RunWriteThenDeliver(this, std::move(job), std::move(deliver), progress, texts)
+                     : RunThenDeliver(this, std::move(job), std::move(deliver), progress, texts);
 }
 
 bool WorkingListWindow::RomJobPositions(std::vector<std::int64_t>& positions) {
@@ -119,7 +120,7 @@ void WorkingListWindow::CopyRoms() {
     if (!AskForFile(this, FileQuestion::Folder, "Copy ROMs to...", "", "", request.target)) return;
     if (!AskExportOptions(this, request)) return;
     RunRomJob<ExportPlan>(
-        "Auditing ROM sets...", ProgressUnit::Games,
+        "Auditing ROM sets...", ProgressUnit::Games, false,
         [catalog = SnapshotOf(catalog_), master = catalog_.file.Path(), request](JobControl& control) {
             return PlanExport(*catalog, master, request, &control);
         },
@@ -143,7 +144,7 @@ void WorkingListWindow::StartExport(std::shared_ptr<const ExportPlan> plan, Expo
         ExportResult result;
     };
     RunRomJob<Exported>(
-        "Copying ROM sets...", ProgressUnit::Bytes,
+        "Copying ROM sets...", ProgressUnit::Bytes, true,
         [catalog = SnapshotOf(catalog_), master = catalog_.file.Path(), plan, request](JobControl& control) {
             Exported exported{plan, {}};
             // The plan kept the files in the way; replacing them needs a plan that writes them.
@@ -182,7 +183,7 @@ void WorkingListWindow::SaveFixdat() {
     if (!AskForFile(this, FileQuestion::Save, "Save fixdat...", "Datafiles (*.dat)|*.dat", "dat", path))
         return;
     RunRomJob<std::string>(
-        "Auditing ROM sets...", ProgressUnit::Games,
+        "Auditing ROM sets...", ProgressUnit::Games, true,
         [catalog = SnapshotOf(catalog_), master = catalog_.file.Path(), request, path](JobControl& control) {
             const FileAudit audit = AuditFiles(*catalog, master, request, &control);
             std::string problem;

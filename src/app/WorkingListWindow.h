@@ -168,10 +168,11 @@ class WorkingListWindow : public GameListWindow {
     // telling why) when there is nothing to do.
     bool RomJobPositions(std::vector<std::int64_t>& positions);
     void StartExport(std::shared_ptr<const ExportPlan> plan, ExportRequest request);
-    // The ROM job's progress window, figures and texts; `done` on its end, with the window gone.
+    // The ROM job behind its progress window; `done` gets its result, with the window gone.
+    // `writes`: the job writes files, and what it wrote is told even after a late Cancel.
     template <typename Result>
-    void RunRomJob(const char* progressText, ProgressUnit unit, std::function<Result(JobControl&)> job,
-                   std::function<void(Result)> done);
+    void RunRomJob(const char* progressText, ProgressUnit unit, bool writes,
+                   std::function<Result(JobControl&)> job, std::function<void(Result)> done);
     // The batch's rows take the place of the list's.
     void ReplaceList(const HandOver& handOver);
 
