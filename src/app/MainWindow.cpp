@@ -596,9 +596,7 @@ void MainWindow::OnAuditRoms() {
     request.folders = {settings.romFolders, settings.chdFolder};
     request.keepFolder = DefaultAuditFolder();
     if (request.folders.romFolders.empty()) {
-        ShowMessageBox(this, MessageIcon::Exclamation,
-                       "Choose your ROM folders in \"Settings and Tools\" first: the audit looks for the "
-                       "games' sets there.");
+        ShowMessageBox(this, MessageIcon::Exclamation, kNoRomFoldersMessage);
         return;
     }
     const CatalogSnapshot catalog = SnapshotOf(catalog_);

@@ -51,6 +51,12 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     loadButton_ = new QPushButton(QStringLiteral("Load list..."), this);
     loadButton_->setObjectName(QStringLiteral("loadListButton"));
     loadButton_->setAutoDefault(false);
+    copyRomsButton_ = new QPushButton(QStringLiteral("Copy ROMs to..."), this);
+    copyRomsButton_->setObjectName(QStringLiteral("copyRomsButton"));
+    copyRomsButton_->setAutoDefault(false);
+    fixdatButton_ = new QPushButton(QStringLiteral("Save fixdat..."), this);
+    fixdatButton_->setObjectName(QStringLiteral("fixdatButton"));
+    fixdatButton_->setAutoDefault(false);
     auto* hint = new QLabel(QStringLiteral("To clear your list, simply close this window."), this);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusText"));
@@ -65,6 +71,8 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     connect(saveButton_, &QPushButton::clicked, this, &WorkingListWindow::SaveList);
     connect(previewButton_, &QPushButton::clicked, this, &WorkingListWindow::PreviewList);
     connect(loadButton_, &QPushButton::clicked, this, &WorkingListWindow::LoadListFile);
+    connect(copyRomsButton_, &QPushButton::clicked, this, &WorkingListWindow::CopyRoms);
+    connect(fixdatButton_, &QPushButton::clicked, this, &WorkingListWindow::SaveFixdat);
     // Every game here is in the list.
     SetWorkingListCheck([](const std::string&) { return true; });
 
@@ -73,6 +81,8 @@ WorkingListWindow::WorkingListWindow(const Catalog& catalog, QWidget* parent)
     controls->addWidget(saveButton_);
     controls->addWidget(previewButton_);
     controls->addStretch(1);
+    controls->addWidget(copyRomsButton_);
+    controls->addWidget(fixdatButton_);
     controls->addWidget(loadButton_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -89,6 +99,8 @@ WorkingListWindow::~WorkingListWindow() {
     // A list being written reads the master file, which goes with the main window after this one.
     save_.Drop();
     save_.WaitForWorker();
+    romJob_.Drop();
+    romJob_.WaitForWorker();
 }
 
 QString WorkingListWindow::StatusText() const {

@@ -4,7 +4,8 @@
 // format box and the save and preview buttons lead to the list writers, which run on a worker
 // behind a progress window with Cancel; "One game per family" keeps one game of each parent and
 // its clones (after "Go!", and on demand for the whole list), with its rules in a dialog and its
-// decisions viewable. Closing the window clears the list.
+// decisions viewable; "Copy ROMs to..." copies the list's games out of the ROM folders and "Save
+// fixdat..." writes what they lack, both on a worker. Closing the window clears the list.
 #include <QPointer>
 #include <cstdint>
 #include <deque>
@@ -18,6 +19,7 @@
 #include "ProgressDialog.h"
 #include "output/BatchList.h"
 #include "output/SaveList.h"
+#include "romset/RomExport.h"
 #include "search/FamilyChoice.h"
 #include "search/GameSelection.h"
 #include "utilities/ListLoader.h"
@@ -40,6 +42,9 @@ inline constexpr const char* kStaleWorkingList =
     "games must be found in the input file first: open Settings and Tools and press Set to carry it "
     "over, or close the list to clear it.";
 
+// "Audit ROMs" and the list's ROM jobs without ROM folders in the settings.
+inline constexpr const char* kNoRomFoldersMessage =
+    "Choose your ROM folders in \"Settings and Tools\" first: the audit looks for the games' sets there.";
 // The games of the working list a new input file lacks.
 std::string MissingGamesMessage(const std::vector<std::string>& missing);
 // The working list's note after a save: "Saved 600 ROMs to /home/me/list.txt."
@@ -104,6 +109,15 @@ class WorkingListWindow : public GameListWindow {
     // the list's order, read on a worker behind a progress window with Cancel; names the master
     // file lacks are told and logged.
     void LoadListFile();
+    // "Copy ROMs to...": the target folder and the layout asked, the games exported on a worker
+    // behind a progress window with Cancel (files of the target that hold something else are
+    // replaced only when the user says so); RomJobFinished comes when it has ended.
+    void CopyRoms();
+    // "Save fixdat...": the games audited file by file on a worker, their missing files written
+    // as a datafile.
+    void SaveFixdat();
+    bool RomJobRunning() const { return romJob_.Running(); }
+
     // Hides the window and empties the list.
     void ClearAndHide();
     // The list's games as found again in a new input file (in the rows' order) take the place
@@ -121,6 +135,7 @@ class WorkingListWindow : public GameListWindow {
     // KeepOnePerFamily has ended (done, cancelled or failed).
     void FamilyFinished();
     void OnePerFamilyToggled(bool on);
+    void RomJobFinished();
 
   protected:
     void reject() override;
@@ -149,6 +164,15 @@ class WorkingListWindow : public GameListWindow {
     QLayout* BuildFamilyRow();
     void OnFamilyKept(Outcome<Selection> outcome, const FamilyOptions& options);
     void OnListLoaded(Outcome<LoadedList> outcome);
+    // The list's games by record position, in master-file order, for the ROM jobs; false (after
+    // telling why) when there is nothing to do.
+    bool RomJobPositions(std::vector<std::int64_t>& positions);
+    void StartExport(std::shared_ptr<const ExportPlan> plan, ExportRequest request);
+    // The ROM job behind its progress window; `done` gets its result, with the window gone.
+    // `writes`: the job writes files, and what it wrote is told even after a late Cancel.
+    template <typename Result>
+    void RunRomJob(const char* progressText, ProgressUnit unit, bool writes,
+                   std::function<Result(JobControl&)> job, std::function<void(Result)> done);
     // The batch's rows take the place of the list's.
     void ReplaceList(const HandOver& handOver);
 
@@ -156,6 +180,8 @@ class WorkingListWindow : public GameListWindow {
     QPushButton* saveButton_;
     QPushButton* previewButton_;
     QPushButton* loadButton_;
+    QPushButton* copyRomsButton_;
+    QPushButton* fixdatButton_;
     QLabel* status_;
     std::deque<HandOver> waiting_;  // batches after the one being filled
     JobHandle fill_;
@@ -163,6 +189,8 @@ class WorkingListWindow : public GameListWindow {
     JobHandle load_;
     QPointer<ProgressDialog> loadProgress_;
     QPointer<ProgressDialog> saveProgress_;
+    JobHandle romJob_;
+    QPointer<ProgressDialog> romProgress_;
     int entryCount_ = 0;
     bool saveRunning_ = false;
     // Rows added or deleted since the window opened, and as many as the last saved list had seen.
