@@ -129,6 +129,11 @@ bool TryParse(std::string_view text, JsonValue& value, std::string& problem) {
         const std::string_view what = error.what();
         const std::size_t at = what.find(" at line ");
         problem = at == std::string_view::npos ? std::string(what) : std::string(what.substr(at + 4));
+    } catch (const JsonValue::exception& error) {
+        // "number overflow": a number past every type's range ("1E3333333"), no syntax error.
+        const std::string_view what = error.what();
+        const std::size_t at = what.find("] ");
+        problem = at == std::string_view::npos ? std::string(what) : std::string(what.substr(at + 2));
     }
     value = JsonValue();
     return false;

@@ -26,6 +26,8 @@ TEST(JsonTextTest, ReadsWhatPlaylistsHoldAndSaysWhereTheRestFails) {
                   value, problem))
         << problem;
     EXPECT_FALSE(ParseJson(std::string(65, '[') + std::string(65, ']'), value, problem));
+    EXPECT_FALSE(ParseJson("[3333333333133333333E3333333]", value, problem));
+    EXPECT_NE(problem.find("number overflow"), std::string::npos) << problem;
     EXPECT_FALSE(ParseJson(std::string(100000, '['), value, problem));
     EXPECT_NE(problem.find("nested more than 64 deep"), std::string::npos) << problem;
 
