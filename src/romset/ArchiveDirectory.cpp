@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace vantor {
@@ -69,51 +70,44 @@ ArchiveContents ReadZipDirectory(const std::string& path) {
     return contents;
 }
 
-ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopCheck& stop) {
-    ArchiveContents contents;
+namespace {
+
+// Walks a 7z archive's plain files in order: `wants(name)` says whether a file's data is read,
+// `take` gets it block by block, `fileEnd` follows each file read and says whether to go on.
+// The answer is empty, or why the walk stopped early.
+std::string WalkSevenZip(const std::string& path, const StopCheck& stop,
+                         const std::function<bool(const char* name)>& wants,
+                         const std::function<void(const void* block, std::size_t length)>& take,
+                         const std::function<bool()>& fileEnd) {
     std::unique_ptr<archive, ArchiveCloser> reader(archive_read_new());
     archive_read_support_format_7zip(reader.get());
-    auto fail = [&](const char* fallback) {
+    auto problem = [&](const char* fallback) {
         const char* text = archive_error_string(reader.get());
-        contents.problem = text != nullptr ? text : fallback;
-        contents.members.clear();
-        return contents;
+        return std::string(text != nullptr ? text : fallback);
     };
     if (archive_read_open_filename(reader.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
-        return fail("cannot be opened");
+        return problem("cannot be opened");
     archive_entry* entry = nullptr;
     for (;;) {
         int status = archive_read_next_header(reader.get(), &entry);
-        if (status == ARCHIVE_EOF) break;
-        if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return fail("damaged");
-        if (archive_entry_filetype(entry) != AE_IFREG) continue;
-        ArchiveMember member;
-        const char* name = archive_entry_pathname(entry);
-        member.name = name != nullptr ? name : "";
-        // The 7z header may hold CRCs, but libarchive does not hand them out: read the data.
-        std::uint32_t crc = UpdateCrc(0, nullptr, 0);
-        std::uint64_t size = 0;
+        if (status == ARCHIVE_EOF) return {};
+        if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return problem("damaged");
+        if (archive_entry_filetype(entry) != AE_IFREG || !wants(archive_entry_pathname(entry))) continue;
         for (;;) {
-            if (stop && stop()) {
-                contents.problem = "cancelled";
-                contents.members.clear();
-                return contents;
-            }
+            if (stop && stop()) return "cancelled";
             const void* block = nullptr;
             std::size_t length = 0;
             la_int64_t offset = 0;
             status = archive_read_data_block(reader.get(), &block, &length, &offset);
             if (status == ARCHIVE_EOF) break;
-            if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return fail("damaged");
-            crc = UpdateCrc(crc, block, length);
-            size += length;
+            if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return problem("damaged");
+            take(block, length);
         }
-        member.size = size;
-        member.crc = crc;
-        if (!member.name.empty()) contents.members.push_back(std::move(member));
+        if (!fileEnd()) return {};
     }
-    return contents;
 }
+
+}  // namespace
 
 bool FileCrc32(const std::string& path, std::uint32_t& crc, std::string& problem, const StopCheck& stop) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -189,41 +183,50 @@ bool CheckZipData(const std::string& path, const std::vector<ArchiveMember>& exp
     return true;
 }
 
+ArchiveContents ReadSevenZipDirectory(const std::string& path, const StopCheck& stop) {
+    ArchiveContents contents;
+    ArchiveMember member;
+    // The 7z header may hold CRCs, but libarchive does not hand them out: read the data.
+    std::uint32_t crc = 0;
+    contents.problem = WalkSevenZip(
+        path, stop,
+        [&](const char* name) {
+            member = {};
+            member.name = name != nullptr ? name : "";
+            crc = UpdateCrc(0, nullptr, 0);
+            return true;
+        },
+        [&](const void* block, std::size_t length) {
+            crc = UpdateCrc(crc, block, length);
+            member.size += length;
+        },
+        [&] {
+            member.crc = crc;
+            if (!member.name.empty()) contents.members.push_back(std::move(member));
+            return true;
+        });
+    if (!contents.problem.empty()) contents.members.clear();
+    return contents;
+}
+
 bool ReadSevenZipMember(const std::string& path, const std::string& member, std::string& bytes,
                         std::string& problem, const StopCheck& stop) {
-    std::unique_ptr<archive, ArchiveCloser> reader(archive_read_new());
-    archive_read_support_format_7zip(reader.get());
-    auto fail = [&](const char* fallback) {
-        const char* text = archive_error_string(reader.get());
-        problem = text != nullptr ? text : fallback;
-        return false;
-    };
-    if (archive_read_open_filename(reader.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
-        return fail("cannot be opened");
-    archive_entry* entry = nullptr;
-    for (;;) {
-        int status = archive_read_next_header(reader.get(), &entry);
-        if (status == ARCHIVE_EOF) break;
-        if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return fail("damaged");
-        const char* name = archive_entry_pathname(entry);
-        if (archive_entry_filetype(entry) != AE_IFREG || name == nullptr || member != name) continue;
-        bytes.clear();
-        for (;;) {
-            if (stop && stop()) {
-                problem = "cancelled";
-                return false;
-            }
-            const void* block = nullptr;
-            std::size_t length = 0;
-            la_int64_t offset = 0;
-            status = archive_read_data_block(reader.get(), &block, &length, &offset);
-            if (status == ARCHIVE_EOF) return true;
-            if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return fail("damaged");
-            bytes.append(static_cast<const char*>(block), length);
-        }
-    }
-    problem = member + " is not in it";
-    return false;
+    bool found = false;
+    problem = WalkSevenZip(
+        path, stop,
+        [&](const char* name) {
+            if (name == nullptr || member != name) return false;
+            bytes.clear();
+            return true;
+        },
+        [&](const void* block, std::size_t length) { bytes.append(static_cast<const char*>(block), length); },
+        [&] {
+            found = true;
+            return false;
+        });
+    if (!problem.empty()) return false;
+    if (!found) problem = member + " is not in it";
+    return found;
 }
 
 }  // namespace vantor

@@ -129,8 +129,9 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
             grep -qx " $field" <<< "$info" || fail "dpkg-deb --info lacks '$field'"
         done
         grep -Eq '^ Depends: .*libstdc\+\+6' <<< "$info" || fail "the package does not depend on libstdc++6"
-        # ROM archives are read with libzip and libarchive, the lists it updates with pugixml.
-        for library in libzip4 libarchive13 libpugixml1v5; do
+        # ROM archives are read with libzip and libarchive (zlib checks what the export writes),
+        # the lists it updates with pugixml; nlohmann-json is headers only.
+        for library in libzip4 libarchive13 zlib1g libpugixml1v5; do
             grep -Eq "^ Depends: .*$library" <<< "$info" || fail "the package does not depend on $library"
         done
         grep -qx " Maintainer: The Vantor developers" <<< "$info" || fail "dpkg-deb --info: the maintainer field"
