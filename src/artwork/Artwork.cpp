@@ -1,12 +1,12 @@
 #include "Artwork.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <unordered_set>
 
 #include "gamedata/Catalog.h"
@@ -66,47 +66,13 @@ class ZipReader {
 };
 
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& problem, std::size_t limit) {
-    std::int64_t size = 0;
-    const int fd = OpenReadableFile(path, size);
-    if (fd < 0) {
-        problem = "The picture " + path + " cannot be read.";
-        return false;
-    }
-    if (static_cast<std::uint64_t>(size) > limit) {
-        ::close(fd);
-        problem = TooLarge(path, static_cast<std::uint64_t>(size), limit);
-        return false;
-    }
-    // One byte more than the limit tells a file that grew since.
-    bytes.resize(std::min(limit, static_cast<std::size_t>(size)) + 1);
-    std::size_t got = 0;
-    bool ok = true;
-    for (;;) {
-        if (got == bytes.size()) {
-            if (got > limit) break;
-            bytes.resize(std::min(limit + 1, bytes.size() * 2));
-        }
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n > 0) {
-            got += static_cast<std::size_t>(n);
-        } else if (n == 0) {
-            break;
-        } else if (errno != EINTR) {
-            ok = false;
-            break;
-        }
-    }
-    ::close(fd);
-    if (!ok) {
-        problem = "The picture " + path + " cannot be read.";
-        return false;
-    }
-    if (got > limit) {
-        problem = TooLarge(path, got, limit);
-        return false;
-    }
-    bytes.resize(got);
-    return true;
+    if (ReadWholeFile(path, bytes, nullptr, static_cast<std::int64_t>(limit))) return true;
+    // Too large (or grown so while it was read), or unreadable: said in a picture's words.
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    problem =
+        !error && size > limit ? TooLarge(path, size, limit) : "The picture " + path + " cannot be read.";
+    return false;
 }
 
 bool ReadZipMemberBytes(const PictureLocation& where, std::string& bytes, std::string& problem,
